@@ -1,0 +1,41 @@
+#include "appmessagebox.h"
+#include "environment.h"
+#include "tapplication.h"
+#include "tform1.h"
+#include "tsplashform.h"
+#include "tsqlerrordialog1.h"
+
+#include <QLoggingCategory>
+
+#include <cstdio>
+#include <exception>
+
+int main(int argc, char* argv[])
+{
+    const QString noDisplay = Environment::missingDisplayMessage();
+    if (!noDisplay.isEmpty()) {
+        std::fprintf(stderr, "%s\n", noDisplay.toLocal8Bit().constData());
+        return 1;
+    }
+    Environment::prepareWebEngine();
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.debug=false"));
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+
+    TApplication application(argc, argv);
+    AppMessageBox::installForSupportClasses();
+    try {
+        auto* splash = new TSplashForm;
+        splash->showNow();
+        TForm1 form(QString(), splash);
+        if (form.terminateRequested())
+            return 0; // the running instance has been brought forward
+        TSQLErrorDialog1 sqlErrorDialog(&form);
+        form.showMaximized();
+        application.exec();
+    } catch (const std::exception& error) {
+        TApplication::showException(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        TApplication::showException(QString());
+    }
+    return 0;
+}

@@ -1,0 +1,71 @@
+#include "singleinstance.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QLockFile>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+SingleInstance::SingleInstance(QObject* parent) : QObject(parent)
+{
+    m_server.setSocketOptions(QLocalServer::UserAccessOption);
+    connect(&m_server, &QLocalServer::newConnection, this, &SingleInstance::readRequest);
+}
+
+QString SingleInstance::keyFor(const QString& programFile)
+{
+    QString user;
+#ifdef Q_OS_UNIX
+    user = QString::number(::getuid());
+#else
+    user = qEnvironmentVariable("USERNAME");
+#endif
+    const QString canonical = QFileInfo(programFile).absoluteFilePath();
+    const QByteArray hash =
+        QCryptographicHash::hash((user + u'|' + canonical).toUtf8(), QCryptographicHash::Sha1);
+    return QStringLiteral("lectoria-") + QString::fromLatin1(hash.toHex().left(16));
+}
+
+bool SingleInstance::askRunningInstance(const QString& name)
+{
+    QLocalSocket socket;
+    socket.connectToServer(name);
+    if (!socket.waitForConnected(1000))
+        return false;
+    socket.write("show\n");
+    socket.waitForBytesWritten(1000);
+    socket.disconnectFromServer();
+    return true;
+}
+
+bool SingleInstance::claim(const QString& programFile)
+{
+    const QString name = keyFor(programFile);
+    if (askRunningInstance(name))
+        return false;
+    // Two programs starting at once: only the one holding the lock may listen.
+    QLockFile lock(QDir::temp().filePath(name + QStringLiteral(".lock")));
+    lock.tryLock(5000);
+    if (askRunningInstance(name))
+        return false;
+    QLocalServer::removeServer(name); // a name left by a program that crashed
+    m_server.listen(name);
+    return true;
+}
+
+void SingleInstance::readRequest()
+{
+    while (QLocalSocket* socket = m_server.nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            if (socket->readAll().contains("show"))
+                emit showRequested();
+        });
+        if (socket->bytesAvailable() > 0 && socket->readAll().contains("show"))
+            emit showRequested();
+    }
+}

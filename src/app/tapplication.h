@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QApplication>
+
+// The application object: an exception that escapes an event handler is shown in the
+// standard message and the program goes on.
+class TApplication final : public QApplication
+{
+    Q_OBJECT
+public:
+    TApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+
+    static void showException(const QString& message);
+};

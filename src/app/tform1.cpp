@@ -1,0 +1,347 @@
+// The main window's lifecycle: creation, first activation, rebuilds and closing.
+#include "tform1.h"
+
+#include "replacehtml.h"
+#include "settingskeys.h"
+#include "singleinstance.h"
+#include "tsplashform.h"
+#include "userworkdir.h"
+#include "waitcursor.h"
+#include "wdbffile.h"
+#include "wdirfile.h"
+#include "winifile.h"
+#include "wmaketreeviewfordir.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QWebEngineView>
+
+namespace SK = SettingsKeys;
+
+TForm1::TForm1(const QString& programFile, TSplashForm* splash, QWidget* parent)
+    : QMainWindow(parent), m_splashForm(splash)
+{
+    setObjectName(QStringLiteral("Form1"));
+    ExeFileName =
+        QFileInfo(programFile.isEmpty() ? QCoreApplication::applicationFilePath() : programFile)
+            .absoluteFilePath();
+    const QFileInfo program(ExeFileName);
+    const QString programFolder = program.absolutePath() + u'/';
+    IniFileName = programFolder + QStringLiteral("Lectoria/Lectoria.ini");
+    HelpFileName = programFolder + QStringLiteral("Lectoria/") + program.completeBaseName() +
+                   QStringLiteral(".hlp");
+    setWindowTitle(AppTitle);
+    QApplication::setApplicationDisplayName(AppTitle);
+
+    createControls();
+    connectControls();
+    FormCreate();
+}
+
+TForm1::~TForm1()
+{
+    FormDestroy();
+}
+
+void TForm1::connectControls()
+{
+    connect(ExitButton1, &QPushButton::clicked, this, &QWidget::close);
+    connect(Refresh1, &QAction::triggered, this, &TForm1::Refresh1Click);
+    connect(CancelFindItem1, &QAction::triggered, this, &TForm1::Refresh1Click);
+    connect(CancelFindButton1, &QToolButton::clicked, this, &TForm1::Refresh1Click);
+    connect(NormDocButton1, &QToolButton::clicked, this, &TForm1::Refresh1Click);
+    connect(TechTButton1, &QToolButton::clicked, this, &TForm1::Refresh1Click);
+    connect(FindComboBox1, &QComboBox::editTextChanged, this, &TForm1::UpdateSearchCommands);
+    connect(ShowDocCheckBox1, &QCheckBox::clicked, this, &TForm1::ShowDocCheckBox1Click);
+    connect(TreeView1, &QTreeWidget::currentItemChanged, this, &TForm1::TreeView1Change);
+    connect(TreeView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
+        PopupMenu1->popup(TreeView1->viewport()->mapToGlobal(position));
+    });
+    // Window keys are seen before the focused control's own handling.
+    qApp->installEventFilter(this);
+}
+
+void TForm1::FormCreate()
+{
+    WDbfFile::ConfigureDbaseDriver();
+
+    m_singleInstance = new SingleInstance(this);
+    if (!m_singleInstance->claim(ExeFileName)) {
+        m_terminateRequested = true;
+        return;
+    }
+    connect(m_singleInstance, &SingleInstance::showRequested, this, &TForm1::bringToFront);
+
+    const WIniFile ini;
+    if (ini.readBool(IniFileName, SK::TreeView, SK::NormDocButton))
+        NormDocButton1->setChecked(true);
+    else
+        TechTButton1->setChecked(true);
+    SortDateItem1->setChecked(ini.readBool(IniFileName, SK::SortDate, SK::Checked));
+    BookmarkFileName.clear();
+    BookmarkFileName = ini.readText(IniFileName, SK::TreeView, SK::TekFileName);
+    LoadSearchHistory();
+    UpdateOpenCommands();
+    LoadTree(false);
+    const int scale = ini.readInt(IniFileName, SK::CppWebBrowser, SK::Scale);
+    // An index outside the list selects nothing.
+    ScaleComboBox1->setCurrentIndex(scale >= 0 && scale < ScaleComboBox1->count() ? scale : -1);
+}
+
+bool TForm1::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        FormActivate();
+    return QMainWindow::event(event);
+}
+
+void TForm1::FormActivate()
+{
+    if (Activated || m_terminateRequested)
+        return;
+    Activated = true;
+
+    const QString title =
+        QStringLiteral(" ") + (TreeBuilder ? TreeBuilder->GetNodeTitle(selectedNode()) : QString());
+    NamePanel1->setText(title);
+    NamePanel1->setToolTip(title);
+
+    const WIniFile ini;
+    applyStoredTreeWidth(ini.readInt(IniFileName, SK::TreeView, SK::Width));
+    WholeWords = ini.readBool(IniFileName, SK::Search, SK::WholeWords);
+    CaseSensitive = ini.readBool(IniFileName, SK::Search, SK::Register);
+    bool found = false;
+    const qint32 backColor = ini.readInt(IniFileName, SK::Search, SK::BackColor, &found);
+    if (found)
+        HighlightBackColor = static_cast<quint32>(backColor);
+    const qint32 fontColor = ini.readInt(IniFileName, SK::Search, SK::FontColor, &found);
+    if (found)
+        HighlightFontColor = static_cast<quint32>(fontColor);
+    UpdateSearchCommands();
+    if (m_splashForm)
+        m_splashForm->hide();
+    ExternalDirectory = ini.readText(IniFileName, SK::File, SK::ExternalDirectory);
+    Refresh1Click();
+    TreeView1->setFocus();
+}
+
+void TForm1::applyStoredTreeWidth(int width)
+{
+    // The stored width is that of the tree, which fills its pane.
+    if (width <= 0)
+        return;
+    const int total = Splitter1->width();
+    Splitter1->setSizes({width, qMax(0, total - width - Splitter1->handleWidth())});
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    if (!m_closed && !m_terminateRequested) {
+        m_closed = true;
+        FormClose();
+    }
+    event->accept();
+}
+
+void TForm1::FormClose()
+{
+    const WIniFile ini;
+    ini.writeInt(IniFileName, SK::TreeView, SK::Width, TreeView1->width());
+    ini.writeBool(IniFileName, SK::TreeView, SK::NormDocButton, NormDocButton1->isChecked());
+    ini.writeText(IniFileName, SK::TreeView, SK::TekFileName,
+                  TreeBuilder ? TreeBuilder->GetNodeFileName(selectedNode()) : QString());
+    ini.writeText(IniFileName, SK::Search, SK::Context, SearchContext);
+
+    ReplaceHTML_t highlighter{QString(), QString()};
+    highlighter.DeleteWorkFiles();
+    const WDirFile dirFile;
+    const QString viewerWorkDir = UserWorkDir::viewerWorkDir();
+    if (!viewerWorkDir.isEmpty())
+        dirFile.DeleteDir(viewerWorkDir, QStringLiteral("*.*"));
+    UserWorkDir::removeBaseIfEmpty();
+}
+
+void TForm1::FormDestroy()
+{
+    qApp->removeEventFilter(this);
+    TreeBuilder.reset();
+    m_splashForm.reset();
+}
+
+void TForm1::bringToFront()
+{
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+QString TForm1::GetSuiteDir() const
+{
+    const QString folder = QFileInfo(ExeFileName).absolutePath() + u'/';
+    const qsizetype cut = folder.lastIndexOf(u'/', folder.size() - 2);
+    // A program in the file system's root has no parent: the suite is the root itself.
+    return cut < 0 ? folder : folder.left(cut + 1);
+}
+
+void TForm1::UpdateOpenCommands()
+{
+    const bool normDoc = NormDocButton1->isChecked();
+    OpenButton1->setEnabled(normDoc);
+    OpenItem1->setEnabled(normDoc);
+}
+
+bool TForm1::FillCollectionLists(QStringList& rootDirs, QStringList& names)
+{
+    if (NormDocButton1->isChecked()) {
+        rootDirs.append(ExternalDirectory.isEmpty() ? GetSuiteDir() + QStringLiteral("NormDoc")
+                                                    : ExternalDirectory);
+        names.append(QString());
+        return true;
+    }
+    // The technical parts are listed from the suite's installation table (not read yet).
+    return false;
+}
+
+void TForm1::LoadTree(bool search)
+{
+    WaitCursor waitCursor;
+    setStatusText(QStringLiteral("Загрузка..."));
+    StatusBar1->repaint();
+    CppWebBrowser1->setUrl(QUrl(QStringLiteral("about:blank")));
+
+    const QString context = search ? SearchContext : QString();
+    const bool normDoc = NormDocButton1->isChecked();
+    const int collection = normDoc ? 0 : 1;
+    const QString title =
+        normDoc ? QStringLiteral("Нормативная документация") : QStringLiteral("Технические части");
+    QStringList rootDirs;
+    QStringList names;
+    FillCollectionLists(rootDirs, names);
+
+    // The selection the build makes is not the user's: the viewer stays blank.
+    const QScopedValueRollback building(m_buildingTree, true);
+    TreeBuilder.reset();
+    TreeBuilder = std::make_unique<WMakeTreeviewForDir>(
+        collection, rootDirs, names, TreeView1, &ImageList1, title, search, CaseSensitive, context,
+        !normDoc, SortDateItem1->isChecked());
+    TreeBuilder->ShowDoc = ShowDocCheckBox1->isChecked();
+}
+
+void TForm1::Refresh1Click()
+{
+    if (m_splashForm)
+        m_splashForm->showNow();
+    UpdateOpenCommands();
+    SearchMode = false;
+    UpdateSearchCommands();
+    LoadTree(false);
+    setStatusText(QString());
+    if (m_splashForm)
+        m_splashForm->hide();
+}
+
+void TForm1::TreeView1Change()
+{
+    // Only a selection the user makes in the active main window is shown.
+    if (QApplication::activeWindow() != this || !TreeBuilder || m_buildingTree)
+        return;
+    WaitCursor waitCursor;
+    const QString title = QStringLiteral(" ") + TreeBuilder->GetNodeTitle(selectedNode());
+    NamePanel1->setText(title);
+    NamePanel1->setToolTip(title);
+}
+
+void TForm1::LoadSearchHistory()
+{
+    const WIniFile ini;
+    FindComboBox1->clear();
+    for (int n = 1; n <= SK::HistorySize; ++n) {
+        const QString entry = ini.readText(IniFileName, SK::Search, SK::findKod(n));
+        if (!entry.isEmpty())
+            FindComboBox1->addItem(entry.trimmed());
+    }
+    FindComboBox1->setCurrentIndex(-1);
+    FindComboBox1->setEditText(QString());
+}
+
+void TForm1::UpdateSearchCommands()
+{
+    const bool hasContext = !FindComboBox1->currentText().trimmed().isEmpty();
+    BeginFindItem1->setEnabled(hasContext);
+    BeginFindButton1->setEnabled(hasContext);
+    CancelFindItem1->setEnabled(SearchMode);
+    CancelFindButton1->setEnabled(SearchMode);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        // Seen once per key: at the focused control of this window (or the window itself).
+        const QWidget* focus = QApplication::focusWidget();
+        if (widget->window() == this && (widget == focus || (!focus && widget == this)))
+            FormKeyDown(static_cast<QKeyEvent*>(event)->key());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::FormKeyDown(int key)
+{
+    switch (key) {
+    case Qt::Key_Escape:
+        close();
+        break;
+    case Qt::Key_F3:
+        FindComboBox1->setFocus();
+        break;
+    case Qt::Key_F5:
+        ShowDocCheckBox1->setChecked(!ShowDocCheckBox1->isChecked());
+        ShowDocCheckBox1Click();
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::ShowDocCheckBox1Click()
+{
+    if (!TreeBuilder)
+        return;
+    const bool show = ShowDocCheckBox1->isChecked();
+    TreeBuilder->ShowDoc = show;
+    WebPanel1->setVisible(show);
+    if (show) {
+        const int treeWidth = frameGeometry().width() / 5;
+        Splitter1->setSizes({treeWidth, qMax(0, Splitter1->width() - treeWidth)});
+    }
+}
+
+QString TForm1::statusText() const
+{
+    return StatusBar1->currentMessage();
+}
+
+void TForm1::setStatusText(const QString& text)
+{
+    if (text.isEmpty())
+        StatusBar1->clearMessage();
+    else
+        StatusBar1->showMessage(text);
+}
+
+QTreeWidgetItem* TForm1::selectedNode() const
+{
+    return TreeView1->currentItem();
+}

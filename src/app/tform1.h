@@ -1,0 +1,146 @@
+#pragma once
+
+#include <QIcon>
+#include <QList>
+#include <QMainWindow>
+#include <QString>
+
+#include <memory>
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QSplitter;
+class QStatusBar;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QWebEngineView;
+class SingleInstance;
+class TSplashForm;
+class WMakeTreeviewForDir;
+
+// The main window: the document tree beside the viewer, the find box and the commands.
+class TForm1 final : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // programFile: the program's own path (settings and suite folders are found from it);
+    // empty means the running program. The window owns the splash from now on.
+    explicit TForm1(const QString& programFile = QString(), TSplashForm* splash = nullptr,
+                    QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Set when another instance runs: the program ends without showing this window.
+    bool terminateRequested() const { return m_terminateRequested; }
+
+    // Application-wide texts.
+    const QString AppTitle = QStringLiteral("Просмотр нормативной документации");
+    QString ExeFileName;
+    QString HelpFileName;
+
+    // State read and changed by the window's commands.
+    std::unique_ptr<WMakeTreeviewForDir> TreeBuilder;
+    QString IniFileName;
+    bool SearchMode = false;
+    QString SearchContext;
+    const QString VersionText = QStringLiteral("1.20.240226");
+    QString ExternalDirectory;
+    bool Activated = false;
+    bool WholeWords = false;
+    bool CaseSensitive = false;
+    quint32 HighlightBackColor = 255;
+    quint32 HighlightFontColor = 16777215;
+    QString BookmarkFileName;
+
+    // Controls, named as their object names.
+    QLabel* Image1 = nullptr;
+    QPushButton* ExitButton1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* FindComboBox1 = nullptr;
+    QToolButton* BeginFindButton1 = nullptr;
+    QToolButton* CancelFindButton1 = nullptr;
+    QToolButton* SetFindButton1 = nullptr;
+    QComboBox* ScaleComboBox1 = nullptr;
+    QCheckBox* ShowDocCheckBox1 = nullptr;
+    QToolButton* AboutButton1 = nullptr;
+    QToolButton* HelpButton1 = nullptr;
+    QPushButton* OpenButton1 = nullptr;
+    QLabel* NamePanel1 = nullptr;
+    QToolButton* NormDocButton1 = nullptr;
+    QToolButton* TechTButton1 = nullptr;
+    QTreeWidget* TreeView1 = nullptr;
+    QWidget* TreeViewPanel1 = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    QWidget* WebPanel1 = nullptr;
+    QWebEngineView* CppWebBrowser1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QList<QIcon> ImageList1;
+
+    QMenu* PopupMenu1 = nullptr;
+    QAction* OpenItem1 = nullptr;
+    QAction* Refresh1 = nullptr;
+    QAction* OpenAllFolders1 = nullptr;
+    QAction* CloseAllFolders1 = nullptr;
+    QAction* DeleteItem1 = nullptr;
+    QAction* CopyInItem1 = nullptr;
+    QAction* SetZakladka1 = nullptr;
+    QAction* GotoZakladka1 = nullptr;
+    QAction* BeginFindItem1 = nullptr;
+    QAction* CancelFindItem1 = nullptr;
+    QAction* SetFindItem1 = nullptr;
+    QAction* SortDateItem1 = nullptr;
+    QAction* OpenInEditorItem1 = nullptr;
+
+    // Lifecycle.
+    void FormCreate();
+    void FormActivate();
+    void FormClose();
+    void FormDestroy();
+
+    // Tree and collections.
+    void LoadTree(bool search);
+    void Refresh1Click();
+    QString GetSuiteDir() const;
+    void UpdateOpenCommands();
+    bool FillCollectionLists(QStringList& rootDirs, QStringList& names);
+    void TreeView1Change();
+
+    // Search history and commands.
+    void LoadSearchHistory();
+    void UpdateSearchCommands();
+
+    // Window keys and the document pane.
+    void FormKeyDown(int key);
+    void ShowDocCheckBox1Click();
+
+    QString statusText() const;
+    void setStatusText(const QString& text);
+    QTreeWidgetItem* selectedNode() const;
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    QWidget* createTopRow();
+    QWidget* createSecondRow();
+    QWidget* createTreePane();
+    void createTreeMenu();
+    void connectControls();
+    void bringToFront();
+    void applyStoredTreeWidth(int width);
+
+    std::unique_ptr<TSplashForm> m_splashForm;
+    SingleInstance* m_singleInstance = nullptr;
+    QButtonGroup* m_collectionGroup = nullptr;
+    bool m_terminateRequested = false;
+    bool m_closed = false;
+    bool m_buildingTree = false;
+};

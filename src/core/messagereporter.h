@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+// The support classes never touch the GUI: they hand their message boxes (caption, text)
+// to a reporter that the window program installs. Without one, messages go to stderr.
+namespace MessageReporter {
+
+using Handler = std::function<void(const QString& caption, const QString& text)>;
+
+void setHandler(Handler handler);
+void report(const QString& caption, const QString& text);
+
+} // namespace MessageReporter

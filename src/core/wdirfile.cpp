@@ -1,0 +1,231 @@
+#include "wdirfile.h"
+
+#include "messagereporter.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool isNoPath(const QString& path)
+{
+    return path.isEmpty() || path == u"0";
+}
+
+fs::path toFsPath(const QString& path)
+{
+    return fs::path(path.toStdU16String());
+}
+
+// What an entry is without following links.
+fs::file_status entryStatus(const QString& path)
+{
+    std::error_code error;
+    return fs::symlink_status(toFsPath(path), error);
+}
+
+bool isRealDirectory(const QString& path)
+{
+    return fs::is_directory(entryStatus(path));
+}
+
+// Adds the owner's write permission (and, for folders, search) without following links.
+void makeWritable(const QString& path)
+{
+    const auto status = entryStatus(path);
+    if (fs::is_symlink(status) || !fs::exists(status))
+        return;
+    auto wanted = fs::perms::owner_write;
+    if (fs::is_directory(status))
+        wanted |= fs::perms::owner_read | fs::perms::owner_exec;
+    if ((status.permissions() & wanted) == wanted)
+        return;
+    std::error_code error;
+    fs::permissions(toFsPath(path), wanted, fs::perm_options::add | fs::perm_options::nofollow,
+                    error);
+    if (error) // some platforms cannot change permissions without following
+        fs::permissions(toFsPath(path), wanted, fs::perm_options::add, error);
+}
+
+template <typename Visit> void forEachEntry(const QString& dir, const QString& mask, Visit visit)
+{
+    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        const QString name = it.fileName();
+        if (!WDirFile::maskMatches(name, mask))
+            continue;
+        if (!visit(name))
+            return;
+    }
+}
+
+} // namespace
+
+bool WDirFile::maskMatches(const QString& name, const QString& mask)
+{
+    if (mask == u"*.*" || mask == u"*")
+        return true;
+    const QRegularExpression pattern(QRegularExpression::wildcardToRegularExpression(mask),
+                                     QRegularExpression::CaseInsensitiveOption);
+    return pattern.match(name).hasMatch();
+}
+
+bool WDirFile::isSameOrInside(const QString& path, const QString& dir)
+{
+    const auto canonical = [](const QString& p) -> QString {
+        std::error_code error;
+        const fs::path resolved = fs::weakly_canonical(toFsPath(p), error);
+        if (error)
+            return {};
+        QString text = QString::fromStdU16String(resolved.generic_u16string());
+        while (text.size() > 1 && text.endsWith(u'/'))
+            text.chop(1);
+        return text;
+    };
+    const QString p = canonical(path);
+    const QString d = canonical(dir);
+    if (p.isEmpty() || d.isEmpty())
+        return false;
+    return p == d || p.startsWith(d.endsWith(u'/') ? d : d + u'/');
+}
+
+bool WDirFile::DeleteFiles(const QString& dir, const QString& mask) const
+{
+    if (isNoPath(dir))
+        return false;
+    forEachEntry(dir, mask, [&](const QString& name) {
+        const QString path = dir + u'/' + name;
+        if (!isRealDirectory(path))
+            DeleteOneFile(path);
+        return true;
+    });
+    return true;
+}
+
+bool WDirFile::MakeDir(const QString& dir) const
+{
+    if (isRealDirectory(dir) || QFileInfo(dir).isDir())
+        return true;
+    if (!dir.isEmpty() && QDir().mkdir(dir))
+        return true;
+    MessageReporter::report(Description, QStringLiteral("Ошибка при создании директории: ") + dir);
+    return false;
+}
+
+bool WDirFile::DeleteDir(const QString& dir, const QString& mask) const
+{
+    if (isNoPath(dir))
+        return false;
+    const QString d = StringTool.WithBackslash(dir);
+    const QString dirPath = d.chopped(1);
+    if (!isRealDirectory(dirPath)) {
+        // A link named like a directory is removed as a link, never entered.
+        return false;
+    }
+    makeWritable(dirPath);
+    bool failed = false;
+    forEachEntry(dirPath, mask, [&](const QString& name) {
+        const QString path = d + name;
+        makeWritable(path);
+        const bool done = isRealDirectory(path) ? DeleteDir(path, mask) : DeleteOneFile(path);
+        failed = !done;
+        return done;
+    });
+    if (failed)
+        return false;
+    return QDir().rmdir(dirPath);
+}
+
+bool WDirFile::CopyDir(const QString& src, const QString& dst, const QString& mask) const
+{
+    if (isNoPath(src) || isNoPath(dst) || isNoPath(mask))
+        return false;
+    // Copying a folder into itself would recurse until the disk is full.
+    if (isSameOrInside(dst, src))
+        return false;
+    return copyDirEntries(src, dst, mask);
+}
+
+bool WDirFile::copyDirEntries(const QString& src, const QString& dst, const QString& mask) const
+{
+    const QString s = StringTool.WithBackslash(src);
+    const QString d = StringTool.WithBackslash(dst);
+    if (!QDir().mkpath(d))
+        return false;
+    bool foundAny = false;
+    bool ok = true;
+    forEachEntry(s.chopped(1), mask, [&](const QString& name) {
+        foundAny = true;
+        const QString from = s + name;
+        const QString to = d + name;
+        const auto status = entryStatus(from);
+        if (fs::is_symlink(status)) {
+            std::error_code error;
+            const fs::path target = fs::read_symlink(toFsPath(from), error);
+            if (!error) {
+                fs::remove(toFsPath(to), error);
+                fs::create_symlink(target, toFsPath(to), error);
+            }
+            ok = !error;
+        } else if (fs::is_directory(status)) {
+            ok = MakeDir(to) && copyDirEntries(from, to, mask);
+        } else {
+            ok = CopyOneFile(from, to, false);
+        }
+        return ok;
+    });
+    return foundAny && ok;
+}
+
+bool WDirFile::ClearReadOnly(const QString& file) const
+{
+    const QFileInfo info(file);
+    if (!info.exists() || info.isDir())
+        return false;
+    return QFile::setPermissions(file, info.permissions() | QFileDevice::WriteOwner);
+}
+
+bool WDirFile::CopyOneFile(const QString& src, const QString& dst, bool failIfExists) const
+{
+    const QFileInfo source(src);
+    if (!source.exists() || source.isDir())
+        return false;
+    std::error_code error;
+    if (fs::equivalent(toFsPath(src), toFsPath(dst), error)) {
+        // Copying a file onto itself: removing the target first would lose it.
+        return !failIfExists;
+    }
+    ClearReadOnly(dst);
+    if (fs::exists(entryStatus(dst))) {
+        if (failIfExists || isRealDirectory(dst))
+            return false;
+        if (!QFile::remove(dst))
+            return false;
+    }
+    if (!QFile::copy(src, dst))
+        return false;
+    ClearReadOnly(dst);
+    return true;
+}
+
+bool WDirFile::DeleteOneFile(const QString& file) const
+{
+    const auto status = entryStatus(file);
+    if (!fs::exists(status) && !fs::is_symlink(status))
+        return false;
+    if (fs::is_directory(status))
+        return false;
+    if (!fs::is_symlink(status)) // never change the target of a link
+        ClearReadOnly(file);
+    std::error_code error;
+    return fs::remove(toFsPath(file), error) && !error;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "wstring.h"
+
+#include <QString>
+
+// Operations on files and whole directory trees. Failures come back as results; only
+// MakeDir reports a message. Links are never followed into: a link to a folder is removed
+// or copied as a link.
+class WDirFile
+{
+public:
+    const QString Description = QStringLiteral("Класс WDirFile");
+    WString StringTool;
+
+    // Deletes the files of dir that match mask; folders and their contents stay.
+    bool DeleteFiles(const QString& dir, const QString& mask) const;
+    // Creates one directory level; true when it exists afterwards.
+    bool MakeDir(const QString& dir) const;
+    // Deletes everything in dir that matches mask, then dir itself.
+    bool DeleteDir(const QString& dir, const QString& mask) const;
+    // Copies the entries of src that match mask into dst (created with its parents).
+    // Refuses a dst that is src or lies inside it.
+    bool CopyDir(const QString& src, const QString& dst, const QString& mask) const;
+    // Makes an existing file writable for its owner; false when there is no such file.
+    bool ClearReadOnly(const QString& file) const;
+    bool CopyOneFile(const QString& src, const QString& dst, bool failIfExists) const;
+    bool DeleteOneFile(const QString& file) const;
+
+    // True when name matches a Windows-style mask ("*.*" matches every name).
+    static bool maskMatches(const QString& name, const QString& mask);
+    // True when path is dir itself or lies below it (links resolved).
+    static bool isSameOrInside(const QString& path, const QString& dir);
+
+private:
+    bool copyDirEntries(const QString& src, const QString& dst, const QString& mask) const;
+};

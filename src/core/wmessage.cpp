@@ -1,0 +1,8 @@
+#include "wmessage.h"
+
+#include <QSysInfo>
+
+QString WMessage::ComputerName() const
+{
+    return QSysInfo::machineHostName().left(63);
+}

@@ -1,0 +1,191 @@
+#include "messagereporter.h"
+#include "testfiles.h"
+#include "wdirfile.h"
+#include "wmessage.h"
+#include "wstring.h"
+
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestWDirFile : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QStringList m_messages;
+    const WDirFile m_files;
+
+    QString path(const QString& relative) const { return m_dir.filePath(relative); }
+    bool exists(const QString& relative) const
+    {
+        return QFileInfo::exists(path(relative)) || QFileInfo(path(relative)).isSymLink();
+    }
+
+private slots:
+    void init()
+    {
+        m_messages.clear();
+        MessageReporter::setHandler([this](const QString& caption, const QString& text) {
+            m_messages << caption + u'|' + text;
+        });
+    }
+
+    void stringsAndNames()
+    {
+        const WString tool;
+        QCOMPARE(tool.WithBackslash(QString()), QString());
+        QCOMPARE(tool.WithBackslash(QStringLiteral("/tmp/docs")), QStringLiteral("/tmp/docs/"));
+        QCOMPARE(tool.WithBackslash(QStringLiteral("/tmp/docs/")), QStringLiteral("/tmp/docs/"));
+        QCOMPARE(tool.WithBackslash(QStringLiteral("C:\\Temp\\")), QStringLiteral("C:\\Temp\\"));
+
+        // Code page 866 without a length limit.
+        const QString name = QStringLiteral("ГЭСН-2020. Сметные нормы ").repeated(200);
+        const QByteArray oem = QStringEncoder("IBM866").encode(name);
+        QVERIFY(oem.size() > 2000);
+        QCOMPARE(tool.OemToAnsi(oem), name);
+        QCOMPARE(tool.OemToAnsi(QByteArray()), QString());
+
+        const QString computer = WMessage().ComputerName();
+        QVERIFY(!computer.isEmpty());
+        QVERIFY(computer.size() <= 63);
+
+        QVERIFY(WDirFile::maskMatches(QStringLiteral("noext"), QStringLiteral("*.*")));
+        QVERIFY(WDirFile::maskMatches(QStringLiteral("A.HTM"), QStringLiteral("*.htm")));
+        QVERIFY(!WDirFile::maskMatches(QStringLiteral("a.html"), QStringLiteral("*.htm")));
+    }
+
+    void deleteDirRemovesTreeWithReadOnlyFiles()
+    {
+        QVERIFY(TestFiles::write(path(QStringLiteral("del/a.htm")), "a"));
+        QVERIFY(TestFiles::write(path(QStringLiteral("del/sub/b.htm")), "b"));
+        QVERIFY(TestFiles::setReadOnly(path(QStringLiteral("del/a.htm"))));
+        QVERIFY(TestFiles::setReadOnly(path(QStringLiteral("del/sub/b.htm"))));
+        QVERIFY(QFile::setPermissions(path(QStringLiteral("del/sub")),
+                                      QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        QVERIFY(m_files.DeleteDir(path(QStringLiteral("del")), QStringLiteral("*.*")));
+        QVERIFY(!exists(QStringLiteral("del")));
+        QVERIFY(!m_files.DeleteDir(path(QStringLiteral("del")), QStringLiteral("*.*")));
+        QVERIFY(!m_files.DeleteDir(QString(), QStringLiteral("*.*")));
+        QVERIFY(!m_files.DeleteDir(QStringLiteral("0"), QStringLiteral("*.*")));
+    }
+
+    void deleteDirWithMask()
+    {
+        QVERIFY(TestFiles::write(path(QStringLiteral("mask/a.htm")), "a"));
+        QVERIFY(TestFiles::write(path(QStringLiteral("mask/B.HTM")), "b"));
+        QVERIFY(TestFiles::write(path(QStringLiteral("mask/keep.txt")), "t"));
+        QVERIFY(TestFiles::write(path(QStringLiteral("mask/Folder/c.htm")), "c"));
+        QVERIFY(!m_files.DeleteDir(path(QStringLiteral("mask/")), QStringLiteral("*.htm")));
+        QVERIFY(!exists(QStringLiteral("mask/a.htm")));
+        QVERIFY(!exists(QStringLiteral("mask/B.HTM")));
+        QVERIFY(exists(QStringLiteral("mask/keep.txt")));
+        QVERIFY(exists(QStringLiteral("mask/Folder/c.htm")));
+    }
+
+    void linksAreNeverFollowed()
+    {
+        QVERIFY(TestFiles::write(path(QStringLiteral("outside/precious.htm")), "keep"));
+        QVERIFY(TestFiles::write(path(QStringLiteral("tree/doc.htm")), "d"));
+        QVERIFY(QFile::link(path(QStringLiteral("outside")), path(QStringLiteral("tree/link"))));
+        QVERIFY(QFile::link(path(QStringLiteral("outside/precious.htm")),
+                            path(QStringLiteral("tree/filelink.htm"))));
+        QVERIFY(TestFiles::setReadOnly(path(QStringLiteral("outside/precious.htm"))));
+
+        // Copying keeps the links as links.
+        QVERIFY(m_files.CopyDir(path(QStringLiteral("tree")), path(QStringLiteral("copy")),
+                                QStringLiteral("*.*")));
+        QVERIFY(QFileInfo(path(QStringLiteral("copy/link"))).isSymLink());
+        QCOMPARE(QFileInfo(path(QStringLiteral("copy/link"))).symLinkTarget(),
+                 path(QStringLiteral("outside")));
+
+        // Deleting removes the links themselves; what they point at stays as it was.
+        QVERIFY(m_files.DeleteDir(path(QStringLiteral("tree")), QStringLiteral("*.*")));
+        QVERIFY(!exists(QStringLiteral("tree")));
+        QCOMPARE(TestFiles::read(path(QStringLiteral("outside/precious.htm"))), QByteArray("keep"));
+        QVERIFY(!TestFiles::isWritableByOwner(path(QStringLiteral("outside/precious.htm"))));
+
+        // A link given as the directory to delete is not entered.
+        QVERIFY(!m_files.DeleteDir(path(QStringLiteral("copy/link")), QStringLiteral("*.*")));
+        QVERIFY(exists(QStringLiteral("outside/precious.htm")));
+    }
+
+    void copyDir()
+    {
+        // A source that does not exist: the target is created, the result is false.
+        QVERIFY(!m_files.CopyDir(path(QStringLiteral("nosuch")), path(QStringLiteral("target1")),
+                                 QStringLiteral("*.*")));
+        QVERIFY(QFileInfo(path(QStringLiteral("target1"))).isDir());
+
+        QVERIFY(TestFiles::write(path(QStringLiteral("src/Doc.files/image001.png")), "new"));
+        QVERIFY(TestFiles::write(path(QStringLiteral("src/Doc.files/sub/deep.xml")), "deep"));
+        QVERIFY(TestFiles::setReadOnly(path(QStringLiteral("src/Doc.files/image001.png"))));
+        QVERIFY(TestFiles::write(path(QStringLiteral("dst/Doc.files/image001.png")), "old"));
+        QVERIFY(TestFiles::setReadOnly(path(QStringLiteral("dst/Doc.files/image001.png"))));
+        QVERIFY(m_files.CopyDir(path(QStringLiteral("src/Doc.files")),
+                                path(QStringLiteral("dst/Doc.files")), QStringLiteral("*.*")));
+        const QString copied = path(QStringLiteral("dst/Doc.files/image001.png"));
+        QCOMPARE(TestFiles::read(copied), QByteArray("new"));
+        QVERIFY(TestFiles::isWritableByOwner(copied));
+        QCOMPARE(TestFiles::read(path(QStringLiteral("dst/Doc.files/sub/deep.xml"))),
+                 QByteArray("deep"));
+
+        // Into itself or one of its own folders: refused, nothing copied.
+        QVERIFY(!m_files.CopyDir(path(QStringLiteral("src")), path(QStringLiteral("src")),
+                                 QStringLiteral("*.*")));
+        QVERIFY(!m_files.CopyDir(path(QStringLiteral("src")),
+                                 path(QStringLiteral("src/Doc.files/in")), QStringLiteral("*.*")));
+        QVERIFY(!exists(QStringLiteral("src/Doc.files/in")));
+        QVERIFY(!m_files.CopyDir(QString(), path(QStringLiteral("x")), QStringLiteral("*.*")));
+    }
+
+    void singleFiles()
+    {
+        const QString doc = path(QStringLiteral("single/Doc.htm"));
+        QVERIFY(TestFiles::write(doc, "content"));
+        // A file copied onto itself stays intact.
+        QVERIFY(m_files.CopyOneFile(doc, doc, false));
+        QVERIFY(!m_files.CopyOneFile(doc, doc, true));
+        QCOMPARE(TestFiles::read(doc), QByteArray("content"));
+        QVERIFY(m_files.CopyOneFile(doc, path(QStringLiteral("single/Copy.htm")), true));
+        QVERIFY(!m_files.CopyOneFile(doc, path(QStringLiteral("single/Copy.htm")), true));
+
+        QVERIFY(!m_files.ClearReadOnly(path(QStringLiteral("single"))));
+        QVERIFY(!m_files.ClearReadOnly(path(QStringLiteral("single/none.htm"))));
+        QVERIFY(TestFiles::setReadOnly(doc));
+        QVERIFY(m_files.ClearReadOnly(doc));
+        QVERIFY(TestFiles::isWritableByOwner(doc));
+
+        QVERIFY(!m_files.DeleteOneFile(path(QStringLiteral("single/none.htm"))));
+        QVERIFY(!m_files.DeleteOneFile(path(QStringLiteral("single"))));
+        QVERIFY(m_files.DeleteOneFile(doc));
+        QVERIFY(!exists(QStringLiteral("single/Doc.htm")));
+    }
+
+    void deleteFilesLeavesFolders()
+    {
+        QVERIFY(TestFiles::write(path(QStringLiteral("files/a.htm")), "a"));
+        QVERIFY(TestFiles::write(path(QStringLiteral("files/b.txt")), "b"));
+        QVERIFY(TestFiles::write(path(QStringLiteral("files/Sub/c.htm")), "c"));
+        QVERIFY(m_files.DeleteFiles(path(QStringLiteral("files")), QStringLiteral("*.*")));
+        QVERIFY(!exists(QStringLiteral("files/a.htm")));
+        QVERIFY(!exists(QStringLiteral("files/b.txt")));
+        QVERIFY(exists(QStringLiteral("files/Sub/c.htm")));
+        QVERIFY(!m_files.DeleteFiles(QStringLiteral("0"), QStringLiteral("*.*")));
+    }
+
+    void makeDir()
+    {
+        QVERIFY(m_files.MakeDir(path(QStringLiteral("made"))));
+        QVERIFY(m_files.MakeDir(path(QStringLiteral("made"))));
+        QVERIFY(m_messages.isEmpty());
+        const QString orphan = path(QStringLiteral("no/parent/here"));
+        QVERIFY(!m_files.MakeDir(orphan));
+        QCOMPARE(m_messages,
+                 QStringList{QStringLiteral("Класс WDirFile|Ошибка при создании директории: ") +
+                             orphan});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWDirFile)
+#include "tst_wdirfile.moc"

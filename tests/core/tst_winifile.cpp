@@ -1,0 +1,216 @@
+#include "messagereporter.h"
+#include "testfiles.h"
+#include "winifile.h"
+
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestWIniFile : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QStringList m_messages;
+    const WIniFile m_ini;
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+    struct Values
+    {
+        bool found;
+        QString text;
+        double d;
+        qint32 i;
+        bool b;
+    };
+    Values read(const QString& file, const QString& section, const QString& key, int type,
+                bool showErrors = false)
+    {
+        Values v{false, QStringLiteral("stale"), 9.5, 77, true};
+        v.found = m_ini.ReadParameter(file, section, key, type, v.text, v.d, v.i, v.b, showErrors);
+        return v;
+    }
+
+private slots:
+    void init()
+    {
+        m_messages.clear();
+        MessageReporter::setHandler([this](const QString& caption, const QString& text) {
+            m_messages << caption + u'|' + text;
+        });
+    }
+
+    void missingFileThenFirstWrite()
+    {
+        const QString file = path(QStringLiteral("missing.ini"));
+        const Values v = read(file, QStringLiteral("TreeView"), QStringLiteral("Width"), 2, true);
+        QVERIFY(!v.found);
+        QCOMPARE(v.text, QString());
+        QCOMPARE(v.d, 0.0);
+        QCOMPARE(v.i, 0);
+        QCOMPARE(v.b, false);
+        QVERIFY(m_messages.isEmpty());
+
+        QVERIFY(m_ini.writeInt(file, QStringLiteral("TreeView"), QStringLiteral("Width"), 300));
+        QCOMPARE(TestFiles::read(file), QByteArray("[TreeView]\nWidth=300\n"));
+        QVERIFY(!QFileInfo::exists(file + QStringLiteral(".tmp")));
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files).filter(QStringLiteral("missing")).size(),
+                 1);
+    }
+
+    void typedValues()
+    {
+        const QString file = path(QStringLiteral("typed.ini"));
+        QVERIFY(TestFiles::write(file, "[Search]\nEmpty=\nTwo=2\nWord=yes\nNeg=-17\nJunk=12abc\n"
+                                       "Big=99999999999\nPi=3.25\n"));
+        const QString s = QStringLiteral("Search");
+        QVERIFY(!read(file, s, QStringLiteral("Absent"), 0).found);
+
+        Values v = read(file, s, QStringLiteral("Empty"), 0);
+        QVERIFY(v.found);
+        QCOMPARE(v.text, QString());
+        QCOMPARE(read(file, s, QStringLiteral("Empty"), 2).i, 0);
+        QCOMPARE(read(file, s, QStringLiteral("Empty"), 3).b, false);
+
+        QCOMPARE(read(file, s, QStringLiteral("Two"), 3).b, true);
+        QCOMPARE(read(file, s, QStringLiteral("Word"), 3).b, false);
+        QCOMPARE(read(file, s, QStringLiteral("Neg"), 2).i, -17);
+        QCOMPARE(read(file, s, QStringLiteral("Junk"), 2).i, 12);
+        QCOMPARE(read(file, s, QStringLiteral("Big"), 2).i, 0);
+        QCOMPARE(read(file, s, QStringLiteral("Pi"), 1).d, 3.25);
+
+        // Only the value of the asked type is set; the others are reset.
+        v = read(file, s, QStringLiteral("Two"), 2);
+        QCOMPARE(v.i, 2);
+        QCOMPARE(v.text, QString());
+        QCOMPARE(v.b, false);
+        QCOMPARE(v.d, 0.0);
+        v = read(file, s, QStringLiteral("Two"), 7); // an unknown selector reads nothing
+        QVERIFY(v.found);
+        QCOMPARE(v.i, 0);
+
+        QVERIFY(m_ini.writeBool(file, s, QStringLiteral("Flag"), true));
+        QVERIFY(m_ini.writeInt(file, s, QStringLiteral("Neg"), -5));
+        const QByteArray bytes = TestFiles::read(file);
+        QVERIFY(bytes.contains("Flag=1\n"));
+        QVERIFY(bytes.contains("Neg=-5\n"));
+        QVERIFY(m_ini.WriteParameter(file, s, QStringLiteral("D"), 1, {}, 0.5, 0, false, false));
+        QCOMPARE(read(file, s, QStringLiteral("D"), 1).d, 0.5);
+    }
+
+    void writeKeepsEverythingElse()
+    {
+        const QString file = path(QStringLiteral("keep.ini"));
+        const QByteArray original = "; made by hand\r\n[treeview]\r\nwidth=100\r\nOther=x\r\n\r\n"
+                                    "[Search]\r\nFindKod_1=бетон\r\n";
+        QVERIFY(TestFiles::write(file, original));
+        // Sections and keys compare without regard to letter case; the value is replaced in place.
+        QCOMPARE(m_ini.readInt(file, QStringLiteral("TreeView"), QStringLiteral("Width")), 100);
+        QVERIFY(m_ini.writeInt(file, QStringLiteral("TREEVIEW"), QStringLiteral("Width"), 250));
+        QVERIFY(m_ini.writeText(file, QStringLiteral("TreeView"), QStringLiteral("TekFileName"),
+                                QStringLiteral("/d/Раздел 1.htm")));
+        QVERIFY(m_ini.writeText(file, QStringLiteral("File"), QStringLiteral("ExternalDirectory"),
+                                QStringLiteral("/e/docs")));
+        QCOMPARE(TestFiles::read(file),
+                 QByteArray("; made by hand\r\n[treeview]\r\nWidth=250\r\nOther=x\r\n"
+                            "TekFileName=/d/Раздел 1.htm\r\n\r\n[Search]\r\nFindKod_1=бетон\r\n"
+                            "\r\n[File]\r\nExternalDirectory=/e/docs\r\n"));
+    }
+
+    void legacyAndDamagedFiles()
+    {
+        // An older installation wrote windows-1251; a write turns the file into UTF-8.
+        const QString legacy = path(QStringLiteral("legacy.ini"));
+        QVERIFY(TestFiles::write(
+            legacy, QStringEncoder("windows-1251")
+                        .encode(QStringLiteral("[Search]\nContext=Сметная стоимость\n"))));
+        QCOMPARE(m_ini.readText(legacy, QStringLiteral("Search"), QStringLiteral("Context")),
+                 QStringLiteral("Сметная стоимость"));
+        QVERIFY(m_ini.writeText(legacy, QStringLiteral("Search"), QStringLiteral("FindKod_1"),
+                                QStringLiteral("ксилолит")));
+        QCOMPARE(m_ini.readText(legacy, QStringLiteral("Search"), QStringLiteral("Context")),
+                 QStringLiteral("Сметная стоимость"));
+        QCOMPARE(m_ini.readText(legacy, QStringLiteral("Search"), QStringLiteral("FindKod_1")),
+                 QStringLiteral("ксилолит"));
+
+        // Junk, lines without "=", an unclosed section line and duplicate keys.
+        const QString damaged = path(QStringLiteral("damaged.ini"));
+        QByteArray junk("\x00\xff\xfe\x01garbage\n", 13);
+        junk += "no equals sign here\n[Search\nKey=first\nKey=second\n[TreeView]\nWidth=42\n";
+        junk += QByteArray(3000, '\x9f') + "\n";
+        QVERIFY(TestFiles::write(damaged, junk));
+        QCOMPARE(m_ini.readText(damaged, QStringLiteral("Search"), QStringLiteral("Key")),
+                 QStringLiteral("first"));
+        QCOMPARE(m_ini.readInt(damaged, QStringLiteral("TreeView"), QStringLiteral("Width")), 42);
+        QVERIFY(m_ini.writeText(damaged, QStringLiteral("Search"), QStringLiteral("Key"),
+                                QStringLiteral("new")));
+        QCOMPARE(m_ini.readText(damaged, QStringLiteral("Search"), QStringLiteral("Key")),
+                 QStringLiteral("new"));
+        QCOMPARE(m_ini.readInt(damaged, QStringLiteral("TreeView"), QStringLiteral("Width")), 42);
+        QVERIFY(TestFiles::read(damaged).contains("no equals sign here"));
+
+        // A large file is read and rewritten whole.
+        const QString large = path(QStringLiteral("large.ini"));
+        QByteArray big = "[Search]\n";
+        for (int i = 0; big.size() < 10 * 1024 * 1024; ++i)
+            big += "Key" + QByteArray::number(i) + "=" + QByteArray(60, 'x') + "\n";
+        big += "[Last]\nValue=7\n";
+        QVERIFY(TestFiles::write(large, big));
+        QCOMPARE(m_ini.readInt(large, QStringLiteral("Last"), QStringLiteral("Value")), 7);
+        QVERIFY(m_ini.writeInt(large, QStringLiteral("Last"), QStringLiteral("Value"), 8));
+        QCOMPARE(m_ini.readInt(large, QStringLiteral("Last"), QStringLiteral("Value")), 8);
+        QCOMPARE(m_ini.readText(large, QStringLiteral("Search"), QStringLiteral("Key5")),
+                 QString(60, u'x'));
+    }
+
+    void failuresAreQuietOrReported()
+    {
+        const QString section = QStringLiteral("TreeView");
+        const QString key = QStringLiteral("Width");
+
+        // A settings path that is a directory: reads give empty values, writes fail.
+        const QString dirPath = path(QStringLiteral("adir.ini"));
+        QVERIFY(QDir().mkpath(dirPath));
+        QVERIFY(!read(dirPath, section, key, 2).found);
+        QVERIFY(!m_ini.writeInt(dirPath, section, key, 1));
+        QVERIFY(QFileInfo(dirPath).isDir());
+        QVERIFY(m_messages.isEmpty());
+        QVERIFY(!read(dirPath, section, key, 2, true).found);
+        QCOMPARE(m_messages.size(), 1);
+        QCOMPARE(m_messages.last(), QStringLiteral("Класс: WIniFile|Ошибка при чтении параметра: "
+                                                   "Width\nСекции: TreeView\nФайла: ") +
+                                        dirPath);
+
+        // A missing folder is not created.
+        const QString inMissing = path(QStringLiteral("nofolder/Lectoria.ini"));
+        QVERIFY(!m_ini.writeInt(inMissing, section, key, 1));
+        QVERIFY(!QFileInfo::exists(path(QStringLiteral("nofolder"))));
+        QVERIFY(!m_ini.WriteParameter(inMissing, section, key, 2, {}, 0, 1, false, true));
+        QCOMPARE(m_messages.last(), QStringLiteral("Класс: WIniFile|Ошибка при записи параметра: "
+                                                   "Width\nСекции: TreeView\nФайла: ") +
+                                        inMissing);
+
+        // A read-only file stays as it is.
+        const QString readOnly = path(QStringLiteral("ro.ini"));
+        QVERIFY(TestFiles::write(readOnly, "[TreeView]\nWidth=5\n"));
+        QVERIFY(TestFiles::setReadOnly(readOnly));
+        m_messages.clear();
+        QVERIFY(!m_ini.writeInt(readOnly, section, key, 9));
+        QVERIFY(m_messages.isEmpty());
+        QCOMPARE(TestFiles::read(readOnly), QByteArray("[TreeView]\nWidth=5\n"));
+        QCOMPARE(m_ini.readInt(readOnly, section, key), 5);
+    }
+
+    void valueCannotStartNewEntries()
+    {
+        const QString file = path(QStringLiteral("inject.ini"));
+        QVERIFY(m_ini.writeText(file, QStringLiteral("Search"), QStringLiteral("Context"),
+                                QStringLiteral("a\n[TreeView]\nWidth=1")));
+        QVERIFY(!read(file, QStringLiteral("TreeView"), QStringLiteral("Width"), 2).found);
+        QCOMPARE(TestFiles::read(file).count('\n'), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWIniFile)
+#include "tst_winifile.moc"
