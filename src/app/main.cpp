@@ -6,6 +6,7 @@
 #include "tsqlerrordialog1.h"
 
 #include <QLoggingCategory>
+#include <QScreen>
 
 #include <cstdio>
 #include <exception>
@@ -30,7 +31,11 @@ int main(int argc, char* argv[])
         if (form.terminateRequested())
             return 0; // the running instance has been brought forward
         TSQLErrorDialog1 sqlErrorDialog(&form);
+        // Without a window manager "maximised" means nothing: take the screen's work area.
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            form.setGeometry(screen->availableGeometry());
         form.showMaximized();
+        form.activateWindow(); // the first activation completes the start
         application.exec();
     } catch (const std::exception& error) {
         TApplication::showException(QString::fromLocal8Bit(error.what()));

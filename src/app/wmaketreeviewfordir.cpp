@@ -1,34 +1,305 @@
 #include "wmaketreeviewfordir.h"
 
+#include "directorylisting.h"
+#include "documentlayout.h"
+#include "libraryscan.h"
+#include "matchingrule.h"
+#include "waitcursor.h"
+#include "wdirfile.h"
+
+#include <QScopedValueRollback>
+#include <QScrollBar>
 #include <QTreeWidget>
 
-WMakeTreeviewForDir::WMakeTreeviewForDir(int /*collection*/, const QStringList& /*rootDirs*/,
-                                         const QStringList& /*names*/, QTreeWidget* treeView,
+#include <algorithm>
+
+namespace {
+
+bool isNoPath(const QString& path)
+{
+    return path.isEmpty() || path == u"0";
+}
+
+QStringList matching(const QStringList& names, const QString& mask)
+{
+    if (mask == u"*.*" || mask == u"*")
+        return names;
+    QStringList kept;
+    for (const QString& name : names) {
+        if (WDirFile::maskMatches(name, mask))
+            kept.append(name);
+    }
+    return kept;
+}
+
+} // namespace
+
+WMakeTreeviewForDir::WMakeTreeviewForDir(int /*collection*/, const QStringList& rootDirs,
+                                         const QStringList& names, QTreeWidget* treeView,
                                          const QList<QIcon>* imageList, const QString& rootCaption,
                                          bool searching, bool caseSensitive, const QString& context,
-                                         bool /*techParts*/, bool sortByDate)
+                                         bool techParts, bool sortByDate)
     : RootCaption(rootCaption), Searching(searching), CaseSensitive(caseSensitive),
-      SortByDate(sortByDate), Context(context), m_treeView(treeView), m_imageList(imageList)
+      SortByDate(sortByDate), Context(context), m_treeView(treeView), m_imageList(imageList),
+      m_handlers(std::make_unique<QObject>())
 {
+    m_folderFont = m_treeView->font();
+    m_folderFont.setBold(true);
+    QObject::connect(m_treeView, &QTreeWidget::itemExpanded, m_handlers.get(),
+                     [this](QTreeWidgetItem* node) { NodeExpanding(node); });
+
     m_treeView->clear();
     QTreeWidgetItem* root =
-        addNode(nullptr, RootCaption, MyRec{RootOrStub, QStringLiteral("0")}, FolderImage);
+        addNode(nullptr, RootCaption, NewNodeRecord(RootOrStub, QStringLiteral("0")), FolderImage);
     m_treeView->setCurrentItem(root);
+
+    WaitCursor waitCursor;
+    m_treeView->setUpdatesEnabled(false); // filled without a repaint per node
+    for (qsizetype i = 0; i < rootDirs.size(); ++i) {
+        CurrentDir = rootDirs.at(i);
+        if (techParts) {
+            QTreeWidgetItem* base =
+                addNode(root, names.value(i), NewNodeRecord(Folder, CurrentDir), FolderImage);
+            if (Searching)
+                ScanDirectory(CurrentDir, QStringLiteral("*.*"), base);
+            else
+                AddExpandStub(CurrentDir, QStringLiteral("*.*"), base);
+        } else {
+            ScanDirectory(CurrentDir, QStringLiteral("*.*"), root);
+        }
+    }
+    if (Searching)
+        PruneEmptyFolders(root);
+    m_treeView->collapseAll();
+    m_treeView->setCurrentItem(root);
+    root->setExpanded(true);
+    if (!SortByDate) {
+        // Every folder was ordered as it was filled; the root's own nodes remain.
+        SortChildren(root, false);
+        m_treeView->horizontalScrollBar()->setValue(0);
+    }
+    m_treeView->setUpdatesEnabled(true);
 }
 
 WMakeTreeviewForDir::~WMakeTreeviewForDir() = default;
 
+WMakeTreeviewForDir::MyRec WMakeTreeviewForDir::NewNodeRecord(quint8 kind, const QString& fileName)
+{
+    return MyRec{kind, fileName};
+}
+
 QTreeWidgetItem* WMakeTreeviewForDir::addNode(QTreeWidgetItem* parent, const QString& caption,
                                               const MyRec& record, int imageIndex)
 {
-    auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(m_treeView);
-    item->setText(0, caption);
+    QTreeWidgetItem* item = makeNode(caption, record, imageIndex);
+    if (parent)
+        parent->addChild(item);
+    else
+        m_treeView->addTopLevelItem(item);
+    return item;
+}
+
+QTreeWidgetItem* WMakeTreeviewForDir::makeNode(const QString& caption, const MyRec& record,
+                                               int imageIndex) const
+{
+    auto* item = new QTreeWidgetItem(QStringList{caption});
     item->setData(0, KindRole, record.Kind);
     item->setData(0, FileNameRole, record.FileName);
     item->setData(0, ImageIndexRole, imageIndex);
     if (m_imageList && imageIndex < m_imageList->size())
         item->setIcon(0, m_imageList->at(imageIndex));
+    // Folders and the root in bold; the root's caption in blue while it is not selected
+    // (a selected item is drawn in the highlight colours).
+    if (imageIndex == FolderImage)
+        item->setFont(0, m_folderFont);
+    if (caption == RootCaption)
+        item->setForeground(0, QBrush(QColor(0, 0, 255)));
     return item;
+}
+
+void WMakeTreeviewForDir::attachChildren(QTreeWidgetItem* parent, QList<QTreeWidgetItem*> children)
+{
+    // One insertion per folder: the tree control's cost per insertion grows with its size.
+    if (!SortByDate)
+        sortItems(children);
+    parent->addChildren(children);
+}
+
+void WMakeTreeviewForDir::sortItems(QList<QTreeWidgetItem*>& items) const
+{
+    std::stable_sort(items.begin(), items.end(),
+                     [this](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
+                         return m_captionOrder(a->text(0), b->text(0));
+                     });
+}
+
+bool WMakeTreeviewForDir::ScanDirectory(const QString& dir, const QString& mask,
+                                        QTreeWidgetItem* parent)
+{
+    if (isNoPath(dir) || !parent)
+        return false;
+    QList<QTreeWidgetItem*> children;
+    if (Searching) {
+        // The whole depth at once; every document checked, only those with the context kept.
+        const std::vector<ScanNode> nodes = LibraryScan::deep(dir);
+        std::vector<char> found;
+        LibraryScan::forEachDocument(nodes, [&](const ScanNode& document) {
+            found.push_back(MatchingRule::SearchDocument(document.path, Context, CaseSensitive));
+        });
+        size_t nextDocument = 0;
+        children = makeScannedNodes(nodes, &found, nextDocument);
+    } else {
+        const DirectoryEntries entries = DirectoryListing::list(dir);
+        for (const QString& name : matching(entries.folders, mask)) {
+            const QString path = DocumentLayout::joinPath(dir, name);
+            QTreeWidgetItem* folder = makeNode(name, NewNodeRecord(Folder, path), FolderImage);
+            AddExpandStub(path, mask, folder);
+            children.append(folder);
+        }
+        for (const QString& name : matching(entries.documents, mask)) {
+            ++CheckedCount;
+            children.append(makeNode(DocumentLayout::documentCaption(name),
+                                     NewNodeRecord(Document, DocumentLayout::joinPath(dir, name)),
+                                     DocumentImage));
+            ++FoundCount;
+        }
+    }
+    attachChildren(parent, children);
+    return true;
+}
+
+QList<QTreeWidgetItem*> WMakeTreeviewForDir::makeScannedNodes(const std::vector<ScanNode>& nodes,
+                                                              const std::vector<char>* found,
+                                                              size_t& nextDocument)
+{
+    QList<QTreeWidgetItem*> items;
+    for (const ScanNode& node : nodes) {
+        if (node.isFolder) {
+            QTreeWidgetItem* folder =
+                makeNode(node.caption, NewNodeRecord(Folder, node.path), FolderImage);
+            attachChildren(folder, makeScannedNodes(node.children, found, nextDocument));
+            if (node.revisited && !Searching)
+                AddExpandStub(node.path, QStringLiteral("*.*"), folder);
+            items.append(folder);
+            continue;
+        }
+        ++CheckedCount;
+        if (found && !found->at(nextDocument++))
+            continue;
+        items.append(makeNode(node.caption, NewNodeRecord(Document, node.path), DocumentImage));
+        ++FoundCount;
+    }
+    return items;
+}
+
+bool WMakeTreeviewForDir::AddExpandStub(const QString& dir, const QString& /*mask*/,
+                                        QTreeWidgetItem* node)
+{
+    if (isNoPath(dir) || !node)
+        return false;
+    if (!DirectoryListing::hasVisibleEntry(dir))
+        return false;
+    node->addChild(makeNode(QString(), NewNodeRecord(RootOrStub, QString()), DocumentImage));
+    return true;
+}
+
+void WMakeTreeviewForDir::NodeExpanding(QTreeWidgetItem* node)
+{
+    if (!node || m_expandingAll)
+        return;
+    if (!Searching) {
+        // Every expansion reads the folder again; the root is read only by a rebuild.
+        if (node->parent()) {
+            qDeleteAll(node->takeChildren());
+            ScanDirectory(NodeRecord(node).FileName, QStringLiteral("*.*"), node);
+        }
+    } else if (!SortByDate) {
+        SortChildren(node, false);
+    }
+    // Whatever an expansion adds is ordered as it is added, and the rest of the tree is in
+    // order already: the result is that of a sort of the whole tree, at the cost of one folder.
+    if (!SortByDate)
+        m_treeView->horizontalScrollBar()->setValue(0);
+}
+
+void WMakeTreeviewForDir::SortChildren(QTreeWidgetItem* node, bool recursive)
+{
+    if (!node || node->childCount() == 0)
+        return;
+    QList<QTreeWidgetItem*> children = node->takeChildren();
+    sortItems(children);
+    node->addChildren(children);
+    if (recursive) {
+        for (QTreeWidgetItem* child : std::as_const(children))
+            SortChildren(child, true);
+    }
+}
+
+void WMakeTreeviewForDir::PruneEmptyFolders(QTreeWidgetItem* node)
+{
+    if (!node)
+        return;
+    int i = 0;
+    while (i < node->childCount()) {
+        QTreeWidgetItem* child = node->child(i);
+        if (NodeRecord(child).Kind != Folder) {
+            ++i;
+            continue;
+        }
+        if (child->childCount() > 0)
+            PruneEmptyFolders(child);
+        if (child->childCount() > 0) {
+            ++i;
+            continue;
+        }
+        delete node->takeChild(i);
+    }
+}
+
+void WMakeTreeviewForDir::ExpandAll(QTreeWidgetItem* node)
+{
+    if (!node) {
+        for (int i = 0; i < m_treeView->topLevelItemCount(); ++i)
+            ExpandAll(m_treeView->topLevelItem(i));
+        return;
+    }
+    const QScopedValueRollback expanding(m_expandingAll, true);
+    if (!Searching) {
+        // Each folder below is read once, as its expansion would read it, and the whole
+        // subtree goes into the tree at once: the control's cost per insertion grows with
+        // the number of open folders.
+        if (node->parent()) {
+            rereadSubtree(node);
+        } else {
+            for (int i = 0; i < node->childCount(); ++i) {
+                if (NodeRecord(node->child(i)).Kind == Folder)
+                    rereadSubtree(node->child(i));
+            }
+        }
+    }
+    std::vector<QTreeWidgetItem*> pending{node};
+    while (!pending.empty()) {
+        QTreeWidgetItem* item = pending.back();
+        pending.pop_back();
+        if (item->childCount() == 0)
+            continue;
+        item->setExpanded(true);
+        for (int i = item->childCount() - 1; i >= 0; --i)
+            pending.push_back(item->child(i));
+    }
+}
+
+void WMakeTreeviewForDir::rereadSubtree(QTreeWidgetItem* folder)
+{
+    qDeleteAll(folder->takeChildren());
+    size_t nextDocument = 0;
+    attachChildren(folder, makeScannedNodes(LibraryScan::deep(NodeRecord(folder).FileName), nullptr,
+                                            nextDocument));
+}
+
+QTreeWidgetItem* WMakeTreeviewForDir::RootNode() const
+{
+    return m_treeView->topLevelItem(0);
 }
 
 WMakeTreeviewForDir::MyRec WMakeTreeviewForDir::NodeRecord(const QTreeWidgetItem* node)
@@ -37,6 +308,11 @@ WMakeTreeviewForDir::MyRec WMakeTreeviewForDir::NodeRecord(const QTreeWidgetItem
         return {};
     return MyRec{static_cast<quint8>(node->data(0, KindRole).toUInt()),
                  node->data(0, FileNameRole).toString()};
+}
+
+int WMakeTreeviewForDir::NodeImageIndex(const QTreeWidgetItem* node)
+{
+    return node ? node->data(0, ImageIndexRole).toInt() : -1;
 }
 
 QString WMakeTreeviewForDir::GetNodeTitle(const QTreeWidgetItem* node) const

@@ -1,15 +1,25 @@
 #pragma once
 
+#include "captionorder.h"
+
+#include <QFont>
 #include <QIcon>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+#include <vector>
+
+class QObject;
 class QTreeWidget;
 class QTreeWidgetItem;
+struct ScanNode;
 
 // Builds the document tree of one collection in the tree control and serves it until the
-// next rebuild.
+// next rebuild: folders are read when expanded (or, in search state, to full depth at once
+// with only the documents that hold the context), sorted by caption unless the directory
+// order is chosen.
 class WMakeTreeviewForDir
 {
 public:
@@ -42,9 +52,27 @@ public:
 
     const QString Description = QStringLiteral("Класс WMakeTreeviewForDir");
 
+    // Adds the folders and documents of dir under parent; false only for no path or parent.
+    bool ScanDirectory(const QString& dir, const QString& mask, QTreeWidgetItem* parent);
+    // Gives node an expand button when dir holds anything but its folder page.
+    bool AddExpandStub(const QString& dir, const QString& mask, QTreeWidgetItem* node);
+    // Before a node opens: re-reads its folder (browsing) and orders what was added.
+    void NodeExpanding(QTreeWidgetItem* node);
+    // Removes the folder nodes below node that are left without children.
+    void PruneEmptyFolders(QTreeWidgetItem* node);
+    static MyRec NewNodeRecord(quint8 kind, const QString& fileName);
+
     QString GetNodeTitle(const QTreeWidgetItem* node) const;
     QString GetNodeFileName(const QTreeWidgetItem* node) const;
     static MyRec NodeRecord(const QTreeWidgetItem* node);
+    static int NodeImageIndex(const QTreeWidgetItem* node);
+
+    // Opens node (the whole tree for none) and every folder below it, reading each folder
+    // once.
+    void ExpandAll(QTreeWidgetItem* node = nullptr);
+    // Orders the children of node by caption (all levels below it when recursive).
+    void SortChildren(QTreeWidgetItem* node, bool recursive);
+    QTreeWidgetItem* RootNode() const;
 
     QString CurrentDir;
     QString RootCaption;
@@ -56,12 +84,26 @@ public:
     bool Searching = false;
     bool CaseSensitive = false;
     bool SortByDate = false;
+    const QString DocExt = QStringLiteral(".htm");
+    const QString FilesExt = QStringLiteral(".files");
     QString Context;
 
 private:
     QTreeWidgetItem* addNode(QTreeWidgetItem* parent, const QString& caption, const MyRec& record,
                              int imageIndex);
+    QTreeWidgetItem* makeNode(const QString& caption, const MyRec& record, int imageIndex) const;
+    void attachChildren(QTreeWidgetItem* parent, QList<QTreeWidgetItem*> children);
+    void sortItems(QList<QTreeWidgetItem*>& items) const;
+    // Items for scanned nodes; with found given, only the documents it marks.
+    QList<QTreeWidgetItem*> makeScannedNodes(const std::vector<ScanNode>& nodes,
+                                             const std::vector<char>* found, size_t& nextDocument);
+    void rereadSubtree(QTreeWidgetItem* folder);
 
     QTreeWidget* m_treeView;
     const QList<QIcon>* m_imageList;
+    // Owns the connections to the tree's notifications: they end with the builder.
+    std::unique_ptr<QObject> m_handlers;
+    CaptionOrder m_captionOrder;
+    QFont m_folderFont;
+    bool m_expandingAll = false;
 };

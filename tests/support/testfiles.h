@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
+#include <QStringEncoder>
 
 // Small helpers for tests that work on real files.
 namespace TestFiles {
@@ -16,6 +17,12 @@ inline bool write(const QString& path, const QByteArray& bytes)
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
     return file.write(bytes) == bytes.size();
+}
+
+// Text as the library's documents store it.
+inline QByteArray cp1251(const QString& text)
+{
+    return QStringEncoder("windows-1251").encode(text);
 }
 
 inline QByteArray read(const QString& path)

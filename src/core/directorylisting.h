@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+// One directory as the tree shows it: its folders, then its documents, each in the order
+// the file system lists them. Folder pages and picture folders are left out. Names that
+// cannot be represented as text (invalid in the file system's encoding) are skipped.
+struct DirectoryEntries
+{
+    QStringList folders;
+    QStringList documents;
+};
+
+// A folder's identity on disk, to recognise a folder met again through a link.
+struct FolderId
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool operator==(const FolderId&) const = default;
+};
+
+namespace DirectoryListing {
+
+// A directory that cannot be read gives no entries.
+DirectoryEntries list(const QString& dir);
+// True when dir holds any entry but its folder page (any file or folder counts).
+bool hasVisibleEntry(const QString& dir);
+// The identity of a folder (links followed); false when it cannot be read.
+bool folderId(const QString& dir, FolderId* id);
+
+} // namespace DirectoryListing

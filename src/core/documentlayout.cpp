@@ -1,0 +1,35 @@
+#include "documentlayout.h"
+
+namespace {
+const QString documentExtension = QStringLiteral(".htm");
+}
+
+bool DocumentLayout::isFolderPage(const QString& name)
+{
+    return name.compare(QStringLiteral("_index.htm"), Qt::CaseInsensitive) == 0;
+}
+
+bool DocumentLayout::isCompanionFolder(const QString& name)
+{
+    return name.contains(QStringLiteral(".files"), Qt::CaseSensitive);
+}
+
+bool DocumentLayout::isDocument(const QString& name)
+{
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot >= 0 &&
+           QStringView(name).mid(dot).compare(documentExtension, Qt::CaseInsensitive) == 0;
+}
+
+QString DocumentLayout::documentCaption(const QString& name)
+{
+    const qsizetype at = name.indexOf(documentExtension, 0, Qt::CaseInsensitive);
+    return at < 0 ? name : name.left(at);
+}
+
+QString DocumentLayout::joinPath(const QString& dir, const QString& name)
+{
+    if (dir.endsWith(u'/') || dir.endsWith(u'\\'))
+        return dir + name;
+    return dir + u'/' + name;
+}

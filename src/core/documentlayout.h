@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// How a documentation directory lies on disk: which entries are documents, ordinary
+// folders, picture folders of documents and folder pages, and how a document is captioned.
+namespace DocumentLayout {
+
+// "_index.htm" in any letter case: the folder's own page, never a node of its own.
+bool isFolderPage(const QString& name);
+// A folder whose name contains ".files" (exact case) holds the parts of a document.
+bool isCompanionFolder(const QString& name);
+// A name whose extension (from the last dot) is ".htm" in any letter case.
+bool isDocument(const QString& name);
+// The name up to the first ".htm" in any letter case ("a.htm.htm" is "a").
+QString documentCaption(const QString& name);
+// dir joined with name by one separator.
+QString joinPath(const QString& dir, const QString& name);
+
+} // namespace DocumentLayout

@@ -1,0 +1,66 @@
+#include "libraryscan.h"
+
+#include "directorylisting.h"
+#include "documentlayout.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// False when dir is not entered: unreadable, or already on the current path.
+bool scanInto(const QString& dir, std::vector<FolderId>& ancestors, std::vector<ScanNode>& out)
+{
+    FolderId id;
+    if (!DirectoryListing::folderId(dir, &id))
+        return true;
+    for (const FolderId& ancestor : ancestors) {
+        if (ancestor == id)
+            return false; // a link back up the path
+    }
+    ancestors.push_back(id);
+    const DirectoryEntries entries = DirectoryListing::list(dir);
+    out.reserve(size_t(entries.folders.size() + entries.documents.size()));
+    for (const QString& name : entries.folders) {
+        ScanNode folder{true, name, DocumentLayout::joinPath(dir, name), {}};
+        folder.revisited = !scanInto(folder.path, ancestors, folder.children);
+        out.push_back(std::move(folder));
+    }
+    for (const QString& name : entries.documents)
+        out.push_back(ScanNode{
+            false, DocumentLayout::documentCaption(name), DocumentLayout::joinPath(dir, name), {}});
+    ancestors.pop_back();
+    return true;
+}
+
+} // namespace
+
+std::vector<ScanNode> LibraryScan::deep(const QString& dir)
+{
+    std::vector<ScanNode> nodes;
+    if (dir.isEmpty() || dir == u"0")
+        return nodes;
+    // The folders that dir lies in are on the path too.
+    std::vector<FolderId> ancestors;
+    QDir parent = QFileInfo(dir).absoluteDir();
+    for (;;) {
+        FolderId id;
+        if (DirectoryListing::folderId(parent.path(), &id))
+            ancestors.push_back(id);
+        if (!parent.cdUp())
+            break;
+    }
+    scanInto(dir, ancestors, nodes);
+    return nodes;
+}
+
+void LibraryScan::forEachDocument(const std::vector<ScanNode>& nodes,
+                                  const std::function<void(const ScanNode&)>& visit)
+{
+    for (const ScanNode& node : nodes) {
+        if (node.isFolder)
+            forEachDocument(node.children, visit);
+        else
+            visit(node);
+    }
+}

@@ -1,0 +1,92 @@
+#include "matchingrule.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringEncoder>
+
+#include <array>
+
+namespace {
+
+constexpr std::array<unsigned char, 256> makeLowerTable()
+{
+    std::array<unsigned char, 256> table{};
+    for (int i = 0; i < 256; ++i)
+        table[i] = static_cast<unsigned char>(i);
+    for (int c = 'A'; c <= 'Z'; ++c)
+        table[c] = static_cast<unsigned char>(c + 32);
+    for (int c = 0xC0; c <= 0xDF; ++c) // А-Я
+        table[c] = static_cast<unsigned char>(c + 32);
+    table[0xA8] = 0xB8; // Ё
+    return table;
+}
+
+constexpr std::array<unsigned char, 256> lowerTable = makeLowerTable();
+
+QByteArray lowered(QByteArray bytes)
+{
+    for (char& c : bytes)
+        c = static_cast<char>(lowerTable[static_cast<unsigned char>(c)]);
+    return bytes;
+}
+
+} // namespace
+
+std::optional<QByteArray> MatchingRule::toWindows1251(const QString& text)
+{
+    QStringEncoder encoder("windows-1251", QStringEncoder::Flag::Stateless);
+    const QByteArray bytes = encoder.encode(text);
+    if (encoder.hasError() || !encoder.isValid())
+        return std::nullopt;
+    // The encoder may stand in "?" for a character it cannot write.
+    if (bytes.count('?') != text.count(u'?'))
+        return std::nullopt;
+    return bytes;
+}
+
+unsigned char MatchingRule::lower1251(unsigned char byte)
+{
+    return lowerTable[byte];
+}
+
+QByteArray MatchingRule::joinLines(const QByteArray& raw)
+{
+    QByteArray text;
+    text.reserve(raw.size() + raw.size() / 32 + 2);
+    qsizetype i = 0;
+    const qsizetype n = raw.size();
+    while (i < n) {
+        const char c = raw.at(i);
+        if (c == '\r' || c == '\n') {
+            text.append("\r\n", 2);
+            i += (c == '\r' && i + 1 < n && raw.at(i + 1) == '\n') ? 2 : 1;
+            continue;
+        }
+        text.append(c);
+        ++i;
+    }
+    if (n > 0 && raw.at(n - 1) != '\n' && raw.at(n - 1) != '\r')
+        text.append("\r\n", 2);
+    return text;
+}
+
+bool MatchingRule::FileContainsContext(const QString& path, const QString& context, bool matchCase)
+{
+    const auto needle = toWindows1251(context);
+    if (!needle)
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = joinLines(file.readAll());
+    if (matchCase)
+        return text.contains(*needle);
+    return lowered(text).contains(lowered(*needle));
+}
+
+bool MatchingRule::SearchDocument(const QString& path, const QString& context, bool matchCase)
+{
+    if (!QFileInfo(path).isFile())
+        return false;
+    return FileContainsContext(path, context, matchCase);
+}

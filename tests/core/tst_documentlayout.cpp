@@ -1,0 +1,174 @@
+#include "captionorder.h"
+#include "directorylisting.h"
+#include "documentlayout.h"
+#include "libraryscan.h"
+#include "testfiles.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+class TestDocumentLayout : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString path(const QString& relative) const { return m_dir.filePath(relative); }
+
+private slots:
+    void names_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("document");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("folderPage");
+        QTest::addColumn<bool>("companion");
+        QTest::newRow("plain") << "Раздел 1.htm" << true << "Раздел 1" << false << false;
+        QTest::newRow("upper") << "Doc.HTM" << true << "Doc" << false << false;
+        QTest::newRow("html") << "Doc.html" << false << "Doc.html" << false << false;
+        QTest::newRow("double") << "a.htm.htm" << true << "a" << false << false;
+        QTest::newRow("inner") << "x.HTMfile.htm" << true << "x" << false << false;
+        QTest::newRow("page") << "_INDEX.HTM" << true << "_INDEX" << true << false;
+        QTest::newRow("files") << "Doc.files" << false << "Doc.files" << false << true;
+        QTest::newRow("filesystem") << "my.filesystem" << false << "my.filesystem" << false << true;
+        QTest::newRow("FILES upper") << "Doc.FILES" << false << "Doc.FILES" << false << false;
+        QTest::newRow("no dot") << "htm" << false << "htm" << false << false;
+    }
+    void names()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, document);
+        QFETCH(QString, caption);
+        QFETCH(bool, folderPage);
+        QFETCH(bool, companion);
+        QCOMPARE(DocumentLayout::isDocument(name), document);
+        if (document)
+            QCOMPARE(DocumentLayout::documentCaption(name), caption);
+        QCOMPARE(DocumentLayout::isFolderPage(name), folderPage);
+        QCOMPARE(DocumentLayout::isCompanionFolder(name), companion);
+    }
+
+    void listingOfAMixedDirectory()
+    {
+        const QString dir = path(QStringLiteral("mixed"));
+        QVERIFY(TestFiles::write(dir + QStringLiteral("/a.htm"), "a"));
+        QVERIFY(TestFiles::write(dir + QStringLiteral("/A.files/image001.png"), "p"));
+        QVERIFY(TestFiles::write(dir + QStringLiteral("/B/_index.htm"), "b"));
+        QVERIFY(TestFiles::write(dir + QStringLiteral("/C/c.htm"), "c"));
+        QVERIFY(TestFiles::write(dir + QStringLiteral("/D/x.files/p.png"), "p"));
+        QVERIFY(TestFiles::write(dir + QStringLiteral("/E/readme.txt"), "t"));
+        QVERIFY(TestFiles::write(dir + QStringLiteral("/_Index.htm"), "i"));
+        QVERIFY(TestFiles::write(dir + QStringLiteral("/Doc.html"), "h"));
+        QVERIFY(TestFiles::write(dir + QStringLiteral("/my.filesystem/z.htm"), "z"));
+        QVERIFY(QDir().mkpath(dir + QStringLiteral("/Folder.htm")));
+        QVERIFY(TestFiles::write(dir + QStringLiteral("/\"quoted\" -dash.htm"), "q"));
+        const QString longName = QString(100, QChar(0x0416)) + QStringLiteral(".htm"); // 204 bytes
+        QVERIFY(TestFiles::write(dir + u'/' + longName, "l"));
+        // A name that is not valid UTF-8 is skipped.
+        const QByteArray badName = QFile::encodeName(dir) + "/bad\xff\xfe.htm";
+        FILE* raw = fopen(badName.constData(), "w");
+        QVERIFY(raw);
+        fclose(raw);
+        QVERIFY(QFile::link(dir + QStringLiteral("/C"), dir + QStringLiteral("/LinkToC")));
+
+        const DirectoryEntries entries = DirectoryListing::list(dir);
+        QStringList folders = entries.folders;
+        folders.sort();
+        QCOMPARE(folders, (QStringList{QStringLiteral("B"), QStringLiteral("C"),
+                                       QStringLiteral("D"), QStringLiteral("E"),
+                                       QStringLiteral("Folder.htm"), QStringLiteral("LinkToC")}));
+        QStringList documents = entries.documents;
+        documents.sort();
+        QCOMPARE(documents,
+                 (QStringList{QStringLiteral("\"quoted\" -dash.htm"), QStringLiteral("Folder.htm"),
+                              QStringLiteral("a.htm"), longName}));
+
+        QVERIFY(!DirectoryListing::hasVisibleEntry(dir + QStringLiteral("/B")));
+        QVERIFY(DirectoryListing::hasVisibleEntry(dir + QStringLiteral("/C")));
+        QVERIFY(DirectoryListing::hasVisibleEntry(dir + QStringLiteral("/D")));
+        QVERIFY(DirectoryListing::hasVisibleEntry(dir + QStringLiteral("/E")));
+        QVERIFY(!DirectoryListing::hasVisibleEntry(dir + QStringLiteral("/nosuch")));
+        QCOMPARE(DirectoryListing::list(dir + QStringLiteral("/nosuch")).documents.size(), 0);
+        QCOMPARE(DirectoryListing::list(dir + QStringLiteral("/a.htm")).documents.size(), 0);
+        ::unlink(badName.constData()); // QDir cannot name it to clean up
+    }
+
+    void listingKeepsDirectoryOrder()
+    {
+        const QString dir = path(QStringLiteral("order"));
+        for (int i = 0; i < 40; ++i)
+            QVERIFY(TestFiles::write(dir + QStringLiteral("/d%1.htm").arg(i * 7919 % 97), "x"));
+        QStringList expected;
+        const QStringList raw = QDir(dir).entryList(QDir::Files, QDir::Unsorted);
+        for (const QString& name : raw)
+            expected.append(name);
+        QCOMPARE(DirectoryListing::list(dir).documents, expected);
+    }
+
+    void unreadableFolder()
+    {
+        if (::geteuid() == 0)
+            QSKIP("root reads every folder");
+        const QString dir = path(QStringLiteral("locked"));
+        QVERIFY(TestFiles::write(dir + QStringLiteral("/x.htm"), "x"));
+        QVERIFY(QFile::setPermissions(dir, QFileDevice::WriteOwner));
+        QCOMPARE(DirectoryListing::list(dir).documents.size(), 0);
+        QVERIFY(LibraryScan::deep(dir).empty());
+        QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                       QFileDevice::ExeOwner);
+    }
+
+    void deepScanStopsAtLinksBackUp()
+    {
+        const QString dir = path(QStringLiteral("loop"));
+        QVERIFY(TestFiles::write(dir + QStringLiteral("/A/a.htm"), "a"));
+        QVERIFY(TestFiles::write(dir + QStringLiteral("/A/B/b.htm"), "b"));
+        QVERIFY(TestFiles::write(dir + QStringLiteral("/S/s.htm"), "s"));
+        QVERIFY(QFile::link(dir + QStringLiteral("/A"), dir + QStringLiteral("/A/B/up")));
+        QVERIFY(QFile::link(dir, dir + QStringLiteral("/A/B/top")));
+        QVERIFY(QFile::link(dir + QStringLiteral("/S"), dir + QStringLiteral("/A/side")));
+
+        QStringList documents;
+        LibraryScan::forEachDocument(LibraryScan::deep(dir), [&](const ScanNode& node) {
+            documents.append(node.path.mid(dir.size() + 1));
+        });
+        documents.sort();
+        QCOMPARE(documents,
+                 (QStringList{QStringLiteral("A/B/b.htm"), QStringLiteral("A/a.htm"),
+                              QStringLiteral("A/side/s.htm"), QStringLiteral("S/s.htm")}));
+    }
+
+    void deepScanPutsFoldersFirst()
+    {
+        const QString dir = path(QStringLiteral("deep"));
+        QVERIFY(TestFiles::write(dir + QStringLiteral("/z.htm"), "z"));
+        QVERIFY(TestFiles::write(dir + QStringLiteral("/Раздел 1.2/Doc.HTM"), "d"));
+        QVERIFY(TestFiles::write(dir + QStringLiteral("/Раздел 1.2/Doc.files/header.htm"), "h"));
+        const std::vector<ScanNode> nodes = LibraryScan::deep(dir);
+        QCOMPARE(nodes.size(), size_t(2));
+        QVERIFY(nodes[0].isFolder);
+        QCOMPARE(nodes[0].caption, QStringLiteral("Раздел 1.2"));
+        QCOMPARE(nodes[0].children.size(), size_t(1));
+        QCOMPARE(nodes[0].children[0].caption, QStringLiteral("Doc"));
+        QCOMPARE(nodes[0].children[0].path, dir + QStringLiteral("/Раздел 1.2/Doc.HTM"));
+        QVERIFY(!nodes[1].isFolder);
+        QVERIFY(LibraryScan::deep(QStringLiteral("0")).empty());
+    }
+
+    void captionOrderIsRussian()
+    {
+        const CaptionOrder order;
+        QStringList captions{QStringLiteral("Яма"),     QStringLiteral("ёмкость"),
+                             QStringLiteral("Бетон"),   QStringLiteral("арматура"),
+                             QStringLiteral("Емкость"), QStringLiteral("Zeta"),
+                             QStringLiteral("alpha")};
+        std::sort(captions.begin(), captions.end(), order);
+        // Letter case is ignored; the Russian order puts Cyrillic before Latin.
+        QCOMPARE(captions.join(u','),
+                 QStringLiteral("арматура,Бетон,Емкость,ёмкость,Яма,alpha,Zeta"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDocumentLayout)
+#include "tst_documentlayout.moc"
