@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
@@ -61,8 +62,10 @@ void TForm1::connectControls()
     connect(Refresh1, &QAction::triggered, this, &TForm1::Refresh1Click);
     connect(CancelFindItem1, &QAction::triggered, this, &TForm1::Refresh1Click);
     connect(CancelFindButton1, &QToolButton::clicked, this, &TForm1::Refresh1Click);
-    connect(NormDocButton1, &QToolButton::clicked, this, &TForm1::Refresh1Click);
-    connect(TechTButton1, &QToolButton::clicked, this, &TForm1::Refresh1Click);
+    connect(NormDocButton1, &QToolButton::clicked, this, &TForm1::NormDocButton1Click);
+    connect(TechTButton1, &QToolButton::clicked, this, &TForm1::NormDocButton1Click);
+    connect(OpenButton1, &QPushButton::clicked, this, &TForm1::OpenButton1Click);
+    connect(OpenItem1, &QAction::triggered, this, &TForm1::OpenButton1Click);
     connect(FindComboBox1, &QComboBox::editTextChanged, this, &TForm1::UpdateSearchCommands);
     connect(ShowDocCheckBox1, &QCheckBox::clicked, this, &TForm1::ShowDocCheckBox1Click);
     connect(TreeView1, &QTreeWidget::currentItemChanged, this, &TForm1::TreeView1Change);
@@ -180,6 +183,13 @@ void TForm1::FormDestroy()
     m_splashForm.reset();
 }
 
+int TForm1::runDialog(QDialog& dialog)
+{
+    if (m_dialogRunner)
+        return m_dialogRunner(dialog);
+    return dialog.exec();
+}
+
 void TForm1::bringToFront()
 {
     showNormal();
@@ -200,18 +210,6 @@ void TForm1::UpdateOpenCommands()
     const bool normDoc = NormDocButton1->isChecked();
     OpenButton1->setEnabled(normDoc);
     OpenItem1->setEnabled(normDoc);
-}
-
-bool TForm1::FillCollectionLists(QStringList& rootDirs, QStringList& names)
-{
-    if (NormDocButton1->isChecked()) {
-        rootDirs.append(ExternalDirectory.isEmpty() ? GetSuiteDir() + QStringLiteral("NormDoc")
-                                                    : ExternalDirectory);
-        names.append(QString());
-        return true;
-    }
-    // The technical parts are listed from the suite's installation table (not read yet).
-    return false;
 }
 
 void TForm1::LoadTree(bool search)

@@ -5,12 +5,14 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QAction;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QDialog;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -108,6 +110,13 @@ public:
     QString GetSuiteDir() const;
     void UpdateOpenCommands();
     bool FillCollectionLists(QStringList& rootDirs, QStringList& names);
+    void OpenButton1Click();
+    void NormDocButton1Click();
+
+    // Modal dialogs of the window run through here; tests drive them in place of a user.
+    using DialogRunner = std::function<int(QDialog&)>;
+    void setDialogRunner(DialogRunner runner) { m_dialogRunner = std::move(runner); }
+    int runDialog(QDialog& dialog);
     void TreeView1Change();
 
     // Search history and commands.
@@ -143,4 +152,5 @@ private:
     bool m_terminateRequested = false;
     bool m_closed = false;
     bool m_buildingTree = false;
+    DialogRunner m_dialogRunner;
 };

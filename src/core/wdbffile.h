@@ -1,13 +1,44 @@
 #pragma once
 
+#include "dbftable.h"
+
 #include <QString>
 
-// Access to the suite's dBase tables.
+#include <memory>
+
+// Opens the suite's dBase tables. Before each attempt the table's index files are brought
+// into order (a production index older than an NTX index is dropped, the header flag made
+// to agree with the production index file); an attempt that fails is followed by dropping
+// the production index, then by resetting the engine configuration, and only the third
+// failure is reported.
 class WDbfFile
 {
 public:
+    using TableSlot = std::unique_ptr<DbfTable>;
+
     const QString Description = QStringLiteral("Класс WDbfFile");
 
-    // The table reader needs no driver set-up; kept as the first step of window creation.
+    bool OpenTable(TableSlot& table, const QString& path, bool showMessages) const;
+    bool CloseTable(TableSlot& table) const;
+
+    bool ClearReadOnly(const QString& path) const;
+    bool HasProductionIndex(const QString& path, bool showMessages) const;
+    bool DropProductionIndex(const QString& path, bool showMessages) const;
+    // 1 indexes checked, 0 flag cleared (no production index), -1 the flag could not be
+    // cleared, -2 the production index, -3 an NTX index could not be opened.
+    int CheckIndexFiles(const QString& path, bool showMessages) const;
+    // The reader keeps no configuration: nothing to reset.
+    static bool ResetEngineConfiguration() { return true; }
+    // The reader needs no driver set-up; kept as the first step of window creation.
     static bool ConfigureDbaseDriver() { return true; }
+
+    // Index file names of a table.
+    static QString productionIndexName(const QString& path);
+    static QString mdxName(const QString& path);
+    static QString ntxName(const QString& path, int number);
+
+    static constexpr qint64 ProductionIndexFlagOffset = 28;
+
+private:
+    void report(bool showMessages, const QString& caption, const QString& text) const;
 };

@@ -1,0 +1,183 @@
+#include "apptestmain.h"
+#include "dbfwriter.h"
+#include "suitefixture.h"
+#include "tform1.h"
+#include "tselectdirdialog1.h"
+#include "winifile.h"
+#include "wmaketreeviewfordir.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStringEncoder>
+#include <QToolButton>
+#include <QTreeWidget>
+
+class TestCollections : public QObject
+{
+    Q_OBJECT
+
+    static std::unique_ptr<TForm1> start(const SuiteFixture& suite)
+    {
+        auto form = std::make_unique<TForm1>(suite.programFile());
+        form->resize(1000, 700);
+        form->show();
+        if (!QTest::qWaitForWindowActive(form.get()))
+            return nullptr;
+        return form;
+    }
+    static QStringList rootCaptions(const TForm1& form)
+    {
+        QStringList list;
+        const QTreeWidgetItem* root = form.TreeView1->topLevelItem(0);
+        for (int i = 0; root && i < root->childCount(); ++i)
+            list.append(root->child(i)->text(0));
+        return list;
+    }
+
+private slots:
+    void init()
+    {
+        TestAnswers::reset();
+        static QTemporaryDir tmp;
+        qputenv("TMPDIR", tmp.path().toLocal8Bit());
+    }
+
+    void dialogControlStates()
+    {
+        TSelectDirDialog1 dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QVERIFY(dialog.ZebNormDocRadioButton1->isChecked());
+        QVERIFY(!dialog.SelectDirButton1->isEnabled());
+        QVERIFY(dialog.OkButton1->isEnabled());
+
+        dialog.VneshNormDocRadioButton1->click();
+        QVERIFY(dialog.SelectDirButton1->isEnabled());
+        QVERIFY(!dialog.OkButton1->isEnabled());
+
+        dialog.SelectDirButton1->click(); // cancelled: nothing changes
+        QCOMPARE(dialog.ChosenDirectory, QString());
+        QVERIFY(!dialog.OkButton1->isEnabled());
+
+        TestAnswers::instance().folders = {QStringLiteral("D:\\"), QStringLiteral("/srv/Нормы/")};
+        dialog.SelectDirButton1->click();
+        QCOMPARE(dialog.ChosenDirectory, QStringLiteral("D:"));
+        dialog.SelectDirButton1->click();
+        QCOMPARE(dialog.ChosenDirectory, QStringLiteral("/srv/Нормы"));
+        QCOMPARE(dialog.SelectDirPanel1->text(), QStringLiteral(" /srv/Нормы"));
+        QVERIFY(dialog.OkButton1->isEnabled());
+
+        dialog.ZebNormDocRadioButton1->click();
+        QVERIFY(dialog.OkButton1->isEnabled());
+        QVERIFY(!dialog.SelectDirButton1->isEnabled());
+        dialog.OkButton1->click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.ChosenDirectory, QString());
+
+        TSelectDirDialog1 escaped;
+        escaped.show();
+        QVERIFY(QTest::qWaitForWindowActive(&escaped));
+        QTest::keyClick(&escaped, Qt::Key_Escape);
+        QCOMPARE(escaped.result(), int(QDialog::Rejected));
+    }
+
+    void choosingTheDocumentationDirectory()
+    {
+        SuiteFixture suite;
+        QVERIFY(TestFiles::write(suite.normDoc(QStringLiteral("Свой.htm")), "x"));
+        const QString external = suite.scratch(QStringLiteral("Внешние"));
+        QVERIFY(TestFiles::write(external + QStringLiteral("/Чужой.htm"), "x"));
+        QVERIFY(TestFiles::write(suite.iniFile(),
+                                 "[TreeView]\nNormDocButton=1\n[File]\nExternalDirectory=   \n"));
+        auto form = start(suite);
+        QVERIFY(form);
+        QVERIFY(form->OpenButton1->isEnabled() && form->OpenItem1->isEnabled());
+        QCOMPARE(rootCaptions(*form), QStringList{QStringLiteral("Свой")});
+
+        // Blanks only: the suite's documents are checked; OK stores the empty text.
+        bool suiteChecked = false;
+        form->setDialogRunner([&](QDialog& dialog) {
+            auto& select = static_cast<TSelectDirDialog1&>(dialog);
+            suiteChecked = select.ZebNormDocRadioButton1->isChecked();
+            select.OkButton1Click();
+            return dialog.result();
+        });
+        form->OpenButton1->click();
+        QVERIFY(suiteChecked);
+        QCOMPARE(form->ExternalDirectory, QString());
+        const WIniFile ini;
+        QCOMPARE(ini.readText(suite.iniFile(), QStringLiteral("File"), QStringLiteral("ExternalDirectory")),
+                 QString());
+
+        // An external directory: stored at once, the tree rebuilt from it.
+        TestAnswers::instance().folders = {external + u'/'};
+        form->setDialogRunner([&](QDialog& dialog) {
+            auto& select = static_cast<TSelectDirDialog1&>(dialog);
+            select.VneshNormDocRadioButton1->click();
+            select.SelectDirButton1Click();
+            select.OkButton1Click();
+            return dialog.result();
+        });
+        form->OpenItem1->trigger();
+        QCOMPARE(form->ExternalDirectory, external);
+        QCOMPARE(ini.readText(suite.iniFile(), QStringLiteral("File"), QStringLiteral("ExternalDirectory")),
+                 external);
+        QCOMPARE(rootCaptions(*form), QStringList{QStringLiteral("Чужой")});
+
+        // Cancelled: nothing changes.
+        const QByteArray settings = TestFiles::read(suite.iniFile());
+        form->setDialogRunner([](QDialog& dialog) {
+            dialog.reject();
+            return dialog.result();
+        });
+        form->OpenButton1->click();
+        QCOMPARE(form->ExternalDirectory, external);
+        QCOMPARE(TestFiles::read(suite.iniFile()), settings);
+        QCOMPARE(rootCaptions(*form), QStringList{QStringLiteral("Чужой")});
+        QVERIFY(TestAnswers::instance().messages.isEmpty());
+    }
+
+    void technicalPartsOfTheInstalledBases()
+    {
+        SuiteFixture suite;
+        const QString base1 = suite.scratch(QStringLiteral("Base1"));
+        const QString base2 = suite.scratch(QStringLiteral("Base2"));
+        QVERIFY(TestFiles::write(base1 + QStringLiteral("/TT/Общая часть.htm"), "x"));
+        QVERIFY(QDir().mkpath(suite.suiteDir() + QStringLiteral("TQ_W")));
+        QStringEncoder oem("IBM866");
+        QVERIFY(DbfWriter::write(suite.suiteDir() + QStringLiteral("TQ_W/instal.dbf"),
+                                 {{"VID", 1}, {"DIR", 200}, {"NAIM", 60}},
+                                 {{{"b", (base2 + u'/').toUtf8(), oem.encode(QStringLiteral("ФЕР-2020"))}, false},
+                                  {{"b", (base1 + u'/').toUtf8(), oem.encode(QStringLiteral("ГЭСН-2020"))}, false}}));
+        auto form = start(suite);
+        QVERIFY(form);
+        QVERIFY(form->TechTButton1->isChecked());
+        QVERIFY(!form->OpenButton1->isEnabled() && !form->OpenItem1->isEnabled());
+        QCOMPARE(rootCaptions(*form), (QStringList{QStringLiteral("ГЭСН-2020"), QStringLiteral("ФЕР-2020")}));
+        QTreeWidgetItem* gesn = form->TreeView1->topLevelItem(0)->child(0);
+        QCOMPARE(WMakeTreeviewForDir::NodeRecord(gesn).FileName, base1 + QStringLiteral("/TT"));
+        QVERIFY(TestAnswers::instance().messages.isEmpty());
+
+        // The normative button shows the suite's folder; the open command follows.
+        form->NormDocButton1->click();
+        QVERIFY(form->OpenButton1->isEnabled());
+        QCOMPARE(form->TreeView1->topLevelItem(0)->text(0), QStringLiteral("Нормативная документация"));
+    }
+
+    void missingInstallationTable()
+    {
+        SuiteFixture suite;
+        auto form = start(suite);
+        QVERIFY(form);
+        QCOMPARE(rootCaptions(*form), QStringList());
+        QVERIFY(!TestAnswers::instance().messages.isEmpty());
+        QCOMPARE(TestAnswers::instance().messages.first(),
+                 QStringLiteral("Класс WDbfFile|Файл:") + suite.suiteDir() +
+                     QStringLiteral("TQ_W/instal.dbf\nне найден!"));
+    }
+};
+
+LECTORIA_APP_TEST_MAIN(TestCollections)
+#include "tst_collections.moc"
