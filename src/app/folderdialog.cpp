@@ -19,6 +19,5 @@ QString FolderDialog::choose(QWidget* parent, const QString& caption)
 {
     if (const auto& chooser = currentChooser())
         return chooser(caption);
-    return QFileDialog::getExistingDirectory(parent, caption, QString(),
-                                             QFileDialog::ShowDirsOnly);
+    return QFileDialog::getExistingDirectory(parent, caption, QString(), QFileDialog::ShowDirsOnly);
 }

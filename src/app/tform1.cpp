@@ -68,6 +68,9 @@ void TForm1::connectControls()
     connect(OpenItem1, &QAction::triggered, this, &TForm1::OpenButton1Click);
     connect(FindComboBox1, &QComboBox::editTextChanged, this, &TForm1::UpdateSearchCommands);
     connect(ShowDocCheckBox1, &QCheckBox::clicked, this, &TForm1::ShowDocCheckBox1Click);
+    connect(ScaleComboBox1, &QComboBox::activated, this, &TForm1::ScaleComboBox1Change);
+    connect(CppWebBrowser1, &QWebEngineView::loadFinished, this,
+            &TForm1::CppWebBrowser1DocumentComplete);
     connect(TreeView1, &QTreeWidget::currentItemChanged, this, &TForm1::TreeView1Change);
     connect(TreeView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
         PopupMenu1->popup(TreeView1->viewport()->mapToGlobal(position));
@@ -167,9 +170,12 @@ void TForm1::FormClose()
                   TreeBuilder ? TreeBuilder->GetNodeFileName(selectedNode()) : QString());
     ini.writeText(IniFileName, SK::Search, SK::Context, SearchContext);
 
-    ReplaceHTML_t highlighter{QString(), QString()};
-    highlighter.DeleteWorkFiles();
     const WDirFile dirFile;
+    {
+        const ReplaceHTML_t highlighter{QString(), QString()};
+        if (!highlighter.WorkDir.isEmpty())
+            dirFile.DeleteDir(highlighter.WorkDir, QStringLiteral("*.*"));
+    }
     const QString viewerWorkDir = UserWorkDir::viewerWorkDir();
     if (!viewerWorkDir.isEmpty())
         dirFile.DeleteDir(viewerWorkDir, QStringLiteral("*.*"));
@@ -250,17 +256,6 @@ void TForm1::Refresh1Click()
         m_splashForm->hide();
 }
 
-void TForm1::TreeView1Change()
-{
-    // Only a selection the user makes in the active main window is shown.
-    if (QApplication::activeWindow() != this || !TreeBuilder || m_buildingTree)
-        return;
-    WaitCursor waitCursor;
-    const QString title = QStringLiteral(" ") + TreeBuilder->GetNodeTitle(selectedNode());
-    NamePanel1->setText(title);
-    NamePanel1->setToolTip(title);
-}
-
 void TForm1::LoadSearchHistory()
 {
     const WIniFile ini;
@@ -310,19 +305,6 @@ void TForm1::FormKeyDown(int key)
         break;
     default:
         break;
-    }
-}
-
-void TForm1::ShowDocCheckBox1Click()
-{
-    if (!TreeBuilder)
-        return;
-    const bool show = ShowDocCheckBox1->isChecked();
-    TreeBuilder->ShowDoc = show;
-    WebPanel1->setVisible(show);
-    if (show) {
-        const int treeWidth = frameGeometry().width() / 5;
-        Splitter1->setSizes({treeWidth, qMax(0, Splitter1->width() - treeWidth)});
     }
 }
 

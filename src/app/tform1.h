@@ -118,6 +118,11 @@ public:
     void setDialogRunner(DialogRunner runner) { m_dialogRunner = std::move(runner); }
     int runDialog(QDialog& dialog);
     void TreeView1Change();
+    void ScaleComboBox1Change();
+    void CppWebBrowser1DocumentComplete(bool ok);
+    void FindInPage(const QString& context, bool matchCase);
+    // The zoom of the selected item of ScaleComboBox1 (1.0 when none is selected).
+    double selectedZoomFactor() const;
 
     // Search history and commands.
     void LoadSearchHistory();

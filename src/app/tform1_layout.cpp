@@ -197,7 +197,7 @@ QWidget* TForm1::createTreePane()
         button->setText(caption);
         button->setCheckable(true);
         button->setAutoRaise(true);
-        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed); // the pane may be narrow
         QFont bold = button->font();
         bold.setBold(true);
         button->setFont(bold);
@@ -216,6 +216,7 @@ QWidget* TForm1::createTreePane()
     TreeView1->setHeaderHidden(true);
     TreeView1->setColumnCount(1);
     TreeView1->setIndentation(19);
+    TreeView1->setMinimumWidth(40);
     TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
     TreeView1->header()->setSectionResizeMode(QHeaderView::ResizeToContents);

@@ -24,15 +24,17 @@ TSelectDirDialog1::TSelectDirDialog1(QWidget* parent) : QDialog(parent)
     Image1->setPixmap(Pictures::logo(48));
     Image1->setAlignment(Qt::AlignTop);
 
-    ZebNormDocRadioButton1 = new QRadioButton(QStringLiteral("Нормативная документация в ЗЕБе"), this);
+    ZebNormDocRadioButton1 =
+        new QRadioButton(QStringLiteral("Нормативная документация в ЗЕБе"), this);
     ZebNormDocRadioButton1->setObjectName(QStringLiteral("ZebNormDocRadioButton1"));
     ZebNormDocRadioButton1->setChecked(true);
-    VneshNormDocRadioButton1 = new QRadioButton(QStringLiteral("Внешняя нормативная документация"), this);
+    VneshNormDocRadioButton1 =
+        new QRadioButton(QStringLiteral("Внешняя нормативная документация"), this);
     VneshNormDocRadioButton1->setObjectName(QStringLiteral("VneshNormDocRadioButton1"));
 
-    SelectDirButton1 = new QPushButton(style()->standardIcon(QStyle::SP_DirOpenIcon),
-                                       QStringLiteral("Выбор директории с нормативной документацией >>"),
-                                       this);
+    SelectDirButton1 =
+        new QPushButton(style()->standardIcon(QStyle::SP_DirOpenIcon),
+                        QStringLiteral("Выбор директории с нормативной документацией >>"), this);
     SelectDirButton1->setObjectName(QStringLiteral("SelectDirButton1"));
     SelectDirPanel1 = new QLabel(this);
     SelectDirPanel1->setObjectName(QStringLiteral("SelectDirPanel1"));
@@ -70,9 +72,12 @@ TSelectDirDialog1::TSelectDirDialog1(QWidget* parent) : QDialog(parent)
     layout->addLayout(buttons);
     setFixedSize(520, 200);
 
-    connect(ZebNormDocRadioButton1, &QRadioButton::clicked, this, &TSelectDirDialog1::UpdateDialogControls);
-    connect(VneshNormDocRadioButton1, &QRadioButton::clicked, this, &TSelectDirDialog1::UpdateDialogControls);
-    connect(SelectDirButton1, &QPushButton::clicked, this, &TSelectDirDialog1::SelectDirButton1Click);
+    connect(ZebNormDocRadioButton1, &QRadioButton::clicked, this,
+            &TSelectDirDialog1::UpdateDialogControls);
+    connect(VneshNormDocRadioButton1, &QRadioButton::clicked, this,
+            &TSelectDirDialog1::UpdateDialogControls);
+    connect(SelectDirButton1, &QPushButton::clicked, this,
+            &TSelectDirDialog1::SelectDirButton1Click);
     connect(OkButton1, &QPushButton::clicked, this, &TSelectDirDialog1::OkButton1Click);
     connect(CancelButton1, &QPushButton::clicked, this, &QDialog::reject);
     connect(HelpButton1, &QPushButton::clicked, this, &TSelectDirDialog1::HelpButton1Click);
@@ -100,8 +105,7 @@ void TSelectDirDialog1::UpdateDialogControls()
 
 void TSelectDirDialog1::SelectDirButton1Click()
 {
-    QString chosen =
-        FolderDialog::choose(this, QStringLiteral("Выбор директории с документацией"));
+    QString chosen = FolderDialog::choose(this, QStringLiteral("Выбор директории с документацией"));
     if (chosen.isEmpty())
         return;
     // One trailing separator goes ("D:\" becomes "D:"); the file system's root stays itself.

@@ -2,14 +2,19 @@
 
 #include "directorylisting.h"
 #include "documentlayout.h"
+#include "documentsearch.h"
 #include "libraryscan.h"
-#include "matchingrule.h"
+#include "userworkdir.h"
 #include "waitcursor.h"
 #include "wdirfile.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTreeWidget>
+#include <QUrl>
+#include <QWebEngineView>
 
 #include <algorithm>
 
@@ -142,10 +147,11 @@ bool WMakeTreeviewForDir::ScanDirectory(const QString& dir, const QString& mask,
     if (Searching) {
         // The whole depth at once; every document checked, only those with the context kept.
         const std::vector<ScanNode> nodes = LibraryScan::deep(dir);
-        std::vector<char> found;
-        LibraryScan::forEachDocument(nodes, [&](const ScanNode& document) {
-            found.push_back(MatchingRule::SearchDocument(document.path, Context, CaseSensitive));
-        });
+        QStringList documents;
+        LibraryScan::forEachDocument(
+            nodes, [&](const ScanNode& document) { documents.append(document.path); });
+        const std::vector<char> found =
+            DocumentSearch(Context, CaseSensitive).containsAll(documents);
         size_t nextDocument = 0;
         children = makeScannedNodes(nodes, &found, nextDocument);
     } else {
@@ -295,6 +301,67 @@ void WMakeTreeviewForDir::rereadSubtree(QTreeWidgetItem* folder)
     size_t nextDocument = 0;
     attachChildren(folder, makeScannedNodes(LibraryScan::deep(NodeRecord(folder).FileName), nullptr,
                                             nextDocument));
+}
+
+QString WMakeTreeviewForDir::ViewerWorkDir()
+{
+    return UserWorkDir::viewerWorkDir();
+}
+
+void WMakeTreeviewForDir::ShowBlank(QWebEngineView* viewer)
+{
+    if (viewer)
+        viewer->setUrl(QUrl(QStringLiteral("about:blank")));
+}
+
+bool WMakeTreeviewForDir::ShowNode(const QTreeWidgetItem* node, QWebEngineView* viewer)
+{
+    if (!node || !ShowDoc) {
+        ShowBlank(viewer);
+        return false;
+    }
+    QString path = NodeRecord(node).FileName;
+    if (NodeImageIndex(node) == FolderImage) {
+        // The folder's own page; a folder name with dots is kept whole ("Раздел 1.2").
+        path = DocumentLayout::folderPagePath(path);
+        if (path.isEmpty()) {
+            ShowBlank(viewer);
+            return false;
+        }
+    }
+    return ShowFile(path, viewer);
+}
+
+bool WMakeTreeviewForDir::ShowDocument(const QString& path, QWebEngineView* viewer)
+{
+    if (ShowDoc && path != u"0")
+        return ShowFile(path, viewer);
+    ShowBlank(viewer);
+    return false;
+}
+
+bool WMakeTreeviewForDir::ShowFile(const QString& path, QWebEngineView* viewer)
+{
+    const WDirFile files;
+    const QString workDir = ViewerWorkDir();
+    if (!workDir.isEmpty()) {
+        files.DeleteDir(workDir, QStringLiteral("*.*"));
+        QDir().mkpath(workDir);
+    }
+    const QFileInfo document(path);
+    if (path.isEmpty() || !document.isFile()) {
+        ShowBlank(viewer);
+        return false;
+    }
+    if (!workDir.isEmpty()) {
+        const QString filesName = DocumentLayout::companionFolderName(document.fileName());
+        files.CopyDir(DocumentLayout::joinPath(document.path(), filesName), workDir + filesName,
+                      QStringLiteral("*.*"));
+    }
+    // The address is made from the path, so blanks, "#", "%" and "?" stay part of the name.
+    if (viewer)
+        viewer->setUrl(QUrl::fromLocalFile(document.absoluteFilePath()));
+    return true;
 }
 
 QTreeWidgetItem* WMakeTreeviewForDir::RootNode() const

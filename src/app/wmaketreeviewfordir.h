@@ -12,6 +12,7 @@
 #include <vector>
 
 class QObject;
+class QWebEngineView;
 class QTreeWidget;
 class QTreeWidgetItem;
 struct ScanNode;
@@ -61,6 +62,16 @@ public:
     // Removes the folder nodes below node that are left without children.
     void PruneEmptyFolders(QTreeWidgetItem* node);
     static MyRec NewNodeRecord(quint8 kind, const QString& fileName);
+
+    // Shows what a node stands for in the viewer: a document its file, a folder its folder
+    // page; the viewer is blank otherwise or while ShowDoc is off. True when a file is shown.
+    bool ShowNode(const QTreeWidgetItem* node, QWebEngineView* viewer);
+    // Shows a document file (the highlighted copy) unless ShowDoc is off.
+    bool ShowDocument(const QString& path, QWebEngineView* viewer);
+    bool ShowFile(const QString& path, QWebEngineView* viewer);
+    // The viewer's working directory; empty when no private folder can be had.
+    static QString ViewerWorkDir();
+    static void ShowBlank(QWebEngineView* viewer);
 
     QString GetNodeTitle(const QTreeWidgetItem* node) const;
     QString GetNodeFileName(const QTreeWidgetItem* node) const;

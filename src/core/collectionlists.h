@@ -11,8 +11,8 @@ inline const QString InstallationTable = QStringLiteral("TQ_W/instal.dbf");
 
 // The normative documents: the external directory when one is chosen, else the suite's
 // "NormDoc"; one empty display name.
-void fillNormative(const QString& suiteDir, const QString& externalDirectory,
-                   QStringList& rootDirs, QStringList& names);
+void fillNormative(const QString& suiteDir, const QString& externalDirectory, QStringList& rootDirs,
+                   QStringList& names);
 
 // The technical parts: the "TT" folder of every base whose record has VID "b", named by the
 // record's NAIM (code page 866), in file order. False when the table cannot be read (the

@@ -1,5 +1,8 @@
 #include "documentlayout.h"
 
+#include <QDirIterator>
+#include <QFileInfo>
+
 namespace {
 const QString documentExtension = QStringLiteral(".htm");
 }
@@ -25,6 +28,29 @@ QString DocumentLayout::documentCaption(const QString& name)
 {
     const qsizetype at = name.indexOf(documentExtension, 0, Qt::CaseInsensitive);
     return at < 0 ? name : name.left(at);
+}
+
+QString DocumentLayout::folderPagePath(const QString& folder)
+{
+    if (folder.isEmpty() || folder == u"0")
+        return {};
+    const QString exact = joinPath(folder, QStringLiteral("_index.htm"));
+    if (QFileInfo(exact).isFile())
+        return exact;
+    // Another letter case of the same name (a library copied from a Windows disk).
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System);
+    while (it.hasNext()) {
+        it.next();
+        if (isFolderPage(it.fileName()))
+            return it.filePath();
+    }
+    return {};
+}
+
+QString DocumentLayout::companionFolderName(const QString& documentName)
+{
+    const qsizetype dot = documentName.lastIndexOf(u'.');
+    return (dot < 0 ? documentName : documentName.left(dot)) + QStringLiteral(".files");
 }
 
 QString DocumentLayout::joinPath(const QString& dir, const QString& name)

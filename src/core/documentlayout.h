@@ -14,6 +14,10 @@ bool isCompanionFolder(const QString& name);
 bool isDocument(const QString& name);
 // The name up to the first ".htm" in any letter case ("a.htm.htm" is "a").
 QString documentCaption(const QString& name);
+// The page shown for a folder: its "_index.htm" (any letter case); empty when it has none.
+QString folderPagePath(const QString& folder);
+// The companion folder name of a document: the name with its extension changed to ".files".
+QString companionFolderName(const QString& documentName);
 // dir joined with name by one separator.
 QString joinPath(const QString& dir, const QString& name);
 

@@ -1,5 +1,7 @@
 #include "matchingrule.h"
 
+#include "documentsearch.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringEncoder>
@@ -22,13 +24,6 @@ constexpr std::array<unsigned char, 256> makeLowerTable()
 }
 
 constexpr std::array<unsigned char, 256> lowerTable = makeLowerTable();
-
-QByteArray lowered(QByteArray bytes)
-{
-    for (char& c : bytes)
-        c = static_cast<char>(lowerTable[static_cast<unsigned char>(c)]);
-    return bytes;
-}
 
 } // namespace
 
@@ -72,16 +67,7 @@ QByteArray MatchingRule::joinLines(const QByteArray& raw)
 
 bool MatchingRule::FileContainsContext(const QString& path, const QString& context, bool matchCase)
 {
-    const auto needle = toWindows1251(context);
-    if (!needle)
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray text = joinLines(file.readAll());
-    if (matchCase)
-        return text.contains(*needle);
-    return lowered(text).contains(lowered(*needle));
+    return DocumentSearch(context, matchCase).contains(path);
 }
 
 bool MatchingRule::SearchDocument(const QString& path, const QString& context, bool matchCase)

@@ -18,7 +18,8 @@ unsigned char lower1251(unsigned char byte);
 // The raw text with every line ending (CR LF, LF, CR) made CR LF and the last line ended.
 QByteArray joinLines(const QByteArray& raw);
 
-// The plain form of the rule, on the whole file in memory.
+// Whether the document contains the context (read in chunks up to the first match; UTF-8
+// documents matched with the UTF-8 form of the context).
 bool FileContainsContext(const QString& path, const QString& context, bool matchCase);
 // False when no file exists at path.
 bool SearchDocument(const QString& path, const QString& context, bool matchCase);

@@ -3,30 +3,44 @@
 #include <QString>
 
 // The highlighted copy of a document: every occurrence of the context wrapped in a coloured
-// span, written into the highlighting working directory with the document's picture folder
-// beside it.
+// span, written as NormDoc.htm into the highlighting working directory with the document's
+// picture folder beside it, so the document's own links still resolve. The source document
+// is never changed. Occurrences are found by the search's matching rule, in the encoding the
+// document declares.
 class ReplaceHTML_t
 {
 public:
+    // Prepares (empties) the working directory and the paths.
     ReplaceHTML_t(const QString& documentPath, const QString& context);
     ~ReplaceHTML_t();
     ReplaceHTML_t(const ReplaceHTML_t&) = delete;
     ReplaceHTML_t& operator=(const ReplaceHTML_t&) = delete;
 
-    bool DeleteOnDestroy = true;
+    QString DocumentPath;
+    QString DocumentFilesDir;
+    QString WorkFileName;
+    QString WorkDir;
+    QString WorkFilesDir;
+    QString Context;
+    QString OpenTag;
+    QString CloseTag;
+    bool DeleteOnDestroy = false;
+    quint32 FontColor = 0xFFFFFF;
+    quint32 BackColor = 255;
     bool CaseSensitive = false;
 
-    // Creates the working directory with any missing parent; false when it cannot be had.
-    bool PrepareWorkDir();
-    // Removes the working directory with everything in it.
-    bool DeleteWorkFiles();
+    void PrepareWorkDir(const QString& documentPath);
+    void SetColors(quint32 fontColor, quint32 backColor);
+    // Writes the highlighted copy and copies the picture folder; false when the document
+    // cannot be read or the copy cannot be written.
+    bool HighlightContext();
+    void DeleteWorkFiles();
 
-    QString WorkDir() const { return m_workDir; }
-    QString WorkFileName() const { return m_workFileName; }
-
-private:
-    QString m_documentPath;
-    QString m_context;
-    QString m_workDir;
-    QString m_workFileName;
+    // The RRGGBB digits of a colour held as 0x00BBGGRR; a system colour reference (high bit
+    // set) is resolved to the colour it stands for first.
+    static QString styleColor(quint32 color);
+    // The highlighted text: each occurrence wrapped, text inserted never scanned again.
+    static QByteArray highlighted(const QByteArray& joinedText, const QString& context,
+                                  bool caseSensitive, const QByteArray& openTag,
+                                  const QByteArray& closeTag);
 };

@@ -108,7 +108,8 @@ private slots:
         QVERIFY(suiteChecked);
         QCOMPARE(form->ExternalDirectory, QString());
         const WIniFile ini;
-        QCOMPARE(ini.readText(suite.iniFile(), QStringLiteral("File"), QStringLiteral("ExternalDirectory")),
+        QCOMPARE(ini.readText(suite.iniFile(), QStringLiteral("File"),
+                              QStringLiteral("ExternalDirectory")),
                  QString());
 
         // An external directory: stored at once, the tree rebuilt from it.
@@ -122,7 +123,8 @@ private slots:
         });
         form->OpenItem1->trigger();
         QCOMPARE(form->ExternalDirectory, external);
-        QCOMPARE(ini.readText(suite.iniFile(), QStringLiteral("File"), QStringLiteral("ExternalDirectory")),
+        QCOMPARE(ini.readText(suite.iniFile(), QStringLiteral("File"),
+                              QStringLiteral("ExternalDirectory")),
                  external);
         QCOMPARE(rootCaptions(*form), QStringList{QStringLiteral("Чужой")});
 
@@ -147,15 +149,17 @@ private slots:
         QVERIFY(TestFiles::write(base1 + QStringLiteral("/TT/Общая часть.htm"), "x"));
         QVERIFY(QDir().mkpath(suite.suiteDir() + QStringLiteral("TQ_W")));
         QStringEncoder oem("IBM866");
-        QVERIFY(DbfWriter::write(suite.suiteDir() + QStringLiteral("TQ_W/instal.dbf"),
-                                 {{"VID", 1}, {"DIR", 200}, {"NAIM", 60}},
-                                 {{{"b", (base2 + u'/').toUtf8(), oem.encode(QStringLiteral("ФЕР-2020"))}, false},
-                                  {{"b", (base1 + u'/').toUtf8(), oem.encode(QStringLiteral("ГЭСН-2020"))}, false}}));
+        QVERIFY(DbfWriter::write(
+            suite.suiteDir() + QStringLiteral("TQ_W/instal.dbf"),
+            {{"VID", 1}, {"DIR", 200}, {"NAIM", 60}},
+            {{{"b", (base2 + u'/').toUtf8(), oem.encode(QStringLiteral("ФЕР-2020"))}, false},
+             {{"b", (base1 + u'/').toUtf8(), oem.encode(QStringLiteral("ГЭСН-2020"))}, false}}));
         auto form = start(suite);
         QVERIFY(form);
         QVERIFY(form->TechTButton1->isChecked());
         QVERIFY(!form->OpenButton1->isEnabled() && !form->OpenItem1->isEnabled());
-        QCOMPARE(rootCaptions(*form), (QStringList{QStringLiteral("ГЭСН-2020"), QStringLiteral("ФЕР-2020")}));
+        QCOMPARE(rootCaptions(*form),
+                 (QStringList{QStringLiteral("ГЭСН-2020"), QStringLiteral("ФЕР-2020")}));
         QTreeWidgetItem* gesn = form->TreeView1->topLevelItem(0)->child(0);
         QCOMPARE(WMakeTreeviewForDir::NodeRecord(gesn).FileName, base1 + QStringLiteral("/TT"));
         QVERIFY(TestAnswers::instance().messages.isEmpty());
@@ -163,7 +167,8 @@ private slots:
         // The normative button shows the suite's folder; the open command follows.
         form->NormDocButton1->click();
         QVERIFY(form->OpenButton1->isEnabled());
-        QCOMPARE(form->TreeView1->topLevelItem(0)->text(0), QStringLiteral("Нормативная документация"));
+        QCOMPARE(form->TreeView1->topLevelItem(0)->text(0),
+                 QStringLiteral("Нормативная документация"));
     }
 
     void missingInstallationTable()

@@ -26,7 +26,8 @@ class TestWDbfFile : public QObject
 
     // A fresh folder with an installation table of the given records.
     QString tableWith(const QList<DbfWriter::Record>& records,
-                      const QList<DbfWriter::Field>& fields = {{"VID", 1}, {"DIR", 60}, {"NAIM", 40}})
+                      const QList<DbfWriter::Field>& fields = {
+                          {"VID", 1}, {"DIR", 60}, {"NAIM", 40}})
     {
         const QString folder = m_dir.filePath(QString::number(++m_next));
         QDir().mkpath(folder + QStringLiteral("/TQ_W"));
@@ -101,12 +102,13 @@ private slots:
 
     void technicalPartsFromTheTable()
     {
-        const QString path = tableWith({{{"b", "/s/B1/", oem(QStringLiteral("ГЭСН-2020"))}, false},
-                                        {{"B", "/s/Upper/", oem(QStringLiteral("Заглавная"))}, false},
-                                        {{"b", "/s/Gone/", oem(QStringLiteral("Удалена"))}, true},
-                                        {{"s", "/s/", oem(QStringLiteral("Служебная"))}, false},
-                                        {{"b", "/s/B2/", oem(QStringLiteral("ФЕР"))}, false},
-                                        {{"b", "/s/B1/", oem(QStringLiteral("ГЭСН-2020"))}, false}});
+        const QString path =
+            tableWith({{{"b", "/s/B1/", oem(QStringLiteral("ГЭСН-2020"))}, false},
+                       {{"B", "/s/Upper/", oem(QStringLiteral("Заглавная"))}, false},
+                       {{"b", "/s/Gone/", oem(QStringLiteral("Удалена"))}, true},
+                       {{"s", "/s/", oem(QStringLiteral("Служебная"))}, false},
+                       {{"b", "/s/B2/", oem(QStringLiteral("ФЕР"))}, false},
+                       {{"b", "/s/B1/", oem(QStringLiteral("ГЭСН-2020"))}, false}});
         const QString suite = path.chopped(QStringLiteral("TQ_W/instal.dbf").size());
         QStringList dirs, names;
         QVERIFY(CollectionLists::fillTechnicalParts(suite, dirs, names, true));
@@ -127,7 +129,8 @@ private slots:
         const QString noName = tableWith({{{"b", "/x/"}, false}}, {{"VID", 1}, {"DIR", 20}});
         QVERIFY(!CollectionLists::fillTechnicalParts(noName.chopped(15), dirs, names, true));
         QVERIFY(dirs.isEmpty());
-        QCOMPARE(m_messages, QStringList{QStringLiteral("Класс WDbfFile|Ошибка при чтении файла: ") + noName});
+        QCOMPARE(m_messages,
+                 QStringList{QStringLiteral("Класс WDbfFile|Ошибка при чтении файла: ") + noName});
 
         // A missing table.
         m_messages.clear();
@@ -139,13 +142,19 @@ private slots:
 
     void indexFileNames()
     {
-        QCOMPARE(WDbfFile::productionIndexName(QStringLiteral("/s/TQ_W/instal.dbf")), QStringLiteral("/s/TQ_W/instal.mdx"));
-        QCOMPARE(WDbfFile::productionIndexName(QStringLiteral("/s/T.DBF")), QStringLiteral("/s/T.mdx"));
-        QCOMPARE(WDbfFile::productionIndexName(QStringLiteral("/s.d/T.dat")), QStringLiteral("/s.d/T.datx"));
+        QCOMPARE(WDbfFile::productionIndexName(QStringLiteral("/s/TQ_W/instal.dbf")),
+                 QStringLiteral("/s/TQ_W/instal.mdx"));
+        QCOMPARE(WDbfFile::productionIndexName(QStringLiteral("/s/T.DBF")),
+                 QStringLiteral("/s/T.mdx"));
+        QCOMPARE(WDbfFile::productionIndexName(QStringLiteral("/s.d/T.dat")),
+                 QStringLiteral("/s.d/T.datx"));
         QCOMPARE(WDbfFile::mdxName(QStringLiteral("/s.d/T.dat")), QStringLiteral("/s.d/T.mdx"));
-        QCOMPARE(WDbfFile::ntxName(QStringLiteral("/s/instal.dbf"), 0), QStringLiteral("/s/instal.ntx"));
-        QCOMPARE(WDbfFile::ntxName(QStringLiteral("/s/instal.dbf"), 1), QStringLiteral("/s/instal1.ntx"));
-        QCOMPARE(WDbfFile::ntxName(QStringLiteral("/s/instal.dbf"), 2), QStringLiteral("/s/instal2.ntx"));
+        QCOMPARE(WDbfFile::ntxName(QStringLiteral("/s/instal.dbf"), 0),
+                 QStringLiteral("/s/instal.ntx"));
+        QCOMPARE(WDbfFile::ntxName(QStringLiteral("/s/instal.dbf"), 1),
+                 QStringLiteral("/s/instal1.ntx"));
+        QCOMPARE(WDbfFile::ntxName(QStringLiteral("/s/instal.dbf"), 2),
+                 QStringLiteral("/s/instal2.ntx"));
     }
 
     void indexMaintenance()
@@ -208,7 +217,8 @@ private slots:
         QVERIFY(!slot);
         QVERIFY(!QFileInfo::exists(WDbfFile::mdxName(path))); // dropped after the first failure
         QCOMPARE(flagByte(path), char(0));
-        QCOMPARE(m_messages, QStringList{QStringLiteral("Класс WDbfFile|Ошибка при чтении файла: ") + path});
+        QCOMPARE(m_messages,
+                 QStringList{QStringLiteral("Класс WDbfFile|Ошибка при чтении файла: ") + path});
 
         // Missing: quiet when asked, never created.
         m_messages.clear();
@@ -222,10 +232,9 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("records"); // -1: the table cannot be read
-        const QByteArray good = DbfWriter::tableBytes({{"VID", 1}, {"DIR", 10}, {"NAIM", 10}},
-                                                      {{{"b", "/a/", "A"}, false},
-                                                       {{"b", "/b/", "B"}, false},
-                                                       {{"b", "/c/", "C"}, false}});
+        const QByteArray good = DbfWriter::tableBytes(
+            {{"VID", 1}, {"DIR", 10}, {"NAIM", 10}},
+            {{{"b", "/a/", "A"}, false}, {{"b", "/b/", "B"}, false}, {{"b", "/c/", "C"}, false}});
         const qsizetype header = 32 + 3 * 32 + 1;
         const qsizetype record = 22;
         QTest::newRow("good") << good << 3;
@@ -284,7 +293,8 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         WDbfFile::TableSlot slot;
         QVERIFY(!m_dbf.OpenTable(slot, folder, true));
-        QCOMPARE(m_messages, QStringList{QStringLiteral("Класс WDbfFile|Файл:") + folder + QStringLiteral("\nне найден!")});
+        QCOMPARE(m_messages, QStringList{QStringLiteral("Класс WDbfFile|Файл:") + folder +
+                                         QStringLiteral("\nне найден!")});
         QVERIFY(QFileInfo(folder).isDir());
 
         const QString readOnly = tableWith({{{"b", "/d/", "N"}, false}});

@@ -20,10 +20,7 @@ struct TestAnswers
         static TestAnswers answers;
         return answers;
     }
-    static void reset()
-    {
-        instance() = TestAnswers();
-    }
+    static void reset() { instance() = TestAnswers(); }
     static void install()
     {
         AppMessageBox::setAnswerer([](const AppMessageBox::Request& request) {
@@ -38,13 +35,13 @@ struct TestAnswers
 
 // The main of a window test: the embedded browser needs shared GL contexts before the
 // application object exists, and no real message box may block a test.
-#define LECTORIA_APP_TEST_MAIN(TestClass)                                                    \
-    int main(int argc, char* argv[])                                                          \
-    {                                                                                         \
-        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);                           \
-        QApplication application(argc, argv);                                                 \
-        AppMessageBox::installForSupportClasses();                                            \
-        TestAnswers::install();                                                               \
-        TestClass test;                                                                       \
-        return QTest::qExec(&test, argc, argv);                                               \
+#define LECTORIA_APP_TEST_MAIN(TestClass)                                                          \
+    int main(int argc, char* argv[])                                                               \
+    {                                                                                              \
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);                                \
+        QApplication application(argc, argv);                                                      \
+        AppMessageBox::installForSupportClasses();                                                 \
+        TestAnswers::install();                                                                    \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
     }

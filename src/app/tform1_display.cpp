@@ -1,0 +1,102 @@
+// Showing the selected node: the viewer, the title panel, the zoom and the document pane.
+#include "tform1.h"
+
+#include "replacehtml.h"
+#include "settingskeys.h"
+#include "waitcursor.h"
+#include "wdirfile.h"
+#include "winifile.h"
+#include "wmaketreeviewfordir.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QSplitter>
+#include <QTreeWidget>
+#include <QWebEngineView>
+
+void TForm1::TreeView1Change()
+{
+    // Only a selection the user makes in the active main window is shown.
+    if (QApplication::activeWindow() != this || !TreeBuilder || m_buildingTree)
+        return;
+    WaitCursor waitCursor;
+    QTreeWidgetItem* node = selectedNode();
+    if (!SearchMode) {
+        TreeBuilder->ShowNode(node, CppWebBrowser1);
+    } else {
+        const QString path = TreeBuilder->GetNodeFileName(node);
+        const QString workDir = WMakeTreeviewForDir::ViewerWorkDir();
+        if (!workDir.isEmpty()) {
+            WDirFile().DeleteDir(workDir, QStringLiteral("*.*"));
+            QDir().mkpath(workDir);
+        }
+        if (QFileInfo(path).isFile()) {
+            QString workFile;
+            {
+                ReplaceHTML_t highlighter(path, SearchContext);
+                highlighter.DeleteOnDestroy = false;
+                highlighter.CaseSensitive = CaseSensitive;
+                highlighter.SetColors(HighlightFontColor, HighlightBackColor);
+                highlighter.HighlightContext();
+                workFile = highlighter.WorkFileName;
+            }
+            TreeBuilder->ShowDocument(workFile, CppWebBrowser1);
+        } else {
+            TreeBuilder->ShowNode(node, CppWebBrowser1);
+        }
+    }
+    // The tree keeps the order its builder gives; the control never re-sorts by itself.
+    TreeView1->setSortingEnabled(false);
+    const QString title = QStringLiteral(" ") + TreeBuilder->GetNodeTitle(node);
+    NamePanel1->setText(title);
+    NamePanel1->setToolTip(title);
+}
+
+void TForm1::ScaleComboBox1Change()
+{
+    WIniFile().writeInt(IniFileName, SettingsKeys::CppWebBrowser, SettingsKeys::Scale,
+                        ScaleComboBox1->currentIndex());
+    TreeView1Change();
+}
+
+double TForm1::selectedZoomFactor() const
+{
+    if (ScaleComboBox1->currentIndex() < 0)
+        return 1.0;
+    QString text = ScaleComboBox1->currentText().trimmed();
+    const qsizetype percent = text.indexOf(u'%');
+    if (percent >= 0)
+        text.truncate(percent);
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    return ok && value > 0 ? float(value * 0.01) : 1.0;
+}
+
+void TForm1::CppWebBrowser1DocumentComplete(bool ok)
+{
+    if (ok && SearchMode)
+        FindInPage(SearchContext, CaseSensitive);
+    // Page zoom rather than a zoom of the page body: a body zoom set after the find would
+    // move the found occurrence out of view.
+    CppWebBrowser1->setZoomFactor(selectedZoomFactor());
+}
+
+void TForm1::ShowDocCheckBox1Click()
+{
+    if (!TreeBuilder)
+        return;
+    const bool show = ShowDocCheckBox1->isChecked();
+    TreeBuilder->ShowDoc = show;
+    TreeBuilder->ShowNode(selectedNode(), CppWebBrowser1);
+    WebPanel1->setVisible(show);
+    Splitter1->handle(1)->setVisible(show); // the splitter goes with the document pane
+    Splitter1->refresh();
+    if (show) {
+        const int treeWidth = frameGeometry().width() / 5;
+        Splitter1->setSizes({treeWidth, qMax(0, Splitter1->width() - treeWidth)});
+    }
+}

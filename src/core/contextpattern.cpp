@@ -1,0 +1,210 @@
+#include "contextpattern.h"
+
+#include "matchingrule.h"
+
+#include <QList>
+
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+// The lower and upper form of a character of the folded pairs; both the same otherwise.
+void foldPair(char32_t c, char32_t* lower, char32_t* upper)
+{
+    *lower = *upper = c;
+    if (c >= U'A' && c <= U'Z') {
+        *lower = c + 32;
+    } else if (c >= U'a' && c <= U'z') {
+        *upper = c - 32;
+    } else if (c >= U'А' && c <= U'Я') {
+        *lower = c + 32;
+    } else if (c >= U'а' && c <= U'я') {
+        *upper = c - 32;
+    } else if (c == U'Ё' || c == U'ё') {
+        *lower = U'ё';
+        *upper = U'Ё';
+    }
+}
+
+// How common a byte is in the library's documents (markup and Russian text): higher is more
+// common. The rarest byte of the context is looked for first.
+int commonness(unsigned char byte)
+{
+    static const char* const common = " etaoinsrlhdcupmfgywb<>=\"/;:.,-0123456789\r\n\t&";
+    if (std::strchr(common, byte) && byte != 0)
+        return 200 - int(std::strchr(common, byte) - common);
+    if (byte >= 0x80) {
+        // Russian letters, most common first, in windows-1251 and as UTF-8 second bytes.
+        static const char16_t letters[] = u"оеаинтсрвлкмдпуяызьбгчйхжшюцщэфъё";
+        const QString text = QString::fromUtf16(letters);
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QByteArray ansi =
+                MatchingRule::toWindows1251(text.mid(i, 1)).value_or(QByteArray());
+            const QByteArray upperAnsi =
+                MatchingRule::toWindows1251(text.mid(i, 1).toUpper()).value_or(QByteArray());
+            const QByteArray utf8 = text.mid(i, 1).toUtf8();
+            const QByteArray upperUtf8 = text.mid(i, 1).toUpper().toUtf8();
+            if ((ansi.size() == 1 && byte == uchar(ansi[0])) ||
+                (upperAnsi.size() == 1 && byte == uchar(upperAnsi[0])) ||
+                (utf8.size() == 2 && byte == uchar(utf8[1])) ||
+                (upperUtf8.size() == 2 && byte == uchar(upperUtf8[1])))
+                return 120 - int(i) * 3;
+        }
+        if (byte == 0xD0 || byte == 0xD1)
+            return 250; // UTF-8 lead bytes of every Cyrillic letter
+        return 10;
+    }
+    return 50; // other ASCII
+}
+
+// Position of the first byte equal to a or b in [from, size), or -1.
+qsizetype findEither(const char* data, qsizetype size, qsizetype from, char a, char b)
+{
+    if (a == b) {
+        const void* hit = from < size ? std::memchr(data + from, a, size_t(size - from)) : nullptr;
+        return hit ? static_cast<const char*>(hit) - data : -1;
+    }
+    qsizetype i = from;
+#if defined(__SSE2__)
+    const __m128i va = _mm_set1_epi8(a);
+    const __m128i vb = _mm_set1_epi8(b);
+    for (; i + 16 <= size; i += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        const int mask =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, va), _mm_cmpeq_epi8(chunk, vb)));
+        if (mask)
+            return i + __builtin_ctz(unsigned(mask));
+    }
+#endif
+    for (; i < size; ++i) {
+        if (data[i] == a || data[i] == b)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+ContextPattern::ContextPattern(const QString& context, bool caseSensitive, Encoding encoding)
+{
+    if (context.isEmpty())
+        return;
+    m_hasLineBreak = context.contains(u'\r') || context.contains(u'\n');
+    QByteArray lower;
+    QByteArray upper;
+    const QList<uint> characters = context.toUcs4();
+    for (const uint c : characters) {
+        char32_t lowerChar = c;
+        char32_t upperChar = c;
+        if (!caseSensitive)
+            foldPair(c, &lowerChar, &upperChar);
+        const QString lowerText = QString::fromUcs4(&lowerChar, 1);
+        const QString upperText = QString::fromUcs4(&upperChar, 1);
+        QByteArray lowerBytes;
+        QByteArray upperBytes;
+        if (encoding == Encoding::Utf8) {
+            lowerBytes = lowerText.toUtf8();
+            upperBytes = upperText.toUtf8();
+        } else {
+            const auto l = MatchingRule::toWindows1251(lowerText);
+            const auto u = MatchingRule::toWindows1251(upperText);
+            if (!l || !u)
+                return; // no windows-1251 form: found nowhere
+            lowerBytes = *l;
+            upperBytes = *u;
+        }
+        if (lowerBytes.size() != upperBytes.size())
+            return;
+        lower += lowerBytes;
+        upper += upperBytes;
+        m_unitEnds.push_back(lower.size());
+    }
+    m_lower = lower;
+    m_upper = upper;
+    m_folds = m_lower != m_upper;
+    int best = 1 << 30;
+    for (qsizetype i = 0; i < m_lower.size(); ++i) {
+        const int score = qMax(commonness(uchar(m_lower[i])), commonness(uchar(m_upper[i])));
+        if (score < best) {
+            best = score;
+            m_anchor = i;
+        }
+    }
+}
+
+bool ContextPattern::matchesAt(const char* at) const
+{
+    if (!m_folds)
+        return std::memcmp(at, m_lower.constData(), size_t(m_lower.size())) == 0;
+    qsizetype start = 0;
+    for (const qsizetype end : m_unitEnds) {
+        const size_t n = size_t(end - start);
+        if (std::memcmp(at + start, m_lower.constData() + start, n) != 0 &&
+            std::memcmp(at + start, m_upper.constData() + start, n) != 0)
+            return false;
+        start = end;
+    }
+    return true;
+}
+
+qsizetype ContextPattern::find(const char* data, qsizetype size, qsizetype from) const
+{
+    const qsizetype length = m_lower.size();
+    if (length == 0 || size - from < length)
+        return -1;
+    const char a = m_lower[m_anchor];
+    const char b = m_upper[m_anchor];
+    qsizetype at = from + m_anchor;
+    const qsizetype lastAnchor = size - length + m_anchor; // the anchor of the last possible match
+    while (at <= lastAnchor) {
+        const qsizetype hit = findEither(data, lastAnchor + 1, at, a, b);
+        if (hit < 0)
+            return -1;
+        if (matchesAt(data + hit - m_anchor))
+            return hit - m_anchor;
+        at = hit + 1;
+    }
+    return -1;
+}
+
+ContextPattern::Encoding ContextPattern::detectEncoding(const char* head, qsizetype size)
+{
+    if (size >= 3 && std::memcmp(head, "\xEF\xBB\xBF", 3) == 0)
+        return Encoding::Utf8;
+    const qsizetype window = qMin(size, DeclarationWindow);
+    const auto lowerAscii = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; };
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+    static const char keyword[] = "charset";
+    for (qsizetype i = 0; i + 7 <= window; ++i) {
+        qsizetype k = 0;
+        while (k < 7 && lowerAscii(head[i + k]) == keyword[k])
+            ++k;
+        if (k < 7)
+            continue;
+        qsizetype p = i + 7;
+        while (p < window && isBlank(head[p]))
+            ++p;
+        if (p >= window || head[p] != '=')
+            continue;
+        ++p;
+        while (p < window && isBlank(head[p]))
+            ++p;
+        if (p < window && (head[p] == '"' || head[p] == '\''))
+            ++p;
+        for (const char* name : {"utf-8", "utf8"}) {
+            const qsizetype n = qsizetype(std::strlen(name));
+            if (p + n > window)
+                continue;
+            bool same = true;
+            for (qsizetype j = 0; j < n && same; ++j)
+                same = lowerAscii(head[p + j]) == name[j];
+            if (same)
+                return Encoding::Utf8;
+        }
+    }
+    return Encoding::Windows1251;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+// The bytes a context takes in one document encoding, with the letters of the pairs A-Z,
+// А-Я, Ё folded unless the search is case-sensitive. Folded partners have the same byte
+// length in both encodings, so a match is always length() bytes long.
+class ContextPattern
+{
+public:
+    enum class Encoding
+    {
+        Windows1251,
+        Utf8
+    };
+
+    ContextPattern() = default;
+    ContextPattern(const QString& context, bool caseSensitive, Encoding encoding);
+
+    // False when the context can occur in no document of this encoding (it is empty, or a
+    // character has no form in it).
+    bool isValid() const { return !m_lower.isEmpty(); }
+    qsizetype length() const { return m_lower.size(); }
+    bool hasLineBreak() const { return m_hasLineBreak; }
+
+    // Position of the first match at or after from, or -1. The whole match lies in the data.
+    qsizetype find(const char* data, qsizetype size, qsizetype from = 0) const;
+
+    // The encoding a document is matched in: UTF-8 when it starts with the byte-order mark or
+    // its first 2,048 bytes declare charset=utf-8 (or utf8); windows-1251 otherwise.
+    static Encoding detectEncoding(const char* head, qsizetype size);
+    static constexpr qsizetype DeclarationWindow = 2048;
+
+private:
+    bool matchesAt(const char* at) const;
+
+    QByteArray m_lower; // the context with every folded letter in its lower form
+    QByteArray m_upper; // the same with the upper form (equal to m_lower where nothing folds)
+    std::vector<qsizetype> m_unitEnds; // where each character's bytes end
+    qsizetype m_anchor = 0;            // the byte looked for first: the rarest of the context
+    bool m_folds = false;
+    bool m_hasLineBreak = false;
+};
