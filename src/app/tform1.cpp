@@ -19,7 +19,9 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QScopedValueRollback>
@@ -67,6 +69,11 @@ void TForm1::connectControls()
     connect(OpenButton1, &QPushButton::clicked, this, &TForm1::OpenButton1Click);
     connect(OpenItem1, &QAction::triggered, this, &TForm1::OpenButton1Click);
     connect(FindComboBox1, &QComboBox::editTextChanged, this, &TForm1::UpdateSearchCommands);
+    connect(FindComboBox1, &QComboBox::activated, this, &TForm1::FindComboBox1CloseUp);
+    connect(BeginFindButton1, &QToolButton::clicked, this, &TForm1::BeginFindItem1Click);
+    connect(BeginFindItem1, &QAction::triggered, this, &TForm1::BeginFindItem1Click);
+    connect(SetFindButton1, &QToolButton::clicked, this, &TForm1::SetFindButton1Click);
+    connect(SetFindItem1, &QAction::triggered, this, &TForm1::SetFindButton1Click);
     connect(ShowDocCheckBox1, &QCheckBox::clicked, this, &TForm1::ShowDocCheckBox1Click);
     connect(ScaleComboBox1, &QComboBox::activated, this, &TForm1::ScaleComboBox1Change);
     connect(CppWebBrowser1, &QWebEngineView::loadFinished, this,
@@ -256,30 +263,15 @@ void TForm1::Refresh1Click()
         m_splashForm->hide();
 }
 
-void TForm1::LoadSearchHistory()
-{
-    const WIniFile ini;
-    FindComboBox1->clear();
-    for (int n = 1; n <= SK::HistorySize; ++n) {
-        const QString entry = ini.readText(IniFileName, SK::Search, SK::findKod(n));
-        if (!entry.isEmpty())
-            FindComboBox1->addItem(entry.trimmed());
-    }
-    FindComboBox1->setCurrentIndex(-1);
-    FindComboBox1->setEditText(QString());
-}
-
-void TForm1::UpdateSearchCommands()
-{
-    const bool hasContext = !FindComboBox1->currentText().trimmed().isEmpty();
-    BeginFindItem1->setEnabled(hasContext);
-    BeginFindButton1->setEnabled(hasContext);
-    CancelFindItem1->setEnabled(SearchMode);
-    CancelFindButton1->setEnabled(SearchMode);
-}
-
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress && watched == FindComboBox1->lineEdit()) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            FindComboBox1KeyUp(); // the box's own Enter handling would pick an entry again
+            return true;
+        }
+    }
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
         // Seen once per key: at the focused control of this window (or the window itself).

@@ -118,15 +118,23 @@ public:
     void setDialogRunner(DialogRunner runner) { m_dialogRunner = std::move(runner); }
     int runDialog(QDialog& dialog);
     void TreeView1Change();
+    // What a selection change shows, for callers that know the user is in this window.
+    void showSelectedNode();
     void ScaleComboBox1Change();
     void CppWebBrowser1DocumentComplete(bool ok);
     void FindInPage(const QString& context, bool matchCase);
     // The zoom of the selected item of ScaleComboBox1 (1.0 when none is selected).
     double selectedZoomFactor() const;
 
-    // Search history and commands.
+    // Search run, find box, history and parameters.
+    void RunSearch();
+    void BeginFindItem1Click();
+    void FindComboBox1KeyUp();
+    void FindComboBox1CloseUp(int index);
     void LoadSearchHistory();
+    void AddToSearchHistory(const QString& text);
     void UpdateSearchCommands();
+    void SetFindButton1Click();
 
     // Window keys and the document pane.
     void FormKeyDown(int key);

@@ -23,6 +23,13 @@ void TForm1::TreeView1Change()
     // Only a selection the user makes in the active main window is shown.
     if (QApplication::activeWindow() != this || !TreeBuilder || m_buildingTree)
         return;
+    showSelectedNode();
+}
+
+void TForm1::showSelectedNode()
+{
+    if (!TreeBuilder)
+        return;
     WaitCursor waitCursor;
     QTreeWidgetItem* node = selectedNode();
     if (!SearchMode) {

@@ -2,8 +2,9 @@
 
 #include "directorylisting.h"
 #include "documentlayout.h"
-#include "documentsearch.h"
 #include "libraryscan.h"
+#include "librarysearch.h"
+#include "matchingrule.h"
 #include "userworkdir.h"
 #include "waitcursor.h"
 #include "wdirfile.h"
@@ -19,6 +20,12 @@
 #include <algorithm>
 
 namespace {
+
+WMakeTreeviewForDir::WorkRunner& workRunner()
+{
+    static WMakeTreeviewForDir::WorkRunner runner = [](const auto& work) { work(nullptr); };
+    return runner;
+}
 
 bool isNoPath(const QString& path)
 {
@@ -146,14 +153,12 @@ bool WMakeTreeviewForDir::ScanDirectory(const QString& dir, const QString& mask,
     QList<QTreeWidgetItem*> children;
     if (Searching) {
         // The whole depth at once; every document checked, only those with the context kept.
-        const std::vector<ScanNode> nodes = LibraryScan::deep(dir);
-        QStringList documents;
-        LibraryScan::forEachDocument(
-            nodes, [&](const ScanNode& document) { documents.append(document.path); });
-        const std::vector<char> found =
-            DocumentSearch(Context, CaseSensitive).containsAll(documents);
-        size_t nextDocument = 0;
-        children = makeScannedNodes(nodes, &found, nextDocument);
+        LibrarySearchResult result;
+        workRunner()([&](std::atomic<int>* progress) {
+            result = LibrarySearch::scan(dir, Context, CaseSensitive, progress);
+        });
+        CheckedCount += result.checked;
+        children = makeScannedNodes(result.nodes);
     } else {
         const DirectoryEntries entries = DirectoryListing::list(dir);
         for (const QString& name : matching(entries.folders, mask)) {
@@ -174,24 +179,21 @@ bool WMakeTreeviewForDir::ScanDirectory(const QString& dir, const QString& mask,
     return true;
 }
 
-QList<QTreeWidgetItem*> WMakeTreeviewForDir::makeScannedNodes(const std::vector<ScanNode>& nodes,
-                                                              const std::vector<char>* found,
-                                                              size_t& nextDocument)
+QList<QTreeWidgetItem*> WMakeTreeviewForDir::makeScannedNodes(const std::vector<ScanNode>& nodes)
 {
     QList<QTreeWidgetItem*> items;
     for (const ScanNode& node : nodes) {
         if (node.isFolder) {
             QTreeWidgetItem* folder =
                 makeNode(node.caption, NewNodeRecord(Folder, node.path), FolderImage);
-            attachChildren(folder, makeScannedNodes(node.children, found, nextDocument));
+            attachChildren(folder, makeScannedNodes(node.children));
             if (node.revisited && !Searching)
                 AddExpandStub(node.path, QStringLiteral("*.*"), folder);
             items.append(folder);
             continue;
         }
-        ++CheckedCount;
-        if (found && !found->at(nextDocument++))
-            continue;
+        if (!Searching)
+            ++CheckedCount; // a search counts what it checked itself
         items.append(makeNode(node.caption, NewNodeRecord(Document, node.path), DocumentImage));
         ++FoundCount;
     }
@@ -298,9 +300,48 @@ void WMakeTreeviewForDir::ExpandAll(QTreeWidgetItem* node)
 void WMakeTreeviewForDir::rereadSubtree(QTreeWidgetItem* folder)
 {
     qDeleteAll(folder->takeChildren());
-    size_t nextDocument = 0;
-    attachChildren(folder, makeScannedNodes(LibraryScan::deep(NodeRecord(folder).FileName), nullptr,
-                                            nextDocument));
+    attachChildren(folder, makeScannedNodes(LibraryScan::deep(NodeRecord(folder).FileName)));
+}
+
+void WMakeTreeviewForDir::setWorkRunner(WorkRunner runner)
+{
+    workRunner() = runner ? std::move(runner) : [](const auto& work) { work(nullptr); };
+}
+
+bool WMakeTreeviewForDir::SearchDocument(const QString& path, const QString& context,
+                                         bool caseSensitive)
+{
+    return MatchingRule::SearchDocument(path, context, caseSensitive);
+}
+
+int WMakeTreeviewForDir::SearchSubtree(const QString& context)
+{
+    m_treeView->setUpdatesEnabled(false);
+    QTreeWidgetItem* node = m_treeView->currentItem();
+    Searching = true;
+    Context = context;
+    FoundCount = 0;
+    CheckedCount = 0;
+    if (node && NodeRecord(node).Kind == Folder) {
+        qDeleteAll(node->takeChildren());
+        ScanDirectory(NodeRecord(node).FileName, QStringLiteral("*.*"), node);
+        const QScopedValueRollback expanding(m_expandingAll, true);
+        std::vector<QTreeWidgetItem*> pending{node};
+        while (!pending.empty()) {
+            QTreeWidgetItem* item = pending.back();
+            pending.pop_back();
+            item->setExpanded(true);
+            for (int i = 0; i < item->childCount(); ++i)
+                pending.push_back(item->child(i));
+        }
+    } else if (node) {
+        FoundCount = SearchDocument(NodeRecord(node).FileName, Context, CaseSensitive) ? 1 : 0;
+        CheckedCount = 1;
+    }
+    m_treeView->setUpdatesEnabled(true);
+    PruneEmptyFolders(node);
+    Searching = false;
+    return FoundCount;
 }
 
 QString WMakeTreeviewForDir::ViewerWorkDir()

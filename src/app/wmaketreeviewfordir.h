@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -78,6 +80,16 @@ public:
     static MyRec NodeRecord(const QTreeWidgetItem* node);
     static int NodeImageIndex(const QTreeWidgetItem* node);
 
+    // Searches below the selected node: a folder is read again to full depth keeping only
+    // the documents with the context, a document is checked alone. Returns FoundCount.
+    int SearchSubtree(const QString& context);
+    static bool SearchDocument(const QString& path, const QString& context, bool caseSensitive);
+
+    // Runs the long part of a search-state scan; the window runs it off its thread and keeps
+    // painting meanwhile. progress counts the documents checked.
+    using WorkRunner = std::function<void(const std::function<void(std::atomic<int>* progress)>&)>;
+    static void setWorkRunner(WorkRunner runner);
+
     // Opens node (the whole tree for none) and every folder below it, reading each folder
     // once.
     void ExpandAll(QTreeWidgetItem* node = nullptr);
@@ -105,9 +117,8 @@ private:
     QTreeWidgetItem* makeNode(const QString& caption, const MyRec& record, int imageIndex) const;
     void attachChildren(QTreeWidgetItem* parent, QList<QTreeWidgetItem*> children);
     void sortItems(QList<QTreeWidgetItem*>& items) const;
-    // Items for scanned nodes; with found given, only the documents it marks.
-    QList<QTreeWidgetItem*> makeScannedNodes(const std::vector<ScanNode>& nodes,
-                                             const std::vector<char>* found, size_t& nextDocument);
+    // Items for scanned folders and documents (a search scan holds only the found ones).
+    QList<QTreeWidgetItem*> makeScannedNodes(const std::vector<ScanNode>& nodes);
     void rereadSubtree(QTreeWidgetItem* folder);
 
     QTreeWidget* m_treeView;

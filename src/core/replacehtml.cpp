@@ -56,13 +56,18 @@ void ReplaceHTML_t::PrepareWorkDir(const QString& documentPath)
     DocumentFilesDir = DocumentLayout::joinPath(document.path(), filesName);
 }
 
-QString ReplaceHTML_t::styleColor(quint32 color)
+quint32 ReplaceHTML_t::resolvedColor(quint32 color)
 {
     if (color & 0x80000000u) {
         const quint32 index = color & 0xFFu;
-        color = index < std::size(systemColors) ? systemColors[index] : 0;
+        return index < std::size(systemColors) ? systemColors[index] : 0;
     }
-    color &= 0xFFFFFFu;
+    return color & 0xFFFFFFu;
+}
+
+QString ReplaceHTML_t::styleColor(quint32 color)
+{
+    color = resolvedColor(color);
     const auto pair = [](quint32 value) {
         return QStringLiteral("%1").arg(value & 0xFFu, 2, 16, QLatin1Char('0'));
     };

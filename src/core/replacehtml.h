@@ -39,6 +39,8 @@ public:
     // The RRGGBB digits of a colour held as 0x00BBGGRR; a system colour reference (high bit
     // set) is resolved to the colour it stands for first.
     static QString styleColor(quint32 color);
+    // The 0x00BBGGRR value a colour stands for (system colour references resolved).
+    static quint32 resolvedColor(quint32 color);
     // The highlighted text: each occurrence wrapped, text inserted never scanned again.
     static QByteArray highlighted(const QByteArray& joinedText, const QString& context,
                                   bool caseSensitive, const QByteArray& openTag,

@@ -1,0 +1,64 @@
+#include "tprogressbardialog1.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QVBoxLayout>
+
+TProgressBarDialog1::TProgressBarDialog1(QWidget* parent)
+    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    setObjectName(QStringLiteral("ProgressBarDialog1"));
+    setWindowTitle(QStringLiteral("Поиск"));
+    setFixedSize(328, 104);
+
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setAutoFillBackground(true);
+    Panel1->setStyleSheet(QStringLiteral("#Panel1 { background: #a6caf0; }"));
+    Panel2 = new QLabel(QStringLiteral("Идет поиск. Ждите..."), Panel1);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    QFont big = Panel2->font();
+    big.setPixelSize(20);
+    Panel2->setFont(big);
+    Panel2->setAlignment(Qt::AlignCenter);
+    Animate1 = new QProgressBar(Panel1);
+    Animate1->setObjectName(QStringLiteral("Animate1"));
+    Animate1->setRange(0, 0); // busy
+    Animate1->setTextVisible(false);
+    Animate1->setFixedSize(160, 14);
+    CountLabel1 = new QLabel(Panel1);
+    CountLabel1->setObjectName(QStringLiteral("CountLabel1"));
+    CountLabel1->setAlignment(Qt::AlignCenter);
+
+    auto* panelLayout = new QVBoxLayout(Panel1);
+    panelLayout->addWidget(Panel2);
+    panelLayout->addWidget(Animate1, 0, Qt::AlignHCenter);
+    panelLayout->addWidget(CountLabel1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Panel1);
+}
+
+void TProgressBarDialog1::setMessage(const QString& text)
+{
+    Panel2->setText(text);
+}
+
+void TProgressBarDialog1::setCheckedCount(int checked)
+{
+    CountLabel1->setText(QStringLiteral("Проверено документов: %1").arg(checked));
+}
+
+void TProgressBarDialog1::showNow()
+{
+    if (parentWidget()) {
+        const QRect area = parentWidget()->window()->geometry();
+        move(area.center() - rect().center());
+    }
+    show();
+    Panel1->repaint();
+    Panel1->repaint();
+    Animate1->repaint();
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QProgressBar;
+class QWidget;
+
+// The search-in-progress window: shown without blocking while the work runs off the user
+// interface thread, so it keeps painting and counts the documents checked.
+class TProgressBarDialog1 final : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TProgressBarDialog1(QWidget* parent = nullptr);
+
+    QWidget* Panel1 = nullptr;
+    QLabel* Panel2 = nullptr;
+    QProgressBar* Animate1 = nullptr; // a busy animation
+    QLabel* CountLabel1 = nullptr;
+
+    void setMessage(const QString& text);
+    void setCheckedCount(int checked);
+    // Shows the window and paints it before the work starts.
+    void showNow();
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The find box's history: the last twenty contexts, newest first, kept in the settings file
+// under [Search] FindKod_1 ... FindKod_20.
+namespace SearchHistory {
+
+constexpr int Size = 20;
+
+// The entries stored in the settings file, in order, blanks trimmed, empty keys skipped.
+QStringList load(const QString& iniFileName);
+// The list with text put first: equal entries (exact comparison) removed, the oldest dropped
+// beyond twenty. A text of blanks only changes nothing.
+QStringList added(const QStringList& history, const QString& text);
+// Rewrites all twenty keys (keys beyond the list hold the empty text).
+void store(const QString& iniFileName, const QStringList& history);
+
+} // namespace SearchHistory

@@ -1,0 +1,258 @@
+#include "apptestmain.h"
+#include "suitefixture.h"
+#include "tfindresultdialog1.h"
+#include "tform1.h"
+#include "tsetfindparameterdialog1.h"
+#include "userworkdir.h"
+#include "winifile.h"
+#include "wmaketreeviewfordir.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QWebEngineView>
+
+class TestSearch : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<SuiteFixture> m_suite;
+    std::unique_ptr<TForm1> m_form;
+    struct Shown
+    {
+        int dialogs = 0;
+        QString checked;
+        QString found;
+        QString context;
+    } m_results;
+
+    void start()
+    {
+        m_form = std::make_unique<TForm1>(m_suite->programFile());
+        m_form->resize(1000, 700);
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        m_form->setDialogRunner([this](QDialog& dialog) {
+            if (auto* result = qobject_cast<TFindResultDialog1*>(&dialog)) {
+                ++m_results.dialogs;
+                m_results.checked = result->TotalDocPanel1->text();
+                m_results.found = result->FindDocPanel1->text();
+                m_results.context = result->ContextMemo1->toPlainText();
+            }
+            return int(QDialog::Rejected);
+        });
+    }
+    QTreeWidgetItem* root() const { return m_form->TreeView1->topLevelItem(0); }
+    static QTreeWidgetItem* child(QTreeWidgetItem* node, const QString& caption)
+    {
+        node->setExpanded(true);
+        for (int i = 0; node && i < node->childCount(); ++i) {
+            if (node->child(i)->text(0) == caption)
+                return node->child(i);
+        }
+        return nullptr;
+    }
+    static QString shape(const QTreeWidgetItem* node)
+    {
+        QString out = node->text(0);
+        if (node->childCount() == 0)
+            return out;
+        out += u'(';
+        for (int i = 0; i < node->childCount(); ++i)
+            out += (i ? QStringLiteral(",") : QString()) + shape(node->child(i));
+        return out + u')';
+    }
+    void typeAndEnter(const QString& text)
+    {
+        m_form->FindComboBox1->setFocus();
+        m_form->FindComboBox1->setEditText(text);
+        QTest::keyClick(m_form->FindComboBox1->lineEdit(), Qt::Key_Return);
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    }
+
+private slots:
+    void init()
+    {
+        TestAnswers::reset();
+        m_results = Shown();
+        m_suite = std::make_unique<SuiteFixture>();
+        qputenv("TMPDIR", m_suite->scratch(QStringLiteral("tmp")).toLocal8Bit());
+        const auto doc = [this](const QString& path, const QString& text) {
+            QVERIFY(TestFiles::write(m_suite->normDoc(path), TestFiles::cp1251(text)));
+        };
+        doc(QStringLiteral("Общие.htm"),
+            QStringLiteral("<p>Сметная стоимость &laquo;объекта&raquo;</p>"));
+        doc(QStringLiteral("Полы/Ксилолит.htm"),
+            QStringLiteral("<TABLE><tr><td>покрытия из ксилолита</td></tr></TABLE>"));
+        doc(QStringLiteral("Полы/Линолеум.htm"), QStringLiteral("<p>линолеум</p>"));
+        doc(QStringLiteral("Грунт/Пусто.htm"), QStringLiteral("<p>грунт</p>"));
+        doc(QStringLiteral("Грунт/Глубже/Ещё глубже/Находка.htm"),
+            QStringLiteral("<p>Шпунт Ларсен-5</p>"));
+        doc(QStringLiteral("Грунт/Соседняя/Нет.htm"), QStringLiteral("<p>ничего</p>"));
+        QVERIFY(TestFiles::write(m_suite->iniFile(), "[TreeView]\nNormDocButton=1\n"));
+        start();
+    }
+    void cleanup()
+    {
+        m_form.reset();
+        m_suite.reset();
+    }
+
+    void blanksOnlyChangesNothing()
+    {
+        const QString before = shape(root());
+        m_form->SearchMode = true;
+        typeAndEnter(QStringLiteral("   "));
+        QVERIFY(!m_form->SearchMode);
+        QCOMPARE(m_results.dialogs, 0);
+        QCOMPARE(shape(root()), before);
+        QCOMPARE(m_form->FindComboBox1->count(), 0); // a blank context is never stored
+    }
+
+    void fullRunFromTheRoot()
+    {
+        m_form->TreeView1->setCurrentItem(child(root(), QStringLiteral("Общие")));
+        QTRY_VERIFY(m_form->CppWebBrowser1->url().isLocalFile());
+        m_form->TreeView1->setCurrentItem(root());
+        typeAndEnter(QStringLiteral("<table"));
+        QCOMPARE(m_results.dialogs, 1);
+        QCOMPARE(m_results.checked, QStringLiteral("6"));
+        QCOMPARE(m_results.found, QStringLiteral("1"));
+        QCOMPARE(m_results.context, QStringLiteral("<table"));
+        QCOMPARE(shape(root()), QStringLiteral("Нормативная документация(Полы(Ксилолит))"));
+        QVERIFY(m_form->SearchMode);
+        QCOMPARE(m_form->statusText(),
+                 QStringLiteral(" Режим поиска. Для отмены режима поиска нажмите Ctrl+Z."));
+        QVERIFY(m_form->CancelFindButton1->isEnabled() && m_form->CancelFindItem1->isEnabled());
+        QTRY_COMPARE(m_form->CppWebBrowser1->url(), QUrl(QStringLiteral("about:blank")));
+        QTRY_VERIFY(m_form->TreeView1->hasFocus());
+
+        // A character reference is found only as written.
+        typeAndEnter(QStringLiteral("«объекта"));
+        QCOMPARE(m_results.found, QStringLiteral("0"));
+        QCOMPARE(shape(root()), QStringLiteral("Нормативная документация"));
+        typeAndEnter(QStringLiteral("&laquo;ОБЪЕКТА"));
+        QCOMPARE(m_results.found, QStringLiteral("1"));
+
+        // Showing a found document shows its highlighted copy.
+        m_form->TreeView1->setCurrentItem(child(root(), QStringLiteral("Общие")));
+        const QString copy = UserWorkDir::highlightWorkDir() + QStringLiteral("/NormDoc.htm");
+        QTRY_COMPARE(m_form->CppWebBrowser1->url(), QUrl::fromLocalFile(copy));
+        QVERIFY(TestFiles::read(copy).contains(TestFiles::cp1251(
+            QStringLiteral("<span style='color:ffffff;background:ff0000'>&laquo;объекта</span>"))));
+
+        m_form->CancelFindButton1->click();
+        QVERIFY(!m_form->SearchMode);
+        QCOMPARE(m_form->statusText(), QString());
+        QCOMPARE(root()->childCount(), 3);
+    }
+
+    void folderAndDocumentRuns()
+    {
+        QTreeWidgetItem* ground = child(root(), QStringLiteral("Грунт"));
+        m_form->TreeView1->setCurrentItem(ground);
+        typeAndEnter(QStringLiteral("ларсен"));
+        QCOMPARE(m_results.checked, QStringLiteral("3"));
+        QCOMPARE(m_results.found, QStringLiteral("1"));
+        ground = child(root(), QStringLiteral("Грунт"));
+        QCOMPARE(shape(ground), QStringLiteral("Грунт(Глубже(Ещё глубже(Находка)))"));
+        QVERIFY(child(ground, QStringLiteral("Глубже"))->isExpanded());
+        QCOMPARE(root()->childCount(), 3); // the rest of the tree as it was
+        QCOMPARE(m_form->NamePanel1->text(), QStringLiteral(" Нормативная документация->Грунт"));
+
+        // Nothing found: the selected folder stays, empty.
+        typeAndEnter(QStringLiteral("синхрофазотрон"));
+        QCOMPARE(m_results.found, QStringLiteral("0"));
+        QCOMPARE(shape(child(root(), QStringLiteral("Грунт"))), QStringLiteral("Грунт"));
+
+        // A document alone: counted once, kept in the tree either way.
+        QTreeWidgetItem* general = child(root(), QStringLiteral("Общие"));
+        m_form->TreeView1->setCurrentItem(general);
+        typeAndEnter(QStringLiteral("ксилолит"));
+        QCOMPARE(m_results.checked, QStringLiteral("1"));
+        QCOMPARE(m_results.found, QStringLiteral("0"));
+        QCOMPARE(child(root(), QStringLiteral("Общие")), general);
+        typeAndEnter(QStringLiteral("СМЕТНАЯ"));
+        QCOMPARE(m_results.found, QStringLiteral("1"));
+        QTRY_VERIFY(
+            m_form->CppWebBrowser1->url().toLocalFile().endsWith(QStringLiteral("NormDoc.htm")));
+    }
+
+    void historyOfContexts()
+    {
+        for (int i = 1; i <= 21; ++i)
+            typeAndEnter(QStringLiteral("контекст %1").arg(i));
+        QCOMPARE(m_form->FindComboBox1->count(), 20);
+        QCOMPARE(m_form->FindComboBox1->itemText(0), QStringLiteral("контекст 21"));
+        const WIniFile ini;
+        QCOMPARE(ini.readText(m_suite->iniFile(), QStringLiteral("Search"),
+                              QStringLiteral("FindKod_20")),
+                 QStringLiteral("контекст 2"));
+
+        // Choosing an entry runs it and moves it to the top.
+        const int before = m_results.dialogs;
+        m_form->FindComboBox1CloseUp(m_form->FindComboBox1->findText(QStringLiteral("контекст 5")));
+        QCOMPARE(m_results.dialogs, before + 1);
+        QCOMPARE(m_form->SearchContext, QStringLiteral("контекст 5"));
+        QCOMPARE(m_form->FindComboBox1->itemText(0), QStringLiteral("контекст 5"));
+        QCOMPARE(m_form->FindComboBox1->findText(QStringLiteral("контекст 5")), 0);
+        QCOMPARE(m_form->FindComboBox1->count(), 20);
+
+        // Blanks around an Enter context: stored with them, searched without.
+        typeAndEnter(QStringLiteral(" линолеум "));
+        QCOMPARE(m_form->SearchContext, QStringLiteral("линолеум"));
+        QCOMPARE(m_results.context, QStringLiteral("линолеум"));
+        QVERIFY(TestFiles::read(m_suite->iniFile()).contains("FindKod_1= линолеум \n"));
+        m_form->close();
+        m_form.reset();
+        start();
+        QCOMPARE(m_form->FindComboBox1->itemText(0), QStringLiteral("линолеум"));
+    }
+
+    void caseOptionReachesHighlightingFirst()
+    {
+        // The option changed after the build: a folder search keeps the builder's old value,
+        // the highlighting uses the new one at once.
+        m_form->setDialogRunner([this](QDialog& dialog) {
+            if (auto* parameters = qobject_cast<TSetFindParameterDialog1*>(&dialog)) {
+                parameters->RegisterCheckBox1->setChecked(true);
+                TSetFindParameterDialog1::selectColor(parameters->BackColorBox1, 0x00FFFF);
+                return int(QDialog::Accepted);
+            }
+            if (auto* result = qobject_cast<TFindResultDialog1*>(&dialog))
+                m_results.found = result->FindDocPanel1->text();
+            return int(QDialog::Rejected);
+        });
+        m_form->SetFindButton1->click();
+        QVERIFY(m_form->CaseSensitive);
+        QCOMPARE(m_form->HighlightBackColor, 0x00FFFFu);
+        const WIniFile ini;
+        QVERIFY(
+            ini.readBool(m_suite->iniFile(), QStringLiteral("Search"), QStringLiteral("Register")));
+        QCOMPARE(
+            ini.readInt(m_suite->iniFile(), QStringLiteral("Search"), QStringLiteral("BackColor")),
+            0x00FFFF);
+
+        m_form->TreeView1->setCurrentItem(child(root(), QStringLiteral("Полы")));
+        typeAndEnter(QStringLiteral("КСИЛОЛИТА"));
+        QCOMPARE(m_results.found, QStringLiteral("1")); // found without regard to case
+        m_form->TreeView1->setCurrentItem(
+            child(child(root(), QStringLiteral("Полы")), QStringLiteral("Ксилолит")));
+        const QString copy = UserWorkDir::highlightWorkDir() + QStringLiteral("/NormDoc.htm");
+        QTRY_COMPARE(m_form->CppWebBrowser1->url(), QUrl::fromLocalFile(copy));
+        QVERIFY(!TestFiles::read(copy).contains("<span")); // highlighted with case
+
+        // The next full build takes the new option.
+        m_form->TreeView1->setCurrentItem(root());
+        typeAndEnter(QStringLiteral("КСИЛОЛИТА"));
+        QCOMPARE(m_results.found, QStringLiteral("0"));
+    }
+};
+
+LECTORIA_APP_TEST_MAIN(TestSearch)
+#include "tst_search.moc"

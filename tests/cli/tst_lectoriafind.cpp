@@ -1,0 +1,106 @@
+#include "dbfwriter.h"
+#include "testfiles.h"
+
+#include <QProcess>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestLectoriaFind : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    struct Run
+    {
+        int exitCode;
+        QStringList out;
+        QStringList err;
+    };
+    static Run run(const QStringList& arguments)
+    {
+        QProcess process;
+        process.start(QStringLiteral(LECTORIA_FIND), arguments);
+        process.waitForFinished(60000);
+        const auto lines = [](const QByteArray& bytes) {
+            return QString::fromUtf8(bytes).split(u'\n', Qt::SkipEmptyParts);
+        };
+        return Run{process.exitCode(), lines(process.readAllStandardOutput()),
+                   lines(process.readAllStandardError())};
+    }
+
+private slots:
+    void initTestCase()
+    {
+        const QString lib = m_dir.filePath(QStringLiteral("lib"));
+        QVERIFY(TestFiles::write(lib + QStringLiteral("/b.htm"),
+                                 TestFiles::cp1251(QStringLiteral("Покрытия из КСИЛОЛИТА"))));
+        QVERIFY(TestFiles::write(lib + QStringLiteral("/Полы/a.htm"),
+                                 TestFiles::cp1251(QStringLiteral("ксилолит"))));
+        QVERIFY(TestFiles::write(lib + QStringLiteral("/Полы/c.htm"),
+                                 TestFiles::cp1251(QStringLiteral("линолеум"))));
+        QVERIFY(TestFiles::write(lib + QStringLiteral("/Полы/_index.htm"),
+                                 TestFiles::cp1251(QStringLiteral("ксилолит"))));
+        QVERIFY(TestFiles::write(lib + QStringLiteral("/Полы/a.files/x.htm"),
+                                 TestFiles::cp1251(QStringLiteral("ксилолит"))));
+        QVERIFY(QFile::link(lib, lib + QStringLiteral("/Полы/наверх")));
+    }
+
+    void searchesDirectories()
+    {
+        const QString lib = m_dir.filePath(QStringLiteral("lib"));
+        Run r = run({QStringLiteral("  ксилолит "), lib});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, (QStringList{lib + QStringLiteral("/Полы/a.htm"),
+                                     lib + QStringLiteral("/b.htm")}));
+        QCOMPARE(r.err.last(), QStringLiteral("checked 3, found 2"));
+
+        r = run({QStringLiteral("--case-sensitive"), QStringLiteral("КСИЛОЛИТ"), lib,
+                 lib + QStringLiteral("/Полы")});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QStringList{lib + QStringLiteral("/b.htm")});
+        QCOMPARE(r.err.last(), QStringLiteral("checked 5, found 1"));
+
+        r = run({QStringLiteral("синхрофазотрон"), lib, m_dir.filePath(QStringLiteral("nosuch"))});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.out.isEmpty());
+        QCOMPARE(r.err.last(), QStringLiteral("checked 3, found 0"));
+    }
+
+    void usage()
+    {
+        QCOMPARE(run({}).exitCode, 2);
+        QCOMPARE(run({QStringLiteral("ксилолит")}).exitCode, 2);
+        QCOMPARE(run({QStringLiteral("   "), m_dir.path()}).exitCode, 2);
+        QCOMPARE(run({QStringLiteral("--nonsense"), QStringLiteral("a"), m_dir.path()}).exitCode,
+                 2);
+        const Run help = run({QStringLiteral("--help")});
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY(help.out.join(u'\n').contains(QStringLiteral("--tech-parts")));
+    }
+
+    void technicalParts()
+    {
+        const QString suite = m_dir.filePath(QStringLiteral("suite"));
+        Run r = run({QStringLiteral("--tech-parts"), suite, QStringLiteral("ксилолит")});
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY(r.err.join(u'\n').contains(QStringLiteral("instal.dbf")));
+
+        const QString base = m_dir.filePath(QStringLiteral("lib/Полы/"));
+        QVERIFY(QDir().mkpath(suite + QStringLiteral("/TQ_W")));
+        QVERIFY(QFile::link(m_dir.filePath(QStringLiteral("lib/Полы")),
+                            m_dir.filePath(QStringLiteral("lib/ПолыTT"))));
+        QVERIFY(DbfWriter::write(
+            suite + QStringLiteral("/TQ_W/instal.dbf"), {{"VID", 1}, {"DIR", 200}, {"NAIM", 20}},
+            {{{"b", m_dir.filePath(QStringLiteral("lib/Полы")).toUtf8(), "A"}, false},
+             {{"B", base.toUtf8(), "B"}, false}}));
+        r = run({QStringLiteral("--tech-parts"), suite, QStringLiteral("ксилолит")});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QStringList{m_dir.filePath(QStringLiteral("lib/ПолыTT/a.htm"))});
+        QCOMPARE(r.err.last(), QStringLiteral("checked 2, found 1"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLectoriaFind)
+#include "tst_lectoriafind.moc"

@@ -1,0 +1,215 @@
+#include "contextpattern.h"
+#include "documentsearch.h"
+#include "librarysearch.h"
+#include "plainsearch.h"
+#include "searchhistory.h"
+#include "testfiles.h"
+
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestLibrarySearch : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    static QString flatten(const std::vector<ScanNode>& nodes)
+    {
+        QString out;
+        for (const ScanNode& node : nodes)
+            out += (node.isFolder ? QStringLiteral("[") + node.path + QStringLiteral(":") +
+                                        flatten(node.children) + QStringLiteral("]")
+                                  : node.path) +
+                   u';';
+        return out;
+    }
+    static QString flatten(const std::vector<PlainSearch::Node>& nodes)
+    {
+        QString out;
+        for (const PlainSearch::Node& node : nodes)
+            out += (node.isFolder ? QStringLiteral("[") + node.path + QStringLiteral(":") +
+                                        flatten(node.children) + QStringLiteral("]")
+                                  : node.path) +
+                   u';';
+        return out;
+    }
+
+    // Words of the generated documents: Russian and Latin, some in capitals.
+    const QStringList m_words{
+        QStringLiteral("Сметная"),     QStringLiteral("стоимость"), QStringLiteral("КСИЛОЛИТ"),
+        QStringLiteral("ксилолит"),    QStringLiteral("Ёлка"),      QStringLiteral("ёж"),
+        QStringLiteral("Portland"),    QStringLiteral("ISO"),       QStringLiteral("9001"),
+        QStringLiteral("<table>"),     QStringLiteral("&laquo;"),   QStringLiteral("СНиП"),
+        QStringLiteral("коэффициент"), QStringLiteral("Щ"),         QStringLiteral("яЯ"),
+        QStringLiteral("а-б"),         QStringLiteral("?")};
+
+    QByteArray makeDocument(QRandomGenerator& random, bool utf8, int words)
+    {
+        QString text;
+        const char* breaks[] = {"\r\n", "\n", "\r", " ", " ", " "};
+        for (int i = 0; i < words; ++i) {
+            text += m_words.at(random.bounded(m_words.size()));
+            text += QString::fromLatin1(breaks[random.bounded(6)]);
+        }
+        if (utf8) {
+            const bool bom = random.bounded(2) == 0;
+            const QByteArray head =
+                bom ? QByteArray("\xEF\xBB\xBF<html>") : QByteArray("<meta charset=\"UTF-8\">");
+            return head + text.toUtf8();
+        }
+        return TestFiles::cp1251(text);
+    }
+
+private slots:
+    void engineEqualsPlainScan()
+    {
+        QRandomGenerator random(20261208);
+        const QString root = m_dir.filePath(QStringLiteral("generated"));
+        QStringList folders{root};
+        for (int i = 0; i < 12; ++i) {
+            const QString parent = folders.at(random.bounded(folders.size()));
+            const QString folder =
+                parent + QStringLiteral("/Папка %1%2")
+                             .arg(i)
+                             .arg(random.bounded(3) == 0 ? QStringLiteral(".2") : QString());
+            QVERIFY(QDir().mkpath(folder));
+            folders.append(folder);
+        }
+        for (int i = 0; i < 80; ++i) {
+            const QString folder = folders.at(random.bounded(folders.size()));
+            const QString ext =
+                random.bounded(10) == 0 ? QStringLiteral(".HTM") : QStringLiteral(".htm");
+            QVERIFY(TestFiles::write(
+                folder + QStringLiteral("/Документ %1").arg(i) + ext,
+                makeDocument(random, random.bounded(4) == 0, 5 + random.bounded(40))));
+        }
+        // One large document whose only occurrence starts in the last bytes a chunk can keep.
+        const QByteArray boundary = TestFiles::cp1251(QStringLiteral("Граница чанка"));
+        QByteArray large(DocumentSearch::ChunkSize - (boundary.size() - 1), 'x');
+        large += TestFiles::cp1251(QStringLiteral("Граница чанка"));
+        large += QByteArray(DocumentSearch::ChunkSize, 'y');
+        QVERIFY(TestFiles::write(root + QStringLiteral("/Большой.htm"), large));
+        QVERIFY(TestFiles::write(root + QStringLiteral("/_index.htm"),
+                                 TestFiles::cp1251(QStringLiteral("ксилолит"))));
+        QVERIFY(TestFiles::write(root + QStringLiteral("/Doc.files/header.htm"),
+                                 TestFiles::cp1251(QStringLiteral("ксилолит"))));
+
+        QStringList contexts{QStringLiteral("ксилолит"),
+                             QStringLiteral("КСИЛОЛИТ"),
+                             QStringLiteral("ёлка"),
+                             QStringLiteral("граница ЧАНКА"),
+                             QStringLiteral("iso 9001"),
+                             QStringLiteral("а-б?"),
+                             QStringLiteral("<TABLE>"),
+                             QStringLiteral("яя"),
+                             QStringLiteral("щ"),
+                             QStringLiteral("zażółć"),
+                             QStringLiteral("ёж"),
+                             QStringLiteral("ЁЖ"),
+                             QStringLiteral("Сметная\r\nстоимость")};
+        for (int i = 0; i < 25; ++i) {
+            // Random pieces of the words, in random letter case.
+            QString context = m_words.at(random.bounded(m_words.size())) + u' ' +
+                              m_words.at(random.bounded(m_words.size()));
+            const int start = random.bounded(context.size());
+            context = context.mid(start, 1 + random.bounded(context.size() - start));
+            if (random.bounded(2))
+                context = context.toUpper();
+            contexts.append(context);
+        }
+        int nonTrivial = 0;
+        for (const QString& context : std::as_const(contexts)) {
+            for (const bool caseSensitive : {false, true}) {
+                const LibrarySearchResult fast = LibrarySearch::scan(root, context, caseSensitive);
+                const PlainSearch::Result plain = PlainSearch::search(root, context, caseSensitive);
+                const QByteArray what =
+                    (context + (caseSensitive ? QStringLiteral(" (case)") : QString())).toUtf8();
+                QVERIFY2(fast.checked == plain.checked, what.constData());
+                QVERIFY2(fast.found == plain.found, what.constData());
+                QVERIFY2(flatten(fast.nodes) == flatten(plain.nodes), what.constData());
+                if (plain.found > 0 && plain.found < plain.checked)
+                    ++nonTrivial;
+            }
+        }
+        QVERIFY(nonTrivial > 10);
+        QCOMPARE(LibrarySearch::scan(root, QStringLiteral("граница чанка"), false).found, 1);
+    }
+
+    void utf8Documents_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("context");
+        QTest::addColumn<bool>("found");
+        const QByteArray body = QStringLiteral("Смета на ЁЛКУ").toUtf8();
+        QTest::newRow("bom") << QByteArray("\xEF\xBB\xBF") + body << QStringLiteral("ёлку") << true;
+        QTest::newRow("meta") << "<meta charset=utf-8>" + body << QStringLiteral("смета") << true;
+        QTest::newRow("blanks quote") << "<meta content='text/html; CHARSET = \"UtF8\"'>" + body
+                                      << QStringLiteral("СМЕТА") << true;
+        QTest::newRow("declared too late")
+            << QByteArray(2100, ' ') + "charset=utf-8" + body << QStringLiteral("смета") << false;
+        QTest::newRow("windows-1251")
+            << TestFiles::cp1251(QStringLiteral("Смета на ЁЛКУ")) << QStringLiteral("ёлку") << true;
+        QTest::newRow("no 1251 form")
+            << TestFiles::cp1251(QStringLiteral("a?b")) << QStringLiteral("aąb") << false;
+        QTest::newRow("utf8 any char") << "<meta charset=utf-8>" + QStringLiteral("zażółć").toUtf8()
+                                       << QStringLiteral("ŻÓŁ") << false;
+        QTest::newRow("utf8 exact") << "<meta charset=utf-8>" + QStringLiteral("zażółć").toUtf8()
+                                    << QStringLiteral("żół") << true;
+    }
+    void utf8Documents()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, context);
+        QFETCH(bool, found);
+        const QString path = m_dir.filePath(QStringLiteral("utf8.htm"));
+        QVERIFY(TestFiles::write(path, bytes));
+        QCOMPARE(DocumentSearch(context, false).contains(path), found);
+        QCOMPARE(PlainSearch::contains(path, context, false), found);
+    }
+
+    void missingAndUnreadableDocuments()
+    {
+        const QString present = m_dir.filePath(QStringLiteral("present.htm"));
+        QVERIFY(TestFiles::write(present, "abc"));
+        std::atomic<int> checked{0};
+        const std::vector<char> found =
+            DocumentSearch(QStringLiteral("b"), false)
+                .containsAll({present, m_dir.filePath(QStringLiteral("gone.htm")), m_dir.path()},
+                             &checked);
+        QCOMPARE(found, (std::vector<char>{1, 0, 0}));
+        QCOMPARE(checked.load(), 3);
+    }
+
+    void historyAndContexts()
+    {
+        QStringList history;
+        for (int i = 1; i <= 21; ++i)
+            history = SearchHistory::added(history, QStringLiteral("контекст %1").arg(i));
+        QCOMPARE(history.size(), 20);
+        QCOMPARE(history.first(), QStringLiteral("контекст 21"));
+        QCOMPARE(history.last(), QStringLiteral("контекст 2"));
+        history = SearchHistory::added(history, QStringLiteral("контекст 10"));
+        QCOMPARE(history.size(), 20);
+        QCOMPARE(history.first(), QStringLiteral("контекст 10"));
+        QCOMPARE(history.count(QStringLiteral("контекст 10")), 1);
+        QCOMPARE(SearchHistory::added(history, QStringLiteral("   ")), history);
+        history = SearchHistory::added(history, QStringLiteral(" Бетон "));
+        QCOMPARE(history.first(), QStringLiteral(" Бетон "));
+
+        const QString ini = m_dir.filePath(QStringLiteral("history.ini"));
+        SearchHistory::store(ini, history.mid(0, 3));
+        QCOMPARE(SearchHistory::load(ini),
+                 (QStringList{QStringLiteral("Бетон"), QStringLiteral("контекст 10"),
+                              QStringLiteral("контекст 21")}));
+        QVERIFY(TestFiles::read(ini).contains("FindKod_20=\n"));
+
+        QCOMPARE(LibrarySearch::trimmedContext(QStringLiteral("\t  сметная стоимость \r\n")),
+                 QStringLiteral("сметная стоимость"));
+        QCOMPARE(LibrarySearch::trimmedContext(QStringLiteral("   ")), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLibrarySearch)
+#include "tst_librarysearch.moc"
