@@ -6,8 +6,8 @@
 
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__x86_64__) || defined(__SSE2__)
+#include <immintrin.h>
 #endif
 
 namespace {
@@ -61,31 +61,78 @@ int commonness(unsigned char byte)
     return 50; // other ASCII
 }
 
-// Position of the first byte equal to a or b in [from, size), or -1.
-qsizetype findEither(const char* data, qsizetype size, qsizetype from, char a, char b)
+// The candidate filter: positions p where the byte at p + first is one of a pair and the
+// byte at p + second is one of another pair (the two rarest bytes of the context, each in
+// both letter cases). Returns the first candidate in [from, last], or -1.
+struct PairFilter
 {
-    if (a == b) {
-        const void* hit = from < size ? std::memchr(data + from, a, size_t(size - from)) : nullptr;
-        return hit ? static_cast<const char*>(hit) - data : -1;
-    }
-    qsizetype i = from;
-#if defined(__SSE2__)
-    const __m128i va = _mm_set1_epi8(a);
-    const __m128i vb = _mm_set1_epi8(b);
-    for (; i + 16 <= size; i += 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-        const int mask =
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, va), _mm_cmpeq_epi8(chunk, vb)));
-        if (mask)
-            return i + __builtin_ctz(unsigned(mask));
-    }
-#endif
-    for (; i < size; ++i) {
-        if (data[i] == a || data[i] == b)
-            return i;
+    qsizetype first;
+    qsizetype second;
+    char a1, b1, a2, b2;
+};
+
+qsizetype nextCandidateScalar(const char* data, qsizetype from, qsizetype last, const PairFilter& f)
+{
+    for (qsizetype p = from; p <= last; ++p) {
+        const char x = data[p + f.first];
+        const char y = data[p + f.second];
+        if ((x == f.a1 || x == f.b1) && (y == f.a2 || y == f.b2))
+            return p;
     }
     return -1;
 }
+
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("avx2"))) qsizetype nextCandidateAvx2(const char* data, qsizetype from,
+                                                            qsizetype last, const PairFilter& f)
+{
+    const __m256i a1 = _mm256_set1_epi8(f.a1), b1 = _mm256_set1_epi8(f.b1);
+    const __m256i a2 = _mm256_set1_epi8(f.a2), b2 = _mm256_set1_epi8(f.b2);
+    qsizetype p = from;
+    for (; p + 31 <= last; p += 32) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + p + f.first));
+        const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + p + f.second));
+        const __m256i mx = _mm256_or_si256(_mm256_cmpeq_epi8(x, a1), _mm256_cmpeq_epi8(x, b1));
+        const __m256i my = _mm256_or_si256(_mm256_cmpeq_epi8(y, a2), _mm256_cmpeq_epi8(y, b2));
+        const unsigned mask = unsigned(_mm256_movemask_epi8(_mm256_and_si256(mx, my)));
+        if (mask)
+            return p + __builtin_ctz(mask);
+    }
+    return nextCandidateScalar(data, p, last, f);
+}
+#endif
+
+qsizetype nextCandidateSse2(const char* data, qsizetype from, qsizetype last, const PairFilter& f)
+{
+    qsizetype p = from;
+#if defined(__SSE2__)
+    const __m128i a1 = _mm_set1_epi8(f.a1), b1 = _mm_set1_epi8(f.b1);
+    const __m128i a2 = _mm_set1_epi8(f.a2), b2 = _mm_set1_epi8(f.b2);
+    for (; p + 15 <= last; p += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p + f.first));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p + f.second));
+        const __m128i mx = _mm_or_si128(_mm_cmpeq_epi8(x, a1), _mm_cmpeq_epi8(x, b1));
+        const __m128i my = _mm_or_si128(_mm_cmpeq_epi8(y, a2), _mm_cmpeq_epi8(y, b2));
+        const int mask = _mm_movemask_epi8(_mm_and_si128(mx, my));
+        if (mask)
+            return p + __builtin_ctz(unsigned(mask));
+    }
+#endif
+    return nextCandidateScalar(data, p, last, f);
+}
+
+using CandidateFinder = qsizetype (*)(const char*, qsizetype, qsizetype, const PairFilter&);
+
+CandidateFinder bestCandidateFinder()
+{
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (__builtin_cpu_supports("avx2"))
+        return nextCandidateAvx2;
+#endif
+    return nextCandidateSse2;
+}
+
+const CandidateFinder nextCandidate = bestCandidateFinder();
 
 } // namespace
 
@@ -126,13 +173,22 @@ ContextPattern::ContextPattern(const QString& context, bool caseSensitive, Encod
     m_lower = lower;
     m_upper = upper;
     m_folds = m_lower != m_upper;
-    int best = 1 << 30;
-    for (qsizetype i = 0; i < m_lower.size(); ++i) {
-        const int score = qMax(commonness(uchar(m_lower[i])), commonness(uchar(m_upper[i])));
-        if (score < best) {
-            best = score;
+    // The two rarest bytes of the context (at different places) filter the candidates.
+    const auto score = [this](qsizetype i) {
+        return qMax(commonness(uchar(m_lower[i])), commonness(uchar(m_upper[i])));
+    };
+    m_anchor = 0;
+    for (qsizetype i = 1; i < m_lower.size(); ++i) {
+        if (score(i) < score(m_anchor))
             m_anchor = i;
-        }
+    }
+    m_secondAnchor = m_anchor;
+    for (qsizetype i = 0; i < m_lower.size(); ++i) {
+        if (i == m_anchor)
+            continue;
+        const bool sameByte = m_lower[i] == m_lower[m_anchor];
+        if (m_secondAnchor == m_anchor || score(i) + (sameByte ? 100 : 0) < score(m_secondAnchor))
+            m_secondAnchor = i;
     }
 }
 
@@ -156,17 +212,17 @@ qsizetype ContextPattern::find(const char* data, qsizetype size, qsizetype from)
     const qsizetype length = m_lower.size();
     if (length == 0 || size - from < length)
         return -1;
-    const char a = m_lower[m_anchor];
-    const char b = m_upper[m_anchor];
-    qsizetype at = from + m_anchor;
-    const qsizetype lastAnchor = size - length + m_anchor; // the anchor of the last possible match
-    while (at <= lastAnchor) {
-        const qsizetype hit = findEither(data, lastAnchor + 1, at, a, b);
-        if (hit < 0)
+    const PairFilter filter{m_anchor,          m_secondAnchor,          m_lower[m_anchor],
+                            m_upper[m_anchor], m_lower[m_secondAnchor], m_upper[m_secondAnchor]};
+    const qsizetype last = size - length; // the start of the last possible match
+    qsizetype at = from;
+    while (at <= last) {
+        const qsizetype candidate = nextCandidate(data, at, last, filter);
+        if (candidate < 0)
             return -1;
-        if (matchesAt(data + hit - m_anchor))
-            return hit - m_anchor;
-        at = hit + 1;
+        if (matchesAt(data + candidate))
+            return candidate;
+        at = candidate + 1;
     }
     return -1;
 }

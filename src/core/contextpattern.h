@@ -40,7 +40,8 @@ private:
     QByteArray m_lower; // the context with every folded letter in its lower form
     QByteArray m_upper; // the same with the upper form (equal to m_lower where nothing folds)
     std::vector<qsizetype> m_unitEnds; // where each character's bytes end
-    qsizetype m_anchor = 0;            // the byte looked for first: the rarest of the context
+    qsizetype m_anchor = 0;            // the rarest byte of the context, looked for first
+    qsizetype m_secondAnchor = 0;      // the next rarest, at another place
     bool m_folds = false;
     bool m_hasLineBreak = false;
 };

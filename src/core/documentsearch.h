@@ -24,7 +24,8 @@ public:
     std::vector<char> containsAll(const QStringList& paths,
                                   std::atomic<int>* checked = nullptr) const;
 
-    static constexpr qsizetype ChunkSize = 512 * 1024;
+    static constexpr qsizetype ChunkSize =
+        64 * 1024; // fits the cache; most documents take one read
 
 private:
     const ContextPattern& patternFor(ContextPattern::Encoding encoding) const;

@@ -9,7 +9,10 @@
 namespace {
 
 // False when dir is not entered: unreadable, or already on the current path.
-bool scanInto(const QString& dir, std::vector<FolderId>& ancestors, std::vector<ScanNode>& out)
+using DocumentCallback = std::function<void(const QString&)>;
+
+bool scanInto(const QString& dir, std::vector<FolderId>& ancestors, std::vector<ScanNode>& out,
+              const DocumentCallback& onDocument)
 {
     FolderId id;
     if (!DirectoryListing::folderId(dir, &id))
@@ -23,19 +26,22 @@ bool scanInto(const QString& dir, std::vector<FolderId>& ancestors, std::vector<
     out.reserve(size_t(entries.folders.size() + entries.documents.size()));
     for (const QString& name : entries.folders) {
         ScanNode folder{true, name, DocumentLayout::joinPath(dir, name), {}};
-        folder.revisited = !scanInto(folder.path, ancestors, folder.children);
+        folder.revisited = !scanInto(folder.path, ancestors, folder.children, onDocument);
         out.push_back(std::move(folder));
     }
-    for (const QString& name : entries.documents)
+    for (const QString& name : entries.documents) {
         out.push_back(ScanNode{
             false, DocumentLayout::documentCaption(name), DocumentLayout::joinPath(dir, name), {}});
+        if (onDocument)
+            onDocument(out.back().path);
+    }
     ancestors.pop_back();
     return true;
 }
 
 } // namespace
 
-std::vector<ScanNode> LibraryScan::deep(const QString& dir)
+std::vector<ScanNode> LibraryScan::deep(const QString& dir, const DocumentCallback& onDocument)
 {
     std::vector<ScanNode> nodes;
     if (dir.isEmpty() || dir == u"0")
@@ -50,7 +56,7 @@ std::vector<ScanNode> LibraryScan::deep(const QString& dir)
         if (!parent.cdUp())
             break;
     }
-    scanInto(dir, ancestors, nodes);
+    scanInto(dir, ancestors, nodes, onDocument);
     return nodes;
 }
 

@@ -21,7 +21,10 @@ namespace LibraryScan {
 // already on the current path (dir, the folders it lies in, and those entered on the way;
 // same device and inode) is not entered again, so a link back to an ancestor cannot make the
 // scan endless.
-std::vector<ScanNode> deep(const QString& dir);
+// onDocument, when given, is called with each document's path as soon as it is met, in the
+// order of forEachDocument.
+std::vector<ScanNode> deep(const QString& dir,
+                           const std::function<void(const QString&)>& onDocument = {});
 
 // Calls visit for every document below nodes, in scan order.
 void forEachDocument(const std::vector<ScanNode>& nodes,

@@ -2,6 +2,14 @@
 
 #include "documentsearch.h"
 
+#include <QThread>
+
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
 namespace {
 
 void keepFound(std::vector<ScanNode>& nodes, const std::vector<char>& found, size_t& next)
@@ -24,18 +32,68 @@ void keepFound(std::vector<ScanNode>& nodes, const std::vector<char>& found, siz
 LibrarySearchResult LibrarySearch::scan(const QString& dir, const QString& context,
                                         bool caseSensitive, std::atomic<int>* progress)
 {
+    // The folders are walked on this thread while a pool checks the documents already met;
+    // the answers are kept by the document's place in scan order.
+    const DocumentSearch search(context, caseSensitive);
+    std::mutex mutex;
+    std::condition_variable wake;
+    QStringList paths;
+    std::deque<char> found; // references stay valid while the walk appends
+    bool walkDone = false;
+    qsizetype next = 0;
+    int waiting = 0; // workers asleep: only they need waking
+
+    const auto work = [&] {
+        for (;;) {
+            QString path;
+            char* answer = nullptr;
+            {
+                std::unique_lock lock(mutex);
+                ++waiting;
+                wake.wait(lock, [&] { return next < paths.size() || walkDone; });
+                --waiting;
+                if (next >= paths.size())
+                    return;
+                path = paths.at(next);
+                answer = &found[size_t(next)];
+                ++next;
+            }
+            *answer = search.contains(path) ? 1 : 0;
+            if (progress)
+                progress->fetch_add(1, std::memory_order_relaxed);
+        }
+    };
+    const int threads = std::clamp(QThread::idealThreadCount(), 1, 16);
+    std::vector<std::thread> pool;
+    for (int t = 0; t < threads; ++t)
+        pool.emplace_back(work);
+
     LibrarySearchResult result;
-    result.nodes = LibraryScan::deep(dir);
-    QStringList documents;
-    LibraryScan::forEachDocument(
-        result.nodes, [&](const ScanNode& document) { documents.append(document.path); });
-    const std::vector<char> found =
-        DocumentSearch(context, caseSensitive).containsAll(documents, progress);
-    result.checked = int(documents.size());
-    for (const char hit : found)
+    result.nodes = LibraryScan::deep(dir, [&](const QString& path) {
+        bool sleeper = false;
+        {
+            const std::lock_guard lock(mutex);
+            paths.append(path);
+            found.push_back(0);
+            sleeper = waiting > 0;
+        }
+        if (sleeper)
+            wake.notify_one();
+    });
+    {
+        const std::lock_guard lock(mutex);
+        walkDone = true;
+    }
+    wake.notify_all();
+    for (std::thread& thread : pool)
+        thread.join();
+
+    const std::vector<char> answers(found.begin(), found.end());
+    result.checked = int(answers.size());
+    for (const char hit : answers)
         result.found += hit ? 1 : 0;
-    size_t next = 0;
-    keepFound(result.nodes, found, next);
+    size_t position = 0;
+    keepFound(result.nodes, answers, position);
     return result;
 }
 

@@ -1,0 +1,46 @@
+// Times a whole search in the window: from the command (progress window shown) to the
+// filled tree, on a library given as the external documentation directory.
+#include "tform1.h"
+#include "winifile.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <cstdio>
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication application(argc, argv);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: window_bench LIBRARY_DIR CONTEXT\n");
+        return 2;
+    }
+    QTemporaryDir suite;
+    QDir().mkpath(suite.filePath(QStringLiteral("Bin/Lectoria")));
+    const QString ini = suite.filePath(QStringLiteral("Bin/Lectoria/Lectoria.ini"));
+    const WIniFile settings;
+    settings.writeBool(ini, QStringLiteral("TreeView"), QStringLiteral("NormDocButton"), true);
+    settings.writeText(ini, QStringLiteral("File"), QStringLiteral("ExternalDirectory"),
+                       QString::fromLocal8Bit(argv[1]));
+    TForm1 form(suite.filePath(QStringLiteral("Bin/lectoria")));
+    form.resize(1200, 800);
+    form.show();
+    if (!QTest::qWaitForWindowActive(&form))
+        return 1;
+    form.setDialogRunner([](QDialog&) { return int(QDialog::Rejected); });
+    form.FindComboBox1->setEditText(QString::fromLocal8Bit(argv[2]));
+    form.TreeView1->setCurrentItem(form.TreeView1->topLevelItem(0));
+    QElapsedTimer timer;
+    timer.start();
+    form.RunSearch();
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    std::printf("window_search %.3f s (%d top-level folders)\n", seconds,
+                form.TreeView1->topLevelItem(0)->childCount());
+    return 0;
+}
