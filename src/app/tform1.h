@@ -123,6 +123,8 @@ public:
     void ScaleComboBox1Change();
     void CppWebBrowser1DocumentComplete(bool ok);
     void FindInPage(const QString& context, bool matchCase);
+    // How many in-page finds have selected an occurrence (for tests and diagnostics).
+    int inPageFindCount() const { return m_inPageFindCount; }
     // The zoom of the selected item of ScaleComboBox1 (1.0 when none is selected).
     double selectedZoomFactor() const;
 
@@ -166,4 +168,5 @@ private:
     bool m_closed = false;
     bool m_buildingTree = false;
     DialogRunner m_dialogRunner;
+    int m_inPageFindCount = 0;
 };

@@ -1,4 +1,44 @@
-// The in-page find after a page has loaded in search mode.
+// The in-page find after a page has loaded in search mode: the first occurrence of the
+// context in the rendered text is found, scrolled into view and made the page's selection.
 #include "tform1.h"
 
-void TForm1::FindInPage(const QString& /*context*/, bool /*matchCase*/) {}
+#include <QWebEngineFindTextResult>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+#include <cstdio>
+
+namespace {
+
+// A failed step ends only this find; it is written to standard error.
+void reportFailedCheck(const char* check, int line)
+{
+    std::fprintf(stderr, "Tech1(%d): check failed: %s\n", line, check);
+}
+
+} // namespace
+
+void TForm1::FindInPage(const QString& context, bool matchCase)
+{
+    QWebEnginePage* page = CppWebBrowser1->page();
+    if (!page) {
+        reportFailedCheck("SUCCEEDED( hr )", __LINE__);
+        return;
+    }
+    if (context.isEmpty())
+        return;
+    QWebEnginePage::FindFlags flags;
+    if (matchCase)
+        flags |= QWebEnginePage::FindCaseSensitively;
+    const QUrl loaded = page->url();
+    // The page's selection is not reloaded afterwards: a reload would drop it again.
+    page->findText(context, flags, [this, page, loaded](const QWebEngineFindTextResult& result) {
+        if (CppWebBrowser1->page() != page || page->url() != loaded)
+            return; // another page has been loaded meanwhile
+        if (result.numberOfMatches() <= 0)
+            return; // not in the rendered text: no selection, no message
+        // Ending the find keeps the found occurrence as the page's selection.
+        page->findText(QString());
+        ++m_inPageFindCount;
+    });
+}

@@ -47,20 +47,22 @@ unsigned char MatchingRule::lower1251(unsigned char byte)
 QByteArray MatchingRule::joinLines(const QByteArray& raw)
 {
     QByteArray text;
-    text.reserve(raw.size() + raw.size() / 32 + 2);
-    qsizetype i = 0;
+    text.reserve(raw.size() + 2);
+    const char* data = raw.constData();
     const qsizetype n = raw.size();
+    qsizetype i = 0;
     while (i < n) {
-        const char c = raw.at(i);
-        if (c == '\r' || c == '\n') {
-            text.append("\r\n", 2);
-            i += (c == '\r' && i + 1 < n && raw.at(i + 1) == '\n') ? 2 : 1;
-            continue;
-        }
-        text.append(c);
-        ++i;
+        // Copy up to the next line break in one piece.
+        qsizetype end = i;
+        while (end < n && data[end] != '\r' && data[end] != '\n')
+            ++end;
+        text.append(data + i, end - i);
+        if (end == n)
+            break;
+        text.append("\r\n", 2);
+        i = end + ((data[end] == '\r' && end + 1 < n && data[end + 1] == '\n') ? 2 : 1);
     }
-    if (n > 0 && raw.at(n - 1) != '\n' && raw.at(n - 1) != '\r')
+    if (n > 0 && data[n - 1] != '\n' && data[n - 1] != '\r')
         text.append("\r\n", 2);
     return text;
 }

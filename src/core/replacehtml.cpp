@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -119,11 +118,11 @@ bool ReplaceHTML_t::HighlightContext()
     source.close();
     bool written = false;
     if (!WorkFileName.isEmpty()) {
-        QSaveFile copy(WorkFileName);
-        if (copy.open(QIODevice::WriteOnly)) {
-            copy.write(
-                highlighted(text, Context, CaseSensitive, OpenTag.toLatin1(), CloseTag.toLatin1()));
-            written = copy.commit();
+        QFile copy(WorkFileName);
+        if (copy.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            const QByteArray bytes =
+                highlighted(text, Context, CaseSensitive, OpenTag.toLatin1(), CloseTag.toLatin1());
+            written = copy.write(bytes) == bytes.size() && copy.flush();
         }
     }
     if (!DocumentFilesDir.isEmpty() && QFileInfo(DocumentFilesDir).isDir())

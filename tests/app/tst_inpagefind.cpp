@@ -1,0 +1,120 @@
+#include "apptestmain.h"
+#include "suitefixture.h"
+#include "tform1.h"
+#include "userworkdir.h"
+#include "wmaketreeviewfordir.h"
+
+#include <QComboBox>
+#include <QSignalSpy>
+#include <QTreeWidget>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+class TestInPageFind : public QObject
+{
+    Q_OBJECT
+
+    SuiteFixture m_suite;
+    std::unique_ptr<TForm1> m_form;
+
+    QString selection()
+    {
+        QString text;
+        bool done = false;
+        m_form->CppWebBrowser1->page()->runJavaScript(
+            QStringLiteral("window.getSelection().toString()"), [&](const QVariant& value) {
+                text = value.toString();
+                done = true;
+            });
+        if (!QTest::qWaitFor([&] { return done; }, 10000))
+            return QStringLiteral("(no answer)");
+        return text;
+    }
+    // Loads a document in search mode for the context and waits until the page has settled.
+    void show(const QString& caption, const QString& context, bool matchCase)
+    {
+        m_form->SearchMode = true;
+        m_form->SearchContext = context;
+        m_form->CaseSensitive = matchCase;
+        QSignalSpy loads(m_form->CppWebBrowser1, &QWebEngineView::loadFinished);
+        QTreeWidgetItem* root = m_form->TreeView1->topLevelItem(0);
+        m_form->TreeView1->setCurrentItem(root);
+        for (int i = 0; i < root->childCount(); ++i) {
+            if (root->child(i)->text(0) == caption)
+                m_form->TreeView1->setCurrentItem(root->child(i));
+        }
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return m_form->CppWebBrowser1->url().toLocalFile().endsWith(
+                           QStringLiteral("NormDoc.htm")) &&
+                       !loads.isEmpty() && loads.last().first().toBool();
+            },
+            20000));
+        QTest::qWait(300); // the find answers asynchronously
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("TMPDIR", m_suite.scratch(QStringLiteral("tmp")).toLocal8Bit());
+        const QString filler = QStringLiteral("<p>строка текста</p>\r\n").repeated(200);
+        QVERIFY(TestFiles::write(
+            m_suite.normDoc(QStringLiteral("Шпунт.htm")),
+            TestFiles::cp1251(QStringLiteral("<html><body>") + filler +
+                              QStringLiteral("<p>Шпунт ларсен-5 и ЛАРСЕН</p></body></html>"))));
+        QVERIFY(TestFiles::write(m_suite.normDoc(QStringLiteral("Разметка.htm")),
+                                 TestFiles::cp1251(QStringLiteral(
+                                     "<html><body><!-- ларсен "
+                                     "--><table><tr><td>текст</td></tr></table></body></html>"))));
+        QVERIFY(TestFiles::write(m_suite.iniFile(),
+                                 "[TreeView]\nNormDocButton=1\n[CppWebBrowser]\nScale=2\n"));
+        m_form = std::make_unique<TForm1>(m_suite.programFile());
+        m_form->resize(900, 600);
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    }
+    void cleanupTestCase() { m_form.reset(); }
+
+    void firstOccurrenceIsSelected()
+    {
+        const int before = m_form->inPageFindCount();
+        show(QStringLiteral("Шпунт"), QStringLiteral("ЛАРСЕН"), false);
+        QTRY_COMPARE(selection(), QStringLiteral("ларсен"));
+        QCOMPARE(m_form->inPageFindCount(), before + 1);      // one find, no second one after it
+        QCOMPARE(m_form->CppWebBrowser1->zoomFactor(), 1.4f); // the zoom follows the find
+        // The occurrence is scrolled into view: the page is no longer at its top.
+        bool scrolled = false;
+        m_form->CppWebBrowser1->page()->runJavaScript(
+            QStringLiteral("window.scrollY > 0"),
+            [&](const QVariant& v) { scrolled = v.toBool(); });
+        QTRY_VERIFY(scrolled);
+    }
+
+    void matchCase()
+    {
+        show(QStringLiteral("Шпунт"), QStringLiteral("ЛАРСЕН"), true);
+        QTRY_COMPARE(selection(), QStringLiteral("ЛАРСЕН"));
+        show(QStringLiteral("Шпунт"), QStringLiteral("Ларсен"), true);
+        QCOMPARE(selection(), QString());
+    }
+
+    void onlyInMarkupOrSearchModeOff()
+    {
+        const int before = m_form->inPageFindCount();
+        show(QStringLiteral("Разметка"), QStringLiteral("ларсен"), false);
+        QCOMPARE(selection(), QString());
+        QCOMPARE(m_form->inPageFindCount(), before);
+
+        m_form->SearchMode = false;
+        QSignalSpy loads(m_form->CppWebBrowser1, &QWebEngineView::loadFinished);
+        QTreeWidgetItem* root = m_form->TreeView1->topLevelItem(0);
+        m_form->TreeView1->setCurrentItem(root->child(1));
+        QTRY_VERIFY_WITH_TIMEOUT(!loads.isEmpty(), 20000);
+        QTest::qWait(300);
+        QCOMPARE(selection(), QString());
+        QCOMPARE(m_form->inPageFindCount(), before);
+    }
+};
+
+LECTORIA_APP_TEST_MAIN(TestInPageFind)
+#include "tst_inpagefind.moc"

@@ -1,0 +1,122 @@
+#include "replacehtml.h"
+#include "testfiles.h"
+#include "userworkdir.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestReplaceHtml : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    static QByteArray wrap(const QByteArray& bytes, const QString& context,
+                           bool caseSensitive = false)
+    {
+        return ReplaceHTML_t::highlighted(bytes, context, caseSensitive, "<S>", "</S>");
+    }
+
+private slots:
+    void initTestCase() { qputenv("TMPDIR", m_dir.filePath(QStringLiteral("tmp")).toLocal8Bit()); }
+
+    void tagsAndColours()
+    {
+        QDir().mkpath(m_dir.filePath(QStringLiteral("tmp")));
+        ReplaceHTML_t highlighter{QString(), QString()};
+        QCOMPARE(highlighter.OpenTag,
+                 QStringLiteral("<span style='color:ffffff;background:ff0000'>"));
+        QCOMPARE(highlighter.CloseTag, QStringLiteral("</span>"));
+        QCOMPARE(ReplaceHTML_t::styleColor(0x123456), QStringLiteral("563412"));
+        QCOMPARE(ReplaceHTML_t::styleColor(0), QStringLiteral("000000"));
+        QCOMPARE(ReplaceHTML_t::styleColor(0x8000000F), QStringLiteral("f0f0f0")); // button face
+        QCOMPARE(ReplaceHTML_t::styleColor(0x80000005), QStringLiteral("ffffff")); // window
+        highlighter.SetColors(0x123456, 0x00FF00);
+        QCOMPARE(highlighter.OpenTag,
+                 QStringLiteral("<span style='color:563412;background:00ff00'>"));
+        QVERIFY(!highlighter.DeleteOnDestroy);
+    }
+
+    void occurrences()
+    {
+        const QByteArray text = TestFiles::cp1251(QStringLiteral("Смета и СМЕТА, сметана\r\n"));
+        QCOMPARE(
+            wrap(text, QStringLiteral("смета")),
+            TestFiles::cp1251(QStringLiteral("<S>Смета</S> и <S>СМЕТА</S>, <S>смета</S>на\r\n")));
+        QCOMPARE(wrap(text, QStringLiteral("СМЕТА"), true),
+                 TestFiles::cp1251(QStringLiteral("Смета и <S>СМЕТА</S>, сметана\r\n")));
+        // Runs of equal letters: no overlaps.
+        QCOMPARE(wrap("aaa aaaa", QStringLiteral("aa")),
+                 QByteArray("<S>aa</S>a <S>aa</S><S>aa</S>"));
+        // Text the scan inserts is never scanned again.
+        QCOMPARE(wrap("S span <S>", QStringLiteral("s")),
+                 QByteArray("<S>S</S> <S>s</S>pan <<S>S</S>>"));
+        QCOMPARE(wrap("x", QStringLiteral("")), QByteArray("x"));
+        // A UTF-8 document is matched with the UTF-8 form of the context.
+        const QByteArray utf8 = "<meta charset=utf-8>" + QStringLiteral("Ёлка ёлка").toUtf8();
+        QCOMPARE(wrap(utf8, QStringLiteral("ЁЛКА")),
+                 "<meta charset=utf-8>" + QStringLiteral("<S>Ёлка</S> <S>ёлка</S>").toUtf8());
+    }
+
+    void highlightedCopy()
+    {
+        const QString docs = m_dir.filePath(QStringLiteral("docs"));
+        const QString doc = docs + QStringLiteral("/Смета.htm");
+        QVERIFY(TestFiles::write(
+            doc, TestFiles::cp1251(QStringLiteral("Смета в начале\nвторая\rтретья строка смета"))));
+        QVERIFY(TestFiles::write(docs + QStringLiteral("/Смета.files/image001.png"), "png"));
+        QVERIFY(TestFiles::write(docs + QStringLiteral("/Смета.files/sub/x.xml"), "xml"));
+        QVERIFY(TestFiles::write(docs + QStringLiteral("/Без картинок.htm"), "plain"));
+
+        {
+            ReplaceHTML_t highlighter(doc, QStringLiteral("СМЕТА"));
+            highlighter.SetColors(0xFFFFFF, 255);
+            QVERIFY(highlighter.HighlightContext());
+            QCOMPARE(highlighter.WorkFileName,
+                     UserWorkDir::highlightWorkDir() + QStringLiteral("/NormDoc.htm"));
+            QCOMPARE(TestFiles::read(highlighter.WorkFileName),
+                     TestFiles::cp1251(QStringLiteral(
+                         "<span style='color:ffffff;background:ff0000'>Смета</span> в "
+                         "начале\r\nвторая\r\n"
+                         "третья строка <span "
+                         "style='color:ffffff;background:ff0000'>смета</span>\r\n")));
+            QCOMPARE(
+                TestFiles::read(highlighter.WorkDir + QStringLiteral("/Смета.files/sub/x.xml")),
+                QByteArray("xml"));
+        }
+        // The copy stays after the object (DeleteOnDestroy is off); the next one empties the
+        // folder.
+        QVERIFY(
+            QFileInfo::exists(UserWorkDir::highlightWorkDir() + QStringLiteral("/NormDoc.htm")));
+        {
+            ReplaceHTML_t highlighter(docs + QStringLiteral("/Без картинок.htm"),
+                                      QStringLiteral("plain"));
+            QCOMPARE(QDir(highlighter.WorkDir).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                     QStringList());
+            QVERIFY(highlighter.HighlightContext());
+            QCOMPARE(QDir(highlighter.WorkDir).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                     QStringList{QStringLiteral("NormDoc.htm")});
+            highlighter.DeleteOnDestroy = true;
+        }
+        QVERIFY(
+            !QFileInfo::exists(UserWorkDir::highlightWorkDir() + QStringLiteral("/NormDoc.htm")));
+        QCOMPARE(TestFiles::read(doc),
+                 TestFiles::cp1251(QStringLiteral("Смета в начале\nвторая\rтретья строка смета")));
+
+        // An empty document path only empties the working directory.
+        QVERIFY(
+            TestFiles::write(UserWorkDir::highlightWorkDir() + QStringLiteral("/left.htm"), "x"));
+        const ReplaceHTML_t empty{QString(), QString()};
+        QCOMPARE(QDir(empty.WorkDir).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList());
+        QCOMPARE(empty.WorkFileName, QString());
+
+        // A document that is gone: no copy.
+        ReplaceHTML_t gone(docs + QStringLiteral("/нет.htm"), QStringLiteral("x"));
+        QVERIFY(!gone.HighlightContext());
+        QVERIFY(!QFileInfo::exists(gone.WorkFileName));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReplaceHtml)
+#include "tst_replacehtml.moc"
