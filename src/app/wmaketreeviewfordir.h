@@ -1,6 +1,7 @@
 #pragma once
 
 #include "captionorder.h"
+#include "wstring.h"
 
 #include <QFont>
 #include <QIcon>
@@ -15,6 +16,7 @@
 
 class QObject;
 class QWebEngineView;
+class QWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
 struct ScanNode;
@@ -90,6 +92,19 @@ public:
     using WorkRunner = std::function<void(const std::function<void(std::atomic<int>* progress)>&)>;
     static void setWorkRunner(WorkRunner runner);
 
+    // Selects the first node (in tree order) whose path is path, with only its first-level
+    // folder opened (and everything below that); false, with the root selected, when none.
+    bool FindNodeByFileName(const QString& path);
+    // The node's ancestor at level 1 (the node itself at level 1, the root for the root).
+    static QTreeWidgetItem* GetTopFolder(QTreeWidgetItem* node);
+    void DeleteSelected();
+    // Removes a folder with everything in it, or a document's file (its picture folder and a
+    // read-only file stay), then the node.
+    void DeleteNode(QTreeWidgetItem* node);
+    // Copies the selected folder, or document with its picture folder, into a directory the
+    // user chooses; false when cancelled or when a copy failed.
+    bool CopySelected(QWidget* dialogParent);
+
     // Opens node (the whole tree for none) and every folder below it, reading each folder
     // once.
     void ExpandAll(QTreeWidgetItem* node = nullptr);
@@ -110,6 +125,7 @@ public:
     const QString DocExt = QStringLiteral(".htm");
     const QString FilesExt = QStringLiteral(".files");
     QString Context;
+    WString StringTool;
 
 private:
     QTreeWidgetItem* addNode(QTreeWidgetItem* parent, const QString& caption, const MyRec& record,
@@ -120,6 +136,8 @@ private:
     // Items for scanned folders and documents (a search scan holds only the found ones).
     QList<QTreeWidgetItem*> makeScannedNodes(const std::vector<ScanNode>& nodes);
     void rereadSubtree(QTreeWidgetItem* folder);
+    QTreeWidgetItem* firstNodeWithPath(const QString& path) const;
+    bool makeTargetDir(const QString& target, QWidget* dialogParent) const;
 
     QTreeWidget* m_treeView;
     const QList<QIcon>* m_imageList;

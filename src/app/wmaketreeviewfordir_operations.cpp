@@ -1,0 +1,155 @@
+// Operations on the selected node: the bookmark lookup, deleting, copying.
+#include "wmaketreeviewfordir.h"
+
+#include "appmessagebox.h"
+#include "documentlayout.h"
+#include "folderdialog.h"
+#include "tprogressbardialog1.h"
+#include "wdirfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTreeWidget>
+
+#include <filesystem>
+
+QTreeWidgetItem* WMakeTreeviewForDir::firstNodeWithPath(const QString& path) const
+{
+    std::vector<QTreeWidgetItem*> pending;
+    for (int i = m_treeView->topLevelItemCount() - 1; i >= 0; --i)
+        pending.push_back(m_treeView->topLevelItem(i));
+    while (!pending.empty()) {
+        QTreeWidgetItem* item = pending.back();
+        pending.pop_back();
+        if (NodeRecord(item).FileName == path)
+            return item;
+        for (int i = item->childCount() - 1; i >= 0; --i)
+            pending.push_back(item->child(i));
+    }
+    return nullptr;
+}
+
+QTreeWidgetItem* WMakeTreeviewForDir::GetTopFolder(QTreeWidgetItem* node)
+{
+    while (node && node->parent() && node->parent()->parent())
+        node = node->parent();
+    return node;
+}
+
+bool WMakeTreeviewForDir::FindNodeByFileName(const QString& path)
+{
+    m_treeView->setUpdatesEnabled(false);
+    // Every folder is read once (browsing) so that any node of the library can be met.
+    ExpandAll();
+    QTreeWidgetItem* found = firstNodeWithPath(path);
+    m_treeView->collapseAll();
+    m_treeView->setCurrentItem(RootNode());
+    if (found) {
+        // Only the branch of the found node stays open; opening it reads it again.
+        QTreeWidgetItem* top = GetTopFolder(found);
+        if (RootNode())
+            RootNode()->setExpanded(true);
+        ExpandAll(top);
+        found = firstNodeWithPath(path);
+        if (found)
+            m_treeView->setCurrentItem(found);
+    }
+    m_treeView->setUpdatesEnabled(true);
+    return found != nullptr;
+}
+
+void WMakeTreeviewForDir::DeleteSelected()
+{
+    DeleteNode(m_treeView->currentItem());
+}
+
+void WMakeTreeviewForDir::DeleteNode(QTreeWidgetItem* node)
+{
+    if (!node)
+        return;
+    const MyRec record = NodeRecord(node);
+    if (record.Kind == Folder) {
+        WDirFile().DeleteDir(record.FileName, QStringLiteral("*.*"));
+    } else {
+        const QFileInfo file(record.FileName);
+        // A plain deletion: a read-only document stays, as on the platform it was made for.
+        if (file.isFile() && (file.permissions() & QFileDevice::WriteOwner))
+            QFile::remove(record.FileName);
+    }
+    delete node;
+}
+
+bool WMakeTreeviewForDir::makeTargetDir(const QString& target, QWidget* dialogParent) const
+{
+    if (QDir().mkpath(target))
+        return true;
+    AppMessageBox::show(dialogParent, Description,
+                        QStringLiteral("Ошибка при создании директории:\n") + target);
+    return false;
+}
+
+bool WMakeTreeviewForDir::CopySelected(QWidget* dialogParent)
+{
+    QTreeWidgetItem* node = m_treeView->currentItem();
+    if (!node)
+        return false;
+    const QString chosen =
+        FolderDialog::choose(dialogParent, QStringLiteral("Выбор директории для копирования"));
+    if (chosen.isEmpty())
+        return false;
+    const QString dest = StringTool.WithBackslash(chosen);
+    const MyRec record = NodeRecord(node);
+    const WDirFile files;
+
+    if (record.Kind == Folder) {
+        const QString target = dest + QFileInfo(record.FileName).fileName();
+        // A folder copied into itself would grow until the disk is full.
+        if (WDirFile::isSameOrInside(target, record.FileName)) {
+            AppMessageBox::show(dialogParent, Description,
+                                QStringLiteral("Папку нельзя скопировать в саму себя или в одну "
+                                               "из её папок:\n") +
+                                    target);
+            return false;
+        }
+        TProgressBarDialog1 progress(dialogParent);
+        progress.setWindowTitle(QStringLiteral("Копирование"));
+        progress.setMessage(QStringLiteral("Копирование файлов. Ждите..."));
+        progress.showNow();
+        if (!makeTargetDir(target, dialogParent))
+            return false;
+        return files.CopyDir(record.FileName, target, QStringLiteral("*.*"));
+    }
+
+    TProgressBarDialog1 progress(dialogParent);
+    progress.setWindowTitle(QStringLiteral("Копирование"));
+    progress.setMessage(QStringLiteral("Копирование файлов. Ждите..."));
+    progress.showNow();
+    const QFileInfo document(record.FileName);
+    const QString copy = dest + document.fileName();
+    QDir().mkpath(dest);
+    bool result = false;
+    std::error_code error;
+    if (std::filesystem::equivalent(document.filePath().toStdU16String(), copy.toStdU16String(),
+                                    error)) {
+        result = true; // the document is already there: copying it onto itself would lose it
+    } else if (document.isFile()) {
+        const QFileInfo existing(copy);
+        // An existing read-only copy is not replaced.
+        if (!existing.exists() ||
+            (!existing.isDir() && (existing.permissions() & QFileDevice::WriteOwner) &&
+             QFile::remove(copy)))
+            result = QFile::copy(document.filePath(), copy);
+    }
+    const QString companionName = DocumentLayout::companionFolderName(document.fileName());
+    const QString companion = DocumentLayout::joinPath(document.path(), companionName);
+    if (QFileInfo(companion).isDir()) {
+        const QString target = dest + companionName;
+        if (WDirFile::isSameOrInside(target, companion))
+            return result; // the picture folder is already there as well
+        if (!makeTargetDir(target, dialogParent))
+            return false;
+        result = files.CopyDir(companion, target, QStringLiteral("*.*"));
+    }
+    return result;
+}
