@@ -19,7 +19,7 @@ int main(int argc, char* argv[])
         return 1;
     }
     Environment::prepareWebEngine();
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.debug=false"));
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext=false"));
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 
     TApplication application(argc, argv);

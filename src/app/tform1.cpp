@@ -82,6 +82,7 @@ void TForm1::connectControls()
     connect(TreeView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
         PopupMenu1->popup(TreeView1->viewport()->mapToGlobal(position));
     });
+    connectCommands();
     // Window keys are seen before the focused control's own handling.
     qApp->installEventFilter(this);
 }
@@ -265,7 +266,8 @@ void TForm1::Refresh1Click()
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && watched == FindComboBox1->lineEdit()) {
+    if (event->type() == QEvent::KeyPress &&
+        (watched == FindComboBox1 || watched == FindComboBox1->lineEdit())) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             FindComboBox1KeyUp(); // the box's own Enter handling would pick an entry again
@@ -276,9 +278,15 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         auto* widget = static_cast<QWidget*>(watched);
         // Seen once per key: at the focused control of this window (or the window itself).
         const QWidget* focus = QApplication::focusWidget();
-        if (widget->window() == this && (widget == focus || (!focus && widget == this)))
-            FormKeyDown(static_cast<QKeyEvent*>(event)->key());
+        if (widget->window() == this && (widget == focus || (!focus && widget == this))) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            FormKeyDown(key);
+            if (widget == TreeView1)
+                TreeView1KeyDown(key);
+        }
     }
+    if (event->type() == QEvent::MouseButtonDblClick && watched == Image1)
+        AboutButton1Click();
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -287,6 +295,9 @@ void TForm1::FormKeyDown(int key)
     switch (key) {
     case Qt::Key_Escape:
         close();
+        break;
+    case Qt::Key_F1:
+        HelpButton1Click();
         break;
     case Qt::Key_F3:
         FindComboBox1->setFocus();

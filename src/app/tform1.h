@@ -138,8 +138,20 @@ public:
     void UpdateSearchCommands();
     void SetFindButton1Click();
 
-    // Window keys and the document pane.
+    // Window keys, the tree's context menu and its commands.
     void FormKeyDown(int key);
+    void TreeView1KeyDown(int key);
+    void PopupMenu1Popup();
+    void OpenAllFolders1Click();
+    void CloseAllFolders1Click();
+    void DeleteItem1Click();
+    void CopyInItem1Click();
+    void SetZakladka1Click();
+    void GotoZakladka1Click();
+    void SortDateItem1Click();
+    void OpenInEditorItem1Click();
+    void HelpButton1Click();
+    void AboutButton1Click();
     void ShowDocCheckBox1Click();
 
     QString statusText() const;
@@ -158,6 +170,7 @@ private:
     QWidget* createTreePane();
     void createTreeMenu();
     void connectControls();
+    void connectCommands();
     void bringToFront();
     void applyStoredTreeWidth(int width);
 

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDialog>
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+// "О программе": the program's name, version and the user's computer.
+class TAboutDialog1 final : public QDialog
+{
+    Q_OBJECT
+public:
+    TAboutDialog1(const QString& versionText, const QString& helpFolder, QWidget* parent = nullptr);
+
+    QLabel* Panel3 = nullptr;
+    QLabel* Image6 = nullptr;
+    QLabel* VersionLabel1 = nullptr;
+    QLabel* UserLabel1 = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    QLabel* InternetLabel1 = nullptr;
+    QLabel* Label12 = nullptr;
+    QLabel* EMailLabel1 = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+
+    // "Версия 1.20.240226  от 26-02-2024г." from the version text.
+    static QString versionLine(const QString& versionText);
+    void FormActivate();
+    void InternetLabel1Click();
+    void EMailLabel1Click();
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+};

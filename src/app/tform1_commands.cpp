@@ -1,0 +1,173 @@
+// The commands of the tree's context menu, the help and the About dialog.
+#include "tform1.h"
+
+#include "appmessagebox.h"
+#include "settingskeys.h"
+#include "taboutdialog1.h"
+#include "tprogressbardialog1.h"
+#include "winifile.h"
+#include "wmaketreeviewfordir.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QProcess>
+#include <QScopedValueRollback>
+#include <QStandardPaths>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QWebEngineView>
+
+void TForm1::connectCommands()
+{
+    connect(PopupMenu1, &QMenu::aboutToShow, this, &TForm1::PopupMenu1Popup);
+    connect(OpenAllFolders1, &QAction::triggered, this, &TForm1::OpenAllFolders1Click);
+    connect(CloseAllFolders1, &QAction::triggered, this, &TForm1::CloseAllFolders1Click);
+    connect(DeleteItem1, &QAction::triggered, this, &TForm1::DeleteItem1Click);
+    connect(CopyInItem1, &QAction::triggered, this, &TForm1::CopyInItem1Click);
+    connect(SetZakladka1, &QAction::triggered, this, &TForm1::SetZakladka1Click);
+    connect(GotoZakladka1, &QAction::triggered, this, &TForm1::GotoZakladka1Click);
+    connect(SortDateItem1, &QAction::triggered, this, &TForm1::SortDateItem1Click);
+    connect(OpenInEditorItem1, &QAction::triggered, this, &TForm1::OpenInEditorItem1Click);
+    connect(HelpButton1, &QToolButton::clicked, this, &TForm1::HelpButton1Click);
+    connect(AboutButton1, &QToolButton::clicked, this, &TForm1::AboutButton1Click);
+    // The menu's shortcuts follow the selection, not only the last opening of the menu.
+    connect(TreeView1, &QTreeWidget::currentItemChanged, this, &TForm1::PopupMenu1Popup);
+}
+
+void TForm1::TreeView1KeyDown(int key)
+{
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && selectedNode())
+        selectedNode()->setExpanded(true);
+}
+
+void TForm1::PopupMenu1Popup()
+{
+    QTreeWidgetItem* node = selectedNode();
+    GotoZakladka1->setEnabled(!BookmarkFileName.isEmpty());
+    const bool belowRoot = node && node->parent();
+    DeleteItem1->setEnabled(belowRoot);
+    CopyInItem1->setEnabled(belowRoot);
+    OpenInEditorItem1->setEnabled(TreeBuilder &&
+                                  QFileInfo(TreeBuilder->GetNodeFileName(node)).isFile());
+    UpdateSearchCommands();
+}
+
+void TForm1::OpenAllFolders1Click()
+{
+    if (!TreeBuilder)
+        return;
+    TreeView1->setUpdatesEnabled(false); // not repainted node by node
+    TreeBuilder->ExpandAll();
+    TreeView1->setUpdatesEnabled(true);
+}
+
+void TForm1::CloseAllFolders1Click()
+{
+    TreeView1->collapseAll();
+    if (QTreeWidgetItem* node = selectedNode())
+        TreeView1->scrollToItem(node);
+    TreeView1Change();
+}
+
+void TForm1::DeleteItem1Click()
+{
+    // The root is never deleted, also not through the shortcut.
+    if (!TreeBuilder || !selectedNode() || !selectedNode()->parent())
+        return;
+    const auto answer = AppMessageBox::show(
+        this, AppTitle, QStringLiteral("Удалить документы без возможности восстановления?"),
+        QMessageBox::Question, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Yes)
+        TreeBuilder->DeleteSelected();
+}
+
+void TForm1::CopyInItem1Click()
+{
+    if (!TreeBuilder || !selectedNode() || !selectedNode()->parent())
+        return;
+    TreeBuilder->CopySelected(this);
+}
+
+void TForm1::SetZakladka1Click()
+{
+    if (TreeBuilder)
+        BookmarkFileName = TreeBuilder->GetNodeFileName(selectedNode());
+}
+
+void TForm1::GotoZakladka1Click()
+{
+    if (!TreeBuilder)
+        return;
+    bool found = false;
+    {
+        TProgressBarDialog1 progress(this);
+        progress.setWindowTitle(QStringLiteral("Поиск"));
+        progress.setMessage(QStringLiteral("Идет поиск. Ждите..."));
+        progress.showNow();
+        // The lookup's own selections are not shown; the found node is shown below.
+        const QScopedValueRollback looking(m_buildingTree, true);
+        found = TreeBuilder->FindNodeByFileName(BookmarkFileName);
+    }
+    activateWindow();
+    if (!found)
+        AppMessageBox::show(this, AppTitle, QStringLiteral("Закладка не найдена!"));
+    TreeBuilder->ShowDoc = ShowDocCheckBox1->isChecked();
+    TreeBuilder->ShowNode(selectedNode(), CppWebBrowser1);
+    const QString title = QStringLiteral(" ") + TreeBuilder->GetNodeTitle(selectedNode());
+    NamePanel1->setText(title);
+    NamePanel1->setToolTip(title);
+}
+
+void TForm1::SortDateItem1Click()
+{
+    // The action has already turned its check mark over.
+    WIniFile().writeBool(IniFileName, SettingsKeys::SortDate, SettingsKeys::Checked,
+                         SortDateItem1->isChecked());
+    Refresh1Click();
+}
+
+void TForm1::OpenInEditorItem1Click()
+{
+    if (!TreeBuilder)
+        return;
+    const QString path = TreeBuilder->GetNodeFileName(selectedNode());
+    if (!QFileInfo(path).isFile())
+        return;
+        // Failures stay silent, as the editor is not part of this program.
+#ifdef Q_OS_WIN
+    QProcess::startDetached(QStringLiteral("winword"), {QDir::toNativeSeparators(path)});
+#else
+    for (const char* writer : {"lowriter", "libreoffice"}) {
+        const QString program = QStandardPaths::findExecutable(QString::fromLatin1(writer));
+        if (program.isEmpty())
+            continue;
+        QStringList arguments{path};
+        if (program.endsWith(QStringLiteral("libreoffice")))
+            arguments.prepend(QStringLiteral("--writer"));
+        QProcess::startDetached(program, arguments);
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+#endif
+}
+
+void TForm1::HelpButton1Click()
+{
+    if (QFileInfo(HelpFileName).isFile())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(HelpFileName));
+    else
+        AppMessageBox::show(this, AppTitle,
+                            QStringLiteral("Файл справки не найден:\n") + HelpFileName);
+}
+
+void TForm1::AboutButton1Click()
+{
+    TAboutDialog1 dialog(VersionText, QFileInfo(HelpFileName).absolutePath(), this);
+    runDialog(dialog);
+}

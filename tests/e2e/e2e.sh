@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# The real program on a copy of the staged demo suite, under a virtual display, driven from
+# the keyboard as a person would: a search from the find box, the result dialog dismissed, a
+# found document selected, the window closed with Esc. Then what it left on disk is checked.
+# Usage: e2e.sh STAGED_SUITE_DIR
+set -euo pipefail
+
+if [[ ${1:-} == --drive ]]; then
+  # Inside the virtual display.
+  "$work/suite/Bin/lectoria" >"$work/program.log" 2>&1 &
+  program=$!
+  xdotool search --sync --name '^Просмотр нормативной документации$' >/dev/null
+  sleep 3 # the first activation rebuilds the tree
+  xdotool key F3
+  xdotool type --delay 30 "$context" # Latin letters: typing Cyrillic needs a keyboard map
+  xdotool key Return
+  xdotool search --sync --name '^Результаты поиска$' >/dev/null
+  sleep 1
+  xdotool key Escape
+  sleep 1
+  # Open everything below the root and go to the last node: a found document.
+  xdotool key asterisk End
+  sleep 3
+  xdotool key Escape
+  for _ in $(seq 50); do kill -0 "$program" 2>/dev/null || break; sleep 0.2; done
+  if kill -0 "$program" 2>/dev/null; then
+    echo "the window did not close"
+    kill "$program"
+    exit 1
+  fi
+  exit 0
+fi
+
+staged=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp -a "$staged" "$work/suite"
+rm -f "$work/suite/Bin/Lectoria/Lectoria.ini"
+printf '[TreeView]\nNormDocButton=1\n' > "$work/suite/Bin/Lectoria/Lectoria.ini"
+mkdir -p "$work/tmp" "$work/runtime"
+chmod 700 "$work/runtime"
+export TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/runtime" QTWEBENGINE_DISABLE_SANDBOX=1
+unset QT_QPA_PLATFORM
+context='Portland'
+
+export work context
+timeout 120 xvfb-run -a -s '-screen 0 1280x1024x24' "$0" --drive || { cat "$work/program.log"; exit 1; }
+
+ini="$work/suite/Bin/Lectoria/Lectoria.ini"
+echo "--- settings written at close:"; cat "$ini"
+fail() { echo "FAIL: $*"; exit 1; }
+grep -qx "FindKod_1=$context" "$ini" || fail "the context is not the first history entry"
+grep -qx "Context=$context" "$ini" || fail "[Search] Context is not the context"
+selected=$(sed -n 's/^TekFileName=//p' "$ini")
+[[ "$selected" == *.htm ]] || fail "the selected node is not a document: '$selected'"
+[[ -f "$selected" ]] || fail "the selected document does not exist: $selected"
+python3 - "$selected" "$context" <<'PY' || fail "the selected document does not hold the context"
+import sys
+text = open(sys.argv[1], "rb").read().decode("cp1251").lower()
+sys.exit(0 if sys.argv[2].lower() in text else 1)
+PY
+leftovers=$(find "$work/tmp" -mindepth 1 -path '*lectoria-*' 2>/dev/null | head -5)
+[[ -z "$leftovers" ]] || fail "working directories left behind: $leftovers"
+echo "PASS"
