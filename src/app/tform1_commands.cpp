@@ -106,9 +106,8 @@ void TForm1::GotoZakladka1Click()
         return;
     bool found = false;
     {
-        TProgressBarDialog1 progress(this);
-        progress.setWindowTitle(QStringLiteral("Поиск"));
-        progress.setMessage(QStringLiteral("Идет поиск. Ждите..."));
+        TProgressBarDialog1 progress(this, QStringLiteral("Поиск"),
+                                     QStringLiteral("Идет поиск. Ждите..."));
         progress.showNow();
         // The lookup's own selections are not shown; the found node is shown below.
         const QScopedValueRollback looking(m_buildingTree, true);

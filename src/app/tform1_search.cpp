@@ -64,9 +64,8 @@ void TForm1::RunSearch()
     int checked = 0;
     {
         WaitCursor waitCursor;
-        TProgressBarDialog1 progressWindow(this);
-        progressWindow.setWindowTitle(QStringLiteral("Поиск"));
-        progressWindow.setMessage(QStringLiteral("Идет поиск. Ждите..."));
+        TProgressBarDialog1 progressWindow(this, QStringLiteral("Поиск"),
+                                           QStringLiteral("Идет поиск. Ждите..."));
         progressWindow.setCheckedCount(0);
         progressWindow.showNow();
         const BackgroundSearch background(progressWindow);

@@ -5,18 +5,19 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 
-TProgressBarDialog1::TProgressBarDialog1(QWidget* parent)
+TProgressBarDialog1::TProgressBarDialog1(QWidget* parent, const QString& caption,
+                                         const QString& message)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
     setObjectName(QStringLiteral("ProgressBarDialog1"));
-    setWindowTitle(QStringLiteral("Поиск"));
+    setWindowTitle(caption);
     setFixedSize(328, 104);
 
     Panel1 = new QWidget(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setAutoFillBackground(true);
     Panel1->setStyleSheet(QStringLiteral("#Panel1 { background: #a6caf0; }"));
-    Panel2 = new QLabel(QStringLiteral("Идет поиск. Ждите..."), Panel1);
+    Panel2 = new QLabel(message, Panel1);
     Panel2->setObjectName(QStringLiteral("Panel2"));
     QFont big = Panel2->font();
     big.setPixelSize(20);
@@ -38,11 +39,6 @@ TProgressBarDialog1::TProgressBarDialog1(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Panel1);
-}
-
-void TProgressBarDialog1::setMessage(const QString& text)
-{
-    Panel2->setText(text);
 }
 
 void TProgressBarDialog1::setCheckedCount(int checked)

@@ -12,14 +12,13 @@ class TProgressBarDialog1 final : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TProgressBarDialog1(QWidget* parent = nullptr);
+    TProgressBarDialog1(QWidget* parent, const QString& caption, const QString& message);
 
     QWidget* Panel1 = nullptr;
     QLabel* Panel2 = nullptr;
     QProgressBar* Animate1 = nullptr; // a busy animation
     QLabel* CountLabel1 = nullptr;
 
-    void setMessage(const QString& text);
     void setCheckedCount(int checked);
     // Shows the window and paints it before the work starts.
     void showNow();

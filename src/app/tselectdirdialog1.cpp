@@ -1,5 +1,7 @@
 #include "tselectdirdialog1.h"
 
+#include "dialogbuttons.h"
+
 #include "folderdialog.h"
 #include "pictures.h"
 
@@ -43,16 +45,10 @@ TSelectDirDialog1::TSelectDirDialog1(QWidget* parent) : QDialog(parent)
     SelectDirPanel1->setTextFormat(Qt::PlainText);
     SelectDirPanel1->setMinimumHeight(22);
 
-    OkButton1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
-                                QStringLiteral("Принять"), this);
-    OkButton1->setObjectName(QStringLiteral("OkButton1"));
-    OkButton1->setDefault(true);
-    CancelButton1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
-                                    QStringLiteral("Отменить"), this);
-    CancelButton1->setObjectName(QStringLiteral("CancelButton1"));
-    HelpButton1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogHelpButton),
-                                  QStringLiteral("Справка"), this);
-    HelpButton1->setObjectName(QStringLiteral("HelpButton1"));
+    const DialogButtons buttonRow = DialogButtons::create(this);
+    OkButton1 = buttonRow.ok;
+    CancelButton1 = buttonRow.cancel;
+    HelpButton1 = buttonRow.help;
 
     auto* choices = new QVBoxLayout;
     choices->addWidget(ZebNormDocRadioButton1);

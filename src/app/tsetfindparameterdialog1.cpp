@@ -1,5 +1,7 @@
 #include "tsetfindparameterdialog1.h"
 
+#include "dialogbuttons.h"
+
 #include "replacehtml.h"
 
 #include <QCheckBox>
@@ -75,16 +77,10 @@ TSetFindParameterDialog1::TSetFindParameterDialog1(QWidget* parent) : QDialog(pa
     selectColor(BackColorBox1, 0x0000FF);
     selectColor(FontColorBox1, 0xFFFFFF);
 
-    OkButton1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
-                                QStringLiteral("Принять"), this);
-    OkButton1->setObjectName(QStringLiteral("OkButton1"));
-    OkButton1->setDefault(true);
-    CancelButton1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
-                                    QStringLiteral("Отменить"), this);
-    CancelButton1->setObjectName(QStringLiteral("CancelButton1"));
-    HelpButton1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogHelpButton),
-                                  QStringLiteral("Справка"), this);
-    HelpButton1->setObjectName(QStringLiteral("HelpButton1"));
+    const DialogButtons buttonRow = DialogButtons::create(this);
+    OkButton1 = buttonRow.ok;
+    CancelButton1 = buttonRow.cancel;
+    HelpButton1 = buttonRow.help;
     connect(OkButton1, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelButton1, &QPushButton::clicked, this, &QDialog::reject);
     connect(HelpButton1, &QPushButton::clicked, this, &TSetFindParameterDialog1::HelpButton1Click);

@@ -138,6 +138,7 @@ private:
     void rereadSubtree(QTreeWidgetItem* folder);
     QTreeWidgetItem* firstNodeWithPath(const QString& path) const;
     bool makeTargetDir(const QString& target, QWidget* dialogParent) const;
+    bool copyDocument(const QString& path, const QString& dest, QWidget* dialogParent) const;
 
     QTreeWidget* m_treeView;
     const QList<QIcon>* m_imageList;

@@ -100,32 +100,29 @@ bool WMakeTreeviewForDir::CopySelected(QWidget* dialogParent)
         return false;
     const QString dest = StringTool.WithBackslash(chosen);
     const MyRec record = NodeRecord(node);
-    const WDirFile files;
-
-    if (record.Kind == Folder) {
-        const QString target = dest + QFileInfo(record.FileName).fileName();
-        // A folder copied into itself would grow until the disk is full.
-        if (WDirFile::isSameOrInside(target, record.FileName)) {
-            AppMessageBox::show(dialogParent, Description,
-                                QStringLiteral("Папку нельзя скопировать в саму себя или в одну "
-                                               "из её папок:\n") +
-                                    target);
-            return false;
-        }
-        TProgressBarDialog1 progress(dialogParent);
-        progress.setWindowTitle(QStringLiteral("Копирование"));
-        progress.setMessage(QStringLiteral("Копирование файлов. Ждите..."));
-        progress.showNow();
-        if (!makeTargetDir(target, dialogParent))
-            return false;
-        return files.CopyDir(record.FileName, target, QStringLiteral("*.*"));
+    const QString folderTarget = dest + QFileInfo(record.FileName).fileName();
+    // A folder copied into itself would grow until the disk is full.
+    if (record.Kind == Folder && WDirFile::isSameOrInside(folderTarget, record.FileName)) {
+        AppMessageBox::show(dialogParent, Description,
+                            QStringLiteral("Папку нельзя скопировать в саму себя или в одну из "
+                                           "её папок:\n") +
+                                folderTarget);
+        return false;
     }
-
-    TProgressBarDialog1 progress(dialogParent);
-    progress.setWindowTitle(QStringLiteral("Копирование"));
-    progress.setMessage(QStringLiteral("Копирование файлов. Ждите..."));
+    TProgressBarDialog1 progress(dialogParent, QStringLiteral("Копирование"),
+                                 QStringLiteral("Копирование файлов. Ждите..."));
     progress.showNow();
-    const QFileInfo document(record.FileName);
+    if (record.Kind == Folder) {
+        return makeTargetDir(folderTarget, dialogParent) &&
+               WDirFile().CopyDir(record.FileName, folderTarget, QStringLiteral("*.*"));
+    }
+    return copyDocument(record.FileName, dest, dialogParent);
+}
+
+bool WMakeTreeviewForDir::copyDocument(const QString& path, const QString& dest,
+                                       QWidget* dialogParent) const
+{
+    const QFileInfo document(path);
     const QString copy = dest + document.fileName();
     QDir().mkpath(dest);
     bool result = false;
@@ -136,20 +133,20 @@ bool WMakeTreeviewForDir::CopySelected(QWidget* dialogParent)
     } else if (document.isFile()) {
         const QFileInfo existing(copy);
         // An existing read-only copy is not replaced.
-        if (!existing.exists() ||
+        const bool replaceable =
+            !existing.exists() ||
             (!existing.isDir() && (existing.permissions() & QFileDevice::WriteOwner) &&
-             QFile::remove(copy)))
+             QFile::remove(copy));
+        if (replaceable)
             result = QFile::copy(document.filePath(), copy);
     }
     const QString companionName = DocumentLayout::companionFolderName(document.fileName());
     const QString companion = DocumentLayout::joinPath(document.path(), companionName);
-    if (QFileInfo(companion).isDir()) {
-        const QString target = dest + companionName;
-        if (WDirFile::isSameOrInside(target, companion))
-            return result; // the picture folder is already there as well
-        if (!makeTargetDir(target, dialogParent))
-            return false;
-        result = files.CopyDir(companion, target, QStringLiteral("*.*"));
-    }
-    return result;
+    if (!QFileInfo(companion).isDir())
+        return result;
+    const QString target = dest + companionName;
+    if (WDirFile::isSameOrInside(target, companion))
+        return result; // the picture folder is already there as well
+    return makeTargetDir(target, dialogParent) &&
+           WDirFile().CopyDir(companion, target, QStringLiteral("*.*"));
 }

@@ -1,5 +1,6 @@
 #include "apptestmain.h"
 #include "dbfwriter.h"
+#include "startwindow.h"
 #include "suitefixture.h"
 #include "tform1.h"
 #include "tselectdirdialog1.h"
@@ -20,12 +21,7 @@ class TestCollections : public QObject
 
     static std::unique_ptr<TForm1> start(const SuiteFixture& suite)
     {
-        auto form = std::make_unique<TForm1>(suite.programFile());
-        form->resize(1000, 700);
-        form->show();
-        if (!QTest::qWaitForWindowActive(form.get()))
-            return nullptr;
-        return form;
+        return startWindow(suite.programFile());
     }
     static QStringList rootCaptions(const TForm1& form)
     {

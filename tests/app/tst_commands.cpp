@@ -1,4 +1,5 @@
 #include "apptestmain.h"
+#include "startwindow.h"
 #include "suitefixture.h"
 #include "taboutdialog1.h"
 #include "tform1.h"
@@ -23,10 +24,8 @@ class TestCommands : public QObject
 
     void start()
     {
-        m_form = std::make_unique<TForm1>(m_suite->programFile());
-        m_form->resize(1000, 700);
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        m_form = startWindow(m_suite->programFile());
+        QVERIFY(m_form);
     }
     QTreeWidgetItem* root() const { return m_form->TreeView1->topLevelItem(0); }
     static QTreeWidgetItem* child(QTreeWidgetItem* node, const QString& caption)

@@ -1,4 +1,5 @@
 #include "apptestmain.h"
+#include "startwindow.h"
 #include "suitefixture.h"
 #include "tfindresultdialog1.h"
 #include "tform1.h"
@@ -33,10 +34,8 @@ class TestSearch : public QObject
 
     void start()
     {
-        m_form = std::make_unique<TForm1>(m_suite->programFile());
-        m_form->resize(1000, 700);
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        m_form = startWindow(m_suite->programFile());
+        QVERIFY(m_form);
         m_form->setDialogRunner([this](QDialog& dialog) {
             if (auto* result = qobject_cast<TFindResultDialog1*>(&dialog)) {
                 ++m_results.dialogs;

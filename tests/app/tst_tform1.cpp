@@ -1,4 +1,5 @@
 #include "apptestmain.h"
+#include "startwindow.h"
 #include "suitefixture.h"
 #include "tform1.h"
 #include "userworkdir.h"
@@ -19,15 +20,9 @@ class TestTForm1 : public QObject
 
     const WIniFile m_ini;
 
-    // Starts the window as the program does and waits for its first activation.
     static std::unique_ptr<TForm1> start(const SuiteFixture& suite)
     {
-        auto form = std::make_unique<TForm1>(suite.programFile());
-        form->resize(1000, 700);
-        form->show();
-        if (!QTest::qWaitForWindowActive(form.get()))
-            return nullptr;
-        return form;
+        return startWindow(suite.programFile());
     }
 
     QString setting(const SuiteFixture& suite, const QString& section, const QString& key) const

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QPushButton>
+#include <QStyle>
+
+class QHBoxLayout;
+
+// The "Принять", "Отменить", "Справка" row that the settings dialogs share.
+struct DialogButtons
+{
+    QPushButton* ok;
+    QPushButton* cancel;
+    QPushButton* help;
+
+    static DialogButtons create(QWidget* dialog)
+    {
+        const auto button = [dialog](QStyle::StandardPixmap icon, const QString& text,
+                                     const QString& name) {
+            auto* made = new QPushButton(dialog->style()->standardIcon(icon), text, dialog);
+            made->setObjectName(name);
+            return made;
+        };
+        DialogButtons buttons{button(QStyle::SP_DialogOkButton, QStringLiteral("Принять"),
+                                     QStringLiteral("OkButton1")),
+                              button(QStyle::SP_DialogCancelButton, QStringLiteral("Отменить"),
+                                     QStringLiteral("CancelButton1")),
+                              button(QStyle::SP_DialogHelpButton, QStringLiteral("Справка"),
+                                     QStringLiteral("HelpButton1"))};
+        buttons.ok->setDefault(true);
+        return buttons;
+    }
+};
