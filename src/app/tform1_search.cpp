@@ -30,8 +30,9 @@ class BackgroundSearch
 public:
     explicit BackgroundSearch(TProgressBarDialog1& progressWindow)
     {
-        WMakeTreeviewForDir::setWorkRunner([&progressWindow](const auto& work) {
-            std::atomic<int> progress{0};
+        // One count for the whole run, over every root directory searched.
+        WMakeTreeviewForDir::setWorkRunner([&progressWindow, this](const auto& work) {
+            std::atomic<int>& progress = m_checked;
             std::unique_ptr<QThread> thread(QThread::create([&] { work(&progress); }));
             QEventLoop loop;
             QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit,
@@ -49,6 +50,9 @@ public:
     ~BackgroundSearch() { WMakeTreeviewForDir::setWorkRunner(nullptr); }
     BackgroundSearch(const BackgroundSearch&) = delete;
     BackgroundSearch& operator=(const BackgroundSearch&) = delete;
+
+private:
+    std::atomic<int> m_checked{0};
 };
 
 } // namespace
