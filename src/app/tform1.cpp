@@ -266,13 +266,9 @@ void TForm1::Refresh1Click()
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress &&
-        (watched == FindComboBox1 || watched == FindComboBox1->lineEdit())) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            FindComboBox1KeyUp(); // the box's own Enter handling would pick an entry again
+    if (watched == FindComboBox1 || watched == FindComboBox1->lineEdit()) {
+        if (findBoxEvent(event))
             return true;
-        }
     }
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
@@ -288,6 +284,29 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::MouseButtonDblClick && watched == Image1)
         AboutButton1Click();
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool TForm1::findBoxEvent(QEvent* event)
+{
+    // A search starts from Enter or from an entry chosen in the open list; the box's own
+    // arrow keys and wheel would run one at every step through the history.
+    if (event->type() == QEvent::Wheel)
+        return true;
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto* keyEvent = static_cast<QKeyEvent*>(event);
+    const int key = keyEvent->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        FindComboBox1KeyUp();
+        return true;
+    }
+    if ((key == Qt::Key_Up || key == Qt::Key_Down) && !(keyEvent->modifiers() & Qt::AltModifier)) {
+        const int index = FindComboBox1->currentIndex() + (key == Qt::Key_Down ? 1 : -1);
+        if (index >= 0 && index < FindComboBox1->count())
+            FindComboBox1->setCurrentIndex(index);
+        return true;
+    }
+    return false;
 }
 
 void TForm1::FormKeyDown(int key)

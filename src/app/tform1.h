@@ -172,6 +172,7 @@ private:
     void connectControls();
     void connectCommands();
     void bringToFront();
+    bool findBoxEvent(QEvent* event);
     void applyStoredTreeWidth(int width);
 
     std::unique_ptr<TSplashForm> m_splashForm;

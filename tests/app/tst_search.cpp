@@ -202,6 +202,14 @@ private slots:
         QCOMPARE(m_form->FindComboBox1->findText(QStringLiteral("контекст 5")), 0);
         QCOMPARE(m_form->FindComboBox1->count(), 20);
 
+        // Stepping through the history with the arrow keys runs nothing.
+        const int dialogs = m_results.dialogs;
+        m_form->FindComboBox1->setFocus();
+        QTest::keyClick(m_form->FindComboBox1, Qt::Key_Down);
+        QTest::keyClick(m_form->FindComboBox1, Qt::Key_Down);
+        QCOMPARE(m_form->FindComboBox1->currentIndex(), 2);
+        QCOMPARE(m_results.dialogs, dialogs);
+
         // Blanks around an Enter context: stored with them, searched without.
         typeAndEnter(QStringLiteral(" линолеум "));
         QCOMPARE(m_form->SearchContext, QStringLiteral("линолеум"));
