@@ -201,7 +201,9 @@ int TForm1::runDialog(QDialog& dialog)
 {
     if (m_dialogRunner)
         return m_dialogRunner(dialog);
-    return dialog.exec();
+    const int result = dialog.exec();
+    activateWindow(); // not every desktop gives the activation back by itself
+    return result;
 }
 
 void TForm1::bringToFront()

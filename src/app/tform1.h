@@ -169,6 +169,7 @@ private:
     QWidget* createSecondRow();
     QWidget* createTreePane();
     void createTreeMenu();
+    void installHighlightColours();
     void connectControls();
     void connectCommands();
     void bringToFront();

@@ -20,8 +20,11 @@
 
 void TForm1::TreeView1Change()
 {
-    // Only a selection the user makes in the active main window is shown.
-    if (QApplication::activeWindow() != this || !TreeBuilder || m_buildingTree)
+    // Only a selection the user makes in the main window is shown: none while another window
+    // of the program (the splash, a progress window) is the active one. Without a window
+    // manager no window may count as active; the user is then still in this one.
+    const QWidget* active = QApplication::activeWindow();
+    if ((active && active != this) || !TreeBuilder || m_buildingTree)
         return;
     showSelectedNode();
 }

@@ -18,6 +18,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
@@ -65,6 +67,7 @@ void TForm1::createControls()
     CppWebBrowser1 = new QWebEngineView(WebPanel1);
     CppWebBrowser1->setObjectName(QStringLiteral("CppWebBrowser1"));
     CppWebBrowser1->settings()->setDefaultTextEncoding(QStringLiteral("windows-1251"));
+    installHighlightColours();
     webLayout->addWidget(CppWebBrowser1);
     Splitter1->addWidget(WebPanel1);
     Splitter1->setStretchFactor(0, 0);
@@ -231,6 +234,31 @@ QWidget* TForm1::createTreePane()
     TreeView1->setPalette(palette);
     layout->addWidget(TreeView1, 1);
     return TreeViewPanel1;
+}
+
+void TForm1::installHighlightColours()
+{
+    // The highlighted copy writes its colours as bare RRGGBB digits. The browser reads bare
+    // digits for "color" but not for "background", which left white text on white: the marks
+    // of the copy are given their "#" when a page is shown (the copy on disk stays as it is).
+    QWebEngineScript script;
+    script.setName(QStringLiteral("lectoria-highlight-colours"));
+    script.setInjectionPoint(QWebEngineScript::DocumentReady);
+    script.setWorldId(QWebEngineScript::ApplicationWorld);
+    script.setSourceCode(QStringLiteral(R"(
+(function () {
+  var mark = /^color:([0-9a-f]{6});background:([0-9a-f]{6})$/;
+  var spans = document.getElementsByTagName('span');
+  for (var i = 0; i < spans.length; ++i) {
+    var found = mark.exec(spans[i].getAttribute('style') || '');
+    if (found) {
+      spans[i].style.color = '#' + found[1];
+      spans[i].style.background = '#' + found[2];
+    }
+  }
+})();
+)"));
+    CppWebBrowser1->page()->scripts().insert(script);
 }
 
 void TForm1::createTreeMenu()
