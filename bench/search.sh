@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 work=${1:-/tmp/lectoria-bench}
 build=${LECTORIA_BUILD_DIR:-build}
 make_library=${MAKE_LIBRARY:-../shared/bench/make-library}
-scripts/deps.sh ripgrep hyperfine >/dev/null
+scripts/deps.sh ripgrep hyperfine python3 bc >/dev/null
 cmake --build "$build" --target lectoria-find window_bench >/dev/null
 find_bin="$build/src/cli/lectoria-find"
 

@@ -7,6 +7,7 @@ work=${1:-/tmp/lectoria-bench}
 build=${LECTORIA_BUILD_DIR:-build}
 make_library=${MAKE_LIBRARY:-../shared/bench/make-library}
 
+scripts/deps.sh python3 bc >/dev/null
 cmake --build "$build" --target tree_bench >/dev/null
 mkdir -p "$work"
 for docs in 10000 40000; do

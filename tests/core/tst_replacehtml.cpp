@@ -1,3 +1,4 @@
+#include "messagereporter.h"
 #include "replacehtml.h"
 #include "testfiles.h"
 #include "userworkdir.h"
@@ -110,6 +111,20 @@ private slots:
         QCOMPARE(QDir(empty.WorkDir).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
                  QStringList());
         QCOMPARE(empty.WorkFileName, QString());
+
+        // A working copy that cannot be removed is reported.
+        QStringList messages;
+        MessageReporter::setHandler([&](const QString& caption, const QString& text) {
+            messages << caption + u'|' + text;
+        });
+        {
+            ReplaceHTML_t stuck(docs + QStringLiteral("/Без картинок.htm"), QStringLiteral("x"));
+            QVERIFY(QDir().mkpath(stuck.WorkFileName)); // a folder where the copy should be
+            stuck.DeleteWorkFiles();
+        }
+        QCOMPARE(messages,
+                 QStringList{QStringLiteral("Предупреждение|Не могу удалить файл ") +
+                             UserWorkDir::highlightWorkDir() + QStringLiteral("/NormDoc.htm")});
 
         // A document that is gone: no copy.
         ReplaceHTML_t gone(docs + QStringLiteral("/нет.htm"), QStringLiteral("x"));
