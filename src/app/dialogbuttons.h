@@ -1,9 +1,8 @@
 #pragma once
 
+#include <QHBoxLayout>
 #include <QPushButton>
 #include <QStyle>
-
-class QHBoxLayout;
 
 // The "Принять", "Отменить", "Справка" row that the settings dialogs share.
 struct DialogButtons
@@ -28,5 +27,16 @@ struct DialogButtons
                                      QStringLiteral("HelpButton1"))};
         buttons.ok->setDefault(true);
         return buttons;
+    }
+
+    // The three buttons at the right of a row.
+    QHBoxLayout* row() const
+    {
+        auto* layout = new QHBoxLayout;
+        layout->addStretch();
+        layout->addWidget(ok);
+        layout->addWidget(cancel);
+        layout->addWidget(help);
+        return layout;
     }
 };

@@ -127,10 +127,7 @@ void TForm1::FormActivate()
         return;
     Activated = true;
 
-    const QString title =
-        QStringLiteral(" ") + (TreeBuilder ? TreeBuilder->GetNodeTitle(selectedNode()) : QString());
-    NamePanel1->setText(title);
-    NamePanel1->setToolTip(title);
+    showNodeTitle(selectedNode());
 
     const WIniFile ini;
     applyStoredTreeWidth(ini.readInt(IniFileName, SK::TreeView, SK::Width));

@@ -120,6 +120,8 @@ public:
     void TreeView1Change();
     // What a selection change shows, for callers that know the user is in this window.
     void showSelectedNode();
+    // NamePanel1 and its hint: a blank and the node's path of captions.
+    void showNodeTitle(const QTreeWidgetItem* node);
     void ScaleComboBox1Change();
     void CppWebBrowser1DocumentComplete(bool ok);
     void FindInPage(const QString& context, bool matchCase);

@@ -118,9 +118,7 @@ void TForm1::GotoZakladka1Click()
         AppMessageBox::show(this, AppTitle, QStringLiteral("Закладка не найдена!"));
     TreeBuilder->ShowDoc = ShowDocCheckBox1->isChecked();
     TreeBuilder->ShowNode(selectedNode(), CppWebBrowser1);
-    const QString title = QStringLiteral(" ") + TreeBuilder->GetNodeTitle(selectedNode());
-    NamePanel1->setText(title);
-    NamePanel1->setToolTip(title);
+    showNodeTitle(selectedNode());
 }
 
 void TForm1::SortDateItem1Click()

@@ -61,7 +61,13 @@ void TForm1::showSelectedNode()
     }
     // The tree keeps the order its builder gives; the control never re-sorts by itself.
     TreeView1->setSortingEnabled(false);
-    const QString title = QStringLiteral(" ") + TreeBuilder->GetNodeTitle(node);
+    showNodeTitle(node);
+}
+
+void TForm1::showNodeTitle(const QTreeWidgetItem* node)
+{
+    const QString title =
+        QStringLiteral(" ") + (TreeBuilder ? TreeBuilder->GetNodeTitle(node) : QString());
     NamePanel1->setText(title);
     NamePanel1->setToolTip(title);
 }

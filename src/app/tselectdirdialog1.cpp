@@ -58,14 +58,9 @@ TSelectDirDialog1::TSelectDirDialog1(QWidget* parent) : QDialog(parent)
     auto* top = new QHBoxLayout;
     top->addWidget(Image1);
     top->addLayout(choices, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OkButton1);
-    buttons->addWidget(CancelButton1);
-    buttons->addWidget(HelpButton1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow.row());
     setFixedSize(520, 200);
 
     connect(ZebNormDocRadioButton1, &QRadioButton::clicked, this,

@@ -94,17 +94,12 @@ TSetFindParameterDialog1::TSetFindParameterDialog1(QWidget* parent) : QDialog(pa
     colours->addWidget(BackColorBox1, 0, 1);
     colours->addWidget(label2, 1, 0);
     colours->addWidget(FontColorBox1, 1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OkButton1);
-    buttons->addWidget(CancelButton1);
-    buttons->addWidget(HelpButton1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(RegisterCheckBox1);
     layout->addWidget(WholeWordsCheckBox1);
     layout->addLayout(colours);
     layout->addStretch();
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow.row());
 }
 
 quint32 TSetFindParameterDialog1::selectedColor(const QComboBox* box)
