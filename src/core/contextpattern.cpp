@@ -234,33 +234,35 @@ ContextPattern::Encoding ContextPattern::detectEncoding(const char* head, qsizet
     const qsizetype window = qMin(size, DeclarationWindow);
     const auto lowerAscii = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; };
     const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
-    static const char keyword[] = "charset";
-    for (qsizetype i = 0; i + 7 <= window; ++i) {
-        qsizetype k = 0;
-        while (k < 7 && lowerAscii(head[i + k]) == keyword[k])
-            ++k;
-        if (k < 7)
-            continue;
-        qsizetype p = i + 7;
-        while (p < window && isBlank(head[p]))
-            ++p;
-        if (p >= window || head[p] != '=')
-            continue;
-        ++p;
-        while (p < window && isBlank(head[p]))
-            ++p;
-        if (p < window && (head[p] == '"' || head[p] == '\''))
-            ++p;
-        for (const char* name : {"utf-8", "utf8"}) {
-            const qsizetype n = qsizetype(std::strlen(name));
-            if (p + n > window)
-                continue;
-            bool same = true;
-            for (qsizetype j = 0; j < n && same; ++j)
-                same = lowerAscii(head[p + j]) == name[j];
-            if (same)
-                return Encoding::Utf8;
+    const auto startsWith = [&](qsizetype at, const char* word) {
+        const qsizetype n = qsizetype(std::strlen(word));
+        if (at < 0 || at + n > window)
+            return false;
+        for (qsizetype j = 0; j < n; ++j) {
+            if (lowerAscii(head[at + j]) != word[j])
+                return false;
         }
+        return true;
+    };
+    // Every "=" of the head (few) is looked at: "charset" [blanks] before it, [blanks]
+    // [a quote] "utf-8" or "utf8" after it.
+    const char* at = head;
+    const char* const end = head + window;
+    while ((at = static_cast<const char*>(std::memchr(at, '=', size_t(end - at))))) {
+        const qsizetype equals = at - head;
+        ++at;
+        qsizetype before = equals;
+        while (before > 0 && isBlank(head[before - 1]))
+            --before;
+        if (!startsWith(before - 7, "charset"))
+            continue;
+        qsizetype after = equals + 1;
+        while (after < window && isBlank(head[after]))
+            ++after;
+        if (after < window && (head[after] == '"' || head[after] == '\''))
+            ++after;
+        if (startsWith(after, "utf-8") || startsWith(after, "utf8"))
+            return Encoding::Utf8;
     }
     return Encoding::Windows1251;
 }

@@ -63,9 +63,10 @@ LibrarySearchResult LibrarySearch::scan(const QString& dir, const QString& conte
                 progress->fetch_add(1, std::memory_order_relaxed);
         }
     };
+    // One core walks, the others check; the walker checks too once the walk is done.
     const int threads = std::clamp(QThread::idealThreadCount(), 1, 16);
     std::vector<std::thread> pool;
-    for (int t = 0; t < threads; ++t)
+    for (int t = 1; t < threads; ++t)
         pool.emplace_back(work);
 
     LibrarySearchResult result;
@@ -85,6 +86,7 @@ LibrarySearchResult LibrarySearch::scan(const QString& dir, const QString& conte
         walkDone = true;
     }
     wake.notify_all();
+    work();
     for (std::thread& thread : pool)
         thread.join();
 
