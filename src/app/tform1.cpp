@@ -159,6 +159,11 @@ void TForm1::applyStoredTreeWidth(int width)
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    // A long operation keeps the window painting; closing it meanwhile waits for its end.
+    if (m_busy) {
+        event->ignore();
+        return;
+    }
     if (!m_closed && !m_terminateRequested) {
         m_closed = true;
         FormClose();

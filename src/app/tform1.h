@@ -184,6 +184,7 @@ private:
     bool m_terminateRequested = false;
     bool m_closed = false;
     bool m_buildingTree = false;
+    bool m_busy = false; // a search, lookup or copy is running
     DialogRunner m_dialogRunner;
     int m_inPageFindCount = 0;
 };

@@ -91,6 +91,7 @@ void TForm1::CopyInItem1Click()
 {
     if (!TreeBuilder || !selectedNode() || !selectedNode()->parent())
         return;
+    const QScopedValueRollback busy(m_busy, true);
     TreeBuilder->CopySelected(this);
 }
 
@@ -111,6 +112,7 @@ void TForm1::GotoZakladka1Click()
         progress.showNow();
         // The lookup's own selections are not shown; the found node is shown below.
         const QScopedValueRollback looking(m_buildingTree, true);
+        const QScopedValueRollback busy(m_busy, true);
         found = TreeBuilder->FindNodeByFileName(BookmarkFileName);
     }
     activateWindow();

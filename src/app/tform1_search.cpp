@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QEventLoop>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 #include <QThread>
 #include <QTimer>
 #include <QToolButton>
@@ -67,6 +68,7 @@ void TForm1::RunSearch()
     int found = 0;
     int checked = 0;
     {
+        const QScopedValueRollback busy(m_busy, true);
         WaitCursor waitCursor;
         TProgressBarDialog1 progressWindow(this, QStringLiteral("Поиск"),
                                            QStringLiteral("Идет поиск. Ждите..."));
