@@ -60,7 +60,10 @@ private slots:
         const QString filler = QStringLiteral("<p>строка текста</p>\r\n").repeated(200);
         QVERIFY(TestFiles::write(
             m_suite.normDoc(QStringLiteral("Шпунт.htm")),
-            TestFiles::cp1251(QStringLiteral("<html><body>") + filler +
+            TestFiles::cp1251(QStringLiteral("<html>\r\n<head>\r\n<meta http-equiv=Content-Type "
+                                             "content=\"text/html; charset=windows-1251\">\r\n"
+                                             "</head>\r\n<body lang=RU>\r\n") +
+                              filler +
                               QStringLiteral("<p>Шпунт ларсен-5 и ЛАРСЕН</p></body></html>"))));
         QVERIFY(TestFiles::write(m_suite.normDoc(QStringLiteral("Разметка.htm")),
                                  TestFiles::cp1251(QStringLiteral(
