@@ -122,8 +122,6 @@ public:
     bool Searching = false;
     bool CaseSensitive = false;
     bool SortByDate = false;
-    const QString DocExt = QStringLiteral(".htm");
-    const QString FilesExt = QStringLiteral(".files");
     QString Context;
     WString StringTool;
 
