@@ -4,6 +4,7 @@
 
 #include <QList>
 
+#include <array>
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__SSE2__)
@@ -31,34 +32,39 @@ void foldPair(char32_t c, char32_t* lower, char32_t* upper)
 }
 
 // How common a byte is in the library's documents (markup and Russian text): higher is more
-// common. The rarest byte of the context is looked for first.
-int commonness(unsigned char byte)
+// common. The rarest bytes of the context are looked for first.
+int commonnessOf(unsigned char byte)
 {
     static const char* const common = " etaoinsrlhdcupmfgywb<>=\"/;:.,-0123456789\r\n\t&";
-    if (std::strchr(common, byte) && byte != 0)
+    if (byte != 0 && std::strchr(common, byte))
         return 200 - int(std::strchr(common, byte) - common);
-    if (byte >= 0x80) {
-        // Russian letters, most common first, in windows-1251 and as UTF-8 second bytes.
-        static const char16_t letters[] = u"оеаинтсрвлкмдпуяызьбгчйхжшюцщэфъё";
-        const QString text = QString::fromUtf16(letters);
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const QByteArray ansi =
-                MatchingRule::toWindows1251(text.mid(i, 1)).value_or(QByteArray());
-            const QByteArray upperAnsi =
-                MatchingRule::toWindows1251(text.mid(i, 1).toUpper()).value_or(QByteArray());
-            const QByteArray utf8 = text.mid(i, 1).toUtf8();
-            const QByteArray upperUtf8 = text.mid(i, 1).toUpper().toUtf8();
+    if (byte < 0x80)
+        return 50; // other ASCII
+    if (byte == 0xD0 || byte == 0xD1)
+        return 250; // UTF-8 lead bytes of every Cyrillic letter
+    // Russian letters, most common first, in windows-1251 and as UTF-8 second bytes.
+    const QString letters = QStringLiteral("оеаинтсрвлкмдпуяызьбгчйхжшюцщэфъё");
+    for (qsizetype i = 0; i < letters.size(); ++i) {
+        for (const QString& letter : {letters.mid(i, 1), letters.mid(i, 1).toUpper()}) {
+            const QByteArray ansi = MatchingRule::toWindows1251(letter).value_or(QByteArray());
+            const QByteArray utf8 = letter.toUtf8();
             if ((ansi.size() == 1 && byte == uchar(ansi[0])) ||
-                (upperAnsi.size() == 1 && byte == uchar(upperAnsi[0])) ||
-                (utf8.size() == 2 && byte == uchar(utf8[1])) ||
-                (upperUtf8.size() == 2 && byte == uchar(upperUtf8[1])))
+                (utf8.size() == 2 && byte == uchar(utf8[1])))
                 return 120 - int(i) * 3;
         }
-        if (byte == 0xD0 || byte == 0xD1)
-            return 250; // UTF-8 lead bytes of every Cyrillic letter
-        return 10;
     }
-    return 50; // other ASCII
+    return 10;
+}
+
+int commonness(unsigned char byte)
+{
+    static const std::array<int, 256> table = [] {
+        std::array<int, 256> scores{};
+        for (int b = 0; b < 256; ++b)
+            scores[size_t(b)] = commonnessOf(static_cast<unsigned char>(b));
+        return scores;
+    }();
+    return table[byte];
 }
 
 // The candidate filter: positions p where the byte at p + first is one of a pair and the

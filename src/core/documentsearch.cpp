@@ -120,9 +120,12 @@ bool DocumentSearch::contains(const QString& path) const
     ChunkReader reader(path);
     if (!reader.isOpen())
         return false;
+    // A chunk holds several contexts, however long the context is.
+    const qsizetype chunk =
+        std::max(ChunkSize, 4 * std::max(m_windows1251.length(), m_utf8.length()));
     thread_local std::vector<char> buffer;
-    if (buffer.size() != size_t(ChunkSize))
-        buffer.assign(size_t(ChunkSize), '\0');
+    if (buffer.size() != size_t(chunk))
+        buffer.assign(size_t(chunk), '\0');
 
     qsizetype held = fill(reader, buffer, 0);
     if (held <= 0)

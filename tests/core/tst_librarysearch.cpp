@@ -169,6 +169,18 @@ private slots:
         QCOMPARE(PlainSearch::contains(path, context, false), found);
     }
 
+    void contextLongerThanAChunk()
+    {
+        // A context longer than a chunk, found at the end of a large document.
+        QString context;
+        for (int i = 0; context.size() < 70000; ++i)
+            context += QStringLiteral("Щебень %1; ").arg(i);
+        const QString path = m_dir.filePath(QStringLiteral("long.htm"));
+        QVERIFY(TestFiles::write(path, QByteArray(300000, 'x') + TestFiles::cp1251(context)));
+        QVERIFY(DocumentSearch(context, false).contains(path));
+        QVERIFY(!DocumentSearch(context + u'x', false).contains(path));
+    }
+
     void missingAndUnreadableDocuments()
     {
         const QString present = m_dir.filePath(QStringLiteral("present.htm"));
