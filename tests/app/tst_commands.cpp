@@ -154,8 +154,11 @@ private slots:
         QVERIFY(ini.readBool(m_suite->iniFile(), QStringLiteral("SortDate"),
                              QStringLiteral("Checked")));
         // Directory order: folders first, then documents.
-        QCOMPARE(root()->child(0)->childCount() > 0 || root()->child(1)->childCount() > 0, true);
+        QCOMPARE(root()->childCount(), 4);
+        QCOMPARE(WMakeTreeviewForDir::NodeRecord(root()->child(0)).Kind, quint8(2));
+        QCOMPARE(WMakeTreeviewForDir::NodeRecord(root()->child(1)).Kind, quint8(2));
         QCOMPARE(WMakeTreeviewForDir::NodeRecord(root()->child(2)).Kind, quint8(1));
+        QCOMPARE(WMakeTreeviewForDir::NodeRecord(root()->child(3)).Kind, quint8(1));
         m_form->TreeView1->setCurrentItem(child(root(), QStringLiteral("Акт")));
         m_form->SetZakladka1->trigger(); // not stored as such
         m_form->TreeView1->setCurrentItem(child(root(), QStringLiteral("Яма")));
