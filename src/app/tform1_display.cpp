@@ -51,10 +51,14 @@ void TForm1::showSelectedNode()
                 highlighter.DeleteOnDestroy = false;
                 highlighter.CaseSensitive = CaseSensitive;
                 highlighter.SetColors(HighlightFontColor, HighlightBackColor);
-                highlighter.HighlightContext();
-                workFile = highlighter.WorkFileName;
+                if (highlighter.HighlightContext())
+                    workFile = highlighter.WorkFileName;
             }
-            TreeBuilder->ShowDocument(workFile, CppWebBrowser1);
+            // Without a copy (no private working folder) the document is shown as it is.
+            if (workFile.isEmpty())
+                TreeBuilder->ShowNode(node, CppWebBrowser1);
+            else
+                TreeBuilder->ShowDocument(workFile, CppWebBrowser1);
         } else {
             TreeBuilder->ShowNode(node, CppWebBrowser1);
         }

@@ -18,6 +18,8 @@
 #include <QTreeWidget>
 #include <QWebEngineView>
 
+#include <unistd.h>
+
 class TestSearch : public QObject
 {
     Q_OBJECT
@@ -219,6 +221,25 @@ private slots:
         m_form.reset();
         start();
         QCOMPARE(m_form->FindComboBox1->itemText(0), QStringLiteral("линолеум"));
+    }
+
+    void plantedWorkingFolder()
+    {
+        // A working folder planted as a link by someone else is never used: the found
+        // document is shown as it is, and nothing is written where the link points.
+        const QString tmp = m_suite->scratch(QStringLiteral("planted"));
+        const QString elsewhere = m_suite->scratch(QStringLiteral("elsewhere"));
+        QVERIFY(QFile::link(elsewhere,
+                            tmp + QStringLiteral("/lectoria-") + QString::number(::getuid())));
+        qputenv("TMPDIR", tmp.toLocal8Bit());
+        typeAndEnter(QStringLiteral("линолеум"));
+        m_form->TreeView1->setCurrentItem(
+            child(child(root(), QStringLiteral("Полы")), QStringLiteral("Линолеум")));
+        QTRY_COMPARE(m_form->CppWebBrowser1->url(),
+                     QUrl::fromLocalFile(m_suite->normDoc(QStringLiteral("Полы/Линолеум.htm"))));
+        QCOMPARE(QDir(elsewhere).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+        m_form->close();
+        QCOMPARE(QDir(elsewhere).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
     }
 
     void caseOptionReachesHighlightingFirst()
