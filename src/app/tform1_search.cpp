@@ -41,7 +41,7 @@ public:
             QTimer counter;
             QObject::connect(&counter, &QTimer::timeout, &progressWindow,
                              [&] { progressWindow.setCheckedCount(progress.load()); });
-            counter.start(100);
+            counter.start(50);
             thread->start();
             loop.exec(QEventLoop::ExcludeUserInputEvents);
             thread->wait();

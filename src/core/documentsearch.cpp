@@ -3,6 +3,7 @@
 #include "matchingrule.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -22,8 +24,17 @@ public:
     explicit ChunkReader(const QString& path)
     {
 #ifdef Q_OS_UNIX
-        m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        // Only regular files are read: a pipe or a device named like a document would
+        // block the search forever.
+        m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        struct stat info;
+        if (m_fd >= 0 && (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
 #else
+        if (!QFileInfo(path).isFile())
+            return;
         m_file.setFileName(path);
         m_file.open(QIODevice::ReadOnly);
 #endif
@@ -102,7 +113,7 @@ bool DocumentSearch::containsJoined(const QString& path) const
 {
     // A context with a line break can only match the lines as joined with CR LF.
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return false;
     const QByteArray raw = file.readAll();
     const QByteArray text = MatchingRule::joinLines(raw);

@@ -48,7 +48,7 @@ std::vector<ScanNode> LibraryScan::deep(const QString& dir, const DocumentCallba
         return nodes;
     // The folders that dir lies in are on the path too.
     std::vector<FolderId> ancestors;
-    QDir parent = QFileInfo(dir).absoluteDir();
+    QDir parent = QFileInfo(QDir::cleanPath(QFileInfo(dir).absoluteFilePath())).absoluteDir();
     for (;;) {
         FolderId id;
         if (DirectoryListing::folderId(parent.path(), &id))

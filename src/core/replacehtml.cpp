@@ -112,7 +112,7 @@ QByteArray ReplaceHTML_t::highlighted(const QByteArray& joinedText, const QStrin
 bool ReplaceHTML_t::HighlightContext()
 {
     QFile source(DocumentPath);
-    if (!source.open(QIODevice::ReadOnly))
+    if (!QFileInfo(DocumentPath).isFile() || !source.open(QIODevice::ReadOnly))
         return false;
     const QByteArray text = MatchingRule::joinLines(source.readAll());
     source.close();

@@ -178,9 +178,9 @@ bool WDirFile::copyDirEntries(const QString& src, const QString& dst, const QStr
             ok = !error;
         } else if (fs::is_directory(status)) {
             ok = MakeDir(to) && copyDirEntries(from, to, mask);
-        } else {
+        } else if (fs::is_regular_file(status)) {
             ok = CopyOneFile(from, to, false);
-        }
+        } // pipes, sockets and devices are not copied: reading them could block forever
         return ok;
     });
     return foundAny && ok;
@@ -196,8 +196,7 @@ bool WDirFile::ClearReadOnly(const QString& file) const
 
 bool WDirFile::CopyOneFile(const QString& src, const QString& dst, bool failIfExists) const
 {
-    const QFileInfo source(src);
-    if (!source.exists() || source.isDir())
+    if (!QFileInfo(src).isFile())
         return false;
     std::error_code error;
     if (fs::equivalent(toFsPath(src), toFsPath(dst), error)) {

@@ -3,6 +3,7 @@
 #include "suitefixture.h"
 #include "tfindresultdialog1.h"
 #include "tform1.h"
+#include "tprogressbardialog1.h"
 #include "tsetfindparameterdialog1.h"
 #include "userworkdir.h"
 #include "winifile.h"
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QWebEngineView>
@@ -221,6 +223,34 @@ private slots:
         m_form.reset();
         start();
         QCOMPARE(m_form->FindComboBox1->itemText(0), QStringLiteral("линолеум"));
+    }
+
+    void progressWindowPaintsWhileTheWorkRuns()
+    {
+        // Enough small documents that the run takes a while.
+        for (int folder = 0; folder < 100; ++folder) {
+            for (int doc = 0; doc < 300; ++doc)
+                QVERIFY(TestFiles::write(
+                    m_suite->normDoc(QStringLiteral("Много/%1/%2.htm").arg(folder).arg(doc)),
+                    "<p>x</p>"));
+        }
+        m_form->Refresh1->trigger();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        // The probe runs only while the window's event loop runs. Showing the progress window
+        // lets it run once; more runs happen only while the documents are being checked.
+        int visibleTicks = 0;
+        QTimer probe;
+        connect(&probe, &QTimer::timeout, this, [&] {
+            auto* progress = m_form->findChild<TProgressBarDialog1*>();
+            if (progress && progress->isVisible())
+                ++visibleTicks;
+        });
+        probe.start(5);
+        m_form->TreeView1->setCurrentItem(root());
+        typeAndEnter(QStringLiteral("синхрофазотрон"));
+        QCOMPARE(m_results.checked, QStringLiteral("30006"));
+        QVERIFY(visibleTicks >= 2);
+        QVERIFY(!m_form->findChild<TProgressBarDialog1*>()); // gone after the run
     }
 
     void plantedWorkingFolder()

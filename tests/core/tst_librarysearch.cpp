@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 class TestLibrarySearch : public QObject
 {
     Q_OBJECT
@@ -179,6 +181,23 @@ private slots:
         QVERIFY(TestFiles::write(path, QByteArray(300000, 'x') + TestFiles::cp1251(context)));
         QVERIFY(DocumentSearch(context, false).contains(path));
         QVERIFY(!DocumentSearch(context + u'x', false).contains(path));
+    }
+
+    void specialFilesAndRootSpellings()
+    {
+        // A pipe named like a document would block a reader forever: it is checked, not read.
+        const QString lib = m_dir.filePath(QStringLiteral("special"));
+        QVERIFY(TestFiles::write(lib + QStringLiteral("/a.htm"), "found"));
+        QCOMPARE(::mkfifo(QFile::encodeName(lib + QStringLiteral("/pipe.htm")).constData(), 0600),
+                 0);
+        const LibrarySearchResult result = LibrarySearch::scan(lib, QStringLiteral("found"), false);
+        QCOMPARE(result.checked, 2);
+        QCOMPARE(result.found, 1);
+        QVERIFY(!DocumentSearch(QStringLiteral("x\ny"), false)
+                     .contains(lib + QStringLiteral("/pipe.htm")));
+        // A root given with a trailing separator is the same root.
+        QCOMPARE(LibrarySearch::scan(lib + u'/', QStringLiteral("found"), false).found, 1);
+        QCOMPARE(LibraryScan::deep(lib + QStringLiteral("//")).size(), size_t(2));
     }
 
     void missingAndUnreadableDocuments()

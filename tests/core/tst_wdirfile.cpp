@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 class TestWDirFile : public QObject
 {
     Q_OBJECT
@@ -129,6 +131,15 @@ private slots:
         QVERIFY(TestFiles::isWritableByOwner(copied));
         QCOMPARE(TestFiles::read(path(QStringLiteral("dst/Doc.files/sub/deep.xml"))),
                  QByteArray("deep"));
+
+        // A pipe in the tree is left out instead of blocking the copy.
+        QCOMPARE(::mkfifo(QFile::encodeName(path(QStringLiteral("src/Doc.files/pipe"))).constData(),
+                          0600),
+                 0);
+        QVERIFY(m_files.CopyDir(path(QStringLiteral("src/Doc.files")), path(QStringLiteral("dst2")),
+                                QStringLiteral("*.*")));
+        QVERIFY(!exists(QStringLiteral("dst2/pipe")));
+        QVERIFY(exists(QStringLiteral("dst2/sub/deep.xml")));
 
         // Into itself or one of its own folders: refused, nothing copied.
         QVERIFY(!m_files.CopyDir(path(QStringLiteral("src")), path(QStringLiteral("src")),
