@@ -69,15 +69,12 @@ private slots:
     void browsingAMixedDirectory()
     {
         const QString dir = path(QStringLiteral("mixed"));
-        QVERIFY(TestFiles::write(dir + QStringLiteral("/a.htm"), "a"));
-        QVERIFY(TestFiles::write(dir + QStringLiteral("/A.files/image001.png"), "p"));
-        QVERIFY(TestFiles::write(dir + QStringLiteral("/B/_index.htm"), "b"));
-        QVERIFY(TestFiles::write(dir + QStringLiteral("/C/c.htm"), "c"));
-        QVERIFY(TestFiles::write(dir + QStringLiteral("/D/x.files/p.png"), "p"));
-        QVERIFY(TestFiles::write(dir + QStringLiteral("/my.filesystem/z.htm"), "z"));
-        QVERIFY(TestFiles::write(dir + QStringLiteral("/Doc.HTM"), "d"));
-        QVERIFY(TestFiles::write(dir + QStringLiteral("/Doc.html"), "h"));
-        QVERIFY(TestFiles::write(dir + QStringLiteral("/a.htm.htm"), "aa"));
+        QVERIFY(TestFiles::writeTree(
+            dir,
+            {QStringLiteral("a.htm"), QStringLiteral("A.files/image001.png"),
+             QStringLiteral("B/_index.htm"), QStringLiteral("C/c.htm"),
+             QStringLiteral("D/x.files/p.png"), QStringLiteral("my.filesystem/z.htm"),
+             QStringLiteral("Doc.HTM"), QStringLiteral("Doc.html"), QStringLiteral("a.htm.htm")}));
 
         QTreeWidget tree;
         auto builder = build(tree, {dir});

@@ -52,17 +52,13 @@ private slots:
     void listingOfAMixedDirectory()
     {
         const QString dir = path(QStringLiteral("mixed"));
-        QVERIFY(TestFiles::write(dir + QStringLiteral("/a.htm"), "a"));
-        QVERIFY(TestFiles::write(dir + QStringLiteral("/A.files/image001.png"), "p"));
-        QVERIFY(TestFiles::write(dir + QStringLiteral("/B/_index.htm"), "b"));
-        QVERIFY(TestFiles::write(dir + QStringLiteral("/C/c.htm"), "c"));
-        QVERIFY(TestFiles::write(dir + QStringLiteral("/D/x.files/p.png"), "p"));
-        QVERIFY(TestFiles::write(dir + QStringLiteral("/E/readme.txt"), "t"));
-        QVERIFY(TestFiles::write(dir + QStringLiteral("/_Index.htm"), "i"));
-        QVERIFY(TestFiles::write(dir + QStringLiteral("/Doc.html"), "h"));
-        QVERIFY(TestFiles::write(dir + QStringLiteral("/my.filesystem/z.htm"), "z"));
-        QVERIFY(QDir().mkpath(dir + QStringLiteral("/Folder.htm")));
-        QVERIFY(TestFiles::write(dir + QStringLiteral("/\"quoted\" -dash.htm"), "q"));
+        QVERIFY(TestFiles::writeTree(
+            dir, {QStringLiteral("a.htm"), QStringLiteral("A.files/image001.png"),
+                  QStringLiteral("B/_index.htm"), QStringLiteral("C/c.htm"),
+                  QStringLiteral("D/x.files/p.png"), QStringLiteral("E/readme.txt"),
+                  QStringLiteral("_Index.htm"), QStringLiteral("Doc.html"),
+                  QStringLiteral("my.filesystem/z.htm"), QStringLiteral("Folder.htm/"),
+                  QStringLiteral("\"quoted\" -dash.htm")}));
         const QString longName = QString(100, QChar(0x0416)) + QStringLiteral(".htm"); // 204 bytes
         QVERIFY(TestFiles::write(dir + u'/' + longName, "l"));
         // A name that is not valid UTF-8 is skipped.

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QString>
 #include <QStringEncoder>
+#include <QStringList>
 
 // Small helpers for tests that work on real files.
 namespace TestFiles {
@@ -40,6 +41,19 @@ inline bool setReadOnly(const QString& path)
 inline bool isWritableByOwner(const QString& path)
 {
     return QFileInfo(path).permissions() & QFileDevice::WriteOwner;
+}
+
+// Writes each relative path below dir with its own path as content ("X/" makes a folder).
+inline bool writeTree(const QString& dir, const QStringList& paths)
+{
+    for (const QString& relative : paths) {
+        const QString path = dir + u'/' + relative;
+        const bool ok =
+            relative.endsWith(u'/') ? QDir().mkpath(path) : write(path, relative.toUtf8());
+        if (!ok)
+            return false;
+    }
+    return true;
 }
 
 } // namespace TestFiles
