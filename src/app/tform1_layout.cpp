@@ -200,7 +200,8 @@ QWidget* TForm1::createTreePane()
         button->setText(caption);
         button->setCheckable(true);
         button->setAutoRaise(true);
-        button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed); // the pane may be narrow
+        button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+        button->setMinimumWidth(1); // the pane may still be made narrow
         QFont bold = button->font();
         bold.setBold(true);
         button->setFont(bold);
