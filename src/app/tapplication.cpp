@@ -23,5 +23,6 @@ bool TApplication::notify(QObject* receiver, QEvent* event)
 
 void TApplication::showException(const QString& message)
 {
-    AppMessageBox::show(activeWindow(), applicationDisplayName(), message, QMessageBox::Critical);
+    AppMessageBox::show(activeWindow(), QStringLiteral("Просмотр нормативной документации"),
+                        message, QMessageBox::Critical);
 }

@@ -45,8 +45,9 @@ TForm1::TForm1(const QString& programFile, TSplashForm* splash, QWidget* parent)
     IniFileName = programFolder + QStringLiteral("Lectoria/Lectoria.ini");
     HelpFileName = programFolder + QStringLiteral("Lectoria/") + program.completeBaseName() +
                    QStringLiteral(".hlp");
+    // Only the window's own title: a display name of the application would be appended to
+    // every dialog's caption.
     setWindowTitle(AppTitle);
-    QApplication::setApplicationDisplayName(AppTitle);
 
     createControls();
     connectControls();

@@ -5,18 +5,31 @@
 # Usage: e2e.sh STAGED_SUITE_DIR
 set -euo pipefail
 
+# Waits until the window with the keyboard focus has a title matching $1.
+focused() {
+  for _ in $(seq 120); do
+    [[ $(xdotool getwindowfocus getwindowname 2>/dev/null) =~ $1 ]] && return 0
+    sleep 0.5
+  done
+  echo "no window '$1' got the keyboard focus"
+  return 1
+}
+
 if [[ ${1:-} == --drive ]]; then
   # Inside the virtual display.
+  [[ -n ${E2E_TRACE:-} ]] && set -x
   "$work/suite/Bin/lectoria" >"$work/program.log" 2>&1 &
   program=$!
   xdotool search --sync --name '^Просмотр нормативной документации$' >/dev/null
-  sleep 3 # the first activation rebuilds the tree
+  focused '^Просмотр нормативной документации$'
+  sleep 2 # the first activation rebuilds the tree
   xdotool key F3
   xdotool type --delay 30 "$context" # Latin letters: typing Cyrillic needs a keyboard map
   xdotool key Return
   xdotool search --sync --name '^Результаты поиска$' >/dev/null
-  sleep 1
+  focused '^Результаты поиска$'
   xdotool key Escape
+  focused '^Просмотр нормативной документации$'
   sleep 1
   # Open everything below the root and go to the last node: a found document.
   xdotool key asterisk End
