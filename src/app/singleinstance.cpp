@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QStandardPaths>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -27,7 +28,14 @@ QString SingleInstance::keyFor(const QString& programFile)
     const QString canonical = QFileInfo(programFile).absoluteFilePath();
     const QByteArray hash =
         QCryptographicHash::hash((user + u'|' + canonical).toUtf8(), QCryptographicHash::Sha1);
-    return QStringLiteral("lectoria-") + QString::fromLatin1(hash.toHex().left(16));
+    const QString name = QStringLiteral("lectoria-") + QString::fromLatin1(hash.toHex().left(16));
+#ifdef Q_OS_UNIX
+    // In the user's private runtime folder, the same whatever TMPDIR a start was given.
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!runtime.isEmpty())
+        return runtime + u'/' + name;
+#endif
+    return name;
 }
 
 bool SingleInstance::askRunningInstance(const QString& name)
@@ -48,7 +56,8 @@ bool SingleInstance::claim(const QString& programFile)
     if (askRunningInstance(name))
         return false;
     // Two programs starting at once: only the one holding the lock may listen.
-    QLockFile lock(QDir::temp().filePath(name + QStringLiteral(".lock")));
+    QLockFile lock((name.contains(u'/') ? name : QDir::temp().filePath(name)) +
+                   QStringLiteral(".lock"));
     lock.tryLock(5000);
     if (askRunningInstance(name))
         return false;
