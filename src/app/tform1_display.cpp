@@ -4,14 +4,12 @@
 #include "replacehtml.h"
 #include "settingskeys.h"
 #include "waitcursor.h"
-#include "wdirfile.h"
 #include "winifile.h"
 #include "wmaketreeviewfordir.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QSplitter>
@@ -39,11 +37,7 @@ void TForm1::showSelectedNode()
         TreeBuilder->ShowNode(node, CppWebBrowser1);
     } else {
         const QString path = TreeBuilder->GetNodeFileName(node);
-        const QString workDir = WMakeTreeviewForDir::ViewerWorkDir();
-        if (!workDir.isEmpty()) {
-            WDirFile().DeleteDir(workDir, QStringLiteral("*.*"));
-            QDir().mkpath(workDir);
-        }
+        WMakeTreeviewForDir::ResetViewerWorkDir();
         if (QFileInfo(path).isFile()) {
             QString workFile;
             {

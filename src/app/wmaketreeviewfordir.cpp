@@ -349,6 +349,16 @@ QString WMakeTreeviewForDir::ViewerWorkDir()
     return UserWorkDir::viewerWorkDir();
 }
 
+QString WMakeTreeviewForDir::ResetViewerWorkDir()
+{
+    const QString workDir = ViewerWorkDir();
+    if (!workDir.isEmpty()) {
+        WDirFile().DeleteDir(workDir, QStringLiteral("*.*"));
+        QDir().mkpath(workDir);
+    }
+    return workDir;
+}
+
 void WMakeTreeviewForDir::ShowBlank(QWebEngineView* viewer)
 {
     if (viewer)
@@ -383,12 +393,7 @@ bool WMakeTreeviewForDir::ShowDocument(const QString& path, QWebEngineView* view
 
 bool WMakeTreeviewForDir::ShowFile(const QString& path, QWebEngineView* viewer)
 {
-    const WDirFile files;
-    const QString workDir = ViewerWorkDir();
-    if (!workDir.isEmpty()) {
-        files.DeleteDir(workDir, QStringLiteral("*.*"));
-        QDir().mkpath(workDir);
-    }
+    const QString workDir = ResetViewerWorkDir();
     const QFileInfo document(path);
     if (path.isEmpty() || !document.isFile()) {
         ShowBlank(viewer);
@@ -396,8 +401,8 @@ bool WMakeTreeviewForDir::ShowFile(const QString& path, QWebEngineView* viewer)
     }
     if (!workDir.isEmpty()) {
         const QString filesName = DocumentLayout::companionFolderName(document.fileName());
-        files.CopyDir(DocumentLayout::joinPath(document.path(), filesName), workDir + filesName,
-                      QStringLiteral("*.*"));
+        WDirFile().CopyDir(DocumentLayout::joinPath(document.path(), filesName),
+                           workDir + filesName, QStringLiteral("*.*"));
     }
     // The address is made from the path, so blanks, "#", "%" and "?" stay part of the name.
     if (viewer)

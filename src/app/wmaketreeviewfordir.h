@@ -75,6 +75,8 @@ public:
     bool ShowFile(const QString& path, QWebEngineView* viewer);
     // The viewer's working directory; empty when no private folder can be had.
     static QString ViewerWorkDir();
+    // Empties ViewerWorkDir and creates it again; its path, or empty when there is none.
+    static QString ResetViewerWorkDir();
     static void ShowBlank(QWebEngineView* viewer);
 
     QString GetNodeTitle(const QTreeWidgetItem* node) const;

@@ -1,4 +1,5 @@
 #include "apptestmain.h"
+#include "startwindow.h"
 #include "suitefixture.h"
 #include "tform1.h"
 #include "winifile.h"
@@ -82,10 +83,8 @@ private slots:
                                  "<p>плита</p>"));
         QVERIFY(TestFiles::write(m_suite.normDoc(QStringLiteral("Общие.htm")), "<p>общие</p>"));
         QVERIFY(TestFiles::write(m_suite.iniFile(), "[TreeView]\nNormDocButton=1\n"));
-        m_form = std::make_unique<TForm1>(m_suite.programFile());
-        m_form->resize(1000, 700);
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        m_form = startWindow(m_suite.programFile());
+        QVERIFY(m_form);
     }
     void cleanupTestCase() { m_form.reset(); }
 

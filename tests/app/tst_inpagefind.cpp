@@ -1,4 +1,5 @@
 #include "apptestmain.h"
+#include "startwindow.h"
 #include "suitefixture.h"
 #include "tform1.h"
 #include "userworkdir.h"
@@ -71,10 +72,8 @@ private slots:
                                      "--><table><tr><td>текст</td></tr></table></body></html>"))));
         QVERIFY(TestFiles::write(m_suite.iniFile(),
                                  "[TreeView]\nNormDocButton=1\n[CppWebBrowser]\nScale=2\n"));
-        m_form = std::make_unique<TForm1>(m_suite.programFile());
-        m_form->resize(900, 600);
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        m_form = startWindow(m_suite.programFile());
+        QVERIFY(m_form);
     }
     void cleanupTestCase() { m_form.reset(); }
 
