@@ -1,6 +1,7 @@
 // The main window's lifecycle: creation, first activation, rebuilds and closing.
 #include "tform1.h"
 
+#include "documentpage.h"
 #include "replacehtml.h"
 #include "settingskeys.h"
 #include "singleinstance.h"
@@ -246,6 +247,8 @@ void TForm1::LoadTree(bool search)
     QStringList rootDirs;
     QStringList names;
     FillCollectionLists(rootDirs, names);
+    // Links and redirects in documents may show the collection's files and working copies.
+    ViewerPage->setAllowedFolders(rootDirs + QStringList{UserWorkDir::base()});
 
     // The selection the build makes is not the user's: the viewer stays blank.
     const QScopedValueRollback building(m_buildingTree, true);

@@ -22,6 +22,7 @@ class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWebEngineView;
+class DocumentPage;
 class SingleInstance;
 class TSplashForm;
 class WMakeTreeviewForDir;
@@ -80,6 +81,7 @@ public:
     QSplitter* Splitter1 = nullptr;
     QWidget* WebPanel1 = nullptr;
     QWebEngineView* CppWebBrowser1 = nullptr;
+    DocumentPage* ViewerPage = nullptr; // the viewer's page, owned by the viewer
     QStatusBar* StatusBar1 = nullptr;
     QList<QIcon> ImageList1;
 

@@ -1,6 +1,7 @@
 // The main window's controls, their texts and places.
 #include "tform1.h"
 
+#include "documentpage.h"
 #include "pictures.h"
 
 #include <QAction>
@@ -66,7 +67,8 @@ void TForm1::createControls()
     webLayout->setContentsMargins(0, 0, 0, 0);
     CppWebBrowser1 = new QWebEngineView(WebPanel1);
     CppWebBrowser1->setObjectName(QStringLiteral("CppWebBrowser1"));
-    CppWebBrowser1->settings()->setDefaultTextEncoding(QStringLiteral("windows-1251"));
+    ViewerPage = new DocumentPage(CppWebBrowser1);
+    CppWebBrowser1->setPage(ViewerPage);
     installHighlightColours();
     webLayout->addWidget(CppWebBrowser1);
     Splitter1->addWidget(WebPanel1);

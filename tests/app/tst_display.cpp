@@ -1,4 +1,5 @@
 #include "apptestmain.h"
+#include "documentpage.h"
 #include "startwindow.h"
 #include "suitefixture.h"
 #include "tform1.h"
@@ -7,11 +8,14 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QSplitter>
+#include <QTcpServer>
 #include <QTreeWidget>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 
 class TestDisplay : public QObject
@@ -61,6 +65,18 @@ class TestDisplay : public QObject
     {
         return QDir(WMakeTreeviewForDir::ViewerWorkDir())
             .entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+    }
+    // Runs a script of the program's own (a document's own scripts do not run).
+    QVariant evaluate(const QString& script)
+    {
+        QVariant answer;
+        bool done = false;
+        m_form->CppWebBrowser1->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                                                      [&](const QVariant& value) {
+                                                          answer = value;
+                                                          done = true;
+                                                      });
+        return QTest::qWaitFor([&] { return done; }, 10000) ? answer : QVariant();
     }
     static QUrl blank() { return QUrl(QStringLiteral("about:blank")); }
 
@@ -163,6 +179,63 @@ private slots:
         QCOMPARE(m_form->selectedZoomFactor(), 1.0);
         m_form->ScaleComboBox1->setCurrentIndex(5);
         QCOMPARE(m_form->selectedZoomFactor(), 2.0);
+    }
+
+    // A planted page: its script would change it and read a local file, and it asks the
+    // network for a picture, a style sheet, a frame and a refresh.
+    void documentIsReadNotRun()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        int requests = 0;
+        connect(&server, &QTcpServer::newConnection, &server, [&] {
+            while (QTcpSocket* socket = server.nextPendingConnection()) {
+                ++requests;
+                socket->deleteLater();
+            }
+        });
+        const QString remote = QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort());
+        const QString path = m_suite.normDoc(QStringLiteral("Чужой.htm"));
+        QVERIFY(QDir().mkpath(m_suite.normDoc(QStringLiteral("Чужой.files"))));
+        QVERIFY(QImage(7, 5, QImage::Format_RGB32)
+                    .save(m_suite.normDoc(QStringLiteral("Чужой.files/p.png"))));
+        const QString outside = m_suite.scratch(QStringLiteral("outside")) + QStringLiteral("/p.png");
+        QVERIFY(QImage(7, 5, QImage::Format_RGB32).save(outside));
+        QVERIFY(TestFiles::write(
+            path,
+            TestFiles::cp1251(
+                QStringLiteral("<html><head><link rel=stylesheet href='%1s.css'>"
+                               "<meta http-equiv=refresh content='0;url=%1refresh'></head><body>"
+                               "<p id=t>как есть</p><img id=own src='Чужой.files/p.png'>"
+                               "<img id=outside src='%2'>"
+                               "<img src='%1remote.png'><iframe src='%1frame'></iframe>"
+                               "<a id=out href='file:///etc/hostname'>out</a><script>"
+                               "document.getElementById('t').textContent = 'changed';"
+                               "var x = new XMLHttpRequest(); x.open('GET', 'file:///etc/hostname',"
+                               " false); x.send(); document.body.append(x.responseText);"
+                               "new Image().src = '%1beacon';</script></body></html>")
+                    .arg(remote))));
+        m_form->Refresh1Click();
+        QSignalSpy loads(m_form->CppWebBrowser1, &QWebEngineView::loadFinished);
+        QVERIFY(select(node({QStringLiteral("Чужой")}), QUrl::fromLocalFile(path)));
+        QTRY_VERIFY_WITH_TIMEOUT(!loads.isEmpty(), 20000);
+
+        // The page is as written, its own picture is there, the network saw nothing.
+        QCOMPARE(evaluate(QStringLiteral("document.getElementById('t').textContent")).toString(),
+                 QStringLiteral("как есть"));
+        // Nothing appended: the body holds only the elements written.
+        QCOMPARE(evaluate(QStringLiteral("document.body.childNodes.length")).toInt(),
+                 evaluate(QStringLiteral("document.body.children.length")).toInt());
+        QCOMPARE(evaluate(QStringLiteral("document.getElementById('own').naturalWidth")).toInt(),
+                 7);
+        QCOMPARE(requests, 0);
+
+        // A link out of the library is refused; the document stays.
+        QSignalSpy refused(m_form->ViewerPage, &DocumentPage::navigationRefused);
+        evaluate(QStringLiteral("document.getElementById('out').click()"));
+        QTRY_VERIFY_WITH_TIMEOUT(!refused.isEmpty(), 10000);
+        QCOMPARE(m_form->CppWebBrowser1->url(), QUrl::fromLocalFile(path));
+        QCOMPARE(requests, 0);
     }
 
     void documentPaneSwitch()

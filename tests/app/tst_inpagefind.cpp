@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTreeWidget>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 
 class TestInPageFind : public QObject
@@ -18,18 +19,21 @@ class TestInPageFind : public QObject
     SuiteFixture m_suite;
     std::unique_ptr<TForm1> m_form;
 
+    // Runs a script of the program's own (a document's own scripts do not run).
+    QVariant evaluate(const QString& script)
+    {
+        QVariant answer;
+        bool done = false;
+        m_form->CppWebBrowser1->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                                                      [&](const QVariant& value) {
+                                                          answer = value;
+                                                          done = true;
+                                                      });
+        return QTest::qWaitFor([&] { return done; }, 10000) ? answer : QVariant();
+    }
     QString selection()
     {
-        QString text;
-        bool done = false;
-        m_form->CppWebBrowser1->page()->runJavaScript(
-            QStringLiteral("window.getSelection().toString()"), [&](const QVariant& value) {
-                text = value.toString();
-                done = true;
-            });
-        if (!QTest::qWaitFor([&] { return done; }, 10000))
-            return QStringLiteral("(no answer)");
-        return text;
+        return evaluate(QStringLiteral("window.getSelection().toString()")).toString();
     }
     // Loads a document in search mode for the context and waits until the page has settled.
     void show(const QString& caption, const QString& context, bool matchCase)
@@ -85,11 +89,13 @@ private slots:
         QCOMPARE(m_form->inPageFindCount(), before + 1);      // one find, no second one after it
         QCOMPARE(m_form->CppWebBrowser1->zoomFactor(), 1.4f); // the zoom follows the find
         // The occurrence is scrolled into view: the page is no longer at its top.
-        bool scrolled = false;
-        m_form->CppWebBrowser1->page()->runJavaScript(
-            QStringLiteral("window.scrollY > 0"),
-            [&](const QVariant& v) { scrolled = v.toBool(); });
-        QTRY_VERIFY(scrolled);
+        QTRY_VERIFY(evaluate(QStringLiteral("window.scrollY > 0")).toBool());
+        // The marks of the copy show their colours (white on red by default).
+        QTRY_COMPARE(evaluate(QStringLiteral("var s = window.getSelection().anchorNode"
+                                             ".parentElement; var c = getComputedStyle(s);"
+                                             "c.color + ' on ' + c.backgroundColor"))
+                         .toString(),
+                     QStringLiteral("rgb(255, 255, 255) on rgb(255, 0, 0)"));
     }
 
     void matchCase()
