@@ -8,11 +8,8 @@
 #include "wdirfile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTreeWidget>
-
-#include <filesystem>
 
 QTreeWidgetItem* WMakeTreeviewForDir::firstNodeWithPath(const QString& path) const
 {
@@ -69,14 +66,10 @@ void WMakeTreeviewForDir::DeleteNode(QTreeWidgetItem* node)
     if (!node)
         return;
     const MyRec record = NodeRecord(node);
-    if (record.Kind == Folder) {
+    if (record.Kind == Folder)
         WDirFile().DeleteDir(record.FileName, QStringLiteral("*.*"));
-    } else {
-        const QFileInfo file(record.FileName);
-        // A plain deletion: a read-only document stays, as on the platform it was made for.
-        if (file.isFile() && (file.permissions() & QFileDevice::WriteOwner))
-            QFile::remove(record.FileName);
-    }
+    else
+        WDirFile().DeleteWritableFile(record.FileName);
     delete node;
 }
 
@@ -101,8 +94,7 @@ bool WMakeTreeviewForDir::CopySelected(QWidget* dialogParent)
     const QString dest = StringTool.WithBackslash(chosen);
     const MyRec record = NodeRecord(node);
     const QString folderTarget = dest + QFileInfo(record.FileName).fileName();
-    // A folder copied into itself would grow until the disk is full.
-    if (record.Kind == Folder && WDirFile::isSameOrInside(folderTarget, record.FileName)) {
+    if (record.Kind == Folder && WDirFile::isCopyIntoItself(record.FileName, folderTarget)) {
         AppMessageBox::show(dialogParent, Description,
                             QStringLiteral("Папку нельзя скопировать в саму себя или в одну из "
                                            "её папок:\n") +
@@ -125,27 +117,13 @@ bool WMakeTreeviewForDir::copyDocument(const QString& path, const QString& dest,
     const QFileInfo document(path);
     const QString copy = dest + document.fileName();
     QDir().mkpath(dest);
-    bool result = false;
-    std::error_code error;
-    if (std::filesystem::equivalent(document.filePath().toStdU16String(), copy.toStdU16String(),
-                                    error)) {
-        result = true; // the document is already there: copying it onto itself would lose it
-    } else if (document.isFile()) {
-        const QFileInfo existing(copy);
-        // An existing read-only copy is not replaced.
-        const bool replaceable =
-            !existing.exists() ||
-            (!existing.isDir() && (existing.permissions() & QFileDevice::WriteOwner) &&
-             QFile::remove(copy));
-        if (replaceable)
-            result = QFile::copy(document.filePath(), copy);
-    }
+    const bool result = WDirFile().CopyKeepingReadOnlyTarget(document.filePath(), copy);
     const QString companionName = DocumentLayout::companionFolderName(document.fileName());
     const QString companion = DocumentLayout::joinPath(document.path(), companionName);
     if (!QFileInfo(companion).isDir())
         return result;
     const QString target = dest + companionName;
-    if (WDirFile::isSameOrInside(target, companion))
+    if (WDirFile::isCopyIntoItself(companion, target))
         return result; // the picture folder is already there as well
     return makeTargetDir(target, dialogParent) &&
            WDirFile().CopyDir(companion, target, QStringLiteral("*.*"));

@@ -98,6 +98,12 @@ bool WDirFile::isSameOrInside(const QString& path, const QString& dir)
     return p == d || p.startsWith(d.endsWith(u'/') ? d : d + u'/');
 }
 
+bool WDirFile::isCopyIntoItself(const QString& src, const QString& dst)
+{
+    // The copy would be read again as part of its own source until the disk is full.
+    return isSameOrInside(dst, src);
+}
+
 bool WDirFile::DeleteFiles(const QString& dir, const QString& mask) const
 {
     if (isNoPath(dir))
@@ -149,8 +155,7 @@ bool WDirFile::CopyDir(const QString& src, const QString& dst, const QString& ma
 {
     if (isNoPath(src) || isNoPath(dst) || isNoPath(mask))
         return false;
-    // Copying a folder into itself would recurse until the disk is full.
-    if (isSameOrInside(dst, src))
+    if (isCopyIntoItself(src, dst))
         return false;
     return copyDirEntries(src, dst, mask);
 }
@@ -227,4 +232,27 @@ bool WDirFile::DeleteOneFile(const QString& file) const
         ClearReadOnly(file);
     std::error_code error;
     return fs::remove(toFsPath(file), error) && !error;
+}
+
+bool WDirFile::DeleteWritableFile(const QString& file) const
+{
+    const QFileInfo info(file);
+    if (!info.isFile() || !(info.permissions() & QFileDevice::WriteOwner))
+        return false;
+    return QFile::remove(file); // a link goes, its target stays
+}
+
+bool WDirFile::CopyKeepingReadOnlyTarget(const QString& src, const QString& dst) const
+{
+    std::error_code error;
+    if (fs::equivalent(toFsPath(src), toFsPath(dst), error))
+        return true; // removing the target first would lose the file
+    if (!QFileInfo(src).isFile())
+        return false;
+    const QFileInfo existing(dst);
+    const bool replaceable =
+        !existing.exists() ||
+        (!existing.isDir() && (existing.permissions() & QFileDevice::WriteOwner) &&
+         QFile::remove(dst));
+    return replaceable && QFile::copy(src, dst);
 }

@@ -26,11 +26,19 @@ public:
     bool ClearReadOnly(const QString& file) const;
     bool CopyOneFile(const QString& src, const QString& dst, bool failIfExists) const;
     bool DeleteOneFile(const QString& file) const;
+    // Deletes a file its owner may write; a read-only file stays, as a plain deletion leaves it
+    // on the platform the library was made for. A link is removed, never its target.
+    bool DeleteWritableFile(const QString& file) const;
+    // Copies src to dst with src's permissions. An existing read-only dst (or a folder) is not
+    // replaced; a dst that is src itself counts as copied and is left as it is.
+    bool CopyKeepingReadOnlyTarget(const QString& src, const QString& dst) const;
 
     // True when name matches a Windows-style mask ("*.*" matches every name).
     static bool maskMatches(const QString& name, const QString& mask);
     // True when path is dir itself or lies below it (links resolved).
     static bool isSameOrInside(const QString& path, const QString& dir);
+    // True when dst is src or lies inside it: copying src there would never end.
+    static bool isCopyIntoItself(const QString& src, const QString& dst);
 
 private:
     bool copyDirEntries(const QString& src, const QString& dst, const QString& mask) const;

@@ -171,6 +171,18 @@ private slots:
         QVERIFY(!m_files.DeleteOneFile(path(QStringLiteral("single"))));
         QVERIFY(m_files.DeleteOneFile(doc));
         QVERIFY(!exists(QStringLiteral("single/Doc.htm")));
+
+        // A plain deletion: a read-only file stays; a link goes without its target.
+        const QString kept = path(QStringLiteral("single/Kept.htm"));
+        QVERIFY(TestFiles::write(kept, "kept"));
+        QVERIFY(TestFiles::setReadOnly(kept));
+        QVERIFY(!m_files.DeleteWritableFile(kept));
+        const QString link = path(QStringLiteral("single/Link.htm"));
+        QVERIFY(QFile::link(path(QStringLiteral("single/Copy.htm")), link));
+        QVERIFY(m_files.DeleteWritableFile(link));
+        QVERIFY(!QFileInfo(link).isSymLink());
+        QVERIFY(exists(QStringLiteral("single/Copy.htm")));
+        QVERIFY(exists(QStringLiteral("single/Kept.htm")));
     }
 
     void deleteFilesLeavesFolders()
