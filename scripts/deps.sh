@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libqt6webenginewidgets6
   libgl-dev fonts-dejavu-core
   xvfb xauth xdotool
+  clang-format git
 )
 # Extra packages a caller may ask for (benchmarks, fuzzing).
 packages+=("$@")

@@ -1,11 +1,23 @@
 #!/usr/bin/env bash
-# Builds Lectoria and runs all tests (no display needed).
+# Builds Lectoria and runs all tests (no display needed). The build lets no compiler warning
+# pass, and every tracked source file must already be formatted by the repository's
+# .clang-format.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${LECTORIA_BUILD_DIR:-build}
 
 scripts/deps.sh
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+sources=()
+while IFS= read -r file; do
+  [[ -f "$file" ]] && sources+=("$file") # a file deleted in the working tree is not checked
+done < <(git ls-files -- '*.cpp' '*.h')
+if ! clang-format --dry-run --Werror "${sources[@]}"; then
+  echo "test: the files above are not formatted; run clang-format -i on them" >&2
+  exit 1
+fi
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLECTORIA_WERROR=ON >/dev/null
 cmake --build "$build"
 cd "$build"
 ctest --output-on-failure --timeout 600 "$@"

@@ -199,7 +199,8 @@ private slots:
         QVERIFY(QDir().mkpath(m_suite.normDoc(QStringLiteral("Чужой.files"))));
         QVERIFY(QImage(7, 5, QImage::Format_RGB32)
                     .save(m_suite.normDoc(QStringLiteral("Чужой.files/p.png"))));
-        const QString outside = m_suite.scratch(QStringLiteral("outside")) + QStringLiteral("/p.png");
+        const QString outside =
+            m_suite.scratch(QStringLiteral("outside")) + QStringLiteral("/p.png");
         QVERIFY(QImage(7, 5, QImage::Format_RGB32).save(outside));
         QVERIFY(TestFiles::write(
             path,
