@@ -2,15 +2,10 @@
 
 #include <QString>
 
-#include <functional>
-
 class QWidget;
 
-// The folder browser of the program. Tests install a chooser that answers in its place.
+// The folder browser of the program, shown through UserInteraction.
 namespace FolderDialog {
-
-using Chooser = std::function<QString(const QString& caption)>;
-void setChooser(Chooser chooser);
 
 // The folder the user picked; empty when the dialog was cancelled.
 QString choose(QWidget* parent, const QString& caption);

@@ -1,16 +1,16 @@
 // The main window's lifecycle: creation, first activation, rebuilds and closing.
 #include "tform1.h"
 
+#include "appsettings.h"
 #include "documentpage.h"
 #include "replacehtml.h"
-#include "settingskeys.h"
 #include "singleinstance.h"
 #include "tsplashform.h"
+#include "userinteraction.h"
 #include "userworkdir.h"
 #include "waitcursor.h"
 #include "wdbffile.h"
 #include "wdirfile.h"
-#include "winifile.h"
 #include "wmaketreeviewfordir.h"
 
 #include <QAction>
@@ -31,8 +31,6 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QWebEngineView>
-
-namespace SK = SettingsKeys;
 
 TForm1::TForm1(const QString& programFile, TSplashForm* splash, QWidget* parent)
     : QMainWindow(parent), m_splashForm(splash)
@@ -100,18 +98,17 @@ void TForm1::FormCreate()
     }
     connect(m_singleInstance, &SingleInstance::showRequested, this, &TForm1::bringToFront);
 
-    const WIniFile ini;
-    if (ini.readBool(IniFileName, SK::TreeView, SK::NormDocButton))
+    const AppSettings stored = settings();
+    if (stored.normativeCollection())
         NormDocButton1->setChecked(true);
     else
         TechTButton1->setChecked(true);
-    SortDateItem1->setChecked(ini.readBool(IniFileName, SK::SortDate, SK::Checked));
-    BookmarkFileName.clear();
-    BookmarkFileName = ini.readText(IniFileName, SK::TreeView, SK::TekFileName);
+    SortDateItem1->setChecked(stored.sortByDate());
+    BookmarkFileName = stored.bookmarkFile();
     LoadSearchHistory();
     UpdateOpenCommands();
     LoadTree(false);
-    const int scale = ini.readInt(IniFileName, SK::CppWebBrowser, SK::Scale);
+    const int scale = stored.zoomIndex();
     // An index outside the list selects nothing.
     ScaleComboBox1->setCurrentIndex(scale >= 0 && scale < ScaleComboBox1->count() ? scale : -1);
 }
@@ -131,21 +128,16 @@ void TForm1::FormActivate()
 
     showNodeTitle(selectedNode());
 
-    const WIniFile ini;
-    applyStoredTreeWidth(ini.readInt(IniFileName, SK::TreeView, SK::Width));
-    WholeWords = ini.readBool(IniFileName, SK::Search, SK::WholeWords);
-    CaseSensitive = ini.readBool(IniFileName, SK::Search, SK::Register);
-    bool found = false;
-    const qint32 backColor = ini.readInt(IniFileName, SK::Search, SK::BackColor, &found);
-    if (found)
-        HighlightBackColor = static_cast<quint32>(backColor);
-    const qint32 fontColor = ini.readInt(IniFileName, SK::Search, SK::FontColor, &found);
-    if (found)
-        HighlightFontColor = static_cast<quint32>(fontColor);
+    const AppSettings stored = settings();
+    applyStoredTreeWidth(stored.treeWidth());
+    WholeWords = stored.wholeWords();
+    CaseSensitive = stored.caseSensitive();
+    HighlightBackColor = stored.highlightBackColor();
+    HighlightFontColor = stored.highlightFontColor();
     UpdateSearchCommands();
     if (m_splashForm)
         m_splashForm->hide();
-    ExternalDirectory = ini.readText(IniFileName, SK::File, SK::ExternalDirectory);
+    ExternalDirectory = stored.externalDirectory();
     Refresh1Click();
     TreeView1->setFocus();
 }
@@ -175,12 +167,11 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 void TForm1::FormClose()
 {
-    const WIniFile ini;
-    ini.writeInt(IniFileName, SK::TreeView, SK::Width, TreeView1->width());
-    ini.writeBool(IniFileName, SK::TreeView, SK::NormDocButton, NormDocButton1->isChecked());
-    ini.writeText(IniFileName, SK::TreeView, SK::TekFileName,
-                  TreeBuilder ? TreeBuilder->GetNodeFileName(selectedNode()) : QString());
-    ini.writeText(IniFileName, SK::Search, SK::Context, SearchContext);
+    const AppSettings stored = settings();
+    stored.setTreeWidth(TreeView1->width());
+    stored.setNormativeCollection(NormDocButton1->isChecked());
+    stored.setBookmarkFile(TreeBuilder ? TreeBuilder->GetNodeFileName(selectedNode()) : QString());
+    stored.setLastContext(SearchContext);
 
     const WDirFile dirFile;
     {
@@ -201,13 +192,14 @@ void TForm1::FormDestroy()
     m_splashForm.reset();
 }
 
+AppSettings TForm1::settings() const
+{
+    return AppSettings(IniFileName);
+}
+
 int TForm1::runDialog(QDialog& dialog)
 {
-    if (m_dialogRunner)
-        return m_dialogRunner(dialog);
-    const int result = dialog.exec();
-    activateWindow(); // not every desktop gives the activation back by itself
-    return result;
+    return UserInteraction::current().run(dialog);
 }
 
 void TForm1::bringToFront()

@@ -5,7 +5,6 @@
 #include <QMainWindow>
 #include <QString>
 
-#include <functional>
 #include <memory>
 
 class QAction;
@@ -22,6 +21,7 @@ class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWebEngineView;
+class AppSettings;
 class DocumentPage;
 class SingleInstance;
 class TSplashForm;
@@ -49,6 +49,8 @@ public:
     // State read and changed by the window's commands.
     std::unique_ptr<WMakeTreeviewForDir> TreeBuilder;
     QString IniFileName;
+    // The settings file IniFileName, read and written through its typed values.
+    AppSettings settings() const;
     bool SearchMode = false;
     QString SearchContext;
     const QString VersionText = QStringLiteral("1.20.240226");
@@ -115,9 +117,7 @@ public:
     void OpenButton1Click();
     void NormDocButton1Click();
 
-    // Modal dialogs of the window run through here; tests drive them in place of a user.
-    using DialogRunner = std::function<int(QDialog&)>;
-    void setDialogRunner(DialogRunner runner) { m_dialogRunner = std::move(runner); }
+    // Modal dialogs of the window run through here (and UserInteraction, which tests replace).
     int runDialog(QDialog& dialog);
     void TreeView1Change();
     // What a selection change shows, for callers that know the user is in this window.
@@ -187,6 +187,5 @@ private:
     bool m_closed = false;
     bool m_buildingTree = false;
     bool m_busy = false; // a search, lookup or copy is running
-    DialogRunner m_dialogRunner;
     int m_inPageFindCount = 0;
 };

@@ -2,10 +2,9 @@
 #include "tform1.h"
 
 #include "appmessagebox.h"
-#include "settingskeys.h"
+#include "appsettings.h"
 #include "taboutdialog1.h"
 #include "tprogressbardialog1.h"
-#include "winifile.h"
 #include "wmaketreeviewfordir.h"
 
 #include <QAction>
@@ -126,8 +125,7 @@ void TForm1::GotoZakladka1Click()
 void TForm1::SortDateItem1Click()
 {
     // The action has already turned its check mark over.
-    WIniFile().writeBool(IniFileName, SettingsKeys::SortDate, SettingsKeys::Checked,
-                         SortDateItem1->isChecked());
+    settings().setSortByDate(SortDateItem1->isChecked());
     Refresh1Click();
 }
 

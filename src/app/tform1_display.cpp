@@ -1,16 +1,15 @@
 // Showing the selected node: the viewer, the title panel, the zoom and the document pane.
 #include "tform1.h"
 
+#include "appsettings.h"
 #include "replacehtml.h"
-#include "settingskeys.h"
+#include "shownfile.h"
 #include "waitcursor.h"
-#include "winifile.h"
 #include "wmaketreeviewfordir.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QLabel>
 #include <QSplitter>
 #include <QTreeWidget>
@@ -36,26 +35,18 @@ void TForm1::showSelectedNode()
     if (!SearchMode) {
         TreeBuilder->ShowNode(node, CppWebBrowser1);
     } else {
-        const QString path = TreeBuilder->GetNodeFileName(node);
         WMakeTreeviewForDir::ResetViewerWorkDir();
-        if (QFileInfo(path).isFile()) {
-            QString workFile;
-            {
-                ReplaceHTML_t highlighter(path, SearchContext);
-                highlighter.DeleteOnDestroy = false;
-                highlighter.CaseSensitive = CaseSensitive;
-                highlighter.SetColors(HighlightFontColor, HighlightBackColor);
-                if (highlighter.HighlightContext())
-                    workFile = highlighter.WorkFileName;
-            }
-            // Without a copy (no private working folder) the document is shown as it is.
-            if (workFile.isEmpty())
-                TreeBuilder->ShowNode(node, CppWebBrowser1);
-            else
-                TreeBuilder->ShowDocument(workFile, CppWebBrowser1);
-        } else {
-            TreeBuilder->ShowNode(node, CppWebBrowser1);
-        }
+        const auto highlightedCopy = [this](const QString& document) {
+            ReplaceHTML_t highlighter(document, SearchContext);
+            highlighter.DeleteOnDestroy = false;
+            highlighter.CaseSensitive = CaseSensitive;
+            highlighter.SetColors(HighlightFontColor, HighlightBackColor);
+            return highlighter.HighlightContext() ? highlighter.WorkFileName : QString();
+        };
+        const auto record = WMakeTreeviewForDir::NodeRecord(node);
+        TreeBuilder->ShowDocument(ShownFile::forNode(static_cast<ShownFile::NodeKind>(record.Kind),
+                                                     record.FileName, true, highlightedCopy),
+                                  CppWebBrowser1);
     }
     // The tree keeps the order its builder gives; the control never re-sorts by itself.
     TreeView1->setSortingEnabled(false);
@@ -72,8 +63,7 @@ void TForm1::showNodeTitle(const QTreeWidgetItem* node)
 
 void TForm1::ScaleComboBox1Change()
 {
-    WIniFile().writeInt(IniFileName, SettingsKeys::CppWebBrowser, SettingsKeys::Scale,
-                        ScaleComboBox1->currentIndex());
+    settings().setZoomIndex(ScaleComboBox1->currentIndex());
     TreeView1Change();
 }
 

@@ -1,14 +1,13 @@
 // The search run, the find box with its history, and the search parameters.
 #include "tform1.h"
 
+#include "appsettings.h"
 #include "librarysearch.h"
 #include "searchhistory.h"
-#include "settingskeys.h"
 #include "tfindresultdialog1.h"
 #include "tprogressbardialog1.h"
 #include "tsetfindparameterdialog1.h"
 #include "waitcursor.h"
-#include "winifile.h"
 #include "wmaketreeviewfordir.h"
 
 #include <QAction>
@@ -126,7 +125,7 @@ void TForm1::LoadSearchHistory()
 {
     const QSignalBlocker blocker(FindComboBox1);
     FindComboBox1->clear();
-    FindComboBox1->addItems(SearchHistory::load(IniFileName));
+    FindComboBox1->addItems(settings().searchHistory());
     FindComboBox1->setCurrentIndex(-1);
     FindComboBox1->setEditText(QString());
 }
@@ -145,7 +144,7 @@ void TForm1::AddToSearchHistory(const QString& text)
         FindComboBox1->addItems(history);
         FindComboBox1->setCurrentIndex(0);
     }
-    SearchHistory::store(IniFileName, history);
+    settings().setSearchHistory(history);
     UpdateSearchCommands();
 }
 
@@ -171,10 +170,9 @@ void TForm1::SetFindButton1Click()
     CaseSensitive = dialog.RegisterCheckBox1->isChecked();
     HighlightBackColor = TSetFindParameterDialog1::selectedColor(dialog.BackColorBox1);
     HighlightFontColor = TSetFindParameterDialog1::selectedColor(dialog.FontColorBox1);
-    const WIniFile ini;
-    namespace SK = SettingsKeys;
-    ini.writeBool(IniFileName, SK::Search, SK::WholeWords, WholeWords);
-    ini.writeBool(IniFileName, SK::Search, SK::Register, CaseSensitive);
-    ini.writeInt(IniFileName, SK::Search, SK::BackColor, qint32(HighlightBackColor));
-    ini.writeInt(IniFileName, SK::Search, SK::FontColor, qint32(HighlightFontColor));
+    const AppSettings stored = settings();
+    stored.setWholeWords(WholeWords);
+    stored.setCaseSensitive(CaseSensitive);
+    stored.setHighlightBackColor(HighlightBackColor);
+    stored.setHighlightFontColor(HighlightFontColor);
 }

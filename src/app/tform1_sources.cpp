@@ -1,10 +1,9 @@
 // The two collections and the choice of the documentation directory.
 #include "tform1.h"
 
+#include "appsettings.h"
 #include "collectionlists.h"
-#include "settingskeys.h"
 #include "tselectdirdialog1.h"
-#include "winifile.h"
 
 #include <QRadioButton>
 #include <QToolButton>
@@ -29,8 +28,7 @@ void TForm1::OpenButton1Click()
     if (runDialog(dialog) != QDialog::Accepted)
         return;
     ExternalDirectory = dialog.ChosenDirectory;
-    WIniFile().writeText(IniFileName, SettingsKeys::File, SettingsKeys::ExternalDirectory,
-                         ExternalDirectory);
+    settings().setExternalDirectory(ExternalDirectory);
     Refresh1Click();
 }
 

@@ -5,6 +5,7 @@
 #include "libraryscan.h"
 #include "librarysearch.h"
 #include "matchingrule.h"
+#include "shownfile.h"
 #include "userworkdir.h"
 #include "waitcursor.h"
 #include "wdirfile.h"
@@ -367,25 +368,16 @@ void WMakeTreeviewForDir::ShowBlank(QWebEngineView* viewer)
 
 bool WMakeTreeviewForDir::ShowNode(const QTreeWidgetItem* node, QWebEngineView* viewer)
 {
-    if (!node || !ShowDoc) {
-        ShowBlank(viewer);
-        return false;
-    }
-    QString path = NodeRecord(node).FileName;
-    if (NodeImageIndex(node) == FolderImage) {
-        // The folder's own page; a folder name with dots is kept whole ("Раздел 1.2").
-        path = DocumentLayout::folderPagePath(path);
-        if (path.isEmpty()) {
-            ShowBlank(viewer);
-            return false;
-        }
-    }
-    return ShowFile(path, viewer);
+    static_assert(quint8(ShownFile::NodeKind::Document) == Document &&
+                  quint8(ShownFile::NodeKind::Folder) == Folder);
+    const MyRec record = NodeRecord(node);
+    return ShowDocument(
+        ShownFile::forNode(static_cast<ShownFile::NodeKind>(record.Kind), record.FileName), viewer);
 }
 
 bool WMakeTreeviewForDir::ShowDocument(const QString& path, QWebEngineView* viewer)
 {
-    if (ShowDoc && path != u"0")
+    if (ShowDoc && !isNoPath(path))
         return ShowFile(path, viewer);
     ShowBlank(viewer);
     return false;

@@ -1,19 +1,13 @@
 #include "searchhistory.h"
 
-#include "settingskeys.h"
-#include "winifile.h"
+#include "appsettings.h"
+
+static_assert(SearchHistory::Size == AppSettings::SearchHistorySize,
+              "the find box keeps as many entries as the settings file holds");
 
 QStringList SearchHistory::load(const QString& iniFileName)
 {
-    const WIniFile ini;
-    QStringList history;
-    for (int n = 1; n <= Size; ++n) {
-        const QString entry =
-            ini.readText(iniFileName, SettingsKeys::Search, SettingsKeys::findKod(n));
-        if (!entry.isEmpty())
-            history.append(entry.trimmed());
-    }
-    return history;
+    return AppSettings(iniFileName).searchHistory();
 }
 
 QStringList SearchHistory::added(const QStringList& history, const QString& text)
@@ -30,8 +24,5 @@ QStringList SearchHistory::added(const QStringList& history, const QString& text
 
 void SearchHistory::store(const QString& iniFileName, const QStringList& history)
 {
-    const WIniFile ini;
-    for (int n = 1; n <= Size; ++n)
-        ini.writeText(iniFileName, SettingsKeys::Search, SettingsKeys::findKod(n),
-                      history.value(n - 1));
+    AppSettings(iniFileName).setSearchHistory(history);
 }

@@ -4,7 +4,7 @@
 #include <QStringList>
 
 // The find box's history: the last twenty contexts, newest first, kept in the settings file
-// under [Search] FindKod_1 ... FindKod_20.
+// (AppSettings::searchHistory).
 namespace SearchHistory {
 
 constexpr int Size = 20;
@@ -14,7 +14,7 @@ QStringList load(const QString& iniFileName);
 // The list with text put first: equal entries (exact comparison) removed, the oldest dropped
 // beyond twenty. A text of blanks only changes nothing.
 QStringList added(const QStringList& history, const QString& text);
-// Rewrites all twenty keys (keys beyond the list hold the empty text).
+// Rewrites all twenty entries (entries beyond the list hold the empty text).
 void store(const QString& iniFileName, const QStringList& history);
 
 } // namespace SearchHistory

@@ -94,7 +94,7 @@ private slots:
 
         // Blanks only: the suite's documents are checked; OK stores the empty text.
         bool suiteChecked = false;
-        form->setDialogRunner([&](QDialog& dialog) {
+        TestAnswers::runDialogsWith([&](QDialog& dialog) {
             auto& select = static_cast<TSelectDirDialog1&>(dialog);
             suiteChecked = select.ZebNormDocRadioButton1->isChecked();
             select.OkButton1Click();
@@ -110,7 +110,7 @@ private slots:
 
         // An external directory: stored at once, the tree rebuilt from it.
         TestAnswers::instance().folders = {external + u'/'};
-        form->setDialogRunner([&](QDialog& dialog) {
+        TestAnswers::runDialogsWith([&](QDialog& dialog) {
             auto& select = static_cast<TSelectDirDialog1&>(dialog);
             select.VneshNormDocRadioButton1->click();
             select.SelectDirButton1Click();
@@ -126,7 +126,7 @@ private slots:
 
         // Cancelled: nothing changes.
         const QByteArray settings = TestFiles::read(suite.iniFile());
-        form->setDialogRunner([](QDialog& dialog) {
+        TestAnswers::runDialogsWith([](QDialog& dialog) {
             dialog.reject();
             return dialog.result();
         });

@@ -40,7 +40,7 @@ class TestSearch : public QObject
     {
         m_form = startWindow(m_suite->programFile());
         QVERIFY(m_form);
-        m_form->setDialogRunner([this](QDialog& dialog) {
+        TestAnswers::runDialogsWith([this](QDialog& dialog) {
             if (auto* result = qobject_cast<TFindResultDialog1*>(&dialog)) {
                 ++m_results.dialogs;
                 m_results.checked = result->TotalDocPanel1->text();
@@ -276,7 +276,7 @@ private slots:
     {
         // The option changed after the build: a folder search keeps the builder's old value,
         // the highlighting uses the new one at once.
-        m_form->setDialogRunner([this](QDialog& dialog) {
+        TestAnswers::runDialogsWith([this](QDialog& dialog) {
             if (auto* parameters = qobject_cast<TSetFindParameterDialog1*>(&dialog)) {
                 parameters->RegisterCheckBox1->setChecked(true);
                 TSetFindParameterDialog1::selectColor(parameters->BackColorBox1, 0x00FFFF);

@@ -2,6 +2,7 @@
 #include "directorylisting.h"
 #include "documentlayout.h"
 #include "libraryscan.h"
+#include "shownfile.h"
 #include "testfiles.h"
 
 #include <QTemporaryDir>
@@ -163,6 +164,39 @@ private slots:
         // Letter case is ignored; the Russian order puts Cyrillic before Latin.
         QCOMPARE(captions.join(u','),
                  QStringLiteral("арматура,Бетон,Емкость,ёмкость,Яма,alpha,Zeta"));
+    }
+
+    void shownFileOfANode()
+    {
+        using Kind = ShownFile::NodeKind;
+        const QString dir = path(QStringLiteral("shown"));
+        QVERIFY(TestFiles::writeTree(dir,
+                                     {QStringLiteral("Doc.htm"), QStringLiteral("Paged/_Index.HTM"),
+                                      QStringLiteral("Bare/x.htm")}));
+        const QString doc = dir + QStringLiteral("/Doc.htm");
+        QCOMPARE(ShownFile::forNode(Kind::Document, doc), doc);
+        QCOMPARE(ShownFile::forNode(Kind::Folder, dir + QStringLiteral("/Paged")),
+                 dir + QStringLiteral("/Paged/_Index.HTM"));
+        QCOMPARE(ShownFile::forNode(Kind::Folder, dir + QStringLiteral("/Bare")), QString());
+        QCOMPARE(ShownFile::forNode(Kind::None, QStringLiteral("0")), QString());
+
+        // Search mode: only an existing document is highlighted; without a copy it is shown
+        // as it is.
+        QStringList highlighted;
+        const auto copyOf = [&](const QString& document) {
+            highlighted << document;
+            return QStringLiteral("/work/NormDoc.htm");
+        };
+        QCOMPARE(ShownFile::forNode(Kind::Document, doc, true, copyOf),
+                 QStringLiteral("/work/NormDoc.htm"));
+        QCOMPARE(
+            ShownFile::forNode(Kind::Document, doc, true, [](const QString&) { return QString(); }),
+            doc);
+        const QString gone = dir + QStringLiteral("/Gone.htm");
+        QCOMPARE(ShownFile::forNode(Kind::Document, gone, true, copyOf), gone);
+        QCOMPARE(ShownFile::forNode(Kind::Folder, dir + QStringLiteral("/Paged"), true, copyOf),
+                 dir + QStringLiteral("/Paged/_Index.HTM"));
+        QCOMPARE(highlighted, QStringList{doc});
     }
 };
 

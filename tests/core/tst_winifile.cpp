@@ -1,3 +1,4 @@
+#include "appsettings.h"
 #include "messagereporter.h"
 #include "testfiles.h"
 #include "winifile.h"
@@ -209,6 +210,41 @@ private slots:
                                 QStringLiteral("a\n[TreeView]\nWidth=1")));
         QVERIFY(!read(file, QStringLiteral("TreeView"), QStringLiteral("Width"), 2).found);
         QCOMPARE(TestFiles::read(file).count('\n'), 2);
+    }
+
+    void programSettings()
+    {
+        // Without a file every value has its own default; the colours are not 0.
+        const AppSettings missing(path(QStringLiteral("none.ini")));
+        QVERIFY(!missing.normativeCollection());
+        QCOMPARE(missing.zoomIndex(), 0);
+        QCOMPARE(missing.highlightBackColor(), 255u);
+        QCOMPARE(missing.highlightFontColor(), 0xFFFFFFu);
+        QCOMPARE(missing.searchHistory(), QStringList());
+
+        // A system colour reference (high bit set) survives the signed number in the file.
+        const AppSettings settings(path(QStringLiteral("program.ini")));
+        settings.setHighlightBackColor(0x8000000Fu);
+        settings.setHighlightFontColor(0);
+        settings.setNormativeCollection(true);
+        settings.setExternalDirectory(QStringLiteral("/mnt/Нормы"));
+        settings.setSearchHistory({QStringLiteral("бетон"), QStringLiteral("грунт")});
+        QCOMPARE(settings.highlightBackColor(), 0x8000000Fu);
+        QCOMPARE(settings.highlightFontColor(), 0u);
+        QVERIFY(settings.normativeCollection());
+        QCOMPARE(settings.externalDirectory(), QStringLiteral("/mnt/Нормы"));
+        QCOMPARE(settings.searchHistory(),
+                 (QStringList{QStringLiteral("бетон"), QStringLiteral("грунт")}));
+        const QByteArray file = TestFiles::read(settings.fileName());
+        QVERIFY(file.contains("[Search]\nBackColor=-2147483633\n"));
+        QVERIFY(file.contains("[TreeView]\nNormDocButton=1\n"));
+        QVERIFY(file.contains("FindKod_20=\n"));
+
+        // Values that are no numbers read as their defaults.
+        QVERIFY(TestFiles::write(settings.fileName(),
+                                 "[TreeView]\nNormDocButton=yes\n[CppWebBrowser]\nScale=large\n"));
+        QVERIFY(!settings.normativeCollection());
+        QCOMPARE(settings.zoomIndex(), 0);
     }
 };
 

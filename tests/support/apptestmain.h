@@ -1,35 +1,57 @@
 #pragma once
 
 #include "appmessagebox.h"
-#include "folderdialog.h"
+#include "userinteraction.h"
 
 #include <QApplication>
 #include <QStringList>
 #include <QTest>
 
-// Message boxes and folder dialogs of the window tests: every box is recorded and answered
-// at once, every folder dialog answered from a queue (cancelled when it is empty).
-struct TestAnswers
+#include <functional>
+
+// The user of the window tests: every message box is recorded and answered at once, every
+// folder dialog answered from a queue (cancelled when it is empty), every modal dialog run by
+// the test's own function.
+class TestAnswers final : public UserInteraction
 {
+public:
     QStringList messages; // "caption|text"
     QMessageBox::StandardButton button = QMessageBox::Ok;
     QStringList folders;
+    std::function<int(QDialog&)> dialogs;
+
+    QMessageBox::StandardButton answer(QWidget*, const Message& message) override
+    {
+        messages.append(message.caption + u'|' + message.text);
+        return button;
+    }
+    QString chooseFolder(QWidget*, const QString&) override
+    {
+        return folders.isEmpty() ? QString() : folders.takeFirst();
+    }
+    int run(QDialog& dialog) override
+    {
+        return dialogs ? dialogs(dialog) : UserInteraction::run(dialog);
+    }
 
     static TestAnswers& instance()
     {
         static TestAnswers answers;
         return answers;
     }
-    static void reset() { instance() = TestAnswers(); }
-    static void install()
+    static void reset()
     {
-        AppMessageBox::setAnswerer([](const AppMessageBox::Request& request) {
-            instance().messages.append(request.caption + u'|' + request.text);
-            return instance().button;
-        });
-        FolderDialog::setChooser([](const QString&) {
-            return instance().folders.isEmpty() ? QString() : instance().folders.takeFirst();
-        });
+        TestAnswers& answers = instance();
+        answers.messages.clear();
+        answers.button = QMessageBox::Ok;
+        answers.folders.clear();
+        answers.dialogs = nullptr;
+    }
+    static void install() { UserInteraction::install(&instance()); }
+    // Modal dialogs from now on are run by run (its result is the dialog's result code).
+    static void runDialogsWith(std::function<int(QDialog&)> run)
+    {
+        instance().dialogs = std::move(run);
     }
 };
 

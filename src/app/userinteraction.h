@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+class QDialog;
+class QWidget;
+
+// Everything the program asks of its user: message boxes, folder choices and modal dialogs.
+// The program asks through current(); tests install their own interaction that answers in the
+// user's place. This is the one place where tests take over the user's part.
+class UserInteraction
+{
+public:
+    struct Message
+    {
+        QString caption;
+        QString text;
+        QMessageBox::Icon icon = QMessageBox::Warning;
+        QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    };
+
+    UserInteraction() = default;
+    virtual ~UserInteraction() = default;
+    UserInteraction(const UserInteraction&) = delete;
+    UserInteraction& operator=(const UserInteraction&) = delete;
+
+    // Shows a modal message box; the button chosen.
+    virtual QMessageBox::StandardButton answer(QWidget* parent, const Message& message);
+    // The folder the user picked; empty when the choice was cancelled.
+    virtual QString chooseFolder(QWidget* parent, const QString& caption);
+    // Runs a modal dialog; its result code.
+    virtual int run(QDialog& dialog);
+
+    // The interaction in use: the real one unless another has been installed.
+    static UserInteraction& current();
+    // Makes interaction the current one (not owned; it must outlive its use); null brings
+    // back the real one.
+    static void install(UserInteraction* interaction);
+};

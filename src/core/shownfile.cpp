@@ -1,0 +1,25 @@
+#include "shownfile.h"
+
+#include "documentlayout.h"
+
+#include <QFileInfo>
+
+QString ShownFile::forNode(NodeKind kind, const QString& path, bool searchMode,
+                           const HighlightedCopy& highlightedCopy)
+{
+    switch (kind) {
+    case NodeKind::Folder:
+        // The folder's own page; a folder name with dots is kept whole ("Раздел 1.2").
+        return DocumentLayout::folderPagePath(path);
+    case NodeKind::Document:
+        if (searchMode && highlightedCopy && QFileInfo(path).isFile()) {
+            const QString copy = highlightedCopy(path);
+            if (!copy.isEmpty())
+                return copy;
+        }
+        return path;
+    case NodeKind::None:
+        break;
+    }
+    return {};
+}
