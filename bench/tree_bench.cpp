@@ -36,7 +36,7 @@ int main(int argc, char* argv[])
     QTreeWidget tree;
     QList<QIcon> images{QIcon(), QIcon()};
     const auto browsingTree = [&] {
-        return std::make_unique<WMakeTreeviewForDir>(0, roots, names, &tree, &images, title, false,
+        return std::make_unique<WMakeTreeviewForDir>(roots, names, &tree, &images, title, false,
                                                      false, QString(), false, false);
     };
 
@@ -68,7 +68,7 @@ int main(int argc, char* argv[])
     builder.reset();
     timer.restart();
     builder =
-        std::make_unique<WMakeTreeviewForDir>(0, roots, names, &tree, &images, title, true, false,
+        std::make_unique<WMakeTreeviewForDir>(roots, names, &tree, &images, title, true, false,
                                               QStringLiteral("синхрофазотрон"), false, false);
     const double search = timer.nsecsElapsed() / 1e9;
 

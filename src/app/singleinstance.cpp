@@ -1,15 +1,12 @@
 #include "singleinstance.h"
 
+#include "platform.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QLockFile>
-#include <QStandardPaths>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
 
 SingleInstance::SingleInstance(QObject* parent) : QObject(parent)
 {
@@ -19,22 +16,15 @@ SingleInstance::SingleInstance(QObject* parent) : QObject(parent)
 
 QString SingleInstance::keyFor(const QString& programFile)
 {
-    QString user;
-#ifdef Q_OS_UNIX
-    user = QString::number(::getuid());
-#else
-    user = qEnvironmentVariable("USERNAME");
-#endif
+    const QString user = Platform::userTag();
     const QString canonical = QFileInfo(programFile).absoluteFilePath();
     const QByteArray hash =
         QCryptographicHash::hash((user + u'|' + canonical).toUtf8(), QCryptographicHash::Sha1);
     const QString name = QStringLiteral("lectoria-") + QString::fromLatin1(hash.toHex().left(16));
-#ifdef Q_OS_UNIX
     // In the user's private runtime folder, the same whatever TMPDIR a start was given.
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    const QString runtime = Platform::privateRuntimeFolder();
     if (!runtime.isEmpty())
         return runtime + u'/' + name;
-#endif
     return name;
 }
 

@@ -2,6 +2,7 @@
 #include "tform1.h"
 
 #include "appsettings.h"
+#include "backgroundsearch.h"
 #include "documentpage.h"
 #include "replacehtml.h"
 #include "singleinstance.h"
@@ -55,6 +56,7 @@ TForm1::TForm1(const QString& programFile, TSplashForm* splash, QWidget* parent)
 
 TForm1::~TForm1()
 {
+    m_search.reset(); // a search still running stops before the tree goes
     FormDestroy();
 }
 
@@ -153,7 +155,10 @@ void TForm1::applyStoredTreeWidth(int width)
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
-    // A long operation keeps the window painting; closing it meanwhile waits for its end.
+    // A running search is stopped (its findings are dropped) and the window closes; a
+    // bookmark lookup or a copy, short and not stoppable, is waited for.
+    if (m_search)
+        cancelSearch();
     if (m_busy) {
         event->ignore();
         return;
@@ -226,6 +231,15 @@ void TForm1::UpdateOpenCommands()
 
 void TForm1::LoadTree(bool search)
 {
+    QStringList rootDirs;
+    QStringList names;
+    FillCollectionLists(rootDirs, names);
+    buildTree(rootDirs, names, search, nullptr);
+}
+
+void TForm1::buildTree(const QStringList& rootDirs, const QStringList& names, bool search,
+                       const SearchResult* found)
+{
     WaitCursor waitCursor;
     setStatusText(QStringLiteral("Загрузка..."));
     StatusBar1->repaint();
@@ -233,12 +247,8 @@ void TForm1::LoadTree(bool search)
 
     const QString context = search ? SearchContext : QString();
     const bool normDoc = NormDocButton1->isChecked();
-    const int collection = normDoc ? 0 : 1;
     const QString title =
         normDoc ? QStringLiteral("Нормативная документация") : QStringLiteral("Технические части");
-    QStringList rootDirs;
-    QStringList names;
-    FillCollectionLists(rootDirs, names);
     // Links and redirects in documents may show the collection's files and working copies.
     ViewerPage->setAllowedFolders(rootDirs + QStringList{UserWorkDir::base()});
 
@@ -246,8 +256,8 @@ void TForm1::LoadTree(bool search)
     const QScopedValueRollback building(m_buildingTree, true);
     TreeBuilder.reset();
     TreeBuilder = std::make_unique<WMakeTreeviewForDir>(
-        collection, rootDirs, names, TreeView1, &ImageList1, title, search, CaseSensitive, context,
-        !normDoc, SortDateItem1->isChecked());
+        rootDirs, names, TreeView1, &ImageList1, title, search, CaseSensitive, context, !normDoc,
+        SortDateItem1->isChecked(), found);
     TreeBuilder->ShowDoc = ShowDocCheckBox1->isChecked();
 }
 

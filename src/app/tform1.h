@@ -22,10 +22,12 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class QWebEngineView;
 class AppSettings;
+class BackgroundSearch;
 class DocumentPage;
 class SingleInstance;
 class TSplashForm;
 class WMakeTreeviewForDir;
+struct SearchResult;
 
 // The main window: the document tree beside the viewer, the find box and the commands.
 class TForm1 final : public QMainWindow
@@ -129,11 +131,17 @@ public:
     void FindInPage(const QString& context, bool matchCase);
     // How many in-page finds have selected an occurrence (for tests and diagnostics).
     int inPageFindCount() const { return m_inPageFindCount; }
+    // How many in-page finds have been asked for.
+    int inPageFindRequests() const { return m_inPageFindRequests; }
     // The zoom of the selected item of ScaleComboBox1 (1.0 when none is selected).
     double selectedZoomFactor() const;
 
-    // Search run, find box, history and parameters.
+    // Search run, find box, history and parameters. A search runs in the background behind
+    // its progress window; searchFinished() follows its end (also when it was stopped).
     void RunSearch();
+    bool isSearching() const { return m_search != nullptr; }
+    // Stops a running search; the window stays as it was before the search.
+    void cancelSearch();
     void BeginFindItem1Click();
     void FindComboBox1KeyUp();
     void FindComboBox1CloseUp(int index);
@@ -162,6 +170,11 @@ public:
     void setStatusText(const QString& text);
     QTreeWidgetItem* selectedNode() const;
 
+signals:
+    void searchFinished();
+    // An in-page find has answered; found when it selected an occurrence.
+    void inPageFindFinished(bool found);
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -179,6 +192,9 @@ private:
     void bringToFront();
     bool findBoxEvent(QEvent* event);
     void applyStoredTreeWidth(int width);
+    void buildTree(const QStringList& rootDirs, const QStringList& names, bool search,
+                   const SearchResult* found);
+    void showSearchResult();
 
     std::unique_ptr<TSplashForm> m_splashForm;
     SingleInstance* m_singleInstance = nullptr;
@@ -187,5 +203,10 @@ private:
     bool m_closed = false;
     bool m_buildingTree = false;
     bool m_busy = false; // a search, lookup or copy is running
+    std::unique_ptr<BackgroundSearch> m_search;
+    bool m_searchWholeCollection = false;
+    QStringList m_searchRootDirs; // the collection searched, as listed when the search began
+    QStringList m_searchRootNames;
     int m_inPageFindCount = 0;
+    int m_inPageFindRequests = 0;
 };

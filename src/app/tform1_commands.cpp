@@ -3,6 +3,7 @@
 
 #include "appmessagebox.h"
 #include "appsettings.h"
+#include "platform.h"
 #include "taboutdialog1.h"
 #include "tprogressbardialog1.h"
 #include "wmaketreeviewfordir.h"
@@ -16,7 +17,6 @@
 #include <QMenu>
 #include <QProcess>
 #include <QScopedValueRollback>
-#include <QStandardPaths>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QUrl>
@@ -136,22 +136,12 @@ void TForm1::OpenInEditorItem1Click()
     const QString path = TreeBuilder->GetNodeFileName(selectedNode());
     if (!QFileInfo(path).isFile())
         return;
-        // Failures stay silent, as the editor is not part of this program.
-#ifdef Q_OS_WIN
-    QProcess::startDetached(QStringLiteral("winword"), {QDir::toNativeSeparators(path)});
-#else
-    for (const char* writer : {"lowriter", "libreoffice"}) {
-        const QString program = QStandardPaths::findExecutable(QString::fromLatin1(writer));
-        if (program.isEmpty())
-            continue;
-        QStringList arguments{path};
-        if (program.endsWith(QStringLiteral("libreoffice")))
-            arguments.prepend(QStringLiteral("--writer"));
-        QProcess::startDetached(program, arguments);
-        return;
-    }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-#endif
+    // Failures stay silent, as the editor is not part of this program.
+    const QStringList command = Platform::editorCommand(path);
+    if (command.isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    else
+        QProcess::startDetached(command.first(), command.mid(1));
 }
 
 void TForm1::HelpButton1Click()

@@ -31,14 +31,18 @@ void TForm1::FindInPage(const QString& context, bool matchCase)
     if (matchCase)
         flags |= QWebEnginePage::FindCaseSensitively;
     const QUrl loaded = page->url();
+    ++m_inPageFindRequests;
     // The page's selection is not reloaded afterwards: a reload would drop it again.
     page->findText(context, flags, [this, page, loaded](const QWebEngineFindTextResult& result) {
         if (CppWebBrowser1->page() != page || page->url() != loaded)
             return; // another page has been loaded meanwhile
-        if (result.numberOfMatches() <= 0)
-            return; // not in the rendered text: no selection, no message
-        // Ending the find keeps the found occurrence as the page's selection.
-        page->findText(QString());
-        ++m_inPageFindCount;
+        const bool found = result.numberOfMatches() > 0;
+        if (found) {
+            // Ending the find keeps the found occurrence as the page's selection.
+            page->findText(QString());
+            ++m_inPageFindCount;
+        }
+        // Not in the rendered text: no selection, no message.
+        emit inPageFindFinished(found);
     });
 }

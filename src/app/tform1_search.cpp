@@ -2,97 +2,95 @@
 #include "tform1.h"
 
 #include "appsettings.h"
-#include "librarysearch.h"
+#include "backgroundsearch.h"
 #include "searchhistory.h"
 #include "tfindresultdialog1.h"
-#include "tprogressbardialog1.h"
 #include "tsetfindparameterdialog1.h"
-#include "waitcursor.h"
 #include "wmaketreeviewfordir.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QEventLoop>
 #include <QLineEdit>
-#include <QScopedValueRollback>
-#include <QThread>
-#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 
-namespace {
-
-// While it lives, the long part of a search runs off the user interface thread; the progress
-// window keeps painting and counts, and no user input reaches the windows.
-class BackgroundSearch
-{
-public:
-    explicit BackgroundSearch(TProgressBarDialog1& progressWindow)
-    {
-        // One count for the whole run, over every root directory searched.
-        WMakeTreeviewForDir::setWorkRunner([&progressWindow, this](const auto& work) {
-            std::atomic<int>& progress = m_checked;
-            std::unique_ptr<QThread> thread(QThread::create([&] { work(&progress); }));
-            QEventLoop loop;
-            QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit,
-                             Qt::QueuedConnection);
-            QTimer counter;
-            QObject::connect(&counter, &QTimer::timeout, &progressWindow,
-                             [&] { progressWindow.setCheckedCount(progress.load()); });
-            counter.start(50);
-            thread->start();
-            loop.exec(QEventLoop::ExcludeUserInputEvents);
-            thread->wait();
-            progressWindow.setCheckedCount(progress.load());
-        });
-    }
-    ~BackgroundSearch() { WMakeTreeviewForDir::setWorkRunner(nullptr); }
-    BackgroundSearch(const BackgroundSearch&) = delete;
-    BackgroundSearch& operator=(const BackgroundSearch&) = delete;
-
-private:
-    std::atomic<int> m_checked{0};
-};
-
-} // namespace
-
 void TForm1::RunSearch()
 {
-    SearchContext = LibrarySearch::trimmedContext(FindComboBox1->currentText());
-    if (SearchContext.isEmpty()) {
+    const QString context = SearchJob::trimmedContext(FindComboBox1->currentText());
+    if (context.isEmpty()) {
         SearchMode = false;
         return;
     }
+    if (m_search)
+        return; // one search at a time
+    // Nothing of the window changes until the search has ended: a stopped search leaves the
+    // tree, the selection, the search mode and the status as they were.
+    QTreeWidgetItem* node = selectedNode();
+    m_searchWholeCollection = !node || !node->parent();
+    SearchRequest request;
+    if (m_searchWholeCollection) {
+        m_searchRootDirs.clear();
+        m_searchRootNames.clear();
+        FillCollectionLists(m_searchRootDirs, m_searchRootNames);
+        request = WMakeTreeviewForDir::collectionSearch(m_searchRootDirs, m_searchRootNames,
+                                                        !NormDocButton1->isChecked(), context,
+                                                        CaseSensitive);
+    } else if (TreeBuilder) {
+        // The builder's case option: it is taken when the tree is built.
+        request = TreeBuilder->subtreeSearch(context, TreeBuilder->CaseSensitive);
+    } else {
+        return;
+    }
+    m_busy = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_search = std::make_unique<BackgroundSearch>(std::move(request), this);
+    connect(m_search.get(), &BackgroundSearch::finished, this, &TForm1::showSearchResult);
+}
+
+void TForm1::cancelSearch()
+{
+    if (!m_search)
+        return;
+    m_search->cancel();
+    m_search.reset(); // waits for the run to stop: moments, at most a chunk of a document
+    m_busy = false;
+    QApplication::restoreOverrideCursor();
+    emit searchFinished();
+}
+
+void TForm1::showSearchResult()
+{
+    // The run has ended; it is let go once this handler of its signal is done.
+    BackgroundSearch* search = m_search.release();
+    search->deleteLater();
+    m_busy = false;
+    QApplication::restoreOverrideCursor();
+    const SearchResult& result = search->result();
+    if (result.cancelled || search->isCancelled()) {
+        emit searchFinished();
+        return;
+    }
+    SearchContext = search->request().context;
+    SearchMode = true;
     int found = 0;
     int checked = 0;
-    {
-        const QScopedValueRollback busy(m_busy, true);
-        WaitCursor waitCursor;
-        TProgressBarDialog1 progressWindow(this, QStringLiteral("Поиск"),
-                                           QStringLiteral("Идет поиск. Ждите..."));
-        progressWindow.setCheckedCount(0);
-        progressWindow.showNow();
-        const BackgroundSearch background(progressWindow);
-
-        QTreeWidgetItem* node = selectedNode();
-        SearchMode = true;
-        if (!node || !node->parent()) {
-            LoadTree(true);
-            found = TreeBuilder->FoundCount;
-            checked = TreeBuilder->CheckedCount;
-        } else if (TreeBuilder) {
-            found = TreeBuilder->SearchSubtree(SearchContext);
-            checked = TreeBuilder->CheckedCount;
-            progressWindow.close();
-            showSelectedNode(); // shown again, now the search-mode way
-        }
+    if (m_searchWholeCollection) {
+        buildTree(m_searchRootDirs, m_searchRootNames, true, &result);
+        found = TreeBuilder->FoundCount;
+        checked = TreeBuilder->CheckedCount;
+    } else if (TreeBuilder) {
+        found = TreeBuilder->ShowSubtreeSearch(SearchContext, result);
+        checked = TreeBuilder->CheckedCount;
+        showSelectedNode(); // shown again, now the search-mode way
     }
     activateWindow(); // back from the progress window
-    TFindResultDialog1 result(SearchContext, checked, found, this);
-    runDialog(result);
+    TFindResultDialog1 dialog(SearchContext, checked, found, this);
+    runDialog(dialog);
     UpdateSearchCommands();
     setStatusText(QStringLiteral(" Режим поиска. Для отмены режима поиска нажмите Ctrl+Z."));
+    emit searchFinished();
 }
 
 void TForm1::BeginFindItem1Click()
@@ -103,9 +101,7 @@ void TForm1::BeginFindItem1Click()
 
 void TForm1::FindComboBox1KeyUp()
 {
-    const QString text = FindComboBox1->currentText();
-    SearchContext = text;
-    AddToSearchHistory(text);
+    AddToSearchHistory(FindComboBox1->currentText());
     RunSearch();
     TreeView1->setFocus();
 }
@@ -114,7 +110,6 @@ void TForm1::FindComboBox1CloseUp(int index)
 {
     if (index >= 0) {
         FindComboBox1->setEditText(FindComboBox1->itemText(index));
-        SearchContext = FindComboBox1->currentText();
         RunSearch();
         TreeView1->setFocus();
     }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 TProgressBarDialog1::TProgressBarDialog1(QWidget* parent, const QString& caption,
@@ -39,6 +40,28 @@ TProgressBarDialog1::TProgressBarDialog1(QWidget* parent, const QString& caption
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Panel1);
+}
+
+void TProgressBarDialog1::enableCancel()
+{
+    if (CancelButton1)
+        return;
+    CancelButton1 = new QPushButton(QStringLiteral("Отмена"), Panel1);
+    CancelButton1->setObjectName(QStringLiteral("CancelButton1"));
+    CancelButton1->setAutoDefault(false);
+    connect(CancelButton1, &QPushButton::clicked, this, &TProgressBarDialog1::reject);
+    Panel1->layout()->addWidget(CancelButton1);
+    Panel1->layout()->setAlignment(CancelButton1, Qt::AlignHCenter);
+    setFixedSize(328, 144);
+}
+
+void TProgressBarDialog1::reject()
+{
+    // Esc: a window that can be stopped asks for it; otherwise the work cannot be left.
+    if (CancelButton1) {
+        CancelButton1->setEnabled(false);
+        emit cancelRequested();
+    }
 }
 
 void TProgressBarDialog1::setCheckedCount(int checked)

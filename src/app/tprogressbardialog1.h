@@ -4,6 +4,7 @@
 
 class QLabel;
 class QProgressBar;
+class QPushButton;
 class QWidget;
 
 // The search-in-progress window: shown without blocking while the work runs off the user
@@ -18,8 +19,18 @@ public:
     QLabel* Panel2 = nullptr;
     QProgressBar* Animate1 = nullptr; // a busy animation
     QLabel* CountLabel1 = nullptr;
+    QPushButton* CancelButton1 = nullptr; // only while the work can be stopped
 
     void setCheckedCount(int checked);
     // Shows the window and paints it before the work starts.
     void showNow();
+    // Adds the "Отмена" button; it and Esc ask for cancelRequested (the window stays until
+    // the work has stopped).
+    void enableCancel();
+
+signals:
+    void cancelRequested();
+
+protected:
+    void reject() override;
 };

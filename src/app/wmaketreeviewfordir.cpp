@@ -3,8 +3,7 @@
 #include "directorylisting.h"
 #include "documentlayout.h"
 #include "libraryscan.h"
-#include "librarysearch.h"
-#include "matchingrule.h"
+#include "searchjob.h"
 #include "shownfile.h"
 #include "userworkdir.h"
 #include "waitcursor.h"
@@ -21,12 +20,6 @@
 #include <algorithm>
 
 namespace {
-
-WMakeTreeviewForDir::WorkRunner& workRunner()
-{
-    static WMakeTreeviewForDir::WorkRunner runner = [](const auto& work) { work(nullptr); };
-    return runner;
-}
 
 bool isNoPath(const QString& path)
 {
@@ -47,11 +40,11 @@ QStringList matching(const QStringList& names, const QString& mask)
 
 } // namespace
 
-WMakeTreeviewForDir::WMakeTreeviewForDir(int /*collection*/, const QStringList& rootDirs,
-                                         const QStringList& names, QTreeWidget* treeView,
-                                         const QList<QIcon>* imageList, const QString& rootCaption,
-                                         bool searching, bool caseSensitive, const QString& context,
-                                         bool techParts, bool sortByDate)
+WMakeTreeviewForDir::WMakeTreeviewForDir(const QStringList& rootDirs, const QStringList& names,
+                                         QTreeWidget* treeView, const QList<QIcon>* imageList,
+                                         const QString& rootCaption, bool searching,
+                                         bool caseSensitive, const QString& context, bool techParts,
+                                         bool sortByDate, const SearchResult* found)
     : RootCaption(rootCaption), Searching(searching), CaseSensitive(caseSensitive),
       SortByDate(sortByDate), Context(context), m_treeView(treeView), m_imageList(imageList),
       m_handlers(std::make_unique<QObject>())
@@ -68,21 +61,28 @@ WMakeTreeviewForDir::WMakeTreeviewForDir(int /*collection*/, const QStringList& 
 
     WaitCursor waitCursor;
     m_treeView->setUpdatesEnabled(false); // filled without a repaint per node
-    for (qsizetype i = 0; i < rootDirs.size(); ++i) {
-        CurrentDir = rootDirs.at(i);
-        if (techParts) {
-            QTreeWidgetItem* base =
-                addNode(root, names.value(i), NewNodeRecord(Folder, CurrentDir), FolderImage);
-            if (Searching)
-                ScanDirectory(CurrentDir, QStringLiteral("*.*"), base);
-            else
-                AddExpandStub(CurrentDir, QStringLiteral("*.*"), base);
-        } else {
-            ScanDirectory(CurrentDir, QStringLiteral("*.*"), root);
+    if (Searching) {
+        // Only the folders that lead to a found document are in the findings.
+        const SearchResult own =
+            found ? SearchResult()
+                  : SearchJob(collectionSearch(rootDirs, names, techParts, Context, CaseSensitive))
+                        .run();
+        const SearchResult& result = found ? *found : own;
+        attachChildren(root, makeScannedNodes(result.nodes));
+        CheckedCount = result.checked;
+        CurrentDir = rootDirs.isEmpty() ? QString() : rootDirs.last();
+    } else {
+        for (qsizetype i = 0; i < rootDirs.size(); ++i) {
+            CurrentDir = rootDirs.at(i);
+            if (techParts) {
+                QTreeWidgetItem* base =
+                    addNode(root, names.value(i), NewNodeRecord(Folder, CurrentDir), FolderImage);
+                AddExpandStub(CurrentDir, base);
+            } else {
+                ScanDirectory(CurrentDir, QStringLiteral("*.*"), root);
+            }
         }
     }
-    if (Searching)
-        PruneEmptyFolders(root);
     m_treeView->collapseAll();
     m_treeView->setCurrentItem(root);
     root->setExpanded(true);
@@ -154,10 +154,11 @@ bool WMakeTreeviewForDir::ScanDirectory(const QString& dir, const QString& mask,
     QList<QTreeWidgetItem*> children;
     if (Searching) {
         // The whole depth at once; every document checked, only those with the context kept.
-        LibrarySearchResult result;
-        workRunner()([&](std::atomic<int>* progress) {
-            result = LibrarySearch::scan(dir, Context, CaseSensitive, progress);
-        });
+        SearchRequest request;
+        request.context = Context;
+        request.caseSensitive = CaseSensitive;
+        request.folders = QStringList{dir};
+        const SearchResult result = SearchJob(request).run();
         CheckedCount += result.checked;
         children = makeScannedNodes(result.nodes);
     } else {
@@ -165,7 +166,7 @@ bool WMakeTreeviewForDir::ScanDirectory(const QString& dir, const QString& mask,
         for (const QString& name : matching(entries.folders, mask)) {
             const QString path = DocumentLayout::joinPath(dir, name);
             QTreeWidgetItem* folder = makeNode(name, NewNodeRecord(Folder, path), FolderImage);
-            AddExpandStub(path, mask, folder);
+            AddExpandStub(path, folder);
             children.append(folder);
         }
         for (const QString& name : matching(entries.documents, mask)) {
@@ -189,7 +190,7 @@ QList<QTreeWidgetItem*> WMakeTreeviewForDir::makeScannedNodes(const std::vector<
                 makeNode(node.caption, NewNodeRecord(Folder, node.path), FolderImage);
             attachChildren(folder, makeScannedNodes(node.children));
             if (node.revisited && !Searching)
-                AddExpandStub(node.path, QStringLiteral("*.*"), folder);
+                AddExpandStub(node.path, folder);
             items.append(folder);
             continue;
         }
@@ -201,8 +202,7 @@ QList<QTreeWidgetItem*> WMakeTreeviewForDir::makeScannedNodes(const std::vector<
     return items;
 }
 
-bool WMakeTreeviewForDir::AddExpandStub(const QString& dir, const QString& /*mask*/,
-                                        QTreeWidgetItem* node)
+bool WMakeTreeviewForDir::AddExpandStub(const QString& dir, QTreeWidgetItem* node)
 {
     if (isNoPath(dir) || !node)
         return false;
@@ -241,27 +241,6 @@ void WMakeTreeviewForDir::SortChildren(QTreeWidgetItem* node, bool recursive)
     if (recursive) {
         for (QTreeWidgetItem* child : std::as_const(children))
             SortChildren(child, true);
-    }
-}
-
-void WMakeTreeviewForDir::PruneEmptyFolders(QTreeWidgetItem* node)
-{
-    if (!node)
-        return;
-    int i = 0;
-    while (i < node->childCount()) {
-        QTreeWidgetItem* child = node->child(i);
-        if (NodeRecord(child).Kind != Folder) {
-            ++i;
-            continue;
-        }
-        if (child->childCount() > 0)
-            PruneEmptyFolders(child);
-        if (child->childCount() > 0) {
-            ++i;
-            continue;
-        }
-        delete node->takeChild(i);
     }
 }
 
@@ -304,45 +283,68 @@ void WMakeTreeviewForDir::rereadSubtree(QTreeWidgetItem* folder)
     attachChildren(folder, makeScannedNodes(LibraryScan::deep(NodeRecord(folder).FileName)));
 }
 
-void WMakeTreeviewForDir::setWorkRunner(WorkRunner runner)
+SearchRequest WMakeTreeviewForDir::collectionSearch(const QStringList& rootDirs,
+                                                    const QStringList& names, bool techParts,
+                                                    const QString& context, bool caseSensitive)
 {
-    workRunner() = runner ? std::move(runner) : [](const auto& work) { work(nullptr); };
+    SearchRequest request;
+    request.context = context;
+    request.caseSensitive = caseSensitive;
+    request.folders = rootDirs;
+    if (techParts) {
+        for (qsizetype i = 0; i < rootDirs.size(); ++i)
+            request.folderCaptions.append(names.value(i));
+    }
+    return request;
 }
 
-bool WMakeTreeviewForDir::SearchDocument(const QString& path, const QString& context,
-                                         bool caseSensitive)
+SearchRequest WMakeTreeviewForDir::subtreeSearch(const QString& context, bool caseSensitive) const
 {
-    return MatchingRule::SearchDocument(path, context, caseSensitive);
+    SearchRequest request;
+    request.context = context;
+    request.caseSensitive = caseSensitive;
+    const QTreeWidgetItem* node = m_treeView->currentItem();
+    if (!node)
+        return request;
+    const MyRec record = NodeRecord(node);
+    if (record.Kind == Folder)
+        request.folders = QStringList{record.FileName};
+    else
+        request.document = record.FileName;
+    return request;
+}
+
+int WMakeTreeviewForDir::ShowSubtreeSearch(const QString& context, const SearchResult& found)
+{
+    QTreeWidgetItem* node = m_treeView->currentItem();
+    Context = context;
+    FoundCount = found.found;
+    CheckedCount = found.checked;
+    if (!node || NodeRecord(node).Kind != Folder)
+        return FoundCount;
+    m_treeView->setUpdatesEnabled(false);
+    qDeleteAll(node->takeChildren());
+    {
+        const QScopedValueRollback searching(Searching, true);
+        FoundCount = 0; // counted as the found documents are added
+        attachChildren(node, makeScannedNodes(found.nodes));
+    }
+    const QScopedValueRollback expanding(m_expandingAll, true);
+    std::vector<QTreeWidgetItem*> pending{node};
+    while (!pending.empty()) {
+        QTreeWidgetItem* item = pending.back();
+        pending.pop_back();
+        item->setExpanded(true);
+        for (int i = 0; i < item->childCount(); ++i)
+            pending.push_back(item->child(i));
+    }
+    m_treeView->setUpdatesEnabled(true);
+    return FoundCount;
 }
 
 int WMakeTreeviewForDir::SearchSubtree(const QString& context)
 {
-    m_treeView->setUpdatesEnabled(false);
-    QTreeWidgetItem* node = m_treeView->currentItem();
-    Searching = true;
-    Context = context;
-    FoundCount = 0;
-    CheckedCount = 0;
-    if (node && NodeRecord(node).Kind == Folder) {
-        qDeleteAll(node->takeChildren());
-        ScanDirectory(NodeRecord(node).FileName, QStringLiteral("*.*"), node);
-        const QScopedValueRollback expanding(m_expandingAll, true);
-        std::vector<QTreeWidgetItem*> pending{node};
-        while (!pending.empty()) {
-            QTreeWidgetItem* item = pending.back();
-            pending.pop_back();
-            item->setExpanded(true);
-            for (int i = 0; i < item->childCount(); ++i)
-                pending.push_back(item->child(i));
-        }
-    } else if (node) {
-        FoundCount = SearchDocument(NodeRecord(node).FileName, Context, CaseSensitive) ? 1 : 0;
-        CheckedCount = 1;
-    }
-    m_treeView->setUpdatesEnabled(true);
-    PruneEmptyFolders(node);
-    Searching = false;
-    return FoundCount;
+    return ShowSubtreeSearch(context, SearchJob(subtreeSearch(context, CaseSensitive)).run());
 }
 
 QString WMakeTreeviewForDir::ViewerWorkDir()

@@ -9,13 +9,13 @@
 #include <QString>
 #include <QStringList>
 
-#include <atomic>
-#include <functional>
 #include <memory>
 #include <vector>
 
 class QObject;
 class QWebEngineView;
+struct SearchRequest;
+struct SearchResult;
 class QWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -47,10 +47,13 @@ public:
         ImageIndexRole
     };
 
-    WMakeTreeviewForDir(int collection, const QStringList& rootDirs, const QStringList& names,
+    // In search state the tree holds found, the result of collectionSearch for the same
+    // collection; without it the search runs here, before the constructor returns.
+    WMakeTreeviewForDir(const QStringList& rootDirs, const QStringList& names,
                         QTreeWidget* treeView, const QList<QIcon>* imageList,
                         const QString& rootCaption, bool searching, bool caseSensitive,
-                        const QString& context, bool techParts, bool sortByDate);
+                        const QString& context, bool techParts, bool sortByDate,
+                        const SearchResult* found = nullptr);
     ~WMakeTreeviewForDir();
     WMakeTreeviewForDir(const WMakeTreeviewForDir&) = delete;
     WMakeTreeviewForDir& operator=(const WMakeTreeviewForDir&) = delete;
@@ -60,11 +63,9 @@ public:
     // Adds the folders and documents of dir under parent; false only for no path or parent.
     bool ScanDirectory(const QString& dir, const QString& mask, QTreeWidgetItem* parent);
     // Gives node an expand button when dir holds anything but its folder page.
-    bool AddExpandStub(const QString& dir, const QString& mask, QTreeWidgetItem* node);
+    bool AddExpandStub(const QString& dir, QTreeWidgetItem* node);
     // Before a node opens: re-reads its folder (browsing) and orders what was added.
     void NodeExpanding(QTreeWidgetItem* node);
-    // Removes the folder nodes below node that are left without children.
-    void PruneEmptyFolders(QTreeWidgetItem* node);
     static MyRec NewNodeRecord(quint8 kind, const QString& fileName);
 
     // Shows what a node stands for in the viewer: a document its file, a folder its folder
@@ -84,15 +85,18 @@ public:
     static MyRec NodeRecord(const QTreeWidgetItem* node);
     static int NodeImageIndex(const QTreeWidgetItem* node);
 
-    // Searches below the selected node: a folder is read again to full depth keeping only
-    // the documents with the context, a document is checked alone. Returns FoundCount.
+    // The search of a whole collection: each root searched in turn; for the technical parts
+    // each base is a folder of its own, captioned with its name.
+    static SearchRequest collectionSearch(const QStringList& rootDirs, const QStringList& names,
+                                          bool techParts, const QString& context,
+                                          bool caseSensitive);
+    // The search below the selected node: a folder to full depth, a document alone.
+    SearchRequest subtreeSearch(const QString& context, bool caseSensitive) const;
+    // Puts the findings of subtreeSearch under the selected node (a folder keeps only the
+    // found documents, opened) and sets the counts. Returns FoundCount.
+    int ShowSubtreeSearch(const QString& context, const SearchResult& found);
+    // Both at once, on this thread. Returns FoundCount.
     int SearchSubtree(const QString& context);
-    static bool SearchDocument(const QString& path, const QString& context, bool caseSensitive);
-
-    // Runs the long part of a search-state scan; the window runs it off its thread and keeps
-    // painting meanwhile. progress counts the documents checked.
-    using WorkRunner = std::function<void(const std::function<void(std::atomic<int>* progress)>&)>;
-    static void setWorkRunner(WorkRunner runner);
 
     // Selects the first node (in tree order) whose path is path, with only its first-level
     // folder opened (and everything below that); false, with the root selected, when none.

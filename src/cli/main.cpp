@@ -1,7 +1,8 @@
 // lectoria-find: the search of the viewer from a terminal, by the same rules and code.
 #include "collectionlists.h"
-#include "librarysearch.h"
+#include "libraryscan.h"
 #include "messagereporter.h"
+#include "searchjob.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -42,16 +43,6 @@ int usageError(const QString& message)
         printLine(stderr, QStringLiteral("lectoria-find: ") + message);
     std::fputs(usage, stderr);
     return 2;
-}
-
-void printFound(const std::vector<ScanNode>& nodes)
-{
-    for (const ScanNode& node : nodes) {
-        if (node.isFolder)
-            printFound(node.children);
-        else
-            printLine(stdout, node.path);
-    }
 }
 
 } // namespace
@@ -101,21 +92,22 @@ int main(int argc, char* argv[])
         context = positional.at(0);
         roots = positional.mid(1);
     }
-    context = LibrarySearch::trimmedContext(context);
+    context = SearchJob::trimmedContext(context);
     if (context.isEmpty())
         return usageError(QStringLiteral("the context is empty"));
 
-    int checked = 0;
-    int found = 0;
     for (const QString& root : std::as_const(roots)) {
         if (!QFileInfo(root).isDir())
             printLine(stderr, QStringLiteral("lectoria-find: no such directory: ") + root);
-        const LibrarySearchResult result = LibrarySearch::scan(root, context, caseSensitive);
-        printFound(result.nodes);
-        checked += result.checked;
-        found += result.found;
     }
+    SearchRequest request;
+    request.context = context;
+    request.caseSensitive = caseSensitive;
+    request.folders = roots;
+    const SearchResult result = SearchJob(request).run();
+    LibraryScan::forEachDocument(result.nodes,
+                                 [](const ScanNode& node) { printLine(stdout, node.path); });
     std::fflush(stdout);
-    printLine(stderr, QStringLiteral("checked %1, found %2").arg(checked).arg(found));
-    return found > 0 ? 0 : 1;
+    printLine(stderr, QStringLiteral("checked %1, found %2").arg(result.checked).arg(result.found));
+    return result.found > 0 ? 0 : 1;
 }

@@ -1,6 +1,6 @@
 #include "contextpattern.h"
 
-#include "matchingrule.h"
+#include "textencoding.h"
 
 #include <QList>
 
@@ -46,7 +46,7 @@ int commonnessOf(unsigned char byte)
     const QString letters = QStringLiteral("оеаинтсрвлкмдпуяызьбгчйхжшюцщэфъё");
     for (qsizetype i = 0; i < letters.size(); ++i) {
         for (const QString& letter : {letters.mid(i, 1), letters.mid(i, 1).toUpper()}) {
-            const QByteArray ansi = MatchingRule::toWindows1251(letter).value_or(QByteArray());
+            const QByteArray ansi = TextEncoding::toWindows1251(letter).value_or(QByteArray());
             const QByteArray utf8 = letter.toUtf8();
             if ((ansi.size() == 1 && byte == uchar(ansi[0])) ||
                 (utf8.size() == 2 && byte == uchar(utf8[1])))
@@ -163,8 +163,8 @@ ContextPattern::ContextPattern(const QString& context, bool caseSensitive, Encod
             lowerBytes = lowerText.toUtf8();
             upperBytes = upperText.toUtf8();
         } else {
-            const auto l = MatchingRule::toWindows1251(lowerText);
-            const auto u = MatchingRule::toWindows1251(upperText);
+            const auto l = TextEncoding::toWindows1251(lowerText);
+            const auto u = TextEncoding::toWindows1251(upperText);
             if (!l || !u)
                 return; // no windows-1251 form: found nowhere
             lowerBytes = *l;
@@ -231,44 +231,4 @@ qsizetype ContextPattern::find(const char* data, qsizetype size, qsizetype from)
         at = candidate + 1;
     }
     return -1;
-}
-
-ContextPattern::Encoding ContextPattern::detectEncoding(const char* head, qsizetype size)
-{
-    if (size >= 3 && std::memcmp(head, "\xEF\xBB\xBF", 3) == 0)
-        return Encoding::Utf8;
-    const qsizetype window = qMin(size, DeclarationWindow);
-    const auto lowerAscii = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; };
-    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
-    const auto startsWith = [&](qsizetype at, const char* word) {
-        const qsizetype n = qsizetype(std::strlen(word));
-        if (at < 0 || at + n > window)
-            return false;
-        for (qsizetype j = 0; j < n; ++j) {
-            if (lowerAscii(head[at + j]) != word[j])
-                return false;
-        }
-        return true;
-    };
-    // Every "=" of the head (few) is looked at: "charset" [blanks] before it, [blanks]
-    // [a quote] "utf-8" or "utf8" after it.
-    const char* at = head;
-    const char* const end = head + window;
-    while ((at = static_cast<const char*>(std::memchr(at, '=', size_t(end - at))))) {
-        const qsizetype equals = at - head;
-        ++at;
-        qsizetype before = equals;
-        while (before > 0 && isBlank(head[before - 1]))
-            --before;
-        if (!startsWith(before - 7, "charset"))
-            continue;
-        qsizetype after = equals + 1;
-        while (after < window && isBlank(head[after]))
-            ++after;
-        if (after < window && (head[after] == '"' || head[after] == '\''))
-            ++after;
-        if (startsWith(after, "utf-8") || startsWith(after, "utf8"))
-            return Encoding::Utf8;
-    }
-    return Encoding::Windows1251;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "textencoding.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -11,11 +13,7 @@
 class ContextPattern
 {
 public:
-    enum class Encoding
-    {
-        Windows1251,
-        Utf8
-    };
+    using Encoding = TextEncoding::Encoding;
 
     ContextPattern() = default;
     ContextPattern(const QString& context, bool caseSensitive, Encoding encoding);
@@ -28,11 +26,6 @@ public:
 
     // Position of the first match at or after from, or -1. The whole match lies in the data.
     qsizetype find(const char* data, qsizetype size, qsizetype from = 0) const;
-
-    // The encoding a document is matched in: UTF-8 when it starts with the byte-order mark or
-    // its first 2,048 bytes declare charset=utf-8 (or utf8); windows-1251 otherwise.
-    static Encoding detectEncoding(const char* head, qsizetype size);
-    static constexpr qsizetype DeclarationWindow = 2048;
 
 private:
     bool matchesAt(const char* at) const;

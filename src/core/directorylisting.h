@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -14,13 +16,7 @@ struct DirectoryEntries
     QStringList documents;
 };
 
-// A folder's identity on disk, to recognise a folder met again through a link.
-struct FolderId
-{
-    quint64 device = 0;
-    quint64 inode = 0;
-    bool operator==(const FolderId&) const = default;
-};
+using FolderId = Platform::FolderId;
 
 namespace DirectoryListing {
 

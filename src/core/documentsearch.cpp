@@ -1,84 +1,16 @@
 #include "documentsearch.h"
 
-#include "matchingrule.h"
+#include "platform.h"
+#include "textencoding.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QThread>
 
 #include <algorithm>
-#include <thread>
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
-// A file read from the start, chunk after chunk.
-class ChunkReader
-{
-public:
-    explicit ChunkReader(const QString& path)
-    {
-#ifdef Q_OS_UNIX
-        // Only regular files are read: a pipe or a device named like a document would
-        // block the search forever.
-        m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        struct stat info;
-        if (m_fd >= 0 && (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode))) {
-            ::close(m_fd);
-            m_fd = -1;
-        }
-#else
-        if (!QFileInfo(path).isFile())
-            return;
-        m_file.setFileName(path);
-        m_file.open(QIODevice::ReadOnly);
-#endif
-    }
-    ~ChunkReader()
-    {
-#ifdef Q_OS_UNIX
-        if (m_fd >= 0)
-            ::close(m_fd);
-#endif
-    }
-    ChunkReader(const ChunkReader&) = delete;
-    ChunkReader& operator=(const ChunkReader&) = delete;
-
-    bool isOpen() const
-    {
-#ifdef Q_OS_UNIX
-        return m_fd >= 0;
-#else
-        return m_file.isOpen();
-#endif
-    }
-    // Up to size bytes; 0 at the end, -1 on an error.
-    qsizetype read(char* into, qsizetype size)
-    {
-#ifdef Q_OS_UNIX
-        for (;;) {
-            const ssize_t n = ::read(m_fd, into, size_t(size));
-            if (n < 0 && errno == EINTR)
-                continue;
-            return qsizetype(n);
-        }
-#else
-        return qsizetype(m_file.read(into, size));
-#endif
-    }
-
-private:
-#ifdef Q_OS_UNIX
-    int m_fd = -1;
-#else
-    QFile m_file;
-#endif
-};
+using ChunkReader = Platform::ReadOnlyFile;
 
 // Fills buffer[from, size) as far as the file allows; the bytes held, or -1 on an error.
 qsizetype fill(ChunkReader& reader, std::vector<char>& buffer, qsizetype from)
@@ -116,13 +48,12 @@ bool DocumentSearch::containsJoined(const QString& path) const
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return false;
     const QByteArray raw = file.readAll();
-    const QByteArray text = MatchingRule::joinLines(raw);
-    const ContextPattern& pattern =
-        patternFor(ContextPattern::detectEncoding(raw.constData(), raw.size()));
+    const QByteArray text = TextEncoding::joinLines(raw);
+    const ContextPattern& pattern = patternFor(TextEncoding::detect(raw.constData(), raw.size()));
     return pattern.isValid() && pattern.find(text.constData(), text.size()) >= 0;
 }
 
-bool DocumentSearch::contains(const QString& path) const
+bool DocumentSearch::contains(const QString& path, const std::atomic<bool>* cancel) const
 {
     if (m_utf8.hasLineBreak())
         return containsJoined(path);
@@ -141,7 +72,7 @@ bool DocumentSearch::contains(const QString& path) const
     qsizetype held = fill(reader, buffer, 0);
     if (held <= 0)
         return false;
-    const ContextPattern& pattern = patternFor(ContextPattern::detectEncoding(buffer.data(), held));
+    const ContextPattern& pattern = patternFor(TextEncoding::detect(buffer.data(), held));
     if (!pattern.isValid())
         return false;
     const qsizetype keep = pattern.length() - 1;
@@ -150,6 +81,8 @@ bool DocumentSearch::contains(const QString& path) const
             return true;
         if (held < qsizetype(buffer.size()))
             return false; // the file has ended
+        if (cancel && cancel->load(std::memory_order_relaxed))
+            return false;
         // The next chunk, after the tail that a match across the boundary could start in.
         std::copy(buffer.end() - keep, buffer.end(), buffer.begin());
         const qsizetype next = fill(reader, buffer, keep);
@@ -157,29 +90,4 @@ bool DocumentSearch::contains(const QString& path) const
             return false;
         held = next;
     }
-}
-
-std::vector<char> DocumentSearch::containsAll(const QStringList& paths,
-                                              std::atomic<int>* checked) const
-{
-    std::vector<char> found(size_t(paths.size()), 0);
-    std::atomic<qsizetype> next{0};
-    const auto work = [&] {
-        for (;;) {
-            const qsizetype i = next.fetch_add(1, std::memory_order_relaxed);
-            if (i >= paths.size())
-                return;
-            found[size_t(i)] = contains(paths.at(i)) ? 1 : 0;
-            if (checked)
-                checked->fetch_add(1, std::memory_order_relaxed);
-        }
-    };
-    const int threads = std::clamp(QThread::idealThreadCount(), 1, 16);
-    std::vector<std::thread> pool;
-    for (int t = 1; t < threads && t < paths.size(); ++t)
-        pool.emplace_back(work);
-    work();
-    for (std::thread& thread : pool)
-        thread.join();
-    return found;
 }

@@ -3,26 +3,20 @@
 #include "contextpattern.h"
 
 #include <QString>
-#include <QStringList>
 
 #include <atomic>
-#include <vector>
 
 // Checks documents for a context by the matching rule: each file is read in large chunks
 // (overlapping by the context's length less one) until the first match, in the encoding the
-// document declares. Many documents are checked on a pool of threads.
+// document declares.
 class DocumentSearch
 {
 public:
     DocumentSearch(const QString& context, bool caseSensitive);
 
-    // False when the file is missing or cannot be read.
-    bool contains(const QString& path) const;
-
-    // One answer per path, in the order of paths. checked, when given, counts the documents
-    // done so far (for a progress display).
-    std::vector<char> containsAll(const QStringList& paths,
-                                  std::atomic<int>* checked = nullptr) const;
+    // False when the file is missing or cannot be read, and when cancel (if given) is set
+    // while the file is read.
+    bool contains(const QString& path, const std::atomic<bool>* cancel = nullptr) const;
 
     static constexpr qsizetype ChunkSize =
         64 * 1024; // fits the cache; most documents take one read

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <vector>
 
@@ -22,9 +23,14 @@ namespace LibraryScan {
 // same device and inode) is not entered again, so a link back to an ancestor cannot make the
 // scan endless.
 // onDocument, when given, is called with each document's path as soon as it is met, in the
-// order of forEachDocument.
+// order of forEachDocument. When stop (if given) is set, the scan ends at the next entry.
 std::vector<ScanNode> deep(const QString& dir,
-                           const std::function<void(const QString&)>& onDocument = {});
+                           const std::function<void(const QString&)>& onDocument = {},
+                           const std::atomic<bool>* stop = nullptr);
+
+// Removes the folders that hold no document, at any depth (a search keeps only the folders
+// that lead to a found document).
+void pruneEmptyFolders(std::vector<ScanNode>& nodes);
 
 // Calls visit for every document below nodes, in scan order.
 void forEachDocument(const std::vector<ScanNode>& nodes,

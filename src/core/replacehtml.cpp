@@ -2,8 +2,8 @@
 
 #include "contextpattern.h"
 #include "documentlayout.h"
-#include "matchingrule.h"
 #include "messagereporter.h"
+#include "textencoding.h"
 #include "userworkdir.h"
 #include "wdirfile.h"
 
@@ -86,9 +86,8 @@ QByteArray ReplaceHTML_t::highlighted(const QByteArray& joinedText, const QStrin
                                       bool caseSensitive, const QByteArray& openTag,
                                       const QByteArray& closeTag)
 {
-    const ContextPattern pattern(
-        context, caseSensitive,
-        ContextPattern::detectEncoding(joinedText.constData(), joinedText.size()));
+    const ContextPattern pattern(context, caseSensitive,
+                                 TextEncoding::detect(joinedText.constData(), joinedText.size()));
     if (!pattern.isValid())
         return joinedText;
     // One pass: the output is built as the scan goes, instead of inserting into the text.
@@ -114,7 +113,7 @@ bool ReplaceHTML_t::HighlightContext()
     QFile source(DocumentPath);
     if (!QFileInfo(DocumentPath).isFile() || !source.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray text = MatchingRule::joinLines(source.readAll());
+    const QByteArray text = TextEncoding::joinLines(source.readAll());
     source.close();
     bool written = false;
     if (!WorkFileName.isEmpty()) {

@@ -42,6 +42,7 @@ class TestInPageFind : public QObject
         m_form->SearchContext = context;
         m_form->CaseSensitive = matchCase;
         QSignalSpy loads(m_form->CppWebBrowser1, &QWebEngineView::loadFinished);
+        QSignalSpy finds(m_form.get(), &TForm1::inPageFindFinished);
         QTreeWidgetItem* root = m_form->TreeView1->topLevelItem(0);
         m_form->TreeView1->setCurrentItem(root);
         for (int i = 0; i < root->childCount(); ++i) {
@@ -55,7 +56,7 @@ class TestInPageFind : public QObject
                        !loads.isEmpty() && loads.last().first().toBool();
             },
             20000));
-        QTest::qWait(300); // the find answers asynchronously
+        QTRY_VERIFY_WITH_TIMEOUT(!finds.isEmpty(), 10000); // the find answers asynchronously
     }
 
 private slots:
@@ -114,11 +115,12 @@ private slots:
         QCOMPARE(m_form->inPageFindCount(), before);
 
         m_form->SearchMode = false;
+        const int requests = m_form->inPageFindRequests();
         QSignalSpy loads(m_form->CppWebBrowser1, &QWebEngineView::loadFinished);
         QTreeWidgetItem* root = m_form->TreeView1->topLevelItem(0);
         m_form->TreeView1->setCurrentItem(root->child(1));
         QTRY_VERIFY_WITH_TIMEOUT(!loads.isEmpty(), 20000);
-        QTest::qWait(300);
+        QCOMPARE(m_form->inPageFindRequests(), requests); // no find asked for
         QCOMPARE(selection(), QString());
         QCOMPARE(m_form->inPageFindCount(), before);
     }

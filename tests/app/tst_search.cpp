@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -70,11 +71,26 @@ class TestSearch : public QObject
             out += (i ? QStringLiteral(",") : QString()) + shape(node->child(i));
         return out + u')';
     }
-    void typeAndEnter(const QString& text)
+    // Types a context and presses Enter; with wait, until the search has ended.
+    void typeAndEnter(const QString& text, bool wait = true)
     {
         m_form->FindComboBox1->setFocus();
         m_form->FindComboBox1->setEditText(text);
         QTest::keyClick(m_form->FindComboBox1->lineEdit(), Qt::Key_Return);
+        if (!wait)
+            return;
+        QTRY_VERIFY_WITH_TIMEOUT(!m_form->isSearching(), 60000);
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    }
+    void writeManyDocuments(int folders)
+    {
+        for (int folder = 0; folder < folders; ++folder) {
+            for (int doc = 0; doc < 300; ++doc)
+                QVERIFY(TestFiles::write(
+                    m_suite->normDoc(QStringLiteral("Много/%1/%2.htm").arg(folder).arg(doc)),
+                    "<p>x</p>"));
+        }
+        m_form->Refresh1->trigger();
         QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
     }
 
@@ -200,7 +216,7 @@ private slots:
         // Choosing an entry runs it and moves it to the top.
         const int before = m_results.dialogs;
         m_form->FindComboBox1CloseUp(m_form->FindComboBox1->findText(QStringLiteral("контекст 5")));
-        QCOMPARE(m_results.dialogs, before + 1);
+        QTRY_COMPARE(m_results.dialogs, before + 1);
         QCOMPARE(m_form->SearchContext, QStringLiteral("контекст 5"));
         QCOMPARE(m_form->FindComboBox1->itemText(0), QStringLiteral("контекст 5"));
         QCOMPARE(m_form->FindComboBox1->findText(QStringLiteral("контекст 5")), 0);
@@ -227,15 +243,7 @@ private slots:
 
     void progressWindowPaintsWhileTheWorkRuns()
     {
-        // Enough small documents that the run takes a while.
-        for (int folder = 0; folder < 100; ++folder) {
-            for (int doc = 0; doc < 300; ++doc)
-                QVERIFY(TestFiles::write(
-                    m_suite->normDoc(QStringLiteral("Много/%1/%2.htm").arg(folder).arg(doc)),
-                    "<p>x</p>"));
-        }
-        m_form->Refresh1->trigger();
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        writeManyDocuments(100); // enough small documents that the run takes a while
         // The probe runs only while the window's event loop runs. Showing the progress window
         // lets it run once; more runs happen only while the documents are being checked.
         int visibleTicks = 0;
@@ -250,7 +258,44 @@ private slots:
         typeAndEnter(QStringLiteral("синхрофазотрон"));
         QCOMPARE(m_results.checked, QStringLiteral("30006"));
         QVERIFY(visibleTicks >= 2);
-        QVERIFY(!m_form->findChild<TProgressBarDialog1*>()); // gone after the run
+        QTRY_VERIFY(!m_form->findChild<TProgressBarDialog1*>()); // gone after the run
+    }
+
+    void stoppedSearchLeavesTheWindowAsItWas()
+    {
+        writeManyDocuments(20);
+        typeAndEnter(QStringLiteral("ксилолит"));
+        m_form->TreeView1->setCurrentItem(child(root(), QStringLiteral("Полы")));
+        const QString tree = shape(root());
+        const QString status = m_form->statusText();
+        const int dialogs = m_results.dialogs;
+
+        // Esc in the progress window, and its button.
+        for (const bool button : {false, true}) {
+            m_form->TreeView1->setCurrentItem(root());
+            typeAndEnter(QStringLiteral("линолеум"), false);
+            auto* progress = m_form->findChild<TProgressBarDialog1*>();
+            QVERIFY(progress && progress->isVisible() && progress->CancelButton1);
+            if (button)
+                progress->CancelButton1->click();
+            else
+                QTest::keyClick(progress, Qt::Key_Escape);
+            QTRY_VERIFY(!m_form->isSearching());
+            QCOMPARE(shape(root()), tree);
+            QCOMPARE(m_form->selectedNode(), root());
+            QVERIFY(m_form->SearchMode);
+            QCOMPARE(m_form->SearchContext, QStringLiteral("ксилолит"));
+            QCOMPARE(m_form->statusText(), status);
+            QCOMPARE(m_results.dialogs, dialogs);
+        }
+
+        // Closing the window stops the search and closes.
+        typeAndEnter(QStringLiteral("линолеум"), false);
+        QVERIFY(m_form->isSearching());
+        QVERIFY(m_form->close());
+        QVERIFY(!m_form->isSearching());
+        QVERIFY(!m_form->isVisible());
+        QCOMPARE(m_results.dialogs, dialogs);
     }
 
     void plantedWorkingFolder()

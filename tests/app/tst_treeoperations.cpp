@@ -28,9 +28,9 @@ class TestTreeOperations : public QObject
     }
     std::unique_ptr<Builder> build(QTreeWidget& tree, const QString& lib)
     {
-        return std::make_unique<Builder>(0, QStringList{lib}, QStringList{QString()}, &tree,
-                                         &m_images, QStringLiteral("Нормативная документация"),
-                                         false, false, QString(), false, false);
+        return std::make_unique<Builder>(QStringList{lib}, QStringList{QString()}, &tree, &m_images,
+                                         QStringLiteral("Нормативная документация"), false, false,
+                                         QString(), false, false);
     }
     static QTreeWidgetItem* child(QTreeWidgetItem* node, const QString& caption)
     {

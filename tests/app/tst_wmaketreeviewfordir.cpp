@@ -25,8 +25,7 @@ class TestTreeBuilder : public QObject
                                    const QStringList& names = {})
     {
         return std::make_unique<Builder>(
-            techParts ? 1 : 0, roots,
-            names.isEmpty() ? QStringList(roots.size(), QString()) : names, &tree, &m_images,
+            roots, names.isEmpty() ? QStringList(roots.size(), QString()) : names, &tree, &m_images,
             techParts ? QStringLiteral("Технические части")
                       : QStringLiteral("Нормативная документация"),
             searching, false, context, techParts, sortByDate);
@@ -271,27 +270,6 @@ private slots:
         QCOMPARE(captions(base), QStringList{QStringLiteral("Общая часть")});
         QCOMPARE(builder->GetNodeTitle(base->child(0)),
                  QStringLiteral("Технические части->ГЭСН->Общая часть"));
-    }
-
-    void pruneKeepsRootDocumentsAndStubs()
-    {
-        QTreeWidget tree;
-        auto builder = build(tree, {});
-        QTreeWidgetItem* root = tree.topLevelItem(0);
-        auto add = [](QTreeWidgetItem* parent, const QString& caption, quint8 kind) {
-            auto* item = new QTreeWidgetItem(parent, QStringList{caption});
-            item->setData(0, Builder::KindRole, kind);
-            return item;
-        };
-        QTreeWidgetItem* empty = add(root, QStringLiteral("empty"), 2);
-        add(empty, QStringLiteral("emptier"), 2);
-        QTreeWidgetItem* kept = add(root, QStringLiteral("kept"), 2);
-        add(add(kept, QStringLiteral("inner"), 2), QStringLiteral("doc"), 1);
-        add(kept, QStringLiteral("gone"), 2);
-        add(root, QStringLiteral("stub"), 0);
-        builder->PruneEmptyFolders(root);
-        QCOMPARE(captions(root), (QStringList{QStringLiteral("kept"), QStringLiteral("stub")}));
-        QCOMPARE(captions(root->child(0)), QStringList{QStringLiteral("inner")});
     }
 };
 

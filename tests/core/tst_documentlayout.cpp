@@ -153,6 +153,25 @@ private slots:
         QVERIFY(LibraryScan::deep(QStringLiteral("0")).empty());
     }
 
+    void pruneKeepsOnlyFoldersWithDocuments()
+    {
+        const auto folder = [](const QString& caption, std::vector<ScanNode> children) {
+            return ScanNode{true, caption, caption, std::move(children)};
+        };
+        const ScanNode doc{false, QStringLiteral("doc"), QStringLiteral("doc"), {}};
+        std::vector<ScanNode> nodes{
+            folder(QStringLiteral("empty"), {folder(QStringLiteral("emptier"), {})}),
+            folder(QStringLiteral("kept"),
+                   {folder(QStringLiteral("inner"), {doc}), folder(QStringLiteral("gone"), {})}),
+            doc};
+        LibraryScan::pruneEmptyFolders(nodes);
+        QCOMPARE(nodes.size(), size_t(2));
+        QCOMPARE(nodes[0].caption, QStringLiteral("kept"));
+        QCOMPARE(nodes[0].children.size(), size_t(1));
+        QCOMPARE(nodes[0].children[0].caption, QStringLiteral("inner"));
+        QVERIFY(!nodes[1].isFolder);
+    }
+
     void captionOrderIsRussian()
     {
         const CaptionOrder order;

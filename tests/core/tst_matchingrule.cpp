@@ -1,5 +1,6 @@
 #include "matchingrule.h"
 #include "testfiles.h"
+#include "textencoding.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,23 +14,19 @@ class TestMatchingRule : public QObject
 private slots:
     void joinLines()
     {
-        QCOMPARE(MatchingRule::joinLines("a\nb\rc\r\nd"), QByteArray("a\r\nb\r\nc\r\nd\r\n"));
-        QCOMPARE(MatchingRule::joinLines("a\r\n"), QByteArray("a\r\n"));
-        QCOMPARE(MatchingRule::joinLines("\n\n"), QByteArray("\r\n\r\n"));
-        QCOMPARE(MatchingRule::joinLines(""), QByteArray());
+        QCOMPARE(TextEncoding::joinLines("a\nb\rc\r\nd"), QByteArray("a\r\nb\r\nc\r\nd\r\n"));
+        QCOMPARE(TextEncoding::joinLines("a\r\n"), QByteArray("a\r\n"));
+        QCOMPARE(TextEncoding::joinLines("\n\n"), QByteArray("\r\n\r\n"));
+        QCOMPARE(TextEncoding::joinLines(""), QByteArray());
     }
 
     void contextEncoding()
     {
-        QCOMPARE(*MatchingRule::toWindows1251(QStringLiteral("Ёж №5")), QByteArray("\xa8\xe6 \xb9"
+        QCOMPARE(*TextEncoding::toWindows1251(QStringLiteral("Ёж №5")), QByteArray("\xa8\xe6 \xb9"
                                                                                    "5"));
-        QVERIFY(!MatchingRule::toWindows1251(QStringLiteral("zażółć")));
-        QVERIFY(!MatchingRule::toWindows1251(QStringLiteral("中")));
-        QCOMPARE(*MatchingRule::toWindows1251(QStringLiteral("a?b")), QByteArray("a?b"));
-        QCOMPARE(MatchingRule::lower1251(0xC0), 0xE0); // А
-        QCOMPARE(MatchingRule::lower1251(0xA8), 0xB8); // Ё
-        QCOMPARE(MatchingRule::lower1251('Z'), 'z');
-        QCOMPARE(MatchingRule::lower1251(0xE0), 0xE0);
+        QVERIFY(!TextEncoding::toWindows1251(QStringLiteral("zażółć")));
+        QVERIFY(!TextEncoding::toWindows1251(QStringLiteral("中")));
+        QCOMPARE(*TextEncoding::toWindows1251(QStringLiteral("a?b")), QByteArray("a?b"));
     }
 
     void fileContainsContext()

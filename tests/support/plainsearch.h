@@ -139,7 +139,8 @@ inline void scan(const QString& dir, const QString& context, bool caseSensitive,
     for (const QString& name : folders) {
         Node folder{true, dir + u'/' + name, {}};
         scan(folder.path, context, caseSensitive, result, folder.children);
-        out.push_back(std::move(folder));
+        if (!folder.children.empty()) // a folder without a found document is left out
+            out.push_back(std::move(folder));
     }
     for (const QString& name : documents) {
         ++result.checked;

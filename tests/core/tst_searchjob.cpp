@@ -1,22 +1,29 @@
 #include "contextpattern.h"
 #include "documentsearch.h"
-#include "librarysearch.h"
 #include "plainsearch.h"
 #include "searchhistory.h"
+#include "searchjob.h"
 #include "testfiles.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtConcurrent>
 
 #include <sys/stat.h>
 
-class TestLibrarySearch : public QObject
+#include <thread>
+
+class TestSearchJob : public QObject
 {
     Q_OBJECT
 
     QTemporaryDir m_dir;
 
+    static SearchResult search(const QString& dir, const QString& context, bool caseSensitive)
+    {
+        return SearchJob(SearchRequest{context, caseSensitive, {dir}, {}, {}}).run();
+    }
     static QString flatten(const std::vector<ScanNode>& nodes)
     {
         QString out;
@@ -124,7 +131,7 @@ private slots:
         int nonTrivial = 0;
         for (const QString& context : std::as_const(contexts)) {
             for (const bool caseSensitive : {false, true}) {
-                const LibrarySearchResult fast = LibrarySearch::scan(root, context, caseSensitive);
+                const SearchResult fast = search(root, context, caseSensitive);
                 const PlainSearch::Result plain = PlainSearch::search(root, context, caseSensitive);
                 const QByteArray what =
                     (context + (caseSensitive ? QStringLiteral(" (case)") : QString())).toUtf8();
@@ -136,7 +143,7 @@ private slots:
             }
         }
         QVERIFY(nonTrivial > 10);
-        QCOMPARE(LibrarySearch::scan(root, QStringLiteral("граница чанка"), false).found, 1);
+        QCOMPARE(search(root, QStringLiteral("граница чанка"), false).found, 1);
     }
 
     void utf8Documents_data()
@@ -190,13 +197,13 @@ private slots:
         QVERIFY(TestFiles::write(lib + QStringLiteral("/a.htm"), "found"));
         QCOMPARE(::mkfifo(QFile::encodeName(lib + QStringLiteral("/pipe.htm")).constData(), 0600),
                  0);
-        const LibrarySearchResult result = LibrarySearch::scan(lib, QStringLiteral("found"), false);
+        const SearchResult result = search(lib, QStringLiteral("found"), false);
         QCOMPARE(result.checked, 2);
         QCOMPARE(result.found, 1);
         QVERIFY(!DocumentSearch(QStringLiteral("x\ny"), false)
                      .contains(lib + QStringLiteral("/pipe.htm")));
         // A root given with a trailing separator is the same root.
-        QCOMPARE(LibrarySearch::scan(lib + u'/', QStringLiteral("found"), false).found, 1);
+        QCOMPARE(search(lib + u'/', QStringLiteral("found"), false).found, 1);
         QCOMPARE(LibraryScan::deep(lib + QStringLiteral("//")).size(), size_t(2));
     }
 
@@ -204,13 +211,47 @@ private slots:
     {
         const QString present = m_dir.filePath(QStringLiteral("present.htm"));
         QVERIFY(TestFiles::write(present, "abc"));
-        std::atomic<int> checked{0};
-        const std::vector<char> found =
-            DocumentSearch(QStringLiteral("b"), false)
-                .containsAll({present, m_dir.filePath(QStringLiteral("gone.htm")), m_dir.path()},
-                             &checked);
-        QCOMPARE(found, (std::vector<char>{1, 0, 0}));
-        QCOMPARE(checked.load(), 3);
+        const DocumentSearch search(QStringLiteral("b"), false);
+        QVERIFY(search.contains(present));
+        QVERIFY(!search.contains(m_dir.filePath(QStringLiteral("gone.htm"))));
+        QVERIFY(!search.contains(m_dir.path()));
+    }
+
+    void scopesAndCancel()
+    {
+        const QString lib = m_dir.filePath(QStringLiteral("scopes"));
+        QVERIFY(TestFiles::writeTree(lib, {QStringLiteral("A/B/hit.htm"), QStringLiteral("C/x.htm"),
+                                           QStringLiteral("hit.htm")}));
+        // Captioned folders (the technical parts' bases) and a document checked alone.
+        SearchRequest request{QStringLiteral("HIT"),
+                              false,
+                              {lib + QStringLiteral("/A"), lib + QStringLiteral("/C")},
+                              {QStringLiteral("База А"), QStringLiteral("База С")},
+                              {}};
+        SearchResult result = SearchJob(request).run();
+        QCOMPARE(flatten(result.nodes),
+                 QStringLiteral("[%1/A:[%1/A/B:%1/A/B/hit.htm;];];").arg(lib));
+        QCOMPARE(result.nodes[0].caption, QStringLiteral("База А"));
+        QCOMPARE(result.checked, 2);
+        request.document = lib + QStringLiteral("/hit.htm");
+        result = SearchJob(request).run();
+        QCOMPARE(result.checked, 1);
+        QCOMPARE(result.found, 1);
+        QVERIFY(result.nodes.empty());
+
+        // A run stopped midway keeps nothing and stops at once.
+        for (int i = 0; i < 3000; ++i)
+            QVERIFY(TestFiles::write(lib + QStringLiteral("/many/%1.htm").arg(i), "hit"));
+        SearchJob job(SearchRequest{QStringLiteral("hit"), false, {lib}, {}, {}});
+        QFuture<SearchResult> running = QtConcurrent::run([&] { return job.run(); });
+        while (job.checkedCount() == 0 && !running.isFinished())
+            std::this_thread::yield();
+        job.cancel();
+        result = running.result();
+        QVERIFY(result.cancelled);
+        QVERIFY(result.nodes.empty());
+        QCOMPARE(result.found, 0);
+        QVERIFY(job.checkedCount() < 3000);
     }
 
     void historyAndContexts()
@@ -236,11 +277,11 @@ private slots:
                               QStringLiteral("контекст 21")}));
         QVERIFY(TestFiles::read(ini).contains("FindKod_20=\n"));
 
-        QCOMPARE(LibrarySearch::trimmedContext(QStringLiteral("\t  сметная стоимость \r\n")),
+        QCOMPARE(SearchJob::trimmedContext(QStringLiteral("\t  сметная стоимость \r\n")),
                  QStringLiteral("сметная стоимость"));
-        QCOMPARE(LibrarySearch::trimmedContext(QStringLiteral("   ")), QString());
+        QCOMPARE(SearchJob::trimmedContext(QStringLiteral("   ")), QString());
     }
 };
 
-QTEST_GUILESS_MAIN(TestLibrarySearch)
-#include "tst_librarysearch.moc"
+QTEST_GUILESS_MAIN(TestSearchJob)
+#include "tst_searchjob.moc"

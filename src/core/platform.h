@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <filesystem>
+#include <functional>
+
+// What differs between the operating systems, in one place; CMake builds the module of the
+// system at hand (platform_posix.cpp or platform_windows.cpp). Everything above it is the
+// same code everywhere.
+namespace Platform {
+
+// The one conversion between a path as text and the file system's own form of it.
+std::filesystem::path toNative(const QString& path);
+// A file name as text; empty when the name cannot be text (its bytes would not survive the
+// way back to the disk).
+QString fromNativeName(const std::filesystem::path& name);
+
+// A folder's identity on disk, to recognise a folder met again through a link.
+struct FolderId
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool operator==(const FolderId&) const = default;
+};
+// The identity of a folder (links followed); false when it cannot be read.
+bool folderId(const QString& dir, FolderId* id);
+
+// Calls visit(name, isFolder) for every entry of dir in the order the file system lists them
+// (links to folders count as folders); visit returns false to stop. An unreadable dir gives
+// nothing.
+void forEachEntry(const QString& dir, const std::function<bool(const QString&, bool)>& visit);
+
+// A regular file opened for reading. Only regular files are opened, and opening never
+// waits: a pipe or a device named like a document would otherwise block its reader forever.
+class ReadOnlyFile
+{
+public:
+    explicit ReadOnlyFile(const QString& path);
+    ~ReadOnlyFile();
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+    bool isOpen() const;
+    // Up to size bytes; 0 at the end, -1 on an error.
+    qsizetype read(char* into, qsizetype size);
+
+private:
+    struct Handle;
+    Handle* m_handle;
+};
+
+// The current user, as a tag for the names of per-user places.
+QString userTag();
+// True when the program runs with the rights of the system's administrator.
+bool isAdministrator();
+
+// True when path is a real folder (not a link) of the current user, private to it (a
+// folder of the user's that others may enter is made private first).
+bool isPrivateFolder(const QString& path);
+// Creates path as a folder only its owner may use, when it is missing; then isPrivateFolder.
+bool makePrivateFolder(const QString& path);
+
+// The user's private folder for the instance socket; empty when the system has none (the
+// socket then lives in the system's own namespace).
+QString privateRuntimeFolder();
+
+// True where windows need a display server that may be missing (X11, Wayland).
+bool needsDisplayServer();
+
+// The word processor a document is opened in, with its arguments; empty to leave it to the
+// desktop's default application.
+QStringList editorCommand(const QString& document);
+
+} // namespace Platform

@@ -1,0 +1,113 @@
+#include "platform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+std::filesystem::path Platform::toNative(const QString& path)
+{
+    return fs::path(path.toStdWString());
+}
+
+QString Platform::fromNativeName(const std::filesystem::path& name)
+{
+    return QString::fromStdWString(name.wstring());
+}
+
+bool Platform::folderId(const QString& dir, FolderId* id)
+{
+    // No inode numbers to hand: the canonical path stands for the folder.
+    std::error_code error;
+    const fs::path canonical = fs::canonical(toNative(dir), error);
+    if (error || !fs::is_directory(canonical, error))
+        return false;
+    *id = FolderId{0, quint64(std::hash<std::wstring>{}(canonical.wstring()))};
+    return true;
+}
+
+void Platform::forEachEntry(const QString& dir,
+                            const std::function<bool(const QString&, bool)>& visit)
+{
+    std::error_code error;
+    fs::directory_iterator it(toNative(dir), fs::directory_options::skip_permission_denied, error);
+    const fs::directory_iterator end;
+    while (!error && it != end) {
+        const QString name = fromNativeName(it->path().filename());
+        std::error_code typeError;
+        const bool isFolder = it->is_directory(typeError);
+        if (!name.isEmpty() && !visit(name, isFolder && !typeError))
+            return;
+        it.increment(error);
+    }
+}
+
+struct Platform::ReadOnlyFile::Handle
+{
+    QFile file;
+};
+
+Platform::ReadOnlyFile::ReadOnlyFile(const QString& path) : m_handle(new Handle)
+{
+    if (QFileInfo(path).isFile()) {
+        m_handle->file.setFileName(path);
+        m_handle->file.open(QIODevice::ReadOnly);
+    }
+}
+
+Platform::ReadOnlyFile::~ReadOnlyFile()
+{
+    delete m_handle;
+}
+
+bool Platform::ReadOnlyFile::isOpen() const
+{
+    return m_handle->file.isOpen();
+}
+
+qsizetype Platform::ReadOnlyFile::read(char* into, qsizetype size)
+{
+    return qsizetype(m_handle->file.read(into, size));
+}
+
+QString Platform::userTag()
+{
+    return qEnvironmentVariable("USERNAME");
+}
+
+bool Platform::isAdministrator()
+{
+    return false; // the browser's sandbox works for administrators here
+}
+
+bool Platform::isPrivateFolder(const QString& path)
+{
+    // The user's own temporary folder is private to the user already.
+    const QFileInfo info(path);
+    return info.isDir() && !info.isSymLink();
+}
+
+bool Platform::makePrivateFolder(const QString& path)
+{
+    QDir().mkpath(path);
+    return isPrivateFolder(path);
+}
+
+QString Platform::privateRuntimeFolder()
+{
+    return QString();
+}
+
+bool Platform::needsDisplayServer()
+{
+    return false;
+}
+
+QStringList Platform::editorCommand(const QString& document)
+{
+    return {QStringLiteral("winword"), QDir::toNativeSeparators(document)};
+}

@@ -1,0 +1,166 @@
+#include "searchjob.h"
+
+#include "documentsearch.h"
+
+#include <QThread>
+#include <QThreadPool>
+
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+
+namespace {
+
+void keepFound(std::vector<ScanNode>& nodes, const std::vector<char>& found, size_t& next)
+{
+    std::vector<ScanNode> kept;
+    kept.reserve(nodes.size());
+    for (ScanNode& node : nodes) {
+        if (node.isFolder) {
+            keepFound(node.children, found, next);
+            kept.push_back(std::move(node));
+        } else if (found[next++]) {
+            kept.push_back(std::move(node));
+        }
+    }
+    nodes = std::move(kept);
+}
+
+} // namespace
+
+SearchJob::SearchJob(SearchRequest request) : m_request(std::move(request)) {}
+
+QThreadPool& SearchJob::checkPool()
+{
+    // One pool for every run: the running thread walks and checks too, the pool adds the
+    // other cores.
+    static QThreadPool* const pool = [] {
+        auto* threads = new QThreadPool();
+        threads->setMaxThreadCount(std::clamp(QThread::idealThreadCount() - 1, 1, 15));
+        return threads;
+    }();
+    return *pool;
+}
+
+SearchResult SearchJob::run()
+{
+    SearchResult result;
+    const DocumentSearch search(m_request.context, m_request.caseSensitive);
+    if (!m_request.document.isEmpty()) {
+        result.found = search.contains(m_request.document, &m_cancel) ? 1 : 0;
+        result.checked = 1;
+        m_checked.store(1, std::memory_order_relaxed);
+    } else {
+        for (qsizetype i = 0; i < m_request.folders.size() && !isCancelRequested(); ++i) {
+            const QString& folder = m_request.folders.at(i);
+            FolderResult part = searchFolder(folder, search);
+            result.checked += part.checked;
+            result.found += part.found;
+            if (i < m_request.folderCaptions.size()) {
+                ScanNode node{true, m_request.folderCaptions.at(i), folder, std::move(part.nodes)};
+                result.nodes.push_back(std::move(node));
+            } else {
+                std::move(part.nodes.begin(), part.nodes.end(), std::back_inserter(result.nodes));
+            }
+        }
+        LibraryScan::pruneEmptyFolders(result.nodes);
+    }
+    if (isCancelRequested())
+        result = SearchResult{{}, 0, 0, true};
+    return result;
+}
+
+SearchJob::FolderResult SearchJob::searchFolder(const QString& dir, const DocumentSearch& search)
+{
+    // The folders are walked on this thread while the pool checks the documents already met;
+    // the answers are kept by the document's place in scan order.
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::condition_variable workerEnded;
+    QStringList paths;
+    std::deque<char> found; // references stay valid while the walk appends
+    bool walkDone = false;
+    qsizetype next = 0;
+    int waiting = 0; // workers asleep: only they need waking
+    int started = 0;
+    int ended = 0;
+
+    const auto work = [&] {
+        for (;;) {
+            QString path;
+            char* answer = nullptr;
+            {
+                std::unique_lock lock(mutex);
+                ++waiting;
+                wake.wait(lock, [&] { return next < paths.size() || walkDone; });
+                --waiting;
+                if (next >= paths.size())
+                    return;
+                path = paths.at(next);
+                answer = &found[size_t(next)];
+                ++next;
+            }
+            // A cancelled run only drains what the walk has met.
+            if (!isCancelRequested())
+                *answer = search.contains(path, &m_cancel) ? 1 : 0;
+            m_checked.fetch_add(1, std::memory_order_relaxed);
+        }
+    };
+    QThreadPool& pool = checkPool();
+    for (int t = 0; t < pool.maxThreadCount(); ++t) {
+        ++started;
+        pool.start([&] {
+            work();
+            const std::lock_guard lock(mutex);
+            ++ended;
+            workerEnded.notify_all();
+        });
+    }
+
+    FolderResult result;
+    result.nodes = LibraryScan::deep(
+        dir,
+        [&](const QString& path) {
+            bool sleeper = false;
+            {
+                const std::lock_guard lock(mutex);
+                paths.append(path);
+                found.push_back(0);
+                sleeper = waiting > 0;
+            }
+            if (sleeper)
+                wake.notify_one();
+        },
+        &m_cancel);
+    {
+        const std::lock_guard lock(mutex);
+        walkDone = true;
+    }
+    wake.notify_all();
+    work(); // this thread checks too once the walk is done
+    {
+        // Workers the pool has not started yet begin, find nothing left and end.
+        std::unique_lock lock(mutex);
+        workerEnded.wait(lock, [&] { return ended == started; });
+    }
+
+    const std::vector<char> answers(found.begin(), found.end());
+    result.checked = int(answers.size());
+    for (const char hit : answers)
+        result.found += hit ? 1 : 0;
+    size_t position = 0;
+    keepFound(result.nodes, answers, position);
+    return result;
+}
+
+QString SearchJob::trimmedContext(const QString& text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text.at(start).unicode() <= 32)
+        ++start;
+    while (end > start && text.at(end - 1).unicode() <= 32)
+        --end;
+    return text.mid(start, end - start);
+}

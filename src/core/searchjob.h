@@ -1,0 +1,70 @@
+#pragma once
+
+#include "libraryscan.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+
+class QThreadPool;
+
+// What a search looks through: folders to full depth, or one document alone.
+struct SearchRequest
+{
+    QString context;
+    bool caseSensitive = false;
+    // Searched in turn, to full depth.
+    QStringList folders;
+    // When given (one per folder), each folder's findings go below a folder node of its own
+    // with this caption; otherwise they are the top nodes of the result.
+    QStringList folderCaptions;
+    // When set, this document is checked alone and the folders are ignored.
+    QString document;
+};
+
+// The findings: folders left without a found document are pruned, the rest is exactly what
+// a one-thread scan in directory order keeps (folders first, then documents).
+struct SearchResult
+{
+    std::vector<ScanNode> nodes;
+    int checked = 0;
+    int found = 0;
+    bool cancelled = false; // nothing of a cancelled run is kept
+};
+
+// One search run. It may run on any thread (the window runs it under QtConcurrent and follows
+// checkedCount); cancel() from any thread ends it within a chunk of the document being read.
+// The folders are walked on the running thread while a shared pool checks the documents met.
+class SearchJob final
+{
+public:
+    explicit SearchJob(SearchRequest request);
+    SearchJob(const SearchJob&) = delete;
+    SearchJob& operator=(const SearchJob&) = delete;
+
+    SearchResult run();
+    void cancel() { m_cancel.store(true, std::memory_order_relaxed); }
+    bool isCancelRequested() const { return m_cancel.load(std::memory_order_relaxed); }
+    // Documents checked so far.
+    int checkedCount() const { return m_checked.load(std::memory_order_relaxed); }
+    const SearchRequest& request() const { return m_request; }
+
+    // The text of a context as the find box gives it: characters of code 32 or less removed
+    // from both ends.
+    static QString trimmedContext(const QString& text);
+
+private:
+    struct FolderResult
+    {
+        std::vector<ScanNode> nodes;
+        int checked = 0;
+        int found = 0;
+    };
+    FolderResult searchFolder(const QString& dir, const class DocumentSearch& search);
+    static QThreadPool& checkPool();
+
+    SearchRequest m_request;
+    std::atomic<bool> m_cancel{false};
+    std::atomic<int> m_checked{0};
+};
