@@ -3,6 +3,7 @@
 
 #include "appsettings.h"
 #include "backgroundsearch.h"
+#include "backgroundtask.h"
 #include "documentpage.h"
 #include "replacehtml.h"
 #include "singleinstance.h"
@@ -56,7 +57,8 @@ TForm1::TForm1(const QString& programFile, TSplashForm* splash, QWidget* parent)
 
 TForm1::~TForm1()
 {
-    m_search.reset(); // a search still running stops before the tree goes
+    m_search.reset(); // a search or copy still running stops before the tree goes
+    m_copy.reset();
     FormDestroy();
 }
 
@@ -155,10 +157,11 @@ void TForm1::applyStoredTreeWidth(int width)
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
-    // A running search is stopped (its findings are dropped) and the window closes; a
-    // bookmark lookup or a copy, short and not stoppable, is waited for.
+    // A running search or copy is stopped (a search's findings are dropped, what a copy has
+    // copied stays) and the window closes.
     if (m_search)
         cancelSearch();
+    m_copy.reset();
     if (m_busy) {
         event->ignore();
         return;

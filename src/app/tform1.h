@@ -23,6 +23,7 @@ class QTreeWidgetItem;
 class QWebEngineView;
 class AppSettings;
 class BackgroundSearch;
+class BackgroundTask;
 class DocumentPage;
 class SingleInstance;
 class TSplashForm;
@@ -140,6 +141,8 @@ public:
     // its progress window; searchFinished() follows its end (also when it was stopped).
     void RunSearch();
     bool isSearching() const { return m_search != nullptr; }
+    // True while a copy of CopyInItem1Click runs in the background.
+    bool isCopying() const { return m_copy != nullptr; }
     // Stops a running search; the window stays as it was before the search.
     void cancelSearch();
     void BeginFindItem1Click();
@@ -202,8 +205,9 @@ private:
     bool m_terminateRequested = false;
     bool m_closed = false;
     bool m_buildingTree = false;
-    bool m_busy = false; // a search, lookup or copy is running
+    bool m_busy = false; // the bookmark lookup runs on this thread
     std::unique_ptr<BackgroundSearch> m_search;
+    std::unique_ptr<BackgroundTask> m_copy;
     bool m_searchWholeCollection = false;
     QStringList m_searchRootDirs; // the collection searched, as listed when the search began
     QStringList m_searchRootNames;

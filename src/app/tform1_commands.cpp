@@ -3,6 +3,7 @@
 
 #include "appmessagebox.h"
 #include "appsettings.h"
+#include "backgroundtask.h"
 #include "platform.h"
 #include "taboutdialog1.h"
 #include "tprogressbardialog1.h"
@@ -88,10 +89,24 @@ void TForm1::DeleteItem1Click()
 
 void TForm1::CopyInItem1Click()
 {
-    if (!TreeBuilder || !selectedNode() || !selectedNode()->parent())
+    if (!TreeBuilder || !selectedNode() || !selectedNode()->parent() || m_copy)
         return;
-    const QScopedValueRollback busy(m_busy, true);
-    TreeBuilder->CopySelected(this);
+    const std::optional<WMakeTreeviewForDir::CopyPlan> plan = TreeBuilder->PlanCopy(this);
+    if (!plan)
+        return;
+    // A large folder takes long: the copy runs in the background and can be stopped (what is
+    // copied by then stays).
+    auto stop = std::make_shared<std::atomic<bool>>(false);
+    m_copy = std::make_unique<BackgroundTask>(
+        this, QStringLiteral("Копирование"), QStringLiteral("Копирование файлов. Ждите..."),
+        BackgroundTask::Work{
+            [plan = *plan, stop] { WMakeTreeviewForDir::RunCopy(plan, stop.get()); },
+            [stop] { stop->store(true); },
+            {}});
+    connect(m_copy.get(), &BackgroundTask::finished, this, [this] {
+        m_copy.release()->deleteLater(); // let go once this handler of its signal is done
+        activateWindow();
+    });
 }
 
 void TForm1::SetZakladka1Click()

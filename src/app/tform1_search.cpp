@@ -43,7 +43,6 @@ void TForm1::RunSearch()
     } else {
         return;
     }
-    m_busy = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_search = std::make_unique<BackgroundSearch>(std::move(request), this);
     connect(m_search.get(), &BackgroundSearch::finished, this, &TForm1::showSearchResult);
@@ -55,7 +54,6 @@ void TForm1::cancelSearch()
         return;
     m_search->cancel();
     m_search.reset(); // waits for the run to stop: moments, at most a chunk of a document
-    m_busy = false;
     QApplication::restoreOverrideCursor();
     emit searchFinished();
 }
@@ -65,7 +63,6 @@ void TForm1::showSearchResult()
     // The run has ended; it is let go once this handler of its signal is done.
     BackgroundSearch* search = m_search.release();
     search->deleteLater();
-    m_busy = false;
     QApplication::restoreOverrideCursor();
     const SearchResult& result = search->result();
     if (result.cancelled || search->isCancelled()) {

@@ -69,13 +69,18 @@ void TProgressBarDialog1::setCheckedCount(int checked)
     CountLabel1->setText(QStringLiteral("Проверено документов: %1").arg(checked));
 }
 
-void TProgressBarDialog1::showNow()
+void TProgressBarDialog1::showCentered()
 {
     if (parentWidget()) {
         const QRect area = parentWidget()->window()->geometry();
         move(area.center() - rect().center());
     }
     show();
+}
+
+void TProgressBarDialog1::showNow()
+{
+    showCentered();
     Panel1->repaint();
     Panel1->repaint();
     Animate1->repaint();

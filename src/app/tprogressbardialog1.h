@@ -22,7 +22,9 @@ public:
     QPushButton* CancelButton1 = nullptr; // only while the work can be stopped
 
     void setCheckedCount(int checked);
-    // Shows the window and paints it before the work starts.
+    // Shows the window over its parent; showNow paints it at once too, for work that runs on
+    // the window's own thread.
+    void showCentered();
     void showNow();
     // Adds the "Отмена" button; it and Esc ask for cancelRequested (the window stays until
     // the work has stopped).

@@ -9,7 +9,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QObject;
@@ -110,6 +112,19 @@ public:
     // Copies the selected folder, or document with its picture folder, into a directory the
     // user chooses; false when cancelled or when a copy failed.
     bool CopySelected(QWidget* dialogParent);
+    // CopySelected in two steps: the choices, checks and target folders on the window's
+    // thread, then the copying itself, which may run on any thread and be stopped.
+    struct CopyPlan
+    {
+        bool folder = false;
+        QString source;
+        QString target;
+        QString pictures; // a document's picture folder, when it is to be copied too
+        QString picturesTarget;
+        bool picturesTargetFailed = false;
+    };
+    std::optional<CopyPlan> PlanCopy(QWidget* dialogParent);
+    static bool RunCopy(const CopyPlan& plan, const std::atomic<bool>* stop = nullptr);
 
     // Opens node (the whole tree for none) and every folder below it, reading each folder
     // once.
@@ -142,7 +157,6 @@ private:
     void rereadSubtree(QTreeWidgetItem* folder);
     QTreeWidgetItem* firstNodeWithPath(const QString& path) const;
     bool makeTargetDir(const QString& target, QWidget* dialogParent) const;
-    bool copyDocument(const QString& path, const QString& dest, QWidget* dialogParent) const;
 
     QTreeWidget* m_treeView;
     const QList<QIcon>* m_imageList;

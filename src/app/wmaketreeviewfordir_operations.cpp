@@ -84,47 +84,68 @@ bool WMakeTreeviewForDir::makeTargetDir(const QString& target, QWidget* dialogPa
 
 bool WMakeTreeviewForDir::CopySelected(QWidget* dialogParent)
 {
-    QTreeWidgetItem* node = m_treeView->currentItem();
-    if (!node)
+    const std::optional<CopyPlan> plan = PlanCopy(dialogParent);
+    if (!plan)
         return false;
-    const QString chosen =
-        FolderDialog::choose(dialogParent, QStringLiteral("Выбор директории для копирования"));
-    if (chosen.isEmpty())
-        return false;
-    const QString dest = StringTool.WithBackslash(chosen);
-    const MyRec record = NodeRecord(node);
-    const QString folderTarget = dest + QFileInfo(record.FileName).fileName();
-    if (record.Kind == Folder && WDirFile::isCopyIntoItself(record.FileName, folderTarget)) {
-        AppMessageBox::show(dialogParent, Description,
-                            QStringLiteral("Папку нельзя скопировать в саму себя или в одну из "
-                                           "её папок:\n") +
-                                folderTarget);
-        return false;
-    }
     TProgressBarDialog1 progress(dialogParent, QStringLiteral("Копирование"),
                                  QStringLiteral("Копирование файлов. Ждите..."));
     progress.showNow();
-    if (record.Kind == Folder) {
-        return makeTargetDir(folderTarget, dialogParent) &&
-               WDirFile().CopyDir(record.FileName, folderTarget, QStringLiteral("*.*"));
-    }
-    return copyDocument(record.FileName, dest, dialogParent);
+    return RunCopy(*plan);
 }
 
-bool WMakeTreeviewForDir::copyDocument(const QString& path, const QString& dest,
-                                       QWidget* dialogParent) const
+std::optional<WMakeTreeviewForDir::CopyPlan> WMakeTreeviewForDir::PlanCopy(QWidget* dialogParent)
 {
-    const QFileInfo document(path);
-    const QString copy = dest + document.fileName();
+    QTreeWidgetItem* node = m_treeView->currentItem();
+    if (!node)
+        return std::nullopt;
+    const QString chosen =
+        FolderDialog::choose(dialogParent, QStringLiteral("Выбор директории для копирования"));
+    if (chosen.isEmpty())
+        return std::nullopt;
+    const QString dest = StringTool.WithBackslash(chosen);
+    const MyRec record = NodeRecord(node);
+    CopyPlan plan;
+    plan.folder = record.Kind == Folder;
+    plan.source = record.FileName;
+    plan.target = dest + QFileInfo(record.FileName).fileName();
+    if (plan.folder) {
+        if (WDirFile::isCopyIntoItself(plan.source, plan.target)) {
+            AppMessageBox::show(dialogParent, Description,
+                                QStringLiteral("Папку нельзя скопировать в саму себя или в одну "
+                                               "из её папок:\n") +
+                                    plan.target);
+            return std::nullopt;
+        }
+        if (!makeTargetDir(plan.target, dialogParent))
+            return std::nullopt;
+        return plan;
+    }
     QDir().mkpath(dest);
-    const bool result = WDirFile().CopyKeepingReadOnlyTarget(document.filePath(), copy);
+    const QFileInfo document(plan.source);
     const QString companionName = DocumentLayout::companionFolderName(document.fileName());
     const QString companion = DocumentLayout::joinPath(document.path(), companionName);
-    if (!QFileInfo(companion).isDir())
-        return result;
-    const QString target = dest + companionName;
-    if (WDirFile::isCopyIntoItself(companion, target))
-        return result; // the picture folder is already there as well
-    return makeTargetDir(target, dialogParent) &&
-           WDirFile().CopyDir(companion, target, QStringLiteral("*.*"));
+    const QString companionTarget = dest + companionName;
+    // A picture folder already in place (a copy onto itself) is left as it is.
+    if (QFileInfo(companion).isDir() && !WDirFile::isCopyIntoItself(companion, companionTarget)) {
+        plan.pictures = companion;
+        plan.picturesTarget = companionTarget;
+        // The document is copied all the same; the copy reports the failure.
+        plan.picturesTargetFailed = !makeTargetDir(companionTarget, dialogParent);
+    }
+    return plan;
+}
+
+bool WMakeTreeviewForDir::RunCopy(const CopyPlan& plan, const std::atomic<bool>* stop)
+{
+    WDirFile files;
+    files.Stop = stop;
+    if (plan.folder)
+        return files.CopyDir(plan.source, plan.target, QStringLiteral("*.*"));
+    const bool copied = files.CopyKeepingReadOnlyTarget(plan.source, plan.target);
+    if (plan.pictures.isEmpty())
+        return copied;
+    if (plan.picturesTargetFailed)
+        return false;
+    // The picture folder's result counts, as the copy of a document has always reported it.
+    return files.CopyDir(plan.pictures, plan.picturesTarget, QStringLiteral("*.*"));
 }

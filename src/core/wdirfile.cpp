@@ -1,6 +1,7 @@
 #include "wdirfile.h"
 
 #include "messagereporter.h"
+#include "platform.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -22,7 +23,7 @@ bool isNoPath(const QString& path)
 
 fs::path toFsPath(const QString& path)
 {
-    return fs::path(path.toStdU16String());
+    return Platform::toNative(path);
 }
 
 // What an entry is without following links.
@@ -169,6 +170,10 @@ bool WDirFile::copyDirEntries(const QString& src, const QString& dst, const QStr
     bool foundAny = false;
     bool ok = true;
     forEachEntry(s.chopped(1), mask, [&](const QString& name) {
+        if (Stop && Stop->load(std::memory_order_relaxed)) {
+            ok = false;
+            return false;
+        }
         foundAny = true;
         const QString from = s + name;
         const QString to = d + name;

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <atomic>
+
 // Operations on files and whole directory trees. Failures come back as results; only
 // MakeDir reports a message. Links are never followed into: a link to a folder is removed
 // or copied as a link.
@@ -12,6 +14,9 @@ class WDirFile
 public:
     const QString Description = QStringLiteral("Класс WDirFile");
     WString StringTool;
+    // When given and set (from any thread), a copy ends at its next entry and reports false;
+    // what is copied by then stays.
+    const std::atomic<bool>* Stop = nullptr;
 
     // Deletes the files of dir that match mask; folders and their contents stay.
     bool DeleteFiles(const QString& dir, const QString& mask) const;

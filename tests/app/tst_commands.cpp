@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -124,6 +125,22 @@ private slots:
         QCOMPARE(TestAnswers::instance().messages.first(),
                  QStringLiteral("Просмотр нормативной документации|Удалить документы без "
                                 "возможности восстановления?"));
+    }
+
+    void copyRunsInTheBackground()
+    {
+        const QString out = m_suite->scratch(QStringLiteral("out"));
+        m_form->TreeView1->setCurrentItem(child(root(), QStringLiteral("Раздел")));
+        TestAnswers::instance().folders = {out};
+        m_form->CopyInItem1->trigger();
+        QVERIFY(m_form->isCopying());
+        QTRY_VERIFY(!m_form->isCopying());
+        QVERIFY(QFileInfo::exists(out + QStringLiteral("/Раздел/Глава/Документ.htm")));
+        // Closing the window during a copy stops it and closes.
+        TestAnswers::instance().folders = {out + QStringLiteral("/again")};
+        m_form->CopyInItem1->trigger();
+        QVERIFY(m_form->close());
+        QVERIFY(!m_form->isCopying());
     }
 
     void bookmarks()

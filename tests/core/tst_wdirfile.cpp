@@ -148,6 +148,14 @@ private slots:
                                  path(QStringLiteral("src/Doc.files/in")), QStringLiteral("*.*")));
         QVERIFY(!exists(QStringLiteral("src/Doc.files/in")));
         QVERIFY(!m_files.CopyDir(QString(), path(QStringLiteral("x")), QStringLiteral("*.*")));
+
+        // A stopped copy reports false and copies nothing more.
+        const std::atomic<bool> stop{true};
+        WDirFile stopped;
+        stopped.Stop = &stop;
+        QVERIFY(!stopped.CopyDir(path(QStringLiteral("src/Doc.files")),
+                                 path(QStringLiteral("dst3")), QStringLiteral("*.*")));
+        QVERIFY(!exists(QStringLiteral("dst3/sub")));
     }
 
     void singleFiles()
