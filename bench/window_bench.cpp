@@ -1,6 +1,7 @@
 // Times a whole search in the window: from the command (progress window shown) to the
 // filled tree, on a library given as the external documentation directory.
 #include "tform1.h"
+#include "userinteraction.h"
 #include "winifile.h"
 
 #include <QApplication>
@@ -12,6 +13,17 @@
 #include <QTreeWidget>
 
 #include <cstdio>
+
+namespace {
+
+// The result dialog is closed at once.
+class NoDialogs final : public UserInteraction
+{
+public:
+    int run(QDialog&) override { return int(QDialog::Rejected); }
+};
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -33,12 +45,15 @@ int main(int argc, char* argv[])
     form.show();
     if (!QTest::qWaitForWindowActive(&form))
         return 1;
-    form.setDialogRunner([](QDialog&) { return int(QDialog::Rejected); });
+    NoDialogs noDialogs;
+    UserInteraction::install(&noDialogs);
     form.FindComboBox1->setEditText(QString::fromLocal8Bit(argv[2]));
     form.TreeView1->setCurrentItem(form.TreeView1->topLevelItem(0));
     QElapsedTimer timer;
     timer.start();
     form.RunSearch();
+    if (!QTest::qWaitFor([&] { return !form.isSearching(); }, 600000))
+        return 1;
     const double seconds = timer.nsecsElapsed() / 1e9;
     std::printf("window_search %.3f s (%d top-level folders)\n", seconds,
                 form.TreeView1->topLevelItem(0)->childCount());

@@ -5,14 +5,12 @@
 #include "backgroundsearch.h"
 #include "backgroundtask.h"
 #include "documentpage.h"
-#include "replacehtml.h"
 #include "singleinstance.h"
 #include "tsplashform.h"
 #include "userinteraction.h"
 #include "userworkdir.h"
 #include "waitcursor.h"
 #include "wdbffile.h"
-#include "wdirfile.h"
 #include "wmaketreeviewfordir.h"
 
 #include <QAction>
@@ -101,6 +99,7 @@ void TForm1::FormCreate()
         return;
     }
     connect(m_singleInstance, &SingleInstance::showRequested, this, &TForm1::bringToFront);
+    UserWorkDir::removeLeftovers(); // of programs that did not close (a crash, a power cut)
 
     const AppSettings stored = settings();
     if (stored.normativeCollection())
@@ -181,16 +180,8 @@ void TForm1::FormClose()
     stored.setBookmarkFile(TreeBuilder ? TreeBuilder->GetNodeFileName(selectedNode()) : QString());
     stored.setLastContext(SearchContext);
 
-    const WDirFile dirFile;
-    {
-        const ReplaceHTML_t highlighter{QString(), QString()};
-        if (!highlighter.WorkDir.isEmpty())
-            dirFile.DeleteDir(highlighter.WorkDir, QStringLiteral("*.*"));
-    }
-    const QString viewerWorkDir = UserWorkDir::viewerWorkDir();
-    if (!viewerWorkDir.isEmpty())
-        dirFile.DeleteDir(viewerWorkDir, QStringLiteral("*.*"));
-    UserWorkDir::removeBaseIfEmpty();
+    // The working copies (highlighted and viewer's) go with this program's working folder.
+    UserWorkDir::removeBase();
 }
 
 void TForm1::FormDestroy()

@@ -3,6 +3,7 @@
 #include "directorylisting.h"
 #include "documentlayout.h"
 #include "libraryscan.h"
+#include "platform.h"
 #include "searchjob.h"
 #include "shownfile.h"
 #include "userworkdir.h"
@@ -356,7 +357,7 @@ QString WMakeTreeviewForDir::ResetViewerWorkDir()
 {
     const QString workDir = ViewerWorkDir();
     if (!workDir.isEmpty()) {
-        WDirFile().DeleteDir(workDir, QStringLiteral("*.*"));
+        Platform::removeTree(workDir);
         QDir().mkpath(workDir);
     }
     return workDir;

@@ -13,6 +13,10 @@ namespace Platform {
 
 // The one conversion between a path as text and the file system's own form of it.
 std::filesystem::path toNative(const QString& path);
+// True when path ends with a separator of this system's paths (on POSIX only "/": a
+// backslash is an ordinary character of a name there).
+bool endsWithSeparator(const QString& path);
+
 // A file name as text; empty when the name cannot be text (its bytes would not survive the
 // way back to the disk).
 QString fromNativeName(const std::filesystem::path& name);
@@ -26,6 +30,9 @@ struct FolderId
 };
 // The identity of a folder (links followed); false when it cannot be read.
 bool folderId(const QString& dir, FolderId* id);
+// True for the folders of the system's pseudo file systems (processes, devices, kernel
+// objects): never documents, and walking them would take long or never end.
+bool isPseudoFileSystem(const QString& dir);
 
 // Calls visit(name, isFolder) for every entry of dir in the order the file system lists them
 // (links to folders count as folders); visit returns false to stop. An unreadable dir gives
@@ -61,6 +68,13 @@ bool isAdministrator();
 bool isPrivateFolder(const QString& path);
 // Creates path as a folder only its owner may use, when it is missing; then isPrivateFolder.
 bool makePrivateFolder(const QString& path);
+
+// Creates a new folder named prefix followed by six random characters, private to the user
+// (as mkdtemp does: nobody else can have made it or put anything in it); its path, or empty.
+QString makeUniqueFolder(const QString& prefix);
+// Removes path with everything in it, never following a link (a link is removed, not what it
+// points at); true when nothing of it is left.
+bool removeTree(const QString& path);
 
 // The user's private folder for the instance socket; empty when the system has none (the
 // socket then lives in the system's own namespace).

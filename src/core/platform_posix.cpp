@@ -4,10 +4,15 @@
 #include <QStandardPaths>
 
 #include <cerrno>
+#include <cstdlib>
+#include <string>
 #include <system_error>
+#include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -15,6 +20,11 @@ namespace fs = std::filesystem;
 std::filesystem::path Platform::toNative(const QString& path)
 {
     return fs::path(QFile::encodeName(path).toStdString());
+}
+
+bool Platform::endsWithSeparator(const QString& path)
+{
+    return path.endsWith(u'/');
 }
 
 QString Platform::fromNativeName(const std::filesystem::path& name)
@@ -32,6 +42,37 @@ bool Platform::folderId(const QString& dir, FolderId* id)
         return false;
     *id = FolderId{quint64(info.st_dev), quint64(info.st_ino)};
     return true;
+}
+
+bool Platform::isPseudoFileSystem(const QString& dir)
+{
+    struct statfs info;
+    if (::statfs(toNative(dir).c_str(), &info) != 0)
+        return false;
+    switch (static_cast<unsigned long>(info.f_type)) {
+    case 0x9fa0:     // proc
+    case 0x62656572: // sysfs
+    case 0x1cd1:     // devpts
+    case 0x64626720: // debugfs
+    case 0x74726163: // tracefs
+    case 0x73636673: // securityfs
+    case 0x27e0eb:   // cgroup
+    case 0x63677270: // cgroup2
+    case 0xcafe4a11: // bpf
+    case 0x62656570: // configfs
+    case 0x65735543: // fusectl
+    case 0x6165676c: // pstore
+    case 0x19800202: // mqueue
+    case 0x42494e4d: // binfmt_misc
+        return true;
+    default:
+        break;
+    }
+    // Devices live on an ordinary memory file system: known by the device of /dev itself.
+    struct stat folder;
+    struct stat devices;
+    return ::stat(toNative(dir).c_str(), &folder) == 0 && ::stat("/dev", &devices) == 0 &&
+           folder.st_dev == devices.st_dev;
 }
 
 void Platform::forEachEntry(const QString& dir,
@@ -116,6 +157,78 @@ bool Platform::isPrivateFolder(const QString& path)
     if ((info.st_mode & 0077) != 0)
         return ::chmod(native.c_str(), 0700) == 0;
     return true;
+}
+
+QString Platform::makeUniqueFolder(const QString& prefix)
+{
+    std::string name = toNative(prefix).native() + "XXXXXX";
+    if (!::mkdtemp(name.data())) // created with mode 0700
+        return QString();
+    return QFile::decodeName(QByteArray(name.data(), qsizetype(name.size())));
+}
+
+namespace {
+
+// Removes everything in the open folder fd; links are removed, never followed.
+bool removeContents(int fd)
+{
+    const int listFd = ::dup(fd);
+    DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
+    if (!dir) {
+        if (listFd >= 0)
+            ::close(listFd);
+        return false;
+    }
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    ::closedir(dir);
+    bool ok = true;
+    for (const std::string& name : names) {
+        struct stat info;
+        if (::fstatat(fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+            ok = ok && errno == ENOENT;
+            continue;
+        }
+        if (S_ISDIR(info.st_mode)) {
+            const int sub =
+                ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (sub < 0) {
+                ok = false;
+                continue;
+            }
+            // A copied read-only folder: its owner may empty it.
+            if ((info.st_mode & S_IRWXU) != S_IRWXU)
+                ::fchmod(sub, (info.st_mode & 07777) | S_IRWXU);
+            ok = removeContents(sub) && ok;
+            ::close(sub);
+            ok = ::unlinkat(fd, name.c_str(), AT_REMOVEDIR) == 0 && ok;
+        } else {
+            ok = ::unlinkat(fd, name.c_str(), 0) == 0 && ok;
+        }
+    }
+    return ok;
+}
+
+} // namespace
+
+bool Platform::removeTree(const QString& path)
+{
+    const std::string native = toNative(path).native();
+    struct stat info;
+    if (::lstat(native.c_str(), &info) != 0)
+        return errno == ENOENT;
+    if (!S_ISDIR(info.st_mode))
+        return ::unlink(native.c_str()) == 0; // a file, or a link as itself
+    const int fd = ::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool emptied = removeContents(fd);
+    ::close(fd);
+    return ::rmdir(native.c_str()) == 0 && emptied;
 }
 
 QString Platform::privateRuntimeFolder()

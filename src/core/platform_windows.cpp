@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 
 #include <system_error>
@@ -12,6 +13,11 @@ namespace fs = std::filesystem;
 std::filesystem::path Platform::toNative(const QString& path)
 {
     return fs::path(path.toStdWString());
+}
+
+bool Platform::endsWithSeparator(const QString& path)
+{
+    return path.endsWith(u'/') || path.endsWith(u'\\');
 }
 
 QString Platform::fromNativeName(const std::filesystem::path& name)
@@ -28,6 +34,11 @@ bool Platform::folderId(const QString& dir, FolderId* id)
         return false;
     *id = FolderId{0, quint64(std::hash<std::wstring>{}(canonical.wstring()))};
     return true;
+}
+
+bool Platform::isPseudoFileSystem(const QString&)
+{
+    return false;
 }
 
 void Platform::forEachEntry(const QString& dir,
@@ -95,6 +106,25 @@ bool Platform::makePrivateFolder(const QString& path)
 {
     QDir().mkpath(path);
     return isPrivateFolder(path);
+}
+
+QString Platform::makeUniqueFolder(const QString& prefix)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString path =
+            prefix +
+            QString::number(QRandomGenerator::global()->bounded(1000000)).rightJustified(6, u'0');
+        if (QDir().mkdir(path))
+            return path;
+    }
+    return QString();
+}
+
+bool Platform::removeTree(const QString& path)
+{
+    std::error_code error;
+    fs::remove_all(toNative(path), error); // junctions and links are removed, not followed
+    return !error;
 }
 
 QString Platform::privateRuntimeFolder()

@@ -3,6 +3,7 @@
 #include "contextpattern.h"
 #include "documentlayout.h"
 #include "messagereporter.h"
+#include "platform.h"
 #include "textencoding.h"
 #include "userworkdir.h"
 #include "wdirfile.h"
@@ -37,13 +38,10 @@ ReplaceHTML_t::~ReplaceHTML_t()
 
 void ReplaceHTML_t::PrepareWorkDir(const QString& documentPath)
 {
-    const WDirFile files;
     WorkDir = UserWorkDir::highlightWorkDir();
     if (!WorkDir.isEmpty()) {
-        QDir().mkpath(QFileInfo(WorkDir).absolutePath());
-        if (QFileInfo::exists(WorkDir))
-            files.DeleteDir(WorkDir, QStringLiteral("*.*"));
-        QDir().mkdir(WorkDir);
+        Platform::removeTree(WorkDir);
+        QDir().mkpath(WorkDir);
     }
     DocumentPath = documentPath;
     if (documentPath.isEmpty() || WorkDir.isEmpty())

@@ -3,21 +3,52 @@
 #include "platform.h"
 
 #include <QDir>
-#include <QFileInfo>
+#include <QLockFile>
+#include <QMutex>
+
+#include <memory>
 
 namespace {
 
-QString basePath()
+const QString lockName = QStringLiteral("running.lock");
+
+QString namePrefix()
 {
-    return QDir::tempPath() + QStringLiteral("/lectoria-") + Platform::userTag();
+    return QStringLiteral("lectoria-") + Platform::userTag() + u'-';
+}
+
+// The folder made for this program, with the lock that marks it as in use while it runs.
+struct OwnFolder
+{
+    QMutex mutex;
+    QString path;
+    std::unique_ptr<QLockFile> lock;
+};
+
+OwnFolder& ownFolder()
+{
+    static OwnFolder folder;
+    return folder;
 }
 
 } // namespace
 
 QString UserWorkDir::base()
 {
-    const QString path = basePath();
-    return Platform::makePrivateFolder(path) ? path : QString();
+    OwnFolder& own = ownFolder();
+    const QMutexLocker locker(&own.mutex);
+    const QString temp = QDir::tempPath();
+    if (!own.path.isEmpty() && QDir::cleanPath(own.path).startsWith(temp + u'/') &&
+        Platform::isPrivateFolder(own.path))
+        return own.path;
+    own.lock.reset();
+    own.path = Platform::makeUniqueFolder(temp + u'/' + namePrefix());
+    if (own.path.isEmpty())
+        return QString();
+    own.lock = std::make_unique<QLockFile>(own.path + u'/' + lockName);
+    own.lock->setStaleLockTime(0); // only a lock of a program that has ended is stale
+    own.lock->tryLock(0);
+    return own.path;
 }
 
 QString UserWorkDir::viewerWorkDir()
@@ -32,11 +63,39 @@ QString UserWorkDir::highlightWorkDir()
     return root.isEmpty() ? QString() : root + QStringLiteral("/Temp/NormDoc");
 }
 
-void UserWorkDir::removeBaseIfEmpty()
+void UserWorkDir::removeBase()
 {
-    const QString path = basePath();
-    if (!Platform::isPrivateFolder(path))
+    OwnFolder& own = ownFolder();
+    const QMutexLocker locker(&own.mutex);
+    if (own.path.isEmpty())
         return;
-    QDir().rmdir(path + QStringLiteral("/Temp"));
-    QDir().rmdir(path);
+    own.lock.reset(); // unlocks and removes the lock file
+    if (Platform::isPrivateFolder(own.path))
+        Platform::removeTree(own.path);
+    own.path.clear();
+}
+
+void UserWorkDir::removeLeftovers()
+{
+    const QString temp = QDir::tempPath();
+    const QStringList names =
+        QDir(temp).entryList({namePrefix() + u'*'}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks);
+    QString own;
+    {
+        OwnFolder& folder = ownFolder();
+        const QMutexLocker locker(&folder.mutex);
+        own = folder.path;
+    }
+    for (const QString& name : names) {
+        const QString path = temp + u'/' + name;
+        if (path == own || !Platform::isPrivateFolder(path))
+            continue; // not this user's own real folder
+        // A program still running holds its lock; the lock of one that has ended is stale.
+        QLockFile lock(path + u'/' + lockName);
+        lock.setStaleLockTime(0);
+        if (!lock.tryLock(0))
+            continue;
+        lock.unlock();
+        Platform::removeTree(path);
+    }
 }

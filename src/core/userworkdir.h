@@ -2,19 +2,24 @@
 
 #include <QString>
 
-// The private per-user directory under which the viewer's and the highlighting working
-// copies live. A folder shared by all users would let another user read or plant them, so
-// the base is created with mode 0700 and used only when it is a real directory owned by
-// the current user.
+// This running program's own working folder, under which the viewer's and the highlighting
+// working copies live. It is made fresh and private for each program (as mkdtemp makes it),
+// so no other user, and no other running program of the same user, can have put anything in
+// it; it is removed, without following links, when the program closes. Folders left by
+// programs that are no longer running are removed at the next start.
 namespace UserWorkDir {
 
-// The base directory, created when missing; empty when no safe base can be had.
+// The folder ("<temp>/lectoria-<user>-XXXXXX"), made at the first call; empty when none can
+// be made. A new one is made when the temporary folder changes or the old one is gone.
 QString base();
 // "<base>/Q.temp/" (with its trailing separator): the viewer's working directory.
 QString viewerWorkDir();
 // "<base>/Temp/NormDoc": the folder of the highlighted copies.
 QString highlightWorkDir();
-// Removes the base when nothing is left in it (after both working directories are gone).
-void removeBaseIfEmpty();
+// Removes this program's folder with everything in it.
+void removeBase();
+// Removes the working folders that programs no longer running have left in the temporary
+// folder; folders of running programs, other users' folders and links stay.
+void removeLeftovers();
 
 } // namespace UserWorkDir

@@ -300,21 +300,36 @@ private slots:
 
     void plantedWorkingFolder()
     {
-        // A working folder planted as a link by someone else is never used: the found
-        // document is shown as it is, and nothing is written where the link points.
+        // Working folders planted by someone else (a link in the name of this user's folder,
+        // a folder of the user's left open to others with links to the library inside) are
+        // never used: the program makes its own, and nothing is written or deleted through
+        // a link, at start, while showing or at closing.
         const QString tmp = m_suite->scratch(QStringLiteral("planted"));
         const QString elsewhere = m_suite->scratch(QStringLiteral("elsewhere"));
-        QVERIFY(QFile::link(elsewhere,
-                            tmp + QStringLiteral("/lectoria-") + QString::number(::getuid())));
+        const QString prefix = tmp + QStringLiteral("/lectoria-") + QString::number(::getuid());
+        QVERIFY(QFile::link(elsewhere, prefix));
+        QVERIFY(QFile::link(elsewhere, prefix + QStringLiteral("-link")));
+        QVERIFY(QDir().mkpath(prefix + QStringLiteral("-open")));
+        QVERIFY(QFile::setPermissions(prefix + QStringLiteral("-open"),
+                                      QFileDevice::Permissions(0x7777)));
+        QVERIFY(QFile::link(m_suite->normDoc(), prefix + QStringLiteral("-open/Temp")));
+        QVERIFY(QFile::link(elsewhere, prefix + QStringLiteral("-open/Q.temp")));
         qputenv("TMPDIR", tmp.toLocal8Bit());
+        m_form.reset();
+        start();
         typeAndEnter(QStringLiteral("линолеум"));
         m_form->TreeView1->setCurrentItem(
             child(child(root(), QStringLiteral("Полы")), QStringLiteral("Линолеум")));
-        QTRY_COMPARE(m_form->CppWebBrowser1->url(),
-                     QUrl::fromLocalFile(m_suite->normDoc(QStringLiteral("Полы/Линолеум.htm"))));
+        QTRY_VERIFY(m_form->CppWebBrowser1->url().toLocalFile().startsWith(prefix + u'-'));
+        QTest::keyClick(m_form->TreeView1, Qt::Key_Escape); // closes the window
+        QTRY_VERIFY(!m_form->isVisible());
         QCOMPARE(QDir(elsewhere).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
-        m_form->close();
-        QCOMPARE(QDir(elsewhere).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+        QVERIFY(QFileInfo::exists(m_suite->normDoc(QStringLiteral("Полы/Линолеум.htm"))));
+        QVERIFY(QFileInfo(prefix).isSymLink() &&
+                QFileInfo(prefix + QStringLiteral("-link")).isSymLink());
+        QCOMPARE(QDir(tmp).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 (QStringList{QStringLiteral("lectoria-%1").arg(::getuid()),
+                              QStringLiteral("lectoria-%1-link").arg(::getuid())}));
     }
 
     void caseOptionReachesHighlightingFirst()

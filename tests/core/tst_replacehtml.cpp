@@ -3,8 +3,11 @@
 #include "testfiles.h"
 #include "userworkdir.h"
 
+#include <QLockFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 class TestReplaceHtml : public QObject
 {
@@ -20,6 +23,43 @@ class TestReplaceHtml : public QObject
 
 private slots:
     void initTestCase() { qputenv("TMPDIR", m_dir.filePath(QStringLiteral("tmp")).toLocal8Bit()); }
+
+    void ownWorkingFolderAndLeftovers()
+    {
+        const QString tmp = m_dir.filePath(QStringLiteral("work"));
+        const QString library = m_dir.filePath(QStringLiteral("library"));
+        QVERIFY(TestFiles::write(library + QStringLiteral("/doc.htm"), "doc"));
+        QVERIFY(QDir().mkpath(tmp));
+        const QByteArray previousTmp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", tmp.toLocal8Bit());
+        const QString prefix = tmp + QStringLiteral("/lectoria-%1-").arg(::getuid());
+        // Left by a program that has ended (with a link into the library), held by one that
+        // runs, and a link in the name of such a folder.
+        QVERIFY(QDir().mkpath(prefix + QStringLiteral("ended")));
+        QVERIFY(QFile::link(library, prefix + QStringLiteral("ended/Temp")));
+        QVERIFY(QDir().mkpath(prefix + QStringLiteral("running")));
+        QLockFile running(prefix + QStringLiteral("running/running.lock"));
+        QVERIFY(running.tryLock(0));
+        QVERIFY(QFile::link(library, prefix + QStringLiteral("link")));
+        UserWorkDir::removeLeftovers();
+        QVERIFY(!QFileInfo::exists(prefix + QStringLiteral("ended")));
+        QVERIFY(QFileInfo::exists(prefix + QStringLiteral("running")));
+        QVERIFY(QFileInfo(prefix + QStringLiteral("link")).isSymLink());
+        QVERIFY(QFileInfo::exists(library + QStringLiteral("/doc.htm")));
+
+        // A fresh private folder of this program, removed with what is in it, links as links.
+        const QString base = UserWorkDir::base();
+        QVERIFY(base.startsWith(prefix));
+        QCOMPARE(UserWorkDir::base(), base);
+        QCOMPARE(QFileInfo(base).permissions() & 0x0077, QFileDevice::Permissions());
+        QVERIFY(QFile::link(library, UserWorkDir::highlightWorkDir()) ||
+                (QDir().mkpath(base + QStringLiteral("/Temp")) &&
+                 QFile::link(library, UserWorkDir::highlightWorkDir())));
+        UserWorkDir::removeBase();
+        QVERIFY(!QFileInfo::exists(base));
+        QVERIFY(QFileInfo::exists(library + QStringLiteral("/doc.htm")));
+        qputenv("TMPDIR", previousTmp);
+    }
 
     void tagsAndColours()
     {
