@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs the table reader's fuzzer (libFuzzer with address and undefined-behaviour checks).
+# Runs the table reader's fuzzer (libFuzzer with address and undefined-behaviour checks): the
+# whole-table read and the block-by-block read of the same bytes must agree.
 # Usage: scripts/fuzz.sh [SECONDS]   New inputs that raise coverage go to tests/fuzz/corpus/dbf.
 set -euo pipefail
 cd "$(dirname "$0")/.."

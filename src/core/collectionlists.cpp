@@ -1,9 +1,9 @@
 #include "collectionlists.h"
 
 #include "messagereporter.h"
-#include "wdbffile.h"
 #include "wstring.h"
 
+#include <QDir>
 #include <QStringDecoder>
 
 void CollectionLists::fillNormative(const QString& suiteDir, const QString& externalDirectory,
@@ -25,28 +25,42 @@ QString CollectionLists::decodeDirectory(const QByteArray& raw)
 }
 
 bool CollectionLists::fillTechnicalParts(const QString& suiteDir, QStringList& rootDirs,
-                                         QStringList& names, bool showMessages)
+                                         QStringList& names, bool showMessages,
+                                         WDbfFile::Access access)
 {
     const QString path = suiteDir + InstallationTable;
     const WDbfFile dbf;
     WDbfFile::TableSlot table;
-    if (!dbf.OpenTable(table, path, showMessages))
+    if (!dbf.OpenTable(table, path, showMessages, access))
         return false;
-    const int dir = table->fieldIndex(QStringLiteral("DIR"));
-    const int name = table->fieldIndex(QStringLiteral("NAIM"));
-    if (table->fieldIndex(QStringLiteral("VID")) < 0 || dir < 0 || name < 0) {
-        // The filter and the two values cannot be had from such a table.
-        dbf.CloseTable(table);
+    const QList<int> used{table->fieldIndex(QStringLiteral("VID")),
+                          table->fieldIndex(QStringLiteral("DIR")),
+                          table->fieldIndex(QStringLiteral("NAIM"))};
+    QStringList foundDirs;
+    QStringList foundNames;
+    const WString strings;
+    // A table without one of the three fields cannot be listed (the filter and the two values
+    // cannot be had from it); neither can one that breaks off with a read error.
+    const bool read =
+        !used.contains(-1) && table->forEachRecord(used, [&](const QList<QByteArrayView>& values) {
+            if (values.at(0) != "b")
+                return true;
+            // An empty or relative folder would be taken from wherever the program was started.
+            const QString dir = decodeDirectory(values.at(1).toByteArray());
+            if (dir.trimmed().isEmpty() || !QDir::isAbsolutePath(dir))
+                return true;
+            foundDirs.append(dir + QStringLiteral("TT"));
+            foundNames.append(strings.OemToAnsi(values.at(2).toByteArray()));
+            return true;
+        });
+    dbf.CloseTable(table);
+    if (!read) {
         if (showMessages)
             MessageReporter::report(dbf.Description,
                                     QStringLiteral("Ошибка при чтении файла: ") + path);
         return false;
     }
-    const WString strings;
-    for (const qsizetype record : table->recordsWhere(QStringLiteral("VID"), "b")) {
-        rootDirs.append(decodeDirectory(table->value(record, dir)) + QStringLiteral("TT"));
-        names.append(strings.OemToAnsi(table->value(record, name)));
-    }
-    dbf.CloseTable(table);
+    rootDirs.append(foundDirs);
+    names.append(foundNames);
     return true;
 }

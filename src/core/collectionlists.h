@@ -1,5 +1,7 @@
 #pragma once
 
+#include "wdbffile.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,10 +17,13 @@ void fillNormative(const QString& suiteDir, const QString& externalDirectory, QS
                    QStringList& names);
 
 // The technical parts: the "TT" folder of every base whose record has VID "b", named by the
-// record's NAIM (code page 866), in file order. False when the table cannot be read (the
-// lists stay empty; messages as the table access reports them).
+// record's NAIM (code page 866), in file order. A record whose DIR is empty or no absolute
+// path names no base and is left out. The table is read a block at a time, only its three
+// fields kept. False when the table cannot be read (the lists stay empty; messages as the
+// table access reports them). The terminal search opens the table ReadOnly.
 bool fillTechnicalParts(const QString& suiteDir, QStringList& rootDirs, QStringList& names,
-                        bool showMessages);
+                        bool showMessages,
+                        WDbfFile::Access access = WDbfFile::Access::MaintainIndexes);
 
 // A DIR value of the table as text: UTF-8 when valid, else windows-1251.
 QString decodeDirectory(const QByteArray& raw);

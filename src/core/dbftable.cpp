@@ -1,35 +1,10 @@
 #include "dbftable.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace {
-
-constexpr qsizetype headerSize = 32;
-constexpr qsizetype descriptorSize = 32;
+// The whole table is kept in memory: larger ones are read a block at a time instead.
 constexpr qint64 largestTable = qint64(512) * 1024 * 1024;
-
-quint32 littleEndian32(const QByteArray& bytes, qsizetype at)
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData() + at);
-    return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
-}
-
-quint16 littleEndian16(const QByteArray& bytes, qsizetype at)
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData() + at);
-    return quint16(p[0] | p[1] << 8);
-}
-
-QByteArray trimmedRight(QByteArray value)
-{
-    qsizetype end = value.size();
-    while (end > 0 && (value.at(end - 1) == ' ' || value.at(end - 1) == '\0'))
-        --end;
-    value.truncate(end);
-    return value;
-}
-
 } // namespace
 
 DbfTable DbfTable::failed(const QString& error)
@@ -47,75 +22,35 @@ DbfTable DbfTable::open(const QString& path)
     if (info.size() > largestTable)
         return failed(QStringLiteral("too large for a table"));
     // Read-only and without a lock: the suite's own programs may use the table meanwhile.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return failed(file.errorString());
-    const QByteArray bytes = file.read(largestTable);
-    if (file.error() != QFileDevice::NoError)
-        return failed(file.errorString());
-    return fromBytes(bytes);
+    DbfReader reader = DbfReader::open(path);
+    return read(reader);
 }
 
 DbfTable DbfTable::fromBytes(const QByteArray& bytes)
 {
-    if (bytes.size() < headerSize + 1)
-        return failed(QStringLiteral("no table header"));
-    const quint32 declaredRecords = littleEndian32(bytes, 4);
-    const qsizetype headerLength = littleEndian16(bytes, 8);
-    const qsizetype recordLength = littleEndian16(bytes, 10);
-    if (headerLength < headerSize + 1 || headerLength > bytes.size())
-        return failed(QStringLiteral("header length outside the file"));
-    if (recordLength < 2)
-        return failed(QStringLiteral("record length too small"));
+    DbfReader reader = DbfReader::fromBytes(bytes);
+    return read(reader);
+}
 
+DbfTable DbfTable::read(DbfReader& reader)
+{
+    if (!reader.isValid())
+        return failed(reader.errorString());
     DbfTable table;
-    qsizetype at = headerSize;
-    int offset = 0;
-    bool terminated = false;
-    while (at < headerLength) {
-        if (bytes.at(at) == '\x0d') {
-            terminated = true;
-            break;
-        }
-        if (at + descriptorSize > headerLength)
-            break;
-        Field field;
-        const QByteArray rawName = bytes.mid(at, 11);
-        const qsizetype nul = rawName.indexOf('\0');
-        field.name = QString::fromLatin1(nul < 0 ? rawName : rawName.left(nul)).trimmed();
-        field.type = bytes.at(at + 11);
-        field.length = static_cast<unsigned char>(bytes.at(at + 16));
-        field.offset = offset;
-        if (field.length == 0)
-            return failed(QStringLiteral("field of no width: ") + field.name);
-        offset += field.length;
-        table.m_fields.append(field);
-        at += descriptorSize;
-    }
-    if (!terminated)
-        return failed(QStringLiteral("field descriptors without their terminator"));
-    if (table.m_fields.isEmpty())
-        return failed(QStringLiteral("no fields"));
-    if (1 + offset > recordLength)
-        return failed(QStringLiteral("fields longer than the record"));
-
-    // Only records that lie complete in the file are read, whatever the header promises.
-    const qsizetype available = (bytes.size() - headerLength) / recordLength;
-    const qsizetype count = qMin<qsizetype>(available, qsizetype(declaredRecords));
-    table.m_records.reserve(size_t(count));
-    for (qsizetype r = 0; r < count; ++r) {
-        const qsizetype start = headerLength + r * recordLength;
-        const char flag = bytes.at(start);
-        if (flag == '*')
-            continue; // deleted
-        if (flag == '\x1a')
-            break; // end of file
-        QList<QByteArray> values;
-        values.reserve(table.m_fields.size());
-        for (const Field& field : std::as_const(table.m_fields))
-            values.append(trimmedRight(bytes.mid(start + 1 + field.offset, field.length)));
-        table.m_records.push_back(std::move(values));
-    }
+    table.m_fields = reader.fields();
+    QList<int> all;
+    for (int i = 0; i < table.m_fields.size(); ++i)
+        all.append(i);
+    const bool complete = reader.forEachRecord(all, [&table](const QList<QByteArrayView>& values) {
+        QList<QByteArray> record;
+        record.reserve(values.size());
+        for (const QByteArrayView value : values)
+            record.append(value.toByteArray());
+        table.m_records.push_back(std::move(record));
+        return true;
+    });
+    if (!complete)
+        return failed(QStringLiteral("the table cannot be read"));
     return table;
 }
 

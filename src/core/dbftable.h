@@ -1,31 +1,26 @@
 #pragma once
 
+#include "dbfreader.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
-#include <QStringList>
 
 #include <vector>
 
-// A dBase III/IV table read whole into memory, read-only. Field values are the bytes stored
-// in the file with the right padding (blanks) removed; deleted records are skipped; records
-// keep their file order. A truncated or lying file gives an error, never a crash: the
-// records that lie complete in the file are read, anything the header cannot describe is
-// refused.
+// A small dBase III/IV table read whole into memory, read-only, by DbfReader's rules: values
+// without their right padding, deleted records skipped, file order kept, damage refused or cut
+// off the same way. Large tables are read with DbfReader itself, a block at a time.
 class DbfTable
 {
 public:
-    struct Field
-    {
-        QString name;
-        char type = 'C';
-        int offset = 0; // within the record, after the deletion flag
-        int length = 0;
-    };
+    using Field = DbfReader::Field;
 
     // Reads the table at path; isValid() tells whether it could be read.
     static DbfTable open(const QString& path);
     static DbfTable fromBytes(const QByteArray& bytes);
+    // Every record the reader has left to hand on.
+    static DbfTable read(DbfReader& reader);
 
     bool isValid() const { return m_error.isEmpty(); }
     QString errorString() const { return m_error; }

@@ -1,5 +1,6 @@
 #include "wdbffile.h"
 
+#include "fileguard.h"
 #include "messagereporter.h"
 
 #include <QDateTime>
@@ -56,10 +57,7 @@ QString WDbfFile::ntxName(const QString& path, int number)
 
 bool WDbfFile::ClearReadOnly(const QString& path) const
 {
-    const QFileInfo info(path);
-    if (!info.isFile())
-        return false;
-    return QFile::setPermissions(path, info.permissions() | QFileDevice::WriteOwner);
+    return FileGuard::makeOwnerWritable(path) == FileGuard::Result::Done;
 }
 
 bool WDbfFile::HasProductionIndex(const QString& path, bool showMessages) const
@@ -82,31 +80,25 @@ bool WDbfFile::HasProductionIndex(const QString& path, bool showMessages) const
 
 bool WDbfFile::DropProductionIndex(const QString& path, bool showMessages) const
 {
-    const QString index = productionIndexName(path);
-    if (QFileInfo(index).isFile()) {
-        ClearReadOnly(index);
-        QFile::remove(index);
-    }
+    // On this system a file is removed without its write permission: the index's mode stays.
+    FileGuard::removeRegularFile(productionIndexName(path));
     ClearReadOnly(path);
-    // A file too short to hold a table header is never extended by the flag.
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() <= ProductionIndexFlagOffset)
+    // A link, a file too short to hold a table header and the like are left as they are;
+    // an already clear flag is not written either, for the others using the table.
+    switch (FileGuard::clearByte(path, ProductionIndexFlagOffset)) {
+    case FileGuard::Result::Done:
+        return true;
+    case FileGuard::Result::Refused:
         return false;
-    QFile table(path);
-    if (!table.open(QIODevice::ReadWrite)) {
+    case FileGuard::Result::OpenFailed:
         report(showMessages, indexCaption, openFailureText(path));
         return false;
-    }
-    char flag = 0;
-    if (table.seek(ProductionIndexFlagOffset) && table.read(&flag, 1) == 1 && flag == 0)
-        return true; // already clear: the table stays untouched for the others using it
-    const char zero = 0;
-    if (!table.seek(ProductionIndexFlagOffset) || table.write(&zero, 1) != 1 || !table.flush()) {
+    case FileGuard::Result::WriteFailed:
         report(showMessages, indexCaption,
                QStringLiteral("Ошибка при записи в файл:\n") + path + u'!');
         return false;
     }
-    return true;
+    return false;
 }
 
 int WDbfFile::CheckIndexFiles(const QString& path, bool showMessages) const
@@ -135,7 +127,8 @@ int WDbfFile::CheckIndexFiles(const QString& path, bool showMessages) const
     return DropProductionIndex(path, showMessages) ? 0 : -1;
 }
 
-bool WDbfFile::OpenTable(TableSlot& table, const QString& path, bool showMessages) const
+bool WDbfFile::OpenTable(TableSlot& table, const QString& path, bool showMessages,
+                         Access access) const
 {
     // A directory of that name is no table either.
     if (!QFileInfo(path).isFile()) {
@@ -143,12 +136,15 @@ bool WDbfFile::OpenTable(TableSlot& table, const QString& path, bool showMessage
                QStringLiteral("Файл:") + path + QStringLiteral("\nне найден!"));
         return false;
     }
-    ClearReadOnly(path);
-    int retryState = 0;
+    const bool maintain = access == Access::MaintainIndexes;
+    if (maintain)
+        ClearReadOnly(path);
+    int retryState = maintain ? 0 : 2;
     for (;;) {
         CloseTable(table);
-        CheckIndexFiles(path, false);
-        auto opened = std::make_unique<DbfTable>(DbfTable::open(path));
+        if (maintain)
+            CheckIndexFiles(path, false);
+        auto opened = std::make_unique<DbfReader>(DbfReader::open(path));
         if (opened->isValid()) {
             table = std::move(opened);
             return true;

@@ -1,24 +1,31 @@
 #pragma once
 
-#include "dbftable.h"
+#include "dbfreader.h"
 
 #include <QString>
 
 #include <memory>
 
-// Opens the suite's dBase tables. Before each attempt the table's index files are brought
-// into order (a production index older than an NTX index is dropped, the header flag made
-// to agree with the production index file); an attempt that fails is followed by dropping
-// the production index, then by resetting the engine configuration, and only the third
-// failure is reported.
+// Opens the suite's dBase tables for reading a block at a time. With MaintainIndexes, before
+// each attempt the table's index files are brought into order (a production index older than
+// an NTX index is dropped, the header flag made to agree with the production index file); an
+// attempt that fails is followed by dropping the production index, then by resetting the
+// engine configuration, and only the third failure is reported. These changes reach only a
+// regular file that is no link and has no second name. ReadOnly changes nothing on disk.
 class WDbfFile
 {
 public:
-    using TableSlot = std::unique_ptr<DbfTable>;
+    using TableSlot = std::unique_ptr<DbfReader>;
+    enum class Access
+    {
+        MaintainIndexes,
+        ReadOnly
+    };
 
     const QString Description = QStringLiteral("Класс WDbfFile");
 
-    bool OpenTable(TableSlot& table, const QString& path, bool showMessages) const;
+    bool OpenTable(TableSlot& table, const QString& path, bool showMessages,
+                   Access access = Access::MaintainIndexes) const;
     bool CloseTable(TableSlot& table) const;
 
     bool ClearReadOnly(const QString& path) const;

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 class TestWDbfFile : public QObject
 {
     Q_OBJECT
@@ -42,6 +44,31 @@ class TestWDbfFile : public QObject
         QByteArray bytes = TestFiles::read(path);
         bytes[28] = value;
         TestFiles::write(path, bytes);
+    }
+    // Every value of every record, as a reader hands them on.
+    static QList<QByteArrayList> allValues(DbfReader reader)
+    {
+        QList<int> fields;
+        for (int i = 0; i < reader.fields().size(); ++i)
+            fields.append(i);
+        QList<QByteArrayList> records;
+        reader.forEachRecord(fields, [&records](const QList<QByteArrayView>& values) {
+            records.append(QByteArrayList());
+            for (const QByteArrayView value : values)
+                records.last().append(value.toByteArray());
+            return true;
+        });
+        return records;
+    }
+    static QList<QByteArrayList> allValues(const DbfTable& table)
+    {
+        QList<QByteArrayList> records;
+        for (qsizetype r = 0; r < table.recordCount(); ++r) {
+            records.append(QByteArrayList());
+            for (int f = 0; f < table.fields().size(); ++f)
+                records.last().append(table.value(r, f));
+        }
+        return records;
     }
     static void setModified(const QString& path, const QDateTime& when)
     {
@@ -82,6 +109,10 @@ private slots:
             for (int f = 0; f < table.fields().size(); ++f)
                 QVERIFY(!table.value(r, f).endsWith(' '));
         }
+        // A block boundary after every record, or every few, changes nothing.
+        const QByteArray bytes = TestFiles::read(realData(file));
+        QCOMPARE(allValues(DbfReader::fromBytes(bytes, 1)), allValues(table));
+        QCOMPARE(allValues(DbfReader::fromBytes(bytes, 1000)), allValues(table));
         QCOMPARE(TestFiles::read(realData(file)), before); // reading never writes
     }
 
@@ -108,6 +139,9 @@ private slots:
                        {{"b", "/s/Gone/", oem(QStringLiteral("Удалена"))}, true},
                        {{"s", "/s/", oem(QStringLiteral("Служебная"))}, false},
                        {{"b", "/s/B2/", oem(QStringLiteral("ФЕР"))}, false},
+                       {{"b", "", "Empty"}, false},
+                       {{"b", "   ", "Blank"}, false},
+                       {{"b", "B3/", "Relative"}, false},
                        {{"b", "/s/B1/", oem(QStringLiteral("ГЭСН-2020"))}, false}});
         const QString suite = path.chopped(QStringLiteral("TQ_W/instal.dbf").size());
         QStringList dirs, names;
@@ -167,7 +201,7 @@ private slots:
         setFlagByte(path, 1);
         QVERIFY(m_dbf.OpenTable(slot, path, true));
         QCOMPARE(flagByte(path), char(0));
-        QCOMPARE(slot->recordCount(), 1);
+        QCOMPARE(DbfTable::read(*slot).recordCount(), 1);
         QVERIFY(m_dbf.CloseTable(slot));
         QVERIFY(!slot);
         QVERIFY(!m_dbf.CloseTable(slot));
@@ -274,6 +308,8 @@ private slots:
         QCOMPARE(table.isValid(), records >= 0);
         if (records >= 0)
             QCOMPARE(table.recordCount(), records);
+        QCOMPARE(DbfReader::fromBytes(bytes, 1).isValid(), records >= 0);
+        QCOMPARE(allValues(DbfReader::fromBytes(bytes, 1)), allValues(table));
 
         // Through the table access: never more written than the flag byte of a real header.
         const QString path = tableWith({});
@@ -300,8 +336,50 @@ private slots:
         const QString readOnly = tableWith({{{"b", "/d/", "N"}, false}});
         QVERIFY(TestFiles::setReadOnly(readOnly));
         QVERIFY(m_dbf.OpenTable(slot, readOnly, true));
-        QCOMPARE(slot->recordCount(), 1);
+        QCOMPARE(DbfTable::read(*slot).recordCount(), 1);
         QVERIFY(TestFiles::isWritableByOwner(readOnly)); // the read-only mark is cleared
+    }
+
+    void indexChangesReachOnlyThePlainTable()
+    {
+        const QList<DbfWriter::Record> records{{{"b", "/d/", "N"}, false}};
+        WDbfFile::TableSlot slot;
+        // The table's name is a link, or a second name, of another file: that file keeps its
+        // flag and its mode, and the table is still read.
+        for (const bool symbolic : {true, false}) {
+            const QString other = tableWith(records);
+            setFlagByte(other, 1);
+            QVERIFY(TestFiles::setReadOnly(other));
+            const QByteArray before = TestFiles::read(other);
+            const QString path = tableWith(records);
+            QVERIFY(QFile::remove(path));
+            QVERIFY(symbolic ? QFile::link(other, path)
+                             : ::link(QFile::encodeName(other), QFile::encodeName(path)) == 0);
+            QVERIFY(m_dbf.OpenTable(slot, path, true));
+            QCOMPARE(DbfTable::read(*slot).recordCount(), 1);
+            QCOMPARE(TestFiles::read(other), before);
+            QVERIFY(!TestFiles::isWritableByOwner(other));
+        }
+
+        // An index file name that is a link: neither the link nor what it names is removed.
+        QString path = tableWith(records);
+        const QString elsewhere = m_dir.filePath(QStringLiteral("elsewhere.mdx"));
+        QVERIFY(TestFiles::write(elsewhere, "index"));
+        QVERIFY(QFile::link(elsewhere, WDbfFile::mdxName(path)));
+        QVERIFY(m_dbf.OpenTable(slot, path, true));
+        QVERIFY(QFileInfo(WDbfFile::mdxName(path)).isSymLink());
+        QCOMPARE(TestFiles::read(elsewhere), QByteArray("index"));
+
+        // Read-only access changes nothing that maintenance would: index, flag and mode stay.
+        path = tableWith(records);
+        QVERIFY(TestFiles::write(WDbfFile::mdxName(path), "index"));
+        QVERIFY(TestFiles::setReadOnly(path));
+        const QByteArray before = TestFiles::read(path);
+        QVERIFY(m_dbf.OpenTable(slot, path, true, WDbfFile::Access::ReadOnly));
+        QVERIFY(QFileInfo::exists(WDbfFile::mdxName(path)));
+        QVERIFY(!TestFiles::isWritableByOwner(path));
+        QCOMPARE(TestFiles::read(path), before);
+        QVERIFY(m_messages.isEmpty());
     }
 };
 
