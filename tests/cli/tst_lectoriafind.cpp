@@ -17,17 +17,24 @@ class TestLectoriaFind : public QObject
         int exitCode;
         QStringList out;
         QStringList err;
+        QByteArray rawOut;
     };
-    static Run run(const QStringList& arguments)
+    // Through the shell when an argument must be bytes that are no text ($'..' of bash).
+    static Run run(const QStringList& arguments, const QString& shellLine = {})
     {
         QProcess process;
-        process.start(QStringLiteral(LECTORIA_FIND), arguments);
+        if (shellLine.isEmpty())
+            process.start(QStringLiteral(LECTORIA_FIND), arguments);
+        else
+            process.start(QStringLiteral("/bin/bash"), QStringList{QStringLiteral("-c"), shellLine,
+                                                                   QStringLiteral(LECTORIA_FIND)} +
+                                                           arguments);
         process.waitForFinished(60000);
         const auto lines = [](const QByteArray& bytes) {
             return QString::fromUtf8(bytes).split(u'\n', Qt::SkipEmptyParts);
         };
-        return Run{process.exitCode(), lines(process.readAllStandardOutput()),
-                   lines(process.readAllStandardError())};
+        const QByteArray out = process.readAllStandardOutput();
+        return Run{process.exitCode(), lines(out), lines(process.readAllStandardError()), out};
     }
 
 private slots:
@@ -78,6 +85,31 @@ private slots:
         const Run help = run({QStringLiteral("--help")});
         QCOMPARE(help.exitCode, 0);
         QVERIFY(help.out.join(u'\n').contains(QStringLiteral("--tech-parts")));
+        QVERIFY(help.out.join(u'\n').contains(QStringLiteral("--null")));
+
+        // A context of bytes that are no UTF-8 would match U+FFFD: refused, whichever form.
+        const QString lib = m_dir.filePath(QStringLiteral("lib"));
+        for (const QString& line : {QStringLiteral("\"$0\" $'\\xc0\\xc1' \"$1\""),
+                                    QStringLiteral("\"$0\" -- $'a\\xff' \"$1\""),
+                                    QStringLiteral("\"$0\" --tech-parts \"$1\" $'\\xe2\\x82'")}) {
+            const Run r = run({lib}, line);
+            QCOMPARE(r.exitCode, 2);
+            QVERIFY(r.err.first().contains(QStringLiteral("UTF-8")));
+        }
+    }
+
+    void nulEndedPaths()
+    {
+        const QString dir = m_dir.filePath(QStringLiteral("lines"));
+        QVERIFY(TestFiles::write(dir + QStringLiteral("/a\nb.htm"), "ksilolit"));
+        QVERIFY(TestFiles::write(dir + QStringLiteral("/c.htm"), "ksilolit"));
+        for (const QString& option : {QStringLiteral("-0"), QStringLiteral("--null")}) {
+            const Run r = run({option, QStringLiteral("ksilolit"), dir});
+            QCOMPARE(r.exitCode, 0);
+            QCOMPARE(r.rawOut.split('\0'),
+                     (QByteArrayList{QFile::encodeName(dir + QStringLiteral("/a\nb.htm")),
+                                     QFile::encodeName(dir + QStringLiteral("/c.htm")), ""}));
+        }
     }
 
     void technicalParts()
@@ -95,10 +127,27 @@ private slots:
             suite + QStringLiteral("/TQ_W/instal.dbf"), {{"VID", 1}, {"DIR", 200}, {"NAIM", 20}},
             {{{"b", m_dir.filePath(QStringLiteral("lib/Полы")).toUtf8(), "A"}, false},
              {{"B", base.toUtf8(), "B"}, false}}));
+        // The table is only read: an index file the flag does not announce, a set flag
+        // without its index file, a read-only mode and a table name that links elsewhere all
+        // stay as they are.
+        const QString table = suite + QStringLiteral("/TQ_W/instal.dbf");
+        const QString real = m_dir.filePath(QStringLiteral("real.dbf"));
+        QVERIFY(QFile::rename(table, real));
+        QVERIFY(QFile::link(real, table));
+        QVERIFY(TestFiles::write(suite + QStringLiteral("/TQ_W/instal.mdx"), "index"));
         r = run({QStringLiteral("--tech-parts"), suite, QStringLiteral("ксилолит")});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, QStringList{m_dir.filePath(QStringLiteral("lib/ПолыTT/a.htm"))});
         QCOMPARE(r.err.last(), QStringLiteral("checked 2, found 1"));
+        QVERIFY(QFile::remove(suite + QStringLiteral("/TQ_W/instal.mdx")));
+        QByteArray bytes = TestFiles::read(real);
+        bytes[28] = 1;
+        QVERIFY(TestFiles::write(real, bytes));
+        QVERIFY(TestFiles::setReadOnly(real));
+        QCOMPARE(run({QStringLiteral("--tech-parts"), suite, QStringLiteral("ксилолит")}).exitCode,
+                 0);
+        QVERIFY(!TestFiles::isWritableByOwner(real));
+        QCOMPARE(TestFiles::read(real), bytes);
     }
 };
 
