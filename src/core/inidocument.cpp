@@ -19,29 +19,40 @@ IniDocument::LoadResult IniDocument::load(const QString& fileName)
     return LoadResult::Loaded;
 }
 
+namespace {
+
+QString decodeLine(QByteArrayView bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    QStringDecoder cp1251("windows-1251");
+    return cp1251.isValid() ? QString(cp1251.decode(bytes)) : QString::fromLatin1(bytes);
+}
+
+} // namespace
+
 IniDocument IniDocument::fromBytes(const QByteArray& bytes)
 {
     IniDocument document;
-    // Older installations wrote the file in windows-1251; valid UTF-8 is read as UTF-8.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError()) {
-        QStringDecoder cp1251("windows-1251");
-        text = cp1251.isValid() ? QString(cp1251.decode(bytes)) : QString::fromLatin1(bytes);
-    }
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    const qsizetype firstBreak = text.indexOf(u'\n');
-    if (firstBreak > 0 && text.at(firstBreak - 1) == u'\r')
-        document.m_lineEnd = QStringLiteral("\r\n");
-    if (text.isEmpty())
-        return document;
-    document.m_lines = text.split(u'\n');
-    if (document.m_lines.last().isEmpty())
-        document.m_lines.removeLast(); // the final line break
-    for (QString& line : document.m_lines) {
-        if (line.endsWith(u'\r'))
-            line.chop(1);
+    // The encoding is decided line by line: one line in windows-1251 leaves the others be.
+    qsizetype at = 0;
+    while (at < bytes.size()) {
+        const qsizetype lineBreak = bytes.indexOf('\n', at);
+        const qsizetype next = lineBreak < 0 ? bytes.size() : lineBreak + 1;
+        QByteArrayView content = QByteArrayView(bytes).sliced(at, next - at);
+        if (content.endsWith('\n'))
+            content.chop(1);
+        if (content.endsWith('\r'))
+            content.chop(1);
+        QString text = decodeLine(content);
+        if (at == 0 && text.startsWith(QChar(0xFEFF)))
+            text.remove(0, 1);
+        if (at == 0 && lineBreak > 0 && bytes.at(lineBreak - 1) == '\r')
+            document.m_lineEnd = QStringLiteral("\r\n");
+        document.m_lines.append(Line{text, bytes.sliced(at, next - at)});
+        at = next;
     }
     return document;
 }
@@ -67,7 +78,7 @@ qsizetype IniDocument::sectionStart(const QString& section) const
 {
     const QString wanted = section.trimmed();
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
-        const auto name = sectionName(m_lines.at(i));
+        const auto name = sectionName(m_lines.at(i).text);
         if (name && name->compare(wanted, Qt::CaseInsensitive) == 0)
             return i + 1;
     }
@@ -80,8 +91,8 @@ std::optional<QString> IniDocument::value(const QString& section, const QString&
     if (start < 0)
         return std::nullopt;
     const QString wanted = key.trimmed();
-    for (qsizetype i = start; i < m_lines.size() && !sectionName(m_lines.at(i)); ++i) {
-        const auto found = entry(m_lines.at(i));
+    for (qsizetype i = start; i < m_lines.size() && !sectionName(m_lines.at(i).text); ++i) {
+        const auto found = entry(m_lines.at(i).text);
         if (found && found->key.compare(wanted, Qt::CaseInsensitive) == 0)
             return found->value;
     }
@@ -97,30 +108,40 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
 
     const qsizetype start = sectionStart(section);
     if (start < 0) {
-        if (!m_lines.isEmpty() && !m_lines.last().trimmed().isEmpty())
-            m_lines.append(QString());
-        m_lines.append(u'[' + section.trimmed() + u']');
-        m_lines.append(line);
+        if (!m_lines.isEmpty() && !m_lines.last().text.trimmed().isEmpty())
+            m_lines.append(Line{});
+        m_lines.append(Line{u'[' + section.trimmed() + u']', {}});
+        m_lines.append(Line{line, {}});
         return;
     }
     const QString wanted = key.trimmed();
     qsizetype insertAt = start;
-    for (qsizetype i = start; i < m_lines.size() && !sectionName(m_lines.at(i)); ++i) {
-        const auto found = entry(m_lines.at(i));
+    for (qsizetype i = start; i < m_lines.size() && !sectionName(m_lines.at(i).text); ++i) {
+        const auto found = entry(m_lines.at(i).text);
         if (found && found->key.compare(wanted, Qt::CaseInsensitive) == 0) {
-            m_lines[i] = line;
+            m_lines[i] = Line{line, {}};
             return;
         }
-        if (!m_lines.at(i).trimmed().isEmpty())
+        if (!m_lines.at(i).text.trimmed().isEmpty())
             insertAt = i + 1;
     }
-    m_lines.insert(insertAt, line);
+    m_lines.insert(insertAt, Line{line, {}});
 }
 
 QByteArray IniDocument::toBytes() const
 {
-    QString text;
-    for (const QString& line : m_lines)
-        text += line + m_lineEnd;
-    return text.toUtf8();
+    const QByteArray lineEnd = m_lineEnd.toUtf8();
+    QByteArray bytes;
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const Line& line = m_lines.at(i);
+        if (line.bytes.isEmpty()) {
+            bytes += line.text.toUtf8() + lineEnd;
+            continue;
+        }
+        bytes += line.bytes;
+        // A last line without its break gets one only when a line now follows it.
+        if (!line.bytes.endsWith('\n') && i + 1 < m_lines.size())
+            bytes += lineEnd;
+    }
+    return bytes;
 }

@@ -7,7 +7,9 @@
 #include <optional>
 
 // The lines of a settings file, parsed for lookups and rewritten with one value changed.
-// Lines that are not entries (comments, junk) are kept as they are.
+// Each line is read as UTF-8 when it is valid UTF-8, else as windows-1251 (older
+// installations and other programs wrote that); every line the program does not change is
+// written back byte for byte, changed and new lines in UTF-8.
 class IniDocument
 {
 public:
@@ -37,6 +39,11 @@ private:
     // Index of the first line of the section body, or -1.
     qsizetype sectionStart(const QString& section) const;
 
-    QStringList m_lines;
+    struct Line
+    {
+        QString text;
+        QByteArray bytes; // as read, line break included; empty for a new or changed line
+    };
+    QList<Line> m_lines;
     QString m_lineEnd = QStringLiteral("\n");
 };

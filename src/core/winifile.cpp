@@ -1,9 +1,11 @@
 #include "winifile.h"
 
+#include "fileguard.h"
 #include "inidocument.h"
 #include "messagereporter.h"
 
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSaveFile>
 
 namespace {
@@ -34,20 +36,72 @@ double parseDouble(const QString& text)
     return ok ? value : 0.0;
 }
 
-bool writeFileAtomically(const QString& fileName, const QByteArray& bytes)
+// How long a write waits for another program's write of the same file.
+constexpr int lockWaitMs = 10000;
+
+// A read-only settings file stays as it is, even for a user allowed to replace it.
+bool isWritable(const QFileInfo& info)
 {
-    const QFileInfo info(fileName);
-    // A read-only settings file stays as it is, even for a user allowed to replace it.
-    if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner))
+    return !info.exists() || (info.permissions() & QFileDevice::WriteOwner);
+}
+
+// Writes bytes over the open file from its start and cuts off what is left of the old ones.
+bool overwrite(QFile& file, const QByteArray& bytes)
+{
+    return file.seek(0) && file.write(bytes) == bytes.size() && file.flush() &&
+           file.resize(bytes.size());
+}
+
+// A temporary file replaces the settings file, so a failed write never leaves it half
+// written. A folder that admits no new file, or no rename, still gets the value: the
+// existing file is then written in place.
+bool replaceFile(const QString& fileName, const QByteArray& bytes)
+{
+    if (!isWritable(QFileInfo(fileName)))
         return false;
     QSaveFile file(fileName);
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    if (file.commit())
+        return true;
+    if (file.error() != QFileDevice::RenameError || !QFileInfo(fileName).isFile())
+        return false;
+    QFile inPlace(fileName);
+    return inPlace.open(QIODevice::ReadWrite) && overwrite(inPlace, bytes);
+}
+
+// Reads, changes and writes the file as one step against other programs doing the same: a
+// lock file beside it is held meanwhile. A folder that admits no lock file admits no
+// temporary file either; the file is then locked itself and rewritten in place.
+bool update(const QString& fileName, const QString& section, const QString& key,
+            const QString& value)
+{
+    QLockFile lock(fileName + QStringLiteral(".lock"));
+    if (lock.tryLock(lockWaitMs)) {
+        IniDocument document;
+        // A file that exists but cannot be read is never replaced: its entries would be lost.
+        if (document.load(fileName) == IniDocument::LoadResult::Failed)
+            return false;
+        document.setValue(section, key, value);
+        return replaceFile(fileName, document.toBytes());
+    }
+    const QFileInfo info(fileName);
+    if (lock.error() != QLockFile::PermissionError || !info.isFile() || !isWritable(info))
+        return false;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadWrite) || !FileGuard::lockOpenFile(int(file.handle())))
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    IniDocument document = IniDocument::fromBytes(bytes);
+    document.setValue(section, key, value);
+    return overwrite(file, document.toBytes());
 }
 
 } // namespace
@@ -116,13 +170,7 @@ bool WIniFile::WriteParameter(const QString& fileName, const QString& section, c
         return true;
     }
 
-    IniDocument document;
-    // A file that exists but cannot be read is never replaced: its entries would be lost.
-    bool ok = document.load(fileName) != IniDocument::LoadResult::Failed;
-    if (ok) {
-        document.setValue(section, key, value);
-        ok = writeFileAtomically(fileName, document.toBytes());
-    }
+    const bool ok = update(fileName, section, key, value);
     if (!ok && showErrors)
         MessageReporter::report(Description, QStringLiteral("Ошибка при записи параметра: ") + key +
                                                  QStringLiteral("\nСекции: ") + section +

@@ -25,7 +25,9 @@ public:
                        bool& boolValue, bool showErrors) const;
     // Writes the value of the given type; creates the file and the section when missing.
     // A write goes to a temporary file that replaces the settings file, so a failed write
-    // never leaves it half written.
+    // never leaves it half written; a folder that allows no such replacement gets the file
+    // rewritten in place. Writes of several programs at once are taken one after another
+    // (a lock file "<file>.lock" beside it), so none is lost. False when nothing was written.
     bool WriteParameter(const QString& fileName, const QString& section, const QString& key,
                         int parameterType, const QString& textValue, double doubleValue,
                         qint32 intValue, bool boolValue, bool showErrors) const;

@@ -3,9 +3,27 @@
 #include "testfiles.h"
 #include "winifile.h"
 
+#include <QProcess>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+
+namespace {
+
+const int racingWrites = 100;
+
+// Another program writing the same settings file, one key after another under its prefix.
+int writeSettings(const QString& file, const QString& prefix)
+{
+    const WIniFile ini;
+    for (int i = 0; i < racingWrites; ++i) {
+        if (!ini.writeInt(file, QStringLiteral("Race"), prefix + QString::number(i), i))
+            return 1;
+    }
+    return 0;
+}
+
+} // namespace
 
 class TestWIniFile : public QObject
 {
@@ -121,7 +139,7 @@ private slots:
 
     void legacyAndDamagedFiles()
     {
-        // An older installation wrote windows-1251; a write turns the file into UTF-8.
+        // An older installation wrote windows-1251; a write adds its line in UTF-8.
         const QString legacy = path(QStringLiteral("legacy.ini"));
         QVERIFY(TestFiles::write(
             legacy, QStringEncoder("windows-1251")
@@ -134,6 +152,26 @@ private slots:
                  QStringLiteral("Сметная стоимость"));
         QCOMPARE(m_ini.readText(legacy, QStringLiteral("Search"), QStringLiteral("FindKod_1")),
                  QStringLiteral("ксилолит"));
+
+        // One windows-1251 line among UTF-8 ones: each line is read in its own encoding, and
+        // the lines not written come back byte for byte, another program's section included.
+        const QString mixed = path(QStringLiteral("mixed.ini"));
+        const QByteArray ansiLine = TestFiles::cp1251(QStringLiteral("Context=Смета\r\n"));
+        const QByteArray head = "[Search]\r\nFindKod_1=бетон\r\n" + ansiLine;
+        const QByteArray tail = "[Other]\r\nName=Сметчик ™\r\nLast=без перевода строки";
+        QVERIFY(TestFiles::write(mixed, head + tail));
+        QCOMPARE(m_ini.readText(mixed, QStringLiteral("Search"), QStringLiteral("Context")),
+                 QStringLiteral("Смета"));
+        QCOMPARE(m_ini.readText(mixed, QStringLiteral("Search"), QStringLiteral("FindKod_1")),
+                 QStringLiteral("бетон"));
+        QVERIFY(m_ini.writeText(mixed, QStringLiteral("Search"), QStringLiteral("FindKod_2"),
+                                QStringLiteral("грунт")));
+        QCOMPARE(TestFiles::read(mixed), head + "FindKod_2=грунт\r\n" + tail);
+        QVERIFY(m_ini.writeText(mixed, QStringLiteral("Other"), QStringLiteral("New"),
+                                QStringLiteral("да")));
+        QCOMPARE(TestFiles::read(mixed), head + "FindKod_2=грунт\r\n" + tail + "\r\nNew=да\r\n");
+        QCOMPARE(m_ini.readText(mixed, QStringLiteral("Other"), QStringLiteral("Name")),
+                 QStringLiteral("Сметчик ™"));
 
         // Junk, lines without "=", an unclosed section line and duplicate keys.
         const QString damaged = path(QStringLiteral("damaged.ini"));
@@ -201,6 +239,47 @@ private slots:
         QVERIFY(m_messages.isEmpty());
         QCOMPARE(TestFiles::read(readOnly), QByteArray("[TreeView]\nWidth=5\n"));
         QCOMPARE(m_ini.readInt(readOnly, section, key), 5);
+
+        // A writable file in a read-only folder (no temporary file, no rename, no lock file
+        // there) is written in place; a new file there is a failure, and says so.
+        const QString folder = path(QStringLiteral("rofolder"));
+        const QString inReadOnly = folder + QStringLiteral("/Lectoria.ini");
+        QVERIFY(TestFiles::write(inReadOnly, "[TreeView]\nWidth=5\n"));
+        QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        QVERIFY(m_ini.writeInt(inReadOnly, section, key, 9));
+        QCOMPARE(TestFiles::read(inReadOnly), QByteArray("[TreeView]\nWidth=9\n"));
+        const bool created = m_ini.writeInt(folder + QStringLiteral("/new.ini"), section, key, 1);
+        QCOMPARE(created, QFileInfo::exists(folder + QStringLiteral("/new.ini")));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), created ? 2 : 1);
+        QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                  QFileDevice::ExeOwner));
+    }
+
+    void concurrentWritersKeepEveryValue()
+    {
+        const QString file = path(QStringLiteral("race.ini"));
+        QVERIFY(TestFiles::write(file, "[Other]\nKeep=1\n"));
+        QProcess first;
+        QProcess second;
+        const QString self = QCoreApplication::applicationFilePath();
+        first.start(self, {QStringLiteral("--write-settings"), file, QStringLiteral("A")});
+        second.start(self, {QStringLiteral("--write-settings"), file, QStringLiteral("B")});
+        QVERIFY(first.waitForFinished(60000) && second.waitForFinished(60000));
+        QCOMPARE(first.exitCode(), 0);
+        QCOMPARE(second.exitCode(), 0);
+        for (int i = 0; i < racingWrites; ++i) {
+            for (const QString& prefix : {QStringLiteral("A"), QStringLiteral("B")}) {
+                bool found = false;
+                QCOMPARE(m_ini.readInt(file, QStringLiteral("Race"), prefix + QString::number(i),
+                                       &found),
+                         i);
+                QVERIFY2(found, qPrintable(prefix + QString::number(i)));
+            }
+        }
+        QCOMPARE(m_ini.readInt(file, QStringLiteral("Other"), QStringLiteral("Keep")), 1);
+        QCOMPARE(
+            QDir(m_dir.path()).entryList({QStringLiteral("race*")}, QDir::Files | QDir::Hidden),
+            QStringList{QStringLiteral("race.ini")});
     }
 
     void valueCannotStartNewEntries()
@@ -248,5 +327,13 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestWIniFile)
+int main(int argc, char* argv[])
+{
+    if (argc == 4 && qstrcmp(argv[1], "--write-settings") == 0)
+        return writeSettings(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    QCoreApplication application(argc, argv);
+    TestWIniFile test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_winifile.moc"
