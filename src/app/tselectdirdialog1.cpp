@@ -4,6 +4,7 @@
 
 #include "folderdialog.h"
 #include "pictures.h"
+#include "platform.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -100,7 +101,7 @@ void TSelectDirDialog1::SelectDirButton1Click()
     if (chosen.isEmpty())
         return;
     // One trailing separator goes ("D:\" becomes "D:"); the file system's root stays itself.
-    if (chosen.size() > 1 && (chosen.endsWith(u'\\') || chosen.endsWith(u'/')))
+    if (chosen.size() > 1 && Platform::endsWithSeparator(chosen))
         chosen.chop(1);
     setChosenDirectory(chosen);
     UpdateDialogControls();

@@ -1,5 +1,7 @@
 #include "documentlayout.h"
 
+#include "platform.h"
+
 #include <QDirIterator>
 #include <QFileInfo>
 
@@ -55,7 +57,7 @@ QString DocumentLayout::companionFolderName(const QString& documentName)
 
 QString DocumentLayout::joinPath(const QString& dir, const QString& name)
 {
-    if (dir.endsWith(u'/') || dir.endsWith(u'\\'))
+    if (Platform::endsWithSeparator(dir)) // a backslash is part of a name on POSIX
         return dir + name;
     return dir + u'/' + name;
 }

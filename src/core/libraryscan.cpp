@@ -3,40 +3,54 @@
 #include "directorylisting.h"
 #include "documentlayout.h"
 
+#include "platform.h"
+
 #include <QDir>
 #include <QFileInfo>
 
+#include <unordered_set>
+
 namespace {
 
-// False when dir is not entered: unreadable, or already on the current path.
 using DocumentCallback = std::function<void(const QString&)>;
+
+struct FolderIdHash
+{
+    size_t operator()(const FolderId& id) const
+    {
+        return std::hash<quint64>{}(id.inode) ^ (std::hash<quint64>{}(id.device) << 1);
+    }
+};
 
 struct ScanState
 {
-    std::vector<FolderId> ancestors;
+    // Every real folder met by this walk (and those the walk's root lies in): a web of links
+    // cannot make a folder be read twice, nor the walk take longer than the folders it holds.
+    std::unordered_set<FolderId, FolderIdHash> visited;
     const DocumentCallback& onDocument;
     const std::atomic<bool>* stop;
     bool stopped() const { return stop && stop->load(std::memory_order_relaxed); }
 };
 
-bool scanInto(const QString& dir, ScanState& state, std::vector<ScanNode>& out)
+// False when dir is not entered: already met by this walk, or on a pseudo file system.
+bool scanInto(const QString& dir, quint64 parentDevice, ScanState& state,
+              std::vector<ScanNode>& out)
 {
-    std::vector<FolderId>& ancestors = state.ancestors;
     FolderId id;
     if (!DirectoryListing::folderId(dir, &id))
-        return true;
-    for (const FolderId& ancestor : ancestors) {
-        if (ancestor == id)
-            return false; // a link back up the path
-    }
-    ancestors.push_back(id);
+        return true; // unreadable: entered, nothing in it
+    if (!state.visited.insert(id).second)
+        return false;
+    // Only a mount point can lead onto another file system.
+    if (id.device != parentDevice && Platform::isPseudoFileSystem(dir))
+        return false;
     const DirectoryEntries entries = DirectoryListing::list(dir);
     out.reserve(size_t(entries.folders.size() + entries.documents.size()));
     for (const QString& name : entries.folders) {
         if (state.stopped())
             break;
         ScanNode folder{true, name, DocumentLayout::joinPath(dir, name), {}};
-        folder.revisited = !scanInto(folder.path, state, folder.children);
+        folder.revisited = !scanInto(folder.path, id.device, state, folder.children);
         out.push_back(std::move(folder));
     }
     for (const QString& name : entries.documents) {
@@ -47,7 +61,6 @@ bool scanInto(const QString& dir, ScanState& state, std::vector<ScanNode>& out)
         if (state.onDocument)
             state.onDocument(out.back().path);
     }
-    ancestors.pop_back();
     return true;
 }
 
@@ -59,18 +72,20 @@ std::vector<ScanNode> LibraryScan::deep(const QString& dir, const DocumentCallba
     std::vector<ScanNode> nodes;
     if (dir.isEmpty() || dir == u"0")
         return nodes;
-    // The folders that dir lies in are on the path too.
+    // The folders that dir lies in count as met: a link back up is not entered.
     ScanState state{{}, onDocument, stop};
-    std::vector<FolderId>& ancestors = state.ancestors;
     QDir parent = QFileInfo(QDir::cleanPath(QFileInfo(dir).absoluteFilePath())).absoluteDir();
+    FolderId parentId;
+    const quint64 parentDevice =
+        DirectoryListing::folderId(parent.path(), &parentId) ? parentId.device : ~quint64(0);
     for (;;) {
         FolderId id;
         if (DirectoryListing::folderId(parent.path(), &id))
-            ancestors.push_back(id);
+            state.visited.insert(id);
         if (!parent.cdUp())
             break;
     }
-    scanInto(dir, state, nodes);
+    scanInto(dir, parentDevice, state, nodes);
     return nodes;
 }
 

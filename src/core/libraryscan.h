@@ -13,15 +13,15 @@ struct ScanNode
     QString caption;
     QString path;
     std::vector<ScanNode> children; // folders first, then documents, in directory order
-    bool revisited = false;         // a folder already on the path: not entered again
+    bool revisited = false; // met before by the same walk, or a pseudo file system: not entered
 };
 
 namespace LibraryScan {
 
-// Everything below dir, to full depth. Links to folders are followed, but a folder that is
-// already on the current path (dir, the folders it lies in, and those entered on the way;
-// same device and inode) is not entered again, so a link back to an ancestor cannot make the
-// scan endless.
+// Everything below dir, to full depth. Links to folders are followed, but each real folder
+// (same device and inode) is entered once per scan, at the first place the scan meets it; the
+// folders dir lies in count as met. A folder met again, or on a pseudo file system (/proc,
+// /sys, /dev), is listed as a folder node that is not entered (revisited).
 // onDocument, when given, is called with each document's path as soon as it is met, in the
 // order of forEachDocument. When stop (if given) is set, the scan ends at the next entry.
 std::vector<ScanNode> deep(const QString& dir,

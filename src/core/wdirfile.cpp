@@ -138,6 +138,8 @@ bool WDirFile::DeleteDir(const QString& dir, const QString& mask) const
         // A link named like a directory is removed as a link, never entered.
         return false;
     }
+    if (mask == u"*.*" || mask == u"*") // everything: through folder descriptors, no link followed
+        return Platform::removeTree(dirPath);
     makeWritable(dirPath);
     bool failed = false;
     forEachEntry(dirPath, mask, [&](const QString& name) {

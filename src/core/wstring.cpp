@@ -1,5 +1,7 @@
 #include "wstring.h"
 
+#include "platform.h"
+
 #include <QStringDecoder>
 
 QString WString::OemToAnsi(const QByteArray& oemText) const
@@ -12,7 +14,7 @@ QString WString::OemToAnsi(const QByteArray& oemText) const
 
 QString WString::WithBackslash(const QString& path) const
 {
-    if (path.isEmpty() || path.endsWith(u'/') || path.endsWith(u'\\'))
+    if (path.isEmpty() || Platform::endsWithSeparator(path))
         return path;
     return path + u'/';
 }

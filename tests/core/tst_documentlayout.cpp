@@ -116,7 +116,7 @@ private slots:
                                        QFileDevice::ExeOwner);
     }
 
-    void deepScanStopsAtLinksBackUp()
+    void deepScanEntersEachFolderOnce()
     {
         const QString dir = path(QStringLiteral("loop"));
         QVERIFY(TestFiles::write(dir + QStringLiteral("/A/a.htm"), "a"));
@@ -125,15 +125,42 @@ private slots:
         QVERIFY(QFile::link(dir + QStringLiteral("/A"), dir + QStringLiteral("/A/B/up")));
         QVERIFY(QFile::link(dir, dir + QStringLiteral("/A/B/top")));
         QVERIFY(QFile::link(dir + QStringLiteral("/S"), dir + QStringLiteral("/A/side")));
+        QVERIFY(QFile::link(QStringLiteral("/proc"), dir + QStringLiteral("/proc")));
+        // A web of links: each folder holds a document and two links to the next one.
+        for (int level = 0; level < 20; ++level) {
+            const QString folder = dir + QStringLiteral("/W/D%1").arg(level);
+            QVERIFY(TestFiles::write(folder + QStringLiteral("/d.htm"), "d"));
+            for (const char* link : {"/x", "/y"})
+                QVERIFY(QFile::link(dir + QStringLiteral("/W/D%1").arg(level + 1),
+                                    folder + QString::fromLatin1(link)));
+        }
 
         QStringList documents;
         LibraryScan::forEachDocument(LibraryScan::deep(dir), [&](const ScanNode& node) {
             documents.append(node.path.mid(dir.size() + 1));
         });
+        QCOMPARE(documents.count(QStringLiteral("A/a.htm")), 1);
+        QCOMPARE(documents.count(QStringLiteral("A/B/b.htm")), 1);
+        // The side folder once, at the place it is met first.
+        QCOMPARE(documents.filter(QStringLiteral("s.htm")).size(), 1);
+        QCOMPARE(documents.filter(QStringLiteral("d.htm")).size(), 20);
+        QCOMPARE(documents.size(), 23); // nothing from /proc
+    }
+
+    void backslashIsPartOfAName()
+    {
+        const QString dir = path(QStringLiteral("backslash"));
+        QVERIFY(TestFiles::writeTree(dir, {QStringLiteral("x/a.htm"), QStringLiteral("x\\/b.htm"),
+                                           QStringLiteral("x\\other.htm")}));
+        QStringList documents;
+        LibraryScan::forEachDocument(LibraryScan::deep(dir), [&](const ScanNode& node) {
+            documents.append(node.path.mid(dir.size() + 1));
+        });
         documents.sort();
-        QCOMPARE(documents,
-                 (QStringList{QStringLiteral("A/B/b.htm"), QStringLiteral("A/a.htm"),
-                              QStringLiteral("A/side/s.htm"), QStringLiteral("S/s.htm")}));
+        QCOMPARE(documents, (QStringList{QStringLiteral("x/a.htm"), QStringLiteral("x\\/b.htm"),
+                                         QStringLiteral("x\\other.htm")}));
+        QCOMPARE(DocumentLayout::joinPath(QStringLiteral("x\\"), QStringLiteral("b.htm")),
+                 QStringLiteral("x\\/b.htm"));
     }
 
     void deepScanPutsFoldersFirst()

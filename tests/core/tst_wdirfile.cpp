@@ -39,7 +39,8 @@ private slots:
         QCOMPARE(tool.WithBackslash(QString()), QString());
         QCOMPARE(tool.WithBackslash(QStringLiteral("/tmp/docs")), QStringLiteral("/tmp/docs/"));
         QCOMPARE(tool.WithBackslash(QStringLiteral("/tmp/docs/")), QStringLiteral("/tmp/docs/"));
-        QCOMPARE(tool.WithBackslash(QStringLiteral("C:\\Temp\\")), QStringLiteral("C:\\Temp\\"));
+        // A backslash is part of a name here, not a separator.
+        QCOMPARE(tool.WithBackslash(QStringLiteral("x\\")), QStringLiteral("x\\/"));
 
         // Code page 866 without a length limit.
         const QString name = QStringLiteral("ГЭСН-2020. Сметные нормы ").repeated(200);
@@ -70,6 +71,17 @@ private slots:
         QVERIFY(!m_files.DeleteDir(path(QStringLiteral("del")), QStringLiteral("*.*")));
         QVERIFY(!m_files.DeleteDir(QString(), QStringLiteral("*.*")));
         QVERIFY(!m_files.DeleteDir(QStringLiteral("0"), QStringLiteral("*.*")));
+    }
+
+    void backslashIsPartOfAName()
+    {
+        QVERIFY(TestFiles::writeTree(path(QStringLiteral("bs")),
+                                     {QStringLiteral("x/keep.htm"), QStringLiteral("x\\/gone.htm"),
+                                      QStringLiteral("x\\precious.txt")}));
+        QVERIFY(m_files.DeleteDir(path(QStringLiteral("bs/x\\")), QStringLiteral("*.*")));
+        QVERIFY(!exists(QStringLiteral("bs/x\\")));
+        QVERIFY(exists(QStringLiteral("bs/x/keep.htm")));
+        QVERIFY(exists(QStringLiteral("bs/x\\precious.txt")));
     }
 
     void deleteDirWithMask()
