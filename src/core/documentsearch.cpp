@@ -3,9 +3,6 @@
 #include "platform.h"
 #include "textencoding.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 #include <algorithm>
 
 namespace {
@@ -41,22 +38,8 @@ const ContextPattern& DocumentSearch::patternFor(ContextPattern::Encoding encodi
     return encoding == ContextPattern::Encoding::Utf8 ? m_utf8 : m_windows1251;
 }
 
-bool DocumentSearch::containsJoined(const QString& path) const
-{
-    // A context with a line break can only match the lines as joined with CR LF.
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray raw = file.readAll();
-    const QByteArray text = TextEncoding::joinLines(raw);
-    const ContextPattern& pattern = patternFor(TextEncoding::detect(raw.constData(), raw.size()));
-    return pattern.isValid() && pattern.find(text.constData(), text.size()) >= 0;
-}
-
 bool DocumentSearch::contains(const QString& path, const std::atomic<bool>* cancel) const
 {
-    if (m_utf8.hasLineBreak())
-        return containsJoined(path);
     if (!m_windows1251.isValid() && !m_utf8.isValid())
         return false;
     ChunkReader reader(path);
@@ -72,9 +55,12 @@ bool DocumentSearch::contains(const QString& path, const std::atomic<bool>* canc
     qsizetype held = fill(reader, buffer, 0);
     if (held <= 0)
         return false;
+    // The encoding is decided on the document's own first bytes, as for its highlighted copy.
     const ContextPattern& pattern = patternFor(TextEncoding::detect(buffer.data(), held));
     if (!pattern.isValid())
         return false;
+    if (pattern.hasLineBreak())
+        return containsJoined(reader, buffer, held, pattern, cancel);
     const qsizetype keep = pattern.length() - 1;
     for (;;) {
         if (pattern.find(buffer.data(), held) >= 0)
@@ -89,5 +75,31 @@ bool DocumentSearch::contains(const QString& path, const std::atomic<bool>* canc
         if (next <= keep)
             return false;
         held = next;
+    }
+}
+
+bool DocumentSearch::containsJoined(Platform::ReadOnlyFile& reader, std::vector<char>& buffer,
+                                    qsizetype held, const ContextPattern& pattern,
+                                    const std::atomic<bool>* cancel)
+{
+    // A context with a line break can only match the lines as joined with CR LF: the raw
+    // chunks are joined as they are read, a tail kept for a match across two of them.
+    const qsizetype keep = pattern.length() - 1;
+    TextEncoding::LineJoiner joiner;
+    QByteArray text;
+    text.reserve(qsizetype(buffer.size()) * 2 + keep + 2);
+    for (;;) {
+        const bool last = held < qsizetype(buffer.size());
+        joiner.feed(buffer.data(), held, text);
+        if (last)
+            joiner.finish(text);
+        if (pattern.find(text.constData(), text.size()) >= 0)
+            return true;
+        if (last || (cancel && cancel->load(std::memory_order_relaxed)))
+            return false;
+        text.remove(0, std::max<qsizetype>(0, text.size() - keep));
+        held = fill(reader, buffer, 0);
+        if (held < 0)
+            return false;
     }
 }

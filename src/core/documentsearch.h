@@ -1,10 +1,12 @@
 #pragma once
 
 #include "contextpattern.h"
+#include "platform.h"
 
 #include <QString>
 
 #include <atomic>
+#include <vector>
 
 // Checks documents for a context by the matching rule: each file is read in large chunks
 // (overlapping by the context's length less one) until the first match, in the encoding the
@@ -23,7 +25,9 @@ public:
 
 private:
     const ContextPattern& patternFor(ContextPattern::Encoding encoding) const;
-    bool containsJoined(const QString& path) const;
+    static bool containsJoined(Platform::ReadOnlyFile& reader, std::vector<char>& buffer,
+                               qsizetype held, const ContextPattern& pattern,
+                               const std::atomic<bool>* cancel);
 
     QString m_context;
     bool m_caseSensitive;

@@ -12,6 +12,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <optional>
+#include <vector>
+
 namespace {
 
 // The classic default values of the system colours (0x00BBGGRR), by index.
@@ -80,46 +84,112 @@ void ReplaceHTML_t::SetColors(quint32 fontColor, quint32 backColor)
     CloseTag = QStringLiteral("</span>");
 }
 
-QByteArray ReplaceHTML_t::highlighted(const QByteArray& joinedText, const QString& context,
+namespace {
+
+// Wraps the occurrences of a text that comes in pieces (joined lines, chunk by chunk); the
+// tail that could still begin an occurrence is held back until the next piece.
+class HighlightStream
+{
+public:
+    HighlightStream(const ContextPattern& pattern, const QByteArray& openTag,
+                    const QByteArray& closeTag)
+        : m_pattern(pattern), m_openTag(openTag), m_closeTag(closeTag)
+    {
+    }
+    // Appends to out what is settled once text follows what came before; last ends the text.
+    void feed(const QByteArray& text, bool last, QByteArray& out)
+    {
+        m_pending.append(text);
+        qsizetype from = 0;
+        if (m_pattern.isValid()) {
+            for (;;) {
+                const qsizetype at = m_pattern.find(m_pending.constData(), m_pending.size(), from);
+                if (at < 0)
+                    break;
+                out.append(m_pending.constData() + from, at - from);
+                out.append(m_openTag);
+                out.append(m_pending.constData() + at, m_pattern.length());
+                out.append(m_closeTag);
+                from = at + m_pattern.length();
+            }
+        }
+        const qsizetype keep = m_pattern.isValid() ? m_pattern.length() - 1 : 0;
+        const qsizetype settled = last ? m_pending.size() : std::max(from, m_pending.size() - keep);
+        out.append(m_pending.constData() + from, settled - from);
+        m_pending.remove(0, settled);
+    }
+
+private:
+    const ContextPattern& m_pattern;
+    QByteArray m_openTag;
+    QByteArray m_closeTag;
+    QByteArray m_pending;
+};
+
+constexpr qsizetype highlightChunk = 256 * 1024;
+
+} // namespace
+
+QByteArray ReplaceHTML_t::highlighted(const QByteArray& rawText, const QString& context,
                                       bool caseSensitive, const QByteArray& openTag,
                                       const QByteArray& closeTag)
 {
+    // The encoding is decided on the document's own bytes, as the search decides it.
     const ContextPattern pattern(context, caseSensitive,
-                                 TextEncoding::detect(joinedText.constData(), joinedText.size()));
-    if (!pattern.isValid())
-        return joinedText;
-    // One pass: the output is built as the scan goes, instead of inserting into the text.
+                                 TextEncoding::detect(rawText.constData(), rawText.size()));
+    QByteArray joined = TextEncoding::joinLines(rawText);
     QByteArray out;
-    out.reserve(joinedText.size() + joinedText.size() / 8);
-    qsizetype from = 0;
-    for (;;) {
-        const qsizetype at = pattern.find(joinedText.constData(), joinedText.size(), from);
-        if (at < 0)
-            break;
-        out.append(joinedText.constData() + from, at - from);
-        out.append(openTag);
-        out.append(joinedText.constData() + at, pattern.length());
-        out.append(closeTag);
-        from = at + pattern.length();
-    }
-    out.append(joinedText.constData() + from, joinedText.size() - from);
+    out.reserve(joined.size() + joined.size() / 8);
+    HighlightStream(pattern, openTag, closeTag).feed(joined, true, out);
     return out;
 }
 
 bool ReplaceHTML_t::HighlightContext()
 {
-    QFile source(DocumentPath);
-    if (!QFileInfo(DocumentPath).isFile() || !source.open(QIODevice::ReadOnly))
+    // Opened without waiting and read only when it is a regular file; read and written in
+    // chunks, so a large document takes little memory.
+    Platform::ReadOnlyFile source(DocumentPath);
+    if (!source.isOpen())
         return false;
-    const QByteArray text = TextEncoding::joinLines(source.readAll());
-    source.close();
     bool written = false;
     if (!WorkFileName.isEmpty()) {
         QFile copy(WorkFileName);
         if (copy.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            const QByteArray bytes =
-                highlighted(text, Context, CaseSensitive, OpenTag.toLatin1(), CloseTag.toLatin1());
-            written = copy.write(bytes) == bytes.size() && copy.flush();
+            written = true;
+            std::vector<char> buffer(static_cast<size_t>(highlightChunk));
+            std::optional<ContextPattern> pattern;
+            std::optional<HighlightStream> stream;
+            TextEncoding::LineJoiner joiner;
+            const QByteArray open = OpenTag.toLatin1();
+            const QByteArray close = CloseTag.toLatin1();
+            QByteArray joined;
+            QByteArray out;
+            for (bool last = false; !last && written;) {
+                qsizetype held = 0;
+                while (held < qsizetype(buffer.size())) {
+                    const qsizetype n =
+                        source.read(buffer.data() + held, qsizetype(buffer.size()) - held);
+                    if (n < 0)
+                        written = false;
+                    if (n <= 0)
+                        break;
+                    held += n;
+                }
+                last = held < qsizetype(buffer.size());
+                if (!pattern) {
+                    pattern.emplace(Context, CaseSensitive,
+                                    TextEncoding::detect(buffer.data(), held));
+                    stream.emplace(*pattern, open, close);
+                }
+                joined.clear();
+                joiner.feed(buffer.data(), held, joined);
+                if (last)
+                    joiner.finish(joined);
+                out.clear();
+                stream->feed(joined, last, out);
+                written = written && copy.write(out) == out.size();
+            }
+            written = written && copy.flush();
         }
     }
     if (!DocumentFilesDir.isEmpty() && QFileInfo(DocumentFilesDir).isDir())

@@ -41,8 +41,10 @@ public:
     static QString styleColor(quint32 color);
     // The 0x00BBGGRR value a colour stands for (system colour references resolved).
     static quint32 resolvedColor(quint32 color);
-    // The highlighted text: each occurrence wrapped, text inserted never scanned again.
-    static QByteArray highlighted(const QByteArray& joinedText, const QString& context,
+    // The highlighted text of a document's raw bytes: its lines joined with CR LF and each
+    // occurrence wrapped (text inserted is never scanned again), in the encoding decided on
+    // the raw bytes, as the search decides it.
+    static QByteArray highlighted(const QByteArray& rawText, const QString& context,
                                   bool caseSensitive, const QByteArray& openTag,
                                   const QByteArray& closeTag);
 };

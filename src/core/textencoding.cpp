@@ -20,23 +20,49 @@ QByteArray TextEncoding::joinLines(const QByteArray& raw)
 {
     QByteArray text;
     text.reserve(raw.size() + 2);
-    const char* data = raw.constData();
-    const qsizetype n = raw.size();
+    LineJoiner joiner;
+    joiner.feed(raw.constData(), raw.size(), text);
+    joiner.finish(text);
+    return text;
+}
+
+void TextEncoding::LineJoiner::feed(const char* data, qsizetype size, QByteArray& out)
+{
     qsizetype i = 0;
-    while (i < n) {
+    if (m_afterCr && size > 0 && data[0] == '\n')
+        i = 1; // the LF of a CR LF split between two pieces
+    m_afterCr = false;
+    while (i < size) {
         // Copy up to the next line break in one piece.
         qsizetype end = i;
-        while (end < n && data[end] != '\r' && data[end] != '\n')
+        while (end < size && data[end] != '\r' && data[end] != '\n')
             ++end;
-        text.append(data + i, end - i);
-        if (end == n)
-            break;
-        text.append("\r\n", 2);
-        i = end + ((data[end] == '\r' && end + 1 < n && data[end + 1] == '\n') ? 2 : 1);
+        if (end > i) {
+            out.append(data + i, end - i);
+            m_lineOpen = true;
+        }
+        if (end == size)
+            return;
+        out.append("\r\n", 2);
+        m_lineOpen = false;
+        if (data[end] == '\r') {
+            if (end + 1 == size) {
+                m_afterCr = true;
+                return;
+            }
+            i = end + (data[end + 1] == '\n' ? 2 : 1);
+        } else {
+            i = end + 1;
+        }
     }
-    if (n > 0 && data[n - 1] != '\n' && data[n - 1] != '\r')
-        text.append("\r\n", 2);
-    return text;
+}
+
+void TextEncoding::LineJoiner::finish(QByteArray& out)
+{
+    if (m_lineOpen)
+        out.append("\r\n", 2);
+    m_lineOpen = false;
+    m_afterCr = false;
 }
 
 TextEncoding::Encoding TextEncoding::detect(const char* head, qsizetype size)

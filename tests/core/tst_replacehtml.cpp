@@ -88,15 +88,21 @@ private slots:
                  TestFiles::cp1251(QStringLiteral("Смета и <S>СМЕТА</S>, сметана\r\n")));
         // Runs of equal letters: no overlaps.
         QCOMPARE(wrap("aaa aaaa", QStringLiteral("aa")),
-                 QByteArray("<S>aa</S>a <S>aa</S><S>aa</S>"));
+                 QByteArray("<S>aa</S>a <S>aa</S><S>aa</S>\r\n"));
         // Text the scan inserts is never scanned again.
         QCOMPARE(wrap("S span <S>", QStringLiteral("s")),
-                 QByteArray("<S>S</S> <S>s</S>pan <<S>S</S>>"));
-        QCOMPARE(wrap("x", QStringLiteral("")), QByteArray("x"));
+                 QByteArray("<S>S</S> <S>s</S>pan <<S>S</S>>\r\n"));
+        QCOMPARE(wrap("x", QStringLiteral("")), QByteArray("x\r\n"));
         // A UTF-8 document is matched with the UTF-8 form of the context.
         const QByteArray utf8 = "<meta charset=utf-8>" + QStringLiteral("Ёлка ёлка").toUtf8();
         QCOMPARE(wrap(utf8, QStringLiteral("ЁЛКА")),
-                 "<meta charset=utf-8>" + QStringLiteral("<S>Ёлка</S> <S>ёлка</S>").toUtf8());
+                 "<meta charset=utf-8>" + QStringLiteral("<S>Ёлка</S> <S>ёлка</S>").toUtf8() +
+                     "\r\n");
+        // The encoding is decided on the document's bytes: a declaration near byte 2,000 of a
+        // document with LF line ends counts, though joining the lines moves it further.
+        const QByteArray late = QByteArray("<p>\n").repeated(495) + "<meta charset=utf-8>" +
+                                QStringLiteral("Ёлка").toUtf8();
+        QVERIFY(wrap(late, QStringLiteral("ёлка")).contains("<S>"));
     }
 
     void highlightedCopy()

@@ -1,6 +1,7 @@
 #include "contextpattern.h"
 #include "documentsearch.h"
 #include "plainsearch.h"
+#include "replacehtml.h"
 #include "searchhistory.h"
 #include "searchjob.h"
 #include "testfiles.h"
@@ -102,6 +103,11 @@ private slots:
         QVERIFY(TestFiles::write(root + QStringLiteral("/Большой.htm"), large));
         QVERIFY(TestFiles::write(root + QStringLiteral("/_index.htm"),
                                  TestFiles::cp1251(QStringLiteral("ксилолит"))));
+        // Declared UTF-8 near the end of the window that counts, with LF line ends.
+        QVERIFY(TestFiles::write(
+            root + QStringLiteral("/Поздний.htm"),
+            QByteArray("<p>\n").repeated(495) + "<meta charset=utf-8>" +
+                QStringLiteral("Сметная\nстоимость <table> ёлка ксилолит").toUtf8()));
         QVERIFY(TestFiles::write(root + QStringLiteral("/Doc.files/header.htm"),
                                  TestFiles::cp1251(QStringLiteral("ксилолит"))));
 
@@ -138,6 +144,12 @@ private slots:
                 QVERIFY2(fast.checked == plain.checked, what.constData());
                 QVERIFY2(fast.found == plain.found, what.constData());
                 QVERIFY2(flatten(fast.nodes) == flatten(plain.nodes), what.constData());
+                // Every found document's highlighted copy marks an occurrence.
+                LibraryScan::forEachDocument(fast.nodes, [&](const ScanNode& node) {
+                    const QByteArray copy = ReplaceHTML_t::highlighted(
+                        TestFiles::read(node.path), context, caseSensitive, "<S>", "</S>");
+                    QVERIFY2(copy.contains("<S>"), (what + ' ' + node.path.toUtf8()).constData());
+                });
                 if (plain.found > 0 && plain.found < plain.checked)
                     ++nonTrivial;
             }
@@ -188,6 +200,22 @@ private slots:
         QVERIFY(TestFiles::write(path, QByteArray(300000, 'x') + TestFiles::cp1251(context)));
         QVERIFY(DocumentSearch(context, false).contains(path));
         QVERIFY(!DocumentSearch(context + u'x', false).contains(path));
+    }
+
+    void lineBreaksAcrossChunks()
+    {
+        // Contexts with a line break are matched on the joined lines, read chunk by chunk: a
+        // CR LF split between two chunks is one line end.
+        const QString path = m_dir.filePath(QStringLiteral("lines.htm"));
+        const QByteArray head(DocumentSearch::ChunkSize - 2, 'x');
+        for (const QByteArray& tail :
+             {QByteArray("a\r\nb"), QByteArray("a\nb"), QByteArray("a\rb")}) {
+            QVERIFY(TestFiles::write(path, head + tail + QByteArray(100000, 'y')));
+            QVERIFY(DocumentSearch(QStringLiteral("a\r\nb"), false).contains(path));
+            QVERIFY(!DocumentSearch(QStringLiteral("a\r\n\r\nb"), false).contains(path));
+        }
+        QVERIFY(TestFiles::write(path, "end"));
+        QVERIFY(DocumentSearch(QStringLiteral("end\r\n"), false).contains(path));
     }
 
     void specialFilesAndRootSpellings()
