@@ -277,8 +277,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
         // Seen once per key: at the focused control of this window (or the window itself).
+        // At the control only as the user pressed it: the browser hands a key it did not use
+        // back as a new event, which would run the command a second time (help shown twice).
         const QWidget* focus = QApplication::focusWidget();
-        if (widget->window() == this && (widget == focus || (!focus && widget == this))) {
+        if (widget->window() == this &&
+            ((widget == focus && event->spontaneous()) || (!focus && widget == this))) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             FormKeyDown(key);
             if (widget == TreeView1)
