@@ -17,11 +17,11 @@ void CollectionLists::fillNormative(const QString& suiteDir, const QString& exte
 QString CollectionLists::decodeDirectory(const QByteArray& raw)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(raw);
-    if (!utf8.hasError())
-        return text;
-    QStringDecoder ansi("windows-1251");
-    return ansi.decode(raw);
+    QString text = utf8.decode(raw);
+    if (utf8.hasError())
+        text = QStringDecoder("windows-1251").decode(raw);
+    // The table is written on Windows: its backslashes are separators, made "/" here once.
+    return text.replace(u'\\', u'/');
 }
 
 bool CollectionLists::fillTechnicalParts(const QString& suiteDir, QStringList& rootDirs,

@@ -25,7 +25,8 @@ bool fillTechnicalParts(const QString& suiteDir, QStringList& rootDirs, QStringL
                         bool showMessages,
                         WDbfFile::Access access = WDbfFile::Access::MaintainIndexes);
 
-// A DIR value of the table as text: UTF-8 when valid, else windows-1251.
+// A DIR value of the table as text: UTF-8 when valid, else windows-1251; its backslashes
+// (the table is written on Windows) become "/".
 QString decodeDirectory(const QByteArray& raw);
 
 } // namespace CollectionLists

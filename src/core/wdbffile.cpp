@@ -14,7 +14,9 @@ const QString indexCaption = QStringLiteral("Удаление индексов")
 // The path with its extension (from the last dot of the file name) replaced.
 QString withExtension(const QString& path, const QString& extension)
 {
-    const qsizetype slash = qMax(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    // Where the file name starts: the system's own separators (a backslash is part of a
+    // name on POSIX).
+    const qsizetype slash = path.size() - QFileInfo(path).fileName().size() - 1;
     const qsizetype dot = path.lastIndexOf(u'.');
     return (dot > slash ? path.left(dot) : path) + extension;
 }
@@ -35,7 +37,9 @@ void WDbfFile::report(bool showMessages, const QString& caption, const QString& 
 
 QString WDbfFile::productionIndexName(const QString& path)
 {
-    const qsizetype slash = qMax(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    // Where the file name starts: the system's own separators (a backslash is part of a
+    // name on POSIX).
+    const qsizetype slash = path.size() - QFileInfo(path).fileName().size() - 1;
     const qsizetype dot = path.lastIndexOf(u'.');
     if (dot > slash && QStringView(path).mid(dot).compare(u".dbf", Qt::CaseInsensitive) == 0)
         return withExtension(path, QStringLiteral(".mdx"));
