@@ -21,11 +21,13 @@ QString SingleInstance::keyFor(const QString& programFile)
     const QByteArray hash =
         QCryptographicHash::hash((user + u'|' + canonical).toUtf8(), QCryptographicHash::Sha1);
     const QString name = QStringLiteral("lectoria-") + QString::fromLatin1(hash.toHex().left(16));
-    // In the user's private runtime folder, the same whatever TMPDIR a start was given.
+    // In the user's private runtime folder, the same whatever TMPDIR a start was given. A
+    // name in a shared place could be taken by another user, whose server would then end
+    // every start: without a private place there is no single instance.
     const QString runtime = Platform::privateRuntimeFolder();
-    if (!runtime.isEmpty())
+    if (!runtime.isEmpty() && Platform::isPrivateFolder(runtime))
         return runtime + u'/' + name;
-    return name;
+    return Platform::needsPrivateSocketFolder() ? QString() : name;
 }
 
 bool SingleInstance::askRunningInstance(const QString& name)
@@ -33,6 +35,9 @@ bool SingleInstance::askRunningInstance(const QString& name)
     QLocalSocket socket;
     socket.connectToServer(name);
     if (!socket.waitForConnected(1000))
+        return false;
+    // Only a program of the same user is handed the start.
+    if (!Platform::isPeerOfSameUser(socket.socketDescriptor()))
         return false;
     socket.write("show\n");
     socket.waitForBytesWritten(1000);
@@ -43,6 +48,8 @@ bool SingleInstance::askRunningInstance(const QString& name)
 bool SingleInstance::claim(const QString& programFile)
 {
     const QString name = keyFor(programFile);
+    if (name.isEmpty())
+        return true; // no private place for the socket: this program runs on its own
     if (askRunningInstance(name))
         return false;
     // Two programs starting at once: only the one holding the lock may listen.

@@ -12,7 +12,8 @@ class SingleInstance final : public QObject
 public:
     explicit SingleInstance(QObject* parent = nullptr);
 
-    // The socket name for this user and program file.
+    // The socket name for this user and program file; empty when there is no private place
+    // for it.
     static QString keyFor(const QString& programFile);
 
     // True when this process is now the only instance; false when another one runs

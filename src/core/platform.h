@@ -80,6 +80,12 @@ bool removeTree(const QString& path);
 // socket then lives in the system's own namespace).
 QString privateRuntimeFolder();
 
+// True where a local socket's name lies in a folder (POSIX), so that only a private folder
+// keeps other users from taking it.
+bool needsPrivateSocketFolder();
+// True when the program at the other end of the connected local socket runs as this user.
+bool isPeerOfSameUser(qintptr socketDescriptor);
+
 // True where windows need a display server that may be missing (X11, Wayland).
 bool needsDisplayServer();
 

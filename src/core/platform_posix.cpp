@@ -11,6 +11,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
@@ -234,6 +235,20 @@ bool Platform::removeTree(const QString& path)
 QString Platform::privateRuntimeFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+}
+
+bool Platform::needsPrivateSocketFolder()
+{
+    return true;
+}
+
+bool Platform::isPeerOfSameUser(qintptr socketDescriptor)
+{
+    struct ucred peer;
+    socklen_t length = sizeof(peer);
+    return socketDescriptor >= 0 &&
+           ::getsockopt(int(socketDescriptor), SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 &&
+           peer.uid == ::getuid();
 }
 
 bool Platform::needsDisplayServer()

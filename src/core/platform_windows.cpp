@@ -132,6 +132,16 @@ QString Platform::privateRuntimeFolder()
     return QString();
 }
 
+bool Platform::needsPrivateSocketFolder()
+{
+    return false; // named pipes here are made for the current user only
+}
+
+bool Platform::isPeerOfSameUser(qintptr)
+{
+    return true;
+}
+
 bool Platform::needsDisplayServer()
 {
     return false;

@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <QSignalSpy>
 
+#include <unistd.h>
+
 class TestSingleInstance : public QObject
 {
     Q_OBJECT
@@ -74,6 +76,33 @@ private slots:
         // Another program file is another program.
         SingleInstance other;
         QVERIFY(other.claim(suite.suiteDir() + QStringLiteral("Bin/other")));
+    }
+
+    void noPrivatePlaceMeansNoHandOver()
+    {
+        // A runtime folder another user owns could hold that user's server: a start then runs
+        // on its own instead of handing over (or ending).
+        if (::geteuid() != 0)
+            QSKIP("needs to give a folder to another user (run as root)");
+        SuiteFixture suite;
+        // Without a runtime folder of the session the fallback is "<temp>/runtime-<user>":
+        // here it was made by another user.
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        const QByteArray temp = qgetenv("TMPDIR");
+        const QString tmp = suite.scratch(QStringLiteral("tmp"));
+        const QString shared = tmp + QStringLiteral("/runtime-root");
+        QVERIFY(QDir().mkpath(shared));
+        QVERIFY(::chown(QFile::encodeName(shared).constData(), 65534, 65534) == 0);
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", QFile::encodeName(tmp));
+        const QString program = suite.programFile();
+        QCOMPARE(SingleInstance::keyFor(program), QString());
+        SingleInstance first;
+        SingleInstance second;
+        QVERIFY(first.claim(program));
+        QVERIFY(second.claim(program));
+        qputenv("XDG_RUNTIME_DIR", runtime);
+        qputenv("TMPDIR", temp);
     }
 };
 
