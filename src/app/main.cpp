@@ -1,10 +1,12 @@
 #include "appmessagebox.h"
 #include "environment.h"
+#include "platform.h"
 #include "tapplication.h"
 #include "tform1.h"
 #include "tsplashform.h"
 #include "tsqlerrordialog1.h"
 
+#include <QApplication>
 #include <QLoggingCategory>
 #include <QScreen>
 
@@ -23,6 +25,14 @@ int main(int argc, char* argv[])
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 
     TApplication application(argc, argv);
+    // Asked to end by the system or the desktop session: the windows close as their user
+    // closes them, so the settings are kept and the working copies removed.
+    bool endRequested = false;
+    Platform::onTerminationRequest(&application, [&endRequested] {
+        endRequested = true;
+        QApplication::closeAllWindows(); // open dialogs too
+        QCoreApplication::quit();
+    });
     AppMessageBox::installForSupportClasses();
     try {
         auto* splash = new TSplashForm;
@@ -34,8 +44,14 @@ int main(int argc, char* argv[])
         // Without a window manager "maximised" means nothing: take the screen's work area.
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             form.setGeometry(screen->availableGeometry());
+        if (endRequested) { // while the window was being made
+            form.close();
+            return 0;
+        }
         form.showMaximized();
         form.activateWindow(); // the first activation completes the start
+        QObject::connect(&application, &QGuiApplication::commitDataRequest, &form,
+                         [&form] { form.close(); });
         application.exec();
     } catch (const std::exception& error) {
         TApplication::showException(QString::fromLocal8Bit(error.what()));

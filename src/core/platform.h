@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -85,6 +86,10 @@ QString privateRuntimeFolder();
 bool needsPrivateSocketFolder();
 // True when the program at the other end of the connected local socket runs as this user.
 bool isPeerOfSameUser(qintptr socketDescriptor);
+
+// Calls handler on context's thread when the system asks the program to end (SIGTERM,
+// SIGHUP, SIGINT on POSIX), so that it closes as if its user had closed it.
+void onTerminationRequest(QObject* context, std::function<void()> handler);
 
 // True where windows need a display server that may be missing (X11, Wayland).
 bool needsDisplayServer();

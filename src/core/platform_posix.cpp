@@ -1,9 +1,11 @@
 #include "platform.h"
 
 #include <QFile>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <string>
 #include <system_error>
@@ -249,6 +251,38 @@ bool Platform::isPeerOfSameUser(qintptr socketDescriptor)
     return socketDescriptor >= 0 &&
            ::getsockopt(int(socketDescriptor), SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 &&
            peer.uid == ::getuid();
+}
+
+namespace {
+
+int terminationPipe[2] = {-1, -1};
+
+void noteTermination(int)
+{
+    const char signalled = 1;
+    [[maybe_unused]] const ssize_t written = ::write(terminationPipe[1], &signalled, 1);
+}
+
+} // namespace
+
+void Platform::onTerminationRequest(QObject* context, std::function<void()> handler)
+{
+    // A signal handler may only write to a pipe; the event loop reads it and calls handler.
+    if (terminationPipe[0] < 0 && ::pipe2(terminationPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(terminationPipe[0], QSocketNotifier::Read, context);
+    QObject::connect(notifier, &QSocketNotifier::activated, context, [handler] {
+        char signalled[16];
+        while (::read(terminationPipe[0], signalled, sizeof(signalled)) > 0) {
+        }
+        handler();
+    });
+    struct sigaction action = {};
+    action.sa_handler = noteTermination;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signalNumber : {SIGTERM, SIGHUP, SIGINT})
+        ::sigaction(signalNumber, &action, nullptr);
 }
 
 bool Platform::needsDisplayServer()

@@ -142,6 +142,11 @@ bool Platform::isPeerOfSameUser(qintptr)
     return true;
 }
 
+void Platform::onTerminationRequest(QObject*, std::function<void()>)
+{
+    // The end of the session reaches the windows as a close there.
+}
+
 bool Platform::needsDisplayServer()
 {
     return false;

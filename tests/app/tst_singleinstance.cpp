@@ -78,6 +78,25 @@ private slots:
         QVERIFY(other.claim(suite.suiteDir() + QStringLiteral("Bin/other")));
     }
 
+    void endingSignalClosesAsTheUserDoes()
+    {
+        SuiteFixture suite;
+        const QString program = installProgram(suite);
+        QVERIFY(!program.isEmpty());
+        const QString tmp = suite.scratch(QStringLiteral("tmp"));
+        QProcess running;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TMPDIR"), tmp);
+        running.setProcessEnvironment(environment);
+        running.start(program, {});
+        QVERIFY(running.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(isListening(program), 60000);
+        running.terminate(); // SIGTERM
+        QVERIFY(running.waitForFinished(60000));
+        QVERIFY(QFileInfo::exists(suite.iniFile())); // the window's settings were written
+        QCOMPARE(QDir(tmp).entryList({QStringLiteral("lectoria-*")}, QDir::Dirs), QStringList());
+    }
+
     void noPrivatePlaceMeansNoHandOver()
     {
         // A runtime folder another user owns could hold that user's server: a start then runs
