@@ -82,11 +82,11 @@ double TForm1::selectedZoomFactor() const
 
 void TForm1::CppWebBrowser1DocumentComplete(bool ok)
 {
+    // The zoom first, then the find: the find scrolls the occurrence into view as the page is
+    // laid out at its zoom (a zoom set after it moved the occurrence out of view).
+    CppWebBrowser1->setZoomFactor(selectedZoomFactor());
     if (ok && SearchMode)
         FindInPage(SearchContext, CaseSensitive);
-    // Page zoom rather than a zoom of the page body: a body zoom set after the find would
-    // move the found occurrence out of view.
-    CppWebBrowser1->setZoomFactor(selectedZoomFactor());
 }
 
 void TForm1::ShowDocCheckBox1Click()

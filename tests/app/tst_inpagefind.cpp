@@ -89,8 +89,22 @@ private slots:
         QTRY_COMPARE(selection(), QStringLiteral("ларсен"));
         QCOMPARE(m_form->inPageFindCount(), before + 1);      // one find, no second one after it
         QCOMPARE(m_form->CppWebBrowser1->zoomFactor(), 1.4f); // the zoom follows the find
-        // The occurrence is scrolled into view: the page is no longer at its top.
-        QTRY_VERIFY(evaluate(QStringLiteral("window.scrollY > 0")).toBool());
+        // The occurrence is scrolled into view, at any zoom, also after the zoom changes.
+        const QString inView =
+            QStringLiteral("var r = window.getSelection().getRangeAt(0).getBoundingClientRect();"
+                           "window.scrollY > 0 && r.top >= 0 && r.bottom <= window.innerHeight");
+        QTRY_VERIFY(evaluate(inView).toBool());
+        QSignalSpy finds(m_form.get(), &TForm1::inPageFindFinished);
+        m_form->ScaleComboBox1->setCurrentIndex(m_form->ScaleComboBox1->count() - 1);
+        m_form->ScaleComboBox1Change();
+        QTRY_VERIFY_WITH_TIMEOUT(!finds.isEmpty(), 20000);
+        QTRY_COMPARE(selection(), QStringLiteral("ларсен"));
+        QTRY_VERIFY(evaluate(inView).toBool());
+        finds.clear();
+        m_form->ScaleComboBox1->setCurrentIndex(2);
+        m_form->ScaleComboBox1Change();
+        QTRY_VERIFY_WITH_TIMEOUT(!finds.isEmpty(), 20000);
+        QTRY_VERIFY(evaluate(inView).toBool());
         // The marks of the copy show their colours (white on red by default).
         QTRY_COMPARE(evaluate(QStringLiteral("var s = window.getSelection().anchorNode"
                                              ".parentElement; var c = getComputedStyle(s);"
