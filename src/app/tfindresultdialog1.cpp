@@ -20,7 +20,7 @@ QLabel* panel(QWidget* parent, const QString& name, const QString& text, const Q
 } // namespace
 
 TFindResultDialog1::TFindResultDialog1(const QString& context, int checked, int found,
-                                       QWidget* parent)
+                                       QWidget* parent, int unreadable)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("FindResultDialog1"));
@@ -53,6 +53,15 @@ TFindResultDialog1::TFindResultDialog1(const QString& context, int checked, int 
                             QStringLiteral(" Найдено документов"), green),
                       1, 0);
     counts->addWidget(FindDocPanel1, 1, 1);
+    if (unreadable > 0) {
+        UnreadablePanel1 =
+            panel(this, QStringLiteral("UnreadablePanel1"), QString::number(unreadable), cream);
+        counts->addWidget(panel(this, QStringLiteral("UnreadableCaptionPanel1"),
+                                QStringLiteral(" Не удалось прочитать"), green),
+                          2, 0);
+        counts->addWidget(UnreadablePanel1, 2, 1);
+        setFixedSize(362, 286);
+    }
 
     CancelButton1 = new QPushButton(QStringLiteral("Закрыть"), this);
     CancelButton1->setObjectName(QStringLiteral("CancelButton1"));

@@ -11,10 +11,13 @@ class TFindResultDialog1 final : public QDialog
 {
     Q_OBJECT
 public:
-    TFindResultDialog1(const QString& context, int checked, int found, QWidget* parent = nullptr);
+    // unreadable: folders and documents that could not be read; said only when there are any.
+    TFindResultDialog1(const QString& context, int checked, int found, QWidget* parent = nullptr,
+                       int unreadable = 0);
 
     QPlainTextEdit* ContextMemo1 = nullptr;
     QLabel* TotalDocPanel1 = nullptr;
     QLabel* FindDocPanel1 = nullptr;
+    QLabel* UnreadablePanel1 = nullptr; // only when something could not be read
     QPushButton* CancelButton1 = nullptr;
 };

@@ -83,7 +83,7 @@ void TForm1::showSearchResult()
         showSelectedNode(); // shown again, now the search-mode way
     }
     activateWindow(); // back from the progress window
-    TFindResultDialog1 dialog(SearchContext, checked, found, this);
+    TFindResultDialog1 dialog(SearchContext, checked, found, this, result.unreadable);
     runDialog(dialog);
     UpdateSearchCommands();
     setStatusText(QStringLiteral(" Режим поиска. Для отмены режима поиска нажмите Ctrl+Z."));

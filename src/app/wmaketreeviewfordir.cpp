@@ -166,7 +166,8 @@ bool WMakeTreeviewForDir::ScanDirectory(const QString& dir, const QString& mask,
         const DirectoryEntries entries = DirectoryListing::list(dir);
         for (const QString& name : matching(entries.folders, mask)) {
             const QString path = DocumentLayout::joinPath(dir, name);
-            QTreeWidgetItem* folder = makeNode(name, NewNodeRecord(Folder, path), FolderImage);
+            QTreeWidgetItem* folder =
+                makeNode(Platform::displayName(name), NewNodeRecord(Folder, path), FolderImage);
             AddExpandStub(path, folder);
             children.append(folder);
         }
@@ -390,7 +391,7 @@ bool WMakeTreeviewForDir::ShowFile(const QString& path, QWebEngineView* viewer)
 {
     const QString workDir = ResetViewerWorkDir();
     const QFileInfo document(path);
-    if (path.isEmpty() || !document.isFile()) {
+    if (path.isEmpty() || !Platform::isFile(path)) {
         ShowBlank(viewer);
         return false;
     }
@@ -401,7 +402,7 @@ bool WMakeTreeviewForDir::ShowFile(const QString& path, QWebEngineView* viewer)
     }
     // The address is made from the path, so blanks, "#", "%" and "?" stay part of the name.
     if (viewer)
-        viewer->setUrl(QUrl::fromLocalFile(document.absoluteFilePath()));
+        viewer->setUrl(Platform::fileUrl(document.absoluteFilePath()));
     return true;
 }
 

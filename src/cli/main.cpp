@@ -1,7 +1,9 @@
 // lectoria-find: the search of the viewer from a terminal, by the same rules and code.
 #include "collectionlists.h"
+#include "directorylisting.h"
 #include "libraryscan.h"
 #include "messagereporter.h"
+#include "platform.h"
 #include "searchjob.h"
 
 #include <QCoreApplication>
@@ -101,7 +103,7 @@ int main(int argc, char* argv[])
             return usageError(QStringLiteral("CONTEXT and at least one DIR are needed"));
         contextBytes = positional.at(0);
         for (const char* root : positional.mid(1))
-            roots.append(QString::fromLocal8Bit(root));
+            roots.append(Platform::fromNativeName(std::filesystem::path(root))); // bytes kept
     }
     QString context;
     if (!decodeArgument(contextBytes, &context))
@@ -123,7 +125,8 @@ int main(int argc, char* argv[])
         return usageError(QStringLiteral("the context is empty"));
 
     for (const QString& root : std::as_const(roots)) {
-        if (!QFileInfo(root).isDir())
+        FolderId id;
+        if (!DirectoryListing::folderId(root, &id))
             printLine(stderr, QStringLiteral("lectoria-find: no such directory: ") + root);
     }
     SearchRequest request;
@@ -131,9 +134,16 @@ int main(int argc, char* argv[])
     request.caseSensitive = caseSensitive;
     request.folders = roots;
     const SearchResult result = SearchJob(request).run();
-    LibraryScan::forEachDocument(
-        result.nodes, [pathEnd](const ScanNode& node) { printLine(stdout, node.path, pathEnd); });
+    LibraryScan::forEachDocument(result.nodes, [pathEnd](const ScanNode& node) {
+        // The path's own bytes, also where they are no UTF-8.
+        const std::string path = Platform::toNative(node.path).native();
+        std::fwrite(path.data(), 1, path.size(), stdout);
+        std::fputc(pathEnd, stdout);
+    });
     std::fflush(stdout);
+    if (result.unreadable > 0)
+        printLine(stderr, QStringLiteral("lectoria-find: %1 folders or documents could not be read")
+                              .arg(result.unreadable));
     printLine(stderr, QStringLiteral("checked %1, found %2").arg(result.checked).arg(result.found));
     return result.found > 0 ? 0 : 1;
 }

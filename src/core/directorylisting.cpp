@@ -9,7 +9,7 @@ DirectoryEntries DirectoryListing::list(const QString& dir)
     DirectoryEntries entries;
     if (dir.isEmpty())
         return entries;
-    Platform::forEachEntry(dir, [&](const QString& name, bool isFolder) {
+    entries.complete = Platform::forEachEntry(dir, [&](const QString& name, bool isFolder) {
         if (DocumentLayout::isFolderPage(name))
             return true;
         if (isFolder && !DocumentLayout::isCompanionFolder(name))

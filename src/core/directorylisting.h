@@ -14,6 +14,7 @@ struct DirectoryEntries
 {
     QStringList folders;
     QStringList documents;
+    bool complete = true; // false when the folder, or an entry of it, could not be read
 };
 
 using FolderId = Platform::FolderId;

@@ -29,7 +29,7 @@ bool DocumentLayout::isDocument(const QString& name)
 QString DocumentLayout::documentCaption(const QString& name)
 {
     const qsizetype at = name.indexOf(documentExtension, 0, Qt::CaseInsensitive);
-    return at < 0 ? name : name.left(at);
+    return Platform::displayName(at < 0 ? name : name.left(at));
 }
 
 QString DocumentLayout::folderPagePath(const QString& folder)

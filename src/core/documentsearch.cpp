@@ -38,13 +38,19 @@ const ContextPattern& DocumentSearch::patternFor(ContextPattern::Encoding encodi
     return encoding == ContextPattern::Encoding::Utf8 ? m_utf8 : m_windows1251;
 }
 
-bool DocumentSearch::contains(const QString& path, const std::atomic<bool>* cancel) const
+bool DocumentSearch::contains(const QString& path, const std::atomic<bool>* cancel,
+                              bool* unreadable) const
 {
+    bool ignored = false;
+    bool& failed = unreadable ? *unreadable : ignored;
+    failed = false;
     if (!m_windows1251.isValid() && !m_utf8.isValid())
         return false;
     ChunkReader reader(path);
-    if (!reader.isOpen())
+    if (!reader.isOpen()) {
+        failed = true;
         return false;
+    }
     // A chunk holds several contexts, however long the context is.
     const qsizetype chunk =
         std::max(ChunkSize, 4 * std::max(m_windows1251.length(), m_utf8.length()));
@@ -53,14 +59,16 @@ bool DocumentSearch::contains(const QString& path, const std::atomic<bool>* canc
         buffer.assign(size_t(chunk), '\0');
 
     qsizetype held = fill(reader, buffer, 0);
-    if (held <= 0)
+    if (held <= 0) {
+        failed = held < 0;
         return false;
+    }
     // The encoding is decided on the document's own first bytes, as for its highlighted copy.
     const ContextPattern& pattern = patternFor(TextEncoding::detect(buffer.data(), held));
     if (!pattern.isValid())
         return false;
     if (pattern.hasLineBreak())
-        return containsJoined(reader, buffer, held, pattern, cancel);
+        return containsJoined(reader, buffer, held, pattern, cancel, unreadable);
     const qsizetype keep = pattern.length() - 1;
     for (;;) {
         if (pattern.find(buffer.data(), held) >= 0)
@@ -72,6 +80,7 @@ bool DocumentSearch::contains(const QString& path, const std::atomic<bool>* canc
         // The next chunk, after the tail that a match across the boundary could start in.
         std::copy(buffer.end() - keep, buffer.end(), buffer.begin());
         const qsizetype next = fill(reader, buffer, keep);
+        failed = next < 0;
         if (next <= keep)
             return false;
         held = next;
@@ -80,7 +89,7 @@ bool DocumentSearch::contains(const QString& path, const std::atomic<bool>* canc
 
 bool DocumentSearch::containsJoined(Platform::ReadOnlyFile& reader, std::vector<char>& buffer,
                                     qsizetype held, const ContextPattern& pattern,
-                                    const std::atomic<bool>* cancel)
+                                    const std::atomic<bool>* cancel, bool* unreadable)
 {
     // A context with a line break can only match the lines as joined with CR LF: the raw
     // chunks are joined as they are read, a tail kept for a match across two of them.
@@ -99,7 +108,10 @@ bool DocumentSearch::containsJoined(Platform::ReadOnlyFile& reader, std::vector<
             return false;
         text.remove(0, std::max<qsizetype>(0, text.size() - keep));
         held = fill(reader, buffer, 0);
-        if (held < 0)
+        if (held < 0) {
+            if (unreadable)
+                *unreadable = true;
             return false;
+        }
     }
 }

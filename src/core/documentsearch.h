@@ -18,7 +18,9 @@ public:
 
     // False when the file is missing or cannot be read, and when cancel (if given) is set
     // while the file is read.
-    bool contains(const QString& path, const std::atomic<bool>* cancel = nullptr) const;
+    // unreadable, when given, is set when the document could not be opened or read.
+    bool contains(const QString& path, const std::atomic<bool>* cancel = nullptr,
+                  bool* unreadable = nullptr) const;
 
     static constexpr qsizetype ChunkSize =
         64 * 1024; // fits the cache; most documents take one read
@@ -27,7 +29,7 @@ private:
     const ContextPattern& patternFor(ContextPattern::Encoding encoding) const;
     static bool containsJoined(Platform::ReadOnlyFile& reader, std::vector<char>& buffer,
                                qsizetype held, const ContextPattern& pattern,
-                               const std::atomic<bool>* cancel);
+                               const std::atomic<bool>* cancel, bool* unreadable);
 
     QString m_context;
     bool m_caseSensitive;

@@ -29,6 +29,7 @@ struct ScanState
     std::unordered_set<FolderId, FolderIdHash> visited;
     const DocumentCallback& onDocument;
     const std::atomic<bool>* stop;
+    int unreadable = 0;
     bool stopped() const { return stop && stop->load(std::memory_order_relaxed); }
 };
 
@@ -37,19 +38,23 @@ bool scanInto(const QString& dir, quint64 parentDevice, ScanState& state,
               std::vector<ScanNode>& out)
 {
     FolderId id;
-    if (!DirectoryListing::folderId(dir, &id))
-        return true; // unreadable: entered, nothing in it
+    if (!DirectoryListing::folderId(dir, &id)) {
+        ++state.unreadable; // entered, nothing in it
+        return true;
+    }
     if (!state.visited.insert(id).second)
         return false;
     // Only a mount point can lead onto another file system.
     if (id.device != parentDevice && Platform::isPseudoFileSystem(dir))
         return false;
     const DirectoryEntries entries = DirectoryListing::list(dir);
+    if (!entries.complete)
+        ++state.unreadable;
     out.reserve(size_t(entries.folders.size() + entries.documents.size()));
     for (const QString& name : entries.folders) {
         if (state.stopped())
             break;
-        ScanNode folder{true, name, DocumentLayout::joinPath(dir, name), {}};
+        ScanNode folder{true, Platform::displayName(name), DocumentLayout::joinPath(dir, name), {}};
         folder.revisited = !scanInto(folder.path, id.device, state, folder.children);
         out.push_back(std::move(folder));
     }
@@ -67,18 +72,21 @@ bool scanInto(const QString& dir, quint64 parentDevice, ScanState& state,
 } // namespace
 
 std::vector<ScanNode> LibraryScan::deep(const QString& dir, const DocumentCallback& onDocument,
-                                        const std::atomic<bool>* stop)
+                                        const std::atomic<bool>* stop, int* unreadable)
 {
     std::vector<ScanNode> nodes;
     if (dir.isEmpty() || dir == u"0")
         return nodes;
     // The folders that dir lies in count as met: a link back up is not entered.
-    ScanState state{{}, onDocument, stop};
-    QDir parent = QFileInfo(QDir::cleanPath(QFileInfo(dir).absoluteFilePath())).absoluteDir();
+    ScanState state{{}, onDocument, stop, 0};
+    const QString cleanDir = QDir::cleanPath(QFileInfo(dir).absoluteFilePath());
+    QDir parent = QFileInfo(cleanDir).absoluteDir();
     FolderId parentId;
     const quint64 parentDevice =
         DirectoryListing::folderId(parent.path(), &parentId) ? parentId.device : ~quint64(0);
-    for (;;) {
+    // The file system's root lies in no folder ("/" is its own parent).
+    const bool isRoot = parent.path() == cleanDir;
+    while (!isRoot) {
         FolderId id;
         if (DirectoryListing::folderId(parent.path(), &id))
             state.visited.insert(id);
@@ -86,6 +94,8 @@ std::vector<ScanNode> LibraryScan::deep(const QString& dir, const DocumentCallba
             break;
     }
     scanInto(dir, parentDevice, state, nodes);
+    if (unreadable)
+        *unreadable += state.unreadable;
     return nodes;
 }
 

@@ -24,9 +24,10 @@ namespace LibraryScan {
 // /sys, /dev), is listed as a folder node that is not entered (revisited).
 // onDocument, when given, is called with each document's path as soon as it is met, in the
 // order of forEachDocument. When stop (if given) is set, the scan ends at the next entry.
+// unreadable, when given, counts the folders that could not be read (wholly or in part).
 std::vector<ScanNode> deep(const QString& dir,
                            const std::function<void(const QString&)>& onDocument = {},
-                           const std::atomic<bool>* stop = nullptr);
+                           const std::atomic<bool>* stop = nullptr, int* unreadable = nullptr);
 
 // Removes the folders that hold no document, at any depth (a search keeps only the folders
 // that lead to a found document).

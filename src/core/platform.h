@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 #include <filesystem>
 #include <functional>
@@ -12,14 +13,22 @@
 // same code everywhere.
 namespace Platform {
 
-// The one conversion between a path as text and the file system's own form of it.
+// The one conversion between a path as text and the file system's own form of it. On POSIX
+// a name's bytes that are not UTF-8 (names copied from Windows are often windows-1251) are
+// kept in the text as the characters U+DC80..U+DCFF, one per byte, and given back as the
+// same bytes here.
 std::filesystem::path toNative(const QString& path);
+// A name as the user reads it: bytes kept as above are shown as windows-1251 text.
+QString displayName(const QString& name);
+// The address of a local file for the viewer (bytes kept as above stay the same bytes).
+QUrl fileUrl(const QString& path);
+// True when path is a regular file (links followed).
+bool isFile(const QString& path);
 // True when path ends with a separator of this system's paths (on POSIX only "/": a
 // backslash is an ordinary character of a name there).
 bool endsWithSeparator(const QString& path);
 
-// A file name as text; empty when the name cannot be text (its bytes would not survive the
-// way back to the disk).
+// A file name as text (see toNative); empty only when it cannot be told at all.
 QString fromNativeName(const std::filesystem::path& name);
 
 // A folder's identity on disk, to recognise a folder met again through a link.
@@ -36,9 +45,9 @@ bool folderId(const QString& dir, FolderId* id);
 bool isPseudoFileSystem(const QString& dir);
 
 // Calls visit(name, isFolder) for every entry of dir in the order the file system lists them
-// (links to folders count as folders); visit returns false to stop. An unreadable dir gives
-// nothing.
-void forEachEntry(const QString& dir, const std::function<bool(const QString&, bool)>& visit);
+// (links to folders count as folders); visit returns false to stop. False when dir, or an
+// entry of it, could not be read (a path too long, no permission, ...).
+bool forEachEntry(const QString& dir, const std::function<bool(const QString&, bool)>& visit);
 
 // A regular file opened for reading. Only regular files are opened, and opening never
 // waits: a pipe or a device named like a document would otherwise block its reader forever.

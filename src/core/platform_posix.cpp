@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QSocketNotifier>
 #include <QStandardPaths>
+#include <QStringDecoder>
 
 #include <cerrno>
 #include <csignal>
@@ -20,9 +21,104 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+constexpr char16_t keptByteBase = 0xDC00; // U+DC80..U+DCFF: a byte of a name that is no UTF-8
+
+bool isKeptByte(QStringView text, qsizetype i)
+{
+    const char16_t c = text[i].unicode();
+    return c >= keptByteBase + 0x80 && c <= keptByteBase + 0xFF &&
+           (i == 0 || !QChar::isHighSurrogate(text[i - 1].unicode()));
+}
+
+bool hasKeptBytes(QStringView text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (isKeptByte(text, i))
+            return true;
+    }
+    return false;
+}
+
+QByteArray nativeBytes(const QString& path)
+{
+    if (!hasKeptBytes(path))
+        return QFile::encodeName(path);
+    QByteArray bytes;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= path.size(); ++i) {
+        if (i < path.size() && !isKeptByte(path, i))
+            continue;
+        bytes += QStringView(path).mid(start, i - start).toUtf8();
+        if (i < path.size())
+            bytes += char(path[i].unicode() - keptByteBase);
+        start = i + 1;
+    }
+    return bytes;
+}
+
+// The length of the valid UTF-8 sequence at data[i], or 0.
+int utf8SequenceAt(const QByteArray& data, qsizetype i)
+{
+    const auto c = uchar(data[i]);
+    const int length = c < 0x80         ? 1
+                       : (c >> 5) == 6  ? 2
+                       : (c >> 4) == 14 ? 3
+                       : (c >> 3) == 30 ? 4
+                                        : 0;
+    if (length == 0 || i + length > data.size())
+        return 0;
+    for (int k = 1; k < length; ++k) {
+        if ((uchar(data[i + k]) & 0xC0) != 0x80)
+            return 0;
+    }
+    if (length > 1 &&
+        QString::fromUtf8(data.constData() + i, length).contains(QChar::ReplacementCharacter))
+        return 0; // overlong or a surrogate
+    return length;
+}
+
+} // namespace
+
 std::filesystem::path Platform::toNative(const QString& path)
 {
-    return fs::path(QFile::encodeName(path).toStdString());
+    return fs::path(nativeBytes(path).toStdString());
+}
+
+QString Platform::displayName(const QString& name)
+{
+    if (!hasKeptBytes(name))
+        return name;
+    QString shown;
+    QByteArray run;
+    const auto flush = [&] {
+        shown += QStringDecoder("windows-1251").decode(run);
+        run.clear();
+    };
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        if (isKeptByte(name, i)) {
+            run += char(name[i].unicode() - keptByteBase);
+            continue;
+        }
+        flush();
+        shown += name[i];
+    }
+    flush();
+    return shown;
+}
+
+QUrl Platform::fileUrl(const QString& path)
+{
+    if (!hasKeptBytes(path))
+        return QUrl::fromLocalFile(path);
+    return QUrl::fromEncoded("file://" + nativeBytes(path).toPercentEncoding("/"));
+}
+
+bool Platform::isFile(const QString& path)
+{
+    struct stat info;
+    return ::stat(toNative(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 bool Platform::endsWithSeparator(const QString& path)
@@ -35,7 +131,20 @@ QString Platform::fromNativeName(const std::filesystem::path& name)
     const std::string& native = name.native();
     const QByteArray bytes(native.data(), qsizetype(native.size()));
     const QString text = QFile::decodeName(bytes);
-    return QFile::encodeName(text) == bytes ? text : QString();
+    if (QFile::encodeName(text) == bytes)
+        return text;
+    QString kept;
+    for (qsizetype i = 0; i < bytes.size();) {
+        const int length = utf8SequenceAt(bytes, i);
+        if (length > 0) {
+            kept += QString::fromUtf8(bytes.constData() + i, length);
+            i += length;
+        } else {
+            kept += QChar(char16_t(keptByteBase + uchar(bytes[i])));
+            ++i;
+        }
+    }
+    return kept;
 }
 
 bool Platform::folderId(const QString& dir, FolderId* id)
@@ -78,22 +187,26 @@ bool Platform::isPseudoFileSystem(const QString& dir)
            folder.st_dev == devices.st_dev;
 }
 
-void Platform::forEachEntry(const QString& dir,
+bool Platform::forEachEntry(const QString& dir,
                             const std::function<bool(const QString&, bool)>& visit)
 {
     std::error_code error;
-    fs::directory_iterator it(toNative(dir), fs::directory_options::skip_permission_denied, error);
+    fs::directory_iterator it(toNative(dir), error);
     const fs::directory_iterator end;
+    bool complete = !error;
     while (!error && it != end) {
         const QString name = fromNativeName(it->path().filename());
-        if (!name.isEmpty()) {
+        if (name.isEmpty()) {
+            complete = false;
+        } else {
             std::error_code typeError;
             const bool isFolder = it->is_directory(typeError); // links to folders count
             if (!visit(name, isFolder && !typeError))
-                return;
+                return complete;
         }
         it.increment(error);
     }
+    return complete && !error;
 }
 
 struct Platform::ReadOnlyFile::Handle

@@ -15,6 +15,21 @@ std::filesystem::path Platform::toNative(const QString& path)
     return fs::path(path.toStdWString());
 }
 
+QString Platform::displayName(const QString& name)
+{
+    return name;
+}
+
+QUrl Platform::fileUrl(const QString& path)
+{
+    return QUrl::fromLocalFile(path);
+}
+
+bool Platform::isFile(const QString& path)
+{
+    return QFileInfo(path).isFile();
+}
+
 bool Platform::endsWithSeparator(const QString& path)
 {
     return path.endsWith(u'/') || path.endsWith(u'\\');
@@ -41,20 +56,22 @@ bool Platform::isPseudoFileSystem(const QString&)
     return false;
 }
 
-void Platform::forEachEntry(const QString& dir,
+bool Platform::forEachEntry(const QString& dir,
                             const std::function<bool(const QString&, bool)>& visit)
 {
     std::error_code error;
-    fs::directory_iterator it(toNative(dir), fs::directory_options::skip_permission_denied, error);
+    fs::directory_iterator it(toNative(dir), error);
     const fs::directory_iterator end;
+    const bool opened = !error;
     while (!error && it != end) {
         const QString name = fromNativeName(it->path().filename());
         std::error_code typeError;
         const bool isFolder = it->is_directory(typeError);
         if (!name.isEmpty() && !visit(name, isFolder && !typeError))
-            return;
+            return true;
         it.increment(error);
     }
+    return opened && !error;
 }
 
 struct Platform::ReadOnlyFile::Handle

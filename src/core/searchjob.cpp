@@ -48,8 +48,10 @@ SearchResult SearchJob::run()
     SearchResult result;
     const DocumentSearch search(m_request.context, m_request.caseSensitive);
     if (!m_request.document.isEmpty()) {
-        result.found = search.contains(m_request.document, &m_cancel) ? 1 : 0;
+        bool unreadable = false;
+        result.found = search.contains(m_request.document, &m_cancel, &unreadable) ? 1 : 0;
         result.checked = 1;
+        result.unreadable = unreadable ? 1 : 0;
         m_checked.store(1, std::memory_order_relaxed);
     } else {
         for (qsizetype i = 0; i < m_request.folders.size() && !isCancelRequested(); ++i) {
@@ -57,6 +59,7 @@ SearchResult SearchJob::run()
             FolderResult part = searchFolder(folder, search);
             result.checked += part.checked;
             result.found += part.found;
+            result.unreadable += part.unreadable;
             if (i < m_request.folderCaptions.size()) {
                 ScanNode node{true, m_request.folderCaptions.at(i), folder, std::move(part.nodes)};
                 result.nodes.push_back(std::move(node));
@@ -67,7 +70,7 @@ SearchResult SearchJob::run()
         LibraryScan::pruneEmptyFolders(result.nodes);
     }
     if (isCancelRequested())
-        result = SearchResult{{}, 0, 0, true};
+        result = SearchResult{{}, 0, 0, 0, true};
     return result;
 }
 
@@ -80,6 +83,7 @@ SearchJob::FolderResult SearchJob::searchFolder(const QString& dir, const Docume
     std::condition_variable workerEnded;
     QStringList paths;
     std::deque<char> found; // references stay valid while the walk appends
+    std::atomic<int> unreadableDocuments{0};
     bool walkDone = false;
     qsizetype next = 0;
     int waiting = 0; // workers asleep: only they need waking
@@ -102,8 +106,12 @@ SearchJob::FolderResult SearchJob::searchFolder(const QString& dir, const Docume
                 ++next;
             }
             // A cancelled run only drains what the walk has met.
-            if (!isCancelRequested())
-                *answer = search.contains(path, &m_cancel) ? 1 : 0;
+            if (!isCancelRequested()) {
+                bool unreadable = false;
+                *answer = search.contains(path, &m_cancel, &unreadable) ? 1 : 0;
+                if (unreadable)
+                    unreadableDocuments.fetch_add(1, std::memory_order_relaxed);
+            }
             m_checked.fetch_add(1, std::memory_order_relaxed);
         }
     };
@@ -132,7 +140,7 @@ SearchJob::FolderResult SearchJob::searchFolder(const QString& dir, const Docume
             if (sleeper)
                 wake.notify_one();
         },
-        &m_cancel);
+        &m_cancel, &result.unreadable);
     {
         const std::lock_guard lock(mutex);
         walkDone = true;
@@ -145,6 +153,7 @@ SearchJob::FolderResult SearchJob::searchFolder(const QString& dir, const Docume
         workerEnded.wait(lock, [&] { return ended == started; });
     }
 
+    result.unreadable += unreadableDocuments.load();
     const std::vector<char> answers(found.begin(), found.end());
     result.checked = int(answers.size());
     for (const char hit : answers)

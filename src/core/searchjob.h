@@ -30,6 +30,7 @@ struct SearchResult
     std::vector<ScanNode> nodes;
     int checked = 0;
     int found = 0;
+    int unreadable = 0;     // folders and documents that could not be read
     bool cancelled = false; // nothing of a cancelled run is kept
 };
 
@@ -60,6 +61,7 @@ private:
         std::vector<ScanNode> nodes;
         int checked = 0;
         int found = 0;
+        int unreadable = 0;
     };
     FolderResult searchFolder(const QString& dir, const class DocumentSearch& search);
     static QThreadPool& checkPool();

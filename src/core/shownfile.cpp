@@ -1,8 +1,7 @@
 #include "shownfile.h"
 
 #include "documentlayout.h"
-
-#include <QFileInfo>
+#include "platform.h"
 
 QString ShownFile::forNode(NodeKind kind, const QString& path, bool searchMode,
                            const HighlightedCopy& highlightedCopy)
@@ -12,7 +11,7 @@ QString ShownFile::forNode(NodeKind kind, const QString& path, bool searchMode,
         // The folder's own page; a folder name with dots is kept whole ("Раздел 1.2").
         return DocumentLayout::folderPagePath(path);
     case NodeKind::Document:
-        if (searchMode && highlightedCopy && QFileInfo(path).isFile()) {
+        if (searchMode && highlightedCopy && Platform::isFile(path)) {
             const QString copy = highlightedCopy(path);
             if (!copy.isEmpty())
                 return copy;

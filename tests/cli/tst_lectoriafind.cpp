@@ -112,6 +112,31 @@ private slots:
         }
     }
 
+    void namesAsBytesAndWhatCannotBeRead()
+    {
+        // A windows-1251 name is searched and printed with its own bytes; a folder whose path
+        // is too long to open is counted and said, not skipped in silence.
+        const QString dir = m_dir.filePath(QStringLiteral("bytes"));
+        QVERIFY(QDir().mkpath(dir));
+        const QByteArray name = QFile::encodeName(dir) + "/\xd1\xec\xe5\xf2\xe0.htm";
+        FILE* raw = fopen(name.constData(), "w");
+        QVERIFY(raw);
+        fputs("ksilolit", raw);
+        fclose(raw);
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir));
+        for (int level = 0; level < 20; ++level) {
+            const QString part = QString(250, QChar(u'a' + level));
+            QVERIFY(QDir().mkdir(part) && QDir::setCurrent(part));
+        }
+        QVERIFY(QDir::setCurrent(previous));
+        const Run r = run({QStringLiteral("ksilolit"), dir});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.rawOut, name + '\n');
+        QVERIFY(r.err.size() >= 2);
+        QVERIFY(r.err.at(r.err.size() - 2).contains(QStringLiteral("could not be read")));
+    }
+
     void technicalParts()
     {
         const QString suite = m_dir.filePath(QStringLiteral("suite"));

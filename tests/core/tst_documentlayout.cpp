@@ -1,7 +1,9 @@
 #include "captionorder.h"
 #include "directorylisting.h"
 #include "documentlayout.h"
+#include "documentsearch.h"
 #include "libraryscan.h"
+#include "platform.h"
 #include "shownfile.h"
 #include "testfiles.h"
 
@@ -62,10 +64,12 @@ private slots:
                   QStringLiteral("\"quoted\" -dash.htm")}));
         const QString longName = QString(100, QChar(0x0416)) + QStringLiteral(".htm"); // 204 bytes
         QVERIFY(TestFiles::write(dir + u'/' + longName, "l"));
-        // A name that is not valid UTF-8 is skipped.
-        const QByteArray badName = QFile::encodeName(dir) + "/bad\xff\xfe.htm";
+        // A name that is not valid UTF-8 (windows-1251, copied from Windows) is listed with its
+        // bytes kept for opening and shown as windows-1251.
+        const QByteArray badName = QFile::encodeName(dir) + "/\xd1\xec\xe5\xf2\xe0.htm";
         FILE* raw = fopen(badName.constData(), "w");
         QVERIFY(raw);
+        fputs("<p>ksilolit</p>", raw);
         fclose(raw);
         QVERIFY(QFile::link(dir + QStringLiteral("/C"), dir + QStringLiteral("/LinkToC")));
 
@@ -76,6 +80,16 @@ private slots:
                                        QStringLiteral("D"), QStringLiteral("E"),
                                        QStringLiteral("Folder.htm"), QStringLiteral("LinkToC")}));
         QStringList documents = entries.documents;
+        QString kept;
+        for (const QString& name : documents) {
+            if (DocumentLayout::documentCaption(name) == QStringLiteral("Смета"))
+                kept = name;
+        }
+        QVERIFY(!kept.isEmpty());
+        QCOMPARE(QByteArray(Platform::toNative(dir + u'/' + kept).c_str()), badName);
+        QVERIFY(DocumentSearch(QStringLiteral("KSILOLIT"), false).contains(dir + u'/' + kept));
+        QVERIFY(Platform::fileUrl(dir + u'/' + kept).toEncoded().endsWith("/%D1%EC%E5%F2%E0.htm"));
+        documents.removeOne(kept);
         documents.sort();
         QCOMPARE(documents,
                  (QStringList{QStringLiteral("\"quoted\" -dash.htm"), QStringLiteral("Folder.htm"),
