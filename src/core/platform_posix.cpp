@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -81,6 +82,53 @@ int utf8SequenceAt(const QByteArray& data, qsizetype i)
 
 } // namespace
 
+namespace {
+
+// Opens a path of any length: one the system cannot take whole (4,096 bytes and more) is
+// opened a folder at a time, relative to the folder opened before.
+int openAnyLength(const std::string& path, int flags)
+{
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+    if (fd >= 0 || errno != ENAMETOOLONG)
+        return fd;
+    const bool absolute = !path.empty() && path[0] == '/';
+    int folder = ::open(absolute ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    size_t from = absolute ? 1 : 0;
+    while (folder >= 0) {
+        const size_t slash = path.find('/', from);
+        const std::string part =
+            path.substr(from, slash == std::string::npos ? slash : slash - from);
+        if (slash == std::string::npos) {
+            const int opened = ::openat(folder, part.c_str(), flags | O_CLOEXEC);
+            ::close(folder);
+            return opened;
+        }
+        if (!part.empty()) {
+            const int next = ::openat(folder, part.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            ::close(folder);
+            folder = next;
+        }
+        from = slash + 1;
+    }
+    return -1;
+}
+
+// The status of a path of any length (links followed).
+bool statAnyLength(const std::string& path, struct stat* info)
+{
+    if (::stat(path.c_str(), info) == 0)
+        return true;
+    if (errno != ENAMETOOLONG)
+        return false;
+    const int fd = openAnyLength(path, O_PATH);
+    const bool ok = fd >= 0 && ::fstat(fd, info) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return ok;
+}
+
+} // namespace
+
 std::filesystem::path Platform::toNative(const QString& path)
 {
     return fs::path(nativeBytes(path).toStdString());
@@ -118,7 +166,7 @@ QUrl Platform::fileUrl(const QString& path)
 bool Platform::isFile(const QString& path)
 {
     struct stat info;
-    return ::stat(toNative(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    return statAnyLength(toNative(path).native(), &info) && S_ISREG(info.st_mode);
 }
 
 bool Platform::endsWithSeparator(const QString& path)
@@ -150,7 +198,7 @@ QString Platform::fromNativeName(const std::filesystem::path& name)
 bool Platform::folderId(const QString& dir, FolderId* id)
 {
     struct stat info;
-    if (::stat(toNative(dir).c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+    if (!statAnyLength(toNative(dir).native(), &info) || !S_ISDIR(info.st_mode))
         return false;
     *id = FolderId{quint64(info.st_dev), quint64(info.st_ino)};
     return true;
@@ -158,8 +206,12 @@ bool Platform::folderId(const QString& dir, FolderId* id)
 
 bool Platform::isPseudoFileSystem(const QString& dir)
 {
+    const int fd = openAnyLength(toNative(dir).native(), O_PATH);
     struct statfs info;
-    if (::statfs(toNative(dir).c_str(), &info) != 0)
+    const bool known = fd >= 0 && ::fstatfs(fd, &info) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    if (!known)
         return false;
     switch (static_cast<unsigned long>(info.f_type)) {
     case 0x9fa0:     // proc
@@ -183,30 +235,46 @@ bool Platform::isPseudoFileSystem(const QString& dir)
     // Devices live on an ordinary memory file system: known by the device of /dev itself.
     struct stat folder;
     struct stat devices;
-    return ::stat(toNative(dir).c_str(), &folder) == 0 && ::stat("/dev", &devices) == 0 &&
+    return statAnyLength(toNative(dir).native(), &folder) && ::stat("/dev", &devices) == 0 &&
            folder.st_dev == devices.st_dev;
 }
 
 bool Platform::forEachEntry(const QString& dir,
                             const std::function<bool(const QString&, bool)>& visit)
 {
-    std::error_code error;
-    fs::directory_iterator it(toNative(dir), error);
-    const fs::directory_iterator end;
-    bool complete = !error;
-    while (!error && it != end) {
-        const QString name = fromNativeName(it->path().filename());
+    // Listed through the folder's descriptor: the path's length does not matter.
+    const int fd = openAnyLength(toNative(dir).native(), O_RDONLY | O_DIRECTORY);
+    DIR* folder = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (!folder) {
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
+    bool complete = true;
+    errno = 0;
+    while (const dirent* entry = ::readdir(folder)) {
+        const char* raw = entry->d_name;
+        if (std::strcmp(raw, ".") == 0 || std::strcmp(raw, "..") == 0)
+            continue;
+        const QString name = fromNativeName(fs::path(raw));
         if (name.isEmpty()) {
             complete = false;
-        } else {
-            std::error_code typeError;
-            const bool isFolder = it->is_directory(typeError); // links to folders count
-            if (!visit(name, isFolder && !typeError))
-                return complete;
+            continue;
         }
-        it.increment(error);
+        bool isFolder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat info; // links to folders count
+            isFolder = ::fstatat(::dirfd(folder), raw, &info, 0) == 0 && S_ISDIR(info.st_mode);
+        }
+        if (!visit(name, isFolder)) {
+            ::closedir(folder);
+            return complete;
+        }
+        errno = 0;
     }
-    return complete && !error;
+    complete = complete && errno == 0;
+    ::closedir(folder);
+    return complete;
 }
 
 struct Platform::ReadOnlyFile::Handle
@@ -216,7 +284,7 @@ struct Platform::ReadOnlyFile::Handle
 
 Platform::ReadOnlyFile::ReadOnlyFile(const QString& path) : m_handle(new Handle)
 {
-    m_handle->fd = ::open(toNative(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    m_handle->fd = openAnyLength(toNative(path).native(), O_RDONLY | O_NONBLOCK);
     struct stat info;
     if (m_handle->fd >= 0 && (::fstat(m_handle->fd, &info) != 0 || !S_ISREG(info.st_mode))) {
         ::close(m_handle->fd);
