@@ -28,8 +28,11 @@ int main(int argc, char* argv[])
     // Asked to end by the system or the desktop session: the windows close as their user
     // closes them, so the settings are kept and the working copies removed.
     bool endRequested = false;
-    Platform::onTerminationRequest(&application, [&endRequested] {
+    TForm1* mainWindow = nullptr;
+    Platform::onTerminationRequest(&application, [&endRequested, &mainWindow] {
         endRequested = true;
+        if (mainWindow)
+            mainWindow->close();         // stops a search or a copy first
         QApplication::closeAllWindows(); // open dialogs too
         QCoreApplication::quit();
     });
@@ -38,6 +41,7 @@ int main(int argc, char* argv[])
         auto* splash = new TSplashForm;
         splash->showNow();
         TForm1 form(QString(), splash);
+        mainWindow = &form;
         if (form.terminateRequested())
             return 0; // the running instance has been brought forward
         TSQLErrorDialog1 sqlErrorDialog(&form);

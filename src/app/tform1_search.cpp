@@ -55,6 +55,7 @@ void TForm1::cancelSearch()
     m_search->cancel();
     m_search.reset(); // waits for the run to stop: moments, at most a chunk of a document
     QApplication::restoreOverrideCursor();
+    activateWindow();
     emit searchFinished();
 }
 
@@ -66,6 +67,7 @@ void TForm1::showSearchResult()
     QApplication::restoreOverrideCursor();
     const SearchResult& result = search->result();
     if (result.cancelled || search->isCancelled()) {
+        activateWindow(); // back from the progress window
         emit searchFinished();
         return;
     }

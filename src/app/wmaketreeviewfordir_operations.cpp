@@ -2,8 +2,10 @@
 #include "wmaketreeviewfordir.h"
 
 #include "appmessagebox.h"
+#include "directorylisting.h"
 #include "documentlayout.h"
 #include "folderdialog.h"
+#include "platform.h"
 #include "tprogressbardialog1.h"
 #include "wdirfile.h"
 
@@ -70,6 +72,12 @@ void WMakeTreeviewForDir::DeleteNode(QTreeWidgetItem* node)
         WDirFile().DeleteDir(record.FileName, QStringLiteral("*.*"));
     else
         WDirFile().DeleteWritableFile(record.FileName);
+    // What is still there (a read-only document, a folder that could not be emptied) keeps
+    // its node: the tree never shows a file as gone that is not.
+    FolderId id;
+    if (record.Kind == Folder ? DirectoryListing::folderId(record.FileName, &id)
+                              : Platform::isFile(record.FileName))
+        return;
     delete node;
 }
 

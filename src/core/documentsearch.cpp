@@ -48,7 +48,7 @@ bool DocumentSearch::contains(const QString& path, const std::atomic<bool>* canc
         return false;
     ChunkReader reader(path);
     if (!reader.isOpen()) {
-        failed = true;
+        failed = reader.openFailed(); // a folder named like a document is just no document
         return false;
     }
     // A chunk holds several contexts, however long the context is.

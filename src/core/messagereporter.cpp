@@ -1,5 +1,8 @@
 #include "messagereporter.h"
 
+#include <QCoreApplication>
+#include <QThread>
+
 #include <cstdio>
 
 namespace {
@@ -17,6 +20,14 @@ void MessageReporter::setHandler(Handler handler)
 
 void MessageReporter::report(const QString& caption, const QString& text)
 {
+    // Work running off the program's main thread (a copy in the background) reports there:
+    // message boxes belong to that thread.
+    QCoreApplication* application = QCoreApplication::instance();
+    if (application && QThread::currentThread() != application->thread()) {
+        QMetaObject::invokeMethod(
+            application, [caption, text] { report(caption, text); }, Qt::QueuedConnection);
+        return;
+    }
     if (const auto& handler = currentHandler()) {
         handler(caption, text);
         return;

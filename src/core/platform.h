@@ -60,6 +60,8 @@ public:
     ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
     bool isOpen() const;
+    // True when the file could not be opened at all (not when it is no regular file).
+    bool openFailed() const;
     // Up to size bytes; 0 at the end, -1 on an error.
     qsizetype read(char* into, qsizetype size);
 

@@ -235,7 +235,9 @@ bool Platform::isPseudoFileSystem(const QString& dir)
     // Devices live on an ordinary memory file system: known by the device of /dev itself.
     struct stat folder;
     struct stat devices;
+    struct stat root;
     return statAnyLength(toNative(dir).native(), &folder) && ::stat("/dev", &devices) == 0 &&
+           ::stat("/", &root) == 0 && devices.st_dev != root.st_dev &&
            folder.st_dev == devices.st_dev;
 }
 
@@ -280,11 +282,13 @@ bool Platform::forEachEntry(const QString& dir,
 struct Platform::ReadOnlyFile::Handle
 {
     int fd = -1;
+    bool openFailed = false;
 };
 
 Platform::ReadOnlyFile::ReadOnlyFile(const QString& path) : m_handle(new Handle)
 {
     m_handle->fd = openAnyLength(toNative(path).native(), O_RDONLY | O_NONBLOCK);
+    m_handle->openFailed = m_handle->fd < 0 && errno != EISDIR;
     struct stat info;
     if (m_handle->fd >= 0 && (::fstat(m_handle->fd, &info) != 0 || !S_ISREG(info.st_mode))) {
         ::close(m_handle->fd);
@@ -302,6 +306,11 @@ Platform::ReadOnlyFile::~ReadOnlyFile()
 bool Platform::ReadOnlyFile::isOpen() const
 {
     return m_handle->fd >= 0;
+}
+
+bool Platform::ReadOnlyFile::openFailed() const
+{
+    return m_handle->openFailed;
 }
 
 qsizetype Platform::ReadOnlyFile::read(char* into, qsizetype size)
@@ -378,15 +387,16 @@ bool removeContents(int fd)
             continue;
         }
         if (S_ISDIR(info.st_mode)) {
+            // A copied read-only folder: its owner may open and empty it (a directory entry
+            // that is no link, so the mode change reaches no other file).
+            if ((info.st_mode & S_IRWXU) != S_IRWXU)
+                ::fchmodat(fd, name.c_str(), (info.st_mode & 07777) | S_IRWXU, 0);
             const int sub =
                 ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             if (sub < 0) {
                 ok = false;
                 continue;
             }
-            // A copied read-only folder: its owner may empty it.
-            if ((info.st_mode & S_IRWXU) != S_IRWXU)
-                ::fchmod(sub, (info.st_mode & 07777) | S_IRWXU);
             ok = removeContents(sub) && ok;
             ::close(sub);
             ok = ::unlinkat(fd, name.c_str(), AT_REMOVEDIR) == 0 && ok;
@@ -408,6 +418,8 @@ bool Platform::removeTree(const QString& path)
     if (!S_ISDIR(info.st_mode))
         return ::unlink(native.c_str()) == 0; // a file, or a link as itself
     const int fd = ::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0 && (info.st_mode & S_IRWXU) != S_IRWXU)
+        ::fchmod(fd, (info.st_mode & 07777) | S_IRWXU); // a read-only folder of its owner
     if (fd < 0)
         return false;
     const bool emptied = removeContents(fd);

@@ -97,6 +97,11 @@ bool Platform::ReadOnlyFile::isOpen() const
     return m_handle->file.isOpen();
 }
 
+bool Platform::ReadOnlyFile::openFailed() const
+{
+    return !m_handle->file.isOpen() && !QFileInfo(m_handle->file.fileName()).isDir();
+}
+
 qsizetype Platform::ReadOnlyFile::read(char* into, qsizetype size)
 {
     return qsizetype(m_handle->file.read(into, size));

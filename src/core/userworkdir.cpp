@@ -2,7 +2,9 @@
 
 #include "platform.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QMutex>
 
@@ -90,6 +92,9 @@ void UserWorkDir::removeLeftovers()
         const QString path = temp + u'/' + name;
         if (path == own || !Platform::isPrivateFolder(path))
             continue; // not this user's own real folder
+        // A program that is just starting has made its folder but may not hold its lock yet.
+        if (QFileInfo(path).lastModified().secsTo(QDateTime::currentDateTime()) < 60)
+            continue;
         // A program still running holds its lock; the lock of one that has ended is stale.
         QLockFile lock(path + u'/' + lockName);
         lock.setStaleLockTime(0);

@@ -82,21 +82,23 @@ bool WDirFile::maskMatches(const QString& name, const QString& mask)
 
 bool WDirFile::isSameOrInside(const QString& path, const QString& dir)
 {
-    const auto canonical = [](const QString& p) -> QString {
+    // Compared as the file system's own names: a name that is no UTF-8 has no UTF-16 form.
+    const auto canonical = [](const QString& p) -> std::string {
         std::error_code error;
         const fs::path resolved = fs::weakly_canonical(toFsPath(p), error);
         if (error)
             return {};
-        QString text = QString::fromStdU16String(resolved.generic_u16string());
-        while (text.size() > 1 && text.endsWith(u'/'))
-            text.chop(1);
+        std::string text = resolved.generic_string();
+        while (text.size() > 1 && text.back() == '/')
+            text.pop_back();
         return text;
     };
-    const QString p = canonical(path);
-    const QString d = canonical(dir);
-    if (p.isEmpty() || d.isEmpty())
+    const std::string p = canonical(path);
+    const std::string d = canonical(dir);
+    if (p.empty() || d.empty())
         return false;
-    return p == d || p.startsWith(d.endsWith(u'/') ? d : d + u'/');
+    const std::string prefix = d.back() == '/' ? d : d + '/';
+    return p == d || p.compare(0, prefix.size(), prefix) == 0;
 }
 
 bool WDirFile::isCopyIntoItself(const QString& src, const QString& dst)

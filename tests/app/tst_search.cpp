@@ -21,7 +21,10 @@
 #include <QTreeWidget>
 #include <QWebEngineView>
 
+#include <ctime>
+
 #include <unistd.h>
+#include <utime.h>
 
 class TestSearch : public QObject
 {
@@ -314,6 +317,9 @@ private slots:
                                       QFileDevice::Permissions(0x7777)));
         QVERIFY(QFile::link(m_suite->normDoc(), prefix + QStringLiteral("-open/Temp")));
         QVERIFY(QFile::link(elsewhere, prefix + QStringLiteral("-open/Q.temp")));
+        const utimbuf hourAgo{::time(nullptr) - 3600, ::time(nullptr) - 3600};
+        QVERIFY(::utime(QFile::encodeName(prefix + QStringLiteral("-open")).constData(),
+                        &hourAgo) == 0);
         qputenv("TMPDIR", tmp.toLocal8Bit());
         m_form.reset();
         start();

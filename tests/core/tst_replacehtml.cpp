@@ -7,7 +7,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <ctime>
+
 #include <unistd.h>
+#include <utime.h>
 
 class TestReplaceHtml : public QObject
 {
@@ -41,6 +44,11 @@ private slots:
         QLockFile running(prefix + QStringLiteral("running/running.lock"));
         QVERIFY(running.tryLock(0));
         QVERIFY(QFile::link(library, prefix + QStringLiteral("link")));
+        // Folders an hour old: a younger one may belong to a program that is just starting.
+        const utimbuf hourAgo{::time(nullptr) - 3600, ::time(nullptr) - 3600};
+        for (const char* name : {"ended", "running"})
+            QVERIFY(::utime(QFile::encodeName(prefix + QString::fromLatin1(name)).constData(),
+                            &hourAgo) == 0);
         UserWorkDir::removeLeftovers();
         QVERIFY(!QFileInfo::exists(prefix + QStringLiteral("ended")));
         QVERIFY(QFileInfo::exists(prefix + QStringLiteral("running")));

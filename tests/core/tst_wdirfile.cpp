@@ -64,7 +64,9 @@ private slots:
         QVERIFY(TestFiles::write(path(QStringLiteral("del/sub/b.htm")), "b"));
         QVERIFY(TestFiles::setReadOnly(path(QStringLiteral("del/a.htm"))));
         QVERIFY(TestFiles::setReadOnly(path(QStringLiteral("del/sub/b.htm"))));
-        QVERIFY(QFile::setPermissions(path(QStringLiteral("del/sub")),
+        // Folders copied read-only (from a disc), the one deleted too, one not even readable.
+        QVERIFY(QFile::setPermissions(path(QStringLiteral("del/sub")), QFileDevice::ExeOwner));
+        QVERIFY(QFile::setPermissions(path(QStringLiteral("del")),
                                       QFileDevice::ReadOwner | QFileDevice::ExeOwner));
         QVERIFY(m_files.DeleteDir(path(QStringLiteral("del")), QStringLiteral("*.*")));
         QVERIFY(!exists(QStringLiteral("del")));
