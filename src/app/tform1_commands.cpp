@@ -54,7 +54,7 @@ void TForm1::PopupMenu1Popup()
     DeleteItem1->setEnabled(belowRoot);
     CopyInItem1->setEnabled(belowRoot);
     OpenInEditorItem1->setEnabled(TreeBuilder &&
-                                  QFileInfo(TreeBuilder->GetNodeFileName(node)).isFile());
+                                  Platform::isFile(TreeBuilder->GetNodeFileName(node)));
     UpdateSearchCommands();
 }
 
@@ -149,7 +149,7 @@ void TForm1::OpenInEditorItem1Click()
     if (!TreeBuilder)
         return;
     const QString path = TreeBuilder->GetNodeFileName(selectedNode());
-    if (!QFileInfo(path).isFile())
+    if (!Platform::isFile(path))
         return;
     // Failures stay silent, as the editor is not part of this program.
     const QStringList command = Platform::editorCommand(path);

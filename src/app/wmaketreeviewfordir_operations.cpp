@@ -134,7 +134,7 @@ std::optional<WMakeTreeviewForDir::CopyPlan> WMakeTreeviewForDir::PlanCopy(QWidg
     const QString companion = DocumentLayout::joinPath(document.path(), companionName);
     const QString companionTarget = dest + companionName;
     // A picture folder already in place (a copy onto itself) is left as it is.
-    if (QFileInfo(companion).isDir() && !WDirFile::isCopyIntoItself(companion, companionTarget)) {
+    if (Platform::isFolder(companion) && !WDirFile::isCopyIntoItself(companion, companionTarget)) {
         plan.pictures = companion;
         plan.picturesTarget = companionTarget;
         // The document is copied all the same; the copy reports the failure.

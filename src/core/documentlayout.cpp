@@ -37,16 +37,16 @@ QString DocumentLayout::folderPagePath(const QString& folder)
     if (folder.isEmpty() || folder == u"0")
         return {};
     const QString exact = joinPath(folder, QStringLiteral("_index.htm"));
-    if (QFileInfo(exact).isFile())
+    if (Platform::isFile(exact))
         return exact;
     // Another letter case of the same name (a library copied from a Windows disk).
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System);
-    while (it.hasNext()) {
-        it.next();
-        if (isFolderPage(it.fileName()))
-            return it.filePath();
-    }
-    return {};
+    QString page;
+    Platform::forEachEntry(folder, [&](const QString& name, bool isFolder) {
+        if (!isFolder && isFolderPage(name) && Platform::isFile(joinPath(folder, name)))
+            page = joinPath(folder, name);
+        return page.isEmpty();
+    });
+    return page;
 }
 
 QString DocumentLayout::companionFolderName(const QString& documentName)

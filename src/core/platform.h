@@ -22,8 +22,9 @@ std::filesystem::path toNative(const QString& path);
 QString displayName(const QString& name);
 // The address of a local file for the viewer (bytes kept as above stay the same bytes).
 QUrl fileUrl(const QString& path);
-// True when path is a regular file (links followed).
+// True when path is a regular file, or a folder (links followed).
 bool isFile(const QString& path);
+bool isFolder(const QString& path);
 // True when path ends with a separator of this system's paths (on POSIX only "/": a
 // backslash is an ordinary character of a name there).
 bool endsWithSeparator(const QString& path);

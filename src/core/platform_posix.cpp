@@ -169,6 +169,12 @@ bool Platform::isFile(const QString& path)
     return statAnyLength(toNative(path).native(), &info) && S_ISREG(info.st_mode);
 }
 
+bool Platform::isFolder(const QString& path)
+{
+    struct stat info;
+    return statAnyLength(toNative(path).native(), &info) && S_ISDIR(info.st_mode);
+}
+
 bool Platform::endsWithSeparator(const QString& path)
 {
     return path.endsWith(u'/');

@@ -30,6 +30,11 @@ bool Platform::isFile(const QString& path)
     return QFileInfo(path).isFile();
 }
 
+bool Platform::isFolder(const QString& path)
+{
+    return QFileInfo(path).isDir();
+}
+
 bool Platform::endsWithSeparator(const QString& path)
 {
     return path.endsWith(u'/') || path.endsWith(u'\\');

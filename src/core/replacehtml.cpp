@@ -192,7 +192,7 @@ bool ReplaceHTML_t::HighlightContext()
             written = written && copy.flush();
         }
     }
-    if (!DocumentFilesDir.isEmpty() && QFileInfo(DocumentFilesDir).isDir())
+    if (!DocumentFilesDir.isEmpty() && Platform::isFolder(DocumentFilesDir))
         WDirFile().CopyDir(DocumentFilesDir, WorkFilesDir, QStringLiteral("*.*"));
     return written;
 }

@@ -4,7 +4,6 @@
 #include "platform.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -58,15 +57,10 @@ void makeWritable(const QString& path)
 
 template <typename Visit> void forEachEntry(const QString& dir, const QString& mask, Visit visit)
 {
-    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        const QString name = it.fileName();
-        if (!WDirFile::maskMatches(name, mask))
-            continue;
-        if (!visit(name))
-            return;
-    }
+    // Names as the platform module keeps them: bytes that are no UTF-8 stay the same bytes.
+    Platform::forEachEntry(dir, [&](const QString& name, bool) {
+        return !WDirFile::maskMatches(name, mask) || visit(name);
+    });
 }
 
 } // namespace
@@ -122,9 +116,10 @@ bool WDirFile::DeleteFiles(const QString& dir, const QString& mask) const
 
 bool WDirFile::MakeDir(const QString& dir) const
 {
-    if (isRealDirectory(dir) || QFileInfo(dir).isDir())
+    if (isRealDirectory(dir) || Platform::isFolder(dir))
         return true;
-    if (!dir.isEmpty() && QDir().mkdir(dir))
+    std::error_code error;
+    if (!dir.isEmpty() && fs::create_directory(toFsPath(dir), error) && !error)
         return true;
     MessageReporter::report(Description, QStringLiteral("Ошибка при создании директории: ") + dir);
     return false;
@@ -153,7 +148,8 @@ bool WDirFile::DeleteDir(const QString& dir, const QString& mask) const
     });
     if (failed)
         return false;
-    return QDir().rmdir(dirPath);
+    std::error_code error;
+    return fs::remove(toFsPath(dirPath), error) && !error;
 }
 
 bool WDirFile::CopyDir(const QString& src, const QString& dst, const QString& mask) const
@@ -169,7 +165,9 @@ bool WDirFile::copyDirEntries(const QString& src, const QString& dst, const QStr
 {
     const QString s = StringTool.WithBackslash(src);
     const QString d = StringTool.WithBackslash(dst);
-    if (!QDir().mkpath(d))
+    std::error_code error;
+    fs::create_directories(toFsPath(d), error);
+    if (!Platform::isFolder(d))
         return false;
     bool foundAny = false;
     bool ok = true;
@@ -202,15 +200,17 @@ bool WDirFile::copyDirEntries(const QString& src, const QString& dst, const QStr
 
 bool WDirFile::ClearReadOnly(const QString& file) const
 {
-    const QFileInfo info(file);
-    if (!info.exists() || info.isDir())
+    std::error_code error;
+    const auto status = fs::status(toFsPath(file), error);
+    if (error || !fs::exists(status) || fs::is_directory(status))
         return false;
-    return QFile::setPermissions(file, info.permissions() | QFileDevice::WriteOwner);
+    fs::permissions(toFsPath(file), fs::perms::owner_write, fs::perm_options::add, error);
+    return !error;
 }
 
 bool WDirFile::CopyOneFile(const QString& src, const QString& dst, bool failIfExists) const
 {
-    if (!QFileInfo(src).isFile())
+    if (!Platform::isFile(src))
         return false;
     std::error_code error;
     if (fs::equivalent(toFsPath(src), toFsPath(dst), error)) {
@@ -221,10 +221,10 @@ bool WDirFile::CopyOneFile(const QString& src, const QString& dst, bool failIfEx
     if (fs::exists(entryStatus(dst))) {
         if (failIfExists || isRealDirectory(dst))
             return false;
-        if (!QFile::remove(dst))
+        if (!fs::remove(toFsPath(dst), error) || error)
             return false;
     }
-    if (!QFile::copy(src, dst))
+    if (!fs::copy_file(toFsPath(src), toFsPath(dst), error) || error)
         return false;
     ClearReadOnly(dst);
     return true;
@@ -245,10 +245,12 @@ bool WDirFile::DeleteOneFile(const QString& file) const
 
 bool WDirFile::DeleteWritableFile(const QString& file) const
 {
-    const QFileInfo info(file);
-    if (!info.isFile() || !(info.permissions() & QFileDevice::WriteOwner))
+    std::error_code error;
+    const auto status = fs::status(toFsPath(file), error); // a link: what it points at
+    if (error || !fs::is_regular_file(status) ||
+        (status.permissions() & fs::perms::owner_write) == fs::perms::none)
         return false;
-    return QFile::remove(file); // a link goes, its target stays
+    return fs::remove(toFsPath(file), error) && !error; // a link goes, its target stays
 }
 
 bool WDirFile::CopyKeepingReadOnlyTarget(const QString& src, const QString& dst) const
@@ -256,12 +258,13 @@ bool WDirFile::CopyKeepingReadOnlyTarget(const QString& src, const QString& dst)
     std::error_code error;
     if (fs::equivalent(toFsPath(src), toFsPath(dst), error))
         return true; // removing the target first would lose the file
-    if (!QFileInfo(src).isFile())
+    if (!Platform::isFile(src))
         return false;
-    const QFileInfo existing(dst);
+    const auto existing = fs::status(toFsPath(dst), error);
     const bool replaceable =
-        !existing.exists() ||
-        (!existing.isDir() && (existing.permissions() & QFileDevice::WriteOwner) &&
-         QFile::remove(dst));
-    return replaceable && QFile::copy(src, dst);
+        !fs::exists(existing) ||
+        (!fs::is_directory(existing) &&
+         (existing.permissions() & fs::perms::owner_write) != fs::perms::none &&
+         fs::remove(toFsPath(dst), error));
+    return replaceable && fs::copy_file(toFsPath(src), toFsPath(dst), error) && !error;
 }

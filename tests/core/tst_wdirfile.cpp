@@ -1,4 +1,5 @@
 #include "messagereporter.h"
+#include "platform.h"
 #include "testfiles.h"
 #include "wdirfile.h"
 #include "wmessage.h"
@@ -84,6 +85,28 @@ private slots:
         QVERIFY(!exists(QStringLiteral("bs/x\\")));
         QVERIFY(exists(QStringLiteral("bs/x/keep.htm")));
         QVERIFY(exists(QStringLiteral("bs/x\\precious.txt")));
+    }
+
+    void namesThatAreNoUtf8()
+    {
+        // Windows-1251 names (copied from Windows) keep their bytes through copy and delete.
+        const QByteArray root = QFile::encodeName(path(QStringLiteral("cp1251")));
+        const QByteArray folder = root + "/\xcf\xe0\xef\xea\xe0";
+        QVERIFY(::mkdir(root.constData(), 0700) == 0 && ::mkdir(folder.constData(), 0700) == 0);
+        FILE* raw = fopen((folder + "/\xd1\xec\xe5\xf2\xe0.htm").constData(), "w");
+        QVERIFY(raw);
+        fputs("doc", raw);
+        fclose(raw);
+        const QString kept = Platform::fromNativeName(std::filesystem::path(root.toStdString()));
+        QVERIFY(m_files.CopyDir(kept, kept + QStringLiteral("-copy"), QStringLiteral("*.*")));
+        QVERIFY(QFile::exists(QFile::decodeName(root + "-copy")));
+        const QString copied = Platform::fromNativeName(std::filesystem::path(
+            (root + "-copy/\xcf\xe0\xef\xea\xe0/\xd1\xec\xe5\xf2\xe0.htm").toStdString()));
+        QVERIFY(Platform::isFile(copied));
+        QVERIFY(m_files.DeleteWritableFile(copied));
+        QVERIFY(!Platform::isFile(copied));
+        QVERIFY(m_files.DeleteDir(kept, QStringLiteral("*.*")));
+        QVERIFY(!Platform::isFolder(kept));
     }
 
     void deleteDirWithMask()
