@@ -1,5 +1,6 @@
 #include "apptestmain.h"
 #include "documentpage.h"
+#include "pagescript.h"
 #include "startwindow.h"
 #include "suitefixture.h"
 #include "tform1.h"
@@ -66,17 +67,9 @@ class TestDisplay : public QObject
         return QDir(WMakeTreeviewForDir::ViewerWorkDir())
             .entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
     }
-    // Runs a script of the program's own (a document's own scripts do not run).
     QVariant evaluate(const QString& script)
     {
-        QVariant answer;
-        bool done = false;
-        m_form->CppWebBrowser1->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
-                                                      [&](const QVariant& value) {
-                                                          answer = value;
-                                                          done = true;
-                                                      });
-        return QTest::qWaitFor([&] { return done; }, 10000) ? answer : QVariant();
+        return evaluateInPage(m_form->CppWebBrowser1->page(), script);
     }
     static QUrl blank() { return QUrl(QStringLiteral("about:blank")); }
 

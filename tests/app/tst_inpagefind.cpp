@@ -1,4 +1,5 @@
 #include "apptestmain.h"
+#include "pagescript.h"
 #include "startwindow.h"
 #include "suitefixture.h"
 #include "tform1.h"
@@ -19,17 +20,9 @@ class TestInPageFind : public QObject
     SuiteFixture m_suite;
     std::unique_ptr<TForm1> m_form;
 
-    // Runs a script of the program's own (a document's own scripts do not run).
     QVariant evaluate(const QString& script)
     {
-        QVariant answer;
-        bool done = false;
-        m_form->CppWebBrowser1->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
-                                                      [&](const QVariant& value) {
-                                                          answer = value;
-                                                          done = true;
-                                                      });
-        return QTest::qWaitFor([&] { return done; }, 10000) ? answer : QVariant();
+        return evaluateInPage(m_form->CppWebBrowser1->page(), script);
     }
     QString selection()
     {
