@@ -155,11 +155,8 @@ bool WMakeTreeviewForDir::ScanDirectory(const QString& dir, const QString& mask,
     QList<QTreeWidgetItem*> children;
     if (Searching) {
         // The whole depth at once; every document checked, only those with the context kept.
-        SearchRequest request;
-        request.context = Context;
-        request.caseSensitive = CaseSensitive;
-        request.folders = QStringList{dir};
-        const SearchResult result = SearchJob(request).run();
+        const SearchResult result =
+            SearchJob(SearchRequest{Context, CaseSensitive, {dir}, {}, {}}).run();
         CheckedCount += result.checked;
         children = makeScannedNodes(result.nodes);
     } else {

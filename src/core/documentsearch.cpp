@@ -12,16 +12,8 @@ using ChunkReader = Platform::ReadOnlyFile;
 // Fills buffer[from, size) as far as the file allows; the bytes held, or -1 on an error.
 qsizetype fill(ChunkReader& reader, std::vector<char>& buffer, qsizetype from)
 {
-    qsizetype filled = from;
-    while (filled < qsizetype(buffer.size())) {
-        const qsizetype n = reader.read(buffer.data() + filled, qsizetype(buffer.size()) - filled);
-        if (n < 0)
-            return -1;
-        if (n == 0)
-            break;
-        filled += n;
-    }
-    return filled;
+    const qsizetype read = reader.readFull(buffer.data() + from, qsizetype(buffer.size()) - from);
+    return read < 0 ? -1 : from + read;
 }
 
 } // namespace

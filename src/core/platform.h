@@ -65,6 +65,20 @@ public:
     bool openFailed() const;
     // Up to size bytes; 0 at the end, -1 on an error.
     qsizetype read(char* into, qsizetype size);
+    // size bytes, fewer only at the end of the file; -1 on an error.
+    qsizetype readFull(char* into, qsizetype size)
+    {
+        qsizetype filled = 0;
+        while (filled < size) {
+            const qsizetype n = read(into + filled, size - filled);
+            if (n < 0)
+                return -1;
+            if (n == 0)
+                break;
+            filled += n;
+        }
+        return filled;
+    }
 
 private:
     struct Handle;

@@ -13,7 +13,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <optional>
 #include <vector>
 
 namespace {
@@ -152,44 +151,32 @@ bool ReplaceHTML_t::HighlightContext()
     if (!source.isOpen())
         return false;
     bool written = false;
-    if (!WorkFileName.isEmpty()) {
-        QFile copy(WorkFileName);
-        if (copy.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            written = true;
-            std::vector<char> buffer(static_cast<size_t>(highlightChunk));
-            std::optional<ContextPattern> pattern;
-            std::optional<HighlightStream> stream;
-            TextEncoding::LineJoiner joiner;
-            const QByteArray open = OpenTag.toLatin1();
-            const QByteArray close = CloseTag.toLatin1();
-            QByteArray joined;
-            QByteArray out;
-            for (bool last = false; !last && written;) {
-                qsizetype held = 0;
-                while (held < qsizetype(buffer.size())) {
-                    const qsizetype n =
-                        source.read(buffer.data() + held, qsizetype(buffer.size()) - held);
-                    if (n < 0)
-                        written = false;
-                    if (n <= 0)
-                        break;
-                    held += n;
-                }
-                last = held < qsizetype(buffer.size());
-                if (!pattern) {
-                    pattern.emplace(Context, CaseSensitive,
-                                    TextEncoding::detect(buffer.data(), held));
-                    stream.emplace(*pattern, open, close);
-                }
-                joined.clear();
-                joiner.feed(buffer.data(), held, joined);
-                if (last)
-                    joiner.finish(joined);
-                out.clear();
-                stream->feed(joined, last, out);
-                written = written && copy.write(out) == out.size();
+    QFile copy(WorkFileName);
+    if (!WorkFileName.isEmpty() && copy.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        std::vector<char> buffer(static_cast<size_t>(highlightChunk));
+        qsizetype held = source.readFull(buffer.data(), highlightChunk);
+        const ContextPattern pattern(
+            Context, CaseSensitive,
+            TextEncoding::detect(buffer.data(), std::max<qsizetype>(held, 0)));
+        HighlightStream stream(pattern, OpenTag.toLatin1(), CloseTag.toLatin1());
+        TextEncoding::LineJoiner joiner;
+        QByteArray joined;
+        QByteArray out;
+        while (held >= 0) {
+            const bool last = held < highlightChunk;
+            joined.clear();
+            joiner.feed(buffer.data(), held, joined);
+            if (last)
+                joiner.finish(joined);
+            out.clear();
+            stream.feed(joined, last, out);
+            if (copy.write(out) != out.size())
+                break;
+            if (last) {
+                written = copy.flush();
+                break;
             }
-            written = written && copy.flush();
+            held = source.readFull(buffer.data(), highlightChunk);
         }
     }
     if (!DocumentFilesDir.isEmpty() && Platform::isFolder(DocumentFilesDir))
