@@ -25,6 +25,11 @@ DocumentSearch::DocumentSearch(const QString& context, bool caseSensitive)
 {
 }
 
+DocumentSearch::DocumentSearch(const QString& context, const MatchOptions& options)
+    : DocumentSearch(context, options.caseSensitive)
+{
+}
+
 const ContextPattern& DocumentSearch::patternFor(ContextPattern::Encoding encoding) const
 {
     return encoding == ContextPattern::Encoding::Utf8 ? m_utf8 : m_windows1251;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "contextpattern.h"
+#include "matchoptions.h"
 #include "platform.h"
 
 #include <QString>
@@ -15,6 +16,7 @@ class DocumentSearch
 {
 public:
     DocumentSearch(const QString& context, bool caseSensitive);
+    DocumentSearch(const QString& context, const MatchOptions& options);
 
     // False when the file is missing or cannot be read, and when cancel (if given) is set
     // while the file is read.

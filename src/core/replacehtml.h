@@ -28,6 +28,10 @@ public:
     quint32 FontColor = 0xFFFFFF;
     quint32 BackColor = 255;
     bool CaseSensitive = false;
+    bool WholeWords = false;
+    // Occurrences are those of the text as the reader sees it (see DocumentText); each piece
+    // of text an occurrence covers gets its own mark.
+    bool TextMode = false;
 
     void PrepareWorkDir(const QString& documentPath);
     void SetColors(quint32 fontColor, quint32 backColor);

@@ -46,7 +46,9 @@ QThreadPool& SearchJob::checkPool()
 SearchResult SearchJob::run()
 {
     SearchResult result;
-    const DocumentSearch search(m_request.context, m_request.caseSensitive);
+    const DocumentSearch search(
+        m_request.context,
+        MatchOptions{m_request.caseSensitive, m_request.wholeWords, m_request.textMode});
     if (!m_request.document.isEmpty()) {
         bool unreadable = false;
         result.found = search.contains(m_request.document, &m_cancel, &unreadable) ? 1 : 0;

@@ -14,6 +14,11 @@ struct SearchRequest
 {
     QString context;
     bool caseSensitive = false;
+    // An occurrence counts only between characters that are not letters or digits.
+    bool wholeWords = false;
+    // The context is looked for in the text of each document as the reader sees it (markup
+    // left out, references decoded, blanks collapsed) instead of in its raw bytes.
+    bool textMode = false;
     // Searched in turn, to full depth.
     QStringList folders;
     // When given (one per folder), each folder's findings go below a folder node of its own

@@ -1,0 +1,13 @@
+#pragma once
+
+// How a context is matched against a document.
+struct MatchOptions
+{
+    bool caseSensitive = false;
+    // An occurrence counts only when the characters just before and after it are not letters
+    // or digits (or are the start or end of the text).
+    bool wholeWords = false;
+    // The context is looked for in the text of the document as the reader sees it (markup
+    // left out, references decoded, blanks collapsed) instead of in its raw bytes.
+    bool textMode = false;
+};
