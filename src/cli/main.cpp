@@ -129,8 +129,11 @@ int main(int argc, char* argv[])
         if (!DirectoryListing::folderId(root, &id))
             printLine(stderr, QStringLiteral("lectoria-find: no such directory: ") + root);
     }
-    const SearchResult result =
-        SearchJob(SearchRequest{context, caseSensitive, roots, {}, {}}).run();
+    SearchRequest request;
+    request.context = context;
+    request.caseSensitive = caseSensitive;
+    request.folders = roots;
+    const SearchResult result = SearchJob(request).run();
     LibraryScan::forEachDocument(result.nodes, [pathEnd](const ScanNode& node) {
         // The path's own bytes, also where they are no UTF-8.
         const std::string path = Platform::toNative(node.path).native();
