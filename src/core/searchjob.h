@@ -14,11 +14,6 @@ struct SearchRequest
 {
     QString context;
     bool caseSensitive = false;
-    // An occurrence counts only between characters that are not letters or digits.
-    bool wholeWords = false;
-    // The context is looked for in the text of each document as the reader sees it (markup
-    // left out, references decoded, blanks collapsed) instead of in its raw bytes.
-    bool textMode = false;
     // Searched in turn, to full depth.
     QStringList folders;
     // When given (one per folder), each folder's findings go below a folder node of its own
@@ -26,6 +21,11 @@ struct SearchRequest
     QStringList folderCaptions;
     // When set, this document is checked alone and the folders are ignored.
     QString document;
+    // An occurrence counts only between characters that are not letters or digits.
+    bool wholeWords = false;
+    // The context is looked for in the text of each document as the reader sees it (markup
+    // left out, references decoded, blanks collapsed) instead of in its raw bytes.
+    bool textMode = false;
 };
 
 // The findings: folders left without a found document are pruned, the rest is exactly what
