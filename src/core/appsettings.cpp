@@ -18,6 +18,7 @@ const Key<QString> BookmarkFile{u"TreeView", u"TekFileName", QString()};
 const Key<bool> SortByDate{u"SortDate", u"Checked", false};
 const Key<int> ZoomIndex{u"CppWebBrowser", u"Scale", 0};
 const Key<bool> WholeWords{u"Search", u"WholeWords", false};
+const Key<bool> TextMode{u"Search", u"TextMode", false};
 const Key<bool> CaseSensitive{u"Search", u"Register", false};
 const Key<quint32> HighlightBackColor{u"Search", u"BackColor", 255};
 const Key<quint32> HighlightFontColor{u"Search", u"FontColor", 0xFFFFFF};
@@ -161,6 +162,16 @@ bool AppSettings::wholeWords() const
 void AppSettings::setWholeWords(bool wholeWords) const
 {
     write(m_fileName, WholeWords, wholeWords);
+}
+
+bool AppSettings::textMode() const
+{
+    return read(m_fileName, TextMode);
+}
+
+void AppSettings::setTextMode(bool textMode) const
+{
+    write(m_fileName, TextMode, textMode);
 }
 
 bool AppSettings::caseSensitive() const

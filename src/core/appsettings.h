@@ -33,6 +33,8 @@ public:
     // the find box's history.
     bool wholeWords() const;
     void setWholeWords(bool wholeWords) const;
+    bool textMode() const;
+    void setTextMode(bool textMode) const;
     bool caseSensitive() const;
     void setCaseSensitive(bool caseSensitive) const;
     quint32 highlightBackColor() const;

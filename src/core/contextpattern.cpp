@@ -162,6 +162,12 @@ ContextPattern::ContextPattern(const QString& context, bool caseSensitive, Encod
         if (encoding == Encoding::Utf8) {
             lowerBytes = lowerText.toUtf8();
             upperBytes = upperText.toUtf8();
+        } else if (TextEncoding::isUtf16(encoding)) {
+            const bool bigEndian = encoding == Encoding::Utf16Be;
+            lowerBytes = TextEncoding::utf16Bytes(
+                reinterpret_cast<const char16_t*>(lowerText.utf16()), lowerText.size(), bigEndian);
+            upperBytes = TextEncoding::utf16Bytes(
+                reinterpret_cast<const char16_t*>(upperText.utf16()), upperText.size(), bigEndian);
         } else {
             const auto l = TextEncoding::toWindows1251(lowerText);
             const auto u = TextEncoding::toWindows1251(upperText);

@@ -19,15 +19,19 @@ qsizetype fill(ChunkReader& reader, std::vector<char>& buffer, qsizetype from)
 } // namespace
 
 DocumentSearch::DocumentSearch(const QString& context, bool caseSensitive)
-    : m_context(context), m_caseSensitive(caseSensitive),
-      m_windows1251(context, caseSensitive, ContextPattern::Encoding::Windows1251),
-      m_utf8(context, caseSensitive, ContextPattern::Encoding::Utf8)
+    : DocumentSearch(context, MatchOptions{caseSensitive, false, false})
 {
 }
 
 DocumentSearch::DocumentSearch(const QString& context, const MatchOptions& options)
-    : DocumentSearch(context, options.caseSensitive)
+    : m_context(context), m_options(options),
+      m_windows1251(context, options.caseSensitive, ContextPattern::Encoding::Windows1251),
+      m_utf8(context, options.caseSensitive, ContextPattern::Encoding::Utf8),
+      m_text(context, options)
 {
+    for (const auto encoding : {TextEncoding::Encoding::Windows1251, TextEncoding::Encoding::Utf8,
+                                TextEncoding::Encoding::Utf16Le, TextEncoding::Encoding::Utf16Be})
+        m_raw.emplace_back(context, options, encoding);
 }
 
 const ContextPattern& DocumentSearch::patternFor(ContextPattern::Encoding encoding) const
@@ -41,7 +45,7 @@ bool DocumentSearch::contains(const QString& path, const std::atomic<bool>* canc
     bool ignored = false;
     bool& failed = unreadable ? *unreadable : ignored;
     failed = false;
-    if (!m_windows1251.isValid() && !m_utf8.isValid())
+    if (m_options.textMode ? !m_text.isValid() : m_context.isEmpty())
         return false;
     ChunkReader reader(path);
     if (!reader.isOpen()) {
@@ -61,7 +65,10 @@ bool DocumentSearch::contains(const QString& path, const std::atomic<bool>* canc
         return false;
     }
     // The encoding is decided on the document's own first bytes, as for its highlighted copy.
-    const ContextPattern& pattern = patternFor(TextEncoding::detect(buffer.data(), held));
+    const TextEncoding::Encoding encoding = TextEncoding::detect(buffer.data(), held);
+    if (m_options.textMode || m_options.wholeWords || TextEncoding::isUtf16(encoding))
+        return containsWhole(reader, buffer, held, encoding, cancel, unreadable);
+    const ContextPattern& pattern = patternFor(encoding);
     if (!pattern.isValid())
         return false;
     if (pattern.hasLineBreak())
@@ -82,6 +89,44 @@ bool DocumentSearch::contains(const QString& path, const std::atomic<bool>* canc
             return false;
         held = next;
     }
+}
+
+bool DocumentSearch::containsWhole(Platform::ReadOnlyFile& reader, std::vector<char>& buffer,
+                                   qsizetype held, TextEncoding::Encoding encoding,
+                                   const std::atomic<bool>* cancel, bool* unreadable) const
+{
+    thread_local QByteArray whole;
+    whole.clear();
+    whole.append(buffer.data(), held);
+    while (held == qsizetype(buffer.size())) {
+        if (cancel && cancel->load(std::memory_order_relaxed))
+            return false;
+        held = fill(reader, buffer, 0);
+        if (held < 0) {
+            if (unreadable)
+                *unreadable = true;
+            return false;
+        }
+        whole.append(buffer.data(), held);
+    }
+    if (m_options.textMode) {
+        thread_local std::vector<DocumentText::Char> text;
+        DocumentText(whole).characters(text);
+        return !m_text.find(text, true).empty();
+    }
+    const RawMatcher& matcher = m_raw[size_t(encoding)];
+    if (!matcher.isValid())
+        return false;
+    if (TextEncoding::isUtf16(encoding)) {
+        const bool bigEndian = encoding == TextEncoding::Encoding::Utf16Be;
+        const std::u16string joined = TextEncoding::joinLines(
+            TextEncoding::utf16Units(whole.constData(), whole.size(), bigEndian));
+        const QByteArray bytes =
+            TextEncoding::utf16Bytes(joined.data(), qsizetype(joined.size()), bigEndian);
+        return matcher.next(bytes.constData(), bytes.size()) >= 0;
+    }
+    const QByteArray joined = TextEncoding::joinLines(whole);
+    return matcher.next(joined.constData(), joined.size()) >= 0;
 }
 
 bool DocumentSearch::containsJoined(Platform::ReadOnlyFile& reader, std::vector<char>& buffer,

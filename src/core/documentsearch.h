@@ -3,6 +3,8 @@
 #include "contextpattern.h"
 #include "matchoptions.h"
 #include "platform.h"
+#include "rawmatcher.h"
+#include "textmatcher.h"
 
 #include <QString>
 
@@ -11,7 +13,8 @@
 
 // Checks documents for a context by the matching rule: each file is read in large chunks
 // (overlapping by the context's length less one) until the first match, in the encoding the
-// document declares.
+// document declares. Whole words, UTF-16 documents and the text of a document are matched on
+// the whole document, read at once.
 class DocumentSearch
 {
 public:
@@ -29,12 +32,17 @@ public:
 
 private:
     const ContextPattern& patternFor(ContextPattern::Encoding encoding) const;
+    bool containsWhole(Platform::ReadOnlyFile& reader, std::vector<char>& buffer, qsizetype held,
+                       TextEncoding::Encoding encoding, const std::atomic<bool>* cancel,
+                       bool* unreadable) const;
     static bool containsJoined(Platform::ReadOnlyFile& reader, std::vector<char>& buffer,
                                qsizetype held, const ContextPattern& pattern,
                                const std::atomic<bool>* cancel, bool* unreadable);
 
     QString m_context;
-    bool m_caseSensitive;
+    MatchOptions m_options;
     ContextPattern m_windows1251;
     ContextPattern m_utf8;
+    TextMatcher m_text;
+    std::vector<RawMatcher> m_raw; // by encoding
 };

@@ -1,6 +1,9 @@
 #include "textencoding.h"
 
+#include <QStringDecoder>
 #include <QStringEncoder>
+
+#include <array>
 
 #include <cstring>
 
@@ -14,6 +17,67 @@ std::optional<QByteArray> TextEncoding::toWindows1251(const QString& text)
     if (bytes.count('?') != text.count(u'?'))
         return std::nullopt;
     return bytes;
+}
+
+char16_t TextEncoding::fromWindows1251(unsigned char byte)
+{
+    static const std::array<char16_t, 128> upper = [] {
+        std::array<char16_t, 128> table{};
+        QStringDecoder decoder("windows-1251", QStringDecoder::Flag::Stateless);
+        for (int b = 0x80; b < 0x100; ++b) {
+            const char c = char(b);
+            const QString decoded = decoder.decode(QByteArrayView(&c, 1));
+            table[size_t(b - 0x80)] = decoded.size() == 1 ? decoded[0].unicode() : u'\uFFFD';
+        }
+        table[0x98 - 0x80] = u'\uFFFD'; // the one byte windows-1251 leaves undefined
+        return table;
+    }();
+    return byte < 0x80 ? char16_t(byte) : upper[byte - 0x80];
+}
+
+std::u16string TextEncoding::utf16Units(const char* data, qsizetype size, bool bigEndian)
+{
+    std::u16string units(size_t(size / 2), u'\0');
+    for (size_t i = 0; i < units.size(); ++i) {
+        const auto a = uchar(data[2 * i]);
+        const auto b = uchar(data[2 * i + 1]);
+        units[i] = bigEndian ? char16_t(a << 8 | b) : char16_t(b << 8 | a);
+    }
+    return units;
+}
+
+QByteArray TextEncoding::utf16Bytes(const char16_t* units, qsizetype count, bool bigEndian)
+{
+    QByteArray bytes(count * 2, Qt::Uninitialized);
+    for (qsizetype i = 0; i < count; ++i) {
+        const char high = char(units[i] >> 8);
+        const char low = char(units[i] & 0xFF);
+        bytes[2 * i] = bigEndian ? high : low;
+        bytes[2 * i + 1] = bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+std::u16string TextEncoding::joinLines(const std::u16string& units)
+{
+    std::u16string text;
+    text.reserve(units.size() + 2);
+    bool lineOpen = false;
+    for (size_t i = 0; i < units.size(); ++i) {
+        const char16_t unit = units[i];
+        if (unit != u'\r' && unit != u'\n') {
+            text += unit;
+            lineOpen = true;
+            continue;
+        }
+        text += u"\r\n";
+        lineOpen = false;
+        if (unit == u'\r' && i + 1 < units.size() && units[i + 1] == u'\n')
+            ++i;
+    }
+    if (lineOpen)
+        text += u"\r\n";
+    return text;
 }
 
 QByteArray TextEncoding::joinLines(const QByteArray& raw)
@@ -67,6 +131,10 @@ void TextEncoding::LineJoiner::finish(QByteArray& out)
 
 TextEncoding::Encoding TextEncoding::detect(const char* head, qsizetype size)
 {
+    if (size >= 2 && uchar(head[0]) == 0xFF && uchar(head[1]) == 0xFE)
+        return Encoding::Utf16Le;
+    if (size >= 2 && uchar(head[0]) == 0xFE && uchar(head[1]) == 0xFF)
+        return Encoding::Utf16Be;
     if (size >= 3 && std::memcmp(head, "\xEF\xBB\xBF", 3) == 0)
         return Encoding::Utf8;
     const qsizetype window = qMin(size, DeclarationWindow);

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "textencoding.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <string>
+#include <vector>
+
+// The text of a document as the reader sees it:
+// 1. the document is decoded: UTF-16 after its byte-order mark, UTF-8 as the search decides
+//    it, windows-1251 otherwise; a byte (or unit) that does not decode is U+FFFD;
+// 2. comments and the whole content of head, style, script and xml (start tag to the first
+//    end tag of the same name, or the end) are left out;
+// 3. a tag is "<" followed by a letter, "/", "!" or "?", up to the next ">": block tags
+//    (br p div table tr td th li ul ol h1-h6 hr blockquote pre dd dt title) stand for a blank,
+//    every other tag vanishes; any other "<" is text;
+// 4. character references (named, decimal, hexadecimal, with their ";") are decoded;
+// 5. every run of blanks (space, tab, CR, LF, form feed, no-break space) is one space.
+// Positions are in the document's units: bytes, or 16-bit units of a UTF-16 document.
+class DocumentText
+{
+public:
+    enum class SegmentKind
+    {
+        Text,
+        InlineTag,
+        BlockTag,
+        Hidden, // a comment, or an element whose content is left out, with its tags
+    };
+    struct Segment
+    {
+        SegmentKind kind;
+        qsizetype begin;
+        qsizetype end;
+    };
+    // One character of the text and the units it comes from (a blank made of several pieces
+    // of markup and blanks comes from the first of them).
+    struct Char
+    {
+        char32_t c;
+        qsizetype begin;
+        qsizetype end;
+    };
+
+    // The document's raw bytes; the encoding is decided on them.
+    explicit DocumentText(const QByteArray& raw);
+    // Units already decided on: bytes of windows-1251 or UTF-8, or native UTF-16 units.
+    DocumentText(const QByteArray& bytes, TextEncoding::Encoding encoding);
+    DocumentText(const std::u16string& units, TextEncoding::Encoding encoding);
+
+    TextEncoding::Encoding encoding() const { return m_encoding; }
+    qsizetype unitCount() const;
+
+    // The document cut into markup and text, in order, covering every unit.
+    std::vector<Segment> segments() const;
+    // The characters of the text, in order.
+    void characters(std::vector<Char>& out) const;
+    std::vector<Char> characters() const;
+    QString text() const;
+
+    // A context as it is looked for in texts: blank runs made one space, trimmed, letters in
+    // their simple lower-case form unless the search is case-sensitive.
+    static std::u32string normalizedContext(const QString& context, bool caseSensitive);
+    static bool isBlank(char32_t c);
+    // Whether the character makes part of a word for the whole-words rule.
+    static bool isWordCharacter(char32_t c);
+    static char32_t folded(char32_t c, bool caseSensitive);
+
+private:
+    QByteArray m_bytes;
+    std::u16string m_units;
+    TextEncoding::Encoding m_encoding;
+};

@@ -1,0 +1,212 @@
+#include "documentsearch.h"
+#include "documenttext.h"
+#include "plaintext.h"
+#include "testfiles.h"
+#include "textencoding.h"
+
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// A Word-style page with phrases broken by tags, references and wrapped lines.
+class PageWriter
+{
+public:
+    explicit PageWriter(quint32 seed) : m_random(seed) {}
+
+    QString page(qsizetype length)
+    {
+        QString html = pick({QStringLiteral("<html>\r\n<head>\r\n<meta http-equiv=Content-Type "
+                                            "content=\"text/html\">\r\n<title>Сметная "
+                                            "стоимость</title>\r\n<style>\r\n<!-- p.MsoNormal "
+                                            "{font-size:12.0pt} -->\r\n</style>\r\n</head>\r\n"
+                                            "<body lang=RU>\r\n"),
+                             QStringLiteral("<HTML><HEAD><TITLE>x</TITLE></HEAD><BODY>"),
+                             QStringLiteral("<!--[if gte mso 9]><xml> <o:p>сметная стоимость</o:p> "
+                                            "</xml><![endif]-->")});
+        while (html.size() < length)
+            html += paragraph();
+        return html + QStringLiteral("</body></html>");
+    }
+
+    QString pick(const QStringList& items) { return items[m_random.bounded(int(items.size()))]; }
+
+    QString word()
+    {
+        return pick({QStringLiteral("сметная"), QStringLiteral("стоимость"), QStringLiteral("СНиП"),
+                     QStringLiteral("Ёлка"), QStringLiteral("елка"), QStringLiteral("12,5"),
+                     QStringLiteral("Portland"), QStringLiteral("коэффициент"),
+                     QStringLiteral("R&D"), QStringLiteral("a<b"), QStringLiteral("МРОТ"),
+                     QStringLiteral("МРОТы"), QStringLiteral("№"), QStringLiteral("x&amp;y")});
+    }
+
+    // A word as a page may write it: split by a tag, a letter as a reference, and so on.
+    QString written(const QString& word)
+    {
+        switch (m_random.bounded(10)) {
+        case 0:
+            return QStringLiteral("<span class=SpellE>") + word + QStringLiteral("</span>");
+        case 1:
+            return word.left(2) + QStringLiteral("<b>") + word.mid(2) + QStringLiteral("</b>");
+        case 2:
+            return word.left(1) + QStringLiteral("<!-- c -->") + word.mid(1);
+        case 3:
+            return word.size() > 1 && word[1].unicode() > 127
+                       ? word.left(1) + QStringLiteral("&#%1;").arg(word[1].unicode()) + word.mid(2)
+                       : word;
+        case 4:
+            return word.left(3) + QStringLiteral("<o:p></o:p>") + word.mid(3);
+        default:
+            return word;
+        }
+    }
+
+    QString gap()
+    {
+        return pick({QStringLiteral(" "), QStringLiteral(" "), QStringLiteral("\r\n"),
+                     QStringLiteral("&nbsp;"), QStringLiteral("</span> <span lang=EN-US>"),
+                     QStringLiteral("<br>"), QStringLiteral("</td><td>"), QStringLiteral("\t "),
+                     QStringLiteral("<![if !supportEmptyParas]> <![endif]>"),
+                     QStringLiteral(" &laquo;"), QStringLiteral("-")});
+    }
+
+    QString paragraph()
+    {
+        QString p = QStringLiteral("<p class=MsoNormal style='font-size:12.0pt'>");
+        const int words = 3 + int(m_random.bounded(12));
+        for (int i = 0; i < words; ++i)
+            p += written(word()) + gap();
+        if (m_random.bounded(8) == 0)
+            p += QStringLiteral("<script>var a = '<p>сметная стоимость</p>';</script>");
+        return p + QStringLiteral("</p>\r\n");
+    }
+
+    QRandomGenerator& random() { return m_random; }
+
+private:
+    QRandomGenerator m_random;
+};
+
+QByteArray encoded(const QString& page, int encoding)
+{
+    switch (encoding) {
+    case 0:
+        return TestFiles::cp1251(page);
+    case 1:
+        return QByteArray("<meta charset=utf-8>") + page.toUtf8();
+    default: {
+        const bool bigEndian = encoding == 3;
+        const std::u16string units(reinterpret_cast<const char16_t*>(page.utf16()),
+                                   size_t(page.size()));
+        return QByteArray(bigEndian ? "\xFE\xFF" : "\xFF\xFE") +
+               TextEncoding::utf16Bytes(units.data(), qsizetype(units.size()), bigEndian);
+    }
+    }
+}
+
+} // namespace
+
+class TestDocumentText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void textOfADocument()
+    {
+        const auto textOf = [](const char* raw) { return DocumentText(QByteArray(raw)).text(); };
+        QCOMPARE(textOf("<p>a<span>b</span>c</p>"), QStringLiteral(" abc "));
+        QCOMPARE(textOf("a<br>b<td>c</TD>d<Hr/>e"), QStringLiteral("a b c d e"));
+        QCOMPARE(textOf("a<!-- x --><!-->b<!--->c<!--[if x]><p>y</p><![endif]-->d"),
+                 QStringLiteral("abcd"));
+        QCOMPARE(textOf("a<head><title>t</title></head>b<STYLE>p{}</style >c<script>x</scripts>"
+                        "</script>d<xml>z"),
+                 QStringLiteral("abcd"));
+        QCOMPARE(textOf("a < b <1 <\xE1 a<>b & c &amp;lt; &#1105;&#x401;&nbsp;&laquo;&bogus; "
+                        "&#0; &#xD800; &am<b>p; R&D"),
+                 QStringLiteral("a < b <1 <б a<>b & c &lt; ёЁ «&bogus; \uFFFD \uFFFD & R&D"));
+        QCOMPARE(textOf("a\r\n\t\f  b&nbsp; <p> c<span>\r\n</span>d"), QStringLiteral("a b c d"));
+        QCOMPARE(textOf("<a href='x>y'>z</a>"), QStringLiteral("y'>z"));
+        QCOMPARE(textOf("\xEF\xBB\xBF<meta charset=utf-8>\xD0\xB0\xFF\xD0<b"),
+                 QStringLiteral("а\uFFFD\uFFFD")); // a tag without its ">" runs to the end
+        QCOMPARE(textOf("\xC0\x98\xB9"), QStringLiteral("А\uFFFD№"));
+        QCOMPARE(DocumentText(QByteArray("\xFE\xFF\0x\0&\0a\0m\0p\0;\0y", 16)).text(),
+                 QStringLiteral("x&y"));
+        QCOMPARE(DocumentText(QByteArray("\xFF\xFE<\0p\0>\0\x30\x04\0\xD8!\0", 13)).text(),
+                 QStringLiteral(" а\uFFFD\uFFFD"));
+    }
+
+    // The text of generated pages equals the plain step-by-step text, and text mode finds
+    // exactly what a plain search of that text finds, in every encoding, whole words or not.
+    void textModeMatchesThePlainRule()
+    {
+        QTemporaryDir dir;
+        PageWriter writer(20261209);
+        int found = 0;
+        int checks = 0;
+        for (int n = 0; n < 24; ++n) {
+            const int encoding = n % 4;
+            // Some pages are longer than the search's reading chunk.
+            const qsizetype length = n % 6 == 5 ? 3 * DocumentSearch::ChunkSize / 2 : 3000;
+            const QByteArray raw = encoded(writer.page(length), encoding);
+            const QString plain = PlainText::text(raw);
+            const QString text = DocumentText(raw).text();
+            if (text != plain) {
+                qsizetype i = 0;
+                while (i < text.size() && i < plain.size() && text[i] == plain[i])
+                    ++i;
+                qDebug() << encoding << text.mid(i - 40, 80) << plain.mid(i - 40, 80);
+            }
+            QCOMPARE(text, plain);
+            const QString path = dir.filePath(QStringLiteral("%1.htm").arg(n));
+            QVERIFY(TestFiles::write(path, raw));
+            for (int c = 0; c < 12; ++c) {
+                // A piece of the text itself, or a phrase that may not be there.
+                const qsizetype from = writer.random().bounded(int(plain.size() - 20));
+                QString context = c % 3 == 0
+                                      ? writer.word() + u' ' + writer.word()
+                                      : plain.mid(from, 3 + writer.random().bounded(16)).trimmed();
+                if (c % 4 == 1)
+                    context = context.toUpper();
+                if (context.isEmpty())
+                    continue;
+                const MatchOptions options{c % 5 == 0, c % 2 == 0, true};
+                const bool expected = !PlainText::occurrences(plain, context, options.caseSensitive,
+                                                              options.wholeWords)
+                                           .empty();
+                QCOMPARE(DocumentSearch(context, options).contains(path), expected);
+                found += expected;
+                ++checks;
+            }
+        }
+        QVERIFY(found > checks / 3 && found < checks); // both outcomes are tried
+    }
+
+    // Whole words and UTF-16 pages in the raw search.
+    void rawSearchWholeWordsAndUtf16()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("doc.htm"));
+        const auto contains = [&path](const char* context, bool wholeWords) {
+            return DocumentSearch(QString::fromUtf8(context),
+                                  MatchOptions{false, wholeWords, false})
+                .contains(path);
+        };
+        QVERIFY(TestFiles::write(path, TestFiles::cp1251(QStringLiteral("<b>МРОТы</b> МРОТ_1 x"))));
+        QVERIFY(contains("мрот", false));
+        QVERIFY(contains("мрот", true)); // "_" is no letter
+        QVERIFY(!contains("мрот_", true));
+        QVERIFY(contains("b", true) && !contains("МРОТы x", true));
+        for (const int encoding : {2, 3}) {
+            QVERIFY(TestFiles::write(
+                path, encoded(QStringLiteral("<p>Сметная\nстоимость</p>"), encoding)));
+            QVERIFY(contains("сметная\r\nСТОИМОСТЬ", false));
+            QVERIFY(contains("p>сметная", true) && !contains("сметна", true));
+            QVERIFY(!contains("\x04", false)); // never half a unit
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDocumentText)
+#include "tst_documenttext.moc"
