@@ -51,5 +51,15 @@ lines += [
     "    return found->second ? 2 : 1;",
     "}",
     "",
+    "std::vector<std::string> HtmlEntities::namesOf(char32_t c)",
+    "{",
+    "    std::vector<std::string> names;",
+    "    for (const Entity& entity : entities) {",
+    "        if (entity.first == c && entity.second == 0)",
+    "            names.emplace_back(entity.name);",
+    "    }",
+    "    return names;",
+    "}",
+    "",
 ]
 out.write_text("\n".join(lines))

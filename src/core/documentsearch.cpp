@@ -95,6 +95,8 @@ bool DocumentSearch::containsWhole(Platform::ReadOnlyFile& reader, std::vector<c
                                    qsizetype held, TextEncoding::Encoding encoding,
                                    const std::atomic<bool>* cancel, bool* unreadable) const
 {
+    if (m_options.textMode && held < qsizetype(buffer.size()))
+        return m_text.contains(buffer.data(), held); // the whole document is in the buffer
     thread_local QByteArray whole;
     whole.clear();
     whole.append(buffer.data(), held);
@@ -110,9 +112,7 @@ bool DocumentSearch::containsWhole(Platform::ReadOnlyFile& reader, std::vector<c
         whole.append(buffer.data(), held);
     }
     if (m_options.textMode) {
-        thread_local std::vector<DocumentText::Char> text;
-        DocumentText(whole).characters(text);
-        return !m_text.find(text, true).empty();
+        return m_text.contains(whole.constData(), whole.size());
     }
     const RawMatcher& matcher = m_raw[size_t(encoding)];
     if (!matcher.isValid())

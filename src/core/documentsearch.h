@@ -4,7 +4,7 @@
 #include "matchoptions.h"
 #include "platform.h"
 #include "rawmatcher.h"
-#include "textmatcher.h"
+#include "textsearch.h"
 
 #include <QString>
 
@@ -43,6 +43,6 @@ private:
     MatchOptions m_options;
     ContextPattern m_windows1251;
     ContextPattern m_utf8;
-    TextMatcher m_text;
+    TextSearch m_text;
     std::vector<RawMatcher> m_raw; // by encoding
 };

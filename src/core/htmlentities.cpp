@@ -2160,3 +2160,13 @@ int HtmlEntities::lookup(const char* name, int length, char32_t* first, char32_t
     *second = found->second;
     return found->second ? 2 : 1;
 }
+
+std::vector<std::string> HtmlEntities::namesOf(char32_t c)
+{
+    std::vector<std::string> names;
+    for (const Entity& entity : entities) {
+        if (entity.first == c && entity.second == 0)
+            names.emplace_back(entity.name);
+    }
+    return names;
+}
