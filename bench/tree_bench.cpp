@@ -37,7 +37,7 @@ int main(int argc, char* argv[])
     QList<QIcon> images{QIcon(), QIcon()};
     const auto browsingTree = [&] {
         return std::make_unique<WMakeTreeviewForDir>(roots, names, &tree, &images, title, false,
-                                                     false, QString(), false, false);
+                                                     MatchOptions{}, QString(), false, false);
     };
 
     QElapsedTimer timer;
@@ -67,9 +67,9 @@ int main(int argc, char* argv[])
 
     builder.reset();
     timer.restart();
-    builder =
-        std::make_unique<WMakeTreeviewForDir>(roots, names, &tree, &images, title, true, false,
-                                              QStringLiteral("синхрофазотрон"), false, false);
+    builder = std::make_unique<WMakeTreeviewForDir>(roots, names, &tree, &images, title, true,
+                                                    MatchOptions{},
+                                                    QStringLiteral("синхрофазотрон"), false, false);
     const double search = timer.nsecsElapsed() / 1e9;
 
     std::printf("browse %.3f s\n", browse);

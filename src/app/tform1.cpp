@@ -134,6 +134,7 @@ void TForm1::FormActivate()
     const AppSettings stored = settings();
     applyStoredTreeWidth(stored.treeWidth());
     WholeWords = stored.wholeWords();
+    TextMode = stored.textMode();
     CaseSensitive = stored.caseSensitive();
     HighlightBackColor = stored.highlightBackColor();
     HighlightFontColor = stored.highlightFontColor();
@@ -250,7 +251,7 @@ void TForm1::buildTree(const QStringList& rootDirs, const QStringList& names, bo
     const QScopedValueRollback building(m_buildingTree, true);
     TreeBuilder.reset();
     TreeBuilder = std::make_unique<WMakeTreeviewForDir>(
-        rootDirs, names, TreeView1, &ImageList1, title, search, CaseSensitive, context, !normDoc,
+        rootDirs, names, TreeView1, &ImageList1, title, search, matchOptions(), context, !normDoc,
         SortDateItem1->isChecked(), found);
     TreeBuilder->ShowDoc = ShowDocCheckBox1->isChecked();
 }

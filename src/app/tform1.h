@@ -28,6 +28,8 @@ class DocumentPage;
 class SingleInstance;
 class TSplashForm;
 class WMakeTreeviewForDir;
+struct MatchOptions;
+struct SearchRequest;
 struct SearchResult;
 
 // The main window: the document tree beside the viewer, the find box and the commands.
@@ -60,6 +62,7 @@ public:
     QString ExternalDirectory;
     bool Activated = false;
     bool WholeWords = false;
+    bool TextMode = false;
     bool CaseSensitive = false;
     quint32 HighlightBackColor = 255;
     quint32 HighlightFontColor = 16777215;
@@ -141,6 +144,8 @@ public:
     // its progress window; searchFinished() follows its end (also when it was stopped).
     void RunSearch();
     bool isSearching() const { return m_search != nullptr; }
+    // What the running search looks for and how; none when no search runs.
+    const SearchRequest* runningSearch() const;
     // True while a copy of CopyInItem1Click runs in the background.
     bool isCopying() const { return m_copy != nullptr; }
     // Stops a running search; the window stays as it was before the search.
@@ -198,6 +203,8 @@ private:
     void buildTree(const QStringList& rootDirs, const QStringList& names, bool search,
                    const SearchResult* found);
     void showSearchResult();
+    // The window's find options, as the next search takes them.
+    MatchOptions matchOptions() const;
 
     std::unique_ptr<TSplashForm> m_splashForm;
     SingleInstance* m_singleInstance = nullptr;

@@ -40,6 +40,8 @@ void TForm1::showSelectedNode()
             ReplaceHTML_t highlighter(document, SearchContext);
             highlighter.DeleteOnDestroy = false;
             highlighter.CaseSensitive = CaseSensitive;
+            highlighter.WholeWords = WholeWords;
+            highlighter.TextMode = TextMode;
             highlighter.SetColors(HighlightFontColor, HighlightBackColor);
             return highlighter.HighlightContext() ? highlighter.WorkFileName : QString();
         };

@@ -36,16 +36,26 @@ void TForm1::RunSearch()
         FillCollectionLists(m_searchRootDirs, m_searchRootNames);
         request = WMakeTreeviewForDir::collectionSearch(m_searchRootDirs, m_searchRootNames,
                                                         !NormDocButton1->isChecked(), context,
-                                                        CaseSensitive);
+                                                        matchOptions());
     } else if (TreeBuilder) {
-        // The builder's case option: it is taken when the tree is built.
-        request = TreeBuilder->subtreeSearch(context, TreeBuilder->CaseSensitive);
+        // The builder's options: they are taken when the tree is built.
+        request = TreeBuilder->subtreeSearch(context, TreeBuilder->Options);
     } else {
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_search = std::make_unique<BackgroundSearch>(std::move(request), this);
     connect(m_search.get(), &BackgroundSearch::finished, this, &TForm1::showSearchResult);
+}
+
+const SearchRequest* TForm1::runningSearch() const
+{
+    return m_search ? &m_search->request() : nullptr;
+}
+
+MatchOptions TForm1::matchOptions() const
+{
+    return MatchOptions{CaseSensitive, WholeWords, TextMode};
 }
 
 void TForm1::cancelSearch()
@@ -155,12 +165,14 @@ void TForm1::SetFindButton1Click()
 {
     TSetFindParameterDialog1 dialog(this);
     dialog.WholeWordsCheckBox1->setChecked(WholeWords);
+    dialog.TextModeCheckBox1->setChecked(TextMode);
     dialog.RegisterCheckBox1->setChecked(CaseSensitive);
     TSetFindParameterDialog1::selectColor(dialog.BackColorBox1, HighlightBackColor);
     TSetFindParameterDialog1::selectColor(dialog.FontColorBox1, HighlightFontColor);
     if (runDialog(dialog) != QDialog::Accepted)
         return;
     WholeWords = dialog.WholeWordsCheckBox1->isChecked();
+    TextMode = dialog.TextModeCheckBox1->isChecked();
     CaseSensitive = dialog.RegisterCheckBox1->isChecked();
     HighlightBackColor = TSetFindParameterDialog1::selectedColor(dialog.BackColorBox1);
     HighlightFontColor = TSetFindParameterDialog1::selectedColor(dialog.FontColorBox1);
@@ -169,4 +181,5 @@ void TForm1::SetFindButton1Click()
     stored.setCaseSensitive(CaseSensitive);
     stored.setHighlightBackColor(HighlightBackColor);
     stored.setHighlightFontColor(HighlightFontColor);
+    stored.setTextMode(TextMode);
 }

@@ -64,13 +64,22 @@ TSetFindParameterDialog1::TSetFindParameterDialog1(QWidget* parent) : QDialog(pa
 {
     setObjectName(QStringLiteral("SetFindParameterDialog1"));
     setWindowTitle(QStringLiteral("Настройка параметров поиска"));
-    setFixedSize(360, 181);
+    setFixedSize(360, 215);
 
     RegisterCheckBox1 = new QCheckBox(QStringLiteral("Искать с учетом регистра"), this);
     RegisterCheckBox1->setObjectName(QStringLiteral("RegisterCheckBox1"));
     WholeWordsCheckBox1 = new QCheckBox(QStringLiteral("Искать слова целиком"), this);
     WholeWordsCheckBox1->setObjectName(QStringLiteral("WholeWordsCheckBox1"));
-    WholeWordsCheckBox1->setVisible(false);
+    WholeWordsCheckBox1->setToolTip(QStringLiteral("Найденное не должно быть частью слова:\n"
+                                                   "до и после него нет буквы или цифры."));
+    TextModeCheckBox1 =
+        new QCheckBox(QStringLiteral("Искать в тексте документа (без разметки)"), this);
+    TextModeCheckBox1->setObjectName(QStringLiteral("TextModeCheckBox1"));
+    TextModeCheckBox1->setToolTip(
+        QStringLiteral("Поиск в тексте, каким его видит читатель:\n"
+                       "разметка документа не учитывается,\n"
+                       "ссылки на символы (&nbsp;, &#8470; и т. п.) заменяются символами,\n"
+                       "переводы строк и пробелы подряд считаются одним пробелом."));
 
     BackColorBox1 = colorBox(this, QStringLiteral("BackColorBox1"));
     FontColorBox1 = colorBox(this, QStringLiteral("FontColorBox1"));
@@ -97,6 +106,7 @@ TSetFindParameterDialog1::TSetFindParameterDialog1(QWidget* parent) : QDialog(pa
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(RegisterCheckBox1);
     layout->addWidget(WholeWordsCheckBox1);
+    layout->addWidget(TextModeCheckBox1);
     layout->addLayout(colours);
     layout->addStretch();
     layout->addLayout(buttonRow.row());

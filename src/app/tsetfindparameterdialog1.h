@@ -6,8 +6,8 @@ class QCheckBox;
 class QComboBox;
 class QPushButton;
 
-// The search options: match case, whole words (held but never shown) and the highlighting
-// colours. The colour boxes offer plain RGB colours only.
+// The search options: match case, whole words, the text of the document instead of its raw
+// bytes, and the highlighting colours. The colour boxes offer plain RGB colours only.
 class TSetFindParameterDialog1 final : public QDialog
 {
     Q_OBJECT
@@ -16,6 +16,7 @@ public:
 
     QCheckBox* RegisterCheckBox1 = nullptr;
     QCheckBox* WholeWordsCheckBox1 = nullptr;
+    QCheckBox* TextModeCheckBox1 = nullptr;
     QComboBox* BackColorBox1 = nullptr;
     QComboBox* FontColorBox1 = nullptr;
     QPushButton* OkButton1 = nullptr;

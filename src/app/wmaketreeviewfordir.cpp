@@ -27,6 +27,16 @@ bool isNoPath(const QString& path)
     return path.isEmpty() || path == u"0";
 }
 
+SearchRequest searchRequest(const QString& context, const MatchOptions& options)
+{
+    SearchRequest request;
+    request.context = context;
+    request.caseSensitive = options.caseSensitive;
+    request.wholeWords = options.wholeWords;
+    request.textMode = options.textMode;
+    return request;
+}
+
 QStringList matching(const QStringList& names, const QString& mask)
 {
     if (mask == u"*.*" || mask == u"*")
@@ -44,10 +54,10 @@ QStringList matching(const QStringList& names, const QString& mask)
 WMakeTreeviewForDir::WMakeTreeviewForDir(const QStringList& rootDirs, const QStringList& names,
                                          QTreeWidget* treeView, const QList<QIcon>* imageList,
                                          const QString& rootCaption, bool searching,
-                                         bool caseSensitive, const QString& context, bool techParts,
-                                         bool sortByDate, const SearchResult* found)
-    : RootCaption(rootCaption), Searching(searching), CaseSensitive(caseSensitive),
-      SortByDate(sortByDate), Context(context), m_treeView(treeView), m_imageList(imageList),
+                                         const MatchOptions& options, const QString& context,
+                                         bool techParts, bool sortByDate, const SearchResult* found)
+    : RootCaption(rootCaption), Searching(searching), Options(options), SortByDate(sortByDate),
+      Context(context), m_treeView(treeView), m_imageList(imageList),
       m_handlers(std::make_unique<QObject>())
 {
     m_folderFont = m_treeView->font();
@@ -66,8 +76,7 @@ WMakeTreeviewForDir::WMakeTreeviewForDir(const QStringList& rootDirs, const QStr
         // Only the folders that lead to a found document are in the findings.
         const SearchResult own =
             found ? SearchResult()
-                  : SearchJob(collectionSearch(rootDirs, names, techParts, Context, CaseSensitive))
-                        .run();
+                  : SearchJob(collectionSearch(rootDirs, names, techParts, Context, Options)).run();
         const SearchResult& result = found ? *found : own;
         attachChildren(root, makeScannedNodes(result.nodes));
         CheckedCount = result.checked;
@@ -155,8 +164,9 @@ bool WMakeTreeviewForDir::ScanDirectory(const QString& dir, const QString& mask,
     QList<QTreeWidgetItem*> children;
     if (Searching) {
         // The whole depth at once; every document checked, only those with the context kept.
-        const SearchResult result =
-            SearchJob(SearchRequest{Context, CaseSensitive, {dir}, {}, {}}).run();
+        SearchRequest request = searchRequest(Context, Options);
+        request.folders = QStringList{dir};
+        const SearchResult result = SearchJob(std::move(request)).run();
         CheckedCount += result.checked;
         children = makeScannedNodes(result.nodes);
     } else {
@@ -284,11 +294,10 @@ void WMakeTreeviewForDir::rereadSubtree(QTreeWidgetItem* folder)
 
 SearchRequest WMakeTreeviewForDir::collectionSearch(const QStringList& rootDirs,
                                                     const QStringList& names, bool techParts,
-                                                    const QString& context, bool caseSensitive)
+                                                    const QString& context,
+                                                    const MatchOptions& options)
 {
-    SearchRequest request;
-    request.context = context;
-    request.caseSensitive = caseSensitive;
+    SearchRequest request = searchRequest(context, options);
     request.folders = rootDirs;
     if (techParts) {
         for (qsizetype i = 0; i < rootDirs.size(); ++i)
@@ -297,11 +306,10 @@ SearchRequest WMakeTreeviewForDir::collectionSearch(const QStringList& rootDirs,
     return request;
 }
 
-SearchRequest WMakeTreeviewForDir::subtreeSearch(const QString& context, bool caseSensitive) const
+SearchRequest WMakeTreeviewForDir::subtreeSearch(const QString& context,
+                                                 const MatchOptions& options) const
 {
-    SearchRequest request;
-    request.context = context;
-    request.caseSensitive = caseSensitive;
+    SearchRequest request = searchRequest(context, options);
     const QTreeWidgetItem* node = m_treeView->currentItem();
     if (!node)
         return request;
@@ -343,7 +351,7 @@ int WMakeTreeviewForDir::ShowSubtreeSearch(const QString& context, const SearchR
 
 int WMakeTreeviewForDir::SearchSubtree(const QString& context)
 {
-    return ShowSubtreeSearch(context, SearchJob(subtreeSearch(context, CaseSensitive)).run());
+    return ShowSubtreeSearch(context, SearchJob(subtreeSearch(context, Options)).run());
 }
 
 QString WMakeTreeviewForDir::ViewerWorkDir()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "captionorder.h"
+#include "matchoptions.h"
 #include "wstring.h"
 
 #include <QFont>
@@ -50,10 +51,11 @@ public:
     };
 
     // In search state the tree holds found, the result of collectionSearch for the same
-    // collection; without it the search runs here, before the constructor returns.
+    // collection; without it the search runs here, before the constructor returns. The match
+    // options are kept for the searches of subtrees that follow.
     WMakeTreeviewForDir(const QStringList& rootDirs, const QStringList& names,
                         QTreeWidget* treeView, const QList<QIcon>* imageList,
-                        const QString& rootCaption, bool searching, bool caseSensitive,
+                        const QString& rootCaption, bool searching, const MatchOptions& options,
                         const QString& context, bool techParts, bool sortByDate,
                         const SearchResult* found = nullptr);
     ~WMakeTreeviewForDir();
@@ -91,9 +93,9 @@ public:
     // each base is a folder of its own, captioned with its name.
     static SearchRequest collectionSearch(const QStringList& rootDirs, const QStringList& names,
                                           bool techParts, const QString& context,
-                                          bool caseSensitive);
+                                          const MatchOptions& options);
     // The search below the selected node: a folder to full depth, a document alone.
-    SearchRequest subtreeSearch(const QString& context, bool caseSensitive) const;
+    SearchRequest subtreeSearch(const QString& context, const MatchOptions& options) const;
     // Puts the findings of subtreeSearch under the selected node (a folder keeps only the
     // found documents, opened) and sets the counts. Returns FoundCount.
     int ShowSubtreeSearch(const QString& context, const SearchResult& found);
@@ -141,7 +143,7 @@ public:
     int CheckedCount = 0;
     bool ShowDoc = true;
     bool Searching = false;
-    bool CaseSensitive = false;
+    MatchOptions Options;
     bool SortByDate = false;
     QString Context;
     WString StringTool;

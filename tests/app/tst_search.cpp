@@ -1,4 +1,5 @@
 #include "apptestmain.h"
+#include "searchjob.h"
 #include "startwindow.h"
 #include "suitefixture.h"
 #include "tfindresultdialog1.h"
@@ -84,6 +85,22 @@ class TestSearch : public QObject
             return;
         QTRY_VERIFY_WITH_TIMEOUT(!m_form->isSearching(), 60000);
         QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    }
+    // typeAndEnter, keeping the request the search ran with.
+    void searchFor(const QString& text, SearchRequest* request)
+    {
+        typeAndEnter(text, false);
+        QVERIFY(m_form->runningSearch());
+        *request = *m_form->runningSearch();
+        QTRY_VERIFY_WITH_TIMEOUT(!m_form->isSearching(), 60000);
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    }
+    static QString options(const SearchRequest& request)
+    {
+        return QStringLiteral("%1%2%3")
+            .arg(int(request.caseSensitive))
+            .arg(int(request.wholeWords))
+            .arg(int(request.textMode));
     }
     void writeManyDocuments(int folders)
     {
@@ -338,32 +355,52 @@ private slots:
                               QStringLiteral("lectoria-%1-link").arg(::getuid())}));
     }
 
-    void caseOptionReachesHighlightingFirst()
+    void searchOptions()
     {
-        // The option changed after the build: a folder search keeps the builder's old value,
-        // the highlighting uses the new one at once.
-        TestAnswers::runDialogsWith([this](QDialog& dialog) {
+        // The dialog offers every option as the window holds it and stores what it gives back.
+        // An option changed after the build: a folder search keeps the builder's old value,
+        // the highlighting and the next full build use the new one at once.
+        struct
+        {
+            bool visible = false;
+            bool checked = false;
+        } offered;
+        bool accept = true;
+        TestAnswers::runDialogsWith([&](QDialog& dialog) {
             if (auto* parameters = qobject_cast<TSetFindParameterDialog1*>(&dialog)) {
-                parameters->RegisterCheckBox1->setChecked(true);
+                QCheckBox* const boxes[] = {parameters->RegisterCheckBox1,
+                                            parameters->WholeWordsCheckBox1,
+                                            parameters->TextModeCheckBox1};
+                offered = {true, true};
+                for (QCheckBox* box : boxes) {
+                    offered.visible = offered.visible && box->isVisibleTo(parameters);
+                    offered.checked = offered.checked && box->isChecked();
+                    box->setChecked(true);
+                }
                 TSetFindParameterDialog1::selectColor(parameters->BackColorBox1, 0x00FFFF);
-                return int(QDialog::Accepted);
+                return int(accept ? QDialog::Accepted : QDialog::Rejected);
             }
             if (auto* result = qobject_cast<TFindResultDialog1*>(&dialog))
                 m_results.found = result->FindDocPanel1->text();
             return int(QDialog::Rejected);
         });
         m_form->SetFindButton1->click();
-        QVERIFY(m_form->CaseSensitive);
+        QVERIFY(offered.visible && !offered.checked);
+        QVERIFY(m_form->CaseSensitive && m_form->WholeWords && m_form->TextMode);
         QCOMPARE(m_form->HighlightBackColor, 0x00FFFFu);
         const WIniFile ini;
-        QVERIFY(
-            ini.readBool(m_suite->iniFile(), QStringLiteral("Search"), QStringLiteral("Register")));
-        QCOMPARE(
-            ini.readInt(m_suite->iniFile(), QStringLiteral("Search"), QStringLiteral("BackColor")),
-            0x00FFFF);
+        const QString search = QStringLiteral("Search");
+        for (const char* key : {"Register", "WholeWords", "TextMode"})
+            QVERIFY2(ini.readBool(m_suite->iniFile(), search, QString::fromLatin1(key)), key);
+        QCOMPARE(ini.readInt(m_suite->iniFile(), search, QStringLiteral("BackColor")), 0x00FFFF);
+        accept = false;
+        m_form->SetFindButton1->click();
+        QVERIFY(offered.visible && offered.checked);
 
+        SearchRequest request;
         m_form->TreeView1->setCurrentItem(child(root(), QStringLiteral("Полы")));
-        typeAndEnter(QStringLiteral("КСИЛОЛИТА"));
+        searchFor(QStringLiteral("КСИЛОЛИТА"), &request);
+        QCOMPARE(options(request), QStringLiteral("000"));
         QCOMPARE(m_results.found, QStringLiteral("1")); // found without regard to case
         m_form->TreeView1->setCurrentItem(
             child(child(root(), QStringLiteral("Полы")), QStringLiteral("Ксилолит")));
@@ -371,10 +408,17 @@ private slots:
         QTRY_COMPARE(m_form->CppWebBrowser1->url(), QUrl::fromLocalFile(copy));
         QVERIFY(!TestFiles::read(copy).contains("<span")); // highlighted with case
 
-        // The next full build takes the new option.
         m_form->TreeView1->setCurrentItem(root());
-        typeAndEnter(QStringLiteral("КСИЛОЛИТА"));
+        searchFor(QStringLiteral("КСИЛОЛИТА"), &request);
+        QCOMPARE(options(request), QStringLiteral("111"));
         QCOMPARE(m_results.found, QStringLiteral("0"));
+        searchFor(QStringLiteral("покрытия"), &request);
+        QTreeWidgetItem* floors = child(root(), QStringLiteral("Полы"));
+        QVERIFY(floors);
+        m_form->TreeView1->setCurrentItem(floors);
+        searchFor(QStringLiteral("покрытия"), &request);
+        QCOMPARE(request.folders, QStringList{m_suite->normDoc(QStringLiteral("Полы"))});
+        QCOMPARE(options(request), QStringLiteral("111"));
     }
 };
 

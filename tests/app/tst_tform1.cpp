@@ -51,6 +51,7 @@ private slots:
         QCOMPARE(form->ScaleComboBox1->currentText(), QStringLiteral("100%"));
         QCOMPARE(form->BookmarkFileName, QString());
         QVERIFY(!form->WholeWords);
+        QVERIFY(!form->TextMode);
         QVERIFY(!form->CaseSensitive);
         QCOMPARE(form->HighlightBackColor, 255u);
         QCOMPARE(form->HighlightFontColor, 16777215u);
@@ -81,7 +82,7 @@ private slots:
         QVERIFY(TestFiles::write(
             suite.iniFile(), "[TreeView]\nNormDocButton=1\nWidth=300\nTekFileName=/x/Закладка.htm\n"
                              "[SortDate]\nChecked=1\n[CppWebBrowser]\nScale=2\n"
-                             "[Search]\nRegister=1\nWholeWords=1\nBackColor=65280\n"
+                             "[Search]\nRegister=1\nWholeWords=1\nTextMode=1\nBackColor=65280\n"
                              "FindKod_1=  бетон \nFindKod_3=ксилолит\n"
                              "[File]\nExternalDirectory=" +
                                  external.toUtf8() + "\n"));
@@ -94,6 +95,7 @@ private slots:
         QCOMPARE(form->BookmarkFileName, QStringLiteral("/x/Закладка.htm"));
         QVERIFY(form->CaseSensitive);
         QVERIFY(form->WholeWords);
+        QVERIFY(form->TextMode);
         QCOMPARE(form->HighlightBackColor, 65280u);
         QCOMPARE(form->HighlightFontColor, 16777215u); // missing: keeps its default
         QCOMPARE(form->ExternalDirectory, external);

@@ -29,8 +29,8 @@ class TestTreeOperations : public QObject
     std::unique_ptr<Builder> build(QTreeWidget& tree, const QString& lib)
     {
         return std::make_unique<Builder>(QStringList{lib}, QStringList{QString()}, &tree, &m_images,
-                                         QStringLiteral("Нормативная документация"), false, false,
-                                         QString(), false, false);
+                                         QStringLiteral("Нормативная документация"), false,
+                                         MatchOptions{}, QString(), false, false);
     }
     static QTreeWidgetItem* child(QTreeWidgetItem* node, const QString& caption)
     {

@@ -28,7 +28,7 @@ class TestTreeBuilder : public QObject
             roots, names.isEmpty() ? QStringList(roots.size(), QString()) : names, &tree, &m_images,
             techParts ? QStringLiteral("Технические части")
                       : QStringLiteral("Нормативная документация"),
-            searching, false, context, techParts, sortByDate);
+            searching, MatchOptions{}, context, techParts, sortByDate);
     }
 
     static QStringList captions(const QTreeWidgetItem* node)
