@@ -20,12 +20,12 @@ QLabel* panel(QWidget* parent, const QString& name, const QString& text, const Q
 } // namespace
 
 TFindResultDialog1::TFindResultDialog1(const QString& context, int checked, int found,
-                                       QWidget* parent, int unreadable)
+                                       QWidget* parent, int unreadable, bool suggestTextMode)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("FindResultDialog1"));
     setWindowTitle(QStringLiteral("Результаты поиска"));
-    setFixedSize(362, 256);
+    int height = 256;
 
     auto* done = new QLabel(QStringLiteral("Поиск завершен."), this);
     QFont bold = done->font();
@@ -60,8 +60,18 @@ TFindResultDialog1::TFindResultDialog1(const QString& context, int checked, int 
                                 QStringLiteral(" Не удалось прочитать"), green),
                           2, 0);
         counts->addWidget(UnreadablePanel1, 2, 1);
-        setFixedSize(362, 286);
+        height += 30;
     }
+    if (suggestTextMode) {
+        TextModeHint1 = new QLabel(
+            QStringLiteral("Фразу может разрывать разметка документа: включите поиск в тексте "
+                           "документа (Ctrl+P)."),
+            this);
+        TextModeHint1->setObjectName(QStringLiteral("TextModeHint1"));
+        TextModeHint1->setWordWrap(true);
+        height += 40;
+    }
+    setFixedSize(362, height);
 
     CancelButton1 = new QPushButton(QStringLiteral("Закрыть"), this);
     CancelButton1->setObjectName(QStringLiteral("CancelButton1"));
@@ -73,6 +83,8 @@ TFindResultDialog1::TFindResultDialog1(const QString& context, int checked, int 
     layout->addWidget(new QLabel(QStringLiteral("Контекст поиска:"), this));
     layout->addWidget(ContextMemo1, 1);
     layout->addLayout(counts);
+    if (TextModeHint1)
+        layout->addWidget(TextModeHint1);
     layout->addWidget(CancelButton1, 0, Qt::AlignRight);
     CancelButton1->setFocus();
 }

@@ -95,7 +95,12 @@ void TForm1::showSearchResult()
         showSelectedNode(); // shown again, now the search-mode way
     }
     activateWindow(); // back from the progress window
-    TFindResultDialog1 dialog(SearchContext, checked, found, this, result.unreadable);
+    // A phrase split by markup (a tag or a line wrap between its words) is not in the raw
+    // bytes; the search in the text of the documents finds it.
+    const bool suggestTextMode = m_searchWholeCollection && found == 0 &&
+                                 !search->request().textMode && SearchContext.contains(u' ');
+    TFindResultDialog1 dialog(SearchContext, checked, found, this, result.unreadable,
+                              suggestTextMode);
     runDialog(dialog);
     UpdateSearchCommands();
     setStatusText(QStringLiteral(" Режим поиска. Для отмены режима поиска нажмите Ctrl+Z."));

@@ -39,6 +39,7 @@ class TestSearch : public QObject
         QString checked;
         QString found;
         QString context;
+        bool textModeHint = false;
     } m_results;
 
     void start()
@@ -51,6 +52,7 @@ class TestSearch : public QObject
                 m_results.checked = result->TotalDocPanel1->text();
                 m_results.found = result->FindDocPanel1->text();
                 m_results.context = result->ContextMemo1->toPlainText();
+                m_results.textModeHint = result->TextModeHint1 != nullptr;
             }
             return int(QDialog::Rejected);
         });
@@ -419,6 +421,24 @@ private slots:
         searchFor(QStringLiteral("покрытия"), &request);
         QCOMPARE(request.folders, QStringList{m_suite->normDoc(QStringLiteral("Полы"))});
         QCOMPARE(options(request), QStringLiteral("111"));
+    }
+
+    void textModeProposedForAPhraseNotFound()
+    {
+        // Only after a search of the whole collection in the raw bytes that found nothing
+        // for a context of more than one word.
+        const auto hintAfter = [this](QTreeWidgetItem* from, const QString& context) {
+            m_form->TreeView1->setCurrentItem(from);
+            typeAndEnter(context);
+            return m_results.textModeHint;
+        };
+        QVERIFY(!hintAfter(child(root(), QStringLiteral("Грунт")), QStringLiteral("ларсен 6")));
+        QVERIFY(hintAfter(root(), QStringLiteral("стоимость объекта")));
+        QVERIFY(!hintAfter(root(), QStringLiteral("синхрофазотрон")));
+        QVERIFY(!hintAfter(root(), QStringLiteral("сметная стоимость")));
+        m_form->TextMode = true;
+        QVERIFY(!hintAfter(root(), QStringLiteral("стоимость объекта")));
+        QCOMPARE(m_results.found, QStringLiteral("0"));
     }
 };
 
