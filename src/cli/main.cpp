@@ -16,15 +16,29 @@
 namespace {
 
 const char* const usage =
-    "usage: lectoria-find [--case-sensitive] [-0] CONTEXT DIR...\n"
-    "       lectoria-find [--case-sensitive] [-0] --tech-parts SUITE_DIR CONTEXT\n"
+    "usage: lectoria-find [OPTION...] CONTEXT DIR...\n"
+    "       lectoria-find [OPTION...] --tech-parts SUITE_DIR CONTEXT\n"
+    "options: --case-sensitive, --whole-words, --text, -0 (--null)\n"
     "\n"
     "Searches the documents (.htm files) below each DIR for CONTEXT, as Lectoria's find box\n"
     "does: the raw text of every document, markup included, lines joined with CR LF, letters\n"
     "of A-Z, А-Я and Ё matched without regard to case unless --case-sensitive is given.\n"
-    "Documents are read as windows-1251, or as UTF-8 when they start with a byte-order mark or\n"
-    "declare charset=utf-8. Picture folders (names containing \".files\") and folder pages\n"
-    "(_index.htm) are left out; links to folders are followed, but never back up the path.\n"
+    "Documents are read as UTF-16 when they start with its byte-order mark, as UTF-8 when they\n"
+    "start with its byte-order mark or declare charset=utf-8, as windows-1251 otherwise. Picture\n"
+    "folders (names containing \".files\") and folder pages (_index.htm) are left out; links to\n"
+    "folders are followed, but never back up the path.\n"
+    "\n"
+    "With --whole-words, an occurrence counts only when the characters just before and after\n"
+    "it are not letters or digits (or are the start or end of the text).\n"
+    "\n"
+    "With --text, CONTEXT is looked for in the text of each document as a reader sees it:\n"
+    "  - the document is decoded: UTF-16 when it starts with a byte-order mark, UTF-8 by its\n"
+    "    byte-order mark or charset declaration, windows-1251 otherwise;\n"
+    "  - comments and the content of head, style, script and xml are left out;\n"
+    "  - tags vanish; the block tags br p div table tr td th li ul ol h1-h6 hr blockquote pre\n"
+    "    dd dt title count as a blank;\n"
+    "  - character references (&nbsp; &#8470; &laquo; ...) are decoded;\n"
+    "  - every run of blanks (line breaks included) counts as one blank.\n"
     "\n"
     "With --tech-parts, the folders searched are the technical parts of the installed bases\n"
     "listed in SUITE_DIR/TQ_W/instal.dbf, as the viewer's \"Тех. части\" collection lists them;\n"
@@ -67,6 +81,8 @@ int main(int argc, char* argv[])
 {
     QCoreApplication application(argc, argv);
     bool caseSensitive = false;
+    bool wholeWords = false;
+    bool textMode = false;
     bool techParts = false;
     char pathEnd = '\n';
     // Positional arguments keep their bytes: the context is checked as it was given.
@@ -80,6 +96,10 @@ int main(int argc, char* argv[])
         }
         if (!optionsEnd && argument == "--case-sensitive")
             caseSensitive = true;
+        else if (!optionsEnd && argument == "--whole-words")
+            wholeWords = true;
+        else if (!optionsEnd && argument == "--text")
+            textMode = true;
         else if (!optionsEnd && argument == "--tech-parts")
             techParts = true;
         else if (!optionsEnd && (argument == "-0" || argument == "--null"))
@@ -133,6 +153,8 @@ int main(int argc, char* argv[])
     request.context = context;
     request.caseSensitive = caseSensitive;
     request.folders = roots;
+    request.wholeWords = wholeWords;
+    request.textMode = textMode;
     const SearchResult result = SearchJob(request).run();
     LibraryScan::forEachDocument(result.nodes, [pathEnd](const ScanNode& node) {
         // The path's own bytes, also where they are no UTF-8.

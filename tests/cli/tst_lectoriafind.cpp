@@ -75,6 +75,16 @@ private slots:
         QCOMPARE(r.exitCode, 1);
         QVERIFY(r.out.isEmpty());
         QCOMPARE(r.err.last(), QStringLiteral("checked 3, found 0"));
+
+        // The match options, alone and together: a whole word without markup is found.
+        for (const QStringList& options :
+             {QStringList{QStringLiteral("--whole-words")}, QStringList{QStringLiteral("--text")},
+              QStringList{QStringLiteral("--text"), QStringLiteral("--case-sensitive"),
+                          QStringLiteral("--whole-words")}}) {
+            r = run(options + QStringList{QStringLiteral("ксилолит"), lib});
+            QCOMPARE(r.exitCode, 0);
+            QVERIFY(r.out.contains(lib + QStringLiteral("/Полы/a.htm")));
+        }
     }
 
     void usage()
@@ -88,6 +98,8 @@ private slots:
         QCOMPARE(help.exitCode, 0);
         QVERIFY(help.out.join(u'\n').contains(QStringLiteral("--tech-parts")));
         QVERIFY(help.out.join(u'\n').contains(QStringLiteral("--null")));
+        QVERIFY(help.out.join(u'\n').contains(QStringLiteral("--whole-words")));
+        QVERIFY(help.out.join(u'\n').contains(QStringLiteral("--text")));
 
         // A context of bytes that are no UTF-8 would match U+FFFD: refused, whichever form.
         const QString lib = m_dir.filePath(QStringLiteral("lib"));
@@ -184,7 +196,9 @@ private slots:
         bytes[28] = 1;
         QVERIFY(TestFiles::write(real, bytes));
         QVERIFY(TestFiles::setReadOnly(real));
-        QCOMPARE(run({QStringLiteral("--tech-parts"), suite, QStringLiteral("ксилолит")}).exitCode,
+        QCOMPARE(run({QStringLiteral("--text"), QStringLiteral("--tech-parts"), suite,
+                      QStringLiteral("--whole-words"), QStringLiteral("ксилолит")})
+                     .exitCode,
                  0);
         QVERIFY(!TestFiles::isWritableByOwner(real));
         QCOMPARE(TestFiles::read(real), bytes);
