@@ -2,7 +2,10 @@
 """Writes the bundled demo suite (demo/NormDoc, demo/Bases, demo/bases.csv).
 
 The documents are our own short Russian texts in the style of estimating norms, saved in
-windows-1251 as the libraries of the suite are. Run it again to regenerate the demo.
+windows-1251 as the libraries of the suite are. Two pages are laid out as a word processor
+saves them: one as its "Unicode" web page (UTF-16 with a byte-order mark), one whose phrases
+its markup and line wraps break up, so that only the search in the text of a document finds
+them. Run it again to regenerate the demo.
 """
 import os
 import random
@@ -89,6 +92,112 @@ def document(folder, name, rng, picture=False, extra="", count=4):
     write(os.path.join(folder, name), page(title, paragraphs, extra))
 
 
+def word_page(title, charset, body):
+    """A page as a word processor saves it: its namespaces, settings in an xml island inside a
+    conditional comment, a style sheet in a comment, CR LF lines."""
+    lines = [
+        '<html xmlns:v="urn:schemas-microsoft-com:vml"',
+        'xmlns:o="urn:schemas-microsoft-com:office:office"',
+        'xmlns:w="urn:schemas-microsoft-com:office:word"',
+        'xmlns="http://www.w3.org/TR/REC-html40">',
+        "",
+        "<head>",
+        f'<meta http-equiv=Content-Type content="text/html; charset={charset}">',
+        "<meta name=ProgId content=Word.Document>",
+        '<meta name=Generator content="Microsoft Word 11">',
+        f"<title>{title}</title>",
+        "<!--[if gte mso 9]><xml>",
+        " <w:WordDocument>",
+        "  <w:View>Print</w:View>",
+        "  <w:Zoom>100</w:Zoom>",
+        " </w:WordDocument>",
+        "</xml><![endif]-->",
+        "<style>",
+        "<!--",
+        " /* Style Definitions */",
+        " p.MsoNormal, li.MsoNormal, div.MsoNormal",
+        "\t{margin:0cm;",
+        "\tmargin-bottom:.0001pt;",
+        "\tfont-size:12.0pt;",
+        '\tfont-family:"Times New Roman";}',
+        "span.SpellE, span.GramE",
+        "\t{mso-spl-e:yes;}",
+        "-->",
+        "</style>",
+        "</head>",
+        "",
+        "<body lang=RU style='tab-interval:35.4pt'>",
+        "",
+        "<div class=Section1>",
+        "",
+    ]
+    return "\r\n".join(lines + body + ["", "</div>", "", "</body>", "", "</html>", ""])
+
+
+def word_table(rows):
+    cell = ("  <td width=160 valign=top style='border:solid windowtext 1.0pt;padding:0cm 5.4pt 0cm 5.4pt'>\r\n"
+            "  <p class=MsoNormal>{}<o:p></o:p></p>\r\n  </td>")
+    body = ["<table class=MsoTableGrid border=1 cellspacing=0 cellpadding=0",
+            " style='border-collapse:collapse;border:none'>"]
+    for row in rows:
+        body += [" <tr>"] + [cell.format(c) for c in row] + [" </tr>"]
+    return body + ["</table>"]
+
+
+def word_documents(folder):
+    # The word processor's "Unicode" web page: UTF-16 little-endian with its byte-order mark.
+    title = "Указания по применению индексов"
+    body = [
+        "<p class=MsoNormal align=center style='text-align:center'><b><span",
+        "style='font-size:14.0pt'>Указания по применению индексов изменения сметной стоимости<o:p></o:p></span></b></p>",
+        "",
+        "<p class=MsoNormal style='text-align:justify'>Индексы изменения сметной стоимости",
+        "применяются к стоимости, определенной в базисном уровне цен, по видам строительства и",
+        "по элементам затрат.<o:p></o:p></p>",
+        "",
+        "<p class=MsoNormal style='text-align:justify'>Индексы к оборудованию применяются к его",
+        "стоимости без учета затрат на доставку до приобъектного склада.<o:p></o:p></p>",
+        "",
+    ] + word_table([
+        ["Вид строительства", "Индекс к СМР", "Индекс к оборудованию"],
+        ["Жилые здания", "8,12", "5,34"],
+        ["Школы", "7,96", "5,12"],
+        ["Автомобильные дороги", "9,04", "4,87"],
+    ]) + [
+        "",
+        "<p class=MsoNormal>Письмо &#8470; 12345-ИФ/09 разъясняет порядок применения индексов.<o:p></o:p></p>",
+    ]
+    with open(os.path.join(folder, title + ".htm"), "wb") as f:
+        f.write(b"\xff\xfe" + word_page(title, "unicode", body).encode("utf-16-le"))
+
+    # A windows-1251 page whose phrases markup, line wraps and references break up.
+    title = "Состав сметной стоимости"
+    body = [
+        "<p class=MsoNormal align=center style='text-align:center'><b><span",
+        "style='font-size:14.0pt'>Состав <span class=GramE>сметной</span> стоимости<o:p></o:p></span></b></p>",
+        "",
+        "<p class=MsoNormal style='text-align:justify'>Сметная <span class=SpellE>стоимость</span>",
+        "строительства включает затраты на строительные работы, на монтаж оборудования и",
+        "прочие затраты.<o:p></o:p></p>",
+        "",
+        "<p class=MsoNormal style='text-align:justify'>Для определения сметной",
+        "стоимости применяются сметные нормативы, включенные в федеральный реестр.<o:p></o:p></p>",
+        "",
+        "<p class=MsoNormal style='text-align:justify'>Накладные расходы начисляются от фонда оплаты",
+        "труда<span style='mso-spacerun:yes'>&nbsp; </span>рабочих-строителей и механизаторов.<o:p></o:p></p>",
+        "",
+        "<p class=MsoNormal style='text-align:justify'>Стоимость выполненных работ принимается по",
+        "акту формы &#8470;&nbsp;КС-2, справка о стоимости составляется по форме &#8470;&nbsp;КС-3.<o:p></o:p></p>",
+        "",
+    ] + word_table([
+        ["Элемент", "Основа расчета"],
+        ["Прямые затраты", "Единичные расценки"],
+        ["Накладные<br>расходы", "Фонд оплаты труда"],
+        ["Сметная<span style='mso-spacerun:yes'>&nbsp; </span>прибыль", "Фонд оплаты труда"],
+    ])
+    write(os.path.join(folder, title + ".htm"), word_page(title, "windows-1251", body))
+
+
 def folder_page(folder, title, rng):
     write(os.path.join(folder, "_index.htm"),
           page(title, ["Содержание раздела: " + title + "."] + rng.sample(SENTENCES, 1)))
@@ -148,6 +257,7 @@ def main():
     ind = os.path.join(sm, "Индексы")
     document(ind, "Индексы 2023.htm", rng)
     document(ind, "Индексы 2024.htm", rng)
+    word_documents(sm)
 
     reg = os.path.join(n, "Технические регламенты")
     folder_page(reg, "Технические регламенты", rng)
