@@ -30,6 +30,7 @@ pattern_file() { python3 -c 'import sys;open(sys.argv[2],"wb").write(sys.argv[1]
 echo "mean seconds over 7 runs; rg-bytes: case-sensitive byte search (the goal); rg-1251:"
 echo "rg with -E windows-1251 (-i unless case-sensitive); grep-F: LC_ALL=C grep -rlF"
 printf '%-20s %-5s %8s %8s %8s %8s %8s  %s\n' context case lectoria rg-bytes rg-1251 grep-F found 'lectoria/rg-bytes'
+text_rows=() # the text mode's rows, printed after the table
 while IFS='|' read -r context cs; do
   opt=(); rgopt=(-i); [[ $cs == yes ]] && { opt=(--case-sensitive); rgopt=(); }
   regex=$(bytes_regex "$context")
@@ -41,6 +42,10 @@ while IFS='|' read -r context cs; do
   found=$({ "$find_bin" "${opt[@]}" "$context" "$lib" 2>&1 >/dev/null || true; } | tail -1 | sed 's/.*found //')
   printf '%-20s %-5s %8s %8s %8s %8s %8s  %.2f\n' "$context" "$cs" "$t_ours" "$t_rg" "$t_rgi" "$t_grep" "$found" \
     "$(echo "$t_ours / $t_rg" | bc -l)"
+  t_text=$(mean "$find_bin --text '$context' '$lib' >/dev/null 2>&1")
+  found_text=$({ "$find_bin" --text "$context" "$lib" 2>&1 >/dev/null || true; } | tail -1 | sed 's/.*found //')
+  text_rows+=("$(printf '%-20s %8s %8s %8s  %.2f' "$context" "$t_text" "$t_rg" "$found_text" \
+    "$(echo "$t_text / $t_rg" | bc -l)")")
 done <<'CONTEXTS'
 Ларсен|no
 ксилолит|no
@@ -51,6 +56,11 @@ Portland|no
 СНиП|yes
 синхрофазотрон|no
 CONTEXTS
+
+echo
+echo "text mode: lectoria-find --text, without regard to case; rg-bytes as in the table above"
+printf '%-20s %8s %8s %8s  %s\n' context text rg-bytes found 'text/rg-bytes'
+printf '%s\n' "${text_rows[@]}"
 
 echo
 echo "peak memory of lectoria-find (no-hit context):"
