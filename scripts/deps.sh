@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libqt6webenginewidgets6
   libgl-dev fonts-dejavu-core
-  xvfb xauth xdotool
+  xvfb xauth xdotool imagemagick
   clang-format git
 )
 # Extra packages a caller may ask for (benchmarks, fuzzing).
