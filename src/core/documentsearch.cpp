@@ -53,8 +53,11 @@ bool DocumentSearch::contains(const QString& path, const std::atomic<bool>* canc
         return false;
     }
     // A chunk holds several contexts, however long the context is.
+    // Whole-document matching reads large documents in one piece.
     const qsizetype chunk =
-        std::max(ChunkSize, 4 * std::max(m_windows1251.length(), m_utf8.length()));
+        m_options.textMode || m_options.wholeWords
+            ? WholeChunkSize
+            : std::max(ChunkSize, 4 * std::max(m_windows1251.length(), m_utf8.length()));
     thread_local std::vector<char> buffer;
     if (buffer.size() != size_t(chunk))
         buffer.assign(size_t(chunk), '\0');
@@ -95,8 +98,14 @@ bool DocumentSearch::containsWhole(Platform::ReadOnlyFile& reader, std::vector<c
                                    qsizetype held, TextEncoding::Encoding encoding,
                                    const std::atomic<bool>* cancel, bool* unreadable) const
 {
-    if (m_options.textMode && held < qsizetype(buffer.size()))
-        return m_text.contains(buffer.data(), held); // the whole document is in the buffer
+    if (held < qsizetype(buffer.size()) && !TextEncoding::isUtf16(encoding)) {
+        // The whole document is in the buffer.
+        if (m_options.textMode)
+            return m_text.contains(buffer.data(), held);
+        const QByteArray joined =
+            TextEncoding::joinLines(QByteArray::fromRawData(buffer.data(), held));
+        return m_raw[size_t(encoding)].next(joined.constData(), joined.size()) >= 0;
+    }
     thread_local QByteArray whole;
     whole.clear();
     whole.append(buffer.data(), held);
@@ -111,9 +120,8 @@ bool DocumentSearch::containsWhole(Platform::ReadOnlyFile& reader, std::vector<c
         }
         whole.append(buffer.data(), held);
     }
-    if (m_options.textMode) {
+    if (m_options.textMode)
         return m_text.contains(whole.constData(), whole.size());
-    }
     const RawMatcher& matcher = m_raw[size_t(encoding)];
     if (!matcher.isValid())
         return false;

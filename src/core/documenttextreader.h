@@ -40,11 +40,6 @@ inline bool startsTag(unsigned c)
     return isAsciiLetter(c) || c == '/' || c == '!' || c == '?';
 }
 
-constexpr std::string_view blockNames[] = {
-    "br", "p",  "div", "table", "tr", "td", "th",         "li",  "ul", "ol", "h1",
-    "h2", "h3", "h4",  "h5",    "h6", "hr", "blockquote", "pre", "dd", "dt", "title"};
-constexpr std::string_view hiddenNames[] = {"head", "style", "script", "xml"};
-
 // Finds markup in a document's units from left to right.
 template <typename Unit> class MarkupScanner
 {
@@ -126,16 +121,47 @@ private:
             ++nameEnd;
         const qsizetype nameLength = nameEnd - nameBegin;
         const qsizetype tagEnd = pastTagEnd(at + 1);
-        if (!endTag) {
-            for (const std::string_view hidden : hiddenNames) {
-                if (nameIs(nameBegin, nameLength, hidden))
-                    return {SegmentKind::Hidden, at, hiddenEnd(tagEnd, hidden, nameLength)};
-            }
+        // Names are told by their length first: most tags are compared once or not at all.
+        const auto is = [&](std::string_view name) { return nameIs(nameBegin, nameLength, name); };
+        bool block = false;
+        std::string_view hidden;
+        switch (nameLength) {
+        case 1:
+            block = is("p");
+            break;
+        case 2: {
+            const unsigned a = code(m_data[nameBegin]) | 0x20u;
+            const unsigned b = code(m_data[nameBegin + 1]) | 0x20u;
+            block = (a == 'h' && ((b >= '1' && b <= '6') || b == 'r')) || (a == 'b' && b == 'r') ||
+                    (a == 't' && (b == 'r' || b == 'd' || b == 'h')) || (a == 'l' && b == 'i') ||
+                    (a == 'u' && b == 'l') || (a == 'o' && b == 'l') ||
+                    (a == 'd' && (b == 'd' || b == 't'));
+            break;
         }
-        for (const std::string_view block : blockNames) {
-            if (nameIs(nameBegin, nameLength, block))
-                return {SegmentKind::BlockTag, at, tagEnd};
+        case 3:
+            block = is("div") || is("pre");
+            hidden = is("xml") ? std::string_view("xml") : std::string_view();
+            break;
+        case 4:
+            hidden = is("head") ? std::string_view("head") : std::string_view();
+            break;
+        case 5:
+            block = is("table") || is("title");
+            hidden = is("style") ? std::string_view("style") : std::string_view();
+            break;
+        case 6:
+            hidden = is("script") ? std::string_view("script") : std::string_view();
+            break;
+        case 10:
+            block = is("blockquote");
+            break;
+        default:
+            break;
         }
+        if (!endTag && !hidden.empty())
+            return {SegmentKind::Hidden, at, hiddenEnd(tagEnd, hidden, nameLength)};
+        if (block)
+            return {SegmentKind::BlockTag, at, tagEnd};
         return {SegmentKind::InlineTag, at, tagEnd};
     }
 

@@ -5,9 +5,11 @@
 
 #include <QChar>
 #include <QHash>
+#include <QList>
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
@@ -51,18 +53,21 @@ QByteArray bytesOf(char32_t c, Encoding encoding)
     return TextEncoding::toWindows1251(text).value_or(QByteArray());
 }
 
-// How often a character turns up in the library's texts: higher is more often.
+// How often a character turns up in the library's documents, markup included: higher is
+// more often. Latin letters and digits fill the markup of every page.
 int commonness(char32_t c)
 {
-    static const QString letters =
-        QStringLiteral("оеаинтсрвлкмдпуяызьбгчйхжшюцщэфъёetaoinsrhldcumfpgwybvkxjqz");
-    const qsizetype rank = letters.indexOf(QChar(char16_t(QChar::toLower(c))));
-    if (c < 0x10000 && rank >= 0)
-        return 100 - int(rank);
+    static const QString cyrillic = QStringLiteral("оеаинтсрвлкмдпуяызьбгчйхжшюцщэфъё");
+    static const QString latin = QStringLiteral("etaonsrilpcdhmfgyuwbvkxjqz");
+    const QChar lower(char16_t(c < 0x10000 ? QChar::toLower(c) : 0));
+    if (const qsizetype rank = latin.indexOf(lower); rank >= 0)
+        return 160 - int(rank);
     if (c >= U'0' && c <= U'9')
-        return 90;
+        return 150;
     if (c < 0x80)
-        return 95; // punctuation
+        return 140; // punctuation
+    if (const qsizetype rank = cyrillic.indexOf(lower); rank >= 0)
+        return 100 - int(rank);
     return 20;
 }
 
@@ -115,25 +120,23 @@ bool makeFilter(const std::u32string& context, size_t from, size_t count, bool c
     return true;
 }
 
-// The rarest run of up to three characters of the context that a filter can be made of.
+// The run of the context that a filter is made of: at least three characters where it can be,
+// beginning with the rarest character it can, and as long as the filter takes.
 ByteFilter filterFor(const std::u32string& context, bool caseSensitive, Encoding encoding)
 {
     ByteFilter best;
-    int bestScore = 0;
-    size_t bestCount = 0;
+    std::tuple<size_t, int, size_t> bestKey{0, 0, 0};
     for (size_t from = 0; from < context.size(); ++from) {
-        for (size_t count = std::min<size_t>(3, context.size() - from); count >= 1; --count) {
+        for (size_t count = std::min<size_t>(8, context.size() - from); count >= 1; --count) {
             ByteFilter filter;
             if (!makeFilter(context, from, count, caseSensitive, encoding, &filter))
                 continue;
-            // The first character is looked for alone first: it counts most.
-            int score = 2 * commonness(context[from]);
-            for (size_t i = from; i < from + count; ++i)
-                score += commonness(context[i]);
-            if (count > bestCount || (count == bestCount && score < bestScore)) {
+            // Longer is better up to three characters, then a rarer first character.
+            const std::tuple<size_t, int, size_t> key{std::min<size_t>(count, 3),
+                                                      -commonness(context[from]), count};
+            if (best.length == 0 || key > bestKey) {
                 best = filter;
-                bestScore = score;
-                bestCount = count;
+                bestKey = key;
             }
             break;
         }
@@ -286,6 +289,162 @@ TextSearch::TextSearch(const QString& context, const MatchOptions& options)
       m_windows1251(filterFor(m_context, options.caseSensitive, Encoding::Windows1251)),
       m_utf8(filterFor(m_context, options.caseSensitive, Encoding::Utf8))
 {
+    const bool plain = std::none_of(m_context.begin(), m_context.end(), [](char32_t c) {
+        return c == U'<' || c == U'>' || c == U'&' || c == U';' || c == U'\uFFFD';
+    });
+    for (const auto encoding : {Encoding::Windows1251, Encoding::Utf8}) {
+        ByteFilter& filter = encoding == Encoding::Utf8 ? m_utf8 : m_windows1251;
+        filter.plainCheck = plain;
+        for (const char32_t c : m_context) {
+            std::vector<QByteArray> forms;
+            if (c != U' ') {
+                for (const char32_t variant : variantsOf(c, options.caseSensitive)) {
+                    const QByteArray bytes = bytesOf(variant, encoding);
+                    if (!bytes.isEmpty())
+                        forms.push_back(bytes);
+                }
+            }
+            filter.contextForms.push_back(forms);
+        }
+    }
+}
+
+namespace {
+
+// The length of the blank that begins at at (0 when none does).
+qsizetype blankAt(const char* data, qsizetype size, qsizetype at, Encoding encoding)
+{
+    if (at >= size)
+        return 0;
+    const auto byte = static_cast<unsigned char>(data[at]);
+    if (byte == ' ' || byte == '\t' || byte == '\r' || byte == '\n' || byte == '\f')
+        return 1;
+    if (encoding == Encoding::Windows1251)
+        return byte == 0xA0 ? 1 : 0;
+    return byte == 0xC2 && at + 1 < size && static_cast<unsigned char>(data[at + 1]) == 0xA0 ? 2
+                                                                                             : 0;
+}
+
+// The length of the blank that ends just before at (0 when none does).
+qsizetype blankBefore(const char* data, qsizetype begin, qsizetype at, Encoding encoding)
+{
+    if (at <= begin)
+        return 0;
+    if (encoding == Encoding::Utf8 && at - 2 >= begin &&
+        static_cast<unsigned char>(data[at - 2]) == 0xC2 &&
+        static_cast<unsigned char>(data[at - 1]) == 0xA0)
+        return 2;
+    return blankAt(data, at, at - 1, encoding) == 1 ? 1 : 0;
+}
+
+// Whether at may lie inside a character reference: "&" and name characters before it.
+bool mayBeInReference(const char* data, qsizetype begin, qsizetype at)
+{
+    for (qsizetype p = at - 1; p >= begin && at - p <= HtmlEntities::MaxNameLength + 2; --p) {
+        const char c = data[p];
+        if (c == '&')
+            return true;
+        if (!DocumentTextReader::isNameCharacter(static_cast<unsigned char>(c)) && c != '#')
+            return false;
+    }
+    return false;
+}
+
+// The character that ends just before at, or begins at at, in plain text.
+char32_t plainCharacter(const char* data, qsizetype from, qsizetype to, Encoding encoding)
+{
+    if (encoding == Encoding::Windows1251)
+        return TextEncoding::fromWindows1251(static_cast<unsigned char>(data[from]));
+    const QList<uint> c = QString::fromUtf8(data + from, to - from).toUcs4();
+    return c.size() == 1 ? c.constFirst() : U'\uFFFD';
+}
+
+} // namespace
+
+TextSearch::Check TextSearch::checkPlainText(const char* data, qsizetype size, qsizetype textBegin,
+                                             Encoding encoding, const ByteFilter& filter,
+                                             qsizetype at) const
+{
+    if (!filter.plainCheck || data[at] == '&' || mayBeInReference(data, textBegin, at))
+        return Check::Unsure;
+    const auto& forms = filter.contextForms;
+    const qsizetype length = qsizetype(m_context.size());
+    // Forward from the candidate over the rest of the context.
+    qsizetype end = at;
+    for (qsizetype m = filter.contextIndex; m < length; ++m) {
+        if (end < size && (data[end] == '<' || data[end] == '&'))
+            return Check::Unsure;
+        const qsizetype blank = blankAt(data, size, end, encoding);
+        if (m_context[size_t(m)] == U' ') {
+            if (blank == 0)
+                return end >= size ? Check::No : Check::Unsure;
+            while (qsizetype n = blankAt(data, size, end, encoding))
+                end += n;
+            continue;
+        }
+        if (end >= size || blank > 0)
+            return Check::No;
+        const auto form = std::find_if(
+            forms[size_t(m)].begin(), forms[size_t(m)].end(), [&](const QByteArray& f) {
+                return end + f.size() <= size &&
+                       std::memcmp(data + end, f.constData(), size_t(f.size())) == 0;
+            });
+        if (form == forms[size_t(m)].end())
+            return Check::No;
+        end += form->size();
+    }
+    // Back from the candidate over the beginning of the context.
+    qsizetype start = at;
+    for (qsizetype m = filter.contextIndex - 1; m >= 0; --m) {
+        if (start > textBegin && (data[start - 1] == '>' || data[start - 1] == ';'))
+            return Check::Unsure;
+        const qsizetype blank = blankBefore(data, textBegin, start, encoding);
+        if (m_context[size_t(m)] == U' ') {
+            if (blank == 0)
+                return start <= textBegin ? Check::No : Check::Unsure;
+            while (qsizetype n = blankBefore(data, textBegin, start, encoding))
+                start -= n;
+            continue;
+        }
+        if (start <= textBegin || blank > 0)
+            return Check::No;
+        const auto form = std::find_if(
+            forms[size_t(m)].begin(), forms[size_t(m)].end(), [&](const QByteArray& f) {
+                return start - f.size() >= textBegin &&
+                       std::memcmp(data + start - f.size(), f.constData(), size_t(f.size())) == 0;
+            });
+        if (form == forms[size_t(m)].end())
+            return Check::No;
+        start -= form->size();
+    }
+    if (mayBeInReference(data, textBegin, start))
+        return Check::Unsure;
+    if (!m_options.wholeWords)
+        return Check::Yes;
+    if (start > textBegin) {
+        const char before = data[start - 1];
+        if (before == '>' || before == ';')
+            return Check::Unsure;
+        qsizetype lead = start - 1;
+        while (encoding == Encoding::Utf8 && lead > textBegin && start - lead < 4 &&
+               (static_cast<unsigned char>(data[lead]) & 0xC0) == 0x80)
+            --lead;
+        if (DocumentText::isWordCharacter(plainCharacter(data, lead, start, encoding)))
+            return Check::No;
+    }
+    if (end < size) {
+        if (data[end] == '<' || data[end] == '&')
+            return Check::Unsure;
+        const auto lead = static_cast<unsigned char>(data[end]);
+        const qsizetype n = encoding == Encoding::Windows1251 || lead < 0x80 ? 1
+                            : lead >= 0xF0                                   ? 4
+                            : lead >= 0xE0                                   ? 3
+                                                                             : 2;
+        if (DocumentText::isWordCharacter(
+                plainCharacter(data, end, std::min(size, end + n), encoding)))
+            return Check::No;
+    }
+    return Check::Yes;
 }
 
 bool TextSearch::contains(const char* document, qsizetype size) const
@@ -339,6 +498,11 @@ bool TextSearch::containsAround(const char* data, qsizetype size, Encoding encod
                     restarts[restartCount++ % restarts.size()] = segment.begin;
             }
             if (segment.kind != SegmentKind::Text)
+                continue;
+            const Check plain = checkPlainText(data, size, textBegin, encoding, filter, candidate);
+            if (plain == Check::Yes)
+                return true;
+            if (plain == Check::No)
                 continue;
             // Read from the latest block tag that leaves enough text before the candidate;
             // from the start when none does.

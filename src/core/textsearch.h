@@ -35,10 +35,23 @@ public:
         std::array<int, MaxBytes> valueCount{};  // 0: any byte
         std::array<bool, MaxBytes> startsChar{}; // markup or a reference may come instead
         std::vector<char32_t> firstVariants;     // the forms of the first character
+        // The byte forms of every character of the context (blanks: none), to tell at once
+        // whether plain text at a candidate holds the context.
+        std::vector<std::vector<QByteArray>> contextForms;
+        bool plainCheck = false; // the context holds no character that could be markup
         std::vector<std::string> referenceNames; // named references to the first character
     };
 
 private:
+    enum class Check
+    {
+        No,
+        Yes,
+        Unsure, // markup or a reference is near: the text has to be read
+    };
+    Check checkPlainText(const char* data, qsizetype size, qsizetype textBegin,
+                         TextEncoding::Encoding encoding, const ByteFilter& filter,
+                         qsizetype at) const;
     bool containsAround(const char* data, qsizetype size, TextEncoding::Encoding encoding,
                         const ByteFilter& filter) const;
 
