@@ -4,7 +4,6 @@
 #include "htmlentities.h"
 
 #include <QChar>
-#include <QHash>
 #include <QList>
 
 #include <algorithm>
@@ -25,22 +24,17 @@ std::vector<char32_t> variantsOf(char32_t c, bool caseSensitive)
 {
     if (caseSensitive)
         return {c};
-    static const QMultiHash<char32_t, char32_t> byLowerForm = [] {
-        QMultiHash<char32_t, char32_t> map;
-        for (char32_t u = 0; u <= 0x10FFFF; ++u) {
-            if (u >= 0xD800 && u <= 0xDFFF)
-                continue;
-            const char32_t lower = QChar::toLower(u);
-            if (lower != u)
-                map.insert(lower, u);
-        }
-        return map;
-    }();
+    // Those of the lower form are its upper and title forms, and the few characters whose
+    // lower form belongs to another letter's pair (Kelvin sign, dotted capital I, ...).
     const char32_t lower = QChar::toLower(c);
     std::vector<char32_t> variants{lower};
-    for (auto it = byLowerForm.constFind(lower); it != byLowerForm.cend() && it.key() == lower;
-         ++it)
-        variants.push_back(it.value());
+    for (const char32_t other :
+         {QChar::toUpper(lower), QChar::toTitleCase(lower), c, char32_t(0x130), char32_t(0x212A),
+          char32_t(0x212B), char32_t(0x2126), char32_t(0x3F4), char32_t(0x1E9E)}) {
+        if (QChar::toLower(other) == lower &&
+            std::find(variants.begin(), variants.end(), other) == variants.end())
+            variants.push_back(other);
+    }
     return variants;
 }
 
@@ -63,7 +57,7 @@ int commonness(char32_t c)
     if (const qsizetype rank = latin.indexOf(lower); rank >= 0)
         return 160 - int(rank);
     if (c >= U'0' && c <= U'9')
-        return 150;
+        return 158; // sizes, margins and colours fill the markup
     if (c < 0x80)
         return 140; // punctuation
     if (const qsizetype rank = cyrillic.indexOf(lower); rank >= 0)
@@ -179,15 +173,39 @@ void filterCandidatesScalar(const ByteFilter& filter, const char* data, qsizetyp
 
 #if defined(__x86_64__) && defined(__GNUC__)
 // The places of a block whose byte at offset o is one the filter allows there.
-__attribute__((target("avx2"), always_inline)) inline __m256i matching(const ByteFilter& filter,
-                                                                       __m256i bytes, int o)
+// The bytes a filter allows at one offset, each repeated over a vector; unused ones never match
+// a byte the filter does not allow (they repeat the first).
+struct OffsetBytes
 {
-    __m256i matches = _mm256_setzero_si256();
-    for (int v = 0; v < filter.valueCount[size_t(o)]; ++v)
-        matches = _mm256_or_si256(
-            matches,
-            _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(char(filter.values[size_t(o)][size_t(v)]))));
+    __m256i values[ByteFilter::MaxValues];
+    int count;
+    bool startsChar;
+};
+
+__attribute__((target("avx2"), always_inline)) inline __m256i matching(const OffsetBytes& allowed,
+                                                                       __m256i bytes)
+{
+    __m256i matches = _mm256_cmpeq_epi8(bytes, allowed.values[0]);
+    for (int v = 1; v < allowed.count; ++v)
+        matches = _mm256_or_si256(matches, _mm256_cmpeq_epi8(bytes, allowed.values[v]));
     return matches;
+}
+
+__attribute__((target("avx2"), always_inline)) inline __m256i load(const char* data, qsizetype at)
+{
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + at));
+}
+
+// The places whose byte at offset o the filter allows, markup or a reference included.
+__attribute__((target("avx2"), always_inline)) inline __m256i allowedAt(const OffsetBytes& allowed,
+                                                                        __m256i bytes)
+{
+    __m256i pass = allowed.count > 0 ? matching(allowed, bytes) : _mm256_set1_epi8(-1);
+    if (allowed.startsChar)
+        pass =
+            _mm256_or_si256(pass, _mm256_or_si256(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('<')),
+                                                  _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('&'))));
+    return pass;
 }
 
 __attribute__((target("avx2"))) qsizetype filterCandidatesAvx2(const ByteFilter& filter,
@@ -195,24 +213,34 @@ __attribute__((target("avx2"))) qsizetype filterCandidatesAvx2(const ByteFilter&
                                                                qsizetype from, qsizetype to,
                                                                std::vector<qsizetype>& out)
 {
-    // Whole blocks of 32 starting places whose bytes all lie in the data.
-    const qsizetype last = std::min(to, size - filter.length - 31);
+    OffsetBytes offsets[ByteFilter::MaxBytes];
+    for (int o = 0; o < filter.length; ++o) {
+        offsets[o].count = filter.valueCount[size_t(o)];
+        offsets[o].startsChar = filter.startsChar[size_t(o)];
+        for (int v = 0; v < offsets[o].count; ++v)
+            offsets[o].values[v] = _mm256_set1_epi8(char(filter.values[size_t(o)][size_t(v)]));
+    }
     const __m256i lt = _mm256_set1_epi8('<');
     const __m256i amp = _mm256_set1_epi8('&');
+    // Whole blocks of 32 starting places whose bytes all lie in the data.
+    const qsizetype last = std::min(to, size - filter.length - 31);
     qsizetype at = from;
     for (; at < last; at += 32) {
-        // The first byte is always needed: most blocks end there.
-        const __m256i first =
-            matching(filter, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + at)), 0);
+        // The first byte is always needed and the second nearly: most blocks end there.
+        __m256i first = matching(offsets[0], load(data, at));
         if (!_mm256_movemask_epi8(first))
             continue;
+        if (filter.length > 1) {
+            first = _mm256_and_si256(first, allowedAt(offsets[1], load(data, at + 1)));
+            if (!_mm256_movemask_epi8(first))
+                continue;
+        }
         __m256i pass = _mm256_set1_epi8(-1);
         for (int o = filter.length - 1; o >= 1; --o) {
-            const __m256i bytes =
-                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + at + o));
-            if (filter.valueCount[size_t(o)] > 0)
-                pass = _mm256_and_si256(pass, matching(filter, bytes, o));
-            if (filter.startsChar[size_t(o)])
+            const __m256i bytes = load(data, at + o);
+            if (offsets[o].count > 0)
+                pass = _mm256_and_si256(pass, matching(offsets[o], bytes));
+            if (offsets[o].startsChar)
                 pass = _mm256_or_si256(pass, _mm256_or_si256(_mm256_cmpeq_epi8(bytes, lt),
                                                              _mm256_cmpeq_epi8(bytes, amp)));
         }
@@ -289,161 +317,223 @@ TextSearch::TextSearch(const QString& context, const MatchOptions& options)
       m_windows1251(filterFor(m_context, options.caseSensitive, Encoding::Windows1251)),
       m_utf8(filterFor(m_context, options.caseSensitive, Encoding::Utf8))
 {
-    const bool plain = std::none_of(m_context.begin(), m_context.end(), [](char32_t c) {
-        return c == U'<' || c == U'>' || c == U'&' || c == U';' || c == U'\uFFFD';
-    });
-    for (const auto encoding : {Encoding::Windows1251, Encoding::Utf8}) {
-        ByteFilter& filter = encoding == Encoding::Utf8 ? m_utf8 : m_windows1251;
-        filter.plainCheck = plain;
-        for (const char32_t c : m_context) {
-            std::vector<QByteArray> forms;
-            if (c != U' ') {
-                for (const char32_t variant : variantsOf(c, options.caseSensitive)) {
-                    const QByteArray bytes = bytesOf(variant, encoding);
-                    if (!bytes.isEmpty())
-                        forms.push_back(bytes);
-                }
-            }
-            filter.contextForms.push_back(forms);
-        }
-    }
 }
 
-namespace {
+namespace TextSearchDetail {
 
-// The length of the blank that begins at at (0 when none does).
-qsizetype blankAt(const char* data, qsizetype size, qsizetype at, Encoding encoding)
-{
-    if (at >= size)
-        return 0;
-    const auto byte = static_cast<unsigned char>(data[at]);
-    if (byte == ' ' || byte == '\t' || byte == '\r' || byte == '\n' || byte == '\f')
-        return 1;
-    if (encoding == Encoding::Windows1251)
-        return byte == 0xA0 ? 1 : 0;
-    return byte == 0xC2 && at + 1 < size && static_cast<unsigned char>(data[at + 1]) == 0xA0 ? 2
-                                                                                             : 0;
-}
+using namespace DocumentTextReader;
 
-// The length of the blank that ends just before at (0 when none does).
-qsizetype blankBefore(const char* data, qsizetype begin, qsizetype at, Encoding encoding)
+// The segments met so far, the latest last.
+class SegmentTrail
 {
-    if (at <= begin)
-        return 0;
-    if (encoding == Encoding::Utf8 && at - 2 >= begin &&
-        static_cast<unsigned char>(data[at - 2]) == 0xC2 &&
-        static_cast<unsigned char>(data[at - 1]) == 0xA0)
-        return 2;
-    return blankAt(data, at, at - 1, encoding) == 1 ? 1 : 0;
-}
-
-// Whether at may lie inside a character reference: "&" and name characters before it.
-bool mayBeInReference(const char* data, qsizetype begin, qsizetype at)
-{
-    for (qsizetype p = at - 1; p >= begin && at - p <= HtmlEntities::MaxNameLength + 2; --p) {
-        const char c = data[p];
-        if (c == '&')
-            return true;
-        if (!DocumentTextReader::isNameCharacter(static_cast<unsigned char>(c)) && c != '#')
+public:
+    void add(const Segment& segment) { m_segments[m_count++ % m_segments.size()] = segment; }
+    // The segment back steps before the latest (0: the latest); false when it is forgotten.
+    bool get(size_t back, Segment* segment) const
+    {
+        if (back >= std::min(m_count, m_segments.size()))
             return false;
+        *segment = m_segments[(m_count - 1 - back) % m_segments.size()];
+        return true;
     }
-    return false;
-}
 
-// The character that ends just before at, or begins at at, in plain text.
-char32_t plainCharacter(const char* data, qsizetype from, qsizetype to, Encoding encoding)
+private:
+    std::array<Segment, 32> m_segments{};
+    size_t m_count = 0;
+};
+
+enum class Walk
 {
-    if (encoding == Encoding::Windows1251)
-        return TextEncoding::fromWindows1251(static_cast<unsigned char>(data[from]));
-    const QList<uint> c = QString::fromUtf8(data + from, to - from).toUcs4();
-    return c.size() == 1 ? c.constFirst() : U'\uFFFD';
-}
+    Char,
+    Blank, // a block tag, or a blank character
+    End,   // the start or the end of the text
+    Unsure,
+};
 
-} // namespace
-
-TextSearch::Check TextSearch::checkPlainText(const char* data, qsizetype size, qsizetype textBegin,
-                                             Encoding encoding, const ByteFilter& filter,
-                                             qsizetype at) const
+// Reads the text around a candidate character by character, forward over the segments that
+// follow and back over those the trail remembers.
+class NearText
 {
-    if (!filter.plainCheck || data[at] == '&' || mayBeInReference(data, textBegin, at))
+public:
+    NearText(const char* data, qsizetype size, qsizetype textBegin, Encoding encoding,
+             const MarkupScanner<char>& scanner, const SegmentTrail& trail)
+        : m_data(data), m_size(size), m_textBegin(textBegin), m_encoding(encoding),
+          m_scanner(scanner), m_decoder(data, size, encoding, scanner), m_trail(trail)
+    {
+    }
+
+    // The next thing of the text at at (inside or at the end of segment), moving past it.
+    Walk next(qsizetype& at, Segment& segment, char32_t* c) const
+    {
+        while (at >= segment.end || segment.kind != SegmentKind::Text) {
+            if (at >= m_size)
+                return Walk::End;
+            if (at >= segment.end)
+                segment = m_scanner.segmentAt(at);
+            if (segment.kind == SegmentKind::Text)
+                break;
+            at = segment.end;
+            if (segment.kind == SegmentKind::BlockTag)
+                return Walk::Blank;
+        }
+        if (m_data[at] == '&') {
+            const Reference reference = m_decoder.reference(at, segment.end);
+            if (reference.first) {
+                if (reference.second)
+                    return Walk::Unsure;
+                if (reference.end > segment.end)
+                    segment = m_scanner.segmentAt(reference.end);
+                at = reference.end;
+                *c = reference.first;
+                return DocumentText::isBlank(*c) ? Walk::Blank : Walk::Char;
+            }
+        }
+        qsizetype length = 1;
+        *c = m_decoder.decode(at, segment.end, &length);
+        at += length;
+        return DocumentText::isBlank(*c) ? Walk::Blank : Walk::Char;
+    }
+
+    // The thing of the text that ends just before at, moving before it; back counts the
+    // segments stepped back over in the trail.
+    Walk previous(qsizetype& at, size_t& back, char32_t* c) const
+    {
+        Segment segment;
+        for (;;) {
+            if (at <= m_textBegin)
+                return Walk::End;
+            if (!m_trail.get(back, &segment))
+                return Walk::Unsure;
+            if (at > segment.begin)
+                break;
+            ++back; // at the start of this segment: the one before it
+            if (!m_trail.get(back, &segment))
+                return Walk::Unsure;
+            if (segment.kind == SegmentKind::Text)
+                continue;
+            at = segment.begin;
+            if (segment.kind == SegmentKind::BlockTag)
+                return Walk::Blank;
+        }
+        const char last = m_data[at - 1];
+        if (last == ';' || (m_encoding == Encoding::Utf8 && (last & 0x80)))
+            return Walk::Unsure; // the end of a reference, or a character of several bytes
+        *c = TextEncoding::fromWindows1251(static_cast<unsigned char>(last));
+        if (m_encoding == Encoding::Utf8)
+            *c = char32_t(static_cast<unsigned char>(last));
+        --at;
+        return DocumentText::isBlank(*c) ? Walk::Blank : Walk::Char;
+    }
+
+    // Whether at may lie inside a character reference.
+    bool mayBeInReference(qsizetype at, size_t back) const
+    {
+        Segment segment;
+        if (!m_trail.get(back, &segment))
+            return true;
+        for (qsizetype p = at - 1; p >= segment.begin; --p) {
+            if (m_data[p] == '&')
+                return at - p <= HtmlEntities::MaxNameLength + 2;
+            if (!isNameCharacter(static_cast<unsigned char>(m_data[p])) && m_data[p] != '#')
+                return false;
+        }
+        // Name characters up to the start of the segment: a reference may have begun before
+        // markup that vanished.
+        Segment before;
+        return segment.begin > m_textBegin &&
+               (!m_trail.get(back + 1, &before) || before.kind != SegmentKind::BlockTag);
+    }
+
+private:
+    const char* m_data;
+    qsizetype m_size;
+    qsizetype m_textBegin;
+    Encoding m_encoding;
+    const MarkupScanner<char>& m_scanner;
+    const TextDecoder<char> m_decoder;
+    const SegmentTrail& m_trail;
+};
+
+} // namespace TextSearchDetail
+
+using TextSearchDetail::NearText;
+using TextSearchDetail::SegmentTrail;
+using TextSearchDetail::Walk;
+using Segment = DocumentText::Segment;
+using SegmentKind = DocumentText::SegmentKind;
+
+TextSearch::Check TextSearch::checkNearText(const NearText& near, const Segment& segment,
+                                            const ByteFilter& filter, qsizetype at) const
+{
+    const auto folded = [this](char32_t c) {
+        return DocumentText::folded(c, m_options.caseSensitive);
+    };
+    if (near.mayBeInReference(at, 0))
         return Check::Unsure;
-    const auto& forms = filter.contextForms;
     const qsizetype length = qsizetype(m_context.size());
     // Forward from the candidate over the rest of the context.
     qsizetype end = at;
+    Segment forward = segment;
+    char32_t c = 0;
     for (qsizetype m = filter.contextIndex; m < length; ++m) {
-        if (end < size && (data[end] == '<' || data[end] == '&'))
+        qsizetype was = end;
+        Segment wasSegment = forward;
+        Walk walk = near.next(end, forward, &c);
+        if (walk == Walk::Unsure)
             return Check::Unsure;
-        const qsizetype blank = blankAt(data, size, end, encoding);
         if (m_context[size_t(m)] == U' ') {
-            if (blank == 0)
-                return end >= size ? Check::No : Check::Unsure;
-            while (qsizetype n = blankAt(data, size, end, encoding))
-                end += n;
+            if (walk != Walk::Blank)
+                return Check::No;
+            do { // the rest of the run of blanks
+                was = end;
+                wasSegment = forward;
+                walk = near.next(end, forward, &c);
+            } while (walk == Walk::Blank);
+            if (walk == Walk::Unsure)
+                return Check::Unsure;
+            end = was; // the character after the run is read again for the context
+            forward = wasSegment;
             continue;
         }
-        if (end >= size || blank > 0)
+        if (walk != Walk::Char || folded(c) != m_context[size_t(m)])
             return Check::No;
-        const auto form = std::find_if(
-            forms[size_t(m)].begin(), forms[size_t(m)].end(), [&](const QByteArray& f) {
-                return end + f.size() <= size &&
-                       std::memcmp(data + end, f.constData(), size_t(f.size())) == 0;
-            });
-        if (form == forms[size_t(m)].end())
-            return Check::No;
-        end += form->size();
     }
     // Back from the candidate over the beginning of the context.
     qsizetype start = at;
+    size_t back = 0;
     for (qsizetype m = filter.contextIndex - 1; m >= 0; --m) {
-        if (start > textBegin && (data[start - 1] == '>' || data[start - 1] == ';'))
+        qsizetype was = start;
+        size_t wasBack = back;
+        Walk walk = near.previous(start, back, &c);
+        if (walk == Walk::Unsure)
             return Check::Unsure;
-        const qsizetype blank = blankBefore(data, textBegin, start, encoding);
         if (m_context[size_t(m)] == U' ') {
-            if (blank == 0)
-                return start <= textBegin ? Check::No : Check::Unsure;
-            while (qsizetype n = blankBefore(data, textBegin, start, encoding))
-                start -= n;
+            if (walk != Walk::Blank)
+                return Check::No;
+            do {
+                was = start;
+                wasBack = back;
+                walk = near.previous(start, back, &c);
+            } while (walk == Walk::Blank);
+            if (walk == Walk::Unsure)
+                return Check::Unsure;
+            start = was;
+            back = wasBack;
             continue;
         }
-        if (start <= textBegin || blank > 0)
+        if (walk != Walk::Char || folded(c) != m_context[size_t(m)])
             return Check::No;
-        const auto form = std::find_if(
-            forms[size_t(m)].begin(), forms[size_t(m)].end(), [&](const QByteArray& f) {
-                return start - f.size() >= textBegin &&
-                       std::memcmp(data + start - f.size(), f.constData(), size_t(f.size())) == 0;
-            });
-        if (form == forms[size_t(m)].end())
-            return Check::No;
-        start -= form->size();
     }
-    if (mayBeInReference(data, textBegin, start))
+    if (near.mayBeInReference(start, back))
         return Check::Unsure;
     if (!m_options.wholeWords)
         return Check::Yes;
-    if (start > textBegin) {
-        const char before = data[start - 1];
-        if (before == '>' || before == ';')
-            return Check::Unsure;
-        qsizetype lead = start - 1;
-        while (encoding == Encoding::Utf8 && lead > textBegin && start - lead < 4 &&
-               (static_cast<unsigned char>(data[lead]) & 0xC0) == 0x80)
-            --lead;
-        if (DocumentText::isWordCharacter(plainCharacter(data, lead, start, encoding)))
-            return Check::No;
-    }
-    if (end < size) {
-        if (data[end] == '<' || data[end] == '&')
-            return Check::Unsure;
-        const auto lead = static_cast<unsigned char>(data[end]);
-        const qsizetype n = encoding == Encoding::Windows1251 || lead < 0x80 ? 1
-                            : lead >= 0xF0                                   ? 4
-                            : lead >= 0xE0                                   ? 3
-                                                                             : 2;
-        if (DocumentText::isWordCharacter(
-                plainCharacter(data, end, std::min(size, end + n), encoding)))
-            return Check::No;
-    }
+    const Walk before = near.previous(start, back, &c);
+    if (before == Walk::Unsure || (before == Walk::Char && DocumentText::isWordCharacter(c)))
+        return before == Walk::Unsure ? Check::Unsure : Check::No;
+    const Walk after = near.next(end, forward, &c);
+    if (after == Walk::Unsure || (after == Walk::Char && DocumentText::isWordCharacter(c)))
+        return after == Walk::Unsure ? Check::Unsure : Check::No;
     return Check::Yes;
 }
 
@@ -478,6 +568,8 @@ bool TextSearch::containsAround(const char* data, qsizetype size, Encoding encod
     std::array<qsizetype, 16> restarts{};
     size_t restartCount = 0;
     Segment segment{SegmentKind::Hidden, textBegin, textBegin};
+    SegmentTrail trail;
+    const NearText near(data, size, textBegin, encoding, scanner, trail);
     qsizetype covered = 0; // candidates before this were read around already
 
     thread_local std::vector<qsizetype> candidates;
@@ -494,12 +586,13 @@ bool TextSearch::containsAround(const char* data, qsizetype size, Encoding encod
                 continue;
             while (segment.end <= candidate) {
                 segment = scanner.segmentAt(segment.end);
+                trail.add(segment);
                 if (segment.kind == SegmentKind::BlockTag)
                     restarts[restartCount++ % restarts.size()] = segment.begin;
             }
             if (segment.kind != SegmentKind::Text)
                 continue;
-            const Check plain = checkPlainText(data, size, textBegin, encoding, filter, candidate);
+            const Check plain = checkNearText(near, segment, filter, candidate);
             if (plain == Check::Yes)
                 return true;
             if (plain == Check::No)

@@ -15,6 +15,10 @@
 // whole text of every document: a few characters of the context, as the document's bytes
 // can write them, pick the candidate places; the text is then read only around those
 // places, from the block tag before them.
+namespace TextSearchDetail {
+class NearText;
+}
+
 class TextSearch
 {
 public:
@@ -35,10 +39,6 @@ public:
         std::array<int, MaxBytes> valueCount{};  // 0: any byte
         std::array<bool, MaxBytes> startsChar{}; // markup or a reference may come instead
         std::vector<char32_t> firstVariants;     // the forms of the first character
-        // The byte forms of every character of the context (blanks: none), to tell at once
-        // whether plain text at a candidate holds the context.
-        std::vector<std::vector<QByteArray>> contextForms;
-        bool plainCheck = false; // the context holds no character that could be markup
         std::vector<std::string> referenceNames; // named references to the first character
     };
 
@@ -49,9 +49,9 @@ private:
         Yes,
         Unsure, // markup or a reference is near: the text has to be read
     };
-    Check checkPlainText(const char* data, qsizetype size, qsizetype textBegin,
-                         TextEncoding::Encoding encoding, const ByteFilter& filter,
-                         qsizetype at) const;
+    Check checkNearText(const TextSearchDetail::NearText& near,
+                        const DocumentText::Segment& segment, const ByteFilter& filter,
+                        qsizetype at) const;
     bool containsAround(const char* data, qsizetype size, TextEncoding::Encoding encoding,
                         const ByteFilter& filter) const;
 
