@@ -1,10 +1,12 @@
 #include "replacehtml.h"
 
-#include "contextpattern.h"
 #include "documentlayout.h"
+#include "documenttext.h"
 #include "messagereporter.h"
 #include "platform.h"
+#include "rawmatcher.h"
 #include "textencoding.h"
+#include "textmatcher.h"
 #include "userworkdir.h"
 #include "wdirfile.h"
 
@@ -85,99 +87,229 @@ void ReplaceHTML_t::SetColors(quint32 fontColor, quint32 backColor)
 
 namespace {
 
-// Wraps the occurrences of a text that comes in pieces (joined lines, chunk by chunk); the
-// tail that could still begin an occurrence is held back until the next piece.
-class HighlightStream
+using Encoding = TextEncoding::Encoding;
+
+// A document's units (bytes, or 16-bit units of a UTF-16 document) written again in its
+// encoding, with tags inserted before some of them.
+class CopyWriter
 {
 public:
-    HighlightStream(const ContextPattern& pattern, const QByteArray& openTag,
-                    const QByteArray& closeTag)
-        : m_pattern(pattern), m_openTag(openTag), m_closeTag(closeTag)
+    CopyWriter(Encoding encoding) : m_encoding(encoding) {}
+
+    void insert(qsizetype before, const QByteArray& tag) { m_inserts.push_back({before, tag}); }
+
+    QByteArray write(const char* bytes, qsizetype size, const std::u16string& units) const
     {
-    }
-    // Appends to out what is settled once text follows what came before; last ends the text.
-    void feed(const QByteArray& text, bool last, QByteArray& out)
-    {
-        m_pending.append(text);
-        qsizetype from = 0;
-        if (m_pattern.isValid()) {
-            for (;;) {
-                const qsizetype at = m_pattern.find(m_pending.constData(), m_pending.size(), from);
-                if (at < 0)
-                    break;
-                out.append(m_pending.constData() + from, at - from);
-                out.append(m_openTag);
-                out.append(m_pending.constData() + at, m_pattern.length());
-                out.append(m_closeTag);
-                from = at + m_pattern.length();
+        QByteArray out;
+        const bool utf16 = TextEncoding::isUtf16(m_encoding);
+        const bool bigEndian = m_encoding == Encoding::Utf16Be;
+        out.reserve((utf16 ? qsizetype(units.size()) * 2 : size) +
+                    qsizetype(m_inserts.size()) * 64);
+        const auto appendUnits = [&](qsizetype from, qsizetype to) {
+            if (utf16)
+                out += TextEncoding::utf16Bytes(units.data() + from, to - from, bigEndian);
+            else
+                out.append(bytes + from, to - from);
+        };
+        qsizetype at = 0;
+        for (const auto& [before, tag] : m_inserts) {
+            appendUnits(at, before);
+            at = before;
+            if (utf16) {
+                const QString text = QString::fromLatin1(tag);
+                out += TextEncoding::utf16Bytes(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                text.size(), bigEndian);
+            } else {
+                out += tag;
             }
         }
-        const qsizetype keep = m_pattern.isValid() ? m_pattern.length() - 1 : 0;
-        const qsizetype settled = last ? m_pending.size() : std::max(from, m_pending.size() - keep);
-        out.append(m_pending.constData() + from, settled - from);
-        m_pending.remove(0, settled);
+        appendUnits(at, utf16 ? qsizetype(units.size()) : size);
+        return out;
     }
 
 private:
-    const ContextPattern& m_pattern;
-    QByteArray m_openTag;
-    QByteArray m_closeTag;
-    QByteArray m_pending;
+    Encoding m_encoding;
+    std::vector<std::pair<qsizetype, QByteArray>> m_inserts; // in order
 };
 
-constexpr qsizetype highlightChunk = 256 * 1024;
+// Whether [begin, end) lies in one piece of text and cuts no character (a reference included).
+bool whollyInText(const std::vector<DocumentText::Segment>& segments,
+                  const std::vector<DocumentText::Char>& characters, qsizetype begin, qsizetype end)
+{
+    const auto segment =
+        std::upper_bound(segments.begin(), segments.end(), begin,
+                         [](qsizetype at, const DocumentText::Segment& s) { return at < s.begin; });
+    if (segment == segments.begin())
+        return false;
+    const DocumentText::Segment& in = *(segment - 1);
+    if (in.kind != DocumentText::SegmentKind::Text || end > in.end)
+        return false;
+    const auto cuts = [&characters](qsizetype at) {
+        const auto next =
+            std::upper_bound(characters.begin(), characters.end(), at,
+                             [](qsizetype a, const DocumentText::Char& c) { return a < c.begin; });
+        return next != characters.begin() && (next - 1)->begin < at && at < (next - 1)->end;
+    };
+    return !cuts(begin) && !cuts(end);
+}
+
+// The open tag of a piece of the occurrence number: the attribute after the tag's name.
+QByteArray numberedTag(const QByteArray& openTag, int occurrence)
+{
+    qsizetype nameEnd = 1;
+    while (nameEnd < openTag.size() && QChar::isLetterOrNumber(uchar(openTag[nameEnd])))
+        ++nameEnd;
+    return openTag.left(nameEnd) + " data-occurrence='" + QByteArray::number(occurrence) + '\'' +
+           openTag.mid(nameEnd);
+}
+
+ReplaceHTML_t::Highlight highlightRaw(const QByteArray& raw, Encoding encoding,
+                                      const QString& context, const MatchOptions& options,
+                                      const QByteArray& openTag, const QByteArray& closeTag)
+{
+    ReplaceHTML_t::Highlight result;
+    const bool utf16 = TextEncoding::isUtf16(encoding);
+    const bool bigEndian = encoding == Encoding::Utf16Be;
+    // The lines joined with CR LF, in the document's units.
+    std::u16string units;
+    QByteArray joined;
+    if (utf16) {
+        units = TextEncoding::joinLines(
+            TextEncoding::utf16Units(raw.constData(), raw.size(), bigEndian));
+        joined = TextEncoding::utf16Bytes(units.data(), qsizetype(units.size()), bigEndian);
+    } else {
+        joined = TextEncoding::joinLines(raw);
+    }
+    const DocumentText document =
+        utf16 ? DocumentText(units, encoding) : DocumentText(joined, encoding);
+    const std::vector<DocumentText::Segment> segments = document.segments();
+    const std::vector<DocumentText::Char> characters = document.characters();
+    const RawMatcher matcher(context, options, encoding);
+    const qsizetype unit = utf16 ? 2 : 1;
+    CopyWriter writer(encoding);
+    if (matcher.isValid()) {
+        for (qsizetype at = matcher.next(joined.constData(), joined.size()); at >= 0;
+             at = matcher.next(joined.constData(), joined.size(), at + matcher.length())) {
+            const qsizetype begin = at / unit;
+            const qsizetype end = (at + matcher.length()) / unit;
+            if (!whollyInText(segments, characters, begin, end)) {
+                ++result.inMarkup;
+                continue;
+            }
+            writer.insert(begin, openTag);
+            writer.insert(end, closeTag);
+            ++result.marked;
+        }
+    }
+    result.copy = writer.write(joined.constData(), joined.size(), units);
+    if (utf16 && raw.size() % 2 != 0)
+        result.copy += raw.back(); // the odd last byte stays as it was
+    return result;
+}
+
+ReplaceHTML_t::Highlight highlightText(const QByteArray& raw, Encoding encoding,
+                                       const QString& context, const MatchOptions& options,
+                                       const QByteArray& openTag, const QByteArray& closeTag)
+{
+    ReplaceHTML_t::Highlight result;
+    const bool utf16 = TextEncoding::isUtf16(encoding);
+    const std::u16string units =
+        utf16 ? TextEncoding::utf16Units(raw.constData(), raw.size(), encoding == Encoding::Utf16Be)
+              : std::u16string();
+    const DocumentText document =
+        utf16 ? DocumentText(units, encoding) : DocumentText(raw, encoding);
+    const std::vector<DocumentText::Segment> segments = document.segments();
+    const std::vector<DocumentText::Char> characters = document.characters();
+    const auto isBlankUnit = [&](qsizetype at) {
+        const char16_t c = utf16 ? units[size_t(at)] : char16_t(uchar(raw[at]));
+        return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\f';
+    };
+    CopyWriter writer(encoding);
+    size_t segment = 0;
+    for (const TextMatcher::Occurrence& occurrence :
+         TextMatcher(context, options).find(characters)) {
+        ++result.marked;
+        const QByteArray open = numberedTag(openTag, result.marked);
+        const qsizetype begin = characters[size_t(occurrence.first)].begin;
+        const qsizetype end = characters[size_t(occurrence.end - 1)].end;
+        while (segments[segment].end <= begin)
+            ++segment;
+        // One mark for each piece of text the occurrence covers; blanks between blocks (a
+        // table's cells, paragraphs) are left unmarked, where a mark would be out of place.
+        for (size_t s = segment; s < segments.size() && segments[s].begin < end; ++s) {
+            if (segments[s].kind != DocumentText::SegmentKind::Text)
+                continue;
+            const qsizetype from = std::max(begin, segments[s].begin);
+            const qsizetype to = std::min(end, segments[s].end);
+            bool blankOnly = true;
+            for (qsizetype u = from; u < to && blankOnly; ++u)
+                blankOnly = isBlankUnit(u);
+            const auto besideBlock = [&](size_t neighbour) {
+                return segments[neighbour].kind != DocumentText::SegmentKind::InlineTag;
+            };
+            if (blankOnly &&
+                ((from == segments[s].begin && s > 0 && besideBlock(s - 1)) ||
+                 (to == segments[s].end && s + 1 < segments.size() && besideBlock(s + 1))))
+                continue;
+            writer.insert(from, open);
+            writer.insert(to, closeTag);
+        }
+    }
+    result.copy = writer.write(raw.constData(), raw.size(), units);
+    if (utf16 && raw.size() % 2 != 0)
+        result.copy += raw.back();
+    return result;
+}
 
 } // namespace
+
+ReplaceHTML_t::Highlight ReplaceHTML_t::highlight(const QByteArray& rawText, const QString& context,
+                                                  const MatchOptions& options,
+                                                  const QByteArray& openTag,
+                                                  const QByteArray& closeTag)
+{
+    // The encoding is decided on the document's own bytes, as the search decides it.
+    const Encoding encoding = TextEncoding::detect(rawText.constData(), rawText.size());
+    return options.textMode ? highlightText(rawText, encoding, context, options, openTag, closeTag)
+                            : highlightRaw(rawText, encoding, context, options, openTag, closeTag);
+}
 
 QByteArray ReplaceHTML_t::highlighted(const QByteArray& rawText, const QString& context,
                                       bool caseSensitive, const QByteArray& openTag,
                                       const QByteArray& closeTag)
 {
-    // The encoding is decided on the document's own bytes, as the search decides it.
-    const ContextPattern pattern(context, caseSensitive,
-                                 TextEncoding::detect(rawText.constData(), rawText.size()));
-    QByteArray joined = TextEncoding::joinLines(rawText);
-    QByteArray out;
-    out.reserve(joined.size() + joined.size() / 8);
-    HighlightStream(pattern, openTag, closeTag).feed(joined, true, out);
-    return out;
+    return highlight(rawText, context, MatchOptions{caseSensitive, false, false}, openTag, closeTag)
+        .copy;
 }
 
 bool ReplaceHTML_t::HighlightContext()
 {
-    // Opened without waiting and read only when it is a regular file; read and written in
-    // chunks, so a large document takes little memory.
+    MarkedCount = InMarkupCount = 0;
+    // Opened without waiting and read only when it is a regular file.
     Platform::ReadOnlyFile source(DocumentPath);
     if (!source.isOpen())
         return false;
+    QByteArray raw;
+    constexpr qsizetype chunk = 256 * 1024;
+    for (;;) {
+        const qsizetype held = raw.size();
+        raw.resize(held + chunk);
+        const qsizetype read = source.readFull(raw.data() + held, chunk);
+        if (read < 0)
+            return false;
+        raw.resize(held + read);
+        if (read < chunk)
+            break;
+    }
     bool written = false;
     QFile copy(WorkFileName);
     if (!WorkFileName.isEmpty() && copy.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        std::vector<char> buffer(static_cast<size_t>(highlightChunk));
-        qsizetype held = source.readFull(buffer.data(), highlightChunk);
-        const ContextPattern pattern(
-            Context, CaseSensitive,
-            TextEncoding::detect(buffer.data(), std::max<qsizetype>(held, 0)));
-        HighlightStream stream(pattern, OpenTag.toLatin1(), CloseTag.toLatin1());
-        TextEncoding::LineJoiner joiner;
-        QByteArray joined;
-        QByteArray out;
-        while (held >= 0) {
-            const bool last = held < highlightChunk;
-            joined.clear();
-            joiner.feed(buffer.data(), held, joined);
-            if (last)
-                joiner.finish(joined);
-            out.clear();
-            stream.feed(joined, last, out);
-            if (copy.write(out) != out.size())
-                break;
-            if (last) {
-                written = copy.flush();
-                break;
-            }
-            held = source.readFull(buffer.data(), highlightChunk);
-        }
+        const Highlight result =
+            highlight(raw, Context, MatchOptions{CaseSensitive, WholeWords, TextMode},
+                      OpenTag.toLatin1(), CloseTag.toLatin1());
+        MarkedCount = result.marked;
+        InMarkupCount = result.inMarkup;
+        written = copy.write(result.copy) == result.copy.size() && copy.flush();
     }
     if (!DocumentFilesDir.isEmpty() && Platform::isFolder(DocumentFilesDir))
         WDirFile().CopyDir(DocumentFilesDir, WorkFilesDir, QStringLiteral("*.*"));

@@ -1,12 +1,18 @@
 #pragma once
 
+#include "matchoptions.h"
+
+#include <QByteArray>
 #include <QString>
 
 // The highlighted copy of a document: every occurrence of the context wrapped in a coloured
 // span, written as NormDoc.htm into the highlighting working directory with the document's
 // picture folder beside it, so the document's own links still resolve. The source document
 // is never changed. Occurrences are found by the search's matching rule, in the encoding the
-// document declares.
+// document declares; only those that lie wholly in the document's text are marked, so the
+// copy never breaks a tag, a comment, a style sheet or a character reference. In text mode
+// every piece of text an occurrence covers gets its own mark, numbered by the occurrence
+// (data-occurrence), and the copy keeps the document's line ends.
 class ReplaceHTML_t
 {
 public:
@@ -38,6 +44,9 @@ public:
     // Writes the highlighted copy and copies the picture folder; false when the document
     // cannot be read or the copy cannot be written.
     bool HighlightContext();
+    // After HighlightContext: the occurrences marked, and those left alone in the markup.
+    int MarkedCount = 0;
+    int InMarkupCount = 0;
     void DeleteWorkFiles();
 
     // The RRGGBB digits of a colour held as 0x00BBGGRR; a system colour reference (high bit
@@ -51,4 +60,16 @@ public:
     static QByteArray highlighted(const QByteArray& rawText, const QString& context,
                                   bool caseSensitive, const QByteArray& openTag,
                                   const QByteArray& closeTag);
+
+    struct Highlight
+    {
+        QByteArray copy;
+        int marked = 0;
+        int inMarkup = 0;
+    };
+    // The highlighted copy of a document's raw bytes by the options (tags in ASCII; written
+    // in the document's encoding).
+    static Highlight highlight(const QByteArray& rawText, const QString& context,
+                               const MatchOptions& options, const QByteArray& openTag,
+                               const QByteArray& closeTag);
 };
