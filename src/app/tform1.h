@@ -133,6 +133,9 @@ public:
     void ScaleComboBox1Change();
     void CppWebBrowser1DocumentComplete(bool ok);
     void FindInPage(const QString& context, bool matchCase);
+    // Selects the marks of the highlighted copy's first occurrence (text mode) and scrolls
+    // them into view.
+    void SelectFirstOccurrence();
     // How many in-page finds have selected an occurrence (for tests and diagnostics).
     int inPageFindCount() const { return m_inPageFindCount; }
     // How many in-page finds have been asked for.
@@ -220,4 +223,8 @@ private:
     QStringList m_searchRootNames;
     int m_inPageFindCount = 0;
     int m_inPageFindRequests = 0;
+    // The shown highlighted copy's marked occurrences and those left in its markup; -1 when
+    // no highlighted copy is shown.
+    int m_shownMarks = -1;
+    int m_shownInMarkup = 0;
 };

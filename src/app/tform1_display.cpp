@@ -32,6 +32,8 @@ void TForm1::showSelectedNode()
         return;
     WaitCursor waitCursor;
     QTreeWidgetItem* node = selectedNode();
+    m_shownMarks = -1;
+    m_shownInMarkup = 0;
     if (!SearchMode) {
         TreeBuilder->ShowNode(node, CppWebBrowser1);
     } else {
@@ -43,7 +45,11 @@ void TForm1::showSelectedNode()
             highlighter.WholeWords = WholeWords;
             highlighter.TextMode = TextMode;
             highlighter.SetColors(HighlightFontColor, HighlightBackColor);
-            return highlighter.HighlightContext() ? highlighter.WorkFileName : QString();
+            if (!highlighter.HighlightContext())
+                return QString();
+            m_shownMarks = highlighter.MarkedCount;
+            m_shownInMarkup = highlighter.InMarkupCount;
+            return highlighter.WorkFileName;
         };
         const auto record = WMakeTreeviewForDir::NodeRecord(node);
         TreeBuilder->ShowDocument(ShownFile::forNode(static_cast<ShownFile::NodeKind>(record.Kind),
@@ -57,8 +63,11 @@ void TForm1::showSelectedNode()
 
 void TForm1::showNodeTitle(const QTreeWidgetItem* node)
 {
-    const QString title =
+    QString title =
         QStringLiteral(" ") + (TreeBuilder ? TreeBuilder->GetNodeTitle(node) : QString());
+    // Found only in its markup: the copy marks nothing, and the user is told why.
+    if (m_shownMarks == 0 && m_shownInMarkup > 0)
+        title += QStringLiteral(" — совпадения только в разметке");
     NamePanel1->setText(title);
     NamePanel1->setToolTip(title);
 }
@@ -87,8 +96,15 @@ void TForm1::CppWebBrowser1DocumentComplete(bool ok)
     // The zoom first, then the find: the find scrolls the occurrence into view as the page is
     // laid out at its zoom (a zoom set after it moved the occurrence out of view).
     CppWebBrowser1->setZoomFactor(selectedZoomFactor());
-    if (ok && SearchMode)
+    if (!ok || !SearchMode)
+        return;
+    if (m_shownMarks == 0) {
+        emit inPageFindFinished(false); // nothing marked: nothing to select
+    } else if (TextMode && m_shownMarks > 0) {
+        SelectFirstOccurrence();
+    } else {
         FindInPage(SearchContext, CaseSensitive);
+    }
 }
 
 void TForm1::ShowDocCheckBox1Click()

@@ -1,9 +1,12 @@
 // The in-page find after a page has loaded in search mode: the first occurrence of the
 // context in the rendered text is found, scrolled into view and made the page's selection.
+// In text mode the occurrence is the highlighted copy's first one, which may span tags and
+// blocks that the page's own find does not cross.
 #include "tform1.h"
 
 #include <QWebEngineFindTextResult>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 
 #include <cstdio>
@@ -45,4 +48,36 @@ void TForm1::FindInPage(const QString& context, bool matchCase)
         // Not in the rendered text: no selection, no message.
         emit inPageFindFinished(found);
     });
+}
+
+void TForm1::SelectFirstOccurrence()
+{
+    QWebEnginePage* page = CppWebBrowser1->page();
+    if (!page)
+        return;
+    const QUrl loaded = page->url();
+    ++m_inPageFindRequests;
+    static const QString script =
+        QStringLiteral("(function() {"
+                       "  var marks = document.querySelectorAll('[data-occurrence=\"1\"]');"
+                       "  if (!marks.length) return false;"
+                       "  var last = marks[marks.length - 1];"
+                       "  var range = document.createRange();"
+                       "  range.setStart(marks[0], 0);"
+                       "  range.setEnd(last, last.childNodes.length);"
+                       "  var selection = window.getSelection();"
+                       "  selection.removeAllRanges();"
+                       "  selection.addRange(range);"
+                       "  marks[0].scrollIntoView({block: 'center'});"
+                       "  return true;"
+                       "})()");
+    page->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                        [this, page, loaded](const QVariant& selected) {
+                            if (CppWebBrowser1->page() != page || page->url() != loaded)
+                                return;
+                            const bool found = selected.toBool();
+                            if (found)
+                                ++m_inPageFindCount;
+                            emit inPageFindFinished(found);
+                        });
 }

@@ -7,6 +7,7 @@
 #include "wmaketreeviewfordir.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTreeWidget>
 #include <QWebEnginePage>
@@ -68,6 +69,12 @@ private slots:
                                  TestFiles::cp1251(QStringLiteral(
                                      "<html><body><!-- ларсен "
                                      "--><table><tr><td>текст</td></tr></table></body></html>"))));
+        QVERIFY(TestFiles::write(
+            m_suite.normDoc(QStringLiteral("Разрыв.htm")),
+            TestFiles::cp1251(QStringLiteral("<html><body>") + filler +
+                              QStringLiteral("<p>Сметная\r\n<span class=SpellE>стои</span>мость "
+                                             "<b>x</b></p><table><tr><td>сметная</td>\r\n"
+                                             "<td>стоимость</td></tr></table></body></html>"))));
         QVERIFY(TestFiles::write(m_suite.iniFile(),
                                  "[TreeView]\nNormDocButton=1\n[CppWebBrowser]\nScale=2\n"));
         m_form = startWindow(m_suite.programFile());
@@ -106,6 +113,25 @@ private slots:
                      QStringLiteral("rgb(255, 255, 255) on rgb(255, 0, 0)"));
     }
 
+    // In text mode the occurrence is found as the reader sees it, across tags, a line break and
+    // table cells, and the first one is selected and scrolled into view.
+    void textModeSelectsTheOccurrenceAcrossMarkup()
+    {
+        m_form->TextMode = true;
+        show(QStringLiteral("Разрыв"), QStringLiteral("сметная стоимость"), false);
+        m_form->TextMode = false;
+        QTRY_COMPARE(selection().simplified(), QStringLiteral("Сметная стоимость"));
+        QCOMPARE(evaluate(QStringLiteral("new Set(Array.from(document.querySelectorAll("
+                                         "'[data-occurrence]'), m => m.dataset.occurrence)).size"))
+                     .toInt(),
+                 2);
+        QTRY_VERIFY(evaluate(QStringLiteral("var r = window.getSelection().getRangeAt(0)"
+                                            ".getBoundingClientRect(); window.scrollY > 0 && "
+                                            "r.top >= 0 && r.bottom <= window.innerHeight"))
+                        .toBool());
+        QVERIFY(!m_form->NamePanel1->text().contains(QStringLiteral("разметке")));
+    }
+
     void matchCase()
     {
         show(QStringLiteral("Шпунт"), QStringLiteral("ЛАРСЕН"), true);
@@ -120,6 +146,8 @@ private slots:
         show(QStringLiteral("Разметка"), QStringLiteral("ларсен"), false);
         QCOMPARE(selection(), QString());
         QCOMPARE(m_form->inPageFindCount(), before);
+        QVERIFY(
+            m_form->NamePanel1->text().endsWith(QStringLiteral("совпадения только в разметке")));
 
         m_form->SearchMode = false;
         const int requests = m_form->inPageFindRequests();

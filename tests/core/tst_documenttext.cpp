@@ -1,10 +1,12 @@
 #include "documentsearch.h"
 #include "documenttext.h"
 #include "plaintext.h"
+#include "replacehtml.h"
 #include "testfiles.h"
 #include "textencoding.h"
 
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -181,6 +183,55 @@ private slots:
             }
         }
         QVERIFY(found > checks / 3 && found < checks); // both outcomes are tried
+    }
+
+    // The highlighted copy never changes the text of a page: it only inserts marks, around
+    // exactly the occurrences of the text (text mode) or those wholly in it (raw mode), also
+    // for contexts that turn up in the markup.
+    void highlightedCopyKeepsTheText()
+    {
+        PageWriter writer(4242);
+        static const QRegularExpression marks(
+            QStringLiteral("<ins( data-occurrence='\\d+')?>|</ins>"));
+        int inMarkup = 0;
+        int marked = 0;
+        for (int n = 0; n < 16; ++n) {
+            const QByteArray raw = encoded(writer.page(2500), n % 4);
+            const QByteArray joined = n % 4 >= 2 ? raw : TextEncoding::joinLines(raw);
+            const QString plain = PlainText::text(raw);
+            for (const QString& context :
+                 {QStringLiteral("12"), QStringLiteral("MsoNormal"), QStringLiteral("font"),
+                  QStringLiteral("12.0pt"), QStringLiteral("span"),
+                  QStringLiteral("сметная стоимость"), writer.word(),
+                  plain.mid(40 + n * 7, 9).trimmed()}) {
+                for (const bool textMode : {false, true}) {
+                    const MatchOptions options{n % 3 == 0, n % 5 == 0, textMode};
+                    const auto copy =
+                        ReplaceHTML_t::highlight(raw, context, options, "<ins>", "</ins>");
+                    const QByteArray what = context.toUtf8() + (textMode ? " text" : " raw");
+                    QVERIFY2(DocumentText(copy.copy).text() == plain, what.constData());
+                    QString unmarked = PlainText::decoded(copy.copy);
+                    unmarked.remove(marks);
+                    // The raw mode's copy has its lines joined with CR LF.
+                    QString original = PlainText::decoded(textMode ? raw : joined);
+                    if (!textMode && n % 4 >= 2)
+                        original =
+                            original.replace(QRegularExpression(QStringLiteral("\r\n|\r|\n")),
+                                             QStringLiteral("\r\n")) +
+                            QStringLiteral("\r\n");
+                    QVERIFY2(unmarked == original, what.constData());
+                    if (textMode) {
+                        QCOMPARE(copy.marked,
+                                 int(PlainText::occurrences(plain, context, options.caseSensitive,
+                                                            options.wholeWords)
+                                         .size()));
+                    }
+                    inMarkup += copy.inMarkup;
+                    marked += copy.marked;
+                }
+            }
+        }
+        QVERIFY(inMarkup > 0 && marked > 0);
     }
 
     // Whole words and UTF-16 pages in the raw search.
