@@ -106,19 +106,22 @@ bool DocumentSearch::containsWhole(Platform::ReadOnlyFile& reader, std::vector<c
             TextEncoding::joinLines(QByteArray::fromRawData(buffer.data(), held));
         return m_raw[size_t(encoding)].next(joined.constData(), joined.size()) >= 0;
     }
+    // The rest is read straight after the first chunk.
     thread_local QByteArray whole;
     whole.clear();
     whole.append(buffer.data(), held);
-    while (held == qsizetype(buffer.size())) {
+    for (qsizetype read = held; read == qsizetype(buffer.size());) {
         if (cancel && cancel->load(std::memory_order_relaxed))
             return false;
-        held = fill(reader, buffer, 0);
-        if (held < 0) {
+        const qsizetype at = whole.size();
+        whole.resize(at + qsizetype(buffer.size()));
+        read = reader.readFull(whole.data() + at, qsizetype(buffer.size()));
+        if (read < 0) {
             if (unreadable)
                 *unreadable = true;
             return false;
         }
-        whole.append(buffer.data(), held);
+        whole.resize(at + read);
     }
     if (m_options.textMode)
         return m_text.contains(whole.constData(), whole.size());
