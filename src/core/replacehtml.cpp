@@ -153,6 +153,39 @@ bool whollyInText(const std::vector<DocumentText::Segment>& segments,
     return !cuts(begin) && !cuts(end);
 }
 
+// The text around characters [first, end), on one line, about a line's length in all.
+void setSnippet(ReplaceHTML_t::Highlight& result, const std::vector<DocumentText::Char>& characters,
+                size_t first, size_t end)
+{
+    constexpr size_t around = 40;
+    const auto text = [&characters](size_t from, size_t to) {
+        QString out;
+        for (size_t i = from; i < to; ++i)
+            out += QString::fromUcs4(&characters[i].c, 1);
+        return out;
+    };
+    const size_t from = first > around ? first - around : 0;
+    const size_t to = std::min(characters.size(), end + around);
+    result.snippetBefore =
+        (from > 0 ? QStringLiteral("…") : QString()) + text(from, first).trimmed();
+    if (first > from && DocumentText::isBlank(characters[first - 1].c))
+        result.snippetBefore += u' ';
+    result.snippetMatch = text(first, end);
+    result.snippetAfter = text(end, to);
+    if (to < characters.size())
+        result.snippetAfter += QStringLiteral("…");
+}
+
+// The characters [first, end) that a range of units covers.
+std::pair<size_t, size_t> charactersOf(const std::vector<DocumentText::Char>& characters,
+                                       qsizetype begin, qsizetype end)
+{
+    const auto byBegin = [](const DocumentText::Char& c, qsizetype at) { return c.begin < at; };
+    const auto first = std::lower_bound(characters.begin(), characters.end(), begin, byBegin);
+    const auto last = std::lower_bound(first, characters.end(), end, byBegin);
+    return {size_t(first - characters.begin()), size_t(last - characters.begin())};
+}
+
 // The open tag of a piece of the occurrence number: the attribute after the tag's name.
 QByteArray numberedTag(const QByteArray& openTag, int occurrence)
 {
@@ -198,7 +231,10 @@ ReplaceHTML_t::Highlight highlightRaw(const QByteArray& raw, Encoding encoding,
             }
             writer.insert(begin, openTag);
             writer.insert(end, closeTag);
-            ++result.marked;
+            if (++result.marked == 1) {
+                const auto [first, last] = charactersOf(characters, begin, end);
+                setSnippet(result, characters, first, last);
+            }
         }
     }
     result.copy = writer.write(joined.constData(), joined.size(), units);
@@ -228,7 +264,8 @@ ReplaceHTML_t::Highlight highlightText(const QByteArray& raw, Encoding encoding,
     size_t segment = 0;
     for (const TextMatcher::Occurrence& occurrence :
          TextMatcher(context, options).find(characters)) {
-        ++result.marked;
+        if (++result.marked == 1)
+            setSnippet(result, characters, size_t(occurrence.first), size_t(occurrence.end));
         const QByteArray open = numberedTag(openTag, result.marked);
         const qsizetype begin = characters[size_t(occurrence.first)].begin;
         const qsizetype end = characters[size_t(occurrence.end - 1)].end;

@@ -66,6 +66,10 @@ public:
         QByteArray copy;
         int marked = 0;
         int inMarkup = 0;
+        // A line of the text around the first marked occurrence: before, the occurrence, after.
+        QString snippetBefore;
+        QString snippetMatch;
+        QString snippetAfter;
     };
     // The highlighted copy of a document's raw bytes by the options (tags in ASCII; written
     // in the document's encoding).

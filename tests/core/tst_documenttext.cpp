@@ -226,6 +226,10 @@ private slots:
                                                             options.wholeWords)
                                          .size()));
                     }
+                    // The snippet shows the first marked occurrence.
+                    if (copy.marked > 0 && !context.contains(u' ') && !context.contains(u'&'))
+                        QVERIFY2(copy.snippetMatch.compare(context, Qt::CaseInsensitive) == 0,
+                                 what.constData());
                     inMarkup += copy.inMarkup;
                     marked += copy.marked;
                 }
