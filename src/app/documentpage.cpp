@@ -137,6 +137,16 @@ bool DocumentPage::acceptNavigationRequest(const QUrl& url, NavigationType type,
         return true;
     if (url.scheme() == u"about")
         return true;
+    if (isMainFrame && type == NavigationTypeLinkClicked) {
+        // An anchor of the page itself is moved to by the viewer; any other link is for the
+        // window to follow (a document of the library is selected in the tree).
+        if (url.adjusted(QUrl::RemoveFragment) == this->url().adjusted(QUrl::RemoveFragment))
+            return true;
+        if (!isAllowedFile(url))
+            emit navigationRefused(url);
+        emit linkActivated(url);
+        return false;
+    }
     // Whatever a document asks for (a link, a redirect, a frame, a form) stays within the
     // library and the working copies.
     if (isAllowedFile(url))

@@ -24,6 +24,8 @@ public:
 signals:
     // A link, redirect or frame asked for an address outside the library: not loaded.
     void navigationRefused(const QUrl& url);
+    // The user followed a link to another page: not loaded, the window decides.
+    void linkActivated(const QUrl& url);
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;

@@ -1,6 +1,8 @@
 // The main window's lifecycle: creation, first activation, rebuilds and closing.
 #include "tform1.h"
 
+#include "occurrencenavigator.h"
+
 #include "appsettings.h"
 #include "backgroundsearch.h"
 #include "backgroundtask.h"
@@ -24,6 +26,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QSplitter>
@@ -254,6 +257,7 @@ void TForm1::buildTree(const QStringList& rootDirs, const QStringList& names, bo
         rootDirs, names, TreeView1, &ImageList1, title, search, matchOptions(), context, !normDoc,
         SortDateItem1->isChecked(), found);
     TreeBuilder->ShowDoc = ShowDocCheckBox1->isChecked();
+    pruneHistory();
 }
 
 void TForm1::Refresh1Click()
@@ -275,8 +279,25 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         if (findBoxEvent(event))
             return true;
     }
+    if (event->type() == QEvent::MouseButtonPress && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this) {
+        // The mouse's own back and forward buttons go through the nodes shown.
+        const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
+        if (button == Qt::BackButton || button == Qt::ForwardButton) {
+            button == Qt::BackButton ? goBack() : goForward();
+            return true;
+        }
+    }
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
+        // Enter in the viewer steps through the occurrences of the shown copy.
+        const auto* keyEvent = static_cast<QKeyEvent*>(event);
+        if ((keyEvent->key() == Qt::Key_Return || keyEvent->key() == Qt::Key_Enter) &&
+            widget == QApplication::focusWidget() && CppWebBrowser1->isAncestorOf(widget) &&
+            Occurrences->count() > 0) {
+            stepOccurrence(keyEvent->modifiers() & Qt::ShiftModifier ? -1 : 1);
+            return true;
+        }
         // Seen once per key: at the focused control of this window (or the window itself).
         // At the control only as the user pressed it: the browser hands a key it did not use
         // back as a new event, which would run the command a second time (help shown twice).

@@ -5,6 +5,8 @@
 #include <QMainWindow>
 #include <QString>
 
+#include "nodehistory.h"
+
 #include <memory>
 
 class QAction;
@@ -12,6 +14,10 @@ class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QDialog;
+class QHBoxLayout;
+class QLineEdit;
+class QPoint;
+class QUrl;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -25,6 +31,7 @@ class AppSettings;
 class BackgroundSearch;
 class BackgroundTask;
 class DocumentPage;
+class OccurrenceNavigator;
 class SingleInstance;
 class TSplashForm;
 class WMakeTreeviewForDir;
@@ -227,4 +234,45 @@ private:
     // no highlighted copy is shown.
     int m_shownMarks = -1;
     int m_shownInMarkup = 0;
+
+    // Moving through results (tform1_navigation.cpp): the occurrences of the shown copy, the
+    // nodes shown before, links of documents, the viewer's menu, its find bar and printing.
+public:
+    QToolButton* BackButton1 = nullptr;
+    QToolButton* ForwardButton1 = nullptr;
+    QToolButton* PrevOccurrenceButton1 = nullptr;
+    QToolButton* NextOccurrenceButton1 = nullptr;
+    QLabel* OccurrenceLabel1 = nullptr;
+    QWidget* PageFindBar1 = nullptr;
+    QLineEdit* PageFindEdit1 = nullptr;
+    QLabel* PageFindLabel1 = nullptr;
+    OccurrenceNavigator* Occurrences = nullptr;
+    NodeHistory History;
+    void goBack();
+    void goForward();
+    // Selects the node of a file of the library in the tree (and shows it); false when the
+    // tree has none.
+    bool showPath(const QString& path);
+    void followLink(const QUrl& url);
+    void stepOccurrence(int direction);
+    void openPageFind();
+    void printDocument();
+    // Writes the shown page as PDF; the answer comes with pdfSaved.
+    void saveAsPdf(const QString& path);
+
+signals:
+    void pdfSaved(const QString& path, bool ok);
+
+private:
+    void createHistoryButtons(QHBoxLayout* row);
+    void createOccurrenceControls(QHBoxLayout* row);
+    void setupNavigation();
+    void showViewerMenu(const QPoint& at);
+    void updateNavigationControls();
+    void pruneHistory();
+    void showStatusNote(const QString& note);
+    bool isLibraryDocument(const QString& path) const;
+    bool m_navigatingHistory = false;
+    QString m_shownDocument; // the document (not its copy) the viewer shows
+    QString m_pendingAnchor; // of a followed link, moved to once the page is shown
 };

@@ -2,6 +2,8 @@
 #include "tform1.h"
 
 #include "appsettings.h"
+#include "documentpage.h"
+#include "occurrencenavigator.h"
 #include "replacehtml.h"
 #include "shownfile.h"
 #include "waitcursor.h"
@@ -13,6 +15,7 @@
 #include <QLabel>
 #include <QSplitter>
 #include <QTreeWidget>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 
 void TForm1::TreeView1Change()
@@ -34,6 +37,10 @@ void TForm1::showSelectedNode()
     QTreeWidgetItem* node = selectedNode();
     m_shownMarks = -1;
     m_shownInMarkup = 0;
+    const auto shownRecord = WMakeTreeviewForDir::NodeRecord(node);
+    m_shownDocument = node ? shownRecord.FileName : QString();
+    if (!m_navigatingHistory && node)
+        History.shown(shownRecord.FileName);
     if (!SearchMode) {
         TreeBuilder->ShowNode(node, CppWebBrowser1);
     } else {
@@ -58,8 +65,28 @@ void TForm1::showSelectedNode()
     }
     // The tree keeps the order its builder gives; the control never re-sorts by itself.
     TreeView1->setSortingEnabled(false);
+    if (m_shownMarks > 0)
+        Occurrences->reset(ViewerPage, m_shownMarks, TextMode);
+    else
+        Occurrences->clear();
     showNodeTitle(node);
 }
+
+namespace {
+
+// "17 совпадений", "1 совпадение", "3 совпадения".
+QString occurrencesPhrase(int count)
+{
+    const int tens = count % 100;
+    const int units = count % 10;
+    const char* word = (tens >= 11 && tens <= 14)   ? "совпадений"
+                       : units == 1                 ? "совпадение"
+                       : (units >= 2 && units <= 4) ? "совпадения"
+                                                    : "совпадений";
+    return QString::number(count) + u' ' + QString::fromUtf8(word);
+}
+
+} // namespace
 
 void TForm1::showNodeTitle(const QTreeWidgetItem* node)
 {
@@ -68,6 +95,8 @@ void TForm1::showNodeTitle(const QTreeWidgetItem* node)
     // Found only in its markup: the copy marks nothing, and the user is told why.
     if (m_shownMarks == 0 && m_shownInMarkup > 0)
         title += QStringLiteral(" — совпадения только в разметке");
+    else if (m_shownMarks > 0)
+        title += QStringLiteral(" — ") + occurrencesPhrase(m_shownMarks);
     NamePanel1->setText(title);
     NamePanel1->setToolTip(title);
 }
@@ -96,6 +125,17 @@ void TForm1::CppWebBrowser1DocumentComplete(bool ok)
     // The zoom first, then the find: the find scrolls the occurrence into view as the page is
     // laid out at its zoom (a zoom set after it moved the occurrence out of view).
     CppWebBrowser1->setZoomFactor(selectedZoomFactor());
+    if (ok && !m_pendingAnchor.isEmpty()) {
+        // The place a followed link points at.
+        QString anchor = m_pendingAnchor;
+        m_pendingAnchor.clear();
+        anchor.replace(u'\\', QStringLiteral("\\\\")).replace(u'\'', QStringLiteral("\\'"));
+        ViewerPage->runJavaScript(
+            QStringLiteral("(function(a) { var e = document.getElementById(a) || "
+                           "document.getElementsByName(a)[0]; if (e) e.scrollIntoView(); })('%1')")
+                .arg(anchor),
+            QWebEngineScript::ApplicationWorld);
+    }
     if (!ok || !SearchMode)
         return;
     if (m_shownMarks == 0) {

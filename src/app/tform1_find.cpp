@@ -4,6 +4,8 @@
 // blocks that the page's own find does not cross.
 #include "tform1.h"
 
+#include "occurrencenavigator.h"
+
 #include <QWebEngineFindTextResult>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
@@ -44,6 +46,8 @@ void TForm1::FindInPage(const QString& context, bool matchCase)
             // Ending the find keeps the found occurrence as the page's selection.
             page->findText(QString());
             ++m_inPageFindCount;
+            if (Occurrences->count() > 0)
+                Occurrences->setCurrent(1);
         }
         // Not in the rendered text: no selection, no message.
         emit inPageFindFinished(found);
@@ -76,8 +80,10 @@ void TForm1::SelectFirstOccurrence()
                             if (CppWebBrowser1->page() != page || page->url() != loaded)
                                 return;
                             const bool found = selected.toBool();
-                            if (found)
+                            if (found) {
                                 ++m_inPageFindCount;
+                                Occurrences->setCurrent(1);
+                            }
                             emit inPageFindFinished(found);
                         });
 }

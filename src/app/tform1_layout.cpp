@@ -71,6 +71,7 @@ void TForm1::createControls()
     CppWebBrowser1->setPage(ViewerPage);
     installHighlightColours();
     webLayout->addWidget(CppWebBrowser1);
+    setupNavigation();
     Splitter1->addWidget(WebPanel1);
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
@@ -172,6 +173,7 @@ QWidget* TForm1::createSecondRow()
     OpenButton1->setObjectName(QStringLiteral("OpenButton1"));
     OpenButton1->setToolTip(QStringLiteral("Выбор директории с документацией (Ctrl+O)"));
     layout->addWidget(OpenButton1);
+    createHistoryButtons(layout);
 
     NamePanel1 = new QLabel(row);
     NamePanel1->setObjectName(QStringLiteral("NamePanel1"));
@@ -182,6 +184,7 @@ QWidget* TForm1::createSecondRow()
     NamePanel1->setTextFormat(Qt::PlainText);
     NamePanel1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     layout->addWidget(NamePanel1, 1);
+    createOccurrenceControls(layout);
     return row;
 }
 
@@ -243,7 +246,8 @@ void TForm1::installHighlightColours()
 {
     // The highlighted copy writes its colours as bare RRGGBB digits. The browser reads bare
     // digits for "color" but not for "background", which left white text on white: the marks
-    // of the copy are given their "#" when a page is shown (the copy on disk stays as it is).
+    // of the copy are given their "#" when a page is shown (the copy on disk stays as it is),
+    // and a sign by which stepping through the occurrences finds them.
     QWebEngineScript script;
     script.setName(QStringLiteral("lectoria-highlight-colours"));
     script.setInjectionPoint(QWebEngineScript::DocumentReady);
@@ -257,6 +261,7 @@ void TForm1::installHighlightColours()
     if (found) {
       spans[i].style.color = '#' + found[1];
       spans[i].style.background = '#' + found[2];
+      spans[i].setAttribute('data-lectoria-mark', '');
     }
   }
 })();

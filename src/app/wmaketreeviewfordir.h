@@ -105,6 +105,11 @@ public:
     // Selects the first node (in tree order) whose path is path, with only its first-level
     // folder opened (and everything below that); false, with the root selected, when none.
     bool FindNodeByFileName(const QString& path);
+    // The node of a file or folder, its folders opened on the way down (read as an opening by
+    // the user reads them); null when the tree has none.
+    QTreeWidgetItem* NodeForPath(const QString& path);
+    // Whether the tree has (or, opened, would have) a node for the path.
+    bool HasNodeForPath(const QString& path) const;
     // The node's ancestor at level 1 (the node itself at level 1, the root for the root).
     static QTreeWidgetItem* GetTopFolder(QTreeWidgetItem* node);
     void DeleteSelected();

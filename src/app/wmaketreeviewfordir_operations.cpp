@@ -58,6 +58,49 @@ bool WMakeTreeviewForDir::FindNodeByFileName(const QString& path)
     return found != nullptr;
 }
 
+QTreeWidgetItem* WMakeTreeviewForDir::NodeForPath(const QString& path)
+{
+    QList<QTreeWidgetItem*> level;
+    for (int i = 0; i < m_treeView->topLevelItemCount(); ++i)
+        level.append(m_treeView->topLevelItem(i));
+    while (!level.isEmpty()) {
+        QTreeWidgetItem* below = nullptr;
+        for (QTreeWidgetItem* item : std::as_const(level)) {
+            const MyRec record = NodeRecord(item);
+            if (record.FileName == path && record.Kind != RootOrStub)
+                return item;
+            // The root holds the whole collection, a folder what lies below it.
+            if (!below && (record.Kind == RootOrStub ? item->parent() == nullptr
+                                                     : path.startsWith(record.FileName + u'/')))
+                below = item;
+        }
+        if (!below)
+            return nullptr;
+        if (!below->isExpanded())
+            below->setExpanded(true); // reads the folder
+        level.clear();
+        for (int i = 0; i < below->childCount(); ++i)
+            level.append(below->child(i));
+    }
+    return nullptr;
+}
+
+bool WMakeTreeviewForDir::HasNodeForPath(const QString& path) const
+{
+    if (Searching || !RootNode())
+        return firstNodeWithPath(path) != nullptr;
+    // Below a folder of the collection's first level, a node is there once its folders are
+    // opened, as long as the file is.
+    for (int i = 0; i < RootNode()->childCount(); ++i) {
+        const MyRec record = NodeRecord(RootNode()->child(i));
+        if (record.FileName == path)
+            return true;
+        if (record.Kind == Folder && path.startsWith(record.FileName + u'/'))
+            return Platform::isFile(path) || Platform::isFolder(path);
+    }
+    return firstNodeWithPath(path) != nullptr;
+}
+
 void WMakeTreeviewForDir::DeleteSelected()
 {
     DeleteNode(m_treeView->currentItem());

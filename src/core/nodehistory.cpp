@@ -1,0 +1,51 @@
+#include "nodehistory.h"
+
+void NodeHistory::shown(const QString& path)
+{
+    if (path.isEmpty() || current() == path)
+        return;
+    m_paths.resize(m_current + 1);
+    m_paths.append(path);
+    m_current = m_paths.size() - 1;
+}
+
+QString NodeHistory::goBack()
+{
+    if (!canGoBack())
+        return QString();
+    return m_paths.at(--m_current);
+}
+
+QString NodeHistory::goForward()
+{
+    if (!canGoForward())
+        return QString();
+    return m_paths.at(++m_current);
+}
+
+void NodeHistory::keepOnly(const std::function<bool(const QString&)>& exists)
+{
+    QStringList kept;
+    qsizetype current = -1;
+    for (qsizetype i = 0; i < m_paths.size(); ++i) {
+        if (!exists(m_paths.at(i)))
+            continue;
+        // Neighbours left equal by the removal count once.
+        if (!kept.isEmpty() && kept.last() == m_paths.at(i)) {
+            if (i <= m_current)
+                current = kept.size() - 1;
+            continue;
+        }
+        kept.append(m_paths.at(i));
+        if (i <= m_current)
+            current = kept.size() - 1;
+    }
+    m_paths = kept;
+    m_current = kept.isEmpty() ? -1 : qMax<qsizetype>(current, 0);
+}
+
+void NodeHistory::clear()
+{
+    m_paths.clear();
+    m_current = -1;
+}
