@@ -36,11 +36,14 @@
 
 namespace {
 
-// The keys of a standard command other than plain F3, which moves to the find box.
+// The keys of a standard command other than plain F3, which moves to the find box; Ctrl+G
+// where the platform has no other.
 QList<QKeySequence> bindingsWithoutF3(QKeySequence::StandardKey key)
 {
     QList<QKeySequence> keys = QKeySequence::keyBindings(key);
     keys.removeAll(QKeySequence(Qt::Key_F3));
+    if (keys.isEmpty())
+        keys.append(QKeySequence(Qt::CTRL | Qt::Key_G));
     return keys;
 }
 
