@@ -26,6 +26,9 @@ public:
     const SearchResult& result() const { return m_result; }
 
 signals:
+    // A document found, on the window's thread while the search runs (in no set order); every
+    // one comes before finished(), and none after the search is gone.
+    void documentFound(const QString& path);
     void finished();
 
 private:

@@ -32,6 +32,7 @@ class BackgroundSearch;
 class BackgroundTask;
 class DocumentPage;
 class OccurrenceNavigator;
+class SearchResultsDock;
 class SingleInstance;
 class TSplashForm;
 class WMakeTreeviewForDir;
@@ -98,6 +99,8 @@ public:
     QWebEngineView* CppWebBrowser1 = nullptr;
     DocumentPage* ViewerPage = nullptr; // the viewer's page, owned by the viewer
     QStatusBar* StatusBar1 = nullptr;
+    // The documents the search found (tform1_search.cpp), shown in search mode.
+    SearchResultsDock* SearchResultsDock1 = nullptr;
     QList<QIcon> ImageList1;
 
     QMenu* PopupMenu1 = nullptr;
@@ -213,6 +216,9 @@ private:
     void buildTree(const QStringList& rootDirs, const QStringList& names, bool search,
                    const SearchResult* found);
     void showSearchResult();
+    void createSearchResults();
+    // Selects a found document's node in the tree, which shows it.
+    void showFoundDocument(const QString& path);
     // The window's find options, as the next search takes them.
     MatchOptions matchOptions() const;
 

@@ -84,6 +84,7 @@ void TForm1::createControls()
     StatusBar1->setFixedHeight(25);
     StatusBar1->setSizeGripEnabled(false);
     setStatusBar(StatusBar1);
+    createSearchResults();
 
     createTreeMenu();
 }

@@ -4,6 +4,7 @@
 #include "appsettings.h"
 #include "backgroundsearch.h"
 #include "searchhistory.h"
+#include "searchresultsdock.h"
 #include "tfindresultdialog1.h"
 #include "tsetfindparameterdialog1.h"
 #include "wmaketreeviewfordir.h"
@@ -15,12 +16,30 @@
 #include <QLineEdit>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+namespace {
+
+// The documents of the tree in its order, top to bottom, collapsed folders included.
+QStringList documentsInTreeOrder(QTreeWidget* tree)
+{
+    QStringList paths;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        const WMakeTreeviewForDir::MyRec record = WMakeTreeviewForDir::NodeRecord(*it);
+        if (record.Kind == WMakeTreeviewForDir::Document)
+            paths.append(record.FileName);
+    }
+    return paths;
+}
+
+} // namespace
 
 void TForm1::RunSearch()
 {
     const QString context = SearchJob::trimmedContext(FindComboBox1->currentText());
     if (context.isEmpty()) {
         SearchMode = false;
+        SearchResultsDock1->leaveSearch();
         return;
     }
     if (m_search)
@@ -30,6 +49,7 @@ void TForm1::RunSearch()
     QTreeWidgetItem* node = selectedNode();
     m_searchWholeCollection = !node || !node->parent();
     SearchRequest request;
+    QStringList place; // the captions of the node searched, below the root
     if (m_searchWholeCollection) {
         m_searchRootDirs.clear();
         m_searchRootNames.clear();
@@ -40,11 +60,16 @@ void TForm1::RunSearch()
     } else if (TreeBuilder) {
         // The builder's options: they are taken when the tree is built.
         request = TreeBuilder->subtreeSearch(context, TreeBuilder->Options);
+        for (const QTreeWidgetItem* up = node; up->parent(); up = up->parent())
+            place.prepend(up->text(0));
     } else {
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    SearchResultsDock1->beginSearch(request, place);
     m_search = std::make_unique<BackgroundSearch>(std::move(request), this);
+    connect(m_search.get(), &BackgroundSearch::documentFound, SearchResultsDock1,
+            &SearchResultsDock::addFound);
     connect(m_search.get(), &BackgroundSearch::finished, this, &TForm1::showSearchResult);
 }
 
@@ -64,6 +89,7 @@ void TForm1::cancelSearch()
         return;
     m_search->cancel();
     m_search.reset(); // waits for the run to stop: moments, at most a chunk of a document
+    SearchResultsDock1->cancelSearch();
     QApplication::restoreOverrideCursor();
     activateWindow();
     emit searchFinished();
@@ -77,6 +103,7 @@ void TForm1::showSearchResult()
     QApplication::restoreOverrideCursor();
     const SearchResult& result = search->result();
     if (result.cancelled || search->isCancelled()) {
+        SearchResultsDock1->cancelSearch();
         activateWindow(); // back from the progress window
         emit searchFinished();
         return;
@@ -94,6 +121,7 @@ void TForm1::showSearchResult()
         checked = TreeBuilder->CheckedCount;
         showSelectedNode(); // shown again, now the search-mode way
     }
+    SearchResultsDock1->endSearch(documentsInTreeOrder(TreeView1));
     activateWindow(); // back from the progress window
     // A phrase split by markup (a tag or a line wrap between its words) is not in the raw
     // bytes; the search in the text of the documents finds it.
@@ -164,6 +192,9 @@ void TForm1::UpdateSearchCommands()
     BeginFindButton1->setEnabled(hasContext);
     CancelFindItem1->setEnabled(SearchMode);
     CancelFindButton1->setEnabled(SearchMode);
+    // The result list belongs to search mode (a search that runs fills it already).
+    if (!SearchMode && !m_search)
+        SearchResultsDock1->leaveSearch();
 }
 
 void TForm1::SetFindButton1Click()
@@ -187,4 +218,31 @@ void TForm1::SetFindButton1Click()
     stored.setHighlightBackColor(HighlightBackColor);
     stored.setHighlightFontColor(HighlightFontColor);
     stored.setTextMode(TextMode);
+}
+
+void TForm1::createSearchResults()
+{
+    SearchResultsDock1 = new SearchResultsDock(this);
+    addDockWidget(Qt::BottomDockWidgetArea, SearchResultsDock1);
+    SearchResultsDock1->hide();
+    connect(SearchResultsDock1, &SearchResultsDock::documentChosen, this,
+            &TForm1::showFoundDocument);
+}
+
+void TForm1::showFoundDocument(const QString& path)
+{
+    // The search tree holds every found document, so a walk of it finds the node.
+    for (QTreeWidgetItemIterator it(TreeView1); *it; ++it) {
+        const WMakeTreeviewForDir::MyRec record = WMakeTreeviewForDir::NodeRecord(*it);
+        if (record.Kind != WMakeTreeviewForDir::Document || record.FileName != path)
+            continue;
+        // Opening a folder sorts its children again, which moves the iterator on.
+        QTreeWidgetItem* node = *it;
+        for (QTreeWidgetItem* up = node->parent(); up; up = up->parent())
+            up->setExpanded(true);
+        TreeView1->setCurrentItem(node); // shown as any selection is
+        TreeView1->scrollToItem(node);
+        return;
+    }
+    setStatusText(QStringLiteral(" Документа нет в дереве: ") + path);
 }

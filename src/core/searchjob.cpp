@@ -52,6 +52,8 @@ SearchResult SearchJob::run()
     if (!m_request.document.isEmpty()) {
         bool unreadable = false;
         result.found = search.contains(m_request.document, &m_cancel, &unreadable) ? 1 : 0;
+        if (result.found && m_found && !isCancelRequested())
+            m_found(m_request.document);
         result.checked = 1;
         result.unreadable = unreadable ? 1 : 0;
         m_checked.store(1, std::memory_order_relaxed);
@@ -111,6 +113,8 @@ SearchJob::FolderResult SearchJob::searchFolder(const QString& dir, const Docume
             if (!isCancelRequested()) {
                 bool unreadable = false;
                 *answer = search.contains(path, &m_cancel, &unreadable) ? 1 : 0;
+                if (*answer && m_found && !isCancelRequested())
+                    m_found(path);
                 if (unreadable)
                     unreadableDocuments.fetch_add(1, std::memory_order_relaxed);
             }

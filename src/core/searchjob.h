@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <functional>
 
 class QThreadPool;
 
@@ -55,6 +56,11 @@ public:
     // Documents checked so far.
     int checkedCount() const { return m_checked.load(std::memory_order_relaxed); }
     const SearchRequest& request() const { return m_request; }
+    // Called with each found document's path as soon as it is found, in no set order and from
+    // the threads that check the documents (several at once): it must be safe to call from
+    // any thread. A run cancelled afterwards keeps nothing, but what it reported stays
+    // reported: the caller drops that too. Set it before run().
+    void setFoundCallback(std::function<void(const QString&)> found) { m_found = std::move(found); }
 
     // The text of a context as the find box gives it: characters of code 32 or less removed
     // from both ends.
@@ -74,4 +80,5 @@ private:
     SearchRequest m_request;
     std::atomic<bool> m_cancel{false};
     std::atomic<int> m_checked{0};
+    std::function<void(const QString&)> m_found;
 };

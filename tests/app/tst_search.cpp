@@ -1,5 +1,7 @@
 #include "apptestmain.h"
+#include "replacehtml.h"
 #include "searchjob.h"
+#include "searchresultsdock.h"
 #include "startwindow.h"
 #include "suitefixture.h"
 #include "tfindresultdialog1.h"
@@ -13,6 +15,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -20,6 +23,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QWebEngineView>
 
 #include <ctime>
@@ -103,6 +107,27 @@ class TestSearch : public QObject
             .arg(int(request.caseSensitive))
             .arg(int(request.wholeWords))
             .arg(int(request.textMode));
+    }
+    // The result list's rows as "path|count|fragment", once every document has been read.
+    QStringList resultRows()
+    {
+        const QTreeWidget* list = m_form->SearchResultsDock1->list();
+        const auto unread = [list] {
+            for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                if (list->topLevelItem(i)->text(SearchResultsDock::CountColumn) == u"…")
+                    return true;
+            }
+            return false;
+        };
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(!unread(), 20000); }();
+        QStringList rows;
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* row = list->topLevelItem(i);
+            rows.append(SearchResultsDock::documentPath(row) + u'|' +
+                        row->text(SearchResultsDock::CountColumn) + u'|' +
+                        row->text(SearchResultsDock::SnippetColumn));
+        }
+        return rows;
     }
     void writeManyDocuments(int folders)
     {
@@ -291,6 +316,8 @@ private slots:
         const QString tree = shape(root());
         const QString status = m_form->statusText();
         const int dialogs = m_results.dialogs;
+        const QStringList rows = resultRows();
+        QCOMPARE(rows.size(), 1);
 
         // Esc in the progress window, and its button.
         for (const bool button : {false, true}) {
@@ -309,6 +336,8 @@ private slots:
             QCOMPARE(m_form->SearchContext, QStringLiteral("ксилолит"));
             QCOMPARE(m_form->statusText(), status);
             QCOMPARE(m_results.dialogs, dialogs);
+            QVERIFY(m_form->SearchResultsDock1->isVisible());
+            QCOMPARE(resultRows(), rows);
         }
 
         // Closing the window stops the search and closes.
@@ -318,6 +347,100 @@ private slots:
         QVERIFY(!m_form->isSearching());
         QVERIFY(!m_form->isVisible());
         QCOMPARE(m_results.dialogs, dialogs);
+    }
+
+    void resultList()
+    {
+        const auto doc = [this](const QString& path, const QString& text) {
+            QVERIFY(TestFiles::write(m_suite->normDoc(path), TestFiles::cp1251(text)));
+        };
+        doc(QStringLiteral("Полы/Три раза.htm"),
+            QStringLiteral("<p>Ксилолит, <i>ксилолит</i> и снова КСИЛОЛИТ</p>"));
+        doc(QStringLiteral("Грунт/Глубже/Подпись.htm"),
+            QStringLiteral("<p>ксилолит</p><img alt=\"ксилолит\"><p>ксилолит</p>"));
+        doc(QStringLiteral("Разметка.htm"), QStringLiteral("<img alt=\"ксилолит\"><p>пол</p>"));
+        m_form->Refresh1->trigger();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        SearchResultsDock* dock =
+            m_form->findChild<SearchResultsDock*>(QStringLiteral("SearchResultsDock1"));
+        QVERIFY(dock && dock == m_form->SearchResultsDock1 && !dock->isVisible());
+
+        SearchRequest request;
+        searchFor(QStringLiteral("ксилолит"), &request);
+        QVERIFY(dock->isVisible());
+        QCOMPARE(dock->windowTitle(), QStringLiteral("Результаты поиска"));
+
+        // The found documents of the tree in its order, with their captions below the root.
+        QStringList treeOrder;
+        QHash<QString, QString> captions;
+        for (QTreeWidgetItemIterator it(m_form->TreeView1); *it; ++it) {
+            const auto record = WMakeTreeviewForDir::NodeRecord(*it);
+            if (record.Kind != WMakeTreeviewForDir::Document)
+                continue;
+            treeOrder.append(record.FileName);
+            captions.insert(record.FileName, m_form->TreeBuilder->GetNodeTitle(*it).section(
+                                                 QStringLiteral("->"), 1));
+        }
+        QCOMPARE(treeOrder.size(), 4);
+        const QStringList rows = resultRows();
+        QTreeWidget* list = dock->list();
+        QStringList listed;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            listed.append(SearchResultsDock::documentPath(list->topLevelItem(i)));
+        QCOMPARE(listed, treeOrder);
+        const MatchOptions options{request.caseSensitive, request.wholeWords, request.textMode};
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* row = list->topLevelItem(i);
+            const QString path = SearchResultsDock::documentPath(row);
+            QCOMPARE(row->text(SearchResultsDock::DocumentColumn), captions.value(path));
+            const auto expected =
+                ReplaceHTML_t::highlight(TestFiles::read(path), request.context, options,
+                                         QByteArrayLiteral("<b>"), QByteArrayLiteral("</b>"));
+            QCOMPARE(row->text(SearchResultsDock::CountColumn).toInt(), expected.marked);
+            const QString fragment = row->text(SearchResultsDock::SnippetColumn);
+            if (expected.marked == 0) {
+                QVERIFY(expected.inMarkup > 0);
+                QCOMPARE(fragment, QStringLiteral("совпадения только в разметке"));
+            } else {
+                QVERIFY2(fragment.contains(request.context, Qt::CaseInsensitive),
+                         qPrintable(fragment));
+                QCOMPARE(row->data(SearchResultsDock::SnippetColumn, SearchResultsDock::MatchRole)
+                             .toString()
+                             .toLower(),
+                         request.context);
+            }
+        }
+        QVERIFY(rows.join(u'\n').contains(QStringLiteral("Три раза.htm|3|")));
+        QVERIFY(rows.join(u'\n').contains(QStringLiteral("Подпись.htm|2|")));
+
+        // By the count, most first, from its header.
+        QHeaderView* header = list->header();
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {},
+            QPoint(header->sectionViewportPosition(SearchResultsDock::CountColumn) + 5,
+                   header->height() / 2));
+        QCOMPARE(list->sortColumn(), int(SearchResultsDock::CountColumn));
+        QStringList counts;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            counts.append(list->topLevelItem(i)->text(SearchResultsDock::CountColumn));
+        QCOMPARE(counts, QStringList({QStringLiteral("3"), QStringLiteral("2"), QStringLiteral("1"),
+                                      QStringLiteral("0")}));
+
+        // Enter on a row selects its document in the tree.
+        list->setFocus();
+        list->setCurrentItem(list->topLevelItem(1));
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);
+        const QString chosen = SearchResultsDock::documentPath(list->topLevelItem(2));
+        QCOMPARE(WMakeTreeviewForDir::NodeRecord(m_form->selectedNode()).FileName, chosen);
+        QVERIFY(chosen.endsWith(QStringLiteral("Ксилолит.htm")));
+        QVERIFY(list->hasFocus());
+
+        // Leaving search mode hides and empties the list.
+        m_form->CancelFindButton1->click();
+        QVERIFY(!m_form->SearchMode);
+        QVERIFY(!dock->isVisible());
+        QCOMPARE(list->topLevelItemCount(), 0);
     }
 
     void plantedWorkingFolder()

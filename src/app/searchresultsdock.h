@@ -1,0 +1,97 @@
+#pragma once
+
+#include "founddocument.h"
+#include "searchjob.h"
+
+#include <QDockWidget>
+#include <QHash>
+#include <QList>
+#include <QStringList>
+#include <QThreadPool>
+#include <QTimer>
+
+#include <atomic>
+#include <memory>
+
+class QTreeWidget;
+class QTreeWidgetItem;
+class ResultRow;
+
+// The documents a search found, in a panel docked to the main window: each one's place (its
+// captions as the tree shows them), its occurrences in the text and a line of the text around
+// the first of them. The rows come while the search runs; the counts and lines come from a
+// second read of each document on a thread of the panel's own, so the search is not held up.
+class SearchResultsDock final : public QDockWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SearchResultsDock)
+public:
+    enum Column
+    {
+        DocumentColumn,
+        CountColumn,
+        SnippetColumn
+    };
+    enum Role
+    {
+        PathRole = Qt::UserRole + 1,
+        BeforeRole,
+        MatchRole,
+        AfterRole
+    };
+
+    explicit SearchResultsDock(QWidget* parent);
+    ~SearchResultsDock() override;
+
+    QTreeWidget* list() const { return m_list; }
+    // The document a row stands for.
+    static QString documentPath(const QTreeWidgetItem* row);
+
+    // A search begins: the panel shows and empties, and the rows of the search before are
+    // kept aside. prefix: the captions of the place searched (none for a whole collection).
+    void beginSearch(const SearchRequest& request, const QStringList& prefix);
+    // A document the running search found.
+    void addFound(const QString& path);
+    // The search has ended and its findings are in the tree: paths, the tree's documents in
+    // its order, which the rows take.
+    void endSearch(const QStringList& paths);
+    // The search was stopped: the panel is as it was before it began.
+    void cancelSearch();
+    // Search mode has ended: the panel empties and hides, and stops reading documents.
+    void leaveSearch();
+
+signals:
+    // A row chosen: clicked, or activated with a double-click or Enter.
+    void documentChosen(const QString& path);
+
+private:
+    struct Saved
+    {
+        ~Saved();
+        QList<QTreeWidgetItem*> rows; // owned
+        SearchRequest request;
+        QStringList prefix;
+        bool visible = false;
+    };
+    void addPending();
+    void stopReading();
+    void read(const QList<ResultRow*>& rows);
+    void showSummary(quint64 generation, const QString& path,
+                     const FoundDocument::Summary& summary);
+    void deleteRows();
+    void sortChanged(int column, Qt::SortOrder order);
+
+    QTreeWidget* m_list = nullptr;
+    SearchRequest m_request;
+    QStringList m_prefix;
+    std::unique_ptr<Saved> m_saved; // the rows before the running search
+    QHash<QString, ResultRow*> m_rows;
+    QStringList m_incoming; // found, not yet a row
+    QTimer m_addTimer;
+    int m_sortColumn = DocumentColumn;
+    // Each change of what is listed starts a new generation: what the reading thread sends
+    // for an older one is dropped.
+    quint64 m_generation = 0;
+    std::shared_ptr<std::atomic<bool>> m_stop;
+    QThreadPool m_reader;
+};

@@ -1,0 +1,60 @@
+#include "founddocument.h"
+
+#include "documentlayout.h"
+#include "platform.h"
+#include "replacehtml.h"
+#include "searchjob.h"
+
+#include <QByteArray>
+
+QStringList FoundDocument::captionsBelow(const SearchRequest& request, const QString& path)
+{
+    if (!request.document.isEmpty())
+        return {};
+    for (qsizetype i = 0; i < request.folders.size(); ++i) {
+        const QString& folder = request.folders.at(i);
+        // The scan joins every name on with one separator (DocumentLayout::joinPath).
+        const QString start = DocumentLayout::joinPath(folder, QString());
+        if (!path.startsWith(start))
+            continue;
+        QStringList captions;
+        if (i < request.folderCaptions.size())
+            captions.append(request.folderCaptions.at(i));
+        const QStringList names = path.mid(start.size()).split(u'/');
+        for (qsizetype n = 0; n + 1 < names.size(); ++n)
+            captions.append(Platform::displayName(names.at(n)));
+        captions.append(DocumentLayout::documentCaption(names.last()));
+        return captions;
+    }
+    return {DocumentLayout::documentCaption(path.mid(path.lastIndexOf(u'/') + 1))};
+}
+
+FoundDocument::Summary FoundDocument::summarize(const QString& path, const QString& context,
+                                                const MatchOptions& options)
+{
+    Summary summary;
+    Platform::ReadOnlyFile source(path);
+    if (!source.isOpen())
+        return summary;
+    QByteArray raw;
+    constexpr qsizetype chunk = 256 * 1024;
+    for (;;) {
+        const qsizetype held = raw.size();
+        raw.resize(held + chunk);
+        const qsizetype read = source.readFull(raw.data() + held, chunk);
+        if (read < 0)
+            return summary;
+        raw.resize(held + read);
+        if (read < chunk)
+            break;
+    }
+    const ReplaceHTML_t::Highlight found = ReplaceHTML_t::highlight(
+        raw, context, options, QByteArrayLiteral("<b>"), QByteArrayLiteral("</b>"));
+    summary.readable = true;
+    summary.marked = found.marked;
+    summary.inMarkup = found.inMarkup;
+    summary.before = found.snippetBefore;
+    summary.match = found.snippetMatch;
+    summary.after = found.snippetAfter;
+    return summary;
+}
