@@ -158,7 +158,8 @@ void TForm1::ShowDocCheckBox1Click()
     Splitter1->handle(1)->setVisible(show); // the splitter goes with the document pane
     Splitter1->refresh();
     if (show) {
-        const int treeWidth = frameGeometry().width() / 5;
+        // A fifth of the window, but never so narrow that the tree cannot be read.
+        const int treeWidth = qMin(qMax(frameGeometry().width() / 5, 240), Splitter1->width() / 2);
         Splitter1->setSizes({treeWidth, qMax(0, Splitter1->width() - treeWidth)});
     }
 }

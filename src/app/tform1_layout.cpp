@@ -2,6 +2,7 @@
 #include "tform1.h"
 
 #include "documentpage.h"
+#include "elidedtoolbutton.h"
 #include "pictures.h"
 
 #include <QAction>
@@ -84,9 +85,10 @@ void TForm1::createControls()
     StatusBar1->setFixedHeight(25);
     StatusBar1->setSizeGripEnabled(false);
     setStatusBar(StatusBar1);
-    createSearchResults();
 
     createTreeMenu();
+    // Below this size the top row's controls would cover each other.
+    setMinimumSize(minimumSizeHint().expandedTo(QSize(640, 420)));
 }
 
 QWidget* TForm1::createTopRow()
@@ -201,9 +203,8 @@ QWidget* TForm1::createTreePane()
     m_collectionGroup = new QButtonGroup(this);
     m_collectionGroup->setExclusive(true);
     const auto collectionButton = [&](const QString& name, const QString& caption) {
-        auto* button = new QToolButton(TreeViewPanel1);
+        auto* button = new ElidedToolButton(TreeViewPanel1);
         button->setObjectName(name);
-        button->setText(caption);
         button->setCheckable(true);
         button->setAutoRaise(true);
         button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
@@ -211,6 +212,7 @@ QWidget* TForm1::createTreePane()
         QFont bold = button->font();
         bold.setBold(true);
         button->setFont(bold);
+        button->setFullText(caption);
         m_collectionGroup->addButton(button);
         buttons->addWidget(button);
         return button;

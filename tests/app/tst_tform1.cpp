@@ -7,6 +7,7 @@
 #include "wmaketreeviewfordir.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -147,6 +148,41 @@ private slots:
         QVERIFY(!QFileInfo::exists(viewer));
         QVERIFY(!QFileInfo::exists(highlight));
         QVERIFY(!QFileInfo::exists(base));
+    }
+
+    // At its smallest the window's controls do not cover each other, the collection buttons
+    // shorten their captions with "…", and the pane switch leaves the tree readable.
+    void layoutHoldsAtTheMinimumSize()
+    {
+        SuiteFixture suite;
+        auto form = start(suite);
+        QVERIFY(form);
+        form->resize(200, 150);
+        form->show();
+        QTRY_VERIFY(form->width() >= form->minimumSizeHint().width());
+        QCoreApplication::processEvents();
+        const QList<QWidget*> top = form->findChild<QWidget*>(QStringLiteral("TopPanel1"))
+                                        ->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (QWidget* a : top) {
+            for (QWidget* b : top) {
+                if (a != b && a->isVisible() && b->isVisible())
+                    QVERIFY2(!a->geometry().intersects(b->geometry()),
+                             qPrintable(a->objectName() + u' ' + b->objectName()));
+            }
+        }
+        form->Splitter1->setSizes({60, 2000});
+        QCoreApplication::processEvents();
+        for (QToolButton* button : {form->NormDocButton1, form->TechTButton1}) {
+            QVERIFY2(button->text().endsWith(u'…') ||
+                         button->text() == button->toolTip(), // whole, or shortened at its end
+                     qPrintable(button->text() + u'|' + button->toolTip()));
+            QVERIFY(button->toolTip().startsWith(button->text().chopped(1)));
+        }
+        form->ShowDocCheckBox1->setChecked(false);
+        form->ShowDocCheckBox1Click();
+        form->ShowDocCheckBox1->setChecked(true);
+        form->ShowDocCheckBox1Click();
+        QVERIFY(form->Splitter1->sizes().first() >= qMin(240, form->Splitter1->width() / 2));
     }
 
     void refreshClearsStatusAndSearchMode()
