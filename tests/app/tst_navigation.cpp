@@ -95,24 +95,29 @@ private slots:
         choose(QStringLiteral("Шпунт"));
         QTRY_VERIFY_WITH_TIMEOUT(!finds.isEmpty(), 10000);
         QVERIFY(m_form->NamePanel1->text().endsWith(QStringLiteral("— 3 совпадения")));
-        QTRY_COMPARE(m_form->OccurrenceLabel1->text(), QStringLiteral("1 из 3"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_form->OccurrenceLabel1->text(), QStringLiteral("1 из 3"),
+                                  20000);
         QVERIFY(m_form->NextOccurrenceButton1->isVisible());
         QVERIFY(m_form->NextOccurrenceButton1->toolTip().contains(QStringLiteral("Enter")));
         m_form->NextOccurrenceButton1->click();
-        QTRY_COMPARE(m_form->OccurrenceLabel1->text(), QStringLiteral("2 из 3"));
-        QTRY_COMPARE(selection(), QStringLiteral("ЛАРСЕН"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_form->OccurrenceLabel1->text(), QStringLiteral("2 из 3"),
+                                  20000);
+        QTRY_COMPARE_WITH_TIMEOUT(selection(), QStringLiteral("ЛАРСЕН"), 20000);
         const QString inView =
             QStringLiteral("var r = window.getSelection().getRangeAt(0).getBoundingClientRect();"
                            "r.top >= 0 && r.bottom <= window.innerHeight");
-        QTRY_VERIFY(evaluate(inView).toBool());
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(inView).toBool(), 20000);
         m_form->stepOccurrence(1);
-        QTRY_COMPARE(m_form->OccurrenceLabel1->text(), QStringLiteral("3 из 3"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_form->OccurrenceLabel1->text(), QStringLiteral("3 из 3"),
+                                  20000);
         m_form->stepOccurrence(1);
-        QTRY_COMPARE(m_form->OccurrenceLabel1->text(), QStringLiteral("1 из 3"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_form->OccurrenceLabel1->text(), QStringLiteral("1 из 3"),
+                                  20000);
         QVERIFY(m_form->statusText().contains(QStringLiteral("с начала")));
         m_form->PrevOccurrenceButton1->click();
-        QTRY_COMPARE(m_form->OccurrenceLabel1->text(), QStringLiteral("3 из 3"));
-        QTRY_COMPARE(selection(), QStringLiteral("Ларсен"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_form->OccurrenceLabel1->text(), QStringLiteral("3 из 3"),
+                                  20000);
+        QTRY_COMPARE_WITH_TIMEOUT(selection(), QStringLiteral("Ларсен"), 20000);
         m_form->SearchMode = false;
     }
 
@@ -122,12 +127,13 @@ private slots:
         choose(QStringLiteral("Ссылки"));
         choose(QStringLiteral("Шпунт"));
         m_form->goBack();
-        QTRY_COMPARE(shown(), QStringLiteral("Ссылки"));
+        QTRY_COMPARE_WITH_TIMEOUT(shown(), QStringLiteral("Ссылки"), 20000);
         QVERIFY(m_form->ForwardButton1->isEnabled());
         m_form->goForward();
-        QTRY_COMPARE(shown(), QStringLiteral("Шпунт"));
+        QTRY_COMPARE_WITH_TIMEOUT(shown(), QStringLiteral("Шпунт"), 20000);
         m_form->goBack();
-        QTRY_COMPARE(m_form->CppWebBrowser1->url().fileName(), QStringLiteral("Ссылки.htm"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_form->CppWebBrowser1->url().fileName(),
+                                  QStringLiteral("Ссылки.htm"), 20000);
         QTRY_VERIFY(evaluate(QStringLiteral("document.getElementById('local') != null")).toBool());
 
         // A web link goes to the desktop's browser, the viewer stays; a link out opens nothing.
@@ -135,7 +141,7 @@ private slots:
         QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
         const QUrl here = m_form->CppWebBrowser1->url();
         evaluate(QStringLiteral("document.getElementById('web').click()"));
-        QTRY_COMPARE(catcher.urls.size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(catcher.urls.size(), 1, 20000);
         QCOMPARE(catcher.urls.first(), QUrl(QStringLiteral("http://example.com/")));
         evaluate(QStringLiteral("document.getElementById('out').click()"));
         QTest::qWait(300);
@@ -145,10 +151,11 @@ private slots:
 
         // A link to a document of the library selects its node and goes into the history.
         evaluate(QStringLiteral("document.getElementById('local').click()"));
-        QTRY_COMPARE(shown(), QStringLiteral("Шпунт"));
-        QTRY_COMPARE(m_form->CppWebBrowser1->url().fileName(), QStringLiteral("Шпунт.htm"));
+        QTRY_COMPARE_WITH_TIMEOUT(shown(), QStringLiteral("Шпунт"), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_form->CppWebBrowser1->url().fileName(),
+                                  QStringLiteral("Шпунт.htm"), 20000);
         m_form->goBack();
-        QTRY_COMPARE(shown(), QStringLiteral("Ссылки"));
+        QTRY_COMPARE_WITH_TIMEOUT(shown(), QStringLiteral("Ссылки"), 20000);
 
         // A rebuild drops what is gone, keeps the rest.
         QFile::remove(m_suite.normDoc(QStringLiteral("Шпунт.htm")));
