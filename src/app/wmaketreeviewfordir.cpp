@@ -19,6 +19,7 @@
 #include <QWebEngineView>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -47,6 +48,38 @@ QStringList matching(const QStringList& names, const QString& mask)
             kept.append(name);
     }
     return kept;
+}
+
+// The date order: folders before documents, each oldest first by the time it was last
+// written; equal times by caption, so that the order never depends on how the file system
+// happens to list the entries.
+void sortByDate(QList<QTreeWidgetItem*>& items, const CaptionOrder& captionOrder)
+{
+    struct Dated
+    {
+        QTreeWidgetItem* item;
+        bool document;
+        std::filesystem::file_time_type written;
+    };
+    std::vector<Dated> dated;
+    dated.reserve(items.size());
+    for (QTreeWidgetItem* item : std::as_const(items)) {
+        const WMakeTreeviewForDir::MyRec record = WMakeTreeviewForDir::NodeRecord(item);
+        std::error_code error;
+        const auto written =
+            std::filesystem::last_write_time(Platform::toNative(record.FileName), error);
+        dated.push_back({item, record.Kind == WMakeTreeviewForDir::Document,
+                         error ? std::filesystem::file_time_type::min() : written});
+    }
+    std::stable_sort(dated.begin(), dated.end(), [&captionOrder](const Dated& a, const Dated& b) {
+        if (a.document != b.document)
+            return b.document;
+        if (a.written != b.written)
+            return a.written < b.written;
+        return captionOrder(a.item->text(0), b.item->text(0));
+    });
+    for (qsizetype i = 0; i < items.size(); ++i)
+        items[i] = dated[std::size_t(i)].item;
 }
 
 } // namespace
@@ -143,13 +176,16 @@ QTreeWidgetItem* WMakeTreeviewForDir::makeNode(const QString& caption, const MyR
 void WMakeTreeviewForDir::attachChildren(QTreeWidgetItem* parent, QList<QTreeWidgetItem*> children)
 {
     // One insertion per folder: the tree control's cost per insertion grows with its size.
-    if (!SortByDate)
-        sortItems(children);
+    sortItems(children);
     parent->addChildren(children);
 }
 
 void WMakeTreeviewForDir::sortItems(QList<QTreeWidgetItem*>& items) const
 {
+    if (SortByDate) {
+        sortByDate(items, m_captionOrder);
+        return;
+    }
     std::stable_sort(items.begin(), items.end(),
                      [this](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
                          return m_captionOrder(a->text(0), b->text(0));

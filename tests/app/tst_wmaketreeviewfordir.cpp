@@ -1,5 +1,4 @@
 #include "captionorder.h"
-#include "directorylisting.h"
 #include "pictures.h"
 #include "testfiles.h"
 #include "wmaketreeviewfordir.h"
@@ -7,6 +6,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+
+#include <chrono>
+#include <filesystem>
 
 using Builder = WMakeTreeviewForDir;
 
@@ -150,27 +152,41 @@ private slots:
         QCOMPARE(captions(root), (QStringList{QStringLiteral("Раздел 3"), QStringLiteral("top")}));
     }
 
-    void sortedOrDirectoryOrder()
+    void sortedOrDateOrder()
     {
         const QString dir = path(QStringLiteral("sorting"));
-        const QStringList names{QStringLiteral("Щебень.htm"), QStringLiteral("арматура.htm"),
-                                QStringLiteral("Бетон.htm"), QStringLiteral("ёлка.htm"),
-                                QStringLiteral("Zinc.htm")};
-        for (const QString& name : names)
+        // Written at times in another order than their names (Бетон and ёлка at once).
+        const QList<std::pair<QString, int>> documents{
+            {QStringLiteral("Щебень.htm"), 3000}, {QStringLiteral("арматура.htm"), 1000},
+            {QStringLiteral("Бетон.htm"), 2000},  {QStringLiteral("ёлка.htm"), 2000},
+            {QStringLiteral("Zinc.htm"), 500},    {QStringLiteral("Грунт/a.htm"), 900},
+            {QStringLiteral("Грунт/b.htm"), 800}};
+        const QList<std::pair<QString, int>> folders{{QStringLiteral("Яма"), 100},
+                                                     {QStringLiteral("Грунт"), 300},
+                                                     {QStringLiteral("Вода"), 200}};
+        for (const auto& [name, seconds] : folders)
+            QVERIFY(TestFiles::write(dir + u'/' + name + QStringLiteral("/d.htm"), "x"));
+        for (const auto& [name, seconds] : documents)
             QVERIFY(TestFiles::write(dir + u'/' + name, "x"));
-        for (const QString& folder :
-             {QStringLiteral("Яма"), QStringLiteral("Грунт"), QStringLiteral("Вода")})
-            QVERIFY(TestFiles::write(dir + u'/' + folder + QStringLiteral("/d.htm"), "x"));
+        for (const auto& [name, seconds] : documents + folders) {
+            const auto when = std::filesystem::file_time_type::clock::now() -
+                              std::chrono::hours(24) + std::chrono::seconds(seconds);
+            std::filesystem::last_write_time(QFile::encodeName(dir + u'/' + name).toStdString(),
+                                             when);
+        }
 
         QTreeWidget tree;
         auto byDate = build(tree, {dir}, false, QString(), true);
-        QStringList expected;
-        const DirectoryEntries entries = DirectoryListing::list(dir);
-        expected += entries.folders;
-        for (const QString& name : entries.documents)
-            expected.append(name.chopped(4));
-        QCOMPARE(captions(tree.topLevelItem(0)), expected);
+        QCOMPARE(captions(tree.topLevelItem(0)),
+                 (QStringList{QStringLiteral("Яма"), QStringLiteral("Вода"),
+                              QStringLiteral("Грунт"), QStringLiteral("Zinc"),
+                              QStringLiteral("арматура"), QStringLiteral("Бетон"),
+                              QStringLiteral("ёлка"), QStringLiteral("Щебень")}));
         QVERIFY(!tree.isSortingEnabled());
+        QTreeWidgetItem* folder = child(tree.topLevelItem(0), QStringLiteral("Грунт"));
+        folder->setExpanded(true); // read again as it opens
+        QCOMPARE(captions(folder),
+                 (QStringList{QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("d")}));
 
         byDate.reset();
         auto sorted = build(tree, {dir});
