@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libqt6webenginewidgets6
-  libgl-dev fonts-dejavu-core
+  qt6-translations-l10n libgl-dev fonts-dejavu-core
   xvfb xauth xdotool imagemagick
   clang-format git
 )

@@ -12,4 +12,7 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 
     static void showException(const QString& message);
+    // Qt's own texts (standard buttons, the folder chooser, the fields' menus) in Russian, and
+    // Russian dates and numbers in them; false when Qt's Russian translations are missing.
+    static bool installRussianTexts();
 };

@@ -13,6 +13,7 @@
 #include "userworkdir.h"
 #include "waitcursor.h"
 #include "wdbffile.h"
+#include "windowfront.h"
 #include "wmaketreeviewfordir.h"
 
 #include <QAction>
@@ -207,9 +208,7 @@ int TForm1::runDialog(QDialog& dialog)
 
 void TForm1::bringToFront()
 {
-    showNormal();
-    raise();
-    activateWindow();
+    WindowFront::bringBack(this);
 }
 
 QString TForm1::GetSuiteDir() const

@@ -8,11 +8,20 @@
 
 TProgressBarDialog1::TProgressBarDialog1(QWidget* parent, const QString& caption,
                                          const QString& message)
-    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    : QDialog(parent, Qt::Tool | Qt::FramelessWindowHint)
 {
+    // Without the desktop's frame: some window managers give every framed window a close
+    // button whatever the window asks for, and only "Отмена" may end the work. The caption
+    // is a strip of its own, the border the window's ground around its panels.
     setObjectName(QStringLiteral("ProgressBarDialog1"));
     setWindowTitle(caption);
-    setFixedSize(328, 104);
+    setFixedSize(328, 104 + CaptionHeight);
+    setStyleSheet(QStringLiteral("#ProgressBarDialog1 { background: #3a6ea5; }"));
+    CaptionLabel1 = new QLabel(caption, this);
+    CaptionLabel1->setObjectName(QStringLiteral("CaptionLabel1"));
+    CaptionLabel1->setFixedHeight(CaptionHeight - 1);
+    CaptionLabel1->setAlignment(Qt::AlignCenter);
+    CaptionLabel1->setStyleSheet(QStringLiteral("QLabel { color: white; font-weight: bold; }"));
 
     Panel1 = new QWidget(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -38,7 +47,9 @@ TProgressBarDialog1::TProgressBarDialog1(QWidget* parent, const QString& caption
     panelLayout->addWidget(Animate1, 0, Qt::AlignHCenter);
     panelLayout->addWidget(CountLabel1);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setContentsMargins(1, 0, 1, 1);
+    layout->setSpacing(0);
+    layout->addWidget(CaptionLabel1);
     layout->addWidget(Panel1);
 }
 
@@ -52,7 +63,7 @@ void TProgressBarDialog1::enableCancel()
     connect(CancelButton1, &QPushButton::clicked, this, &TProgressBarDialog1::reject);
     Panel1->layout()->addWidget(CancelButton1);
     Panel1->layout()->setAlignment(CancelButton1, Qt::AlignHCenter);
-    setFixedSize(328, 144);
+    setFixedSize(328, 144 + CaptionHeight);
 }
 
 void TProgressBarDialog1::reject()

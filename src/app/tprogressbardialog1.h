@@ -15,6 +15,7 @@ class TProgressBarDialog1 final : public QDialog
 public:
     TProgressBarDialog1(QWidget* parent, const QString& caption, const QString& message);
 
+    QLabel* CaptionLabel1 = nullptr; // the caption, in the window: it has no frame
     QWidget* Panel1 = nullptr;
     QLabel* Panel2 = nullptr;
     QProgressBar* Animate1 = nullptr; // a busy animation
@@ -35,4 +36,7 @@ signals:
 
 protected:
     void reject() override;
+
+private:
+    static constexpr int CaptionHeight = 22;
 };

@@ -2,8 +2,28 @@
 
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
+#include <QLocale>
 
 namespace {
+
+// The folder chooser's dates as the program's (Russian) locale writes them: Qt writes them as
+// the system's locale does, which may be another language.
+class RussianDates final : public QIdentityProxyModel
+{
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (files && role == Qt::DisplayRole && index.column() == 3)
+            return QLocale().toString(files->lastModified(mapToSource(index)),
+                                      QLocale::ShortFormat);
+        return QIdentityProxyModel::data(index, role);
+    }
+};
+
 UserInteraction*& installed()
 {
     static UserInteraction* interaction = nullptr;
@@ -20,7 +40,12 @@ QMessageBox::StandardButton UserInteraction::answer(QWidget* parent, const Messa
 
 QString UserInteraction::chooseFolder(QWidget* parent, const QString& caption)
 {
-    return QFileDialog::getExistingDirectory(parent, caption, QString(), QFileDialog::ShowDirsOnly);
+    // Qt's own dialog: the desktop's may speak the system's language.
+    QFileDialog dialog(parent, caption);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    dialog.setProxyModel(new RussianDates(&dialog));
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
 int UserInteraction::run(QDialog& dialog)

@@ -2,7 +2,9 @@
 #include "startwindow.h"
 #include "suitefixture.h"
 #include "taboutdialog1.h"
+#include "tapplication.h"
 #include "tform1.h"
+#include "tsplashform.h"
 #include "winifile.h"
 #include "wmaketreeviewfordir.h"
 #include "wmessage.h"
@@ -13,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <QWebEngineView>
 
@@ -212,6 +215,22 @@ private slots:
                      QStringLiteral("Просмотр нормативной документации|Файл справки не найден:\n") +
                      m_form->HelpFileName});
         QCOMPARE(m_form->HelpFileName, m_suite->settingsFolder() + QStringLiteral("/lectoria.hlp"));
+    }
+
+    void qtTextsInRussianAndMessagesAboveTheSplash()
+    {
+        QVERIFY(TApplication::installRussianTexts());
+        QMessageBox box(QMessageBox::Question, QString(), QString(),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Yes)->text().remove(u'&'), QStringLiteral("Да"));
+        QCOMPARE(box.button(QMessageBox::No)->text().remove(u'&'), QStringLiteral("Нет"));
+        QCOMPARE(box.button(QMessageBox::Cancel)->text().remove(u'&'), QStringLiteral("Отмена"));
+
+        // The splash stays on top of every window, so it goes before a message.
+        TSplashForm splash;
+        splash.showNow();
+        AppMessageBox::show(m_form.get(), m_form->AppTitle, QStringLiteral("Сообщение"));
+        QVERIFY(!splash.isVisible());
     }
 };
 
