@@ -1,5 +1,6 @@
 #include "taboutdialog1.h"
 
+#include "appversion.h"
 #include "pictures.h"
 #include "wmessage.h"
 
@@ -33,7 +34,8 @@ QString TAboutDialog1::versionLine(const QString& versionText)
            u'-' + date.mid(2, 2) + QStringLiteral("-20") + date.left(2) + QStringLiteral("г.");
 }
 
-TAboutDialog1::TAboutDialog1(const QString& versionText, const QString& helpFolder, QWidget* parent)
+TAboutDialog1::TAboutDialog1(const QString& versionText, const QString& helpFolder,
+                             const QString& settingsFile, QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutDialog1"));
@@ -58,6 +60,9 @@ TAboutDialog1::TAboutDialog1(const QString& versionText, const QString& helpFold
     QFont italic = VersionLabel1->font();
     italic.setItalic(true);
     VersionLabel1->setFont(italic);
+    BuildLabel1 = new QLabel(QStringLiteral("Сборка ") + AppVersion::build(), this);
+    BuildLabel1->setObjectName(QStringLiteral("BuildLabel1"));
+    BuildLabel1->setVisible(!AppVersion::build().isEmpty());
     UserLabel1 = new QLabel(this);
     UserLabel1->setObjectName(QStringLiteral("UserLabel1"));
 
@@ -69,15 +74,20 @@ TAboutDialog1::TAboutDialog1(const QString& versionText, const QString& helpFold
     maker->setWordWrap(true);
     const QString helpUrl = QUrl::fromLocalFile(helpFolder).toString();
     InternetLabel1 = linkLabel(GroupBox1, QStringLiteral("InternetLabel1"), helpUrl);
-    Label12 =
-        linkLabel(GroupBox1, QStringLiteral("Label12"), QStringLiteral("Справка и настройки"));
+    Label12 = linkLabel(GroupBox1, QStringLiteral("Label12"), QStringLiteral("Папка справки"));
     EMailLabel1 = linkLabel(GroupBox1, QStringLiteral("EMailLabel1"), QString());
     EMailLabel1->setVisible(false); // the project has no mail address of its own
+    // An installed program keeps each user's settings in the user's own folder: say which.
+    SettingsLabel1 = new QLabel(QStringLiteral("Файл настроек: ") + settingsFile, GroupBox1);
+    SettingsLabel1->setObjectName(QStringLiteral("SettingsLabel1"));
+    SettingsLabel1->setTextFormat(Qt::PlainText);
+    SettingsLabel1->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* group = new QVBoxLayout(GroupBox1);
     group->addWidget(maker);
     group->addWidget(Label12);
     group->addWidget(InternetLabel1);
     group->addWidget(EMailLabel1);
+    group->addWidget(SettingsLabel1);
     for (QLabel* label : {InternetLabel1, Label12, EMailLabel1})
         label->installEventFilter(this);
 
@@ -88,6 +98,7 @@ TAboutDialog1::TAboutDialog1(const QString& versionText, const QString& helpFold
 
     auto* info = new QVBoxLayout;
     info->addWidget(VersionLabel1);
+    info->addWidget(BuildLabel1);
     info->addWidget(UserLabel1);
     auto* top = new QHBoxLayout;
     top->addWidget(Image6, 0, Qt::AlignTop);

@@ -47,7 +47,7 @@ TForm1::TForm1(const QString& programFile, TSplashForm* splash, QWidget* parent)
     const QString programFolder = program.absolutePath() + u'/';
     IniFileName = programFolder + QStringLiteral("Lectoria/Lectoria.ini");
     HelpFileName = programFolder + QStringLiteral("Lectoria/") + program.completeBaseName() +
-                   QStringLiteral(".hlp");
+                   QStringLiteral(".htm");
     // Only the window's own title: a display name of the application would be appended to
     // every dialog's caption.
     setWindowTitle(AppTitle);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "appversion.h"
+
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
@@ -66,7 +68,7 @@ public:
     AppSettings settings() const;
     bool SearchMode = false;
     QString SearchContext;
-    const QString VersionText = QStringLiteral("1.20.240226");
+    const QString VersionText = AppVersion::text();
     QString ExternalDirectory;
     bool Activated = false;
     bool WholeWords = false;

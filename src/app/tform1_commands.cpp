@@ -6,6 +6,7 @@
 #include "backgroundtask.h"
 #include "platform.h"
 #include "taboutdialog1.h"
+#include "thelpform1.h"
 #include "tprogressbardialog1.h"
 #include "wmaketreeviewfordir.h"
 
@@ -161,15 +162,13 @@ void TForm1::OpenInEditorItem1Click()
 
 void TForm1::HelpButton1Click()
 {
-    if (QFileInfo(HelpFileName).isFile())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(HelpFileName));
-    else
+    if (!THelpForm1::open(this, HelpFileName))
         AppMessageBox::show(this, AppTitle,
                             QStringLiteral("Файл справки не найден:\n") + HelpFileName);
 }
 
 void TForm1::AboutButton1Click()
 {
-    TAboutDialog1 dialog(VersionText, QFileInfo(HelpFileName).absolutePath(), this);
+    TAboutDialog1 dialog(VersionText, QFileInfo(HelpFileName).absolutePath(), IniFileName, this);
     runDialog(dialog);
 }

@@ -4,6 +4,7 @@
 #include "taboutdialog1.h"
 #include "tapplication.h"
 #include "tform1.h"
+#include "thelpform1.h"
 #include "tsplashform.h"
 #include "winifile.h"
 #include "wmaketreeviewfordir.h"
@@ -16,6 +17,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
+#include <QTextBrowser>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QWebEngineView>
 
@@ -197,13 +201,15 @@ private slots:
     {
         QCOMPARE(TAboutDialog1::versionLine(QStringLiteral("1.20.240226")),
                  QStringLiteral("Версия 1.20.240226  от 26-02-2024г."));
-        TAboutDialog1 about(m_form->VersionText, QStringLiteral("/x"));
+        QVERIFY(m_form->VersionText.startsWith(QStringLiteral("1.20.")));
+        TAboutDialog1 about(m_form->VersionText, QStringLiteral("/x"), m_form->IniFileName);
         about.show();
         QVERIFY(QTest::qWaitForWindowActive(&about));
-        QCOMPARE(about.VersionLabel1->text(),
-                 QStringLiteral("Версия 1.20.240226  от 26-02-2024г."));
+        QCOMPARE(about.VersionLabel1->text(), TAboutDialog1::versionLine(m_form->VersionText));
         QCOMPARE(about.UserLabel1->text(),
                  QStringLiteral("Пользователь: ") + WMessage().ComputerName());
+        QCOMPARE(about.SettingsLabel1->text(),
+                 QStringLiteral("Файл настроек: ") + m_suite->iniFile());
         QCOMPARE(about.windowTitle(), QStringLiteral("О программе"));
         QTest::keyClick(&about, Qt::Key_Escape);
         QVERIFY(!about.isVisible());
@@ -214,7 +220,28 @@ private slots:
                  QStringList{
                      QStringLiteral("Просмотр нормативной документации|Файл справки не найден:\n") +
                      m_form->HelpFileName});
-        QCOMPARE(m_form->HelpFileName, m_suite->settingsFolder() + QStringLiteral("/lectoria.hlp"));
+        QCOMPARE(m_form->HelpFileName, m_suite->settingsFolder() + QStringLiteral("/lectoria.htm"));
+
+        // The guide in the program's own window: one, brought back where it was.
+        QVERIFY(TestFiles::write(m_form->HelpFileName,
+                                 "<html><body><h1>Справка</h1><p>Версия 1.20</p></body></html>"));
+        m_form->HelpButton1->click();
+        auto* help = m_form->findChild<THelpForm1*>();
+        QVERIFY(help && help->isVisible());
+        QVERIFY(help->HelpBrowser1->toPlainText().contains(QStringLiteral("Версия 1.20")));
+        help->setGeometry(60, 70, 500, 400);
+        help->showMinimized();
+        QTest::keyClick(m_form->TreeView1, Qt::Key_F1);
+        QCOMPARE(m_form->findChildren<THelpForm1*>().size(), 1);
+        QTRY_VERIFY(help->isVisible() && !help->isMinimized());
+        QCOMPARE(help->geometry(), QRect(60, 70, 500, 400));
+        // A window no screen shows comes back onto the screen.
+        const QRect area = help->screen()->availableGeometry();
+        help->move(area.right() + 500, area.top());
+        m_form->HelpButton1Click();
+        QTRY_VERIFY(area.contains(help->frameGeometry()));
+        QCOMPARE(help->size(), QSize(500, 400));
+        QCOMPARE(TestAnswers::instance().messages.size(), 1);
     }
 
     void qtTextsInRussianAndMessagesAboveTheSplash()
