@@ -1,5 +1,6 @@
 // Writes the suite's installation table TQ_W/instal.dbf from the demo's list of bases:
-// absolute DIR paths under the suite folder, names in code page 866.
+// absolute DIR paths under the suite folder, names in code page 866. A staged installation
+// names the folder under which the suite is staged.
 #include "dbfwriter.h"
 
 #include <QCoreApplication>
@@ -14,11 +15,12 @@ int main(int argc, char* argv[])
 {
     QCoreApplication application(argc, argv);
     const QStringList arguments = application.arguments();
-    if (arguments.size() != 3) {
-        std::fprintf(stderr, "usage: make_instal_dbf SUITE_DIR BASES_CSV\n");
+    if (arguments.size() != 3 && arguments.size() != 4) {
+        std::fprintf(stderr, "usage: make_instal_dbf SUITE_DIR BASES_CSV [STAGING_DIR]\n");
         return 2;
     }
     const QString suiteDir = QDir(arguments.at(1)).absolutePath() + u'/';
+    const QString staging = arguments.value(3);
     QFile csv(arguments.at(2));
     if (!csv.open(QIODevice::ReadOnly | QIODevice::Text)) {
         std::fprintf(stderr, "make_instal_dbf: cannot read %s\n", qPrintable(arguments.at(2)));
@@ -42,9 +44,10 @@ int main(int argc, char* argv[])
         }
         records.append({{parts.at(0).toLatin1(), dir, oem.encode(parts.at(2))}, false});
     }
-    QDir().mkpath(suiteDir + QStringLiteral("TQ_W"));
+    QDir().mkpath(staging + suiteDir + QStringLiteral("TQ_W"));
     const QList<DbfWriter::Field> fields{{"VID", 1}, {"DIR", 254}, {"NAIM", 80}};
-    if (!DbfWriter::write(suiteDir + QStringLiteral("TQ_W/instal.dbf"), fields, records)) {
+    if (!DbfWriter::write(staging + suiteDir + QStringLiteral("TQ_W/instal.dbf"), fields,
+                          records)) {
         std::fprintf(stderr, "make_instal_dbf: cannot write the table\n");
         return 1;
     }

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that Lectoria needs to build, run and test.
+# Installs the Debian packages that Lectoria needs to build, package, run and test.
 # Runs apt-get only when something is missing; works as root or through sudo.
 set -euo pipefail
 
@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libqt6webenginewidgets6
   qt6-translations-l10n libgl-dev fonts-dejavu-core
+  dpkg-dev file desktop-file-utils
   xvfb xauth xdotool imagemagick
   clang-format git
 )

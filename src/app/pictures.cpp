@@ -24,6 +24,14 @@ QPixmap Pictures::logo(int size)
     return pixmap;
 }
 
+QIcon Pictures::appIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(logo(size));
+    return icon;
+}
+
 QPixmap Pictures::splash()
 {
     QPixmap pixmap(151, 84);

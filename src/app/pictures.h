@@ -9,6 +9,8 @@ namespace Pictures {
 
 // The program logo: a book with the letter "Л".
 QPixmap logo(int size);
+// The logo as the windows' icon, in the sizes desktops show.
+QIcon appIcon();
 // The splash picture: 151 by 84, teal, "Загрузка..." in white.
 QPixmap splash();
 // ImageList1: folder at 0, document at 1, then the context menu's command icons

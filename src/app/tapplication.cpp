@@ -1,6 +1,7 @@
 #include "tapplication.h"
 
 #include "appmessagebox.h"
+#include "pictures.h"
 
 #include <QLibraryInfo>
 #include <QLocale>
@@ -41,6 +42,8 @@ public:
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Lectoria"));
+    setDesktopFileName(QStringLiteral("lectoria")); // the menu entry the package installs
+    setWindowIcon(Pictures::appIcon());
     installRussianTexts();
 }
 

@@ -7,6 +7,7 @@
 #include "backgroundsearch.h"
 #include "backgroundtask.h"
 #include "documentpage.h"
+#include "settingsfile.h"
 #include "singleinstance.h"
 #include "tsplashform.h"
 #include "userinteraction.h"
@@ -45,7 +46,7 @@ TForm1::TForm1(const QString& programFile, TSplashForm* splash, QWidget* parent)
             .absoluteFilePath();
     const QFileInfo program(ExeFileName);
     const QString programFolder = program.absolutePath() + u'/';
-    IniFileName = programFolder + QStringLiteral("Lectoria/Lectoria.ini");
+    IniFileName = SettingsFile::choose(programFolder + QStringLiteral("Lectoria/Lectoria.ini"));
     HelpFileName = programFolder + QStringLiteral("Lectoria/") + program.completeBaseName() +
                    QStringLiteral(".htm");
     // Only the window's own title: a display name of the application would be appended to

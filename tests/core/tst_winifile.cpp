@@ -1,5 +1,6 @@
 #include "appsettings.h"
 #include "messagereporter.h"
+#include "settingsfile.h"
 #include "testfiles.h"
 #include "winifile.h"
 
@@ -7,6 +8,8 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 namespace {
 
@@ -324,6 +327,55 @@ private slots:
                                  "[TreeView]\nNormDocButton=yes\n[CppWebBrowser]\nScale=large\n"));
         QVERIFY(!settings.normativeCollection());
         QCOMPARE(settings.zoomIndex(), 0);
+    }
+
+    void settingsOfAProgramItsUserCannotWriteBeside()
+    {
+        QTemporaryDir dir;
+        const QString shipped = dir.filePath(QStringLiteral("Bin/Lectoria/Lectoria.ini"));
+        QVERIFY(TestFiles::write(shipped, "[TreeView]\nNormDocButton=1\n"));
+        const QString config = dir.filePath(QStringLiteral("config"));
+        QVERIFY(QDir().mkpath(config));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+        const QString own = config + QStringLiteral("/lectoria/Lectoria.ini");
+        QCOMPARE(SettingsFile::userFile(), own);
+        QCOMPARE(SettingsFile::choose(shipped), shipped);
+        // No folder can be made where the settings folder should be.
+        const QString blocked = dir.filePath(QStringLiteral("Blocked/Lectoria"));
+        QVERIFY(TestFiles::write(blocked, "a file"));
+        QCOMPARE(SettingsFile::choose(blocked + QStringLiteral("/Lectoria.ini")), own);
+        QVERIFY(!QFileInfo::exists(own)); // nothing shipped there to copy
+
+        // A folder of the program that its user may only read (root writes anyway: there
+        // the check runs as the user nobody).
+        const QStringList folders{dir.path(), dir.filePath(QStringLiteral("Bin")),
+                                  QFileInfo(shipped).absolutePath()};
+        for (const QString& folder : folders)
+            QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner |
+                                                      QFile::ReadGroup | QFile::ExeGroup |
+                                                      QFile::ReadOther | QFile::ExeOther));
+        QVERIFY(
+            QFile::setPermissions(shipped, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        const bool asNobody = ::geteuid() == 0;
+        for (const QString& folder : {config, QFileInfo(own).absolutePath()}) {
+            if (asNobody && ::chown(QFile::encodeName(folder).constData(), 65534, 65534) != 0)
+                QSKIP("cannot give a folder to the user nobody");
+        }
+        if (asNobody && ::seteuid(65534) != 0)
+            QSKIP("cannot act as the user nobody");
+        const QString first = SettingsFile::choose(shipped);
+        const QByteArray seeded = TestFiles::read(own);
+        const bool changed = TestFiles::write(own, "[TreeView]\nNormDocButton=0\n");
+        const QString again = SettingsFile::choose(shipped);
+        if (asNobody)
+            QVERIFY(::seteuid(0) == 0);
+        for (const QString& folder : folders)
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(first, own);
+        QCOMPARE(seeded, QByteArray("[TreeView]\nNormDocButton=1\n"));
+        QVERIFY(changed);
+        QCOMPARE(again, own);
+        QCOMPARE(TestFiles::read(own), QByteArray("[TreeView]\nNormDocButton=0\n")); // kept
     }
 };
 
