@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The real program on a copy of the staged demo suite, under a virtual display, driven from
 # the keyboard as a person would: a search from the find box, the result dialog dismissed, a
-# found document selected, the window closed with Esc. Then what it left on disk is checked.
+# found document selected, its occurrences stepped through, back to the node before and
+# forward again, the page saved as PDF from the viewer's menu, the window closed with Esc.
+# Then what it left on disk is checked.
 # Usage: e2e.sh STAGED_SUITE_DIR
 set -euo pipefail
 
@@ -34,6 +36,23 @@ if [[ ${1:-} == --drive ]]; then
   # Open everything below the root and go to the last node: a found document.
   xdotool key asterisk End
   sleep 3
+  xdotool key ctrl+g ctrl+g # to the third occurrence
+  sleep 1
+  xdotool key alt+Left
+  sleep 2
+  xdotool key alt+Right
+  sleep 3
+  # The viewer's menu: its last item saves the page as PDF.
+  xdotool mousemove 900 500 click 3
+  sleep 1
+  xdotool key Up Return
+  sleep 2
+  xdotool key ctrl+a
+  xdotool type --delay 20 "$work/page.pdf"
+  xdotool key Return
+  for _ in $(seq 40); do [[ -s $work/page.pdf ]] && break; sleep 0.25; done
+  sleep 1
+  xdotool key F3 # out of the viewer, which keeps Esc for itself
   xdotool key Escape
   for _ in $(seq 50); do kill -0 "$program" 2>/dev/null || break; sleep 0.2; done
   if kill -0 "$program" 2>/dev/null; then
@@ -68,6 +87,7 @@ selected=$(sed -n 's/^TekFileName=//p' "$ini")
 [[ "$selected" == *.htm ]] || fail "the selected node is not a document: '$selected'"
 [[ -f "$selected" ]] || fail "the selected document does not exist: $selected"
 grep -qi -- "$context" "$selected" || fail "the selected document does not hold the context"
+[[ $(head -c 5 "$work/page.pdf" 2>/dev/null) == %PDF- ]] || fail "the page was not saved as PDF"
 leftovers=$(find "$work/tmp" -mindepth 1 -path '*lectoria-*' 2>/dev/null | head -5)
 [[ -z "$leftovers" ]] || fail "working directories left behind: $leftovers"
 echo "PASS"
