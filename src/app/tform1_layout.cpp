@@ -85,6 +85,7 @@ void TForm1::createControls()
     StatusBar1->setFixedHeight(25);
     StatusBar1->setSizeGripEnabled(false);
     setStatusBar(StatusBar1);
+    createSearchResults();
 
     createTreeMenu();
     // Below this size the top row's controls would cover each other.
