@@ -136,7 +136,8 @@ public:
     // Opens node (the whole tree for none) and every folder below it, reading each folder
     // once.
     void ExpandAll(QTreeWidgetItem* node = nullptr);
-    // Orders the children of node by caption (all levels below it when recursive).
+    // Orders the children of node, folders first, by caption or by date as the tree is sorted
+    // (all levels below it when recursive).
     void SortChildren(QTreeWidgetItem* node, bool recursive);
     QTreeWidgetItem* RootNode() const;
 
