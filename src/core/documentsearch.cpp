@@ -53,11 +53,8 @@ bool DocumentSearch::contains(const QString& path, const std::atomic<bool>* canc
         return false;
     }
     // A chunk holds several contexts, however long the context is.
-    // Whole-document matching reads large documents in one piece.
     const qsizetype chunk =
-        m_options.textMode || m_options.wholeWords
-            ? WholeChunkSize
-            : std::max(ChunkSize, 4 * std::max(m_windows1251.length(), m_utf8.length()));
+        std::max(ChunkSize, 4 * std::max(m_windows1251.length(), m_utf8.length()));
     thread_local std::vector<char> buffer;
     if (buffer.size() != size_t(chunk))
         buffer.assign(size_t(chunk), '\0');

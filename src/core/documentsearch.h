@@ -29,7 +29,6 @@ public:
 
     static constexpr qsizetype ChunkSize =
         64 * 1024; // fits the cache; most documents take one read
-    static constexpr qsizetype WholeChunkSize = 64 * 1024;
 
 private:
     const ContextPattern& patternFor(ContextPattern::Encoding encoding) const;

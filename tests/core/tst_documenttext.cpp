@@ -154,12 +154,6 @@ private slots:
             const QByteArray raw = encoded(writer.page(length), encoding);
             const QString plain = PlainText::text(raw);
             const QString text = DocumentText(raw).text();
-            if (text != plain) {
-                qsizetype i = 0;
-                while (i < text.size() && i < plain.size() && text[i] == plain[i])
-                    ++i;
-                qDebug() << encoding << text.mid(i - 40, 80) << plain.mid(i - 40, 80);
-            }
             QCOMPARE(text, plain);
             const QString path = dir.filePath(QStringLiteral("%1.htm").arg(n));
             QVERIFY(TestFiles::write(path, raw));
