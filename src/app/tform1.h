@@ -279,6 +279,7 @@ private:
     void updateNavigationControls();
     void pruneHistory();
     void showStatusNote(const QString& note);
+    QString shownCaption() const;
     bool isLibraryDocument(const QString& path) const;
     bool m_navigatingHistory = false;
     QString m_shownDocument; // the document (not its copy) the viewer shows

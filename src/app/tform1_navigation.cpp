@@ -314,7 +314,7 @@ void TForm1::showViewerMenu(const QPoint& at)
     menu.addAction(QStringLiteral("Найти на странице…"), this, &TForm1::openPageFind);
     menu.addAction(QStringLiteral("Печать…"), this, &TForm1::printDocument);
     menu.addAction(QStringLiteral("Сохранить как PDF…"), this, [this] {
-        const QString caption = NamePanel1->toolTip().section(u'/', -1).trimmed();
+        const QString caption = shownCaption();
         const QString suggested =
             QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
                 .filePath((caption.isEmpty() ? QStringLiteral("Документ") : caption) +
@@ -328,6 +328,18 @@ void TForm1::showViewerMenu(const QPoint& at)
     menu.exec(CppWebBrowser1->mapToGlobal(at));
 }
 
+QString TForm1::shownCaption() const
+{
+    // The caption of the shown node, made fit for a file name.
+    QString caption = TreeView1->currentItem() ? TreeView1->currentItem()->text(0) : QString();
+    static const QString unfit = QStringLiteral("/\\:*?\"<>|");
+    for (QChar& c : caption) {
+        if (unfit.contains(c))
+            c = u'_';
+    }
+    return caption.trimmed();
+}
+
 void TForm1::saveAsPdf(const QString& path)
 {
     ViewerPage->printToPdf(path);
@@ -336,7 +348,7 @@ void TForm1::saveAsPdf(const QString& path)
 void TForm1::printDocument()
 {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(NamePanel1->toolTip().section(u'/', -1).trimmed());
+    printer.setDocName(shownCaption());
     QPrintPreviewDialog preview(&printer, this);
     preview.setWindowTitle(QStringLiteral("Печать"));
     // The preview asks for pages as it is drawn; the viewer prints them in the background.
