@@ -37,17 +37,8 @@ FoundDocument::Summary FoundDocument::summarize(const QString& path, const QStri
     if (!source.isOpen())
         return summary;
     QByteArray raw;
-    constexpr qsizetype chunk = 256 * 1024;
-    for (;;) {
-        const qsizetype held = raw.size();
-        raw.resize(held + chunk);
-        const qsizetype read = source.readFull(raw.data() + held, chunk);
-        if (read < 0)
-            return summary;
-        raw.resize(held + read);
-        if (read < chunk)
-            break;
-    }
+    if (!source.readRest(raw))
+        return summary;
     const ReplaceHTML_t::Highlight found = ReplaceHTML_t::highlight(
         raw, context, options, QByteArrayLiteral("<b>"), QByteArrayLiteral("</b>"));
     summary.readable = true;

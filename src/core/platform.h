@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -78,6 +79,20 @@ public:
             filled += n;
         }
         return filled;
+    }
+    // Appends the rest of the file to into, chunk bytes at a time; false on an error.
+    bool readRest(QByteArray& into, qsizetype chunk = 256 * 1024)
+    {
+        for (;;) {
+            const qsizetype held = into.size();
+            into.resize(held + chunk);
+            const qsizetype got = readFull(into.data() + held, chunk);
+            into.resize(held + qMax<qsizetype>(got, 0));
+            if (got < 0)
+                return false;
+            if (got < chunk)
+                return true;
+        }
     }
 
 private:

@@ -327,17 +327,8 @@ bool ReplaceHTML_t::HighlightContext()
     if (!source.isOpen())
         return false;
     QByteArray raw;
-    constexpr qsizetype chunk = 256 * 1024;
-    for (;;) {
-        const qsizetype held = raw.size();
-        raw.resize(held + chunk);
-        const qsizetype read = source.readFull(raw.data() + held, chunk);
-        if (read < 0)
-            return false;
-        raw.resize(held + read);
-        if (read < chunk)
-            break;
-    }
+    if (!source.readRest(raw))
+        return false;
     bool written = false;
     QFile copy(WorkFileName);
     if (!WorkFileName.isEmpty() && copy.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
