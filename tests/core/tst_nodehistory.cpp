@@ -1,0 +1,37 @@
+#include "nodehistory.h"
+
+#include <QTest>
+
+class TestNodeHistory : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Going back and forward as a browser does; a new node drops what lay ahead; pruning keeps
+    // the place on the same node and counts neighbours made equal once.
+    void backForwardAndPruning()
+    {
+        NodeHistory history;
+        QVERIFY(!history.canGoBack() && history.goBack().isEmpty());
+        for (const char* path : {"a", "b", "b", "c", "d"})
+            history.shown(QString::fromLatin1(path));
+        QCOMPARE(history.paths(), QStringList({"a", "b", "c", "d"}));
+        QCOMPARE(history.goBack(), QStringLiteral("c"));
+        QCOMPARE(history.goBack(), QStringLiteral("b"));
+        QCOMPARE(history.goForward(), QStringLiteral("c"));
+        history.shown(QStringLiteral("e"));
+        QCOMPARE(history.paths(), QStringList({"a", "b", "c", "e"}));
+        QVERIFY(!history.canGoForward());
+
+        history.shown(QStringLiteral("b"));
+        history.goBack(); // on "e"
+        history.keepOnly([](const QString& path) { return path != u"c" && path != u"e"; });
+        QCOMPARE(history.paths(), QStringList({"a", "b"}));
+        QCOMPARE(history.current(), QStringLiteral("b"));
+        history.keepOnly([](const QString&) { return false; });
+        QVERIFY(history.current().isEmpty() && !history.canGoBack());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNodeHistory)
+#include "tst_nodehistory.moc"
