@@ -1,5 +1,5 @@
 // The highlighted copy of a large document beside a plain read and write of the same file.
-#include "replacehtml.h"
+#include "highlightedcopy.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -51,9 +51,9 @@ int main(int argc, char* argv[])
     });
     qint64 written = 0;
     const double highlight = best([&] {
-        ReplaceHTML_t highlighter(source, QStringLiteral("ксилолит"));
-        highlighter.HighlightContext();
-        written = QFileInfo(highlighter.WorkFileName).size();
+        HighlightedCopy highlighter(source, QStringLiteral("ксилолит"));
+        highlighter.write();
+        written = QFileInfo(highlighter.workFileName()).size();
     });
     std::printf("document %.1f MB, %d occurrences, copy written %.1f MB\n", text.size() / 1048576.0,
                 occurrences, written / 1048576.0);

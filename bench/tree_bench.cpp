@@ -1,8 +1,8 @@
 // Times the document tree on a library: the browsing build, opening every folder, the
 // bookmark lookup of the deepest document, and a search-state build whose context is found
 // nowhere.
+#include "documenttree.h"
 #include "libraryscan.h"
-#include "wmaketreeviewfordir.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -36,8 +36,8 @@ int main(int argc, char* argv[])
     QTreeWidget tree;
     QList<QIcon> images{QIcon(), QIcon()};
     const auto browsingTree = [&] {
-        return std::make_unique<WMakeTreeviewForDir>(roots, names, &tree, &images, title, false,
-                                                     MatchOptions{}, QString(), false, false);
+        return std::make_unique<DocumentTree>(roots, names, &tree, &images, title, false,
+                                              MatchOptions{}, QString(), false, false);
     };
 
     QElapsedTimer timer;
@@ -46,7 +46,7 @@ int main(int argc, char* argv[])
     const double browse = timer.nsecsElapsed() / 1e9;
 
     timer.restart();
-    builder->ExpandAll();
+    builder->expandAll();
     const double expand = timer.nsecsElapsed() / 1e9;
     const int expandedNodes = countNodes(tree.topLevelItem(0));
 
@@ -62,20 +62,20 @@ int main(int argc, char* argv[])
     builder.reset();
     builder = browsingTree();
     timer.restart();
-    const bool found = builder->FindNodeByFileName(deepest);
+    const bool found = builder->selectNodeByPath(deepest);
     const double bookmark = timer.nsecsElapsed() / 1e9;
 
     builder.reset();
     timer.restart();
-    builder = std::make_unique<WMakeTreeviewForDir>(roots, names, &tree, &images, title, true,
-                                                    MatchOptions{},
-                                                    QStringLiteral("синхрофазотрон"), false, false);
+    builder =
+        std::make_unique<DocumentTree>(roots, names, &tree, &images, title, true, MatchOptions{},
+                                       QStringLiteral("синхрофазотрон"), false, false);
     const double search = timer.nsecsElapsed() / 1e9;
 
     std::printf("browse %.3f s\n", browse);
     std::printf("expand_all %.3f s (%d nodes)\n", expand, expandedNodes);
     std::printf("bookmark %.3f s (%d folders down, %s)\n", bookmark, int(deepestLevel),
                 found ? "found" : "NOT FOUND");
-    std::printf("search_nohit %.3f s (checked %d)\n", search, builder->CheckedCount);
+    std::printf("search_nohit %.3f s (checked %d)\n", search, builder->checkedCount());
     return 0;
 }

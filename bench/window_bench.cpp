@@ -1,8 +1,11 @@
 // Times a whole search in the window: from the command (progress window shown) to the
 // filled tree, on a library given as the external documentation directory.
-#include "tform1.h"
+#include "documenttreepanel.h"
+#include "findbox.h"
+#include "inifile.h"
+#include "mainwindow.h"
+#include "searchcontroller.h"
 #include "userinteraction.h"
-#include "winifile.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -36,26 +39,26 @@ int main(int argc, char* argv[])
     QTemporaryDir suite;
     QDir().mkpath(suite.filePath(QStringLiteral("Bin/Lectoria")));
     const QString ini = suite.filePath(QStringLiteral("Bin/Lectoria/Lectoria.ini"));
-    const WIniFile settings;
+    const IniFile settings{};
     settings.writeBool(ini, QStringLiteral("TreeView"), QStringLiteral("NormDocButton"), true);
     settings.writeText(ini, QStringLiteral("File"), QStringLiteral("ExternalDirectory"),
                        QString::fromLocal8Bit(argv[1]));
-    TForm1 form(suite.filePath(QStringLiteral("Bin/lectoria")));
+    MainWindow form(suite.filePath(QStringLiteral("Bin/lectoria")));
     form.resize(1200, 800);
     form.show();
     if (!QTest::qWaitForWindowActive(&form))
         return 1;
     NoDialogs noDialogs;
     UserInteraction::install(&noDialogs);
-    form.FindComboBox1->setEditText(QString::fromLocal8Bit(argv[2]));
-    form.TreeView1->setCurrentItem(form.TreeView1->topLevelItem(0));
+    form.search()->findBox()->setEditText(QString::fromLocal8Bit(argv[2]));
+    form.treePanel()->view()->setCurrentItem(form.treePanel()->view()->topLevelItem(0));
     QElapsedTimer timer;
     timer.start();
     form.RunSearch();
-    if (!QTest::qWaitFor([&] { return !form.isSearching(); }, 600000))
+    if (!QTest::qWaitFor([&] { return !form.search()->isSearching(); }, 600000))
         return 1;
     const double seconds = timer.nsecsElapsed() / 1e9;
     std::printf("window_search %.3f s (%d top-level folders)\n", seconds,
-                form.TreeView1->topLevelItem(0)->childCount());
+                form.treePanel()->view()->topLevelItem(0)->childCount());
     return 0;
 }

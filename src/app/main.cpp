@@ -1,10 +1,10 @@
+#include "application.h"
 #include "appmessagebox.h"
 #include "environment.h"
+#include "mainwindow.h"
 #include "platform.h"
-#include "tapplication.h"
-#include "tform1.h"
-#include "tsplashform.h"
-#include "tsqlerrordialog1.h"
+#include "splashscreen.h"
+#include "tableerrordialog.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
@@ -24,11 +24,11 @@ int main(int argc, char* argv[])
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext=false"));
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 
-    TApplication application(argc, argv);
+    Application application(argc, argv);
     // Asked to end by the system or the desktop session: the windows close as their user
     // closes them, so the settings are kept and the working copies removed.
     bool endRequested = false;
-    TForm1* mainWindow = nullptr;
+    MainWindow* mainWindow = nullptr;
     Platform::onTerminationRequest(&application, [&endRequested, &mainWindow] {
         endRequested = true;
         if (mainWindow)
@@ -38,13 +38,13 @@ int main(int argc, char* argv[])
     });
     AppMessageBox::installForSupportClasses();
     try {
-        auto* splash = new TSplashForm;
+        auto* splash = new SplashScreen;
         splash->showNow();
-        TForm1 form(QString(), splash);
+        MainWindow form(QString(), splash);
         mainWindow = &form;
         if (form.terminateRequested())
             return 0; // the running instance has been brought forward
-        TSQLErrorDialog1 sqlErrorDialog(&form);
+        TableErrorDialog tableErrorDialog(&form);
         // Without a window manager "maximised" means nothing: take the screen's work area.
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             form.setGeometry(screen->availableGeometry());
@@ -58,9 +58,9 @@ int main(int argc, char* argv[])
                          [&form] { form.close(); });
         application.exec();
     } catch (const std::exception& error) {
-        TApplication::showException(QString::fromLocal8Bit(error.what()));
+        Application::showException(QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        TApplication::showException(QString());
+        Application::showException(QString());
     }
     return 0;
 }

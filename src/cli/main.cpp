@@ -137,7 +137,7 @@ int main(int argc, char* argv[])
         const QString suiteDir =
             QDir(QString::fromLocal8Bit(positional.at(0))).absolutePath() + u'/';
         if (!CollectionLists::fillTechnicalParts(suiteDir, roots, names, true,
-                                                 WDbfFile::Access::ReadOnly))
+                                                 DbaseTableOpener::Access::ReadOnly))
             return 2;
     }
     context = SearchJob::trimmedContext(context);

@@ -1,6 +1,6 @@
 #include "appsettings.h"
 
-#include "winifile.h"
+#include "inifile.h"
 
 namespace {
 
@@ -48,18 +48,18 @@ QString read(const QString& file, const Key<QString>& key)
     double d;
     qint32 i;
     bool b;
-    const bool found = WIniFile().ReadParameter(file, sectionOf(key), nameOf(key),
-                                                WIniFile::TextType, text, d, i, b, false);
+    const bool found = IniFile().readParameter(file, sectionOf(key), nameOf(key), IniFile::TextType,
+                                               text, d, i, b, false);
     return found ? text : key.fallback;
 }
 
-// A value that is present but no number reads as WIniFile reads it (its leading digits, or
+// A value that is present but no number reads as IniFile reads it (its leading digits, or
 // 0), not as the fallback: the window has always taken it so.
 qint32 readInteger(const QString& file, const QString& section, const QString& name,
                    qint32 fallback)
 {
     bool found = false;
-    const qint32 value = WIniFile().readInt(file, section, name, &found);
+    const qint32 value = IniFile().readInt(file, section, name, &found);
     return found ? value : fallback;
 }
 
@@ -82,22 +82,22 @@ bool read(const QString& file, const Key<bool>& key)
 
 void write(const QString& file, const Key<QString>& key, const QString& value)
 {
-    WIniFile().writeText(file, sectionOf(key), nameOf(key), value);
+    IniFile().writeText(file, sectionOf(key), nameOf(key), value);
 }
 
 void write(const QString& file, const Key<int>& key, int value)
 {
-    WIniFile().writeInt(file, sectionOf(key), nameOf(key), value);
+    IniFile().writeInt(file, sectionOf(key), nameOf(key), value);
 }
 
 void write(const QString& file, const Key<quint32>& key, quint32 value)
 {
-    WIniFile().writeInt(file, sectionOf(key), nameOf(key), static_cast<qint32>(value));
+    IniFile().writeInt(file, sectionOf(key), nameOf(key), static_cast<qint32>(value));
 }
 
 void write(const QString& file, const Key<bool>& key, bool value)
 {
-    WIniFile().writeBool(file, sectionOf(key), nameOf(key), value);
+    IniFile().writeBool(file, sectionOf(key), nameOf(key), value);
 }
 
 } // namespace
@@ -216,7 +216,7 @@ void AppSettings::setLastContext(const QString& context) const
 
 QStringList AppSettings::searchHistory() const
 {
-    const WIniFile ini;
+    const IniFile ini{};
     QStringList history;
     for (int n = 1; n <= SearchHistorySize; ++n) {
         const QString entry = ini.readText(m_fileName, SearchSection, historyKey(n));
@@ -228,7 +228,7 @@ QStringList AppSettings::searchHistory() const
 
 void AppSettings::setSearchHistory(const QStringList& history) const
 {
-    const WIniFile ini;
+    const IniFile ini{};
     for (int n = 1; n <= SearchHistorySize; ++n)
         ini.writeText(m_fileName, SearchSection, historyKey(n), history.value(n - 1));
 }

@@ -1,7 +1,7 @@
 #include "collectionlists.h"
 
 #include "messagereporter.h"
-#include "wstring.h"
+#include "textconversion.h"
 
 #include <QDir>
 #include <QStringDecoder>
@@ -26,19 +26,18 @@ QString CollectionLists::decodeDirectory(const QByteArray& raw)
 
 bool CollectionLists::fillTechnicalParts(const QString& suiteDir, QStringList& rootDirs,
                                          QStringList& names, bool showMessages,
-                                         WDbfFile::Access access)
+                                         DbaseTableOpener::Access access)
 {
     const QString path = suiteDir + InstallationTable;
-    const WDbfFile dbf;
-    WDbfFile::TableSlot table;
-    if (!dbf.OpenTable(table, path, showMessages, access))
+    const DbaseTableOpener dbf{};
+    DbaseTableOpener::TableSlot table;
+    if (!dbf.open(table, path, showMessages, access))
         return false;
     const QList<int> used{table->fieldIndex(QStringLiteral("VID")),
                           table->fieldIndex(QStringLiteral("DIR")),
                           table->fieldIndex(QStringLiteral("NAIM"))};
     QStringList foundDirs;
     QStringList foundNames;
-    const WString strings;
     // A table without one of the three fields cannot be listed (the filter and the two values
     // cannot be had from it); neither can one that breaks off with a read error.
     const bool read =
@@ -50,13 +49,13 @@ bool CollectionLists::fillTechnicalParts(const QString& suiteDir, QStringList& r
             if (dir.trimmed().isEmpty() || !QDir::isAbsolutePath(dir))
                 return true;
             foundDirs.append(dir + QStringLiteral("TT"));
-            foundNames.append(strings.OemToAnsi(values.at(2).toByteArray()));
+            foundNames.append(TextConversion::fromOem(values.at(2).toByteArray()));
             return true;
         });
-    dbf.CloseTable(table);
+    dbf.close(table);
     if (!read) {
         if (showMessages)
-            MessageReporter::report(dbf.Description,
+            MessageReporter::report(DbaseTableOpener::messageCaption(),
                                     QStringLiteral("Ошибка при чтении файла: ") + path);
         return false;
     }

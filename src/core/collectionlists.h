@@ -1,6 +1,6 @@
 #pragma once
 
-#include "wdbffile.h"
+#include "dbasetableopener.h"
 
 #include <QString>
 #include <QStringList>
@@ -21,9 +21,9 @@ void fillNormative(const QString& suiteDir, const QString& externalDirectory, QS
 // path names no base and is left out. The table is read a block at a time, only its three
 // fields kept. False when the table cannot be read (the lists stay empty; messages as the
 // table access reports them). The terminal search opens the table ReadOnly.
-bool fillTechnicalParts(const QString& suiteDir, QStringList& rootDirs, QStringList& names,
-                        bool showMessages,
-                        WDbfFile::Access access = WDbfFile::Access::MaintainIndexes);
+bool fillTechnicalParts(
+    const QString& suiteDir, QStringList& rootDirs, QStringList& names, bool showMessages,
+    DbaseTableOpener::Access access = DbaseTableOpener::Access::MaintainIndexes);
 
 // A DIR value of the table as text: UTF-8 when valid, else windows-1251; its backslashes
 // (the table is written on Windows) become "/".

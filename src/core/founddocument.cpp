@@ -1,8 +1,8 @@
 #include "founddocument.h"
 
 #include "documentlayout.h"
+#include "highlightedcopy.h"
 #include "platform.h"
-#include "replacehtml.h"
 #include "searchjob.h"
 
 #include <QByteArray>
@@ -39,7 +39,7 @@ FoundDocument::Summary FoundDocument::summarize(const QString& path, const QStri
     QByteArray raw;
     if (!source.readRest(raw))
         return summary;
-    const ReplaceHTML_t::Highlight found = ReplaceHTML_t::highlight(
+    const HighlightedCopy::Highlight found = HighlightedCopy::highlight(
         raw, context, options, QByteArrayLiteral("<b>"), QByteArrayLiteral("</b>"));
     summary.readable = true;
     summary.marked = found.marked;

@@ -29,7 +29,7 @@ QString SettingsFile::userFile()
 QString SettingsFile::choose(const QString& programFile)
 {
     const QFileInfo shipped(programFile);
-    // A writable file in a locked folder is still written (in place, as WIniFile does then);
+    // A writable file in a locked folder is still written (in place, as IniFile does then);
     // opened to append, it stays as it is.
     QFile file(programFile);
     if (canCreateFileIn(shipped.absolutePath()) ||

@@ -4,15 +4,15 @@
 #include "platform.h"
 
 QString ShownFile::forNode(NodeKind kind, const QString& path, bool searchMode,
-                           const HighlightedCopy& highlightedCopy)
+                           const CopyMaker& makeCopy)
 {
     switch (kind) {
     case NodeKind::Folder:
         // The folder's own page; a folder name with dots is kept whole ("Раздел 1.2").
         return DocumentLayout::folderPagePath(path);
     case NodeKind::Document:
-        if (searchMode && highlightedCopy && Platform::isFile(path)) {
-            const QString copy = highlightedCopy(path);
+        if (searchMode && makeCopy && Platform::isFile(path)) {
+            const QString copy = makeCopy(path);
             if (!copy.isEmpty())
                 return copy;
         }

@@ -1,7 +1,7 @@
 #include "documentsearch.h"
 #include "documenttext.h"
+#include "highlightedcopy.h"
 #include "plaintext.h"
-#include "replacehtml.h"
 #include "testfiles.h"
 #include "textencoding.h"
 
@@ -201,7 +201,7 @@ private slots:
                 for (const bool textMode : {false, true}) {
                     const MatchOptions options{n % 3 == 0, n % 5 == 0, textMode};
                     const auto copy =
-                        ReplaceHTML_t::highlight(raw, context, options, "<ins>", "</ins>");
+                        HighlightedCopy::highlight(raw, context, options, "<ins>", "</ins>");
                     const QByteArray what = context.toUtf8() + (textMode ? " text" : " raw");
                     QVERIFY2(DocumentText(copy.copy).text() == plain, what.constData());
                     QString unmarked = PlainText::decoded(copy.copy);

@@ -1,7 +1,7 @@
 #include "contextpattern.h"
 #include "documentsearch.h"
+#include "highlightedcopy.h"
 #include "plainsearch.h"
-#include "replacehtml.h"
 #include "searchhistory.h"
 #include "searchjob.h"
 #include "testfiles.h"
@@ -147,7 +147,7 @@ private slots:
                 // Every found document's highlighted copy marks an occurrence, or says that all
                 // lie in the markup.
                 LibraryScan::forEachDocument(fast.nodes, [&](const ScanNode& node) {
-                    const auto copy = ReplaceHTML_t::highlight(
+                    const auto copy = HighlightedCopy::highlight(
                         TestFiles::read(node.path), context,
                         MatchOptions{caseSensitive, false, false}, "<S>", "</S>");
                     QVERIFY2(copy.marked > 0 ? copy.copy.contains("<S>") : copy.inMarkup > 0,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tform1.h"
+#include "mainwindow.h"
 
 #include <QTest>
 
@@ -8,9 +8,9 @@
 
 // The main window started as the program starts it, after its first activation; null when
 // it never became active.
-inline std::unique_ptr<TForm1> startWindow(const QString& programFile)
+inline std::unique_ptr<MainWindow> startWindow(const QString& programFile)
 {
-    auto form = std::make_unique<TForm1>(programFile);
+    auto form = std::make_unique<MainWindow>(programFile);
     form->resize(1000, 700);
     form->show();
     if (!QTest::qWaitForWindowActive(form.get()))

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QWidget>
+
+class QTextBrowser;
+class QToolButton;
+
+// The user guide, in a window of the program beside the main window. There is one such window
+// per owner: asking for help again brings it forward where it was.
+class HelpWindow final : public QWidget
+{
+    Q_OBJECT
+public:
+    // Shows the guide file in owner's help window, made at the first call; null, with nothing
+    // shown, when the file does not exist.
+    static HelpWindow* open(QWidget* owner, const QString& file);
+
+    QTextBrowser* browser() const { return m_browser; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QToolButton* m_homeButton = nullptr;
+    QToolButton* m_backButton = nullptr;
+    QToolButton* m_forwardButton = nullptr;
+    QTextBrowser* m_browser = nullptr;
+    explicit HelpWindow(QWidget* owner);
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QPushButton;
+
+// The search options: match case, whole words, the text of the document instead of its raw
+// bytes, and the highlighting colours. The colour boxes offer plain RGB colours only.
+class SearchOptionsDialog final : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit SearchOptionsDialog(QWidget* parent = nullptr);
+
+    QCheckBox* caseSensitiveBox() const { return m_caseSensitiveBox; }
+    QCheckBox* wholeWordsBox() const { return m_wholeWordsBox; }
+    QCheckBox* textModeBox() const { return m_textModeBox; }
+    QComboBox* backColorBox() const { return m_backColorBox; }
+    QComboBox* fontColorBox() const { return m_fontColorBox; }
+
+    // Colours as 0x00BBGGRR values.
+    static quint32 selectedColor(const QComboBox* box);
+    static void selectColor(QComboBox* box, quint32 color);
+    void showHelp() {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QCheckBox* m_caseSensitiveBox = nullptr;
+    QCheckBox* m_wholeWordsBox = nullptr;
+    QCheckBox* m_textModeBox = nullptr;
+    QComboBox* m_backColorBox = nullptr;
+    QComboBox* m_fontColorBox = nullptr;
+    QPushButton* m_okButton = nullptr;
+    QPushButton* m_cancelButton = nullptr;
+    QPushButton* m_helpButton = nullptr;
+};

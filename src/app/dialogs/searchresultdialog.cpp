@@ -1,0 +1,90 @@
+#include "searchresultdialog.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+QLabel* panel(QWidget* parent, const QString& name, const QString& text, const QString& colour)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    label->setMinimumHeight(24);
+    label->setStyleSheet(QStringLiteral("QLabel { background: %1; }").arg(colour));
+    return label;
+}
+} // namespace
+
+SearchResultDialog::SearchResultDialog(const QString& context, int checked, int found,
+                                       QWidget* parent, int unreadable, bool suggestTextMode)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("searchResultDialog"));
+    setWindowTitle(QStringLiteral("Результаты поиска"));
+    int height = 256;
+
+    auto* done = new QLabel(QStringLiteral("Поиск завершен."), this);
+    QFont bold = done->font();
+    bold.setBold(true);
+    done->setFont(bold);
+
+    m_contextText = new QPlainTextEdit(this);
+    m_contextText->setObjectName(QStringLiteral("contextText"));
+    m_contextText->setReadOnly(true);
+    m_contextText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_contextText->setStyleSheet(QStringLiteral("QPlainTextEdit { background: #fffbf0; }"));
+    m_contextText->setPlainText(context);
+    m_contextText->moveCursor(QTextCursor::Start);
+
+    const QString green = QStringLiteral("#ccffcc");
+    const QString cream = QStringLiteral("#fffbf0");
+    m_checkedLabel = panel(this, QStringLiteral("checkedLabel"), QString::number(checked), cream);
+    m_foundLabel = panel(this, QStringLiteral("foundLabel"), QString::number(found), cream);
+    auto* counts = new QGridLayout;
+    counts->addWidget(panel(this, QStringLiteral("checkedCaption"),
+                            QStringLiteral(" Проверено документов"), green),
+                      0, 0);
+    counts->addWidget(m_checkedLabel, 0, 1);
+    counts->addWidget(
+        panel(this, QStringLiteral("foundCaption"), QStringLiteral(" Найдено документов"), green),
+        1, 0);
+    counts->addWidget(m_foundLabel, 1, 1);
+    if (unreadable > 0) {
+        m_unreadableLabel =
+            panel(this, QStringLiteral("unreadableLabel"), QString::number(unreadable), cream);
+        counts->addWidget(panel(this, QStringLiteral("unreadableCaption"),
+                                QStringLiteral(" Не удалось прочитать"), green),
+                          2, 0);
+        counts->addWidget(m_unreadableLabel, 2, 1);
+        height += 30;
+    }
+    if (suggestTextMode) {
+        m_textModeHint = new QLabel(
+            QStringLiteral("Фразу может разрывать разметка документа: включите поиск в тексте "
+                           "документа (Ctrl+P)."),
+            this);
+        m_textModeHint->setObjectName(QStringLiteral("textModeHint"));
+        m_textModeHint->setWordWrap(true);
+        height += 40;
+    }
+    setFixedSize(362, height);
+
+    m_cancelButton = new QPushButton(QStringLiteral("Закрыть"), this);
+    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    m_cancelButton->setDefault(true);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(done);
+    layout->addWidget(new QLabel(QStringLiteral("Контекст поиска:"), this));
+    layout->addWidget(m_contextText, 1);
+    layout->addLayout(counts);
+    if (m_textModeHint)
+        layout->addWidget(m_textModeHint);
+    layout->addWidget(m_cancelButton, 0, Qt::AlignRight);
+    m_cancelButton->setFocus();
+}

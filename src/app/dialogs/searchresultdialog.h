@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+// The counts of a finished search run.
+class SearchResultDialog final : public QDialog
+{
+    Q_OBJECT
+public:
+    // unreadable: folders and documents that could not be read; said only when there are any.
+    // suggestTextMode: a line proposes the search in the text of the documents.
+    SearchResultDialog(const QString& context, int checked, int found, QWidget* parent = nullptr,
+                       int unreadable = 0, bool suggestTextMode = false);
+
+    QPlainTextEdit* contextText() const { return m_contextText; }
+    QLabel* checkedLabel() const { return m_checkedLabel; }
+    QLabel* foundLabel() const { return m_foundLabel; }
+    QLabel* unreadableLabel() const { return m_unreadableLabel; }
+    QLabel* textModeHint() const { return m_textModeHint; }
+    QPushButton* cancelButton() const { return m_cancelButton; }
+
+private:
+    QPlainTextEdit* m_contextText = nullptr;
+    QLabel* m_checkedLabel = nullptr;
+    QLabel* m_foundLabel = nullptr;
+    QLabel* m_unreadableLabel = nullptr; // only when something could not be read
+    QLabel* m_textModeHint = nullptr;    // only when the search in the text is proposed
+    QPushButton* m_cancelButton = nullptr;
+};

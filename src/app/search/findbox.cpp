@@ -1,0 +1,53 @@
+#include "findbox.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+
+FindBox::FindBox(QWidget* parent) : QComboBox(parent)
+{
+    setObjectName(QStringLiteral("findBox"));
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    setMaxVisibleItems(20);
+    installEventFilter(this);
+    lineEdit()->installEventFilter(this);
+}
+
+void FindBox::setHistory(const QStringList& history)
+{
+    const QSignalBlocker blocker(this);
+    clear();
+    addItems(history);
+    setCurrentIndex(-1);
+    setEditText(QString());
+}
+
+QStringList FindBox::history() const
+{
+    QStringList entries;
+    for (int i = 0; i < count(); ++i)
+        entries.append(itemText(i));
+    return entries;
+}
+
+bool FindBox::eventFilter(QObject* watched, QEvent* event)
+{
+    // The box's own arrow keys and wheel would run a search at every step through the history.
+    if (event->type() == QEvent::Wheel)
+        return true;
+    if (event->type() != QEvent::KeyPress)
+        return QComboBox::eventFilter(watched, event);
+    const auto* keyEvent = static_cast<QKeyEvent*>(event);
+    const int key = keyEvent->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        emit searchRequested();
+        return true;
+    }
+    if ((key == Qt::Key_Up || key == Qt::Key_Down) && !(keyEvent->modifiers() & Qt::AltModifier)) {
+        const int index = currentIndex() + (key == Qt::Key_Down ? 1 : -1);
+        if (index >= 0 && index < count())
+            setCurrentIndex(index);
+        return true;
+    }
+    return QComboBox::eventFilter(watched, event);
+}

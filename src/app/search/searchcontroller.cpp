@@ -1,0 +1,215 @@
+#include "searchcontroller.h"
+
+#include "appsettings.h"
+#include "backgroundsearch.h"
+#include "documenttreepanel.h"
+#include "findbox.h"
+#include "searchhistory.h"
+#include "searchoptionsdialog.h"
+#include "searchresultdialog.h"
+#include "searchresultsdock.h"
+#include "userinteraction.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTreeWidget>
+
+SearchController::SearchController(DocumentTreePanel* tree, const QString& settingsFile,
+                                   QWidget* window)
+    : QObject(window), m_tree(tree), m_settingsFile(settingsFile), m_window(window)
+{
+    m_findBox = new FindBox(window);
+    m_findBox->setFixedWidth(205);
+    m_resultList = new SearchResultsDock(window);
+    m_resultList->hide();
+    connect(m_findBox, &QComboBox::editTextChanged, this, &SearchController::stateChanged);
+    connect(m_findBox, &QComboBox::activated, this, &SearchController::chooseHistoryEntry);
+    connect(m_findBox, &FindBox::searchRequested, this, &SearchController::runFromFindBox);
+    connect(m_resultList, &SearchResultsDock::documentChosen, this, [this](const QString& path) {
+        if (!m_tree->selectFoundDocument(path))
+            emit statusMessage(QStringLiteral(" Документа нет в дереве: ") + path);
+    });
+}
+
+SearchController::~SearchController()
+{
+    m_search.reset(); // a search still running stops before the tree goes
+}
+
+void SearchController::loadSettings()
+{
+    const AppSettings stored(m_settingsFile);
+    m_options = MatchOptions{stored.caseSensitive(), stored.wholeWords(), stored.textMode()};
+    m_backColor = stored.highlightBackColor();
+    m_fontColor = stored.highlightFontColor();
+}
+
+void SearchController::editOptions()
+{
+    SearchOptionsDialog dialog(m_window);
+    dialog.wholeWordsBox()->setChecked(m_options.wholeWords);
+    dialog.textModeBox()->setChecked(m_options.textMode);
+    dialog.caseSensitiveBox()->setChecked(m_options.caseSensitive);
+    SearchOptionsDialog::selectColor(dialog.backColorBox(), m_backColor);
+    SearchOptionsDialog::selectColor(dialog.fontColorBox(), m_fontColor);
+    if (UserInteraction::current().run(dialog) != QDialog::Accepted)
+        return;
+    m_options.wholeWords = dialog.wholeWordsBox()->isChecked();
+    m_options.textMode = dialog.textModeBox()->isChecked();
+    m_options.caseSensitive = dialog.caseSensitiveBox()->isChecked();
+    m_backColor = SearchOptionsDialog::selectedColor(dialog.backColorBox());
+    m_fontColor = SearchOptionsDialog::selectedColor(dialog.fontColorBox());
+    const AppSettings stored(m_settingsFile);
+    stored.setWholeWords(m_options.wholeWords);
+    stored.setCaseSensitive(m_options.caseSensitive);
+    stored.setHighlightBackColor(m_backColor);
+    stored.setHighlightFontColor(m_fontColor);
+    stored.setTextMode(m_options.textMode);
+}
+
+void SearchController::setSearchMode(bool on, const QString& context)
+{
+    m_searchMode = on;
+    if (on && !context.isEmpty())
+        m_context = context;
+    // The result list belongs to search mode (a search that runs fills it already).
+    if (!m_searchMode && !m_search)
+        m_resultList->leaveSearch();
+    emit stateChanged();
+}
+
+std::optional<DocumentViewer::Highlighting> SearchController::highlighting() const
+{
+    if (!m_searchMode)
+        return std::nullopt;
+    return DocumentViewer::Highlighting{m_context, m_options, m_fontColor, m_backColor};
+}
+
+void SearchController::run()
+{
+    const QString context = SearchJob::trimmedContext(m_findBox->currentText());
+    if (context.isEmpty()) {
+        m_searchMode = false;
+        m_resultList->leaveSearch();
+        emit stateChanged();
+        return;
+    }
+    if (m_search)
+        return; // one search at a time
+    // Nothing of the window changes until the search has ended: a stopped search leaves the
+    // tree, the selection, the search mode and the status as they were.
+    const QTreeWidgetItem* node = m_tree->selectedNode();
+    m_wholeCollection = !node || !node->parent();
+    SearchRequest request;
+    QStringList place; // the captions of the node searched, below the root
+    if (m_wholeCollection) {
+        m_rootDirs.clear();
+        m_rootNames.clear();
+        m_tree->collectionFolders(m_rootDirs, m_rootNames);
+        request = DocumentTree::collectionSearch(
+            m_rootDirs, m_rootNames, !m_tree->isNormativeCollection(), context, m_options);
+    } else if (m_tree->tree()) {
+        // The tree's options: they are taken when the tree is built.
+        request = m_tree->tree()->subtreeSearch(context, m_tree->tree()->options());
+        for (const QTreeWidgetItem* up = node; up->parent(); up = up->parent())
+            place.prepend(up->text(0));
+    } else {
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_resultList->beginSearch(request, place);
+    m_search = std::make_unique<BackgroundSearch>(std::move(request), m_window);
+    connect(m_search.get(), &BackgroundSearch::documentFound, m_resultList,
+            &SearchResultsDock::addFound);
+    connect(m_search.get(), &BackgroundSearch::finished, this, &SearchController::showResult);
+}
+
+void SearchController::runFromFindBox()
+{
+    addToHistory(m_findBox->currentText());
+    run();
+    m_tree->view()->setFocus();
+}
+
+void SearchController::chooseHistoryEntry(int index)
+{
+    if (index >= 0) {
+        m_findBox->setEditText(m_findBox->itemText(index));
+        run();
+        m_tree->view()->setFocus();
+    }
+    addToHistory(m_findBox->currentText().trimmed());
+}
+
+void SearchController::addToHistory(const QString& text)
+{
+    if (text.trimmed().isEmpty())
+        return;
+    const QStringList history = SearchHistory::added(m_findBox->history(), text);
+    {
+        const QSignalBlocker blocker(m_findBox);
+        m_findBox->clear();
+        m_findBox->addItems(history);
+        m_findBox->setCurrentIndex(0);
+    }
+    AppSettings(m_settingsFile).setSearchHistory(history);
+    emit stateChanged();
+}
+
+const SearchRequest* SearchController::runningSearch() const
+{
+    return m_search ? &m_search->request() : nullptr;
+}
+
+void SearchController::cancel()
+{
+    if (!m_search)
+        return;
+    m_search->cancel();
+    m_search.reset(); // waits for the run to stop: moments, at most a chunk of a document
+    m_resultList->cancelSearch();
+    QApplication::restoreOverrideCursor();
+    m_window->activateWindow();
+    emit searchFinished();
+}
+
+void SearchController::showResult()
+{
+    // The run has ended; it is let go once this handler of its signal is done.
+    BackgroundSearch* search = m_search.release();
+    search->deleteLater();
+    QApplication::restoreOverrideCursor();
+    const SearchResult& result = search->result();
+    if (result.cancelled || search->isCancelled()) {
+        m_resultList->cancelSearch();
+        m_window->activateWindow(); // back from the progress window
+        emit searchFinished();
+        return;
+    }
+    m_context = search->request().context;
+    m_searchMode = true;
+    int found = 0;
+    int checked = 0;
+    if (m_wholeCollection) {
+        emit collectionSearched(m_rootDirs, m_rootNames, &result);
+        found = m_tree->tree()->foundCount();
+        checked = m_tree->tree()->checkedCount();
+    } else if (m_tree->tree()) {
+        found = m_tree->tree()->showSubtreeSearch(m_context, result);
+        checked = m_tree->tree()->checkedCount();
+        emit subtreeSearched();
+    }
+    m_resultList->endSearch(m_tree->documentsInTreeOrder());
+    m_window->activateWindow(); // back from the progress window
+    // A phrase split by markup (a tag or a line wrap between its words) is not in the raw
+    // bytes; the search in the text of the documents finds it.
+    const bool suggestTextMode =
+        m_wholeCollection && found == 0 && !search->request().textMode && m_context.contains(u' ');
+    SearchResultDialog dialog(m_context, checked, found, m_window, result.unreadable,
+                              suggestTextMode);
+    UserInteraction::current().run(dialog);
+    emit stateChanged();
+    emit statusMessage(QStringLiteral(" Режим поиска. Для отмены режима поиска нажмите Ctrl+Z."));
+    emit searchFinished();
+}

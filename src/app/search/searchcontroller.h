@@ -1,0 +1,95 @@
+#pragma once
+
+#include "documentviewer.h"
+#include "matchoptions.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+
+class BackgroundSearch;
+class DocumentTreePanel;
+class FindBox;
+class QWidget;
+class SearchResultsDock;
+struct SearchRequest;
+struct SearchResult;
+
+// The search: the find box with its history, the search options, the run in the background
+// behind its progress window, the result dialog and the result list. A whole collection's
+// search rebuilds the tree with only the found documents; a folder's or a document's search
+// shows its findings below the selected node. The window stays as it was until a search has
+// ended: a stopped search changes nothing.
+class SearchController final : public QObject
+{
+    Q_OBJECT
+public:
+    SearchController(DocumentTreePanel* tree, const QString& settingsFile, QWidget* window);
+    ~SearchController() override;
+
+    FindBox* findBox() const { return m_findBox; }
+    SearchResultsDock* resultList() const { return m_resultList; }
+
+    // The options from the settings file; the history too.
+    void loadSettings();
+    MatchOptions matchOptions() const { return m_options; }
+    void setMatchOptions(const MatchOptions& options) { m_options = options; }
+    quint32 backColor() const { return m_backColor; }
+    quint32 fontColor() const { return m_fontColor; }
+    // Asks for the options in their dialog and keeps them in the settings file.
+    void editOptions();
+
+    // Search mode: the tree holds the findings of the last search and documents are shown
+    // highlighted. context: what that search looked for.
+    bool isSearchMode() const { return m_searchMode; }
+    QString context() const { return m_context; }
+    void setSearchMode(bool on, const QString& context = QString());
+    // How the shown document is marked in search mode; none outside it.
+    std::optional<DocumentViewer::Highlighting> highlighting() const;
+
+    // Searches the find box's text below the selected node (the whole collection from the
+    // root or no node); nothing while a search runs.
+    void run();
+    // Enter in the find box: the text joins the history, then the search runs.
+    void runFromFindBox();
+    // An entry chosen from the find box's list.
+    void chooseHistoryEntry(int index);
+    void addToHistory(const QString& text);
+    bool isSearching() const { return m_search != nullptr; }
+    // What the running search looks for and how; none when no search runs.
+    const SearchRequest* runningSearch() const;
+    // Stops a running search; the window stays as it was before the search.
+    void cancel();
+
+signals:
+    // The search has ended (also when it was stopped).
+    void searchFinished();
+    // A search below the selected node has put its findings into the tree: the node is shown
+    // again, now the search-mode way.
+    void subtreeSearched();
+    // A whole collection's findings are to be shown: the tree is built from them at once.
+    void collectionSearched(const QStringList& rootDirs, const QStringList& names,
+                            const SearchResult* found);
+    // Search mode or the find box's text changed: the commands' states follow.
+    void stateChanged();
+    void statusMessage(const QString& text);
+
+private:
+    void showResult();
+
+    DocumentTreePanel* m_tree;
+    QString m_settingsFile;
+    QWidget* m_window;
+    FindBox* m_findBox = nullptr;
+    SearchResultsDock* m_resultList = nullptr;
+    MatchOptions m_options;
+    quint32 m_backColor = 255;
+    quint32 m_fontColor = 16777215;
+    bool m_searchMode = false;
+    QString m_context;
+    std::unique_ptr<BackgroundSearch> m_search;
+    bool m_wholeCollection = false;
+    QStringList m_rootDirs; // the collection searched, as listed when the search began
+    QStringList m_rootNames;
+};

@@ -1,0 +1,377 @@
+#include "searchresultsdock.h"
+
+#include <QApplication>
+#include <QCollator>
+#include <QDir>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QTreeWidget>
+
+#include <climits>
+#include <vector>
+
+namespace {
+
+const QCollator& captionCollator()
+{
+    // The order of the tree's captions (CaptionOrder), as keys computed once per row: the
+    // list is sorted again each time rows come in.
+    static const QCollator collator = [] {
+        QCollator made(QLocale(QLocale::Russian, QLocale::Russia));
+        made.setNumericMode(false);
+        made.setCaseSensitivity(Qt::CaseInsensitive);
+        return made;
+    }();
+    return collator;
+}
+
+// The line around the first occurrence, the occurrence in bold; the part before it is cut
+// from the left when the column is narrow, so that the occurrence stays in sight.
+class SnippetDelegate final : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override
+    {
+        const QString match = index.data(SearchResultsDock::MatchRole).toString();
+        if (match.isEmpty()) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        item.text.clear();
+        const QWidget* widget = item.widget;
+        const QStyle* style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
+
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+        const QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &item, widget)
+                               .adjusted(margin, 0, -margin, 0);
+        QFont bold = item.font;
+        bold.setBold(true);
+        const QFontMetrics plainMetrics(item.font);
+        const QFontMetrics boldMetrics(bold);
+        const QString before = index.data(SearchResultsDock::BeforeRole).toString();
+        const QString after = index.data(SearchResultsDock::AfterRole).toString();
+        const int room = area.width() - boldMetrics.horizontalAdvance(match);
+        const int afterWidth = plainMetrics.horizontalAdvance(after);
+        const int beforeRoom = qMax(0, qMax(room / 3, room - afterWidth));
+
+        painter->save();
+        painter->setClipRect(area);
+        const QPalette::ColorGroup group =
+            item.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
+        painter->setPen(item.palette.color(group, item.state & QStyle::State_Selected
+                                                      ? QPalette::HighlightedText
+                                                      : QPalette::Text));
+        int x = area.left();
+        const auto run = [&](const QString& text, const QFont& font, Qt::TextElideMode elide,
+                             int width) {
+            const QFontMetrics metrics(font);
+            const QString shown = metrics.elidedText(text, elide, width);
+            painter->setFont(font);
+            painter->drawText(QRect(x, area.top(), area.right() - x + 1, area.height()),
+                              Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+            x += metrics.horizontalAdvance(shown);
+        };
+        run(before, item.font, Qt::ElideLeft, beforeRoom);
+        run(match, bold, Qt::ElideRight, area.right() - x + 1);
+        run(after, item.font, Qt::ElideRight, area.right() - x + 1);
+        painter->restore();
+    }
+};
+
+} // namespace
+
+// A found document. Rows are ordered by their place in the tree: by the captions on the way
+// down while the search runs, by the tree's own order once the tree holds the findings.
+class ResultRow final : public QTreeWidgetItem
+{
+public:
+    ResultRow(const QString& documentPath, const QStringList& captions)
+        : QTreeWidgetItem(UserType), path(documentPath)
+    {
+        keys.reserve(size_t(captions.size()));
+        for (const QString& caption : captions)
+            keys.push_back(captionCollator().sortKey(caption));
+        setText(SearchResultsDock::DocumentColumn, captions.join(QStringLiteral("->")));
+        setData(SearchResultsDock::DocumentColumn, SearchResultsDock::PathRole, path);
+        setToolTip(SearchResultsDock::DocumentColumn, QDir::toNativeSeparators(path));
+        setText(SearchResultsDock::CountColumn, QStringLiteral("…"));
+        setTextAlignment(SearchResultsDock::CountColumn, Qt::AlignRight | Qt::AlignVCenter);
+    }
+
+    const QString path;
+    std::vector<QCollatorSortKey> keys;
+    int order = -1; // among the tree's documents, once the tree holds them
+    int count = -1; // occurrences in the text; -1 while not known
+    bool read = false;
+
+    bool operator<(const QTreeWidgetItem& other) const override
+    {
+        const auto& row = static_cast<const ResultRow&>(other);
+        const QTreeWidget* list = treeWidget();
+        if (list && list->sortColumn() == SearchResultsDock::CountColumn) {
+            if (count != row.count)
+                return count < row.count;
+            // Equal counts keep the tree's order whichever way the counts go.
+            return list->header()->sortIndicatorOrder() == Qt::DescendingOrder ? row.before(*this)
+                                                                               : before(row);
+        }
+        return before(row);
+    }
+
+private:
+    bool before(const ResultRow& row) const
+    {
+        if (order != row.order)
+            return order < row.order;
+        const size_t levels = std::min(keys.size(), row.keys.size());
+        for (size_t i = 0; i < levels; ++i) {
+            const int compared = keys[i].compare(row.keys[i]);
+            if (compared != 0)
+                return compared < 0;
+        }
+        if (keys.size() != row.keys.size())
+            return keys.size() > row.keys.size(); // a folder before a document of its caption
+        return path < row.path;
+    }
+};
+
+SearchResultsDock::SearchResultsDock(QWidget* parent)
+    : QDockWidget(QStringLiteral("Результаты поиска"), parent),
+      m_stop(std::make_shared<std::atomic<bool>>(false))
+{
+    setObjectName(QStringLiteral("searchResultsDock"));
+    // Docked only: a choice in a window of its own would not be this window's selection.
+    setFeatures(DockWidgetClosable | DockWidgetMovable);
+    m_list = new QTreeWidget(this);
+    m_list->setObjectName(QStringLiteral("searchResultsList"));
+    m_list->setColumnCount(3);
+    m_list->setHeaderLabels(
+        {QStringLiteral("Документ"), QStringLiteral("Совпадения"), QStringLiteral("Фрагмент")});
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setItemDelegateForColumn(SnippetColumn, new SnippetDelegate(m_list));
+    m_list->setTextElideMode(Qt::ElideMiddle); // the document's own caption stays in sight
+    m_list->header()->resizeSection(DocumentColumn, 420);
+    m_list->header()->resizeSection(CountColumn, 110);
+    m_list->header()->setStretchLastSection(true);
+    m_list->setSortingEnabled(true);
+    m_list->sortByColumn(DocumentColumn, Qt::AscendingOrder);
+    setWidget(m_list);
+
+    connect(m_list->header(), &QHeaderView::sortIndicatorChanged, this,
+            &SearchResultsDock::sortChanged);
+    const auto choose = [this](QTreeWidgetItem* row) {
+        if (row)
+            emit documentChosen(documentPath(row));
+    };
+    connect(m_list, &QTreeWidget::itemClicked, this, choose);
+    connect(m_list, &QTreeWidget::itemActivated, this, choose);
+
+    // Rows come in groups: the list is sorted again once per group, not once per document.
+    m_addTimer.setSingleShot(true);
+    m_addTimer.setInterval(100);
+    connect(&m_addTimer, &QTimer::timeout, this, &SearchResultsDock::addPending);
+    m_reader.setMaxThreadCount(1); // one read at a time beside the search
+}
+
+SearchResultsDock::~SearchResultsDock()
+{
+    stopReading();
+    m_reader.waitForDone();
+}
+
+SearchResultsDock::Saved::~Saved()
+{
+    qDeleteAll(rows);
+}
+
+QString SearchResultsDock::documentPath(const QTreeWidgetItem* row)
+{
+    return row ? row->data(DocumentColumn, PathRole).toString() : QString();
+}
+
+void SearchResultsDock::beginSearch(const SearchRequest& request, const QStringList& prefix)
+{
+    stopReading();
+    m_addTimer.stop();
+    m_incoming.clear();
+    auto saved = std::make_unique<Saved>();
+    saved->rows = m_list->invisibleRootItem()->takeChildren();
+    saved->request = m_request;
+    saved->prefix = m_prefix;
+    saved->visible = !isHidden();
+    m_saved = std::move(saved);
+    m_rows.clear();
+    m_request = request;
+    m_prefix = prefix;
+    show();
+}
+
+void SearchResultsDock::addFound(const QString& path)
+{
+    m_incoming.append(path);
+    if (!m_addTimer.isActive())
+        m_addTimer.start();
+}
+
+void SearchResultsDock::addPending()
+{
+    QList<QTreeWidgetItem*> items;
+    QList<ResultRow*> rows;
+    for (const QString& path : std::as_const(m_incoming)) {
+        if (m_rows.contains(path))
+            continue;
+        auto* row = new ResultRow(path, m_prefix + FoundDocument::captionsBelow(m_request, path));
+        m_rows.insert(path, row);
+        rows.append(row);
+        items.append(row);
+    }
+    m_incoming.clear();
+    m_list->addTopLevelItems(items);
+    read(rows);
+}
+
+void SearchResultsDock::endSearch(const QStringList& paths)
+{
+    m_addTimer.stop();
+    addPending();
+    m_saved.reset();
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        ResultRow* row = m_rows.value(paths.at(i));
+        if (row && row->order < 0)
+            row->order = int(i);
+    }
+    for (ResultRow* row : std::as_const(m_rows)) {
+        if (row->order < 0)
+            row->order = INT_MAX;
+    }
+    m_list->sortItems(m_list->sortColumn(), m_list->header()->sortIndicatorOrder());
+    // The keys start from the first row; it is not chosen, nor marked as if it were.
+    if (!m_list->currentItem() && m_list->topLevelItemCount() > 0)
+        m_list->selectionModel()->setCurrentIndex(m_list->model()->index(0, 0),
+                                                  QItemSelectionModel::NoUpdate);
+    show();
+}
+
+void SearchResultsDock::cancelSearch()
+{
+    stopReading();
+    m_addTimer.stop();
+    m_incoming.clear();
+    deleteRows();
+    if (!m_saved) {
+        hide();
+        return;
+    }
+    const std::unique_ptr<Saved> saved = std::move(m_saved);
+    m_request = saved->request;
+    m_prefix = saved->prefix;
+    QList<ResultRow*> rows;
+    for (QTreeWidgetItem* item : std::as_const(saved->rows)) {
+        auto* row = static_cast<ResultRow*>(item);
+        m_rows.insert(row->path, row);
+        rows.append(row);
+    }
+    m_list->addTopLevelItems(saved->rows);
+    saved->rows.clear(); // the list's now
+    m_list->sortItems(m_list->sortColumn(), m_list->header()->sortIndicatorOrder());
+    setVisible(saved->visible);
+    read(rows); // those the search interrupted
+}
+
+void SearchResultsDock::leaveSearch()
+{
+    stopReading();
+    m_addTimer.stop();
+    m_incoming.clear();
+    deleteRows();
+    m_saved.reset();
+    hide();
+}
+
+void SearchResultsDock::deleteRows()
+{
+    m_rows.clear();
+    qDeleteAll(m_list->invisibleRootItem()->takeChildren());
+}
+
+void SearchResultsDock::stopReading()
+{
+    m_stop->store(true);
+    m_stop = std::make_shared<std::atomic<bool>>(false);
+    m_reader.clear();
+    ++m_generation;
+}
+
+void SearchResultsDock::read(const QList<ResultRow*>& rows)
+{
+    QStringList paths;
+    for (const ResultRow* row : rows) {
+        if (!row->read)
+            paths.append(row->path);
+    }
+    if (paths.isEmpty())
+        return;
+    const MatchOptions options{m_request.caseSensitive, m_request.wholeWords, m_request.textMode};
+    m_reader.start([this, paths, options, context = m_request.context, stop = m_stop,
+                    generation = m_generation] {
+        for (const QString& path : paths) {
+            if (stop->load())
+                return;
+            const FoundDocument::Summary summary = FoundDocument::summarize(path, context, options);
+            QMetaObject::invokeMethod(
+                this, [this, generation, path, summary] { showSummary(generation, path, summary); },
+                Qt::QueuedConnection);
+        }
+    });
+}
+
+void SearchResultsDock::showSummary(quint64 generation, const QString& path,
+                                    const FoundDocument::Summary& summary)
+{
+    ResultRow* row = generation == m_generation ? m_rows.value(path) : nullptr;
+    if (!row)
+        return;
+    row->read = true;
+    if (!summary.readable) {
+        row->setText(CountColumn, QStringLiteral("—"));
+        row->setText(SnippetColumn, QStringLiteral("документ не удалось прочитать"));
+        row->setForeground(SnippetColumn, QBrush(Qt::gray));
+        return;
+    }
+    row->count = summary.marked; // before the text: a sort by the count reads it
+    row->setText(CountColumn, QString::number(summary.marked));
+    if (summary.marked == 0 && summary.inMarkup > 0) {
+        row->setText(SnippetColumn, QStringLiteral("совпадения только в разметке"));
+        row->setForeground(SnippetColumn, QBrush(Qt::gray));
+        return;
+    }
+    // Blanks alone before an occurrence that opens the text say nothing.
+    const QString before = summary.before.trimmed().isEmpty() ? QString() : summary.before;
+    row->setData(SnippetColumn, BeforeRole, before);
+    row->setData(SnippetColumn, MatchRole, summary.match);
+    row->setData(SnippetColumn, AfterRole, summary.after);
+    const QString line = before + summary.match + summary.after;
+    row->setText(SnippetColumn, line);
+    row->setToolTip(SnippetColumn, line);
+}
+
+void SearchResultsDock::sortChanged(int column, Qt::SortOrder order)
+{
+    const bool toCount = column == CountColumn && m_sortColumn != CountColumn;
+    m_sortColumn = column;
+    // Most occurrences first when the counts are first chosen.
+    if (toCount && order == Qt::AscendingOrder)
+        m_list->header()->setSortIndicator(CountColumn, Qt::DescendingOrder);
+}

@@ -1,0 +1,505 @@
+#include "documenttree.h"
+
+#include "directorylisting.h"
+#include "documentlayout.h"
+#include "filetree.h"
+#include "libraryscan.h"
+#include "platform.h"
+#include "searchjob.h"
+#include "waitcursor.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QScopedValueRollback>
+#include <QScrollBar>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace {
+
+bool isNoPath(const QString& path)
+{
+    return path.isEmpty() || path == u"0";
+}
+
+SearchRequest searchRequest(const QString& context, const MatchOptions& options)
+{
+    SearchRequest request;
+    request.context = context;
+    request.caseSensitive = options.caseSensitive;
+    request.wholeWords = options.wholeWords;
+    request.textMode = options.textMode;
+    return request;
+}
+
+QStringList matching(const QStringList& names, const QString& mask)
+{
+    if (mask == u"*.*" || mask == u"*")
+        return names;
+    QStringList kept;
+    for (const QString& name : names) {
+        if (FileTree::maskMatches(name, mask))
+            kept.append(name);
+    }
+    return kept;
+}
+
+// The date order: folders before documents, each oldest first by the time it was last
+// written; equal times by caption, so that the order never depends on how the file system
+// happens to list the entries.
+void sortByDate(QList<QTreeWidgetItem*>& items, const CaptionOrder& captionOrder)
+{
+    struct Dated
+    {
+        QTreeWidgetItem* item;
+        bool document;
+        std::filesystem::file_time_type written;
+    };
+    std::vector<Dated> dated;
+    dated.reserve(items.size());
+    for (QTreeWidgetItem* item : std::as_const(items)) {
+        const DocumentTree::NodeData record = DocumentTree::nodeData(item);
+        std::error_code error;
+        const auto written =
+            std::filesystem::last_write_time(Platform::toNative(record.path), error);
+        dated.push_back({item, record.kind == DocumentTree::Document,
+                         error ? std::filesystem::file_time_type::min() : written});
+    }
+    std::stable_sort(dated.begin(), dated.end(), [&captionOrder](const Dated& a, const Dated& b) {
+        if (a.document != b.document)
+            return b.document;
+        if (a.written != b.written)
+            return a.written < b.written;
+        return captionOrder(a.item->text(0), b.item->text(0));
+    });
+    for (qsizetype i = 0; i < items.size(); ++i)
+        items[i] = dated[std::size_t(i)].item;
+}
+
+} // namespace
+
+DocumentTree::DocumentTree(const QStringList& rootDirs, const QStringList& names,
+                           QTreeWidget* treeView, const QList<QIcon>* imageList,
+                           const QString& rootCaption, bool searching, const MatchOptions& options,
+                           const QString& context, bool techParts, bool sortByDate,
+                           const SearchResult* found)
+    : m_rootCaption(rootCaption), m_searching(searching), m_options(options),
+      m_sortByDate(sortByDate), m_context(context), m_treeView(treeView), m_imageList(imageList),
+      m_handlers(std::make_unique<QObject>())
+{
+    m_folderFont = m_treeView->font();
+    m_folderFont.setBold(true);
+    QObject::connect(m_treeView, &QTreeWidget::itemExpanded, m_handlers.get(),
+                     [this](QTreeWidgetItem* node) { readExpandedFolder(node); });
+
+    m_treeView->clear();
+    QTreeWidgetItem* root =
+        addNode(nullptr, m_rootCaption, makeNodeData(RootOrStub, QStringLiteral("0")), FolderImage);
+    m_treeView->setCurrentItem(root);
+
+    WaitCursor waitCursor;
+    m_treeView->setUpdatesEnabled(false); // filled without a repaint per node
+    if (m_searching) {
+        // Only the folders that lead to a found document are in the findings.
+        const SearchResult own =
+            found ? SearchResult()
+                  : SearchJob(collectionSearch(rootDirs, names, techParts, m_context, m_options))
+                        .run();
+        const SearchResult& result = found ? *found : own;
+        attachChildren(root, makeScannedNodes(result.nodes));
+        m_checkedCount = result.checked;
+    } else {
+        for (qsizetype i = 0; i < rootDirs.size(); ++i) {
+            const QString& currentDir = rootDirs.at(i);
+            if (techParts) {
+                QTreeWidgetItem* base =
+                    addNode(root, names.value(i), makeNodeData(Folder, currentDir), FolderImage);
+                addExpandStub(currentDir, base);
+            } else {
+                scanDirectory(currentDir, QStringLiteral("*.*"), root);
+            }
+        }
+    }
+    m_treeView->collapseAll();
+    m_treeView->setCurrentItem(root);
+    root->setExpanded(true);
+    if (!m_sortByDate) {
+        // Every folder was ordered as it was filled; the root's own nodes remain.
+        sortChildren(root, false);
+        m_treeView->horizontalScrollBar()->setValue(0);
+    }
+    m_treeView->setUpdatesEnabled(true);
+}
+
+DocumentTree::~DocumentTree() = default;
+
+DocumentTree::NodeData DocumentTree::makeNodeData(quint8 kind, const QString& fileName)
+{
+    return NodeData{kind, fileName};
+}
+
+QTreeWidgetItem* DocumentTree::addNode(QTreeWidgetItem* parent, const QString& caption,
+                                       const NodeData& record, int imageIndex)
+{
+    QTreeWidgetItem* item = makeNode(caption, record, imageIndex);
+    if (parent)
+        parent->addChild(item);
+    else
+        m_treeView->addTopLevelItem(item);
+    return item;
+}
+
+QTreeWidgetItem* DocumentTree::makeNode(const QString& caption, const NodeData& record,
+                                        int imageIndex) const
+{
+    auto* item = new QTreeWidgetItem(QStringList{caption});
+    item->setData(0, KindRole, record.kind);
+    item->setData(0, FileNameRole, record.path);
+    item->setData(0, ImageIndexRole, imageIndex);
+    if (m_imageList && imageIndex < m_imageList->size())
+        item->setIcon(0, m_imageList->at(imageIndex));
+    // Folders and the root in bold; the root's caption in blue while it is not selected
+    // (a selected item is drawn in the highlight colours).
+    if (imageIndex == FolderImage)
+        item->setFont(0, m_folderFont);
+    if (caption == m_rootCaption)
+        item->setForeground(0, QBrush(QColor(0, 0, 255)));
+    return item;
+}
+
+void DocumentTree::attachChildren(QTreeWidgetItem* parent, QList<QTreeWidgetItem*> children)
+{
+    // One insertion per folder: the tree control's cost per insertion grows with its size.
+    sortItems(children);
+    parent->addChildren(children);
+}
+
+void DocumentTree::sortItems(QList<QTreeWidgetItem*>& items) const
+{
+    if (m_sortByDate) {
+        sortByDate(items, m_captionOrder);
+        return;
+    }
+    std::stable_sort(items.begin(), items.end(),
+                     [this](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
+                         return m_captionOrder(a->text(0), b->text(0));
+                     });
+}
+
+bool DocumentTree::scanDirectory(const QString& dir, const QString& mask, QTreeWidgetItem* parent)
+{
+    if (isNoPath(dir) || !parent)
+        return false;
+    QList<QTreeWidgetItem*> children;
+    if (m_searching) {
+        // The whole depth at once; every document checked, only those with the context kept.
+        SearchRequest request = searchRequest(m_context, m_options);
+        request.folders = QStringList{dir};
+        const SearchResult result = SearchJob(std::move(request)).run();
+        m_checkedCount += result.checked;
+        children = makeScannedNodes(result.nodes);
+    } else {
+        const DirectoryEntries entries = DirectoryListing::list(dir);
+        for (const QString& name : matching(entries.folders, mask)) {
+            const QString path = DocumentLayout::joinPath(dir, name);
+            QTreeWidgetItem* folder =
+                makeNode(Platform::displayName(name), makeNodeData(Folder, path), FolderImage);
+            addExpandStub(path, folder);
+            children.append(folder);
+        }
+        for (const QString& name : matching(entries.documents, mask)) {
+            ++m_checkedCount;
+            children.append(makeNode(DocumentLayout::documentCaption(name),
+                                     makeNodeData(Document, DocumentLayout::joinPath(dir, name)),
+                                     DocumentImage));
+            ++m_foundCount;
+        }
+    }
+    attachChildren(parent, children);
+    return true;
+}
+
+QList<QTreeWidgetItem*> DocumentTree::makeScannedNodes(const std::vector<ScanNode>& nodes)
+{
+    QList<QTreeWidgetItem*> items;
+    for (const ScanNode& node : nodes) {
+        if (node.isFolder) {
+            QTreeWidgetItem* folder =
+                makeNode(node.caption, makeNodeData(Folder, node.path), FolderImage);
+            attachChildren(folder, makeScannedNodes(node.children));
+            if (node.revisited && !m_searching)
+                addExpandStub(node.path, folder);
+            items.append(folder);
+            continue;
+        }
+        if (!m_searching)
+            ++m_checkedCount; // a search counts what it checked itself
+        items.append(makeNode(node.caption, makeNodeData(Document, node.path), DocumentImage));
+        ++m_foundCount;
+    }
+    return items;
+}
+
+bool DocumentTree::addExpandStub(const QString& dir, QTreeWidgetItem* node)
+{
+    if (isNoPath(dir) || !node)
+        return false;
+    if (!DirectoryListing::hasVisibleEntry(dir))
+        return false;
+    node->addChild(makeNode(QString(), makeNodeData(RootOrStub, QString()), DocumentImage));
+    return true;
+}
+
+void DocumentTree::readExpandedFolder(QTreeWidgetItem* node)
+{
+    if (!node || m_expandingAll)
+        return;
+    if (!m_searching) {
+        // Every expansion reads the folder again; the root is read only by a rebuild.
+        if (node->parent()) {
+            qDeleteAll(node->takeChildren());
+            scanDirectory(nodeData(node).path, QStringLiteral("*.*"), node);
+        }
+    } else if (!m_sortByDate) {
+        sortChildren(node, false);
+    }
+    // Whatever an expansion adds is ordered as it is added, and the rest of the tree is in
+    // order already: the result is that of a sort of the whole tree, at the cost of one folder.
+    if (!m_sortByDate)
+        m_treeView->horizontalScrollBar()->setValue(0);
+}
+
+void DocumentTree::sortChildren(QTreeWidgetItem* node, bool recursive)
+{
+    if (!node || node->childCount() == 0)
+        return;
+    QList<QTreeWidgetItem*> children = node->takeChildren();
+    sortItems(children);
+    node->addChildren(children);
+    if (recursive) {
+        for (QTreeWidgetItem* child : std::as_const(children))
+            sortChildren(child, true);
+    }
+}
+
+void DocumentTree::expandAll(QTreeWidgetItem* node)
+{
+    if (!node) {
+        for (int i = 0; i < m_treeView->topLevelItemCount(); ++i)
+            expandAll(m_treeView->topLevelItem(i));
+        return;
+    }
+    const QScopedValueRollback expanding(m_expandingAll, true);
+    if (!m_searching) {
+        // Each folder below is read once, as its expansion would read it, and the whole
+        // subtree goes into the tree at once: the control's cost per insertion grows with
+        // the number of open folders.
+        if (node->parent()) {
+            rereadSubtree(node);
+        } else {
+            for (int i = 0; i < node->childCount(); ++i) {
+                if (nodeData(node->child(i)).kind == Folder)
+                    rereadSubtree(node->child(i));
+            }
+        }
+    }
+    std::vector<QTreeWidgetItem*> pending{node};
+    while (!pending.empty()) {
+        QTreeWidgetItem* item = pending.back();
+        pending.pop_back();
+        if (item->childCount() == 0)
+            continue;
+        item->setExpanded(true);
+        for (int i = item->childCount() - 1; i >= 0; --i)
+            pending.push_back(item->child(i));
+    }
+}
+
+void DocumentTree::rereadSubtree(QTreeWidgetItem* folder)
+{
+    qDeleteAll(folder->takeChildren());
+    attachChildren(folder, makeScannedNodes(LibraryScan::deep(nodeData(folder).path)));
+}
+
+SearchRequest DocumentTree::collectionSearch(const QStringList& rootDirs, const QStringList& names,
+                                             bool techParts, const QString& context,
+                                             const MatchOptions& options)
+{
+    SearchRequest request = searchRequest(context, options);
+    request.folders = rootDirs;
+    if (techParts) {
+        for (qsizetype i = 0; i < rootDirs.size(); ++i)
+            request.folderCaptions.append(names.value(i));
+    }
+    return request;
+}
+
+SearchRequest DocumentTree::subtreeSearch(const QString& context, const MatchOptions& options) const
+{
+    SearchRequest request = searchRequest(context, options);
+    const QTreeWidgetItem* node = m_treeView->currentItem();
+    if (!node)
+        return request;
+    const NodeData record = nodeData(node);
+    if (record.kind == Folder)
+        request.folders = QStringList{record.path};
+    else
+        request.document = record.path;
+    return request;
+}
+
+int DocumentTree::showSubtreeSearch(const QString& context, const SearchResult& found)
+{
+    QTreeWidgetItem* node = m_treeView->currentItem();
+    m_context = context;
+    m_foundCount = found.found;
+    m_checkedCount = found.checked;
+    if (!node || nodeData(node).kind != Folder)
+        return m_foundCount;
+    m_treeView->setUpdatesEnabled(false);
+    qDeleteAll(node->takeChildren());
+    {
+        const QScopedValueRollback searching(m_searching, true);
+        m_foundCount = 0; // counted as the found documents are added
+        attachChildren(node, makeScannedNodes(found.nodes));
+    }
+    const QScopedValueRollback expanding(m_expandingAll, true);
+    std::vector<QTreeWidgetItem*> pending{node};
+    while (!pending.empty()) {
+        QTreeWidgetItem* item = pending.back();
+        pending.pop_back();
+        item->setExpanded(true);
+        for (int i = 0; i < item->childCount(); ++i)
+            pending.push_back(item->child(i));
+    }
+    m_treeView->setUpdatesEnabled(true);
+    return m_foundCount;
+}
+
+int DocumentTree::searchSubtree(const QString& context)
+{
+    return showSubtreeSearch(context, SearchJob(subtreeSearch(context, m_options)).run());
+}
+
+QTreeWidgetItem* DocumentTree::rootNode() const
+{
+    return m_treeView->topLevelItem(0);
+}
+
+DocumentTree::NodeData DocumentTree::nodeData(const QTreeWidgetItem* node)
+{
+    if (!node)
+        return {};
+    return NodeData{static_cast<quint8>(node->data(0, KindRole).toUInt()),
+                    node->data(0, FileNameRole).toString()};
+}
+
+int DocumentTree::nodeImageIndex(const QTreeWidgetItem* node)
+{
+    return node ? node->data(0, ImageIndexRole).toInt() : -1;
+}
+
+QString DocumentTree::nodeTitle(const QTreeWidgetItem* node) const
+{
+    if (!node)
+        return {};
+    QString title = node->text(0);
+    for (const QTreeWidgetItem* up = node->parent(); up; up = up->parent())
+        title = up->text(0) + QStringLiteral("->") + title;
+    return title;
+}
+
+QString DocumentTree::nodePath(const QTreeWidgetItem* node) const
+{
+    return nodeData(node).path;
+}
+
+QTreeWidgetItem* DocumentTree::firstNodeWithPath(const QString& path) const
+{
+    std::vector<QTreeWidgetItem*> pending;
+    for (int i = m_treeView->topLevelItemCount() - 1; i >= 0; --i)
+        pending.push_back(m_treeView->topLevelItem(i));
+    while (!pending.empty()) {
+        QTreeWidgetItem* item = pending.back();
+        pending.pop_back();
+        if (nodeData(item).path == path)
+            return item;
+        for (int i = item->childCount() - 1; i >= 0; --i)
+            pending.push_back(item->child(i));
+    }
+    return nullptr;
+}
+
+QTreeWidgetItem* DocumentTree::topFolder(QTreeWidgetItem* node)
+{
+    while (node && node->parent() && node->parent()->parent())
+        node = node->parent();
+    return node;
+}
+
+bool DocumentTree::selectNodeByPath(const QString& path)
+{
+    m_treeView->setUpdatesEnabled(false);
+    // Every folder is read once (browsing) so that any node of the library can be met.
+    expandAll();
+    QTreeWidgetItem* found = firstNodeWithPath(path);
+    m_treeView->collapseAll();
+    m_treeView->setCurrentItem(rootNode());
+    if (found) {
+        // Only the branch of the found node stays open; opening it reads it again.
+        QTreeWidgetItem* top = topFolder(found);
+        if (rootNode())
+            rootNode()->setExpanded(true);
+        expandAll(top);
+        found = firstNodeWithPath(path);
+        if (found)
+            m_treeView->setCurrentItem(found);
+    }
+    m_treeView->setUpdatesEnabled(true);
+    return found != nullptr;
+}
+
+QTreeWidgetItem* DocumentTree::nodeForPath(const QString& path)
+{
+    QList<QTreeWidgetItem*> level;
+    for (int i = 0; i < m_treeView->topLevelItemCount(); ++i)
+        level.append(m_treeView->topLevelItem(i));
+    while (!level.isEmpty()) {
+        QTreeWidgetItem* below = nullptr;
+        for (QTreeWidgetItem* item : std::as_const(level)) {
+            const NodeData record = nodeData(item);
+            if (record.path == path && record.kind != RootOrStub)
+                return item;
+            // The root holds the whole collection, a folder what lies below it.
+            if (!below && (record.kind == RootOrStub ? item->parent() == nullptr
+                                                     : path.startsWith(record.path + u'/')))
+                below = item;
+        }
+        if (!below)
+            return nullptr;
+        if (!below->isExpanded())
+            below->setExpanded(true); // reads the folder
+        level.clear();
+        for (int i = 0; i < below->childCount(); ++i)
+            level.append(below->child(i));
+    }
+    return nullptr;
+}
+
+bool DocumentTree::hasNodeForPath(const QString& path) const
+{
+    if (m_searching || !rootNode())
+        return firstNodeWithPath(path) != nullptr;
+    // Below a folder of the collection's first level, a node is there once its folders are
+    // opened, as long as the file is.
+    for (int i = 0; i < rootNode()->childCount(); ++i) {
+        const NodeData record = nodeData(rootNode()->child(i));
+        if (record.path == path)
+            return true;
+        if (record.kind == Folder && path.startsWith(record.path + u'/'))
+            return Platform::isFile(path) || Platform::isFolder(path);
+    }
+    return firstNodeWithPath(path) != nullptr;
+}

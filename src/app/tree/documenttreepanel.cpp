@@ -1,0 +1,274 @@
+#include "documenttreepanel.h"
+
+#include "appmessagebox.h"
+#include "backgroundtask.h"
+#include "collectionlists.h"
+#include "elidedtoolbutton.h"
+#include "platform.h"
+#include "progressdialog.h"
+#include "treefileoperations.h"
+
+#include <QButtonGroup>
+#include <QDesktopServices>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QProcess>
+#include <QScopedValueRollback>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <QUrl>
+#include <QVBoxLayout>
+
+DocumentTreePanel::DocumentTreePanel(const QList<QIcon>& icons, QWidget* parent)
+    : QWidget(parent), m_icons(icons)
+{
+    setObjectName(QStringLiteral("treePanel"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto* buttons = new QHBoxLayout;
+    auto* group = new QButtonGroup(this);
+    group->setExclusive(true);
+    const auto collectionButton = [&](const QString& name, const QString& caption) {
+        auto* button = new ElidedToolButton(this);
+        button->setObjectName(name);
+        button->setCheckable(true);
+        button->setAutoRaise(true);
+        button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+        button->setMinimumWidth(1); // the pane may still be made narrow
+        QFont bold = button->font();
+        bold.setBold(true);
+        button->setFont(bold);
+        button->setFullText(caption);
+        group->addButton(button);
+        buttons->addWidget(button);
+        connect(button, &QToolButton::clicked, this, &DocumentTreePanel::collectionChosen);
+        return button;
+    };
+    m_normativeButton =
+        collectionButton(QStringLiteral("normativeButton"), QStringLiteral("Норм. документы"));
+    m_technicalButton =
+        collectionButton(QStringLiteral("technicalButton"), QStringLiteral("Тех. части"));
+    m_normativeButton->setChecked(true);
+    layout->addLayout(buttons);
+
+    m_view = new QTreeWidget(this);
+    m_view->setObjectName(QStringLiteral("documentTree"));
+    m_view->setHeaderHidden(true);
+    m_view->setColumnCount(1);
+    m_view->setIndentation(19);
+    m_view->setMinimumWidth(40);
+    m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_view->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_view->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_view->header()->setStretchLastSection(false);
+    // The selection stays visible when the tree loses the focus.
+    QPalette palette = m_view->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight,
+                     palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
+    palette.setColor(QPalette::Base, QColor(0xff, 0xfb, 0xf0));
+    m_view->setPalette(palette);
+    layout->addWidget(m_view, 1);
+
+    connect(m_view, &QTreeWidget::currentItemChanged, this, [this] {
+        if (m_tree && !m_building)
+            emit selectionChanged();
+    });
+}
+
+DocumentTreePanel::~DocumentTreePanel()
+{
+    m_copy.reset(); // a copy still running stops before the tree goes
+    m_tree.reset();
+}
+
+QTreeWidgetItem* DocumentTreePanel::selectedNode() const
+{
+    return m_view->currentItem();
+}
+
+QString DocumentTreePanel::selectedPath() const
+{
+    return m_tree ? m_tree->nodePath(selectedNode()) : QString();
+}
+
+QString DocumentTreePanel::nodeTitle(const QTreeWidgetItem* node) const
+{
+    return m_tree ? m_tree->nodeTitle(node) : QString();
+}
+
+bool DocumentTreePanel::isNormativeCollection() const
+{
+    return m_normativeButton->isChecked();
+}
+
+void DocumentTreePanel::setNormativeCollection(bool normative)
+{
+    (normative ? m_normativeButton : m_technicalButton)->setChecked(true);
+}
+
+bool DocumentTreePanel::collectionFolders(QStringList& rootDirs, QStringList& names) const
+{
+    if (isNormativeCollection()) {
+        CollectionLists::fillNormative(m_suiteDir, m_externalDirectory, rootDirs, names);
+        return true;
+    }
+    return CollectionLists::fillTechnicalParts(m_suiteDir, rootDirs, names, true);
+}
+
+void DocumentTreePanel::rebuild(const QStringList& rootDirs, const QStringList& names, bool search,
+                                const MatchOptions& options, const QString& context,
+                                const SearchResult* found)
+{
+    const bool normative = isNormativeCollection();
+    const QString title = normative ? QStringLiteral("Нормативная документация")
+                                    : QStringLiteral("Технические части");
+    // The selection the build makes is not the user's: the viewer stays blank.
+    const QScopedValueRollback building(m_building, true);
+    m_tree.reset();
+    m_tree = std::make_unique<DocumentTree>(rootDirs, names, m_view, &m_icons, title, search,
+                                            options, search ? context : QString(), !normative,
+                                            m_sortByDate, found);
+}
+
+bool DocumentTreePanel::selectPath(const QString& path)
+{
+    if (!m_tree || path.isEmpty())
+        return false;
+    QTreeWidgetItem* node = m_tree->nodeForPath(path);
+    if (!node)
+        return false;
+    if (m_view->currentItem() == node)
+        emit selectionChanged(); // shown again
+    else
+        m_view->setCurrentItem(node); // shown as the user's own selection is
+    m_view->scrollToItem(node);
+    return true;
+}
+
+bool DocumentTreePanel::selectFoundDocument(const QString& path)
+{
+    // The search tree holds every found document, so a walk of it finds the node.
+    for (QTreeWidgetItemIterator it(m_view); *it; ++it) {
+        const DocumentTree::NodeData record = DocumentTree::nodeData(*it);
+        if (record.kind != DocumentTree::Document || record.path != path)
+            continue;
+        // Opening a folder sorts its children again, which moves the iterator on.
+        QTreeWidgetItem* node = *it;
+        for (QTreeWidgetItem* up = node->parent(); up; up = up->parent())
+            up->setExpanded(true);
+        m_view->setCurrentItem(node); // shown as any selection is
+        m_view->scrollToItem(node);
+        return true;
+    }
+    return false;
+}
+
+QStringList DocumentTreePanel::documentsInTreeOrder() const
+{
+    QStringList paths;
+    for (QTreeWidgetItemIterator it(m_view); *it; ++it) {
+        const DocumentTree::NodeData record = DocumentTree::nodeData(*it);
+        if (record.kind == DocumentTree::Document)
+            paths.append(record.path);
+    }
+    return paths;
+}
+
+void DocumentTreePanel::bookmarkSelected()
+{
+    if (m_tree)
+        m_bookmark = m_tree->nodePath(selectedNode());
+}
+
+bool DocumentTreePanel::goToBookmark()
+{
+    if (!m_tree)
+        return false;
+    bool found = false;
+    {
+        ProgressDialog progress(window(), QStringLiteral("Поиск"),
+                                QStringLiteral("Идет поиск. Ждите..."));
+        progress.showNow();
+        // The lookup's own selections are not shown; the found node is shown after it.
+        const QScopedValueRollback looking(m_building, true);
+        const QScopedValueRollback busy(m_busy, true);
+        found = m_tree->selectNodeByPath(m_bookmark);
+    }
+    window()->activateWindow();
+    if (!found)
+        AppMessageBox::show(window(), window()->windowTitle(),
+                            QStringLiteral("Закладка не найдена!"));
+    return found;
+}
+
+void DocumentTreePanel::expandAll()
+{
+    if (!m_tree)
+        return;
+    m_view->setUpdatesEnabled(false); // not repainted node by node
+    m_tree->expandAll();
+    m_view->setUpdatesEnabled(true);
+}
+
+void DocumentTreePanel::collapseAll()
+{
+    m_view->collapseAll();
+    if (QTreeWidgetItem* node = selectedNode())
+        m_view->scrollToItem(node);
+    if (m_tree)
+        emit selectionChanged();
+}
+
+void DocumentTreePanel::deleteSelected(const QString& caption)
+{
+    // The root is never deleted, also not through the shortcut.
+    if (!m_tree || !selectedNode() || !selectedNode()->parent())
+        return;
+    const auto answer = AppMessageBox::show(
+        window(), caption, QStringLiteral("Удалить документы без возможности восстановления?"),
+        QMessageBox::Question, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Yes)
+        TreeFileOperations::deleteNode(selectedNode());
+}
+
+void DocumentTreePanel::copySelected()
+{
+    if (!m_tree || !selectedNode() || !selectedNode()->parent() || m_copy)
+        return;
+    const std::optional<DocumentCopy> copy = TreeFileOperations::planCopy(selectedNode(), window());
+    if (!copy)
+        return;
+    // A large folder takes long: the copy runs in the background and can be stopped (what is
+    // copied by then stays).
+    auto stop = std::make_shared<std::atomic<bool>>(false);
+    m_copy = std::make_unique<BackgroundTask>(
+        window(), QStringLiteral("Копирование"), QStringLiteral("Копирование файлов. Ждите..."),
+        BackgroundTask::Work{
+            [copy = *copy, stop] { copy.run(stop.get()); }, [stop] { stop->store(true); }, {}});
+    connect(m_copy.get(), &BackgroundTask::finished, this, [this] {
+        m_copy.release()->deleteLater(); // let go once this handler of its signal is done
+        window()->activateWindow();
+    });
+}
+
+void DocumentTreePanel::stopCopy()
+{
+    m_copy.reset();
+}
+
+void DocumentTreePanel::openSelectedInEditor()
+{
+    const QString path = selectedPath();
+    if (!Platform::isFile(path))
+        return;
+    // Failures stay silent, as the editor is not part of this program.
+    const QStringList command = Platform::editorCommand(path);
+    if (command.isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    else
+        QProcess::startDetached(command.first(), command.mid(1));
+}

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "documenttree.h"
+
+#include <QIcon>
+#include <QList>
+#include <QWidget>
+
+#include <memory>
+
+class BackgroundTask;
+#include "elidedtoolbutton.h"
+class QTreeWidget;
+class QTreeWidgetItem;
+struct SearchResult;
+
+// The left pane: the two collection buttons above the document tree. It owns the tree of the
+// chosen collection (browsed, or in search state only the found documents), the bookmark,
+// and the commands that act on the selected node: open or close all folders, delete, copy,
+// open in the word processor.
+class DocumentTreePanel final : public QWidget
+{
+    Q_OBJECT
+public:
+    DocumentTreePanel(const QList<QIcon>& icons, QWidget* parent);
+    ~DocumentTreePanel() override;
+
+    QTreeWidget* view() const { return m_view; }
+    // The tree of the collection; null before the first build.
+    DocumentTree* tree() const { return m_tree.get(); }
+    QTreeWidgetItem* selectedNode() const;
+    // The path the selected node stands for (empty for none or the root).
+    QString selectedPath() const;
+    QString nodeTitle(const QTreeWidgetItem* node) const;
+
+    // Collections: the suite's normative documents (or an external folder) and the technical
+    // parts listed in the installation table.
+    ElidedToolButton* normativeButton() const { return m_normativeButton; }
+    ElidedToolButton* technicalButton() const { return m_technicalButton; }
+    bool isNormativeCollection() const;
+    void setNormativeCollection(bool normative);
+    void setSuiteDir(const QString& suiteDir) { m_suiteDir = suiteDir; }
+    QString externalDirectory() const { return m_externalDirectory; }
+    void setExternalDirectory(const QString& folder) { m_externalDirectory = folder; }
+    // The folders and captions of the chosen collection; false when the table of the
+    // technical parts could not be read (the user has been told).
+    bool collectionFolders(QStringList& rootDirs, QStringList& names) const;
+
+    bool sortByDate() const { return m_sortByDate; }
+    void setSortByDate(bool byDate) { m_sortByDate = byDate; }
+
+    // Builds the tree of the chosen collection afresh: browsing, or in search state with the
+    // findings of a search of the same folders.
+    void rebuild(const QStringList& rootDirs, const QStringList& names, bool search,
+                 const MatchOptions& options, const QString& context, const SearchResult* found);
+    // While the tree is being built or looked through, its selections are not the user's.
+    bool isBuilding() const { return m_building; }
+    // Something runs on the window's thread that the window must not close under.
+    bool isBusy() const { return m_busy; }
+
+    // Selects the node of a file or folder of the tree (its folders opened); false when the
+    // tree has none.
+    bool selectPath(const QString& path);
+    // Selects a found document of the search tree; false when it is not in the tree.
+    bool selectFoundDocument(const QString& path);
+    // The documents of the tree in its order, top to bottom, collapsed folders included.
+    QStringList documentsInTreeOrder() const;
+
+    // The bookmark: the path of a node, kept across runs.
+    QString bookmark() const { return m_bookmark; }
+    void setBookmark(const QString& path) { m_bookmark = path; }
+    void bookmarkSelected();
+    // Looks for the bookmark's node behind a progress window; false, with a message, when
+    // none is found.
+    bool goToBookmark();
+
+    void expandAll();
+    void collapseAll();
+    // Asks, then deletes the selected folder or document (never the root).
+    void deleteSelected(const QString& caption);
+    // Copies the selected node into a folder the user chooses, in the background.
+    void copySelected();
+    bool isCopying() const { return m_copy != nullptr; }
+    void stopCopy();
+    void openSelectedInEditor();
+
+signals:
+    // The user chose a collection with its button.
+    void collectionChosen();
+    // The selected node changed by the user's hand or a command (not by a build).
+    void selectionChanged();
+
+private:
+    QList<QIcon> m_icons;
+    ElidedToolButton* m_normativeButton = nullptr;
+    ElidedToolButton* m_technicalButton = nullptr;
+    QTreeWidget* m_view = nullptr;
+    std::unique_ptr<DocumentTree> m_tree;
+    std::unique_ptr<BackgroundTask> m_copy;
+    QString m_suiteDir;
+    QString m_externalDirectory;
+    QString m_bookmark;
+    bool m_sortByDate = false;
+    bool m_building = false;
+    bool m_busy = false;
+};

@@ -1,0 +1,87 @@
+#include "treefileoperations.h"
+
+#include "appmessagebox.h"
+#include "directorylisting.h"
+#include "documenttree.h"
+#include "filetree.h"
+#include "folderchooser.h"
+#include "platform.h"
+#include "progressdialog.h"
+
+#include <QTreeWidgetItem>
+
+namespace {
+
+// The caption the tree's messages have always had.
+QString messageCaption()
+{
+    return QStringLiteral("Класс WMakeTreeviewForDir");
+}
+
+} // namespace
+
+namespace TreeFileOperations {
+
+void deleteNode(QTreeWidgetItem* node)
+{
+    if (!node)
+        return;
+    const DocumentTree::NodeData record = DocumentTree::nodeData(node);
+    if (record.kind == DocumentTree::Folder)
+        FileTree().deleteDir(record.path, QStringLiteral("*.*"));
+    else
+        FileTree().deleteWritableFile(record.path);
+    // What is still there (a read-only document, a folder that could not be emptied) keeps
+    // its node: the tree never shows a file as gone that is not.
+    FolderId id;
+    if (record.kind == DocumentTree::Folder ? DirectoryListing::folderId(record.path, &id)
+                                            : Platform::isFile(record.path))
+        return;
+    delete node;
+}
+
+std::optional<DocumentCopy> planCopy(const QTreeWidgetItem* node, QWidget* dialogParent)
+{
+    if (!node)
+        return std::nullopt;
+    const QString chosen =
+        FolderChooser::choose(dialogParent, QStringLiteral("Выбор директории для копирования"));
+    if (chosen.isEmpty())
+        return std::nullopt;
+    const DocumentTree::NodeData record = DocumentTree::nodeData(node);
+    DocumentCopy copy =
+        DocumentCopy::plan(record.path, record.kind == DocumentTree::Folder, chosen);
+    switch (copy.problem()) {
+    case DocumentCopy::Problem::IntoItself:
+        AppMessageBox::show(dialogParent, messageCaption(),
+                            QStringLiteral("Папку нельзя скопировать в саму себя или в одну "
+                                           "из её папок:\n") +
+                                copy.problemPath());
+        return std::nullopt;
+    case DocumentCopy::Problem::TargetNotMade:
+        AppMessageBox::show(dialogParent, messageCaption(),
+                            QStringLiteral("Ошибка при создании директории:\n") +
+                                copy.problemPath());
+        return std::nullopt;
+    case DocumentCopy::Problem::None:
+        break;
+    }
+    if (!copy.problemPath().isEmpty()) // the picture folder's target; the document is copied
+        AppMessageBox::show(dialogParent, messageCaption(),
+                            QStringLiteral("Ошибка при создании директории:\n") +
+                                copy.problemPath());
+    return copy;
+}
+
+bool copyNode(const QTreeWidgetItem* node, QWidget* dialogParent)
+{
+    const std::optional<DocumentCopy> copy = planCopy(node, dialogParent);
+    if (!copy)
+        return false;
+    ProgressDialog progress(dialogParent, QStringLiteral("Копирование"),
+                            QStringLiteral("Копирование файлов. Ждите..."));
+    progress.showNow();
+    return copy->run();
+}
+
+} // namespace TreeFileOperations

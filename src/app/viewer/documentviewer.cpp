@@ -1,0 +1,351 @@
+#include "documentviewer.h"
+
+#include "documentlayout.h"
+#include "documentpage.h"
+#include "filetree.h"
+#include "highlightedcopy.h"
+#include "occurrencenavigator.h"
+#include "pagefindbar.h"
+#include "platform.h"
+#include "shownfile.h"
+#include "userworkdir.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QStandardPaths>
+#include <QVBoxLayout>
+#include <QWebEngineFindTextResult>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineView>
+
+#include <cstdio>
+
+namespace {
+
+// Emptied and made again for every page shown; its path, or empty when there is none.
+QString resetViewerWorkDir()
+{
+    const QString workDir = UserWorkDir::viewerWorkDir();
+    if (!workDir.isEmpty()) {
+        Platform::removeTree(workDir);
+        QDir().mkpath(workDir);
+    }
+    return workDir;
+}
+
+// A failed step ends only this find; it is written to standard error.
+void reportFailedCheck(const char* check, int line)
+{
+    std::fprintf(stderr, "Tech1(%d): check failed: %s\n", line, check);
+}
+
+} // namespace
+
+DocumentViewer::DocumentViewer(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("viewerPane"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_view = new QWebEngineView(this);
+    m_view->setObjectName(QStringLiteral("viewer"));
+    m_page = new DocumentPage(m_view);
+    m_view->setPage(m_page);
+    installHighlightColours();
+    m_findBar = new PageFindBar(m_page, this);
+    layout->addWidget(m_findBar);
+    layout->addWidget(m_view);
+    m_occurrences = new OccurrenceNavigator(this);
+
+    connect(m_view, &QWebEngineView::loadFinished, this, &DocumentViewer::pageLoaded);
+    connect(m_page, &DocumentPage::linkActivated, this, &DocumentViewer::linkActivated);
+    connect(m_page, &QWebEnginePage::pdfPrintingFinished, this, &DocumentViewer::pdfSaved);
+    connect(m_findBar, &PageFindBar::closed, this, [this] { m_view->setFocus(); });
+    connect(m_occurrences, &OccurrenceNavigator::wrapped, this, [this](bool forward) {
+        emit statusNote(forward ? QStringLiteral("Поиск продолжен с начала документа")
+                                : QStringLiteral("Поиск продолжен с конца документа"));
+    });
+    m_view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_view, &QWidget::customContextMenuRequested, this, &DocumentViewer::showMenu);
+}
+
+void DocumentViewer::installHighlightColours()
+{
+    // The highlighted copy writes its colours as bare RRGGBB digits. The browser reads bare
+    // digits for "color" but not for "background", which left white text on white: the marks
+    // of the copy are given their "#" when a page is shown (the copy on disk stays as it is),
+    // and a sign by which stepping through the occurrences finds them.
+    QWebEngineScript script;
+    script.setName(QStringLiteral("lectoria-highlight-colours"));
+    script.setInjectionPoint(QWebEngineScript::DocumentReady);
+    script.setWorldId(QWebEngineScript::ApplicationWorld);
+    script.setSourceCode(QStringLiteral(R"(
+(function () {
+  var mark = /^color:([0-9a-f]{6});background:([0-9a-f]{6})$/;
+  var spans = document.getElementsByTagName('span');
+  for (var i = 0; i < spans.length; ++i) {
+    var found = mark.exec(spans[i].getAttribute('style') || '');
+    if (found) {
+      spans[i].style.color = '#' + found[1];
+      spans[i].style.background = '#' + found[2];
+      spans[i].setAttribute('data-lectoria-mark', '');
+    }
+  }
+})();
+)"));
+    m_page->scripts().insert(script);
+}
+
+void DocumentViewer::setAllowedFolders(const QStringList& folders)
+{
+    m_page->setAllowedFolders(folders);
+}
+
+bool DocumentViewer::isAllowedFile(const QString& path) const
+{
+    return m_page->isAllowedFile(QUrl::fromLocalFile(path));
+}
+
+void DocumentViewer::showNode(quint8 kind, const QString& path, const QString& caption,
+                              const std::optional<Highlighting>& highlighting)
+{
+    static_assert(quint8(ShownFile::NodeKind::Document) == 1 &&
+                  quint8(ShownFile::NodeKind::Folder) == 2);
+    m_shownMarks = -1;
+    m_shownInMarkup = 0;
+    m_shownDocument = path;
+    m_caption = caption;
+    m_highlighting = highlighting;
+    const auto nodeKind = static_cast<ShownFile::NodeKind>(kind);
+    QString shown;
+    if (!highlighting) {
+        shown = ShownFile::forNode(nodeKind, path);
+    } else {
+        resetViewerWorkDir();
+        const auto makeCopy = [this, &highlighting](const QString& document) {
+            HighlightedCopy copy(document, highlighting->context);
+            copy.setOptions(highlighting->options);
+            copy.setColors(highlighting->fontColor, highlighting->backColor);
+            if (!copy.write())
+                return QString();
+            m_shownMarks = copy.markedCount();
+            m_shownInMarkup = copy.inMarkupCount();
+            return copy.workFileName();
+        };
+        shown = ShownFile::forNode(nodeKind, path, true, makeCopy);
+    }
+    if (m_showDocuments && !shown.isEmpty() && shown != u"0")
+        showFile(shown);
+    else
+        showBlank();
+    if (m_shownMarks > 0)
+        m_occurrences->reset(m_page, m_shownMarks, highlighting && highlighting->options.textMode);
+    else
+        m_occurrences->clear();
+}
+
+void DocumentViewer::showFile(const QString& path)
+{
+    const QString workDir = resetViewerWorkDir();
+    const QFileInfo document(path);
+    if (!Platform::isFile(path)) {
+        showBlank();
+        return;
+    }
+    if (!workDir.isEmpty()) {
+        const QString filesName = DocumentLayout::companionFolderName(document.fileName());
+        FileTree().copyDir(DocumentLayout::joinPath(document.path(), filesName),
+                           workDir + filesName, QStringLiteral("*.*"));
+    }
+    // The address is made from the path, so blanks, "#", "%" and "?" stay part of the name.
+    m_view->setUrl(Platform::fileUrl(document.absoluteFilePath()));
+}
+
+void DocumentViewer::showBlank()
+{
+    m_view->setUrl(QUrl(QStringLiteral("about:blank")));
+}
+
+void DocumentViewer::setZoomFactor(double factor)
+{
+    m_zoomFactor = factor;
+    m_view->setZoomFactor(factor);
+}
+
+void DocumentViewer::pageLoaded(bool ok)
+{
+    // The zoom first, then the find: the find scrolls the occurrence into view as the page is
+    // laid out at its zoom (a zoom set after it moved the occurrence out of view).
+    m_view->setZoomFactor(m_zoomFactor);
+    if (ok && !m_pendingAnchor.isEmpty()) {
+        // The place a followed link points at.
+        QString anchor = m_pendingAnchor;
+        m_pendingAnchor.clear();
+        anchor.replace(u'\\', QStringLiteral("\\\\")).replace(u'\'', QStringLiteral("\\'"));
+        m_page->runJavaScript(
+            QStringLiteral("(function(a) { var e = document.getElementById(a) || "
+                           "document.getElementsByName(a)[0]; if (e) e.scrollIntoView(); })('%1')")
+                .arg(anchor),
+            QWebEngineScript::ApplicationWorld);
+    }
+    if (!ok || !m_highlighting)
+        return;
+    if (m_shownMarks == 0)
+        emit inPageFindFinished(false); // nothing marked: nothing to select
+    else if (m_highlighting->options.textMode && m_shownMarks > 0)
+        selectFirstOccurrence();
+    else
+        findInPage(m_highlighting->context, m_highlighting->options.caseSensitive);
+}
+
+void DocumentViewer::findInPage(const QString& context, bool matchCase)
+{
+    QWebEnginePage* page = m_view->page();
+    if (!page) {
+        reportFailedCheck("SUCCEEDED( hr )", __LINE__);
+        return;
+    }
+    if (context.isEmpty())
+        return;
+    QWebEnginePage::FindFlags flags;
+    if (matchCase)
+        flags |= QWebEnginePage::FindCaseSensitively;
+    const QUrl loaded = page->url();
+    ++m_inPageFindRequests;
+    // The page's selection is not reloaded afterwards: a reload would drop it again.
+    page->findText(context, flags, [this, page, loaded](const QWebEngineFindTextResult& result) {
+        if (m_view->page() != page || page->url() != loaded)
+            return; // another page has been loaded meanwhile
+        const bool found = result.numberOfMatches() > 0;
+        if (found) {
+            // Ending the find keeps the found occurrence as the page's selection.
+            page->findText(QString());
+            ++m_inPageFindCount;
+            if (m_occurrences->count() > 0)
+                m_occurrences->setCurrent(1);
+        }
+        // Not in the rendered text: no selection, no message.
+        emit inPageFindFinished(found);
+    });
+}
+
+void DocumentViewer::selectFirstOccurrence()
+{
+    QWebEnginePage* page = m_view->page();
+    if (!page)
+        return;
+    const QUrl loaded = page->url();
+    ++m_inPageFindRequests;
+    static const QString script =
+        QStringLiteral("(function() {"
+                       "  var marks = document.querySelectorAll('[data-occurrence=\"1\"]');"
+                       "  if (!marks.length) return false;"
+                       "  var last = marks[marks.length - 1];"
+                       "  var range = document.createRange();"
+                       "  range.setStart(marks[0], 0);"
+                       "  range.setEnd(last, last.childNodes.length);"
+                       "  var selection = window.getSelection();"
+                       "  selection.removeAllRanges();"
+                       "  selection.addRange(range);"
+                       "  marks[0].scrollIntoView({block: 'center'});"
+                       "  return true;"
+                       "})()");
+    page->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                        [this, page, loaded](const QVariant& selected) {
+                            if (m_view->page() != page || page->url() != loaded)
+                                return;
+                            const bool found = selected.toBool();
+                            if (found) {
+                                ++m_inPageFindCount;
+                                m_occurrences->setCurrent(1);
+                            }
+                            emit inPageFindFinished(found);
+                        });
+}
+
+void DocumentViewer::stepOccurrence(int direction)
+{
+    if (m_occurrences->count() == 0)
+        return;
+    m_occurrences->step(direction);
+}
+
+void DocumentViewer::openPageFind()
+{
+    m_findBar->open();
+}
+
+void DocumentViewer::setHistoryAvailable(bool back, bool forward)
+{
+    m_canGoBack = back;
+    m_canGoForward = forward;
+}
+
+void DocumentViewer::showMenu(const QPoint& at)
+{
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("Копировать"), this,
+                   [this] { m_page->triggerAction(QWebEnginePage::Copy); })
+        ->setEnabled(m_page->hasSelection());
+    menu.addAction(QStringLiteral("Выделить всё"), this,
+                   [this] { m_page->triggerAction(QWebEnginePage::SelectAll); });
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("Назад"), this, &DocumentViewer::backRequested)
+        ->setEnabled(m_canGoBack);
+    menu.addAction(QStringLiteral("Вперёд"), this, &DocumentViewer::forwardRequested)
+        ->setEnabled(m_canGoForward);
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("Найти на странице…"), this, &DocumentViewer::openPageFind);
+    menu.addAction(QStringLiteral("Печать…"), this, &DocumentViewer::printDocument);
+    menu.addAction(QStringLiteral("Сохранить как PDF…"), this, [this] {
+        const QString caption = fileNameCaption();
+        const QString suggested =
+            QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                .filePath((caption.isEmpty() ? QStringLiteral("Документ") : caption) +
+                          QStringLiteral(".pdf"));
+        const QString path =
+            QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить как PDF"), suggested,
+                                         QStringLiteral("Документ PDF (*.pdf)"));
+        if (!path.isEmpty())
+            saveAsPdf(path);
+    });
+    menu.exec(m_view->mapToGlobal(at));
+}
+
+QString DocumentViewer::fileNameCaption() const
+{
+    QString caption = m_caption;
+    static const QString unfit = QStringLiteral("/\\:*?\"<>|");
+    for (QChar& c : caption) {
+        if (unfit.contains(c))
+            c = u'_';
+    }
+    return caption.trimmed();
+}
+
+void DocumentViewer::saveAsPdf(const QString& path)
+{
+    m_page->printToPdf(path);
+}
+
+void DocumentViewer::printDocument()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(fileNameCaption());
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setWindowTitle(QStringLiteral("Печать"));
+    // The preview asks for pages as it is drawn; the viewer prints them in the background.
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* target) {
+        QEventLoop wait;
+        const auto done = connect(m_view, &QWebEngineView::printFinished, &wait, &QEventLoop::quit);
+        m_view->print(target);
+        wait.exec();
+        disconnect(done);
+    });
+    preview.exec();
+}

@@ -1,0 +1,120 @@
+#pragma once
+
+#include "matchoptions.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <optional>
+
+class DocumentPage;
+class OccurrenceNavigator;
+class PageFindBar;
+class QPoint;
+class QUrl;
+class QWebEngineView;
+
+// The right pane: the web view that shows the selected node (a document, a folder's page, or
+// in search mode the document's highlighted copy), at the chosen zoom. After a highlighted
+// copy has loaded, its first occurrence is selected and scrolled into view; the occurrences
+// are stepped through from there. It has its own menu (copy, select all, back and forward,
+// find on the page, print, save as PDF) and hands followed links to the window.
+class DocumentViewer final : public QWidget
+{
+    Q_OBJECT
+public:
+    // How the shown document's occurrences are marked: the search's context and options.
+    struct Highlighting
+    {
+        QString context;
+        MatchOptions options;
+        quint32 fontColor = 0xFFFFFF;
+        quint32 backColor = 255;
+    };
+
+    explicit DocumentViewer(QWidget* parent);
+
+    QWebEngineView* view() const { return m_view; }
+    DocumentPage* page() const { return m_page; }
+    OccurrenceNavigator* occurrences() const { return m_occurrences; }
+    PageFindBar* pageFindBar() const { return m_findBar; }
+
+    // While documents are not shown (the document pane is hidden) the viewer stays blank.
+    void setShowDocuments(bool show) { m_showDocuments = show; }
+    bool showsDocuments() const { return m_showDocuments; }
+    // The folders whose files links and redirects may show.
+    void setAllowedFolders(const QStringList& folders);
+    bool isAllowedFile(const QString& path) const;
+
+    // Shows what a node of the tree stands for (kind as the tree's node records number it):
+    // a document its file, a folder its page, anything else nothing. With highlighting (search
+    // mode) a document shows its highlighted copy. caption: the node's caption, the default
+    // name of a printed or saved page.
+    void showNode(quint8 kind, const QString& path, const QString& caption,
+                  const std::optional<Highlighting>& highlighting = std::nullopt);
+    void showBlank();
+    // The highlighted copy shown: its marked occurrences (-1 when no copy is shown) and those
+    // left in its markup.
+    int shownMarks() const { return m_shownMarks; }
+    int shownInMarkup() const { return m_shownInMarkup; }
+    // The document (not its copy) shown; empty when none.
+    QString shownDocument() const { return m_shownDocument; }
+
+    // The zoom applied to every page as it loads; applied to the shown one at once.
+    void setZoomFactor(double factor);
+    // The element a followed link points at, scrolled to once the next page has loaded.
+    void setPendingAnchor(const QString& anchor) { m_pendingAnchor = anchor; }
+
+    // Selects the first occurrence of context by the page's own find, or (text mode) the
+    // copy's first numbered occurrence; inPageFindFinished answers.
+    void findInPage(const QString& context, bool matchCase);
+    void selectFirstOccurrence();
+    // How many in-page finds have selected an occurrence, and have been asked for.
+    int inPageFindCount() const { return m_inPageFindCount; }
+    int inPageFindRequests() const { return m_inPageFindRequests; }
+    // The next (+1) or previous (-1) occurrence of the highlighted copy.
+    void stepOccurrence(int direction);
+
+    void openPageFind();
+    void printDocument();
+    // Writes the shown page as PDF; the answer comes with pdfSaved.
+    void saveAsPdf(const QString& path);
+    // Whether the menu's "Назад" and "Вперёд" can act.
+    void setHistoryAvailable(bool back, bool forward);
+
+signals:
+    // The user followed a link of the shown page.
+    void linkActivated(const QUrl& url);
+    // An in-page find has answered; found when it selected an occurrence.
+    void inPageFindFinished(bool found);
+    void pdfSaved(const QString& path, bool ok);
+    // A note for the status bar, for a moment.
+    void statusNote(const QString& note);
+    void backRequested();
+    void forwardRequested();
+
+private:
+    void installHighlightColours();
+    void pageLoaded(bool ok);
+    void showFile(const QString& path);
+    void showMenu(const QPoint& at);
+    // The caption of the shown node, made fit for a file name.
+    QString fileNameCaption() const;
+
+    QWebEngineView* m_view = nullptr;
+    DocumentPage* m_page = nullptr; // owned by the view
+    PageFindBar* m_findBar = nullptr;
+    OccurrenceNavigator* m_occurrences = nullptr;
+    bool m_showDocuments = true;
+    double m_zoomFactor = 1.0;
+    std::optional<Highlighting> m_highlighting; // of the node shown, in search mode
+    int m_shownMarks = -1;
+    int m_shownInMarkup = 0;
+    QString m_shownDocument;
+    QString m_caption;
+    QString m_pendingAnchor;
+    int m_inPageFindCount = 0;
+    int m_inPageFindRequests = 0;
+    bool m_canGoBack = false;
+    bool m_canGoForward = false;
+};

@@ -1,0 +1,105 @@
+#include "titlepanel.h"
+
+#include "keybindings.h"
+#include "occurrencenavigator.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QToolButton>
+
+namespace {
+
+QToolButton* stepButton(QWidget* parent, const QString& name, const QString& text,
+                        const QString& hint)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setText(text);
+    button->setToolTip(hint);
+    button->setAutoRaise(true);
+    return button;
+}
+
+// "17 совпадений", "1 совпадение", "3 совпадения".
+QString occurrencesPhrase(int count)
+{
+    const int tens = count % 100;
+    const int units = count % 10;
+    const char* word = (tens >= 11 && tens <= 14)   ? "совпадений"
+                       : units == 1                 ? "совпадение"
+                       : (units >= 2 && units <= 4) ? "совпадения"
+                                                    : "совпадений";
+    return QString::number(count) + u' ' + QString::fromUtf8(word);
+}
+
+} // namespace
+
+TitlePanel::TitlePanel(OccurrenceNavigator* occurrences, QWidget* parent)
+    : QWidget(parent), m_occurrences(occurrences)
+{
+    setObjectName(QStringLiteral("titlePanel"));
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    m_title = new QLabel(this);
+    m_title->setObjectName(QStringLiteral("titleLabel"));
+    m_title->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_title->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_title->setAutoFillBackground(true);
+    m_title->setStyleSheet(QStringLiteral("QLabel { background: #ccffcc; font-weight: bold; }"));
+    m_title->setTextFormat(Qt::PlainText);
+    m_title->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    row->addWidget(m_title, 1);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+
+    m_previous =
+        stepButton(this, QStringLiteral("previousOccurrenceButton"), QStringLiteral("Предыдущее"),
+                   QStringLiteral("Предыдущее совпадение (") +
+                       KeyBindings::hintText(QKeySequence::keyBindings(QKeySequence::FindPrevious),
+                                             QStringLiteral("Shift+Enter")) +
+                       u')');
+    m_counter = new QLabel(this);
+    m_counter->setObjectName(QStringLiteral("occurrenceCounter"));
+    m_next = stepButton(this, QStringLiteral("nextOccurrenceButton"), QStringLiteral("Следующее"),
+                        QStringLiteral("Следующее совпадение (") +
+                            KeyBindings::hintText(KeyBindings::withoutF3(QKeySequence::FindNext),
+                                                  QStringLiteral("Enter")) +
+                            u')');
+    row->addWidget(m_previous);
+    row->addWidget(m_counter);
+    row->addWidget(m_next);
+
+    connect(m_previous, &QToolButton::clicked, this, [this] { emit stepRequested(-1); });
+    connect(m_next, &QToolButton::clicked, this, [this] { emit stepRequested(1); });
+    connect(m_occurrences, &OccurrenceNavigator::changed, this, &TitlePanel::updateCounter);
+    updateCounter();
+}
+
+void TitlePanel::setTitle(const QString& title, int marks, int inMarkup)
+{
+    QString text = QStringLiteral(" ") + title;
+    // Found only in its markup: the copy marks nothing, and the user is told why.
+    if (marks == 0 && inMarkup > 0)
+        text += QStringLiteral(" — совпадения только в разметке");
+    else if (marks > 0)
+        text += QStringLiteral(" — ") + occurrencesPhrase(marks);
+    m_title->setText(text);
+    m_title->setToolTip(text);
+}
+
+QString TitlePanel::text() const
+{
+    return m_title->text();
+}
+
+void TitlePanel::updateCounter()
+{
+    const int count = m_occurrences->count();
+    for (QWidget* control : {static_cast<QWidget*>(m_previous), static_cast<QWidget*>(m_next),
+                             static_cast<QWidget*>(m_counter)})
+        control->setVisible(count > 0);
+    if (count > 0)
+        m_counter->setText(m_occurrences->current() > 0
+                               ? QStringLiteral("%1 из %2").arg(m_occurrences->current()).arg(count)
+                               : QStringLiteral("%1").arg(count));
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QWidget>
+
+class OccurrenceNavigator;
+class QLabel;
+class QToolButton;
+
+// What the viewer shows, above it: the path of captions of the shown node with the count of
+// the highlighted copy's occurrences, and the buttons that step through them with the
+// counter "3 из 17" (hidden when no highlighted copy is shown).
+class TitlePanel final : public QWidget
+{
+    Q_OBJECT
+public:
+    TitlePanel(OccurrenceNavigator* occurrences, QWidget* parent);
+
+    // title: the node's path of captions. marks: the copy's marked occurrences, -1 when no
+    // highlighted copy is shown; inMarkup: those left in its markup.
+    void setTitle(const QString& title, int marks, int inMarkup);
+    QString text() const;
+
+    QLabel* titleLabel() const { return m_title; }
+    QToolButton* previousButton() const { return m_previous; }
+    QToolButton* nextButton() const { return m_next; }
+    QLabel* occurrenceLabel() const { return m_counter; }
+
+signals:
+    // +1 for the next occurrence, -1 for the previous one.
+    void stepRequested(int direction);
+
+private:
+    void updateCounter();
+
+    OccurrenceNavigator* m_occurrences;
+    QLabel* m_title = nullptr;
+    QToolButton* m_previous = nullptr;
+    QLabel* m_counter = nullptr;
+    QToolButton* m_next = nullptr;
+};

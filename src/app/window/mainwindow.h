@@ -1,0 +1,133 @@
+#pragma once
+
+#include <QIcon>
+#include <QList>
+#include <QMainWindow>
+#include <QString>
+
+#include <memory>
+
+class DocumentTreePanel;
+class DocumentViewer;
+class NodeNavigation;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QSplitter;
+class QStatusBar;
+class QToolButton;
+class SearchController;
+class SingleInstance;
+class SplashScreen;
+class TitlePanel;
+class WindowCommands;
+struct SearchResult;
+
+// The main window: the document tree beside the viewer, the find box and the commands. It
+// composes the parts, each of which owns its concern, and carries what one part's change
+// means for the others.
+class MainWindow final : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // programFile: the program's own path (settings and suite folders are found from it);
+    // empty means the running program. The window owns the splash from now on.
+    explicit MainWindow(const QString& programFile = QString(), SplashScreen* splash = nullptr,
+                        QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Set when another instance runs: the program ends without showing this window.
+    bool terminateRequested() const { return m_terminateRequested; }
+    // The first activation has completed the start.
+    bool isStarted() const { return m_started; }
+
+    DocumentTreePanel* treePanel() const { return m_treePanel; }
+    DocumentViewer* viewer() const { return m_viewer; }
+    TitlePanel* titlePanel() const { return m_titlePanel; }
+    SearchController* search() const { return m_search; }
+    WindowCommands* commands() const { return m_commands; }
+    NodeNavigation* navigation() const { return m_navigation; }
+    QComboBox* zoomBox() const { return m_zoomBox; }
+    QCheckBox* showDocumentBox() const { return m_showDocumentBox; }
+    QPushButton* openButton() const { return m_openButton; }
+    QSplitter* splitter() const { return m_splitter; }
+
+    QString settingsFile() const { return m_settingsFile; }
+    QString helpFile() const { return m_helpFile; }
+    // The suite folder: the parent of the program's folder.
+    QString suiteDir() const;
+    // The zoom of the selected item of the zoom box (1.0 when none is selected).
+    double selectedZoomFactor() const;
+
+    QString statusText() const;
+    void setStatusText(const QString& text);
+
+    // Commands.
+    void refresh();
+    void chooseLibraryFolder();
+    // Shows the selected node in the viewer, in search mode its highlighted copy.
+    void showSelectedNode();
+    void applyZoom();
+    void applyDocumentPane();
+    void updateTreeCommands();
+    void updateSearchCommands();
+    void beginSearch();
+    void goToBookmark();
+    void toggleSortByDate();
+    void showHelp();
+    void showAbout();
+
+signals:
+    void searchFinished();
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createParts();
+    QWidget* createTopRow();
+    QWidget* createSecondRow();
+    void connectParts();
+    void start();
+    void firstActivation();
+    void saveOnClose();
+    void rebuildTree(const QStringList& rootDirs, const QStringList& names, bool search,
+                     const SearchResult* found);
+    void loadTree();
+    void applyStoredTreeWidth(int width);
+    void handleKey(QWidget* widget, int key);
+    void followLink(const QUrl& url);
+    void showStatusNote(const QString& note);
+    bool isLibraryDocument(const QString& path) const;
+
+    QString m_programFile;
+    QString m_settingsFile;
+    QString m_helpFile;
+    std::unique_ptr<SplashScreen> m_splash;
+    SingleInstance* m_singleInstance = nullptr;
+    QList<QIcon> m_icons;
+
+    DocumentTreePanel* m_treePanel = nullptr;
+    DocumentViewer* m_viewer = nullptr;
+    TitlePanel* m_titlePanel = nullptr;
+    SearchController* m_search = nullptr;
+    WindowCommands* m_commands = nullptr;
+    NodeNavigation* m_navigation = nullptr;
+
+    QLabel* m_logo = nullptr;
+    QPushButton* m_exitButton = nullptr;
+    QComboBox* m_zoomBox = nullptr;
+    QCheckBox* m_showDocumentBox = nullptr;
+    QToolButton* m_aboutButton = nullptr;
+    QToolButton* m_helpButton = nullptr;
+    QPushButton* m_openButton = nullptr;
+    QSplitter* m_splitter = nullptr;
+    QStatusBar* m_statusBar = nullptr;
+
+    bool m_terminateRequested = false;
+    bool m_started = false;
+    bool m_closed = false;
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "nodehistory.h"
+
+#include <QObject>
+
+#include <functional>
+
+class QToolButton;
+class QWidget;
+
+// Back and forward through the nodes shown, as a browser goes through its pages: two buttons,
+// the platform's back and forward keys and the mouse's own buttons.
+class NodeNavigation final : public QObject
+{
+    Q_OBJECT
+public:
+    // showPath selects the node of a path in the tree (which shows it); false when the tree
+    // has none. The keys act in window.
+    NodeNavigation(std::function<bool(const QString&)> showPath, QWidget* window);
+
+    QToolButton* backButton() const { return m_back; }
+    QToolButton* forwardButton() const { return m_forward; }
+    const NodeHistory& history() const { return m_history; }
+
+    // A node was shown; not recorded while going back or forward.
+    void recordShown(const QString& path);
+    // Keeps only the paths the tree has after a rebuild.
+    void keepOnly(const std::function<bool(const QString&)>& stillThere);
+    void goBack();
+    void goForward();
+    bool canGoBack() const { return m_history.canGoBack(); }
+    bool canGoForward() const { return m_history.canGoForward(); }
+
+signals:
+    void changed();
+
+private:
+    void go(bool back);
+
+    std::function<bool(const QString&)> m_showPath;
+    NodeHistory m_history;
+    QToolButton* m_back = nullptr;
+    QToolButton* m_forward = nullptr;
+    bool m_navigating = false;
+};

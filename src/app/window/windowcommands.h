@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QIcon>
+#include <QList>
+#include <QObject>
+
+#include <array>
+
+class QAction;
+class QMenu;
+class QWidget;
+
+// The window's commands, each declared once with its text, keys and icon: the tree's context
+// menu and the buttons are built from them, and their enabled state is set here.
+class WindowCommands final : public QObject
+{
+    Q_OBJECT
+public:
+    enum Command
+    {
+        Open,
+        Refresh,
+        OpenAllFolders,
+        CloseAllFolders,
+        Delete,
+        CopyTo,
+        SetBookmark,
+        GoToBookmark,
+        BeginSearch,
+        CancelSearch,
+        SearchOptions,
+        SortByDate,
+        OpenInWord,
+        CommandCount
+    };
+
+    // The keys act while keyScope (the document tree) or a widget in it has the focus.
+    WindowCommands(const QList<QIcon>& icons, QWidget* keyScope, QWidget* menuParent);
+
+    QAction* action(Command command) const { return m_actions.at(command); }
+    // The tree's context menu.
+    QMenu* treeMenu() const { return m_treeMenu; }
+
+private:
+    std::array<QAction*, CommandCount> m_actions{};
+    QMenu* m_treeMenu = nullptr;
+};

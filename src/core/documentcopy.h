@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+#include <atomic>
+
+// The copy of a folder, or of a document with its picture folder, into a target folder. It is
+// planned on the window's thread (target folders made, the copy of a folder into itself
+// refused) and run on any thread, where it may be stopped; what is copied by then stays.
+class DocumentCopy
+{
+public:
+    enum class Problem
+    {
+        None,
+        // A folder into itself or one of its own folders: the copy would never end.
+        IntoItself,
+        // The target folder could not be made; problemPath() names it.
+        TargetNotMade
+    };
+
+    // source: a folder (isFolder) or a document; targetFolder: where its copy goes.
+    static DocumentCopy plan(const QString& source, bool isFolder, const QString& targetFolder);
+
+    // A problem that stops the copy; a document whose picture folder's target could not be
+    // made is still copied, and its copy reports the failure.
+    Problem problem() const { return m_problem; }
+    // The target path that the problem concerns.
+    QString problemPath() const { return m_problemPath; }
+    QString source() const { return m_source; }
+    QString target() const { return m_target; }
+
+    // Copies; false when something could not be copied or the stop flag was set.
+    bool run(const std::atomic<bool>* stop = nullptr) const;
+
+private:
+    bool m_folder = false;
+    QString m_source;
+    QString m_target;
+    QString m_pictures; // a document's picture folder, when it is to be copied too
+    QString m_picturesTarget;
+    bool m_picturesTargetFailed = false;
+    Problem m_problem = Problem::None;
+    QString m_problemPath;
+};

@@ -1,0 +1,8 @@
+#include "systeminfo.h"
+
+#include <QSysInfo>
+
+QString SystemInfo::computerName()
+{
+    return QSysInfo::machineHostName().left(63);
+}

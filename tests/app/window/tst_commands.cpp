@@ -1,0 +1,275 @@
+#include "aboutdialog.h"
+#include "application.h"
+#include "apptestmain.h"
+#include "appversion.h"
+#include "documenttree.h"
+#include "documenttreepanel.h"
+#include "documentviewer.h"
+#include "findbox.h"
+#include "helpwindow.h"
+#include "inifile.h"
+#include "mainwindow.h"
+#include "searchcontroller.h"
+#include "splashscreen.h"
+#include "startwindow.h"
+#include "suitefixture.h"
+#include "systeminfo.h"
+#include "windowcommands.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QWebEngineView>
+
+class TestCommands : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<SuiteFixture> m_suite;
+    std::unique_ptr<MainWindow> m_form;
+
+    void start()
+    {
+        m_form = startWindow(m_suite->programFile());
+        QVERIFY(m_form);
+    }
+    QTreeWidgetItem* root() const { return m_form->treePanel()->view()->topLevelItem(0); }
+    static QTreeWidgetItem* child(QTreeWidgetItem* node, const QString& caption)
+    {
+        for (int i = 0; node && i < node->childCount(); ++i) {
+            if (node->child(i)->text(0) == caption)
+                return node->child(i);
+        }
+        return nullptr;
+    }
+    QString doc(const QString& relative) const { return m_suite->normDoc(relative); }
+
+private slots:
+    void init()
+    {
+        TestAnswers::reset();
+        m_suite = std::make_unique<SuiteFixture>();
+        qputenv("TMPDIR", m_suite->scratch(QStringLiteral("tmp")).toLocal8Bit());
+        for (const char* path : {"Яма.htm", "Акт.htm", "Раздел/Глава/Документ.htm",
+                                 "Раздел/Второй.htm", "Бетон/Плита.htm"})
+            QVERIFY(TestFiles::write(doc(QString::fromUtf8(path)), "<p>x</p>"));
+        QVERIFY(TestFiles::write(m_suite->iniFile(), "[TreeView]\nNormDocButton=1\n"));
+        start();
+    }
+    void cleanup()
+    {
+        m_form.reset();
+        m_suite.reset();
+    }
+
+    void menuRules()
+    {
+        m_form->treePanel()->view()->setCurrentItem(root());
+        m_form->updateTreeCommands();
+        QVERIFY(!m_form->commands()->action(WindowCommands::Delete)->isEnabled());
+        QVERIFY(!m_form->commands()->action(WindowCommands::CopyTo)->isEnabled());
+        QVERIFY(!m_form->commands()->action(WindowCommands::OpenInWord)->isEnabled());
+        QVERIFY(!m_form->commands()->action(WindowCommands::GoToBookmark)->isEnabled());
+        m_form->treePanel()->view()->setCurrentItem(child(root(), QStringLiteral("Акт")));
+        m_form->commands()->action(WindowCommands::SetBookmark)->trigger();
+        QCOMPARE(m_form->treePanel()->bookmark(), doc(QStringLiteral("Акт.htm")));
+        m_form->updateTreeCommands();
+        QVERIFY(m_form->commands()->action(WindowCommands::Delete)->isEnabled() &&
+                m_form->commands()->action(WindowCommands::CopyTo)->isEnabled());
+        QVERIFY(m_form->commands()->action(WindowCommands::OpenInWord)->isEnabled());
+        QVERIFY(m_form->commands()->action(WindowCommands::GoToBookmark)->isEnabled());
+        m_form->treePanel()->view()->setCurrentItem(child(root(), QStringLiteral("Раздел")));
+        m_form->updateTreeCommands();
+        QVERIFY(!m_form->commands()->action(WindowCommands::OpenInWord)->isEnabled());
+
+        // Captions and shortcuts as the menu shows them.
+        QCOMPARE(m_form->commands()->action(WindowCommands::Delete)->text(),
+                 QStringLiteral("У&далить..."));
+        QCOMPARE(m_form->commands()->action(WindowCommands::Delete)->shortcut(),
+                 QKeySequence(Qt::CTRL | Qt::Key_Delete));
+        QCOMPARE(m_form->commands()->action(WindowCommands::GoToBookmark)->shortcut(),
+                 QKeySequence(Qt::CTRL | Qt::Key_F2));
+        QCOMPARE(m_form->commands()->treeMenu()->actions().size(), 13 + 7); // items and separators
+    }
+
+    void keysOfTheTree()
+    {
+        m_form->treePanel()->view()->setFocus();
+        QTreeWidgetItem* section = child(root(), QStringLiteral("Раздел"));
+        m_form->treePanel()->view()->setCurrentItem(section);
+        QTest::keyClick(m_form->treePanel()->view(), Qt::Key_Return);
+        QVERIFY(section->isExpanded());
+        QVERIFY(!child(section, QStringLiteral("Глава"))->isExpanded()); // one level
+
+        // The find box keeps its own editing keys.
+        m_form->search()->findBox()->lineEdit()->setFocus();
+        QTest::keyClick(m_form->search()->findBox()->lineEdit(), Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(section->isExpanded());
+        // In the tree Ctrl+C closes all folders.
+        m_form->treePanel()->view()->setFocus();
+        QTest::keyClick(m_form->treePanel()->view(), Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(!section->isExpanded());
+
+        // Ctrl+Del on the root deletes nothing, whatever the menu showed last.
+        m_form->treePanel()->view()->setCurrentItem(child(root(), QStringLiteral("Акт")));
+        m_form->treePanel()->view()->setCurrentItem(root());
+        TestAnswers::instance().button = QMessageBox::Yes;
+        m_form->treePanel()->deleteSelected(QStringLiteral("Просмотр нормативной документации"));
+        QCOMPARE(m_form->treePanel()->view()->topLevelItemCount(), 1);
+        QVERIFY(TestAnswers::instance().messages.isEmpty());
+    }
+
+    void deleteAsksFirst()
+    {
+        m_form->treePanel()->view()->setCurrentItem(child(root(), QStringLiteral("Яма")));
+        TestAnswers::instance().button = QMessageBox::No;
+        m_form->treePanel()->deleteSelected(QStringLiteral("Просмотр нормативной документации"));
+        QVERIFY(QFileInfo::exists(doc(QStringLiteral("Яма.htm"))));
+        TestAnswers::instance().button = QMessageBox::Cancel;
+        m_form->treePanel()->deleteSelected(QStringLiteral("Просмотр нормативной документации"));
+        QVERIFY(QFileInfo::exists(doc(QStringLiteral("Яма.htm"))));
+        TestAnswers::instance().button = QMessageBox::Yes;
+        m_form->treePanel()->deleteSelected(QStringLiteral("Просмотр нормативной документации"));
+        QVERIFY(!QFileInfo::exists(doc(QStringLiteral("Яма.htm"))));
+        QCOMPARE(TestAnswers::instance().messages.first(),
+                 QStringLiteral("Просмотр нормативной документации|Удалить документы без "
+                                "возможности восстановления?"));
+    }
+
+    void copyRunsInTheBackground()
+    {
+        const QString out = m_suite->scratch(QStringLiteral("out"));
+        m_form->treePanel()->view()->setCurrentItem(child(root(), QStringLiteral("Раздел")));
+        TestAnswers::instance().folders = {out};
+        m_form->commands()->action(WindowCommands::CopyTo)->trigger();
+        QVERIFY(m_form->treePanel()->isCopying());
+        QTRY_VERIFY(!m_form->treePanel()->isCopying());
+        QVERIFY(QFileInfo::exists(out + QStringLiteral("/Раздел/Глава/Документ.htm")));
+        // Closing the window during a copy stops it and closes.
+        TestAnswers::instance().folders = {out + QStringLiteral("/again")};
+        m_form->commands()->action(WindowCommands::CopyTo)->trigger();
+        QVERIFY(m_form->close());
+        QVERIFY(!m_form->treePanel()->isCopying());
+    }
+
+    void bookmarks()
+    {
+        m_form->treePanel()->setBookmark(doc(QStringLiteral("Раздел/Глава/Документ.htm")));
+        m_form->commands()->action(WindowCommands::GoToBookmark)->setEnabled(true);
+        m_form->commands()->action(WindowCommands::GoToBookmark)->trigger();
+        QCOMPARE(DocumentTree::nodeData(m_form->treePanel()->view()->currentItem()).path,
+                 doc(QStringLiteral("Раздел/Глава/Документ.htm")));
+        QTRY_COMPARE(m_form->viewer()->view()->url(),
+                     QUrl::fromLocalFile(doc(QStringLiteral("Раздел/Глава/Документ.htm"))));
+        QVERIFY(TestAnswers::instance().messages.isEmpty());
+
+        QVERIFY(QFile::remove(doc(QStringLiteral("Раздел/Глава/Документ.htm"))));
+        m_form->goToBookmark();
+        QCOMPARE(
+            TestAnswers::instance().messages,
+            QStringList{QStringLiteral("Просмотр нормативной документации|Закладка не найдена!")});
+        QCOMPARE(m_form->treePanel()->view()->currentItem(), root());
+        QTRY_COMPARE(m_form->viewer()->view()->url(), QUrl(QStringLiteral("about:blank")));
+    }
+
+    void sortByDateAndBookmarkSurviveRestart()
+    {
+        m_form->commands()->action(WindowCommands::SortByDate)->trigger();
+        QVERIFY(m_form->commands()->action(WindowCommands::SortByDate)->isChecked());
+        const IniFile ini{};
+        QVERIFY(ini.readBool(m_suite->iniFile(), QStringLiteral("SortDate"),
+                             QStringLiteral("Checked")));
+        // Directory order: folders first, then documents.
+        QCOMPARE(root()->childCount(), 4);
+        QCOMPARE(DocumentTree::nodeData(root()->child(0)).kind, quint8(2));
+        QCOMPARE(DocumentTree::nodeData(root()->child(1)).kind, quint8(2));
+        QCOMPARE(DocumentTree::nodeData(root()->child(2)).kind, quint8(1));
+        QCOMPARE(DocumentTree::nodeData(root()->child(3)).kind, quint8(1));
+        m_form->treePanel()->view()->setCurrentItem(child(root(), QStringLiteral("Акт")));
+        m_form->commands()->action(WindowCommands::SetBookmark)->trigger(); // not stored as such
+        m_form->treePanel()->view()->setCurrentItem(child(root(), QStringLiteral("Яма")));
+        m_form->close();
+        m_form.reset();
+        start();
+        QVERIFY(m_form->commands()->action(WindowCommands::SortByDate)->isChecked());
+        QCOMPARE(m_form->treePanel()->bookmark(), doc(QStringLiteral("Яма.htm")));
+        m_form->updateTreeCommands();
+        QVERIFY(m_form->commands()->action(WindowCommands::GoToBookmark)->isEnabled());
+        QVERIFY(m_form->viewer()->view()->url().isEmpty() ||
+                m_form->viewer()->view()->url() == QUrl(QStringLiteral("about:blank")));
+    }
+
+    void aboutAndHelp()
+    {
+        QCOMPARE(AboutDialog::versionLine(QStringLiteral("1.20.240226")),
+                 QStringLiteral("Версия 1.20.240226  от 26-02-2024г."));
+        QVERIFY(AppVersion::text().startsWith(QStringLiteral("1.20.")));
+        AboutDialog about(AppVersion::text(), QStringLiteral("/x"), m_form->settingsFile());
+        about.show();
+        QVERIFY(QTest::qWaitForWindowActive(&about));
+        QCOMPARE(about.versionLabel()->text(), AboutDialog::versionLine(AppVersion::text()));
+        QCOMPARE(about.userLabel()->text(),
+                 QStringLiteral("Пользователь: ") + SystemInfo::computerName());
+        QCOMPARE(about.settingsLabel()->text(),
+                 QStringLiteral("Файл настроек: ") + m_suite->iniFile());
+        QCOMPARE(about.windowTitle(), QStringLiteral("О программе"));
+        QTest::keyClick(&about, Qt::Key_Escape);
+        QVERIFY(!about.isVisible());
+
+        m_form->treePanel()->view()->setFocus();
+        QTest::keyClick(m_form->treePanel()->view(), Qt::Key_F1);
+        QCOMPARE(TestAnswers::instance().messages,
+                 QStringList{
+                     QStringLiteral("Просмотр нормативной документации|Файл справки не найден:\n") +
+                     m_form->helpFile()});
+        QCOMPARE(m_form->helpFile(), m_suite->settingsFolder() + QStringLiteral("/lectoria.htm"));
+
+        // The guide in the program's own window: one, brought back where it was.
+        QVERIFY(TestFiles::write(m_form->helpFile(),
+                                 "<html><body><h1>Справка</h1><p>Версия 1.20</p></body></html>"));
+        m_form->findChild<QToolButton*>(QStringLiteral("helpButton"))->click();
+        auto* help = m_form->findChild<HelpWindow*>();
+        QVERIFY(help && help->isVisible());
+        QVERIFY(help->browser()->toPlainText().contains(QStringLiteral("Версия 1.20")));
+        help->setGeometry(60, 70, 500, 400);
+        help->showMinimized();
+        QTest::keyClick(m_form->treePanel()->view(), Qt::Key_F1);
+        QCOMPARE(m_form->findChildren<HelpWindow*>().size(), 1);
+        QTRY_VERIFY(help->isVisible() && !help->isMinimized());
+        QCOMPARE(help->geometry(), QRect(60, 70, 500, 400));
+        // A window no screen shows comes back onto the screen.
+        const QRect area = help->screen()->availableGeometry();
+        help->move(area.right() + 500, area.top());
+        m_form->showHelp();
+        QTRY_VERIFY(area.contains(help->frameGeometry()));
+        QCOMPARE(help->size(), QSize(500, 400));
+        QCOMPARE(TestAnswers::instance().messages.size(), 1);
+    }
+
+    void qtTextsInRussianAndMessagesAboveTheSplash()
+    {
+        QVERIFY(Application::installRussianTexts());
+        QMessageBox box(QMessageBox::Question, QString(), QString(),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Yes)->text().remove(u'&'), QStringLiteral("Да"));
+        QCOMPARE(box.button(QMessageBox::No)->text().remove(u'&'), QStringLiteral("Нет"));
+        QCOMPARE(box.button(QMessageBox::Cancel)->text().remove(u'&'), QStringLiteral("Отмена"));
+
+        // The splash stays on top of every window, so it goes before a message.
+        SplashScreen splash;
+        splash.showNow();
+        AppMessageBox::show(m_form.get(), m_form->windowTitle(), QStringLiteral("Сообщение"));
+        QVERIFY(!splash.isVisible());
+    }
+};
+
+LECTORIA_APP_TEST_MAIN(TestCommands)
+#include "tst_commands.moc"

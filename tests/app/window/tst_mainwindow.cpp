@@ -1,0 +1,212 @@
+#include "apptestmain.h"
+#include "documenttree.h"
+#include "documenttreepanel.h"
+#include "findbox.h"
+#include "inifile.h"
+#include "mainwindow.h"
+#include "searchcontroller.h"
+#include "startwindow.h"
+#include "suitefixture.h"
+#include "titlepanel.h"
+#include "userworkdir.h"
+#include "windowcommands.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSplitter>
+#include <QToolButton>
+#include <QTreeWidget>
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+    const IniFile m_ini{};
+
+    static std::unique_ptr<MainWindow> start(const SuiteFixture& suite)
+    {
+        return startWindow(suite.programFile());
+    }
+
+    QString setting(const SuiteFixture& suite, const QString& section, const QString& key) const
+    {
+        return m_ini.readText(suite.iniFile(), section, key);
+    }
+
+private slots:
+    void init()
+    {
+        // Working copies go to a private folder of each test.
+        static QTemporaryDir tmp;
+        qputenv("TMPDIR", tmp.path().toLocal8Bit());
+    }
+
+    void defaultsWithoutSettingsFile()
+    {
+        SuiteFixture suite;
+        auto form = start(suite);
+        QVERIFY(form);
+        QVERIFY(form->isStarted());
+        QVERIFY(form->treePanel()->technicalButton()->isChecked());
+        QVERIFY(!form->treePanel()->normativeButton()->isChecked());
+        QVERIFY(!form->openButton()->isEnabled());
+        QVERIFY(!form->commands()->action(WindowCommands::SortByDate)->isChecked());
+        QCOMPARE(form->zoomBox()->currentText(), QStringLiteral("100%"));
+        QCOMPARE(form->treePanel()->bookmark(), QString());
+        QVERIFY(!form->search()->matchOptions().wholeWords);
+        QVERIFY(!form->search()->matchOptions().textMode);
+        QVERIFY(!form->search()->matchOptions().caseSensitive);
+        QCOMPARE(form->search()->backColor(), 255u);
+        QCOMPARE(form->search()->fontColor(), 16777215u);
+        QVERIFY(!form->search()->isSearchMode());
+        QCOMPARE(form->statusText(), QString());
+        QCOMPARE(form->treePanel()->view()->topLevelItem(0)->text(0),
+                 QStringLiteral("Технические части"));
+        QCOMPARE(form->titlePanel()->titleLabel()->text(), QStringLiteral(" Технические части"));
+        QCOMPARE(form->windowTitle(), QStringLiteral("Просмотр нормативной документации"));
+        QCOMPARE(form->suiteDir(), suite.suiteDir());
+        QCOMPARE(form->settingsFile(), suite.iniFile());
+        QVERIFY(form->treePanel()->view()->hasFocus());
+        QVERIFY(!form->findChild<QToolButton*>(QStringLiteral("cancelSearchButton"))->isEnabled());
+
+        form->close();
+        QCOMPARE(setting(suite, QStringLiteral("TreeView"), QStringLiteral("NormDocButton")),
+                 QStringLiteral("0"));
+        QCOMPARE(setting(suite, QStringLiteral("TreeView"), QStringLiteral("TekFileName")),
+                 QStringLiteral("0"));
+        QCOMPARE(setting(suite, QStringLiteral("TreeView"), QStringLiteral("Width")).toInt(),
+                 form->treePanel()->view()->width());
+        QVERIFY(TestFiles::read(suite.iniFile()).contains("Context=\n"));
+    }
+
+    void settingsRoundTrip()
+    {
+        SuiteFixture suite;
+        const QString external = suite.scratch(QStringLiteral("Внешние документы"));
+        QVERIFY(TestFiles::write(
+            suite.iniFile(), "[TreeView]\nNormDocButton=1\nWidth=300\nTekFileName=/x/Закладка.htm\n"
+                             "[SortDate]\nChecked=1\n[CppWebBrowser]\nScale=2\n"
+                             "[Search]\nRegister=1\nWholeWords=1\nTextMode=1\nBackColor=65280\n"
+                             "FindKod_1=  бетон \nFindKod_3=ксилолит\n"
+                             "[File]\nExternalDirectory=" +
+                                 external.toUtf8() + "\n"));
+        auto form = start(suite);
+        QVERIFY(form);
+        QVERIFY(form->treePanel()->normativeButton()->isChecked());
+        QVERIFY(form->openButton()->isEnabled());
+        QVERIFY(form->commands()->action(WindowCommands::SortByDate)->isChecked());
+        QCOMPARE(form->zoomBox()->currentIndex(), 2);
+        QCOMPARE(form->treePanel()->bookmark(), QStringLiteral("/x/Закладка.htm"));
+        QVERIFY(form->search()->matchOptions().caseSensitive);
+        QVERIFY(form->search()->matchOptions().wholeWords);
+        QVERIFY(form->search()->matchOptions().textMode);
+        QCOMPARE(form->search()->backColor(), 65280u);
+        QCOMPARE(form->search()->fontColor(), 16777215u); // missing: keeps its default
+        QCOMPARE(form->treePanel()->externalDirectory(), external);
+        QCOMPARE(form->search()->findBox()->count(), 2);
+        QCOMPARE(form->search()->findBox()->itemText(0), QStringLiteral("бетон"));
+        QCOMPARE(form->search()->findBox()->currentText(), QString());
+        QCOMPARE(form->treePanel()->view()->width(), 300);
+        QCOMPARE(form->treePanel()->view()->topLevelItem(0)->text(0),
+                 QStringLiteral("Нормативная документация"));
+
+        form->search()->setSearchMode(true, QStringLiteral("сметная стоимость"));
+        form->treePanel()->technicalButton()->click();
+        form->close();
+        QCOMPARE(setting(suite, QStringLiteral("TreeView"), QStringLiteral("NormDocButton")),
+                 QStringLiteral("0"));
+        QCOMPARE(setting(suite, QStringLiteral("Search"), QStringLiteral("Context")),
+                 QStringLiteral("сметная стоимость"));
+        QCOMPARE(setting(suite, QStringLiteral("TreeView"), QStringLiteral("Width")),
+                 QStringLiteral("300"));
+        // Keys the window does not write are kept.
+        QCOMPARE(setting(suite, QStringLiteral("Search"), QStringLiteral("FindKod_3")),
+                 QStringLiteral("ксилолит"));
+    }
+
+    void storedScaleOutsideListSelectsNothing()
+    {
+        SuiteFixture suite;
+        QVERIFY(TestFiles::write(suite.iniFile(), "[CppWebBrowser]\nScale=9\n"));
+        auto form = start(suite);
+        QVERIFY(form);
+        QCOMPARE(form->zoomBox()->currentIndex(), -1);
+    }
+
+    void closingRemovesWorkingDirectories()
+    {
+        SuiteFixture suite;
+        qputenv("TMPDIR", suite.scratch(QStringLiteral("tmp")).toLocal8Bit());
+        auto form = start(suite);
+        QVERIFY(form);
+        const QString base = UserWorkDir::base();
+        const QString viewer = UserWorkDir::viewerWorkDir();
+        const QString highlight = UserWorkDir::highlightWorkDir();
+        QVERIFY(viewer.startsWith(suite.scratch(QStringLiteral("tmp"))));
+        QVERIFY(TestFiles::write(viewer + QStringLiteral("Doc.files/image001.png"), "png"));
+        QVERIFY(TestFiles::write(highlight + QStringLiteral("/Doc.htm"), "<html>"));
+        QVERIFY(TestFiles::setReadOnly(highlight + QStringLiteral("/Doc.htm")));
+        form->search()->setSearchMode(true);
+        form->close();
+        QVERIFY(!QFileInfo::exists(viewer));
+        QVERIFY(!QFileInfo::exists(highlight));
+        QVERIFY(!QFileInfo::exists(base));
+    }
+
+    // At its smallest the window's controls do not cover each other, the collection buttons
+    // shorten their captions with "…", and the pane switch leaves the tree readable.
+    void layoutHoldsAtTheMinimumSize()
+    {
+        SuiteFixture suite;
+        auto form = start(suite);
+        QVERIFY(form);
+        form->resize(200, 150);
+        form->show();
+        QTRY_VERIFY(form->width() >= form->minimumSizeHint().width());
+        QCoreApplication::processEvents();
+        const QList<QWidget*> top = form->findChild<QWidget*>(QStringLiteral("topRow"))
+                                        ->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (QWidget* a : top) {
+            for (QWidget* b : top) {
+                if (a != b && a->isVisible() && b->isVisible())
+                    QVERIFY2(!a->geometry().intersects(b->geometry()),
+                             qPrintable(a->objectName() + u' ' + b->objectName()));
+            }
+        }
+        form->splitter()->setSizes({60, 2000});
+        QCoreApplication::processEvents();
+        for (QToolButton* button :
+             {form->treePanel()->normativeButton(), form->treePanel()->technicalButton()}) {
+            QVERIFY2(button->text().endsWith(u'…') ||
+                         button->text() == button->toolTip(), // whole, or shortened at its end
+                     qPrintable(button->text() + u'|' + button->toolTip()));
+            QVERIFY(button->toolTip().startsWith(button->text().chopped(1)));
+        }
+        form->showDocumentBox()->setChecked(false);
+        form->applyDocumentPane();
+        form->showDocumentBox()->setChecked(true);
+        form->applyDocumentPane();
+        QVERIFY(form->splitter()->sizes().first() >= qMin(240, form->splitter()->width() / 2));
+    }
+
+    void refreshClearsStatusAndSearchMode()
+    {
+        SuiteFixture suite;
+        auto form = start(suite);
+        QVERIFY(form);
+        form->search()->setSearchMode(true);
+        form->updateSearchCommands();
+        QVERIFY(form->findChild<QToolButton*>(QStringLiteral("cancelSearchButton"))->isEnabled());
+        form->setStatusText(QStringLiteral(" Режим поиска."));
+        form->commands()->action(WindowCommands::Refresh)->trigger();
+        QVERIFY(!form->search()->isSearchMode());
+        QVERIFY(!form->findChild<QToolButton*>(QStringLiteral("cancelSearchButton"))->isEnabled());
+        QCOMPARE(form->statusText(), QString());
+    }
+};
+
+LECTORIA_APP_TEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,190 @@
+#include "highlightedcopy.h"
+#include "messagereporter.h"
+#include "testfiles.h"
+#include "userworkdir.h"
+
+#include <QLockFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <ctime>
+
+#include <unistd.h>
+#include <utime.h>
+
+class TestHighlightedCopy : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    static QByteArray wrap(const QByteArray& bytes, const QString& context,
+                           bool caseSensitive = false)
+    {
+        return HighlightedCopy::highlighted(bytes, context, caseSensitive, "<S>", "</S>");
+    }
+
+private slots:
+    void initTestCase() { qputenv("TMPDIR", m_dir.filePath(QStringLiteral("tmp")).toLocal8Bit()); }
+
+    void ownWorkingFolderAndLeftovers()
+    {
+        const QString tmp = m_dir.filePath(QStringLiteral("work"));
+        const QString library = m_dir.filePath(QStringLiteral("library"));
+        QVERIFY(TestFiles::write(library + QStringLiteral("/doc.htm"), "doc"));
+        QVERIFY(QDir().mkpath(tmp));
+        const QByteArray previousTmp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", tmp.toLocal8Bit());
+        const QString prefix = tmp + QStringLiteral("/lectoria-%1-").arg(::getuid());
+        // Left by a program that has ended (with a link into the library), held by one that
+        // runs, and a link in the name of such a folder.
+        QVERIFY(QDir().mkpath(prefix + QStringLiteral("ended")));
+        QVERIFY(QFile::link(library, prefix + QStringLiteral("ended/Temp")));
+        QVERIFY(QDir().mkpath(prefix + QStringLiteral("running")));
+        QLockFile running(prefix + QStringLiteral("running/running.lock"));
+        QVERIFY(running.tryLock(0));
+        QVERIFY(QFile::link(library, prefix + QStringLiteral("link")));
+        // Folders an hour old: a younger one may belong to a program that is just starting.
+        const utimbuf hourAgo{::time(nullptr) - 3600, ::time(nullptr) - 3600};
+        for (const char* name : {"ended", "running"})
+            QVERIFY(::utime(QFile::encodeName(prefix + QString::fromLatin1(name)).constData(),
+                            &hourAgo) == 0);
+        UserWorkDir::removeLeftovers();
+        QVERIFY(!QFileInfo::exists(prefix + QStringLiteral("ended")));
+        QVERIFY(QFileInfo::exists(prefix + QStringLiteral("running")));
+        QVERIFY(QFileInfo(prefix + QStringLiteral("link")).isSymLink());
+        QVERIFY(QFileInfo::exists(library + QStringLiteral("/doc.htm")));
+
+        // A fresh private folder of this program, removed with what is in it, links as links.
+        const QString base = UserWorkDir::base();
+        QVERIFY(base.startsWith(prefix));
+        QCOMPARE(UserWorkDir::base(), base);
+        QCOMPARE(QFileInfo(base).permissions() & 0x0077, QFileDevice::Permissions());
+        QVERIFY(QFile::link(library, UserWorkDir::highlightWorkDir()) ||
+                (QDir().mkpath(base + QStringLiteral("/Temp")) &&
+                 QFile::link(library, UserWorkDir::highlightWorkDir())));
+        UserWorkDir::removeBase();
+        QVERIFY(!QFileInfo::exists(base));
+        QVERIFY(QFileInfo::exists(library + QStringLiteral("/doc.htm")));
+        qputenv("TMPDIR", previousTmp);
+    }
+
+    void tagsAndColours()
+    {
+        QDir().mkpath(m_dir.filePath(QStringLiteral("tmp")));
+        HighlightedCopy highlighter{QString(), QString()};
+        QCOMPARE(highlighter.openTag(),
+                 QStringLiteral("<span style='color:ffffff;background:ff0000'>"));
+        QCOMPARE(highlighter.closeTag(), QStringLiteral("</span>"));
+        QCOMPARE(HighlightedCopy::styleColor(0x123456), QStringLiteral("563412"));
+        QCOMPARE(HighlightedCopy::styleColor(0), QStringLiteral("000000"));
+        QCOMPARE(HighlightedCopy::styleColor(0x8000000F), QStringLiteral("f0f0f0")); // button face
+        QCOMPARE(HighlightedCopy::styleColor(0x80000005), QStringLiteral("ffffff")); // window
+        highlighter.setColors(0x123456, 0x00FF00);
+        QCOMPARE(highlighter.openTag(),
+                 QStringLiteral("<span style='color:563412;background:00ff00'>"));
+    }
+
+    void occurrences()
+    {
+        const QByteArray text = TestFiles::cp1251(QStringLiteral("Смета и СМЕТА, сметана\r\n"));
+        QCOMPARE(
+            wrap(text, QStringLiteral("смета")),
+            TestFiles::cp1251(QStringLiteral("<S>Смета</S> и <S>СМЕТА</S>, <S>смета</S>на\r\n")));
+        QCOMPARE(wrap(text, QStringLiteral("СМЕТА"), true),
+                 TestFiles::cp1251(QStringLiteral("Смета и <S>СМЕТА</S>, сметана\r\n")));
+        // Runs of equal letters: no overlaps.
+        QCOMPARE(wrap("aaa aaaa", QStringLiteral("aa")),
+                 QByteArray("<S>aa</S>a <S>aa</S><S>aa</S>\r\n"));
+        // Text the scan inserts is never scanned again; a tag of the document is left alone.
+        QCOMPARE(wrap("S span <S>", QStringLiteral("s")),
+                 QByteArray("<S>S</S> <S>s</S>pan <S>\r\n"));
+        QCOMPARE(wrap("x", QStringLiteral("")), QByteArray("x\r\n"));
+        // A UTF-8 document is matched with the UTF-8 form of the context.
+        const QByteArray utf8 = "<meta charset=utf-8>" + QStringLiteral("Ёлка ёлка").toUtf8();
+        QCOMPARE(wrap(utf8, QStringLiteral("ЁЛКА")),
+                 "<meta charset=utf-8>" + QStringLiteral("<S>Ёлка</S> <S>ёлка</S>").toUtf8() +
+                     "\r\n");
+        // The encoding is decided on the document's bytes: a declaration near byte 2,000 of a
+        // document with LF line ends counts, though joining the lines moves it further.
+        const QByteArray late = QByteArray("<p>\n").repeated(495) + "<meta charset=utf-8>" +
+                                QStringLiteral("Ёлка").toUtf8();
+        QVERIFY(wrap(late, QStringLiteral("ёлка")).contains("<S>"));
+    }
+
+    void highlightedCopy()
+    {
+        const QString docs = m_dir.filePath(QStringLiteral("docs"));
+        const QString doc = docs + QStringLiteral("/Смета.htm");
+        QVERIFY(TestFiles::write(
+            doc, TestFiles::cp1251(QStringLiteral("Смета в начале\nвторая\rтретья строка смета"))));
+        QVERIFY(TestFiles::write(docs + QStringLiteral("/Смета.files/image001.png"), "png"));
+        QVERIFY(TestFiles::write(docs + QStringLiteral("/Смета.files/sub/x.xml"), "xml"));
+        QVERIFY(TestFiles::write(docs + QStringLiteral("/Без картинок.htm"), "plain"));
+
+        {
+            HighlightedCopy highlighter(doc, QStringLiteral("СМЕТА"));
+            highlighter.setColors(0xFFFFFF, 255);
+            QVERIFY(highlighter.write());
+            QCOMPARE(highlighter.workFileName(),
+                     UserWorkDir::highlightWorkDir() + QStringLiteral("/NormDoc.htm"));
+            QCOMPARE(TestFiles::read(highlighter.workFileName()),
+                     TestFiles::cp1251(QStringLiteral(
+                         "<span style='color:ffffff;background:ff0000'>Смета</span> в "
+                         "начале\r\nвторая\r\n"
+                         "третья строка <span "
+                         "style='color:ffffff;background:ff0000'>смета</span>\r\n")));
+            QCOMPARE(
+                TestFiles::read(highlighter.workDir() + QStringLiteral("/Смета.files/sub/x.xml")),
+                QByteArray("xml"));
+        }
+        // The copy stays after the object (DeleteOnDestroy is off); the next one empties the
+        // folder.
+        QVERIFY(
+            QFileInfo::exists(UserWorkDir::highlightWorkDir() + QStringLiteral("/NormDoc.htm")));
+        {
+            HighlightedCopy highlighter(docs + QStringLiteral("/Без картинок.htm"),
+                                        QStringLiteral("plain"));
+            QCOMPARE(QDir(highlighter.workDir()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                     QStringList());
+            QVERIFY(highlighter.write());
+            QCOMPARE(QDir(highlighter.workDir()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                     QStringList{QStringLiteral("NormDoc.htm")});
+            highlighter.setDeleteOnDestroy(true);
+        }
+        QVERIFY(
+            !QFileInfo::exists(UserWorkDir::highlightWorkDir() + QStringLiteral("/NormDoc.htm")));
+        QCOMPARE(TestFiles::read(doc),
+                 TestFiles::cp1251(QStringLiteral("Смета в начале\nвторая\rтретья строка смета")));
+
+        // An empty document path only empties the working directory.
+        QVERIFY(
+            TestFiles::write(UserWorkDir::highlightWorkDir() + QStringLiteral("/left.htm"), "x"));
+        const HighlightedCopy empty{QString(), QString()};
+        QCOMPARE(QDir(empty.workDir()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList());
+        QCOMPARE(empty.workFileName(), QString());
+
+        // A working copy that cannot be removed is reported.
+        QStringList messages;
+        MessageReporter::setHandler([&](const QString& caption, const QString& text) {
+            messages << caption + u'|' + text;
+        });
+        {
+            HighlightedCopy stuck(docs + QStringLiteral("/Без картинок.htm"), QStringLiteral("x"));
+            QVERIFY(QDir().mkpath(stuck.workFileName())); // a folder where the copy should be
+            stuck.deleteWorkFiles();
+        }
+        QCOMPARE(messages,
+                 QStringList{QStringLiteral("Предупреждение|Не могу удалить файл ") +
+                             UserWorkDir::highlightWorkDir() + QStringLiteral("/NormDoc.htm")});
+
+        // A document that is gone: no copy.
+        HighlightedCopy gone(docs + QStringLiteral("/нет.htm"), QStringLiteral("x"));
+        QVERIFY(!gone.write());
+        QVERIFY(!QFileInfo::exists(gone.workFileName()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHighlightedCopy)
+#include "tst_highlightedcopy.moc"
