@@ -10,6 +10,7 @@
 #include "shownfile.h"
 #include "userworkdir.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
@@ -63,7 +64,7 @@ DocumentViewer::DocumentViewer(QWidget* parent) : QWidget(parent)
     m_occurrences = new OccurrenceNavigator(this);
 
     connect(m_view, &QWebEngineView::loadFinished, this, &DocumentViewer::pageLoaded);
-    connect(m_page, &DocumentPage::linkActivated, this, &DocumentViewer::linkActivated);
+    connect(m_page, &DocumentPage::linkActivated, this, &DocumentViewer::followLink);
     connect(m_page, &QWebEnginePage::pdfPrintingFinished, this, &DocumentViewer::pdfSaved);
     connect(m_findBar, &PageFindBar::closed, this, [this] { m_view->setFocus(); });
     connect(m_occurrences, &OccurrenceNavigator::wrapped, this, [this](bool forward) {
@@ -348,4 +349,35 @@ void DocumentViewer::printDocument()
         disconnect(done);
     });
     preview.exec();
+}
+
+bool DocumentViewer::isLibraryDocument(const QString& path) const
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return (suffix == u"htm" || suffix == u"html") && Platform::isFile(path) &&
+           isAllowedFile(path) && !path.startsWith(UserWorkDir::base() + u'/');
+}
+
+void DocumentViewer::followLink(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    if (scheme == u"http" || scheme == u"https" || scheme == u"ftp" || scheme == u"mailto") {
+        QDesktopServices::openUrl(url); // the desktop's browser or mail program, never here
+        return;
+    }
+    if (!url.isLocalFile())
+        return;
+    QString path = QDir::cleanPath(url.toLocalFile());
+    // A link of the highlighted copy resolves in the working folder: it means the same place
+    // beside the document itself.
+    const QString workDir = QDir::cleanPath(UserWorkDir::highlightWorkDir());
+    if (!m_shownDocument.isEmpty() && path.startsWith(workDir + u'/'))
+        path = QDir::cleanPath(QFileInfo(m_shownDocument).path() + u'/' +
+                               path.mid(workDir.size() + 1));
+    if (!isLibraryDocument(path)) {
+        emit statusNote(QStringLiteral("Ссылка ведёт за пределы библиотеки: ") +
+                        QDir::toNativeSeparators(path));
+        return;
+    }
+    emit libraryDocumentRequested(path, url.fragment());
 }

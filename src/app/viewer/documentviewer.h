@@ -83,8 +83,9 @@ public:
     void setHistoryAvailable(bool back, bool forward);
 
 signals:
-    // The user followed a link of the shown page.
-    void linkActivated(const QUrl& url);
+    // The user followed a link to a document of the library: its node is to be shown, and
+    // then the anchor (setPendingAnchor) scrolled to.
+    void libraryDocumentRequested(const QString& path, const QString& anchor);
     // An in-page find has answered; found when it selected an occurrence.
     void inPageFindFinished(bool found);
     void pdfSaved(const QString& path, bool ok);
@@ -98,6 +99,10 @@ private:
     void pageLoaded(bool ok);
     void showFile(const QString& path);
     void showMenu(const QPoint& at);
+    // A link of the shown page: web addresses go to the desktop, a document of the library
+    // to the window, anything else nowhere (with a note).
+    void followLink(const QUrl& url);
+    bool isLibraryDocument(const QString& path) const;
     // The caption of the shown node, made fit for a file name.
     QString fileNameCaption() const;
 

@@ -21,26 +21,23 @@
 #include "singleinstance.h"
 #include "splashscreen.h"
 #include "titlepanel.h"
+#include "toprow.h"
 #include "userinteraction.h"
 #include "userworkdir.h"
 #include "waitcursor.h"
 #include "windowcommands.h"
 #include "windowfront.h"
+#include "windowkeys.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QFrame>
 #include <QHBoxLayout>
-#include <QKeyEvent>
-#include <QLabel>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSplitter>
@@ -54,28 +51,6 @@
 namespace {
 
 const QString windowTitleText = QStringLiteral("Просмотр нормативной документации");
-
-QToolButton* flatButton(QWidget* parent, const QString& name, const QIcon& icon,
-                        const QString& hint)
-{
-    auto* button = new QToolButton(parent);
-    button->setObjectName(name);
-    button->setAutoRaise(true);
-    button->setIcon(icon);
-    button->setToolTip(hint);
-    return button;
-}
-
-// A button that runs a command: its icon, and its hint with the command's key.
-QToolButton* commandButton(QWidget* parent, const QString& name, QAction* action,
-                           const QString& hint)
-{
-    QToolButton* button = flatButton(parent, name, action->icon(), hint);
-    button->setEnabled(action->isEnabled());
-    QObject::connect(button, &QToolButton::clicked, action, &QAction::trigger);
-    QObject::connect(action, &QAction::enabledChanged, button, &QWidget::setEnabled);
-    return button;
-}
 
 } // namespace
 
@@ -102,7 +77,6 @@ MainWindow::MainWindow(const QString& programFile, SplashScreen* splash, QWidget
 
 MainWindow::~MainWindow()
 {
-    qApp->removeEventFilter(this);
     delete m_search; // a search still running stops before the tree goes
     m_search = nullptr;
     m_treePanel->stopCopy();
@@ -138,7 +112,8 @@ void MainWindow::createParts()
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(createTopRow());
+    m_topRow = new TopRow(m_search->findBox(), m_commands, this);
+    layout->addWidget(m_topRow);
     layout->addWidget(createSecondRow());
     layout->addWidget(m_splitter, 1);
     setCentralWidget(central);
@@ -152,74 +127,6 @@ void MainWindow::createParts()
 
     // Below this size the top row's controls would cover each other.
     setMinimumSize(minimumSizeHint().expandedTo(QSize(640, 420)));
-}
-
-QWidget* MainWindow::createTopRow()
-{
-    auto* row = new QFrame(this);
-    row->setObjectName(QStringLiteral("topRow"));
-    row->setFrameShape(QFrame::StyledPanel);
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(2, 2, 2, 2);
-
-    auto* logoPanel = new QFrame(row);
-    logoPanel->setObjectName(QStringLiteral("logoPanel"));
-    logoPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    logoPanel->setFixedWidth(55);
-    auto* logoLayout = new QHBoxLayout(logoPanel);
-    logoLayout->setContentsMargins(2, 2, 2, 2);
-    m_logo = new QLabel(logoPanel);
-    m_logo->setObjectName(QStringLiteral("logo"));
-    m_logo->setPixmap(Pictures::logo(40));
-    m_logo->setAlignment(Qt::AlignCenter);
-    logoLayout->addWidget(m_logo);
-    layout->addWidget(logoPanel);
-
-    m_exitButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
-                                   QStringLiteral("Выход"), row);
-    m_exitButton->setObjectName(QStringLiteral("exitButton"));
-    layout->addWidget(m_exitButton);
-
-    auto* findLabel = new QLabel(QStringLiteral("Поиск:"), row);
-    findLabel->setObjectName(QStringLiteral("findLabel"));
-    findLabel->setToolTip(QStringLiteral("Поиск по контексту в документах"));
-    layout->addWidget(findLabel);
-    m_search->findBox()->setParent(row);
-    layout->addWidget(m_search->findBox());
-
-    layout->addWidget(commandButton(row, QStringLiteral("beginSearchButton"),
-                                    m_commands->action(WindowCommands::BeginSearch),
-                                    QStringLiteral("Начать поиск (Ctrl+F)")));
-    layout->addWidget(commandButton(row, QStringLiteral("cancelSearchButton"),
-                                    m_commands->action(WindowCommands::CancelSearch),
-                                    QStringLiteral("Отменить поиск (Ctrl+Z)")));
-    layout->addWidget(commandButton(row, QStringLiteral("searchOptionsButton"),
-                                    m_commands->action(WindowCommands::SearchOptions),
-                                    QStringLiteral("Параметры поиска (Ctrl+P)")));
-
-    m_zoomBox = new QComboBox(row);
-    m_zoomBox->setObjectName(QStringLiteral("zoomBox"));
-    m_zoomBox->addItems({QStringLiteral("100%"), QStringLiteral("120%"), QStringLiteral("140%"),
-                         QStringLiteral("160%"), QStringLiteral("180%"), QStringLiteral("200%")});
-    m_zoomBox->setToolTip(QStringLiteral("Масштаб"));
-    m_zoomBox->setFixedWidth(65);
-    layout->addWidget(m_zoomBox);
-
-    m_showDocumentBox = new QCheckBox(QStringLiteral("F5 - Показать документ"), row);
-    m_showDocumentBox->setObjectName(QStringLiteral("showDocumentBox"));
-    m_showDocumentBox->setChecked(true);
-    layout->addWidget(m_showDocumentBox);
-    layout->addStretch(1);
-
-    m_aboutButton = flatButton(row, QStringLiteral("aboutButton"),
-                               style()->standardIcon(QStyle::SP_MessageBoxInformation),
-                               QStringLiteral("О программе"));
-    m_helpButton = flatButton(row, QStringLiteral("helpButton"),
-                              style()->standardIcon(QStyle::SP_DialogHelpButton),
-                              QStringLiteral("Справка (F1)"));
-    layout->addWidget(m_aboutButton);
-    layout->addWidget(m_helpButton);
-    return row;
 }
 
 QWidget* MainWindow::createSecondRow()
@@ -260,14 +167,14 @@ void MainWindow::connectParts()
     command(WindowCommands::OpenInWord, [this] { m_treePanel->openSelectedInEditor(); });
     connect(m_commands->treeMenu(), &QMenu::aboutToShow, this, &MainWindow::updateTreeCommands);
 
-    connect(m_exitButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_topRow, &TopRow::exitRequested, this, &QWidget::close);
     connect(m_openButton, &QPushButton::clicked, this, &MainWindow::chooseLibraryFolder);
-    connect(m_helpButton, &QToolButton::clicked, this, &MainWindow::showHelp);
-    connect(m_aboutButton, &QToolButton::clicked, this, &MainWindow::showAbout);
-    connect(m_showDocumentBox, &QCheckBox::clicked, this, &MainWindow::applyDocumentPane);
-    connect(m_zoomBox, &QComboBox::currentIndexChanged, this,
-            [this] { m_viewer->setZoomFactor(selectedZoomFactor()); });
-    connect(m_zoomBox, &QComboBox::activated, this, &MainWindow::applyZoom);
+    connect(m_topRow, &TopRow::helpRequested, this, &MainWindow::showHelp);
+    connect(m_topRow, &TopRow::aboutRequested, this, &MainWindow::showAbout);
+    connect(m_topRow->showDocumentBox(), &QCheckBox::clicked, this, &MainWindow::applyDocumentPane);
+    connect(m_topRow->zoomBox(), &QComboBox::currentIndexChanged, this,
+            [this] { m_viewer->setZoomFactor(m_topRow->selectedZoomFactor()); });
+    connect(m_topRow->zoomBox(), &QComboBox::activated, this, &MainWindow::applyZoom);
 
     connect(m_treePanel, &DocumentTreePanel::collectionChosen, this, &MainWindow::refresh);
     connect(m_treePanel, &DocumentTreePanel::selectionChanged, this, [this] {
@@ -296,7 +203,8 @@ void MainWindow::connectParts()
 
     connect(m_titlePanel, &TitlePanel::stepRequested, m_viewer, &DocumentViewer::stepOccurrence);
     connect(m_viewer, &DocumentViewer::statusNote, this, &MainWindow::showStatusNote);
-    connect(m_viewer, &DocumentViewer::linkActivated, this, &MainWindow::followLink);
+    connect(m_viewer, &DocumentViewer::libraryDocumentRequested, this,
+            &MainWindow::showLinkedDocument);
     connect(m_viewer, &DocumentViewer::backRequested, m_navigation, &NodeNavigation::goBack);
     connect(m_viewer, &DocumentViewer::forwardRequested, m_navigation, &NodeNavigation::goForward);
     connect(m_navigation, &NodeNavigation::changed, this, [this] {
@@ -312,8 +220,24 @@ void MainWindow::connectParts()
     };
     addShortcut(KeyBindings::withoutF3(QKeySequence::FindNext), 1);
     addShortcut(QKeySequence::keyBindings(QKeySequence::FindPrevious), -1);
-    // Window keys are seen before the focused control's own handling.
-    qApp->installEventFilter(this);
+
+    auto* keys = new WindowKeys(this, m_viewer->view(),
+                                [this] { return m_viewer->occurrences()->count() > 0; });
+    connect(keys, &WindowKeys::closeRequested, this, &QWidget::close);
+    connect(keys, &WindowKeys::helpRequested, this, &MainWindow::showHelp);
+    connect(keys, &WindowKeys::findBoxRequested, this, [this] { m_search->findBox()->setFocus(); });
+    connect(keys, &WindowKeys::documentPaneToggled, this, [this] {
+        m_topRow->showDocumentBox()->toggle();
+        applyDocumentPane();
+    });
+    connect(keys, &WindowKeys::enterPressed, this, [this](QWidget* widget) {
+        // Enter in the tree opens the selected folder.
+        if (widget == m_treePanel->view() && m_treePanel->selectedNode())
+            m_treePanel->selectedNode()->setExpanded(true);
+    });
+    connect(keys, &WindowKeys::stepRequested, m_viewer, &DocumentViewer::stepOccurrence);
+    connect(keys, &WindowKeys::backRequested, m_navigation, &NodeNavigation::goBack);
+    connect(keys, &WindowKeys::forwardRequested, m_navigation, &NodeNavigation::goForward);
 }
 
 void MainWindow::start()
@@ -338,7 +262,8 @@ void MainWindow::start()
     loadTree();
     const int scale = stored.zoomIndex();
     // An index outside the list selects nothing.
-    m_zoomBox->setCurrentIndex(scale >= 0 && scale < m_zoomBox->count() ? scale : -1);
+    m_topRow->zoomBox()->setCurrentIndex(scale >= 0 && scale < m_topRow->zoomBox()->count() ? scale
+                                                                                            : -1);
 }
 
 bool MainWindow::event(QEvent* event)
@@ -403,6 +328,16 @@ void MainWindow::saveOnClose()
     UserWorkDir::removeBase();
 }
 
+QComboBox* MainWindow::zoomBox() const
+{
+    return m_topRow->zoomBox();
+}
+
+QCheckBox* MainWindow::showDocumentBox() const
+{
+    return m_topRow->showDocumentBox();
+}
+
 QString MainWindow::suiteDir() const
 {
     const QString folder = QFileInfo(m_programFile).absolutePath() + u'/';
@@ -430,7 +365,7 @@ void MainWindow::rebuildTree(const QStringList& rootDirs, const QStringList& nam
     m_viewer->setAllowedFolders(rootDirs + QStringList{UserWorkDir::base()});
     m_treePanel->rebuild(rootDirs, names, search, m_search->matchOptions(), m_search->context(),
                          found);
-    m_viewer->setShowDocuments(m_showDocumentBox->isChecked());
+    m_viewer->setShowDocuments(m_topRow->showDocumentBox()->isChecked());
     m_navigation->keepOnly(
         [this](const QString& path) { return m_treePanel->tree()->hasNodeForPath(path); });
 }
@@ -482,30 +417,17 @@ void MainWindow::showSelectedNode()
 
 void MainWindow::applyZoom()
 {
-    AppSettings(m_settingsFile).setZoomIndex(m_zoomBox->currentIndex());
+    AppSettings(m_settingsFile).setZoomIndex(m_topRow->zoomBox()->currentIndex());
     const QWidget* active = QApplication::activeWindow();
     if (!active || active == this)
         showSelectedNode();
-}
-
-double MainWindow::selectedZoomFactor() const
-{
-    if (m_zoomBox->currentIndex() < 0)
-        return 1.0;
-    QString text = m_zoomBox->currentText().trimmed();
-    const qsizetype percent = text.indexOf(u'%');
-    if (percent >= 0)
-        text.truncate(percent);
-    bool ok = false;
-    const double value = text.toDouble(&ok);
-    return ok && value > 0 ? float(value * 0.01) : 1.0;
 }
 
 void MainWindow::applyDocumentPane()
 {
     if (!m_treePanel->tree())
         return;
-    const bool show = m_showDocumentBox->isChecked();
+    const bool show = m_topRow->showDocumentBox()->isChecked();
     m_viewer->setShowDocuments(show);
     showSelectedNode();
     m_viewer->setVisible(show);
@@ -547,7 +469,7 @@ void MainWindow::beginSearch()
 void MainWindow::goToBookmark()
 {
     m_treePanel->goToBookmark();
-    m_viewer->setShowDocuments(m_showDocumentBox->isChecked());
+    m_viewer->setShowDocuments(m_topRow->showDocumentBox()->isChecked());
     showSelectedNode();
 }
 
@@ -574,96 +496,9 @@ void MainWindow::showAbout()
     UserInteraction::current().run(dialog);
 }
 
-bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+void MainWindow::showLinkedDocument(const QString& path, const QString& anchor)
 {
-    if (event->type() == QEvent::MouseButtonPress && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->window() == this) {
-        // The mouse's own back and forward buttons go through the nodes shown.
-        const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
-        if (button == Qt::BackButton || button == Qt::ForwardButton) {
-            button == Qt::BackButton ? m_navigation->goBack() : m_navigation->goForward();
-            return true;
-        }
-    }
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
-        auto* widget = static_cast<QWidget*>(watched);
-        const auto* keyEvent = static_cast<QKeyEvent*>(event);
-        // Enter in the viewer steps through the occurrences of the shown copy.
-        if ((keyEvent->key() == Qt::Key_Return || keyEvent->key() == Qt::Key_Enter) &&
-            widget == QApplication::focusWidget() && m_viewer->view()->isAncestorOf(widget) &&
-            m_viewer->occurrences()->count() > 0) {
-            m_viewer->stepOccurrence(keyEvent->modifiers() & Qt::ShiftModifier ? -1 : 1);
-            return true;
-        }
-        // Seen once per key: at the focused control of this window (or the window itself).
-        // At the control only as the user pressed it: the browser hands a key it did not use
-        // back as a new event, which would run the command a second time (help shown twice).
-        const QWidget* focus = QApplication::focusWidget();
-        if (widget->window() == this &&
-            ((widget == focus && event->spontaneous()) || (!focus && widget == this)))
-            handleKey(widget, keyEvent->key());
-    }
-    if (event->type() == QEvent::MouseButtonDblClick && watched == m_logo)
-        showAbout();
-    return QMainWindow::eventFilter(watched, event);
-}
-
-void MainWindow::handleKey(QWidget* widget, int key)
-{
-    switch (key) {
-    case Qt::Key_Escape:
-        close();
-        break;
-    case Qt::Key_F1:
-        showHelp();
-        break;
-    case Qt::Key_F3:
-        m_search->findBox()->setFocus();
-        break;
-    case Qt::Key_F5:
-        m_showDocumentBox->setChecked(!m_showDocumentBox->isChecked());
-        applyDocumentPane();
-        break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        // Enter in the tree opens the selected folder.
-        if (widget == m_treePanel->view() && m_treePanel->selectedNode())
-            m_treePanel->selectedNode()->setExpanded(true);
-        break;
-    default:
-        break;
-    }
-}
-
-bool MainWindow::isLibraryDocument(const QString& path) const
-{
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    return (suffix == u"htm" || suffix == u"html") && Platform::isFile(path) &&
-           m_viewer->isAllowedFile(path) && !path.startsWith(UserWorkDir::base() + u'/');
-}
-
-void MainWindow::followLink(const QUrl& url)
-{
-    const QString scheme = url.scheme().toLower();
-    if (scheme == u"http" || scheme == u"https" || scheme == u"ftp" || scheme == u"mailto") {
-        QDesktopServices::openUrl(url); // the desktop's browser or mail program, never here
-        return;
-    }
-    if (!url.isLocalFile())
-        return;
-    QString path = QDir::cleanPath(url.toLocalFile());
-    // A link of the highlighted copy resolves in the working folder: it means the same place
-    // beside the document itself.
-    const QString workDir = QDir::cleanPath(UserWorkDir::highlightWorkDir());
-    const QString shown = m_viewer->shownDocument();
-    if (!shown.isEmpty() && path.startsWith(workDir + u'/'))
-        path = QDir::cleanPath(QFileInfo(shown).path() + u'/' + path.mid(workDir.size() + 1));
-    if (!isLibraryDocument(path)) {
-        showStatusNote(QStringLiteral("Ссылка ведёт за пределы библиотеки: ") +
-                       QDir::toNativeSeparators(path));
-        return;
-    }
-    m_viewer->setPendingAnchor(url.fragment());
+    m_viewer->setPendingAnchor(anchor);
     if (!m_treePanel->selectPath(path)) {
         m_viewer->setPendingAnchor(QString());
         showStatusNote(QStringLiteral("Документа нет в дереве: ") + QDir::toNativeSeparators(path));

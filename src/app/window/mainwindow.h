@@ -21,6 +21,7 @@ class SearchController;
 class SingleInstance;
 class SplashScreen;
 class TitlePanel;
+class TopRow;
 class WindowCommands;
 struct SearchResult;
 
@@ -48,8 +49,9 @@ public:
     SearchController* search() const { return m_search; }
     WindowCommands* commands() const { return m_commands; }
     NodeNavigation* navigation() const { return m_navigation; }
-    QComboBox* zoomBox() const { return m_zoomBox; }
-    QCheckBox* showDocumentBox() const { return m_showDocumentBox; }
+    TopRow* topRow() const { return m_topRow; }
+    QComboBox* zoomBox() const;
+    QCheckBox* showDocumentBox() const;
     QPushButton* openButton() const { return m_openButton; }
     QSplitter* splitter() const { return m_splitter; }
 
@@ -57,8 +59,6 @@ public:
     QString helpFile() const { return m_helpFile; }
     // The suite folder: the parent of the program's folder.
     QString suiteDir() const;
-    // The zoom of the selected item of the zoom box (1.0 when none is selected).
-    double selectedZoomFactor() const;
 
     QString statusText() const;
     void setStatusText(const QString& text);
@@ -83,12 +83,10 @@ signals:
 
 protected:
     bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void createParts();
-    QWidget* createTopRow();
     QWidget* createSecondRow();
     void connectParts();
     void start();
@@ -98,10 +96,8 @@ private:
                      const SearchResult* found);
     void loadTree();
     void applyStoredTreeWidth(int width);
-    void handleKey(QWidget* widget, int key);
-    void followLink(const QUrl& url);
+    void showLinkedDocument(const QString& path, const QString& anchor);
     void showStatusNote(const QString& note);
-    bool isLibraryDocument(const QString& path) const;
 
     QString m_programFile;
     QString m_settingsFile;
@@ -117,12 +113,7 @@ private:
     WindowCommands* m_commands = nullptr;
     NodeNavigation* m_navigation = nullptr;
 
-    QLabel* m_logo = nullptr;
-    QPushButton* m_exitButton = nullptr;
-    QComboBox* m_zoomBox = nullptr;
-    QCheckBox* m_showDocumentBox = nullptr;
-    QToolButton* m_aboutButton = nullptr;
-    QToolButton* m_helpButton = nullptr;
+    TopRow* m_topRow = nullptr;
     QPushButton* m_openButton = nullptr;
     QSplitter* m_splitter = nullptr;
     QStatusBar* m_statusBar = nullptr;

@@ -150,10 +150,10 @@ private slots:
         QVERIFY(TestFiles::write(m_dir.filePath(QStringLiteral("afile")), "x"));
         TestAnswers::instance().folders = {m_dir.filePath(QStringLiteral("afile"))};
         QVERIFY(!TreeFileOperations::copyNode(tree.currentItem(), nullptr));
-        QCOMPARE(
-            TestAnswers::instance().messages,
-            QStringList{QStringLiteral("Класс WMakeTreeviewForDir|Ошибка при создании директории:\n") +
-                        m_dir.filePath(QStringLiteral("afile/Сборник 1"))});
+        QCOMPARE(TestAnswers::instance().messages,
+                 QStringList{
+                     QStringLiteral("Класс WMakeTreeviewForDir|Ошибка при создании директории:\n") +
+                     m_dir.filePath(QStringLiteral("afile/Сборник 1"))});
     }
 };
 

@@ -9,6 +9,7 @@
 #include "startwindow.h"
 #include "suitefixture.h"
 #include "titlepanel.h"
+#include "toprow.h"
 #include "userworkdir.h"
 
 #include <QCheckBox>
@@ -175,9 +176,9 @@ private slots:
         QCOMPARE(m_form->viewer()->view()->zoomFactor(), 1.4f);
 
         m_form->zoomBox()->setCurrentIndex(-1); // a stored index outside the list
-        QCOMPARE(m_form->selectedZoomFactor(), 1.0);
+        QCOMPARE(m_form->topRow()->selectedZoomFactor(), 1.0);
         m_form->zoomBox()->setCurrentIndex(5);
-        QCOMPARE(m_form->selectedZoomFactor(), 2.0);
+        QCOMPARE(m_form->topRow()->selectedZoomFactor(), 2.0);
     }
 
     // A planted page: its script would change it and read a local file, and it asks the

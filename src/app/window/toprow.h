@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QFrame>
+
+class FindBox;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class WindowCommands;
+
+// The window's top row: the logo, "Выход", the find box with the search commands' buttons,
+// the zoom, the document pane's switch, and the About and help buttons.
+class TopRow final : public QFrame
+{
+    Q_OBJECT
+public:
+    TopRow(FindBox* findBox, const WindowCommands* commands, QWidget* parent);
+
+    QComboBox* zoomBox() const { return m_zoomBox; }
+    QCheckBox* showDocumentBox() const { return m_showDocumentBox; }
+    // The zoom of the selected item of the zoom box (1.0 when none is selected).
+    double selectedZoomFactor() const;
+
+signals:
+    void exitRequested();
+    void helpRequested();
+    // The About button, or a double click on the logo.
+    void aboutRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QLabel* m_logo = nullptr;
+    QComboBox* m_zoomBox = nullptr;
+    QCheckBox* m_showDocumentBox = nullptr;
+};

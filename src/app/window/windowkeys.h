@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+class QWidget;
+
+// The window's own keys, seen before the focused control handles them (Esc, F1, F3, F5, Enter
+// in the tree or the viewer), and the mouse's back and forward buttons. Each key is taken
+// once, where the user pressed it.
+class WindowKeys final : public QObject
+{
+    Q_OBJECT
+public:
+    // viewer: the widget in which Enter steps through the occurrences while hasOccurrences.
+    WindowKeys(QWidget* window, QWidget* viewer, std::function<bool()> hasOccurrences);
+    ~WindowKeys() override;
+
+signals:
+    void closeRequested();
+    void helpRequested();
+    void findBoxRequested();
+    void documentPaneToggled();
+    // Enter with the focus on widget (not in the viewer).
+    void enterPressed(QWidget* widget);
+    // Enter (+1) or Shift+Enter (-1) in the viewer.
+    void stepRequested(int direction);
+    void backRequested();
+    void forwardRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* m_window;
+    QWidget* m_viewer;
+    std::function<bool()> m_hasOccurrences;
+};
