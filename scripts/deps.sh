@@ -10,6 +10,7 @@ packages=(
   dpkg-dev file desktop-file-utils
   xvfb xauth xdotool imagemagick
   clang-format git
+  libsqlite3-dev libstemmer-dev
 )
 # Extra packages a caller may ask for (benchmarks, fuzzing).
 packages+=("$@")

@@ -1,6 +1,7 @@
 // lectoria-find: the search of the viewer from a terminal, by the same rules and code.
 #include "collectionlists.h"
 #include "directorylisting.h"
+#include "indexfilter.h"
 #include "libraryscan.h"
 #include "messagereporter.h"
 #include "platform.h"
@@ -18,7 +19,7 @@ namespace {
 const char* const usage =
     "usage: lectoria-find [OPTION...] CONTEXT DIR...\n"
     "       lectoria-find [OPTION...] --tech-parts SUITE_DIR CONTEXT\n"
-    "options: --case-sensitive, --whole-words, --text, -0 (--null)\n"
+    "options: --case-sensitive, --whole-words, --text, --index, -0 (--null)\n"
     "\n"
     "Searches the documents (.htm files) below each DIR for CONTEXT, as Lectoria's find box\n"
     "does: the raw text of every document, markup included, lines joined with CR LF, letters\n"
@@ -39,6 +40,11 @@ const char* const usage =
     "    dd dt title count as a blank;\n"
     "  - character references (&nbsp; &#8470; &laquo; ...) are decoded;\n"
     "  - every run of blanks (line breaks included) counts as one blank.\n"
+    "\n"
+    "With --index (and --text), each DIR's index, written by lectoria-index, tells which\n"
+    "documents can hold CONTEXT: only those, and those added or changed since the index was\n"
+    "written, are read. The answer is the same as without it. A context under three characters,\n"
+    "and the raw search, read every document. Without an index for a DIR the exit status is 2.\n"
     "\n"
     "With --tech-parts, the folders searched are the technical parts of the installed bases\n"
     "listed in SUITE_DIR/TQ_W/instal.dbf, as the viewer's \"Тех. части\" collection lists them;\n"
@@ -84,6 +90,7 @@ int main(int argc, char* argv[])
     bool wholeWords = false;
     bool textMode = false;
     bool techParts = false;
+    bool useIndex = false;
     char pathEnd = '\n';
     // Positional arguments keep their bytes: the context is checked as it was given.
     QList<const char*> positional;
@@ -100,6 +107,8 @@ int main(int argc, char* argv[])
             wholeWords = true;
         else if (!optionsEnd && argument == "--text")
             textMode = true;
+        else if (!optionsEnd && argument == "--index")
+            useIndex = true;
         else if (!optionsEnd && argument == "--tech-parts")
             techParts = true;
         else if (!optionsEnd && (argument == "-0" || argument == "--null"))
@@ -149,13 +158,28 @@ int main(int argc, char* argv[])
         if (!DirectoryListing::folderId(root, &id))
             printLine(stderr, QStringLiteral("lectoria-find: no such directory: ") + root);
     }
+    if (useIndex) {
+        for (const QString& root : std::as_const(roots)) {
+            if (IndexFilter::indexFileFor(root).isEmpty()) {
+                printLine(stderr, QStringLiteral("lectoria-find: %1 has no index; build it with "
+                                                 "lectoria-index %1")
+                                      .arg(root));
+                return 2;
+            }
+        }
+    }
     SearchRequest request;
     request.context = context;
     request.caseSensitive = caseSensitive;
     request.folders = roots;
     request.wholeWords = wholeWords;
     request.textMode = textMode;
+    request.useIndex = useIndex;
     const SearchResult result = SearchJob(request).run();
+    for (const QString& folder : result.unindexedFolders)
+        printLine(stderr, QStringLiteral("lectoria-find: the index of %1 cannot be read; it was "
+                                         "searched without it (lectoria-index %1 makes it anew)")
+                              .arg(folder));
     LibraryScan::forEachDocument(result.nodes, [pathEnd](const ScanNode& node) {
         // The path's own bytes, also where they are no UTF-8.
         const std::string path = Platform::toNative(node.path).native();

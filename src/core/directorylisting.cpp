@@ -10,7 +10,7 @@ DirectoryEntries DirectoryListing::list(const QString& dir)
     if (dir.isEmpty())
         return entries;
     entries.complete = Platform::forEachEntry(dir, [&](const QString& name, bool isFolder) {
-        if (DocumentLayout::isFolderPage(name))
+        if (DocumentLayout::isFolderPage(name) || (isFolder && DocumentLayout::isIndexFolder(name)))
             return true;
         if (isFolder && !DocumentLayout::isCompanionFolder(name))
             entries.folders.append(name);
@@ -27,8 +27,9 @@ bool DirectoryListing::hasVisibleEntry(const QString& dir)
     bool found = false;
     if (dir.isEmpty())
         return false;
-    Platform::forEachEntry(dir, [&](const QString& name, bool) {
-        found = !DocumentLayout::isFolderPage(name);
+    Platform::forEachEntry(dir, [&](const QString& name, bool isFolder) {
+        found = !DocumentLayout::isFolderPage(name) &&
+                !(isFolder && DocumentLayout::isIndexFolder(name));
         return !found;
     });
     return found;

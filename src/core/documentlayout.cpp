@@ -14,6 +14,11 @@ bool DocumentLayout::isFolderPage(const QString& name)
     return name.compare(QStringLiteral("_index.htm"), Qt::CaseInsensitive) == 0;
 }
 
+bool DocumentLayout::isIndexFolder(const QString& name)
+{
+    return name == u".lectoria";
+}
+
 bool DocumentLayout::isCompanionFolder(const QString& name)
 {
     return name.contains(QStringLiteral(".files"), Qt::CaseSensitive);

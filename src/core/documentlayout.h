@@ -10,6 +10,8 @@ namespace DocumentLayout {
 bool isFolderPage(const QString& name);
 // A folder whose name contains ".files" (exact case) holds the parts of a document.
 bool isCompanionFolder(const QString& name);
+// ".lectoria": the folder of a library's shared index, never shown and never searched.
+bool isIndexFolder(const QString& name);
 // A name whose extension (from the last dot) is ".htm" in any letter case.
 bool isDocument(const QString& name);
 // The name up to the first ".htm" in any letter case ("a.htm.htm" is "a").

@@ -26,6 +26,15 @@ QUrl fileUrl(const QString& path);
 // True when path is a regular file, or a folder (links followed).
 bool isFile(const QString& path);
 bool isFolder(const QString& path);
+// What tells a changed file from the one seen before: its size and the time it was last
+// written, in nanoseconds. False when path is no regular file that can be read.
+struct FileStamp
+{
+    qint64 size = 0;
+    qint64 modified = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+bool fileStamp(const QString& path, FileStamp* stamp);
 // True when path ends with a separator of this system's paths (on POSIX only "/": a
 // backslash is an ordinary character of a name there).
 bool endsWithSeparator(const QString& path);

@@ -169,6 +169,16 @@ bool Platform::isFile(const QString& path)
     return statAnyLength(toNative(path).native(), &info) && S_ISREG(info.st_mode);
 }
 
+bool Platform::fileStamp(const QString& path, FileStamp* stamp)
+{
+    struct stat info;
+    if (!statAnyLength(toNative(path).native(), &info) || !S_ISREG(info.st_mode))
+        return false;
+    stamp->size = qint64(info.st_size);
+    stamp->modified = qint64(info.st_mtim.tv_sec) * 1000000000 + qint64(info.st_mtim.tv_nsec);
+    return true;
+}
+
 bool Platform::isFolder(const QString& path)
 {
     struct stat info;

@@ -183,3 +183,21 @@ QStringList Platform::editorCommand(const QString& document)
 {
     return {QStringLiteral("winword"), QDir::toNativeSeparators(document)};
 }
+
+bool Platform::fileStamp(const QString& path, FileStamp* stamp)
+{
+    std::error_code error;
+    const auto native = toNative(path);
+    if (!std::filesystem::is_regular_file(native, error))
+        return false;
+    const auto size = std::filesystem::file_size(native, error);
+    if (error)
+        return false;
+    const auto written = std::filesystem::last_write_time(native, error);
+    if (error)
+        return false;
+    stamp->size = qint64(size);
+    stamp->modified = qint64(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(written.time_since_epoch()).count());
+    return true;
+}

@@ -1,6 +1,7 @@
 #include "searchjob.h"
 
 #include "documentsearch.h"
+#include "indexfilter.h"
 
 #include <QThread>
 #include <QThreadPool>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 
 namespace {
@@ -60,7 +62,15 @@ SearchResult SearchJob::run()
     } else {
         for (qsizetype i = 0; i < m_request.folders.size() && !isCancelRequested(); ++i) {
             const QString& folder = m_request.folders.at(i);
-            FolderResult part = searchFolder(folder, search);
+            std::unique_ptr<IndexFilter> filter;
+            if (m_request.useIndex && m_request.textMode) {
+                filter = std::make_unique<IndexFilter>(folder, m_request.context);
+                if (filter->state() == IndexFilter::State::Used)
+                    result.indexedFolders.append(folder);
+                else if (filter->state() != IndexFilter::State::NotApplicable)
+                    result.unindexedFolders.append(folder);
+            }
+            FolderResult part = searchFolder(folder, search, filter.get());
             result.checked += part.checked;
             result.found += part.found;
             result.unreadable += part.unreadable;
@@ -74,11 +84,12 @@ SearchResult SearchJob::run()
         LibraryScan::pruneEmptyFolders(result.nodes);
     }
     if (isCancelRequested())
-        result = SearchResult{{}, 0, 0, 0, true};
+        result = SearchResult{{}, 0, 0, 0, true, {}, {}};
     return result;
 }
 
-SearchJob::FolderResult SearchJob::searchFolder(const QString& dir, const DocumentSearch& search)
+SearchJob::FolderResult SearchJob::searchFolder(const QString& dir, const DocumentSearch& search,
+                                                const IndexFilter* filter)
 {
     // The folders are walked on this thread while the pool checks the documents already met;
     // the answers are kept by the document's place in scan order.
@@ -110,7 +121,7 @@ SearchJob::FolderResult SearchJob::searchFolder(const QString& dir, const Docume
                 ++next;
             }
             // A cancelled run only drains what the walk has met.
-            if (!isCancelRequested()) {
+            if (!isCancelRequested() && (!filter || filter->mustRead(path))) {
                 bool unreadable = false;
                 *answer = search.contains(path, &m_cancel, &unreadable) ? 1 : 0;
                 if (*answer && m_found && !isCancelRequested())

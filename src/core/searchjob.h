@@ -27,6 +27,10 @@ struct SearchRequest
     // The context is looked for in the text of each document as the reader sees it (markup
     // left out, references decoded, blanks collapsed) instead of in its raw bytes.
     bool textMode = false;
+    // A text-mode context of three characters or more is answered from each folder's index
+    // where it has one: only the documents that can hold it, and those changed since the
+    // index was written, are read.
+    bool useIndex = false;
 };
 
 // The findings: folders left without a found document are pruned, the rest is exactly what
@@ -38,6 +42,10 @@ struct SearchResult
     int found = 0;
     int unreadable = 0;     // folders and documents that could not be read
     bool cancelled = false; // nothing of a cancelled run is kept
+    // With useIndex: the folders whose index was used, and those without a usable one (read
+    // whole by the scan).
+    QStringList indexedFolders;
+    QStringList unindexedFolders;
 };
 
 // One search run. It may run on any thread (the window runs it under QtConcurrent and follows
@@ -74,7 +82,9 @@ private:
         int found = 0;
         int unreadable = 0;
     };
-    FolderResult searchFolder(const QString& dir, const class DocumentSearch& search);
+    // filter, when given, tells which documents need not be read.
+    FolderResult searchFolder(const QString& dir, const class DocumentSearch& search,
+                              const class IndexFilter* filter);
     static QThreadPool& checkPool();
 
     SearchRequest m_request;

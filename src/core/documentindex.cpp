@@ -1,0 +1,370 @@
+#include "documentindex.h"
+
+#include "documenttext.h"
+
+#include <QUrl>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+// A prepared statement, finalised when it goes.
+class Statement
+{
+public:
+    Statement(sqlite3* db, const char* sql)
+    {
+        if (sqlite3_prepare_v2(db, sql, -1, &m_statement, nullptr) != SQLITE_OK)
+            m_statement = nullptr;
+    }
+    ~Statement() { sqlite3_finalize(m_statement); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    bool isValid() const { return m_statement != nullptr; }
+    sqlite3_stmt* get() const { return m_statement; }
+    void bindBytes(int index, const QByteArray& bytes)
+    {
+        sqlite3_bind_blob(m_statement, index, bytes.constData(), int(bytes.size()),
+                          SQLITE_TRANSIENT);
+    }
+    void bindText(int index, const QString& text)
+    {
+        const QByteArray utf8 = text.toUtf8();
+        sqlite3_bind_text(m_statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    }
+    void bindInt(int index, qint64 value) { sqlite3_bind_int64(m_statement, index, value); }
+    int step() { return sqlite3_step(m_statement); }
+    QByteArray bytes(int column) const
+    {
+        const auto* data = static_cast<const char*>(sqlite3_column_blob(m_statement, column));
+        return QByteArray(data, sqlite3_column_bytes(m_statement, column));
+    }
+    qint64 integer(int column) const { return sqlite3_column_int64(m_statement, column); }
+
+private:
+    sqlite3_stmt* m_statement = nullptr;
+};
+
+// Paths are kept as the bytes the file system knows them by.
+QByteArray pathBytes(const QString& relativePath)
+{
+    const std::string native = Platform::toNative(relativePath).string();
+    return QByteArray(native.data(), qsizetype(native.size()));
+}
+
+QString pathText(const QByteArray& bytes)
+{
+    return Platform::fromNativeName(std::filesystem::path(bytes.toStdString()));
+}
+
+bool isDamage(int code)
+{
+    const int primary = code & 0xFF;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB || primary == SQLITE_SCHEMA;
+}
+
+} // namespace
+
+DocumentIndex::~DocumentIndex()
+{
+    close();
+}
+
+void DocumentIndex::close()
+{
+    if (m_db)
+        sqlite3_close_v2(m_db);
+    m_db = nullptr;
+}
+
+bool DocumentIndex::fail(Problem problem)
+{
+    m_problem = problem;
+    m_error = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
+    return false;
+}
+
+bool DocumentIndex::execute(const char* sql)
+{
+    char* message = nullptr;
+    const int code = sqlite3_exec(m_db, sql, nullptr, nullptr, &message);
+    if (code != SQLITE_OK) {
+        m_error = QString::fromUtf8(message ? message : sqlite3_errstr(code));
+        sqlite3_free(message);
+        m_problem = isDamage(code) ? Problem::Unusable : Problem::WriteFailed;
+        return false;
+    }
+    return true;
+}
+
+bool DocumentIndex::open(const QString& file, Access access)
+{
+    close();
+    m_problem = Problem::None;
+    m_error.clear();
+    // A URI names the file, so that any character of its path stays part of the name.
+    QByteArray uri = QUrl::fromLocalFile(file).toEncoded();
+    int flags = SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
+    if (access == Access::ReadOnly) {
+        uri += "?immutable=1";
+        flags |= SQLITE_OPEN_READONLY;
+    } else {
+        flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    }
+    if (sqlite3_open_v2(uri.constData(), &m_db, flags, nullptr) != SQLITE_OK) {
+        fail(Problem::CannotOpen);
+        close();
+        return false;
+    }
+    sqlite3_busy_timeout(m_db, 5000);
+    if (access == Access::ReadWrite) {
+        // Readers go on while a build writes; a build killed midway leaves its last commit.
+        if (!execute("PRAGMA journal_mode=WAL;") && m_problem == Problem::Unusable) {
+            close();
+            return false;
+        }
+        execute("PRAGMA synchronous=NORMAL;");
+        m_problem = Problem::None;
+    }
+    bool usable = checkSchema();
+    if (!usable && access == Access::ReadWrite && m_problem == Problem::None)
+        usable = createSchema();
+    if (!usable) {
+        if (m_problem == Problem::None)
+            m_problem = Problem::Unusable;
+        close();
+    }
+    return usable;
+}
+
+bool DocumentIndex::checkSchema()
+{
+    Statement tables(m_db, "SELECT count(*) FROM sqlite_master;");
+    if (!tables.isValid() || tables.step() != SQLITE_ROW) {
+        m_problem = Problem::Unusable; // not a database, or a damaged one
+        m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
+        return false;
+    }
+    if (tables.integer(0) == 0)
+        return false; // empty: a new index
+    Statement format(m_db, "SELECT value FROM meta WHERE key = 'format';");
+    if (!format.isValid() || format.step() != SQLITE_ROW ||
+        format.bytes(0) != QByteArray("lectoria-") + QByteArray::number(FormatVersion)) {
+        m_problem = Problem::Unusable;
+        m_error = QStringLiteral("not an index of this version");
+        return false;
+    }
+    Statement check(m_db, "SELECT count(*) FROM documents, texts WHERE 0;");
+    if (!check.isValid()) {
+        m_problem = Problem::Unusable;
+        m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
+        return false;
+    }
+    return true;
+}
+
+bool DocumentIndex::createSchema()
+{
+    const QByteArray script =
+        "BEGIN;"
+        "CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT);"
+        "CREATE TABLE documents(id INTEGER PRIMARY KEY, path BLOB UNIQUE NOT NULL,"
+        " size INTEGER NOT NULL, modified INTEGER NOT NULL, encoding INTEGER NOT NULL);"
+        // The text is folded already: the tokenizer must fold nothing itself.
+        "CREATE VIRTUAL TABLE texts USING fts5(body, tokenize='trigram case_sensitive 1',"
+        " detail=full);"
+        "INSERT INTO meta VALUES('format', 'lectoria-" +
+        QByteArray::number(FormatVersion) +
+        "');"
+        "COMMIT;";
+    if (!execute(script.constData())) {
+        execute("ROLLBACK;");
+        return false;
+    }
+    return true;
+}
+
+bool DocumentIndex::stamps(QHash<QString, Platform::FileStamp>* out)
+{
+    Statement rows(m_db, "SELECT path, size, modified FROM documents;");
+    if (!rows.isValid())
+        return fail(Problem::Unusable);
+    int code = SQLITE_ROW;
+    while ((code = rows.step()) == SQLITE_ROW)
+        out->insert(pathText(rows.bytes(0)), Platform::FileStamp{rows.integer(1), rows.integer(2)});
+    return code == SQLITE_DONE || fail(isDamage(code) ? Problem::Unusable : Problem::CannotOpen);
+}
+
+bool DocumentIndex::candidates(const QString& foldedPhrase, QSet<QString>* out, int limit)
+{
+    Statement rows(m_db, "SELECT d.path FROM texts JOIN documents d ON d.id = texts.rowid"
+                         " WHERE texts MATCH ?1 LIMIT ?2;");
+    if (!rows.isValid())
+        return fail(Problem::Unusable);
+    // One phrase: the trigrams of the text in their order.
+    QString query = foldedPhrase;
+    query.replace(u'"', QStringLiteral("\"\""));
+    rows.bindText(1, u'"' + query + u'"');
+    rows.bindInt(2, limit < 0 ? -1 : qint64(limit) + 1);
+    int code = SQLITE_ROW;
+    while ((code = rows.step()) == SQLITE_ROW)
+        out->insert(pathText(rows.bytes(0)));
+    return code == SQLITE_DONE || fail(isDamage(code) ? Problem::Unusable : Problem::CannotOpen);
+}
+
+int DocumentIndex::rarestTrigramCount(const QString& foldedPhrase)
+{
+    if (!execute("CREATE VIRTUAL TABLE IF NOT EXISTS temp.vocabulary"
+                 " USING fts5vocab(main, texts, row);"))
+        return -1;
+    Statement row(m_db, "SELECT doc FROM temp.vocabulary WHERE term = ?1;");
+    if (!row.isValid())
+        return -1;
+    const QList<uint> characters = foldedPhrase.toUcs4();
+    const qsizetype trigrams = characters.size() - 2;
+    if (trigrams <= 0)
+        return -1;
+    // Counting a trigram's documents reads its whole list: the first, middle and last
+    // trigrams stand for the rest (a rare one missed only costs the reading of more
+    // documents, never an answer).
+    QList<qsizetype> sampled{0, trigrams / 2, trigrams - 1};
+    sampled.erase(std::unique(sampled.begin(), sampled.end()), sampled.end());
+    int rarest = -1;
+    for (const qsizetype i : std::as_const(sampled)) {
+        sqlite3_reset(row.get());
+        row.bindText(1, QString::fromUcs4(reinterpret_cast<const char32_t*>(&characters[i]), 3));
+        const int count = row.step() == SQLITE_ROW ? int(row.integer(0)) : 0;
+        if (rarest < 0 || count < rarest)
+            rarest = count;
+        if (rarest == 0)
+            break;
+    }
+    return rarest;
+}
+
+int DocumentIndex::documentCount()
+{
+    Statement count(m_db, "SELECT count(*) FROM documents;");
+    return count.isValid() && count.step() == SQLITE_ROW ? int(count.integer(0)) : 0;
+}
+
+int DocumentIndex::documentCountBound()
+{
+    Statement last(m_db, "SELECT max(id) FROM documents;");
+    return last.isValid() && last.step() == SQLITE_ROW ? int(last.integer(0)) : 0;
+}
+
+qint64 DocumentIndex::textBytes()
+{
+    Statement bytes(m_db, "SELECT total(length(CAST(body AS BLOB))) FROM texts;");
+    return bytes.isValid() && bytes.step() == SQLITE_ROW ? bytes.integer(0) : 0;
+}
+
+bool DocumentIndex::begin()
+{
+    return execute("BEGIN IMMEDIATE;");
+}
+
+bool DocumentIndex::commit()
+{
+    return execute("COMMIT;");
+}
+
+void DocumentIndex::rollback()
+{
+    sqlite3_exec(m_db, "ROLLBACK;", nullptr, nullptr, nullptr);
+}
+
+bool DocumentIndex::put(const QString& relativePath, const Platform::FileStamp& stamp, int encoding,
+                        const QString& foldedText)
+{
+    const QByteArray path = pathBytes(relativePath);
+    qint64 id = -1;
+    {
+        Statement find(m_db, "SELECT id FROM documents WHERE path = ?1;");
+        find.bindBytes(1, path);
+        if (find.step() == SQLITE_ROW)
+            id = find.integer(0);
+    }
+    if (id >= 0) {
+        Statement update(m_db, "UPDATE documents SET size = ?2, modified = ?3, encoding = ?4"
+                               " WHERE id = ?1;");
+        update.bindInt(1, id);
+        update.bindInt(2, stamp.size);
+        update.bindInt(3, stamp.modified);
+        update.bindInt(4, encoding);
+        Statement drop(m_db, "DELETE FROM texts WHERE rowid = ?1;");
+        drop.bindInt(1, id);
+        if (update.step() != SQLITE_DONE || drop.step() != SQLITE_DONE)
+            return fail(Problem::WriteFailed);
+    } else {
+        Statement insert(m_db, "INSERT INTO documents(path, size, modified, encoding)"
+                               " VALUES(?1, ?2, ?3, ?4);");
+        insert.bindBytes(1, path);
+        insert.bindInt(2, stamp.size);
+        insert.bindInt(3, stamp.modified);
+        insert.bindInt(4, encoding);
+        if (insert.step() != SQLITE_DONE)
+            return fail(Problem::WriteFailed);
+        id = sqlite3_last_insert_rowid(m_db);
+    }
+    Statement text(m_db, "INSERT INTO texts(rowid, body) VALUES(?1, ?2);");
+    text.bindInt(1, id);
+    text.bindText(2, foldedText);
+    return text.step() == SQLITE_DONE || fail(Problem::WriteFailed);
+}
+
+bool DocumentIndex::remove(const QString& relativePath)
+{
+    Statement find(m_db, "SELECT id FROM documents WHERE path = ?1;");
+    find.bindBytes(1, pathBytes(relativePath));
+    if (find.step() != SQLITE_ROW)
+        return true;
+    const qint64 id = find.integer(0);
+    Statement dropText(m_db, "DELETE FROM texts WHERE rowid = ?1;");
+    dropText.bindInt(1, id);
+    Statement drop(m_db, "DELETE FROM documents WHERE id = ?1;");
+    drop.bindInt(1, id);
+    return (dropText.step() == SQLITE_DONE && drop.step() == SQLITE_DONE) ||
+           fail(Problem::WriteFailed);
+}
+
+bool DocumentIndex::finishForSharing()
+{
+    return execute("PRAGMA wal_checkpoint(TRUNCATE);") && execute("PRAGMA journal_mode=DELETE;");
+}
+
+QString DocumentIndex::note(const QString& key)
+{
+    Statement row(m_db, "SELECT value FROM meta WHERE key = ?1;");
+    row.bindText(1, key);
+    return row.step() == SQLITE_ROW ? QString::fromUtf8(row.bytes(0)) : QString();
+}
+
+bool DocumentIndex::setNote(const QString& key, const QString& value)
+{
+    Statement row(m_db, "INSERT OR REPLACE INTO meta(key, value) VALUES(?1, ?2);");
+    row.bindText(1, key);
+    row.bindText(2, value);
+    return row.step() == SQLITE_DONE || fail(Problem::WriteFailed);
+}
+
+QString DocumentIndex::folded(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const uint c : text.toUcs4()) {
+        const char32_t lower = DocumentText::folded(c, false);
+        if (QChar::requiresSurrogates(lower)) {
+            out += QChar(QChar::highSurrogate(lower));
+            out += QChar(QChar::lowSurrogate(lower));
+        } else {
+            out += QChar(char16_t(lower));
+        }
+    }
+    return out;
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "platform.h"
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+
+struct sqlite3;
+
+// The index of one library folder, a SQLite database: for every document its path below the
+// folder, its size and time of writing, the encoding decided for it, and its text as text
+// mode reads it, folded to simple lower case, in an FTS5 trigram table. It only narrows which
+// documents a search reads; it never decides a match.
+class DocumentIndex final
+{
+public:
+    enum class Access
+    {
+        // The user's own index: created when missing, written by the program.
+        ReadWrite,
+        // A shared index on a library many read: opened read-only and immutable (no lock
+        // files, no journal written beside it).
+        ReadOnly
+    };
+    enum class Problem
+    {
+        None,
+        // Missing (read-only), or the folder for it cannot be written.
+        CannotOpen,
+        // Not an index of this program, of another version, or damaged.
+        Unusable,
+        // A write failed (the disk is full, the file was taken away).
+        WriteFailed
+    };
+
+    DocumentIndex() = default;
+    ~DocumentIndex();
+    DocumentIndex(const DocumentIndex&) = delete;
+    DocumentIndex& operator=(const DocumentIndex&) = delete;
+
+    // False, with problem() set, when the file cannot be used as an index of this version.
+    bool open(const QString& file, Access access);
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+    Problem problem() const { return m_problem; }
+    QString errorText() const { return m_error; }
+
+    // Every indexed document, by its path below the library folder.
+    bool stamps(QHash<QString, Platform::FileStamp>* out);
+    // The documents whose folded text holds the folded text phrase (three characters or
+    // more): every document that can hold it, and perhaps a few more. At most limit + 1 of
+    // them when limit is given.
+    bool candidates(const QString& foldedPhrase, QSet<QString>* out, int limit = -1);
+    // How many documents hold the rarest of some trigrams of the folded phrase: an upper
+    // bound of the candidates, found before asking for them; -1 when it cannot be told.
+    int rarestTrigramCount(const QString& foldedPhrase);
+    int documentCount();
+    // At least the number of documents held, told at once.
+    int documentCountBound();
+    qint64 textBytes();
+
+    // Writing, in transactions: what a killed build wrote before its last commit stays.
+    bool begin();
+    bool commit();
+    void rollback();
+    bool put(const QString& relativePath, const Platform::FileStamp& stamp, int encoding,
+             const QString& foldedText);
+    bool remove(const QString& relativePath);
+
+    // Leaves the file whole with no journal beside it, for readers that open it immutable.
+    bool finishForSharing();
+
+    // The index's own notes (the folder it covers, when it was brought up to date).
+    QString note(const QString& key);
+    bool setNote(const QString& key, const QString& value);
+
+    // The text of a document as it is kept: each character in its simple lower-case form.
+    static QString folded(const QString& text);
+    static constexpr int FormatVersion = 1;
+
+private:
+    bool execute(const char* sql);
+    bool fail(Problem problem);
+    bool createSchema();
+    bool checkSchema();
+
+    sqlite3* m_db = nullptr;
+    Problem m_problem = Problem::None;
+    QString m_error;
+};

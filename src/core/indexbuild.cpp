@@ -1,0 +1,150 @@
+#include "indexbuild.h"
+
+#include "documentindex.h"
+#include "indexlocation.h"
+#include "platform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+namespace IndexBuild {
+
+namespace {
+
+void removeIndexFile(const QString& file)
+{
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        QFile::remove(file + QString::fromLatin1(suffix));
+}
+
+// Opens (or makes anew, when damaged or foreign) and brings up to date the index in file.
+void update(const QString& folder, const QString& file, Report& report,
+            const std::function<void(int, int)>& progress, const std::atomic<bool>* stop)
+{
+    report.file = file;
+    DocumentIndex index;
+    if (!index.open(file, DocumentIndex::Access::ReadWrite)) {
+        if (index.problem() != DocumentIndex::Problem::Unusable) {
+            report.errorText = index.errorText();
+            return;
+        }
+        // Not an index of this version, or a damaged one: it is only a cache of the library.
+        removeIndexFile(file);
+        report.replaced = true;
+        if (!index.open(file, DocumentIndex::Access::ReadWrite)) {
+            report.errorText = index.errorText();
+            return;
+        }
+    }
+    if (!IndexUpdater::update(folder, index, &report.summary, progress, stop)) {
+        report.errorText = index.errorText();
+        if (index.problem() == DocumentIndex::Problem::Unusable) {
+            index.close();
+            removeIndexFile(file); // rebuilt at the next update
+            report.replaced = true;
+        }
+        return;
+    }
+    index.setNote(QStringLiteral("folder"), IndexLocation::realPath(folder));
+    report.textBytes = index.textBytes();
+    report.outcome = report.summary.complete ? Outcome::Done : Outcome::Stopped;
+}
+
+} // namespace
+
+Report updateOwn(const QString& folder, const std::function<void(int, int)>& progress,
+                 const std::atomic<bool>* stop)
+{
+    Report report;
+    const QString file = IndexLocation::cacheFile(folder);
+    report.file = file;
+    if (!QDir().mkpath(IndexLocation::cacheFolder())) {
+        report.errorText = QStringLiteral("cannot create ") + IndexLocation::cacheFolder();
+        return report;
+    }
+    QLockFile lock(file + QStringLiteral(".lock"));
+    lock.setStaleLockTime(0);
+    if (!lock.tryLock(0)) {
+        if (lock.error() == QLockFile::LockFailedError) {
+            report.outcome = Outcome::Busy;
+            return report;
+        }
+        report.errorText = QStringLiteral("cannot write in ") + IndexLocation::cacheFolder();
+        return report;
+    }
+    update(folder, file, report, progress, stop);
+    report.fileBytes = QFileInfo(file).size() + QFileInfo(file + QStringLiteral("-wal")).size();
+    return report;
+}
+
+Report updateShared(const QString& folder, const std::function<void(int, int)>& progress,
+                    const std::atomic<bool>* stop)
+{
+    Report report;
+    const QString sharedFolder = IndexLocation::sharedFolder(folder);
+    if (!QDir().mkpath(sharedFolder)) {
+        report.errorText = QStringLiteral("cannot create ") + sharedFolder;
+        return report;
+    }
+    QLockFile lock(sharedFolder + QStringLiteral("/build.lock"));
+    lock.setStaleLockTime(0);
+    if (!lock.tryLock(0)) {
+        if (lock.error() == QLockFile::LockFailedError) {
+            report.outcome = Outcome::Busy;
+            return report;
+        }
+        report.errorText = QStringLiteral("cannot write in ") + sharedFolder;
+        return report;
+    }
+    // The next generation starts as a copy of the one in use, and only what changed is read.
+    const QString current = IndexLocation::sharedFile(folder);
+    int generation = 0;
+    static const QRegularExpression numbered(QStringLiteral("^index-(\\d+)\\.sqlite$"));
+    const QStringList names = QDir(sharedFolder).entryList(QDir::Files);
+    for (const QString& name : names) {
+        const QRegularExpressionMatch match = numbered.match(name);
+        if (match.hasMatch())
+            generation = qMax(generation, match.captured(1).toInt());
+    }
+    const QString name = QStringLiteral("index-%1.sqlite").arg(generation + 1);
+    const QString next = sharedFolder + u'/' + name;
+    removeIndexFile(next);
+    if (!current.isEmpty() && !QFile::copy(current, next)) {
+        report.errorText = QStringLiteral("cannot write ") + next;
+        return report;
+    }
+    update(folder, next, report, progress, stop);
+    if (report.outcome != Outcome::Done) {
+        removeIndexFile(next);
+        return report;
+    }
+    {
+        // Readers open the file immutable: it is left whole, with no journal beside it.
+        DocumentIndex index;
+        if (index.open(next, DocumentIndex::Access::ReadWrite))
+            index.finishForSharing();
+    }
+    QSaveFile pointer(IndexLocation::sharedPointer(folder));
+    if (!pointer.open(QIODevice::WriteOnly) || pointer.write(name.toUtf8() + '\n') < 0 ||
+        !pointer.commit()) {
+        report.outcome = Outcome::Failed;
+        report.errorText = QStringLiteral("cannot write ") + IndexLocation::sharedPointer(folder);
+        removeIndexFile(next);
+        return report;
+    }
+    report.fileBytes = QFileInfo(next).size();
+    // Generations before the one just replaced go; that one may still be open by a reader.
+    for (const QString& old : names) {
+        const QRegularExpressionMatch match = numbered.match(old);
+        if (match.hasMatch() && sharedFolder + u'/' + old != current &&
+            match.captured(1).toInt() < generation + 1)
+            removeIndexFile(sharedFolder + u'/' + old);
+    }
+    return report;
+}
+
+} // namespace IndexBuild

@@ -1,0 +1,71 @@
+#include "indexfilter.h"
+
+#include "documentindex.h"
+#include "documenttext.h"
+#include "indexlocation.h"
+#include "indexupdater.h"
+
+QString IndexFilter::indexFileFor(const QString& folder)
+{
+    const QString shared = IndexLocation::sharedFile(folder);
+    if (!shared.isEmpty())
+        return shared;
+    const QString own = IndexLocation::cacheFile(folder);
+    return Platform::isFile(own) ? own : QString();
+}
+
+IndexFilter::IndexFilter(const QString& folder, const QString& context) : m_folder(folder)
+{
+    const std::u32string phrase = DocumentText::normalizedContext(context, false);
+    if (phrase.size() < 3) {
+        m_state = State::NotApplicable;
+        return;
+    }
+    m_file = indexFileFor(folder);
+    if (m_file.isEmpty()) {
+        m_state = State::Missing;
+        return;
+    }
+    DocumentIndex index;
+    const bool shared = m_file != IndexLocation::cacheFile(folder);
+    if (!index.open(m_file,
+                    shared ? DocumentIndex::Access::ReadOnly : DocumentIndex::Access::ReadWrite)) {
+        m_state = State::Unusable;
+        return;
+    }
+    // A context most documents hold is read everywhere anyway: the index would only add
+    // its own work.
+    const int limit = qMax(64, index.documentCountBound() / 4);
+    const QString folded = QString::fromUcs4(phrase.data(), qsizetype(phrase.size()));
+    if (index.rarestTrigramCount(folded) > limit) {
+        m_state = State::NotApplicable;
+        return;
+    }
+    if (!index.candidates(folded, &m_candidates, limit) || !index.stamps(&m_stamps)) {
+        m_stamps.clear();
+        m_candidates.clear();
+        m_state = State::Unusable;
+        return;
+    }
+    if (m_candidates.size() > limit) {
+        m_candidates.clear();
+        m_stamps.clear();
+        m_state = State::NotApplicable;
+        return;
+    }
+    m_state = State::Used;
+}
+
+bool IndexFilter::mustRead(const QString& path) const
+{
+    if (m_state != State::Used)
+        return true;
+    const QString relative = IndexUpdater::relativePath(m_folder, path);
+    if (m_candidates.contains(relative))
+        return true;
+    const auto known = m_stamps.constFind(relative);
+    if (known == m_stamps.constEnd())
+        return true;
+    Platform::FileStamp now;
+    return !Platform::fileStamp(path, &now) || !(now == *known);
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform.h"
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+
+// What the index of a library folder tells a text-mode search: which documents cannot hold
+// the context and need not be read. A document the index does not know as it is on disk
+// now (added or changed since, or one the index could not read) is always read.
+class IndexFilter final
+{
+public:
+    enum class State
+    {
+        Used,
+        // The context is too short for the index (under three characters), or so common that
+        // reading every document costs less than asking which: all is read.
+        NotApplicable,
+        // The folder has no index.
+        Missing,
+        // The index cannot be read (damaged, foreign, another version).
+        Unusable
+    };
+
+    // context: as the find box gives it; the index is asked for its normalised, folded form.
+    IndexFilter(const QString& folder, const QString& context);
+
+    State state() const { return m_state; }
+    // The index file asked (shared or the user's own).
+    QString file() const { return m_file; }
+    // False only for a document the index knows as it is and whose text cannot hold the
+    // context.
+    bool mustRead(const QString& path) const;
+
+    // The index a search of folder would use: its shared one when there is one, else the
+    // user's own; empty when there is none.
+    static QString indexFileFor(const QString& folder);
+
+private:
+    QString m_folder;
+    QString m_file;
+    State m_state = State::Missing;
+    QHash<QString, Platform::FileStamp> m_stamps;
+    QSet<QString> m_candidates;
+};

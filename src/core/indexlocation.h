@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// Where the index of a library folder lives: the user's own in the cache
+// ($XDG_CACHE_HOME/lectoria/, one file per folder named after its real path), a shared one in
+// the folder itself (.lectoria/, numbered generations named by a pointer file).
+namespace IndexLocation {
+
+// The user's index folder; a relative XDG_CACHE_HOME is ignored, as the XDG rules say.
+QString cacheFolder();
+// The user's index file of a library folder.
+QString cacheFile(const QString& folder);
+// The folder of a library's shared index.
+QString sharedFolder(const QString& folder);
+// The pointer file that names the shared index in use.
+QString sharedPointer(const QString& folder);
+// The shared index the pointer names; empty when there is none.
+QString sharedFile(const QString& folder);
+// The real path of a folder (links resolved); the folder itself when it cannot be resolved.
+QString realPath(const QString& folder);
+
+} // namespace IndexLocation

@@ -1,0 +1,106 @@
+#include "indexupdater.h"
+
+#include "documentindex.h"
+#include "documenttext.h"
+#include "libraryscan.h"
+#include "platform.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+
+namespace IndexUpdater {
+
+QString relativePath(const QString& folder, const QString& path)
+{
+    if (!path.startsWith(folder))
+        return path;
+    qsizetype cut = folder.size();
+    if (cut < path.size() && path.at(cut) == u'/' && !folder.endsWith(u'/'))
+        ++cut;
+    return path.mid(cut);
+}
+
+bool update(const QString& folder, DocumentIndex& index, Summary* summary,
+            const std::function<void(int, int)>& progress, const std::atomic<bool>* stop)
+{
+    *summary = Summary{};
+    const auto stopped = [stop] { return stop && stop->load(std::memory_order_relaxed); };
+    QHash<QString, Platform::FileStamp> known;
+    if (!index.stamps(&known))
+        return false;
+    QStringList paths;
+    LibraryScan::deep(
+        folder, [&paths](const QString& path) { paths.append(path); }, stop);
+    if (stopped())
+        return true;
+
+    // What is in the index as it is on disk stays; the rest is read.
+    QStringList toRead;
+    QList<Platform::FileStamp> stampsToRead;
+    QHash<QString, bool> present;
+    for (const QString& path : std::as_const(paths)) {
+        const QString relative = relativePath(folder, path);
+        present.insert(relative, true);
+        Platform::FileStamp stamp;
+        if (!Platform::fileStamp(path, &stamp))
+            continue; // not readable now: the scan reads it at every search
+        const auto it = known.constFind(relative);
+        if (it != known.constEnd() && *it == stamp)
+            continue;
+        toRead.append(path);
+        stampsToRead.append(stamp);
+    }
+    QStringList gone;
+    for (auto it = known.constBegin(); it != known.constEnd(); ++it) {
+        if (!present.contains(it.key()))
+            gone.append(it.key());
+    }
+
+    const int total = int(toRead.size());
+    if (progress)
+        progress(0, total);
+    if (!index.begin())
+        return false;
+    for (const QString& relative : std::as_const(gone)) {
+        if (!index.remove(relative)) {
+            index.rollback();
+            return false;
+        }
+        ++summary->removed;
+    }
+    QElapsedTimer sinceCommit;
+    sinceCommit.start();
+    qint64 pending = 0;
+    for (int i = 0; i < total; ++i) {
+        if (stopped())
+            break;
+        Platform::ReadOnlyFile file(toRead.at(i));
+        QByteArray raw;
+        if (!file.isOpen() || !file.readRest(raw))
+            continue;
+        const DocumentText text(raw);
+        if (!index.put(relativePath(folder, toRead.at(i)), stampsToRead.at(i), int(text.encoding()),
+                       DocumentIndex::folded(text.text()))) {
+            index.rollback();
+            return false;
+        }
+        ++summary->read;
+        pending += raw.size();
+        // Committed now and then: a killed build keeps what it wrote.
+        if (pending > 32 * 1024 * 1024 || sinceCommit.elapsed() > 2000) {
+            if (!index.commit() || !index.begin())
+                return false;
+            pending = 0;
+            sinceCommit.restart();
+        }
+        if (progress && (i % 64 == 63 || i + 1 == total))
+            progress(i + 1, total);
+    }
+    if (!index.commit())
+        return false;
+    summary->documents = index.documentCount();
+    summary->complete = !stopped();
+    return true;
+}
+
+} // namespace IndexUpdater
