@@ -18,6 +18,7 @@ echo "package: $(basename "$deb")"
 # "./path" or "./link -> target", one a line.
 dpkg-deb -c "$deb" | sed -E 's/^([^ ]+ +){5}//' >"$work/files"
 for path in ./opt/lectoria/Bin/lectoria ./opt/lectoria/Bin/lectoria-find \
+    ./opt/lectoria/Bin/lectoria-index './usr/bin/lectoria-index -> /opt/lectoria/Bin/lectoria-index' \
     ./opt/lectoria/Bin/Lectoria/lectoria.htm ./opt/lectoria/Bin/Lectoria/lectoria.files/main.png \
     ./opt/lectoria/Bin/Lectoria/Lectoria.ini ./opt/lectoria/TQ_W/instal.dbf \
     ./opt/lectoria/NormDoc/readme.txt \

@@ -19,6 +19,7 @@ const Key<bool> SortByDate{u"SortDate", u"Checked", false};
 const Key<int> ZoomIndex{u"CppWebBrowser", u"Scale", 0};
 const Key<bool> WholeWords{u"Search", u"WholeWords", false};
 const Key<bool> TextMode{u"Search", u"TextMode", false};
+const Key<bool> UseIndex{u"Search", u"UseIndex", true};
 const Key<bool> CaseSensitive{u"Search", u"Register", false};
 const Key<quint32> HighlightBackColor{u"Search", u"BackColor", 255};
 const Key<quint32> HighlightFontColor{u"Search", u"FontColor", 0xFFFFFF};
@@ -172,6 +173,16 @@ bool AppSettings::textMode() const
 void AppSettings::setTextMode(bool textMode) const
 {
     write(m_fileName, TextMode, textMode);
+}
+
+bool AppSettings::useIndex() const
+{
+    return read(m_fileName, UseIndex);
+}
+
+void AppSettings::setUseIndex(bool useIndex) const
+{
+    write(m_fileName, UseIndex, useIndex);
 }
 
 bool AppSettings::caseSensitive() const

@@ -35,6 +35,9 @@ public:
     void setWholeWords(bool wholeWords) const;
     bool textMode() const;
     void setTextMode(bool textMode) const;
+    // [Search] UseIndex: text-mode searches answered from the library's index (on by default).
+    bool useIndex() const;
+    void setUseIndex(bool useIndex) const;
     bool caseSensitive() const;
     void setCaseSensitive(bool caseSensitive) const;
     quint32 highlightBackColor() const;

@@ -56,6 +56,30 @@ private slots:
         QVERIFY(QFile::link(lib, lib + QStringLiteral("/Полы/наверх")));
     }
 
+    // lectoria-index builds the index that --index answers from, with the scan's answer; with
+    // no index --index is a usage error.
+    void indexedSearch()
+    {
+        const QString lib = m_dir.filePath(QStringLiteral("lib"));
+        QProcess index;
+        index.setProcessChannelMode(QProcess::MergedChannels);
+        const QStringList plain{QStringLiteral("--text"), QStringLiteral("ксилолит"), lib};
+        const QStringList indexed = QStringList{QStringLiteral("--index")} + plain;
+        const Run missing = run(indexed);
+        QCOMPARE(missing.exitCode, 2);
+        QVERIFY(missing.err.join(u'\n').contains(QStringLiteral("lectoria-index")));
+        index.start(QStringLiteral(LECTORIA_INDEX), {lib});
+        QVERIFY(index.waitForFinished(60000));
+        QCOMPARE(index.exitCode(), 0);
+        QVERIFY(QString::fromLocal8Bit(index.readAll()).contains(QStringLiteral("3 documents")));
+        const Run scanned = run(plain);
+        const Run answered = run(indexed);
+        QCOMPARE(answered.exitCode, 0);
+        QCOMPARE(answered.out, scanned.out);
+        QCOMPARE(answered.err.last(), scanned.err.last());
+        QCOMPARE(answered.err.last(), QStringLiteral("checked 3, found 2"));
+    }
+
     void searchesDirectories()
     {
         const QString lib = m_dir.filePath(QStringLiteral("lib"));

@@ -64,7 +64,7 @@ SearchOptionsDialog::SearchOptionsDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("searchOptionsDialog"));
     setWindowTitle(QStringLiteral("Настройка параметров поиска"));
-    setFixedSize(360, 215);
+    setFixedSize(380, 265);
 
     m_caseSensitiveBox = new QCheckBox(QStringLiteral("Искать с учетом регистра"), this);
     m_caseSensitiveBox->setObjectName(QStringLiteral("caseSensitiveBox"));
@@ -79,6 +79,16 @@ SearchOptionsDialog::SearchOptionsDialog(QWidget* parent) : QDialog(parent)
                        "разметка документа не учитывается,\n"
                        "ссылки на символы (&nbsp;, &#8470; и т. п.) заменяются символами,\n"
                        "переводы строк и пробелы подряд считаются одним пробелом."));
+
+    m_useIndexBox = new QCheckBox(QStringLiteral("Использовать индекс библиотеки"), this);
+    m_useIndexBox->setObjectName(QStringLiteral("useIndexBox"));
+    m_useIndexBox->setToolTip(
+        QStringLiteral("Поиск в тексте читает только документы, которые по индексу могут\n"
+                       "содержать искомое, и изменённые после его обновления.\n"
+                       "Ответ тот же, что и без индекса."));
+    m_indexStateLabel = new QLabel(this);
+    m_indexStateLabel->setObjectName(QStringLiteral("indexStateLabel"));
+    m_indexStateLabel->setIndent(22);
 
     m_backColorBox = colorBox(this, QStringLiteral("backColorBox"));
     m_fontColorBox = colorBox(this, QStringLiteral("fontColorBox"));
@@ -106,9 +116,16 @@ SearchOptionsDialog::SearchOptionsDialog(QWidget* parent) : QDialog(parent)
     layout->addWidget(m_caseSensitiveBox);
     layout->addWidget(m_wholeWordsBox);
     layout->addWidget(m_textModeBox);
+    layout->addWidget(m_useIndexBox);
+    layout->addWidget(m_indexStateLabel);
     layout->addLayout(colours);
     layout->addStretch();
     layout->addLayout(buttonRow.row());
+}
+
+void SearchOptionsDialog::setIndexState(const QString& text)
+{
+    m_indexStateLabel->setText(text);
 }
 
 quint32 SearchOptionsDialog::selectedColor(const QComboBox* box)

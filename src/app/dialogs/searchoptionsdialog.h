@@ -4,6 +4,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QPushButton;
 
 // The search options: match case, whole words, the text of the document instead of its raw
@@ -18,6 +19,9 @@ public:
     QCheckBox* wholeWordsBox() const { return m_wholeWordsBox; }
     QCheckBox* textModeBox() const { return m_textModeBox; }
     QComboBox* backColorBox() const { return m_backColorBox; }
+    QCheckBox* useIndexBox() const { return m_useIndexBox; }
+    // What the index holds now, under its switch.
+    void setIndexState(const QString& text);
     QComboBox* fontColorBox() const { return m_fontColorBox; }
 
     // Colours as 0x00BBGGRR values.
@@ -33,6 +37,8 @@ private:
     QCheckBox* m_wholeWordsBox = nullptr;
     QCheckBox* m_textModeBox = nullptr;
     QComboBox* m_backColorBox = nullptr;
+    QCheckBox* m_useIndexBox = nullptr;
+    QLabel* m_indexStateLabel = nullptr;
     QComboBox* m_fontColorBox = nullptr;
     QPushButton* m_okButton = nullptr;
     QPushButton* m_cancelButton = nullptr;

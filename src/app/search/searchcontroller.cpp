@@ -4,6 +4,7 @@
 #include "backgroundsearch.h"
 #include "documenttreepanel.h"
 #include "findbox.h"
+#include "indexkeeper.h"
 #include "searchhistory.h"
 #include "searchoptionsdialog.h"
 #include "searchresultdialog.h"
@@ -22,6 +23,7 @@ SearchController::SearchController(DocumentTreePanel* tree, const QString& setti
     m_findBox = new FindBox(window);
     m_findBox->setFixedWidth(205);
     m_resultList = new SearchResultsDock(window);
+    m_indexKeeper = new IndexKeeper(this);
     m_resultList->hide();
     connect(m_findBox, &QComboBox::editTextChanged, this, &SearchController::stateChanged);
     connect(m_findBox, &QComboBox::activated, this, &SearchController::chooseHistoryEntry);
@@ -43,6 +45,16 @@ void SearchController::loadSettings()
     m_options = MatchOptions{stored.caseSensitive(), stored.wholeWords(), stored.textMode()};
     m_backColor = stored.highlightBackColor();
     m_fontColor = stored.highlightFontColor();
+    m_useIndex = stored.useIndex();
+    m_indexKeeper->setEnabled(m_useIndex);
+}
+
+void SearchController::updateIndex()
+{
+    QStringList folders;
+    QStringList names;
+    m_tree->collectionFolders(folders, names);
+    m_indexKeeper->update(folders);
 }
 
 void SearchController::editOptions()
@@ -53,6 +65,8 @@ void SearchController::editOptions()
     dialog.caseSensitiveBox()->setChecked(m_options.caseSensitive);
     SearchOptionsDialog::selectColor(dialog.backColorBox(), m_backColor);
     SearchOptionsDialog::selectColor(dialog.fontColorBox(), m_fontColor);
+    dialog.useIndexBox()->setChecked(m_useIndex);
+    dialog.setIndexState(m_indexKeeper->stateText());
     if (UserInteraction::current().run(dialog) != QDialog::Accepted)
         return;
     m_options.wholeWords = dialog.wholeWordsBox()->isChecked();
@@ -60,7 +74,15 @@ void SearchController::editOptions()
     m_options.caseSensitive = dialog.caseSensitiveBox()->isChecked();
     m_backColor = SearchOptionsDialog::selectedColor(dialog.backColorBox());
     m_fontColor = SearchOptionsDialog::selectedColor(dialog.fontColorBox());
+    const bool useIndex = dialog.useIndexBox()->isChecked();
+    if (useIndex != m_useIndex) {
+        m_useIndex = useIndex;
+        m_indexKeeper->setEnabled(useIndex);
+        if (useIndex)
+            updateIndex();
+    }
     const AppSettings stored(m_settingsFile);
+    stored.setUseIndex(m_useIndex);
     stored.setWholeWords(m_options.wholeWords);
     stored.setCaseSensitive(m_options.caseSensitive);
     stored.setHighlightBackColor(m_backColor);
@@ -117,6 +139,7 @@ void SearchController::run()
     } else {
         return;
     }
+    request.useIndex = m_useIndex;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_resultList->beginSearch(request, place);
     m_search = std::make_unique<BackgroundSearch>(std::move(request), m_window);

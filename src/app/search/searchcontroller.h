@@ -11,6 +11,7 @@
 class BackgroundSearch;
 class DocumentTreePanel;
 class FindBox;
+class IndexKeeper;
 class QWidget;
 class SearchResultsDock;
 struct SearchRequest;
@@ -37,6 +38,12 @@ public:
     void setMatchOptions(const MatchOptions& options) { m_options = options; }
     quint32 backColor() const { return m_backColor; }
     quint32 fontColor() const { return m_fontColor; }
+    // Text-mode searches answered from the index ([Search] UseIndex).
+    bool usesIndex() const { return m_useIndex; }
+    // Keeps the index of the collection's folders up to date in the background.
+    IndexKeeper* indexKeeper() const { return m_indexKeeper; }
+    // The index of the shown collection is brought up to date.
+    void updateIndex();
     // Asks for the options in their dialog and keeps them in the settings file.
     void editOptions();
 
@@ -86,6 +93,8 @@ private:
     MatchOptions m_options;
     quint32 m_backColor = 255;
     quint32 m_fontColor = 16777215;
+    bool m_useIndex = true;
+    IndexKeeper* m_indexKeeper = nullptr;
     bool m_searchMode = false;
     QString m_context;
     std::unique_ptr<BackgroundSearch> m_search;

@@ -231,8 +231,10 @@ void DocumentTreePanel::deleteSelected(const QString& caption)
     const auto answer = AppMessageBox::show(
         window(), caption, QStringLiteral("Удалить документы без возможности восстановления?"),
         QMessageBox::Question, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-    if (answer == QMessageBox::Yes)
+    if (answer == QMessageBox::Yes) {
         TreeFileOperations::deleteNode(selectedNode());
+        emit filesChanged();
+    }
 }
 
 void DocumentTreePanel::copySelected()
@@ -252,6 +254,7 @@ void DocumentTreePanel::copySelected()
     connect(m_copy.get(), &BackgroundTask::finished, this, [this] {
         m_copy.release()->deleteLater(); // let go once this handler of its signal is done
         window()->activateWindow();
+        emit filesChanged();
     });
 }
 

@@ -89,6 +89,8 @@ signals:
     void collectionChosen();
     // The selected node changed by the user's hand or a command (not by a build).
     void selectionChanged();
+    // The window deleted or copied files of the library.
+    void filesChanged();
 
 private:
     QList<QIcon> m_icons;

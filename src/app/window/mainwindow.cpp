@@ -9,6 +9,7 @@
 #include "documentviewer.h"
 #include "findbox.h"
 #include "helpwindow.h"
+#include "indexkeeper.h"
 #include "keybindings.h"
 #include "libraryfolderdialog.h"
 #include "nodenavigation.h"
@@ -37,6 +38,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -122,6 +124,9 @@ void MainWindow::createParts()
     m_statusBar->setObjectName(QStringLiteral("statusBar"));
     m_statusBar->setFixedHeight(25);
     m_statusBar->setSizeGripEnabled(false);
+    m_indexLabel = new QLabel(m_statusBar);
+    m_indexLabel->setObjectName(QStringLiteral("indexLabel"));
+    m_statusBar->addPermanentWidget(m_indexLabel);
     setStatusBar(m_statusBar);
     addDockWidget(Qt::BottomDockWidgetArea, m_search->resultList());
 
@@ -200,6 +205,9 @@ void MainWindow::connectParts()
             [this](const QStringList& rootDirs, const QStringList& names,
                    const SearchResult* found) { rebuildTree(rootDirs, names, true, found); });
     connect(m_search, &SearchController::searchFinished, this, &MainWindow::searchFinished);
+    connect(m_search->indexKeeper(), &IndexKeeper::statusMessage, m_indexLabel, &QLabel::setText);
+    connect(m_treePanel, &DocumentTreePanel::filesChanged, m_search,
+            &SearchController::updateIndex);
 
     connect(m_titlePanel, &TitlePanel::stepRequested, m_viewer, &DocumentViewer::stepOccurrence);
     connect(m_viewer, &DocumentViewer::statusNote, this, &MainWindow::showStatusNote);
@@ -288,6 +296,7 @@ void MainWindow::firstActivation()
     m_treePanel->setExternalDirectory(stored.externalDirectory());
     refresh();
     m_treePanel->view()->setFocus();
+    m_search->updateIndex();
 }
 
 void MainWindow::applyStoredTreeWidth(int width)
@@ -379,6 +388,8 @@ void MainWindow::refresh()
     m_search->setSearchMode(false);
     loadTree();
     setStatusText(QString());
+    if (m_started)
+        m_search->updateIndex();
     if (m_splash)
         m_splash->hide();
 }

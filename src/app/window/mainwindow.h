@@ -117,6 +117,7 @@ private:
     QPushButton* m_openButton = nullptr;
     QSplitter* m_splitter = nullptr;
     QStatusBar* m_statusBar = nullptr;
+    QLabel* m_indexLabel = nullptr; // the index's progress and size
 
     bool m_terminateRequested = false;
     bool m_started = false;

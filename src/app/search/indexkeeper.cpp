@@ -1,0 +1,129 @@
+#include "indexkeeper.h"
+
+#include "indexbuild.h"
+
+#include <QMetaObject>
+#include <QThread>
+#include <QtConcurrent>
+
+namespace {
+
+// "документ", "документа", "документов" after a number.
+QString documentsWord(int number, bool afterFrom)
+{
+    const int tens = number % 100;
+    const int units = number % 10;
+    if (afterFrom) // "из 1 документа", "из 21 документа", "из 5 документов"
+        return units == 1 && tens != 11 ? QStringLiteral("документа")
+                                        : QStringLiteral("документов");
+    if (units == 1 && tens != 11)
+        return QStringLiteral("документ");
+    if (units >= 2 && units <= 4 && (tens < 12 || tens > 14))
+        return QStringLiteral("документа");
+    return QStringLiteral("документов");
+}
+
+} // namespace
+
+IndexKeeper::IndexKeeper(QObject* parent) : QObject(parent)
+{
+    m_pool.setMaxThreadCount(1);
+    connect(&m_watcher, &QFutureWatcher<Outcome>::finished, this, [this] {
+        if (m_watcher.isCanceled() || m_watcher.future().resultCount() == 0)
+            return;
+        const Outcome outcome = m_watcher.result();
+        if (!outcome.problem.isEmpty()) {
+            m_state = QStringLiteral("Индекс недоступен: поиск читает все документы");
+            if (!m_problemTold) {
+                m_problemTold = true;
+                emit statusMessage(QStringLiteral("Индекс не удалось обновить: ") +
+                                   outcome.problem);
+            }
+        } else if (outcome.complete) {
+            m_state = readyText(outcome.documents);
+            emit statusMessage(m_state);
+        }
+        emit finished();
+    });
+}
+
+IndexKeeper::~IndexKeeper()
+{
+    stop();
+}
+
+void IndexKeeper::stop()
+{
+    if (m_stop)
+        m_stop->store(true);
+    m_watcher.waitForFinished();
+}
+
+void IndexKeeper::setEnabled(bool enabled)
+{
+    m_enabled = enabled;
+    if (!enabled) {
+        stop();
+        m_state = QStringLiteral("Индекс выключен");
+    }
+}
+
+void IndexKeeper::update(const QStringList& folders)
+{
+    stop();
+    if (!m_enabled || folders.isEmpty())
+        return;
+    m_stop = std::make_shared<std::atomic<bool>>(false);
+    m_state = QStringLiteral("Индекс строится");
+    const auto stopFlag = m_stop;
+    QPointer<IndexKeeper> self(this);
+    m_watcher.setFuture(QtConcurrent::run(&m_pool, [folders, stopFlag, self] {
+        // Browsing comes first: the update takes what the machine has left over.
+        QThread::currentThread()->setPriority(QThread::LowestPriority);
+        Outcome outcome;
+        for (const QString& folder : folders) {
+            if (stopFlag->load())
+                break;
+            const IndexBuild::Report report = IndexBuild::updateOwn(
+                folder,
+                [stopFlag, self](int done, int total) {
+                    if (stopFlag->load() || total == 0)
+                        return;
+                    QMetaObject::invokeMethod(
+                        self.data(),
+                        [self, done, total] {
+                            if (self)
+                                emit self->statusMessage(progressText(done, total));
+                        },
+                        Qt::QueuedConnection);
+                },
+                stopFlag.get());
+            outcome.documents += report.summary.documents;
+            if (report.outcome == IndexBuild::Outcome::Failed)
+                outcome.problem = report.errorText;
+            if (report.outcome != IndexBuild::Outcome::Done)
+                outcome.complete = false;
+        }
+        return outcome;
+    }));
+}
+
+QString IndexKeeper::groupedNumber(int number)
+{
+    QString digits = QString::number(number);
+    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
+        digits.insert(at, u' ');
+    return digits;
+}
+
+QString IndexKeeper::progressText(int done, int total)
+{
+    return QStringLiteral("Индекс: %1 из %2 %3")
+        .arg(groupedNumber(done), groupedNumber(total), documentsWord(total, true));
+}
+
+QString IndexKeeper::readyText(int documents)
+{
+    return QStringLiteral("Индекс: %1 %2")
+        .arg(groupedNumber(documents), documentsWord(documents, false));
+}
