@@ -6,12 +6,14 @@
 #include "messagereporter.h"
 #include "platform.h"
 #include "searchjob.h"
+#include "wordforms.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -19,7 +21,8 @@ namespace {
 const char* const usage =
     "usage: lectoria-find [OPTION...] CONTEXT DIR...\n"
     "       lectoria-find [OPTION...] --tech-parts SUITE_DIR CONTEXT\n"
-    "options: --case-sensitive, --whole-words, --text, --index, -0 (--null)\n"
+    "       lectoria-find [OPTION...] --words QUERY DIR...\n"
+    "options: --case-sensitive, --whole-words, --text, --words, --index, -0 (--null)\n"
     "\n"
     "Searches the documents (.htm files) below each DIR for CONTEXT, as Lectoria's find box\n"
     "does: the raw text of every document, markup included, lines joined with CR LF, letters\n"
@@ -41,7 +44,16 @@ const char* const usage =
     "  - character references (&nbsp; &#8470; &laquo; ...) are decoded;\n"
     "  - every run of blanks (line breaks included) counts as one blank.\n"
     "\n"
-    "With --index (and --text), each DIR's index, written by lectoria-index, tells which\n"
+    "With --words, QUERY is a set of words looked for in any of their forms in the text of\n"
+    "each document (as with --text): words are the runs of letters and digits, compared in\n"
+    "lower case with \"ё\" as \"е\", Russian and English words by their stems (Snowball).\n"
+    "QUERY is split at blanks; a quoted text, or a word with punctuation such as 2.01.07-85,\n"
+    "is a phrase whose words must stand one after another. A document is found when it holds\n"
+    "every word and phrase. The found documents are printed most relevant first (BM25), equal\n"
+    "ones in scan order. --case-sensitive and --whole-words do not apply.\n"
+    "\n"
+    "With --index (and --text or --words), each DIR's index, written by lectoria-index, tells "
+    "which\n"
     "documents can hold CONTEXT: only those, and those added or changed since the index was\n"
     "written, are read. The answer is the same as without it. A context under three characters,\n"
     "and the raw search, read every document. Without an index for a DIR the exit status is 2.\n"
@@ -91,6 +103,7 @@ int main(int argc, char* argv[])
     bool textMode = false;
     bool techParts = false;
     bool useIndex = false;
+    bool wordForms = false;
     char pathEnd = '\n';
     // Positional arguments keep their bytes: the context is checked as it was given.
     QList<const char*> positional;
@@ -107,6 +120,8 @@ int main(int argc, char* argv[])
             wholeWords = true;
         else if (!optionsEnd && argument == "--text")
             textMode = true;
+        else if (!optionsEnd && argument == "--words")
+            wordForms = true;
         else if (!optionsEnd && argument == "--index")
             useIndex = true;
         else if (!optionsEnd && argument == "--tech-parts")
@@ -152,6 +167,8 @@ int main(int argc, char* argv[])
     context = SearchJob::trimmedContext(context);
     if (context.isEmpty())
         return usageError(QStringLiteral("the context is empty"));
+    if (wordForms && !WordQuery(context).isValid())
+        return usageError(QStringLiteral("the query holds no word"));
 
     for (const QString& root : std::as_const(roots)) {
         FolderId id;
@@ -175,17 +192,30 @@ int main(int argc, char* argv[])
     request.wholeWords = wholeWords;
     request.textMode = textMode;
     request.useIndex = useIndex;
+    request.wordForms = wordForms;
+    if (wordForms) {
+        request.textMode = true;
+        request.caseSensitive = false;
+        request.wholeWords = false;
+    }
     const SearchResult result = SearchJob(request).run();
     for (const QString& folder : result.unindexedFolders)
         printLine(stderr, QStringLiteral("lectoria-find: the index of %1 cannot be read; it was "
                                          "searched without it (lectoria-index %1 makes it anew)")
                               .arg(folder));
-    LibraryScan::forEachDocument(result.nodes, [pathEnd](const ScanNode& node) {
+    QStringList found;
+    LibraryScan::forEachDocument(result.nodes,
+                                 [&found](const ScanNode& node) { found.append(node.path); });
+    if (wordForms) // most relevant first, equal ones in scan order
+        std::stable_sort(found.begin(), found.end(), [&result](const QString& a, const QString& b) {
+            return result.relevance.value(a) > result.relevance.value(b);
+        });
+    for (const QString& document : std::as_const(found)) {
         // The path's own bytes, also where they are no UTF-8.
-        const std::string path = Platform::toNative(node.path).native();
+        const std::string path = Platform::toNative(document).native();
         std::fwrite(path.data(), 1, path.size(), stdout);
         std::fputc(pathEnd, stdout);
-    });
+    }
     std::fflush(stdout);
     if (result.unreadable > 0)
         printLine(stderr, QStringLiteral("lectoria-find: %1 folders or documents could not be read")

@@ -1,6 +1,7 @@
 #include "documentindex.h"
 
 #include "documenttext.h"
+#include "wordforms.h"
 
 #include <QUrl>
 
@@ -158,7 +159,7 @@ bool DocumentIndex::checkSchema()
         m_error = QStringLiteral("not an index of this version");
         return false;
     }
-    Statement check(m_db, "SELECT count(*) FROM documents, texts WHERE 0;");
+    Statement check(m_db, "SELECT count(*) FROM documents, texts, stems WHERE 0;");
     if (!check.isValid()) {
         m_problem = Problem::Unusable;
         m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
@@ -173,10 +174,16 @@ bool DocumentIndex::createSchema()
         "BEGIN;"
         "CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT);"
         "CREATE TABLE documents(id INTEGER PRIMARY KEY, path BLOB UNIQUE NOT NULL,"
-        " size INTEGER NOT NULL, modified INTEGER NOT NULL, encoding INTEGER NOT NULL);"
+        " size INTEGER NOT NULL, modified INTEGER NOT NULL, encoding INTEGER NOT NULL,"
+        " words INTEGER NOT NULL, text BLOB NOT NULL, textsize INTEGER NOT NULL);"
+        // The full-text tables keep no copy of what they index: the folded text is kept once,
+        // compressed, beside the document (its stems are made from it again to drop it).
         // The text is folded already: the tokenizer must fold nothing itself.
         "CREATE VIRTUAL TABLE texts USING fts5(body, tokenize='trigram case_sensitive 1',"
-        " detail=full);"
+        " detail=full, content='');"
+        // The stems of its words, one blank between them; the tokenizer only splits at it.
+        "CREATE VIRTUAL TABLE stems USING fts5(body, tokenize='unicode61 remove_diacritics 0',"
+        " detail=full, content='');"
         "INSERT INTO meta VALUES('format', 'lectoria-" +
         QByteArray::number(FormatVersion) +
         "');"
@@ -246,6 +253,36 @@ int DocumentIndex::rarestTrigramCount(const QString& foldedPhrase)
     return rarest;
 }
 
+bool DocumentIndex::wordMatches(const QString& fullTextQuery, QHash<QString, double>* out)
+{
+    Statement rows(m_db, "SELECT d.path, -bm25(stems) FROM stems JOIN documents d"
+                         " ON d.id = stems.rowid WHERE stems MATCH ?1;");
+    if (!rows.isValid())
+        return fail(Problem::Unusable);
+    rows.bindText(1, fullTextQuery);
+    int code = SQLITE_ROW;
+    while ((code = rows.step()) == SQLITE_ROW)
+        out->insert(pathText(rows.bytes(0)), sqlite3_column_double(rows.get(), 1));
+    return code == SQLITE_DONE || fail(isDamage(code) ? Problem::Unusable : Problem::CannotOpen);
+}
+
+int DocumentIndex::documentsWithPhrase(const QStringList& stems)
+{
+    Statement count(m_db, "SELECT count(*) FROM stems WHERE stems MATCH ?1;");
+    QString phrase = stems.join(u' ');
+    phrase.replace(u'"', QStringLiteral("\"\""));
+    count.bindText(1, u'"' + phrase + u'"');
+    return count.isValid() && count.step() == SQLITE_ROW ? int(count.integer(0)) : -1;
+}
+
+double DocumentIndex::averageWords()
+{
+    Statement average(m_db, "SELECT avg(words) FROM documents;");
+    return average.isValid() && average.step() == SQLITE_ROW
+               ? sqlite3_column_double(average.get(), 0)
+               : 0.0;
+}
+
 int DocumentIndex::documentCount()
 {
     Statement count(m_db, "SELECT count(*) FROM documents;");
@@ -260,7 +297,7 @@ int DocumentIndex::documentCountBound()
 
 qint64 DocumentIndex::textBytes()
 {
-    Statement bytes(m_db, "SELECT total(length(CAST(body AS BLOB))) FROM texts;");
+    Statement bytes(m_db, "SELECT total(textsize) FROM documents;");
     return bytes.isValid() && bytes.step() == SQLITE_ROW ? bytes.integer(0) : 0;
 }
 
@@ -279,10 +316,29 @@ void DocumentIndex::rollback()
     sqlite3_exec(m_db, "ROLLBACK;", nullptr, nullptr, nullptr);
 }
 
+bool DocumentIndex::dropIndexed(qint64 id)
+{
+    Statement kept(m_db, "SELECT text FROM documents WHERE id = ?1;");
+    kept.bindInt(1, id);
+    if (kept.step() != SQLITE_ROW)
+        return fail(Problem::Unusable);
+    const QString text = QString::fromUtf8(qUncompress(kept.bytes(0)));
+    // Rows of a table that keeps no copy are dropped by giving what was indexed.
+    Statement dropText(m_db, "INSERT INTO texts(texts, rowid, body) VALUES('delete', ?1, ?2);");
+    dropText.bindInt(1, id);
+    dropText.bindText(2, text);
+    Statement dropStems(m_db, "INSERT INTO stems(stems, rowid, body) VALUES('delete', ?1, ?2);");
+    dropStems.bindInt(1, id);
+    dropStems.bindText(2, WordForms::stems(text).join(u' '));
+    return (dropText.step() == SQLITE_DONE && dropStems.step() == SQLITE_DONE) ||
+           fail(Problem::WriteFailed);
+}
+
 bool DocumentIndex::put(const QString& relativePath, const Platform::FileStamp& stamp, int encoding,
-                        const QString& foldedText)
+                        const QString& foldedText, const QStringList& stems)
 {
     const QByteArray path = pathBytes(relativePath);
+    const QByteArray kept = qCompress(foldedText.toUtf8());
     qint64 id = -1;
     {
         Statement find(m_db, "SELECT id FROM documents WHERE path = ?1;");
@@ -291,23 +347,29 @@ bool DocumentIndex::put(const QString& relativePath, const Platform::FileStamp& 
             id = find.integer(0);
     }
     if (id >= 0) {
-        Statement update(m_db, "UPDATE documents SET size = ?2, modified = ?3, encoding = ?4"
-                               " WHERE id = ?1;");
+        if (!dropIndexed(id))
+            return false;
+        Statement update(m_db, "UPDATE documents SET size = ?2, modified = ?3, encoding = ?4,"
+                               " words = ?5, text = ?6, textsize = ?7 WHERE id = ?1;");
         update.bindInt(1, id);
         update.bindInt(2, stamp.size);
         update.bindInt(3, stamp.modified);
         update.bindInt(4, encoding);
-        Statement drop(m_db, "DELETE FROM texts WHERE rowid = ?1;");
-        drop.bindInt(1, id);
-        if (update.step() != SQLITE_DONE || drop.step() != SQLITE_DONE)
+        update.bindInt(5, stems.size());
+        update.bindBytes(6, kept);
+        update.bindInt(7, foldedText.toUtf8().size());
+        if (update.step() != SQLITE_DONE)
             return fail(Problem::WriteFailed);
     } else {
-        Statement insert(m_db, "INSERT INTO documents(path, size, modified, encoding)"
-                               " VALUES(?1, ?2, ?3, ?4);");
+        Statement insert(m_db, "INSERT INTO documents(path, size, modified, encoding, words,"
+                               " text, textsize) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7);");
         insert.bindBytes(1, path);
         insert.bindInt(2, stamp.size);
         insert.bindInt(3, stamp.modified);
         insert.bindInt(4, encoding);
+        insert.bindInt(5, stems.size());
+        insert.bindBytes(6, kept);
+        insert.bindInt(7, foldedText.toUtf8().size());
         if (insert.step() != SQLITE_DONE)
             return fail(Problem::WriteFailed);
         id = sqlite3_last_insert_rowid(m_db);
@@ -315,7 +377,11 @@ bool DocumentIndex::put(const QString& relativePath, const Platform::FileStamp& 
     Statement text(m_db, "INSERT INTO texts(rowid, body) VALUES(?1, ?2);");
     text.bindInt(1, id);
     text.bindText(2, foldedText);
-    return text.step() == SQLITE_DONE || fail(Problem::WriteFailed);
+    Statement words(m_db, "INSERT INTO stems(rowid, body) VALUES(?1, ?2);");
+    words.bindInt(1, id);
+    words.bindText(2, stems.join(u' '));
+    return (text.step() == SQLITE_DONE && words.step() == SQLITE_DONE) ||
+           fail(Problem::WriteFailed);
 }
 
 bool DocumentIndex::remove(const QString& relativePath)
@@ -325,12 +391,11 @@ bool DocumentIndex::remove(const QString& relativePath)
     if (find.step() != SQLITE_ROW)
         return true;
     const qint64 id = find.integer(0);
-    Statement dropText(m_db, "DELETE FROM texts WHERE rowid = ?1;");
-    dropText.bindInt(1, id);
+    if (!dropIndexed(id))
+        return false;
     Statement drop(m_db, "DELETE FROM documents WHERE id = ?1;");
     drop.bindInt(1, id);
-    return (dropText.step() == SQLITE_DONE && drop.step() == SQLITE_DONE) ||
-           fail(Problem::WriteFailed);
+    return drop.step() == SQLITE_DONE || fail(Problem::WriteFailed);
 }
 
 bool DocumentIndex::finishForSharing()

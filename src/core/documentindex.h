@@ -56,16 +56,25 @@ public:
     // bound of the candidates, found before asking for them; -1 when it cannot be told.
     int rarestTrigramCount(const QString& foldedPhrase);
     int documentCount();
+    // The word-forms search: each document holding every group of the query, with its
+    // relevance as bm25() gives it (higher is more relevant).
+    bool wordMatches(const QString& fullTextQuery, QHash<QString, double>* out);
+    // How many documents hold the phrase of stems; -1 on an error.
+    int documentsWithPhrase(const QStringList& stems);
+    // The average number of words of the documents.
+    double averageWords();
     // At least the number of documents held, told at once.
     int documentCountBound();
+    // The bytes of the documents' texts (UTF-8).
     qint64 textBytes();
 
     // Writing, in transactions: what a killed build wrote before its last commit stays.
     bool begin();
     bool commit();
     void rollback();
+    // stems: the document's words in any form (WordForms), in order.
     bool put(const QString& relativePath, const Platform::FileStamp& stamp, int encoding,
-             const QString& foldedText);
+             const QString& foldedText, const QStringList& stems);
     bool remove(const QString& relativePath);
 
     // Leaves the file whole with no journal beside it, for readers that open it immutable.
@@ -77,13 +86,15 @@ public:
 
     // The text of a document as it is kept: each character in its simple lower-case form.
     static QString folded(const QString& text);
-    static constexpr int FormatVersion = 1;
+    static constexpr int FormatVersion = 3;
 
 private:
     bool execute(const char* sql);
     bool fail(Problem problem);
     bool createSchema();
     bool checkSchema();
+    // Takes a document's rows out of the full-text tables.
+    bool dropIndexed(qint64 id);
 
     sqlite3* m_db = nullptr;
     Problem m_problem = Problem::None;

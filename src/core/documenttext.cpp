@@ -81,9 +81,17 @@ std::vector<DocumentText::Char> DocumentText::characters() const
 
 QString DocumentText::text() const
 {
+    const std::vector<Char> all = characters();
     QString text;
-    for (const Char& c : characters())
-        text += QString::fromUcs4(&c.c, 1);
+    text.reserve(qsizetype(all.size()));
+    for (const Char& c : all) {
+        if (QChar::requiresSurrogates(c.c)) {
+            text += QChar(QChar::highSurrogate(c.c));
+            text += QChar(QChar::lowSurrogate(c.c));
+        } else {
+            text += QChar(char16_t(c.c));
+        }
+    }
     return text;
 }
 

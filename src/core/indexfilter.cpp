@@ -4,6 +4,7 @@
 #include "documenttext.h"
 #include "indexlocation.h"
 #include "indexupdater.h"
+#include "wordforms.h"
 
 QString IndexFilter::indexFileFor(const QString& folder)
 {
@@ -54,6 +55,42 @@ IndexFilter::IndexFilter(const QString& folder, const QString& context) : m_fold
         return;
     }
     m_state = State::Used;
+}
+
+IndexFilter::~IndexFilter() = default;
+
+IndexFilter::IndexFilter(const QString& folder, const WordQuery& query) : m_folder(folder)
+{
+    m_file = indexFileFor(folder);
+    if (m_file.isEmpty()) {
+        m_state = State::Missing;
+        return;
+    }
+    DocumentIndex index;
+    const bool shared = m_file != IndexLocation::cacheFile(folder);
+    if (!index.open(m_file,
+                    shared ? DocumentIndex::Access::ReadOnly : DocumentIndex::Access::ReadWrite) ||
+        !index.wordMatches(query.fullTextQuery(), &m_wordHits) || !index.stamps(&m_stamps)) {
+        m_stamps.clear();
+        m_wordHits.clear();
+        m_state = State::Unusable;
+        return;
+    }
+    QList<int> withGroup;
+    for (const QStringList& group : query.groups())
+        withGroup.append(qMax(0, index.documentsWithPhrase(group)));
+    m_relevance =
+        std::make_unique<Relevance>(index.documentCount(), withGroup, index.averageWords());
+    m_state = State::Used;
+}
+
+bool IndexFilter::holdsWords(const QString& path, double* relevance) const
+{
+    const auto hit = m_wordHits.constFind(IndexUpdater::relativePath(m_folder, path));
+    if (hit == m_wordHits.constEnd())
+        return false;
+    *relevance = *hit;
+    return true;
 }
 
 bool IndexFilter::mustRead(const QString& path) const

@@ -6,6 +6,11 @@
 #include <QSet>
 #include <QString>
 
+#include <memory>
+
+class Relevance;
+class WordQuery;
+
 // What the index of a library folder tells a text-mode search: which documents cannot hold
 // the context and need not be read. A document the index does not know as it is on disk
 // now (added or changed since, or one the index could not read) is always read.
@@ -26,6 +31,9 @@ public:
 
     // context: as the find box gives it; the index is asked for its normalised, folded form.
     IndexFilter(const QString& folder, const QString& context);
+    ~IndexFilter();
+    // The word-forms search: the index answers for every document it knows as it is.
+    IndexFilter(const QString& folder, const WordQuery& query);
 
     State state() const { return m_state; }
     // The index file asked (shared or the user's own).
@@ -33,6 +41,10 @@ public:
     // False only for a document the index knows as it is and whose text cannot hold the
     // context.
     bool mustRead(const QString& path) const;
+    // Word forms: whether a document the index knows as it is holds the query, and its
+    // relevance by bm25(); the relevance of a document read instead, by the index's statistics.
+    bool holdsWords(const QString& path, double* relevance) const;
+    const Relevance* relevance() const { return m_relevance.get(); }
 
     // The index a search of folder would use: its shared one when there is one, else the
     // user's own; empty when there is none.
@@ -44,4 +56,6 @@ private:
     State m_state = State::Missing;
     QHash<QString, Platform::FileStamp> m_stamps;
     QSet<QString> m_candidates;
+    QHash<QString, double> m_wordHits;
+    std::unique_ptr<Relevance> m_relevance;
 };

@@ -4,6 +4,7 @@
 #include "documenttext.h"
 #include "libraryscan.h"
 #include "platform.h"
+#include "wordforms.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -78,9 +79,11 @@ bool update(const QString& folder, DocumentIndex& index, Summary* summary,
         QByteArray raw;
         if (!file.isOpen() || !file.readRest(raw))
             continue;
-        const DocumentText text(raw);
-        if (!index.put(relativePath(folder, toRead.at(i)), stampsToRead.at(i), int(text.encoding()),
-                       DocumentIndex::folded(text.text()))) {
+        const DocumentText document(raw);
+        const QString text = document.text();
+        if (!index.put(relativePath(folder, toRead.at(i)), stampsToRead.at(i),
+                       int(document.encoding()), DocumentIndex::folded(text),
+                       WordForms::stems(text))) {
             index.rollback();
             return false;
         }

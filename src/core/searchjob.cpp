@@ -2,6 +2,7 @@
 
 #include "documentsearch.h"
 #include "indexfilter.h"
+#include "wordsearch.h"
 
 #include <QThread>
 #include <QThreadPool>
@@ -51,9 +52,21 @@ SearchResult SearchJob::run()
     const DocumentSearch search(
         m_request.context,
         MatchOptions{m_request.caseSensitive, m_request.wholeWords, m_request.textMode});
+    std::unique_ptr<WordSearch> words;
+    if (m_request.wordForms)
+        words = std::make_unique<WordSearch>(m_request.context);
+    std::vector<WordReading> readings;
     if (!m_request.document.isEmpty()) {
         bool unreadable = false;
-        result.found = search.contains(m_request.document, &m_cancel, &unreadable) ? 1 : 0;
+        if (words) {
+            const WordSearch::Reading reading = words->read(m_request.document, &m_cancel);
+            unreadable = !reading.readable;
+            result.found = reading.found() ? 1 : 0;
+            readings.push_back(
+                {m_request.document, reading.counts, reading.length, reading.found(), -1});
+        } else {
+            result.found = search.contains(m_request.document, &m_cancel, &unreadable) ? 1 : 0;
+        }
         if (result.found && m_found && !isCancelRequested())
             m_found(m_request.document);
         result.checked = 1;
@@ -63,14 +76,21 @@ SearchResult SearchJob::run()
         for (qsizetype i = 0; i < m_request.folders.size() && !isCancelRequested(); ++i) {
             const QString& folder = m_request.folders.at(i);
             std::unique_ptr<IndexFilter> filter;
-            if (m_request.useIndex && m_request.textMode) {
+            if (m_request.useIndex && words) {
+                filter = std::make_unique<IndexFilter>(folder, words->query());
+                if (filter->state() == IndexFilter::State::Used)
+                    result.indexedFolders.append(folder);
+                else
+                    result.unindexedFolders.append(folder);
+            } else if (m_request.useIndex && m_request.textMode) {
                 filter = std::make_unique<IndexFilter>(folder, m_request.context);
                 if (filter->state() == IndexFilter::State::Used)
                     result.indexedFolders.append(folder);
                 else if (filter->state() != IndexFilter::State::NotApplicable)
                     result.unindexedFolders.append(folder);
             }
-            FolderResult part = searchFolder(folder, search, filter.get());
+            FolderResult part = searchFolder(folder, search, filter.get(), words.get());
+            std::move(part.words.begin(), part.words.end(), std::back_inserter(readings));
             result.checked += part.checked;
             result.found += part.found;
             result.unreadable += part.unreadable;
@@ -83,13 +103,46 @@ SearchResult SearchJob::run()
         }
         LibraryScan::pruneEmptyFolders(result.nodes);
     }
+    if (words)
+        result.relevance = relevanceOf(readings, words->query().groups().size());
     if (isCancelRequested())
-        result = SearchResult{{}, 0, 0, 0, true, {}, {}};
+        result = SearchResult{{}, 0, 0, 0, true, {}, {}, {}};
     return result;
 }
 
+QHash<QString, double> SearchJob::relevanceOf(const std::vector<WordReading>& readings,
+                                              qsizetype groups)
+{
+    // The documents searched are the statistics of those whose relevance is not known yet;
+    // the lengths are those of the documents read whole (the rest hold a group at most).
+    int documents = 0;
+    int measured = 0;
+    qint64 words = 0;
+    QList<int> withGroup(groups, 0);
+    for (const WordReading& reading : readings) {
+        if (reading.relevance >= 0)
+            continue;
+        ++documents;
+        if (reading.length < 0)
+            continue;
+        ++measured;
+        words += reading.length;
+        for (qsizetype g = 0; g < groups && g < reading.counts.size(); ++g)
+            withGroup[g] += reading.counts[g] > 0 ? 1 : 0;
+    }
+    const Relevance relevance(documents, withGroup, measured > 0 ? double(words) / measured : 1.0);
+    QHash<QString, double> out;
+    for (const WordReading& reading : readings) {
+        if (reading.found)
+            out.insert(reading.path, reading.relevance >= 0
+                                         ? reading.relevance
+                                         : relevance.score(reading.counts, reading.length));
+    }
+    return out;
+}
+
 SearchJob::FolderResult SearchJob::searchFolder(const QString& dir, const DocumentSearch& search,
-                                                const IndexFilter* filter)
+                                                const IndexFilter* filter, const WordSearch* words)
 {
     // The folders are walked on this thread while the pool checks the documents already met;
     // the answers are kept by the document's place in scan order.
@@ -97,7 +150,8 @@ SearchJob::FolderResult SearchJob::searchFolder(const QString& dir, const Docume
     std::condition_variable wake;
     std::condition_variable workerEnded;
     QStringList paths;
-    std::deque<char> found; // references stay valid while the walk appends
+    std::deque<char> found;               // references stay valid while the walk appends
+    std::deque<WordReading> wordReadings; // of the word-forms search, by place
     std::atomic<int> unreadableDocuments{0};
     bool walkDone = false;
     qsizetype next = 0;
@@ -109,6 +163,7 @@ SearchJob::FolderResult SearchJob::searchFolder(const QString& dir, const Docume
         for (;;) {
             QString path;
             char* answer = nullptr;
+            WordReading* wordReading = nullptr;
             {
                 std::unique_lock lock(mutex);
                 ++waiting;
@@ -118,10 +173,19 @@ SearchJob::FolderResult SearchJob::searchFolder(const QString& dir, const Docume
                     return;
                 path = paths.at(next);
                 answer = &found[size_t(next)];
+                if (words)
+                    wordReading = &wordReadings[size_t(next)];
                 ++next;
             }
             // A cancelled run only drains what the walk has met.
-            if (!isCancelRequested() && (!filter || filter->mustRead(path))) {
+            if (words && !isCancelRequested()) {
+                checkWords(path, *words, filter, *wordReading);
+                *answer = wordReading->found ? 1 : 0;
+                if (*answer && m_found && !isCancelRequested())
+                    m_found(path);
+                if (wordReading->length == -1)
+                    unreadableDocuments.fetch_add(1, std::memory_order_relaxed);
+            } else if (!isCancelRequested() && (!filter || filter->mustRead(path))) {
                 bool unreadable = false;
                 *answer = search.contains(path, &m_cancel, &unreadable) ? 1 : 0;
                 if (*answer && m_found && !isCancelRequested())
@@ -152,6 +216,8 @@ SearchJob::FolderResult SearchJob::searchFolder(const QString& dir, const Docume
                 const std::lock_guard lock(mutex);
                 paths.append(path);
                 found.push_back(0);
+                if (words)
+                    wordReadings.push_back(WordReading{});
                 sleeper = waiting > 0;
             }
             if (sleeper)
@@ -171,6 +237,10 @@ SearchJob::FolderResult SearchJob::searchFolder(const QString& dir, const Docume
     }
 
     result.unreadable += unreadableDocuments.load();
+    for (WordReading& reading : wordReadings) {
+        if (reading.length != -1) // -1: could not be read
+            result.words.push_back(std::move(reading));
+    }
     const std::vector<char> answers(found.begin(), found.end());
     result.checked = int(answers.size());
     for (const char hit : answers)
@@ -178,6 +248,31 @@ SearchJob::FolderResult SearchJob::searchFolder(const QString& dir, const Docume
     size_t position = 0;
     keepFound(result.nodes, answers, position);
     return result;
+}
+
+void SearchJob::checkWords(const QString& path, const WordSearch& words, const IndexFilter* filter,
+                           WordReading& reading) const
+{
+    reading.path = path;
+    if (filter && filter->state() == IndexFilter::State::Used && !filter->mustRead(path)) {
+        // The index knows the document as it is: its answer and relevance are the index's.
+        double relevance = 0;
+        reading.found = filter->holdsWords(path, &relevance);
+        reading.relevance = reading.found ? relevance : 0;
+        return;
+    }
+    const WordSearch::Reading read = words.read(path, &m_cancel);
+    if (!read.readable) {
+        reading.length = -1; // not read: no part of the statistics
+        return;
+    }
+    reading.counts = read.counts;
+    reading.length = read.length;
+    reading.found = read.found();
+    // Beside documents the index answered for, it is scored by the index's statistics.
+    if (filter && filter->relevance())
+        reading.relevance =
+            reading.found ? filter->relevance()->score(read.counts, read.length) : 0;
 }
 
 QString SearchJob::trimmedContext(const QString& text)

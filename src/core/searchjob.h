@@ -2,6 +2,7 @@
 
 #include "libraryscan.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -31,6 +32,9 @@ struct SearchRequest
     // where it has one: only the documents that can hold it, and those changed since the
     // index was written, are read.
     bool useIndex = false;
+    // The context is a query of words in any of their forms (WordQuery); implies the text of
+    // the documents, and leaves case and whole words aside.
+    bool wordForms = false;
 };
 
 // The findings: folders left without a found document are pruned, the rest is exactly what
@@ -46,6 +50,8 @@ struct SearchResult
     // whole by the scan).
     QStringList indexedFolders;
     QStringList unindexedFolders;
+    // Word forms: each found document's relevance, higher first.
+    QHash<QString, double> relevance;
 };
 
 // One search run. It may run on any thread (the window runs it under QtConcurrent and follows
@@ -75,17 +81,31 @@ public:
     static QString trimmedContext(const QString& text);
 
 private:
+    // A document read by the word-forms search, for its relevance.
+    struct WordReading
+    {
+        QString path;
+        QList<int> counts;
+        int length = 0; // -1 could not be read, -2 not read whole (it cannot be found)
+        bool found = false;
+        double relevance = -1; // known already (from the index or its statistics)
+    };
     struct FolderResult
     {
         std::vector<ScanNode> nodes;
         int checked = 0;
         int found = 0;
         int unreadable = 0;
+        std::vector<WordReading> words;
     };
     // filter, when given, tells which documents need not be read.
     FolderResult searchFolder(const QString& dir, const class DocumentSearch& search,
-                              const class IndexFilter* filter);
+                              const class IndexFilter* filter, const class WordSearch* words);
     static QThreadPool& checkPool();
+    void checkWords(const QString& path, const class WordSearch& words,
+                    const class IndexFilter* filter, WordReading& reading) const;
+    static QHash<QString, double> relevanceOf(const std::vector<WordReading>& readings,
+                                              qsizetype groups);
 
     SearchRequest m_request;
     std::atomic<bool> m_cancel{false};

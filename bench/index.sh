@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# The index: build time and peak memory, its size beside the library's, and an indexed
+# text-mode search beside the scan and ripgrep, warm and (as root) cold, on the benchmark
+# libraries of 10,000 and 40,000 documents.
+# Usage: bench/index.sh [WORK_DIR] [DOCS...]   (libraries are kept in WORK_DIR between runs)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+work=${1:-/tmp/lectoria-bench}
+shift || true
+sizes=("$@")
+((${#sizes[@]})) || sizes=(10000 40000)
+build=${LECTORIA_BUILD_DIR:-build}
+make_library=${MAKE_LIBRARY:-../shared/bench/make-library}
+scripts/deps.sh ripgrep hyperfine python3 time >/dev/null
+cmake --build "$build" --target lectoria-find lectoria-index >/dev/null
+find_bin="$build/src/cli/lectoria-find"
+index_bin="$build/src/cli/lectoria-index"
+export XDG_CACHE_HOME="$work/cache"
+
+library() { # docs -> path, made once
+  local lib="$work/lib-$1"
+  [[ -f "$lib/MANIFEST.json" ]] || "$make_library" "$lib" --docs "$1" --quiet
+  echo "$lib"
+}
+mean() { # command -> mean seconds over several runs
+  hyperfine --style none --warmup 1 --runs 5 --export-json "$work/run.json" -i "$1" >/dev/null 2>&1
+  python3 -c 'import json,sys;print("%.4f" % json.load(open(sys.argv[1]))["results"][0]["mean"])' "$work/run.json"
+}
+cold() { # command -> seconds of one run after the page cache is dropped
+  sync
+  echo 3 >/proc/sys/vm/drop_caches
+  /usr/bin/time -f %e bash -c "$1" 2>&1 >/dev/null | tail -1
+}
+bytes_regex() { python3 -c 'import sys;print("(?-u)"+"".join("\\x%02x"%b for b in sys.argv[1].encode("cp1251")))' "$1"; }
+can_drop=no
+[[ -w /proc/sys/vm/drop_caches ]] && can_drop=yes
+
+for docs in "${sizes[@]}"; do
+  lib=$(library "$docs")
+  lib_bytes=$(du -sb "$lib" | cut -f1)
+  rm -f "$XDG_CACHE_HOME"/lectoria/*
+  build_line=$( { /usr/bin/time -f '%e s, peak %M KB' "$index_bin" "$lib"; } 2>&1 | tail -2 | tr '\n' ' ')
+  index_bytes=$(du -cb "$XDG_CACHE_HOME"/lectoria/*.index* | tail -1 | cut -f1)
+  echo "== $docs documents, library $((lib_bytes / 1048576)) MB"
+  echo "build: $build_line"
+  python3 -c "import sys;l,i=int(sys.argv[1]),int(sys.argv[2]);print('index %d MB = %.2f of the library' % (i>>20, i/l))" "$lib_bytes" "$index_bytes"
+  echo "update with nothing changed: $( { /usr/bin/time -f '%e s' "$index_bin" "$lib" >/dev/null; } 2>&1 | tail -1)"
+  find "$lib" -type f -name '*.htm' -exec cat {} + >/dev/null # into the page cache
+  printf '%-20s %8s %8s %8s %9s %9s' context found index scan rg scan/index rg/index
+  [[ $can_drop == yes ]] && printf ' %9s %9s %9s' cold-index cold-scan cold-rg
+  echo
+  for context in 'Ларсен-5' 'Ларсен' 'ксилолит' 'Portland' 'ISO 9001' 'коэффициент' 'сметная стоимость' 'синхрофазотрон'; do
+    found=$("$find_bin" --text --index "$context" "$lib" 2>/dev/null | wc -l)
+    t_index=$(mean "$find_bin --text --index '$context' '$lib' >/dev/null 2>&1")
+    t_scan=$(mean "$find_bin --text '$context' '$lib' >/dev/null 2>&1")
+    regex=$(bytes_regex "$context")
+    t_rg=$(mean "rg -l -uuu -E none --iglob '*.htm' '$regex' '$lib' >/dev/null")
+    printf '%-20s %8s %8s %8s %8s %9.1f %9.1f' "$context" "$found" "$t_index" "$t_scan" "$t_rg" \
+      "$(python3 -c "print($t_scan/$t_index)")" "$(python3 -c "print($t_rg/$t_index)")"
+    if [[ $can_drop == yes ]]; then
+      printf ' %9s %9s %9s' "$(cold "$find_bin --text --index '$context' '$lib'")" \
+        "$(cold "$find_bin --text '$context' '$lib'")" \
+        "$(cold "rg -l -uuu -E none --iglob '*.htm' '$regex' '$lib'")"
+    fi
+    echo
+  done
+done
+[[ $can_drop == yes ]] || echo "(cold runs need root: the page cache cannot be dropped here)"

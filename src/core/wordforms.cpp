@@ -1,0 +1,246 @@
+#include "wordforms.h"
+
+#include <libstemmer.h>
+
+#include <cmath>
+#include <memory>
+#include <unordered_map>
+
+namespace {
+
+// A stemmer is used by one thread at a time: each thread has its own.
+class Stemmers
+{
+public:
+    Stemmers()
+        : m_russian(sb_stemmer_new("russian", "UTF_8")),
+          m_english(sb_stemmer_new("english", "UTF_8"))
+    {
+    }
+    ~Stemmers()
+    {
+        sb_stemmer_delete(m_russian);
+        sb_stemmer_delete(m_english);
+    }
+    Stemmers(const Stemmers&) = delete;
+    Stemmers& operator=(const Stemmers&) = delete;
+
+    QString stem(const QString& word, bool cyrillic)
+    {
+        sb_stemmer* stemmer = cyrillic ? m_russian : m_english;
+        if (!stemmer)
+            return word;
+        const QByteArray utf8 = word.toUtf8();
+        const sb_symbol* stemmed = sb_stemmer_stem(
+            stemmer, reinterpret_cast<const sb_symbol*>(utf8.constData()), int(utf8.size()));
+        if (!stemmed)
+            return word;
+        return QString::fromUtf8(reinterpret_cast<const char*>(stemmed),
+                                 sb_stemmer_length(stemmer));
+    }
+
+private:
+    sb_stemmer* m_russian;
+    sb_stemmer* m_english;
+};
+
+Stemmers& stemmers()
+{
+    thread_local Stemmers own;
+    return own;
+}
+
+char32_t lowered(char32_t c)
+{
+    const char32_t lower = QChar::toLower(c);
+    return lower == U'ё' ? U'е' : lower;
+}
+
+// The stem of a word already lowered.
+QString stemOfLowered(const std::u32string& word)
+{
+    // Words repeat: each thread keeps the stems it has made, up to a bound.
+    thread_local std::unordered_map<std::u32string, QString> made;
+    const auto known = made.find(word);
+    if (known != made.end())
+        return known->second;
+    bool cyrillic = true;
+    bool latin = true;
+    for (const char32_t c : word) {
+        const QChar::Script script = QChar::script(c);
+        cyrillic = cyrillic && script == QChar::Script_Cyrillic && QChar::isLetter(c);
+        latin = latin && script == QChar::Script_Latin && QChar::isLetter(c);
+    }
+    const QString text = QString::fromUcs4(word.data(), qsizetype(word.size()));
+    const QString stem = cyrillic || latin ? stemmers().stem(text, cyrillic) : text;
+    if (made.size() > 200000)
+        made.clear();
+    made.emplace(word, stem);
+    return stem;
+}
+
+} // namespace
+
+namespace WordForms {
+
+bool isWordCharacter(char32_t c)
+{
+    return QChar::isLetter(c) || QChar::isDigit(c);
+}
+
+std::vector<Word> words(const std::vector<DocumentText::Char>& text)
+{
+    std::vector<Word> out;
+    std::u32string word;
+    qsizetype first = 0;
+    for (qsizetype i = 0; i <= qsizetype(text.size()); ++i) {
+        if (i < qsizetype(text.size()) && isWordCharacter(text[size_t(i)].c)) {
+            if (word.empty())
+                first = i;
+            word += lowered(text[size_t(i)].c);
+            continue;
+        }
+        if (!word.empty()) {
+            out.push_back(Word{stemOfLowered(word), first, i});
+            word.clear();
+        }
+    }
+    return out;
+}
+
+QStringList stems(const QString& text)
+{
+    QStringList out;
+    std::u32string word;
+    const QList<uint> characters = text.toUcs4();
+    for (qsizetype i = 0; i <= characters.size(); ++i) {
+        if (i < characters.size() && isWordCharacter(characters[i])) {
+            word += lowered(characters[i]);
+            continue;
+        }
+        if (!word.empty()) {
+            out.append(stemOfLowered(word));
+            word.clear();
+        }
+    }
+    return out;
+}
+
+QString stem(const QString& word)
+{
+    const QStringList all = stems(word);
+    return all.isEmpty() ? QString() : all.first();
+}
+
+} // namespace WordForms
+
+WordQuery::WordQuery(const QString& text)
+{
+    // Blanks separate groups; a quoted text is one group, blanks and all.
+    QString group;
+    bool quoted = false;
+    const auto endGroup = [this, &group] {
+        const QStringList stems = WordForms::stems(group);
+        if (!stems.isEmpty())
+            m_groups.append(stems);
+        group.clear();
+    };
+    for (const QChar c : text) {
+        if (c == u'"') {
+            endGroup();
+            quoted = !quoted;
+        } else if (!quoted && DocumentText::isBlank(c.unicode())) {
+            endGroup();
+        } else {
+            group += c;
+        }
+    }
+    endGroup();
+}
+
+QString WordQuery::fullTextQuery() const
+{
+    QStringList phrases;
+    for (const QStringList& group : m_groups) {
+        QString phrase = group.join(u' ');
+        phrase.replace(u'"', QStringLiteral("\"\""));
+        phrases.append(u'"' + phrase + u'"');
+    }
+    return phrases.join(QStringLiteral(" AND "));
+}
+
+QList<int> WordQuery::counts(const QStringList& stems) const
+{
+    QList<int> counts(m_groups.size(), 0);
+    for (qsizetype g = 0; g < m_groups.size(); ++g) {
+        const QStringList& group = m_groups[g];
+        for (qsizetype at = 0; at + group.size() <= stems.size(); ++at) {
+            bool whole = true;
+            for (qsizetype k = 0; k < group.size() && whole; ++k)
+                whole = stems[at + k] == group[k];
+            if (whole)
+                ++counts[g];
+        }
+    }
+    return counts;
+}
+
+bool WordQuery::allFound(const QList<int>& counts)
+{
+    for (const int count : counts) {
+        if (count == 0)
+            return false;
+    }
+    return !counts.isEmpty();
+}
+
+std::vector<WordQuery::Occurrence>
+WordQuery::occurrences(const std::vector<WordForms::Word>& words) const
+{
+    std::vector<Occurrence> out;
+    for (size_t at = 0; at < words.size();) {
+        // The longest group that starts here.
+        int best = -1;
+        qsizetype bestLength = 0;
+        for (qsizetype g = 0; g < m_groups.size(); ++g) {
+            const QStringList& group = m_groups[g];
+            if (group.size() <= bestLength || at + size_t(group.size()) > words.size())
+                continue;
+            bool whole = true;
+            for (qsizetype k = 0; k < group.size() && whole; ++k)
+                whole = words[at + size_t(k)].stem == group[k];
+            if (whole) {
+                best = int(g);
+                bestLength = group.size();
+            }
+        }
+        if (best < 0) {
+            ++at;
+            continue;
+        }
+        out.push_back(Occurrence{words[at].first, words[at + size_t(bestLength) - 1].end, best});
+        at += size_t(bestLength);
+    }
+    return out;
+}
+
+Relevance::Relevance(int documents, const QList<int>& withGroup, double averageLength)
+    : m_averageLength(averageLength > 0 ? averageLength : 1.0)
+{
+    for (const int n : withGroup) {
+        const double idf = std::log((documents - n + 0.5) / (n + 0.5));
+        m_idf.append(idf <= 0.0 ? 1e-6 : idf);
+    }
+}
+
+double Relevance::score(const QList<int>& counts, int length) const
+{
+    constexpr double k1 = 1.2;
+    constexpr double b = 0.75;
+    double score = 0;
+    for (qsizetype g = 0; g < counts.size() && g < m_idf.size(); ++g) {
+        const double f = counts[g];
+        score += m_idf[g] * (f * (k1 + 1)) / (f + k1 * (1 - b + b * length / m_averageLength));
+    }
+    return score;
+}

@@ -1,0 +1,74 @@
+#include "wordsearch.h"
+
+#include "documenttext.h"
+#include "platform.h"
+#include "textsearch.h"
+
+namespace {
+
+// The beginning every form of a word shares with its stem: a Russian stem is the beginning of
+// the word (ё read as е); an English one may change its last letters; any other word is itself.
+// The text may write е as ё: the beginning ends before the first е.
+QString sharedBeginning(const QString& stem)
+{
+    bool cyrillic = true;
+    bool latin = true;
+    for (const QChar c : stem) {
+        cyrillic = cyrillic && c.script() == QChar::Script_Cyrillic && c.isLetter();
+        latin = latin && c.script() == QChar::Script_Latin && c.isLetter();
+    }
+    QString beginning = latin && !cyrillic ? stem.left(stem.size() - 2) : stem;
+    const qsizetype e = beginning.indexOf(u'е');
+    return e < 0 ? beginning : beginning.left(e);
+}
+
+} // namespace
+
+WordSearch::WordSearch(const QString& query) : m_query(query)
+{
+    for (const QStringList& group : m_query.groups()) {
+        QString longest;
+        for (const QString& stem : group) {
+            const QString beginning = sharedBeginning(stem);
+            if (beginning.size() > longest.size())
+                longest = beginning;
+        }
+        if (longest.size() >= 3)
+            m_probes.push_back(
+                std::make_unique<TextSearch>(longest, MatchOptions{false, false, true}));
+    }
+}
+
+WordSearch::~WordSearch() = default;
+
+bool WordSearch::mayHold(const QByteArray& raw) const
+{
+    for (const auto& probe : m_probes) {
+        if (!probe->contains(raw.constData(), raw.size()))
+            return false;
+    }
+    return true;
+}
+
+WordSearch::Reading WordSearch::read(const QString& path, const std::atomic<bool>* cancel) const
+{
+    Reading reading;
+    Platform::ReadOnlyFile file(path);
+    QByteArray raw;
+    if (!file.isOpen() || !file.readRest(raw))
+        return reading;
+    if (cancel && cancel->load(std::memory_order_relaxed))
+        return reading;
+    if (!mayHold(raw)) {
+        // Not found; its words are counted for the statistics without being read whole.
+        reading.readable = true;
+        reading.counts = QList<int>(m_query.groups().size(), 0);
+        reading.length = -2;
+        return reading;
+    }
+    const QStringList stems = WordForms::stems(DocumentText(raw).text());
+    reading.readable = true;
+    reading.counts = m_query.counts(stems);
+    reading.length = int(stems.size());
+    return reading;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "wordforms.h"
+
+#include <QList>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+class TextSearch;
+
+// The word-forms check of one document: its text as text mode reads it, its words in any
+// form, and how often each group of the query occurs in them.
+class WordSearch
+{
+public:
+    explicit WordSearch(const QString& query);
+    ~WordSearch();
+    WordSearch(const WordSearch&) = delete;
+    WordSearch& operator=(const WordSearch&) = delete;
+
+    const WordQuery& query() const { return m_query; }
+
+    struct Reading
+    {
+        bool readable = false;
+        QList<int> counts; // of each group
+        int length = 0;    // words of the document; -2 when it was not read whole
+        bool found() const { return WordQuery::allFound(counts); }
+    };
+    Reading read(const QString& path, const std::atomic<bool>* cancel = nullptr) const;
+
+    // Whether the document's bytes can hold every group: each group has a part of a word that
+    // every form of it begins with, looked for in the text as text mode looks.
+    bool mayHold(const QByteArray& raw) const;
+
+private:
+    WordQuery m_query;
+    std::vector<std::unique_ptr<TextSearch>> m_probes;
+};
