@@ -20,6 +20,7 @@ const Key<int> ZoomIndex{u"CppWebBrowser", u"Scale", 0};
 const Key<bool> WholeWords{u"Search", u"WholeWords", false};
 const Key<bool> TextMode{u"Search", u"TextMode", false};
 const Key<bool> UseIndex{u"Search", u"UseIndex", true};
+const Key<bool> WordForms{u"Search", u"WordForms", false};
 const Key<bool> CaseSensitive{u"Search", u"Register", false};
 const Key<quint32> HighlightBackColor{u"Search", u"BackColor", 255};
 const Key<quint32> HighlightFontColor{u"Search", u"FontColor", 0xFFFFFF};
@@ -173,6 +174,16 @@ bool AppSettings::textMode() const
 void AppSettings::setTextMode(bool textMode) const
 {
     write(m_fileName, TextMode, textMode);
+}
+
+bool AppSettings::wordForms() const
+{
+    return read(m_fileName, WordForms);
+}
+
+void AppSettings::setWordForms(bool wordForms) const
+{
+    write(m_fileName, WordForms, wordForms);
 }
 
 bool AppSettings::useIndex() const

@@ -35,6 +35,9 @@ public:
     void setWholeWords(bool wholeWords) const;
     bool textMode() const;
     void setTextMode(bool textMode) const;
+    // [Search] WordForms: all words of the query in any of their forms.
+    bool wordForms() const;
+    void setWordForms(bool wordForms) const;
     // [Search] UseIndex: text-mode searches answered from the library's index (on by default).
     bool useIndex() const;
     void setUseIndex(bool useIndex) const;

@@ -19,7 +19,7 @@ qsizetype fill(ChunkReader& reader, std::vector<char>& buffer, qsizetype from)
 } // namespace
 
 DocumentSearch::DocumentSearch(const QString& context, bool caseSensitive)
-    : DocumentSearch(context, MatchOptions{caseSensitive, false, false})
+    : DocumentSearch(context, MatchOptions{caseSensitive, false, false, false})
 {
 }
 

@@ -9,6 +9,7 @@
 #include "textencoding.h"
 #include "textmatcher.h"
 #include "userworkdir.h"
+#include "wordforms.h"
 
 #include <QDir>
 #include <QFile>
@@ -261,9 +262,34 @@ HighlightedCopy::Highlight highlightText(const QByteArray& raw, Encoding encodin
     };
     CopyWriter writer(encoding);
     size_t segment = 0;
-    for (const TextMatcher::Occurrence& occurrence :
-         TextMatcher(context, options).find(characters)) {
-        if (++result.marked == 1)
+    std::vector<TextMatcher::Occurrence> occurrences;
+    if (options.wordForms) {
+        const WordQuery query(context);
+        const std::vector<WordQuery::Occurrence> words =
+            query.occurrences(WordForms::words(characters));
+        for (const WordQuery::Occurrence& word : words)
+            occurrences.push_back(TextMatcher::Occurrence{word.first, word.end});
+        // The snippet shows the best passage: where most of the query's groups stand close.
+        size_t best = 0;
+        int bestGroups = 0;
+        for (size_t i = 0; i < words.size(); ++i) {
+            QList<int> groups;
+            for (size_t k = i; k < words.size() && words[k].first - words[i].first < 160; ++k) {
+                if (!groups.contains(words[k].group))
+                    groups.append(words[k].group);
+            }
+            if (int(groups.size()) > bestGroups) {
+                bestGroups = int(groups.size());
+                best = i;
+            }
+        }
+        if (!words.empty())
+            setSnippet(result, characters, size_t(words[best].first), size_t(words[best].end));
+    } else {
+        occurrences = TextMatcher(context, options).find(characters);
+    }
+    for (const TextMatcher::Occurrence& occurrence : occurrences) {
+        if (++result.marked == 1 && !options.wordForms)
             setSnippet(result, characters, size_t(occurrence.first), size_t(occurrence.end));
         const QByteArray open = numberedTag(openTag, result.marked);
         const qsizetype begin = characters[size_t(occurrence.first)].begin;
@@ -307,15 +333,17 @@ HighlightedCopy::Highlight HighlightedCopy::highlight(const QByteArray& rawText,
 {
     // The encoding is decided on the document's own bytes, as the search decides it.
     const Encoding encoding = TextEncoding::detect(rawText.constData(), rawText.size());
-    return options.textMode ? highlightText(rawText, encoding, context, options, openTag, closeTag)
-                            : highlightRaw(rawText, encoding, context, options, openTag, closeTag);
+    return options.textMode || options.wordForms
+               ? highlightText(rawText, encoding, context, options, openTag, closeTag)
+               : highlightRaw(rawText, encoding, context, options, openTag, closeTag);
 }
 
 QByteArray HighlightedCopy::highlighted(const QByteArray& rawText, const QString& context,
                                         bool caseSensitive, const QByteArray& openTag,
                                         const QByteArray& closeTag)
 {
-    return highlight(rawText, context, MatchOptions{caseSensitive, false, false}, openTag, closeTag)
+    return highlight(rawText, context, MatchOptions{caseSensitive, false, false, false}, openTag,
+                     closeTag)
         .copy;
 }
 

@@ -10,4 +10,7 @@ struct MatchOptions
     // The context is looked for in the text of the document as the reader sees it (markup
     // left out, references decoded, blanks collapsed) instead of in its raw bytes.
     bool textMode = false;
+    // The context is a query of words in any of their forms (WordQuery); the text of the
+    // document is read, case and whole words do not apply.
+    bool wordForms = false;
 };

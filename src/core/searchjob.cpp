@@ -49,9 +49,9 @@ QThreadPool& SearchJob::checkPool()
 SearchResult SearchJob::run()
 {
     SearchResult result;
-    const DocumentSearch search(
-        m_request.context,
-        MatchOptions{m_request.caseSensitive, m_request.wholeWords, m_request.textMode});
+    const DocumentSearch search(m_request.context,
+                                MatchOptions{m_request.caseSensitive, m_request.wholeWords,
+                                             m_request.textMode, m_request.wordForms});
     std::unique_ptr<WordSearch> words;
     if (m_request.wordForms)
         words = std::make_unique<WordSearch>(m_request.context);

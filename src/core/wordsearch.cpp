@@ -35,7 +35,7 @@ WordSearch::WordSearch(const QString& query) : m_query(query)
         }
         if (longest.size() >= 3)
             m_probes.push_back(
-                std::make_unique<TextSearch>(longest, MatchOptions{false, false, true}));
+                std::make_unique<TextSearch>(longest, MatchOptions{false, false, true, false}));
     }
 }
 

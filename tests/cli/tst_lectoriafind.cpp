@@ -78,6 +78,17 @@ private slots:
         QCOMPARE(answered.out, scanned.out);
         QCOMPARE(answered.err.last(), scanned.err.last());
         QCOMPARE(answered.err.last(), QStringLiteral("checked 3, found 2"));
+
+        // Words in any form: found through the index as by reading; a query without a word
+        // is a usage error.
+        const Run words = run({QStringLiteral("--words"), QStringLiteral("ксилолитовый"), lib});
+        QCOMPARE(words.exitCode, 0);
+        QCOMPARE(words.out.size(), 2);
+        const Run wordsIndexed = run({QStringLiteral("--words"), QStringLiteral("--index"),
+                                      QStringLiteral("ксилолитовый"), lib});
+        QCOMPARE(QSet<QString>(wordsIndexed.out.begin(), wordsIndexed.out.end()),
+                 QSet<QString>(words.out.begin(), words.out.end()));
+        QCOMPARE(run({QStringLiteral("--words"), QStringLiteral("- … «»"), lib}).exitCode, 2);
     }
 
     void searchesDirectories()

@@ -140,7 +140,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("doc.htm"));
         const auto contains = [&path](const char* context, bool wholeWords) {
             return DocumentSearch(QString::fromUtf8(context),
-                                  MatchOptions{false, wholeWords, false})
+                                  MatchOptions{false, wholeWords, false, false})
                 .contains(path);
         };
         QVERIFY(TestFiles::write(path, TestFiles::cp1251(QStringLiteral("<b>МРОТы</b> МРОТ_1 x"))));

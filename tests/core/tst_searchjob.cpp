@@ -149,7 +149,7 @@ private slots:
                 LibraryScan::forEachDocument(fast.nodes, [&](const ScanNode& node) {
                     const auto copy = HighlightedCopy::highlight(
                         TestFiles::read(node.path), context,
-                        MatchOptions{caseSensitive, false, false}, "<S>", "</S>");
+                        MatchOptions{caseSensitive, false, false, false}, "<S>", "</S>");
                     QVERIFY2(copy.marked > 0 ? copy.copy.contains("<S>") : copy.inMarkup > 0,
                              (what + ' ' + node.path.toUtf8()).constData());
                 });

@@ -64,7 +64,7 @@ SearchOptionsDialog::SearchOptionsDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("searchOptionsDialog"));
     setWindowTitle(QStringLiteral("Настройка параметров поиска"));
-    setFixedSize(380, 265);
+    setFixedSize(380, 290);
 
     m_caseSensitiveBox = new QCheckBox(QStringLiteral("Искать с учетом регистра"), this);
     m_caseSensitiveBox->setObjectName(QStringLiteral("caseSensitiveBox"));
@@ -79,6 +79,21 @@ SearchOptionsDialog::SearchOptionsDialog(QWidget* parent) : QDialog(parent)
                        "разметка документа не учитывается,\n"
                        "ссылки на символы (&nbsp;, &#8470; и т. п.) заменяются символами,\n"
                        "переводы строк и пробелы подряд считаются одним пробелом."));
+
+    m_wordFormsBox = new QCheckBox(QStringLiteral("Искать все слова в любой форме"), this);
+    m_wordFormsBox->setObjectName(QStringLiteral("wordFormsBox"));
+    m_wordFormsBox->setToolTip(
+        QStringLiteral("Находит документы, где есть все слова запроса в любой форме\n"
+                       "(«сметная стоимость» найдёт «сметной стоимости»), самые\n"
+                       "подходящие первыми. Слова в кавычках ищутся подряд.\n"
+                       "Учёт регистра и поиск слов целиком при этом не действуют."));
+    const auto greyOut = [this](bool wordForms) {
+        // Case and whole words do not apply; their values are kept.
+        m_caseSensitiveBox->setEnabled(!wordForms);
+        m_wholeWordsBox->setEnabled(!wordForms);
+        m_textModeBox->setEnabled(!wordForms);
+    };
+    connect(m_wordFormsBox, &QCheckBox::toggled, this, greyOut);
 
     m_useIndexBox = new QCheckBox(QStringLiteral("Использовать индекс библиотеки"), this);
     m_useIndexBox->setObjectName(QStringLiteral("useIndexBox"));
@@ -116,6 +131,7 @@ SearchOptionsDialog::SearchOptionsDialog(QWidget* parent) : QDialog(parent)
     layout->addWidget(m_caseSensitiveBox);
     layout->addWidget(m_wholeWordsBox);
     layout->addWidget(m_textModeBox);
+    layout->addWidget(m_wordFormsBox);
     layout->addWidget(m_useIndexBox);
     layout->addWidget(m_indexStateLabel);
     layout->addLayout(colours);

@@ -20,6 +20,7 @@ public:
     QCheckBox* textModeBox() const { return m_textModeBox; }
     QComboBox* backColorBox() const { return m_backColorBox; }
     QCheckBox* useIndexBox() const { return m_useIndexBox; }
+    QCheckBox* wordFormsBox() const { return m_wordFormsBox; }
     // What the index holds now, under its switch.
     void setIndexState(const QString& text);
     QComboBox* fontColorBox() const { return m_fontColorBox; }
@@ -38,6 +39,7 @@ private:
     QCheckBox* m_textModeBox = nullptr;
     QComboBox* m_backColorBox = nullptr;
     QCheckBox* m_useIndexBox = nullptr;
+    QCheckBox* m_wordFormsBox = nullptr;
     QLabel* m_indexStateLabel = nullptr;
     QComboBox* m_fontColorBox = nullptr;
     QPushButton* m_okButton = nullptr;

@@ -20,7 +20,8 @@ QLabel* panel(QWidget* parent, const QString& name, const QString& text, const Q
 } // namespace
 
 SearchResultDialog::SearchResultDialog(const QString& context, int checked, int found,
-                                       QWidget* parent, int unreadable, bool suggestTextMode)
+                                       QWidget* parent, int unreadable, bool suggestTextMode,
+                                       bool suggestWordForms)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("searchResultDialog"));
@@ -71,6 +72,15 @@ SearchResultDialog::SearchResultDialog(const QString& context, int checked, int 
         m_textModeHint->setWordWrap(true);
         height += 40;
     }
+    if (suggestWordForms) {
+        m_wordFormsHint = new QLabel(
+            QStringLiteral("Слова могут стоять в документах в другой форме: включите «Искать "
+                           "все слова в любой форме» в параметрах поиска (Ctrl+P)."),
+            this);
+        m_wordFormsHint->setObjectName(QStringLiteral("wordFormsHint"));
+        m_wordFormsHint->setWordWrap(true);
+        height += 40;
+    }
     setFixedSize(362, height);
 
     m_cancelButton = new QPushButton(QStringLiteral("Закрыть"), this);
@@ -85,6 +95,8 @@ SearchResultDialog::SearchResultDialog(const QString& context, int checked, int 
     layout->addLayout(counts);
     if (m_textModeHint)
         layout->addWidget(m_textModeHint);
+    if (m_wordFormsHint)
+        layout->addWidget(m_wordFormsHint);
     layout->addWidget(m_cancelButton, 0, Qt::AlignRight);
     m_cancelButton->setFocus();
 }

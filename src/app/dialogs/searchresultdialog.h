@@ -14,13 +14,15 @@ public:
     // unreadable: folders and documents that could not be read; said only when there are any.
     // suggestTextMode: a line proposes the search in the text of the documents.
     SearchResultDialog(const QString& context, int checked, int found, QWidget* parent = nullptr,
-                       int unreadable = 0, bool suggestTextMode = false);
+                       int unreadable = 0, bool suggestTextMode = false,
+                       bool suggestWordForms = false);
 
     QPlainTextEdit* contextText() const { return m_contextText; }
     QLabel* checkedLabel() const { return m_checkedLabel; }
     QLabel* foundLabel() const { return m_foundLabel; }
     QLabel* unreadableLabel() const { return m_unreadableLabel; }
     QLabel* textModeHint() const { return m_textModeHint; }
+    QLabel* wordFormsHint() const { return m_wordFormsHint; }
     QPushButton* cancelButton() const { return m_cancelButton; }
 
 private:
@@ -29,5 +31,6 @@ private:
     QLabel* m_foundLabel = nullptr;
     QLabel* m_unreadableLabel = nullptr; // only when something could not be read
     QLabel* m_textModeHint = nullptr;    // only when the search in the text is proposed
+    QLabel* m_wordFormsHint = nullptr;   // only when the search of word forms is proposed
     QPushButton* m_cancelButton = nullptr;
 };

@@ -10,6 +10,7 @@
 #include "searchresultdialog.h"
 #include "searchresultsdock.h"
 #include "userinteraction.h"
+#include "wordforms.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -42,7 +43,8 @@ SearchController::~SearchController()
 void SearchController::loadSettings()
 {
     const AppSettings stored(m_settingsFile);
-    m_options = MatchOptions{stored.caseSensitive(), stored.wholeWords(), stored.textMode()};
+    m_options = MatchOptions{stored.caseSensitive(), stored.wholeWords(), stored.textMode(),
+                             stored.wordForms()};
     m_backColor = stored.highlightBackColor();
     m_fontColor = stored.highlightFontColor();
     m_useIndex = stored.useIndex();
@@ -63,6 +65,7 @@ void SearchController::editOptions()
     dialog.wholeWordsBox()->setChecked(m_options.wholeWords);
     dialog.textModeBox()->setChecked(m_options.textMode);
     dialog.caseSensitiveBox()->setChecked(m_options.caseSensitive);
+    dialog.wordFormsBox()->setChecked(m_options.wordForms);
     SearchOptionsDialog::selectColor(dialog.backColorBox(), m_backColor);
     SearchOptionsDialog::selectColor(dialog.fontColorBox(), m_fontColor);
     dialog.useIndexBox()->setChecked(m_useIndex);
@@ -72,6 +75,7 @@ void SearchController::editOptions()
     m_options.wholeWords = dialog.wholeWordsBox()->isChecked();
     m_options.textMode = dialog.textModeBox()->isChecked();
     m_options.caseSensitive = dialog.caseSensitiveBox()->isChecked();
+    m_options.wordForms = dialog.wordFormsBox()->isChecked();
     m_backColor = SearchOptionsDialog::selectedColor(dialog.backColorBox());
     m_fontColor = SearchOptionsDialog::selectedColor(dialog.fontColorBox());
     const bool useIndex = dialog.useIndexBox()->isChecked();
@@ -88,6 +92,7 @@ void SearchController::editOptions()
     stored.setHighlightBackColor(m_backColor);
     stored.setHighlightFontColor(m_fontColor);
     stored.setTextMode(m_options.textMode);
+    stored.setWordForms(m_options.wordForms);
 }
 
 void SearchController::setSearchMode(bool on, const QString& context)
@@ -105,12 +110,18 @@ std::optional<DocumentViewer::Highlighting> SearchController::highlighting() con
 {
     if (!m_searchMode)
         return std::nullopt;
-    return DocumentViewer::Highlighting{m_context, m_options, m_fontColor, m_backColor};
+    MatchOptions options = m_options;
+    options.textMode = options.textMode || options.wordForms; // its marks are numbered
+    return DocumentViewer::Highlighting{m_context, options, m_fontColor, m_backColor};
 }
 
 void SearchController::run()
 {
     const QString context = SearchJob::trimmedContext(m_findBox->currentText());
+    if (!context.isEmpty() && m_options.wordForms && !WordQuery(context).isValid()) {
+        emit statusMessage(QStringLiteral(" В запросе нет ни одного слова: искать нечего."));
+        return;
+    }
     if (context.isEmpty()) {
         m_searchMode = false;
         m_resultList->leaveSearch();
@@ -223,7 +234,7 @@ void SearchController::showResult()
         checked = m_tree->tree()->checkedCount();
         emit subtreeSearched();
     }
-    m_resultList->endSearch(m_tree->documentsInTreeOrder());
+    m_resultList->endSearch(m_tree->documentsInTreeOrder(), result.relevance);
     m_window->activateWindow(); // back from the progress window
     // A phrase split by markup (a tag or a line wrap between its words) is not in the raw
     // bytes; the search in the text of the documents finds it.

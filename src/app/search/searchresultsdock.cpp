@@ -108,17 +108,22 @@ public:
 
     const QString path;
     std::vector<QCollatorSortKey> keys;
-    int order = -1; // among the tree's documents, once the tree holds them
-    int count = -1; // occurrences in the text; -1 while not known
+    int order = -1;        // among the tree's documents, once the tree holds them
+    int count = -1;        // occurrences in the text; -1 while not known
+    double relevance = -1; // of the word-forms search
     bool read = false;
 
     bool operator<(const QTreeWidgetItem& other) const override
     {
         const auto& row = static_cast<const ResultRow&>(other);
         const QTreeWidget* list = treeWidget();
-        if (list && list->sortColumn() == SearchResultsDock::CountColumn) {
-            if (count != row.count)
+        const int column = list ? list->sortColumn() : SearchResultsDock::DocumentColumn;
+        if (column == SearchResultsDock::CountColumn ||
+            column == SearchResultsDock::RelevanceColumn) {
+            if (column == SearchResultsDock::CountColumn && count != row.count)
                 return count < row.count;
+            if (column == SearchResultsDock::RelevanceColumn && relevance != row.relevance)
+                return relevance < row.relevance;
             // Equal counts keep the tree's order whichever way the counts go.
             return list->header()->sortIndicatorOrder() == Qt::DescendingOrder ? row.before(*this)
                                                                                : before(row);
@@ -152,9 +157,10 @@ SearchResultsDock::SearchResultsDock(QWidget* parent)
     setFeatures(DockWidgetClosable | DockWidgetMovable);
     m_list = new QTreeWidget(this);
     m_list->setObjectName(QStringLiteral("searchResultsList"));
-    m_list->setColumnCount(3);
-    m_list->setHeaderLabels(
-        {QStringLiteral("Документ"), QStringLiteral("Совпадения"), QStringLiteral("Фрагмент")});
+    m_list->setColumnCount(4);
+    m_list->setHeaderLabels({QStringLiteral("Документ"), QStringLiteral("Совпадения"),
+                             QStringLiteral("Релевантность"), QStringLiteral("Фрагмент")});
+    m_list->setColumnHidden(RelevanceColumn, true);
     m_list->setRootIsDecorated(false);
     m_list->setUniformRowHeights(true);
     m_list->setAllColumnsShowFocus(true);
@@ -164,6 +170,7 @@ SearchResultsDock::SearchResultsDock(QWidget* parent)
     m_list->setTextElideMode(Qt::ElideMiddle); // the document's own caption stays in sight
     m_list->header()->resizeSection(DocumentColumn, 420);
     m_list->header()->resizeSection(CountColumn, 110);
+    m_list->header()->resizeSection(RelevanceColumn, 110);
     m_list->header()->setStretchLastSection(true);
     m_list->setSortingEnabled(true);
     m_list->sortByColumn(DocumentColumn, Qt::AscendingOrder);
@@ -242,11 +249,22 @@ void SearchResultsDock::addPending()
     read(rows);
 }
 
-void SearchResultsDock::endSearch(const QStringList& paths)
+void SearchResultsDock::endSearch(const QStringList& paths, const QHash<QString, double>& relevance)
 {
     m_addTimer.stop();
     addPending();
     m_saved.reset();
+    m_list->setColumnHidden(RelevanceColumn, !m_request.wordForms);
+    for (ResultRow* row : std::as_const(m_rows)) {
+        row->relevance = relevance.value(row->path, 0.0);
+        if (m_request.wordForms)
+            row->setText(RelevanceColumn, QString::number(row->relevance, 'f', 2));
+        row->setTextAlignment(RelevanceColumn, Qt::AlignRight | Qt::AlignVCenter);
+    }
+    if (m_request.wordForms) // most relevant first; the user may sort otherwise
+        m_list->header()->setSortIndicator(RelevanceColumn, Qt::DescendingOrder);
+    else if (m_list->sortColumn() == RelevanceColumn)
+        m_list->header()->setSortIndicator(DocumentColumn, Qt::AscendingOrder);
     for (qsizetype i = 0; i < paths.size(); ++i) {
         ResultRow* row = m_rows.value(paths.at(i));
         if (row && row->order < 0)
@@ -323,7 +341,8 @@ void SearchResultsDock::read(const QList<ResultRow*>& rows)
     }
     if (paths.isEmpty())
         return;
-    const MatchOptions options{m_request.caseSensitive, m_request.wholeWords, m_request.textMode};
+    const MatchOptions options{m_request.caseSensitive, m_request.wholeWords, m_request.textMode,
+                               m_request.wordForms};
     m_reader.start([this, paths, options, context = m_request.context, stop = m_stop,
                     generation = m_generation] {
         for (const QString& path : paths) {
@@ -369,9 +388,10 @@ void SearchResultsDock::showSummary(quint64 generation, const QString& path,
 
 void SearchResultsDock::sortChanged(int column, Qt::SortOrder order)
 {
-    const bool toCount = column == CountColumn && m_sortColumn != CountColumn;
+    const bool toNumbers =
+        (column == CountColumn || column == RelevanceColumn) && m_sortColumn != column;
     m_sortColumn = column;
-    // Most occurrences first when the counts are first chosen.
-    if (toCount && order == Qt::AscendingOrder)
-        m_list->header()->setSortIndicator(CountColumn, Qt::DescendingOrder);
+    // Most occurrences, or the most relevant, first when the column is first chosen.
+    if (toNumbers && order == Qt::AscendingOrder)
+        m_list->header()->setSortIndicator(column, Qt::DescendingOrder);
 }

@@ -30,6 +30,8 @@ public:
     {
         DocumentColumn,
         CountColumn,
+        // The word-forms search: each document's relevance (shown only in that mode).
+        RelevanceColumn,
         SnippetColumn
     };
     enum Role
@@ -53,8 +55,9 @@ public:
     // A document the running search found.
     void addFound(const QString& path);
     // The search has ended and its findings are in the tree: paths, the tree's documents in
-    // its order, which the rows take.
-    void endSearch(const QStringList& paths);
+    // its order, which the rows take; relevance, of the word-forms search (most relevant
+    // first, then).
+    void endSearch(const QStringList& paths, const QHash<QString, double>& relevance = {});
     // The search was stopped: the panel is as it was before it began.
     void cancelSearch();
     // Search mode has ended: the panel empties and hides, and stops reading documents.

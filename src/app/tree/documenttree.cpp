@@ -30,7 +30,8 @@ SearchRequest searchRequest(const QString& context, const MatchOptions& options)
     request.context = context;
     request.caseSensitive = options.caseSensitive;
     request.wholeWords = options.wholeWords;
-    request.textMode = options.textMode;
+    request.textMode = options.textMode || options.wordForms;
+    request.wordForms = options.wordForms;
     return request;
 }
 

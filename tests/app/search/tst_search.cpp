@@ -398,7 +398,8 @@ private slots:
         for (int i = 0; i < list->topLevelItemCount(); ++i)
             listed.append(SearchResultsDock::documentPath(list->topLevelItem(i)));
         QCOMPARE(listed, treeOrder);
-        const MatchOptions options{request.caseSensitive, request.wholeWords, request.textMode};
+        const MatchOptions options{request.caseSensitive, request.wholeWords, request.textMode,
+                                   request.wordForms};
         for (int i = 0; i < list->topLevelItemCount(); ++i) {
             const QTreeWidgetItem* row = list->topLevelItem(i);
             const QString path = SearchResultsDock::documentPath(row);

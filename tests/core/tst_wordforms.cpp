@@ -1,0 +1,185 @@
+#include "documenttext.h"
+#include "highlightedcopy.h"
+#include "indexbuild.h"
+#include "libraryscan.h"
+#include "pagewriter.h"
+#include "searchjob.h"
+#include "testfiles.h"
+#include "wordforms.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+SearchRequest wordSearch(const QString& query, const QString& folder, bool useIndex)
+{
+    SearchRequest request;
+    request.context = query;
+    request.folders = {folder};
+    request.textMode = true;
+    request.wordForms = true;
+    request.useIndex = useIndex;
+    return request;
+}
+
+QStringList foundPaths(const SearchResult& result)
+{
+    QStringList paths;
+    LibraryScan::forEachDocument(result.nodes,
+                                 [&paths](const ScanNode& node) { paths.append(node.path); });
+    return paths;
+}
+
+} // namespace
+
+class TestWordForms : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_cache;
+
+    // Whether a page (windows-1251) is found by the query.
+    static bool holds(const QString& page, const QString& query)
+    {
+        const QStringList stems = WordForms::stems(DocumentText(TestFiles::cp1251(page)).text());
+        return WordQuery::allFound(WordQuery(query).counts(stems));
+    }
+
+private slots:
+    void initTestCase() { qputenv("XDG_CACHE_HOME", m_cache.path().toUtf8()); }
+
+    // Each step of the rule on crafted pages.
+    void theRule_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<bool>("found");
+        const QString norm = QStringLiteral("<p>Определение сметной стоимости строительства</p>");
+        QTest::newRow("forms") << norm << QStringLiteral("сметная стоимость") << true;
+        QTest::newRow("any order") << norm << QStringLiteral("стоимость сметная") << true;
+        QTest::newRow("every word needed") << norm << QStringLiteral("сметная цена") << false;
+        QTest::newRow("capitals") << norm << QStringLiteral("СМЕТНАЯ Стоимость") << true;
+        QTest::newRow("ё as е") << QStringLiteral("<p>Учёт затрат</p>") << QStringLiteral("учет")
+                                << true;
+        QTest::newRow("е finds ё")
+            << QStringLiteral("<p>Учет затрат</p>") << QStringLiteral("учёт") << true;
+        QTest::newRow("phrase in order") << norm << QStringLiteral("\"сметная стоимость\"") << true;
+        QTest::newRow("phrase reversed")
+            << norm << QStringLiteral("\"стоимость сметная\"") << false;
+        QTest::newRow("phrase across tags and lines")
+            << QStringLiteral("<p>сметн<b>ой</b>\r\n <span>стоимости</span></p>")
+            << QStringLiteral("\"сметная стоимость\"") << true;
+        QTest::newRow("phrase across a cell")
+            << QStringLiteral("<td>сметной</td><td>стоимости</td>")
+            << QStringLiteral("\"сметная стоимость\"") << true;
+        QTest::newRow("phrase broken by a word")
+            << QStringLiteral("<p>сметной полной стоимости</p>")
+            << QStringLiteral("\"сметная стоимость\"") << false;
+        QTest::newRow("designation") << QStringLiteral("<p>СНиП 2.01.07-85* Нагрузки</p>")
+                                     << QStringLiteral("2.01.07-85") << true;
+        QTest::newRow("designation near miss") << QStringLiteral("<p>СНиП 2.01.07-85* Нагрузки</p>")
+                                               << QStringLiteral("2.01.07-86") << false;
+        QTest::newRow("designation with other separators")
+            << QStringLiteral("<p>СНиП 2 01 07–85</p>") << QStringLiteral("2.01.07-85") << true;
+        QTest::newRow("hyphen parts are words")
+            << QStringLiteral("<p>железо-бетонный</p>") << QStringLiteral("бетонные") << true;
+        QTest::newRow("Latin forms")
+            << QStringLiteral("<p>Portland cements</p>") << QStringLiteral("cement") << true;
+        QTest::newRow("digits stay as they are")
+            << QStringLiteral("<p>марки 300</p>") << QStringLiteral("30") << false;
+        QTest::newRow("mixed script stays whole")
+            << QStringLiteral("<p>CНиП</p>") << QStringLiteral("снип") << false;
+        QTest::newRow("reference decoded")
+            << QStringLiteral("<p>&#1089;&#1084;&#1077;&#1090;&#1072;</p>")
+            << QStringLiteral("сметы") << true;
+        QTest::newRow("markup is no text")
+            << QStringLiteral("<p class=стоимость>x</p>") << QStringLiteral("стоимость") << false;
+    }
+    void theRule()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, query);
+        QFETCH(bool, found);
+        QCOMPARE(holds(page, query), found);
+    }
+
+    void queries()
+    {
+        QCOMPARE(WordQuery(QStringLiteral("  \"сметная стоимость\"  СНиП ")).groups().size(), 2);
+        QCOMPARE(WordQuery(QStringLiteral("2.01.07-85")).groups(),
+                 QList<QStringList>{QStringList({QStringLiteral("2"), QStringLiteral("01"),
+                                                 QStringLiteral("07"), QStringLiteral("85")})});
+        QVERIFY(!WordQuery(QStringLiteral(" - … \" \" ")).isValid());
+        QCOMPARE(WordForms::stem(QStringLiteral("Сметной")),
+                 WordForms::stem(QStringLiteral("сметная")));
+    }
+
+    // The highlighted copy marks every form, a phrase as a whole, numbered as text mode does.
+    void highlighting()
+    {
+        const QByteArray page =
+            TestFiles::cp1251(QStringLiteral("<p>Сметная стоимость. Определение сметной "
+                                             "<b>стоимости</b> и стоимостей.</p>"));
+        MatchOptions options;
+        options.wordForms = true;
+        const HighlightedCopy::Highlight copy = HighlightedCopy::highlight(
+            page, QStringLiteral("\"сметная стоимость\" стоимость"), options, "<m>", "</m>");
+        QCOMPARE(copy.marked, 3); // two phrases, one word
+        QVERIFY(copy.copy.contains("data-occurrence='3'"));
+        QCOMPARE(copy.snippetMatch, QStringLiteral("Сметная стоимость"));
+    }
+
+    // On a generated library, with queries drawn from its text: the documents found through
+    // the index are those found by reading; a document where the words stand together and
+    // often comes before one where they are scattered once.
+    void indexAndRelevance()
+    {
+        QTemporaryDir dir;
+        const QString library = dir.path() + QStringLiteral("/lib");
+        PageWriter writer(11);
+        for (int i = 0; i < 30; ++i)
+            QVERIFY(TestFiles::write(library + QStringLiteral("/%1/d%2.htm").arg(i % 3).arg(i),
+                                     encoded(writer.page(400 + 200 * (i % 5)), i % 4)));
+        QVERIFY(TestFiles::write(
+            library + QStringLiteral("/close.htm"),
+            TestFiles::cp1251(QStringLiteral("<p>Ксилолитовые покрытия. Покрытия ксилолитовые, "
+                                             "ксилолитового покрытия.</p>"))));
+        QVERIFY(TestFiles::write(
+            library + QStringLiteral("/apart.htm"),
+            TestFiles::cp1251(QStringLiteral("<p>Ксилолит упомянут здесь.</p>") +
+                              QStringLiteral("<p>Прочий текст документа. </p>").repeated(40) +
+                              QStringLiteral("<p>А здесь покрытие.</p>"))));
+        QCOMPARE(IndexBuild::updateOwn(library).outcome, IndexBuild::Outcome::Done);
+
+        const QStringList queries = {QStringLiteral("сметная стоимость"),
+                                     QStringLiteral("\"сметной стоимости\""),
+                                     QStringLiteral("снип мрот"),
+                                     QStringLiteral("елки"),
+                                     QStringLiteral("Portland 12,5"),
+                                     QStringLiteral("R&D коэффициенты"),
+                                     QStringLiteral("ксилолитовое покрытие"),
+                                     QStringLiteral("нет таких слов")};
+        for (const QString& query : queries) {
+            const SearchResult read = SearchJob(wordSearch(query, library, false)).run();
+            const SearchResult indexed = SearchJob(wordSearch(query, library, true)).run();
+            QCOMPARE(indexed.indexedFolders, QStringList{library});
+            QStringList a = foundPaths(read);
+            QStringList b = foundPaths(indexed);
+            QCOMPARE(b, a); // the tree's order: the scan's
+            QCOMPARE(indexed.relevance.keys().size(), a.size());
+        }
+
+        for (const bool useIndex : {false, true}) {
+            const SearchResult result =
+                SearchJob(wordSearch(QStringLiteral("ксилолитовое покрытие"), library, useIndex))
+                    .run();
+            const double close = result.relevance.value(library + QStringLiteral("/close.htm"));
+            const double apart = result.relevance.value(library + QStringLiteral("/apart.htm"));
+            QVERIFY2(close > apart, qPrintable(QStringLiteral("%1 %2").arg(close).arg(apart)));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWordForms)
+#include "tst_wordforms.moc"
