@@ -170,7 +170,7 @@ SearchResultsDock::SearchResultsDock(QWidget* parent)
     m_list->setTextElideMode(Qt::ElideMiddle); // the document's own caption stays in sight
     m_list->header()->resizeSection(DocumentColumn, 420);
     m_list->header()->resizeSection(CountColumn, 110);
-    m_list->header()->resizeSection(RelevanceColumn, 110);
+    m_list->header()->resizeSection(RelevanceColumn, 130);
     m_list->header()->setStretchLastSection(true);
     m_list->setSortingEnabled(true);
     m_list->sortByColumn(DocumentColumn, Qt::AscendingOrder);

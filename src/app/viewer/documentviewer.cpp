@@ -172,6 +172,18 @@ void DocumentViewer::showBlank()
     m_view->setUrl(QUrl(QStringLiteral("about:blank")));
 }
 
+void DocumentViewer::clear()
+{
+    m_shownMarks = -1;
+    m_shownInMarkup = 0;
+    m_shownDocument.clear();
+    m_caption.clear();
+    m_highlighting.reset();
+    m_pendingAnchor.clear();
+    m_occurrences->clear();
+    showBlank();
+}
+
 void DocumentViewer::setZoomFactor(double factor)
 {
     m_zoomFactor = factor;

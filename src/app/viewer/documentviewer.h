@@ -53,6 +53,8 @@ public:
     void showNode(quint8 kind, const QString& path, const QString& caption,
                   const std::optional<Highlighting>& highlighting = std::nullopt);
     void showBlank();
+    // Shows nothing, and forgets what was shown (its occurrences too).
+    void clear();
     // The highlighted copy shown: its marked occurrences (-1 when no copy is shown) and those
     // left in its markup.
     int shownMarks() const { return m_shownMarks; }

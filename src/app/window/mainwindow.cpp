@@ -369,11 +369,13 @@ void MainWindow::rebuildTree(const QStringList& rootDirs, const QStringList& nam
     WaitCursor waitCursor;
     setStatusText(QStringLiteral("Загрузка..."));
     m_statusBar->repaint();
-    m_viewer->showBlank();
+    // Nothing of the tree before stays shown: neither its document nor its title and counter.
+    m_viewer->clear();
     // Links and redirects in documents may show the collection's files and working copies.
     m_viewer->setAllowedFolders(rootDirs + QStringList{UserWorkDir::base()});
     m_treePanel->rebuild(rootDirs, names, search, m_search->matchOptions(), m_search->context(),
                          found);
+    m_titlePanel->setTitle(m_treePanel->nodeTitle(m_treePanel->selectedNode()), -1, 0);
     m_viewer->setShowDocuments(m_topRow->showDocumentBox()->isChecked());
     m_navigation->keepOnly(
         [this](const QString& path) { return m_treePanel->tree()->hasNodeForPath(path); });
