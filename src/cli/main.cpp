@@ -4,6 +4,7 @@
 #include "indexfilter.h"
 #include "libraryscan.h"
 #include "messagereporter.h"
+#include "namematcher.h"
 #include "platform.h"
 #include "searchjob.h"
 #include "wordforms.h"
@@ -22,6 +23,7 @@ const char* const usage =
     "usage: lectoria-find [OPTION...] CONTEXT DIR...\n"
     "       lectoria-find [OPTION...] --tech-parts SUITE_DIR CONTEXT\n"
     "       lectoria-find [OPTION...] --words QUERY DIR...\n"
+    "       lectoria-find [-0] --names QUERY DIR...\n"
     "options: --case-sensitive, --whole-words, --text, --words, --index, -0 (--null)\n"
     "\n"
     "Searches the documents (.htm files) below each DIR for CONTEXT, as Lectoria's find box\n"
@@ -51,6 +53,12 @@ const char* const usage =
     "is a phrase whose words must stand one after another. A document is found when it holds\n"
     "every word and phrase. The found documents are printed most relevant first (BM25), equal\n"
     "ones in scan order. --case-sensitive and --whole-words do not apply.\n"
+    "\n"
+    "With --names, the documents are found by their caption or file name, as the window's\n"
+    "\"Найти по названию\" finds them: QUERY is split at blanks into words, and each word must\n"
+    "occur in the caption or the file name once letter case, Latin letters that look like\n"
+    "Cyrillic ones and separators (blanks, hyphens and dashes, dots, commas, underscores,\n"
+    "slashes) are left aside: \"2.01.07-85\" finds \"СНиП 2.01.07-85*.htm\". In scan order.\n"
     "\n"
     "With --index (and --text or --words), each DIR's index, written by lectoria-index, tells "
     "which\n"
@@ -104,6 +112,7 @@ int main(int argc, char* argv[])
     bool techParts = false;
     bool useIndex = false;
     bool wordForms = false;
+    bool names = false;
     char pathEnd = '\n';
     // Positional arguments keep their bytes: the context is checked as it was given.
     QList<const char*> positional;
@@ -120,6 +129,8 @@ int main(int argc, char* argv[])
             wholeWords = true;
         else if (!optionsEnd && argument == "--text")
             textMode = true;
+        else if (!optionsEnd && argument == "--names")
+            names = true;
         else if (!optionsEnd && argument == "--words")
             wordForms = true;
         else if (!optionsEnd && argument == "--index")
@@ -174,6 +185,28 @@ int main(int argc, char* argv[])
         FolderId id;
         if (!DirectoryListing::folderId(root, &id))
             printLine(stderr, QStringLiteral("lectoria-find: no such directory: ") + root);
+    }
+    if (names) {
+        const NameMatcher matcher(context);
+        if (!matcher.isValid())
+            return usageError(QStringLiteral("the query holds nothing but separators"));
+        int checked = 0;
+        int matched = 0;
+        for (const QString& root : std::as_const(roots)) {
+            LibraryScan::forEachDocument(LibraryScan::deep(root), [&](const ScanNode& node) {
+                ++checked;
+                const QString fileName = node.path.mid(node.path.lastIndexOf(u'/') + 1);
+                if (!matcher.matches(node.caption, Platform::displayName(fileName)))
+                    return;
+                ++matched;
+                const std::string path = Platform::toNative(node.path).native();
+                std::fwrite(path.data(), 1, path.size(), stdout);
+                std::fputc(pathEnd, stdout);
+            });
+        }
+        std::fflush(stdout);
+        printLine(stderr, QStringLiteral("checked %1, found %2").arg(checked).arg(matched));
+        return matched > 0 ? 0 : 1;
     }
     if (useIndex) {
         for (const QString& root : std::as_const(roots)) {

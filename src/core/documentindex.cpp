@@ -159,7 +159,7 @@ bool DocumentIndex::checkSchema()
         m_error = QStringLiteral("not an index of this version");
         return false;
     }
-    Statement check(m_db, "SELECT count(*) FROM documents, texts, stems WHERE 0;");
+    Statement check(m_db, "SELECT count(*) FROM documents, kept, texts, stems WHERE 0;");
     if (!check.isValid()) {
         m_problem = Problem::Unusable;
         m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
@@ -175,7 +175,9 @@ bool DocumentIndex::createSchema()
         "CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT);"
         "CREATE TABLE documents(id INTEGER PRIMARY KEY, path BLOB UNIQUE NOT NULL,"
         " size INTEGER NOT NULL, modified INTEGER NOT NULL, encoding INTEGER NOT NULL,"
-        " words INTEGER NOT NULL, text BLOB NOT NULL, textsize INTEGER NOT NULL);"
+        " words INTEGER NOT NULL, textsize INTEGER NOT NULL);"
+        // Apart from the documents' rows, which every search reads whole.
+        "CREATE TABLE kept(id INTEGER PRIMARY KEY, text BLOB NOT NULL);"
         // The full-text tables keep no copy of what they index: the folded text is kept once,
         // compressed, beside the document (its stems are made from it again to drop it).
         // The text is folded already: the tokenizer must fold nothing itself.
@@ -318,7 +320,7 @@ void DocumentIndex::rollback()
 
 bool DocumentIndex::dropIndexed(qint64 id)
 {
-    Statement kept(m_db, "SELECT text FROM documents WHERE id = ?1;");
+    Statement kept(m_db, "SELECT text FROM kept WHERE id = ?1;");
     kept.bindInt(1, id);
     if (kept.step() != SQLITE_ROW)
         return fail(Problem::Unusable);
@@ -350,30 +352,33 @@ bool DocumentIndex::put(const QString& relativePath, const Platform::FileStamp& 
         if (!dropIndexed(id))
             return false;
         Statement update(m_db, "UPDATE documents SET size = ?2, modified = ?3, encoding = ?4,"
-                               " words = ?5, text = ?6, textsize = ?7 WHERE id = ?1;");
+                               " words = ?5, textsize = ?7 WHERE id = ?1;");
         update.bindInt(1, id);
         update.bindInt(2, stamp.size);
         update.bindInt(3, stamp.modified);
         update.bindInt(4, encoding);
         update.bindInt(5, stems.size());
-        update.bindBytes(6, kept);
         update.bindInt(7, foldedText.toUtf8().size());
         if (update.step() != SQLITE_DONE)
             return fail(Problem::WriteFailed);
     } else {
         Statement insert(m_db, "INSERT INTO documents(path, size, modified, encoding, words,"
-                               " text, textsize) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7);");
+                               " textsize) VALUES(?1, ?2, ?3, ?4, ?5, ?7);");
         insert.bindBytes(1, path);
         insert.bindInt(2, stamp.size);
         insert.bindInt(3, stamp.modified);
         insert.bindInt(4, encoding);
         insert.bindInt(5, stems.size());
-        insert.bindBytes(6, kept);
         insert.bindInt(7, foldedText.toUtf8().size());
         if (insert.step() != SQLITE_DONE)
             return fail(Problem::WriteFailed);
         id = sqlite3_last_insert_rowid(m_db);
     }
+    Statement keep(m_db, "INSERT OR REPLACE INTO kept(id, text) VALUES(?1, ?2);");
+    keep.bindInt(1, id);
+    keep.bindBytes(2, kept);
+    if (keep.step() != SQLITE_DONE)
+        return fail(Problem::WriteFailed);
     Statement text(m_db, "INSERT INTO texts(rowid, body) VALUES(?1, ?2);");
     text.bindInt(1, id);
     text.bindText(2, foldedText);
@@ -395,7 +400,10 @@ bool DocumentIndex::remove(const QString& relativePath)
         return false;
     Statement drop(m_db, "DELETE FROM documents WHERE id = ?1;");
     drop.bindInt(1, id);
-    return drop.step() == SQLITE_DONE || fail(Problem::WriteFailed);
+    Statement dropKept(m_db, "DELETE FROM kept WHERE id = ?1;");
+    dropKept.bindInt(1, id);
+    return (drop.step() == SQLITE_DONE && dropKept.step() == SQLITE_DONE) ||
+           fail(Problem::WriteFailed);
 }
 
 bool DocumentIndex::finishForSharing()

@@ -3,11 +3,14 @@
 #include <QApplication>
 #include <QCollator>
 #include <QDir>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <QToolButton>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 #include <climits>
 #include <vector>
@@ -174,7 +177,36 @@ SearchResultsDock::SearchResultsDock(QWidget* parent)
     m_list->header()->setStretchLastSection(true);
     m_list->setSortingEnabled(true);
     m_list->sortByColumn(DocumentColumn, Qt::AscendingOrder);
-    setWidget(m_list);
+    m_list->setToolTip(QStringLiteral("Найденные документы (F6). Следующий: Alt+PgDown, "
+                                      "предыдущий: Alt+PgUp"));
+    auto* panel = new QWidget(this);
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(2, 0, 2, 0);
+    const auto stepButton = [panel, row](const QString& name, const QString& text,
+                                         const QString& hint) {
+        auto* button = new QToolButton(panel);
+        button->setObjectName(name);
+        button->setText(text);
+        button->setToolTip(hint);
+        button->setAutoRaise(true);
+        row->addWidget(button);
+        return button;
+    };
+    QToolButton* previous = stepButton(QStringLiteral("previousDocumentButton"),
+                                       QStringLiteral("◀ Предыдущий документ"),
+                                       QStringLiteral("Предыдущий найденный документ (Alt+PgUp)"));
+    QToolButton* next =
+        stepButton(QStringLiteral("nextDocumentButton"), QStringLiteral("Следующий документ ▶"),
+                   QStringLiteral("Следующий найденный документ (Alt+PgDown)"));
+    row->addStretch(1);
+    layout->addLayout(row);
+    layout->addWidget(m_list, 1);
+    setWidget(panel);
+    connect(previous, &QToolButton::clicked, this, [this] { chooseNext(-1); });
+    connect(next, &QToolButton::clicked, this, [this] { chooseNext(1); });
 
     connect(m_list->header(), &QHeaderView::sortIndicatorChanged, this,
             &SearchResultsDock::sortChanged);
@@ -316,6 +348,29 @@ void SearchResultsDock::leaveSearch()
     deleteRows();
     m_saved.reset();
     hide();
+}
+
+bool SearchResultsDock::chooseNext(int step)
+{
+    const int count = m_list->topLevelItemCount();
+    if (count == 0)
+        return false;
+    const int current = m_list->indexOfTopLevelItem(m_list->currentItem());
+    const int next = current < 0 ? (step > 0 ? 0 : count - 1) : (current + step + count) % count;
+    QTreeWidgetItem* row = m_list->topLevelItem(next);
+    m_list->setCurrentItem(row);
+    m_list->scrollToItem(row);
+    emit documentChosen(documentPath(row));
+    return true;
+}
+
+void SearchResultsDock::focusList()
+{
+    show();
+    raise();
+    m_list->setFocus();
+    if (!m_list->currentItem() && m_list->topLevelItemCount() > 0)
+        m_list->setCurrentItem(m_list->topLevelItem(0));
 }
 
 void SearchResultsDock::deleteRows()

@@ -62,6 +62,11 @@ public:
     void cancelSearch();
     // Search mode has ended: the panel empties and hides, and stops reading documents.
     void leaveSearch();
+    // Chooses the next (+1) or previous (-1) document in the list's order, round the ends;
+    // false when the list is empty.
+    bool chooseNext(int step);
+    // The keys go to the list, at its current row.
+    void focusList();
 
 signals:
     // A row chosen: clicked, or activated with a double-click or Enter.

@@ -4,14 +4,21 @@
 #include "backgroundtask.h"
 #include "collectionlists.h"
 #include "elidedtoolbutton.h"
+#include "namefilter.h"
 #include "platform.h"
 #include "progressdialog.h"
 #include "treefileoperations.h"
 
 #include <QButtonGroup>
+#include <QClipboard>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QProcess>
 #include <QScopedValueRollback>
 #include <QTreeWidget>
@@ -53,6 +60,17 @@ DocumentTreePanel::DocumentTreePanel(const QList<QIcon>& icons, QWidget* parent)
     m_normativeButton->setChecked(true);
     layout->addLayout(buttons);
 
+    m_filterField = new QLineEdit(this);
+    m_filterField->setObjectName(QStringLiteral("nameFilterField"));
+    m_filterField->setPlaceholderText(QStringLiteral("Найти по названию (Ctrl+L)"));
+    m_filterField->setToolTip(
+        QStringLiteral("Найти документ или папку по названию или обозначению (Ctrl+L):\n"
+                       "например «СНиП 2.01.07-85» или «ГЭСН 81-02-06». Регистр, пробелы,\n"
+                       "точки и дефисы не важны. Enter показывает документ, Esc — всё дерево."));
+    m_filterField->setClearButtonEnabled(true);
+    m_filterField->installEventFilter(this);
+    layout->addWidget(m_filterField);
+
     m_view = new QTreeWidget(this);
     m_view->setObjectName(QStringLiteral("documentTree"));
     m_view->setHeaderHidden(true);
@@ -72,6 +90,42 @@ DocumentTreePanel::DocumentTreePanel(const QList<QIcon>& icons, QWidget* parent)
     palette.setColor(QPalette::Base, QColor(0xff, 0xfb, 0xf0));
     m_view->setPalette(palette);
     layout->addWidget(m_view, 1);
+
+    m_filterView = new QTreeWidget(this);
+    m_filterView->setObjectName(QStringLiteral("nameFilterView"));
+    m_filterView->setHeaderHidden(true);
+    m_filterView->setIndentation(19);
+    m_filterView->setPalette(palette);
+    m_filterView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_filterView->installEventFilter(this);
+    m_filterView->hide();
+    layout->addWidget(m_filterView, 1);
+    m_names = new NameFilter(m_filterView, m_icons, this);
+
+    connect(m_filterField, &QLineEdit::textChanged, this, [this](const QString& text) {
+        const bool filtering = !text.trimmed().isEmpty();
+        if (filtering)
+            m_names->filter(text);
+        m_filterView->setVisible(filtering);
+        m_view->setVisible(!filtering);
+    });
+    connect(m_filterField, &QLineEdit::returnPressed, this, [this] {
+        // Enter shows the first match, or the one chosen in the list.
+        QTreeWidgetItem* item = m_filterView->currentItem();
+        for (QTreeWidgetItemIterator it(m_filterView); !item && *it; ++it) {
+            if ((*it)->data(0, Qt::UserRole + 2).isValid())
+                item = *it;
+        }
+        if (item)
+            selectPath(NameFilter::pathOf(item));
+    });
+    const auto choose = [this](QTreeWidgetItem* item) {
+        const QString path = NameFilter::pathOf(item);
+        if (!path.isEmpty())
+            selectPath(path);
+    };
+    connect(m_filterView, &QTreeWidget::itemClicked, this, choose);
+    connect(m_filterView, &QTreeWidget::itemActivated, this, choose);
 
     connect(m_view, &QTreeWidget::currentItemChanged, this, [this] {
         if (m_tree && !m_building)
@@ -126,6 +180,11 @@ void DocumentTreePanel::rebuild(const QStringList& rootDirs, const QStringList& 
     const bool normative = isNormativeCollection();
     const QString title = normative ? QStringLiteral("Нормативная документация")
                                     : QStringLiteral("Технические части");
+    if (!search) {
+        // The names are read again when next looked for: the library may have changed.
+        m_names->setCollection(rootDirs, normative ? QStringList() : names, title);
+        m_names->invalidate();
+    }
     // The selection the build makes is not the user's: the viewer stays blank.
     const QScopedValueRollback building(m_building, true);
     m_tree.reset();
@@ -261,6 +320,56 @@ void DocumentTreePanel::copySelected()
 void DocumentTreePanel::stopCopy()
 {
     m_copy.reset();
+}
+
+void DocumentTreePanel::focusNameFilter()
+{
+    m_filterField->setFocus();
+    m_filterField->selectAll();
+}
+
+void DocumentTreePanel::clearNameFilter()
+{
+    m_filterField->clear();
+    m_view->setFocus();
+}
+
+bool DocumentTreePanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if ((watched == m_filterField || watched == m_filterView) &&
+        event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Escape) {
+            clearNameFilter();
+            return true;
+        }
+        if (watched == m_filterField && (key == Qt::Key_Down || key == Qt::Key_Up) &&
+            m_filterView->isVisible()) {
+            m_filterView->setFocus();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void DocumentTreePanel::copySelectedPath()
+{
+    const QString path = selectedPath();
+    if (!path.isEmpty() && path != u"0")
+        QGuiApplication::clipboard()->setText(QDir::toNativeSeparators(path));
+}
+
+void DocumentTreePanel::openSelectedFolder()
+{
+    const QString path = selectedPath();
+    if (path.isEmpty() || path == u"0")
+        return;
+    const QString folder = Platform::isFolder(path) ? path : QFileInfo(path).absolutePath();
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
+        AppMessageBox::show(window(), window()->windowTitle(),
+                            QStringLiteral("Не удалось открыть папку: не найден файловый "
+                                           "менеджер.\n") +
+                                QDir::toNativeSeparators(folder));
 }
 
 void DocumentTreePanel::openSelectedInEditor()

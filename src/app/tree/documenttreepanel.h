@@ -9,6 +9,8 @@
 #include <memory>
 
 class BackgroundTask;
+class NameFilter;
+class QLineEdit;
 #include "elidedtoolbutton.h"
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -83,6 +85,18 @@ public:
     bool isCopying() const { return m_copy != nullptr; }
     void stopCopy();
     void openSelectedInEditor();
+    // The selected node's full path to the clipboard.
+    void copySelectedPath();
+    // The selected document's folder (or the selected folder) in the desktop's file manager.
+    void openSelectedFolder();
+
+    // "Найти по названию": the field above the tree and the tree of the names that match.
+    QLineEdit* nameFilterField() const { return m_filterField; }
+    QTreeWidget* nameFilterView() const { return m_filterView; }
+    NameFilter* nameFilter() const { return m_names; }
+    void focusNameFilter();
+    // The tree comes back as it was, with the node chosen in the filter selected.
+    void clearNameFilter();
 
 signals:
     // The user chose a collection with its button.
@@ -92,11 +106,17 @@ signals:
     // The window deleted or copied files of the library.
     void filesChanged();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QList<QIcon> m_icons;
     ElidedToolButton* m_normativeButton = nullptr;
     ElidedToolButton* m_technicalButton = nullptr;
     QTreeWidget* m_view = nullptr;
+    QLineEdit* m_filterField = nullptr;
+    QTreeWidget* m_filterView = nullptr;
+    NameFilter* m_names = nullptr;
     std::unique_ptr<DocumentTree> m_tree;
     std::unique_ptr<BackgroundTask> m_copy;
     QString m_suiteDir;

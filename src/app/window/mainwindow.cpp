@@ -7,6 +7,7 @@
 #include "documentpage.h"
 #include "documenttreepanel.h"
 #include "documentviewer.h"
+#include "favoritesmenu.h"
 #include "findbox.h"
 #include "helpwindow.h"
 #include "indexkeeper.h"
@@ -110,6 +111,7 @@ void MainWindow::createParts()
     m_navigation = new NodeNavigation(
         [this](const QString& path) { return m_treePanel->selectPath(path); }, this);
     m_titlePanel = new TitlePanel(m_viewer->occurrences(), this);
+    m_favorites = new FavoritesMenu(m_settingsFile, this);
 
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -143,7 +145,8 @@ QWidget* MainWindow::createSecondRow()
     m_openButton->setObjectName(QStringLiteral("openButton"));
     m_openButton->setToolTip(QStringLiteral("Выбор директории с документацией (Ctrl+O)"));
     layout->addWidget(m_openButton);
-    for (QToolButton* button : {m_navigation->backButton(), m_navigation->forwardButton()}) {
+    for (QToolButton* button :
+         {m_navigation->backButton(), m_navigation->forwardButton(), m_favorites->button()}) {
         button->setParent(row);
         layout->addWidget(button);
     }
@@ -170,6 +173,26 @@ void MainWindow::connectParts()
     command(WindowCommands::SearchOptions, [this] { m_search->editOptions(); });
     command(WindowCommands::SortByDate, &MainWindow::toggleSortByDate);
     command(WindowCommands::OpenInWord, [this] { m_treePanel->openSelectedInEditor(); });
+    command(WindowCommands::CopyPath, [this] { m_treePanel->copySelectedPath(); });
+    command(WindowCommands::OpenFolder, [this] { m_treePanel->openSelectedFolder(); });
+    command(WindowCommands::AddFavorite, [this] {
+        const QTreeWidgetItem* node = m_treePanel->selectedNode();
+        if (node && node->parent())
+            m_favorites->add(m_treePanel->selectedPath(), node->text(0));
+    });
+    command(WindowCommands::FindByName, [this] { m_treePanel->focusNameFilter(); });
+    const auto stepDocuments = [this](int step) {
+        if (m_search->isSearchMode() && !m_search->resultList()->chooseNext(step))
+            showStatusNote(QStringLiteral("Список найденных документов пуст"));
+    };
+    command(WindowCommands::NextFoundDocument, [stepDocuments] { stepDocuments(1); });
+    command(WindowCommands::PreviousFoundDocument, [stepDocuments] { stepDocuments(-1); });
+    command(WindowCommands::FocusResultList, [this] {
+        if (m_search->isSearchMode())
+            m_search->resultList()->focusList();
+    });
+    connect(m_favorites, &FavoritesMenu::openRequested, this, &MainWindow::openFavorite);
+    connect(m_favorites, &FavoritesMenu::statusNote, this, &MainWindow::showStatusNote);
     connect(m_commands->treeMenu(), &QMenu::aboutToShow, this, &MainWindow::updateTreeCommands);
 
     connect(m_topRow, &TopRow::exitRequested, this, &QWidget::close);
@@ -460,6 +483,9 @@ void MainWindow::updateTreeCommands()
         ->setEnabled(!m_treePanel->bookmark().isEmpty());
     const bool belowRoot = node && node->parent();
     m_commands->action(WindowCommands::Delete)->setEnabled(belowRoot);
+    m_commands->action(WindowCommands::CopyPath)->setEnabled(belowRoot);
+    m_commands->action(WindowCommands::OpenFolder)->setEnabled(belowRoot);
+    m_commands->action(WindowCommands::AddFavorite)->setEnabled(belowRoot);
     m_commands->action(WindowCommands::CopyTo)->setEnabled(belowRoot);
     m_commands->action(WindowCommands::OpenInWord)
         ->setEnabled(Platform::isFile(m_treePanel->selectedPath()));
@@ -507,6 +533,20 @@ void MainWindow::showAbout()
     AboutDialog dialog(AppVersion::text(), QFileInfo(m_helpFile).absolutePath(), m_settingsFile,
                        this);
     UserInteraction::current().run(dialog);
+}
+
+void MainWindow::openFavorite(const QString& path)
+{
+    if (m_treePanel->selectPath(path))
+        return;
+    // A favourite of the other collection: that collection is shown first.
+    m_treePanel->setNormativeCollection(!m_treePanel->isNormativeCollection());
+    refresh();
+    if (!m_treePanel->selectPath(path)) {
+        m_treePanel->setNormativeCollection(!m_treePanel->isNormativeCollection());
+        refresh();
+        showStatusNote(QStringLiteral("Документа нет в дереве: ") + QDir::toNativeSeparators(path));
+    }
 }
 
 void MainWindow::showLinkedDocument(const QString& path, const QString& anchor)

@@ -9,6 +9,7 @@
 
 class DocumentTreePanel;
 class DocumentViewer;
+class FavoritesMenu;
 class NodeNavigation;
 class QCheckBox;
 class QComboBox;
@@ -49,6 +50,7 @@ public:
     SearchController* search() const { return m_search; }
     WindowCommands* commands() const { return m_commands; }
     NodeNavigation* navigation() const { return m_navigation; }
+    FavoritesMenu* favorites() const { return m_favorites; }
     TopRow* topRow() const { return m_topRow; }
     QComboBox* zoomBox() const;
     QCheckBox* showDocumentBox() const;
@@ -97,6 +99,7 @@ private:
     void loadTree();
     void applyStoredTreeWidth(int width);
     void showLinkedDocument(const QString& path, const QString& anchor);
+    void openFavorite(const QString& path);
     void showStatusNote(const QString& note);
 
     QString m_programFile;
@@ -112,6 +115,7 @@ private:
     SearchController* m_search = nullptr;
     WindowCommands* m_commands = nullptr;
     NodeNavigation* m_navigation = nullptr;
+    FavoritesMenu* m_favorites = nullptr;
 
     TopRow* m_topRow = nullptr;
     QPushButton* m_openButton = nullptr;

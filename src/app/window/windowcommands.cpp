@@ -15,14 +15,15 @@ struct CommandText
     QKeySequence keys;
     int icon; // index into the window's icons; -1 for none
     bool separatorBefore;
+    bool inMenu = true;
 };
 
 } // namespace
 
-WindowCommands::WindowCommands(const QList<QIcon>& icons, QWidget* keyScope, QWidget* menuParent)
-    : QObject(menuParent)
+WindowCommands::WindowCommands(const QList<QIcon>& icons, QWidget* keyScope, QWidget* window)
+    : QObject(window)
 {
-    m_treeMenu = new QMenu(menuParent);
+    m_treeMenu = new QMenu(window);
     m_treeMenu->setObjectName(QStringLiteral("treeMenu"));
     const CommandText commands[] = {
         {Open, "openAction", "О&ткрыть...", QKeySequence(Qt::CTRL | Qt::Key_O), 5, false},
@@ -45,13 +46,38 @@ WindowCommands::WindowCommands(const QList<QIcon>& icons, QWidget* keyScope, QWi
         {SortByDate, "sortByDateAction", "&Сортировка по дате", QKeySequence(), -1, true},
         {OpenInWord, "openInWordAction", "Открыть в Microsoft &Word",
          QKeySequence(Qt::CTRL | Qt::Key_W), 7, true},
+        {CopyPath, "copyPathAction", "Копировать путь", QKeySequence(), -1, false},
+        {OpenFolder, "openFolderAction", "Открыть папку документа", QKeySequence(), -1, false},
+        {AddFavorite, "addFavoriteAction", "Добавить в избранное",
+         QKeySequence(Qt::CTRL | Qt::Key_D), -1, true},
+        {FindByName, "findByNameAction", "Найти по названию", QKeySequence(Qt::CTRL | Qt::Key_L),
+         -1, false, false},
+        {NextFoundDocument, "nextFoundDocumentAction", "Следующий найденный документ",
+         QKeySequence(Qt::ALT | Qt::Key_PageDown), -1, false, false},
+        {PreviousFoundDocument, "previousFoundDocumentAction", "Предыдущий найденный документ",
+         QKeySequence(Qt::ALT | Qt::Key_PageUp), -1, false, false},
+        {FocusResultList, "focusResultListAction", "К списку найденных документов",
+         QKeySequence(Qt::Key_F6), -1, false, false},
     };
     for (const CommandText& command : commands) {
         if (command.separatorBefore)
             m_treeMenu->addSeparator();
-        QAction* action = m_treeMenu->addAction(QString::fromUtf8(command.caption));
+        QAction* action = nullptr;
+        if (command.inMenu) {
+            action = m_treeMenu->addAction(QString::fromUtf8(command.caption));
+        } else {
+            action = new QAction(QString::fromUtf8(command.caption), this);
+            action->setShortcut(command.keys);
+            action->setShortcutContext(Qt::WindowShortcut);
+            window->addAction(action);
+        }
         action->setObjectName(QString::fromLatin1(command.objectName));
-        if (!command.keys.isEmpty()) {
+        if (command.command == AddFavorite) {
+            // The shown document is added from the tree and the viewer alike.
+            action->setShortcut(command.keys);
+            action->setShortcutContext(Qt::WindowShortcut);
+            window->addAction(action);
+        } else if (command.inMenu && !command.keys.isEmpty()) {
             action->setShortcut(command.keys);
             // The shortcuts act while the tree has the focus.
             action->setShortcutContext(Qt::WidgetWithChildrenShortcut);

@@ -31,11 +31,20 @@ public:
         SearchOptions,
         SortByDate,
         OpenInWord,
+        CopyPath,
+        OpenFolder,
+        AddFavorite,
+        // Keys of the whole window, not in the tree's menu.
+        FindByName,
+        NextFoundDocument,
+        PreviousFoundDocument,
+        FocusResultList,
         CommandCount
     };
 
-    // The keys act while keyScope (the document tree) or a widget in it has the focus.
-    WindowCommands(const QList<QIcon>& icons, QWidget* keyScope, QWidget* menuParent);
+    // The menu's keys act while keyScope (the document tree) or a widget in it has the focus;
+    // the window's own keys anywhere in window.
+    WindowCommands(const QList<QIcon>& icons, QWidget* keyScope, QWidget* window);
 
     QAction* action(Command command) const { return m_actions.at(command); }
     // The tree's context menu.

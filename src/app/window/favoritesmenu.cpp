@@ -1,0 +1,68 @@
+#include "favoritesmenu.h"
+
+#include "favoritesdialog.h"
+#include "userinteraction.h"
+
+#include <QAction>
+#include <QDir>
+#include <QMenu>
+#include <QToolButton>
+
+FavoritesMenu::FavoritesMenu(const QString& settingsFile, QWidget* parent)
+    : QObject(parent), m_settingsFile(settingsFile), m_favorites(Favorites::load(settingsFile))
+{
+    m_button = new QToolButton(parent);
+    m_button->setObjectName(QStringLiteral("favoritesButton"));
+    m_button->setText(QStringLiteral("Избранное"));
+    m_button->setToolTip(QStringLiteral("Избранные документы и папки (добавить: Ctrl+D)"));
+    m_button->setPopupMode(QToolButton::InstantPopup);
+    m_button->setAutoRaise(true);
+    m_menu = new QMenu(m_button);
+    m_menu->setObjectName(QStringLiteral("favoritesMenu"));
+    m_button->setMenu(m_menu);
+    connect(m_menu, &QMenu::aboutToShow, this, &FavoritesMenu::fillMenu);
+}
+
+void FavoritesMenu::fillMenu()
+{
+    m_menu->clear();
+    for (const Favorites::Item& item : m_favorites.items()) {
+        const bool there = Favorites::exists(item);
+        QAction* action =
+            m_menu->addAction(there ? item.label : item.label + QStringLiteral(" — нет на месте"));
+        action->setToolTip(QDir::toNativeSeparators(item.path));
+        action->setEnabled(there);
+        const QString path = item.path;
+        connect(action, &QAction::triggered, this, [this, path] { emit openRequested(path); });
+    }
+    if (m_favorites.size() == 0)
+        m_menu->addAction(QStringLiteral("Список пуст: Ctrl+D добавляет показанный документ"))
+            ->setEnabled(false);
+    m_menu->addSeparator();
+    m_menu->addAction(QStringLiteral("Упорядочить избранное…"), this, &FavoritesMenu::edit)
+        ->setEnabled(m_favorites.size() > 0);
+}
+
+void FavoritesMenu::add(const QString& path, const QString& label)
+{
+    if (path.isEmpty() || path == u"0")
+        return;
+    if (!m_favorites.add(path, label)) {
+        emit statusNote(QStringLiteral("Уже в избранном: ") + label);
+        return;
+    }
+    if (!m_favorites.save(m_settingsFile)) {
+        emit statusNote(QStringLiteral("Избранное не удалось сохранить в файле настроек"));
+        return;
+    }
+    emit statusNote(QStringLiteral("Добавлено в избранное: ") + label);
+}
+
+void FavoritesMenu::edit()
+{
+    FavoritesDialog dialog(m_favorites, m_button->window());
+    UserInteraction::current().run(dialog);
+    m_favorites = dialog.favorites();
+    if (!m_favorites.save(m_settingsFile))
+        emit statusNote(QStringLiteral("Избранное не удалось сохранить в файле настроек"));
+}
