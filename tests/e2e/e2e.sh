@@ -52,7 +52,12 @@ if [[ ${1:-} == --drive ]]; then
   xdotool key Return
   for _ in $(seq 40); do [[ -s $work/page.pdf ]] && break; sleep 0.25; done
   sleep 1
-  xdotool key F3 # out of the viewer, which keeps Esc for itself
+  # Esc acts where the user is: in the name filter it gives the tree back (with the focus),
+  # in the tree it closes the window.
+  xdotool key ctrl+l
+  sleep 0.5
+  xdotool key Escape
+  sleep 0.5
   xdotool key Escape
   for _ in $(seq 50); do kill -0 "$program" 2>/dev/null || break; sleep 0.2; done
   if kill -0 "$program" 2>/dev/null; then

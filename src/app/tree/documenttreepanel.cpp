@@ -215,10 +215,14 @@ bool DocumentTreePanel::selectFoundDocument(const QString& path)
         const DocumentTree::NodeData record = DocumentTree::nodeData(*it);
         if (record.kind != DocumentTree::Document || record.path != path)
             continue;
-        // Opening a folder sorts its children again, which moves the iterator on.
+        // Opening a folder sorts its children again, which moves the iterator on; the folders
+        // are opened from the top, so that no opening takes away one opened below it.
         QTreeWidgetItem* node = *it;
+        QList<QTreeWidgetItem*> folders;
         for (QTreeWidgetItem* up = node->parent(); up; up = up->parent())
-            up->setExpanded(true);
+            folders.prepend(up);
+        for (QTreeWidgetItem* folder : std::as_const(folders))
+            folder->setExpanded(true);
         m_view->setCurrentItem(node); // shown as any selection is
         m_view->scrollToItem(node);
         return true;

@@ -78,7 +78,7 @@ NameFilter::NameFilter(QTreeWidget* view, const QList<QIcon>& icons, QObject* pa
         m_ready = true;
         emit ready();
         if (!m_pending.isEmpty())
-            filter(m_pending);
+            filter(QString(m_pending)); // a copy: the filtering forgets what was pending
     });
 }
 

@@ -59,8 +59,9 @@ DocumentViewer::DocumentViewer(QWidget* parent) : QWidget(parent)
     m_view->setPage(m_page);
     installHighlightColours();
     m_findBar = new PageFindBar(m_page, this);
+    layout->setSpacing(0);
     layout->addWidget(m_findBar);
-    layout->addWidget(m_view);
+    layout->addWidget(m_view, 1);
     m_occurrences = new OccurrenceNavigator(this);
 
     connect(m_view, &QWebEngineView::loadFinished, this, &DocumentViewer::pageLoaded);
@@ -313,7 +314,8 @@ void DocumentViewer::showMenu(const QPoint& at)
     menu.addAction(QStringLiteral("Вперёд"), this, &DocumentViewer::forwardRequested)
         ->setEnabled(m_canGoForward);
     menu.addSeparator();
-    menu.addAction(QStringLiteral("Найти на странице…"), this, &DocumentViewer::openPageFind);
+    menu.addAction(QStringLiteral("Найти на странице…"), this, &DocumentViewer::openPageFind)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
     menu.addAction(QStringLiteral("Печать…"), this, &DocumentViewer::printDocument);
     menu.addAction(QStringLiteral("Сохранить как PDF…"), this, [this] {
         const QString caption = fileNameCaption();

@@ -15,12 +15,17 @@ public:
 
     // Shows the bar with the focus in its field.
     void open();
+    // Hides the bar and ends its find.
+    void dismiss();
     QLineEdit* field() const { return m_field; }
     QLabel* countLabel() const { return m_countLabel; }
 
 signals:
     // The bar was closed; the focus goes back to the page.
     void closed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void find(bool backward);

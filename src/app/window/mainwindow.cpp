@@ -181,6 +181,7 @@ void MainWindow::connectParts()
             m_favorites->add(m_treePanel->selectedPath(), node->text(0));
     });
     command(WindowCommands::FindByName, [this] { m_treePanel->focusNameFilter(); });
+    command(WindowCommands::FindInPage, [this] { m_viewer->openPageFind(); });
     const auto stepDocuments = [this](int step) {
         if (m_search->isSearchMode() && !m_search->resultList()->chooseNext(step))
             showStatusNote(QStringLiteral("Список найденных документов пуст"));
@@ -252,7 +253,7 @@ void MainWindow::connectParts()
     addShortcut(KeyBindings::withoutF3(QKeySequence::FindNext), 1);
     addShortcut(QKeySequence::keyBindings(QKeySequence::FindPrevious), -1);
 
-    auto* keys = new WindowKeys(this, m_viewer->view(),
+    auto* keys = new WindowKeys(this, m_viewer->view(), m_treePanel->view(),
                                 [this] { return m_viewer->occurrences()->count() > 0; });
     connect(keys, &WindowKeys::closeRequested, this, &QWidget::close);
     connect(keys, &WindowKeys::helpRequested, this, &MainWindow::showHelp);

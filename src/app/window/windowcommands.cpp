@@ -58,6 +58,8 @@ WindowCommands::WindowCommands(const QList<QIcon>& icons, QWidget* keyScope, QWi
          QKeySequence(Qt::ALT | Qt::Key_PageUp), -1, false, false},
         {FocusResultList, "focusResultListAction", "К списку найденных документов",
          QKeySequence(Qt::Key_F6), -1, false, false},
+        {FindInPage, "findInPageAction", "Найти на странице",
+         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), -1, false, false},
     };
     for (const CommandText& command : commands) {
         if (command.separatorBefore)

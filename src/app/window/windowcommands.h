@@ -39,6 +39,7 @@ public:
         NextFoundDocument,
         PreviousFoundDocument,
         FocusResultList,
+        FindInPage,
         CommandCount
     };
 

@@ -5,8 +5,9 @@
 #include <QMouseEvent>
 #include <QWidget>
 
-WindowKeys::WindowKeys(QWidget* window, QWidget* viewer, std::function<bool()> hasOccurrences)
-    : QObject(window), m_window(window), m_viewer(viewer),
+WindowKeys::WindowKeys(QWidget* window, QWidget* viewer, QWidget* tree,
+                       std::function<bool()> hasOccurrences)
+    : QObject(window), m_window(window), m_viewer(viewer), m_tree(tree),
       m_hasOccurrences(std::move(hasOccurrences))
 {
     qApp->installEventFilter(this);
@@ -49,7 +50,9 @@ bool WindowKeys::eventFilter(QObject* watched, QEvent* event)
         return false;
     switch (key) {
     case Qt::Key_Escape:
-        emit closeRequested();
+        if (widget == m_window || widget == m_tree || m_tree->isAncestorOf(widget) ||
+            widget == m_viewer || m_viewer->isAncestorOf(widget))
+            emit closeRequested();
         break;
     case Qt::Key_F1:
         emit helpRequested();

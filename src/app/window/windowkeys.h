@@ -13,8 +13,11 @@ class WindowKeys final : public QObject
 {
     Q_OBJECT
 public:
-    // viewer: the widget in which Enter steps through the occurrences while hasOccurrences.
-    WindowKeys(QWidget* window, QWidget* viewer, std::function<bool()> hasOccurrences);
+    // viewer: the widget in which Enter steps through the occurrences while hasOccurrences;
+    // tree: where Esc closes the window, as in the viewer and the window itself (elsewhere, in
+    // a field or a bar, Esc is that widget's own).
+    WindowKeys(QWidget* window, QWidget* viewer, QWidget* tree,
+               std::function<bool()> hasOccurrences);
     ~WindowKeys() override;
 
 signals:
@@ -35,5 +38,6 @@ protected:
 private:
     QWidget* m_window;
     QWidget* m_viewer;
+    QWidget* m_tree;
     std::function<bool()> m_hasOccurrences;
 };

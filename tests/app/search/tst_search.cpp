@@ -454,6 +454,36 @@ private slots:
         QCOMPARE(list->topLevelItemCount(), 0);
     }
 
+    // Alt+PgDown and Alt+PgUp go through the found documents in the list's order, across
+    // folders and round the ends; F6 puts the focus in the list.
+    void nextAndPreviousFoundDocument()
+    {
+        for (const char* path : {"А/Первый.htm", "Б/В/Второй.htm", "Третий.htm"})
+            QVERIFY(TestFiles::write(m_suite->normDoc(QString::fromUtf8(path)),
+                                     TestFiles::cp1251(QStringLiteral("<p>шпунтовина</p>"))));
+        m_form->commands()->action(WindowCommands::Refresh)->trigger();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        typeAndEnter(QStringLiteral("шпунтовина"));
+        QTreeWidget* list = m_form->search()->resultList()->list();
+        QCOMPARE(list->topLevelItemCount(), 3);
+        QStringList order;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            order.append(SearchResultsDock::documentPath(list->topLevelItem(i)));
+        m_form->treePanel()->view()->setFocus();
+        const auto step = [this](Qt::Key key) {
+            QTest::keyClick(m_form->treePanel()->view(), key, Qt::AltModifier);
+            return m_form->treePanel()->selectedPath();
+        };
+        list->setCurrentItem(nullptr);
+        QCOMPARE(step(Qt::Key_PageDown), order.at(0));
+        QCOMPARE(step(Qt::Key_PageDown), order.at(1));
+        QCOMPARE(step(Qt::Key_PageDown), order.at(2));
+        QCOMPARE(step(Qt::Key_PageDown), order.at(0)); // round the end
+        QCOMPARE(step(Qt::Key_PageUp), order.at(2));
+        QTest::keyClick(m_form->treePanel()->view(), Qt::Key_F6);
+        QTRY_COMPARE(QApplication::focusWidget(), list);
+    }
+
     void plantedWorkingFolder()
     {
         // Working folders planted by someone else (a link in the name of this user's folder,

@@ -1,0 +1,82 @@
+#include "apptestmain.h"
+#include "documenttreepanel.h"
+#include "mainwindow.h"
+#include "namefilter.h"
+#include "startwindow.h"
+#include "suitefixture.h"
+#include "testfiles.h"
+
+#include <QLineEdit>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+// "Найти по названию" on a collection whose folders have never been opened.
+class TestNameFilter : public QObject
+{
+    Q_OBJECT
+
+    SuiteFixture m_suite;
+    std::unique_ptr<MainWindow> m_form;
+
+    QStringList shownDocuments() const
+    {
+        QStringList paths;
+        for (QTreeWidgetItemIterator it(m_form->treePanel()->nameFilterView()); *it; ++it) {
+            const QString path = NameFilter::pathOf(*it);
+            if (path.endsWith(QStringLiteral(".htm")))
+                paths.append(path);
+        }
+        return paths;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        for (const char* name : {"Своды правил/Нагрузки/СНиП 2.01.07-85*.htm",
+                                 "Своды правил/Нагрузки/СНиП 2.01.07-86.htm",
+                                 "Сборники/ГЭСН/ГЭСН 81-02-06.htm", "Прочее/readme.htm"})
+            QVERIFY(TestFiles::write(m_suite.normDoc(QString::fromUtf8(name)), "<p>x</p>"));
+        QVERIFY(TestFiles::write(m_suite.iniFile(), "[TreeView]\nNormDocButton=1\n"));
+        m_form = startWindow(m_suite.programFile());
+        QVERIFY(m_form);
+    }
+
+    void filtersTheWholeCollection()
+    {
+        DocumentTreePanel* panel = m_form->treePanel();
+        QTreeWidgetItem* root = panel->view()->topLevelItem(0);
+        for (int i = 0; i < root->childCount(); ++i)
+            QVERIFY(!root->child(i)->isExpanded()); // nothing opened yet
+
+        QLineEdit* field = panel->nameFilterField();
+        field->setFocus();
+        field->insert(QStringLiteral("снип2.01.07–85")); // as typed, a keystroke at a time
+        QTRY_COMPARE(shownDocuments(),
+                     QStringList{m_suite.normDoc(QStringLiteral("Своды правил/Нагрузки/СНиП "
+                                                                "2.01.07-85*.htm"))});
+        QVERIFY(panel->nameFilterView()->isVisible() && !panel->view()->isVisible());
+
+        // Enter shows the document in the tree and the viewer; Esc gives the tree back.
+        QTest::keyClick(field, Qt::Key_Return);
+        QTRY_COMPARE(panel->selectedPath(), shownDocuments().value(0));
+        QTest::keyClick(field, Qt::Key_Escape);
+        QVERIFY(field->text().isEmpty());
+        QVERIFY(panel->view()->isVisible() && !panel->nameFilterView()->isVisible());
+        QCOMPARE(panel->selectedPath(),
+                 m_suite.normDoc(QStringLiteral("Своды правил/Нагрузки/СНиП 2.01.07-85*.htm")));
+
+        // A near miss finds only its own; a folder's name leads to its documents' folder.
+        field->setText(QStringLiteral("2.01.07-86"));
+        QCOMPARE(shownDocuments().size(), 1);
+        field->setText(QStringLiteral("гэсн 81 02"));
+        QCOMPARE(shownDocuments(),
+                 QStringList{m_suite.normDoc(QStringLiteral("Сборники/ГЭСН/ГЭСН 81-02-06.htm"))});
+        field->setText(QStringLiteral("нет такого"));
+        QVERIFY(shownDocuments().isEmpty());
+        field->clear();
+        QVERIFY(panel->view()->isVisible());
+    }
+};
+
+LECTORIA_APP_TEST_MAIN(TestNameFilter)
+#include "tst_namefilter.moc"

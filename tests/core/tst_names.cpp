@@ -1,0 +1,89 @@
+#include "favorites.h"
+#include "namematcher.h"
+#include "testfiles.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestNames : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // The loose rule of designations, with its near misses.
+    void designations_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("as written") << QStringLiteral("2.01.07-85") << true;
+        QTest::newRow("en dash") << QStringLiteral("2.01.07–85") << true;
+        QTest::newRow("run together") << QStringLiteral("СНиП2.01.07-85") << true;
+        QTest::newRow("Latin C in СНиП") << QStringLiteral("CНиП 2.01.07") << true;
+        QTest::newRow("all Latin look-alikes") << QStringLiteral("cHuП") << false; // u is no и
+        QTest::newRow("lower case") << QStringLiteral("снип 2 01 07 85") << true;
+        QTest::newRow("words in any order") << QStringLiteral("85 снип") << true;
+        QTest::newRow("file name") << QStringLiteral("snip_20107") << false;
+        QTest::newRow("by the file name") << QStringLiteral("нагрузки") << true;
+        QTest::newRow("near miss") << QStringLiteral("2.01.07-86") << false;
+        QTest::newRow("one word missing") << QStringLiteral("СНиП 2.01.08") << false;
+        QTest::newRow("underscore and slash") << QStringLiteral("2_01/07") << true;
+    }
+    void designations()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, found);
+        const NameMatcher matcher(typed);
+        QCOMPARE(matcher.matches(QStringLiteral("СНиП 2.01.07-85*"),
+                                 QStringLiteral("Нагрузки и воздействия.htm")),
+                 found);
+    }
+
+    void marksAndEmptyQueries()
+    {
+        const NameMatcher matcher(QStringLiteral("2.01.07 снип"));
+        const auto marks = matcher.marks(QStringLiteral("СНиП 2.01.07-85*"));
+        QCOMPARE(marks.size(), 2);
+        QCOMPARE(marks.at(0), (QPair<qsizetype, qsizetype>(0, 4)));
+        QCOMPARE(marks.at(1), (QPair<qsizetype, qsizetype>(5, 12)));
+        QVERIFY(!NameMatcher(QStringLiteral(" - . , _ ")).isValid());
+        QVERIFY(!NameMatcher(QString()).matches(QStringLiteral("x"), QStringLiteral("x")));
+    }
+
+    // Favourites survive a restart (a new reading of the settings file), in their order and
+    // with their labels; one whose document is gone is kept and known as missing.
+    void favoritesSurviveARestart()
+    {
+        QTemporaryDir dir;
+        const QString ini = dir.filePath(QStringLiteral("Lectoria.ini"));
+        QVERIFY(TestFiles::write(ini, "[Search]\nTextMode=1\n"));
+        const QString kept = dir.filePath(QStringLiteral("Ларсен.htm"));
+        const QString gone = dir.filePath(QStringLiteral("Удалён.htm"));
+        QVERIFY(TestFiles::write(kept, "x") && TestFiles::write(gone, "x"));
+        Favorites favorites = Favorites::load(ini);
+        QCOMPARE(favorites.size(), 0);
+        QVERIFY(favorites.add(kept, QStringLiteral("Шпунт Ларсена")));
+        QVERIFY(favorites.add(gone, QStringLiteral("Удалённый")));
+        QVERIFY(!favorites.add(kept, QStringLiteral("ещё раз")));
+        favorites.move(1, -1);
+        favorites.rename(1, QStringLiteral("  Шпунт  "));
+        QVERIFY(favorites.save(ini));
+        QVERIFY(QFile::remove(gone));
+
+        const Favorites again = Favorites::load(ini);
+        QCOMPARE(again.items(), favorites.items());
+        QCOMPARE(again.items().at(0).path, gone);
+        QCOMPARE(again.items().at(1).label, QStringLiteral("Шпунт"));
+        QVERIFY(!Favorites::exists(again.items().at(0)));
+        QVERIFY(Favorites::exists(again.items().at(1)));
+        QVERIFY(TestFiles::read(ini).contains("TextMode=1")); // the rest of the file stays
+
+        Favorites fewer = again;
+        fewer.remove(0);
+        QVERIFY(fewer.save(ini));
+        QCOMPARE(Favorites::load(ini).items(), fewer.items());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNames)
+#include "tst_names.moc"
