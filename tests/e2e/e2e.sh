@@ -52,13 +52,13 @@ if [[ ${1:-} == --drive ]]; then
   xdotool key Return
   for _ in $(seq 40); do [[ -s $work/page.pdf ]] && break; sleep 0.25; done
   sleep 1
-  # Esc acts where the user is: in the name filter it gives the tree back (with the focus),
-  # in the tree it closes the window.
-  xdotool key ctrl+l
-  sleep 0.5
+  # Esc acts where the user is: in the find box it closes nothing. "Выход" closes.
+  xdotool key F3
+  sleep 0.3
   xdotool key Escape
   sleep 0.5
-  xdotool key Escape
+  kill -0 "$program" || { echo "Esc in the find box closed the window"; exit 1; }
+  xdotool mousemove 104 26 click 1 # "Выход"
   for _ in $(seq 50); do kill -0 "$program" 2>/dev/null || break; sleep 0.2; done
   if kill -0 "$program" 2>/dev/null; then
     echo "the window did not close"

@@ -49,11 +49,17 @@ bool WindowKeys::eventFilter(QObject* watched, QEvent* event)
         !((widget == focus && event->spontaneous()) || (!focus && widget == m_window)))
         return false;
     switch (key) {
-    case Qt::Key_Escape:
-        if (widget == m_window || widget == m_tree || m_tree->isAncestorOf(widget) ||
-            widget == m_viewer || m_viewer->isAncestorOf(widget))
+    case Qt::Key_Escape: {
+        // Where the user is: the focused control (the window's own when no window is active,
+        // as without a window manager).
+        const QWidget* where = widget == m_window && m_window->focusWidget()
+                                   ? m_window->focusWidget()
+                                   : widget;
+        if (where == m_window || where == m_tree || m_tree->isAncestorOf(where) ||
+            where == m_viewer || m_viewer->isAncestorOf(where))
             emit closeRequested();
         break;
+    }
     case Qt::Key_F1:
         emit helpRequested();
         break;

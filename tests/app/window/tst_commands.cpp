@@ -9,6 +9,7 @@
 #include "helpwindow.h"
 #include "inifile.h"
 #include "mainwindow.h"
+#include "pagefindbar.h"
 #include "searchcontroller.h"
 #include "splashscreen.h"
 #include "startwindow.h"
@@ -211,6 +212,25 @@ private slots:
         QVERIFY(m_form->commands()->action(WindowCommands::GoToBookmark)->isEnabled());
         QVERIFY(m_form->viewer()->view()->url().isEmpty() ||
                 m_form->viewer()->view()->url() == QUrl(QStringLiteral("about:blank")));
+    }
+
+    // Esc acts where the user is: the find-on-page bar closes, the find box and the name
+    // filter keep the window; only the tree (and the viewer, the window) close it.
+    void escapeActsWhereTheUserIs()
+    {
+        PageFindBar* bar = m_form->viewer()->pageFindBar();
+        m_form->viewer()->openPageFind();
+        QVERIFY(bar->isVisible());
+        QTest::keyClick(bar->field(), Qt::Key_Escape);
+        QVERIFY(!bar->isVisible());
+        QVERIFY(m_form->isVisible());
+        m_form->search()->findBox()->setFocus();
+        QTest::keyClick(m_form->search()->findBox()->lineEdit(), Qt::Key_Escape);
+        QVERIFY(m_form->isVisible());
+        m_form->treePanel()->nameFilterField()->setFocus();
+        QTest::keyClick(m_form->treePanel()->nameFilterField(), Qt::Key_Escape);
+        QVERIFY(m_form->isVisible());
+        QCOMPARE(QApplication::focusWidget(), m_form->treePanel()->view());
     }
 
     void aboutAndHelp()
