@@ -46,16 +46,16 @@ for docs in "${sizes[@]}"; do
   python3 -c "import sys;l,i=int(sys.argv[1]),int(sys.argv[2]);print('index %d MB = %.2f of the library' % (i>>20, i/l))" "$lib_bytes" "$index_bytes"
   echo "update with nothing changed: $( { /usr/bin/time -f '%e s' "$index_bin" "$lib" >/dev/null; } 2>&1 | tail -1)"
   find "$lib" -type f -name '*.htm' -exec cat {} + >/dev/null # into the page cache
-  printf '%-20s %8s %8s %8s %9s %9s' context found index scan rg scan/index rg/index
+  printf '%-20s %8s %8s %8s %8s %11s %9s' context found index scan rg scan/index rg/index
   [[ $can_drop == yes ]] && printf ' %9s %9s %9s' cold-index cold-scan cold-rg
   echo
   for context in 'Ларсен-5' 'Ларсен' 'ксилолит' 'Portland' 'ISO 9001' 'коэффициент' 'сметная стоимость' 'синхрофазотрон'; do
-    found=$("$find_bin" --text --index "$context" "$lib" 2>/dev/null | wc -l)
+    found=$( { "$find_bin" --text --index "$context" "$lib" 2>/dev/null || true; } | wc -l)
     t_index=$(mean "$find_bin --text --index '$context' '$lib' >/dev/null 2>&1")
     t_scan=$(mean "$find_bin --text '$context' '$lib' >/dev/null 2>&1")
     regex=$(bytes_regex "$context")
     t_rg=$(mean "rg -l -uuu -E none --iglob '*.htm' '$regex' '$lib' >/dev/null")
-    printf '%-20s %8s %8s %8s %8s %9.1f %9.1f' "$context" "$found" "$t_index" "$t_scan" "$t_rg" \
+    printf '%-20s %8s %8s %8s %8s %11.1f %9.1f' "$context" "$found" "$t_index" "$t_scan" "$t_rg" \
       "$(python3 -c "print($t_scan/$t_index)")" "$(python3 -c "print($t_rg/$t_index)")"
     if [[ $can_drop == yes ]]; then
       printf ' %9s %9s %9s' "$(cold "$find_bin --text --index '$context' '$lib'")" \
@@ -63,6 +63,15 @@ for docs in "${sizes[@]}"; do
         "$(cold "rg -l -uuu -E none --iglob '*.htm' '$regex' '$lib'")"
     fi
     echo
+  done
+  echo "word forms (--words): index, reading, text-mode scan of the first word"
+  for query in 'ксилолитовые покрытия' 'шпунт Ларсена' 'сметная стоимость строительства'; do
+    found=$( { "$find_bin" --words --index "$query" "$lib" 2>/dev/null || true; } | wc -l)
+    t_index=$(mean "$find_bin --words --index '$query' '$lib' >/dev/null 2>&1")
+    t_read=$(mean "$find_bin --words '$query' '$lib' >/dev/null 2>&1")
+    t_text=$(mean "$find_bin --text '${query%% *}' '$lib' >/dev/null 2>&1")
+    printf '%-32s found %6s  index %8s  reading %8s  text scan %8s  reading/text %.1f\n' \
+      "$query" "$found" "$t_index" "$t_read" "$t_text" "$(python3 -c "print($t_read/$t_text)")"
   done
 done
 [[ $can_drop == yes ]] || echo "(cold runs need root: the page cache cannot be dropped here)"

@@ -24,7 +24,7 @@ for path in ./opt/lectoria/Bin/lectoria ./opt/lectoria/Bin/lectoria-find \
     ./opt/lectoria/NormDoc/readme.txt \
     './usr/bin/lectoria -> /opt/lectoria/Bin/lectoria' \
     './usr/bin/lectoria-find -> /opt/lectoria/Bin/lectoria-find' \
-    ./usr/share/applications/lectoria.desktop; do
+    ./usr/share/applications/lectoria.desktop ./usr/share/doc/lectoria/copyright; do
   grep -qxF -- "$path" "$work/files" || fail "the package does not install $path"
 done
 for size in 16 32 48 64 128 256; do
@@ -33,7 +33,7 @@ for size in 16 32 48 64 128 256; do
 done
 if grep -v -e '^\./opt/lectoria/' -e '^\./usr/bin/' -e '^\./usr/share/applications/' \
     -e '^\./usr/share/icons/hicolor/' -e '^\./$' -e '^\./opt/$' -e '^\./usr/$' \
-    -e '^\./usr/share/$' -e '^\./usr/share/icons/$' "$work/files"; then
+    -e '^\./usr/share/$' -e '^\./usr/share/icons/$' -e '^\./usr/share/doc/' "$work/files"; then
   fail "the package installs the files above outside its places"
 fi
 

@@ -90,6 +90,13 @@ AboutDialog::AboutDialog(const QString& versionText, const QString& helpFolder,
     group->addWidget(m_webSiteLabel);
     group->addWidget(m_emailLabel);
     group->addWidget(m_settingsLabel);
+    auto* licence = new QLabel(
+        QStringLiteral("Свободная программа: GNU General Public License версии 3 или более "
+                       "поздней (GPL-3.0-or-later)."),
+        m_contactsBox);
+    licence->setObjectName(QStringLiteral("licenceLabel"));
+    licence->setWordWrap(true);
+    group->addWidget(licence);
     for (QLabel* label : {m_webSiteLabel, m_emailCaption, m_emailLabel})
         label->installEventFilter(this);
 

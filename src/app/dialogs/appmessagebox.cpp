@@ -8,7 +8,8 @@
 
 QMessageBox::StandardButton AppMessageBox::show(QWidget* parent, const QString& caption,
                                                 const QString& text, QMessageBox::Icon icon,
-                                                QMessageBox::StandardButtons buttons)
+                                                QMessageBox::StandardButtons buttons,
+                                                QMessageBox::StandardButton defaultButton)
 {
     // A message during a long operation is shown with the normal arrow.
     while (QApplication::overrideCursor())
@@ -18,7 +19,7 @@ QMessageBox::StandardButton AppMessageBox::show(QWidget* parent, const QString& 
         if (qobject_cast<QSplashScreen*>(window))
             window->hide();
     }
-    return UserInteraction::current().answer(parent, {caption, text, icon, buttons});
+    return UserInteraction::current().answer(parent, {caption, text, icon, buttons, defaultButton});
 }
 
 void AppMessageBox::installForSupportClasses()

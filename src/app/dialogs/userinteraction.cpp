@@ -34,6 +34,8 @@ UserInteraction*& installed()
 QMessageBox::StandardButton UserInteraction::answer(QWidget* parent, const Message& message)
 {
     QMessageBox box(message.icon, message.caption, message.text, message.buttons, parent);
+    if (message.defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(message.defaultButton);
     box.setWindowModality(Qt::ApplicationModal);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }

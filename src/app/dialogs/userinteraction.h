@@ -18,6 +18,8 @@ public:
         QString text;
         QMessageBox::Icon icon = QMessageBox::Warning;
         QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+        // The button Enter chooses; none: the box's own choice.
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     };
 
     UserInteraction() = default;

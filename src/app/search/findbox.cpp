@@ -1,5 +1,6 @@
 #include "findbox.h"
 
+#include <QCompleter>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -9,6 +10,9 @@ FindBox::FindBox(QWidget* parent) : QComboBox(parent)
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     setMaxVisibleItems(20);
+    // The history is offered as a list below the box, never written into what is typed.
+    completer()->setCompletionMode(QCompleter::PopupCompletion);
+    completer()->setCaseSensitivity(Qt::CaseInsensitive);
     installEventFilter(this);
     lineEdit()->installEventFilter(this);
 }

@@ -4,6 +4,7 @@
 #include "backgroundtask.h"
 #include "collectionlists.h"
 #include "elidedtoolbutton.h"
+#include "libraryscan.h"
 #include "namefilter.h"
 #include "platform.h"
 #include "progressdialog.h"
@@ -272,9 +273,16 @@ void DocumentTreePanel::expandAll()
 {
     if (!m_tree)
         return;
+    const QString shown = selectedPath();
     m_view->setUpdatesEnabled(false); // not repainted node by node
-    m_tree->expandAll();
+    {
+        // Folders read again are new nodes: the one shown is found again by its path.
+        const QScopedValueRollback building(m_building, true);
+        m_tree->expandAll();
+    }
     m_view->setUpdatesEnabled(true);
+    if (!shown.isEmpty() && shown != u"0" && selectedPath() != shown)
+        selectPath(shown);
 }
 
 void DocumentTreePanel::collapseAll()
@@ -291,9 +299,23 @@ void DocumentTreePanel::deleteSelected(const QString& caption)
     // The root is never deleted, also not through the shortcut.
     if (!m_tree || !selectedNode() || !selectedNode()->parent())
         return;
+    // The question names what goes, and a slip of Enter keeps it.
+    const QTreeWidgetItem* node = selectedNode();
+    const DocumentTree::NodeData record = DocumentTree::nodeData(node);
+    QString what;
+    if (record.kind == DocumentTree::Folder) {
+        int documents = 0;
+        LibraryScan::forEachDocument(LibraryScan::deep(record.path),
+                                     [&documents](const ScanNode&) { ++documents; });
+        what = QStringLiteral("Папка «%1», документов в ней: %2").arg(node->text(0)).arg(documents);
+    } else {
+        what = QStringLiteral("Документ «%1»").arg(node->text(0));
+    }
     const auto answer = AppMessageBox::show(
-        window(), caption, QStringLiteral("Удалить документы без возможности восстановления?"),
-        QMessageBox::Question, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        window(), caption,
+        what + QStringLiteral("\n\nУдалить документы без возможности восстановления?"),
+        QMessageBox::Question, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+        QMessageBox::No);
     if (answer == QMessageBox::Yes) {
         TreeFileOperations::deleteNode(selectedNode());
         emit filesChanged();
@@ -381,10 +403,13 @@ void DocumentTreePanel::openSelectedInEditor()
     const QString path = selectedPath();
     if (!Platform::isFile(path))
         return;
-    // Failures stay silent, as the editor is not part of this program.
+    // The user hears when there is no program to open the document with.
     const QStringList command = Platform::editorCommand(path);
-    if (command.isEmpty())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-    else
-        QProcess::startDetached(command.first(), command.mid(1));
+    const bool started = command.isEmpty()
+                             ? QDesktopServices::openUrl(QUrl::fromLocalFile(path))
+                             : QProcess::startDetached(command.first(), command.mid(1));
+    if (!started)
+        AppMessageBox::show(window(), window()->windowTitle(),
+                            QStringLiteral("Не найдена программа, чтобы открыть документ:\n") +
+                                QDir::toNativeSeparators(path));
 }

@@ -1,5 +1,6 @@
 #include "documentviewer.h"
 
+#include "appmessagebox.h"
 #include "documentlayout.h"
 #include "documentpage.h"
 #include "filetree.h"
@@ -18,7 +19,9 @@
 #include <QMenu>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineFindTextResult>
 #include <QWebEngineScript>
@@ -317,19 +320,33 @@ void DocumentViewer::showMenu(const QPoint& at)
     menu.addAction(QStringLiteral("Найти на странице…"), this, &DocumentViewer::openPageFind)
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
     menu.addAction(QStringLiteral("Печать…"), this, &DocumentViewer::printDocument);
-    menu.addAction(QStringLiteral("Сохранить как PDF…"), this, [this] {
-        const QString caption = fileNameCaption();
-        const QString suggested =
-            QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-                .filePath((caption.isEmpty() ? QStringLiteral("Документ") : caption) +
-                          QStringLiteral(".pdf"));
-        const QString path =
-            QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить как PDF"), suggested,
-                                         QStringLiteral("Документ PDF (*.pdf)"));
-        if (!path.isEmpty())
-            saveAsPdf(path);
-    });
+    menu.addAction(QStringLiteral("Сохранить как PDF…"), this, &DocumentViewer::askForPdf);
     menu.exec(m_view->mapToGlobal(at));
+}
+
+void DocumentViewer::askForPdf()
+{
+    // A name a file system takes: a long caption is cut (255 bytes is the usual limit).
+    QString caption = fileNameCaption();
+    if (caption.isEmpty())
+        caption = QStringLiteral("Документ");
+    while (caption.toUtf8().size() > 200)
+        caption.chop(1);
+    const QString folder = m_pdfFolder.isEmpty()
+                               ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                               : m_pdfFolder;
+    // Qt's own dialog: it speaks the program's language, dates included.
+    QFileDialog dialog(window(), QStringLiteral("Сохранить как PDF"),
+                       QDir(folder).filePath(caption + QStringLiteral(".pdf")),
+                       QStringLiteral("Документ PDF (*.pdf)"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString path = dialog.selectedFiles().constFirst();
+    m_pdfFolder = QFileInfo(path).absolutePath();
+    saveAsPdf(path);
 }
 
 QString DocumentViewer::fileNameCaption() const
@@ -350,6 +367,12 @@ void DocumentViewer::saveAsPdf(const QString& path)
 
 void DocumentViewer::printDocument()
 {
+    // Without a printer the preview would wait for one: the user is told at once.
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        AppMessageBox::show(window(), window()->windowTitle(),
+                            QStringLiteral("Принтер не найден: сохраните документ как PDF"));
+        return;
+    }
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(fileNameCaption());
     QPrintPreviewDialog preview(&printer, this);
@@ -376,7 +399,11 @@ void DocumentViewer::followLink(const QUrl& url)
 {
     const QString scheme = url.scheme().toLower();
     if (scheme == u"http" || scheme == u"https" || scheme == u"ftp" || scheme == u"mailto") {
-        QDesktopServices::openUrl(url); // the desktop's browser or mail program, never here
+        // The desktop's browser or mail program, never here; the user hears when there is none.
+        if (!QDesktopServices::openUrl(url))
+            AppMessageBox::show(window(), window()->windowTitle(),
+                                QStringLiteral("Не найдена программа, чтобы открыть ссылку:\n") +
+                                    url.toDisplayString());
         return;
     }
     if (!url.isLocalFile())
@@ -388,6 +415,14 @@ void DocumentViewer::followLink(const QUrl& url)
     if (!m_shownDocument.isEmpty() && path.startsWith(workDir + u'/'))
         path = QDir::cleanPath(QFileInfo(m_shownDocument).path() + u'/' +
                                path.mid(workDir.size() + 1));
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if ((suffix == u"htm" || suffix == u"html") && !Platform::isFile(path) && isAllowedFile(path)) {
+        // A document of the library the link names, but that is not there.
+        AppMessageBox::show(window(), window()->windowTitle(),
+                            QStringLiteral("Документ, на который ведёт ссылка, не найден:\n") +
+                                QDir::toNativeSeparators(path));
+        return;
+    }
     if (!isLibraryDocument(path)) {
         emit statusNote(QStringLiteral("Ссылка ведёт за пределы библиотеки: ") +
                         QDir::toNativeSeparators(path));

@@ -105,6 +105,8 @@ private:
     // to the window, anything else nowhere (with a note).
     void followLink(const QUrl& url);
     bool isLibraryDocument(const QString& path) const;
+    // The save dialog of "Сохранить как PDF…", in the folder saved to last.
+    void askForPdf();
     // The caption of the shown node, made fit for a file name.
     QString fileNameCaption() const;
 
@@ -124,4 +126,5 @@ private:
     int m_inPageFindRequests = 0;
     bool m_canGoBack = false;
     bool m_canGoForward = false;
+    QString m_pdfFolder; // where the last PDF went
 };

@@ -23,6 +23,22 @@ void OccurrenceNavigator::setCurrent(int index)
 {
     m_current = index;
     emit changed(m_current, m_count);
+    if (!m_page || index < 1)
+        return;
+    // The current occurrence stands out most: the same colours with a heavy outline.
+    static const QString script = QStringLiteral(
+        "(function(index, numbered) {"
+        "  var marks = numbered ? document.querySelectorAll('[data-occurrence=\"' + index + '\"]')"
+        "                       : [document.querySelectorAll('span[data-lectoria-mark]')[index - "
+        "1]];"
+        "  for (var k = 0; k < marks.length; ++k) {"
+        "    if (!marks[k]) continue;"
+        "    marks[k].style.outline = '3px solid #202020'; marks[k].style.outlineOffset = '1px';"
+        "    marks[k].setAttribute('data-lectoria-current', ''); }"
+        "})(%1, %2)");
+    m_page->runJavaScript(
+        script.arg(index).arg(m_textMode ? QStringLiteral("true") : QStringLiteral("false")),
+        QWebEngineScript::ApplicationWorld);
 }
 
 void OccurrenceNavigator::step(int direction)
@@ -54,6 +70,15 @@ void OccurrenceNavigator::select(int index)
         "    first = last = document.querySelectorAll('span[data-lectoria-mark]')[index - 1];"
         "  }"
         "  if (!first) return false;"
+        // The current occurrence stands out most: the same colours with a heavy outline.
+        "  var old = document.querySelectorAll('[data-lectoria-current]');"
+        "  for (var i = 0; i < old.length; ++i) {"
+        "    old[i].style.outline = ''; old[i].removeAttribute('data-lectoria-current'); }"
+        "  var marks = numbered ? document.querySelectorAll('[data-occurrence=\"' + index + '\"]')"
+        "                       : [first];"
+        "  for (var k = 0; k < marks.length; ++k) {"
+        "    marks[k].style.outline = '3px solid #202020'; marks[k].style.outlineOffset = '1px';"
+        "    marks[k].setAttribute('data-lectoria-current', ''); }"
         "  var range = document.createRange();"
         "  range.setStart(first, 0);"
         "  range.setEnd(last, last.childNodes.length);"

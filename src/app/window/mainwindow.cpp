@@ -235,6 +235,15 @@ void MainWindow::connectParts()
 
     connect(m_titlePanel, &TitlePanel::stepRequested, m_viewer, &DocumentViewer::stepOccurrence);
     connect(m_viewer, &DocumentViewer::statusNote, this, &MainWindow::showStatusNote);
+    connect(m_viewer, &DocumentViewer::pdfSaved, this, [this](const QString& path, bool ok) {
+        if (ok)
+            setStatusText(QStringLiteral(" PDF сохранён: ") + QDir::toNativeSeparators(path));
+        else
+            AppMessageBox::show(this, windowTitle(),
+                                QStringLiteral("PDF не сохранён: в эту папку нельзя записать, или "
+                                               "имя файла слишком длинное.\n") +
+                                    QDir::toNativeSeparators(path));
+    });
     connect(m_viewer, &DocumentViewer::libraryDocumentRequested, this,
             &MainWindow::showLinkedDocument);
     connect(m_viewer, &DocumentViewer::backRequested, m_navigation, &NodeNavigation::goBack);
@@ -268,6 +277,15 @@ void MainWindow::connectParts()
             m_treePanel->selectedNode()->setExpanded(true);
     });
     connect(keys, &WindowKeys::stepRequested, m_viewer, &DocumentViewer::stepOccurrence);
+    connect(keys, &WindowKeys::zoomStepRequested, this, [this](int step) {
+        // Ctrl+wheel over the page goes through the zoom box's values, which show it.
+        QComboBox* box = m_topRow->zoomBox();
+        const int index = qBound(0, box->currentIndex() + step, box->count() - 1);
+        if (index != box->currentIndex()) {
+            box->setCurrentIndex(index);
+            applyZoom();
+        }
+    });
     connect(keys, &WindowKeys::backRequested, m_navigation, &NodeNavigation::goBack);
     connect(keys, &WindowKeys::forwardRequested, m_navigation, &NodeNavigation::goForward);
 }
@@ -412,7 +430,11 @@ void MainWindow::refresh()
     m_openButton->setEnabled(m_treePanel->isNormativeCollection());
     m_commands->action(WindowCommands::Open)->setEnabled(m_treePanel->isNormativeCollection());
     m_search->setSearchMode(false);
+    // The reader keeps the place: the node shown before is shown again when it is still there.
+    const QString shown = m_treePanel->selectedPath();
     loadTree();
+    if (m_started && !shown.isEmpty() && shown != u"0")
+        m_treePanel->selectPath(shown);
     setStatusText(QString());
     if (m_started)
         m_search->updateIndex();

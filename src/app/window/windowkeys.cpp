@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QWidget>
 
 WindowKeys::WindowKeys(QWidget* window, QWidget* viewer, QWidget* tree,
@@ -31,6 +32,14 @@ bool WindowKeys::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
+    if (event->type() == QEvent::Wheel && (widget == m_viewer || m_viewer->isAncestorOf(widget))) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            if (wheel->angleDelta().y() != 0)
+                emit zoomStepRequested(wheel->angleDelta().y() > 0 ? 1 : -1);
+            return true;
+        }
+    }
     if (event->type() != QEvent::KeyPress)
         return false;
     const auto* keyEvent = static_cast<QKeyEvent*>(event);
@@ -52,9 +61,8 @@ bool WindowKeys::eventFilter(QObject* watched, QEvent* event)
     case Qt::Key_Escape: {
         // Where the user is: the focused control (the window's own when no window is active,
         // as without a window manager).
-        const QWidget* where = widget == m_window && m_window->focusWidget()
-                                   ? m_window->focusWidget()
-                                   : widget;
+        const QWidget* where =
+            widget == m_window && m_window->focusWidget() ? m_window->focusWidget() : widget;
         if (where == m_window || where == m_tree || m_tree->isAncestorOf(where) ||
             where == m_viewer || m_viewer->isAncestorOf(where))
             emit closeRequested();

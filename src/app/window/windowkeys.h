@@ -29,6 +29,8 @@ signals:
     void enterPressed(QWidget* widget);
     // Enter (+1) or Shift+Enter (-1) in the viewer.
     void stepRequested(int direction);
+    // Ctrl+wheel over the viewer: the next (+1) or previous (-1) zoom.
+    void zoomStepRequested(int step);
     void backRequested();
     void forwardRequested();
 

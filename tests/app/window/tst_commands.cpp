@@ -146,9 +146,10 @@ private slots:
         TestAnswers::instance().button = QMessageBox::Yes;
         m_form->treePanel()->deleteSelected(QStringLiteral("Просмотр нормативной документации"));
         QVERIFY(!QFileInfo::exists(doc(QStringLiteral("Яма.htm"))));
+        // The question names what goes.
         QCOMPARE(TestAnswers::instance().messages.first(),
-                 QStringLiteral("Просмотр нормативной документации|Удалить документы без "
-                                "возможности восстановления?"));
+                 QStringLiteral("Просмотр нормативной документации|Документ «Яма»\n\nУдалить "
+                                "документы без возможности восстановления?"));
     }
 
     void copyRunsInTheBackground()
