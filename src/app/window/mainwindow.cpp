@@ -22,6 +22,7 @@
 #include "settingsfile.h"
 #include "singleinstance.h"
 #include "splashscreen.h"
+#include "statusline.h"
 #include "titlepanel.h"
 #include "toprow.h"
 #include "userinteraction.h"
@@ -44,8 +45,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSplitter>
-#include <QStatusBar>
-#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -122,14 +121,8 @@ void MainWindow::createParts()
     layout->addWidget(m_splitter, 1);
     setCentralWidget(central);
 
-    m_statusBar = new QStatusBar(this);
-    m_statusBar->setObjectName(QStringLiteral("statusBar"));
-    m_statusBar->setFixedHeight(25);
-    m_statusBar->setSizeGripEnabled(false);
-    m_indexLabel = new QLabel(m_statusBar);
-    m_indexLabel->setObjectName(QStringLiteral("indexLabel"));
-    m_statusBar->addPermanentWidget(m_indexLabel);
-    setStatusBar(m_statusBar);
+    m_statusLine = new StatusLine(this);
+    setStatusBar(m_statusLine);
     addDockWidget(Qt::BottomDockWidgetArea, m_search->resultList());
 
     // Below this size the top row's controls would cover each other.
@@ -203,7 +196,7 @@ void MainWindow::connectParts()
     connect(m_topRow->showDocumentBox(), &QCheckBox::clicked, this, &MainWindow::applyDocumentPane);
     connect(m_topRow->zoomBox(), &QComboBox::currentIndexChanged, this,
             [this] { m_viewer->setZoomFactor(m_topRow->selectedZoomFactor()); });
-    connect(m_topRow->zoomBox(), &QComboBox::activated, this, &MainWindow::applyZoom);
+    connect(m_topRow, &TopRow::zoomChosen, this, &MainWindow::applyZoom);
 
     connect(m_treePanel, &DocumentTreePanel::collectionChosen, this, &MainWindow::refresh);
     connect(m_treePanel, &DocumentTreePanel::selectionChanged, this, [this] {
@@ -229,7 +222,8 @@ void MainWindow::connectParts()
             [this](const QStringList& rootDirs, const QStringList& names,
                    const SearchResult* found) { rebuildTree(rootDirs, names, true, found); });
     connect(m_search, &SearchController::searchFinished, this, &MainWindow::searchFinished);
-    connect(m_search->indexKeeper(), &IndexKeeper::statusMessage, m_indexLabel, &QLabel::setText);
+    connect(m_search->indexKeeper(), &IndexKeeper::statusMessage, m_statusLine,
+            &StatusLine::setIndexState);
     connect(m_treePanel, &DocumentTreePanel::filesChanged, m_search,
             &SearchController::updateIndex);
 
@@ -277,15 +271,7 @@ void MainWindow::connectParts()
             m_treePanel->selectedNode()->setExpanded(true);
     });
     connect(keys, &WindowKeys::stepRequested, m_viewer, &DocumentViewer::stepOccurrence);
-    connect(keys, &WindowKeys::zoomStepRequested, this, [this](int step) {
-        // Ctrl+wheel over the page goes through the zoom box's values, which show it.
-        QComboBox* box = m_topRow->zoomBox();
-        const int index = qBound(0, box->currentIndex() + step, box->count() - 1);
-        if (index != box->currentIndex()) {
-            box->setCurrentIndex(index);
-            applyZoom();
-        }
-    });
+    connect(keys, &WindowKeys::zoomStepRequested, m_topRow, &TopRow::stepZoom);
     connect(keys, &WindowKeys::backRequested, m_navigation, &NodeNavigation::goBack);
     connect(keys, &WindowKeys::forwardRequested, m_navigation, &NodeNavigation::goForward);
 }
@@ -410,7 +396,7 @@ void MainWindow::rebuildTree(const QStringList& rootDirs, const QStringList& nam
 {
     WaitCursor waitCursor;
     setStatusText(QStringLiteral("Загрузка..."));
-    m_statusBar->repaint();
+    m_statusLine->repaint();
     // Nothing of the tree before stays shown: neither its document nor its title and counter.
     m_viewer->clear();
     // Links and redirects in documents may show the collection's files and working copies.
@@ -583,24 +569,15 @@ void MainWindow::showLinkedDocument(const QString& path, const QString& anchor)
 
 void MainWindow::showStatusNote(const QString& note)
 {
-    // A note for a moment; the status it covers comes back unless something else replaced it.
-    const QString before = statusText();
-    setStatusText(note);
-    QTimer::singleShot(3000, this, [this, note, before] {
-        if (statusText() == note)
-            setStatusText(before);
-    });
+    m_statusLine->showNote(note);
 }
 
 QString MainWindow::statusText() const
 {
-    return m_statusBar->currentMessage();
+    return m_statusLine->text();
 }
 
 void MainWindow::setStatusText(const QString& text)
 {
-    if (text.isEmpty())
-        m_statusBar->clearMessage();
-    else
-        m_statusBar->showMessage(text);
+    m_statusLine->setText(text);
 }

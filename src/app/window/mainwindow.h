@@ -16,11 +16,11 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QSplitter;
-class QStatusBar;
 class QToolButton;
 class SearchController;
 class SingleInstance;
 class SplashScreen;
+class StatusLine;
 class TitlePanel;
 class TopRow;
 class WindowCommands;
@@ -120,8 +120,7 @@ private:
     TopRow* m_topRow = nullptr;
     QPushButton* m_openButton = nullptr;
     QSplitter* m_splitter = nullptr;
-    QStatusBar* m_statusBar = nullptr;
-    QLabel* m_indexLabel = nullptr; // the index's progress and size
+    StatusLine* m_statusLine = nullptr;
 
     bool m_terminateRequested = false;
     bool m_started = false;

@@ -106,6 +106,7 @@ TopRow::TopRow(FindBox* findBox, const WindowCommands* commands, QWidget* parent
     layout->addWidget(aboutButton);
     layout->addWidget(helpButton);
 
+    connect(m_zoomBox, &QComboBox::activated, this, &TopRow::zoomChosen);
     connect(exitButton, &QPushButton::clicked, this, &TopRow::exitRequested);
     connect(aboutButton, &QToolButton::clicked, this, &TopRow::aboutRequested);
     connect(helpButton, &QToolButton::clicked, this, &TopRow::helpRequested);
@@ -122,6 +123,15 @@ double TopRow::selectedZoomFactor() const
     bool ok = false;
     const double value = text.toDouble(&ok);
     return ok && value > 0 ? float(value * 0.01) : 1.0;
+}
+
+void TopRow::stepZoom(int step)
+{
+    const int index = qBound(0, m_zoomBox->currentIndex() + step, m_zoomBox->count() - 1);
+    if (index == m_zoomBox->currentIndex())
+        return;
+    m_zoomBox->setCurrentIndex(index);
+    emit zoomChosen();
 }
 
 bool TopRow::eventFilter(QObject* watched, QEvent* event)

@@ -20,8 +20,12 @@ public:
     QCheckBox* showDocumentBox() const { return m_showDocumentBox; }
     // The zoom of the selected item of the zoom box (1.0 when none is selected).
     double selectedZoomFactor() const;
+    // The next (+1) or previous (-1) zoom of the box, as Ctrl+wheel over the page asks.
+    void stepZoom(int step);
 
 signals:
+    // The user chose a zoom.
+    void zoomChosen();
     void exitRequested();
     void helpRequested();
     // The About button, or a double click on the logo.
