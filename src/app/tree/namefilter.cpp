@@ -174,8 +174,11 @@ bool NameFilter::filter(const QString& typed)
         for (int up = int(i); up >= 0 && !shown[size_t(up)]; up = entries[size_t(up)].parent)
             shown[size_t(up)] = 1;
     }
-    if (count == 0)
+    if (count == 0) {
+        auto* none = new QTreeWidgetItem(m_view, {QStringLiteral("Ничего не найдено")});
+        none->setFlags(Qt::NoItemFlags);
         return false;
+    }
     m_view->setUpdatesEnabled(false);
     auto* top = new QTreeWidgetItem(m_view, {m_title});
     top->setIcon(0, m_icons.value(0));
