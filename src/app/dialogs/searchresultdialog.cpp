@@ -92,6 +92,11 @@ SearchResultDialog::SearchResultDialog(const QString& context, int checked, int 
     layout->addWidget(done);
     layout->addWidget(new QLabel(QStringLiteral("Контекст поиска:"), this));
     layout->addWidget(m_contextText, 1);
+    m_scopeLabel = new QLabel(this);
+    m_scopeLabel->setObjectName(QStringLiteral("scopeLabel"));
+    m_scopeLabel->setWordWrap(true);
+    m_scopeLabel->hide();
+    layout->addWidget(m_scopeLabel);
     layout->addLayout(counts);
     if (m_textModeHint)
         layout->addWidget(m_textModeHint);
@@ -99,4 +104,11 @@ SearchResultDialog::SearchResultDialog(const QString& context, int checked, int 
         layout->addWidget(m_wordFormsHint);
     layout->addWidget(m_cancelButton, 0, Qt::AlignRight);
     m_cancelButton->setFocus();
+}
+
+void SearchResultDialog::setScope(const QString& scope)
+{
+    m_scopeLabel->setText(QStringLiteral("Где искали: ") + scope);
+    m_scopeLabel->setVisible(!scope.isEmpty());
+    setFixedSize(width(), height() + (scope.isEmpty() ? 0 : 22));
 }

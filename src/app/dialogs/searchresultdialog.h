@@ -22,6 +22,9 @@ public:
     QLabel* foundLabel() const { return m_foundLabel; }
     QLabel* unreadableLabel() const { return m_unreadableLabel; }
     QLabel* textModeHint() const { return m_textModeHint; }
+    // Where the search looked ("во всей коллекции", "в папке «…»"), said under the context.
+    void setScope(const QString& scope);
+    QLabel* scopeLabel() const { return m_scopeLabel; }
     QLabel* wordFormsHint() const { return m_wordFormsHint; }
     QPushButton* cancelButton() const { return m_cancelButton; }
 
@@ -33,4 +36,5 @@ private:
     QLabel* m_textModeHint = nullptr;    // only when the search in the text is proposed
     QLabel* m_wordFormsHint = nullptr;   // only when the search of word forms is proposed
     QPushButton* m_cancelButton = nullptr;
+    QLabel* m_scopeLabel = nullptr;
 };

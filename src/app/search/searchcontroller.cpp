@@ -151,8 +151,15 @@ void SearchController::run()
         return;
     }
     request.useIndex = m_useIndex;
+    m_scope = nextScope();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_resultList->beginSearch(request, place);
+    m_resultList->setHeader(QStringLiteral("«%1» — %2, %3")
+                                .arg(context,
+                                     request.wordForms ? QStringLiteral("слова в любой форме")
+                                     : request.textMode ? QStringLiteral("в тексте документов")
+                                                        : QStringLiteral("по содержимому файлов"),
+                                     m_scope));
     m_search = std::make_unique<BackgroundSearch>(std::move(request), m_window);
     connect(m_search.get(), &BackgroundSearch::documentFound, m_resultList,
             &SearchResultsDock::addFound);
@@ -189,6 +196,23 @@ void SearchController::addToHistory(const QString& text)
     }
     AppSettings(m_settingsFile).setSearchHistory(history);
     emit stateChanged();
+}
+
+QString SearchController::nextScope() const
+{
+    const QTreeWidgetItem* node = m_tree->selectedNode();
+    if (!node || !node->parent())
+        return QStringLiteral("во всей коллекции");
+    const DocumentTree::NodeData record = DocumentTree::nodeData(node);
+    return (record.kind == DocumentTree::Folder ? QStringLiteral("в папке «%1»")
+                                                : QStringLiteral("в документе «%1»"))
+        .arg(node->text(0));
+}
+
+void SearchController::updateScopeHint()
+{
+    m_findBox->setToolTip(QStringLiteral("Поиск по контексту ") + nextScope() +
+                          QStringLiteral(" (выбор в дереве задаёт, где искать)"));
 }
 
 const SearchRequest* SearchController::runningSearch() const

@@ -68,6 +68,11 @@ public:
     const SearchRequest* runningSearch() const;
     // Stops a running search; the window stays as it was before the search.
     void cancel();
+    // Where the next search looks, as the user reads it: "во всей коллекции", "в папке «…»",
+    // "в документе «…»" (the selected node decides).
+    QString nextScope() const;
+    // Updates the find box's hint with the next search's scope.
+    void updateScopeHint();
 
 signals:
     // The search has ended (also when it was stopped).
@@ -101,4 +106,5 @@ private:
     bool m_wholeCollection = false;
     QStringList m_rootDirs; // the collection searched, as listed when the search began
     QStringList m_rootNames;
+    QString m_scope; // of the running search
 };

@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QToolButton>
@@ -185,6 +186,9 @@ SearchResultsDock::SearchResultsDock(QWidget* parent)
     layout->setSpacing(0);
     auto* row = new QHBoxLayout;
     row->setContentsMargins(2, 0, 2, 0);
+    m_header = new QLabel(panel);
+    m_header->setObjectName(QStringLiteral("searchResultsHeader"));
+    m_header->setTextFormat(Qt::PlainText);
     const auto stepButton = [panel, row](const QString& name, const QString& text,
                                          const QString& hint) {
         auto* button = new QToolButton(panel);
@@ -201,7 +205,7 @@ SearchResultsDock::SearchResultsDock(QWidget* parent)
     QToolButton* next =
         stepButton(QStringLiteral("nextDocumentButton"), QStringLiteral("Следующий документ ▶"),
                    QStringLiteral("Следующий найденный документ (Alt+PgDown)"));
-    row->addStretch(1);
+    row->addWidget(m_header, 1);
     layout->addLayout(row);
     layout->addWidget(m_list, 1);
     setWidget(panel);
@@ -249,6 +253,7 @@ void SearchResultsDock::beginSearch(const SearchRequest& request, const QStringL
     saved->rows = m_list->invisibleRootItem()->takeChildren();
     saved->request = m_request;
     saved->prefix = m_prefix;
+    saved->header = m_header->text();
     saved->visible = !isHidden();
     m_saved = std::move(saved);
     m_rows.clear();
@@ -327,6 +332,7 @@ void SearchResultsDock::cancelSearch()
     const std::unique_ptr<Saved> saved = std::move(m_saved);
     m_request = saved->request;
     m_prefix = saved->prefix;
+    m_header->setText(saved->header); // the list and its header are those of that search
     QList<ResultRow*> rows;
     for (QTreeWidgetItem* item : std::as_const(saved->rows)) {
         auto* row = static_cast<ResultRow*>(item);
@@ -362,6 +368,17 @@ bool SearchResultsDock::chooseNext(int step)
     m_list->scrollToItem(row);
     emit documentChosen(documentPath(row));
     return true;
+}
+
+void SearchResultsDock::setHeader(const QString& text)
+{
+    m_header->setText(text);
+    m_header->setToolTip(text);
+}
+
+QString SearchResultsDock::header() const
+{
+    return m_header->text();
 }
 
 void SearchResultsDock::focusList()

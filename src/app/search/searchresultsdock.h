@@ -13,6 +13,7 @@
 #include <atomic>
 #include <memory>
 
+class QLabel;
 class QTreeWidget;
 class QTreeWidgetItem;
 class ResultRow;
@@ -67,6 +68,9 @@ public:
     bool chooseNext(int step);
     // The keys go to the list, at its current row.
     void focusList();
+    // The line above the list: what was searched for, how and where.
+    void setHeader(const QString& text);
+    QString header() const;
 
 signals:
     // A row chosen: clicked, or activated with a double-click or Enter.
@@ -79,6 +83,7 @@ private:
         QList<QTreeWidgetItem*> rows; // owned
         SearchRequest request;
         QStringList prefix;
+        QString header;
         bool visible = false;
     };
     void addPending();
@@ -90,6 +95,7 @@ private:
     void sortChanged(int column, Qt::SortOrder order);
 
     QTreeWidget* m_list = nullptr;
+    QLabel* m_header = nullptr;
     SearchRequest m_request;
     QStringList m_prefix;
     std::unique_ptr<Saved> m_saved; // the rows before the running search

@@ -156,6 +156,7 @@ QTreeWidgetItem* DocumentTree::makeNode(const QString& caption, const NodeData& 
                                         int imageIndex) const
 {
     auto* item = new QTreeWidgetItem(QStringList{caption});
+    item->setToolTip(0, caption); // a caption the tree's width cuts can still be read
     item->setData(0, KindRole, record.kind);
     item->setData(0, FileNameRole, record.path);
     item->setData(0, ImageIndexRole, imageIndex);

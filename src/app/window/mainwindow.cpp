@@ -208,6 +208,7 @@ void MainWindow::connectParts()
             showSelectedNode();
         // The menu's shortcuts follow the selection, not only the last opening of the menu.
         updateTreeCommands();
+        m_search->updateScopeHint();
     });
     connect(m_treePanel->view(), &QWidget::customContextMenuRequested, this,
             [this](const QPoint& position) {
