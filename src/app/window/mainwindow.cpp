@@ -323,9 +323,8 @@ void MainWindow::firstActivation()
     if (m_splash)
         m_splash->hide();
     m_treePanel->setExternalDirectory(stored.externalDirectory());
-    refresh();
+    refresh(); // which brings the index up to date, now that the window is started
     m_treePanel->view()->setFocus();
-    m_search->updateIndex();
 }
 
 void MainWindow::applyStoredTreeWidth(int width)
