@@ -21,6 +21,7 @@ const Key<bool> WholeWords{u"Search", u"WholeWords", false};
 const Key<bool> TextMode{u"Search", u"TextMode", false};
 const Key<bool> UseIndex{u"Search", u"UseIndex", true};
 const Key<bool> WordForms{u"Search", u"WordForms", false};
+const Key<QString> CopyFolder{u"Copy", u"LastFolder", QString()};
 const Key<bool> CaseSensitive{u"Search", u"Register", false};
 const Key<quint32> HighlightBackColor{u"Search", u"BackColor", 255};
 const Key<quint32> HighlightFontColor{u"Search", u"FontColor", 0xFFFFFF};
@@ -174,6 +175,16 @@ bool AppSettings::textMode() const
 void AppSettings::setTextMode(bool textMode) const
 {
     write(m_fileName, TextMode, textMode);
+}
+
+QString AppSettings::copyFolder() const
+{
+    return read(m_fileName, CopyFolder);
+}
+
+void AppSettings::setCopyFolder(const QString& folder) const
+{
+    write(m_fileName, CopyFolder, folder);
 }
 
 bool AppSettings::wordForms() const

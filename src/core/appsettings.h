@@ -35,6 +35,9 @@ public:
     void setWholeWords(bool wholeWords) const;
     bool textMode() const;
     void setTextMode(bool textMode) const;
+    // [Copy] LastFolder: where the last copy went; the folder chooser starts there.
+    QString copyFolder() const;
+    void setCopyFolder(const QString& folder) const;
     // [Search] WordForms: all words of the query in any of their forms.
     bool wordForms() const;
     void setWordForms(bool wordForms) const;

@@ -15,6 +15,7 @@ DocumentCopy DocumentCopy::plan(const QString& source, bool isFolder, const QStr
     copy.m_folder = isFolder;
     copy.m_source = source;
     copy.m_target = dest + QFileInfo(source).fileName();
+    copy.m_targetFolder = targetFolder;
     if (isFolder) {
         if (FileTree::isCopyIntoItself(source, copy.m_target)) {
             copy.m_problem = Problem::IntoItself;
@@ -43,15 +44,75 @@ DocumentCopy DocumentCopy::plan(const QString& source, bool isFolder, const QStr
     return copy;
 }
 
+namespace {
+
+// Every regular file below folder, with its path below it.
+void filesBelow(const QString& folder, const QString& below, QStringList& out)
+{
+    Platform::forEachEntry(folder, [&](const QString& name, bool isFolder) {
+        const QString path = folder + u'/' + name;
+        const QString relative = below.isEmpty() ? name : below + u'/' + name;
+        if (isFolder)
+            filesBelow(path, relative, out);
+        else if (Platform::isFile(path))
+            out.append(relative);
+        return true;
+    });
+}
+
+} // namespace
+
+QStringList DocumentCopy::existingTargets() const
+{
+    QStringList existing;
+    const auto check = [&existing](const QString& sourceFolder, const QString& targetFolder) {
+        QStringList files;
+        filesBelow(sourceFolder, QString(), files);
+        for (const QString& file : std::as_const(files)) {
+            const QString target = targetFolder + u'/' + file;
+            if (Platform::isFile(target))
+                existing.append(target);
+        }
+    };
+    if (m_folder) {
+        check(m_source, m_target);
+    } else {
+        if (Platform::isFile(m_target) && !FileTree::isSameOrInside(m_source, m_target))
+            existing.append(m_target);
+        if (!m_pictures.isEmpty())
+            check(m_pictures, m_picturesTarget);
+    }
+    return existing;
+}
+
+int DocumentCopy::documentCount() const
+{
+    if (!m_folder)
+        return m_kept.contains(m_target) ? 0 : 1;
+    QStringList files;
+    filesBelow(m_source, QString(), files);
+    int documents = 0;
+    for (const QString& file : std::as_const(files)) {
+        // Documents of the library: no folder page, nothing of a picture folder.
+        const QString name = file.section(u'/', -1);
+        if (DocumentLayout::isDocument(name) && !DocumentLayout::isFolderPage(name) &&
+            !file.contains(QStringLiteral(".files/")) && !m_kept.contains(m_target + u'/' + file))
+            ++documents;
+    }
+    return documents;
+}
+
 bool DocumentCopy::run(const std::atomic<bool>* stop) const
 {
     if (m_problem != Problem::None)
         return false;
     FileTree files;
     files.setStopFlag(stop);
+    files.setKeptTargets(&m_kept);
     if (m_folder)
         return files.copyDir(m_source, m_target, QStringLiteral("*.*"));
-    const bool copied = files.copyKeepingReadOnlyTarget(m_source, m_target);
+    const bool copied =
+        m_kept.contains(m_target) || files.copyKeepingReadOnlyTarget(m_source, m_target);
     if (m_pictures.isEmpty())
         return copied;
     if (m_picturesTargetFailed)

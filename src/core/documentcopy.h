@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 
@@ -30,6 +32,15 @@ public:
     QString source() const { return m_source; }
     QString target() const { return m_target; }
 
+    // The files already in the target folders that the copy would replace, in order.
+    QStringList existingTargets() const;
+    // Files of existingTargets the copy leaves as they are.
+    void setKept(const QSet<QString>& kept) { m_kept = kept; }
+    // The documents the copy writes (those kept left out).
+    int documentCount() const;
+    // The folder the copy goes into.
+    QString targetFolder() const { return m_targetFolder; }
+
     // Copies; false when something could not be copied or the stop flag was set.
     bool run(const std::atomic<bool>* stop = nullptr) const;
 
@@ -40,6 +51,8 @@ private:
     QString m_pictures; // a document's picture folder, when it is to be copied too
     QString m_picturesTarget;
     bool m_picturesTargetFailed = false;
+    QString m_targetFolder;
+    QSet<QString> m_kept;
     Problem m_problem = Problem::None;
     QString m_problemPath;
 };

@@ -192,7 +192,7 @@ bool FileTree::copyDirEntries(const QString& src, const QString& dst, const QStr
         } else if (fs::is_directory(status)) {
             ok = makeDir(to) && copyDirEntries(from, to, mask);
         } else if (fs::is_regular_file(status)) {
-            ok = copyFile(from, to, false);
+            ok = (m_kept && m_kept->contains(to)) || copyFile(from, to, false);
         } // pipes, sockets and devices are not copied: reading them could block forever
         return ok;
     });

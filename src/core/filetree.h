@@ -2,6 +2,7 @@
 
 #include "textconversion.h"
 
+#include <QSet>
 #include <QString>
 
 #include <atomic>
@@ -15,6 +16,8 @@ public:
     // When given and set (from any thread), a copy ends at its next entry and reports false;
     // what is copied by then stays.
     void setStopFlag(const std::atomic<bool>* stop) { m_stop = stop; }
+    // When given, a copy leaves these target files as they are (the user chose to keep them).
+    void setKeptTargets(const QSet<QString>* kept) { m_kept = kept; }
 
     // Deletes the files of dir that match mask; folders and their contents stay.
     bool deleteFiles(const QString& dir, const QString& mask) const;
@@ -45,5 +48,6 @@ public:
 
 private:
     const std::atomic<bool>* m_stop = nullptr;
+    const QSet<QString>* m_kept = nullptr;
     bool copyDirEntries(const QString& src, const QString& dst, const QString& mask) const;
 };

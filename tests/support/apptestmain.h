@@ -25,7 +25,7 @@ public:
         messages.append(message.caption + u'|' + message.text);
         return button;
     }
-    QString chooseFolder(QWidget*, const QString&) override
+    QString chooseFolder(QWidget*, const QString&, const QString&) override
     {
         return folders.isEmpty() ? QString() : folders.takeFirst();
     }

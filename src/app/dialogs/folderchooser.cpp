@@ -2,7 +2,7 @@
 
 #include "userinteraction.h"
 
-QString FolderChooser::choose(QWidget* parent, const QString& caption)
+QString FolderChooser::choose(QWidget* parent, const QString& caption, const QString& startFolder)
 {
-    return UserInteraction::current().chooseFolder(parent, caption);
+    return UserInteraction::current().chooseFolder(parent, caption, startFolder);
 }

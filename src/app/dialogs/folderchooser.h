@@ -8,6 +8,6 @@ class QWidget;
 namespace FolderChooser {
 
 // The folder the user picked; empty when the dialog was cancelled.
-QString choose(QWidget* parent, const QString& caption);
+QString choose(QWidget* parent, const QString& caption, const QString& startFolder = QString());
 
 } // namespace FolderChooser

@@ -40,10 +40,11 @@ QMessageBox::StandardButton UserInteraction::answer(QWidget* parent, const Messa
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-QString UserInteraction::chooseFolder(QWidget* parent, const QString& caption)
+QString UserInteraction::chooseFolder(QWidget* parent, const QString& caption,
+                                      const QString& startFolder)
 {
     // Qt's own dialog: the desktop's may speak the system's language.
-    QFileDialog dialog(parent, caption);
+    QFileDialog dialog(parent, caption, startFolder);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
     dialog.setProxyModel(new RussianDates(&dialog));

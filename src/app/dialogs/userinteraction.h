@@ -30,7 +30,9 @@ public:
     // Shows a modal message box; the button chosen.
     virtual QMessageBox::StandardButton answer(QWidget* parent, const Message& message);
     // The folder the user picked; empty when the choice was cancelled.
-    virtual QString chooseFolder(QWidget* parent, const QString& caption);
+    // startFolder: where the chooser opens (its own choice when empty).
+    virtual QString chooseFolder(QWidget* parent, const QString& caption,
+                                 const QString& startFolder);
     // Runs a modal dialog; its result code.
     virtual int run(QDialog& dialog);
 

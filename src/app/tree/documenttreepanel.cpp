@@ -1,6 +1,7 @@
 #include "documenttreepanel.h"
 
 #include "appmessagebox.h"
+#include "appsettings.h"
 #include "backgroundtask.h"
 #include "collectionlists.h"
 #include "elidedtoolbutton.h"
@@ -326,9 +327,14 @@ void DocumentTreePanel::copySelected()
 {
     if (!m_tree || !selectedNode() || !selectedNode()->parent() || m_copy)
         return;
-    const std::optional<DocumentCopy> copy = TreeFileOperations::planCopy(selectedNode(), window());
+    const std::optional<DocumentCopy> copy = TreeFileOperations::planCopy(
+        selectedNode(), window(), AppSettings(m_settingsFile).copyFolder());
     if (!copy)
         return;
+    AppSettings(m_settingsFile).setCopyFolder(copy->targetFolder());
+    const QString report = QStringLiteral("Скопировано: %1 документов в %2")
+                               .arg(copy->documentCount())
+                               .arg(QDir::toNativeSeparators(copy->targetFolder()));
     // A large folder takes long: the copy runs in the background and can be stopped (what is
     // copied by then stays).
     auto stop = std::make_shared<std::atomic<bool>>(false);
@@ -336,9 +342,13 @@ void DocumentTreePanel::copySelected()
         window(), QStringLiteral("Копирование"), QStringLiteral("Копирование файлов. Ждите..."),
         BackgroundTask::Work{
             [copy = *copy, stop] { copy.run(stop.get()); }, [stop] { stop->store(true); }, {}});
-    connect(m_copy.get(), &BackgroundTask::finished, this, [this] {
+    connect(m_copy.get(), &BackgroundTask::finished, this, [this, report] {
+        const bool stopped = m_copy->isCancelled();
         m_copy.release()->deleteLater(); // let go once this handler of its signal is done
         window()->activateWindow();
+        emit statusMessage(stopped ? QStringLiteral("Копирование остановлено: скопированное "
+                                                    "осталось на месте")
+                                   : report);
         emit filesChanged();
     });
 }

@@ -42,6 +42,8 @@ public:
     bool isNormativeCollection() const;
     void setNormativeCollection(bool normative);
     void setSuiteDir(const QString& suiteDir) { m_suiteDir = suiteDir; }
+    // The settings file, where the folder copied to last is kept.
+    void setSettingsFile(const QString& file) { m_settingsFile = file; }
     QString externalDirectory() const { return m_externalDirectory; }
     void setExternalDirectory(const QString& folder) { m_externalDirectory = folder; }
     // The folders and captions of the chosen collection; false when the table of the
@@ -105,6 +107,8 @@ signals:
     void selectionChanged();
     // The window deleted or copied files of the library.
     void filesChanged();
+    // A line for the status bar: how a copy ended.
+    void statusMessage(const QString& text);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -120,6 +124,7 @@ private:
     std::unique_ptr<DocumentTree> m_tree;
     std::unique_ptr<BackgroundTask> m_copy;
     QString m_suiteDir;
+    QString m_settingsFile;
     QString m_externalDirectory;
     QString m_bookmark;
     bool m_sortByDate = false;

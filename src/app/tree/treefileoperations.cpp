@@ -8,6 +8,8 @@
 #include "platform.h"
 #include "progressdialog.h"
 
+#include <QDir>
+#include <QSet>
 #include <QTreeWidgetItem>
 
 namespace {
@@ -40,12 +42,13 @@ void deleteNode(QTreeWidgetItem* node)
     delete node;
 }
 
-std::optional<DocumentCopy> planCopy(const QTreeWidgetItem* node, QWidget* dialogParent)
+std::optional<DocumentCopy> planCopy(const QTreeWidgetItem* node, QWidget* dialogParent,
+                                     const QString& startFolder)
 {
     if (!node)
         return std::nullopt;
-    const QString chosen =
-        FolderChooser::choose(dialogParent, QStringLiteral("Выбор директории для копирования"));
+    const QString chosen = FolderChooser::choose(
+        dialogParent, QStringLiteral("Выбор директории для копирования"), startFolder);
     if (chosen.isEmpty())
         return std::nullopt;
     const DocumentTree::NodeData record = DocumentTree::nodeData(node);
@@ -70,6 +73,27 @@ std::optional<DocumentCopy> planCopy(const QTreeWidgetItem* node, QWidget* dialo
         AppMessageBox::show(dialogParent, messageCaption(),
                             QStringLiteral("Ошибка при создании директории:\n") +
                                 copy.problemPath());
+    // Nothing is replaced without the user's word.
+    QSet<QString> kept;
+    const QStringList existing = copy.existingTargets();
+    for (qsizetype i = 0; i < existing.size(); ++i) {
+        const auto answer = AppMessageBox::show(
+            dialogParent, QStringLiteral("Копирование"),
+            QStringLiteral("Файл уже есть в папке назначения:\n%1\n\nЗаменить его?\n«Да» — "
+                           "заменить, «Нет» — оставить прежний, «Да для всех» — заменить и "
+                           "остальные.")
+                .arg(QDir::toNativeSeparators(existing.at(i))),
+            QMessageBox::Question,
+            QMessageBox::Yes | QMessageBox::No | QMessageBox::YesToAll | QMessageBox::Cancel,
+            QMessageBox::No);
+        if (answer == QMessageBox::Cancel)
+            return std::nullopt;
+        if (answer == QMessageBox::YesToAll)
+            break;
+        if (answer != QMessageBox::Yes)
+            kept.insert(existing.at(i));
+    }
+    copy.setKept(kept);
     return copy;
 }
 

@@ -98,6 +98,7 @@ void MainWindow::createParts()
     m_splitter->setChildrenCollapsible(false);
     m_treePanel = new DocumentTreePanel(m_icons, m_splitter);
     m_treePanel->setSuiteDir(suiteDir());
+    m_treePanel->setSettingsFile(m_settingsFile);
     m_viewer = new DocumentViewer(m_splitter);
     m_splitter->addWidget(m_treePanel);
     m_splitter->addWidget(m_viewer);
@@ -227,6 +228,7 @@ void MainWindow::connectParts()
             &StatusLine::setIndexState);
     connect(m_treePanel, &DocumentTreePanel::filesChanged, m_search,
             &SearchController::updateIndex);
+    connect(m_treePanel, &DocumentTreePanel::statusMessage, this, &MainWindow::setStatusText);
 
     connect(m_titlePanel, &TitlePanel::stepRequested, m_viewer, &DocumentViewer::stepOccurrence);
     connect(m_viewer, &DocumentViewer::statusNote, this, &MainWindow::showStatusNote);
@@ -506,6 +508,8 @@ void MainWindow::updateSearchCommands()
     const bool hasContext = !m_search->findBox()->currentText().trimmed().isEmpty();
     m_commands->action(WindowCommands::BeginSearch)->setEnabled(hasContext);
     m_commands->action(WindowCommands::CancelSearch)->setEnabled(m_search->isSearchMode());
+    // A closed result list comes back while search mode lasts.
+    m_commands->action(WindowCommands::FocusResultList)->setEnabled(m_search->isSearchMode());
 }
 
 void MainWindow::beginSearch()

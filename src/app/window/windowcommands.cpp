@@ -56,8 +56,8 @@ WindowCommands::WindowCommands(const QList<QIcon>& icons, QWidget* keyScope, QWi
          QKeySequence(Qt::ALT | Qt::Key_PageDown), -1, false, false},
         {PreviousFoundDocument, "previousFoundDocumentAction", "Предыдущий найденный документ",
          QKeySequence(Qt::ALT | Qt::Key_PageUp), -1, false, false},
-        {FocusResultList, "focusResultListAction", "К списку найденных документов",
-         QKeySequence(Qt::Key_F6), -1, false, false},
+        {FocusResultList, "focusResultListAction", "Результаты поиска", QKeySequence(Qt::Key_F6),
+         -1, false},
         {FindInPage, "findInPageAction", "Найти на странице",
          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), -1, false, false},
     };
@@ -74,8 +74,8 @@ WindowCommands::WindowCommands(const QList<QIcon>& icons, QWidget* keyScope, QWi
             window->addAction(action);
         }
         action->setObjectName(QString::fromLatin1(command.objectName));
-        if (command.command == AddFavorite) {
-            // The shown document is added from the tree and the viewer alike.
+        if (command.command == AddFavorite || command.command == FocusResultList) {
+            // From the tree and the viewer alike (the shown document, the result list).
             action->setShortcut(command.keys);
             action->setShortcutContext(Qt::WindowShortcut);
             window->addAction(action);

@@ -119,11 +119,29 @@ private slots:
         QVERIFY(TestFiles::write(out + QStringLiteral("/Doc.htm"), "kept"));
         QVERIFY(TestFiles::setReadOnly(out + QStringLiteral("/Doc.htm")));
         QVERIFY(TestFiles::write(out + QStringLiteral("/Doc.files/image001.png"), "old"));
+        // Nothing is replaced without the user's word: "Нет" keeps a file, "Отмена" stops
+        // before anything is copied, "Да для всех" replaces the rest.
+        TestAnswers::instance().messages.clear();
+        TestAnswers::instance().button = QMessageBox::No;
+        TestAnswers::instance().folders = {out};
+        QVERIFY(TreeFileOperations::copyNode(tree.currentItem(), nullptr));
+        QCOMPARE(TestFiles::read(out + QStringLiteral("/Doc.files/image001.png")),
+                 QByteArray("old"));
+        QVERIFY(TestAnswers::instance().messages.size() >= 2); // Doc.htm, image001.png, ...
+        QVERIFY(TestAnswers::instance().messages.first().startsWith(
+            QStringLiteral("Копирование|Файл уже есть в папке назначения:")));
+        TestAnswers::instance().button = QMessageBox::Cancel;
+        TestAnswers::instance().folders = {out};
+        QVERIFY(!TreeFileOperations::copyNode(tree.currentItem(), nullptr));
+        TestAnswers::instance().button = QMessageBox::YesToAll;
+        TestAnswers::instance().folders = {out};
         QVERIFY(TreeFileOperations::copyNode(tree.currentItem(),
                                              nullptr)); // the picture folder's result
         QCOMPARE(TestFiles::read(out + QStringLiteral("/Doc.htm")), QByteArray("kept"));
         QCOMPARE(TestFiles::read(out + QStringLiteral("/Doc.files/image001.png")),
                  QByteArray("/Doc.files/image001.png"));
+        TestAnswers::instance().button = QMessageBox::Ok;
+        TestAnswers::instance().messages.clear();
 
         // Onto itself: the document stays intact.
         TestAnswers::instance().folders = {lib};
