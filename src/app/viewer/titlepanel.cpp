@@ -3,6 +3,8 @@
 #include "keybindings.h"
 #include "occurrencenavigator.h"
 
+#include <QEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -50,6 +52,7 @@ TitlePanel::TitlePanel(OccurrenceNavigator* occurrences, QWidget* parent)
     m_title->setTextFormat(Qt::PlainText);
     m_title->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     row->addWidget(m_title, 1);
+    m_title->installEventFilter(this);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
 
     m_previous =
@@ -83,13 +86,40 @@ void TitlePanel::setTitle(const QString& title, int marks, int inMarkup)
         text += QStringLiteral(" — совпадения только в разметке");
     else if (marks > 0)
         text += QStringLiteral(" — ") + occurrencesPhrase(marks);
-    m_title->setText(text);
+    m_fullText = text;
     m_title->setToolTip(text);
+    showFitted();
+}
+
+void TitlePanel::showFitted()
+{
+    // A path too long for the panel is shortened in its middle; the shown node's caption and
+    // the count stay whole.
+    const QFontMetrics metrics(m_title->font());
+    const int room = m_title->contentsRect().width() - 2 * m_title->margin() - 4;
+    if (room <= 0 || metrics.horizontalAdvance(m_fullText) <= room) {
+        m_title->setText(m_fullText);
+        return;
+    }
+    const qsizetype cut = m_fullText.lastIndexOf(QStringLiteral("->"));
+    const QString kept = cut < 0 ? m_fullText : m_fullText.mid(cut);
+    const QString path = cut < 0 ? QString() : m_fullText.left(cut);
+    const int pathRoom = room - metrics.horizontalAdvance(kept);
+    m_title->setText(pathRoom > metrics.horizontalAdvance(QStringLiteral("…"))
+                         ? metrics.elidedText(path, Qt::ElideMiddle, pathRoom) + kept
+                         : metrics.elidedText(m_fullText, Qt::ElideLeft, room));
+}
+
+bool TitlePanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_title && event->type() == QEvent::Resize)
+        showFitted();
+    return QWidget::eventFilter(watched, event);
 }
 
 QString TitlePanel::text() const
 {
-    return m_title->text();
+    return m_fullText;
 }
 
 void TitlePanel::updateCounter()

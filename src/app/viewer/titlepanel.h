@@ -18,6 +18,7 @@ public:
     // title: the node's path of captions. marks: the copy's marked occurrences, -1 when no
     // highlighted copy is shown; inMarkup: those left in its markup.
     void setTitle(const QString& title, int marks, int inMarkup);
+    // The whole title (the panel may show it shortened).
     QString text() const;
 
     QLabel* titleLabel() const { return m_title; }
@@ -29,11 +30,16 @@ signals:
     // +1 for the next occurrence, -1 for the previous one.
     void stepRequested(int direction);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void updateCounter();
+    void showFitted();
 
     OccurrenceNavigator* m_occurrences;
     QLabel* m_title = nullptr;
+    QString m_fullText;
     QToolButton* m_previous = nullptr;
     QLabel* m_counter = nullptr;
     QToolButton* m_next = nullptr;

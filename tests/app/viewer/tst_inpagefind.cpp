@@ -146,7 +146,7 @@ private slots:
                                             ".getBoundingClientRect(); window.scrollY > 0 && "
                                             "r.top >= 0 && r.bottom <= window.innerHeight"))
                         .toBool());
-        QVERIFY(!m_form->titlePanel()->titleLabel()->text().contains(QStringLiteral("разметке")));
+        QVERIFY(!m_form->titlePanel()->text().contains(QStringLiteral("разметке")));
     }
 
     void matchCase()
@@ -163,8 +163,8 @@ private slots:
         show(QStringLiteral("Разметка"), QStringLiteral("ларсен"), false);
         QCOMPARE(selection(), QString());
         QCOMPARE(m_form->viewer()->inPageFindCount(), before);
-        QVERIFY(m_form->titlePanel()->titleLabel()->text().endsWith(
-            QStringLiteral("совпадения только в разметке")));
+        QVERIFY(
+            m_form->titlePanel()->text().endsWith(QStringLiteral("совпадения только в разметке")));
 
         m_form->search()->setSearchMode(false);
         const int requests = m_form->viewer()->inPageFindRequests();

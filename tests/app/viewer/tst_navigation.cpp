@@ -100,8 +100,7 @@ private slots:
         QSignalSpy finds(m_form->viewer(), &DocumentViewer::inPageFindFinished);
         choose(QStringLiteral("Шпунт"));
         QTRY_VERIFY_WITH_TIMEOUT(!finds.isEmpty(), 10000);
-        QVERIFY(
-            m_form->titlePanel()->titleLabel()->text().endsWith(QStringLiteral("— 3 совпадения")));
+        QVERIFY(m_form->titlePanel()->text().endsWith(QStringLiteral("— 3 совпадения")));
         QTRY_COMPARE_WITH_TIMEOUT(m_form->titlePanel()->occurrenceLabel()->text(),
                                   QStringLiteral("1 из 3"), 20000);
         QVERIFY(m_form->titlePanel()->nextButton()->isVisible());
