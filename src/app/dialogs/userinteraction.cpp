@@ -51,6 +51,19 @@ QString UserInteraction::chooseFolder(QWidget* parent, const QString& caption,
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
+QString UserInteraction::chooseSaveFile(QWidget* parent, const QString& caption,
+                                        const QString& suggested, const QString& filter,
+                                        const QString& suffix)
+{
+    // Qt's own dialog, with the program's Russian dates, as the folder chooser.
+    QFileDialog dialog(parent, caption, suggested, filter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(suffix);
+    dialog.setProxyModel(new RussianDates(&dialog));
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
 int UserInteraction::run(QDialog& dialog)
 {
     const int result = dialog.exec();

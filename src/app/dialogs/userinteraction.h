@@ -33,6 +33,10 @@ public:
     // startFolder: where the chooser opens (its own choice when empty).
     virtual QString chooseFolder(QWidget* parent, const QString& caption,
                                  const QString& startFolder);
+    // The file a document is saved as; empty when the dialog was cancelled.
+    virtual QString chooseSaveFile(QWidget* parent, const QString& caption,
+                                   const QString& suggested, const QString& filter,
+                                   const QString& suffix);
     // Runs a modal dialog; its result code.
     virtual int run(QDialog& dialog);
 

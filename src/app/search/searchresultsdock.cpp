@@ -362,9 +362,8 @@ bool SearchResultsDock::chooseNext(int step)
     if (count == 0)
         return false;
     // The list's keys start at its first row without choosing it: the first step chooses it.
-    const int current = m_list->selectedItems().isEmpty()
-                            ? -1
-                            : m_list->indexOfTopLevelItem(m_list->currentItem());
+    const int current =
+        m_list->selectedItems().isEmpty() ? -1 : m_list->indexOfTopLevelItem(m_list->currentItem());
     const int next = current < 0 ? (step > 0 ? 0 : count - 1) : (current + step + count) % count;
     QTreeWidgetItem* row = m_list->topLevelItem(next);
     m_list->setCurrentItem(row);

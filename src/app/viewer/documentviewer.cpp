@@ -9,6 +9,7 @@
 #include "pagefindbar.h"
 #include "platform.h"
 #include "shownfile.h"
+#include "userinteraction.h"
 #include "userworkdir.h"
 
 #include <QDesktopServices>
@@ -335,16 +336,12 @@ void DocumentViewer::askForPdf()
     const QString folder = m_pdfFolder.isEmpty()
                                ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
                                : m_pdfFolder;
-    // Qt's own dialog: it speaks the program's language, dates included.
-    QFileDialog dialog(window(), QStringLiteral("Сохранить как PDF"),
-                       QDir(folder).filePath(caption + QStringLiteral(".pdf")),
-                       QStringLiteral("Документ PDF (*.pdf)"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("pdf"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const QString path = UserInteraction::current().chooseSaveFile(
+        window(), QStringLiteral("Сохранить как PDF"),
+        QDir(folder).filePath(caption + QStringLiteral(".pdf")),
+        QStringLiteral("Документ PDF (*.pdf)"), QStringLiteral("pdf"));
+    if (path.isEmpty())
         return;
-    const QString path = dialog.selectedFiles().constFirst();
     m_pdfFolder = QFileInfo(path).absolutePath();
     saveAsPdf(path);
 }

@@ -13,6 +13,7 @@
 
 #include <QDesktopServices>
 #include <QLabel>
+#include <QPrinterInfo>
 #include <QSignalSpy>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -122,6 +123,27 @@ private slots:
                                   QStringLiteral("3 из 3"), 20000);
         QTRY_COMPARE_WITH_TIMEOUT(selection(), QStringLiteral("Ларсен"), 20000);
         m_form->search()->setSearchMode(false);
+
+        // A rebuild (refresh, another collection, sort by date) leaves nothing of the
+        // highlighted copy described: no count in the title, no counter.
+        m_form->refresh();
+        QVERIFY(m_form->titlePanel()->occurrenceLabel()->isHidden());
+        QVERIFY(!m_form->titlePanel()->text().contains(QStringLiteral("совпадени")));
+    }
+
+    // Printing where there is no printer says so at once, and the viewer goes on.
+    void printWithoutPrinters()
+    {
+        if (!QPrinterInfo::availablePrinters().isEmpty())
+            QSKIP("this machine has a printer");
+        TestAnswers::instance().messages.clear();
+        m_form->viewer()->printDocument();
+        QCOMPARE(TestAnswers::instance().messages.size(), 1);
+        QVERIFY(TestAnswers::instance().messages.first().endsWith(
+            QStringLiteral("Принтер не найден: сохраните документ как PDF")));
+        choose(QStringLiteral("Ссылки"));
+        choose(QStringLiteral("Шпунт"));
+        QCOMPARE(shown(), QStringLiteral("Шпунт"));
     }
 
     // Back and forward through the nodes shown, links to documents and to the web, and PDF.
