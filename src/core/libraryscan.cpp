@@ -93,6 +93,10 @@ std::vector<ScanNode> LibraryScan::deep(const QString& dir, const DocumentCallba
         if (!parent.cdUp())
             break;
     }
+    // The root itself is walked, whatever it points to (a link to a folder it lies in too).
+    FolderId rootId;
+    if (DirectoryListing::folderId(dir, &rootId))
+        state.visited.erase(rootId);
     scanInto(dir, parentDevice, state, nodes);
     if (unreadable)
         *unreadable += state.unreadable;

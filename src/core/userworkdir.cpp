@@ -92,11 +92,14 @@ void UserWorkDir::removeLeftovers()
         const QString path = temp + u'/' + name;
         if (path == own || !Platform::isPrivateFolder(path))
             continue; // not this user's own real folder
-        // A program that is just starting has made its folder but may not hold its lock yet.
-        if (QFileInfo(path).lastModified().secsTo(QDateTime::currentDateTime()) < 60)
+        // The lock decides: a program still running holds it, the lock of one that has ended
+        // (killed, crashed) is stale and its folder goes at once. Only a folder without a lock
+        // is given a minute: its program may be starting and not hold its lock yet.
+        const QString lockPath = path + u'/' + lockName;
+        if (!QFileInfo::exists(lockPath) &&
+            QFileInfo(path).lastModified().secsTo(QDateTime::currentDateTime()) < 60)
             continue;
-        // A program still running holds its lock; the lock of one that has ended is stale.
-        QLockFile lock(path + u'/' + lockName);
+        QLockFile lock(lockPath);
         lock.setStaleLockTime(0);
         if (!lock.tryLock(0))
             continue;

@@ -5,6 +5,7 @@
 
 #include <QLockFile>
 #include <QTemporaryDir>
+#include <QSysInfo>
 #include <QTest>
 
 #include <ctime>
@@ -49,7 +50,15 @@ private slots:
         for (const char* name : {"ended", "running"})
             QVERIFY(::utime(QFile::encodeName(prefix + QString::fromLatin1(name)).constData(),
                             &hourAgo) == 0);
+        // Just now: one whose program was killed (its lock names a process that is gone) goes
+        // at once; one without a lock may belong to a program that is starting.
+        QVERIFY(TestFiles::write(prefix + QStringLiteral("killed/running.lock"),
+                                 "4000000\nlectoria\n" + QSysInfo::machineHostName().toUtf8() +
+                                     "\n"));
+        QVERIFY(QDir().mkpath(prefix + QStringLiteral("starting")));
         UserWorkDir::removeLeftovers();
+        QVERIFY(!QFileInfo::exists(prefix + QStringLiteral("killed")));
+        QVERIFY(QFileInfo::exists(prefix + QStringLiteral("starting")));
         QVERIFY(!QFileInfo::exists(prefix + QStringLiteral("ended")));
         QVERIFY(QFileInfo::exists(prefix + QStringLiteral("running")));
         QVERIFY(QFileInfo(prefix + QStringLiteral("link")).isSymLink());
