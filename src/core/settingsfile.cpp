@@ -18,12 +18,27 @@ bool canCreateFileIn(const QString& folder)
     return probe.open();
 }
 
+bool& cannotKeep()
+{
+    static bool flag = false;
+    return flag;
+}
+
 } // namespace
 
 QString SettingsFile::userFile()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/lectoria/Lectoria.ini");
+    // A relative XDG_CONFIG_HOME is ignored, as the XDG rules say: settings would land below
+    // whatever folder the program was started from.
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (base.isEmpty() || QDir::isRelativePath(base))
+        base = QDir::homePath() + QStringLiteral("/.config");
+    return base + QStringLiteral("/lectoria/Lectoria.ini");
+}
+
+bool SettingsFile::cannotBeKept()
+{
+    return cannotKeep();
 }
 
 QString SettingsFile::choose(const QString& programFile)
@@ -39,5 +54,10 @@ QString SettingsFile::choose(const QString& programFile)
     if (!QFileInfo::exists(own) && QDir().mkpath(QFileInfo(own).absolutePath()) &&
         shipped.isFile() && QFile::copy(programFile, own))
         QFile::setPermissions(own, QFile::ReadOwner | QFile::WriteOwner);
-    return own;
+    cannotKeep() = false;
+    if (QFileInfo::exists(own) || canCreateFileIn(QFileInfo(own).absolutePath()))
+        return own;
+    // Nowhere to keep them: the shipped settings are read all the same, and the user is told.
+    cannotKeep() = shipped.isFile();
+    return shipped.isFile() ? programFile : own;
 }

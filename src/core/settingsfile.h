@@ -12,7 +12,11 @@ namespace SettingsFile {
 // can be written (or the file itself can); else userFile(), copied from programFile when it
 // does not exist yet.
 QString choose(const QString& programFile);
-// "<configuration folder>/lectoria/Lectoria.ini": $XDG_CONFIG_HOME, by default ~/.config.
+// "<configuration folder>/lectoria/Lectoria.ini": $XDG_CONFIG_HOME (when it is an absolute
+// path), by default ~/.config.
 QString userFile();
+// After choose: neither folder can be written, so the shipped settings are only read and
+// nothing the user changes is kept.
+bool cannotBeKept();
 
 } // namespace SettingsFile

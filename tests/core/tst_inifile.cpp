@@ -340,6 +340,11 @@ private slots:
         const QString own = config + QStringLiteral("/lectoria/Lectoria.ini");
         QCOMPARE(SettingsFile::userFile(), own);
         QCOMPARE(SettingsFile::choose(shipped), shipped);
+        // A relative XDG_CONFIG_HOME is ignored.
+        qputenv("XDG_CONFIG_HOME", "relative/config");
+        QCOMPARE(SettingsFile::userFile(),
+                 QDir::homePath() + QStringLiteral("/.config/lectoria/Lectoria.ini"));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
         // No folder can be made where the settings folder should be.
         const QString blocked = dir.filePath(QStringLiteral("Blocked/Lectoria"));
         QVERIFY(TestFiles::write(blocked, "a file"));

@@ -325,6 +325,12 @@ void MainWindow::firstActivation()
     if (m_splash)
         m_splash->hide();
     m_treePanel->setExternalDirectory(stored.externalDirectory());
+    if (SettingsFile::cannotBeKept())
+        AppMessageBox::show(this, windowTitle(),
+                            QStringLiteral("Настройки не удастся сохранить: папка настроек "
+                                           "недоступна для записи. Программа работает с "
+                                           "настройками из файла\n") +
+                                QDir::toNativeSeparators(m_settingsFile));
     refresh(); // which brings the index up to date, now that the window is started
     m_treePanel->view()->setFocus();
 }
