@@ -163,9 +163,8 @@ private slots:
         // A root that is a link to a folder it lies in is walked, once.
         const QString up = dir + QStringLiteral("/A/B/top");
         QStringList fromUp;
-        LibraryScan::forEachDocument(LibraryScan::deep(up), [&](const ScanNode& node) {
-            fromUp.append(node.path);
-        });
+        LibraryScan::forEachDocument(LibraryScan::deep(up),
+                                     [&](const ScanNode& node) { fromUp.append(node.path); });
         QVERIFY(fromUp.contains(up + QStringLiteral("/S/s.htm")));
         QCOMPARE(fromUp.filter(QStringLiteral("/s.htm")).size(), 1);
         QCOMPARE(fromUp.filter(QStringLiteral("b.htm")).size(), 0); // A lies on the way to it

@@ -4,8 +4,8 @@
 #include "userworkdir.h"
 
 #include <QLockFile>
-#include <QTemporaryDir>
 #include <QSysInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <ctime>
@@ -52,9 +52,9 @@ private slots:
                             &hourAgo) == 0);
         // Just now: one whose program was killed (its lock names a process that is gone) goes
         // at once; one without a lock may belong to a program that is starting.
-        QVERIFY(TestFiles::write(prefix + QStringLiteral("killed/running.lock"),
-                                 "4000000\nlectoria\n" + QSysInfo::machineHostName().toUtf8() +
-                                     "\n"));
+        QVERIFY(
+            TestFiles::write(prefix + QStringLiteral("killed/running.lock"),
+                             "4000000\nlectoria\n" + QSysInfo::machineHostName().toUtf8() + "\n"));
         QVERIFY(QDir().mkpath(prefix + QStringLiteral("starting")));
         UserWorkDir::removeLeftovers();
         QVERIFY(!QFileInfo::exists(prefix + QStringLiteral("killed")));
