@@ -340,7 +340,7 @@ bool DocumentIndex::put(const QString& relativePath, const Platform::FileStamp& 
                         const QString& foldedText, const QStringList& stems)
 {
     const QByteArray path = pathBytes(relativePath);
-    const QByteArray kept = qCompress(foldedText.toUtf8());
+    const QByteArray utf8 = foldedText.toUtf8();
     qint64 id = -1;
     {
         Statement find(m_db, "SELECT id FROM documents WHERE path = ?1;");
@@ -348,35 +348,28 @@ bool DocumentIndex::put(const QString& relativePath, const Platform::FileStamp& 
         if (find.step() == SQLITE_ROW)
             id = find.integer(0);
     }
-    if (id >= 0) {
-        if (!dropIndexed(id))
-            return false;
-        Statement update(m_db, "UPDATE documents SET size = ?2, modified = ?3, encoding = ?4,"
-                               " words = ?5, textsize = ?7 WHERE id = ?1;");
-        update.bindInt(1, id);
-        update.bindInt(2, stamp.size);
-        update.bindInt(3, stamp.modified);
-        update.bindInt(4, encoding);
-        update.bindInt(5, stems.size());
-        update.bindInt(7, foldedText.toUtf8().size());
-        if (update.step() != SQLITE_DONE)
-            return fail(Problem::WriteFailed);
-    } else {
-        Statement insert(m_db, "INSERT INTO documents(path, size, modified, encoding, words,"
-                               " textsize) VALUES(?1, ?2, ?3, ?4, ?5, ?7);");
-        insert.bindBytes(1, path);
-        insert.bindInt(2, stamp.size);
-        insert.bindInt(3, stamp.modified);
-        insert.bindInt(4, encoding);
-        insert.bindInt(5, stems.size());
-        insert.bindInt(7, foldedText.toUtf8().size());
-        if (insert.step() != SQLITE_DONE)
-            return fail(Problem::WriteFailed);
+    if (id >= 0 && !dropIndexed(id))
+        return false;
+    // One row a document: written anew, its id kept for the full-text rows.
+    Statement row(m_db, id >= 0 ? "UPDATE documents SET path = ?1, size = ?2, modified = ?3,"
+                                  " encoding = ?4, words = ?5, textsize = ?6 WHERE id = ?7;"
+                                : "INSERT INTO documents(path, size, modified, encoding, words,"
+                                  " textsize) VALUES(?1, ?2, ?3, ?4, ?5, ?6);");
+    row.bindBytes(1, path);
+    row.bindInt(2, stamp.size);
+    row.bindInt(3, stamp.modified);
+    row.bindInt(4, encoding);
+    row.bindInt(5, stems.size());
+    row.bindInt(6, utf8.size());
+    if (id >= 0)
+        row.bindInt(7, id);
+    if (row.step() != SQLITE_DONE)
+        return fail(Problem::WriteFailed);
+    if (id < 0)
         id = sqlite3_last_insert_rowid(m_db);
-    }
     Statement keep(m_db, "INSERT OR REPLACE INTO kept(id, text) VALUES(?1, ?2);");
     keep.bindInt(1, id);
-    keep.bindBytes(2, kept);
+    keep.bindBytes(2, qCompress(utf8));
     if (keep.step() != SQLITE_DONE)
         return fail(Problem::WriteFailed);
     Statement text(m_db, "INSERT INTO texts(rowid, body) VALUES(?1, ?2);");

@@ -22,18 +22,9 @@ IndexFilter::IndexFilter(const QString& folder, const QString& context) : m_fold
         m_state = State::NotApplicable;
         return;
     }
-    m_file = indexFileFor(folder);
-    if (m_file.isEmpty()) {
-        m_state = State::Missing;
-        return;
-    }
     DocumentIndex index;
-    const bool shared = m_file != IndexLocation::cacheFile(folder);
-    if (!index.open(m_file,
-                    shared ? DocumentIndex::Access::ReadOnly : DocumentIndex::Access::ReadWrite)) {
-        m_state = State::Unusable;
+    if (!open(index))
         return;
-    }
     // A context most documents hold is read everywhere anyway: the index would only add
     // its own work.
     const int limit = qMax(64, index.documentCountBound() / 4);
@@ -59,18 +50,29 @@ IndexFilter::IndexFilter(const QString& folder, const QString& context) : m_fold
 
 IndexFilter::~IndexFilter() = default;
 
-IndexFilter::IndexFilter(const QString& folder, const WordQuery& query) : m_folder(folder)
+bool IndexFilter::open(DocumentIndex& index)
 {
-    m_file = indexFileFor(folder);
+    m_file = indexFileFor(m_folder);
     if (m_file.isEmpty()) {
         m_state = State::Missing;
-        return;
+        return false;
     }
-    DocumentIndex index;
-    const bool shared = m_file != IndexLocation::cacheFile(folder);
+    // A shared index is only read, immutable; the user's own is opened as its builder does.
+    const bool shared = m_file != IndexLocation::cacheFile(m_folder);
     if (!index.open(m_file,
-                    shared ? DocumentIndex::Access::ReadOnly : DocumentIndex::Access::ReadWrite) ||
-        !index.wordMatches(query.fullTextQuery(), &m_wordHits) || !index.stamps(&m_stamps)) {
+                    shared ? DocumentIndex::Access::ReadOnly : DocumentIndex::Access::ReadWrite)) {
+        m_state = State::Unusable;
+        return false;
+    }
+    return true;
+}
+
+IndexFilter::IndexFilter(const QString& folder, const WordQuery& query) : m_folder(folder)
+{
+    DocumentIndex index;
+    if (!open(index))
+        return;
+    if (!index.wordMatches(query.fullTextQuery(), &m_wordHits) || !index.stamps(&m_stamps)) {
         m_stamps.clear();
         m_wordHits.clear();
         m_state = State::Unusable;

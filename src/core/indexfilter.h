@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class DocumentIndex;
 class Relevance;
 class WordQuery;
 
@@ -51,6 +52,9 @@ public:
     static QString indexFileFor(const QString& folder);
 
 private:
+    // Opens the folder's index; false, with the state set, when there is none to read.
+    bool open(DocumentIndex& index);
+
     QString m_folder;
     QString m_file;
     State m_state = State::Missing;

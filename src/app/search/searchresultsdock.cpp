@@ -1,5 +1,7 @@
 #include "searchresultsdock.h"
 
+#include "flatbutton.h"
+
 #include <QApplication>
 #include <QCollator>
 #include <QDir>
@@ -191,11 +193,7 @@ SearchResultsDock::SearchResultsDock(QWidget* parent)
     m_header->setTextFormat(Qt::PlainText);
     const auto stepButton = [panel, row](const QString& name, const QString& text,
                                          const QString& hint) {
-        auto* button = new QToolButton(panel);
-        button->setObjectName(name);
-        button->setText(text);
-        button->setToolTip(hint);
-        button->setAutoRaise(true);
+        QToolButton* button = makeFlatButton(panel, name, text, hint);
         row->addWidget(button);
         return button;
     };

@@ -1,5 +1,7 @@
 #include "pagefindbar.h"
 
+#include "flatbutton.h"
+
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -23,11 +25,7 @@ PageFindBar::PageFindBar(QWebEnginePage* page, QWidget* parent) : QWidget(parent
                                        "Enter — следующее, Shift+Enter — предыдущее"));
     bar->addWidget(m_field, 1);
     const auto button = [this, bar](const QString& name, const QString& text, const QString& hint) {
-        auto* made = new QToolButton(this);
-        made->setObjectName(name);
-        made->setText(text);
-        made->setToolTip(hint);
-        made->setAutoRaise(true);
+        QToolButton* made = makeFlatButton(this, name, text, hint);
         bar->addWidget(made);
         return made;
     };

@@ -1,5 +1,6 @@
 #include "titlepanel.h"
 
+#include "flatbutton.h"
 #include "keybindings.h"
 #include "occurrencenavigator.h"
 
@@ -11,17 +12,6 @@
 #include <QToolButton>
 
 namespace {
-
-QToolButton* stepButton(QWidget* parent, const QString& name, const QString& text,
-                        const QString& hint)
-{
-    auto* button = new QToolButton(parent);
-    button->setObjectName(name);
-    button->setText(text);
-    button->setToolTip(hint);
-    button->setAutoRaise(true);
-    return button;
-}
 
 // "17 совпадений", "1 совпадение", "3 совпадения".
 QString occurrencesPhrase(int count)
@@ -55,19 +45,20 @@ TitlePanel::TitlePanel(OccurrenceNavigator* occurrences, QWidget* parent)
     m_title->installEventFilter(this);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
 
-    m_previous =
-        stepButton(this, QStringLiteral("previousOccurrenceButton"), QStringLiteral("Предыдущее"),
-                   QStringLiteral("Предыдущее совпадение (") +
-                       KeyBindings::hintText(QKeySequence::keyBindings(QKeySequence::FindPrevious),
-                                             QStringLiteral("Shift+Enter")) +
-                       u')');
+    m_previous = makeFlatButton(
+        this, QStringLiteral("previousOccurrenceButton"), QStringLiteral("Предыдущее"),
+        QStringLiteral("Предыдущее совпадение (") +
+            KeyBindings::hintText(QKeySequence::keyBindings(QKeySequence::FindPrevious),
+                                  QStringLiteral("Shift+Enter")) +
+            u')');
     m_counter = new QLabel(this);
     m_counter->setObjectName(QStringLiteral("occurrenceCounter"));
-    m_next = stepButton(this, QStringLiteral("nextOccurrenceButton"), QStringLiteral("Следующее"),
-                        QStringLiteral("Следующее совпадение (") +
-                            KeyBindings::hintText(KeyBindings::withoutF3(QKeySequence::FindNext),
-                                                  QStringLiteral("Enter")) +
-                            u')');
+    m_next =
+        makeFlatButton(this, QStringLiteral("nextOccurrenceButton"), QStringLiteral("Следующее"),
+                       QStringLiteral("Следующее совпадение (") +
+                           KeyBindings::hintText(KeyBindings::withoutF3(QKeySequence::FindNext),
+                                                 QStringLiteral("Enter")) +
+                           u')');
     row->addWidget(m_previous);
     row->addWidget(m_counter);
     row->addWidget(m_next);

@@ -1,5 +1,7 @@
 #include "nodenavigation.h"
 
+#include "flatbutton.h"
+
 #include <QAction>
 #include <QKeySequence>
 #include <QScopedValueRollback>
@@ -12,11 +14,7 @@ NodeNavigation::NodeNavigation(std::function<bool(const QString&)> showPath, QWi
 {
     const auto button = [window](const QString& name, const QString& text, const QString& hint,
                                  QStyle::StandardPixmap icon) {
-        auto* made = new QToolButton(window);
-        made->setObjectName(name);
-        made->setText(text);
-        made->setToolTip(hint);
-        made->setAutoRaise(true);
+        QToolButton* made = makeFlatButton(window, name, text, hint);
         made->setIcon(window->style()->standardIcon(icon));
         made->setToolButtonStyle(Qt::ToolButtonIconOnly);
         return made;

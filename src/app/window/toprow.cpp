@@ -1,6 +1,7 @@
 #include "toprow.h"
 
 #include "findbox.h"
+#include "flatbutton.h"
 #include "pictures.h"
 #include "windowcommands.h"
 
@@ -19,11 +20,8 @@ namespace {
 QToolButton* flatButton(QWidget* parent, const QString& name, const QIcon& icon,
                         const QString& hint)
 {
-    auto* button = new QToolButton(parent);
-    button->setObjectName(name);
-    button->setAutoRaise(true);
+    QToolButton* button = makeFlatButton(parent, name, QString(), hint);
     button->setIcon(icon);
-    button->setToolTip(hint);
     return button;
 }
 
