@@ -66,7 +66,9 @@ bool DocumentSearch::contains(const QString& path, const std::atomic<bool>* canc
     }
     // The encoding is decided on the document's own first bytes, as for its highlighted copy.
     const TextEncoding::Encoding encoding = TextEncoding::detect(buffer.data(), held);
-    if (m_options.textMode || m_options.wholeWords || TextEncoding::isUtf16(encoding))
+    if (m_options.textMode)
+        return containsText(reader, buffer, held, encoding, cancel, unreadable);
+    if (m_options.wholeWords || TextEncoding::isUtf16(encoding))
         return containsWhole(reader, buffer, held, encoding, cancel, unreadable);
     const ContextPattern& pattern = patternFor(encoding);
     if (!pattern.isValid())
@@ -97,8 +99,6 @@ bool DocumentSearch::containsWhole(Platform::ReadOnlyFile& reader, std::vector<c
 {
     if (held < qsizetype(buffer.size()) && !TextEncoding::isUtf16(encoding)) {
         // The whole document is in the buffer.
-        if (m_options.textMode)
-            return m_text.contains(buffer.data(), held);
         const QByteArray joined =
             TextEncoding::joinLines(QByteArray::fromRawData(buffer.data(), held));
         return m_raw[size_t(encoding)].next(joined.constData(), joined.size()) >= 0;
@@ -120,8 +120,6 @@ bool DocumentSearch::containsWhole(Platform::ReadOnlyFile& reader, std::vector<c
         }
         whole.resize(at + read);
     }
-    if (m_options.textMode)
-        return m_text.contains(whole.constData(), whole.size());
     const RawMatcher& matcher = m_raw[size_t(encoding)];
     if (!matcher.isValid())
         return false;
@@ -135,6 +133,67 @@ bool DocumentSearch::containsWhole(Platform::ReadOnlyFile& reader, std::vector<c
     }
     const QByteArray joined = TextEncoding::joinLines(whole);
     return matcher.next(joined.constData(), joined.size()) >= 0;
+}
+
+bool DocumentSearch::containsText(Platform::ReadOnlyFile& reader, std::vector<char>& buffer,
+                                  qsizetype held, TextEncoding::Encoding encoding,
+                                  const std::atomic<bool>* cancel, bool* unreadable) const
+{
+    const bool complete = held < qsizetype(buffer.size());
+    if (complete)
+        return m_text.contains(buffer.data(), held, cancel);
+    // Up to a few megabytes are looked at whole, around the places the context may be at.
+    thread_local QByteArray whole;
+    whole.clear();
+    if (m_text.looksAround(encoding)) {
+        whole.append(buffer.data(), held);
+        while (whole.size() < WholeTextLimit) {
+            if (cancel && cancel->load(std::memory_order_relaxed))
+                return false;
+            const qsizetype at = whole.size();
+            whole.resize(at + qsizetype(buffer.size()));
+            const qsizetype read = reader.readFull(whole.data() + at, qsizetype(buffer.size()));
+            if (read < 0) {
+                if (unreadable)
+                    *unreadable = true;
+                return false;
+            }
+            whole.resize(at + read);
+            if (read < qsizetype(buffer.size())) {
+                const bool found = m_text.contains(whole.constData(), whole.size(), cancel);
+                whole.clear();
+                whole.squeeze();
+                return found;
+            }
+        }
+    }
+    // A larger document is read in pieces, from the start.
+    TextSearch::Reading reading(m_text, encoding);
+    const bool begun = !whole.isEmpty();
+    bool foundInWhole = false;
+    for (qsizetype at = 0; at < whole.size() && !foundInWhole; at += TextSearch::ReadingPiece)
+        foundInWhole = reading.read(whole.constData() + at,
+                                    std::min(TextSearch::ReadingPiece, whole.size() - at));
+    whole.clear();
+    whole.squeeze();
+    if (foundInWhole)
+        return true;
+    if (!begun && reading.read(buffer.data(), held))
+        return true;
+    for (;;) {
+        if (cancel && cancel->load(std::memory_order_relaxed))
+            return false;
+        held = fill(reader, buffer, 0);
+        if (held < 0) {
+            if (unreadable)
+                *unreadable = true;
+            return false;
+        }
+        if (held == 0)
+            return reading.finish();
+        if (reading.read(buffer.data(), held))
+            return true;
+    }
 }
 
 bool DocumentSearch::containsJoined(Platform::ReadOnlyFile& reader, std::vector<char>& buffer,

@@ -13,8 +13,9 @@
 
 // Checks documents for a context by the matching rule: each file is read in large chunks
 // (overlapping by the context's length less one) until the first match, in the encoding the
-// document declares. Whole words, UTF-16 documents and the text of a document are matched on
-// the whole document, read at once.
+// document declares. Whole words and UTF-16 documents are matched on the whole document, read
+// at once; the text of a document is looked at whole up to a few megabytes, and read in
+// pieces past that.
 class DocumentSearch
 {
 public:
@@ -27,6 +28,8 @@ public:
     bool contains(const QString& path, const std::atomic<bool>* cancel = nullptr,
                   bool* unreadable = nullptr) const;
 
+    // Text mode looks at a document up to this size whole.
+    static constexpr qsizetype WholeTextLimit = 8 * 1024 * 1024;
     static constexpr qsizetype ChunkSize =
         64 * 1024; // fits the cache; most documents take one read
 
@@ -35,6 +38,9 @@ private:
     bool containsWhole(Platform::ReadOnlyFile& reader, std::vector<char>& buffer, qsizetype held,
                        TextEncoding::Encoding encoding, const std::atomic<bool>* cancel,
                        bool* unreadable) const;
+    bool containsText(Platform::ReadOnlyFile& reader, std::vector<char>& buffer, qsizetype held,
+                      TextEncoding::Encoding encoding, const std::atomic<bool>* cancel,
+                      bool* unreadable) const;
     static bool containsJoined(Platform::ReadOnlyFile& reader, std::vector<char>& buffer,
                                qsizetype held, const ContextPattern& pattern,
                                const std::atomic<bool>* cancel, bool* unreadable);

@@ -1,6 +1,6 @@
 #include "documenttext.h"
 
-#include "documenttextreader.h"
+#include "textreader.h"
 
 #include <QChar>
 #include <QList>
@@ -12,17 +12,32 @@
 
 namespace {
 
-using namespace DocumentTextReader;
-using Encoding = TextEncoding::Encoding;
-
-qsizetype textStart(const QByteArray& bytes, Encoding encoding)
+// Reads the whole document in pieces, handing each piece's characters to take.
+template <typename Take>
+void readInPieces(const QByteArray& bytes, const std::u16string& units,
+                  TextEncoding::Encoding encoding, std::vector<DocumentText::Segment>* segments,
+                  Take take)
 {
-    return encoding == Encoding::Utf8 && bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-}
-
-qsizetype textStart(const std::u16string& units)
-{
-    return !units.empty() && units[0] == u'\uFEFF' ? 1 : 0;
+    constexpr qsizetype piece = 64 * 1024;
+    TextReader reader(encoding);
+    reader.setSegments(segments);
+    std::vector<DocumentText::Char> chars;
+    if (TextEncoding::isUtf16(encoding)) {
+        for (qsizetype at = 0; at < qsizetype(units.size()); at += piece) {
+            reader.readUnits(units.data() + at, std::min(piece, qsizetype(units.size()) - at),
+                             chars);
+            take(chars);
+            chars.clear();
+        }
+    } else {
+        for (qsizetype at = 0; at < bytes.size(); at += piece) {
+            reader.read(bytes.constData() + at, std::min(piece, bytes.size() - at), chars);
+            take(chars);
+            chars.clear();
+        }
+    }
+    reader.finish(chars);
+    take(chars);
 }
 
 } // namespace
@@ -31,8 +46,8 @@ DocumentText::DocumentText(const QByteArray& raw)
     : m_encoding(TextEncoding::detect(raw.constData(), raw.size()))
 {
     if (TextEncoding::isUtf16(m_encoding)) {
-        m_units =
-            TextEncoding::utf16Units(raw.constData(), raw.size(), m_encoding == Encoding::Utf16Be);
+        m_units = TextEncoding::utf16Units(raw.constData(), raw.size(),
+                                           m_encoding == TextEncoding::Encoding::Utf16Be);
         if (raw.size() % 2 != 0)
             m_units += u'\uFFFD'; // the odd last byte
     } else {
@@ -57,19 +72,17 @@ qsizetype DocumentText::unitCount() const
 
 std::vector<DocumentText::Segment> DocumentText::segments() const
 {
-    if (TextEncoding::isUtf16(m_encoding))
-        return segmentsOf(m_units.data(), textStart(m_units), qsizetype(m_units.size()));
-    return segmentsOf(m_bytes.constData(), textStart(m_bytes, m_encoding), m_bytes.size());
+    std::vector<Segment> out;
+    readInPieces(m_bytes, m_units, m_encoding, &out, [](const std::vector<Char>&) {});
+    return out;
 }
 
 void DocumentText::characters(std::vector<Char>& out) const
 {
-    if (TextEncoding::isUtf16(m_encoding))
-        charactersOf(m_units.data(), textStart(m_units), qsizetype(m_units.size()), m_encoding,
-                     out);
-    else
-        charactersOf(m_bytes.constData(), textStart(m_bytes, m_encoding), m_bytes.size(),
-                     m_encoding, out);
+    out.clear();
+    readInPieces(m_bytes, m_units, m_encoding, nullptr, [&out](const std::vector<Char>& chars) {
+        out.insert(out.end(), chars.begin(), chars.end());
+    });
 }
 
 std::vector<DocumentText::Char> DocumentText::characters() const
@@ -81,17 +94,17 @@ std::vector<DocumentText::Char> DocumentText::characters() const
 
 QString DocumentText::text() const
 {
-    const std::vector<Char> all = characters();
     QString text;
-    text.reserve(qsizetype(all.size()));
-    for (const Char& c : all) {
-        if (QChar::requiresSurrogates(c.c)) {
-            text += QChar(QChar::highSurrogate(c.c));
-            text += QChar(QChar::lowSurrogate(c.c));
-        } else {
-            text += QChar(char16_t(c.c));
+    readInPieces(m_bytes, m_units, m_encoding, nullptr, [&text](const std::vector<Char>& chars) {
+        for (const Char& c : chars) {
+            if (QChar::requiresSurrogates(c.c)) {
+                text += QChar(QChar::highSurrogate(c.c));
+                text += QChar(QChar::lowSurrogate(c.c));
+            } else {
+                text += QChar(char16_t(c.c));
+            }
         }
-    }
+    });
     return text;
 }
 

@@ -8,16 +8,24 @@
 #include <string>
 #include <vector>
 
-// The text of a document as the reader sees it:
+// The text of a document as the reader sees it, as a browser shows it:
 // 1. the document is decoded: UTF-16 after its byte-order mark, UTF-8 as the search decides
 //    it, windows-1251 otherwise; a byte (or unit) that does not decode is U+FFFD;
-// 2. comments and the whole content of head, style, script and xml (start tag to the first
-//    end tag of the same name, or the end) are left out;
-// 3. a tag is "<" followed by a letter, "/", "!" or "?", up to the next ">": block tags
-//    (br p div table tr td th li ul ol h1-h6 hr blockquote pre dd dt title) stand for a blank,
-//    every other tag vanishes; any other "<" is text;
-// 4. character references (named, decimal, hexadecimal, with their ";") are decoded;
-// 5. every run of blanks (space, tab, CR, LF, form feed, no-break space) is one space.
+// 2. a tag is "<" followed by a letter ("/" and a letter for an end tag) up to the first ">"
+//    outside a quoted attribute value; "<!--" begins a comment, which ends at "-->" or "--!>";
+//    "<!", "<?" and "</" followed by no letter begin markup that ends at the next ">"; any
+//    other "<" is text;
+// 3. comments are left out, and so is the whole content of style, script and xml (start tag
+//    to their first end tag, or the end) and of head (to its end tag, or to the body's start
+//    tag or the first block tag other than title when that is missing);
+// 4. block tags (br p div table tr td th li ul ol h1-h6 hr blockquote pre dd dt title) stand
+//    for a blank, every other tag vanishes;
+// 5. character references are decoded within each piece of text between tags: named ones
+//    with their ";" (a few old names, such as "&nbsp" or "&copy", also without it), numeric
+//    ones with or without it ("&#150;" is the "–" of windows-1252, as for any number from
+//    128 to 159; 0, surrogates and numbers past U+10FFFF are U+FFFD); a reference cut by a
+//    tag stays as written;
+// 6. every run of blanks (space, tab, CR, LF, form feed, no-break space) is one space.
 // Positions are in the document's units: bytes, or 16-bit units of a UTF-16 document.
 class DocumentText
 {

@@ -2,8 +2,12 @@
 
 // How the text of a document is read (see DocumentText), for the core's own use: the markup
 // scanner and the character decoder work on bytes or on 16-bit units alike.
+#include "characterreference.h"
 #include "documenttext.h"
 #include "htmlentities.h"
+#include "markupnames.h"
+
+#include <array>
 
 #include <algorithm>
 #include <cstring>
@@ -40,21 +44,38 @@ inline bool startsTag(unsigned c)
     return isAsciiLetter(c) || c == '/' || c == '!' || c == '?';
 }
 
-// Finds markup in a document's units from left to right.
+// Finds markup in a document's units from any place where a segment begins (the same rules
+// as TextReader, which reads them in one pass).
 template <typename Unit> class MarkupScanner
 {
 public:
     MarkupScanner(const Unit* data, qsizetype size) : m_data(data), m_size(size) {}
 
     // The segment that begins at at (at < size).
-    Segment segmentAt(qsizetype at) const
-    {
-        if (code(m_data[at]) == '<' && at + 1 < m_size && startsTag(code(m_data[at + 1])))
-            return markupAt(at);
-        return {SegmentKind::Text, at, textEnd(at + 1)};
-    }
+    Segment segmentAt(qsizetype at) const { return tagAt(at, false).segment; }
 
 private:
+    struct Tag
+    {
+        Segment segment;
+        std::string_view name; // "block", "head", "body", "title", or empty
+        bool endTag = false;
+    };
+
+    static bool isTagBlank(unsigned c)
+    {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+    }
+
+    bool startsMarkup(qsizetype at) const
+    {
+        if (code(m_data[at]) != '<' || at + 1 >= m_size)
+            return false;
+        const unsigned next = code(m_data[at + 1]);
+        return isAsciiLetter(next) || next == '!' || next == '?' ||
+               (next == '/' && at + 2 < m_size);
+    }
+
     qsizetype find(qsizetype from, unsigned c) const
     {
         if constexpr (sizeof(Unit) == 1) {
@@ -70,113 +91,161 @@ private:
         }
     }
 
-    // Where the text that goes on at from ends: at the next "<" that starts a tag.
+    // Where the text that goes on at from ends: at the next "<" that begins markup.
     qsizetype textEnd(qsizetype from) const
     {
         for (;;) {
             const qsizetype lt = find(from, '<');
             if (lt < 0)
                 return m_size;
-            if (lt + 1 < m_size && startsTag(code(m_data[lt + 1])))
+            if (startsMarkup(lt))
                 return lt;
             from = lt + 1;
         }
     }
 
-    // Just past the next ">" at or after from; the end of the document without one.
+    // Just past the next c at or after from; the end of the document without one.
+    qsizetype pastNext(qsizetype from, unsigned c) const
+    {
+        const qsizetype at = find(from, c);
+        return at < 0 ? m_size : at + 1;
+    }
+
+    // Just past the ">" that ends a tag whose name ends at from: the first outside a quoted
+    // attribute value.
     qsizetype pastTagEnd(qsizetype from) const
     {
-        const qsizetype gt = find(from, '>');
-        return gt < 0 ? m_size : gt + 1;
-    }
-
-    bool nameIs(qsizetype at, qsizetype length, std::string_view name) const
-    {
-        if (qsizetype(name.size()) != length)
-            return false;
-        for (qsizetype i = 0; i < length; ++i) {
-            if ((code(m_data[at + i]) | 0x20u) != unsigned(name[i]))
-                return false;
+        int attribute = 0; // 0: before a name, 1: in a name, 2: blanks after a name
+        for (qsizetype i = from; i < m_size; ++i) {
+            const unsigned u = code(m_data[i]);
+            if (u == '>')
+                return i + 1;
+            if (isTagBlank(u)) {
+                attribute = attribute == 1 ? 2 : attribute;
+            } else if (u == '/') {
+                attribute = 0;
+            } else if (u == '=' && attribute != 0) {
+                // The value: quoted, or up to a blank or ">".
+                ++i;
+                while (i < m_size && isTagBlank(code(m_data[i])))
+                    ++i;
+                if (i >= m_size)
+                    return m_size;
+                const unsigned first = code(m_data[i]);
+                if (first == '>')
+                    return i + 1;
+                if (first == '"' || first == '\'') {
+                    i = pastNext(i + 1, first) - 1;
+                } else {
+                    while (i + 1 < m_size && !isTagBlank(code(m_data[i + 1])) &&
+                           code(m_data[i + 1]) != '>')
+                        ++i;
+                }
+                attribute = 0;
+            } else {
+                attribute = 1;
+            }
         }
-        return true;
+        return m_size;
     }
 
-    Segment markupAt(qsizetype at) const
+    // Just past the end of a comment whose "<!--" ends at from.
+    qsizetype pastCommentEnd(qsizetype from) const
     {
+        int dashes = 0;
+        int length = 0;
+        bool bang = false;
+        for (qsizetype i = from; i < m_size; ++i) {
+            const unsigned u = code(m_data[i]);
+            if (u == '-') {
+                dashes = bang ? 1 : std::min(dashes + 1, 2);
+                bang = false;
+            } else if (u == '!' && dashes >= 2 && !bang) {
+                bang = true;
+            } else if (u == '>' && (dashes >= 2 || length == 0 || (length == 1 && dashes == 1))) {
+                return i + 1;
+            } else {
+                dashes = 0;
+                bang = false;
+            }
+            length = std::min(length + 1, 2);
+        }
+        return m_size;
+    }
+
+    Tag tagAt(qsizetype at, bool inHead) const
+    {
+        if (!startsMarkup(at))
+            return {{SegmentKind::Text, at, textEnd(at + 1)}, {}, false};
         const auto unitIs = [this](qsizetype i, char c) {
             return i < m_size && code(m_data[i]) == unsigned(c);
         };
-        if (unitIs(at + 1, '!') && unitIs(at + 2, '-') && unitIs(at + 3, '-')) {
-            // A comment ends with the first "-->" after "<!" ("<!-->" is a whole one).
-            for (qsizetype dash = find(at + 2, '-'); dash >= 0; dash = find(dash + 1, '-')) {
-                if (unitIs(dash + 1, '-') && unitIs(dash + 2, '>'))
-                    return {SegmentKind::Hidden, at, dash + 3};
-            }
-            return {SegmentKind::Hidden, at, m_size};
+        const unsigned second = code(m_data[at + 1]);
+        if (second == '!' && unitIs(at + 2, '-') && unitIs(at + 3, '-'))
+            return {{SegmentKind::Hidden, at, pastCommentEnd(at + 4)}, {}, false};
+        const bool endTag = second == '/';
+        if (second == '!' || second == '?' || (endTag && !isAsciiLetter(code(m_data[at + 2])))) {
+            // "</>" is nothing; the others end at the next ">".
+            return {{SegmentKind::InlineTag, at, pastNext(at + (endTag ? 2 : 1), '>')}, {}, false};
         }
-        const bool endTag = unitIs(at + 1, '/');
         const qsizetype nameBegin = at + (endTag ? 2 : 1);
         qsizetype nameEnd = nameBegin;
-        while (nameEnd < m_size && isNameCharacter(code(m_data[nameEnd])))
+        std::array<char, 12> lower{};
+        while (nameEnd < m_size) {
+            const unsigned u = code(m_data[nameEnd]);
+            if (isTagBlank(u) || u == '/' || u == '>')
+                break;
+            if (nameEnd - nameBegin < qsizetype(lower.size()))
+                lower[size_t(nameEnd - nameBegin)] = u < 0x80 ? char(u | 0x20u) : '\x01';
             ++nameEnd;
+        }
         const qsizetype nameLength = nameEnd - nameBegin;
-        const qsizetype tagEnd = pastTagEnd(at + 1);
-        // Names are told by their length first: most tags are compared once or not at all.
-        const auto is = [&](std::string_view name) { return nameIs(nameBegin, nameLength, name); };
-        bool block = false;
-        std::string_view hidden;
-        switch (nameLength) {
-        case 1:
-            block = is("p");
-            break;
-        case 2: {
-            const unsigned a = code(m_data[nameBegin]) | 0x20u;
-            const unsigned b = code(m_data[nameBegin + 1]) | 0x20u;
-            block = (a == 'h' && ((b >= '1' && b <= '6') || b == 'r')) || (a == 'b' && b == 'r') ||
-                    (a == 't' && (b == 'r' || b == 'd' || b == 'h')) || (a == 'l' && b == 'i') ||
-                    (a == 'u' && b == 'l') || (a == 'o' && b == 'l') ||
-                    (a == 'd' && (b == 'd' || b == 't'));
-            break;
-        }
-        case 3:
-            block = is("div") || is("pre");
-            hidden = is("xml") ? std::string_view("xml") : std::string_view();
-            break;
-        case 4:
-            hidden = is("head") ? std::string_view("head") : std::string_view();
-            break;
-        case 5:
-            block = is("table") || is("title");
-            hidden = is("style") ? std::string_view("style") : std::string_view();
-            break;
-        case 6:
-            hidden = is("script") ? std::string_view("script") : std::string_view();
-            break;
-        case 10:
-            block = is("blockquote");
-            break;
-        default:
-            break;
-        }
-        if (!endTag && !hidden.empty())
-            return {SegmentKind::Hidden, at, hiddenEnd(tagEnd, hidden, nameLength)};
-        if (block)
-            return {SegmentKind::BlockTag, at, tagEnd};
-        return {SegmentKind::InlineTag, at, tagEnd};
+        const std::string_view name = nameLength <= qsizetype(lower.size())
+                                          ? std::string_view(lower.data(), size_t(nameLength))
+                                          : std::string_view();
+        const qsizetype tagEnd = pastTagEnd(nameEnd);
+        const bool block = MarkupNames::isBlock(name);
+        Tag tag{{block ? SegmentKind::BlockTag : SegmentKind::InlineTag, at, tagEnd}, {}, endTag};
+        if (!endTag && MarkupNames::isHiddenWhole(name))
+            tag.segment = {SegmentKind::Hidden, at, hiddenEnd(tagEnd, name)};
+        else if (!endTag && name == "head" && !inHead)
+            tag.segment = {SegmentKind::Hidden, at, headEnd(tagEnd)};
+        // The name is told by what it means (its letters are this call's own).
+        tag.name = name == "title"  ? std::string_view("title")
+                   : block          ? std::string_view("block")
+                   : name == "head" ? std::string_view("head")
+                   : name == "body" ? std::string_view("body")
+                                    : std::string_view();
+        return tag;
     }
 
-    // Past the first end tag of the element after its start tag; the end of the document
-    // without one.
-    qsizetype hiddenEnd(qsizetype from, std::string_view name, qsizetype nameLength) const
+    // Past the end tag of a head, or up to the start tag that begins the body.
+    qsizetype headEnd(qsizetype from) const
     {
+        for (qsizetype at = from; at < m_size;) {
+            const Tag tag = tagAt(at, true);
+            if (tag.endTag && tag.name == "head")
+                return tag.segment.end;
+            if (!tag.endTag && (tag.name == "body" || tag.name == "block"))
+                return at;
+            at = tag.segment.end;
+        }
+        return m_size;
+    }
+
+    // Past the first end tag of a raw element after its start tag; the end without one.
+    qsizetype hiddenEnd(qsizetype from, std::string_view name) const
+    {
+        const qsizetype length = qsizetype(name.size());
         for (qsizetype lt = find(from, '<'); lt >= 0; lt = find(lt + 1, '<')) {
-            if (lt + 2 + nameLength > m_size || code(m_data[lt + 1]) != '/' ||
-                !nameIs(lt + 2, nameLength, name))
+            if (lt + 2 + length >= m_size || code(m_data[lt + 1]) != '/')
                 continue;
-            const qsizetype after = lt + 2 + nameLength;
-            if (after < m_size && isNameCharacter(code(m_data[after])))
-                continue; // a longer name
-            return pastTagEnd(after);
+            bool same = true;
+            for (qsizetype i = 0; i < length && same; ++i)
+                same = (code(m_data[lt + 2 + i]) | 0x20u) == unsigned(name[size_t(i)]);
+            const unsigned after = code(m_data[lt + 2 + length]);
+            if (same && (isTagBlank(after) || after == '/' || after == '>'))
+                return pastTagEnd(lt + 2 + length);
         }
         return m_size;
     }
@@ -185,63 +254,21 @@ private:
     qsizetype m_size;
 };
 
-// A character reference read from its "&": the units after it, as far as they can belong to
-// one (text only: markup that vanishes between them is skipped, as it is gone before
-// references are decoded).
+// A character reference read from its "&" (see CharacterReference): its characters and the
+// units it takes.
 struct Reference
 {
     char32_t first = 0; // 0: no reference starts here
     char32_t second = 0;
-    qsizetype end = 0; // past its ";"
+    qsizetype end = 0;
 };
-
-inline Reference parseReference(const char* s, const qsizetype* ends, int n)
-{
-    Reference none;
-    int i = 1;
-    if (i < n && s[i] == '#') {
-        ++i;
-        const bool hex = i < n && (s[i] | 0x20) == 'x';
-        if (hex)
-            ++i;
-        const int digits = i;
-        quint64 value = 0;
-        for (; i < n; ++i) {
-            const unsigned u = static_cast<unsigned char>(s[i]);
-            unsigned digit = 0;
-            if (u >= '0' && u <= '9')
-                digit = u - '0';
-            else if (hex && (u | 0x20u) >= 'a' && (u | 0x20u) <= 'f')
-                digit = (u | 0x20u) - 'a' + 10;
-            else
-                break;
-            value = std::min<quint64>(value * (hex ? 16 : 10) + digit, 0x110000);
-        }
-        if (i == digits || i >= n || s[i] != ';')
-            return none;
-        const bool valid = value != 0 && value <= 0x10FFFF && !(value >= 0xD800 && value <= 0xDFFF);
-        return {valid ? char32_t(value) : U'\uFFFD', 0, ends[i]};
-    }
-    const int nameBegin = i;
-    while (i < n && i - nameBegin < HtmlEntities::MaxNameLength &&
-           (isAsciiLetter(static_cast<unsigned char>(s[i])) || (s[i] >= '0' && s[i] <= '9')))
-        ++i;
-    if (i == nameBegin || i >= n || s[i] != ';')
-        return none;
-    Reference found;
-    if (!HtmlEntities::lookup(s + nameBegin, i - nameBegin, &found.first, &found.second))
-        return none;
-    found.end = ends[i];
-    return found;
-}
 
 // Decodes the characters of the text.
 template <typename Unit> class TextDecoder
 {
 public:
-    TextDecoder(const Unit* data, qsizetype size, Encoding encoding,
-                const MarkupScanner<Unit>& scanner)
-        : m_data(data), m_size(size), m_encoding(encoding), m_scanner(scanner)
+    TextDecoder(const Unit* data, qsizetype size, Encoding encoding)
+        : m_data(data), m_size(size), m_encoding(encoding)
     {
     }
 
@@ -265,36 +292,20 @@ public:
     // The reference that starts with the "&" at at, inside a text segment ending at end.
     Reference reference(qsizetype at, qsizetype end) const
     {
-        constexpr int limit = HtmlEntities::MaxNameLength + 12;
-        char units[limit];
-        qsizetype ends[limit];
-        int n = 0;
-        qsizetype i = at;
-        while (n < limit) {
-            if (i == end) {
-                // The text goes on after markup that vanishes; a blank or the end stops it.
-                if (i >= m_size)
-                    break;
-                const Segment next = m_scanner.segmentAt(i);
-                if (next.kind == SegmentKind::InlineTag || next.kind == SegmentKind::Hidden) {
-                    i = end = next.end;
-                    continue;
-                }
-                if (next.kind != SegmentKind::Text)
-                    break;
-                end = next.end;
-            }
+        char units[CharacterReference::MaxLength];
+        int n = 1;
+        units[0] = '&';
+        for (qsizetype i = at + 1; i < end && n < CharacterReference::MaxLength; ++i) {
             const unsigned u = code(m_data[i]);
-            if (u >= 0x80)
+            const CharacterReference::Step step = CharacterReference::step(n, u);
+            if (step == CharacterReference::Step::Stop)
                 break;
-            units[n] = char(u);
-            ends[n] = i + 1;
-            ++n;
-            ++i;
-            if (u == ';' || (n > 1 && !isAsciiLetter(u) && !(u >= '0' && u <= '9') && u != '#'))
+            units[n++] = char(u);
+            if (step == CharacterReference::Step::Last)
                 break;
         }
-        return parseReference(units, ends, n);
+        const CharacterReference::Reference found = CharacterReference::parse(units, n);
+        return {found.first, found.second, at + found.length};
     }
 
 private:
@@ -345,90 +356,6 @@ private:
     const Unit* m_data;
     qsizetype m_size;
     Encoding m_encoding;
-    const MarkupScanner<Unit>& m_scanner;
 };
-
-template <typename Unit>
-std::vector<Segment> segmentsOf(const Unit* data, qsizetype begin, qsizetype size)
-{
-    std::vector<Segment> out;
-    const MarkupScanner<Unit> scanner(data, size);
-    if (begin > 0)
-        out.push_back({SegmentKind::Hidden, 0, begin}); // the byte-order mark
-    for (qsizetype at = begin; at < size;) {
-        out.push_back(scanner.segmentAt(at));
-        at = out.back().end;
-    }
-    return out;
-}
-
-// The characters of the text from begin (the start of a segment, read from there as if the
-// document began there) up to the first segment that starts once charsAfter characters at or
-// after stopUnit are out (to the end by default).
-template <typename Unit>
-void charactersOf(const Unit* data, qsizetype begin, qsizetype size, Encoding encoding,
-                  std::vector<DocumentText::Char>& out, qsizetype stopUnit = -1,
-                  qsizetype charsAfter = 0)
-{
-    out.clear();
-    qsizetype after = 0;
-    const MarkupScanner<Unit> scanner(data, size);
-    const TextDecoder<Unit> decoder(data, size, encoding, scanner);
-    bool blankPending = false;
-    qsizetype blankBegin = 0;
-    qsizetype blankEnd = 0;
-    const auto blank = [&](qsizetype from, qsizetype to) {
-        if (!blankPending) {
-            blankPending = true;
-            blankBegin = from;
-            blankEnd = to;
-        }
-    };
-    const auto put = [&](char32_t c, qsizetype from, qsizetype to) {
-        if (DocumentText::isBlank(c)) {
-            blank(from, to);
-            return;
-        }
-        if (blankPending) {
-            out.push_back({U' ', blankBegin, blankEnd});
-            blankPending = false;
-        }
-        out.push_back({c, from, to});
-        if (stopUnit >= 0 && from >= stopUnit)
-            ++after;
-    };
-    for (qsizetype at = begin; at < size;) {
-        if (stopUnit >= 0 && after >= charsAfter)
-            return; // a blank still pending makes no difference to what was asked
-        const Segment segment = scanner.segmentAt(at);
-        at = segment.end;
-        if (segment.kind == SegmentKind::BlockTag)
-            blank(segment.begin, segment.end);
-        if (segment.kind != SegmentKind::Text)
-            continue;
-        for (qsizetype i = segment.begin; i < segment.end;) {
-            if (code(data[i]) == '&') {
-                const Reference reference = decoder.reference(i, segment.end);
-                if (reference.first) {
-                    put(reference.first, i, reference.end);
-                    if (reference.second)
-                        put(reference.second, i, reference.end);
-                    i = reference.end;
-                    if (i > segment.end) {
-                        at = i; // the reference went on past markup: the text goes on there
-                        break;
-                    }
-                    continue;
-                }
-            }
-            qsizetype length = 1;
-            const char32_t c = decoder.decode(i, segment.end, &length);
-            put(c, i, i + length);
-            i += length;
-        }
-    }
-    if (blankPending)
-        out.push_back({U' ', blankBegin, blankEnd});
-}
 
 } // namespace DocumentTextReader

@@ -19,7 +19,7 @@ std::optional<QByteArray> TextEncoding::toWindows1251(const QString& text)
     return bytes;
 }
 
-char16_t TextEncoding::fromWindows1251(unsigned char byte)
+const char16_t* TextEncoding::windows1251Upper()
 {
     static const std::array<char16_t, 128> upper = [] {
         std::array<char16_t, 128> table{};
@@ -32,6 +32,12 @@ char16_t TextEncoding::fromWindows1251(unsigned char byte)
         table[0x98 - 0x80] = u'\uFFFD'; // the one byte windows-1251 leaves undefined
         return table;
     }();
+    return upper.data();
+}
+
+char16_t TextEncoding::fromWindows1251(unsigned char byte)
+{
+    static const char16_t* const upper = windows1251Upper();
     return byte < 0x80 ? char16_t(byte) : upper[byte - 0x80];
 }
 

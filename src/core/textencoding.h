@@ -25,6 +25,8 @@ inline bool isUtf16(Encoding encoding)
 
 // The character a windows-1251 byte stands for; U+FFFD for the one byte that stands for none.
 char16_t fromWindows1251(unsigned char byte);
+// The characters of the bytes 0x80-0xFF.
+const char16_t* windows1251Upper();
 
 // The 16-bit units of a UTF-16 document's bytes, in the machine's order (an odd last byte is
 // left out).

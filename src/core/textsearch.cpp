@@ -1,7 +1,9 @@
 #include "textsearch.h"
 
+#include "characterreference.h"
 #include "documenttextreader.h"
 #include "htmlentities.h"
+#include "textreader.h"
 
 #include <QChar>
 #include <QList>
@@ -106,10 +108,6 @@ bool makeFilter(const std::u32string& context, size_t from, size_t count, bool c
         made.length += length;
     }
     made.firstVariants = variantsOf(context[from], caseSensitive);
-    for (const char32_t variant : made.firstVariants) {
-        for (const std::string& name : HtmlEntities::namesOf(variant))
-            made.referenceNames.push_back(name);
-    }
     *filter = made;
     return true;
 }
@@ -263,47 +261,31 @@ void filterCandidates(const ByteFilter& filter, const char* data, qsizetype size
     filterCandidatesScalar(filter, data, size, from, to, out);
 }
 
-// Adds the references in [from, to) that may stand for the filter's first character: those
-// that do, and any that markup may interrupt.
+// Adds the references in [from, to) that may stand for the filter's first character.
 void referenceCandidates(const ByteFilter& filter, const char* data, qsizetype size, qsizetype from,
                          qsizetype to, std::vector<qsizetype>& out)
 {
-    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
-    const auto isHexDigit = [](char c) {
-        return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f');
-    };
-    const char* const end = data + size;
     for (const char* at =
              static_cast<const char*>(std::memchr(data + from, '&', size_t(to - from)));
          at; at = static_cast<const char*>(std::memchr(at + 1, '&', size_t(data + to - at - 1)))) {
-        const char* p = at + 1;
-        if (p < end && *p == '#') {
-            ++p;
-            const bool hex = p < end && (*p | 0x20) == 'x';
-            p += hex ? 1 : 0;
-            quint64 value = 0;
-            for (; p < end && (hex ? isHexDigit(*p) : isDigit(*p)); ++p) {
-                const int digit = isDigit(*p) ? *p - '0' : (*p | 0x20) - 'a' + 10;
-                value = std::min<quint64>(value * (hex ? 16 : 10) + quint64(digit), 0x110000);
-            }
-            const bool mayStandFor =
-                p < end &&
-                (*p == '<' ||
-                 (*p == ';' && std::find(filter.firstVariants.begin(), filter.firstVariants.end(),
-                                         char32_t(value)) != filter.firstVariants.end()));
-            if (mayStandFor)
-                out.push_back(at - data);
-        } else {
-            while (p < end && p - at <= HtmlEntities::MaxNameLength &&
-                   DocumentTextReader::isNameCharacter(static_cast<unsigned char>(*p)))
-                ++p;
-            const std::string_view name(at + 1, size_t(p - at - 1));
-            if (p < end &&
-                (*p == '<' ||
-                 (*p == ';' && std::find(filter.referenceNames.begin(), filter.referenceNames.end(),
-                                         name) != filter.referenceNames.end())))
-                out.push_back(at - data);
+        char units[CharacterReference::MaxLength];
+        int n = 1;
+        units[0] = '&';
+        for (const char* p = at + 1; p < data + size && n < CharacterReference::MaxLength; ++p) {
+            const CharacterReference::Step step =
+                CharacterReference::step(n, static_cast<unsigned char>(*p));
+            if (step == CharacterReference::Step::Stop)
+                break;
+            units[n++] = *p;
+            if (step == CharacterReference::Step::Last)
+                break;
         }
+        const CharacterReference::Reference reference = CharacterReference::parse(units, n);
+        const bool standsFor = reference.first && !reference.second &&
+                               std::find(filter.firstVariants.begin(), filter.firstVariants.end(),
+                                         reference.first) != filter.firstVariants.end();
+        if (standsFor)
+            out.push_back(at - data);
         if (at + 1 >= data + to)
             break;
     }
@@ -351,25 +333,31 @@ enum class Walk
 };
 
 // Reads the text around a candidate character by character, forward over the segments that
-// follow and back over those the trail remembers.
+// follow and back over those the trail remembers. It counts the units it looks at, so that
+// a page that makes it look again and again can be read once from the start instead.
 class NearText
 {
 public:
     NearText(const char* data, qsizetype size, qsizetype textBegin, Encoding encoding,
              const MarkupScanner<char>& scanner, const SegmentTrail& trail)
         : m_data(data), m_size(size), m_textBegin(textBegin), m_encoding(encoding),
-          m_scanner(scanner), m_decoder(data, size, encoding, scanner), m_trail(trail)
+          m_scanner(scanner), m_decoder(data, size, encoding), m_trail(trail)
     {
     }
+
+    qsizetype work() const { return m_work; }
 
     // The next thing of the text at at (inside or at the end of segment), moving past it.
     Walk next(qsizetype& at, Segment& segment, char32_t* c) const
     {
+        ++m_work;
         while (at >= segment.end || segment.kind != SegmentKind::Text) {
             if (at >= m_size)
                 return Walk::End;
-            if (at >= segment.end)
+            if (at >= segment.end) {
                 segment = m_scanner.segmentAt(at);
+                m_work += segment.end - segment.begin;
+            }
             if (segment.kind == SegmentKind::Text)
                 break;
             at = segment.end;
@@ -381,8 +369,6 @@ public:
             if (reference.first) {
                 if (reference.second)
                     return Walk::Unsure;
-                if (reference.end > segment.end)
-                    segment = m_scanner.segmentAt(reference.end);
                 at = reference.end;
                 *c = reference.first;
                 return DocumentText::isBlank(*c) ? Walk::Blank : Walk::Char;
@@ -398,6 +384,7 @@ public:
     // segments stepped back over in the trail.
     Walk previous(qsizetype& at, size_t& back, char32_t* c) const
     {
+        ++m_work;
         Segment segment;
         for (;;) {
             if (at <= m_textBegin)
@@ -416,8 +403,9 @@ public:
                 return Walk::Blank;
         }
         const char last = m_data[at - 1];
-        if (last == ';' || (m_encoding == Encoding::Utf8 && (last & 0x80)))
-            return Walk::Unsure; // the end of a reference, or a character of several bytes
+        if (last == ';' || (m_encoding == Encoding::Utf8 && (last & 0x80)) ||
+            mayBeInReference(at, back))
+            return Walk::Unsure; // a reference may end here, or a character of several bytes
         *c = TextEncoding::fromWindows1251(static_cast<unsigned char>(last));
         if (m_encoding == Encoding::Utf8)
             *c = char32_t(static_cast<unsigned char>(last));
@@ -425,23 +413,23 @@ public:
         return DocumentText::isBlank(*c) ? Walk::Blank : Walk::Char;
     }
 
-    // Whether at may lie inside a character reference.
+    // Whether the unit before at may belong to a character reference (which lies in one
+    // piece of text).
     bool mayBeInReference(qsizetype at, size_t back) const
     {
         Segment segment;
         if (!m_trail.get(back, &segment))
             return true;
-        for (qsizetype p = at - 1; p >= segment.begin; --p) {
-            if (m_data[p] == '&')
-                return at - p <= HtmlEntities::MaxNameLength + 2;
-            if (!isNameCharacter(static_cast<unsigned char>(m_data[p])) && m_data[p] != '#')
+        const qsizetype stop = std::max(segment.begin, at - CharacterReference::MaxLength);
+        for (qsizetype p = at - 1; p >= stop; --p) {
+            ++m_work;
+            const unsigned u = static_cast<unsigned char>(m_data[p]);
+            if (u == '&')
+                return true;
+            if (!isAsciiLetter(u) && !(u >= '0' && u <= '9') && u != '#')
                 return false;
         }
-        // Name characters up to the start of the segment: a reference may have begun before
-        // markup that vanished.
-        Segment before;
-        return segment.begin > m_textBegin &&
-               (!m_trail.get(back + 1, &before) || before.kind != SegmentKind::BlockTag);
+        return false;
     }
 
 private:
@@ -452,6 +440,7 @@ private:
     const MarkupScanner<char>& m_scanner;
     const TextDecoder<char> m_decoder;
     const SegmentTrail& m_trail;
+    mutable qsizetype m_work = 0;
 };
 
 } // namespace TextSearchDetail
@@ -524,10 +513,9 @@ TextSearch::Check TextSearch::checkNearText(const NearText& near, const Segment&
         if (walk != Walk::Char || folded(c) != m_context[size_t(m)])
             return Check::No;
     }
-    if (near.mayBeInReference(start, back))
-        return Check::Unsure;
     if (!m_options.wholeWords)
         return Check::Yes;
+    // Whole words: the characters just before and after, wherever they lie.
     const Walk before = near.previous(start, back, &c);
     if (before == Walk::Unsure || (before == Walk::Char && DocumentText::isWordCharacter(c)))
         return before == Walk::Unsure ? Check::Unsure : Check::No;
@@ -537,87 +525,98 @@ TextSearch::Check TextSearch::checkNearText(const NearText& near, const Segment&
     return Check::Yes;
 }
 
-bool TextSearch::contains(const char* document, qsizetype size) const
+bool TextSearch::contains(const char* document, qsizetype size,
+                          const std::atomic<bool>* cancel) const
 {
     if (!isValid())
         return false;
     const Encoding encoding = TextEncoding::detect(document, size);
+    if (const ByteFilter* filter = quickFilter(encoding)) {
+        const Check quick = containsAround(document, size, encoding, *filter, cancel);
+        if (quick != Check::Unsure)
+            return quick == Check::Yes;
+    }
+    Reading reading(*this, encoding);
+    for (qsizetype at = 0; at < size; at += ReadingPiece) {
+        if (cancel && cancel->load(std::memory_order_relaxed))
+            return false;
+        if (reading.read(document + at, std::min(ReadingPiece, size - at)))
+            return true;
+    }
+    return reading.finish();
+}
+
+const TextSearch::ByteFilter* TextSearch::quickFilter(TextEncoding::Encoding encoding) const
+{
     const ByteFilter* filter = encoding == Encoding::Windows1251 ? &m_windows1251
                                : encoding == Encoding::Utf8      ? &m_utf8
                                                                  : nullptr;
-    if (filter && filter->length > 0)
-        return containsAround(document, size, encoding, *filter);
-    thread_local std::vector<DocumentText::Char> text;
-    DocumentText(QByteArray::fromRawData(document, size)).characters(text);
-    return !m_matcher.find(text, true).empty();
+    return filter && filter->length > 0 ? filter : nullptr;
 }
 
-bool TextSearch::containsAround(const char* data, qsizetype size, Encoding encoding,
-                                const ByteFilter& filter) const
+TextSearch::Check TextSearch::containsAround(const char* data, qsizetype size, Encoding encoding,
+                                             const ByteFilter& filter,
+                                             const std::atomic<bool>* cancel) const
 {
     using namespace DocumentTextReader;
     const qsizetype textBegin =
         encoding == Encoding::Utf8 && size >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0 ? 3
                                                                                              : 0;
     const MarkupScanner<char> scanner(data, size);
-    const qsizetype length = qsizetype(m_context.size());
-    const qsizetype before = filter.contextIndex + 1; // characters needed before a candidate
-    const qsizetype after = length - filter.contextIndex + 1;
-
-    // Where the text can be read from afresh: the block tags met, the latest last.
-    std::array<qsizetype, 16> restarts{};
-    size_t restartCount = 0;
     Segment segment{SegmentKind::Hidden, textBegin, textBegin};
     SegmentTrail trail;
     const NearText near(data, size, textBegin, encoding, scanner, trail);
-    qsizetype covered = 0; // candidates before this were read around already
+    // Past this much looking around, reading the text once from the start costs less.
+    const qsizetype budget = 2 * size + 4096;
 
     thread_local std::vector<qsizetype> candidates;
-    thread_local std::vector<DocumentText::Char> text;
     constexpr qsizetype block = 16 * 1024;
+    bool unsure = false;
     for (qsizetype from = textBegin; from < size; from += block) {
+        if (cancel && cancel->load(std::memory_order_relaxed))
+            return Check::No;
         const qsizetype to = std::min(size, from + block);
         candidates.clear();
         filterCandidates(filter, data, size, from, to, candidates);
         referenceCandidates(filter, data, size, from, to, candidates);
         std::sort(candidates.begin(), candidates.end());
         for (const qsizetype candidate : candidates) {
-            if (candidate < covered)
-                continue;
             while (segment.end <= candidate) {
                 segment = scanner.segmentAt(segment.end);
                 trail.add(segment);
-                if (segment.kind == SegmentKind::BlockTag)
-                    restarts[restartCount++ % restarts.size()] = segment.begin;
             }
             if (segment.kind != SegmentKind::Text)
                 continue;
-            const Check plain = checkNearText(near, segment, filter, candidate);
-            if (plain == Check::Yes)
-                return true;
-            if (plain == Check::No)
-                continue;
-            // Read from the latest block tag that leaves enough text before the candidate;
-            // from the start when none does.
-            for (size_t back = 1;; ++back) {
-                const bool fromStart = back > std::min(restartCount, restarts.size());
-                const qsizetype restart =
-                    fromStart ? textBegin : restarts[(restartCount - back) % restarts.size()];
-                charactersOf(data, restart, size, encoding, text, candidate, after);
-                const auto firstAfter = std::find_if(
-                    text.begin(), text.end(),
-                    [candidate](const DocumentText::Char& c) { return c.begin >= candidate; });
-                if (!fromStart && firstAfter - text.begin() < before)
-                    continue;
-                // Read from a block tag, the text begins with its blank: no occurrence begins
-                // before what was read.
-                if (!m_matcher.find(text, true).empty())
-                    return true;
-                if (qsizetype(text.size()) > length)
-                    covered = text[text.size() - size_t(length)].begin;
-                break;
+            const Check check = checkNearText(near, segment, filter, candidate);
+            if (check == Check::Yes)
+                return Check::Yes;
+            if (check == Check::Unsure) {
+                // Read whole, from the start, unless a later candidate is found for certain.
+                unsure = true;
             }
+            if (near.work() > budget)
+                return Check::Unsure;
         }
     }
-    return false;
+    return unsure ? Check::Unsure : Check::No;
+}
+
+TextSearch::Reading::Reading(const TextSearch& search, TextEncoding::Encoding encoding)
+    : m_reader(encoding), m_cursor(search.m_matcher, true)
+{
+}
+
+bool TextSearch::Reading::read(const char* bytes, qsizetype size)
+{
+    m_reader.read(bytes, size);
+    m_cursor.read(m_reader.characters(), m_reader.characterCount(), m_found);
+    return !m_found.empty();
+}
+
+bool TextSearch::Reading::finish()
+{
+    m_reader.finish();
+    m_cursor.read(m_reader.characters(), m_reader.characterCount(), m_found);
+    m_cursor.finish(m_found);
+    return !m_found.empty();
 }

@@ -3,18 +3,21 @@
 #include "documenttext.h"
 #include "matchoptions.h"
 #include "textmatcher.h"
+#include "textreader.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <array>
+#include <atomic>
 #include <string>
 #include <vector>
 
 // Whether the text of a document (see DocumentText) holds a context, without reading the
 // whole text of every document: a few characters of the context, as the document's bytes
-// can write them, pick the candidate places; the text is then read only around those
-// places, from the block tag before them.
+// can write them, pick the candidate places, and the text is read only around them. Where
+// that cannot decide (markup or references too near, or too much looking around), the text
+// is read once from the start: the work stays linear in the document.
 namespace TextSearchDetail {
 class NearText;
 }
@@ -25,8 +28,30 @@ public:
     TextSearch(const QString& context, const MatchOptions& options);
 
     bool isValid() const { return m_matcher.isValid(); }
-    // The document's whole bytes.
-    bool contains(const char* document, qsizetype size) const;
+    // The document's whole bytes; false when cancel is set meanwhile (it is looked at every
+    // 64 KB or sooner).
+    bool contains(const char* document, qsizetype size,
+                  const std::atomic<bool>* cancel = nullptr) const;
+    // Whether a document in this encoding can be looked at around candidates, its whole
+    // bytes in memory; otherwise it is read in pieces.
+    bool looksAround(TextEncoding::Encoding encoding) const { return quickFilter(encoding); }
+
+    // A document read in pieces, from the start, in memory that does not grow with it.
+    class Reading
+    {
+    public:
+        Reading(const TextSearch& search, TextEncoding::Encoding encoding);
+        // The next bytes; true once the context is found.
+        bool read(const char* bytes, qsizetype size);
+        // The end of the document: whether the context was found.
+        bool finish();
+
+    private:
+        TextReader m_reader;
+        TextMatcher::Cursor m_cursor;
+        std::vector<TextMatcher::Occurrence> m_found;
+    };
+    static constexpr qsizetype ReadingPiece = 64 * 1024;
 
     // The bytes that can begin a candidate, for each byte of the characters looked for first.
     struct ByteFilter
@@ -39,7 +64,6 @@ public:
         std::array<int, MaxBytes> valueCount{};  // 0: any byte
         std::array<bool, MaxBytes> startsChar{}; // markup or a reference may come instead
         std::vector<char32_t> firstVariants;     // the forms of the first character
-        std::vector<std::string> referenceNames; // named references to the first character
     };
 
 private:
@@ -52,8 +76,10 @@ private:
     Check checkNearText(const TextSearchDetail::NearText& near,
                         const DocumentText::Segment& segment, const ByteFilter& filter,
                         qsizetype at) const;
-    bool containsAround(const char* data, qsizetype size, TextEncoding::Encoding encoding,
-                        const ByteFilter& filter) const;
+    // Yes or No, or Unsure when the text has to be read whole.
+    Check containsAround(const char* data, qsizetype size, TextEncoding::Encoding encoding,
+                         const ByteFilter& filter, const std::atomic<bool>* cancel) const;
+    const ByteFilter* quickFilter(TextEncoding::Encoding encoding) const;
 
     std::u32string m_context;
     MatchOptions m_options;

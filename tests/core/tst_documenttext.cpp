@@ -5,6 +5,7 @@
 #include "plaintext.h"
 #include "testfiles.h"
 #include "textencoding.h"
+#include "textsearch.h"
 
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -28,9 +29,9 @@ private slots:
                  QStringLiteral("abcd"));
         QCOMPARE(textOf("a < b <1 <\xE1 a<>b & c &amp;lt; &#1105;&#x401;&nbsp;&laquo;&bogus; "
                         "&#0; &#xD800; &am<b>p; R&D"),
-                 QStringLiteral("a < b <1 <б a<>b & c &lt; ёЁ «&bogus; \uFFFD \uFFFD & R&D"));
+                 QStringLiteral("a < b <1 <б a<>b & c &lt; ёЁ «&bogus; \uFFFD \uFFFD &amp; R&D"));
         QCOMPARE(textOf("a\r\n\t\f  b&nbsp; <p> c<span>\r\n</span>d"), QStringLiteral("a b c d"));
-        QCOMPARE(textOf("<a href='x>y'>z</a>"), QStringLiteral("y'>z"));
+        QCOMPARE(textOf("<a href='x>y'>z</a>"), QStringLiteral("z"));
         QCOMPARE(textOf("\xEF\xBB\xBF<meta charset=utf-8>\xD0\xB0\xFF\xD0<b"),
                  QStringLiteral("а\uFFFD\uFFFD")); // a tag without its ">" runs to the end
         QCOMPARE(textOf("\xC0\x98\xB9"), QStringLiteral("А\uFFFD№"));
@@ -38,6 +39,127 @@ private slots:
                  QStringLiteral("x&y"));
         QCOMPARE(DocumentText(QByteArray("\xFF\xFE<\0p\0>\0\x30\x04\0\xD8!\0", 13)).text(),
                  QStringLiteral(" а\uFFFD\uFFFD"));
+    }
+
+    // Where a browser shows a page's text differently from a plain reading, the browser holds.
+    void textAsTheBrowserShowsIt()
+    {
+        const auto textOf = [](const char* raw) { return DocumentText(QByteArray(raw)).text(); };
+        // Numbers 128-159 are windows-1252's characters; 0, surrogates and too large are U+FFFD.
+        QCOMPARE(textOf("&#150;&#x85;&#147;&#129;|&#0;&#xDFFF;&#x110000;&#99999999999999;"),
+                 QStringLiteral("–…“\u0081|\uFFFD\uFFFD\uFFFD\uFFFD"));
+        // A number needs no semicolon; of names, only the old ones do without it.
+        QCOMPARE(textOf("&#1105x &#x401 &copy2026 &laquo&raquo &notit; &ampx; &hellip &hellip; "
+                        "&bogus &#x; &#65ab"),
+                 QStringLiteral("ёx Ё ©2026 «» ¬it; &x; &hellip … &bogus &#x; Aab"));
+        // A reference cut by a tag stays as written.
+        QCOMPARE(textOf("R&am<i>p;D &#10<b>89;"), QStringLiteral("R&amp;D \n89;").simplified());
+        // A tag ends at the first ">" outside a quoted value.
+        QCOMPARE(textOf("<a title=\"x>y\">a</a><a t='x>y' b=c>b<a b = \"x>y\">c<a \"x>y\">d"),
+                 QStringLiteral("abcy\">d"));
+        QCOMPARE(textOf("<p class=x>y>z<a title=\"never closed>w"), QStringLiteral(" y>z"));
+        // Comments end at "-->" or "--!>".
+        QCOMPARE(textOf("a<!-- x --!>b<!-- -- >c-->d<!--->e<!---->f<!-- x --!-->g"),
+                 QStringLiteral("abdefg"));
+        // Other markup: "</>" is nothing, "</ x>" and "<?x?>" end at ">", "</" at the end is text.
+        QCOMPARE(textOf("a</>b</ x>c<?xml x?>d<!DOCTYPE html>e</"), QStringLiteral("abcde</"));
+        // A head left open ends at the body or at the first block tag other than title.
+        QCOMPARE(textOf("<head><title>t</title>x<p>y"), QStringLiteral(" y"));
+        QCOMPARE(textOf("<html><head><meta a=b><style>p{}</style>z<body>w"), QStringLiteral("w"));
+        QCOMPARE(textOf("<head><!-- </head> --><script>'</head>'</script>h</head>b"),
+                 QStringLiteral("b"));
+        QCOMPARE(textOf("<head>a<head>b</head>c"), QStringLiteral("c"));
+        // Raw elements end only at their own end tag, followed by a blank, "/" or ">".
+        QCOMPARE(textOf("<script>a</scripts>b</script x='>'>c<style>d</style"),
+                 QStringLiteral("c"));
+    }
+
+    // The look around candidates answers as the whole reading does, in every encoding, on
+    // pages made of the pieces that make it unsure: markup and references beside letters.
+    void quickLookAgreesWithWholeReading()
+    {
+        static const QStringList pieces = {
+            QStringLiteral("r"),
+            QStringLiteral("R"),
+            QStringLiteral("&"),
+            QStringLiteral("d"),
+            QStringLiteral("D"),
+            QStringLiteral("s"),
+            QStringLiteral("<b>"),
+            QStringLiteral("</span>"),
+            QStringLiteral("<p>"),
+            QStringLiteral(" "),
+            QStringLiteral("&amp;"),
+            QStringLiteral("&am"),
+            QStringLiteral("p;"),
+            QStringLiteral(";"),
+            QStringLiteral("&#114;"),
+            QStringLiteral("&#x44"),
+            QStringLiteral("<!-- c -->"),
+            QStringLiteral("&nbsp;"),
+            QStringLiteral("&nbsp"),
+            QStringLiteral("<a t='>'>"),
+            QStringLiteral("1"),
+            QStringLiteral("ё"),
+            QStringLiteral("Ё"),
+            QStringLiteral("&#1025;"),
+            QStringLiteral("\r\n"),
+            QStringLiteral("<br>"),
+            QStringLiteral("&#150;"),
+            QStringLiteral("–"),
+            QStringLiteral("<script>r&d</script>"),
+        };
+        static const QStringList contexts = {
+            QStringLiteral("r&d"), QStringLiteral("r&ds"), QStringLiteral("rd"),
+            QStringLiteral("d s"), QStringLiteral("ёр"),   QStringLiteral("amp"),
+            QStringLiteral("r"),   QStringLiteral("&d"),   QStringLiteral("d–ё"),
+            QStringLiteral("1 r"),
+        };
+        QRandomGenerator random(8);
+        int found = 0;
+        int checks = 0;
+        for (int n = 0; n < 1500; ++n) {
+            const QString context = contexts[random.bounded(int(contexts.size()))];
+            QString page;
+            const int length = 2 + random.bounded(24);
+            const int contextAt = random.bounded(2) == 0 ? random.bounded(length) : -1;
+            for (int i = 0; i < length; ++i) {
+                page += pieces[random.bounded(int(pieces.size()))];
+                if (i != contextAt)
+                    continue;
+                // The context itself, as a page may write it.
+                for (const QChar c : context) {
+                    if (random.bounded(4) == 0)
+                        page += pieces[random.bounded(int(pieces.size()))];
+                    page +=
+                        c == u'&' && random.bounded(2) == 0 ? QStringLiteral("&amp;") : QString(c);
+                }
+            }
+            const QByteArray raw = encoded(page, n % 4);
+            const QString plain = PlainText::text(raw);
+            const MatchOptions options{random.bounded(3) == 0, random.bounded(2) == 0, true};
+            const bool expected =
+                !PlainText::occurrences(plain, context, options.caseSensitive, options.wholeWords)
+                     .empty();
+            const TextSearch search(context, options);
+            const QByteArray what = raw.toHex() + ' ' + context.toUtf8() +
+                                    (options.wholeWords ? " whole" : "") +
+                                    (options.caseSensitive ? " case" : "");
+            QVERIFY2(search.contains(raw.constData(), raw.size()) == expected, what.constData());
+            // Read in pieces of any size, from the start.
+            TextSearch::Reading reading(search, TextEncoding::detect(raw.constData(), raw.size()));
+            bool streamed = false;
+            for (qsizetype at = 0; at < raw.size() && !streamed;) {
+                const qsizetype piece = std::min<qsizetype>(1 + random.bounded(7), raw.size() - at);
+                streamed = reading.read(raw.constData() + at, piece);
+                at += piece;
+            }
+            streamed = streamed || reading.finish();
+            QVERIFY2(streamed == expected, what.constData());
+            found += expected;
+            ++checks;
+        }
+        QVERIFY(found > checks / 5 && found < checks);
     }
 
     // The text of generated pages equals the plain step-by-step text, and text mode finds

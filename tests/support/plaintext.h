@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -44,91 +45,149 @@ inline QString decoded(const QByteArray& raw)
     return text;
 }
 
+inline QString withReferences(const QString& text)
+{
+    static const QRegularExpression reference(
+        QStringLiteral("&(?:#([0-9]+)|#[xX]([0-9A-Fa-f]+)|([A-Za-z0-9]+))(;?)"));
+    static const QStringList oldNames =
+        QStringLiteral(
+            "AElig AMP Aacute Acirc Agrave Aring Atilde Auml COPY Ccedil ETH Eacute Ecirc Egrave "
+            "Euml GT Iacute Icirc Igrave Iuml LT Ntilde Oacute Ocirc Ograve Oslash Otilde Ouml "
+            "QUOT REG THORN Uacute Ucirc Ugrave Uuml Yacute aacute acirc acute aelig agrave amp "
+            "aring atilde auml brvbar ccedil cedil cent copy curren deg divide eacute ecirc "
+            "egrave eth euml frac12 frac14 frac34 gt iacute icirc iexcl igrave iquest iuml laquo "
+            "lt macr micro middot nbsp not ntilde oacute ocirc ograve ordf ordm oslash otilde "
+            "ouml para plusmn pound quot raquo reg sect shy sup1 sup2 sup3 szlig thorn times "
+            "uacute ucirc ugrave uml uuml yacute yen yuml")
+            .split(u' ');
+    // 0x80-0x9F as windows-1252 writes them; a blank where it has no character.
+    static const QString windows1252 = QStringLiteral("€ ‚ƒ„…†‡ˆ‰Š‹Œ Ž  ‘’“”•–—˜™š›œ žŸ");
+    const auto character = [](char32_t c) { return QString::fromUcs4(&c, 1); };
+    QString out;
+    qsizetype at = 0;
+    for (auto it = reference.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (m.capturedStart() < at)
+            continue;
+        out += text.mid(at, m.capturedStart() - at);
+        at = m.capturedEnd();
+        const bool hex = m.capturedLength(2) > 0;
+        if (m.capturedLength(1) > 0 || hex) {
+            const QString digits = m.captured(hex ? 2 : 1);
+            bool ok = false;
+            qulonglong value = digits.toULongLong(&ok, hex ? 16 : 10);
+            if (!ok || value > 0x10FFFF)
+                value = digits.count(u'0') == digits.size() ? 0 : 0x110000;
+            if (value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+                out += QChar(0xFFFD);
+            else if (value >= 0x80 && value <= 0x9F && windows1252[value - 0x80] != u' ')
+                out += windows1252[value - 0x80];
+            else
+                out += character(char32_t(value));
+            continue;
+        }
+        const QString name = m.captured(3);
+        const QByteArray latin = name.toLatin1();
+        char32_t first = 0, second = 0;
+        if (!m.captured(4).isEmpty() &&
+            HtmlEntities::lookup(latin.constData(), int(latin.size()), &first, &second)) {
+            out += character(first) + (second ? character(second) : QString());
+            continue;
+        }
+        // The longest old name the letters begin with; the rest stays text.
+        qsizetype length = std::min<qsizetype>(6, name.size());
+        while (length >= 2 && !oldNames.contains(name.left(length)))
+            --length;
+        if (length < 2) {
+            out += m.captured(0);
+            continue;
+        }
+        HtmlEntities::lookup(latin.constData(), int(length), &first, &second);
+        out += character(first) + name.mid(length) + m.captured(4);
+    }
+    return out + text.mid(at);
+}
+
+// The text between tags, and what each piece of markup leaves: a blank for a block tag.
+// References are decoded in each piece of text on its own.
 inline QString withoutMarkup(const QString& text)
 {
     static const QStringList block = {"br", "p",  "div", "table", "tr",         "td", "th", "li",
                                       "ul", "ol", "h1",  "h2",    "h3",         "h4", "h5", "h6",
                                       "hr", "dd", "dt",  "title", "blockquote", "pre"};
-    static const QStringList hidden = {"head", "style", "script", "xml"};
-    static const QRegularExpression tagStart(QStringLiteral("<[A-Za-z/!?]"));
-    static const QRegularExpression name(QStringLiteral("\\G</?([A-Za-z0-9:._-]*)"));
+    static const QStringList hidden = {"style", "script", "xml"};
+    static const QString blank = QStringLiteral("[\\t\\n\\f\\r ]");
+    static const QString notBlank = QStringLiteral("[^\\t\\n\\f\\r ");
+    // A tag: its name, then attributes whose quoted values may hold ">", then ">" (or the end).
+    static const QRegularExpression tag(
+        QStringLiteral("\\G<(/?)([A-Za-z]") + notBlank + QStringLiteral("/>]*+)(?:") + blank +
+            QStringLiteral("++|/|") + notBlank + QStringLiteral("/>]") + notBlank +
+            QStringLiteral("/>=]*+(?:") + blank + QStringLiteral("*+=") + blank +
+            QStringLiteral("*+(?:\"[^\"]*+\"?|'[^']*+'?|") + notBlank +
+            QStringLiteral(">]*+))?)*+>?"),
+        QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression comment(QStringLiteral("\\G<!--(?:>|->|.*?--!?>|.*)"),
+                                            QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression other(QStringLiteral("\\G(?:<[!?]|</(?=[^A-Za-z]))[^>]*>?"));
+    static const QRegularExpression markup(QStringLiteral("<(?:[A-Za-z!?]|/.)"),
+                                           QRegularExpression::DotMatchesEverythingOption);
     QString out;
+    bool inHead = false;
     qsizetype at = 0;
     while (at < text.size()) {
-        const QRegularExpressionMatch start = tagStart.match(text, at);
-        if (!start.hasMatch()) {
-            out += text.mid(at);
+        const QRegularExpressionMatch start = markup.match(text, at);
+        const qsizetype textEnd = start.hasMatch() ? start.capturedStart() : text.size();
+        if (!inHead)
+            out += withReferences(text.mid(at, textEnd - at));
+        if (!start.hasMatch())
             break;
-        }
-        out += text.mid(at, start.capturedStart() - at);
-        at = start.capturedStart();
-        if (text.mid(at, 4) == QLatin1String("<!--")) {
-            const qsizetype end = text.indexOf(QLatin1String("-->"), at + 2);
-            at = end < 0 ? text.size() : end + 3;
+        at = textEnd;
+        if (const QRegularExpressionMatch c = comment.match(text, at); c.hasMatch()) {
+            at = c.capturedEnd();
             continue;
         }
-        const QRegularExpressionMatch tag = name.match(text, at);
-        const QString tagName = tag.captured(1).toLower();
-        const qsizetype gt = text.indexOf(u'>', at + 1);
-        const qsizetype tagEnd = gt < 0 ? text.size() : gt + 1;
-        const bool endTag = text[at + 1] == u'/';
-        if (!endTag && hidden.contains(tagName)) {
-            const QRegularExpression close(QStringLiteral("</") + tagName +
-                                               QStringLiteral("(?![A-Za-z0-9:._-])"),
+        if (const QRegularExpressionMatch o = other.match(text, at); o.hasMatch()) {
+            at = o.capturedEnd();
+            continue;
+        }
+        const QRegularExpressionMatch t = tag.match(text, at);
+        const bool endTag = !t.captured(1).isEmpty();
+        const QString name = t.captured(2).toLower();
+        at = t.capturedEnd();
+        if (!endTag && hidden.contains(name)) {
+            const QRegularExpression close(QStringLiteral("</") + name +
+                                               QStringLiteral("(?=[\\t\\n\\f\\r />])"),
                                            QRegularExpression::CaseInsensitiveOption);
-            const QRegularExpressionMatch closing = close.match(text, tagEnd);
-            const qsizetype closeGt =
-                closing.hasMatch() ? text.indexOf(u'>', closing.capturedEnd()) : -1;
-            at = closeGt < 0 ? text.size() : closeGt + 1;
+            const QRegularExpressionMatch closing = close.match(text, at);
+            if (!closing.hasMatch())
+                break;
+            // The end tag is read as a tag from its "<".
+            const QRegularExpressionMatch endOf = tag.match(text, closing.capturedStart());
+            at = endOf.capturedEnd();
             continue;
         }
-        if (block.contains(tagName))
+        if (inHead) {
+            if (endTag && name == u"head") {
+                inHead = false;
+                continue;
+            }
+            if (endTag || !(name == u"body" || (block.contains(name) && name != u"title")))
+                continue;
+            inHead = false; // the body begins without the head's end tag
+        } else if (!endTag && name == u"head") {
+            inHead = true;
+            continue;
+        }
+        if (block.contains(name))
             out += u' ';
-        at = tagEnd;
     }
     return out;
-}
-
-inline QString withReferences(const QString& text)
-{
-    static const QRegularExpression reference(
-        QStringLiteral("&(#[0-9]+|#[xX][0-9A-Fa-f]+|[A-Za-z0-9]{1,32});"));
-    QString out;
-    qsizetype at = 0;
-    for (auto it = reference.globalMatch(text); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        out += text.mid(at, m.capturedStart() - at);
-        at = m.capturedEnd();
-        const QString body = m.captured(1);
-        if (body.startsWith(u'#')) {
-            const bool hex = body.size() > 1 && (body[1] == u'x' || body[1] == u'X');
-            bool ok = false;
-            const QString digits = body.mid(hex ? 2 : 1);
-            quint64 value = digits.size() > 12 ? 0x110000 : digits.toULongLong(&ok, hex ? 16 : 10);
-            if (digits.size() > 12 && digits.count(u'0') == digits.size())
-                value = 0;
-            const bool valid =
-                value > 0 && value <= 0x10FFFF && !(value >= 0xD800 && value <= 0xDFFF);
-            const char32_t c = valid ? char32_t(value) : U'\uFFFD';
-            out += QString::fromUcs4(&c, 1);
-            continue;
-        }
-        const QByteArray latin = body.toLatin1();
-        char32_t first = 0, second = 0;
-        const int n = HtmlEntities::lookup(latin.constData(), int(latin.size()), &first, &second);
-        if (n == 0)
-            out += m.captured(0);
-        else
-            out +=
-                QString::fromUcs4(&first, 1) + (n == 2 ? QString::fromUcs4(&second, 1) : QString());
-    }
-    return out + text.mid(at);
 }
 
 inline QString text(const QByteArray& raw)
 {
     static const QRegularExpression blanks(QStringLiteral("[ \\t\\r\\n\\f\\x{00A0}]+"));
-    return withReferences(withoutMarkup(decoded(raw))).replace(blanks, QStringLiteral(" "));
+    return withoutMarkup(decoded(raw)).replace(blanks, QStringLiteral(" "));
 }
 
 // Where the context occurs in a text: indexes of code points, leftmost and not overlapping.
