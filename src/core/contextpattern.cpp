@@ -36,6 +36,8 @@ void foldPair(char32_t c, char32_t* lower, char32_t* upper)
 int commonnessOf(unsigned char byte)
 {
     static const char* const common = " etaoinsrlhdcupmfgywb<>=\"/;:.,-0123456789\r\n\t&";
+    if (byte == 0x00 || byte == 0x04)
+        return 260; // the high bytes of ASCII and of Cyrillic in UTF-16: half of such a page
     if (byte != 0 && std::strchr(common, byte))
         return 200 - int(std::strchr(common, byte) - common);
     if (byte < 0x80)

@@ -39,8 +39,9 @@ FoundDocument::Summary FoundDocument::summarize(const QString& path, const QStri
     QByteArray raw;
     if (!source.readRest(raw))
         return summary;
-    const HighlightedCopy::Highlight found = HighlightedCopy::highlight(
-        raw, context, options, QByteArrayLiteral("<b>"), QByteArrayLiteral("</b>"));
+    const HighlightedCopy::Highlight found =
+        HighlightedCopy::highlight(std::move(raw), context, options, QByteArrayLiteral("<b>"),
+                                   QByteArrayLiteral("</b>"), false);
     summary.readable = true;
     summary.marked = found.marked;
     summary.inMarkup = found.inMarkup;

@@ -1,13 +1,16 @@
 #include "highlightedcopy.h"
 
+#include "characterreference.h"
 #include "documentlayout.h"
 #include "documenttext.h"
 #include "filetree.h"
 #include "messagereporter.h"
 #include "platform.h"
 #include "rawmatcher.h"
+#include "snippetkeeper.h"
 #include "textencoding.h"
 #include "textmatcher.h"
+#include "textwindow.h"
 #include "userworkdir.h"
 #include "wordforms.h"
 
@@ -16,6 +19,8 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <deque>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -88,103 +93,55 @@ void HighlightedCopy::setColors(quint32 fontColor, quint32 backColor)
 namespace {
 
 using Encoding = TextEncoding::Encoding;
+using Segment = DocumentText::Segment;
+using SegmentKind = DocumentText::SegmentKind;
 
-// A document's units (bytes, or 16-bit units of a UTF-16 document) written again in its
-// encoding, with tags inserted before some of them.
-class CopyWriter
+// The bytes read at once: the work stays near the document, and so does the memory.
+constexpr qsizetype Piece = 256 * 1024;
+
+// A document's bytes written again, with tags inserted before some of its units (bytes, or
+// 16-bit units of a UTF-16 document), as the inserts come, in order.
+class CopyOutput
 {
 public:
-    CopyWriter(Encoding encoding) : m_encoding(encoding) {}
-
-    void insert(qsizetype before, const QByteArray& tag) { m_inserts.push_back({before, tag}); }
-
-    QByteArray write(const char* bytes, qsizetype size, const std::u16string& units) const
+    CopyOutput(const QByteArray& source, Encoding encoding, bool wanted)
+        : m_source(source), m_encoding(encoding), m_wanted(wanted)
     {
-        QByteArray out;
+        if (wanted)
+            m_out.reserve(source.size() + 64 * 1024);
+    }
+
+    void insert(qsizetype before, const QByteArray& tag)
+    {
+        if (!m_wanted)
+            return;
         const bool utf16 = TextEncoding::isUtf16(m_encoding);
-        const bool bigEndian = m_encoding == Encoding::Utf16Be;
-        out.reserve((utf16 ? qsizetype(units.size()) * 2 : size) +
-                    qsizetype(m_inserts.size()) * 64);
-        const auto appendUnits = [&](qsizetype from, qsizetype to) {
-            if (utf16)
-                out += TextEncoding::utf16Bytes(units.data() + from, to - from, bigEndian);
-            else
-                out.append(bytes + from, to - from);
-        };
-        qsizetype at = 0;
-        for (const auto& [before, tag] : m_inserts) {
-            appendUnits(at, before);
-            at = before;
-            if (utf16) {
-                const QString text = QString::fromLatin1(tag);
-                out += TextEncoding::utf16Bytes(reinterpret_cast<const char16_t*>(text.utf16()),
-                                                text.size(), bigEndian);
-            } else {
-                out += tag;
-            }
+        const qsizetype at = std::min(before * (utf16 ? 2 : 1), m_source.size());
+        m_out.append(m_source.constData() + m_written, at - m_written);
+        m_written = at;
+        if (!utf16) {
+            m_out += tag;
+            return;
         }
-        appendUnits(at, utf16 ? qsizetype(units.size()) : size);
-        return out;
+        const QString text = QString::fromLatin1(tag);
+        m_out += TextEncoding::utf16Bytes(reinterpret_cast<const char16_t*>(text.utf16()),
+                                          text.size(), m_encoding == Encoding::Utf16Be);
+    }
+
+    QByteArray finish()
+    {
+        if (m_wanted)
+            m_out.append(m_source.constData() + m_written, m_source.size() - m_written);
+        return std::move(m_out);
     }
 
 private:
+    const QByteArray& m_source;
     Encoding m_encoding;
-    std::vector<std::pair<qsizetype, QByteArray>> m_inserts; // in order
+    bool m_wanted;
+    QByteArray m_out;
+    qsizetype m_written = 0;
 };
-
-// Whether [begin, end) lies in one piece of text and cuts no character (a reference included).
-bool whollyInText(const std::vector<DocumentText::Segment>& segments,
-                  const std::vector<DocumentText::Char>& characters, qsizetype begin, qsizetype end)
-{
-    const auto segment =
-        std::upper_bound(segments.begin(), segments.end(), begin,
-                         [](qsizetype at, const DocumentText::Segment& s) { return at < s.begin; });
-    if (segment == segments.begin())
-        return false;
-    const DocumentText::Segment& in = *(segment - 1);
-    if (in.kind != DocumentText::SegmentKind::Text || end > in.end)
-        return false;
-    const auto cuts = [&characters](qsizetype at) {
-        const auto next =
-            std::upper_bound(characters.begin(), characters.end(), at,
-                             [](qsizetype a, const DocumentText::Char& c) { return a < c.begin; });
-        return next != characters.begin() && (next - 1)->begin < at && at < (next - 1)->end;
-    };
-    return !cuts(begin) && !cuts(end);
-}
-
-// The text around characters [first, end), on one line, about a line's length in all.
-void setSnippet(HighlightedCopy::Highlight& result,
-                const std::vector<DocumentText::Char>& characters, size_t first, size_t end)
-{
-    constexpr size_t around = 40;
-    const auto text = [&characters](size_t from, size_t to) {
-        QString out;
-        for (size_t i = from; i < to; ++i)
-            out += QString::fromUcs4(&characters[i].c, 1);
-        return out;
-    };
-    const size_t from = first > around ? first - around : 0;
-    const size_t to = std::min(characters.size(), end + around);
-    result.snippetBefore =
-        (from > 0 ? QStringLiteral("…") : QString()) + text(from, first).trimmed();
-    if (first > from && DocumentText::isBlank(characters[first - 1].c))
-        result.snippetBefore += u' ';
-    result.snippetMatch = text(first, end);
-    result.snippetAfter = text(end, to);
-    if (to < characters.size())
-        result.snippetAfter += QStringLiteral("…");
-}
-
-// The characters [first, end) that a range of units covers.
-std::pair<size_t, size_t> charactersOf(const std::vector<DocumentText::Char>& characters,
-                                       qsizetype begin, qsizetype end)
-{
-    const auto byBegin = [](const DocumentText::Char& c, qsizetype at) { return c.begin < at; };
-    const auto first = std::lower_bound(characters.begin(), characters.end(), begin, byBegin);
-    const auto last = std::lower_bound(first, characters.end(), end, byBegin);
-    return {size_t(first - characters.begin()), size_t(last - characters.begin())};
-}
 
 // The open tag of a piece of the occurrence number: the attribute after the tag's name.
 QByteArray numberedTag(const QByteArray& openTag, int occurrence)
@@ -196,146 +153,290 @@ QByteArray numberedTag(const QByteArray& openTag, int occurrence)
            openTag.mid(nameEnd);
 }
 
-HighlightedCopy::Highlight highlightRaw(const QByteArray& raw, Encoding encoding,
-                                        const QString& context, const MatchOptions& options,
-                                        const QByteArray& openTag, const QByteArray& closeTag)
+// Marks an occurrence of the text, the units [begin, end): one mark for each piece of text it
+// covers. Blanks between blocks (a table's cells, paragraphs) are left unmarked, where a mark
+// would be out of place.
+void markPieces(const TextWindow& window, const QByteArray& raw, Encoding encoding, qsizetype begin,
+                qsizetype end, const QByteArray& open, const QByteArray& close, CopyOutput& out)
+{
+    const bool utf16 = TextEncoding::isUtf16(encoding);
+    const auto isBlankUnit = [&](qsizetype at) {
+        char16_t c = char16_t(uchar(raw[at]));
+        if (utf16) {
+            const auto a = uchar(raw[2 * at]), b = uchar(raw[2 * at + 1]);
+            c = encoding == Encoding::Utf16Be ? char16_t(a << 8 | b) : char16_t(b << 8 | a);
+        }
+        return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\f';
+    };
+    const std::deque<Segment>& segments = window.segments();
+    const auto besideBlock = [&segments](size_t neighbour) {
+        return neighbour < segments.size() && segments[neighbour].kind != SegmentKind::InlineTag;
+    };
+    size_t s = size_t(
+        std::upper_bound(segments.begin(), segments.end(), begin,
+                         [](qsizetype at, const Segment& segment) { return at < segment.begin; }) -
+        segments.begin());
+    s = s > 0 ? s - 1 : 0;
+    qsizetype covered = begin;
+    for (; s < segments.size() && segments[s].begin < end; ++s) {
+        covered = std::max(covered, segments[s].end);
+        if (segments[s].kind != SegmentKind::Text || segments[s].end <= begin)
+            continue;
+        const qsizetype from = std::max(begin, segments[s].begin);
+        const qsizetype to = std::min(end, segments[s].end);
+        bool blankOnly = true;
+        for (qsizetype u = from; u < to && blankOnly; ++u)
+            blankOnly = isBlankUnit(u);
+        if (blankOnly && ((from == segments[s].begin && s > 0 && besideBlock(s - 1)) ||
+                          (to == segments[s].end && besideBlock(s + 1))))
+            continue;
+        out.insert(from, open);
+        out.insert(to, close);
+    }
+    if (covered < end) {
+        // The rest lies in the piece of text still going on.
+        out.insert(covered, open);
+        out.insert(end, close);
+    }
+}
+
+// Reads a document in pieces into a window, its characters also to a snippet keeper.
+class PieceReader
+{
+public:
+    PieceReader(const QByteArray& bytes, TextWindow& window, SnippetKeeper& snippet)
+        : m_bytes(bytes), m_window(window), m_snippet(snippet)
+    {
+    }
+
+    bool atEnd() const { return m_finished; }
+
+    // The next piece, or the end; false when there is nothing left.
+    bool next()
+    {
+        if (m_finished)
+            return false;
+        if (m_read < m_bytes.size()) {
+            const qsizetype size = std::min(Piece, m_bytes.size() - m_read);
+            m_window.read(m_bytes.constData() + m_read, size);
+            m_read += size;
+        } else {
+            m_window.finish();
+            m_finished = true;
+        }
+        m_snippet.read(m_window.newCharacters(), m_window.newCount());
+        return true;
+    }
+
+    // Reads on until the units before unit have all given their characters, forgetting what
+    // lies before keepFrom.
+    void readTo(qsizetype unit, qsizetype keepFrom)
+    {
+        while (m_window.unitsRead() < unit && next())
+            m_window.forgetBefore(keepFrom);
+    }
+
+private:
+    const QByteArray& m_bytes;
+    TextWindow& m_window;
+    SnippetKeeper& m_snippet;
+    qsizetype m_read = 0;
+    bool m_finished = false;
+};
+
+void setSnippet(HighlightedCopy::Highlight& result, const SnippetKeeper& snippet)
+{
+    if (!snippet.isTaken())
+        return;
+    result.snippetBefore = snippet.before();
+    result.snippetMatch = snippet.match();
+    result.snippetAfter = snippet.after();
+}
+
+HighlightedCopy::Highlight highlightRaw(QByteArray raw, Encoding encoding, const QString& context,
+                                        const MatchOptions& options, const QByteArray& openTag,
+                                        const QByteArray& closeTag, bool writeCopy)
 {
     HighlightedCopy::Highlight result;
     const bool utf16 = TextEncoding::isUtf16(encoding);
     const bool bigEndian = encoding == Encoding::Utf16Be;
     // The lines joined with CR LF, in the document's units.
-    std::u16string units;
     QByteArray joined;
+    QByteArray oddByte;
     if (utf16) {
-        units = TextEncoding::joinLines(
-            TextEncoding::utf16Units(raw.constData(), raw.size(), bigEndian));
+        if (raw.size() % 2 != 0)
+            oddByte = raw.right(1); // the odd last byte stays as it was
+        std::u16string units = TextEncoding::utf16Units(raw.constData(), raw.size(), bigEndian);
+        raw = QByteArray();
+        units = TextEncoding::joinLines(units);
         joined = TextEncoding::utf16Bytes(units.data(), qsizetype(units.size()), bigEndian);
     } else {
         joined = TextEncoding::joinLines(raw);
+        raw = QByteArray();
     }
-    const DocumentText document =
-        utf16 ? DocumentText(units, encoding) : DocumentText(joined, encoding);
-    const std::vector<DocumentText::Segment> segments = document.segments();
-    const std::vector<DocumentText::Char> characters = document.characters();
     const RawMatcher matcher(context, options, encoding);
     const qsizetype unit = utf16 ? 2 : 1;
-    CopyWriter writer(encoding);
+    CopyOutput out(joined, encoding, writeCopy);
+    TextWindow window(encoding);
+    SnippetKeeper snippet(4096);
+    PieceReader reader(joined, window, snippet);
     if (matcher.isValid()) {
         for (qsizetype at = matcher.next(joined.constData(), joined.size()); at >= 0;
              at = matcher.next(joined.constData(), joined.size(), at + matcher.length())) {
             const qsizetype begin = at / unit;
             const qsizetype end = (at + matcher.length()) / unit;
-            if (!whollyInText(segments, characters, begin, end)) {
+            // Far enough for the characters around the occurrence to be known.
+            reader.readTo(end + CharacterReference::MaxLength + 8, begin);
+            if (!window.whollyInText(begin, end)) {
                 ++result.inMarkup;
                 continue;
             }
-            writer.insert(begin, openTag);
-            writer.insert(end, closeTag);
-            if (++result.marked == 1) {
-                const auto [first, last] = charactersOf(characters, begin, end);
-                setSnippet(result, characters, first, last);
-            }
+            out.insert(begin, openTag);
+            out.insert(end, closeTag);
+            if (++result.marked == 1)
+                snippet.take(window.characterAt(begin), window.characterAt(end));
         }
     }
-    result.copy = writer.write(joined.constData(), joined.size(), units);
-    if (utf16 && raw.size() % 2 != 0)
-        result.copy += raw.back(); // the odd last byte stays as it was
+    // The text after the first occurrence, and whether more follows it.
+    while (result.marked > 0 && reader.next())
+        window.forgetBefore(window.unitsRead());
+    setSnippet(result, snippet);
+    result.copy = out.finish() + oddByte;
     return result;
 }
 
 HighlightedCopy::Highlight highlightText(const QByteArray& raw, Encoding encoding,
                                          const QString& context, const MatchOptions& options,
-                                         const QByteArray& openTag, const QByteArray& closeTag)
+                                         const QByteArray& openTag, const QByteArray& closeTag,
+                                         bool writeCopy)
 {
     HighlightedCopy::Highlight result;
-    const bool utf16 = TextEncoding::isUtf16(encoding);
-    const std::u16string units =
-        utf16 ? TextEncoding::utf16Units(raw.constData(), raw.size(), encoding == Encoding::Utf16Be)
-              : std::u16string();
-    const DocumentText document =
-        utf16 ? DocumentText(units, encoding) : DocumentText(raw, encoding);
-    const std::vector<DocumentText::Segment> segments = document.segments();
-    const std::vector<DocumentText::Char> characters = document.characters();
-    const auto isBlankUnit = [&](qsizetype at) {
-        const char16_t c = utf16 ? units[size_t(at)] : char16_t(uchar(raw[at]));
-        return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\f';
-    };
-    CopyWriter writer(encoding);
-    size_t segment = 0;
-    std::vector<TextMatcher::Occurrence> occurrences;
-    if (options.wordForms) {
-        const WordQuery query(context);
-        const std::vector<WordQuery::Occurrence> words =
-            query.occurrences(WordForms::words(characters));
-        for (const WordQuery::Occurrence& word : words)
-            occurrences.push_back(TextMatcher::Occurrence{word.first, word.end});
-        // The snippet shows the best passage: where most of the query's groups stand close.
-        size_t best = 0;
-        int bestGroups = 0;
-        for (size_t i = 0; i < words.size(); ++i) {
+    CopyOutput out(raw, encoding, writeCopy);
+    TextWindow window(encoding);
+    const TextMatcher matcher(context, options);
+    TextMatcher::Cursor cursor(matcher);
+    SnippetKeeper snippet(matcher.length());
+    PieceReader reader(raw, window, snippet);
+    std::vector<TextMatcher::Occurrence> found;
+    while (reader.next()) {
+        if (matcher.isValid()) {
+            cursor.read(window.newCharacters(), window.newCount(), found);
+            if (reader.atEnd())
+                cursor.finish(found);
+        }
+        for (const TextMatcher::Occurrence& occurrence : found) {
+            if (++result.marked == 1)
+                snippet.take(occurrence.first, occurrence.end);
+            markPieces(window, raw, encoding, occurrence.beginUnit, occurrence.endUnit,
+                       numberedTag(openTag, result.marked), closeTag, out);
+        }
+        found.clear();
+        const qsizetype pending = cursor.pendingUnit();
+        window.forgetBefore(pending >= 0 ? pending : window.textEnd());
+    }
+    setSnippet(result, snippet);
+    result.copy = out.finish();
+    return result;
+}
+
+// Word forms: the query's groups marked where they stand; the snippet shows the best passage,
+// where most of the groups stand close.
+HighlightedCopy::Highlight highlightWords(const QByteArray& raw, Encoding encoding,
+                                          const QString& context, const QByteArray& openTag,
+                                          const QByteArray& closeTag, bool writeCopy)
+{
+    constexpr qsizetype passage = 160;
+    HighlightedCopy::Highlight result;
+    CopyOutput out(raw, encoding, writeCopy);
+    TextWindow window(encoding);
+    SnippetKeeper snippet(4096);
+    PieceReader reader(raw, window, snippet);
+    const WordQuery query(context);
+    const qsizetype longest = std::max<qsizetype>(1, query.longestGroup());
+    WordForms::WordSplitter splitter;
+    std::vector<WordForms::Word> words;
+    std::deque<WordForms::Word> undecided;
+    std::deque<WordQuery::Occurrence> passages; // occurrences whose passage is still open
+    int bestGroups = 0;
+    const auto closePassages = [&](qsizetype horizon) {
+        // A passage is told once no occurrence can begin within it any more.
+        while (!passages.empty() && passages.front().first + passage <= horizon) {
             QList<int> groups;
-            for (size_t k = i; k < words.size() && words[k].first - words[i].first < 160; ++k) {
-                if (!groups.contains(words[k].group))
-                    groups.append(words[k].group);
+            for (const WordQuery::Occurrence& o : passages) {
+                if (o.first - passages.front().first >= passage)
+                    break;
+                if (!groups.contains(o.group))
+                    groups.append(o.group);
             }
             if (int(groups.size()) > bestGroups) {
                 bestGroups = int(groups.size());
-                best = i;
+                snippet.take(passages.front().first, passages.front().end);
             }
+            passages.pop_front();
         }
-        if (!words.empty())
-            setSnippet(result, characters, size_t(words[best].first), size_t(words[best].end));
-    } else {
-        occurrences = TextMatcher(context, options).find(characters);
-    }
-    for (const TextMatcher::Occurrence& occurrence : occurrences) {
-        if (++result.marked == 1 && !options.wordForms)
-            setSnippet(result, characters, size_t(occurrence.first), size_t(occurrence.end));
-        const QByteArray open = numberedTag(openTag, result.marked);
-        const qsizetype begin = characters[size_t(occurrence.first)].begin;
-        const qsizetype end = characters[size_t(occurrence.end - 1)].end;
-        while (segments[segment].end <= begin)
-            ++segment;
-        // One mark for each piece of text the occurrence covers; blanks between blocks (a
-        // table's cells, paragraphs) are left unmarked, where a mark would be out of place.
-        for (size_t s = segment; s < segments.size() && segments[s].begin < end; ++s) {
-            if (segments[s].kind != DocumentText::SegmentKind::Text)
+    };
+    const auto decide = [&](bool last) {
+        std::vector<const WordForms::Word*> at;
+        while (!undecided.empty() && (last || qsizetype(undecided.size()) >= longest)) {
+            at.clear();
+            for (size_t i = 0; i < undecided.size() && qsizetype(i) < longest; ++i)
+                at.push_back(&undecided[i]);
+            qsizetype length = 0;
+            const int group = query.groupAt(at.data(), qsizetype(at.size()), &length);
+            if (group < 0) {
+                undecided.pop_front();
                 continue;
-            const qsizetype from = std::max(begin, segments[s].begin);
-            const qsizetype to = std::min(end, segments[s].end);
-            bool blankOnly = true;
-            for (qsizetype u = from; u < to && blankOnly; ++u)
-                blankOnly = isBlankUnit(u);
-            const auto besideBlock = [&](size_t neighbour) {
-                return segments[neighbour].kind != DocumentText::SegmentKind::InlineTag;
-            };
-            if (blankOnly &&
-                ((from == segments[s].begin && s > 0 && besideBlock(s - 1)) ||
-                 (to == segments[s].end && s + 1 < segments.size() && besideBlock(s + 1))))
-                continue;
-            writer.insert(from, open);
-            writer.insert(to, closeTag);
+            }
+            const WordForms::Word& first = undecided.front();
+            const WordForms::Word& final = undecided[size_t(length) - 1];
+            ++result.marked;
+            markPieces(window, raw, encoding, first.beginUnit, final.endUnit,
+                       numberedTag(openTag, result.marked), closeTag, out);
+            passages.push_back(WordQuery::Occurrence{first.first, final.end, group});
+            undecided.erase(undecided.begin(), undecided.begin() + length);
         }
+    };
+    while (query.isValid() && reader.next()) {
+        splitter.read(window.newCharacters(), window.newCount(), window.newFirstIndex(), words);
+        if (reader.atEnd())
+            splitter.finish(words);
+        undecided.insert(undecided.end(), words.begin(), words.end());
+        words.clear();
+        decide(reader.atEnd());
+        qsizetype horizon =
+            reader.atEnd() ? std::numeric_limits<qsizetype>::max() : window.charactersRead();
+        if (!undecided.empty())
+            horizon = std::min(horizon, undecided.front().first);
+        if (splitter.wordBegin() >= 0)
+            horizon = std::min(horizon, splitter.wordBegin());
+        closePassages(horizon);
+        qsizetype keepFrom = window.textEnd();
+        if (!undecided.empty())
+            keepFrom = std::min(keepFrom, undecided.front().beginUnit);
+        if (splitter.wordBeginUnit() >= 0)
+            keepFrom = std::min(keepFrom, splitter.wordBeginUnit());
+        window.forgetBefore(keepFrom);
     }
-    result.copy = writer.write(raw.constData(), raw.size(), units);
-    if (utf16 && raw.size() % 2 != 0)
-        result.copy += raw.back();
+    setSnippet(result, snippet);
+    result.copy = out.finish();
     return result;
 }
 
 } // namespace
 
-HighlightedCopy::Highlight HighlightedCopy::highlight(const QByteArray& rawText,
-                                                      const QString& context,
+HighlightedCopy::Highlight HighlightedCopy::highlight(QByteArray rawText, const QString& context,
                                                       const MatchOptions& options,
                                                       const QByteArray& openTag,
-                                                      const QByteArray& closeTag)
+                                                      const QByteArray& closeTag, bool writeCopy)
 {
     // The encoding is decided on the document's own bytes, as the search decides it.
     const Encoding encoding = TextEncoding::detect(rawText.constData(), rawText.size());
-    return options.textMode || options.wordForms
-               ? highlightText(rawText, encoding, context, options, openTag, closeTag)
-               : highlightRaw(rawText, encoding, context, options, openTag, closeTag);
+    if (options.wordForms)
+        return highlightWords(rawText, encoding, context, openTag, closeTag, writeCopy);
+    if (options.textMode)
+        return highlightText(rawText, encoding, context, options, openTag, closeTag, writeCopy);
+    return highlightRaw(std::move(rawText), encoding, context, options, openTag, closeTag,
+                        writeCopy);
 }
 
 QByteArray HighlightedCopy::highlighted(const QByteArray& rawText, const QString& context,
@@ -360,8 +461,8 @@ bool HighlightedCopy::write()
     bool written = false;
     QFile copy(m_workFileName);
     if (!m_workFileName.isEmpty() && copy.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        const Highlight result =
-            highlight(raw, m_context, m_options, m_openTag.toLatin1(), m_closeTag.toLatin1());
+        const Highlight result = highlight(std::move(raw), m_context, m_options,
+                                           m_openTag.toLatin1(), m_closeTag.toLatin1());
         m_markedCount = result.marked;
         m_inMarkupCount = result.inMarkup;
         written = copy.write(result.copy) == result.copy.size() && copy.flush();

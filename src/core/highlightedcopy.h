@@ -62,10 +62,11 @@ public:
         QString snippetAfter;
     };
     // The highlighted copy of a document's raw bytes by the options (tags in ASCII; written
-    // in the document's encoding).
-    static Highlight highlight(const QByteArray& rawText, const QString& context,
+    // in the document's encoding), read in pieces: the memory needed is the document and its
+    // copy (the copy is left empty unless writeCopy), not the document many times over.
+    static Highlight highlight(QByteArray rawText, const QString& context,
                                const MatchOptions& options, const QByteArray& openTag,
-                               const QByteArray& closeTag);
+                               const QByteArray& closeTag, bool writeCopy = true);
 
 private:
     void prepareWorkDir(const QString& documentPath);

@@ -14,14 +14,27 @@ RawMatcher::RawMatcher(const QString& context, const MatchOptions& options,
 qsizetype RawMatcher::next(const char* text, qsizetype size, qsizetype from) const
 {
     const bool utf16 = TextEncoding::isUtf16(m_encoding);
-    for (qsizetype at = m_pattern.find(text, size, from); at >= 0;
-         at = m_pattern.find(text, size, at + 1)) {
-        if (utf16 && at % 2 != 0)
+    for (qsizetype at = m_pattern.find(text, size, from); at >= 0;) {
+        if (utf16 && at % 2 != 0) {
+            at = m_pattern.find(text, size, at + 1);
             continue;
+        }
         if (m_wholeWords &&
             (DocumentText::isWordCharacter(characterBefore(text, at)) ||
-             DocumentText::isWordCharacter(characterAt(text, size, at + m_pattern.length()))))
+             DocumentText::isWordCharacter(characterAt(text, size, at + m_pattern.length())))) {
+            // The next place an occurrence may stand is after a character that is no part of
+            // a word: those between are skipped at once, not tried one by one.
+            qsizetype after = at;
+            while (after < size) {
+                qsizetype length = 1;
+                const char32_t c = characterAt(text, size, after, &length);
+                after += length;
+                if (!DocumentText::isWordCharacter(c))
+                    break;
+            }
+            at = m_pattern.find(text, size, after);
             continue;
+        }
         return at;
     }
     return -1;
@@ -68,9 +81,13 @@ char32_t RawMatcher::characterBefore(const char* text, qsizetype at) const
     }
 }
 
-// The character that begins at at; U+0020 at the end of the text.
-char32_t RawMatcher::characterAt(const char* text, qsizetype size, qsizetype at) const
+// The character that begins at at (and its bytes, when asked); U+0020 at the end of the text.
+char32_t RawMatcher::characterAt(const char* text, qsizetype size, qsizetype at,
+                                 qsizetype* bytes) const
 {
+    qsizetype ignored = 0;
+    qsizetype& length = bytes ? *bytes : ignored;
+    length = 1;
     if (at >= size)
         return U' ';
     switch (m_encoding) {
@@ -78,19 +95,25 @@ char32_t RawMatcher::characterAt(const char* text, qsizetype size, qsizetype at)
         return TextEncoding::fromWindows1251(uchar(text[at]));
     case TextEncoding::Encoding::Utf8: {
         const uchar lead = uchar(text[at]);
-        const qsizetype length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-        const QList<uint> c = QString::fromUtf8(text + at, qMin(length, size - at)).toUcs4();
-        return c.size() == 1 ? c.constFirst() : U'\uFFFD';
+        const qsizetype lengthOfLead = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        const QList<uint> c = QString::fromUtf8(text + at, qMin(lengthOfLead, size - at)).toUcs4();
+        if (c.size() != 1)
+            return U'\uFFFD';
+        length = qMin(lengthOfLead, size - at);
+        return c.constFirst();
     }
     default: {
+        length = 2;
         if (at + 2 > size)
             return U' ';
         const bool bigEndian = m_encoding == TextEncoding::Encoding::Utf16Be;
         const char32_t high = unit16(text, at, bigEndian);
         if (high >= 0xD800 && high <= 0xDBFF && at + 4 <= size) {
             const char32_t low = unit16(text, at + 2, bigEndian);
-            if (low >= 0xDC00 && low <= 0xDFFF)
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                length = 4;
                 return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
+            }
         }
         return high;
     }

@@ -23,7 +23,8 @@ public:
 
 private:
     char32_t characterBefore(const char* text, qsizetype at) const;
-    char32_t characterAt(const char* text, qsizetype size, qsizetype at) const;
+    char32_t characterAt(const char* text, qsizetype size, qsizetype at,
+                         qsizetype* bytes = nullptr) const;
 
     ContextPattern m_pattern;
     TextEncoding::Encoding m_encoding;

@@ -222,6 +222,13 @@ void TextReader::finish()
     }
 }
 
+qsizetype TextReader::openTextBegin() const
+{
+    const bool inText = m_state == State::Data || m_state == State::Reference ||
+                        m_state == State::TagOpen || m_state == State::EndTagOpen;
+    return inText && !m_inHead && !m_raw && !m_closingRaw ? m_textBegin : -1;
+}
+
 void TextReader::unit(unsigned u)
 {
     if (m_raw) {

@@ -36,6 +36,9 @@ public:
     const Char* characters() const { return m_chars.get(); }
     qsizetype characterCount() const { return m_count; }
 
+    // Where the piece of text going on began (its end not yet known); -1 in markup.
+    qsizetype openTextBegin() const;
+
     // The units read so far.
     qsizetype position() const { return m_at; }
 

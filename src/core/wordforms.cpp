@@ -91,21 +91,40 @@ bool isWordCharacter(char32_t c)
 std::vector<Word> words(const std::vector<DocumentText::Char>& text)
 {
     std::vector<Word> out;
-    std::u32string word;
-    qsizetype first = 0;
-    for (qsizetype i = 0; i <= qsizetype(text.size()); ++i) {
-        if (i < qsizetype(text.size()) && isWordCharacter(text[size_t(i)].c)) {
-            if (word.empty())
-                first = i;
-            word += lowered(text[size_t(i)].c);
+    WordSplitter splitter;
+    splitter.read(text.data(), qsizetype(text.size()), 0, out);
+    splitter.finish(out);
+    return out;
+}
+
+void WordSplitter::read(const DocumentText::Char* chars, qsizetype count, qsizetype firstIndex,
+                        std::vector<Word>& out)
+{
+    for (qsizetype i = 0; i < count; ++i) {
+        const DocumentText::Char& c = chars[i];
+        if (isWordCharacter(c.c)) {
+            if (m_word.empty()) {
+                m_first = firstIndex + i;
+                m_beginUnit = c.begin;
+            }
+            m_word += lowered(c.c);
+            m_endUnit = c.end;
             continue;
         }
-        if (!word.empty()) {
-            out.push_back(Word{stemOfLowered(word), first, i});
-            word.clear();
+        if (!m_word.empty()) {
+            out.push_back(
+                Word{stemOfLowered(m_word), m_first, firstIndex + i, m_beginUnit, m_endUnit});
+            m_word.clear();
         }
     }
-    return out;
+    m_next = firstIndex + count;
+}
+
+void WordSplitter::finish(std::vector<Word>& out)
+{
+    if (!m_word.empty())
+        out.push_back(Word{stemOfLowered(m_word), m_first, m_next, m_beginUnit, m_endUnit});
+    m_word.clear();
 }
 
 QStringList stems(const QString& text)
@@ -198,30 +217,49 @@ std::vector<WordQuery::Occurrence>
 WordQuery::occurrences(const std::vector<WordForms::Word>& words) const
 {
     std::vector<Occurrence> out;
-    for (size_t at = 0; at < words.size();) {
-        // The longest group that starts here.
-        int best = -1;
-        qsizetype bestLength = 0;
-        for (qsizetype g = 0; g < m_groups.size(); ++g) {
-            const QStringList& group = m_groups[g];
-            if (group.size() <= bestLength || at + size_t(group.size()) > words.size())
-                continue;
-            bool whole = true;
-            for (qsizetype k = 0; k < group.size() && whole; ++k)
-                whole = words[at + size_t(k)].stem == group[k];
-            if (whole) {
-                best = int(g);
-                bestLength = group.size();
-            }
-        }
-        if (best < 0) {
-            ++at;
+    std::vector<const WordForms::Word*> at;
+    for (const WordForms::Word& word : words)
+        at.push_back(&word);
+    for (size_t i = 0; i < words.size();) {
+        qsizetype length = 0;
+        const int group = groupAt(at.data() + i, qsizetype(words.size() - i), &length);
+        if (group < 0) {
+            ++i;
             continue;
         }
-        out.push_back(Occurrence{words[at].first, words[at + size_t(bestLength) - 1].end, best});
-        at += size_t(bestLength);
+        out.push_back(Occurrence{words[i].first, words[i + size_t(length) - 1].end, group});
+        i += size_t(length);
     }
     return out;
+}
+
+int WordQuery::groupAt(const WordForms::Word* const* words, qsizetype count,
+                       qsizetype* length) const
+{
+    int best = -1;
+    qsizetype bestLength = 0;
+    for (qsizetype g = 0; g < m_groups.size(); ++g) {
+        const QStringList& group = m_groups[g];
+        if (group.size() <= bestLength || group.size() > count)
+            continue;
+        bool whole = true;
+        for (qsizetype k = 0; k < group.size() && whole; ++k)
+            whole = words[k]->stem == group[k];
+        if (whole) {
+            best = int(g);
+            bestLength = group.size();
+        }
+    }
+    *length = bestLength;
+    return best;
+}
+
+qsizetype WordQuery::longestGroup() const
+{
+    qsizetype longest = 0;
+    for (const QStringList& group : m_groups)
+        longest = std::max(longest, group.size());
+    return longest;
 }
 
 Relevance::Relevance(int documents, const QList<int>& withGroup, double averageLength)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <string>
 #include <vector>
 
 // Words in any of their forms. Words are the maximal runs of letters and digits; each is put
@@ -20,6 +21,28 @@ struct Word
     QString stem;
     qsizetype first = 0;
     qsizetype end = 0;
+    qsizetype beginUnit = 0; // the units of the document it comes from
+    qsizetype endUnit = 0;
+};
+
+// The words of a text read piece by piece.
+class WordSplitter
+{
+public:
+    // The next characters, the first of them the text's character firstIndex.
+    void read(const DocumentText::Char* chars, qsizetype count, qsizetype firstIndex,
+              std::vector<Word>& out);
+    void finish(std::vector<Word>& out);
+    // The first character of the word still being read; -1 when none is.
+    qsizetype wordBegin() const { return m_word.empty() ? -1 : m_first; }
+    qsizetype wordBeginUnit() const { return m_word.empty() ? -1 : m_beginUnit; }
+
+private:
+    std::u32string m_word;
+    qsizetype m_first = 0;
+    qsizetype m_next = 0;
+    qsizetype m_beginUnit = 0;
+    qsizetype m_endUnit = 0;
 };
 
 // The words of a text, in order.
@@ -60,6 +83,11 @@ public:
         int group;
     };
     std::vector<Occurrence> occurrences(const std::vector<WordForms::Word>& words) const;
+    // The longest group that starts at words[0] (count words at hand), and its length in words;
+    // -1 when none does.
+    int groupAt(const WordForms::Word* const* words, qsizetype count, qsizetype* length) const;
+    // The most words of a group.
+    qsizetype longestGroup() const;
 
 private:
     QList<QStringList> m_groups;
