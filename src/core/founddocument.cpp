@@ -33,16 +33,8 @@ FoundDocument::Summary FoundDocument::summarize(const QString& path, const QStri
                                                 const MatchOptions& options)
 {
     Summary summary;
-    Platform::ReadOnlyFile source(path);
-    if (!source.isOpen())
-        return summary;
-    QByteArray raw;
-    if (!source.readRest(raw))
-        return summary;
-    const HighlightedCopy::Highlight found =
-        HighlightedCopy::highlight(std::move(raw), context, options, QByteArrayLiteral("<b>"),
-                                   QByteArrayLiteral("</b>"), false);
-    summary.readable = true;
+    const HighlightedCopy::Highlight found = HighlightedCopy::summary(path, context, options);
+    summary.readable = found.readable;
     summary.marked = found.marked;
     summary.inMarkup = found.inMarkup;
     summary.before = found.snippetBefore;

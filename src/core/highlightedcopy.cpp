@@ -200,7 +200,8 @@ void markPieces(const TextWindow& window, const QByteArray& raw, Encoding encodi
     }
 }
 
-// Reads a document in pieces into a window, its characters also to a snippet keeper.
+// Reads a document in pieces into a window, its characters also to a snippet keeper: from
+// its bytes in memory, or from its file.
 class PieceReader
 {
 public:
@@ -208,8 +209,15 @@ public:
         : m_bytes(bytes), m_window(window), m_snippet(snippet)
     {
     }
+    // The file's first bytes already read are bytes.
+    PieceReader(Platform::ReadOnlyFile& file, const QByteArray& bytes, TextWindow& window,
+                SnippetKeeper& snippet)
+        : m_bytes(bytes), m_file(&file), m_window(window), m_snippet(snippet)
+    {
+    }
 
     bool atEnd() const { return m_finished; }
+    bool failed() const { return m_failed; }
 
     // The next piece, or the end; false when there is nothing left.
     bool next()
@@ -220,7 +228,10 @@ public:
             const qsizetype size = std::min(Piece, m_bytes.size() - m_read);
             m_window.read(m_bytes.constData() + m_read, size);
             m_read += size;
+        } else if (const qsizetype size = readFile(); size > 0) {
+            m_window.read(m_buffer.constData(), size);
         } else {
+            m_failed = size < 0;
             m_window.finish();
             m_finished = true;
         }
@@ -237,11 +248,22 @@ public:
     }
 
 private:
+    qsizetype readFile()
+    {
+        if (!m_file)
+            return 0;
+        m_buffer.resize(Piece);
+        return m_file->readFull(m_buffer.data(), Piece);
+    }
+
     const QByteArray& m_bytes;
+    Platform::ReadOnlyFile* m_file = nullptr;
+    QByteArray m_buffer;
     TextWindow& m_window;
     SnippetKeeper& m_snippet;
     qsizetype m_read = 0;
     bool m_finished = false;
+    bool m_failed = false;
 };
 
 void setSnippet(HighlightedCopy::Highlight& result, const SnippetKeeper& snippet)
@@ -305,10 +327,11 @@ HighlightedCopy::Highlight highlightRaw(QByteArray raw, Encoding encoding, const
     return result;
 }
 
-HighlightedCopy::Highlight highlightText(const QByteArray& raw, Encoding encoding,
-                                         const QString& context, const MatchOptions& options,
-                                         const QByteArray& openTag, const QByteArray& closeTag,
-                                         bool writeCopy)
+// Text mode. raw is the document, or (without a copy) its first bytes, the rest in file.
+HighlightedCopy::Highlight highlightText(const QByteArray& raw, Platform::ReadOnlyFile* file,
+                                         Encoding encoding, const QString& context,
+                                         const MatchOptions& options, const QByteArray& openTag,
+                                         const QByteArray& closeTag, bool writeCopy)
 {
     HighlightedCopy::Highlight result;
     CopyOutput out(raw, encoding, writeCopy);
@@ -316,7 +339,8 @@ HighlightedCopy::Highlight highlightText(const QByteArray& raw, Encoding encodin
     const TextMatcher matcher(context, options);
     TextMatcher::Cursor cursor(matcher);
     SnippetKeeper snippet(matcher.length());
-    PieceReader reader(raw, window, snippet);
+    PieceReader reader =
+        file ? PieceReader(*file, raw, window, snippet) : PieceReader(raw, window, snippet);
     std::vector<TextMatcher::Occurrence> found;
     while (reader.next()) {
         if (matcher.isValid()) {
@@ -327,13 +351,15 @@ HighlightedCopy::Highlight highlightText(const QByteArray& raw, Encoding encodin
         for (const TextMatcher::Occurrence& occurrence : found) {
             if (++result.marked == 1)
                 snippet.take(occurrence.first, occurrence.end);
-            markPieces(window, raw, encoding, occurrence.beginUnit, occurrence.endUnit,
-                       numberedTag(openTag, result.marked), closeTag, out);
+            if (writeCopy)
+                markPieces(window, raw, encoding, occurrence.beginUnit, occurrence.endUnit,
+                           numberedTag(openTag, result.marked), closeTag, out);
         }
         found.clear();
         const qsizetype pending = cursor.pendingUnit();
         window.forgetBefore(pending >= 0 ? pending : window.textEnd());
     }
+    result.readable = !reader.failed();
     setSnippet(result, snippet);
     result.copy = out.finish();
     return result;
@@ -341,16 +367,18 @@ HighlightedCopy::Highlight highlightText(const QByteArray& raw, Encoding encodin
 
 // Word forms: the query's groups marked where they stand; the snippet shows the best passage,
 // where most of the groups stand close.
-HighlightedCopy::Highlight highlightWords(const QByteArray& raw, Encoding encoding,
-                                          const QString& context, const QByteArray& openTag,
-                                          const QByteArray& closeTag, bool writeCopy)
+HighlightedCopy::Highlight highlightWords(const QByteArray& raw, Platform::ReadOnlyFile* file,
+                                          Encoding encoding, const QString& context,
+                                          const QByteArray& openTag, const QByteArray& closeTag,
+                                          bool writeCopy)
 {
     constexpr qsizetype passage = 160;
     HighlightedCopy::Highlight result;
     CopyOutput out(raw, encoding, writeCopy);
     TextWindow window(encoding);
     SnippetKeeper snippet(4096);
-    PieceReader reader(raw, window, snippet);
+    PieceReader reader =
+        file ? PieceReader(*file, raw, window, snippet) : PieceReader(raw, window, snippet);
     const WordQuery query(context);
     const qsizetype longest = std::max<qsizetype>(1, query.longestGroup());
     WordForms::WordSplitter splitter;
@@ -390,8 +418,9 @@ HighlightedCopy::Highlight highlightWords(const QByteArray& raw, Encoding encodi
             const WordForms::Word& first = undecided.front();
             const WordForms::Word& final = undecided[size_t(length) - 1];
             ++result.marked;
-            markPieces(window, raw, encoding, first.beginUnit, final.endUnit,
-                       numberedTag(openTag, result.marked), closeTag, out);
+            if (writeCopy)
+                markPieces(window, raw, encoding, first.beginUnit, final.endUnit,
+                           numberedTag(openTag, result.marked), closeTag, out);
             passages.push_back(WordQuery::Occurrence{first.first, final.end, group});
             undecided.erase(undecided.begin(), undecided.begin() + length);
         }
@@ -417,6 +446,7 @@ HighlightedCopy::Highlight highlightWords(const QByteArray& raw, Encoding encodi
             keepFrom = std::min(keepFrom, splitter.wordBeginUnit());
         window.forgetBefore(keepFrom);
     }
+    result.readable = !reader.failed();
     setSnippet(result, snippet);
     result.copy = out.finish();
     return result;
@@ -432,11 +462,38 @@ HighlightedCopy::Highlight HighlightedCopy::highlight(QByteArray rawText, const 
     // The encoding is decided on the document's own bytes, as the search decides it.
     const Encoding encoding = TextEncoding::detect(rawText.constData(), rawText.size());
     if (options.wordForms)
-        return highlightWords(rawText, encoding, context, openTag, closeTag, writeCopy);
+        return highlightWords(rawText, nullptr, encoding, context, openTag, closeTag, writeCopy);
     if (options.textMode)
-        return highlightText(rawText, encoding, context, options, openTag, closeTag, writeCopy);
+        return highlightText(rawText, nullptr, encoding, context, options, openTag, closeTag,
+                             writeCopy);
     return highlightRaw(std::move(rawText), encoding, context, options, openTag, closeTag,
                         writeCopy);
+}
+
+HighlightedCopy::Highlight HighlightedCopy::summary(const QString& path, const QString& context,
+                                                    const MatchOptions& options)
+{
+    Highlight none;
+    none.readable = false;
+    Platform::ReadOnlyFile file(path);
+    if (!file.isOpen())
+        return none;
+    // The encoding is decided on the first bytes, as the search decides it.
+    QByteArray head(TextEncoding::DeclarationWindow, Qt::Uninitialized);
+    const qsizetype read = file.readFull(head.data(), head.size());
+    if (read < 0)
+        return none;
+    head.resize(read);
+    const Encoding encoding = TextEncoding::detect(head.constData(), head.size());
+    const QByteArray noTag;
+    if (options.wordForms)
+        return highlightWords(head, &file, encoding, context, noTag, noTag, false);
+    if (options.textMode)
+        return highlightText(head, &file, encoding, context, options, noTag, noTag, false);
+    // The raw search looks at the lines joined: the document is read whole.
+    if (!file.readRest(head))
+        return none;
+    return highlight(std::move(head), context, options, noTag, noTag, false);
 }
 
 QByteArray HighlightedCopy::highlighted(const QByteArray& rawText, const QString& context,

@@ -53,6 +53,7 @@ public:
 
     struct Highlight
     {
+        bool readable = true;
         QByteArray copy;
         int marked = 0;
         int inMarkup = 0;
@@ -67,6 +68,10 @@ public:
     static Highlight highlight(QByteArray rawText, const QString& context,
                                const MatchOptions& options, const QByteArray& openTag,
                                const QByteArray& closeTag, bool writeCopy = true);
+    // What the highlighted copy of a document would count and show as its line, without the
+    // copy; the text of a document is read in pieces, the raw text whole.
+    static Highlight summary(const QString& path, const QString& context,
+                             const MatchOptions& options);
 
 private:
     void prepareWorkDir(const QString& documentPath);
