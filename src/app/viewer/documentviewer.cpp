@@ -28,6 +28,7 @@
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineView>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <cstdio>
 
@@ -55,6 +56,8 @@ void reportFailedCheck(const char* check, int line)
 DocumentViewer::DocumentViewer(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("viewerPane"));
+    m_copyMaker = new QFutureWatcher<MadeCopy>(this);
+    connect(m_copyMaker, &QFutureWatcherBase::finished, this, &DocumentViewer::showMadeCopy);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     m_view = new QWebEngineView(this);
@@ -122,6 +125,9 @@ void DocumentViewer::showNode(quint8 kind, const QString& path, const QString& c
 {
     static_assert(quint8(ShownFile::NodeKind::Document) == 1 &&
                   quint8(ShownFile::NodeKind::Folder) == 2);
+    // The work folder is one: a copy still being made apart is let finish first.
+    ++m_generation;
+    m_copyMaker->waitForFinished();
     m_shownMarks = -1;
     m_shownInMarkup = 0;
     m_shownDocument = path;
@@ -131,19 +137,29 @@ void DocumentViewer::showNode(quint8 kind, const QString& path, const QString& c
     QString shown;
     if (!highlighting) {
         shown = ShownFile::forNode(nodeKind, path);
+    } else if (nodeKind == ShownFile::NodeKind::Document && m_showDocuments &&
+               Platform::isFile(path) && QFileInfo(path).size() > LargeDocument) {
+        // A large document is marked apart, the window going on meanwhile.
+        resetViewerWorkDir();
+        showBlank();
+        m_occurrences->clear();
+        emit statusNote(QStringLiteral("Выделяются вхождения в большом документе…"));
+        m_copyMaker->setFuture(QtConcurrent::run(
+            [document = path, highlighting = *highlighting, generation = m_generation] {
+                MadeCopy made = makeCopy(document, highlighting);
+                made.generation = generation;
+                return made;
+            }));
+        return;
     } else {
         resetViewerWorkDir();
-        const auto makeCopy = [this, &highlighting](const QString& document) {
-            HighlightedCopy copy(document, highlighting->context);
-            copy.setOptions(highlighting->options);
-            copy.setColors(highlighting->fontColor, highlighting->backColor);
-            if (!copy.write())
-                return QString();
-            m_shownMarks = copy.markedCount();
-            m_shownInMarkup = copy.inMarkupCount();
-            return copy.workFileName();
+        const auto copyOf = [this, &highlighting](const QString& document) {
+            const MadeCopy made = makeCopy(document, *highlighting);
+            m_shownMarks = made.marks;
+            m_shownInMarkup = made.inMarkup;
+            return made.file;
         };
-        shown = ShownFile::forNode(nodeKind, path, true, makeCopy);
+        shown = ShownFile::forNode(nodeKind, path, true, copyOf);
     }
     if (m_showDocuments && !shown.isEmpty() && shown != u"0")
         showFile(shown);
@@ -153,6 +169,36 @@ void DocumentViewer::showNode(quint8 kind, const QString& path, const QString& c
         m_occurrences->reset(m_page, m_shownMarks, highlighting && highlighting->options.textMode);
     else
         m_occurrences->clear();
+}
+
+DocumentViewer::MadeCopy DocumentViewer::makeCopy(const QString& document,
+                                                  const Highlighting& highlighting)
+{
+    MadeCopy made;
+    HighlightedCopy copy(document, highlighting.context);
+    copy.setOptions(highlighting.options);
+    copy.setColors(highlighting.fontColor, highlighting.backColor);
+    if (!copy.write())
+        return made;
+    made.file = copy.workFileName();
+    made.marks = copy.markedCount();
+    made.inMarkup = copy.inMarkupCount();
+    return made;
+}
+
+void DocumentViewer::showMadeCopy()
+{
+    const MadeCopy made = m_copyMaker->result();
+    if (made.generation != m_generation || !m_highlighting)
+        return; // another node is shown by now
+    m_shownMarks = made.marks;
+    m_shownInMarkup = made.inMarkup;
+    showFile(made.file.isEmpty() ? m_shownDocument : made.file);
+    if (m_shownMarks > 0)
+        m_occurrences->reset(m_page, m_shownMarks, m_highlighting->options.textMode);
+    else
+        m_occurrences->clear();
+    emit marksCounted(m_shownMarks, m_shownInMarkup);
 }
 
 void DocumentViewer::showFile(const QString& path)
@@ -177,8 +223,14 @@ void DocumentViewer::showBlank()
     m_view->setUrl(QUrl(QStringLiteral("about:blank")));
 }
 
+DocumentViewer::~DocumentViewer()
+{
+    m_copyMaker->waitForFinished();
+}
+
 void DocumentViewer::clear()
 {
+    ++m_generation;
     m_shownMarks = -1;
     m_shownInMarkup = 0;
     m_shownDocument.clear();

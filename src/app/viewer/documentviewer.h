@@ -2,6 +2,7 @@
 
 #include "matchoptions.h"
 
+#include <QFutureWatcher>
 #include <QString>
 #include <QWidget>
 
@@ -33,6 +34,7 @@ public:
     };
 
     explicit DocumentViewer(QWidget* parent);
+    ~DocumentViewer() override;
 
     QWebEngineView* view() const { return m_view; }
     DocumentPage* page() const { return m_page; }
@@ -84,6 +86,9 @@ public:
     // Whether the menu's "Назад" and "Вперёд" can act.
     void setHistoryAvailable(bool back, bool forward);
 
+    // Past this size a document's highlighted copy is made apart from the window's thread.
+    static constexpr qint64 LargeDocument = 4 * 1024 * 1024;
+
 signals:
     // The user followed a link to a document of the library: its node is to be shown, and
     // then the anchor (setPendingAnchor) scrolled to.
@@ -93,10 +98,23 @@ signals:
     void pdfSaved(const QString& path, bool ok);
     // A note for the status bar, for a moment.
     void statusNote(const QString& note);
+    // The highlighted copy of a large document, made apart from the window, is shown: its
+    // marked occurrences and those left in its markup.
+    void marksCounted(int marks, int inMarkup);
     void backRequested();
     void forwardRequested();
 
 private:
+    // A highlighted copy made apart: for which showing, its file, its counts.
+    struct MadeCopy
+    {
+        quint64 generation = 0;
+        QString file;
+        int marks = -1;
+        int inMarkup = 0;
+    };
+    static MadeCopy makeCopy(const QString& document, const Highlighting& highlighting);
+    void showMadeCopy();
     void installHighlightColours();
     void pageLoaded(bool ok);
     void showFile(const QString& path);
@@ -127,4 +145,6 @@ private:
     bool m_canGoBack = false;
     bool m_canGoForward = false;
     QString m_pdfFolder; // where the last PDF went
+    QFutureWatcher<MadeCopy>* m_copyMaker = nullptr;
+    quint64 m_generation = 0; // of the latest node shown
 };

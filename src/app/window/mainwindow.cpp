@@ -232,6 +232,10 @@ void MainWindow::connectParts()
 
     connect(m_titlePanel, &TitlePanel::stepRequested, m_viewer, &DocumentViewer::stepOccurrence);
     connect(m_viewer, &DocumentViewer::statusNote, this, &MainWindow::showStatusNote);
+    connect(m_viewer, &DocumentViewer::marksCounted, this, [this](int marks, int inMarkup) {
+        m_titlePanel->setTitle(m_treePanel->nodeTitle(m_treePanel->selectedNode()), marks,
+                               inMarkup);
+    });
     connect(m_viewer, &DocumentViewer::pdfSaved, this, [this](const QString& path, bool ok) {
         if (ok)
             setStatusText(QStringLiteral(" PDF сохранён: ") + QDir::toNativeSeparators(path));

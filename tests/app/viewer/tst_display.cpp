@@ -102,6 +102,38 @@ private slots:
     }
     void cleanupTestCase() { m_form.reset(); }
 
+    // A large document is marked apart from the window: it is shown with its marks and
+    // counts once they are made, and a node shown meanwhile is not overtaken by them.
+    void largeDocumentMarkedApart()
+    {
+        const QString large = m_suite.normDoc(QStringLiteral("Большой.htm"));
+        const QByteArray line = TestFiles::cp1251(
+            QStringLiteral("<p>Сметная стоимость: портландцемент Portland</p>\r\n"));
+        const qsizetype lines = DocumentViewer::LargeDocument / line.size() + 1000;
+        QVERIFY(TestFiles::write(large, line.repeated(lines)));
+        DocumentViewer* viewer = m_form->viewer();
+        QSignalSpy counted(viewer, &DocumentViewer::marksCounted);
+        const DocumentViewer::Highlighting highlighting{QStringLiteral("portland"),
+                                                        MatchOptions{false, false, true, false}};
+        viewer->showNode(1, large, QStringLiteral("Большой"), highlighting);
+        QCOMPARE(viewer->shownMarks(), -1); // not yet
+        QVERIFY(counted.wait(60000));
+        QCOMPARE(counted.constFirst().at(0).toInt(), int(lines));
+        QCOMPARE(viewer->shownMarks(), int(lines));
+        QTRY_VERIFY_WITH_TIMEOUT(viewer->view()->url().fileName() == u"NormDoc.htm", 20000);
+
+        // Another node shown before the copy is made wins.
+        counted.clear();
+        viewer->showNode(1, large, QStringLiteral("Большой"), highlighting);
+        viewer->showNode(1, m_suite.normDoc(QStringLiteral("Общие.htm")), QStringLiteral("Общие"),
+                         highlighting);
+        QCOMPARE(viewer->shownMarks(), 0);
+        QTest::qWait(200);
+        QVERIFY(counted.isEmpty());
+        QCOMPARE(viewer->shownMarks(), 0);
+        QVERIFY(QFile::remove(large));
+    }
+
     void documentsAndFolderPages()
     {
         QVERIFY(select(node({QStringLiteral("Раздел 1.2"), QStringLiteral("Смета #1 на 50% ?")}),
