@@ -1,4 +1,5 @@
 #include "filetree.h"
+#include "guidefile.h"
 #include "messagereporter.h"
 #include "platform.h"
 #include "systeminfo.h"
@@ -26,6 +27,27 @@ class TestFileTree : public QObject
     }
 
 private slots:
+    // The guide's window loads regular files of the guide's folder only, each under a limit.
+    void guideLoadsOnlyItsOwnFiles()
+    {
+        QTemporaryDir dir;
+        const QString guide = dir.filePath(QStringLiteral("help"));
+        QVERIFY(TestFiles::write(guide + QStringLiteral("/lectoria.files/p.png"), "png"));
+        QVERIFY(TestFiles::write(guide + QStringLiteral("/big.png"), QByteArray(2000, 'x')));
+        QVERIFY(TestFiles::write(dir.filePath(QStringLiteral("outside.htm")), "secret"));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("outside.htm")),
+                            guide + QStringLiteral("/link.htm")));
+        QCOMPARE(mkfifo(QFile::encodeName(guide + QStringLiteral("/pipe")).constData(), 0600), 0);
+        QCOMPARE(GuideFile::read(guide, guide + QStringLiteral("/lectoria.files/p.png")),
+                 std::optional<QByteArray>("png"));
+        QCOMPARE(GuideFile::read(guide, guide + QStringLiteral("/big.png"), 2000)->size(), 2000);
+        for (const QString& refused :
+             {guide + QStringLiteral("/big.png"), guide + QStringLiteral("/pipe"),
+              guide + QStringLiteral("/link.htm"), guide + QStringLiteral("/../outside.htm"),
+              QStringLiteral("/dev/zero"), guide + QStringLiteral("/missing.png"), guide})
+            QVERIFY2(!GuideFile::read(guide, refused, 1999), qPrintable(refused));
+    }
+
     void init()
     {
         m_messages.clear();

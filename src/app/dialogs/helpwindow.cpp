@@ -1,5 +1,6 @@
 #include "helpwindow.h"
 
+#include "guidebrowser.h"
 #include "windowfront.h"
 
 #include <QFileInfo>
@@ -41,7 +42,7 @@ HelpWindow::HelpWindow(QWidget* owner) : QWidget(owner, Qt::Window)
                               QStringLiteral("Назад"), QStringLiteral("Назад (Alt+Влево)"));
     m_forwardButton = toolButton(this, QStringLiteral("forwardButton"), QStyle::SP_ArrowForward,
                                  QStringLiteral("Вперёд"), QStringLiteral("Вперёд (Alt+Вправо)"));
-    m_browser = new QTextBrowser(this);
+    m_browser = new GuideBrowser(this);
     m_browser->setObjectName(QStringLiteral("browser"));
     m_browser->setOpenExternalLinks(true); // addresses on the web go to the desktop's browser
     m_browser->setFocus();                 // the reading keys work at once
@@ -83,7 +84,9 @@ HelpWindow* HelpWindow::open(QWidget* owner, const QString& file)
         owner ? owner->findChild<HelpWindow*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
     if (!help) { // shown again, it keeps the page its reader left it at
         help = new HelpWindow(owner);
-        help->m_browser->setSource(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()));
+        const QFileInfo guide(file);
+        help->m_browser->setGuideFolder(guide.absolutePath());
+        help->m_browser->setSource(QUrl::fromLocalFile(guide.absoluteFilePath()));
     }
     WindowFront::bringBack(help);
     return help;

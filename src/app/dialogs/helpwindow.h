@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-class QTextBrowser;
+class GuideBrowser;
 class QToolButton;
 
 // The user guide, in a window of the program beside the main window. There is one such window
@@ -15,7 +15,7 @@ public:
     // shown, when the file does not exist.
     static HelpWindow* open(QWidget* owner, const QString& file);
 
-    QTextBrowser* browser() const { return m_browser; }
+    GuideBrowser* browser() const { return m_browser; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -24,6 +24,6 @@ private:
     QToolButton* m_homeButton = nullptr;
     QToolButton* m_backButton = nullptr;
     QToolButton* m_forwardButton = nullptr;
-    QTextBrowser* m_browser = nullptr;
+    GuideBrowser* m_browser = nullptr;
     explicit HelpWindow(QWidget* owner);
 };

@@ -6,6 +6,7 @@
 #include "documenttreepanel.h"
 #include "documentviewer.h"
 #include "findbox.h"
+#include "guidebrowser.h"
 #include "helpwindow.h"
 #include "inifile.h"
 #include "mainwindow.h"
@@ -19,16 +20,22 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QWebEngineView>
+
+#include <sys/stat.h>
 
 class TestCommands : public QObject
 {
@@ -260,12 +267,38 @@ private slots:
         QCOMPARE(m_form->helpFile(), m_suite->settingsFolder() + QStringLiteral("/lectoria.htm"));
 
         // The guide in the program's own window: one, brought back where it was.
+        // The guide loads its own pictures, not whatever a page names: a pipe in its folder
+        // (which would wait for a writer for ever) nor a device that never ends.
+        const QString guideFolder = QFileInfo(m_form->helpFile()).absolutePath();
+        QVERIFY(QDir().mkpath(guideFolder + QStringLiteral("/lectoria.files")));
+        QImage picture(4, 4, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QVERIFY(picture.save(guideFolder + QStringLiteral("/lectoria.files/p.png")));
+        const QByteArray pipe = QFile::encodeName(guideFolder + QStringLiteral("/pipe.png"));
+        QFile::remove(QFile::decodeName(pipe));
+        QCOMPARE(mkfifo(pipe.constData(), 0600), 0);
         QVERIFY(TestFiles::write(m_form->helpFile(),
-                                 "<html><body><h1>Справка</h1><p>Версия 1.20</p></body></html>"));
+                                 "<html><body><h1>Справка</h1><p>Версия 1.20</p>"
+                                 "<img src=\"lectoria.files/p.png\"><img src=\"pipe.png\">"
+                                 "<img src=\"/dev/zero\"><img src=\"../../etc/passwd\">"
+                                 "</body></html>"));
         m_form->findChild<QToolButton*>(QStringLiteral("helpButton"))->click();
         auto* help = m_form->findChild<HelpWindow*>();
         QVERIFY(help && help->isVisible());
         QVERIFY(help->browser()->toPlainText().contains(QStringLiteral("Версия 1.20")));
+        GuideBrowser* browser = help->browser();
+        QCOMPARE(browser
+                     ->loadResource(QTextDocument::ImageResource,
+                                    QUrl(QStringLiteral("lectoria.files/p.png")))
+                     .userType(),
+                 QMetaType::QByteArray);
+        for (const char* refused :
+             {"pipe.png", "/dev/zero", "../../etc/passwd", "file:///dev/zero"}) {
+            const QVariant loaded =
+                browser->loadResource(QTextDocument::ImageResource, QUrl(QLatin1String(refused)));
+            QVERIFY2(qvariant_cast<QImage>(loaded).size() == QSize(1, 1), refused);
+        }
+        QFile::remove(QFile::decodeName(pipe));
         help->setGeometry(60, 70, 500, 400);
         help->showMinimized();
         QTest::keyClick(m_form->treePanel()->view(), Qt::Key_F1);
