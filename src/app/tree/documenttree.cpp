@@ -311,7 +311,10 @@ void DocumentTree::expandAll(QTreeWidgetItem* node)
     while (!pending.empty()) {
         QTreeWidgetItem* item = pending.back();
         pending.pop_back();
-        if (item->childCount() == 0)
+        // A folder met before in this walk (a link to it) keeps its stub: not opened again.
+        const bool metBefore = item->childCount() == 1 && item->parent() &&
+                               nodeData(item->child(0)).kind == RootOrStub;
+        if (item->childCount() == 0 || metBefore)
             continue;
         item->setExpanded(true);
         for (int i = item->childCount() - 1; i >= 0; --i)

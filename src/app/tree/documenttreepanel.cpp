@@ -75,6 +75,7 @@ DocumentTreePanel::DocumentTreePanel(const QList<QIcon>& icons, QWidget* parent)
 
     m_view = new QTreeWidget(this);
     m_view->setObjectName(QStringLiteral("documentTree"));
+    m_view->installEventFilter(this);
     m_view->setHeaderHidden(true);
     m_view->setColumnCount(1);
     m_view->setIndentation(19);
@@ -272,6 +273,11 @@ bool DocumentTreePanel::goToBookmark()
 
 void DocumentTreePanel::expandAll()
 {
+    expandBelow(nullptr);
+}
+
+void DocumentTreePanel::expandBelow(QTreeWidgetItem* node)
+{
     if (!m_tree)
         return;
     const QString shown = selectedPath();
@@ -279,7 +285,7 @@ void DocumentTreePanel::expandAll()
     {
         // Folders read again are new nodes: the one shown is found again by its path.
         const QScopedValueRollback building(m_building, true);
-        m_tree->expandAll();
+        m_tree->expandAll(node);
     }
     m_view->setUpdatesEnabled(true);
     if (!shown.isEmpty() && shown != u"0" && selectedPath() != shown)
@@ -372,6 +378,14 @@ void DocumentTreePanel::clearNameFilter()
 
 bool DocumentTreePanel::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_view && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Asterisk) {
+        // "*" opens the folders below as "Открыть все папки" does: each real folder once,
+        // however many links lead to it (the view's own would open every path of a web).
+        if (QTreeWidgetItem* current = m_view->currentItem())
+            expandBelow(current);
+        return true;
+    }
     if ((watched == m_filterField || watched == m_filterView) &&
         event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();

@@ -79,6 +79,8 @@ public:
     bool goToBookmark();
 
     void expandAll();
+    // Opens every folder below node (the whole tree without one).
+    void expandBelow(QTreeWidgetItem* node);
     void collapseAll();
     // Asks, then deletes the selected folder or document (never the root).
     void deleteSelected(const QString& caption);

@@ -6,6 +6,7 @@
 #include "suitefixture.h"
 #include "testfiles.h"
 
+#include <QFile>
 #include <QLineEdit>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -36,6 +37,14 @@ private slots:
                                  "Своды правил/Нагрузки/СНиП 2.01.07-86.htm",
                                  "Сборники/ГЭСН/ГЭСН 81-02-06.htm", "Прочее/readme.htm"})
             QVERIFY(TestFiles::write(m_suite.normDoc(QString::fromUtf8(name)), "<p>x</p>"));
+        // A web of folder links: every level links three times to the next.
+        for (int level = 0; level < 12; ++level) {
+            const QString folder = m_suite.normDoc(QStringLiteral("Паутина/Уровень %1").arg(level));
+            QVERIFY(TestFiles::write(folder + QStringLiteral("/Документ %1.htm").arg(level), "x"));
+            for (const char* name : {"/а", "/б", "/в"})
+                QVERIFY(QFile::link(QStringLiteral("../Уровень %1").arg(level + 1),
+                                    folder + QLatin1String(name)));
+        }
         QVERIFY(TestFiles::write(m_suite.iniFile(), "[TreeView]\nNormDocButton=1\n"));
         m_form = startWindow(m_suite.programFile());
         QVERIFY(m_form);
@@ -75,6 +84,34 @@ private slots:
         QVERIFY(shownDocuments().isEmpty());
         field->clear();
         QVERIFY(panel->view()->isVisible());
+    }
+
+    // "*" on a web of folder links opens each real folder once, as "Открыть все папки" does.
+    void asteriskOpensEachRealFolderOnce()
+    {
+        DocumentTreePanel* panel = m_form->treePanel();
+        QTreeWidgetItem* root = panel->view()->topLevelItem(0);
+        QTreeWidgetItem* web = nullptr;
+        for (int i = 0; i < root->childCount(); ++i) {
+            if (root->child(i)->text(0) == u"Паутина")
+                web = root->child(i);
+        }
+        QVERIFY(web);
+        panel->view()->setCurrentItem(web);
+        panel->view()->setFocus();
+        QTest::keyClick(panel->view(), Qt::Key_Asterisk);
+        web = panel->view()->currentItem();
+        QCOMPARE(web->text(0), QStringLiteral("Паутина"));
+        QVERIFY(web->isExpanded());
+        int nodes = 0;
+        int documents = 0;
+        for (QTreeWidgetItemIterator it(web);
+             *it && (*it == web || (*it)->parent() != web->parent()); ++it) {
+            ++nodes;
+            documents += (*it)->text(0).startsWith(QStringLiteral("Документ"));
+        }
+        QVERIFY2(nodes < 300, qPrintable(QString::number(nodes)));
+        QCOMPARE(documents, 12); // every document of the web, each once
     }
 };
 
