@@ -86,7 +86,7 @@ public:
 
     // The text of a document as it is kept: each character in its simple lower-case form.
     static QString folded(const QString& text);
-    static constexpr int FormatVersion = 4;
+    static constexpr int FormatVersion = 5; // 5: the text as a browser shows it
 
 private:
     bool execute(const char* sql);
