@@ -1,5 +1,10 @@
 #include "wordsearch.h"
 
+#include "textreader.h"
+#include "wordforms.h"
+
+#include <deque>
+
 #include "documenttext.h"
 #include "platform.h"
 #include "textsearch.h"
@@ -66,9 +71,48 @@ WordSearch::Reading WordSearch::read(const QString& path, const std::atomic<bool
         reading.length = -2;
         return reading;
     }
-    const QStringList stems = WordForms::stems(DocumentText(raw).text());
+    // The words are counted as they are read: no list of them is made.
+    const QList<QStringList>& groups = m_query.groups();
+    reading.counts = QList<int>(groups.size(), 0);
+    std::deque<QString> recent; // the latest stems, as many as the longest group has
+    const auto count = [&](const std::vector<WordForms::Word>& words) {
+        for (const WordForms::Word& word : words) {
+            recent.push_back(word.stem);
+            if (qsizetype(recent.size()) > m_query.longestGroup())
+                recent.pop_front();
+            ++reading.length;
+            for (qsizetype g = 0; g < groups.size(); ++g) {
+                const QStringList& group = groups[g];
+                if (group.size() > qsizetype(recent.size()))
+                    continue;
+                const size_t from = recent.size() - size_t(group.size());
+                bool whole = true;
+                for (qsizetype k = 0; k < group.size() && whole; ++k)
+                    whole = recent[from + size_t(k)] == group[k];
+                reading.counts[g] += whole;
+            }
+        }
+    };
+    TextReader reader(TextEncoding::detect(raw.constData(), raw.size()));
+    WordForms::WordSplitter splitter;
+    std::vector<WordForms::Word> words;
+    constexpr qsizetype piece = 256 * 1024;
+    for (qsizetype at = 0;; at += piece) {
+        if (cancel && cancel->load(std::memory_order_relaxed))
+            return Reading();
+        const bool last = at >= raw.size();
+        if (last)
+            reader.finish();
+        else
+            reader.read(raw.constData() + at, std::min(piece, raw.size() - at));
+        splitter.read(reader.characters(), reader.characterCount(), 0, words);
+        if (last)
+            splitter.finish(words);
+        count(words);
+        words.clear();
+        if (last)
+            break;
+    }
     reading.readable = true;
-    reading.counts = m_query.counts(stems);
-    reading.length = int(stems.size());
     return reading;
 }
