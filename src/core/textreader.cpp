@@ -504,6 +504,8 @@ void TextReader::resolveReference()
     int from = 0;
     if (reference.first) {
         const qsizetype end = m_referenceBegin + reference.length;
+        if (m_references)
+            m_references->emplace_back(m_referenceBegin, end);
         put(reference.first, m_referenceBegin, end);
         if (reference.second)
             put(reference.second, m_referenceBegin, end);

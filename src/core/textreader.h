@@ -6,6 +6,7 @@
 #include <array>
 #include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Reads the text of a document (see DocumentText) from its bytes given in pieces of any size,
@@ -21,6 +22,12 @@ public:
 
     // When given, the pieces of the document (markup, text) are appended as they end.
     void setSegments(std::vector<Segment>* segments) { m_segments = segments; }
+    // When given, the units of every character reference decoded are appended (a blank one
+    // may give no character of its own: it joins the blank before it).
+    void setReferences(std::vector<std::pair<qsizetype, qsizetype>>* references)
+    {
+        m_references = references;
+    }
 
     // The next bytes of the document; the characters they complete are appended to out.
     void read(const char* bytes, qsizetype size, std::vector<Char>& out);
@@ -84,6 +91,7 @@ private:
     qsizetype m_count = 0;
     qsizetype m_capacity = 0;
     std::vector<Segment>* m_segments = nullptr;
+    std::vector<std::pair<qsizetype, qsizetype>>* m_references = nullptr;
     qsizetype m_at = 0;     // the unit being read
     bool m_started = false; // past a byte-order mark
     std::array<unsigned char, 3> m_head{};

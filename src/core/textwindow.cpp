@@ -5,6 +5,7 @@
 TextWindow::TextWindow(TextEncoding::Encoding encoding) : m_reader(encoding)
 {
     m_reader.setSegments(&m_newSegments);
+    m_reader.setReferences(&m_newReferences);
 }
 
 void TextWindow::read(const char* bytes, qsizetype size)
@@ -23,6 +24,8 @@ void TextWindow::take()
 {
     m_segments.insert(m_segments.end(), m_newSegments.begin(), m_newSegments.end());
     m_newSegments.clear();
+    m_references.insert(m_references.end(), m_newReferences.begin(), m_newReferences.end());
+    m_newReferences.clear();
     m_chars.insert(m_chars.end(), m_reader.characters(),
                    m_reader.characters() + m_reader.characterCount());
     m_charsRead += m_reader.characterCount();
@@ -49,7 +52,13 @@ bool TextWindow::whollyInText(qsizetype begin, qsizetype end) const
     const auto cuts = [this](qsizetype at) {
         const auto next = std::upper_bound(m_chars.begin(), m_chars.end(), at,
                                            [](qsizetype a, const Char& c) { return a < c.begin; });
-        return next != m_chars.begin() && (next - 1)->begin < at && at < (next - 1)->end;
+        if (next != m_chars.begin() && (next - 1)->begin < at && at < (next - 1)->end)
+            return true;
+        const auto reference = std::upper_bound(
+            m_references.begin(), m_references.end(), at,
+            [](qsizetype a, const std::pair<qsizetype, qsizetype>& r) { return a < r.first; });
+        return reference != m_references.begin() && (reference - 1)->first < at &&
+               at < (reference - 1)->second;
     };
     return !cuts(begin) && !cuts(end);
 }
@@ -67,4 +76,6 @@ void TextWindow::forgetBefore(qsizetype unit)
         m_chars.pop_front();
     while (m_segments.size() > 2 && m_segments[1].end <= unit)
         m_segments.pop_front();
+    while (!m_references.empty() && m_references.front().second <= unit)
+        m_references.pop_front();
 }

@@ -38,7 +38,8 @@ public:
     // Where the piece of text still going on began; -1 in markup.
     qsizetype openTextBegin() const { return m_reader.openTextBegin(); }
 
-    // Whether [begin, end) lies in one piece of text and cuts no character there.
+    // Whether [begin, end) lies in one piece of text and cuts no character there (nor a
+    // character reference, whether it gave a character of its own or joined a blank).
     bool whollyInText(qsizetype begin, qsizetype end) const;
     // The index of the first character kept that begins at or after unit.
     qsizetype characterAt(qsizetype unit) const;
@@ -52,6 +53,8 @@ private:
 
     TextReader m_reader;
     std::vector<Segment> m_newSegments;
+    std::vector<std::pair<qsizetype, qsizetype>> m_newReferences;
+    std::deque<std::pair<qsizetype, qsizetype>> m_references; // the units of each, in order
     std::deque<Segment> m_segments;
     std::deque<Char> m_chars;
     qsizetype m_charsRead = 0;

@@ -121,6 +121,24 @@ private slots:
         QVERIFY(wrap(late, QStringLiteral("ёлка")).contains("<S>"));
     }
 
+    // A raw occurrence inside a reference is left alone, also one that gave no character of its
+    // own (a blank joined to the blank before it), also at the end of a piece of reading.
+    void rawOccurrenceInsideAReference()
+    {
+        const MatchOptions raw{false, false, false, false};
+        const auto count = [&](const QByteArray& page, const QString& context) {
+            const auto copy = HighlightedCopy::highlight(page, context, raw, "<S>", "</S>");
+            return std::make_pair(copy.marked, copy.inMarkup);
+        };
+        QCOMPARE(count("<p>&nbsp;</p>", QStringLiteral("nbsp")), std::make_pair(0, 1));
+        QCOMPARE(count("a &#160; b &amp; c", QStringLiteral("160")), std::make_pair(0, 1));
+        QCOMPARE(count("a &#160; b &amp; c", QStringLiteral("amp")), std::make_pair(0, 1));
+        QCOMPARE(count("nbsp &nbsp;", QStringLiteral("nbsp")), std::make_pair(1, 1));
+        const QByteArray longPage = QByteArray(256 * 1024 - 80, 'a') + "x&nbsp;" +
+                                    QByteArray("</span>\r\n").repeated(30) + "y";
+        QCOMPARE(count(longPage, QStringLiteral("nbsp")), std::make_pair(0, 1));
+    }
+
     void highlightedCopy()
     {
         const QString docs = m_dir.filePath(QStringLiteral("docs"));
