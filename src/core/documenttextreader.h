@@ -33,17 +33,6 @@ inline bool isAsciiLetter(unsigned c)
     return (c | 0x20u) >= 'a' && (c | 0x20u) <= 'z';
 }
 
-inline bool isNameCharacter(unsigned c)
-{
-    return isAsciiLetter(c) || (c >= '0' && c <= '9') || c == ':' || c == '-' || c == '_' ||
-           c == '.';
-}
-
-inline bool startsTag(unsigned c)
-{
-    return isAsciiLetter(c) || c == '/' || c == '!' || c == '?';
-}
-
 // Finds markup in a document's units from any place where a segment begins (the same rules
 // as TextReader, which reads them in one pass).
 template <typename Unit> class MarkupScanner
@@ -267,10 +256,7 @@ struct Reference
 template <typename Unit> class TextDecoder
 {
 public:
-    TextDecoder(const Unit* data, qsizetype size, Encoding encoding)
-        : m_data(data), m_size(size), m_encoding(encoding)
-    {
-    }
+    TextDecoder(const Unit* data, Encoding encoding) : m_data(data), m_encoding(encoding) {}
 
     // The character at at (inside a text segment that ends at end) and the units it takes.
     char32_t decode(qsizetype at, qsizetype end, qsizetype* length) const
@@ -354,7 +340,6 @@ private:
     }
 
     const Unit* m_data;
-    qsizetype m_size;
     Encoding m_encoding;
 };
 

@@ -40,11 +40,6 @@ void SnippetKeeper::take(qsizetype first, qsizetype end)
         m_after += m_kept[size_t(i - keptFrom)];
 }
 
-void SnippetKeeper::finish()
-{
-    m_finished = true;
-}
-
 QString SnippetKeeper::after() const
 {
     QString out = QString::fromStdU32String(m_after);

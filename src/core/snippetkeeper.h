@@ -24,8 +24,6 @@ public:
     // The line is around the characters [first, end) of the text (end already read); a later
     // call takes another line instead.
     void take(qsizetype first, qsizetype end);
-    // The end of the text.
-    void finish();
 
     bool isTaken() const { return m_taken; }
     QString before() const { return m_before; }
@@ -37,7 +35,6 @@ private:
     qsizetype m_read = 0; // characters read
     qsizetype m_keep;
     bool m_taken = false;
-    bool m_finished = false;
     qsizetype m_afterEnd = 0; // past the last character the text after the line's match takes
     QString m_before;
     QString m_match;

@@ -56,8 +56,8 @@ public:
         const TextMatcher& m_matcher;
         qsizetype m_matched = 0; // characters of the context matched before m_read
         qsizetype m_read = 0;
-        // The latest characters (the context's length and one), and whether the one before
-        // them is part of a word.
+        // The latest characters, the context's length and two: an occurrence and the one
+        // before it (whole words), the ring read by index modulo its size.
         std::vector<DocumentText::Char> m_recent;
         bool m_pending = false; // an occurrence ends at m_read, waiting for what follows
         bool m_firstOnly = false;

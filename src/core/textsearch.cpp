@@ -341,7 +341,7 @@ public:
     NearText(const char* data, qsizetype size, qsizetype textBegin, Encoding encoding,
              const MarkupScanner<char>& scanner, const SegmentTrail& trail)
         : m_data(data), m_size(size), m_textBegin(textBegin), m_encoding(encoding),
-          m_scanner(scanner), m_decoder(data, size, encoding), m_trail(trail)
+          m_scanner(scanner), m_decoder(data, encoding), m_trail(trail)
     {
     }
 
