@@ -16,6 +16,15 @@ qsizetype fill(ChunkReader& reader, std::vector<char>& buffer, qsizetype from)
     return read < 0 ? -1 : from + read;
 }
 
+// Empties a reading buffer kept by a thread: a large one is given back, the usual size kept
+// for the next document.
+void release(QByteArray& buffer)
+{
+    buffer.resize(0); // keeps its memory, where clear() would not
+    if (buffer.capacity() > 1024 * 1024)
+        buffer.squeeze();
+}
+
 } // namespace
 
 DocumentSearch::DocumentSearch(const QString& context, bool caseSensitive)
@@ -144,7 +153,7 @@ bool DocumentSearch::containsText(Platform::ReadOnlyFile& reader, std::vector<ch
         return m_text.contains(buffer.data(), held, cancel);
     // Up to a few megabytes are looked at whole, around the places the context may be at.
     thread_local QByteArray whole;
-    whole.clear();
+    whole.resize(0);
     if (m_text.looksAround(encoding)) {
         whole.append(buffer.data(), held);
         while (whole.size() < WholeTextLimit) {
@@ -161,8 +170,7 @@ bool DocumentSearch::containsText(Platform::ReadOnlyFile& reader, std::vector<ch
             whole.resize(at + read);
             if (read < qsizetype(buffer.size())) {
                 const bool found = m_text.contains(whole.constData(), whole.size(), cancel);
-                whole.clear();
-                whole.squeeze();
+                release(whole);
                 return found;
             }
         }
@@ -174,8 +182,7 @@ bool DocumentSearch::containsText(Platform::ReadOnlyFile& reader, std::vector<ch
     for (qsizetype at = 0; at < whole.size() && !foundInWhole; at += TextSearch::ReadingPiece)
         foundInWhole = reading.read(whole.constData() + at,
                                     std::min(TextSearch::ReadingPiece, whole.size() - at));
-    whole.clear();
-    whole.squeeze();
+    release(whole);
     if (foundInWhole)
         return true;
     if (!begun && reading.read(buffer.data(), held))
