@@ -382,7 +382,8 @@ bool DocumentTreePanel::eventFilter(QObject* watched, QEvent* event)
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Asterisk) {
         // "*" opens the folders below as "Открыть все папки" does: each real folder once,
         // however many links lead to it (the view's own would open every path of a web).
-        if (QTreeWidgetItem* current = m_view->currentItem())
+        QTreeWidgetItem* current = m_view->currentItem();
+        if (current && DocumentTree::nodeData(current).kind != DocumentTree::Document)
             expandBelow(current);
         return true;
     }
