@@ -5,6 +5,7 @@
 #include "characterreference.h"
 #include "documenttext.h"
 #include "htmlentities.h"
+#include "markupend.h"
 #include "markupnames.h"
 
 #include <array>
@@ -50,11 +51,6 @@ private:
         std::string_view name; // "block", "head", "body", "title", or empty
         bool endTag = false;
     };
-
-    static bool isTagBlank(unsigned c)
-    {
-        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-    }
 
     bool startsMarkup(qsizetype at) const
     {
@@ -102,62 +98,17 @@ private:
 
     // Just past the ">" that ends a tag whose name ends at from: the first outside a quoted
     // attribute value.
-    qsizetype pastTagEnd(qsizetype from) const
-    {
-        int attribute = 0; // 0: before a name, 1: in a name, 2: blanks after a name
-        for (qsizetype i = from; i < m_size; ++i) {
-            const unsigned u = code(m_data[i]);
-            if (u == '>')
-                return i + 1;
-            if (isTagBlank(u)) {
-                attribute = attribute == 1 ? 2 : attribute;
-            } else if (u == '/') {
-                attribute = 0;
-            } else if (u == '=' && attribute != 0) {
-                // The value: quoted, or up to a blank or ">".
-                ++i;
-                while (i < m_size && isTagBlank(code(m_data[i])))
-                    ++i;
-                if (i >= m_size)
-                    return m_size;
-                const unsigned first = code(m_data[i]);
-                if (first == '>')
-                    return i + 1;
-                if (first == '"' || first == '\'') {
-                    i = pastNext(i + 1, first) - 1;
-                } else {
-                    while (i + 1 < m_size && !isTagBlank(code(m_data[i + 1])) &&
-                           code(m_data[i + 1]) != '>')
-                        ++i;
-                }
-                attribute = 0;
-            } else {
-                attribute = 1;
-            }
-        }
-        return m_size;
-    }
+    qsizetype pastTagEnd(qsizetype from) const { return pastEnd(from, MarkupEnd::Tag()); }
 
     // Just past the end of a comment whose "<!--" ends at from.
-    qsizetype pastCommentEnd(qsizetype from) const
+    qsizetype pastCommentEnd(qsizetype from) const { return pastEnd(from, MarkupEnd::Comment()); }
+
+    // Just past the unit that ends markup by the rule of end; the end of the document without.
+    template <typename End> qsizetype pastEnd(qsizetype from, End end) const
     {
-        int dashes = 0;
-        int length = 0;
-        bool bang = false;
         for (qsizetype i = from; i < m_size; ++i) {
-            const unsigned u = code(m_data[i]);
-            if (u == '-') {
-                dashes = bang ? 1 : std::min(dashes + 1, 2);
-                bang = false;
-            } else if (u == '!' && dashes >= 2 && !bang) {
-                bang = true;
-            } else if (u == '>' && (dashes >= 2 || length == 0 || (length == 1 && dashes == 1))) {
+            if (end.step(code(m_data[i])))
                 return i + 1;
-            } else {
-                dashes = 0;
-                bang = false;
-            }
-            length = std::min(length + 1, 2);
         }
         return m_size;
     }
@@ -182,7 +133,7 @@ private:
         std::array<char, 12> lower{};
         while (nameEnd < m_size) {
             const unsigned u = code(m_data[nameEnd]);
-            if (isTagBlank(u) || u == '/' || u == '>')
+            if (MarkupEnd::isTagBlank(u) || u == '/' || u == '>')
                 break;
             if (nameEnd - nameBegin < qsizetype(lower.size()))
                 lower[size_t(nameEnd - nameBegin)] = u < 0x80 ? char(u | 0x20u) : '\x01';
@@ -233,7 +184,7 @@ private:
             for (qsizetype i = 0; i < length && same; ++i)
                 same = (code(m_data[lt + 2 + i]) | 0x20u) == unsigned(name[size_t(i)]);
             const unsigned after = code(m_data[lt + 2 + length]);
-            if (same && (isTagBlank(after) || after == '/' || after == '>'))
+            if (same && (MarkupEnd::isTagBlank(after) || after == '/' || after == '>'))
                 return pastTagEnd(lt + 2 + length);
         }
         return m_size;

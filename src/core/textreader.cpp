@@ -235,9 +235,6 @@ void TextReader::unit(unsigned u)
         rawText(u);
         return;
     }
-    const auto isTagBlank = [](unsigned c) {
-        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-    };
     switch (m_state) {
     case State::Data:
         data(u);
@@ -291,11 +288,10 @@ void TextReader::unit(unsigned u)
         }
         return;
     case State::TagName:
-        if (u == '>') {
-            endTag();
-        } else if (isTagBlank(u) || u == '/') {
-            m_attribute = 0;
+        if (MarkupEnd::isTagBlank(u) || u == '/' || u == '>') {
+            m_tagEnd = MarkupEnd::Tag();
             m_state = State::Attributes;
+            unit(u);
         } else {
             if (m_nameLength < int(m_name.size()))
                 m_name[size_t(m_nameLength)] = u < 0x80 ? char(u | 0x20u) : '\x01';
@@ -303,48 +299,14 @@ void TextReader::unit(unsigned u)
         }
         return;
     case State::Attributes:
-        if (u == '>')
+        if (m_tagEnd.step(u))
             endTag();
-        else if (isTagBlank(u))
-            m_attribute = m_attribute == 1 ? 2 : m_attribute;
-        else if (u == '/')
-            m_attribute = 0;
-        else if (u == '=' && m_attribute != 0)
-            m_state = State::ValueStart;
-        else
-            m_attribute = 1;
-        return;
-    case State::ValueStart:
-        if (u == '"' || u == '\'') {
-            m_quote = u;
-            m_state = State::Quoted;
-        } else if (u == '>') {
-            endTag();
-        } else if (!isTagBlank(u)) {
-            m_state = State::Unquoted;
-        }
-        return;
-    case State::Quoted:
-        if (u == m_quote) {
-            m_attribute = 0;
-            m_state = State::Attributes;
-        }
-        return;
-    case State::Unquoted:
-        if (u == '>') {
-            endTag();
-        } else if (isTagBlank(u)) {
-            m_attribute = 0;
-            m_state = State::Attributes;
-        }
         return;
     case State::DeclarationOpen:
         if (u == '-') {
             if (++m_dashes == 2) {
                 m_state = State::Comment;
-                m_dashes = 0;
-                m_commentLength = 0;
-                m_bang = false;
+                m_commentEnd = MarkupEnd::Comment();
             }
             return;
         }
@@ -353,21 +315,8 @@ void TextReader::unit(unsigned u)
             endMarkup(m_at + 1, SegmentKind::InlineTag);
         return;
     case State::Comment:
-        // Ends at "-->" or "--!>"; "<!-->" and "<!--->" are whole comments.
-        if (u == '-') {
-            m_dashes = m_bang ? 1 : std::min(m_dashes + 1, 2);
-            m_bang = false;
-        } else if (u == '!' && m_dashes >= 2 && !m_bang) {
-            m_bang = true;
-        } else if (u == '>' && (m_dashes >= 2 || m_commentLength == 0 ||
-                                (m_commentLength == 1 && m_dashes == 1))) {
+        if (m_commentEnd.step(u))
             endMarkup(m_at + 1, SegmentKind::Hidden);
-            return;
-        } else {
-            m_dashes = 0;
-            m_bang = false;
-        }
-        m_commentLength = std::min(m_commentLength + 1, 2);
         return;
     case State::Bogus:
         if (u == '>')
@@ -615,7 +564,7 @@ void TextReader::rawText(unsigned u)
             restart();
         return;
     }
-    if (u == ' ' || u == '\t' || u == '\n' || u == '\r' || u == '\f' || u == '/' || u == '>') {
+    if (MarkupEnd::isTagBlank(u) || u == '/' || u == '>') {
         m_closingRaw = true;
         m_endTag = true;
         m_raw = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "documenttext.h"
+#include "markupend.h"
 #include "textencoding.h"
 
 #include <array>
@@ -57,10 +58,7 @@ private:
         TagOpen,
         EndTagOpen,
         TagName,
-        Attributes,
-        ValueStart,
-        Quoted,
-        Unquoted,
+        Attributes, // the rest of a tag, after its name
         DeclarationOpen,
         Comment,
         Bogus,
@@ -121,11 +119,9 @@ private:
     std::array<char, 12> m_name{};
     int m_nameLength = 0; // longer than m_name holds: past it
     bool m_endTag = false;
-    int m_attribute = 0; // 0: before a name, 1: in a name, 2: blanks after a name
-    unsigned m_quote = 0;
-    int m_dashes = 0;
-    int m_commentLength = 0;
-    bool m_bang = false;
+    MarkupEnd::Tag m_tagEnd;
+    int m_dashes = 0; // of "<!--" read
+    MarkupEnd::Comment m_commentEnd;
 
     // An element whose content is left out: head (read as markup, its text hidden), or one of
     // style, script, xml (read as plain text up to its end tag).

@@ -1,0 +1,112 @@
+#pragma once
+
+// Where a piece of markup ends, told unit by unit: the same rules for the reader that reads a
+// page in one pass (TextReader) and for the scanner that looks at it from any place
+// (DocumentTextReader::MarkupScanner).
+namespace MarkupEnd {
+
+inline bool isTagBlank(unsigned c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+// The rest of a tag after its name: it ends at the first ">" outside a quoted attribute value.
+class Tag
+{
+public:
+    // Whether u (the next unit) is the ">" that ends the tag.
+    bool step(unsigned u)
+    {
+        switch (m_state) {
+        case State::Attributes:
+            if (u == '>')
+                return true;
+            if (isTagBlank(u))
+                m_attribute = m_attribute == Name ? AfterName : m_attribute;
+            else if (u == '/')
+                m_attribute = None;
+            else if (u == '=' && m_attribute != None)
+                m_state = State::ValueStart;
+            else
+                m_attribute = Name;
+            return false;
+        case State::ValueStart:
+            if (u == '"' || u == '\'') {
+                m_quote = u;
+                m_state = State::Quoted;
+            } else if (u == '>') {
+                return true;
+            } else if (!isTagBlank(u)) {
+                m_state = State::Unquoted;
+            }
+            return false;
+        case State::Quoted:
+            if (u == m_quote)
+                afterValue();
+            return false;
+        case State::Unquoted:
+            if (u == '>')
+                return true;
+            if (isTagBlank(u))
+                afterValue();
+            return false;
+        }
+        return false;
+    }
+
+private:
+    enum class State
+    {
+        Attributes,
+        ValueStart,
+        Quoted,
+        Unquoted,
+    };
+    enum Attribute
+    {
+        None,      // before an attribute's name
+        Name,      // in it
+        AfterName, // in the blanks after it
+    };
+
+    void afterValue()
+    {
+        m_attribute = None;
+        m_state = State::Attributes;
+    }
+
+    State m_state = State::Attributes;
+    Attribute m_attribute = None;
+    unsigned m_quote = 0;
+};
+
+// The rest of a comment after its "<!--": it ends at "-->" or "--!>"; "<!-->" and "<!--->" are
+// whole comments.
+class Comment
+{
+public:
+    // Whether u (the next unit) is the ">" that ends the comment.
+    bool step(unsigned u)
+    {
+        bool ends = false;
+        if (u == '-') {
+            m_dashes = m_bang ? 1 : (m_dashes < 2 ? m_dashes + 1 : 2);
+            m_bang = false;
+        } else if (u == '!' && m_dashes >= 2 && !m_bang) {
+            m_bang = true;
+        } else {
+            ends = u == '>' && (m_dashes >= 2 || m_length == 0 || (m_length == 1 && m_dashes == 1));
+            m_dashes = 0;
+            m_bang = false;
+        }
+        m_length = m_length < 2 ? m_length + 1 : 2;
+        return ends;
+    }
+
+private:
+    int m_dashes = 0;
+    int m_length = 0; // units read, up to two
+    bool m_bang = false;
+};
+
+} // namespace MarkupEnd
