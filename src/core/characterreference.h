@@ -35,6 +35,25 @@ struct Reference
 };
 Reference parse(const char* units, int count);
 
+// The reference whose "&" is data[at], read as far as step lets it go, before end.
+template <typename Unit> Reference readAt(const Unit* data, qsizetype at, qsizetype end)
+{
+    char units[MaxLength];
+    int n = 1;
+    units[0] = '&';
+    for (qsizetype i = at + 1; i < end && n < MaxLength; ++i) {
+        const unsigned u =
+            sizeof(Unit) == 1 ? unsigned(static_cast<unsigned char>(data[i])) : unsigned(data[i]);
+        const Step next = step(n, u);
+        if (next == Step::Stop)
+            break;
+        units[n++] = char(u);
+        if (next == Step::Last)
+            break;
+    }
+    return parse(units, n);
+}
+
 // The character a numeric reference to value stands for.
 char32_t numeric(quint64 value);
 

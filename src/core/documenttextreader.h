@@ -229,19 +229,7 @@ public:
     // The reference that starts with the "&" at at, inside a text segment ending at end.
     Reference reference(qsizetype at, qsizetype end) const
     {
-        char units[CharacterReference::MaxLength];
-        int n = 1;
-        units[0] = '&';
-        for (qsizetype i = at + 1; i < end && n < CharacterReference::MaxLength; ++i) {
-            const unsigned u = code(m_data[i]);
-            const CharacterReference::Step step = CharacterReference::step(n, u);
-            if (step == CharacterReference::Step::Stop)
-                break;
-            units[n++] = char(u);
-            if (step == CharacterReference::Step::Last)
-                break;
-        }
-        const CharacterReference::Reference found = CharacterReference::parse(units, n);
+        const CharacterReference::Reference found = CharacterReference::readAt(m_data, at, end);
         return {found.first, found.second, at + found.length};
     }
 

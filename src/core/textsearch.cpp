@@ -268,19 +268,8 @@ void referenceCandidates(const ByteFilter& filter, const char* data, qsizetype s
     for (const char* at =
              static_cast<const char*>(std::memchr(data + from, '&', size_t(to - from)));
          at; at = static_cast<const char*>(std::memchr(at + 1, '&', size_t(data + to - at - 1)))) {
-        char units[CharacterReference::MaxLength];
-        int n = 1;
-        units[0] = '&';
-        for (const char* p = at + 1; p < data + size && n < CharacterReference::MaxLength; ++p) {
-            const CharacterReference::Step step =
-                CharacterReference::step(n, static_cast<unsigned char>(*p));
-            if (step == CharacterReference::Step::Stop)
-                break;
-            units[n++] = *p;
-            if (step == CharacterReference::Step::Last)
-                break;
-        }
-        const CharacterReference::Reference reference = CharacterReference::parse(units, n);
+        const CharacterReference::Reference reference =
+            CharacterReference::readAt(data, at - data, size);
         const bool standsFor = reference.first && !reference.second &&
                                std::find(filter.firstVariants.begin(), filter.firstVariants.end(),
                                          reference.first) != filter.firstVariants.end();
