@@ -190,18 +190,33 @@ QString WordQuery::fullTextQuery() const
 
 QList<int> WordQuery::counts(const QStringList& stems) const
 {
-    QList<int> counts(m_groups.size(), 0);
-    for (qsizetype g = 0; g < m_groups.size(); ++g) {
-        const QStringList& group = m_groups[g];
-        for (qsizetype at = 0; at + group.size() <= stems.size(); ++at) {
-            bool whole = true;
-            for (qsizetype k = 0; k < group.size() && whole; ++k)
-                whole = stems[at + k] == group[k];
-            if (whole)
-                ++counts[g];
-        }
+    Tally tally(*this);
+    for (const QString& stem : stems)
+        tally.add(stem);
+    return tally.counts();
+}
+
+WordQuery::Tally::Tally(const WordQuery& query)
+    : m_query(query), m_longest(query.longestGroup()), m_counts(query.m_groups.size(), 0)
+{
+}
+
+void WordQuery::Tally::add(const QString& stem)
+{
+    // Every group is counted where it ends: at the stem just added.
+    m_recent.push_back(stem);
+    if (qsizetype(m_recent.size()) > m_longest)
+        m_recent.pop_front();
+    for (qsizetype g = 0; g < m_query.m_groups.size(); ++g) {
+        const QStringList& group = m_query.m_groups[g];
+        if (group.size() > qsizetype(m_recent.size()))
+            continue;
+        const size_t from = m_recent.size() - size_t(group.size());
+        bool whole = true;
+        for (qsizetype k = 0; k < group.size() && whole; ++k)
+            whole = m_recent[from + size_t(k)] == group[k];
+        m_counts[g] += whole;
     }
-    return counts;
 }
 
 bool WordQuery::allFound(const QList<int>& counts)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,20 @@ public:
 
     // How often each group occurs in a text's stems.
     QList<int> counts(const QStringList& stems) const;
+    // The same, the stems given one at a time as a text is read.
+    class Tally
+    {
+    public:
+        explicit Tally(const WordQuery& query);
+        void add(const QString& stem);
+        const QList<int>& counts() const { return m_counts; }
+
+    private:
+        const WordQuery& m_query;
+        qsizetype m_longest;
+        QList<int> m_counts;
+        std::deque<QString> m_recent; // the latest stems, as many as the longest group has
+    };
     // Whether every group occurs.
     static bool allFound(const QList<int>& counts);
     // The occurrences of every group in words, left to right, none overlapping the one before

@@ -3,8 +3,6 @@
 #include "textreader.h"
 #include "wordforms.h"
 
-#include <deque>
-
 #include "documenttext.h"
 #include "platform.h"
 #include "textsearch.h"
@@ -72,26 +70,11 @@ WordSearch::Reading WordSearch::read(const QString& path, const std::atomic<bool
         return reading;
     }
     // The words are counted as they are read: no list of them is made.
-    const QList<QStringList>& groups = m_query.groups();
-    reading.counts = QList<int>(groups.size(), 0);
-    std::deque<QString> recent; // the latest stems, as many as the longest group has
+    WordQuery::Tally tally(m_query);
     const auto count = [&](const std::vector<WordForms::Word>& words) {
-        for (const WordForms::Word& word : words) {
-            recent.push_back(word.stem);
-            if (qsizetype(recent.size()) > m_query.longestGroup())
-                recent.pop_front();
-            ++reading.length;
-            for (qsizetype g = 0; g < groups.size(); ++g) {
-                const QStringList& group = groups[g];
-                if (group.size() > qsizetype(recent.size()))
-                    continue;
-                const size_t from = recent.size() - size_t(group.size());
-                bool whole = true;
-                for (qsizetype k = 0; k < group.size() && whole; ++k)
-                    whole = recent[from + size_t(k)] == group[k];
-                reading.counts[g] += whole;
-            }
-        }
+        for (const WordForms::Word& word : words)
+            tally.add(word.stem);
+        reading.length += int(words.size());
     };
     TextReader reader(TextEncoding::detect(raw.constData(), raw.size()));
     WordForms::WordSplitter splitter;
@@ -114,5 +97,6 @@ WordSearch::Reading WordSearch::read(const QString& path, const std::atomic<bool
             break;
     }
     reading.readable = true;
+    reading.counts = tally.counts();
     return reading;
 }
