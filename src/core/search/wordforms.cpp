@@ -1,5 +1,7 @@
 #include "wordforms.h"
 
+#include "characterrules.h"
+
 #include <libstemmer.h>
 
 #include <cmath>
@@ -83,11 +85,6 @@ QString stemOfLowered(const std::u32string& word)
 
 namespace WordForms {
 
-bool isWordCharacter(char32_t c)
-{
-    return QChar::isLetter(c) || QChar::isDigit(c);
-}
-
 std::vector<Word> words(const std::vector<DocumentText::Char>& text)
 {
     std::vector<Word> out;
@@ -102,7 +99,7 @@ void WordSplitter::read(const DocumentText::Char* chars, qsizetype count, qsizet
 {
     for (qsizetype i = 0; i < count; ++i) {
         const DocumentText::Char& c = chars[i];
-        if (isWordCharacter(c.c)) {
+        if (CharacterRules::isWordCharacter(c.c)) {
             if (m_word.empty()) {
                 m_first = firstIndex + i;
                 m_beginUnit = c.begin;
@@ -133,7 +130,7 @@ QStringList stems(const QString& text)
     std::u32string word;
     const QList<uint> characters = text.toUcs4();
     for (qsizetype i = 0; i <= characters.size(); ++i) {
-        if (i < characters.size() && isWordCharacter(characters[i])) {
+        if (i < characters.size() && CharacterRules::isWordCharacter(characters[i])) {
             word += lowered(characters[i]);
             continue;
         }
@@ -168,7 +165,7 @@ WordQuery::WordQuery(const QString& text)
         if (c == u'"') {
             endGroup();
             quoted = !quoted;
-        } else if (!quoted && DocumentText::isBlank(c.unicode())) {
+        } else if (!quoted && CharacterRules::isBlank(c.unicode())) {
             endGroup();
         } else {
             group += c;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "textencoding.h"
+#include "textunits.h"
 
 #include <QByteArray>
 #include <QString>
@@ -30,27 +31,9 @@
 class DocumentText
 {
 public:
-    enum class SegmentKind
-    {
-        Text,
-        InlineTag,
-        BlockTag,
-        Hidden, // a comment, or an element whose content is left out, with its tags
-    };
-    struct Segment
-    {
-        SegmentKind kind;
-        qsizetype begin;
-        qsizetype end;
-    };
-    // One character of the text and the units it comes from (a blank made of several pieces
-    // of markup and blanks comes from the first of them).
-    struct Char
-    {
-        char32_t c;
-        qsizetype begin;
-        qsizetype end;
-    };
+    using Char = TextCharacter;
+    using Segment = TextSegment;
+    using SegmentKind = TextSegmentKind;
 
     // The document's raw bytes; the encoding is decided on them.
     explicit DocumentText(const QByteArray& raw);
@@ -71,10 +54,6 @@ public:
     // A context as it is looked for in texts: blank runs made one space, trimmed, letters in
     // their simple lower-case form unless the search is case-sensitive.
     static std::u32string normalizedContext(const QString& context, bool caseSensitive);
-    static bool isBlank(char32_t c);
-    // Whether the character makes part of a word for the whole-words rule.
-    static bool isWordCharacter(char32_t c);
-    static char32_t folded(char32_t c, bool caseSensitive);
 
 private:
     QByteArray m_bytes;

@@ -51,7 +51,6 @@ std::vector<Word> words(const std::vector<DocumentText::Char>& text);
 QStringList stems(const QString& text);
 // The stem of one word as it stands in a text.
 QString stem(const QString& word);
-bool isWordCharacter(char32_t c);
 
 } // namespace WordForms
 

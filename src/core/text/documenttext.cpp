@@ -1,5 +1,6 @@
 #include "documenttext.h"
 
+#include "characterrules.h"
 #include "textreader.h"
 
 #include <QChar>
@@ -108,34 +109,19 @@ QString DocumentText::text() const
     return text;
 }
 
-bool DocumentText::isBlank(char32_t c)
-{
-    return c == U' ' || c == U'\t' || c == U'\r' || c == U'\n' || c == U'\f' || c == U'\u00A0';
-}
-
-bool DocumentText::isWordCharacter(char32_t c)
-{
-    return QChar::isLetterOrNumber(c);
-}
-
-char32_t DocumentText::folded(char32_t c, bool caseSensitive)
-{
-    return caseSensitive ? c : QChar::toLower(c);
-}
-
 std::u32string DocumentText::normalizedContext(const QString& context, bool caseSensitive)
 {
     std::u32string out;
     bool blank = false;
     for (const uint c : context.toUcs4()) {
-        if (isBlank(c)) {
+        if (CharacterRules::isBlank(c)) {
             blank = true;
             continue;
         }
         if (blank && !out.empty())
             out += U' ';
         blank = false;
-        out += folded(c, caseSensitive);
+        out += CharacterRules::folded(c, caseSensitive);
     }
     return out;
 }

@@ -1,5 +1,6 @@
 #include "documentindex.h"
 
+#include "characterrules.h"
 #include "documenttext.h"
 #include "wordforms.h"
 
@@ -424,7 +425,7 @@ QString DocumentIndex::folded(const QString& text)
     QString out;
     out.reserve(text.size());
     for (const uint c : text.toUcs4()) {
-        const char32_t lower = DocumentText::folded(c, false);
+        const char32_t lower = CharacterRules::folded(c, false);
         if (QChar::requiresSurrogates(lower)) {
             out += QChar(QChar::highSurrogate(lower));
             out += QChar(QChar::lowSurrogate(lower));

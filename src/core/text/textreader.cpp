@@ -1,6 +1,7 @@
 #include "textreader.h"
 
 #include "characterreference.h"
+#include "characterrules.h"
 #include "markupnames.h"
 
 #include <algorithm>
@@ -8,7 +9,7 @@
 namespace {
 
 using Encoding = TextEncoding::Encoding;
-using SegmentKind = DocumentText::SegmentKind;
+using SegmentKind = TextSegmentKind;
 
 bool isAsciiLetter(unsigned u)
 {
@@ -422,7 +423,7 @@ void TextReader::flushPartial()
 
 void TextReader::put(char32_t c, qsizetype begin, qsizetype end)
 {
-    if ((c <= U' ' || c == U'\u00A0') && DocumentText::isBlank(c)) {
+    if ((c <= U' ' || c == U'\u00A0') && CharacterRules::isBlank(c)) {
         blank(begin, end);
         return;
     }
@@ -472,7 +473,7 @@ void TextReader::beginMarkup(State state)
     m_state = state;
 }
 
-void TextReader::endMarkup(qsizetype end, DocumentText::SegmentKind kind)
+void TextReader::endMarkup(qsizetype end, TextSegmentKind kind)
 {
     if (!m_inHead)
         addSegment(kind, m_markupBegin, end);
@@ -575,7 +576,7 @@ void TextReader::rawText(unsigned u)
     restart();
 }
 
-void TextReader::addSegment(DocumentText::SegmentKind kind, qsizetype begin, qsizetype end)
+void TextReader::addSegment(TextSegmentKind kind, qsizetype begin, qsizetype end)
 {
     if (m_segments && begin < end)
         m_segments->push_back({kind, begin, end});

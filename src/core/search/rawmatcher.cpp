@@ -1,5 +1,6 @@
 #include "rawmatcher.h"
 
+#include "characterrules.h"
 #include "documenttext.h"
 
 #include <QList>
@@ -20,8 +21,8 @@ qsizetype RawMatcher::next(const char* text, qsizetype size, qsizetype from) con
             continue;
         }
         if (m_wholeWords &&
-            (DocumentText::isWordCharacter(characterBefore(text, at)) ||
-             DocumentText::isWordCharacter(characterAt(text, size, at + m_pattern.length())))) {
+            (CharacterRules::isWordCharacter(characterBefore(text, at)) ||
+             CharacterRules::isWordCharacter(characterAt(text, size, at + m_pattern.length())))) {
             // The next place an occurrence may stand is after a character that is no part of
             // a word: those between are skipped at once, not tried one by one.
             qsizetype after = at;
@@ -29,7 +30,7 @@ qsizetype RawMatcher::next(const char* text, qsizetype size, qsizetype from) con
                 qsizetype length = 1;
                 const char32_t c = characterAt(text, size, after, &length);
                 after += length;
-                if (!DocumentText::isWordCharacter(c))
+                if (!CharacterRules::isWordCharacter(c))
                     break;
             }
             at = m_pattern.find(text, size, after);

@@ -1,6 +1,7 @@
 #include "textsearch.h"
 
 #include "characterreference.h"
+#include "characterrules.h"
 #include "documenttextreader.h"
 #include "htmlentities.h"
 #include "textreader.h"
@@ -76,7 +77,7 @@ bool makeFilter(const std::u32string& context, size_t from, size_t count, bool c
     made.contextIndex = int(from);
     for (size_t i = from; i < from + count; ++i) {
         const char32_t c = context[i];
-        if (DocumentText::isBlank(c) || c == U'<' || c == U'&' || c == U'\uFFFD')
+        if (CharacterRules::isBlank(c) || c == U'<' || c == U'&' || c == U'\uFFFD')
             return false;
         std::vector<QByteArray> forms;
         for (const char32_t variant : variantsOf(c, caseSensitive)) {
@@ -360,13 +361,13 @@ public:
                     return Walk::Unsure;
                 at = reference.end;
                 *c = reference.first;
-                return DocumentText::isBlank(*c) ? Walk::Blank : Walk::Char;
+                return CharacterRules::isBlank(*c) ? Walk::Blank : Walk::Char;
             }
         }
         qsizetype length = 1;
         *c = m_decoder.decode(at, segment.end, &length);
         at += length;
-        return DocumentText::isBlank(*c) ? Walk::Blank : Walk::Char;
+        return CharacterRules::isBlank(*c) ? Walk::Blank : Walk::Char;
     }
 
     // The thing of the text that ends just before at, moving before it; back counts the
@@ -399,7 +400,7 @@ public:
         if (m_encoding == Encoding::Utf8)
             *c = char32_t(static_cast<unsigned char>(last));
         --at;
-        return DocumentText::isBlank(*c) ? Walk::Blank : Walk::Char;
+        return CharacterRules::isBlank(*c) ? Walk::Blank : Walk::Char;
     }
 
     // Whether the unit before at may belong to a character reference (which lies in one
@@ -444,7 +445,7 @@ TextSearch::Check TextSearch::checkNearText(const NearText& near, const Segment&
                                             const ByteFilter& filter, qsizetype at) const
 {
     const auto folded = [this](char32_t c) {
-        return DocumentText::folded(c, m_options.caseSensitive);
+        return CharacterRules::folded(c, m_options.caseSensitive);
     };
     if (near.mayBeInReference(at, 0))
         return Check::Unsure;
@@ -506,10 +507,10 @@ TextSearch::Check TextSearch::checkNearText(const NearText& near, const Segment&
         return Check::Yes;
     // Whole words: the characters just before and after, wherever they lie.
     const Walk before = near.previous(start, back, &c);
-    if (before == Walk::Unsure || (before == Walk::Char && DocumentText::isWordCharacter(c)))
+    if (before == Walk::Unsure || (before == Walk::Char && CharacterRules::isWordCharacter(c)))
         return before == Walk::Unsure ? Check::Unsure : Check::No;
     const Walk after = near.next(end, forward, &c);
-    if (after == Walk::Unsure || (after == Walk::Char && DocumentText::isWordCharacter(c)))
+    if (after == Walk::Unsure || (after == Walk::Char && CharacterRules::isWordCharacter(c)))
         return after == Walk::Unsure ? Check::Unsure : Check::No;
     return Check::Yes;
 }

@@ -1,5 +1,7 @@
 #include "textmatcher.h"
 
+#include "characterrules.h"
+
 TextMatcher::TextMatcher(const QString& context, const MatchOptions& options)
     : m_context(DocumentText::normalizedContext(context, options.caseSensitive)), m_options(options)
 {
@@ -73,15 +75,16 @@ void TextMatcher::Cursor::read(const DocumentText::Char* chars, qsizetype count,
             // neither its neighbours is part of a word.
             m_pending = false;
             const qsizetype first = m_read - length;
-            const bool wordBefore = first > 0 && DocumentText::isWordCharacter(recent(first - 1).c);
-            if (!wordBefore && !DocumentText::isWordCharacter(next.c)) {
+            const bool wordBefore =
+                first > 0 && CharacterRules::isWordCharacter(recent(first - 1).c);
+            if (!wordBefore && !CharacterRules::isWordCharacter(next.c)) {
                 accept(out);
                 m_matched = 0;
             }
         }
         m_recent[size_t(m_read) % m_recent.size()] = next;
         ++m_read;
-        const char32_t c = DocumentText::folded(next.c, caseSensitive);
+        const char32_t c = CharacterRules::folded(next.c, caseSensitive);
         while (m_matched > 0 && context[size_t(m_matched)] != c)
             m_matched = m_matcher.m_failure[size_t(m_matched)];
         if (context[size_t(m_matched)] == c)
@@ -104,7 +107,7 @@ void TextMatcher::Cursor::finish(std::vector<Occurrence>& out)
         return;
     m_pending = false;
     const qsizetype first = m_read - qsizetype(m_matcher.m_context.size());
-    if (!(first > 0 && DocumentText::isWordCharacter(recent(first - 1).c)))
+    if (!(first > 0 && CharacterRules::isWordCharacter(recent(first - 1).c)))
         accept(out);
     m_matched = 0;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "documenttext.h"
 #include "markupend.h"
 #include "textencoding.h"
+#include "textunits.h"
 
 #include <array>
 #include <memory>
@@ -10,14 +10,14 @@
 #include <utility>
 #include <vector>
 
-// Reads the text of a document (see DocumentText) from its bytes given in pieces of any size,
+// Reads the text of a document (see documenttext.h) from its bytes given in pieces of any size,
 // in memory that does not grow with the document: each character is handed out as soon as it
 // is known, with the units it comes from.
 class TextReader
 {
 public:
-    using Char = DocumentText::Char;
-    using Segment = DocumentText::Segment;
+    using Char = TextCharacter;
+    using Segment = TextSegment;
 
     explicit TextReader(TextEncoding::Encoding encoding);
 
@@ -77,11 +77,11 @@ private:
     void blank(qsizetype begin, qsizetype end);
     void resolveReference();
     void beginMarkup(State state);
-    void endMarkup(qsizetype end, DocumentText::SegmentKind kind);
+    void endMarkup(qsizetype end, TextSegmentKind kind);
     void endTag();
     void rawText(unsigned u);
     void startRaw(std::string_view name);
-    void addSegment(DocumentText::SegmentKind kind, qsizetype begin, qsizetype end);
+    void addSegment(TextSegmentKind kind, qsizetype begin, qsizetype end);
 
     TextEncoding::Encoding m_encoding;
     const char16_t* m_windows1251;

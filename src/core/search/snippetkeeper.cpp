@@ -1,5 +1,7 @@
 #include "snippetkeeper.h"
 
+#include "characterrules.h"
+
 #include <algorithm>
 
 SnippetKeeper::SnippetKeeper(qsizetype back) : m_keep(back + 4 * Around + 160) {}
@@ -31,7 +33,7 @@ void SnippetKeeper::take(qsizetype first, qsizetype end)
     m_taken = true;
     m_before = (from > 0 ? QStringLiteral("…") : QString()) + text(from, first).trimmed();
     if (first > from && first - 1 >= keptFrom &&
-        DocumentText::isBlank(m_kept[size_t(first - 1 - keptFrom)]))
+        CharacterRules::isBlank(m_kept[size_t(first - 1 - keptFrom)]))
         m_before += u' ';
     m_match = text(first, end);
     m_afterEnd = end + Around;
