@@ -23,14 +23,15 @@ int main(int argc, char* argv[])
 
     QElapsedTimer timer;
     timer.start();
-    const SearchResult whole = SearchJob(SearchRequest{context, false, {library}, {}, {}}).run();
+    const SearchResult whole =
+        SearchJob(SearchRequest{context, MatchOptions{false}, {library}, {}, {}}).run();
     const qint64 wholeMs = timer.elapsed();
     std::printf("whole search %lld ms (checked %d, found %d)\n", wholeMs, whole.checked,
                 whole.found);
 
     double worst = 0;
     for (const int percent : {5, 20, 40, 60, 80, 95}) {
-        SearchJob job(SearchRequest{context, false, {library}, {}, {}});
+        SearchJob job(SearchRequest{context, MatchOptions{false}, {library}, {}, {}});
         QFuture<SearchResult> running = QtConcurrent::run([&] { return job.run(); });
         std::this_thread::sleep_for(std::chrono::milliseconds(wholeMs * percent / 100));
         QElapsedTimer stop;

@@ -227,17 +227,9 @@ int main(int argc, char* argv[])
     }
     SearchRequest request;
     request.context = context;
-    request.caseSensitive = caseSensitive;
+    request.options = MatchOptions{caseSensitive, wholeWords, textMode, wordForms};
     request.folders = roots;
-    request.wholeWords = wholeWords;
-    request.textMode = textMode;
     request.useIndex = useIndex;
-    request.wordForms = wordForms;
-    if (wordForms) {
-        request.textMode = true;
-        request.caseSensitive = false;
-        request.wholeWords = false;
-    }
     const SearchResult result = SearchJob(request).run();
     for (const QString& folder : result.unindexedFolders)
         printLine(stderr, QStringLiteral("lectoria-find: the index of %1 cannot be read; it was "

@@ -17,14 +17,15 @@
 #include <QLineEdit>
 #include <QTreeWidget>
 
-SearchController::SearchController(DocumentTreePanel* tree, const QString& settingsFile,
-                                   QWidget* window)
-    : QObject(window), m_tree(tree), m_settingsFile(settingsFile), m_window(window)
+SearchController::SearchController(DocumentTreePanel* tree, AppSettings* settings, QWidget* window)
+    : QObject(window), m_tree(tree), m_settings(settings), m_window(window)
 {
     m_findBox = new FindBox(window);
     m_findBox->setFixedWidth(205);
     m_resultList = new SearchResultsDock(window);
     m_indexKeeper = new IndexKeeper(this);
+    m_indexKeeper->setEnabled(m_settings->useIndex());
+    m_findBox->setHistory(m_settings->searchHistory());
     m_resultList->hide();
     connect(m_findBox, &QComboBox::editTextChanged, this, &SearchController::stateChanged);
     connect(m_findBox, &QComboBox::activated, this, &SearchController::chooseHistoryEntry);
@@ -40,15 +41,24 @@ SearchController::~SearchController()
     m_search.reset(); // a search still running stops before the tree goes
 }
 
-void SearchController::loadSettings()
+MatchOptions SearchController::matchOptions() const
 {
-    const AppSettings stored(m_settingsFile);
-    m_options = MatchOptions{stored.caseSensitive(), stored.wholeWords(), stored.textMode(),
-                             stored.wordForms()};
-    m_backColor = stored.highlightBackColor();
-    m_fontColor = stored.highlightFontColor();
-    m_useIndex = stored.useIndex();
-    m_indexKeeper->setEnabled(m_useIndex);
+    return m_settings->matchOptions();
+}
+
+void SearchController::setMatchOptions(const MatchOptions& options)
+{
+    m_settings->setMatchOptions(options);
+}
+
+quint32 SearchController::backColor() const
+{
+    return m_settings->highlightBackColor();
+}
+
+quint32 SearchController::fontColor() const
+{
+    return m_settings->highlightFontColor();
 }
 
 void SearchController::updateIndex()
@@ -62,37 +72,29 @@ void SearchController::updateIndex()
 void SearchController::editOptions()
 {
     SearchOptionsDialog dialog(m_window);
-    dialog.wholeWordsBox()->setChecked(m_options.wholeWords);
-    dialog.textModeBox()->setChecked(m_options.textMode);
-    dialog.caseSensitiveBox()->setChecked(m_options.caseSensitive);
-    dialog.wordFormsBox()->setChecked(m_options.wordForms);
-    SearchOptionsDialog::selectColor(dialog.backColorBox(), m_backColor);
-    SearchOptionsDialog::selectColor(dialog.fontColorBox(), m_fontColor);
-    dialog.useIndexBox()->setChecked(m_useIndex);
+    const MatchOptions options = m_settings->matchOptions();
+    dialog.wholeWordsBox()->setChecked(options.wholeWords);
+    dialog.textModeBox()->setChecked(options.textMode);
+    dialog.caseSensitiveBox()->setChecked(options.caseSensitive);
+    dialog.wordFormsBox()->setChecked(options.wordForms);
+    SearchOptionsDialog::selectColor(dialog.backColorBox(), m_settings->highlightBackColor());
+    SearchOptionsDialog::selectColor(dialog.fontColorBox(), m_settings->highlightFontColor());
+    dialog.useIndexBox()->setChecked(m_settings->useIndex());
     dialog.setIndexState(m_indexKeeper->stateText());
     if (UserInteraction::current().run(dialog) != QDialog::Accepted)
         return;
-    m_options.wholeWords = dialog.wholeWordsBox()->isChecked();
-    m_options.textMode = dialog.textModeBox()->isChecked();
-    m_options.caseSensitive = dialog.caseSensitiveBox()->isChecked();
-    m_options.wordForms = dialog.wordFormsBox()->isChecked();
-    m_backColor = SearchOptionsDialog::selectedColor(dialog.backColorBox());
-    m_fontColor = SearchOptionsDialog::selectedColor(dialog.fontColorBox());
+    m_settings->setMatchOptions(
+        MatchOptions{dialog.caseSensitiveBox()->isChecked(), dialog.wholeWordsBox()->isChecked(),
+                     dialog.textModeBox()->isChecked(), dialog.wordFormsBox()->isChecked()});
+    m_settings->setHighlightBackColor(SearchOptionsDialog::selectedColor(dialog.backColorBox()));
+    m_settings->setHighlightFontColor(SearchOptionsDialog::selectedColor(dialog.fontColorBox()));
     const bool useIndex = dialog.useIndexBox()->isChecked();
-    if (useIndex != m_useIndex) {
-        m_useIndex = useIndex;
+    if (useIndex != m_settings->useIndex()) {
+        m_settings->setUseIndex(useIndex);
         m_indexKeeper->setEnabled(useIndex);
         if (useIndex)
             updateIndex();
     }
-    const AppSettings stored(m_settingsFile);
-    stored.setUseIndex(m_useIndex);
-    stored.setWholeWords(m_options.wholeWords);
-    stored.setCaseSensitive(m_options.caseSensitive);
-    stored.setHighlightBackColor(m_backColor);
-    stored.setHighlightFontColor(m_fontColor);
-    stored.setTextMode(m_options.textMode);
-    stored.setWordForms(m_options.wordForms);
 }
 
 void SearchController::setSearchMode(bool on, const QString& context)
@@ -110,15 +112,17 @@ std::optional<DocumentViewer::Highlighting> SearchController::highlighting() con
 {
     if (!m_searchMode)
         return std::nullopt;
-    MatchOptions options = m_options;
-    options.textMode = options.textMode || options.wordForms; // its marks are numbered
-    return DocumentViewer::Highlighting{m_context, options, m_fontColor, m_backColor};
+    // Word forms are marked in the text, so their marks are numbered as text mode's are.
+    return DocumentViewer::Highlighting{m_context, m_settings->matchOptions().effective(),
+                                        m_settings->highlightFontColor(),
+                                        m_settings->highlightBackColor()};
 }
 
 void SearchController::run()
 {
     const QString context = SearchJob::trimmedContext(m_findBox->currentText());
-    if (!context.isEmpty() && m_options.wordForms && !WordQuery(context).isValid()) {
+    if (!context.isEmpty() && m_settings->matchOptions().wordForms &&
+        !WordQuery(context).isValid()) {
         emit statusMessage(QStringLiteral(" В запросе нет ни одного слова: искать нечего."));
         return;
     }
@@ -140,8 +144,9 @@ void SearchController::run()
         m_rootDirs.clear();
         m_rootNames.clear();
         m_tree->collectionFolders(m_rootDirs, m_rootNames);
-        request = DocumentTree::collectionSearch(
-            m_rootDirs, m_rootNames, !m_tree->isNormativeCollection(), context, m_options);
+        request = DocumentTree::collectionSearch(m_rootDirs, m_rootNames,
+                                                 !m_tree->isNormativeCollection(), context,
+                                                 m_settings->matchOptions());
     } else if (m_tree->tree()) {
         // The tree's options: they are taken when the tree is built.
         request = m_tree->tree()->subtreeSearch(context, m_tree->tree()->options());
@@ -150,16 +155,17 @@ void SearchController::run()
     } else {
         return;
     }
-    request.useIndex = m_useIndex;
+    request.useIndex = m_settings->useIndex();
     m_scope = nextScope();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_resultList->beginSearch(request, place);
-    m_resultList->setHeader(QStringLiteral("«%1» — %2, %3")
-                                .arg(context,
-                                     request.wordForms ? QStringLiteral("слова в любой форме")
-                                     : request.textMode ? QStringLiteral("в тексте документов")
-                                                        : QStringLiteral("по содержимому файлов"),
-                                     m_scope));
+    m_resultList->setHeader(
+        QStringLiteral("«%1» — %2, %3")
+            .arg(context,
+                 request.options.wordForms  ? QStringLiteral("слова в любой форме")
+                 : request.options.textMode ? QStringLiteral("в тексте документов")
+                                            : QStringLiteral("по содержимому файлов"),
+                 m_scope));
     m_search = std::make_unique<BackgroundSearch>(std::move(request), m_window);
     connect(m_search.get(), &BackgroundSearch::documentFound, m_resultList,
             &SearchResultsDock::addFound);
@@ -194,7 +200,7 @@ void SearchController::addToHistory(const QString& text)
         m_findBox->addItems(history);
         m_findBox->setCurrentIndex(0);
     }
-    AppSettings(m_settingsFile).setSearchHistory(history);
+    m_settings->setSearchHistory(history);
     emit stateChanged();
 }
 
@@ -262,8 +268,8 @@ void SearchController::showResult()
     m_window->activateWindow(); // back from the progress window
     // A phrase split by markup (a tag or a line wrap between its words) is not in the raw
     // bytes; the search in the text of the documents finds it.
-    const bool suggestTextMode =
-        m_wholeCollection && found == 0 && !search->request().textMode && m_context.contains(u' ');
+    const bool suggestTextMode = m_wholeCollection && found == 0 &&
+                                 !search->request().options.textMode && m_context.contains(u' ');
     SearchResultDialog dialog(m_context, checked, found, m_window, result.unreadable,
                               suggestTextMode);
     UserInteraction::current().run(dialog);

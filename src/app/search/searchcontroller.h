@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class AppSettings;
 class BackgroundSearch;
 class DocumentTreePanel;
 class FindBox;
@@ -26,20 +27,17 @@ class SearchController final : public QObject
 {
     Q_OBJECT
 public:
-    SearchController(DocumentTreePanel* tree, const QString& settingsFile, QWidget* window);
+    SearchController(DocumentTreePanel* tree, AppSettings* settings, QWidget* window);
     ~SearchController() override;
 
     FindBox* findBox() const { return m_findBox; }
     SearchResultsDock* resultList() const { return m_resultList; }
 
-    // The options from the settings file; the history too.
-    void loadSettings();
-    MatchOptions matchOptions() const { return m_options; }
-    void setMatchOptions(const MatchOptions& options) { m_options = options; }
-    quint32 backColor() const { return m_backColor; }
-    quint32 fontColor() const { return m_fontColor; }
-    // Text-mode searches answered from the index ([Search] UseIndex).
-    bool usesIndex() const { return m_useIndex; }
+    // The options and colours, as the program's settings hold them.
+    MatchOptions matchOptions() const;
+    void setMatchOptions(const MatchOptions& options);
+    quint32 backColor() const;
+    quint32 fontColor() const;
     // Keeps the index of the collection's folders up to date in the background.
     IndexKeeper* indexKeeper() const { return m_indexKeeper; }
     // The index of the shown collection is brought up to date.
@@ -91,14 +89,10 @@ private:
     void showResult();
 
     DocumentTreePanel* m_tree;
-    QString m_settingsFile;
+    AppSettings* m_settings;
     QWidget* m_window;
     FindBox* m_findBox = nullptr;
     SearchResultsDock* m_resultList = nullptr;
-    MatchOptions m_options;
-    quint32 m_backColor = 255;
-    quint32 m_fontColor = 16777215;
-    bool m_useIndex = true;
     IndexKeeper* m_indexKeeper = nullptr;
     bool m_searchMode = false;
     QString m_context;

@@ -289,14 +289,14 @@ void SearchResultsDock::endSearch(const QStringList& paths, const QHash<QString,
     m_addTimer.stop();
     addPending();
     m_saved.reset();
-    m_list->setColumnHidden(RelevanceColumn, !m_request.wordForms);
+    m_list->setColumnHidden(RelevanceColumn, !m_request.options.wordForms);
     for (ResultRow* row : std::as_const(m_rows)) {
         row->relevance = relevance.value(row->path, 0.0);
-        if (m_request.wordForms)
+        if (m_request.options.wordForms)
             row->setText(RelevanceColumn, QString::number(row->relevance, 'f', 2));
         row->setTextAlignment(RelevanceColumn, Qt::AlignRight | Qt::AlignVCenter);
     }
-    if (m_request.wordForms) // most relevant first; the user may sort otherwise
+    if (m_request.options.wordForms) // most relevant first; the user may sort otherwise
         m_list->header()->setSortIndicator(RelevanceColumn, Qt::DescendingOrder);
     else if (m_list->sortColumn() == RelevanceColumn)
         m_list->header()->setSortIndicator(DocumentColumn, Qt::AscendingOrder);
@@ -413,8 +413,7 @@ void SearchResultsDock::read(const QList<ResultRow*>& rows)
     }
     if (paths.isEmpty())
         return;
-    const MatchOptions options{m_request.caseSensitive, m_request.wholeWords, m_request.textMode,
-                               m_request.wordForms};
+    const MatchOptions options = m_request.options;
     m_reader.start([this, paths, options, context = m_request.context, stop = m_stop,
                     generation = m_generation] {
         for (const QString& path : paths) {

@@ -28,10 +28,7 @@ SearchRequest searchRequest(const QString& context, const MatchOptions& options)
 {
     SearchRequest request;
     request.context = context;
-    request.caseSensitive = options.caseSensitive;
-    request.wholeWords = options.wholeWords;
-    request.textMode = options.textMode || options.wordForms;
-    request.wordForms = options.wordForms;
+    request.options = options.effective();
     return request;
 }
 

@@ -333,11 +333,11 @@ void DocumentTreePanel::copySelected()
 {
     if (!m_tree || !selectedNode() || !selectedNode()->parent() || m_copy)
         return;
-    const std::optional<DocumentCopy> copy = TreeFileOperations::planCopy(
-        selectedNode(), window(), AppSettings(m_settingsFile).copyFolder());
+    const std::optional<DocumentCopy> copy =
+        TreeFileOperations::planCopy(selectedNode(), window(), m_settings->copyFolder());
     if (!copy)
         return;
-    AppSettings(m_settingsFile).setCopyFolder(copy->targetFolder());
+    m_settings->setCopyFolder(copy->targetFolder());
     const QString report = QStringLiteral("Скопировано: %1 документов в %2")
                                .arg(copy->documentCount())
                                .arg(QDir::toNativeSeparators(copy->targetFolder()));

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class AppSettings;
 class BackgroundTask;
 class NameFilter;
 class QLineEdit;
@@ -42,8 +43,8 @@ public:
     bool isNormativeCollection() const;
     void setNormativeCollection(bool normative);
     void setSuiteDir(const QString& suiteDir) { m_suiteDir = suiteDir; }
-    // The settings file, where the folder copied to last is kept.
-    void setSettingsFile(const QString& file) { m_settingsFile = file; }
+    // The program's settings, where the folder copied to last is kept.
+    void setSettings(AppSettings* settings) { m_settings = settings; }
     QString externalDirectory() const { return m_externalDirectory; }
     void setExternalDirectory(const QString& folder) { m_externalDirectory = folder; }
     // The folders and captions of the chosen collection; false when the table of the
@@ -126,7 +127,7 @@ private:
     std::unique_ptr<DocumentTree> m_tree;
     std::unique_ptr<BackgroundTask> m_copy;
     QString m_suiteDir;
-    QString m_settingsFile;
+    AppSettings* m_settings = nullptr;
     QString m_externalDirectory;
     QString m_bookmark;
     bool m_sortByDate = false;

@@ -1,5 +1,6 @@
 #include "favoritesmenu.h"
 
+#include "appsettings.h"
 #include "favoritesdialog.h"
 #include "userinteraction.h"
 
@@ -8,8 +9,8 @@
 #include <QMenu>
 #include <QToolButton>
 
-FavoritesMenu::FavoritesMenu(const QString& settingsFile, QWidget* parent)
-    : QObject(parent), m_settingsFile(settingsFile), m_favorites(Favorites::load(settingsFile))
+FavoritesMenu::FavoritesMenu(AppSettings* settings, QWidget* parent)
+    : QObject(parent), m_settings(settings)
 {
     m_button = new QToolButton(parent);
     m_button->setObjectName(QStringLiteral("favoritesButton"));
@@ -26,7 +27,8 @@ FavoritesMenu::FavoritesMenu(const QString& settingsFile, QWidget* parent)
 void FavoritesMenu::fillMenu()
 {
     m_menu->clear();
-    for (const Favorites::Item& item : m_favorites.items()) {
+    const Favorites favorites = m_settings->favorites();
+    for (const Favorites::Item& item : favorites.items()) {
         const bool there = Favorites::exists(item);
         QAction* action =
             m_menu->addAction(there ? item.label : item.label + QStringLiteral(" — нет на месте"));
@@ -35,23 +37,24 @@ void FavoritesMenu::fillMenu()
         const QString path = item.path;
         connect(action, &QAction::triggered, this, [this, path] { emit openRequested(path); });
     }
-    if (m_favorites.size() == 0)
+    if (favorites.size() == 0)
         m_menu->addAction(QStringLiteral("Список пуст: Ctrl+D добавляет показанный документ"))
             ->setEnabled(false);
     m_menu->addSeparator();
     m_menu->addAction(QStringLiteral("Упорядочить избранное…"), this, &FavoritesMenu::edit)
-        ->setEnabled(m_favorites.size() > 0);
+        ->setEnabled(favorites.size() > 0);
 }
 
 void FavoritesMenu::add(const QString& path, const QString& label)
 {
-    if (path.isEmpty() || path == u"0")
+    if (path.isEmpty())
         return;
-    if (!m_favorites.add(path, label)) {
+    Favorites favorites = m_settings->favorites();
+    if (!favorites.add(path, label)) {
         emit statusNote(QStringLiteral("Уже в избранном: ") + label);
         return;
     }
-    if (!m_favorites.save(m_settingsFile)) {
+    if (!m_settings->setFavorites(favorites)) {
         emit statusNote(QStringLiteral("Избранное не удалось сохранить в файле настроек"));
         return;
     }
@@ -60,9 +63,8 @@ void FavoritesMenu::add(const QString& path, const QString& label)
 
 void FavoritesMenu::edit()
 {
-    FavoritesDialog dialog(m_favorites, m_button->window());
+    FavoritesDialog dialog(m_settings->favorites(), m_button->window());
     UserInteraction::current().run(dialog);
-    m_favorites = dialog.favorites();
-    if (!m_favorites.save(m_settingsFile))
+    if (!m_settings->setFavorites(dialog.favorites()))
         emit statusNote(QStringLiteral("Избранное не удалось сохранить в файле настроек"));
 }

@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+class AppSettings;
 class QMenu;
 class QToolButton;
 class QWidget;
@@ -14,11 +15,10 @@ class FavoritesMenu final : public QObject
 {
     Q_OBJECT
 public:
-    FavoritesMenu(const QString& settingsFile, QWidget* parent);
+    FavoritesMenu(AppSettings* settings, QWidget* parent);
 
     QToolButton* button() const { return m_button; }
     QMenu* menu() const { return m_menu; }
-    const Favorites& favorites() const { return m_favorites; }
     // Adds a document or folder with its label; a status note says what happened.
     void add(const QString& path, const QString& label);
     // The list in its dialog: put in order, relabelled, cleaned.
@@ -31,8 +31,7 @@ signals:
 private:
     void fillMenu();
 
-    QString m_settingsFile;
-    Favorites m_favorites;
+    AppSettings* m_settings;
     QToolButton* m_button = nullptr;
     QMenu* m_menu = nullptr;
 };

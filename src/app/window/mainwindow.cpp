@@ -65,7 +65,8 @@ MainWindow::MainWindow(const QString& programFile, SplashScreen* splash, QWidget
             .absoluteFilePath();
     const QFileInfo program(m_programFile);
     const QString programFolder = program.absolutePath() + u'/';
-    m_settingsFile = SettingsFile::choose(programFolder + QStringLiteral("Lectoria/Lectoria.ini"));
+    m_settings = new AppSettings(
+        SettingsFile::choose(programFolder + QStringLiteral("Lectoria/Lectoria.ini")), this);
     m_helpFile = programFolder + QStringLiteral("Lectoria/") + program.completeBaseName() +
                  QStringLiteral(".htm");
     // Only the window's own title: a display name of the application would be appended to
@@ -98,7 +99,7 @@ void MainWindow::createParts()
     m_splitter->setChildrenCollapsible(false);
     m_treePanel = new DocumentTreePanel(m_icons, m_splitter);
     m_treePanel->setSuiteDir(suiteDir());
-    m_treePanel->setSettingsFile(m_settingsFile);
+    m_treePanel->setSettings(m_settings);
     m_viewer = new DocumentViewer(m_splitter);
     m_splitter->addWidget(m_treePanel);
     m_splitter->addWidget(m_viewer);
@@ -107,11 +108,11 @@ void MainWindow::createParts()
     m_splitter->setSizes({252, 800});
 
     m_commands = new WindowCommands(m_icons, m_treePanel->view(), this);
-    m_search = new SearchController(m_treePanel, m_settingsFile, this);
+    m_search = new SearchController(m_treePanel, m_settings, this);
     m_navigation = new NodeNavigation(
         [this](const QString& path) { return m_treePanel->selectPath(path); }, this);
     m_titlePanel = new TitlePanel(m_viewer->occurrences(), this);
-    m_favorites = new FavoritesMenu(m_settingsFile, this);
+    m_favorites = new FavoritesMenu(m_settings, this);
 
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -294,16 +295,14 @@ void MainWindow::start()
             [this] { WindowFront::bringBack(this); });
     UserWorkDir::removeLeftovers(); // of programs that did not close (a crash, a power cut)
 
-    const AppSettings stored(m_settingsFile);
-    m_treePanel->setNormativeCollection(stored.normativeCollection());
-    m_commands->action(WindowCommands::SortByDate)->setChecked(stored.sortByDate());
-    m_treePanel->setSortByDate(stored.sortByDate());
-    m_treePanel->setBookmark(stored.bookmarkFile());
-    m_search->findBox()->setHistory(stored.searchHistory());
+    m_treePanel->setNormativeCollection(m_settings->normativeCollection());
+    m_commands->action(WindowCommands::SortByDate)->setChecked(m_settings->sortByDate());
+    m_treePanel->setSortByDate(m_settings->sortByDate());
+    m_treePanel->setBookmark(m_settings->bookmarkFile());
     m_openButton->setEnabled(m_treePanel->isNormativeCollection());
     m_commands->action(WindowCommands::Open)->setEnabled(m_treePanel->isNormativeCollection());
     loadTree();
-    const int scale = stored.zoomIndex();
+    const int scale = m_settings->zoomIndex();
     // An index outside the list selects nothing.
     m_topRow->zoomBox()->setCurrentIndex(scale >= 0 && scale < m_topRow->zoomBox()->count() ? scale
                                                                                             : -1);
@@ -322,19 +321,17 @@ void MainWindow::firstActivation()
         return;
     m_started = true;
     m_titlePanel->setTitle(m_treePanel->nodeTitle(m_treePanel->selectedNode()), -1, 0);
-    const AppSettings stored(m_settingsFile);
-    applyStoredTreeWidth(stored.treeWidth());
-    m_search->loadSettings();
+    applyStoredTreeWidth(m_settings->treeWidth());
     updateSearchCommands();
     if (m_splash)
         m_splash->hide();
-    m_treePanel->setExternalDirectory(stored.externalDirectory());
+    m_treePanel->setExternalDirectory(m_settings->externalDirectory());
     if (SettingsFile::cannotBeKept())
         AppMessageBox::show(this, windowTitle(),
                             QStringLiteral("Настройки не удастся сохранить: папка настроек "
                                            "недоступна для записи. Программа работает с "
                                            "настройками из файла\n") +
-                                QDir::toNativeSeparators(m_settingsFile));
+                                QDir::toNativeSeparators(settingsFile()));
     refresh(); // which brings the index up to date, now that the window is started
     m_treePanel->view()->setFocus();
 }
@@ -368,13 +365,17 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 void MainWindow::saveOnClose()
 {
-    const AppSettings stored(m_settingsFile);
-    stored.setTreeWidth(m_treePanel->view()->width());
-    stored.setNormativeCollection(m_treePanel->isNormativeCollection());
-    stored.setBookmarkFile(m_treePanel->selectedPath()); // the node shown at close
-    stored.setLastContext(m_search->context());
+    m_settings->setTreeWidth(m_treePanel->view()->width());
+    m_settings->setNormativeCollection(m_treePanel->isNormativeCollection());
+    m_settings->setBookmarkFile(m_treePanel->selectedPath()); // the node shown at close
+    m_settings->setLastContext(m_search->context());
     // The working copies (highlighted and viewer's) go with this program's working folder.
     UserWorkDir::removeBase();
+}
+
+QString MainWindow::settingsFile() const
+{
+    return m_settings->fileName();
 }
 
 QComboBox* MainWindow::zoomBox() const
@@ -451,7 +452,7 @@ void MainWindow::chooseLibraryFolder()
     if (UserInteraction::current().run(dialog) != QDialog::Accepted)
         return;
     m_treePanel->setExternalDirectory(dialog.chosenDirectory());
-    AppSettings(m_settingsFile).setExternalDirectory(dialog.chosenDirectory());
+    m_settings->setExternalDirectory(dialog.chosenDirectory());
     refresh();
 }
 
@@ -474,7 +475,7 @@ void MainWindow::showSelectedNode()
 
 void MainWindow::applyZoom()
 {
-    AppSettings(m_settingsFile).setZoomIndex(m_topRow->zoomBox()->currentIndex());
+    m_settings->setZoomIndex(m_topRow->zoomBox()->currentIndex());
     const QWidget* active = QApplication::activeWindow();
     if (!active || active == this)
         showSelectedNode();
@@ -540,7 +541,7 @@ void MainWindow::toggleSortByDate()
     // The action has already turned its check mark over.
     const bool byDate = m_commands->action(WindowCommands::SortByDate)->isChecked();
     m_treePanel->setSortByDate(byDate);
-    AppSettings(m_settingsFile).setSortByDate(byDate);
+    m_settings->setSortByDate(byDate);
     refresh();
 }
 
@@ -553,7 +554,7 @@ void MainWindow::showHelp()
 
 void MainWindow::showAbout()
 {
-    AboutDialog dialog(AppVersion::text(), QFileInfo(m_helpFile).absolutePath(), m_settingsFile,
+    AboutDialog dialog(AppVersion::text(), QFileInfo(m_helpFile).absolutePath(), settingsFile(),
                        this);
     UserInteraction::current().run(dialog);
 }

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class AppSettings;
 class DocumentTreePanel;
 class DocumentViewer;
 class FavoritesMenu;
@@ -57,7 +58,9 @@ public:
     QPushButton* openButton() const { return m_openButton; }
     QSplitter* splitter() const { return m_splitter; }
 
-    QString settingsFile() const { return m_settingsFile; }
+    // The program's settings, read once at start; every part reads and changes them here.
+    AppSettings* settings() const { return m_settings; }
+    QString settingsFile() const;
     QString helpFile() const { return m_helpFile; }
     // The suite folder: the parent of the program's folder.
     QString suiteDir() const;
@@ -103,7 +106,7 @@ private:
     void showStatusNote(const QString& note);
 
     QString m_programFile;
-    QString m_settingsFile;
+    AppSettings* m_settings = nullptr;
     QString m_helpFile;
     std::unique_ptr<SplashScreen> m_splash;
     SingleInstance* m_singleInstance = nullptr;

@@ -1,43 +1,7 @@
 #include "favorites.h"
 
-#include "inifile.h"
-
 #include "platform.h"
 #include <algorithm>
-
-namespace {
-
-const QString section = QStringLiteral("Favorites");
-
-} // namespace
-
-Favorites Favorites::load(const QString& settingsFile)
-{
-    const IniFile ini{};
-    Favorites favorites;
-    const int count = ini.readInt(settingsFile, section, QStringLiteral("Count"));
-    for (int i = 1; i <= count && i <= 10000; ++i) {
-        const QString path = ini.readText(settingsFile, section, QStringLiteral("Path%1").arg(i));
-        if (path.isEmpty())
-            continue;
-        QString label = ini.readText(settingsFile, section, QStringLiteral("Label%1").arg(i));
-        favorites.m_items.append(Item{path, label.isEmpty() ? path : label});
-    }
-    return favorites;
-}
-
-bool Favorites::save(const QString& settingsFile) const
-{
-    const IniFile ini{};
-    bool written = ini.writeInt(settingsFile, section, QStringLiteral("Count"), size());
-    for (int i = 0; i < size() && written; ++i) {
-        written = ini.writeText(settingsFile, section, QStringLiteral("Path%1").arg(i + 1),
-                                m_items[i].path) &&
-                  ini.writeText(settingsFile, section, QStringLiteral("Label%1").arg(i + 1),
-                                m_items[i].label);
-    }
-    return written;
-}
 
 bool Favorites::add(const QString& path, const QString& label)
 {

@@ -4,7 +4,7 @@
 #include <QString>
 
 // The documents and folders a reader keeps at hand, in the settings file's section
-// [Favorites] (Count, then Path1, Label1, Path2, ...), in the reader's order.
+// [Favorites] (AppSettings::favorites), in the reader's order.
 class Favorites
 {
 public:
@@ -14,11 +14,6 @@ public:
         QString label;
         bool operator==(const Item&) const = default;
     };
-
-    // The list kept in the settings file.
-    static Favorites load(const QString& settingsFile);
-    // False when the settings file could not be written.
-    bool save(const QString& settingsFile) const;
 
     const QList<Item>& items() const { return m_items; }
     int size() const { return int(m_items.size()); }

@@ -13,4 +13,11 @@ struct MatchOptions
     // The context is a query of words in any of their forms (WordQuery); the text of the
     // document is read, case and whole words do not apply.
     bool wordForms = false;
+
+    // The options a search runs with: word forms read the text of the documents and leave
+    // case and whole words aside. The window, the terminal and the search job all ask here.
+    MatchOptions effective() const
+    {
+        return wordForms ? MatchOptions{false, false, true, true} : *this;
+    }
 };

@@ -9,12 +9,8 @@ namespace SearchHistory {
 
 constexpr int Size = 20;
 
-// The entries stored in the settings file, in order, blanks trimmed, empty keys skipped.
-QStringList load(const QString& iniFileName);
 // The list with text put first: equal entries (exact comparison) removed, the oldest dropped
 // beyond twenty. A text of blanks only changes nothing.
 QStringList added(const QStringList& history, const QString& text);
-// Rewrites all twenty entries (entries beyond the list hold the empty text).
-void store(const QString& iniFileName, const QStringList& history);
 
 } // namespace SearchHistory

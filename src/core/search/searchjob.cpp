@@ -32,7 +32,10 @@ void keepFound(std::vector<ScanNode>& nodes, const std::vector<char>& found, siz
 
 } // namespace
 
-SearchJob::SearchJob(SearchRequest request) : m_request(std::move(request)) {}
+SearchJob::SearchJob(SearchRequest request) : m_request(std::move(request))
+{
+    m_request.options = m_request.options.effective();
+}
 
 QThreadPool& SearchJob::checkPool()
 {
@@ -49,11 +52,9 @@ QThreadPool& SearchJob::checkPool()
 SearchResult SearchJob::run()
 {
     SearchResult result;
-    const DocumentSearch search(m_request.context,
-                                MatchOptions{m_request.caseSensitive, m_request.wholeWords,
-                                             m_request.textMode, m_request.wordForms});
+    const DocumentSearch search(m_request.context, m_request.options);
     std::unique_ptr<WordSearch> words;
-    if (m_request.wordForms)
+    if (m_request.options.wordForms)
         words = std::make_unique<WordSearch>(m_request.context);
     std::vector<WordReading> readings;
     if (!m_request.document.isEmpty()) {
@@ -82,7 +83,7 @@ SearchResult SearchJob::run()
                     result.indexedFolders.append(folder);
                 else
                     result.unindexedFolders.append(folder);
-            } else if (m_request.useIndex && m_request.textMode) {
+            } else if (m_request.useIndex && m_request.options.textMode) {
                 filter = std::make_unique<IndexFilter>(folder, m_request.context);
                 if (filter->state() == IndexFilter::State::Used)
                     result.indexedFolders.append(folder);

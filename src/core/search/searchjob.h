@@ -1,6 +1,7 @@
 #pragma once
 
 #include "libraryscan.h"
+#include "matchoptions.h"
 
 #include <QHash>
 #include <QString>
@@ -15,7 +16,8 @@ class QThreadPool;
 struct SearchRequest
 {
     QString context;
-    bool caseSensitive = false;
+    // How the context is matched; the job runs with its effective() form.
+    MatchOptions options;
     // Searched in turn, to full depth.
     QStringList folders;
     // When given (one per folder), each folder's findings go below a folder node of its own
@@ -23,18 +25,10 @@ struct SearchRequest
     QStringList folderCaptions;
     // When set, this document is checked alone and the folders are ignored.
     QString document;
-    // An occurrence counts only between characters that are not letters or digits.
-    bool wholeWords = false;
-    // The context is looked for in the text of each document as the reader sees it (markup
-    // left out, references decoded, blanks collapsed) instead of in its raw bytes.
-    bool textMode = false;
     // A text-mode context of three characters or more is answered from each folder's index
     // where it has one: only the documents that can hold it, and those changed since the
     // index was written, are read.
     bool useIndex = false;
-    // The context is a query of words in any of their forms (WordQuery); implies the text of
-    // the documents, and leaves case and whole words aside.
-    bool wordForms = false;
 };
 
 // The findings: folders left without a found document are pruned, the rest is exactly what

@@ -1,277 +1,244 @@
 #include "appsettings.h"
 
-#include "inifile.h"
+#include "searchhistory.h"
 
 namespace {
 
-// One value of the file: where it lives and what it is while the file holds none.
-template <typename T> struct Key
+// The settings file's word for "no node".
+const QString NoPath = QStringLiteral("0");
+
+const char16_t* const TreeView = u"TreeView";
+const char16_t* const Search = u"Search";
+
+IniFile::Value value(const char16_t* section, const char16_t* key, const QString& text)
 {
-    const char16_t* section;
-    const char16_t* name;
-    T fallback;
-};
+    return IniFile::Value{QString::fromUtf16(section), QString::fromUtf16(key), text};
+}
 
-const Key<bool> NormativeCollection{u"TreeView", u"NormDocButton", false};
-const Key<int> TreeWidth{u"TreeView", u"Width", 0};
-const Key<QString> BookmarkFile{u"TreeView", u"TekFileName", QString()};
-const Key<bool> SortByDate{u"SortDate", u"Checked", false};
-const Key<int> ZoomIndex{u"CppWebBrowser", u"Scale", 0};
-const Key<bool> WholeWords{u"Search", u"WholeWords", false};
-const Key<bool> TextMode{u"Search", u"TextMode", false};
-const Key<bool> UseIndex{u"Search", u"UseIndex", true};
-const Key<bool> WordForms{u"Search", u"WordForms", false};
-const Key<QString> CopyFolder{u"Copy", u"LastFolder", QString()};
-const Key<bool> CaseSensitive{u"Search", u"Register", false};
-const Key<quint32> HighlightBackColor{u"Search", u"BackColor", 255};
-const Key<quint32> HighlightFontColor{u"Search", u"FontColor", 0xFFFFFF};
-const Key<QString> LastContext{u"Search", u"Context", QString()};
-const Key<QString> ExternalDirectory{u"File", u"ExternalDirectory", QString()};
+IniFile::Value value(const char16_t* section, const char16_t* key, qint32 number)
+{
+    return value(section, key, QString::number(number));
+}
 
-// The history's keys are numbered from 1: FindKod_1 is the newest entry.
-const QString SearchSection = QStringLiteral("Search");
+IniFile::Value flag(const char16_t* section, const char16_t* key, bool on)
+{
+    return value(section, key, IniFile::textOf(on));
+}
+
 QString historyKey(int number)
 {
     return QStringLiteral("FindKod_") + QString::number(number);
 }
 
-template <typename T> QString sectionOf(const Key<T>& key)
-{
-    return QString::fromUtf16(key.section);
-}
-
-template <typename T> QString nameOf(const Key<T>& key)
-{
-    return QString::fromUtf16(key.name);
-}
-
-QString read(const QString& file, const Key<QString>& key)
-{
-    QString text;
-    double d;
-    qint32 i;
-    bool b;
-    const bool found = IniFile().readParameter(file, sectionOf(key), nameOf(key), IniFile::TextType,
-                                               text, d, i, b, false);
-    return found ? text : key.fallback;
-}
-
-// A value that is present but no number reads as IniFile reads it (its leading digits, or
-// 0), not as the fallback: the window has always taken it so.
-qint32 readInteger(const QString& file, const QString& section, const QString& name,
-                   qint32 fallback)
-{
-    bool found = false;
-    const qint32 value = IniFile().readInt(file, section, name, &found);
-    return found ? value : fallback;
-}
-
-int read(const QString& file, const Key<int>& key)
-{
-    return readInteger(file, sectionOf(key), nameOf(key), key.fallback);
-}
-
-quint32 read(const QString& file, const Key<quint32>& key)
-{
-    return static_cast<quint32>(
-        readInteger(file, sectionOf(key), nameOf(key), static_cast<qint32>(key.fallback)));
-}
-
-bool read(const QString& file, const Key<bool>& key)
-{
-    const qint32 missing = key.fallback ? 1 : 0;
-    return readInteger(file, sectionOf(key), nameOf(key), missing) != 0;
-}
-
-void write(const QString& file, const Key<QString>& key, const QString& value)
-{
-    IniFile().writeText(file, sectionOf(key), nameOf(key), value);
-}
-
-void write(const QString& file, const Key<int>& key, int value)
-{
-    IniFile().writeInt(file, sectionOf(key), nameOf(key), value);
-}
-
-void write(const QString& file, const Key<quint32>& key, quint32 value)
-{
-    IniFile().writeInt(file, sectionOf(key), nameOf(key), static_cast<qint32>(value));
-}
-
-void write(const QString& file, const Key<bool>& key, bool value)
-{
-    IniFile().writeBool(file, sectionOf(key), nameOf(key), value);
-}
-
 } // namespace
 
-AppSettings::AppSettings(const QString& iniFileName) : m_fileName(iniFileName) {}
+AppSettings::AppSettings(const QString& iniFileName, QObject* parent)
+    : QObject(parent), m_fileName(iniFileName)
+{
+    // A file that cannot be read gives every value its default, as a missing one does.
+    if (m_document.load(m_fileName) == IniDocument::LoadResult::Failed)
+        m_document = IniDocument();
+}
+
+QString AppSettings::text(const char16_t* section, const char16_t* key,
+                          const QString& fallback) const
+{
+    return m_document.value(QString::fromUtf16(section), QString::fromUtf16(key))
+        .value_or(fallback);
+}
+
+// A value that is present but no number reads as the file's integers are read (its leading
+// digits, or 0), not as the fallback: the window has always taken it so.
+qint32 AppSettings::integer(const char16_t* section, const char16_t* key, qint32 fallback) const
+{
+    const auto stored = m_document.value(QString::fromUtf16(section), QString::fromUtf16(key));
+    return stored ? IniFile::integerOf(*stored) : fallback;
+}
+
+bool AppSettings::write(const QList<IniFile::Value>& values)
+{
+    for (const IniFile::Value& value : values)
+        m_document.setValue(value.section, value.key, value.text);
+    const bool written = IniFile().writeValues(m_fileName, values);
+    emit changed();
+    return written;
+}
 
 bool AppSettings::normativeCollection() const
 {
-    return read(m_fileName, NormativeCollection);
+    return integer(TreeView, u"NormDocButton", 0) != 0;
 }
 
-void AppSettings::setNormativeCollection(bool normative) const
+bool AppSettings::setNormativeCollection(bool normative)
 {
-    write(m_fileName, NormativeCollection, normative);
+    return write({flag(TreeView, u"NormDocButton", normative)});
 }
 
 int AppSettings::treeWidth() const
 {
-    return read(m_fileName, TreeWidth);
+    return integer(TreeView, u"Width", 0);
 }
 
-void AppSettings::setTreeWidth(int width) const
+bool AppSettings::setTreeWidth(int width)
 {
-    write(m_fileName, TreeWidth, width);
+    return write({value(TreeView, u"Width", width)});
 }
 
 QString AppSettings::bookmarkFile() const
 {
-    return read(m_fileName, BookmarkFile);
+    const QString path = text(TreeView, u"TekFileName", QString());
+    return path == NoPath ? QString() : path;
 }
 
-void AppSettings::setBookmarkFile(const QString& path) const
+bool AppSettings::setBookmarkFile(const QString& path)
 {
-    write(m_fileName, BookmarkFile, path);
+    return write({value(TreeView, u"TekFileName", path.isEmpty() ? NoPath : path)});
 }
 
 bool AppSettings::sortByDate() const
 {
-    return read(m_fileName, SortByDate);
+    return integer(u"SortDate", u"Checked", 0) != 0;
 }
 
-void AppSettings::setSortByDate(bool byDate) const
+bool AppSettings::setSortByDate(bool byDate)
 {
-    write(m_fileName, SortByDate, byDate);
+    return write({flag(u"SortDate", u"Checked", byDate)});
 }
 
 int AppSettings::zoomIndex() const
 {
-    return read(m_fileName, ZoomIndex);
+    return integer(u"CppWebBrowser", u"Scale", 0);
 }
 
-void AppSettings::setZoomIndex(int index) const
+bool AppSettings::setZoomIndex(int index)
 {
-    write(m_fileName, ZoomIndex, index);
+    return write({value(u"CppWebBrowser", u"Scale", index)});
 }
 
-bool AppSettings::wholeWords() const
+MatchOptions AppSettings::matchOptions() const
 {
-    return read(m_fileName, WholeWords);
+    MatchOptions options;
+    options.caseSensitive = integer(Search, u"Register", 0) != 0;
+    options.wholeWords = integer(Search, u"WholeWords", 0) != 0;
+    options.textMode = integer(Search, u"TextMode", 0) != 0;
+    options.wordForms = integer(Search, u"WordForms", 0) != 0;
+    return options;
 }
 
-void AppSettings::setWholeWords(bool wholeWords) const
+bool AppSettings::setMatchOptions(const MatchOptions& options)
 {
-    write(m_fileName, WholeWords, wholeWords);
-}
-
-bool AppSettings::textMode() const
-{
-    return read(m_fileName, TextMode);
-}
-
-void AppSettings::setTextMode(bool textMode) const
-{
-    write(m_fileName, TextMode, textMode);
-}
-
-QString AppSettings::copyFolder() const
-{
-    return read(m_fileName, CopyFolder);
-}
-
-void AppSettings::setCopyFolder(const QString& folder) const
-{
-    write(m_fileName, CopyFolder, folder);
-}
-
-bool AppSettings::wordForms() const
-{
-    return read(m_fileName, WordForms);
-}
-
-void AppSettings::setWordForms(bool wordForms) const
-{
-    write(m_fileName, WordForms, wordForms);
+    return write({flag(Search, u"Register", options.caseSensitive),
+                  flag(Search, u"WholeWords", options.wholeWords),
+                  flag(Search, u"TextMode", options.textMode),
+                  flag(Search, u"WordForms", options.wordForms)});
 }
 
 bool AppSettings::useIndex() const
 {
-    return read(m_fileName, UseIndex);
+    return integer(Search, u"UseIndex", 1) != 0;
 }
 
-void AppSettings::setUseIndex(bool useIndex) const
+bool AppSettings::setUseIndex(bool useIndex)
 {
-    write(m_fileName, UseIndex, useIndex);
-}
-
-bool AppSettings::caseSensitive() const
-{
-    return read(m_fileName, CaseSensitive);
-}
-
-void AppSettings::setCaseSensitive(bool caseSensitive) const
-{
-    write(m_fileName, CaseSensitive, caseSensitive);
+    return write({flag(Search, u"UseIndex", useIndex)});
 }
 
 quint32 AppSettings::highlightBackColor() const
 {
-    return read(m_fileName, HighlightBackColor);
+    return quint32(integer(Search, u"BackColor", qint32(DefaultBackColor)));
 }
 
-void AppSettings::setHighlightBackColor(quint32 color) const
+bool AppSettings::setHighlightBackColor(quint32 color)
 {
-    write(m_fileName, HighlightBackColor, color);
+    return write({value(Search, u"BackColor", qint32(color))});
 }
 
 quint32 AppSettings::highlightFontColor() const
 {
-    return read(m_fileName, HighlightFontColor);
+    return quint32(integer(Search, u"FontColor", qint32(DefaultFontColor)));
 }
 
-void AppSettings::setHighlightFontColor(quint32 color) const
+bool AppSettings::setHighlightFontColor(quint32 color)
 {
-    write(m_fileName, HighlightFontColor, color);
+    return write({value(Search, u"FontColor", qint32(color))});
 }
 
 QString AppSettings::lastContext() const
 {
-    return read(m_fileName, LastContext);
+    return text(Search, u"Context", QString());
 }
 
-void AppSettings::setLastContext(const QString& context) const
+bool AppSettings::setLastContext(const QString& context)
 {
-    write(m_fileName, LastContext, context);
+    return write({value(Search, u"Context", context)});
 }
 
 QStringList AppSettings::searchHistory() const
 {
-    const IniFile ini{};
     QStringList history;
-    for (int n = 1; n <= SearchHistorySize; ++n) {
-        const QString entry = ini.readText(m_fileName, SearchSection, historyKey(n));
+    for (int n = 1; n <= SearchHistory::Size; ++n) {
+        const QString entry =
+            m_document.value(QString::fromUtf16(Search), historyKey(n)).value_or(QString());
         if (!entry.isEmpty())
             history.append(entry.trimmed());
     }
     return history;
 }
 
-void AppSettings::setSearchHistory(const QStringList& history) const
+bool AppSettings::setSearchHistory(const QStringList& history)
 {
-    const IniFile ini{};
-    for (int n = 1; n <= SearchHistorySize; ++n)
-        ini.writeText(m_fileName, SearchSection, historyKey(n), history.value(n - 1));
+    QList<IniFile::Value> values;
+    for (int n = 1; n <= SearchHistory::Size; ++n)
+        values.append(
+            IniFile::Value{QString::fromUtf16(Search), historyKey(n), history.value(n - 1)});
+    return write(values);
+}
+
+QString AppSettings::copyFolder() const
+{
+    return text(u"Copy", u"LastFolder", QString());
+}
+
+bool AppSettings::setCopyFolder(const QString& folder)
+{
+    return write({value(u"Copy", u"LastFolder", folder)});
 }
 
 QString AppSettings::externalDirectory() const
 {
-    return read(m_fileName, ExternalDirectory);
+    return text(u"File", u"ExternalDirectory", QString());
 }
 
-void AppSettings::setExternalDirectory(const QString& directory) const
+bool AppSettings::setExternalDirectory(const QString& directory)
 {
-    write(m_fileName, ExternalDirectory, directory);
+    return write({value(u"File", u"ExternalDirectory", directory)});
+}
+
+Favorites AppSettings::favorites() const
+{
+    const QString section = QStringLiteral("Favorites");
+    const auto entry = [&](const QString& key) {
+        return m_document.value(section, key).value_or(QString());
+    };
+    Favorites favorites;
+    const int count = IniFile::integerOf(entry(QStringLiteral("Count")));
+    for (int i = 1; i <= count && i <= 10000; ++i) {
+        const QString path = entry(QStringLiteral("Path%1").arg(i));
+        if (!path.isEmpty())
+            favorites.add(path, entry(QStringLiteral("Label%1").arg(i)));
+    }
+    return favorites;
+}
+
+bool AppSettings::setFavorites(const Favorites& favorites)
+{
+    const QString section = QStringLiteral("Favorites");
+    QList<IniFile::Value> values{
+        IniFile::Value{section, QStringLiteral("Count"), QString::number(favorites.size())}};
+    for (int i = 0; i < favorites.size(); ++i) {
+        const Favorites::Item& item = favorites.items().at(i);
+        values.append(IniFile::Value{section, QStringLiteral("Path%1").arg(i + 1), item.path});
+        values.append(IniFile::Value{section, QStringLiteral("Label%1").arg(i + 1), item.label});
+    }
+    return write(values);
 }

@@ -1,69 +1,89 @@
 #pragma once
 
+#include "favorites.h"
+#include "inidocument.h"
+#include "inifile.h"
+#include "matchoptions.h"
+
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
 // The program's settings file Lectoria/Lectoria.ini: every value it keeps, with its section,
-// its key, its type and the value it has while the file holds none. Each call reads or writes
-// the file at once; nothing is cached, so two windows never see stale values.
-class AppSettings
+// its key, its type and the value it has while the file holds none. The file is read once,
+// when the object is made; the program keeps one object, and every part reads and changes
+// its values through it, so a change made by one part is what the others see. A change is
+// written to the file at once (other keys, and keys of other programs, kept); when it cannot
+// be written, the setter says so and the value still holds for this run.
+class AppSettings final : public QObject
 {
+    Q_OBJECT
 public:
-    explicit AppSettings(const QString& iniFileName);
+    explicit AppSettings(const QString& iniFileName, QObject* parent = nullptr);
 
     const QString& fileName() const { return m_fileName; }
 
-    // [TreeView]: the collection shown, the tree's width, the selected node's file at exit.
+    // The highlight colours (0x00BBGGRR) while the file holds none: white letters on red.
+    static constexpr quint32 DefaultBackColor = 0x0000FF;
+    static constexpr quint32 DefaultFontColor = 0xFFFFFF;
+
+    // [TreeView]: the collection shown, the tree's width, the node shown at exit (empty for
+    // none: the file's "0").
     bool normativeCollection() const;
-    void setNormativeCollection(bool normative) const;
+    bool setNormativeCollection(bool normative);
     int treeWidth() const;
-    void setTreeWidth(int width) const;
+    bool setTreeWidth(int width);
     QString bookmarkFile() const;
-    void setBookmarkFile(const QString& path) const;
+    bool setBookmarkFile(const QString& path);
 
     // [SortDate]: documents in directory order instead of by caption.
     bool sortByDate() const;
-    void setSortByDate(bool byDate) const;
+    bool setSortByDate(bool byDate);
 
     // [CppWebBrowser]: the index of the chosen zoom in the zoom list.
     int zoomIndex() const;
-    void setZoomIndex(int index) const;
+    bool setZoomIndex(int index);
 
-    // [Search]: the find options, the highlight colours (0x00BBGGRR), the last context and
-    // the find box's history.
-    bool wholeWords() const;
-    void setWholeWords(bool wholeWords) const;
-    bool textMode() const;
-    void setTextMode(bool textMode) const;
-    // [Copy] LastFolder: where the last copy went; the folder chooser starts there.
-    QString copyFolder() const;
-    void setCopyFolder(const QString& folder) const;
-    // [Search] WordForms: all words of the query in any of their forms.
-    bool wordForms() const;
-    void setWordForms(bool wordForms) const;
+    // [Search]: the find options (Register, WholeWords, TextMode, WordForms) as one value.
+    MatchOptions matchOptions() const;
+    bool setMatchOptions(const MatchOptions& options);
     // [Search] UseIndex: text-mode searches answered from the library's index (on by default).
     bool useIndex() const;
-    void setUseIndex(bool useIndex) const;
-    bool caseSensitive() const;
-    void setCaseSensitive(bool caseSensitive) const;
+    bool setUseIndex(bool useIndex);
     quint32 highlightBackColor() const;
-    void setHighlightBackColor(quint32 color) const;
+    bool setHighlightBackColor(quint32 color);
     quint32 highlightFontColor() const;
-    void setHighlightFontColor(quint32 color) const;
+    bool setHighlightFontColor(quint32 color);
     QString lastContext() const;
-    void setLastContext(const QString& context) const;
-    // The stored entries in order, blanks trimmed, empty keys skipped.
+    bool setLastContext(const QString& context);
+    // The find box's history (FindKod_1 the newest): the stored entries in order, blanks
+    // trimmed, empty keys skipped.
     QStringList searchHistory() const;
-    // Rewrites all twenty history keys; keys beyond the list hold the empty text.
-    void setSearchHistory(const QStringList& history) const;
+    // Rewrites all the history's keys; keys beyond the list hold the empty text.
+    bool setSearchHistory(const QStringList& history);
+
+    // [Copy] LastFolder: where the last copy went; the folder chooser starts there.
+    QString copyFolder() const;
+    bool setCopyFolder(const QString& folder);
 
     // [File]: the external documentation directory (empty for the suite's own).
     QString externalDirectory() const;
-    void setExternalDirectory(const QString& directory) const;
+    bool setExternalDirectory(const QString& directory);
 
-    // How many entries the find box's history keeps.
-    static constexpr int SearchHistorySize = 20;
+    // [Favorites]: Count, then Path1, Label1, Path2, ... in the reader's order.
+    Favorites favorites() const;
+    bool setFavorites(const Favorites& favorites);
+
+signals:
+    // A value was changed through this object.
+    void changed();
 
 private:
+    QString text(const char16_t* section, const char16_t* key, const QString& fallback) const;
+    qint32 integer(const char16_t* section, const char16_t* key, qint32 fallback) const;
+    // Keeps the values and writes them to the file as one change.
+    bool write(const QList<IniFile::Value>& values);
+
     QString m_fileName;
+    IniDocument m_document; // the file as read, with the changes made since
 };

@@ -8,11 +8,8 @@
 #include <QLockFile>
 #include <QSaveFile>
 
-namespace {
-
-// Leading optional sign and decimal digits, as the platform's integer read takes them;
-// anything else, or a value outside 32 bits, reads as 0.
-qint32 parseInteger(const QString& text)
+// Leading optional sign and decimal digits, as the platform's integer read takes them.
+qint32 IniFile::integerOf(const QString& text)
 {
     qsizetype end = 0;
     if (end < text.size() && (text.at(end) == u'-' || text.at(end) == u'+'))
@@ -26,6 +23,8 @@ qint32 parseInteger(const QString& text)
         return 0;
     return static_cast<qint32>(value);
 }
+
+namespace {
 
 double parseDouble(const QString& text)
 {
@@ -78,16 +77,19 @@ bool replaceFile(const QString& fileName, const QByteArray& bytes)
 // Reads, changes and writes the file as one step against other programs doing the same: a
 // lock file beside it is held meanwhile. A folder that admits no lock file admits no
 // temporary file either; the file is then locked itself and rewritten in place.
-bool update(const QString& fileName, const QString& section, const QString& key,
-            const QString& value)
+bool update(const QString& fileName, const QList<IniFile::Value>& values)
 {
+    const auto apply = [&values](IniDocument& document) {
+        for (const IniFile::Value& value : values)
+            document.setValue(value.section, value.key, value.text);
+    };
     QLockFile lock(fileName + QStringLiteral(".lock"));
     if (lock.tryLock(lockWaitMs)) {
         IniDocument document;
         // A file that exists but cannot be read is never replaced: its entries would be lost.
         if (document.load(fileName) == IniDocument::LoadResult::Failed)
             return false;
-        document.setValue(section, key, value);
+        apply(document);
         return replaceFile(fileName, document.toBytes());
     }
     const QFileInfo info(fileName);
@@ -100,11 +102,29 @@ bool update(const QString& fileName, const QString& section, const QString& key,
     if (file.error() != QFileDevice::NoError)
         return false;
     IniDocument document = IniDocument::fromBytes(bytes);
-    document.setValue(section, key, value);
+    apply(document);
     return overwrite(file, document.toBytes());
 }
 
 } // namespace
+
+std::optional<QString> IniFile::readValue(const QString& fileName, const QString& section,
+                                          const QString& key, bool showErrors) const
+{
+    IniDocument document;
+    const auto loaded = document.load(fileName);
+    if (loaded == IniDocument::LoadResult::Failed) {
+        if (showErrors)
+            MessageReporter::report(QStringLiteral("Класс: WIniFile"),
+                                    QStringLiteral("Ошибка при чтении параметра: ") + key +
+                                        QStringLiteral("\nСекции: ") + section +
+                                        QStringLiteral("\nФайла: ") + fileName);
+        return std::nullopt;
+    }
+    if (loaded == IniDocument::LoadResult::Missing)
+        return std::nullopt;
+    return document.value(section, key);
+}
 
 bool IniFile::readParameter(const QString& fileName, const QString& section, const QString& key,
                             int parameterType, QString& textValue, double& doubleValue,
@@ -115,19 +135,7 @@ bool IniFile::readParameter(const QString& fileName, const QString& section, con
     intValue = 0;
     boolValue = false;
 
-    IniDocument document;
-    const auto loaded = document.load(fileName);
-    if (loaded == IniDocument::LoadResult::Failed) {
-        if (showErrors)
-            MessageReporter::report(QStringLiteral("Класс: WIniFile"),
-                                    QStringLiteral("Ошибка при чтении параметра: ") + key +
-                                        QStringLiteral("\nСекции: ") + section +
-                                        QStringLiteral("\nФайла: ") + fileName);
-        return false;
-    }
-    if (loaded == IniDocument::LoadResult::Missing)
-        return false;
-    const auto value = document.value(section, key);
+    const std::optional<QString> value = readValue(fileName, section, key, showErrors);
     if (!value)
         return false;
     switch (parameterType) {
@@ -138,10 +146,10 @@ bool IniFile::readParameter(const QString& fileName, const QString& section, con
         doubleValue = parseDouble(*value);
         break;
     case IntegerType:
-        intValue = parseInteger(*value);
+        intValue = integerOf(*value);
         break;
     case BoolType:
-        boolValue = parseInteger(*value) != 0;
+        boolValue = integerOf(*value) != 0;
         break;
     default:
         break;
@@ -165,13 +173,13 @@ bool IniFile::writeParameter(const QString& fileName, const QString& section, co
         value = QString::number(intValue);
         break;
     case BoolType:
-        value = boolValue ? QStringLiteral("1") : QStringLiteral("0");
+        value = textOf(boolValue);
         break;
     default:
         return true;
     }
 
-    const bool ok = update(fileName, section, key, value);
+    const bool ok = update(fileName, {Value{section, key, value}});
     if (!ok && showErrors)
         MessageReporter::report(QStringLiteral("Класс: WIniFile"),
                                 QStringLiteral("Ошибка при записи параметра: ") + key +
@@ -180,37 +188,28 @@ bool IniFile::writeParameter(const QString& fileName, const QString& section, co
     return ok;
 }
 
+bool IniFile::writeValues(const QString& fileName, const QList<Value>& values) const
+{
+    return update(fileName, values);
+}
+
 QString IniFile::readText(const QString& fileName, const QString& section, const QString& key) const
 {
-    QString text;
-    double d;
-    qint32 i;
-    bool b;
-    readParameter(fileName, section, key, TextType, text, d, i, b, false);
-    return text;
+    return readValue(fileName, section, key, false).value_or(QString());
 }
 
 qint32 IniFile::readInt(const QString& fileName, const QString& section, const QString& key,
                         bool* found) const
 {
-    QString text;
-    double d;
-    qint32 i;
-    bool b;
-    const bool present = readParameter(fileName, section, key, IntegerType, text, d, i, b, false);
+    const std::optional<QString> value = readValue(fileName, section, key, false);
     if (found)
-        *found = present;
-    return i;
+        *found = value.has_value();
+    return value ? integerOf(*value) : 0;
 }
 
 bool IniFile::readBool(const QString& fileName, const QString& section, const QString& key) const
 {
-    QString text;
-    double d;
-    qint32 i;
-    bool b;
-    readParameter(fileName, section, key, BoolType, text, d, i, b, false);
-    return b;
+    return readInt(fileName, section, key) != 0;
 }
 
 bool IniFile::writeText(const QString& fileName, const QString& section, const QString& key,

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+
+#include <optional>
 
 // Typed access to one value of a sectioned settings file. Every call is a complete operation
 // on the file: nothing is cached, nothing stays open. Sections and keys compare without
@@ -30,6 +33,21 @@ public:
                         int parameterType, const QString& textValue, double doubleValue,
                         qint32 intValue, bool boolValue, bool showErrors) const;
 
+    // One value to write: its section, key and text.
+    struct Value
+    {
+        QString section;
+        QString key;
+        QString text;
+    };
+    // Writes several values as one change of the file (as writeParameter writes one); false
+    // when nothing was written.
+    bool writeValues(const QString& fileName, const QList<Value>& values) const;
+    // A value's text as an integer is read from it: its leading optional sign and decimal
+    // digits, 0 for anything else or a value outside 32 bits.
+    static qint32 integerOf(const QString& text);
+    static QString textOf(bool value) { return value ? QStringLiteral("1") : QStringLiteral("0"); }
+
     // Shorthands for the common single-type calls, quiet about errors.
     QString readText(const QString& fileName, const QString& section, const QString& key) const;
     qint32 readInt(const QString& fileName, const QString& section, const QString& key,
@@ -41,4 +59,10 @@ public:
                   qint32 value) const;
     bool writeBool(const QString& fileName, const QString& section, const QString& key,
                    bool value) const;
+
+private:
+    // The text of the key, or nothing when the file, section or key is missing or cannot be
+    // read (reported when asked).
+    std::optional<QString> readValue(const QString& fileName, const QString& section,
+                                     const QString& key, bool showErrors) const;
 };

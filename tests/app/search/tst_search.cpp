@@ -110,9 +110,9 @@ class TestSearch : public QObject
     static QString options(const SearchRequest& request)
     {
         return QStringLiteral("%1%2%3")
-            .arg(int(request.caseSensitive))
-            .arg(int(request.wholeWords))
-            .arg(int(request.textMode));
+            .arg(int(request.options.caseSensitive))
+            .arg(int(request.options.wholeWords))
+            .arg(int(request.options.textMode));
     }
     // The result list's rows as "path|count|fragment", once every document has been read.
     QStringList resultRows()
@@ -397,8 +397,7 @@ private slots:
         for (int i = 0; i < list->topLevelItemCount(); ++i)
             listed.append(SearchResultsDock::documentPath(list->topLevelItem(i)));
         QCOMPARE(listed, treeOrder);
-        const MatchOptions options{request.caseSensitive, request.wholeWords, request.textMode,
-                                   request.wordForms};
+        const MatchOptions options = request.options;
         for (int i = 0; i < list->topLevelItemCount(); ++i) {
             const QTreeWidgetItem* row = list->topLevelItem(i);
             const QString path = SearchResultsDock::documentPath(row);

@@ -32,7 +32,7 @@ SearchRequest textSearch(const QString& context, const QString& folder)
     SearchRequest request;
     request.context = context;
     request.folders = {folder};
-    request.textMode = true;
+    request.options.textMode = true;
     request.useIndex = true;
     return request;
 }
@@ -65,9 +65,9 @@ class TestDocumentIndex : public QObject
         SearchRequest request;
         request.context = context;
         request.folders = {m_library};
-        request.textMode = true;
-        request.caseSensitive = caseSensitive;
-        request.wholeWords = wholeWords;
+        request.options.textMode = true;
+        request.options.caseSensitive = caseSensitive;
+        request.options.wholeWords = wholeWords;
         request.useIndex = useIndex;
         return SearchJob(request).run();
     }

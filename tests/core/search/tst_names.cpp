@@ -1,3 +1,4 @@
+#include "appsettings.h"
 #include "favorites.h"
 #include "namematcher.h"
 #include "testfiles.h"
@@ -60,17 +61,18 @@ private slots:
         const QString kept = dir.filePath(QStringLiteral("Ларсен.htm"));
         const QString gone = dir.filePath(QStringLiteral("Удалён.htm"));
         QVERIFY(TestFiles::write(kept, "x") && TestFiles::write(gone, "x"));
-        Favorites favorites = Favorites::load(ini);
+        AppSettings settings(ini);
+        Favorites favorites = settings.favorites();
         QCOMPARE(favorites.size(), 0);
         QVERIFY(favorites.add(kept, QStringLiteral("Шпунт Ларсена")));
         QVERIFY(favorites.add(gone, QStringLiteral("Удалённый")));
         QVERIFY(!favorites.add(kept, QStringLiteral("ещё раз")));
         favorites.move(1, -1);
         favorites.rename(1, QStringLiteral("  Шпунт  "));
-        QVERIFY(favorites.save(ini));
+        QVERIFY(settings.setFavorites(favorites));
         QVERIFY(QFile::remove(gone));
 
-        const Favorites again = Favorites::load(ini);
+        const Favorites again = AppSettings(ini).favorites();
         QCOMPARE(again.items(), favorites.items());
         QCOMPARE(again.items().at(0).path, gone);
         QCOMPARE(again.items().at(1).label, QStringLiteral("Шпунт"));
@@ -80,8 +82,8 @@ private slots:
 
         Favorites fewer = again;
         fewer.remove(0);
-        QVERIFY(fewer.save(ini));
-        QCOMPARE(Favorites::load(ini).items(), fewer.items());
+        QVERIFY(settings.setFavorites(fewer));
+        QCOMPARE(AppSettings(ini).favorites().items(), fewer.items());
     }
 };
 

@@ -1,3 +1,4 @@
+#include "appsettings.h"
 #include "contextpattern.h"
 #include "documentsearch.h"
 #include "highlightedcopy.h"
@@ -23,7 +24,7 @@ class TestSearchJob : public QObject
 
     static SearchResult search(const QString& dir, const QString& context, bool caseSensitive)
     {
-        return SearchJob(SearchRequest{context, caseSensitive, {dir}, {}, {}}).run();
+        return SearchJob(SearchRequest{context, MatchOptions{caseSensitive}, {dir}, {}, {}}).run();
     }
     static QString flatten(const std::vector<ScanNode>& nodes)
     {
@@ -255,7 +256,7 @@ private slots:
                                            QStringLiteral("hit.htm")}));
         // Captioned folders (the technical parts' bases) and a document checked alone.
         SearchRequest request{QStringLiteral("HIT"),
-                              false,
+                              MatchOptions{},
                               {lib + QStringLiteral("/A"), lib + QStringLiteral("/C")},
                               {QStringLiteral("База А"), QStringLiteral("База С")},
                               {}};
@@ -274,7 +275,7 @@ private slots:
         // Enough documents that the run cannot end before it is stopped, even on a busy machine.
         for (int i = 0; i < 12000; ++i)
             QVERIFY(TestFiles::write(lib + QStringLiteral("/many/%1.htm").arg(i), "hit"));
-        SearchJob job(SearchRequest{QStringLiteral("hit"), false, {lib}, {}, {}});
+        SearchJob job(SearchRequest{QStringLiteral("hit"), MatchOptions{false}, {lib}, {}, {}});
         QFuture<SearchResult> running = QtConcurrent::run([&] { return job.run(); });
         while (job.checkedCount() == 0 && !running.isFinished())
             std::this_thread::yield();
@@ -303,8 +304,8 @@ private slots:
         QCOMPARE(history.first(), QStringLiteral(" Бетон "));
 
         const QString ini = m_dir.filePath(QStringLiteral("history.ini"));
-        SearchHistory::store(ini, history.mid(0, 3));
-        QCOMPARE(SearchHistory::load(ini),
+        QVERIFY(AppSettings(ini).setSearchHistory(history.mid(0, 3)));
+        QCOMPARE(AppSettings(ini).searchHistory(),
                  (QStringList{QStringLiteral("Бетон"), QStringLiteral("контекст 10"),
                               QStringLiteral("контекст 21")}));
         QVERIFY(TestFiles::read(ini).contains("FindKod_20=\n"));

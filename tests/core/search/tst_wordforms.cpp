@@ -17,8 +17,8 @@ SearchRequest wordSearch(const QString& query, const QString& folder, bool useIn
     SearchRequest request;
     request.context = query;
     request.folders = {folder};
-    request.textMode = true;
-    request.wordForms = true;
+    request.options.textMode = true;
+    request.options.wordForms = true;
     request.useIndex = useIndex;
     return request;
 }

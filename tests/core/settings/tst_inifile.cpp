@@ -5,6 +5,7 @@
 #include "testfiles.h"
 
 #include <QProcess>
+#include <QSignalSpy>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -305,12 +306,14 @@ private slots:
         QCOMPARE(missing.searchHistory(), QStringList());
 
         // A system colour reference (high bit set) survives the signed number in the file.
-        const AppSettings settings(path(QStringLiteral("program.ini")));
-        settings.setHighlightBackColor(0x8000000Fu);
-        settings.setHighlightFontColor(0);
-        settings.setNormativeCollection(true);
-        settings.setExternalDirectory(QStringLiteral("/mnt/Нормы"));
-        settings.setSearchHistory({QStringLiteral("бетон"), QStringLiteral("грунт")});
+        AppSettings settings(path(QStringLiteral("program.ini")));
+        QSignalSpy changed(&settings, &AppSettings::changed);
+        QVERIFY(settings.setHighlightBackColor(0x8000000Fu));
+        QVERIFY(settings.setHighlightFontColor(0));
+        QVERIFY(settings.setNormativeCollection(true));
+        QVERIFY(settings.setExternalDirectory(QStringLiteral("/mnt/Нормы")));
+        QVERIFY(settings.setSearchHistory({QStringLiteral("бетон"), QStringLiteral("грунт")}));
+        QCOMPARE(changed.count(), 5);
         QCOMPARE(settings.highlightBackColor(), 0x8000000Fu);
         QCOMPARE(settings.highlightFontColor(), 0u);
         QVERIFY(settings.normativeCollection());
@@ -322,11 +325,46 @@ private slots:
         QVERIFY(file.contains("[TreeView]\nNormDocButton=1\n"));
         QVERIFY(file.contains("FindKod_20=\n"));
 
-        // Values that are no numbers read as their defaults.
+        // Values that are no numbers read as 0; the file is read when the settings are made.
         QVERIFY(TestFiles::write(settings.fileName(),
-                                 "[TreeView]\nNormDocButton=yes\n[CppWebBrowser]\nScale=large\n"));
-        QVERIFY(!settings.normativeCollection());
-        QCOMPARE(settings.zoomIndex(), 0);
+                                 "[TreeView]\nNormDocButton=yes\n[CppWebBrowser]\nScale=large\n"
+                                 "TekFileName=0\n"));
+        QVERIFY(settings.normativeCollection());
+        const AppSettings again(settings.fileName());
+        QVERIFY(!again.normativeCollection());
+        QCOMPARE(again.zoomIndex(), 0);
+    }
+
+    void settingsAreReadOnceAndWrittenAtOnce()
+    {
+        // The file's "0" is no node; no node is written as "0".
+        const QString file = path(QStringLiteral("once.ini"));
+        QVERIFY(TestFiles::write(file, "; kept\n[TreeView]\nTekFileName=0\n[Other]\nKey=1\n"));
+        AppSettings settings(file);
+        QCOMPARE(settings.bookmarkFile(), QString());
+        QVERIFY(settings.setBookmarkFile(QStringLiteral("/lib/СНиП.htm")));
+        QCOMPARE(AppSettings(file).bookmarkFile(), QStringLiteral("/lib/СНиП.htm"));
+        QVERIFY(settings.setBookmarkFile(QString()));
+        QVERIFY(TestFiles::read(file).contains("TekFileName=0\n"));
+
+        // What another program writes meanwhile is kept by the next write.
+        QVERIFY(m_ini.writeText(file, QStringLiteral("Other"), QStringLiteral("Key"),
+                                QStringLiteral("2")));
+        QVERIFY(settings.setMatchOptions(MatchOptions{true, false, true, false}));
+        const QByteArray written = TestFiles::read(file);
+        QVERIFY(written.startsWith("; kept\n"));
+        QVERIFY(written.contains("[Other]\nKey=2\n"));
+        QVERIFY(written.contains("Register=1\nWholeWords=0\nTextMode=1\nWordForms=0\n"));
+        QCOMPARE(AppSettings(file).matchOptions().textMode, true);
+
+        // A file that cannot be written: the value holds for this run, the setter says no.
+        const QString locked = path(QStringLiteral("locked.ini"));
+        QVERIFY(TestFiles::write(locked, "[Search]\nTextMode=0\n"));
+        QVERIFY(QFile::setPermissions(locked, QFileDevice::ReadOwner));
+        AppSettings readOnly(locked);
+        QVERIFY(!readOnly.setMatchOptions(MatchOptions{false, false, true, false}));
+        QVERIFY(readOnly.matchOptions().textMode);
+        QVERIFY(TestFiles::read(locked).contains("TextMode=0"));
     }
 
     void settingsOfAProgramItsUserCannotWriteBeside()
