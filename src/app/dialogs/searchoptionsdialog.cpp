@@ -1,5 +1,6 @@
 #include "searchoptionsdialog.h"
 
+#include "appsettings.h"
 #include "dialogbuttons.h"
 
 #include "highlightedcopy.h"
@@ -107,8 +108,8 @@ SearchOptionsDialog::SearchOptionsDialog(QWidget* parent) : QDialog(parent)
 
     m_backColorBox = colorBox(this, QStringLiteral("backColorBox"));
     m_fontColorBox = colorBox(this, QStringLiteral("fontColorBox"));
-    selectColor(m_backColorBox, 0x0000FF);
-    selectColor(m_fontColorBox, 0xFFFFFF);
+    selectColor(m_backColorBox, AppSettings::DefaultBackColor);
+    selectColor(m_fontColorBox, AppSettings::DefaultFontColor);
 
     const DialogButtons buttonRow = DialogButtons::create(this);
     m_okButton = buttonRow.ok;

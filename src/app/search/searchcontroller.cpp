@@ -63,10 +63,7 @@ quint32 SearchController::fontColor() const
 
 void SearchController::updateIndex()
 {
-    QStringList folders;
-    QStringList names;
-    m_tree->collectionFolders(folders, names);
-    m_indexKeeper->update(folders);
+    m_indexKeeper->update(m_tree->collection().folders);
 }
 
 void SearchController::editOptions()
@@ -136,22 +133,27 @@ void SearchController::run()
         return; // one search at a time
     // Nothing of the window changes until the search has ended: a stopped search leaves the
     // tree, the selection, the search mode and the status as they were.
-    const QTreeWidgetItem* node = m_tree->selectedNode();
-    m_wholeCollection = !node || !node->parent();
+    const TreeNode node = m_tree->selected();
+    m_wholeCollection = !node.isBelowRoot();
     SearchRequest request;
+    request.context = context;
     QStringList place; // the captions of the node searched, below the root
     if (m_wholeCollection) {
-        m_rootDirs.clear();
-        m_rootNames.clear();
-        m_tree->collectionFolders(m_rootDirs, m_rootNames);
-        request = DocumentTree::collectionSearch(m_rootDirs, m_rootNames,
-                                                 !m_tree->isNormativeCollection(), context,
-                                                 m_settings->matchOptions());
+        // Each folder of the collection in turn; each base of the technical parts a folder of
+        // its own, captioned with its name.
+        const Collection& collection = m_tree->collection();
+        request.options = m_settings->matchOptions();
+        request.folders = collection.folders;
+        if (collection.technicalParts)
+            request.folderCaptions = collection.names;
     } else if (m_tree->tree()) {
         // The tree's options: they are taken when the tree is built.
-        request = m_tree->tree()->subtreeSearch(context, m_tree->tree()->options());
-        for (const QTreeWidgetItem* up = node; up->parent(); up = up->parent())
-            place.prepend(up->text(0));
+        request.options = m_tree->tree()->options();
+        if (node.kind == NodeKind::Folder)
+            request.folders = QStringList{node.path};
+        else
+            request.document = node.path;
+        place = node.captions.mid(1);
     } else {
         return;
     }
@@ -206,13 +208,12 @@ void SearchController::addToHistory(const QString& text)
 
 QString SearchController::nextScope() const
 {
-    const QTreeWidgetItem* node = m_tree->selectedNode();
-    if (!node || !node->parent())
+    const TreeNode node = m_tree->selected();
+    if (!node.isBelowRoot())
         return QStringLiteral("во всей коллекции");
-    const DocumentTree::NodeData record = DocumentTree::nodeData(node);
-    return (record.kind == DocumentTree::Folder ? QStringLiteral("в папке «%1»")
-                                                : QStringLiteral("в документе «%1»"))
-        .arg(node->text(0));
+    return (node.kind == NodeKind::Folder ? QStringLiteral("в папке «%1»")
+                                          : QStringLiteral("в документе «%1»"))
+        .arg(node.caption());
 }
 
 void SearchController::updateScopeHint()
@@ -253,15 +254,12 @@ void SearchController::showResult()
     }
     m_context = search->request().context;
     m_searchMode = true;
-    int found = 0;
-    int checked = 0;
+    const int found = result.found;
+    const int checked = result.checked;
     if (m_wholeCollection) {
-        emit collectionSearched(m_rootDirs, m_rootNames, &result);
-        found = m_tree->tree()->foundCount();
-        checked = m_tree->tree()->checkedCount();
+        emit collectionSearched(&result);
     } else if (m_tree->tree()) {
-        found = m_tree->tree()->showSubtreeSearch(m_context, result);
-        checked = m_tree->tree()->checkedCount();
+        m_tree->tree()->showSubtreeSearch(result);
         emit subtreeSearched();
     }
     m_resultList->endSearch(m_tree->documentsInTreeOrder(), result.relevance);

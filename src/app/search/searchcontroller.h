@@ -79,8 +79,7 @@ signals:
     // again, now the search-mode way.
     void subtreeSearched();
     // A whole collection's findings are to be shown: the tree is built from them at once.
-    void collectionSearched(const QStringList& rootDirs, const QStringList& names,
-                            const SearchResult* found);
+    void collectionSearched(const SearchResult* found);
     // Search mode or the find box's text changed: the commands' states follow.
     void stateChanged();
     void statusMessage(const QString& text);
@@ -98,7 +97,5 @@ private:
     QString m_context;
     std::unique_ptr<BackgroundSearch> m_search;
     bool m_wholeCollection = false;
-    QStringList m_rootDirs; // the collection searched, as listed when the search began
-    QStringList m_rootNames;
     QString m_scope; // of the running search
 };

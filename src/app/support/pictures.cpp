@@ -48,25 +48,46 @@ QPixmap Pictures::splash()
     return pixmap;
 }
 
-QList<QIcon> Pictures::imageList()
+QIcon Pictures::icon(Picture picture)
 {
-    QStyle* style = QApplication::style();
-    const QStyle::StandardPixmap pictures[] = {
-        QStyle::SP_DirIcon,                // 0 folder
-        QStyle::SP_FileIcon,               // 1 document
-        QStyle::SP_DirClosedIcon,          // 2 close all folders
-        QStyle::SP_DirOpenIcon,            // 3 open all folders
-        QStyle::SP_BrowserReload,          // 4 refresh
-        QStyle::SP_DialogOpenButton,       // 5 open
-        QStyle::SP_TrashIcon,              // 6 delete
-        QStyle::SP_FileDialogDetailedView, // 7 open in Word
-        QStyle::SP_FileDialogContentsView, // 8 start search
-        QStyle::SP_DialogCancelButton,     // 9 cancel search
-        QStyle::SP_FileDialogInfoView,     // 10 search parameters
-        QStyle::SP_DialogSaveButton,       // 11 copy to
-    };
-    QList<QIcon> icons;
-    for (const auto picture : pictures)
-        icons.append(style->standardIcon(picture));
-    return icons;
+    QStyle::StandardPixmap standard = QStyle::SP_FileIcon;
+    switch (picture) {
+    case Picture::Folder:
+        standard = QStyle::SP_DirIcon;
+        break;
+    case Picture::Document:
+        standard = QStyle::SP_FileIcon;
+        break;
+    case Picture::CloseAllFolders:
+        standard = QStyle::SP_DirClosedIcon;
+        break;
+    case Picture::OpenAllFolders:
+        standard = QStyle::SP_DirOpenIcon;
+        break;
+    case Picture::Refresh:
+        standard = QStyle::SP_BrowserReload;
+        break;
+    case Picture::Open:
+        standard = QStyle::SP_DialogOpenButton;
+        break;
+    case Picture::Delete:
+        standard = QStyle::SP_TrashIcon;
+        break;
+    case Picture::OpenInWord:
+        standard = QStyle::SP_FileDialogDetailedView;
+        break;
+    case Picture::Search:
+        standard = QStyle::SP_FileDialogContentsView;
+        break;
+    case Picture::CancelSearch:
+        standard = QStyle::SP_DialogCancelButton;
+        break;
+    case Picture::SearchOptions:
+        standard = QStyle::SP_FileDialogInfoView;
+        break;
+    case Picture::CopyTo:
+        standard = QStyle::SP_DialogSaveButton;
+        break;
+    }
+    return QApplication::style()->standardIcon(standard);
 }

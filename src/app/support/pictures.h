@@ -13,9 +13,22 @@ QPixmap logo(int size);
 QIcon appIcon();
 // The splash picture: 151 by 84, teal, "Загрузка..." in white.
 QPixmap splash();
-// ImageList1: folder at 0, document at 1, then the context menu's command icons
-// (2 close all, 3 open all, 4 refresh, 5 open, 6 delete, 7 Word, 8 find, 9 cancel find,
-// 10 find parameters, 11 copy).
-QList<QIcon> imageList();
+// The pictures of the tree's nodes and of the commands, from the desktop's style.
+enum class Picture
+{
+    Folder,
+    Document,
+    CloseAllFolders,
+    OpenAllFolders,
+    Refresh,
+    Open,
+    Delete,
+    OpenInWord,
+    Search,
+    CancelSearch,
+    SearchOptions,
+    CopyTo,
+};
+QIcon icon(Picture picture);
 
 } // namespace Pictures

@@ -4,6 +4,7 @@
 #include "documentlayout.h"
 #include "filetree.h"
 #include "libraryscan.h"
+#include "pictures.h"
 #include "platform.h"
 #include "searchjob.h"
 #include "waitcursor.h"
@@ -18,19 +19,6 @@
 #include <filesystem>
 
 namespace {
-
-bool isNoPath(const QString& path)
-{
-    return path.isEmpty() || path == u"0";
-}
-
-SearchRequest searchRequest(const QString& context, const MatchOptions& options)
-{
-    SearchRequest request;
-    request.context = context;
-    request.options = options.effective();
-    return request;
-}
 
 QStringList matching(const QStringList& names, const QString& mask)
 {
@@ -62,7 +50,7 @@ void sortByDate(QList<QTreeWidgetItem*>& items, const CaptionOrder& captionOrder
         std::error_code error;
         const auto written =
             std::filesystem::last_write_time(Platform::toNative(record.path), error);
-        dated.push_back({item, record.kind == DocumentTree::Document,
+        dated.push_back({item, record.kind == NodeKind::Document,
                          error ? std::filesystem::file_time_type::min() : written});
     }
     std::stable_sort(dated.begin(), dated.end(), [&captionOrder](const Dated& a, const Dated& b) {
@@ -79,13 +67,11 @@ void sortByDate(QList<QTreeWidgetItem*>& items, const CaptionOrder& captionOrder
 } // namespace
 
 DocumentTree::DocumentTree(const QStringList& rootDirs, const QStringList& names,
-                           QTreeWidget* treeView, const QList<QIcon>* imageList,
-                           const QString& rootCaption, bool searching, const MatchOptions& options,
-                           const QString& context, bool techParts, bool sortByDate,
+                           QTreeWidget* treeView, const QString& rootCaption,
+                           const MatchOptions& options, bool techParts, bool sortByDate,
                            const SearchResult* found)
-    : m_rootCaption(rootCaption), m_searching(searching), m_options(options),
-      m_sortByDate(sortByDate), m_context(context), m_treeView(treeView), m_imageList(imageList),
-      m_handlers(std::make_unique<QObject>())
+    : m_searching(found != nullptr), m_options(options), m_sortByDate(sortByDate),
+      m_treeView(treeView), m_handlers(std::make_unique<QObject>())
 {
     m_folderFont = m_treeView->font();
     m_folderFont.setBold(true);
@@ -93,27 +79,25 @@ DocumentTree::DocumentTree(const QStringList& rootDirs, const QStringList& names
                      [this](QTreeWidgetItem* node) { readExpandedFolder(node); });
 
     m_treeView->clear();
-    QTreeWidgetItem* root =
-        addNode(nullptr, m_rootCaption, makeNodeData(RootOrStub, QStringLiteral("0")), FolderImage);
+    QTreeWidgetItem* root = addNode(nullptr, rootCaption, NodeData{NodeKind::None, QString()});
+    root->setIcon(0, Pictures::icon(Pictures::Picture::Folder));
+    root->setFont(0, m_folderFont);
+    // The root's caption in blue while it is not selected (a selected item is drawn in the
+    // highlight colours).
+    root->setForeground(0, QBrush(QColor(0, 0, 255)));
     m_treeView->setCurrentItem(root);
 
     WaitCursor waitCursor;
     m_treeView->setUpdatesEnabled(false); // filled without a repaint per node
-    if (m_searching) {
+    if (found) {
         // Only the folders that lead to a found document are in the findings.
-        const SearchResult own =
-            found ? SearchResult()
-                  : SearchJob(collectionSearch(rootDirs, names, techParts, m_context, m_options))
-                        .run();
-        const SearchResult& result = found ? *found : own;
-        attachChildren(root, makeScannedNodes(result.nodes));
-        m_checkedCount = result.checked;
+        attachChildren(root, makeScannedNodes(found->nodes));
     } else {
         for (qsizetype i = 0; i < rootDirs.size(); ++i) {
             const QString& currentDir = rootDirs.at(i);
             if (techParts) {
                 QTreeWidgetItem* base =
-                    addNode(root, names.value(i), makeNodeData(Folder, currentDir), FolderImage);
+                    addNode(root, names.value(i), NodeData{NodeKind::Folder, currentDir});
                 addExpandStub(currentDir, base);
             } else {
                 scanDirectory(currentDir, QStringLiteral("*.*"), root);
@@ -133,15 +117,10 @@ DocumentTree::DocumentTree(const QStringList& rootDirs, const QStringList& names
 
 DocumentTree::~DocumentTree() = default;
 
-DocumentTree::NodeData DocumentTree::makeNodeData(quint8 kind, const QString& fileName)
-{
-    return NodeData{kind, fileName};
-}
-
 QTreeWidgetItem* DocumentTree::addNode(QTreeWidgetItem* parent, const QString& caption,
-                                       const NodeData& record, int imageIndex)
+                                       const NodeData& record)
 {
-    QTreeWidgetItem* item = makeNode(caption, record, imageIndex);
+    QTreeWidgetItem* item = makeNode(caption, record);
     if (parent)
         parent->addChild(item);
     else
@@ -149,22 +128,19 @@ QTreeWidgetItem* DocumentTree::addNode(QTreeWidgetItem* parent, const QString& c
     return item;
 }
 
-QTreeWidgetItem* DocumentTree::makeNode(const QString& caption, const NodeData& record,
-                                        int imageIndex) const
+QTreeWidgetItem* DocumentTree::makeNode(const QString& caption, const NodeData& record) const
 {
     auto* item = new QTreeWidgetItem(QStringList{caption});
     item->setToolTip(0, caption); // a caption the tree's width cuts can still be read
-    item->setData(0, KindRole, record.kind);
+    item->setData(0, KindRole, int(record.kind));
     item->setData(0, FileNameRole, record.path);
-    item->setData(0, ImageIndexRole, imageIndex);
-    if (m_imageList && imageIndex < m_imageList->size())
-        item->setIcon(0, m_imageList->at(imageIndex));
-    // Folders and the root in bold; the root's caption in blue while it is not selected
-    // (a selected item is drawn in the highlight colours).
-    if (imageIndex == FolderImage)
+    // Folders in bold; a stub is never shown.
+    if (record.kind == NodeKind::Folder) {
+        item->setIcon(0, Pictures::icon(Pictures::Picture::Folder));
         item->setFont(0, m_folderFont);
-    if (caption == m_rootCaption)
-        item->setForeground(0, QBrush(QColor(0, 0, 255)));
+    } else if (record.kind == NodeKind::Document) {
+        item->setIcon(0, Pictures::icon(Pictures::Picture::Document));
+    }
     return item;
 }
 
@@ -189,32 +165,21 @@ void DocumentTree::sortItems(QList<QTreeWidgetItem*>& items) const
 
 bool DocumentTree::scanDirectory(const QString& dir, const QString& mask, QTreeWidgetItem* parent)
 {
-    if (isNoPath(dir) || !parent)
+    if (dir.isEmpty() || !parent)
         return false;
     QList<QTreeWidgetItem*> children;
-    if (m_searching) {
-        // The whole depth at once; every document checked, only those with the context kept.
-        SearchRequest request = searchRequest(m_context, m_options);
-        request.folders = QStringList{dir};
-        const SearchResult result = SearchJob(std::move(request)).run();
-        m_checkedCount += result.checked;
-        children = makeScannedNodes(result.nodes);
-    } else {
-        const DirectoryEntries entries = DirectoryListing::list(dir);
-        for (const QString& name : matching(entries.folders, mask)) {
-            const QString path = DocumentLayout::joinPath(dir, name);
-            QTreeWidgetItem* folder =
-                makeNode(Platform::displayName(name), makeNodeData(Folder, path), FolderImage);
-            addExpandStub(path, folder);
-            children.append(folder);
-        }
-        for (const QString& name : matching(entries.documents, mask)) {
-            ++m_checkedCount;
-            children.append(makeNode(DocumentLayout::documentCaption(name),
-                                     makeNodeData(Document, DocumentLayout::joinPath(dir, name)),
-                                     DocumentImage));
-            ++m_foundCount;
-        }
+    const DirectoryEntries entries = DirectoryListing::list(dir);
+    for (const QString& name : matching(entries.folders, mask)) {
+        const QString path = DocumentLayout::joinPath(dir, name);
+        QTreeWidgetItem* folder =
+            makeNode(Platform::displayName(name), NodeData{NodeKind::Folder, path});
+        addExpandStub(path, folder);
+        children.append(folder);
+    }
+    for (const QString& name : matching(entries.documents, mask)) {
+        children.append(
+            makeNode(DocumentLayout::documentCaption(name),
+                     NodeData{NodeKind::Document, DocumentLayout::joinPath(dir, name)}));
     }
     attachChildren(parent, children);
     return true;
@@ -225,29 +190,25 @@ QList<QTreeWidgetItem*> DocumentTree::makeScannedNodes(const std::vector<ScanNod
     QList<QTreeWidgetItem*> items;
     for (const ScanNode& node : nodes) {
         if (node.isFolder) {
-            QTreeWidgetItem* folder =
-                makeNode(node.caption, makeNodeData(Folder, node.path), FolderImage);
+            QTreeWidgetItem* folder = makeNode(node.caption, NodeData{NodeKind::Folder, node.path});
             attachChildren(folder, makeScannedNodes(node.children));
             if (node.revisited && !m_searching)
                 addExpandStub(node.path, folder);
             items.append(folder);
             continue;
         }
-        if (!m_searching)
-            ++m_checkedCount; // a search counts what it checked itself
-        items.append(makeNode(node.caption, makeNodeData(Document, node.path), DocumentImage));
-        ++m_foundCount;
+        items.append(makeNode(node.caption, NodeData{NodeKind::Document, node.path}));
     }
     return items;
 }
 
 bool DocumentTree::addExpandStub(const QString& dir, QTreeWidgetItem* node)
 {
-    if (isNoPath(dir) || !node)
+    if (dir.isEmpty() || !node)
         return false;
     if (!DirectoryListing::hasVisibleEntry(dir))
         return false;
-    node->addChild(makeNode(QString(), makeNodeData(RootOrStub, QString()), DocumentImage));
+    node->addChild(makeNode(QString(), NodeData{NodeKind::None, QString()}));
     return true;
 }
 
@@ -299,7 +260,7 @@ void DocumentTree::expandAll(QTreeWidgetItem* node)
             rereadSubtree(node);
         } else {
             for (int i = 0; i < node->childCount(); ++i) {
-                if (nodeData(node->child(i)).kind == Folder)
+                if (nodeData(node->child(i)).kind == NodeKind::Folder)
                     rereadSubtree(node->child(i));
             }
         }
@@ -310,7 +271,7 @@ void DocumentTree::expandAll(QTreeWidgetItem* node)
         pending.pop_back();
         // A folder met before in this walk (a link to it) keeps its stub: not opened again.
         const bool metBefore = item->childCount() == 1 && item->parent() &&
-                               nodeData(item->child(0)).kind == RootOrStub;
+                               nodeData(item->child(0)).kind == NodeKind::None;
         if (item->childCount() == 0 || metBefore)
             continue;
         item->setExpanded(true);
@@ -325,48 +286,15 @@ void DocumentTree::rereadSubtree(QTreeWidgetItem* folder)
     attachChildren(folder, makeScannedNodes(LibraryScan::deep(nodeData(folder).path)));
 }
 
-SearchRequest DocumentTree::collectionSearch(const QStringList& rootDirs, const QStringList& names,
-                                             bool techParts, const QString& context,
-                                             const MatchOptions& options)
-{
-    SearchRequest request = searchRequest(context, options);
-    request.folders = rootDirs;
-    if (techParts) {
-        for (qsizetype i = 0; i < rootDirs.size(); ++i)
-            request.folderCaptions.append(names.value(i));
-    }
-    return request;
-}
-
-SearchRequest DocumentTree::subtreeSearch(const QString& context, const MatchOptions& options) const
-{
-    SearchRequest request = searchRequest(context, options);
-    const QTreeWidgetItem* node = m_treeView->currentItem();
-    if (!node)
-        return request;
-    const NodeData record = nodeData(node);
-    if (record.kind == Folder)
-        request.folders = QStringList{record.path};
-    else
-        request.document = record.path;
-    return request;
-}
-
-int DocumentTree::showSubtreeSearch(const QString& context, const SearchResult& found)
+void DocumentTree::showSubtreeSearch(const SearchResult& found)
 {
     QTreeWidgetItem* node = m_treeView->currentItem();
-    m_context = context;
-    m_foundCount = found.found;
-    m_checkedCount = found.checked;
-    if (!node || nodeData(node).kind != Folder)
-        return m_foundCount;
+    if (!node || nodeData(node).kind != NodeKind::Folder)
+        return;
     m_treeView->setUpdatesEnabled(false);
     qDeleteAll(node->takeChildren());
-    {
-        const QScopedValueRollback searching(m_searching, true);
-        m_foundCount = 0; // counted as the found documents are added
-        attachChildren(node, makeScannedNodes(found.nodes));
-    }
+    m_searching = true;
+    attachChildren(node, makeScannedNodes(found.nodes));
     const QScopedValueRollback expanding(m_expandingAll, true);
     std::vector<QTreeWidgetItem*> pending{node};
     while (!pending.empty()) {
@@ -377,12 +305,6 @@ int DocumentTree::showSubtreeSearch(const QString& context, const SearchResult& 
             pending.push_back(item->child(i));
     }
     m_treeView->setUpdatesEnabled(true);
-    return m_foundCount;
-}
-
-int DocumentTree::searchSubtree(const QString& context)
-{
-    return showSubtreeSearch(context, SearchJob(subtreeSearch(context, m_options)).run());
 }
 
 QTreeWidgetItem* DocumentTree::rootNode() const
@@ -394,28 +316,19 @@ DocumentTree::NodeData DocumentTree::nodeData(const QTreeWidgetItem* node)
 {
     if (!node)
         return {};
-    return NodeData{static_cast<quint8>(node->data(0, KindRole).toUInt()),
+    return NodeData{static_cast<NodeKind>(node->data(0, KindRole).toInt()),
                     node->data(0, FileNameRole).toString()};
 }
 
-int DocumentTree::nodeImageIndex(const QTreeWidgetItem* node)
-{
-    return node ? node->data(0, ImageIndexRole).toInt() : -1;
-}
-
-QString DocumentTree::nodeTitle(const QTreeWidgetItem* node) const
+TreeNode DocumentTree::nodeValue(const QTreeWidgetItem* node)
 {
     if (!node)
         return {};
-    QString title = node->text(0);
-    for (const QTreeWidgetItem* up = node->parent(); up; up = up->parent())
-        title = up->text(0) + QStringLiteral("->") + title;
-    return title;
-}
-
-QString DocumentTree::nodePath(const QTreeWidgetItem* node) const
-{
-    return nodeData(node).path;
+    const NodeData record = nodeData(node);
+    QStringList captions;
+    for (const QTreeWidgetItem* up = node; up; up = up->parent())
+        captions.prepend(up->text(0));
+    return TreeNode{true, node->parent() == nullptr, record.kind, record.path, captions};
 }
 
 QTreeWidgetItem* DocumentTree::firstNodeWithPath(const QString& path) const
@@ -472,11 +385,11 @@ QTreeWidgetItem* DocumentTree::nodeForPath(const QString& path)
         QTreeWidgetItem* below = nullptr;
         for (QTreeWidgetItem* item : std::as_const(level)) {
             const NodeData record = nodeData(item);
-            if (record.path == path && record.kind != RootOrStub)
+            if (record.path == path && record.kind != NodeKind::None)
                 return item;
             // The root holds the whole collection, a folder what lies below it.
-            if (!below && (record.kind == RootOrStub ? item->parent() == nullptr
-                                                     : path.startsWith(record.path + u'/')))
+            if (!below && (record.kind == NodeKind::None ? item->parent() == nullptr
+                                                         : path.startsWith(record.path + u'/')))
                 below = item;
         }
         if (!below)
@@ -500,7 +413,7 @@ bool DocumentTree::hasNodeForPath(const QString& path) const
         const NodeData record = nodeData(rootNode()->child(i));
         if (record.path == path)
             return true;
-        if (record.kind == Folder && path.startsWith(record.path + u'/'))
+        if (record.kind == NodeKind::Folder && path.startsWith(record.path + u'/'))
             return Platform::isFile(path) || Platform::isFolder(path);
     }
     return firstNodeWithPath(path) != nullptr;

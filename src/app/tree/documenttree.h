@@ -2,9 +2,9 @@
 
 #include "captionorder.h"
 #include "matchoptions.h"
+#include "treenode.h"
 
 #include <QFont>
-#include <QIcon>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -15,45 +15,35 @@
 #include <vector>
 
 class QObject;
-struct SearchRequest;
-struct SearchResult;
-class QWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
 struct ScanNode;
+struct SearchResult;
 
 // Builds the document tree of one collection in the tree control and serves it until the
-// next rebuild: folders are read when expanded (or, in search state, to full depth at once
-// with only the documents that hold the context), sorted by caption unless the directory
-// order is chosen.
+// next rebuild: folders are read when expanded, or, in search state, the findings of a search
+// are shown (only the folders that lead to a found document), sorted by caption unless the
+// directory order is chosen. The tree shows findings; it never searches.
 class DocumentTree
 {
 public:
     // The node record, held in the item's data roles and so freed with the item.
     struct NodeData
     {
-        quint8 kind = 0; // 0 root or expansion stub, 1 document, 2 folder
-        QString path;
-    };
-    enum NodeKind : quint8
-    {
-        RootOrStub = 0,
-        Document = 1,
-        Folder = 2
+        NodeKind kind = NodeKind::None;
+        QString path; // empty for the root and a stub
     };
     enum Role
     {
         KindRole = 0x0101,
-        FileNameRole,
-        ImageIndexRole
+        FileNameRole
     };
 
-    // In search state the tree holds found, the result of collectionSearch for the same
-    // collection; without it the search runs here, before the constructor returns. The match
-    // options are kept for the searches of subtrees that follow.
+    // Browsing, or with found (the findings of a search of the same collection's folders) the
+    // search state. The match options are those the tree's findings answer (browsing: those
+    // its subtrees would be searched with).
     DocumentTree(const QStringList& rootDirs, const QStringList& names, QTreeWidget* treeView,
-                 const QList<QIcon>* imageList, const QString& rootCaption, bool searching,
-                 const MatchOptions& options, const QString& context, bool techParts,
+                 const QString& rootCaption, const MatchOptions& options, bool techParts,
                  bool sortByDate, const SearchResult* found = nullptr);
     ~DocumentTree();
     DocumentTree(const DocumentTree&) = delete;
@@ -65,25 +55,14 @@ public:
     bool addExpandStub(const QString& dir, QTreeWidgetItem* node);
     // Before a node opens: re-reads its folder (browsing) and orders what was added.
     void readExpandedFolder(QTreeWidgetItem* node);
-    static NodeData makeNodeData(quint8 kind, const QString& fileName);
 
-    QString nodeTitle(const QTreeWidgetItem* node) const;
-    QString nodePath(const QTreeWidgetItem* node) const;
     static NodeData nodeData(const QTreeWidgetItem* node);
-    static int nodeImageIndex(const QTreeWidgetItem* node);
+    // The node as the window and the search know it.
+    static TreeNode nodeValue(const QTreeWidgetItem* node);
 
-    // The search of a whole collection: each root searched in turn; for the technical parts
-    // each base is a folder of its own, captioned with its name.
-    static SearchRequest collectionSearch(const QStringList& rootDirs, const QStringList& names,
-                                          bool techParts, const QString& context,
-                                          const MatchOptions& options);
-    // The search below the selected node: a folder to full depth, a document alone.
-    SearchRequest subtreeSearch(const QString& context, const MatchOptions& options) const;
-    // Puts the findings of subtreeSearch under the selected node (a folder keeps only the
-    // found documents, opened) and sets the counts. Returns the found count.
-    int showSubtreeSearch(const QString& context, const SearchResult& found);
-    // Both at once, on this thread. Returns the found count.
-    int searchSubtree(const QString& context);
+    // Puts the findings of a search below the selected node under it (a folder keeps only the
+    // found documents, opened); the tree is in search state from now on.
+    void showSubtreeSearch(const SearchResult& found);
 
     // Selects the first node (in tree order) whose path is path, with only its first-level
     // folder opened (and everything below that); false, with the root selected, when none.
@@ -103,21 +82,15 @@ public:
     void sortChildren(QTreeWidgetItem* node, bool recursive);
     QTreeWidgetItem* rootNode() const;
 
-    // The documents shown and the documents checked by the last build or subtree search.
-    int foundCount() const { return m_foundCount; }
-    int checkedCount() const { return m_checkedCount; }
     // In search state the tree holds only the documents with the context.
     bool isSearching() const { return m_searching; }
     const MatchOptions& options() const { return m_options; }
     QTreeWidget* view() const { return m_treeView; }
 
-    static constexpr int FolderImage = 0;
-    static constexpr int DocumentImage = 1;
-
 private:
     QTreeWidgetItem* addNode(QTreeWidgetItem* parent, const QString& caption,
-                             const NodeData& record, int imageIndex);
-    QTreeWidgetItem* makeNode(const QString& caption, const NodeData& record, int imageIndex) const;
+                             const NodeData& record);
+    QTreeWidgetItem* makeNode(const QString& caption, const NodeData& record) const;
     void attachChildren(QTreeWidgetItem* parent, QList<QTreeWidgetItem*> children);
     void sortItems(QList<QTreeWidgetItem*>& items) const;
     // Items for scanned folders and documents (a search scan holds only the found ones).
@@ -125,15 +98,10 @@ private:
     void rereadSubtree(QTreeWidgetItem* folder);
     QTreeWidgetItem* firstNodeWithPath(const QString& path) const;
 
-    QString m_rootCaption;
-    int m_foundCount = 0;
-    int m_checkedCount = 0;
     bool m_searching = false;
     MatchOptions m_options;
     bool m_sortByDate = false;
-    QString m_context;
     QTreeWidget* m_treeView;
-    const QList<QIcon>* m_imageList;
     // Owns the connections to the tree's notifications: they end with the builder.
     std::unique_ptr<QObject> m_handlers;
     CaptionOrder m_captionOrder;

@@ -28,8 +28,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-DocumentTreePanel::DocumentTreePanel(const QList<QIcon>& icons, QWidget* parent)
-    : QWidget(parent), m_icons(icons)
+DocumentTreePanel::DocumentTreePanel(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("treePanel"));
     auto* layout = new QVBoxLayout(this);
@@ -103,7 +102,7 @@ DocumentTreePanel::DocumentTreePanel(const QList<QIcon>& icons, QWidget* parent)
     m_filterView->installEventFilter(this);
     m_filterView->hide();
     layout->addWidget(m_filterView, 1);
-    m_names = new NameFilter(m_filterView, m_icons, this);
+    m_names = new NameFilter(m_filterView, this);
 
     connect(m_filterField, &QLineEdit::textChanged, this, [this](const QString& text) {
         const bool filtering = !text.trimmed().isEmpty();
@@ -147,14 +146,20 @@ QTreeWidgetItem* DocumentTreePanel::selectedNode() const
     return m_view->currentItem();
 }
 
-QString DocumentTreePanel::selectedPath() const
+TreeNode DocumentTreePanel::selected() const
 {
-    return m_tree ? m_tree->nodePath(selectedNode()) : QString();
+    return m_tree ? DocumentTree::nodeValue(selectedNode()) : TreeNode();
 }
 
-QString DocumentTreePanel::nodeTitle(const QTreeWidgetItem* node) const
+QString DocumentTreePanel::selectedPath() const
 {
-    return m_tree ? m_tree->nodeTitle(node) : QString();
+    return m_tree ? DocumentTree::nodeData(selectedNode()).path : QString();
+}
+
+void DocumentTreePanel::expandSelected()
+{
+    if (QTreeWidgetItem* node = selectedNode())
+        node->setExpanded(true);
 }
 
 bool DocumentTreePanel::isNormativeCollection() const
@@ -167,33 +172,35 @@ void DocumentTreePanel::setNormativeCollection(bool normative)
     (normative ? m_normativeButton : m_technicalButton)->setChecked(true);
 }
 
-bool DocumentTreePanel::collectionFolders(QStringList& rootDirs, QStringList& names) const
+bool DocumentTreePanel::loadCollection()
 {
+    m_collection = Collection();
     if (isNormativeCollection()) {
-        CollectionLists::fillNormative(m_suiteDir, m_externalDirectory, rootDirs, names);
+        CollectionLists::fillNormative(m_suiteDir, m_externalDirectory, m_collection.folders,
+                                       m_collection.names);
         return true;
     }
-    return CollectionLists::fillTechnicalParts(m_suiteDir, rootDirs, names, true);
+    m_collection.technicalParts = true;
+    return CollectionLists::fillTechnicalParts(m_suiteDir, m_collection.folders, m_collection.names,
+                                               true);
 }
 
-void DocumentTreePanel::rebuild(const QStringList& rootDirs, const QStringList& names, bool search,
-                                const MatchOptions& options, const QString& context,
-                                const SearchResult* found)
+void DocumentTreePanel::rebuild(const MatchOptions& options, const SearchResult* found)
 {
-    const bool normative = isNormativeCollection();
-    const QString title = normative ? QStringLiteral("Нормативная документация")
-                                    : QStringLiteral("Технические части");
-    if (!search) {
+    const bool technical = m_collection.technicalParts;
+    const QString title = technical ? QStringLiteral("Технические части")
+                                    : QStringLiteral("Нормативная документация");
+    if (!found) {
         // The names are read again when next looked for: the library may have changed.
-        m_names->setCollection(rootDirs, normative ? QStringList() : names, title);
+        m_names->setCollection(m_collection.folders, technical ? m_collection.names : QStringList(),
+                               title);
         m_names->invalidate();
     }
     // The selection the build makes is not the user's: the viewer stays blank.
     const QScopedValueRollback building(m_building, true);
     m_tree.reset();
-    m_tree = std::make_unique<DocumentTree>(rootDirs, names, m_view, &m_icons, title, search,
-                                            options, search ? context : QString(), !normative,
-                                            m_sortByDate, found);
+    m_tree = std::make_unique<DocumentTree>(m_collection.folders, m_collection.names, m_view, title,
+                                            options, technical, m_sortByDate, found);
 }
 
 bool DocumentTreePanel::selectPath(const QString& path)
@@ -216,7 +223,7 @@ bool DocumentTreePanel::selectFoundDocument(const QString& path)
     // The search tree holds every found document, so a walk of it finds the node.
     for (QTreeWidgetItemIterator it(m_view); *it; ++it) {
         const DocumentTree::NodeData record = DocumentTree::nodeData(*it);
-        if (record.kind != DocumentTree::Document || record.path != path)
+        if (record.kind != NodeKind::Document || record.path != path)
             continue;
         // Opening a folder sorts its children again, which moves the iterator on; the folders
         // are opened from the top, so that no opening takes away one opened below it.
@@ -238,7 +245,7 @@ QStringList DocumentTreePanel::documentsInTreeOrder() const
     QStringList paths;
     for (QTreeWidgetItemIterator it(m_view); *it; ++it) {
         const DocumentTree::NodeData record = DocumentTree::nodeData(*it);
-        if (record.kind == DocumentTree::Document)
+        if (record.kind == NodeKind::Document)
             paths.append(record.path);
     }
     return paths;
@@ -247,7 +254,7 @@ QStringList DocumentTreePanel::documentsInTreeOrder() const
 void DocumentTreePanel::bookmarkSelected()
 {
     if (m_tree)
-        m_bookmark = m_tree->nodePath(selectedNode());
+        m_bookmark = selectedPath();
 }
 
 bool DocumentTreePanel::goToBookmark()
@@ -288,7 +295,7 @@ void DocumentTreePanel::expandBelow(QTreeWidgetItem* node)
         m_tree->expandAll(node);
     }
     m_view->setUpdatesEnabled(true);
-    if (!shown.isEmpty() && shown != u"0" && selectedPath() != shown)
+    if (!shown.isEmpty() && selectedPath() != shown)
         selectPath(shown);
 }
 
@@ -310,7 +317,7 @@ void DocumentTreePanel::deleteSelected(const QString& caption)
     const QTreeWidgetItem* node = selectedNode();
     const DocumentTree::NodeData record = DocumentTree::nodeData(node);
     QString what;
-    if (record.kind == DocumentTree::Folder) {
+    if (record.kind == NodeKind::Folder) {
         int documents = 0;
         LibraryScan::forEachDocument(LibraryScan::deep(record.path),
                                      [&documents](const ScanNode&) { ++documents; });
@@ -383,7 +390,7 @@ bool DocumentTreePanel::eventFilter(QObject* watched, QEvent* event)
         // "*" opens the folders below as "Открыть все папки" does: each real folder once,
         // however many links lead to it (the view's own would open every path of a web).
         QTreeWidgetItem* current = m_view->currentItem();
-        if (current && DocumentTree::nodeData(current).kind != DocumentTree::Document)
+        if (current && DocumentTree::nodeData(current).kind != NodeKind::Document)
             expandBelow(current);
         return true;
     }
@@ -406,14 +413,14 @@ bool DocumentTreePanel::eventFilter(QObject* watched, QEvent* event)
 void DocumentTreePanel::copySelectedPath()
 {
     const QString path = selectedPath();
-    if (!path.isEmpty() && path != u"0")
+    if (!path.isEmpty())
         QGuiApplication::clipboard()->setText(QDir::toNativeSeparators(path));
 }
 
 void DocumentTreePanel::openSelectedFolder()
 {
     const QString path = selectedPath();
-    if (path.isEmpty() || path == u"0")
+    if (path.isEmpty())
         return;
     const QString folder = Platform::isFolder(path) ? path : QFileInfo(path).absolutePath();
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))

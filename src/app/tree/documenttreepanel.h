@@ -1,5 +1,6 @@
 #pragma once
 
+#include "collectionlists.h"
 #include "documenttree.h"
 
 #include <QIcon>
@@ -25,16 +26,19 @@ class DocumentTreePanel final : public QWidget
 {
     Q_OBJECT
 public:
-    DocumentTreePanel(const QList<QIcon>& icons, QWidget* parent);
+    explicit DocumentTreePanel(QWidget* parent);
     ~DocumentTreePanel() override;
 
     QTreeWidget* view() const { return m_view; }
     // The tree of the collection; null before the first build.
     DocumentTree* tree() const { return m_tree.get(); }
     QTreeWidgetItem* selectedNode() const;
+    // The selected node as the window and the search know it.
+    TreeNode selected() const;
     // The path the selected node stands for (empty for none or the root).
     QString selectedPath() const;
-    QString nodeTitle(const QTreeWidgetItem* node) const;
+    // Opens the selected folder.
+    void expandSelected();
 
     // Collections: the suite's normative documents (or an external folder) and the technical
     // parts listed in the installation table.
@@ -47,17 +51,18 @@ public:
     void setSettings(AppSettings* settings) { m_settings = settings; }
     QString externalDirectory() const { return m_externalDirectory; }
     void setExternalDirectory(const QString& folder) { m_externalDirectory = folder; }
-    // The folders and captions of the chosen collection; false when the table of the
-    // technical parts could not be read (the user has been told).
-    bool collectionFolders(QStringList& rootDirs, QStringList& names) const;
+    // Lists the folders and captions of the chosen collection, kept until the next listing;
+    // false when the table of the technical parts could not be read (the user has been told,
+    // once, and the collection is empty).
+    bool loadCollection();
+    const Collection& collection() const { return m_collection; }
 
     bool sortByDate() const { return m_sortByDate; }
     void setSortByDate(bool byDate) { m_sortByDate = byDate; }
 
-    // Builds the tree of the chosen collection afresh: browsing, or in search state with the
-    // findings of a search of the same folders.
-    void rebuild(const QStringList& rootDirs, const QStringList& names, bool search,
-                 const MatchOptions& options, const QString& context, const SearchResult* found);
+    // Builds the tree of the listed collection afresh: browsing, or in search state with
+    // found, the findings of a search of its folders with the given options.
+    void rebuild(const MatchOptions& options, const SearchResult* found);
     // While the tree is being built or looked through, its selections are not the user's.
     bool isBuilding() const { return m_building; }
     // Something runs on the window's thread that the window must not close under.
@@ -117,7 +122,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QList<QIcon> m_icons;
     ElidedToolButton* m_normativeButton = nullptr;
     ElidedToolButton* m_technicalButton = nullptr;
     QTreeWidget* m_view = nullptr;
@@ -125,6 +129,7 @@ private:
     QTreeWidget* m_filterView = nullptr;
     NameFilter* m_names = nullptr;
     std::unique_ptr<DocumentTree> m_tree;
+    Collection m_collection;
     std::unique_ptr<BackgroundTask> m_copy;
     QString m_suiteDir;
     AppSettings* m_settings = nullptr;

@@ -2,6 +2,7 @@
 
 #include "libraryscan.h"
 #include "namematcher.h"
+#include "pictures.h"
 #include "platform.h"
 
 #include <QApplication>
@@ -67,8 +68,7 @@ public:
 
 } // namespace
 
-NameFilter::NameFilter(QTreeWidget* view, const QList<QIcon>& icons, QObject* parent)
-    : QObject(parent), m_view(view), m_icons(icons)
+NameFilter::NameFilter(QTreeWidget* view, QObject* parent) : QObject(parent), m_view(view)
 {
     m_view->setItemDelegate(new MarkedCaptionDelegate(m_view));
     connect(&m_watcher, &QFutureWatcher<std::shared_ptr<const Entries>>::finished, this, [this] {
@@ -181,7 +181,7 @@ bool NameFilter::filter(const QString& typed)
     }
     m_view->setUpdatesEnabled(false);
     auto* top = new QTreeWidgetItem(m_view, {m_title});
-    top->setIcon(0, m_icons.value(0));
+    top->setIcon(0, Pictures::icon(Pictures::Picture::Folder));
     QFont bold = m_view->font();
     bold.setBold(true);
     top->setFont(0, bold);
@@ -193,7 +193,8 @@ bool NameFilter::filter(const QString& typed)
         QTreeWidgetItem* parent = entry.parent >= 0 ? items[size_t(entry.parent)] : top;
         auto* item = new QTreeWidgetItem(parent, {entry.caption});
         item->setData(0, PathRole, entry.path);
-        item->setIcon(0, m_icons.value(entry.isFolder ? 0 : 1));
+        item->setIcon(0, Pictures::icon(entry.isFolder ? Pictures::Picture::Folder
+                                                       : Pictures::Picture::Document));
         item->setToolTip(0, entry.caption);
         if (entry.isFolder)
             item->setFont(0, bold);

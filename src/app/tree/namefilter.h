@@ -20,8 +20,8 @@ class NameFilter final : public QObject
 {
     Q_OBJECT
 public:
-    // view: the tree the matches are shown in; icons: the tree's (folder 0, document 1).
-    NameFilter(QTreeWidget* view, const QList<QIcon>& icons, QObject* parent);
+    // view: the tree the matches are shown in.
+    NameFilter(QTreeWidget* view, QObject* parent);
     ~NameFilter() override;
 
     // The collection: its roots (folders to full depth), the captions of the roots' own
@@ -57,7 +57,6 @@ private:
     void read();
 
     QTreeWidget* m_view;
-    QList<QIcon> m_icons;
     QStringList m_roots;
     QStringList m_rootCaptions;
     QString m_title;

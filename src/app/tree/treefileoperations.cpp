@@ -29,15 +29,15 @@ void deleteNode(QTreeWidgetItem* node)
     if (!node)
         return;
     const DocumentTree::NodeData record = DocumentTree::nodeData(node);
-    if (record.kind == DocumentTree::Folder)
+    if (record.kind == NodeKind::Folder)
         FileTree().deleteDir(record.path, QStringLiteral("*.*"));
     else
         FileTree().deleteWritableFile(record.path);
     // What is still there (a read-only document, a folder that could not be emptied) keeps
     // its node: the tree never shows a file as gone that is not.
     FolderId id;
-    if (record.kind == DocumentTree::Folder ? DirectoryListing::folderId(record.path, &id)
-                                            : Platform::isFile(record.path))
+    if (record.kind == NodeKind::Folder ? DirectoryListing::folderId(record.path, &id)
+                                        : Platform::isFile(record.path))
         return;
     delete node;
 }
@@ -52,8 +52,7 @@ std::optional<DocumentCopy> planCopy(const QTreeWidgetItem* node, QWidget* dialo
     if (chosen.isEmpty())
         return std::nullopt;
     const DocumentTree::NodeData record = DocumentTree::nodeData(node);
-    DocumentCopy copy =
-        DocumentCopy::plan(record.path, record.kind == DocumentTree::Folder, chosen);
+    DocumentCopy copy = DocumentCopy::plan(record.path, record.kind == NodeKind::Folder, chosen);
     switch (copy.problem()) {
     case DocumentCopy::Problem::IntoItself:
         AppMessageBox::show(dialogParent, messageCaption(),

@@ -120,11 +120,9 @@ bool DocumentViewer::isAllowedFile(const QString& path) const
     return m_page->isAllowedFile(QUrl::fromLocalFile(path));
 }
 
-void DocumentViewer::showNode(quint8 kind, const QString& path, const QString& caption,
+void DocumentViewer::showNode(NodeKind kind, const QString& path, const QString& caption,
                               const std::optional<Highlighting>& highlighting)
 {
-    static_assert(quint8(ShownFile::NodeKind::Document) == 1 &&
-                  quint8(ShownFile::NodeKind::Folder) == 2);
     // The work folder is one: a copy still being made apart is let finish first.
     ++m_generation;
     m_copyMaker->waitForFinished();
@@ -133,12 +131,11 @@ void DocumentViewer::showNode(quint8 kind, const QString& path, const QString& c
     m_shownDocument = path;
     m_caption = caption;
     m_highlighting = highlighting;
-    const auto nodeKind = static_cast<ShownFile::NodeKind>(kind);
     QString shown;
     if (!highlighting) {
-        shown = ShownFile::forNode(nodeKind, path);
-    } else if (nodeKind == ShownFile::NodeKind::Document && m_showDocuments &&
-               Platform::isFile(path) && QFileInfo(path).size() > LargeDocument) {
+        shown = ShownFile::forNode(kind, path);
+    } else if (kind == NodeKind::Document && m_showDocuments && Platform::isFile(path) &&
+               QFileInfo(path).size() > LargeDocument) {
         // A large document is marked apart, the window going on meanwhile.
         resetViewerWorkDir();
         showBlank();
@@ -159,9 +156,9 @@ void DocumentViewer::showNode(quint8 kind, const QString& path, const QString& c
             m_shownInMarkup = made.inMarkup;
             return made.file;
         };
-        shown = ShownFile::forNode(nodeKind, path, true, copyOf);
+        shown = ShownFile::forNode(kind, path, true, copyOf);
     }
-    if (m_showDocuments && !shown.isEmpty() && shown != u"0")
+    if (m_showDocuments && !shown.isEmpty())
         showFile(shown);
     else
         showBlank();

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "appsettings.h"
 #include "matchoptions.h"
+#include "nodekind.h"
 
 #include <QFutureWatcher>
 #include <QString>
@@ -29,8 +31,8 @@ public:
     {
         QString context;
         MatchOptions options;
-        quint32 fontColor = 0xFFFFFF;
-        quint32 backColor = 255;
+        quint32 fontColor = AppSettings::DefaultFontColor;
+        quint32 backColor = AppSettings::DefaultBackColor;
     };
 
     explicit DocumentViewer(QWidget* parent);
@@ -52,7 +54,7 @@ public:
     // a document its file, a folder its page, anything else nothing. With highlighting (search
     // mode) a document shows its highlighted copy. caption: the node's caption, the default
     // name of a printed or saved page.
-    void showNode(quint8 kind, const QString& path, const QString& caption,
+    void showNode(NodeKind kind, const QString& path, const QString& caption,
                   const std::optional<Highlighting>& highlighting = std::nullopt);
     void showBlank();
     // Shows nothing, and forgets what was shown (its occurrences too).

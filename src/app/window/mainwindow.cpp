@@ -87,7 +87,6 @@ MainWindow::~MainWindow()
 
 void MainWindow::createParts()
 {
-    m_icons = Pictures::imageList();
     QFont windowFont(QStringLiteral("MS Sans Serif"));
     windowFont.setPixelSize(13);
     setFont(windowFont);
@@ -97,7 +96,7 @@ void MainWindow::createParts()
     m_splitter->setObjectName(QStringLiteral("splitter"));
     m_splitter->setHandleWidth(3);
     m_splitter->setChildrenCollapsible(false);
-    m_treePanel = new DocumentTreePanel(m_icons, m_splitter);
+    m_treePanel = new DocumentTreePanel(m_splitter);
     m_treePanel->setSuiteDir(suiteDir());
     m_treePanel->setSettings(m_settings);
     m_viewer = new DocumentViewer(m_splitter);
@@ -107,7 +106,7 @@ void MainWindow::createParts()
     m_splitter->setStretchFactor(1, 1);
     m_splitter->setSizes({252, 800});
 
-    m_commands = new WindowCommands(m_icons, m_treePanel->view(), this);
+    m_commands = new WindowCommands(m_treePanel->view(), this);
     m_search = new SearchController(m_treePanel, m_settings, this);
     m_navigation = new NodeNavigation(
         [this](const QString& path) { return m_treePanel->selectPath(path); }, this);
@@ -136,7 +135,8 @@ QWidget* MainWindow::createSecondRow()
     auto* row = new QWidget(this);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(2, 2, 2, 2);
-    m_openButton = new QPushButton(m_icons.value(5), QStringLiteral("Открыть"), row);
+    m_openButton =
+        new QPushButton(Pictures::icon(Pictures::Picture::Open), QStringLiteral("Открыть"), row);
     m_openButton->setObjectName(QStringLiteral("openButton"));
     m_openButton->setToolTip(QStringLiteral("Выбор директории с документацией (Ctrl+O)"));
     layout->addWidget(m_openButton);
@@ -171,9 +171,9 @@ void MainWindow::connectParts()
     command(WindowCommands::CopyPath, [this] { m_treePanel->copySelectedPath(); });
     command(WindowCommands::OpenFolder, [this] { m_treePanel->openSelectedFolder(); });
     command(WindowCommands::AddFavorite, [this] {
-        const QTreeWidgetItem* node = m_treePanel->selectedNode();
-        if (node && node->parent())
-            m_favorites->add(m_treePanel->selectedPath(), node->text(0));
+        const TreeNode node = m_treePanel->selected();
+        if (node.isBelowRoot())
+            m_favorites->add(node.path, node.caption());
     });
     command(WindowCommands::FindByName, [this] { m_treePanel->focusNameFilter(); });
     command(WindowCommands::FindInPage, [this] { m_viewer->openPageFind(); });
@@ -222,8 +222,7 @@ void MainWindow::connectParts()
     connect(m_search, &SearchController::statusMessage, this, &MainWindow::setStatusText);
     connect(m_search, &SearchController::subtreeSearched, this, &MainWindow::showSelectedNode);
     connect(m_search, &SearchController::collectionSearched, this,
-            [this](const QStringList& rootDirs, const QStringList& names,
-                   const SearchResult* found) { rebuildTree(rootDirs, names, true, found); });
+            [this](const SearchResult* found) { rebuildTree(found); });
     connect(m_search, &SearchController::searchFinished, this, &MainWindow::searchFinished);
     connect(m_search->indexKeeper(), &IndexKeeper::statusMessage, m_statusLine,
             &StatusLine::setIndexState);
@@ -234,8 +233,7 @@ void MainWindow::connectParts()
     connect(m_titlePanel, &TitlePanel::stepRequested, m_viewer, &DocumentViewer::stepOccurrence);
     connect(m_viewer, &DocumentViewer::statusNote, this, &MainWindow::showStatusNote);
     connect(m_viewer, &DocumentViewer::marksCounted, this, [this](int marks, int inMarkup) {
-        m_titlePanel->setTitle(m_treePanel->nodeTitle(m_treePanel->selectedNode()), marks,
-                               inMarkup);
+        m_titlePanel->setTitle(m_treePanel->selected().title(), marks, inMarkup);
     });
     connect(m_viewer, &DocumentViewer::pdfSaved, this, [this](const QString& path, bool ok) {
         if (ok)
@@ -275,8 +273,8 @@ void MainWindow::connectParts()
     });
     connect(keys, &WindowKeys::enterPressed, this, [this](QWidget* widget) {
         // Enter in the tree opens the selected folder.
-        if (widget == m_treePanel->view() && m_treePanel->selectedNode())
-            m_treePanel->selectedNode()->setExpanded(true);
+        if (widget == m_treePanel->view())
+            m_treePanel->expandSelected();
     });
     connect(keys, &WindowKeys::stepRequested, m_viewer, &DocumentViewer::stepOccurrence);
     connect(keys, &WindowKeys::zoomStepRequested, m_topRow, &TopRow::stepZoom);
@@ -299,6 +297,7 @@ void MainWindow::start()
     m_commands->action(WindowCommands::SortByDate)->setChecked(m_settings->sortByDate());
     m_treePanel->setSortByDate(m_settings->sortByDate());
     m_treePanel->setBookmark(m_settings->bookmarkFile());
+    m_treePanel->setExternalDirectory(m_settings->externalDirectory());
     m_openButton->setEnabled(m_treePanel->isNormativeCollection());
     m_commands->action(WindowCommands::Open)->setEnabled(m_treePanel->isNormativeCollection());
     loadTree();
@@ -320,19 +319,21 @@ void MainWindow::firstActivation()
     if (m_started || m_terminateRequested)
         return;
     m_started = true;
-    m_titlePanel->setTitle(m_treePanel->nodeTitle(m_treePanel->selectedNode()), -1, 0);
+    m_titlePanel->setTitle(m_treePanel->selected().title(), -1, 0);
     applyStoredTreeWidth(m_settings->treeWidth());
     updateSearchCommands();
     if (m_splash)
         m_splash->hide();
-    m_treePanel->setExternalDirectory(m_settings->externalDirectory());
     if (SettingsFile::cannotBeKept())
         AppMessageBox::show(this, windowTitle(),
                             QStringLiteral("Настройки не удастся сохранить: папка настроек "
                                            "недоступна для записи. Программа работает с "
                                            "настройками из файла\n") +
                                 QDir::toNativeSeparators(settingsFile()));
-    refresh(); // which brings the index up to date, now that the window is started
+    setStatusText(QString());
+    // The tree was built at start; now that the window is started, its index is brought up
+    // to date.
+    m_search->updateIndex();
     m_treePanel->view()->setFocus();
 }
 
@@ -398,14 +399,11 @@ QString MainWindow::suiteDir() const
 
 void MainWindow::loadTree()
 {
-    QStringList rootDirs;
-    QStringList names;
-    m_treePanel->collectionFolders(rootDirs, names);
-    rebuildTree(rootDirs, names, false, nullptr);
+    m_treePanel->loadCollection();
+    rebuildTree(nullptr);
 }
 
-void MainWindow::rebuildTree(const QStringList& rootDirs, const QStringList& names, bool search,
-                             const SearchResult* found)
+void MainWindow::rebuildTree(const SearchResult* found)
 {
     WaitCursor waitCursor;
     setStatusText(QStringLiteral("Загрузка..."));
@@ -413,10 +411,10 @@ void MainWindow::rebuildTree(const QStringList& rootDirs, const QStringList& nam
     // Nothing of the tree before stays shown: neither its document nor its title and counter.
     m_viewer->clear();
     // Links and redirects in documents may show the collection's files and working copies.
-    m_viewer->setAllowedFolders(rootDirs + QStringList{UserWorkDir::base()});
-    m_treePanel->rebuild(rootDirs, names, search, m_search->matchOptions(), m_search->context(),
-                         found);
-    m_titlePanel->setTitle(m_treePanel->nodeTitle(m_treePanel->selectedNode()), -1, 0);
+    m_viewer->setAllowedFolders(m_treePanel->collection().folders +
+                                QStringList{UserWorkDir::base()});
+    m_treePanel->rebuild(m_search->matchOptions(), found);
+    m_titlePanel->setTitle(m_treePanel->selected().title(), -1, 0);
     m_viewer->setShowDocuments(m_topRow->showDocumentBox()->isChecked());
     m_navigation->keepOnly(
         [this](const QString& path) { return m_treePanel->tree()->hasNodeForPath(path); });
@@ -432,7 +430,7 @@ void MainWindow::refresh()
     // The reader keeps the place: the node shown before is shown again when it is still there.
     const QString shown = m_treePanel->selectedPath();
     loadTree();
-    if (m_started && !shown.isEmpty() && shown != u"0")
+    if (m_started && !shown.isEmpty())
         m_treePanel->selectPath(shown);
     setStatusText(QString());
     if (m_started)
@@ -461,16 +459,13 @@ void MainWindow::showSelectedNode()
     if (!m_treePanel->tree())
         return;
     WaitCursor waitCursor;
-    QTreeWidgetItem* node = m_treePanel->selectedNode();
-    const DocumentTree::NodeData record = DocumentTree::nodeData(node);
-    if (node)
-        m_navigation->recordShown(record.path);
-    m_viewer->showNode(record.kind, node ? record.path : QString(),
-                       node ? node->text(0) : QString(), m_search->highlighting());
+    const TreeNode node = m_treePanel->selected();
+    if (node.exists)
+        m_navigation->recordShown(node.path);
+    m_viewer->showNode(node.kind, node.path, node.caption(), m_search->highlighting());
     // The tree keeps the order its builder gives; the control never re-sorts by itself.
     m_treePanel->view()->setSortingEnabled(false);
-    m_titlePanel->setTitle(m_treePanel->nodeTitle(node), m_viewer->shownMarks(),
-                           m_viewer->shownInMarkup());
+    m_titlePanel->setTitle(node.title(), m_viewer->shownMarks(), m_viewer->shownInMarkup());
 }
 
 void MainWindow::applyZoom()
@@ -500,10 +495,9 @@ void MainWindow::applyDocumentPane()
 
 void MainWindow::updateTreeCommands()
 {
-    const QTreeWidgetItem* node = m_treePanel->selectedNode();
     m_commands->action(WindowCommands::GoToBookmark)
         ->setEnabled(!m_treePanel->bookmark().isEmpty());
-    const bool belowRoot = node && node->parent();
+    const bool belowRoot = m_treePanel->selected().isBelowRoot();
     m_commands->action(WindowCommands::Delete)->setEnabled(belowRoot);
     m_commands->action(WindowCommands::CopyPath)->setEnabled(belowRoot);
     m_commands->action(WindowCommands::OpenFolder)->setEnabled(belowRoot);

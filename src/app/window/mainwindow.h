@@ -97,8 +97,8 @@ private:
     void start();
     void firstActivation();
     void saveOnClose();
-    void rebuildTree(const QStringList& rootDirs, const QStringList& names, bool search,
-                     const SearchResult* found);
+    // The tree of the listed collection: browsing, or the findings of its search.
+    void rebuildTree(const SearchResult* found);
     void loadTree();
     void applyStoredTreeWidth(int width);
     void showLinkedDocument(const QString& path, const QString& anchor);
@@ -110,7 +110,6 @@ private:
     QString m_helpFile;
     std::unique_ptr<SplashScreen> m_splash;
     SingleInstance* m_singleInstance = nullptr;
-    QList<QIcon> m_icons;
 
     DocumentTreePanel* m_treePanel = nullptr;
     DocumentViewer* m_viewer = nullptr;

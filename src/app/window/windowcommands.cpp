@@ -1,9 +1,13 @@
 #include "windowcommands.h"
 
+#include "pictures.h"
+
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
 #include <QWidget>
+
+#include <optional>
 
 namespace {
 
@@ -13,53 +17,93 @@ struct CommandText
     const char* objectName;
     const char* caption;
     QKeySequence keys;
-    int icon; // index into the window's icons; -1 for none
+    std::optional<Pictures::Picture> icon;
     bool separatorBefore;
     bool inMenu = true;
 };
 
 } // namespace
 
-WindowCommands::WindowCommands(const QList<QIcon>& icons, QWidget* keyScope, QWidget* window)
-    : QObject(window)
+WindowCommands::WindowCommands(QWidget* keyScope, QWidget* window) : QObject(window)
 {
     m_treeMenu = new QMenu(window);
     m_treeMenu->setObjectName(QStringLiteral("treeMenu"));
     const CommandText commands[] = {
-        {Open, "openAction", "О&ткрыть...", QKeySequence(Qt::CTRL | Qt::Key_O), 5, false},
-        {Refresh, "refreshAction", "О&бновить все", QKeySequence(Qt::CTRL | Qt::Key_R), 4, true},
-        {OpenAllFolders, "openAllFoldersAction", "&Открыть все папки", QKeySequence(), 3, true},
+        {Open, "openAction", "О&ткрыть...", QKeySequence(Qt::CTRL | Qt::Key_O),
+         Pictures::Picture::Open, false},
+        {Refresh, "refreshAction", "О&бновить все", QKeySequence(Qt::CTRL | Qt::Key_R),
+         Pictures::Picture::Refresh, true},
+        {OpenAllFolders, "openAllFoldersAction", "&Открыть все папки", QKeySequence(),
+         Pictures::Picture::OpenAllFolders, true},
         {CloseAllFolders, "closeAllFoldersAction", "&Закрыть все папки",
-         QKeySequence(Qt::CTRL | Qt::Key_C), 2, false},
-        {Delete, "deleteAction", "У&далить...", QKeySequence(Qt::CTRL | Qt::Key_Delete), 6, true},
-        {CopyTo, "copyToAction", "Скопировать в...", QKeySequence(Qt::CTRL | Qt::Key_S), 11, false},
-        {SetBookmark, "setBookmarkAction", "&Установить закладку", QKeySequence(Qt::Key_F2), -1,
+         QKeySequence(Qt::CTRL | Qt::Key_C), Pictures::Picture::CloseAllFolders, false},
+        {Delete, "deleteAction", "У&далить...", QKeySequence(Qt::CTRL | Qt::Key_Delete),
+         Pictures::Picture::Delete, true},
+        {CopyTo, "copyToAction", "Скопировать в...", QKeySequence(Qt::CTRL | Qt::Key_S),
+         Pictures::Picture::CopyTo, false},
+        {SetBookmark,
+         "setBookmarkAction",
+         "&Установить закладку",
+         QKeySequence(Qt::Key_F2),
+         {},
          true},
-        {GoToBookmark, "goToBookmarkAction", "&Перейти к закладке",
-         QKeySequence(Qt::CTRL | Qt::Key_F2), -1, false},
-        {BeginSearch, "beginSearchAction", "&Начать поиск", QKeySequence(Qt::CTRL | Qt::Key_F), 8,
-         true},
+        {GoToBookmark,
+         "goToBookmarkAction",
+         "&Перейти к закладке",
+         QKeySequence(Qt::CTRL | Qt::Key_F2),
+         {},
+         false},
+        {BeginSearch, "beginSearchAction", "&Начать поиск", QKeySequence(Qt::CTRL | Qt::Key_F),
+         Pictures::Picture::Search, true},
         {CancelSearch, "cancelSearchAction", "От&менить поиск", QKeySequence(Qt::CTRL | Qt::Key_Z),
-         9, false},
+         Pictures::Picture::CancelSearch, false},
         {SearchOptions, "searchOptionsAction", "Параметры по&иска...",
-         QKeySequence(Qt::CTRL | Qt::Key_P), 10, false},
-        {SortByDate, "sortByDateAction", "&Сортировка по дате", QKeySequence(), -1, true},
+         QKeySequence(Qt::CTRL | Qt::Key_P), Pictures::Picture::SearchOptions, false},
+        {SortByDate, "sortByDateAction", "&Сортировка по дате", QKeySequence(), {}, true},
         {OpenInWord, "openInWordAction", "Открыть в Microsoft &Word",
-         QKeySequence(Qt::CTRL | Qt::Key_W), 7, true},
-        {CopyPath, "copyPathAction", "Копировать путь", QKeySequence(), -1, false},
-        {OpenFolder, "openFolderAction", "Открыть папку документа", QKeySequence(), -1, false},
-        {AddFavorite, "addFavoriteAction", "Добавить в избранное",
-         QKeySequence(Qt::CTRL | Qt::Key_D), -1, true},
-        {FindByName, "findByNameAction", "Найти по названию", QKeySequence(Qt::CTRL | Qt::Key_L),
-         -1, false, false},
-        {NextFoundDocument, "nextFoundDocumentAction", "Следующий найденный документ",
-         QKeySequence(Qt::ALT | Qt::Key_PageDown), -1, false, false},
-        {PreviousFoundDocument, "previousFoundDocumentAction", "Предыдущий найденный документ",
-         QKeySequence(Qt::ALT | Qt::Key_PageUp), -1, false, false},
-        {FocusResultList, "focusResultListAction", "Результаты поиска", QKeySequence(Qt::Key_F6),
-         -1, false},
-        {FindInPage, "findInPageAction", "Найти на странице",
-         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), -1, false, false},
+         QKeySequence(Qt::CTRL | Qt::Key_W), Pictures::Picture::OpenInWord, true},
+        {CopyPath, "copyPathAction", "Копировать путь", QKeySequence(), {}, false},
+        {OpenFolder, "openFolderAction", "Открыть папку документа", QKeySequence(), {}, false},
+        {AddFavorite,
+         "addFavoriteAction",
+         "Добавить в избранное",
+         QKeySequence(Qt::CTRL | Qt::Key_D),
+         {},
+         true},
+        {FindByName,
+         "findByNameAction",
+         "Найти по названию",
+         QKeySequence(Qt::CTRL | Qt::Key_L),
+         {},
+         false,
+         false},
+        {NextFoundDocument,
+         "nextFoundDocumentAction",
+         "Следующий найденный документ",
+         QKeySequence(Qt::ALT | Qt::Key_PageDown),
+         {},
+         false,
+         false},
+        {PreviousFoundDocument,
+         "previousFoundDocumentAction",
+         "Предыдущий найденный документ",
+         QKeySequence(Qt::ALT | Qt::Key_PageUp),
+         {},
+         false,
+         false},
+        {FocusResultList,
+         "focusResultListAction",
+         "Результаты поиска",
+         QKeySequence(Qt::Key_F6),
+         {},
+         false},
+        {FindInPage,
+         "findInPageAction",
+         "Найти на странице",
+         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F),
+         {},
+         false,
+         false},
     };
     for (const CommandText& command : commands) {
         if (command.separatorBefore)
@@ -85,8 +129,8 @@ WindowCommands::WindowCommands(const QList<QIcon>& icons, QWidget* keyScope, QWi
             action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
             keyScope->addAction(action);
         }
-        if (command.icon >= 0)
-            action->setIcon(icons.value(command.icon));
+        if (command.icon)
+            action->setIcon(Pictures::icon(*command.icon));
         m_actions[command.command] = action;
     }
     m_actions[SortByDate]->setCheckable(true);

@@ -45,7 +45,7 @@ public:
 
     // The menu's keys act while keyScope (the document tree) or a widget in it has the focus;
     // the window's own keys anywhere in window.
-    WindowCommands(const QList<QIcon>& icons, QWidget* keyScope, QWidget* window);
+    WindowCommands(QWidget* keyScope, QWidget* window);
 
     QAction* action(Command command) const { return m_actions.at(command); }
     // The tree's context menu.

@@ -5,6 +5,15 @@
 #include <QString>
 #include <QStringList>
 
+// The folders of a collection, as listed once for each build of its tree.
+struct Collection
+{
+    QStringList folders;
+    // One per folder: the technical parts' base names; empty for the normative documents.
+    QStringList names;
+    bool technicalParts = false;
+};
+
 // The root directories and display names of the two collections.
 namespace CollectionLists {
 

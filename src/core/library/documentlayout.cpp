@@ -39,7 +39,7 @@ QString DocumentLayout::documentCaption(const QString& name)
 
 QString DocumentLayout::folderPagePath(const QString& folder)
 {
-    if (folder.isEmpty() || folder == u"0")
+    if (folder.isEmpty())
         return {};
     const QString exact = joinPath(folder, QStringLiteral("_index.htm"));
     if (Platform::isFile(exact))

@@ -15,9 +15,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The program names folders of the library by absolute paths only: an empty or relative
+// one would act on wherever the program happens to run.
 bool isNoPath(const QString& path)
 {
-    return path.isEmpty() || path == u"0";
+    return path.isEmpty() || QDir::isRelativePath(path);
 }
 
 fs::path toFsPath(const QString& path)
@@ -155,7 +157,7 @@ bool FileTree::deleteDir(const QString& dir, const QString& mask) const
 
 bool FileTree::copyDir(const QString& src, const QString& dst, const QString& mask) const
 {
-    if (isNoPath(src) || isNoPath(dst) || isNoPath(mask))
+    if (isNoPath(src) || isNoPath(dst) || mask.isEmpty())
         return false;
     if (isCopyIntoItself(src, dst))
         return false;

@@ -75,7 +75,7 @@ std::vector<ScanNode> LibraryScan::deep(const QString& dir, const DocumentCallba
                                         const std::atomic<bool>* stop, int* unreadable)
 {
     std::vector<ScanNode> nodes;
-    if (dir.isEmpty() || dir == u"0")
+    if (dir.isEmpty())
         return nodes;
     // The folders that dir lies in count as met: a link back up is not entered.
     ScanState state{{}, onDocument, stop, 0};

@@ -1,19 +1,13 @@
 #pragma once
 
+#include "nodekind.h"
+
 #include <QString>
 
 #include <functional>
 
 // Which file the viewer shows for a node of the document tree.
 namespace ShownFile {
-
-// Numbered as the kinds of the tree's node records.
-enum class NodeKind : quint8
-{
-    None = 0, // no node, the root or an expansion stub
-    Document = 1,
-    Folder = 2
-};
 
 // Makes the highlighted copy of a document; its path, or empty when none can be had.
 using CopyMaker = std::function<QString(const QString& document)>;

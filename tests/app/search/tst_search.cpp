@@ -384,11 +384,11 @@ private slots:
         QHash<QString, QString> captions;
         for (QTreeWidgetItemIterator it(m_form->treePanel()->view()); *it; ++it) {
             const auto record = DocumentTree::nodeData(*it);
-            if (record.kind != DocumentTree::Document)
+            if (record.kind != NodeKind::Document)
                 continue;
             treeOrder.append(record.path);
-            captions.insert(record.path, m_form->treePanel()->tree()->nodeTitle(*it).section(
-                                             QStringLiteral("->"), 1));
+            captions.insert(record.path,
+                            DocumentTree::nodeValue(*it).title().section(QStringLiteral("->"), 1));
         }
         QCOMPARE(treeOrder.size(), 4);
         const QStringList rows = resultRows();

@@ -1,6 +1,6 @@
 #include "captionorder.h"
 #include "documenttree.h"
-#include "pictures.h"
+#include "searchjob.h"
 #include "testfiles.h"
 
 #include <QTemporaryDir>
@@ -17,20 +17,38 @@ class TestDocumentTree : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    QList<QIcon> m_images;
+    SearchResult m_found;
 
     QString path(const QString& relative) const { return m_dir.filePath(relative); }
 
+    // Browsing, or with a context the findings of a search of the roots.
     std::unique_ptr<Builder> build(QTreeWidget& tree, const QStringList& roots,
                                    bool searching = false, const QString& context = QString(),
                                    bool sortByDate = false, bool techParts = false,
                                    const QStringList& names = {})
     {
-        return std::make_unique<Builder>(
-            roots, names.isEmpty() ? QStringList(roots.size(), QString()) : names, &tree, &m_images,
-            techParts ? QStringLiteral("Технические части")
-                      : QStringLiteral("Нормативная документация"),
-            searching, MatchOptions{}, context, techParts, sortByDate);
+        const QStringList captions = names.isEmpty() ? QStringList(roots.size(), QString()) : names;
+        if (searching) {
+            SearchRequest request;
+            request.context = context;
+            request.folders = roots;
+            if (techParts)
+                request.folderCaptions = captions;
+            m_found = SearchJob(request).run();
+        }
+        return std::make_unique<Builder>(roots, captions, &tree,
+                                         techParts ? QStringLiteral("Технические части")
+                                                   : QStringLiteral("Нормативная документация"),
+                                         MatchOptions{}, techParts, sortByDate,
+                                         searching ? &m_found : nullptr);
+    }
+
+    static int documentNodes(const QTreeWidgetItem* node)
+    {
+        int count = Builder::nodeData(node).kind == NodeKind::Document ? 1 : 0;
+        for (int i = 0; i < node->childCount(); ++i)
+            count += documentNodes(node->child(i));
+        return count;
     }
 
     static QStringList captions(const QTreeWidgetItem* node)
@@ -65,8 +83,6 @@ class TestDocumentTree : public QObject
     }
 
 private slots:
-    void initTestCase() { m_images = Pictures::imageList(); }
-
     void browsingAMixedDirectory()
     {
         const QString dir = path(QStringLiteral("mixed"));
@@ -83,22 +99,20 @@ private slots:
         QTreeWidgetItem* root = tree.topLevelItem(0);
         QCOMPARE(tree.currentItem(), root);
         QVERIFY(root->isExpanded());
-        QCOMPARE(Builder::nodeData(root).kind, quint8(0));
-        QCOMPARE(Builder::nodeData(root).path, QStringLiteral("0"));
+        QCOMPARE(Builder::nodeData(root).kind, NodeKind::None);
+        QCOMPARE(Builder::nodeData(root).path, QString());
         QCOMPARE(captions(root),
                  (QStringList{QStringLiteral("a"), QStringLiteral("a"), QStringLiteral("B"),
                               QStringLiteral("C"), QStringLiteral("D"), QStringLiteral("Doc")}));
-        QCOMPARE(builder->checkedCount(), 3);
-        QCOMPARE(builder->foundCount(), 3);
 
         QTreeWidgetItem* b = child(root, QStringLiteral("B"));
         QTreeWidgetItem* c = child(root, QStringLiteral("C"));
         QTreeWidgetItem* d = child(root, QStringLiteral("D"));
         QCOMPARE(b->childCount(), 0); // only its folder page: no expand button
         QCOMPARE(c->childCount(), 1); // the expand stub
-        QCOMPARE(Builder::nodeData(c->child(0)).kind, quint8(0));
+        QCOMPARE(Builder::nodeData(c->child(0)).kind, NodeKind::None);
         QCOMPARE(Builder::nodeData(c->child(0)).path, QString());
-        QCOMPARE(Builder::nodeData(c).kind, quint8(2));
+        QCOMPARE(Builder::nodeData(c).kind, NodeKind::Folder);
         QCOMPARE(Builder::nodeData(c).path, dir + QStringLiteral("/C"));
 
         // A folder holding only a picture folder shows a button; opening it shows nothing.
@@ -108,22 +122,26 @@ private slots:
 
         c->setExpanded(true);
         QCOMPARE(captions(c), QStringList{QStringLiteral("c")});
-        QCOMPARE(Builder::nodeData(c->child(0)).kind, quint8(1));
+        QCOMPARE(Builder::nodeData(c->child(0)).kind, NodeKind::Document);
         QCOMPARE(Builder::nodeData(c->child(0)).path, dir + QStringLiteral("/C/c.htm"));
 
-        // Look: folders and the root bold, documents plain, the root blue; pictures 0 and 1.
+        // Look: folders and the root bold, documents plain, the root blue.
         QVERIFY(root->font(0).bold());
         QVERIFY(c->font(0).bold());
         QVERIFY(!c->child(0)->font(0).bold());
         QCOMPARE(root->foreground(0).color(), QColor(0, 0, 255));
-        QCOMPARE(Builder::nodeImageIndex(c), 0);
-        QCOMPARE(Builder::nodeImageIndex(c->child(0)), 1);
-        QCOMPARE(Builder::nodeImageIndex(root), 0);
 
-        QCOMPARE(builder->nodeTitle(c->child(0)), QStringLiteral("Нормативная документация->C->c"));
-        QCOMPARE(builder->nodeTitle(root), QStringLiteral("Нормативная документация"));
-        QCOMPARE(builder->nodeTitle(nullptr), QString());
-        QCOMPARE(builder->nodePath(nullptr), QString());
+        // The value the window and the search are given.
+        const TreeNode document = Builder::nodeValue(c->child(0));
+        QVERIFY(document.isBelowRoot());
+        QCOMPARE(document.kind, NodeKind::Document);
+        QCOMPARE(document.caption(), QStringLiteral("c"));
+        QCOMPARE(document.title(), QStringLiteral("Нормативная документация->C->c"));
+        const TreeNode top = Builder::nodeValue(root);
+        QVERIFY(top.exists && top.isRoot && !top.isBelowRoot());
+        QCOMPARE(top.title(), QStringLiteral("Нормативная документация"));
+        QVERIFY(!Builder::nodeValue(nullptr).exists);
+        QCOMPARE(Builder::nodeValue(nullptr).path, QString());
     }
 
     void foldersAreReadAgainAtEveryExpansion()
@@ -219,12 +237,12 @@ private slots:
                   QStringLiteral("наверх"));
         QVERIFY(up);
         QCOMPARE(up->childCount(), 1);
-        QCOMPARE(Builder::nodeData(up->child(0)).kind, quint8(0));
+        QCOMPARE(Builder::nodeData(up->child(0)).kind, NodeKind::None);
         QCOMPARE(root->child(0)->childCount(), 8);
         QTreeWidgetItem* section =
             child(child(root, QStringLiteral("Сборник 1")), QStringLiteral("Раздел 0"));
         QCOMPARE(section->childCount(), 1);
-        QCOMPARE(builder->foundCount(), 6 * 8); // every document read once
+        QCOMPARE(documentNodes(root), 6 * 8); // every document read once
         QVERIFY(section->isExpanded());
         QVERIFY(isSortedEverywhere(root, CaptionOrder()));
     }
@@ -249,8 +267,9 @@ private slots:
         QCOMPARE(captions(root), (QStringList{QStringLiteral("Общие"), QStringLiteral("Полы")}));
         QTreeWidgetItem* floors = child(root, QStringLiteral("Полы"));
         QCOMPARE(captions(floors), QStringList{QStringLiteral("Ксилолит")});
-        QCOMPARE(builder->checkedCount(), 5);
-        QCOMPARE(builder->foundCount(), 2);
+        QCOMPARE(m_found.checked, 5);
+        QCOMPARE(m_found.found, 2);
+        QCOMPARE(documentNodes(root), 2);
 
         // Nothing found: the root stays alone; a technical-parts directory without hits goes.
         const QString other = path(QStringLiteral("search-other"));
@@ -278,12 +297,12 @@ private slots:
         QTreeWidgetItem* root = tree.topLevelItem(0);
         QCOMPARE(captions(root), (QStringList{QStringLiteral("ГЭСН"), QStringLiteral("Нет")}));
         QTreeWidgetItem* base = root->child(0);
-        QCOMPARE(Builder::nodeData(base).kind, quint8(2));
+        QCOMPARE(Builder::nodeData(base).kind, NodeKind::Folder);
         QCOMPARE(base->childCount(), 1);
         QCOMPARE(root->child(1)->childCount(), 0);
         base->setExpanded(true);
         QCOMPARE(captions(base), QStringList{QStringLiteral("Общая часть")});
-        QCOMPARE(builder->nodeTitle(base->child(0)),
+        QCOMPARE(Builder::nodeValue(base->child(0)).title(),
                  QStringLiteral("Технические части->ГЭСН->Общая часть"));
     }
 };

@@ -14,7 +14,6 @@ class TestTreeOperations : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    QList<QIcon> m_images;
     int m_next = 0;
 
     QString freshLibrary()
@@ -29,9 +28,9 @@ class TestTreeOperations : public QObject
     }
     std::unique_ptr<Builder> build(QTreeWidget& tree, const QString& lib)
     {
-        return std::make_unique<Builder>(QStringList{lib}, QStringList{QString()}, &tree, &m_images,
-                                         QStringLiteral("Нормативная документация"), false,
-                                         MatchOptions{}, QString(), false, false);
+        return std::make_unique<Builder>(QStringList{lib}, QStringList{QString()}, &tree,
+                                         QStringLiteral("Нормативная документация"), MatchOptions{},
+                                         false, false);
     }
     static QTreeWidgetItem* child(QTreeWidgetItem* node, const QString& caption)
     {
@@ -43,7 +42,6 @@ class TestTreeOperations : public QObject
     }
 
 private slots:
-    void initTestCase() { m_images = Pictures::imageList(); }
     void init() { TestAnswers::reset(); }
 
     void bookmarkLookup()

@@ -115,7 +115,7 @@ private slots:
         QSignalSpy counted(viewer, &DocumentViewer::marksCounted);
         const DocumentViewer::Highlighting highlighting{QStringLiteral("portland"),
                                                         MatchOptions{false, false, true, false}};
-        viewer->showNode(1, large, QStringLiteral("Большой"), highlighting);
+        viewer->showNode(NodeKind::Document, large, QStringLiteral("Большой"), highlighting);
         QCOMPARE(viewer->shownMarks(), -1); // not yet
         QVERIFY(counted.wait(60000));
         QCOMPARE(counted.constFirst().at(0).toInt(), int(lines));
@@ -124,9 +124,9 @@ private slots:
 
         // Another node shown before the copy is made wins.
         counted.clear();
-        viewer->showNode(1, large, QStringLiteral("Большой"), highlighting);
-        viewer->showNode(1, m_suite.normDoc(QStringLiteral("Общие.htm")), QStringLiteral("Общие"),
-                         highlighting);
+        viewer->showNode(NodeKind::Document, large, QStringLiteral("Большой"), highlighting);
+        viewer->showNode(NodeKind::Document, m_suite.normDoc(QStringLiteral("Общие.htm")),
+                         QStringLiteral("Общие"), highlighting);
         QCOMPARE(viewer->shownMarks(), 0);
         QTest::qWait(200);
         QVERIFY(counted.isEmpty());

@@ -204,10 +204,10 @@ private slots:
                              QStringLiteral("Checked")));
         // Directory order: folders first, then documents.
         QCOMPARE(root()->childCount(), 4);
-        QCOMPARE(DocumentTree::nodeData(root()->child(0)).kind, quint8(2));
-        QCOMPARE(DocumentTree::nodeData(root()->child(1)).kind, quint8(2));
-        QCOMPARE(DocumentTree::nodeData(root()->child(2)).kind, quint8(1));
-        QCOMPARE(DocumentTree::nodeData(root()->child(3)).kind, quint8(1));
+        QCOMPARE(DocumentTree::nodeData(root()->child(0)).kind, NodeKind::Folder);
+        QCOMPARE(DocumentTree::nodeData(root()->child(1)).kind, NodeKind::Folder);
+        QCOMPARE(DocumentTree::nodeData(root()->child(2)).kind, NodeKind::Document);
+        QCOMPARE(DocumentTree::nodeData(root()->child(3)).kind, NodeKind::Document);
         m_form->treePanel()->view()->setCurrentItem(child(root(), QStringLiteral("Акт")));
         m_form->commands()->action(WindowCommands::SetBookmark)->trigger(); // not stored as such
         m_form->treePanel()->view()->setCurrentItem(child(root(), QStringLiteral("Яма")));

@@ -200,7 +200,7 @@ private slots:
         QCOMPARE(nodes[0].children[0].caption, QStringLiteral("Doc"));
         QCOMPARE(nodes[0].children[0].path, dir + QStringLiteral("/Раздел 1.2/Doc.HTM"));
         QVERIFY(!nodes[1].isFolder);
-        QVERIFY(LibraryScan::deep(QStringLiteral("0")).empty());
+        QVERIFY(LibraryScan::deep(QString()).empty());
     }
 
     void pruneKeepsOnlyFoldersWithDocuments()
@@ -237,7 +237,7 @@ private slots:
 
     void shownFileOfANode()
     {
-        using Kind = ShownFile::NodeKind;
+        using Kind = NodeKind;
         const QString dir = path(QStringLiteral("shown"));
         QVERIFY(TestFiles::writeTree(dir,
                                      {QStringLiteral("Doc.htm"), QStringLiteral("Paged/_Index.HTM"),
@@ -247,7 +247,7 @@ private slots:
         QCOMPARE(ShownFile::forNode(Kind::Folder, dir + QStringLiteral("/Paged")),
                  dir + QStringLiteral("/Paged/_Index.HTM"));
         QCOMPARE(ShownFile::forNode(Kind::Folder, dir + QStringLiteral("/Bare")), QString());
-        QCOMPARE(ShownFile::forNode(Kind::None, QStringLiteral("0")), QString());
+        QCOMPARE(ShownFile::forNode(Kind::None, QString()), QString());
 
         // Search mode: only an existing document is highlighted; without a copy it is shown
         // as it is.
