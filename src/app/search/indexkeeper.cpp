@@ -1,6 +1,7 @@
 #include "indexkeeper.h"
 
 #include "indexbuild.h"
+#include "russianplural.h"
 
 #include <QMetaObject>
 #include <QThread>
@@ -11,16 +12,12 @@ namespace {
 // "документ", "документа", "документов" after a number.
 QString documentsWord(int number, bool afterFrom)
 {
-    const int tens = number % 100;
-    const int units = number % 10;
-    if (afterFrom) // "из 1 документа", "из 21 документа", "из 5 документов"
-        return units == 1 && tens != 11 ? QStringLiteral("документа")
-                                        : QStringLiteral("документов");
-    if (units == 1 && tens != 11)
-        return QStringLiteral("документ");
-    if (units >= 2 && units <= 4 && (tens < 12 || tens > 14))
-        return QStringLiteral("документа");
-    return QStringLiteral("документов");
+    // After "из" the genitive: "из 1 документа", "из 21 документа", "из 5 документов".
+    return afterFrom
+               ? RussianPlural::form(number, QStringLiteral("документа"),
+                                     QStringLiteral("документов"), QStringLiteral("документов"))
+               : RussianPlural::form(number, QStringLiteral("документ"),
+                                     QStringLiteral("документа"), QStringLiteral("документов"));
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "searchoptionsdialog.h"
 #include "searchresultdialog.h"
 #include "searchresultsdock.h"
+#include "statustexts.h"
 #include "userinteraction.h"
 #include "wordforms.h"
 
@@ -32,7 +33,7 @@ SearchController::SearchController(DocumentTreePanel* tree, AppSettings* setting
     connect(m_findBox, &FindBox::searchRequested, this, &SearchController::runFromFindBox);
     connect(m_resultList, &SearchResultsDock::documentChosen, this, [this](const QString& path) {
         if (!m_tree->selectFoundDocument(path))
-            emit statusMessage(QStringLiteral(" Документа нет в дереве: ") + path);
+            emit statusMessage(StatusTexts::notInTree(path));
     });
 }
 

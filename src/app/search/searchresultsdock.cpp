@@ -1,5 +1,6 @@
 #include "searchresultsdock.h"
 
+#include "captionorder.h"
 #include "flatbutton.h"
 
 #include <QApplication>
@@ -20,17 +21,12 @@
 
 namespace {
 
-const QCollator& captionCollator()
+const CaptionOrder& captionOrder()
 {
-    // The order of the tree's captions (CaptionOrder), as keys computed once per row: the
-    // list is sorted again each time rows come in.
-    static const QCollator collator = [] {
-        QCollator made(QLocale(QLocale::Russian, QLocale::Russia));
-        made.setNumericMode(false);
-        made.setCaseSensitivity(Qt::CaseInsensitive);
-        return made;
-    }();
-    return collator;
+    // The order of the tree's captions, as keys computed once per row: the list is sorted
+    // again each time rows come in.
+    static const CaptionOrder order;
+    return order;
 }
 
 // The line around the first occurrence, the occurrence in bold; the part before it is cut
@@ -104,7 +100,7 @@ public:
     {
         keys.reserve(size_t(captions.size()));
         for (const QString& caption : captions)
-            keys.push_back(captionCollator().sortKey(caption));
+            keys.push_back(captionOrder().sortKey(caption));
         setText(SearchResultsDock::DocumentColumn, captions.join(QStringLiteral("->")));
         setData(SearchResultsDock::DocumentColumn, SearchResultsDock::PathRole, path);
         setToolTip(SearchResultsDock::DocumentColumn, QDir::toNativeSeparators(path));

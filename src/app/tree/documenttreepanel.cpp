@@ -9,6 +9,7 @@
 #include "namefilter.h"
 #include "platform.h"
 #include "progressdialog.h"
+#include "statustexts.h"
 #include "treefileoperations.h"
 
 #include <QButtonGroup>
@@ -345,9 +346,7 @@ void DocumentTreePanel::copySelected()
     if (!copy)
         return;
     m_settings->setCopyFolder(copy->targetFolder());
-    const QString report = QStringLiteral("Скопировано: %1 документов в %2")
-                               .arg(copy->documentCount())
-                               .arg(QDir::toNativeSeparators(copy->targetFolder()));
+    const QString report = StatusTexts::copied(copy->documentCount(), copy->targetFolder());
     // A large folder takes long: the copy runs in the background and can be stopped (what is
     // copied by then stays).
     auto stop = std::make_shared<std::atomic<bool>>(false);

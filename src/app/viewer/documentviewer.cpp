@@ -121,7 +121,7 @@ bool DocumentViewer::isAllowedFile(const QString& path) const
 }
 
 void DocumentViewer::showNode(NodeKind kind, const QString& path, const QString& caption,
-                              const std::optional<Highlighting>& highlighting)
+                              const QString& title, const std::optional<Highlighting>& highlighting)
 {
     // The work folder is one: a copy still being made apart is let finish first.
     ++m_generation;
@@ -130,6 +130,7 @@ void DocumentViewer::showNode(NodeKind kind, const QString& path, const QString&
     m_shownInMarkup = 0;
     m_shownDocument = path;
     m_caption = caption;
+    m_title = title;
     m_highlighting = highlighting;
     QString shown;
     if (!highlighting) {
@@ -141,6 +142,7 @@ void DocumentViewer::showNode(NodeKind kind, const QString& path, const QString&
         showBlank();
         m_occurrences->clear();
         emit statusNote(QStringLiteral("Выделяются вхождения в большом документе…"));
+        emit shownChanged(m_title, m_shownMarks, m_shownInMarkup);
         m_copyMaker->setFuture(QtConcurrent::run(
             [document = path, highlighting = *highlighting, generation = m_generation] {
                 MadeCopy made = makeCopy(document, highlighting);
@@ -166,6 +168,7 @@ void DocumentViewer::showNode(NodeKind kind, const QString& path, const QString&
         m_occurrences->reset(m_page, m_shownMarks, highlighting && highlighting->options.textMode);
     else
         m_occurrences->clear();
+    emit shownChanged(m_title, m_shownMarks, m_shownInMarkup);
 }
 
 DocumentViewer::MadeCopy DocumentViewer::makeCopy(const QString& document,
@@ -195,7 +198,7 @@ void DocumentViewer::showMadeCopy()
         m_occurrences->reset(m_page, m_shownMarks, m_highlighting->options.textMode);
     else
         m_occurrences->clear();
-    emit marksCounted(m_shownMarks, m_shownInMarkup);
+    emit shownChanged(m_title, m_shownMarks, m_shownInMarkup);
 }
 
 void DocumentViewer::showFile(const QString& path)
@@ -232,6 +235,7 @@ void DocumentViewer::clear()
     m_shownInMarkup = 0;
     m_shownDocument.clear();
     m_caption.clear();
+    m_title.clear();
     m_highlighting.reset();
     m_pendingAnchor.clear();
     m_occurrences->clear();
@@ -436,8 +440,7 @@ void DocumentViewer::printDocument()
 
 bool DocumentViewer::isLibraryDocument(const QString& path) const
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    return (suffix == u"htm" || suffix == u"html") && Platform::isFile(path) &&
+    return DocumentLayout::isDocument(QFileInfo(path).fileName()) && Platform::isFile(path) &&
            isAllowedFile(path) && !path.startsWith(UserWorkDir::base() + u'/');
 }
 
@@ -461,8 +464,8 @@ void DocumentViewer::followLink(const QUrl& url)
     if (!m_shownDocument.isEmpty() && path.startsWith(workDir + u'/'))
         path = QDir::cleanPath(QFileInfo(m_shownDocument).path() + u'/' +
                                path.mid(workDir.size() + 1));
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if ((suffix == u"htm" || suffix == u"html") && !Platform::isFile(path) && isAllowedFile(path)) {
+    if (DocumentLayout::isDocument(QFileInfo(path).fileName()) && !Platform::isFile(path) &&
+        isAllowedFile(path)) {
         // A document of the library the link names, but that is not there.
         AppMessageBox::show(window(), window()->windowTitle(),
                             QStringLiteral("Документ, на который ведёт ссылка, не найден:\n") +

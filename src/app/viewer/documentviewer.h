@@ -53,8 +53,9 @@ public:
     // Shows what a node of the tree stands for (kind as the tree's node records number it):
     // a document its file, a folder its page, anything else nothing. With highlighting (search
     // mode) a document shows its highlighted copy. caption: the node's caption, the default
-    // name of a printed or saved page.
+    // name of a printed or saved page; title: the node's place, told on with shownChanged.
     void showNode(NodeKind kind, const QString& path, const QString& caption,
+                  const QString& title = QString(),
                   const std::optional<Highlighting>& highlighting = std::nullopt);
     void showBlank();
     // Shows nothing, and forgets what was shown (its occurrences too).
@@ -100,9 +101,10 @@ signals:
     void pdfSaved(const QString& path, bool ok);
     // A note for the status bar, for a moment.
     void statusNote(const QString& note);
-    // The highlighted copy of a large document, made apart from the window, is shown: its
-    // marked occurrences and those left in its markup.
-    void marksCounted(int marks, int inMarkup);
+    // What is shown, for the title panel: the node's title, the marked occurrences of its
+    // highlighted copy (-1 while none is shown; a large document's copy, made apart from the
+    // window, comes later with its counts) and those left in its markup.
+    void shownChanged(const QString& title, int marks, int inMarkup);
     void backRequested();
     void forwardRequested();
 
@@ -141,6 +143,7 @@ private:
     int m_shownInMarkup = 0;
     QString m_shownDocument;
     QString m_caption;
+    QString m_title;
     QString m_pendingAnchor;
     int m_inPageFindCount = 0;
     int m_inPageFindRequests = 0;

@@ -3,6 +3,7 @@
 #include "flatbutton.h"
 #include "keybindings.h"
 #include "occurrencenavigator.h"
+#include "russianplural.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -16,13 +17,8 @@ namespace {
 // "17 совпадений", "1 совпадение", "3 совпадения".
 QString occurrencesPhrase(int count)
 {
-    const int tens = count % 100;
-    const int units = count % 10;
-    const char* word = (tens >= 11 && tens <= 14)   ? "совпадений"
-                       : units == 1                 ? "совпадение"
-                       : (units >= 2 && units <= 4) ? "совпадения"
-                                                    : "совпадений";
-    return QString::number(count) + u' ' + QString::fromUtf8(word);
+    return RussianPlural::counted(count, QStringLiteral("совпадение"), QStringLiteral("совпадения"),
+                                  QStringLiteral("совпадений"));
 }
 
 } // namespace

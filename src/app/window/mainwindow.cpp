@@ -23,6 +23,7 @@
 #include "singleinstance.h"
 #include "splashscreen.h"
 #include "statusline.h"
+#include "statustexts.h"
 #include "titlepanel.h"
 #include "toprow.h"
 #include "userinteraction.h"
@@ -232,9 +233,7 @@ void MainWindow::connectParts()
 
     connect(m_titlePanel, &TitlePanel::stepRequested, m_viewer, &DocumentViewer::stepOccurrence);
     connect(m_viewer, &DocumentViewer::statusNote, this, &MainWindow::showStatusNote);
-    connect(m_viewer, &DocumentViewer::marksCounted, this, [this](int marks, int inMarkup) {
-        m_titlePanel->setTitle(m_treePanel->selected().title(), marks, inMarkup);
-    });
+    connect(m_viewer, &DocumentViewer::shownChanged, m_titlePanel, &TitlePanel::setTitle);
     connect(m_viewer, &DocumentViewer::pdfSaved, this, [this](const QString& path, bool ok) {
         if (ok)
             setStatusText(QStringLiteral(" PDF сохранён: ") + QDir::toNativeSeparators(path));
@@ -319,7 +318,6 @@ void MainWindow::firstActivation()
     if (m_started || m_terminateRequested)
         return;
     m_started = true;
-    m_titlePanel->setTitle(m_treePanel->selected().title(), -1, 0);
     applyStoredTreeWidth(m_settings->treeWidth());
     updateSearchCommands();
     if (m_splash)
@@ -414,7 +412,9 @@ void MainWindow::rebuildTree(const SearchResult* found)
     m_viewer->setAllowedFolders(m_treePanel->collection().folders +
                                 QStringList{UserWorkDir::base()});
     m_treePanel->rebuild(m_search->matchOptions(), found);
-    m_titlePanel->setTitle(m_treePanel->selected().title(), -1, 0);
+    // The viewer stays blank; the title panel names the root.
+    const TreeNode root = m_treePanel->selected();
+    m_viewer->showNode(NodeKind::None, QString(), root.caption(), root.title());
     m_viewer->setShowDocuments(m_topRow->showDocumentBox()->isChecked());
     m_navigation->keepOnly(
         [this](const QString& path) { return m_treePanel->tree()->hasNodeForPath(path); });
@@ -462,10 +462,10 @@ void MainWindow::showSelectedNode()
     const TreeNode node = m_treePanel->selected();
     if (node.exists)
         m_navigation->recordShown(node.path);
-    m_viewer->showNode(node.kind, node.path, node.caption(), m_search->highlighting());
+    m_viewer->showNode(node.kind, node.path, node.caption(), node.title(),
+                       m_search->highlighting());
     // The tree keeps the order its builder gives; the control never re-sorts by itself.
     m_treePanel->view()->setSortingEnabled(false);
-    m_titlePanel->setTitle(node.title(), m_viewer->shownMarks(), m_viewer->shownInMarkup());
 }
 
 void MainWindow::applyZoom()
@@ -563,7 +563,7 @@ void MainWindow::openFavorite(const QString& path)
     if (!m_treePanel->selectPath(path)) {
         m_treePanel->setNormativeCollection(!m_treePanel->isNormativeCollection());
         refresh();
-        showStatusNote(QStringLiteral("Документа нет в дереве: ") + QDir::toNativeSeparators(path));
+        showStatusNote(StatusTexts::notInTree(path));
     }
 }
 
@@ -572,7 +572,7 @@ void MainWindow::showLinkedDocument(const QString& path, const QString& anchor)
     m_viewer->setPendingAnchor(anchor);
     if (!m_treePanel->selectPath(path)) {
         m_viewer->setPendingAnchor(QString());
-        showStatusNote(QStringLiteral("Документа нет в дереве: ") + QDir::toNativeSeparators(path));
+        showStatusNote(StatusTexts::notInTree(path));
     }
 }
 

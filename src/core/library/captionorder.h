@@ -13,6 +13,8 @@ public:
     {
         return m_collator.compare(a, b) < 0;
     }
+    // A key that orders as the caption does, for lists sorted again and again.
+    QCollatorSortKey sortKey(const QString& caption) const { return m_collator.sortKey(caption); }
 
 private:
     QCollator m_collator;

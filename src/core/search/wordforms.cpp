@@ -126,19 +126,14 @@ void WordSplitter::finish(std::vector<Word>& out)
 
 QStringList stems(const QString& text)
 {
+    std::vector<DocumentText::Char> characters;
+    const QList<uint> units = text.toUcs4();
+    characters.reserve(size_t(units.size()));
+    for (qsizetype i = 0; i < units.size(); ++i)
+        characters.push_back(DocumentText::Char{char32_t(units[i]), i, i + 1});
     QStringList out;
-    std::u32string word;
-    const QList<uint> characters = text.toUcs4();
-    for (qsizetype i = 0; i <= characters.size(); ++i) {
-        if (i < characters.size() && CharacterRules::isWordCharacter(characters[i])) {
-            word += lowered(characters[i]);
-            continue;
-        }
-        if (!word.empty()) {
-            out.append(stemOfLowered(word));
-            word.clear();
-        }
-    }
+    for (const Word& word : words(characters))
+        out.append(word.stem);
     return out;
 }
 

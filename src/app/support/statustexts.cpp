@@ -1,0 +1,22 @@
+#include "statustexts.h"
+
+#include "russianplural.h"
+
+#include <QDir>
+
+namespace StatusTexts {
+
+QString notInTree(const QString& path)
+{
+    return QStringLiteral("Документа нет в дереве: ") + QDir::toNativeSeparators(path);
+}
+
+QString copied(int documents, const QString& targetFolder)
+{
+    return QStringLiteral("Скопировано: %1 в %2")
+        .arg(RussianPlural::counted(documents, QStringLiteral("документ"),
+                                    QStringLiteral("документа"), QStringLiteral("документов")),
+             QDir::toNativeSeparators(targetFolder));
+}
+
+} // namespace StatusTexts
