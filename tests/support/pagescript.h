@@ -17,3 +17,9 @@ inline QVariant evaluateInPage(QWebEnginePage* page, const QString& script)
     });
     return QTest::qWaitFor([&] { return done; }, 10000) ? answer : QVariant();
 }
+
+// The text selected on the page.
+inline QString selectionInPage(QWebEnginePage* page)
+{
+    return evaluateInPage(page, QStringLiteral("window.getSelection().toString()")).toString();
+}

@@ -54,6 +54,24 @@ void update(const QString& folder, const QString& file, Report& report,
     report.outcome = report.summary.complete ? Outcome::Done : Outcome::Stopped;
 }
 
+// Makes the index's folder and takes the one builder's lock in it; false, with the report
+// saying why (another builder at work, or a folder that cannot be written), when it cannot.
+bool takeBuilderLock(const QString& indexFolder, QLockFile& lock, Report& report)
+{
+    if (!QDir().mkpath(indexFolder)) {
+        report.errorText = QStringLiteral("cannot create ") + indexFolder;
+        return false;
+    }
+    lock.setStaleLockTime(0);
+    if (lock.tryLock(0))
+        return true;
+    if (lock.error() == QLockFile::LockFailedError)
+        report.outcome = Outcome::Busy;
+    else
+        report.errorText = QStringLiteral("cannot write in ") + indexFolder;
+    return false;
+}
+
 } // namespace
 
 Report updateOwn(const QString& folder, const std::function<void(int, int)>& progress,
@@ -62,20 +80,9 @@ Report updateOwn(const QString& folder, const std::function<void(int, int)>& pro
     Report report;
     const QString file = IndexLocation::cacheFile(folder);
     report.file = file;
-    if (!QDir().mkpath(IndexLocation::cacheFolder())) {
-        report.errorText = QStringLiteral("cannot create ") + IndexLocation::cacheFolder();
-        return report;
-    }
     QLockFile lock(file + QStringLiteral(".lock"));
-    lock.setStaleLockTime(0);
-    if (!lock.tryLock(0)) {
-        if (lock.error() == QLockFile::LockFailedError) {
-            report.outcome = Outcome::Busy;
-            return report;
-        }
-        report.errorText = QStringLiteral("cannot write in ") + IndexLocation::cacheFolder();
+    if (!takeBuilderLock(IndexLocation::cacheFolder(), lock, report))
         return report;
-    }
     update(folder, file, report, progress, stop);
     report.fileBytes = QFileInfo(file).size() + QFileInfo(file + QStringLiteral("-wal")).size();
     return report;
@@ -86,20 +93,9 @@ Report updateShared(const QString& folder, const std::function<void(int, int)>& 
 {
     Report report;
     const QString sharedFolder = IndexLocation::sharedFolder(folder);
-    if (!QDir().mkpath(sharedFolder)) {
-        report.errorText = QStringLiteral("cannot create ") + sharedFolder;
-        return report;
-    }
     QLockFile lock(sharedFolder + QStringLiteral("/build.lock"));
-    lock.setStaleLockTime(0);
-    if (!lock.tryLock(0)) {
-        if (lock.error() == QLockFile::LockFailedError) {
-            report.outcome = Outcome::Busy;
-            return report;
-        }
-        report.errorText = QStringLiteral("cannot write in ") + sharedFolder;
+    if (!takeBuilderLock(sharedFolder, lock, report))
         return report;
-    }
     // The next generation starts as a copy of the one in use, and only what changed is read.
     const QString current = IndexLocation::sharedFile(folder);
     int generation = 0;

@@ -441,75 +441,77 @@ using TextSearchDetail::Walk;
 using Segment = DocumentText::Segment;
 using SegmentKind = DocumentText::SegmentKind;
 
-TextSearch::Check TextSearch::checkNearText(const NearText& near, const Segment& segment,
-                                            const ByteFilter& filter, qsizetype at) const
+template <typename Place, typename Step>
+TextSearch::Check TextSearch::walkContext(Place& place, const Step& step, qsizetype first,
+                                          int direction) const
 {
-    const auto folded = [this](char32_t c) {
-        return CharacterRules::folded(c, m_options.caseSensitive);
-    };
-    if (near.mayBeInReference(at, 0))
-        return Check::Unsure;
-    const qsizetype length = qsizetype(m_context.size());
-    // Forward from the candidate over the rest of the context.
-    qsizetype end = at;
-    Segment forward = segment;
     char32_t c = 0;
-    for (qsizetype m = filter.contextIndex; m < length; ++m) {
-        qsizetype was = end;
-        Segment wasSegment = forward;
-        Walk walk = near.next(end, forward, &c);
+    for (qsizetype m = first; m >= 0 && m < qsizetype(m_context.size()); m += direction) {
+        Place was = place;
+        Walk walk = step(place, &c);
         if (walk == Walk::Unsure)
             return Check::Unsure;
         if (m_context[size_t(m)] == U' ') {
             if (walk != Walk::Blank)
                 return Check::No;
             do { // the rest of the run of blanks
-                was = end;
-                wasSegment = forward;
-                walk = near.next(end, forward, &c);
+                was = place;
+                walk = step(place, &c);
             } while (walk == Walk::Blank);
             if (walk == Walk::Unsure)
                 return Check::Unsure;
-            end = was; // the character after the run is read again for the context
-            forward = wasSegment;
+            place = was; // the character after the run is read again for the context
             continue;
         }
-        if (walk != Walk::Char || folded(c) != m_context[size_t(m)])
+        if (walk != Walk::Char ||
+            CharacterRules::folded(c, m_options.caseSensitive) != m_context[size_t(m)])
             return Check::No;
     }
-    // Back from the candidate over the beginning of the context.
-    qsizetype start = at;
-    size_t back = 0;
-    for (qsizetype m = filter.contextIndex - 1; m >= 0; --m) {
-        qsizetype was = start;
-        size_t wasBack = back;
-        Walk walk = near.previous(start, back, &c);
-        if (walk == Walk::Unsure)
-            return Check::Unsure;
-        if (m_context[size_t(m)] == U' ') {
-            if (walk != Walk::Blank)
-                return Check::No;
-            do {
-                was = start;
-                wasBack = back;
-                walk = near.previous(start, back, &c);
-            } while (walk == Walk::Blank);
-            if (walk == Walk::Unsure)
-                return Check::Unsure;
-            start = was;
-            back = wasBack;
-            continue;
-        }
-        if (walk != Walk::Char || folded(c) != m_context[size_t(m)])
-            return Check::No;
-    }
+    return Check::Yes;
+}
+
+TextSearch::Check TextSearch::checkNearText(const NearText& near, const Segment& segment,
+                                            const ByteFilter& filter, qsizetype at) const
+{
+    if (near.mayBeInReference(at, 0))
+        return Check::Unsure;
+    // Forward from the candidate over the rest of the context, then back from it over the
+    // beginning of the context.
+    struct Ahead
+    {
+        qsizetype at;
+        Segment segment;
+    };
+    struct Behind
+    {
+        qsizetype at;
+        size_t back;
+    };
+    Ahead ahead{at, segment};
+    const Check forward = walkContext(
+        ahead, [&near](Ahead& place, char32_t* c) { return near.next(place.at, place.segment, c); },
+        filter.contextIndex, 1);
+    if (forward != Check::Yes)
+        return forward;
+    Behind behind{at, 0};
+    const Check backward = walkContext(
+        behind,
+        [&near](Behind& place, char32_t* c) { return near.previous(place.at, place.back, c); },
+        filter.contextIndex - 1, -1);
+    if (backward != Check::Yes)
+        return backward;
+    qsizetype start = behind.at;
+    size_t back = behind.back;
+    qsizetype end = ahead.at;
+    Segment forwardSegment = ahead.segment;
+    char32_t c = 0;
     if (!m_options.wholeWords)
         return Check::Yes;
     // Whole words: the characters just before and after, wherever they lie.
     const Walk before = near.previous(start, back, &c);
     if (before == Walk::Unsure || (before == Walk::Char && CharacterRules::isWordCharacter(c)))
         return before == Walk::Unsure ? Check::Unsure : Check::No;
-    const Walk after = near.next(end, forward, &c);
+    const Walk after = near.next(end, forwardSegment, &c);
     if (after == Walk::Unsure || (after == Walk::Char && CharacterRules::isWordCharacter(c)))
         return after == Walk::Unsure ? Check::Unsure : Check::No;
     return Check::Yes;

@@ -73,6 +73,11 @@ private:
         Yes,
         Unsure, // markup or a reference is near: the text has to be read
     };
+    // Walks the text one way from a candidate (step: one thing of the text from place, moving
+    // it) over the context's characters first, first + direction, ... to either end of the
+    // context; a blank of the context takes a whole run of blanks.
+    template <typename Place, typename Step>
+    Check walkContext(Place& place, const Step& step, qsizetype first, int direction) const;
     Check checkNearText(const TextSearchDetail::NearText& near,
                         const DocumentText::Segment& segment, const ByteFilter& filter,
                         qsizetype at) const;

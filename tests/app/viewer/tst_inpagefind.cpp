@@ -29,10 +29,7 @@ class TestInPageFind : public QObject
     {
         return evaluateInPage(m_form->viewer()->view()->page(), script);
     }
-    QString selection()
-    {
-        return evaluate(QStringLiteral("window.getSelection().toString()")).toString();
-    }
+    QString selection() { return selectionInPage(m_form->viewer()->view()->page()); }
     // Loads a document in search mode for the context and waits until the page has settled.
     void show(const QString& caption, const QString& context, bool matchCase)
     {

@@ -41,10 +41,7 @@ class TestNavigation : public QObject
     {
         return evaluateInPage(m_form->viewer()->view()->page(), script);
     }
-    QString selection()
-    {
-        return evaluate(QStringLiteral("window.getSelection().toString()")).toString();
-    }
+    QString selection() { return selectionInPage(m_form->viewer()->view()->page()); }
     QTreeWidgetItem* node(const QString& caption)
     {
         QTreeWidgetItem* root = m_form->treePanel()->view()->topLevelItem(0);
