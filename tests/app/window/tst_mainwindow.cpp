@@ -1,6 +1,8 @@
+#include "appsettings.h"
 #include "apptestmain.h"
 #include "documenttree.h"
 #include "documenttreepanel.h"
+#include "favoritesmenu.h"
 #include "findbox.h"
 #include "inifile.h"
 #include "mainwindow.h"
@@ -15,6 +17,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QSplitter>
 #include <QToolButton>
@@ -124,6 +127,43 @@ private slots:
                  QStringLiteral("300"));
         // Keys the window does not write are kept.
         QCOMPARE(setting(suite, QStringLiteral("Search"), QStringLiteral("FindKod_3")),
+                 QStringLiteral("ксилолит"));
+    }
+
+    void everyPartSeesTheSameSettings()
+    {
+        SuiteFixture suite;
+        QVERIFY(TestFiles::write(suite.iniFile(), "[TreeView]\nNormDocButton=1\n"));
+        const QString document = suite.normDoc(QStringLiteral("Общие положения.htm"));
+        QVERIFY(TestFiles::write(document, "<p>x</p>"));
+        auto form = start(suite);
+        QVERIFY(form);
+        // Options changed through the search are what the next tree is built with, and are in
+        // the file at once.
+        MatchOptions options = form->search()->matchOptions();
+        options.textMode = true;
+        form->search()->setMatchOptions(options);
+        QVERIFY(form->settings()->matchOptions().textMode);
+        QCOMPARE(setting(suite, QStringLiteral("Search"), QStringLiteral("TextMode")),
+                 QStringLiteral("1"));
+        form->refresh();
+        QVERIFY(form->treePanel()->tree()->options().textMode);
+
+        // A favourite added by the window's command is what the menu lists.
+        QVERIFY(form->treePanel()->selectPath(document));
+        form->commands()->action(WindowCommands::AddFavorite)->trigger();
+        QCOMPARE(form->settings()->favorites().size(), 1);
+        QCOMPARE(form->settings()->favorites().items().at(0).path, document);
+        form->favorites()->menu()->popup(QPoint());
+        QTRY_VERIFY(form->favorites()->menu()->isVisible());
+        QCOMPARE(form->favorites()->menu()->actions().at(0)->text(),
+                 QStringLiteral("Общие положения"));
+        form->favorites()->menu()->hide();
+
+        // The find box's history, kept by the search, is the settings' history.
+        form->search()->addToHistory(QStringLiteral("ксилолит"));
+        QCOMPARE(form->settings()->searchHistory().value(0), QStringLiteral("ксилолит"));
+        QCOMPARE(setting(suite, QStringLiteral("Search"), QStringLiteral("FindKod_1")),
                  QStringLiteral("ксилолит"));
     }
 
