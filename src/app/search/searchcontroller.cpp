@@ -11,8 +11,10 @@
 #include "searchresultsdock.h"
 #include "statustexts.h"
 #include "userinteraction.h"
+#include "windowcommands.h"
 #include "wordforms.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -65,6 +67,37 @@ quint32 SearchController::fontColor() const
 void SearchController::updateIndex()
 {
     m_indexKeeper->update(m_tree->collection().folders);
+}
+
+void SearchController::attachCommands(WindowCommands* commands)
+{
+    m_commands = commands;
+    connect(commands->action(WindowCommands::SearchOptions), &QAction::triggered, this,
+            &SearchController::editOptions);
+    const auto stepDocuments = [this](int step) {
+        if (m_searchMode && !m_resultList->chooseNext(step))
+            emit statusNote(QStringLiteral("Список найденных документов пуст"));
+    };
+    connect(commands->action(WindowCommands::NextFoundDocument), &QAction::triggered, this,
+            [stepDocuments] { stepDocuments(1); });
+    connect(commands->action(WindowCommands::PreviousFoundDocument), &QAction::triggered, this,
+            [stepDocuments] { stepDocuments(-1); });
+    connect(commands->action(WindowCommands::FocusResultList), &QAction::triggered, this, [this] {
+        if (m_searchMode)
+            m_resultList->focusList();
+    });
+    connect(this, &SearchController::stateChanged, this, &SearchController::updateCommands);
+}
+
+void SearchController::updateCommands()
+{
+    if (!m_commands)
+        return;
+    const bool hasContext = !m_findBox->currentText().trimmed().isEmpty();
+    m_commands->action(WindowCommands::BeginSearch)->setEnabled(hasContext);
+    m_commands->action(WindowCommands::CancelSearch)->setEnabled(m_searchMode);
+    // A closed result list comes back while search mode lasts.
+    m_commands->action(WindowCommands::FocusResultList)->setEnabled(m_searchMode);
 }
 
 void SearchController::editOptions()

@@ -10,6 +10,7 @@
 
 class AppSettings;
 class BackgroundSearch;
+class WindowCommands;
 class DocumentTreePanel;
 class FindBox;
 class IndexKeeper;
@@ -44,6 +45,10 @@ public:
     void updateIndex();
     // Asks for the options in their dialog and keeps them in the settings file.
     void editOptions();
+    // The search's commands: its options, the found documents one after another, the result
+    // list; their enabled states follow the find box and search mode.
+    void attachCommands(WindowCommands* commands);
+    void updateCommands();
 
     // Search mode: the tree holds the findings of the last search and documents are shown
     // highlighted. context: what that search looked for.
@@ -83,6 +88,8 @@ signals:
     // Search mode or the find box's text changed: the commands' states follow.
     void stateChanged();
     void statusMessage(const QString& text);
+    // A note for the status bar, for a moment.
+    void statusNote(const QString& note);
 
 private:
     void showResult();
@@ -90,6 +97,7 @@ private:
     DocumentTreePanel* m_tree;
     AppSettings* m_settings;
     QWidget* m_window;
+    WindowCommands* m_commands = nullptr;
     FindBox* m_findBox = nullptr;
     SearchResultsDock* m_resultList = nullptr;
     IndexKeeper* m_indexKeeper = nullptr;

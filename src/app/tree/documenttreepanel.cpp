@@ -5,13 +5,17 @@
 #include "backgroundtask.h"
 #include "collectionlists.h"
 #include "elidedtoolbutton.h"
+#include "libraryfolderdialog.h"
 #include "libraryscan.h"
 #include "namefilter.h"
 #include "platform.h"
 #include "progressdialog.h"
 #include "statustexts.h"
 #include "treefileoperations.h"
+#include "userinteraction.h"
+#include "windowcommands.h"
 
+#include <QAction>
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QDesktopServices>
@@ -22,7 +26,9 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
+#include <QRadioButton>
 #include <QScopedValueRollback>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -163,6 +169,40 @@ void DocumentTreePanel::expandSelected()
         node->setExpanded(true);
 }
 
+void DocumentTreePanel::attachCommands(WindowCommands* commands)
+{
+    m_commands = commands;
+    const auto command = [this, commands](WindowCommands::Command which, auto slot) {
+        connect(commands->action(which), &QAction::triggered, this, slot);
+    };
+    command(WindowCommands::OpenAllFolders, [this] { expandAll(); });
+    command(WindowCommands::CloseAllFolders, [this] { collapseAll(); });
+    command(WindowCommands::Delete, [this] { deleteSelected(window()->windowTitle()); });
+    command(WindowCommands::CopyTo, [this] { copySelected(); });
+    command(WindowCommands::SetBookmark, [this] { bookmarkSelected(); });
+    command(WindowCommands::OpenInWord, [this] { openSelectedInEditor(); });
+    command(WindowCommands::CopyPath, [this] { copySelectedPath(); });
+    command(WindowCommands::OpenFolder, [this] { openSelectedFolder(); });
+    command(WindowCommands::FindByName, [this] { focusNameFilter(); });
+    connect(commands->treeMenu(), &QMenu::aboutToShow, this, &DocumentTreePanel::updateCommands);
+    connect(m_view, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
+        m_commands->treeMenu()->popup(m_view->viewport()->mapToGlobal(position));
+    });
+}
+
+void DocumentTreePanel::updateCommands()
+{
+    if (!m_commands)
+        return;
+    m_commands->action(WindowCommands::GoToBookmark)->setEnabled(!m_bookmark.isEmpty());
+    const bool belowRoot = selected().isBelowRoot();
+    for (const auto which :
+         {WindowCommands::Delete, WindowCommands::CopyPath, WindowCommands::OpenFolder,
+          WindowCommands::AddFavorite, WindowCommands::CopyTo})
+        m_commands->action(which)->setEnabled(belowRoot);
+    m_commands->action(WindowCommands::OpenInWord)->setEnabled(Platform::isFile(selectedPath()));
+}
+
 bool DocumentTreePanel::isNormativeCollection() const
 {
     return m_normativeButton->isChecked();
@@ -171,6 +211,21 @@ bool DocumentTreePanel::isNormativeCollection() const
 void DocumentTreePanel::setNormativeCollection(bool normative)
 {
     (normative ? m_normativeButton : m_technicalButton)->setChecked(true);
+}
+
+bool DocumentTreePanel::chooseExternalDirectory()
+{
+    LibraryFolderDialog dialog(window());
+    dialog.setChosenDirectory(m_externalDirectory);
+    if (!dialog.chosenDirectory().trimmed().isEmpty())
+        dialog.externalChoice()->setChecked(true);
+    else
+        dialog.suiteChoice()->setChecked(true);
+    if (UserInteraction::current().run(dialog) != QDialog::Accepted)
+        return false;
+    m_externalDirectory = dialog.chosenDirectory();
+    m_settings->setExternalDirectory(m_externalDirectory);
+    return true;
 }
 
 bool DocumentTreePanel::loadCollection()

@@ -11,6 +11,7 @@
 
 class AppSettings;
 class BackgroundTask;
+class WindowCommands;
 class NameFilter;
 class QLineEdit;
 #include "elidedtoolbutton.h"
@@ -47,10 +48,20 @@ public:
     bool isNormativeCollection() const;
     void setNormativeCollection(bool normative);
     void setSuiteDir(const QString& suiteDir) { m_suiteDir = suiteDir; }
+    // The commands on the selected node act on this tree: opening and closing folders,
+    // deleting, copying, the bookmark, the word processor, the path, the file manager, the
+    // name filter; the context menu is the commands' tree menu.
+    void attachCommands(WindowCommands* commands);
+    // The commands' enabled states follow the selected node.
+    void updateCommands();
+
     // The program's settings, where the folder copied to last is kept.
     void setSettings(AppSettings* settings) { m_settings = settings; }
     QString externalDirectory() const { return m_externalDirectory; }
     void setExternalDirectory(const QString& folder) { m_externalDirectory = folder; }
+    // Asks for the folder of the normative documents (the suite's own or an external one) and
+    // keeps it in the settings; false when the user cancelled.
+    bool chooseExternalDirectory();
     // Lists the folders and captions of the chosen collection, kept until the next listing;
     // false when the table of the technical parts could not be read (the user has been told,
     // once, and the collection is empty).
@@ -133,6 +144,7 @@ private:
     std::unique_ptr<BackgroundTask> m_copy;
     QString m_suiteDir;
     AppSettings* m_settings = nullptr;
+    WindowCommands* m_commands = nullptr;
     QString m_externalDirectory;
     QString m_bookmark;
     bool m_sortByDate = false;

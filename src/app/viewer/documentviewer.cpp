@@ -5,13 +5,16 @@
 #include "documentpage.h"
 #include "filetree.h"
 #include "highlightedcopy.h"
+#include "keybindings.h"
 #include "occurrencenavigator.h"
 #include "pagefindbar.h"
 #include "platform.h"
 #include "shownfile.h"
 #include "userinteraction.h"
 #include "userworkdir.h"
+#include "windowcommands.h"
 
+#include <QAction>
 #include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
@@ -74,6 +77,15 @@ DocumentViewer::DocumentViewer(QWidget* parent) : QWidget(parent)
     connect(m_view, &QWebEngineView::loadFinished, this, &DocumentViewer::pageLoaded);
     connect(m_page, &DocumentPage::linkActivated, this, &DocumentViewer::followLink);
     connect(m_page, &QWebEnginePage::pdfPrintingFinished, this, &DocumentViewer::pdfSaved);
+    connect(this, &DocumentViewer::pdfSaved, this, [this](const QString& path, bool ok) {
+        if (ok)
+            emit statusMessage(QStringLiteral(" PDF сохранён: ") + QDir::toNativeSeparators(path));
+        else
+            AppMessageBox::show(window(), window()->windowTitle(),
+                                QStringLiteral("PDF не сохранён: в эту папку нельзя записать, или "
+                                               "имя файла слишком длинное.\n") +
+                                    QDir::toNativeSeparators(path));
+    });
     connect(m_findBar, &PageFindBar::closed, this, [this] { m_view->setFocus(); });
     connect(m_occurrences, &OccurrenceNavigator::wrapped, this, [this](bool forward) {
         emit statusNote(forward ? QStringLiteral("Поиск продолжен с начала документа")
@@ -436,6 +448,22 @@ void DocumentViewer::printDocument()
         disconnect(done);
     });
     preview.exec();
+}
+
+void DocumentViewer::attachCommands(WindowCommands* commands, QWidget* window)
+{
+    connect(commands->action(WindowCommands::FindInPage), &QAction::triggered, this,
+            &DocumentViewer::openPageFind);
+    const auto addStepKeys = [this, window](const QList<QKeySequence>& keys, int direction) {
+        auto* action = new QAction(window);
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this,
+                [this, direction] { stepOccurrence(direction); });
+        window->addAction(action);
+    };
+    addStepKeys(KeyBindings::withoutF3(QKeySequence::FindNext), 1);
+    addStepKeys(QKeySequence::keyBindings(QKeySequence::FindPrevious), -1);
 }
 
 bool DocumentViewer::isLibraryDocument(const QString& path) const

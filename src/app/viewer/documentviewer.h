@@ -11,6 +11,7 @@
 #include <optional>
 
 class DocumentPage;
+class WindowCommands;
 class OccurrenceNavigator;
 class PageFindBar;
 class QPoint;
@@ -86,6 +87,9 @@ public:
     void printDocument();
     // Writes the shown page as PDF; the answer comes with pdfSaved.
     void saveAsPdf(const QString& path);
+    // The viewer's commands: find on the page, and the keys that step through occurrences
+    // anywhere in window.
+    void attachCommands(WindowCommands* commands, QWidget* window);
     // Whether the menu's "Назад" and "Вперёд" can act.
     void setHistoryAvailable(bool back, bool forward);
 
@@ -101,6 +105,8 @@ signals:
     void pdfSaved(const QString& path, bool ok);
     // A note for the status bar, for a moment.
     void statusNote(const QString& note);
+    // A line for the status bar (a saved PDF).
+    void statusMessage(const QString& text);
     // What is shown, for the title panel: the node's title, the marked occurrences of its
     // highlighted copy (-1 while none is shown; a large document's copy, made apart from the
     // window, comes later with its counts) and those left in its markup.

@@ -1,5 +1,6 @@
 #include "titlepanel.h"
 
+#include "documentviewer.h"
 #include "flatbutton.h"
 #include "keybindings.h"
 #include "occurrencenavigator.h"
@@ -23,9 +24,11 @@ QString occurrencesPhrase(int count)
 
 } // namespace
 
-TitlePanel::TitlePanel(OccurrenceNavigator* occurrences, QWidget* parent)
-    : QWidget(parent), m_occurrences(occurrences)
+TitlePanel::TitlePanel(DocumentViewer* viewer, QWidget* parent)
+    : QWidget(parent), m_occurrences(viewer->occurrences())
 {
+    connect(viewer, &DocumentViewer::shownChanged, this, &TitlePanel::setTitle);
+    connect(this, &TitlePanel::stepRequested, viewer, &DocumentViewer::stepOccurrence);
     setObjectName(QStringLiteral("titlePanel"));
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class DocumentViewer;
 class OccurrenceNavigator;
 class QLabel;
 class QToolButton;
@@ -13,7 +14,8 @@ class TitlePanel final : public QWidget
 {
     Q_OBJECT
 public:
-    TitlePanel(OccurrenceNavigator* occurrences, QWidget* parent);
+    // The panel follows what viewer shows, and its buttons step through viewer's occurrences.
+    TitlePanel(DocumentViewer* viewer, QWidget* parent);
 
     // title: the node's path of captions. marks: the copy's marked occurrences, -1 when no
     // highlighted copy is shown; inMarkup: those left in its markup.

@@ -11,7 +11,6 @@
 #include "findbox.h"
 #include "helpwindow.h"
 #include "indexkeeper.h"
-#include "keybindings.h"
 #include "libraryfolderdialog.h"
 #include "nodenavigation.h"
 #include "occurrencenavigator.h"
@@ -111,7 +110,7 @@ void MainWindow::createParts()
     m_search = new SearchController(m_treePanel, m_settings, this);
     m_navigation = new NodeNavigation(
         [this](const QString& path) { return m_treePanel->selectPath(path); }, this);
-    m_titlePanel = new TitlePanel(m_viewer->occurrences(), this);
+    m_titlePanel = new TitlePanel(m_viewer, this);
     m_favorites = new FavoritesMenu(m_settings, this);
 
     auto* layout = new QVBoxLayout(central);
@@ -158,39 +157,20 @@ void MainWindow::connectParts()
     };
     command(WindowCommands::Open, &MainWindow::chooseLibraryFolder);
     command(WindowCommands::Refresh, &MainWindow::refresh);
-    command(WindowCommands::OpenAllFolders, [this] { m_treePanel->expandAll(); });
-    command(WindowCommands::CloseAllFolders, [this] { m_treePanel->collapseAll(); });
-    command(WindowCommands::Delete, [this] { m_treePanel->deleteSelected(windowTitle()); });
-    command(WindowCommands::CopyTo, [this] { m_treePanel->copySelected(); });
-    command(WindowCommands::SetBookmark, [this] { m_treePanel->bookmarkSelected(); });
     command(WindowCommands::GoToBookmark, &MainWindow::goToBookmark);
     command(WindowCommands::BeginSearch, &MainWindow::beginSearch);
     command(WindowCommands::CancelSearch, &MainWindow::refresh);
-    command(WindowCommands::SearchOptions, [this] { m_search->editOptions(); });
     command(WindowCommands::SortByDate, &MainWindow::toggleSortByDate);
-    command(WindowCommands::OpenInWord, [this] { m_treePanel->openSelectedInEditor(); });
-    command(WindowCommands::CopyPath, [this] { m_treePanel->copySelectedPath(); });
-    command(WindowCommands::OpenFolder, [this] { m_treePanel->openSelectedFolder(); });
     command(WindowCommands::AddFavorite, [this] {
         const TreeNode node = m_treePanel->selected();
         if (node.isBelowRoot())
             m_favorites->add(node.path, node.caption());
     });
-    command(WindowCommands::FindByName, [this] { m_treePanel->focusNameFilter(); });
-    command(WindowCommands::FindInPage, [this] { m_viewer->openPageFind(); });
-    const auto stepDocuments = [this](int step) {
-        if (m_search->isSearchMode() && !m_search->resultList()->chooseNext(step))
-            showStatusNote(QStringLiteral("Список найденных документов пуст"));
-    };
-    command(WindowCommands::NextFoundDocument, [stepDocuments] { stepDocuments(1); });
-    command(WindowCommands::PreviousFoundDocument, [stepDocuments] { stepDocuments(-1); });
-    command(WindowCommands::FocusResultList, [this] {
-        if (m_search->isSearchMode())
-            m_search->resultList()->focusList();
-    });
+    m_treePanel->attachCommands(m_commands);
+    m_search->attachCommands(m_commands);
+    m_viewer->attachCommands(m_commands, this);
     connect(m_favorites, &FavoritesMenu::openRequested, this, &MainWindow::openFavorite);
     connect(m_favorites, &FavoritesMenu::statusNote, this, &MainWindow::showStatusNote);
-    connect(m_commands->treeMenu(), &QMenu::aboutToShow, this, &MainWindow::updateTreeCommands);
 
     connect(m_topRow, &TopRow::exitRequested, this, &QWidget::close);
     connect(m_openButton, &QPushButton::clicked, this, &MainWindow::chooseLibraryFolder);
@@ -199,7 +179,11 @@ void MainWindow::connectParts()
     connect(m_topRow->showDocumentBox(), &QCheckBox::clicked, this, &MainWindow::applyDocumentPane);
     connect(m_topRow->zoomBox(), &QComboBox::currentIndexChanged, this,
             [this] { m_viewer->setZoomFactor(m_topRow->selectedZoomFactor()); });
-    connect(m_topRow, &TopRow::zoomChosen, this, &MainWindow::applyZoom);
+    connect(m_topRow, &TopRow::zoomChosen, this, [this] {
+        const QWidget* active = QApplication::activeWindow();
+        if (!active || active == this)
+            showSelectedNode();
+    });
 
     connect(m_treePanel, &DocumentTreePanel::collectionChosen, this, &MainWindow::refresh);
     connect(m_treePanel, &DocumentTreePanel::selectionChanged, this, [this] {
@@ -210,17 +194,12 @@ void MainWindow::connectParts()
         if (!active || active == this)
             showSelectedNode();
         // The menu's shortcuts follow the selection, not only the last opening of the menu.
-        updateTreeCommands();
+        m_treePanel->updateCommands();
         m_search->updateScopeHint();
     });
-    connect(m_treePanel->view(), &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& position) {
-                m_commands->treeMenu()->popup(
-                    m_treePanel->view()->viewport()->mapToGlobal(position));
-            });
 
-    connect(m_search, &SearchController::stateChanged, this, &MainWindow::updateSearchCommands);
     connect(m_search, &SearchController::statusMessage, this, &MainWindow::setStatusText);
+    connect(m_search, &SearchController::statusNote, this, &MainWindow::showStatusNote);
     connect(m_search, &SearchController::subtreeSearched, this, &MainWindow::showSelectedNode);
     connect(m_search, &SearchController::collectionSearched, this,
             [this](const SearchResult* found) { rebuildTree(found); });
@@ -231,36 +210,11 @@ void MainWindow::connectParts()
             &SearchController::updateIndex);
     connect(m_treePanel, &DocumentTreePanel::statusMessage, this, &MainWindow::setStatusText);
 
-    connect(m_titlePanel, &TitlePanel::stepRequested, m_viewer, &DocumentViewer::stepOccurrence);
     connect(m_viewer, &DocumentViewer::statusNote, this, &MainWindow::showStatusNote);
-    connect(m_viewer, &DocumentViewer::shownChanged, m_titlePanel, &TitlePanel::setTitle);
-    connect(m_viewer, &DocumentViewer::pdfSaved, this, [this](const QString& path, bool ok) {
-        if (ok)
-            setStatusText(QStringLiteral(" PDF сохранён: ") + QDir::toNativeSeparators(path));
-        else
-            AppMessageBox::show(this, windowTitle(),
-                                QStringLiteral("PDF не сохранён: в эту папку нельзя записать, или "
-                                               "имя файла слишком длинное.\n") +
-                                    QDir::toNativeSeparators(path));
-    });
+    connect(m_viewer, &DocumentViewer::statusMessage, this, &MainWindow::setStatusText);
     connect(m_viewer, &DocumentViewer::libraryDocumentRequested, this,
             &MainWindow::showLinkedDocument);
-    connect(m_viewer, &DocumentViewer::backRequested, m_navigation, &NodeNavigation::goBack);
-    connect(m_viewer, &DocumentViewer::forwardRequested, m_navigation, &NodeNavigation::goForward);
-    connect(m_navigation, &NodeNavigation::changed, this, [this] {
-        m_viewer->setHistoryAvailable(m_navigation->canGoBack(), m_navigation->canGoForward());
-    });
-    const auto addShortcut = [this](const QList<QKeySequence>& keys, int direction) {
-        auto* action = new QAction(this);
-        action->setShortcuts(keys);
-        action->setShortcutContext(Qt::WindowShortcut);
-        connect(action, &QAction::triggered, this,
-                [this, direction] { m_viewer->stepOccurrence(direction); });
-        addAction(action);
-    };
-    addShortcut(KeyBindings::withoutF3(QKeySequence::FindNext), 1);
-    addShortcut(QKeySequence::keyBindings(QKeySequence::FindPrevious), -1);
-
+    m_navigation->follow(m_viewer);
     auto* keys = new WindowKeys(this, m_viewer->view(), m_treePanel->view(),
                                 [this] { return m_viewer->occurrences()->count() > 0; });
     connect(keys, &WindowKeys::closeRequested, this, &QWidget::close);
@@ -300,10 +254,7 @@ void MainWindow::start()
     m_openButton->setEnabled(m_treePanel->isNormativeCollection());
     m_commands->action(WindowCommands::Open)->setEnabled(m_treePanel->isNormativeCollection());
     loadTree();
-    const int scale = m_settings->zoomIndex();
-    // An index outside the list selects nothing.
-    m_topRow->zoomBox()->setCurrentIndex(scale >= 0 && scale < m_topRow->zoomBox()->count() ? scale
-                                                                                            : -1);
+    m_topRow->useSettings(m_settings);
 }
 
 bool MainWindow::event(QEvent* event)
@@ -319,7 +270,7 @@ void MainWindow::firstActivation()
         return;
     m_started = true;
     applyStoredTreeWidth(m_settings->treeWidth());
-    updateSearchCommands();
+    m_search->updateCommands();
     if (m_splash)
         m_splash->hide();
     if (SettingsFile::cannotBeKept())
@@ -441,17 +392,8 @@ void MainWindow::refresh()
 
 void MainWindow::chooseLibraryFolder()
 {
-    LibraryFolderDialog dialog(this);
-    dialog.setChosenDirectory(m_treePanel->externalDirectory());
-    if (!dialog.chosenDirectory().trimmed().isEmpty())
-        dialog.externalChoice()->setChecked(true);
-    else
-        dialog.suiteChoice()->setChecked(true);
-    if (UserInteraction::current().run(dialog) != QDialog::Accepted)
-        return;
-    m_treePanel->setExternalDirectory(dialog.chosenDirectory());
-    m_settings->setExternalDirectory(dialog.chosenDirectory());
-    refresh();
+    if (m_treePanel->chooseExternalDirectory())
+        refresh();
 }
 
 void MainWindow::showSelectedNode()
@@ -466,14 +408,6 @@ void MainWindow::showSelectedNode()
                        m_search->highlighting());
     // The tree keeps the order its builder gives; the control never re-sorts by itself.
     m_treePanel->view()->setSortingEnabled(false);
-}
-
-void MainWindow::applyZoom()
-{
-    m_settings->setZoomIndex(m_topRow->zoomBox()->currentIndex());
-    const QWidget* active = QApplication::activeWindow();
-    if (!active || active == this)
-        showSelectedNode();
 }
 
 void MainWindow::applyDocumentPane()
@@ -491,30 +425,6 @@ void MainWindow::applyDocumentPane()
         const int treeWidth = qMin(qMax(frameGeometry().width() / 5, 240), m_splitter->width() / 2);
         m_splitter->setSizes({treeWidth, qMax(0, m_splitter->width() - treeWidth)});
     }
-}
-
-void MainWindow::updateTreeCommands()
-{
-    m_commands->action(WindowCommands::GoToBookmark)
-        ->setEnabled(!m_treePanel->bookmark().isEmpty());
-    const bool belowRoot = m_treePanel->selected().isBelowRoot();
-    m_commands->action(WindowCommands::Delete)->setEnabled(belowRoot);
-    m_commands->action(WindowCommands::CopyPath)->setEnabled(belowRoot);
-    m_commands->action(WindowCommands::OpenFolder)->setEnabled(belowRoot);
-    m_commands->action(WindowCommands::AddFavorite)->setEnabled(belowRoot);
-    m_commands->action(WindowCommands::CopyTo)->setEnabled(belowRoot);
-    m_commands->action(WindowCommands::OpenInWord)
-        ->setEnabled(Platform::isFile(m_treePanel->selectedPath()));
-    updateSearchCommands();
-}
-
-void MainWindow::updateSearchCommands()
-{
-    const bool hasContext = !m_search->findBox()->currentText().trimmed().isEmpty();
-    m_commands->action(WindowCommands::BeginSearch)->setEnabled(hasContext);
-    m_commands->action(WindowCommands::CancelSearch)->setEnabled(m_search->isSearchMode());
-    // A closed result list comes back while search mode lasts.
-    m_commands->action(WindowCommands::FocusResultList)->setEnabled(m_search->isSearchMode());
 }
 
 void MainWindow::beginSearch()

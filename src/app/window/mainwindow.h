@@ -73,10 +73,7 @@ public:
     void chooseLibraryFolder();
     // Shows the selected node in the viewer, in search mode its highlighted copy.
     void showSelectedNode();
-    void applyZoom();
     void applyDocumentPane();
-    void updateTreeCommands();
-    void updateSearchCommands();
     void beginSearch();
     void goToBookmark();
     void toggleSortByDate();

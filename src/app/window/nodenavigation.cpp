@@ -1,5 +1,7 @@
 #include "nodenavigation.h"
 
+#include "documentviewer.h"
+
 #include "flatbutton.h"
 
 #include <QAction>
@@ -41,6 +43,14 @@ NodeNavigation::NodeNavigation(std::function<bool(const QString&)> showPath, QWi
         m_forward->setEnabled(canGoForward());
     });
     emit changed();
+}
+
+void NodeNavigation::follow(DocumentViewer* viewer)
+{
+    connect(viewer, &DocumentViewer::backRequested, this, &NodeNavigation::goBack);
+    connect(viewer, &DocumentViewer::forwardRequested, this, &NodeNavigation::goForward);
+    connect(this, &NodeNavigation::changed, viewer,
+            [this, viewer] { viewer->setHistoryAvailable(canGoBack(), canGoForward()); });
 }
 
 void NodeNavigation::recordShown(const QString& path)

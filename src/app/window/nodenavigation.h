@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class DocumentViewer;
 class QToolButton;
 class QWidget;
 
@@ -23,6 +24,8 @@ public:
     QToolButton* forwardButton() const { return m_forward; }
     const NodeHistory& history() const { return m_history; }
 
+    // The viewer's menu goes back and forward here, and shows whether it can.
+    void follow(DocumentViewer* viewer);
     // A node was shown; not recorded while going back or forward.
     void recordShown(const QString& path);
     // Keeps only the paths the tree has after a rebuild.

@@ -1,5 +1,7 @@
 #include "toprow.h"
 
+#include "appsettings.h"
+
 #include "findbox.h"
 #include "flatbutton.h"
 #include "pictures.h"
@@ -108,6 +110,14 @@ TopRow::TopRow(FindBox* findBox, const WindowCommands* commands, QWidget* parent
     connect(exitButton, &QPushButton::clicked, this, &TopRow::exitRequested);
     connect(aboutButton, &QToolButton::clicked, this, &TopRow::aboutRequested);
     connect(helpButton, &QToolButton::clicked, this, &TopRow::helpRequested);
+}
+
+void TopRow::useSettings(AppSettings* settings)
+{
+    const int stored = settings->zoomIndex();
+    m_zoomBox->setCurrentIndex(stored >= 0 && stored < m_zoomBox->count() ? stored : -1);
+    connect(this, &TopRow::zoomChosen, settings,
+            [this, settings] { settings->setZoomIndex(m_zoomBox->currentIndex()); });
 }
 
 double TopRow::selectedZoomFactor() const

@@ -2,6 +2,7 @@
 
 #include <QFrame>
 
+class AppSettings;
 class FindBox;
 class QCheckBox;
 class QComboBox;
@@ -20,6 +21,9 @@ public:
     QCheckBox* showDocumentBox() const { return m_showDocumentBox; }
     // The zoom of the selected item of the zoom box (1.0 when none is selected).
     double selectedZoomFactor() const;
+    // Selects the stored zoom (nothing for an index outside the list) and stores each zoom
+    // the user chooses.
+    void useSettings(AppSettings* settings);
     // The next (+1) or previous (-1) zoom of the box, as Ctrl+wheel over the page asks.
     void stepZoom(int step);
 

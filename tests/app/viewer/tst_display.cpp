@@ -205,7 +205,7 @@ private slots:
     {
         QSignalSpy loads(m_form->viewer()->view(), &QWebEngineView::loadFinished);
         m_form->zoomBox()->setCurrentIndex(2);
-        m_form->applyZoom();
+        emit m_form->topRow()->zoomChosen(); // as the user chooses it
         QCOMPARE(IniFile().readInt(m_suite.iniFile(), QStringLiteral("CppWebBrowser"),
                                    QStringLiteral("Scale")),
                  2);

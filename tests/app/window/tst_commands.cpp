@@ -81,7 +81,7 @@ private slots:
     void menuRules()
     {
         m_form->treePanel()->view()->setCurrentItem(root());
-        m_form->updateTreeCommands();
+        m_form->treePanel()->updateCommands();
         QVERIFY(!m_form->commands()->action(WindowCommands::Delete)->isEnabled());
         QVERIFY(!m_form->commands()->action(WindowCommands::CopyTo)->isEnabled());
         QVERIFY(!m_form->commands()->action(WindowCommands::OpenInWord)->isEnabled());
@@ -89,13 +89,13 @@ private slots:
         m_form->treePanel()->view()->setCurrentItem(child(root(), QStringLiteral("Акт")));
         m_form->commands()->action(WindowCommands::SetBookmark)->trigger();
         QCOMPARE(m_form->treePanel()->bookmark(), doc(QStringLiteral("Акт.htm")));
-        m_form->updateTreeCommands();
+        m_form->treePanel()->updateCommands();
         QVERIFY(m_form->commands()->action(WindowCommands::Delete)->isEnabled() &&
                 m_form->commands()->action(WindowCommands::CopyTo)->isEnabled());
         QVERIFY(m_form->commands()->action(WindowCommands::OpenInWord)->isEnabled());
         QVERIFY(m_form->commands()->action(WindowCommands::GoToBookmark)->isEnabled());
         m_form->treePanel()->view()->setCurrentItem(child(root(), QStringLiteral("Раздел")));
-        m_form->updateTreeCommands();
+        m_form->treePanel()->updateCommands();
         QVERIFY(!m_form->commands()->action(WindowCommands::OpenInWord)->isEnabled());
 
         // Captions and shortcuts as the menu shows them.
@@ -216,7 +216,7 @@ private slots:
         start();
         QVERIFY(m_form->commands()->action(WindowCommands::SortByDate)->isChecked());
         QCOMPARE(m_form->treePanel()->bookmark(), doc(QStringLiteral("Яма.htm")));
-        m_form->updateTreeCommands();
+        m_form->treePanel()->updateCommands();
         QVERIFY(m_form->commands()->action(WindowCommands::GoToBookmark)->isEnabled());
         QVERIFY(m_form->viewer()->view()->url().isEmpty() ||
                 m_form->viewer()->view()->url() == QUrl(QStringLiteral("about:blank")));

@@ -242,7 +242,7 @@ private slots:
         auto form = start(suite);
         QVERIFY(form);
         form->search()->setSearchMode(true);
-        form->updateSearchCommands();
+        form->search()->updateCommands();
         QVERIFY(form->findChild<QToolButton*>(QStringLiteral("cancelSearchButton"))->isEnabled());
         form->setStatusText(QStringLiteral(" Режим поиска."));
         form->commands()->action(WindowCommands::Refresh)->trigger();
