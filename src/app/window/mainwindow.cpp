@@ -4,18 +4,15 @@
 #include "appmessagebox.h"
 #include "appsettings.h"
 #include "appversion.h"
-#include "documentpage.h"
 #include "documenttreepanel.h"
 #include "documentviewer.h"
 #include "favoritesmenu.h"
 #include "findbox.h"
 #include "helpwindow.h"
 #include "indexkeeper.h"
-#include "libraryfolderdialog.h"
 #include "nodenavigation.h"
 #include "occurrencenavigator.h"
 #include "pictures.h"
-#include "platform.h"
 #include "searchcontroller.h"
 #include "searchresultsdock.h"
 #include "settingsfile.h"
@@ -40,15 +37,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QLabel>
-#include <QMenu>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSplitter>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 #include <QWebEngineView>
+#include <QVBoxLayout>
 
 namespace {
 
