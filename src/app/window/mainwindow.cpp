@@ -41,8 +41,8 @@
 #include <QSplitter>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <QWebEngineView>
 #include <QVBoxLayout>
+#include <QWebEngineView>
 
 namespace {
 
