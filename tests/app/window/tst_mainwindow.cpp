@@ -62,8 +62,8 @@ private slots:
         QVERIFY(!form->search()->matchOptions().wholeWords);
         QVERIFY(!form->search()->matchOptions().textMode);
         QVERIFY(!form->search()->matchOptions().caseSensitive);
-        QCOMPARE(form->search()->backColor(), 255u);
-        QCOMPARE(form->search()->fontColor(), 16777215u);
+        QCOMPARE(form->search()->backColor(), AppSettings::DefaultBackColor);
+        QCOMPARE(form->search()->fontColor(), AppSettings::DefaultFontColor);
         QVERIFY(!form->search()->isSearchMode());
         QCOMPARE(form->statusText(), QString());
         QCOMPARE(form->treePanel()->view()->topLevelItem(0)->text(0),
@@ -107,7 +107,8 @@ private slots:
         QVERIFY(form->search()->matchOptions().wholeWords);
         QVERIFY(form->search()->matchOptions().textMode);
         QCOMPARE(form->search()->backColor(), 65280u);
-        QCOMPARE(form->search()->fontColor(), 16777215u); // missing: keeps its default
+        QCOMPARE(form->search()->fontColor(),
+                 AppSettings::DefaultFontColor); // missing: keeps its default
         QCOMPARE(form->treePanel()->externalDirectory(), external);
         QCOMPARE(form->search()->findBox()->count(), 2);
         QCOMPARE(form->search()->findBox()->itemText(0), QStringLiteral("бетон"));
