@@ -101,6 +101,12 @@ int main(int argc, char* argv[])
                           .arg(report.summary.removed)
                           .arg(megabytes(report.textBytes), megabytes(report.fileBytes))
                           .arg(double(timer.elapsed()) / 1000.0, 0, 'f', 1));
+            if (report.summary.tooLarge > 0)
+                printLine(QStringLiteral("%1: %2 documents over %3 MB are not kept in the index; "
+                                         "every search reads them")
+                              .arg(folder)
+                              .arg(report.summary.tooLarge)
+                              .arg(IndexUpdater::LargestDocument / (1024 * 1024)));
             break;
         case IndexBuild::Outcome::Busy:
             printLine(QStringLiteral("lectoria-index: another program is building the index of ") +

@@ -28,18 +28,23 @@ public:
 
     bool isValid() const { return m_statement != nullptr; }
     sqlite3_stmt* get() const { return m_statement; }
+    // Each bind remembers its failure (a value too big for SQLite); step() then fails too.
     void bindBytes(int index, const QByteArray& bytes)
     {
-        sqlite3_bind_blob(m_statement, index, bytes.constData(), int(bytes.size()),
-                          SQLITE_TRANSIENT);
+        remember(sqlite3_bind_blob64(m_statement, index, bytes.constData(),
+                                     sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT));
     }
-    void bindText(int index, const QString& text)
+    void bindText(int index, const QString& text) { bindUtf8(index, text.toUtf8()); }
+    void bindUtf8(int index, const QByteArray& utf8)
     {
-        const QByteArray utf8 = text.toUtf8();
-        sqlite3_bind_text(m_statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        remember(sqlite3_bind_text64(m_statement, index, utf8.constData(),
+                                     sqlite3_uint64(utf8.size()), SQLITE_TRANSIENT, SQLITE_UTF8));
     }
-    void bindInt(int index, qint64 value) { sqlite3_bind_int64(m_statement, index, value); }
-    int step() { return sqlite3_step(m_statement); }
+    void bindInt(int index, qint64 value)
+    {
+        remember(sqlite3_bind_int64(m_statement, index, value));
+    }
+    int step() { return m_bindError != SQLITE_OK ? m_bindError : sqlite3_step(m_statement); }
     QByteArray bytes(int column) const
     {
         const auto* data = static_cast<const char*>(sqlite3_column_blob(m_statement, column));
@@ -48,7 +53,14 @@ public:
     qint64 integer(int column) const { return sqlite3_column_int64(m_statement, column); }
 
 private:
+    void remember(int code)
+    {
+        if (code != SQLITE_OK && m_bindError == SQLITE_OK)
+            m_bindError = code;
+    }
+
     sqlite3_stmt* m_statement = nullptr;
+    int m_bindError = SQLITE_OK;
 };
 
 // Paths are kept as the bytes the file system knows them by.
@@ -175,7 +187,7 @@ bool DocumentIndex::createSchema()
         "BEGIN;"
         "CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT);"
         "CREATE TABLE documents(id INTEGER PRIMARY KEY, path BLOB UNIQUE NOT NULL,"
-        " size INTEGER NOT NULL, modified INTEGER NOT NULL, encoding INTEGER NOT NULL,"
+        " stamp BLOB NOT NULL, encoding INTEGER NOT NULL,"
         " words INTEGER NOT NULL, textsize INTEGER NOT NULL);"
         // Apart from the documents' rows, which every search reads whole.
         "CREATE TABLE kept(id INTEGER PRIMARY KEY, text BLOB NOT NULL);"
@@ -184,8 +196,10 @@ bool DocumentIndex::createSchema()
         // The text is folded already: the tokenizer must fold nothing itself.
         "CREATE VIRTUAL TABLE texts USING fts5(body, tokenize='trigram case_sensitive 1',"
         " detail=full, content='');"
-        // The stems of its words, one blank between them; the tokenizer only splits at it.
-        "CREATE VIRTUAL TABLE stems USING fts5(body, tokenize='unicode61 remove_diacritics 0',"
+        // The stems of its words, one blank between them, taken exactly as they are: the ascii
+        // tokenizer splits only at ASCII characters that are no letter or digit (stems hold
+        // none) and folds nothing beyond ASCII (stems are in lower case already).
+        "CREATE VIRTUAL TABLE stems USING fts5(body, tokenize='ascii',"
         " detail=full, content='');"
         "INSERT INTO meta VALUES('format', 'lectoria-" +
         QByteArray::number(FormatVersion) +
@@ -200,12 +214,12 @@ bool DocumentIndex::createSchema()
 
 bool DocumentIndex::stamps(QHash<QString, Platform::FileStamp>* out)
 {
-    Statement rows(m_db, "SELECT path, size, modified FROM documents;");
+    Statement rows(m_db, "SELECT path, stamp FROM documents;");
     if (!rows.isValid())
         return fail(Problem::Unusable);
     int code = SQLITE_ROW;
     while ((code = rows.step()) == SQLITE_ROW)
-        out->insert(pathText(rows.bytes(0)), Platform::FileStamp{rows.integer(1), rows.integer(2)});
+        out->insert(pathText(rows.bytes(0)), Platform::FileStamp::fromBytes(rows.bytes(1)));
     return code == SQLITE_DONE || fail(isDamage(code) ? Problem::Unusable : Problem::CannotOpen);
 }
 
@@ -304,6 +318,16 @@ qint64 DocumentIndex::textBytes()
     return bytes.isValid() && bytes.step() == SQLITE_ROW ? bytes.integer(0) : 0;
 }
 
+bool DocumentIndex::beginRead()
+{
+    return execute("BEGIN DEFERRED;") && execute("SELECT count(*) FROM meta;");
+}
+
+void DocumentIndex::endRead()
+{
+    sqlite3_exec(m_db, "COMMIT;", nullptr, nullptr, nullptr);
+}
+
 bool DocumentIndex::begin()
 {
     return execute("BEGIN IMMEDIATE;");
@@ -352,18 +376,17 @@ bool DocumentIndex::put(const QString& relativePath, const Platform::FileStamp& 
     if (id >= 0 && !dropIndexed(id))
         return false;
     // One row a document: written anew, its id kept for the full-text rows.
-    Statement row(m_db, id >= 0 ? "UPDATE documents SET path = ?1, size = ?2, modified = ?3,"
-                                  " encoding = ?4, words = ?5, textsize = ?6 WHERE id = ?7;"
-                                : "INSERT INTO documents(path, size, modified, encoding, words,"
-                                  " textsize) VALUES(?1, ?2, ?3, ?4, ?5, ?6);");
+    Statement row(m_db, id >= 0 ? "UPDATE documents SET path = ?1, stamp = ?2, encoding = ?3,"
+                                  " words = ?4, textsize = ?5 WHERE id = ?6;"
+                                : "INSERT INTO documents(path, stamp, encoding, words, textsize)"
+                                  " VALUES(?1, ?2, ?3, ?4, ?5);");
     row.bindBytes(1, path);
-    row.bindInt(2, stamp.size);
-    row.bindInt(3, stamp.modified);
-    row.bindInt(4, encoding);
-    row.bindInt(5, stems.size());
-    row.bindInt(6, utf8.size());
+    row.bindBytes(2, stamp.toBytes());
+    row.bindInt(3, encoding);
+    row.bindInt(4, stems.size());
+    row.bindInt(5, utf8.size());
     if (id >= 0)
-        row.bindInt(7, id);
+        row.bindInt(6, id);
     if (row.step() != SQLITE_DONE)
         return fail(Problem::WriteFailed);
     if (id < 0)
@@ -375,7 +398,7 @@ bool DocumentIndex::put(const QString& relativePath, const Platform::FileStamp& 
         return fail(Problem::WriteFailed);
     Statement text(m_db, "INSERT INTO texts(rowid, body) VALUES(?1, ?2);");
     text.bindInt(1, id);
-    text.bindText(2, foldedText);
+    text.bindUtf8(2, utf8);
     Statement words(m_db, "INSERT INTO stems(rowid, body) VALUES(?1, ?2);");
     words.bindInt(1, id);
     words.bindText(2, stems.join(u' '));
@@ -425,7 +448,9 @@ QString DocumentIndex::folded(const QString& text)
     QString out;
     out.reserve(text.size());
     for (const uint c : text.toUcs4()) {
-        const char32_t lower = CharacterRules::folded(c, false);
+        // SQLite's trigram tokenizer ends a text at code 0: it is kept as a character no
+        // context is looked for with (IndexFilter reads every document for one that holds it).
+        const char32_t lower = c == 0 ? NoContextCharacter : CharacterRules::folded(c, false);
         if (QChar::requiresSurrogates(lower)) {
             out += QChar(QChar::highSurrogate(lower));
             out += QChar(QChar::lowSurrogate(lower));

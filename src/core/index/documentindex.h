@@ -9,7 +9,8 @@
 struct sqlite3;
 
 // The index of one library folder, a SQLite database: for every document its path below the
-// folder, its size and time of writing, the encoding decided for it, and its text as text
+// folder, its stamp (Platform::FileStamp; all zeros for one to read at every search), the
+// encoding decided for it, and its text as text
 // mode reads it, folded to simple lower case, in an FTS5 trigram table. It only narrows which
 // documents a search reads; it never decides a match.
 class DocumentIndex final
@@ -68,6 +69,11 @@ public:
     // The bytes of the documents' texts (UTF-8).
     qint64 textBytes();
 
+    // Everything an answer needs is read between these two: one snapshot of the index, which
+    // a build committing meanwhile does not change.
+    bool beginRead();
+    void endRead();
+
     // Writing, in transactions: what a killed build wrote before its last commit stays.
     bool begin();
     bool commit();
@@ -84,9 +90,13 @@ public:
     QString note(const QString& key);
     bool setNote(const QString& key, const QString& value);
 
-    // The text of a document as it is kept: each character in its simple lower-case form.
+    // The text of a document as it is kept: each character in its simple lower-case form,
+    // code 0 as NoContextCharacter.
     static QString folded(const QString& text);
-    static constexpr int FormatVersion = 5; // 5: the text as a browser shows it
+    static constexpr char32_t NoContextCharacter = 0xFFFF;
+    // 5: the text as a browser shows it; 6: stamps with identity and change time, stems
+    // taken as they are.
+    static constexpr int FormatVersion = 6;
 
 private:
     bool execute(const char* sql);

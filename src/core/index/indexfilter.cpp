@@ -18,13 +18,21 @@ QString IndexFilter::indexFileFor(const QString& folder)
 IndexFilter::IndexFilter(const QString& folder, const QString& context) : m_folder(folder)
 {
     const std::u32string phrase = DocumentText::normalizedContext(context, false);
-    if (phrase.size() < 3) {
+    // The index keeps code 0 as a character no context is asked with.
+    const bool heldApart = phrase.find(U'\0') != std::u32string::npos ||
+                           phrase.find(DocumentIndex::NoContextCharacter) != std::u32string::npos;
+    if (phrase.size() < 3 || heldApart) {
         m_state = State::NotApplicable;
         return;
     }
     DocumentIndex index;
     if (!open(index))
         return;
+    // One snapshot for the whole answer: a build committing meanwhile changes none of it.
+    if (!index.beginRead()) {
+        m_state = State::Unusable;
+        return;
+    }
     // A context most documents hold is read everywhere anyway: the index would only add
     // its own work.
     const int limit = qMax(64, index.documentCountBound() / 4);
@@ -72,6 +80,11 @@ IndexFilter::IndexFilter(const QString& folder, const WordQuery& query) : m_fold
     DocumentIndex index;
     if (!open(index))
         return;
+    // One snapshot for the whole answer: a build committing meanwhile changes none of it.
+    if (!index.beginRead()) {
+        m_state = State::Unusable;
+        return;
+    }
     if (!index.wordMatches(query.fullTextQuery(), &m_wordHits) || !index.stamps(&m_stamps)) {
         m_stamps.clear();
         m_wordHits.clear();
@@ -105,6 +118,7 @@ bool IndexFilter::mustRead(const QString& path) const
     const auto known = m_stamps.constFind(relative);
     if (known == m_stamps.constEnd())
         return true;
+    // The index answers only for a document this user may read now, as it was indexed.
     Platform::FileStamp now;
-    return !Platform::fileStamp(path, &now) || !(now == *known);
+    return !Platform::fileStamp(path, &now) || !now.readable || !(now == *known);
 }

@@ -6,6 +6,7 @@
 #include "platform.h"
 #include "wordforms.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QHash>
 
@@ -75,15 +76,27 @@ bool update(const QString& folder, DocumentIndex& index, Summary* summary,
     for (int i = 0; i < total; ++i) {
         if (stopped())
             break;
+        const QString relative = relativePath(folder, toRead.at(i));
+        const Platform::FileStamp& stamp = stampsToRead.at(i);
+        if (stamp.size > LargestDocument) {
+            // The zero stamp matches no file: every search reads it.
+            if (!index.put(relative, Platform::FileStamp(), 0, QString(), QStringList())) {
+                index.rollback();
+                return false;
+            }
+            ++summary->tooLarge;
+            continue;
+        }
+        const qint64 readAt = QDateTime::currentMSecsSinceEpoch() * 1000000;
         Platform::ReadOnlyFile file(toRead.at(i));
         QByteArray raw;
         if (!file.isOpen() || !file.readRest(raw))
             continue;
         const DocumentText document(raw);
         const QString text = document.text();
-        if (!index.put(relativePath(folder, toRead.at(i)), stampsToRead.at(i),
-                       int(document.encoding()), DocumentIndex::folded(text),
-                       WordForms::stems(text))) {
+        const bool settled = stamp.latest() + SettleTime < readAt;
+        if (!index.put(relative, settled ? stamp : Platform::FileStamp(), int(document.encoding()),
+                       DocumentIndex::folded(text), WordForms::stems(text))) {
             index.rollback();
             return false;
         }

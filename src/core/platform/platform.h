@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -26,14 +28,37 @@ QUrl fileUrl(const QString& path);
 // True when path is a regular file, or a folder (links followed).
 bool isFile(const QString& path);
 bool isFolder(const QString& path);
-// What tells a changed file from the one seen before: its size and the time it was last
-// written, in nanoseconds. False when path is no regular file that can be read.
+// What tells a changed file from the one seen before: which file it is (device and inode),
+// its size, the times it was last written and last changed (the change time, which no tool
+// can set back), in nanoseconds; for a link, also the link's own inode and change time. Two
+// names swapped, a copy kept with its times, a link pointed elsewhere: each gives another
+// stamp. A stamp of all zeros is no file's: it never equals one.
 struct FileStamp
 {
+    quint64 device = 0;
+    quint64 inode = 0;
     qint64 size = 0;
     qint64 modified = 0;
-    bool operator==(const FileStamp&) const = default;
+    qint64 changed = 0;
+    quint64 linkInode = 0; // 0 when the path is no link
+    qint64 linkChanged = 0;
+    // Whether this user may read the file now, as its permission bits tell; not part of what
+    // is compared.
+    bool readable = false;
+
+    bool operator==(const FileStamp& other) const
+    {
+        return device == other.device && inode == other.inode && size == other.size &&
+               modified == other.modified && changed == other.changed &&
+               linkInode == other.linkInode && linkChanged == other.linkChanged;
+    }
+    // The latest of its times.
+    qint64 latest() const { return std::max({modified, changed, linkChanged}); }
+    // Compact bytes, as an index keeps it; fromBytes of anything else is the zero stamp.
+    QByteArray toBytes() const;
+    static FileStamp fromBytes(QByteArrayView bytes);
 };
+// False when path is no regular file (links followed) or cannot be looked at.
 bool fileStamp(const QString& path, FileStamp* stamp);
 // True when path ends with a separator of this system's paths (on POSIX only "/": a
 // backslash is an ordinary character of a name there).

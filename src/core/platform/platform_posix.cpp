@@ -5,6 +5,7 @@
 #include <QStandardPaths>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -127,6 +128,40 @@ bool statAnyLength(const std::string& path, struct stat* info)
     return ok;
 }
 
+bool lstatAnyLength(const std::string& path, struct stat* info)
+{
+    if (::lstat(path.c_str(), info) == 0)
+        return true;
+    if (errno != ENAMETOOLONG)
+        return false;
+    const int fd = openAnyLength(path, O_PATH | O_NOFOLLOW);
+    const bool ok = fd >= 0 && ::fstat(fd, info) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return ok;
+}
+
+// Whether this user may read a file, as its permission bits tell (an access list may say
+// otherwise; the reading itself then tells).
+bool mayRead(const struct stat& info)
+{
+    static const uid_t user = ::geteuid();
+    if (user == 0)
+        return true;
+    if (info.st_uid == user)
+        return (info.st_mode & S_IRUSR) != 0;
+    static const std::vector<gid_t> groups = [] {
+        std::vector<gid_t> all(size_t(std::max(::getgroups(0, nullptr), 0)) + 1);
+        const int count = ::getgroups(int(all.size() - 1), all.data());
+        all.resize(size_t(std::max(count, 0)));
+        all.push_back(::getegid());
+        return all;
+    }();
+    if (std::find(groups.begin(), groups.end(), info.st_gid) != groups.end())
+        return (info.st_mode & S_IRGRP) != 0;
+    return (info.st_mode & S_IROTH) != 0;
+}
+
 } // namespace
 
 std::filesystem::path Platform::toNative(const QString& path)
@@ -171,11 +206,25 @@ bool Platform::isFile(const QString& path)
 
 bool Platform::fileStamp(const QString& path, FileStamp* stamp)
 {
+    const std::string native = toNative(path).native();
     struct stat info;
-    if (!statAnyLength(toNative(path).native(), &info) || !S_ISREG(info.st_mode))
+    if (!statAnyLength(native, &info) || !S_ISREG(info.st_mode))
         return false;
+    const auto nanoseconds = [](const struct timespec& time) {
+        return qint64(time.tv_sec) * 1000000000 + qint64(time.tv_nsec);
+    };
+    *stamp = FileStamp{};
+    stamp->device = quint64(info.st_dev);
+    stamp->inode = quint64(info.st_ino);
     stamp->size = qint64(info.st_size);
-    stamp->modified = qint64(info.st_mtim.tv_sec) * 1000000000 + qint64(info.st_mtim.tv_nsec);
+    stamp->modified = nanoseconds(info.st_mtim);
+    stamp->changed = nanoseconds(info.st_ctim);
+    stamp->readable = mayRead(info);
+    struct stat own;
+    if (lstatAnyLength(native, &own) && S_ISLNK(own.st_mode)) {
+        stamp->linkInode = quint64(own.st_ino);
+        stamp->linkChanged = nanoseconds(own.st_ctim);
+    }
     return true;
 }
 

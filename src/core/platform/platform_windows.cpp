@@ -196,8 +196,13 @@ bool Platform::fileStamp(const QString& path, FileStamp* stamp)
     const auto written = std::filesystem::last_write_time(native, error);
     if (error)
         return false;
+    *stamp = FileStamp{};
     stamp->size = qint64(size);
     stamp->modified = qint64(
         std::chrono::duration_cast<std::chrono::nanoseconds>(written.time_since_epoch()).count());
+    // No inode or change time here: the index of a Windows library trusts size and time.
+    stamp->inode = 1;
+    stamp->changed = stamp->modified;
+    stamp->readable = true;
     return true;
 }
