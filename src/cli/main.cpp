@@ -188,10 +188,17 @@ int main(int argc, char* argv[])
     if (wordForms && !WordQuery(context).isValid())
         return usageError(QStringLiteral("the query holds no word"));
 
+    if (wordForms && WordQuery(context).wordCount() > WordQuery::MaxWords)
+        return usageError(
+            QStringLiteral("the query holds more than %1 words").arg(WordQuery::MaxWords));
+
+    QStringList missingRoots; // read as the scan reads them: folders that cannot be read
     for (const QString& root : std::as_const(roots)) {
         FolderId id;
-        if (!DirectoryListing::folderId(root, &id))
+        if (!DirectoryListing::folderId(root, &id)) {
             printLine(stderr, QStringLiteral("lectoria-find: no such directory: ") + root);
+            missingRoots.append(root);
+        }
     }
     if (names) {
         const NameMatcher matcher(context);
@@ -217,7 +224,7 @@ int main(int argc, char* argv[])
     }
     if (useIndex) {
         for (const QString& root : std::as_const(roots)) {
-            if (IndexFilter::indexFileFor(root).isEmpty()) {
+            if (IndexFilter::indexFileFor(root).isEmpty() && !missingRoots.contains(root)) {
                 printLine(stderr, QStringLiteral("lectoria-find: %1 has no index; build it with "
                                                  "lectoria-index %1")
                                       .arg(root));

@@ -157,6 +157,12 @@ void SearchController::run()
         emit statusMessage(QStringLiteral(" В запросе нет ни одного слова: искать нечего."));
         return;
     }
+    if (m_settings->matchOptions().wordForms &&
+        WordQuery(context).wordCount() > WordQuery::MaxWords) {
+        emit statusMessage(
+            QStringLiteral(" В запросе больше %1 слов: сократите его.").arg(WordQuery::MaxWords));
+        return;
+    }
     if (context.isEmpty()) {
         m_searchMode = false;
         m_resultList->leaveSearch();

@@ -126,6 +126,8 @@ bool DocumentIndex::open(const QString& file, Access access)
     if (access == Access::ReadOnly) {
         uri += "?immutable=1";
         flags |= SQLITE_OPEN_READONLY;
+    } else if (access == Access::Read) {
+        flags |= SQLITE_OPEN_READONLY;
     } else {
         flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
     }
@@ -421,6 +423,17 @@ bool DocumentIndex::remove(const QString& relativePath)
     dropKept.bindInt(1, id);
     return (drop.step() == SQLITE_DONE && dropKept.step() == SQLITE_DONE) ||
            fail(Problem::WriteFailed);
+}
+
+bool DocumentIndex::isSound()
+{
+    Statement check(m_db, "PRAGMA quick_check;");
+    if (!check.isValid() || check.step() != SQLITE_ROW || check.bytes(0) != "ok") {
+        m_problem = Problem::Unusable;
+        m_error = QStringLiteral("damaged");
+        return false;
+    }
+    return true;
 }
 
 bool DocumentIndex::finishForSharing()

@@ -20,6 +20,8 @@ public:
     {
         // The user's own index: created when missing, written by the program.
         ReadWrite,
+        // The user's own index as a search reads it: never created, never written.
+        Read,
         // A shared index on a library many read: opened read-only and immutable (no lock
         // files, no journal written beside it).
         ReadOnly
@@ -82,6 +84,10 @@ public:
     bool put(const QString& relativePath, const Platform::FileStamp& stamp, int encoding,
              const QString& foldedText, const QStringList& stems);
     bool remove(const QString& relativePath);
+
+    // SQLite's quick_check: false when the file is damaged (pages lost or overwritten), which
+    // would only give fewer candidates.
+    bool isSound();
 
     // Leaves the file whole with no journal beside it, for readers that open it immutable.
     bool finishForSharing();

@@ -27,11 +27,14 @@ void update(const QString& folder, const QString& file, Report& report,
 {
     report.file = file;
     DocumentIndex index;
-    if (!index.open(file, DocumentIndex::Access::ReadWrite)) {
-        if (index.problem() != DocumentIndex::Problem::Unusable) {
-            report.errorText = index.errorText();
-            return;
-        }
+    const bool opened = index.open(file, DocumentIndex::Access::ReadWrite);
+    if (opened && (!IndexLocation::isIndexOf(index, folder, file) || !index.isSound())) {
+        index.close(); // another folder's index under this name, or a damaged one: made anew
+    } else if (!opened && index.problem() != DocumentIndex::Problem::Unusable) {
+        report.errorText = index.errorText();
+        return;
+    }
+    if (!index.isOpen()) {
         // Not an index of this version, or a damaged one: it is only a cache of the library.
         removeIndexFile(file);
         report.replaced = true;

@@ -65,10 +65,12 @@ bool IndexFilter::open(DocumentIndex& index)
         m_state = State::Missing;
         return false;
     }
-    // A shared index is only read, immutable; the user's own is opened as its builder does.
+    // A shared index is only read, immutable; the user's own is read as its builder leaves
+    // it, and a search writes nothing (a file removed meanwhile is not made again).
     const bool shared = m_file != IndexLocation::cacheFile(m_folder);
     if (!index.open(m_file,
-                    shared ? DocumentIndex::Access::ReadOnly : DocumentIndex::Access::ReadWrite)) {
+                    shared ? DocumentIndex::Access::ReadOnly : DocumentIndex::Access::Read) ||
+        !IndexLocation::isIndexOf(index, m_folder, m_file)) {
         m_state = State::Unusable;
         return false;
     }

@@ -1,5 +1,6 @@
 #include "indexlocation.h"
 
+#include "documentindex.h"
 #include "documentlayout.h"
 #include "platform.h"
 
@@ -21,19 +22,29 @@ QString cacheFolder()
 
 QString realPath(const QString& folder)
 {
-    const QString real = QFileInfo(folder).canonicalFilePath();
-    return real.isEmpty() ? QDir::cleanPath(QFileInfo(folder).absoluteFilePath()) : real;
+    // The file system's own bytes of the path (a name in windows-1251 stays those bytes),
+    // percent-encoded ("_" too, which stands for "/" in the cache file's name): two folders
+    // never share it.
+    const std::filesystem::path native = Platform::toNative(folder);
+    std::error_code error;
+    std::filesystem::path real = std::filesystem::canonical(native, error);
+    if (error)
+        real = std::filesystem::absolute(native, error).lexically_normal();
+    std::string bytes = real.native();
+    if (bytes.size() > 1 && bytes.back() == '/')
+        bytes.pop_back();
+    return QString::fromLatin1(
+        QByteArray(bytes.data(), qsizetype(bytes.size())).toPercentEncoding("/", "_"));
 }
 
 QString cacheFile(const QString& folder)
 {
     // The real path, made one file name; a long one keeps its end and a digest of the whole.
     const QString real = realPath(folder);
-    QString name =
-        QString::fromLatin1(QUrl::toPercentEncoding(real, QByteArray(), "/.")).replace(u'/', u'_');
+    QString name = QString(real).replace(u'/', u'_');
     if (name.size() > 180) {
         const QByteArray digest =
-            QCryptographicHash::hash(real.toUtf8(), QCryptographicHash::Sha1).toHex();
+            QCryptographicHash::hash(real.toLatin1(), QCryptographicHash::Sha1).toHex();
         name = name.right(120) + u'-' + QString::fromLatin1(digest);
     }
     return cacheFolder() + u'/' + name + QStringLiteral(".index");
@@ -65,6 +76,14 @@ QString sharedFile(const QString& folder)
         return QString();
     const QString path = sharedFolder(folder) + u'/' + file;
     return Platform::isFile(path) ? path : QString();
+}
+
+bool isIndexOf(DocumentIndex& index, const QString& folder, const QString& file)
+{
+    if (file != cacheFile(folder))
+        return true;
+    const QString recorded = index.note(QStringLiteral("folder"));
+    return recorded.isEmpty() || recorded == realPath(folder);
 }
 
 } // namespace IndexLocation

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class DocumentIndex;
+
 // Where the index of a library folder lives: the user's own in the cache
 // ($XDG_CACHE_HOME/lectoria/, one file per folder named after its real path), a shared one in
 // the folder itself (.lectoria/, numbered generations named by a pointer file).
@@ -17,7 +19,13 @@ QString sharedFolder(const QString& folder);
 QString sharedPointer(const QString& folder);
 // The shared index the pointer names; empty when there is none.
 QString sharedFile(const QString& folder);
-// The real path of a folder (links resolved); the folder itself when it cannot be resolved.
+// The real path of a folder (links resolved; the folder itself when it cannot be resolved),
+// as the file system's bytes, percent-encoded: what names its cache file and what its index
+// records as its folder.
 QString realPath(const QString& folder);
+
+// Whether the index in file (open) is the one of folder: a user's own index records its
+// folder's real path (a shared one lies in its folder and is not asked).
+bool isIndexOf(DocumentIndex& index, const QString& folder, const QString& file);
 
 } // namespace IndexLocation

@@ -169,6 +169,14 @@ WordQuery::WordQuery(const QString& text)
     endGroup();
 }
 
+qsizetype WordQuery::wordCount() const
+{
+    qsizetype count = 0;
+    for (const QStringList& group : m_groups)
+        count += group.size();
+    return count;
+}
+
 QString WordQuery::fullTextQuery() const
 {
     QStringList phrases;

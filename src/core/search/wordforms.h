@@ -65,6 +65,10 @@ public:
 
     // False for a query without any word.
     bool isValid() const { return !m_groups.isEmpty(); }
+    // The words of all groups. A query of more than MaxWords is refused: its phrases would
+    // cost the square of its length.
+    qsizetype wordCount() const;
+    static constexpr qsizetype MaxWords = 256;
     // The groups' stems, in the order of the query.
     const QList<QStringList>& groups() const { return m_groups; }
     // The query for a full-text table of stems: every group a phrase, all of them required.
