@@ -1,0 +1,313 @@
+#include "documentindex.h"
+#include "indexbuild.h"
+#include "indexfilter.h"
+#include "indexlocation.h"
+#include "indexupdater.h"
+#include "libraryscan.h"
+#include "platform.h"
+#include "searchjob.h"
+#include "testfiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// Whatever happens to the library after it was indexed, the indexed answer is the scan's.
+class TestIndexFreshness : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_cache;
+
+    // The found documents and the count of those that could not be read.
+    static QString answer(const QString& library, const QString& context, bool words, bool useIndex)
+    {
+        SearchRequest request;
+        request.context = context;
+        request.folders = {library};
+        request.options = MatchOptions{false, false, true, words};
+        request.useIndex = useIndex;
+        const SearchResult result = SearchJob(request).run();
+        QStringList paths;
+        LibraryScan::forEachDocument(result.nodes,
+                                     [&paths](const ScanNode& node) { paths.append(node.path); });
+        return paths.join(u'|') + QStringLiteral(" unreadable %1").arg(result.unreadable);
+    }
+
+    // Text mode and word forms, each context: the indexed answer is the scan's.
+    static bool sameAsScan(const QString& library, const QStringList& contexts, const char* stage)
+    {
+        for (const QString& context : contexts) {
+            for (const bool words : {false, true}) {
+                const QString scanned = answer(library, context, words, false);
+                const QString indexed = answer(library, context, words, true);
+                if (indexed != scanned) {
+                    qWarning().noquote() << stage << context << (words ? "words" : "text")
+                                         << "\n  index:" << indexed << "\n  scan: " << scanned;
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+
+    static bool writeWord(const QString& path, const QString& word)
+    {
+        return TestFiles::write(
+            path, TestFiles::cp1251(QStringLiteral("<p>Слово: ") + word + QStringLiteral(".</p>")));
+    }
+
+    // The access and write times of a file to the nanosecond, as touch -r and cp -p keep them.
+    using Times = std::array<struct timespec, 2>;
+    static Times timesOf(const QString& path)
+    {
+        struct stat info = {};
+        ::stat(QFile::encodeName(path).constData(), &info);
+        return Times{info.st_atim, info.st_mtim};
+    }
+    static bool setTimes(const QString& path, const Times& times)
+    {
+        return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times.data(), 0) == 0;
+    }
+
+    // Waits until documents written just now are old enough for their stamps to be trusted.
+    static void settle() { QTest::qSleep(int(IndexUpdater::SettleTime / 1000000) + 100); }
+
+    static bool build(const QString& library)
+    {
+        return IndexBuild::updateOwn(library).outcome == IndexBuild::Outcome::Done;
+    }
+
+private slots:
+    void initTestCase() { qputenv("XDG_CACHE_HOME", m_cache.path().toUtf8()); }
+
+    // Same-size changes that keep the time of writing: each gives another stamp.
+    void sameSizeChangesAreSeen()
+    {
+        QTemporaryDir dir;
+        const QString lib = dir.path() + QStringLiteral("/lib");
+        const QString a = lib + QStringLiteral("/a.htm");
+        const QString b = lib + QStringLiteral("/b.htm");
+        const QString x = lib + QStringLiteral("/X/d.htm");
+        const QString y = lib + QStringLiteral("/Y/d.htm");
+        QVERIFY(QDir().mkpath(lib + QStringLiteral("/X")) &&
+                QDir().mkpath(lib + QStringLiteral("/Y")));
+        QVERIFY(writeWord(a, QStringLiteral("альфа")) && writeWord(b, QStringLiteral("бетон")));
+        QVERIFY(writeWord(x, QStringLiteral("гамма")) && writeWord(y, QStringLiteral("дельт")));
+        const QStringList contexts{QStringLiteral("альфа"), QStringLiteral("бетон"),
+                                   QStringLiteral("гамма"), QStringLiteral("дельт"),
+                                   QStringLiteral("омега")};
+        settle();
+        QVERIFY(build(lib));
+        QVERIFY(sameAsScan(lib, contexts, "built"));
+
+        // An edit of the same size, its time of writing set back (touch -r).
+        const Times written = timesOf(a);
+        QVERIFY(writeWord(a, QStringLiteral("омега")));
+        QVERIFY(setTimes(a, written));
+        QVERIFY(sameAsScan(lib, contexts, "same-size edit"));
+        // Another document copied over it with its times (cp -p).
+        QVERIFY(QFile::remove(a) && QFile::copy(b, a) && setTimes(a, timesOf(b)));
+        QVERIFY(sameAsScan(lib, contexts, "copy with times"));
+        // Two names swapped, two folders swapped.
+        const QString aside = lib + QStringLiteral("/aside");
+        QVERIFY(QFile::rename(a, aside) && QFile::rename(b, a) && QFile::rename(aside, b));
+        QVERIFY(QDir(lib).rename(QStringLiteral("X"), QStringLiteral("Z")) &&
+                QDir(lib).rename(QStringLiteral("Y"), QStringLiteral("X")) &&
+                QDir(lib).rename(QStringLiteral("Z"), QStringLiteral("Y")));
+        QVERIFY(sameAsScan(lib, contexts, "names swapped"));
+        // A document replaced by a link to another of the same size, then the link pointed
+        // elsewhere.
+        QVERIFY(QFile::remove(a) && QFile::link(x, a));
+        QVERIFY(sameAsScan(lib, contexts, "link"));
+        QVERIFY(QFile::remove(a) && QFile::link(y, a));
+        QVERIFY(sameAsScan(lib, contexts, "link swapped"));
+
+        // The next update reads what changed, and the answers stay the scan's.
+        const IndexBuild::Report updated = IndexBuild::updateOwn(lib);
+        QCOMPARE(updated.outcome, IndexBuild::Outcome::Done);
+        QVERIFY(updated.summary.read >= 3);
+        QVERIFY(sameAsScan(lib, contexts, "updated"));
+    }
+
+    // A document read within the clock's tick of its last change is read by every search
+    // and by the next update, until it has been read well after that change.
+    void freshDocumentsAreNotTrusted()
+    {
+        QTemporaryDir dir;
+        const QString lib = dir.path() + QStringLiteral("/lib");
+        const QString page = lib + QStringLiteral("/fresh.htm");
+        QVERIFY(QDir().mkpath(lib));
+        QVERIFY(writeWord(page, QStringLiteral("альфа")));
+        // Times of whole seconds, as a coarse file system keeps them.
+        Times whole = timesOf(page);
+        whole[0].tv_nsec = whole[1].tv_nsec = 0;
+        QVERIFY(setTimes(page, whole));
+        QVERIFY(build(lib));
+        QVERIFY(IndexFilter(lib, QStringLiteral("нигде нет")).mustRead(page));
+        // Changed in the same second, the same size: still found by its new text.
+        QVERIFY(writeWord(page, QStringLiteral("омега")));
+        QVERIFY(setTimes(page, whole));
+        QVERIFY(sameAsScan(lib, {QStringLiteral("альфа"), QStringLiteral("омега")}, "same tick"));
+        QCOMPARE(IndexBuild::updateOwn(lib).summary.read, 1);
+
+        settle();
+        QCOMPARE(IndexBuild::updateOwn(lib).summary.read, 1);
+        QVERIFY(!IndexFilter(lib, QStringLiteral("нигде нет")).mustRead(page));
+        QCOMPARE(IndexBuild::updateOwn(lib).summary.read, 0);
+        QVERIFY(sameAsScan(lib, {QStringLiteral("альфа"), QStringLiteral("омега")}, "settled"));
+    }
+
+    void unreadableDocumentsAreTheScans()
+    {
+        if (::geteuid() == 0)
+            QSKIP("root reads every file");
+        QTemporaryDir dir;
+        const QString lib = dir.path() + QStringLiteral("/lib");
+        const QString page = lib + QStringLiteral("/closed.htm");
+        QVERIFY(QDir().mkpath(lib));
+        QVERIFY(writeWord(page, QStringLiteral("альфа")));
+        settle();
+        QVERIFY(build(lib));
+        QVERIFY(QFile::setPermissions(page, QFileDevice::Permissions()));
+        QVERIFY(sameAsScan(lib, {QStringLiteral("альфа"), QStringLiteral("слово")}, "closed"));
+        QVERIFY(QFile::setPermissions(page, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    }
+
+    // Code 0 in a text, and a document too large to keep: found as the scan finds them.
+    void nulAndLargeDocuments()
+    {
+        QTemporaryDir dir;
+        const QString lib = dir.path() + QStringLiteral("/lib");
+        QVERIFY(QDir().mkpath(lib));
+        QByteArray withNul = TestFiles::cp1251(QStringLiteral("<p>начало"));
+        withNul += '\0';
+        withNul += TestFiles::cp1251(QStringLiteral(" ксилолит конец</p>"));
+        QVERIFY(TestFiles::write(lib + QStringLiteral("/nul.htm"), withNul));
+        QByteArray large = TestFiles::cp1251(QStringLiteral("<p>сметная стоимость </p>\n"))
+                               .repeated(IndexUpdater::LargestDocument / 20 + 10);
+        large += TestFiles::cp1251(QStringLiteral("<p>шпунт Ларсена</p>"));
+        QVERIFY(large.size() > IndexUpdater::LargestDocument);
+        QVERIFY(TestFiles::write(lib + QStringLiteral("/large.htm"), large));
+        settle();
+        const IndexBuild::Report report = IndexBuild::updateOwn(lib);
+        QCOMPARE(report.outcome, IndexBuild::Outcome::Done);
+        QCOMPARE(report.summary.tooLarge, 1);
+        QVERIFY(sameAsScan(lib,
+                           {QStringLiteral("ксилолит"), QStringLiteral("шпунт Ларсена"),
+                            QStringLiteral("ларсена")},
+                           "nul and large"));
+    }
+
+    // Folders named in windows-1251, of the same length: each has its own index.
+    void foldersNamedInWindows1251()
+    {
+        QTemporaryDir dir;
+        const std::string base = Platform::toNative(dir.path()).native();
+        QStringList libraries;
+        const char* names[] = {"\xD1\xCD\xE8\xCF", "\xC3\xDD\xD1\xCD"}; // "СНиП", "ГЭСН"
+        const char* words[] = {"\xE0\xEB\xFC\xF4\xE0", "\xEE\xEC\xE5\xE3\xE0"}; // альфа, омега
+        for (int i = 0; i < 2; ++i) {
+            const std::filesystem::path folder = base + '/' + names[i];
+            std::filesystem::create_directories(folder);
+            std::ofstream(folder / "doc.htm") << "<p>" << words[i] << "</p>";
+            libraries.append(Platform::fromNativeName(folder));
+        }
+        QVERIFY(IndexLocation::cacheFile(libraries[0]) != IndexLocation::cacheFile(libraries[1]));
+        settle();
+        for (const QString& library : std::as_const(libraries))
+            QVERIFY(build(library));
+        for (const QString& library : std::as_const(libraries)) {
+            QVERIFY(sameAsScan(library, {QStringLiteral("альфа"), QStringLiteral("омега")},
+                               "windows-1251 folder"));
+            QCOMPARE(IndexFilter(library, QStringLiteral("альфа")).state(),
+                     IndexFilter::State::Used);
+        }
+        std::error_code ignored; // names QTemporaryDir cannot take back
+        for (const char* name : names)
+            std::filesystem::remove_all(base + '/' + name, ignored);
+    }
+
+    // Letters a Unicode tokenizer would fold or split at: the word table keeps them apart as
+    // the scan does.
+    void wordTableKeepsCharactersApart()
+    {
+        QTemporaryDir dir;
+        const QString lib = dir.path() + QStringLiteral("/lib");
+        QVERIFY(QDir().mkpath(lib));
+        const QStringList words{QStringLiteral("5µm"),   QStringLiteral("5μm"),
+                                QStringLiteral("ϕ12"),   QStringLiteral("φ12"),
+                                QStringLiteral("ας"),    QStringLiteral("ασ"),
+                                QStringLiteral("ſtahl"), QStringLiteral("stahl"),
+                                QStringLiteral("aʹb"),   QStringLiteral("ab")};
+        for (int i = 0; i < words.size(); ++i) {
+            QVERIFY(TestFiles::write(
+                lib + QStringLiteral("/%1.htm").arg(i),
+                (QStringLiteral("<meta charset=utf-8><p>x ") + words[i] + QStringLiteral(" y</p>"))
+                    .toUtf8()));
+        }
+        settle();
+        QVERIFY(build(lib));
+        QVERIFY(sameAsScan(lib, words, "word table"));
+    }
+
+    // Pages overwritten in the middle of the index: the update finds it damaged and makes it
+    // anew; the answers are the scan's.
+    void damagedIndexIsMadeAnew()
+    {
+        QTemporaryDir dir;
+        const QString lib = dir.path() + QStringLiteral("/lib");
+        QVERIFY(QDir().mkpath(lib));
+        for (int i = 0; i < 200; ++i)
+            QVERIFY(writeWord(lib + QStringLiteral("/%1.htm").arg(i),
+                              QStringLiteral("ксилолит номер %1").arg(i)));
+        settle();
+        QVERIFY(build(lib));
+        const QString file = IndexLocation::cacheFile(lib);
+        {
+            QFile index(file);
+            QVERIFY(index.open(QIODevice::ReadWrite));
+            const qint64 size = index.size();
+            QVERIFY(size > 64 * 1024);
+            index.seek(size / 3);
+            index.write(QByteArray(size / 3, '\0'));
+        }
+        const IndexBuild::Report report = IndexBuild::updateOwn(lib);
+        QCOMPARE(report.outcome, IndexBuild::Outcome::Done);
+        QVERIFY(report.replaced);
+        QCOMPARE(report.summary.documents, 200);
+        QVERIFY(
+            sameAsScan(lib, {QStringLiteral("ксилолит"), QStringLiteral("номер 17")}, "rebuilt"));
+    }
+
+    // A search writes nothing: an index removed stays removed.
+    void searchesWriteNothing()
+    {
+        QTemporaryDir dir;
+        const QString lib = dir.path() + QStringLiteral("/lib");
+        QVERIFY(QDir().mkpath(lib));
+        QVERIFY(writeWord(lib + QStringLiteral("/a.htm"), QStringLiteral("альфа")));
+        QVERIFY(build(lib));
+        const QString file = IndexLocation::cacheFile(lib);
+        IndexFilter filter(lib, QStringLiteral("альфа"));
+        QCOMPARE(filter.state(), IndexFilter::State::Used);
+        QVERIFY(QFile::remove(file));
+        QFile::remove(file + QStringLiteral("-wal"));
+        QFile::remove(file + QStringLiteral("-shm"));
+        QCOMPARE(answer(lib, QStringLiteral("альфа"), false, true),
+                 answer(lib, QStringLiteral("альфа"), false, false));
+        QVERIFY(!QFile::exists(file));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestIndexFreshness)
+#include "tst_indexfreshness.moc"
