@@ -11,6 +11,11 @@ QString IndexFilter::indexFileFor(const QString& folder)
     const QString shared = IndexLocation::sharedFile(folder);
     if (!shared.isEmpty())
         return shared;
+    // A pointer that names nothing usable: the shared index is there, but damaged (the
+    // pointer itself is then what is asked, and found no index).
+    const QString pointer = IndexLocation::sharedPointer(folder);
+    if (Platform::isFile(pointer))
+        return pointer;
     const QString own = IndexLocation::cacheFile(folder);
     return Platform::isFile(own) ? own : QString();
 }

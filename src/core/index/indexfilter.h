@@ -47,8 +47,9 @@ public:
     bool holdsWords(const QString& path, double* relevance) const;
     const Relevance* relevance() const { return m_relevance.get(); }
 
-    // The index a search of folder would use: its shared one when there is one, else the
-    // user's own; empty when there is none.
+    // The index a search of folder would use: its shared one when there is one (the pointer
+    // file itself when it names nothing usable: a damaged shared index), else the user's own;
+    // empty when there is none.
     static QString indexFileFor(const QString& folder);
 
 private:

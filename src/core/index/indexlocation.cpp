@@ -75,7 +75,8 @@ QString sharedFile(const QString& folder)
     if (file.isEmpty() || file.contains(u'/') || file.contains(u'\\') || file.startsWith(u'.'))
         return QString();
     const QString path = sharedFolder(folder) + u'/' + file;
-    return Platform::isFile(path) ? path : QString();
+    // A link there is not followed out of the index folder.
+    return Platform::isFile(path) && !QFileInfo(path).isSymLink() ? path : QString();
 }
 
 bool isIndexOf(DocumentIndex& index, const QString& folder, const QString& file)

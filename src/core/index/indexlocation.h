@@ -17,7 +17,8 @@ QString cacheFile(const QString& folder);
 QString sharedFolder(const QString& folder);
 // The pointer file that names the shared index in use.
 QString sharedPointer(const QString& folder);
-// The shared index the pointer names; empty when there is none.
+// The shared index the pointer names (a regular file of the index folder, no link); empty
+// when there is none, or when the pointer names nothing usable.
 QString sharedFile(const QString& folder);
 // The real path of a folder (links resolved; the folder itself when it cannot be resolved),
 // as the file system's bytes, percent-encoded: what names its cache file and what its index

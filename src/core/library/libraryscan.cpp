@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <filesystem>
 #include <unordered_set>
 
 namespace {
@@ -77,22 +78,45 @@ std::vector<ScanNode> LibraryScan::deep(const QString& dir, const DocumentCallba
     std::vector<ScanNode> nodes;
     if (dir.isEmpty())
         return nodes;
-    // The folders that dir lies in count as met: a link back up is not entered.
+    // The folders that dir lies in count as met: a link back up is not entered. Those are the
+    // folders of its path as given and of its real path; a folder of the given path that lies
+    // inside the real one (a root that is a link up to a folder it lies in) is walked.
     ScanState state{{}, onDocument, stop, 0};
     const QString cleanDir = QDir::cleanPath(QFileInfo(dir).absoluteFilePath());
+    std::error_code error;
+    const std::filesystem::path realRoot =
+        std::filesystem::canonical(Platform::toNative(dir), error);
+    const auto isInsideRoot = [&realRoot, &error](const QString& folder) {
+        std::error_code failed;
+        const std::filesystem::path real =
+            std::filesystem::canonical(Platform::toNative(folder), failed);
+        if (error || failed)
+            return false;
+        const std::string& root = realRoot.native();
+        const std::string& path = real.native();
+        return path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
+               (root == "/" || path[root.size()] == '/');
+    };
+    const auto markAncestors = [&state, &isInsideRoot](const QString& path) {
+        QDir parent = QFileInfo(path).absoluteDir();
+        // The file system's root lies in no folder ("/" is its own parent).
+        if (parent.path() == path)
+            return;
+        for (;;) {
+            FolderId id;
+            if (!isInsideRoot(parent.path()) && DirectoryListing::folderId(parent.path(), &id))
+                state.visited.insert(id);
+            if (!parent.cdUp())
+                break;
+        }
+    };
     QDir parent = QFileInfo(cleanDir).absoluteDir();
     FolderId parentId;
     const quint64 parentDevice =
         DirectoryListing::folderId(parent.path(), &parentId) ? parentId.device : ~quint64(0);
-    // The file system's root lies in no folder ("/" is its own parent).
-    const bool isRoot = parent.path() == cleanDir;
-    while (!isRoot) {
-        FolderId id;
-        if (DirectoryListing::folderId(parent.path(), &id))
-            state.visited.insert(id);
-        if (!parent.cdUp())
-            break;
-    }
+    markAncestors(cleanDir);
+    if (!error)
+        markAncestors(Platform::fromNativeName(realRoot));
     // The root itself is walked, whatever it points to (a link to a folder it lies in too).
     FolderId rootId;
     if (DirectoryListing::folderId(dir, &rootId))

@@ -29,7 +29,7 @@ bool isSeparator(QChar c)
     }
 }
 
-// The Cyrillic letter a Latin one looks like, in lower case.
+// The Cyrillic letter a Latin one looks like, in lower case; ё as е.
 QChar cyrillicLookAlike(QChar c)
 {
     switch (c.unicode()) {
@@ -57,6 +57,8 @@ QChar cyrillicLookAlike(QChar c)
         return u'н';
     case u'b':
         return u'в';
+    case u'ё': // "Емкости" finds "Ёмкости": the letter is written either way
+        return u'е';
     default:
         return c;
     }
@@ -70,7 +72,8 @@ QString NameMatcher::folded(const QString& text, QList<qsizetype>* at)
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
-        if (isSeparator(c))
+        // A soft hyphen is no separator and no letter: it is left out.
+        if (isSeparator(c) || c == u'\u00AD')
             continue;
         out += cyrillicLookAlike(c.toLower());
         if (at)

@@ -289,6 +289,29 @@ private slots:
             sameAsScan(lib, {QStringLiteral("ксилолит"), QStringLiteral("номер 17")}, "rebuilt"));
     }
 
+    // A shared index's pointer names a file of the index folder only; a damaged one is told as
+    // a damaged index, never as no index at all.
+    void sharedPointerNamesItsOwnFile()
+    {
+        QTemporaryDir dir;
+        const QString lib = dir.path() + QStringLiteral("/lib");
+        QVERIFY(QDir().mkpath(lib));
+        QVERIFY(writeWord(lib + QStringLiteral("/a.htm"), QStringLiteral("альфа")));
+        QCOMPARE(IndexBuild::updateShared(lib).outcome, IndexBuild::Outcome::Done);
+        QCOMPARE(IndexFilter(lib, QStringLiteral("альфа")).state(), IndexFilter::State::Used);
+        const QString pointer = IndexLocation::sharedPointer(lib);
+        const QString outside = dir.path() + QStringLiteral("/outside.sqlite");
+        QVERIFY(QFile::copy(IndexLocation::sharedFile(lib), outside));
+        QVERIFY(QFile::link(outside, IndexLocation::sharedFolder(lib) + QStringLiteral("/out")));
+        for (const QByteArray& named : {QByteArray("out\n"), QByteArray("../outside.sqlite\n"),
+                                        QByteArray("index-9.sqlite\n"), QByteArray("\xFF\n")}) {
+            QVERIFY(TestFiles::write(pointer, named));
+            QCOMPARE(IndexFilter(lib, QStringLiteral("альфа")).state(),
+                     IndexFilter::State::Unusable);
+            QVERIFY(sameAsScan(lib, {QStringLiteral("альфа")}, "damaged pointer"));
+        }
+    }
+
     // A search writes nothing: an index removed stays removed.
     void searchesWriteNothing()
     {

@@ -29,6 +29,7 @@ private slots:
         QTest::newRow("near miss") << QStringLiteral("2.01.07-86") << false;
         QTest::newRow("one word missing") << QStringLiteral("СНиП 2.01.08") << false;
         QTest::newRow("underscore and slash") << QStringLiteral("2_01/07") << true;
+        QTest::newRow("ё written е") << QStringLiteral("нагрузки ёмкости") << false;
     }
     void designations()
     {
@@ -38,6 +39,17 @@ private slots:
         QCOMPARE(matcher.matches(QStringLiteral("СНиП 2.01.07-85*"),
                                  QStringLiteral("Нагрузки и воздействия.htm")),
                  found);
+    }
+
+    // ё and е are one letter for names; a soft hyphen in a caption splits nothing.
+    void lettersWrittenEitherWay()
+    {
+        QVERIFY(NameMatcher(QStringLiteral("Емкости"))
+                    .matches(QStringLiteral("Ёмкости резервуаров"), QStringLiteral("x.htm")));
+        QVERIFY(NameMatcher(QStringLiteral("ёмкости"))
+                    .matches(QStringLiteral("Емкости резервуаров"), QStringLiteral("x.htm")));
+        QVERIFY(NameMatcher(QStringLiteral("резервуаров"))
+                    .matches(QStringLiteral("Ёмкости резер\u00ADвуаров"), QStringLiteral("x.htm")));
     }
 
     void marksAndEmptyQueries()
