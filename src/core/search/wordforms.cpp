@@ -61,8 +61,9 @@ char32_t lowered(char32_t c)
 // The stem of a word already lowered.
 QString stemOfLowered(const std::u32string& word)
 {
-    // Words repeat: each thread keeps the stems it has made, up to a bound.
+    // Words repeat: each thread keeps the stems it has made, up to a bound in bytes.
     thread_local std::unordered_map<std::u32string, QString> made;
+    thread_local qsizetype madeBytes = 0;
     const auto known = made.find(word);
     if (known != made.end())
         return known->second;
@@ -75,9 +76,13 @@ QString stemOfLowered(const std::u32string& word)
     }
     const QString text = QString::fromUcs4(word.data(), qsizetype(word.size()));
     const QString stem = cyrillic || latin ? stemmers().stem(text, cyrillic) : text;
-    if (made.size() > 200000)
+    const qsizetype bytes = qsizetype(word.size()) * 4 + stem.size() * 2 + 96;
+    if (madeBytes + bytes > 16 * 1024 * 1024) {
         made.clear();
+        madeBytes = 0;
+    }
     made.emplace(word, stem);
+    madeBytes += bytes;
     return stem;
 }
 
@@ -104,7 +109,9 @@ void WordSplitter::read(const DocumentText::Char* chars, qsizetype count, qsizet
                 m_first = firstIndex + i;
                 m_beginUnit = c.begin;
             }
-            m_word += lowered(c.c);
+            // A run of letters longer than a word can be is cut: its beginning is the word.
+            if (m_word.size() < size_t(MaxWordLength))
+                m_word += lowered(c.c);
             m_endUnit = c.end;
             continue;
         }

@@ -26,6 +26,10 @@ struct Word
     qsizetype endUnit = 0;
 };
 
+// The most characters of a word: a longer run of letters and digits is its first ones (in the
+// text and in a query alike), so that a page of one endless word costs no more than others.
+constexpr qsizetype MaxWordLength = 256;
+
 // The words of a text read piece by piece.
 class WordSplitter
 {

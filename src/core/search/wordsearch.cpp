@@ -57,11 +57,19 @@ WordSearch::Reading WordSearch::read(const QString& path, const std::atomic<bool
 {
     Reading reading;
     Platform::ReadOnlyFile file(path);
-    QByteArray raw;
-    if (!file.isOpen() || !file.readRest(raw))
+    if (!file.isOpen())
         return reading;
+    // A document is held whole for the quick look only up to a bound; past it, it is read in
+    // pieces, so that the memory a search takes does not grow with a document.
+    QByteArray raw(WholeReadLimit + 1, Qt::Uninitialized);
+    const qsizetype got = file.readFull(raw.data(), raw.size());
+    if (got < 0)
+        return reading;
+    raw.resize(got);
     if (cancel && cancel->load(std::memory_order_relaxed))
         return reading;
+    if (got > WholeReadLimit)
+        return readInPieces(&file, raw, cancel);
     if (!mayHold(raw)) {
         // Not found; its words are counted for the statistics without being read whole.
         reading.readable = true;
@@ -69,29 +77,48 @@ WordSearch::Reading WordSearch::read(const QString& path, const std::atomic<bool
         reading.length = -2;
         return reading;
     }
+    return readInPieces(nullptr, raw, cancel);
+}
+
+WordSearch::Reading WordSearch::readInPieces(Platform::ReadOnlyFile* rest, const QByteArray& head,
+                                             const std::atomic<bool>* cancel) const
+{
+    Reading reading;
     // The words are counted as they are read: no list of them is made.
     WordQuery::Tally tally(m_query);
-    const auto count = [&](const std::vector<WordForms::Word>& words) {
-        for (const WordForms::Word& word : words)
-            tally.add(word.stem);
-        reading.length += int(words.size());
-    };
-    TextReader reader(TextEncoding::detect(raw.constData(), raw.size()));
+    TextReader reader(TextEncoding::detect(head.constData(), head.size()));
     WordForms::WordSplitter splitter;
     std::vector<WordForms::Word> words;
     constexpr qsizetype piece = 256 * 1024;
-    for (qsizetype at = 0;; at += piece) {
+    QByteArray buffer;
+    qsizetype at = 0; // in head, then the file's pieces follow
+    for (;;) {
         if (cancel && cancel->load(std::memory_order_relaxed))
             return Reading();
-        const bool last = at >= raw.size();
+        const char* data = nullptr;
+        qsizetype size = 0;
+        if (at < head.size()) {
+            data = head.constData() + at;
+            size = std::min(piece, head.size() - at);
+            at += size;
+        } else if (rest) {
+            buffer.resize(piece);
+            size = rest->readFull(buffer.data(), piece);
+            if (size < 0)
+                return Reading();
+            data = buffer.constData();
+        }
+        const bool last = size == 0;
         if (last)
             reader.finish();
         else
-            reader.read(raw.constData() + at, std::min(piece, raw.size() - at));
+            reader.read(data, size);
         splitter.read(reader.characters(), reader.characterCount(), 0, words);
         if (last)
             splitter.finish(words);
-        count(words);
+        for (const WordForms::Word& word : words)
+            tally.add(word.stem);
+        reading.length += int(words.size());
         words.clear();
         if (last)
             break;

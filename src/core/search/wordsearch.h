@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform.h"
 #include "wordforms.h"
 
 #include <QList>
@@ -32,11 +33,19 @@ public:
     };
     Reading read(const QString& path, const std::atomic<bool>* cancel = nullptr) const;
 
+    // A document up to this size is held whole for the quick look (mayHold); a larger one is
+    // read in pieces.
+    static constexpr qsizetype WholeReadLimit = 32 * 1024 * 1024;
+
     // Whether the document's bytes can hold every group: each group has a part of a word that
     // every form of it begins with, looked for in the text as text mode looks.
     bool mayHold(const QByteArray& raw) const;
 
 private:
+    // Reads head, then the rest of the file (when given) piece by piece, counting the words.
+    Reading readInPieces(Platform::ReadOnlyFile* rest, const QByteArray& head,
+                         const std::atomic<bool>* cancel) const;
+
     WordQuery m_query;
     std::vector<std::unique_ptr<TextSearch>> m_probes;
 };

@@ -7,6 +7,7 @@
 #include "platform.h"
 #include "searchjob.h"
 #include "testfiles.h"
+#include "wordsearch.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,11 +15,16 @@
 #include <QTest>
 
 #include <array>
+#include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <new>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 // Whatever happens to the library after it was indexed, the indexed answer is the scan's.
@@ -310,6 +316,66 @@ private slots:
                      IndexFilter::State::Unusable);
             QVERIFY(sameAsScan(lib, {QStringLiteral("альфа")}, "damaged pointer"));
         }
+    }
+
+    // Word forms and the index's build on pages of 80 MB (one endless word, and ordinary text)
+    // stay within 256 MB of memory more than the program took before: each runs in a child
+    // process under that limit.
+    void boundedMemory()
+    {
+        QTemporaryDir dir;
+        const QString lib = dir.path() + QStringLiteral("/lib");
+        QVERIFY(QDir().mkpath(lib));
+        const qsizetype size = 80 * 1024 * 1024;
+        QVERIFY(TestFiles::write(lib + QStringLiteral("/word.htm"),
+                                 "<p>" + QByteArray(size, '\xE0') + "</p>"));
+        QVERIFY(TestFiles::write(
+            lib + QStringLiteral("/text.htm"),
+            TestFiles::cp1251(QStringLiteral("<p>Сметная стоимость работ по смете.</p>\n"))
+                    .repeated(size / 40) +
+                TestFiles::cp1251(QStringLiteral("<p>шпунт Ларсена</p>"))));
+        const auto underLimit = [](const std::function<bool()>& work) {
+            const pid_t child = ::fork();
+            if (child == 0) {
+                long pages = 0;
+                if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+                    if (std::fscanf(statm, "%ld", &pages) != 1)
+                        pages = 0;
+                    std::fclose(statm);
+                }
+                const rlim_t taken = rlim_t(pages) * rlim_t(::sysconf(_SC_PAGESIZE));
+                const struct rlimit limit
+                {
+                    taken + (256u << 20), taken + (256u << 20)
+                };
+                ::setrlimit(RLIMIT_AS, &limit);
+                // Out of memory is a plain failure here, never an unwinding in a forked child.
+                std::set_new_handler([] { ::_exit(3); });
+                try {
+                    ::_exit(work() ? 0 : 1);
+                } catch (...) {
+                    ::_exit(2);
+                }
+            }
+            int status = 0;
+            for (int waited = 0; child > 0 && waited < 1200; ++waited) {
+                if (::waitpid(child, &status, WNOHANG) == child)
+                    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+                QTest::qSleep(100);
+            }
+            if (child > 0) {
+                ::kill(child, SIGKILL);
+                ::waitpid(child, &status, 0);
+            }
+            return false;
+        };
+        QVERIFY(underLimit([&lib] {
+            const WordSearch search(QStringLiteral("ларсен"));
+            return search.read(lib + QStringLiteral("/text.htm")).found() &&
+                   search.read(lib + QStringLiteral("/word.htm")).readable;
+        }));
+        QVERIFY(underLimit(
+            [&lib] { return IndexBuild::updateOwn(lib).outcome == IndexBuild::Outcome::Done; }));
     }
 
     // A search writes nothing: an index removed stays removed.
