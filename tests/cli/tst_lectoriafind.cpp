@@ -1,7 +1,9 @@
 #include "dbfwriter.h"
 #include "testfiles.h"
 
+#include <QDir>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -89,6 +91,67 @@ private slots:
         QCOMPARE(QSet<QString>(wordsIndexed.out.begin(), wordsIndexed.out.end()),
                  QSet<QString>(words.out.begin(), words.out.end()));
         QCOMPARE(run({QStringLiteral("--words"), QStringLiteral("- … «»"), lib}).exitCode, 2);
+    }
+
+    // A document this user may not read is answered as the scan answers it ("could not be
+    // read"), never from the index. The index is shared, as readers other than its builder
+    // use one; the search runs as another user when the test runs as root.
+    void indexAnswersOnlyForReadableDocuments()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                      QFile::ExeOwner | QFile::ReadOther |
+                                                      QFile::ExeOther));
+        const QString lib = dir.path() + QStringLiteral("/lib");
+        const QString cache = dir.path() + QStringLiteral("/cache");
+        QVERIFY(QDir().mkpath(lib) && QDir().mkpath(cache));
+        for (const QString& folder : {lib, cache})
+            QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner |
+                                                      QFile::ExeOwner | QFile::ReadOther |
+                                                      QFile::ExeOther));
+        const QString open = lib + QStringLiteral("/open.htm");
+        const QString closed = lib + QStringLiteral("/closed.htm");
+        for (const QString& page : {open, closed})
+            QVERIFY(TestFiles::write(page, TestFiles::cp1251(QStringLiteral("<p>ксилолит</p>"))));
+        QVERIFY(QFile::setPermissions(open, QFile::ReadOwner | QFile::ReadOther));
+        QVERIFY(QFile::setPermissions(closed, QFile::ReadOwner | QFile::WriteOwner));
+        QTest::qSleep(2100); // old enough for the index to trust their stamps
+        QProcess index;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CACHE_HOME"), cache);
+        index.setProcessEnvironment(environment);
+        index.start(QStringLiteral(LECTORIA_INDEX), {QStringLiteral("--shared"), lib});
+        QVERIFY(index.waitForFinished(60000));
+        QCOMPARE(index.exitCode(), 0);
+
+        const bool root = ::geteuid() == 0;
+        if (!root)
+            QVERIFY(QFile::setPermissions(closed, QFileDevice::Permissions()));
+        else if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+            QSKIP("running as root without setpriv: no other user to search as");
+        const auto search = [&](const QStringList& arguments) {
+            QProcess process;
+            process.setProcessEnvironment(environment);
+            QStringList command{QStringLiteral(LECTORIA_FIND)};
+            if (root)
+                command =
+                    QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                QStringLiteral("--clear-groups"), QStringLiteral("--")} +
+                    command;
+            process.start(root ? QStringLiteral("setpriv") : command.takeFirst(),
+                          command + arguments + QStringList{lib});
+            process.waitForFinished(60000);
+            return QString::fromUtf8(process.readAllStandardOutput() + "|" +
+                                     process.readAllStandardError());
+        };
+        for (const QString& mode : {QStringLiteral("--text"), QStringLiteral("--words")}) {
+            const QString scanned = search({mode, QStringLiteral("ксилолит")});
+            QVERIFY2(scanned.contains(QStringLiteral("could not be read")), qPrintable(scanned));
+            QCOMPARE(search({mode, QStringLiteral("--index"), QStringLiteral("ксилолит")}),
+                     scanned);
+            QVERIFY(!scanned.contains(QStringLiteral("index")));
+        }
+        QVERIFY(QFile::setPermissions(closed, QFile::ReadOwner | QFile::WriteOwner));
     }
 
     void searchesDirectories()
