@@ -293,8 +293,11 @@ void DocumentTree::showSubtreeSearch(const SearchResult& found)
         return;
     m_treeView->setUpdatesEnabled(false);
     qDeleteAll(node->takeChildren());
-    m_searching = true;
-    attachChildren(node, makeScannedNodes(found.nodes));
+    {
+        // The findings are put as a search's; the rest of the tree is browsed as before.
+        const QScopedValueRollback searching(m_searching, true);
+        attachChildren(node, makeScannedNodes(found.nodes));
+    }
     const QScopedValueRollback expanding(m_expandingAll, true);
     std::vector<QTreeWidgetItem*> pending{node};
     while (!pending.empty()) {

@@ -61,7 +61,7 @@ public:
     static TreeNode nodeValue(const QTreeWidgetItem* node);
 
     // Puts the findings of a search below the selected node under it (a folder keeps only the
-    // found documents, opened); the tree is in search state from now on.
+    // found documents, opened).
     void showSubtreeSearch(const SearchResult& found);
 
     // Selects the first node (in tree order) whose path is path, with only its first-level

@@ -167,6 +167,22 @@ private slots:
         root->setExpanded(false);
         root->setExpanded(true);
         QCOMPARE(captions(root), (QStringList{QStringLiteral("Раздел 3"), QStringLiteral("top")}));
+
+        // The findings of a search of one folder go below it; the others are still browsed.
+        QVERIFY(TestFiles::write(dir + QStringLiteral("/Раздел 4/Другой.htm"), "d"));
+        builder = build(tree, {dir});
+        root = tree.topLevelItem(0);
+        tree.setCurrentItem(child(root, QStringLiteral("Раздел 3")));
+        SearchRequest request;
+        request.context = QStringLiteral("n");
+        request.folders = {dir + QStringLiteral("/Раздел 3")};
+        builder->showSubtreeSearch(SearchJob(request).run());
+        QCOMPARE(captions(child(root, QStringLiteral("Раздел 3"))),
+                 QStringList{QStringLiteral("Новый")});
+        QVERIFY(TestFiles::write(dir + QStringLiteral("/Раздел 4/Ещё.htm"), "e"));
+        QTreeWidgetItem* other = child(root, QStringLiteral("Раздел 4"));
+        other->setExpanded(true);
+        QCOMPARE(captions(other), (QStringList{QStringLiteral("Другой"), QStringLiteral("Ещё")}));
     }
 
     void sortedOrDateOrder()
