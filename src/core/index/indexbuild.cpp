@@ -43,7 +43,9 @@ void update(const QString& folder, const QString& file, Report& report,
             return;
         }
     }
-    if (!IndexUpdater::update(folder, index, &report.summary, progress, stop)) {
+    // The folder is recorded first: an index that does not name its folder is made anew.
+    if (!index.setNote(QStringLiteral("folder"), IndexLocation::realPath(folder)) ||
+        !IndexUpdater::update(folder, index, &report.summary, progress, stop)) {
         report.errorText = index.errorText();
         if (index.problem() == DocumentIndex::Problem::Unusable) {
             index.close();
@@ -52,8 +54,10 @@ void update(const QString& folder, const QString& file, Report& report,
         }
         return;
     }
-    index.setNote(QStringLiteral("folder"), IndexLocation::realPath(folder));
     report.textBytes = index.textBytes();
+    // Left whole, without the journal files beside it: a search then reads it read-only and
+    // writes nothing.
+    index.finishForSharing();
     report.outcome = report.summary.complete ? Outcome::Done : Outcome::Stopped;
 }
 

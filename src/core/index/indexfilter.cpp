@@ -65,6 +65,8 @@ IndexFilter::~IndexFilter() = default;
 
 bool IndexFilter::open(DocumentIndex& index)
 {
+    Platform::FolderId root;
+    m_device = Platform::folderId(m_folder, &root) ? root.device : 0;
     m_file = indexFileFor(m_folder);
     if (m_file.isEmpty()) {
         m_state = State::Missing;
@@ -127,5 +129,6 @@ bool IndexFilter::mustRead(const QString& path) const
         return true;
     // The index answers only for a document this user may read now, as it was indexed.
     Platform::FileStamp now;
-    return !Platform::fileStamp(path, &now) || !now.readable || !(now == *known);
+    return !Platform::fileStamp(path, &now) || !now.readable ||
+           !(now.relativeTo(m_device) == *known);
 }

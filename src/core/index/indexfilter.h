@@ -59,6 +59,7 @@ private:
     QString m_folder;
     QString m_file;
     State m_state = State::Missing;
+    quint64 m_device = 0; // the library folder's, as the stamps are kept relative to it
     QHash<QString, Platform::FileStamp> m_stamps;
     QSet<QString> m_candidates;
     QHash<QString, double> m_wordHits;

@@ -30,7 +30,7 @@ QString realPath(const QString& folder)
     std::filesystem::path real = std::filesystem::canonical(native, error);
     if (error)
         real = std::filesystem::absolute(native, error).lexically_normal();
-    std::string bytes = real.native();
+    std::string bytes = real.string();
     if (bytes.size() > 1 && bytes.back() == '/')
         bytes.pop_back();
     return QString::fromLatin1(
@@ -83,8 +83,7 @@ bool isIndexOf(DocumentIndex& index, const QString& folder, const QString& file)
 {
     if (file != cacheFile(folder))
         return true;
-    const QString recorded = index.note(QStringLiteral("folder"));
-    return recorded.isEmpty() || recorded == realPath(folder);
+    return index.note(QStringLiteral("folder")) == realPath(folder);
 }
 
 } // namespace IndexLocation

@@ -26,7 +26,8 @@ QString sharedFile(const QString& folder);
 QString realPath(const QString& folder);
 
 // Whether the index in file (open) is the one of folder: a user's own index records its
-// folder's real path (a shared one lies in its folder and is not asked).
+// folder's real path, and one that records none is no index of it (a shared one lies in its
+// folder and is not asked).
 bool isIndexOf(DocumentIndex& index, const QString& folder, const QString& file);
 
 } // namespace IndexLocation

@@ -36,6 +36,8 @@ bool update(const QString& folder, DocumentIndex& index, Summary* summary,
     if (stopped())
         return true;
 
+    Platform::FolderId root;
+    const quint64 device = Platform::folderId(folder, &root) ? root.device : 0;
     // What is in the index as it is on disk stays; the rest is read.
     QStringList toRead;
     QList<Platform::FileStamp> stampsToRead;
@@ -46,6 +48,7 @@ bool update(const QString& folder, DocumentIndex& index, Summary* summary,
         Platform::FileStamp stamp;
         if (!Platform::fileStamp(path, &stamp))
             continue; // not readable now: the scan reads it at every search
+        stamp = stamp.relativeTo(device);
         const auto it = known.constFind(relative);
         if (it != known.constEnd() && *it == stamp)
             continue;

@@ -92,8 +92,8 @@ std::vector<ScanNode> LibraryScan::deep(const QString& dir, const DocumentCallba
             std::filesystem::canonical(Platform::toNative(folder), failed);
         if (error || failed)
             return false;
-        const std::string& root = realRoot.native();
-        const std::string& path = real.native();
+        const std::string root = realRoot.string();
+        const std::string path = real.string();
         return path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
                (root == "/" || path[root.size()] == '/');
     };

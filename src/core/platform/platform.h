@@ -54,6 +54,15 @@ struct FileStamp
     }
     // The latest of its times.
     qint64 latest() const { return std::max({modified, changed, linkChanged}); }
+    // The stamp as an index of a library keeps it: the device as 0 when it is the library
+    // folder's own, whose number differs from one machine and mount to the next.
+    FileStamp relativeTo(quint64 folderDevice) const
+    {
+        FileStamp kept = *this;
+        if (kept.device == folderDevice)
+            kept.device = 0;
+        return kept;
+    }
     // Compact bytes, as an index keeps it; fromBytes of anything else is the zero stamp.
     QByteArray toBytes() const;
     static FileStamp fromBytes(QByteArrayView bytes);

@@ -61,15 +61,22 @@ WordSearch::Reading WordSearch::read(const QString& path, const std::atomic<bool
         return reading;
     // A document is held whole for the quick look only up to a bound; past it, it is read in
     // pieces, so that the memory a search takes does not grow with a document.
-    QByteArray raw(WholeReadLimit + 1, Qt::Uninitialized);
-    const qsizetype got = file.readFull(raw.data(), raw.size());
-    if (got < 0)
-        return reading;
-    raw.resize(got);
-    if (cancel && cancel->load(std::memory_order_relaxed))
-        return reading;
-    if (got > WholeReadLimit)
-        return readInPieces(&file, raw, cancel);
+    QByteArray raw;
+    constexpr qsizetype chunk = 256 * 1024;
+    for (;;) {
+        const qsizetype held = raw.size();
+        raw.resize(held + chunk);
+        const qsizetype got = file.readFull(raw.data() + held, chunk);
+        if (got < 0)
+            return reading;
+        raw.resize(held + got);
+        if (got < chunk)
+            break;
+        if (raw.size() > WholeReadLimit)
+            return readInPieces(&file, raw, cancel);
+        if (cancel && cancel->load(std::memory_order_relaxed))
+            return reading;
+    }
     if (!mayHold(raw)) {
         // Not found; its words are counted for the statistics without being read whole.
         reading.readable = true;
