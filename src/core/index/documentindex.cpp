@@ -5,6 +5,7 @@
 #include "wordforms.h"
 
 #include <QUrl>
+#include <QtEndian>
 
 #include <sqlite3.h>
 
@@ -272,34 +273,88 @@ int DocumentIndex::rarestTrigramCount(const QString& foldedPhrase)
     return rarest;
 }
 
-bool DocumentIndex::wordMatches(const QString& fullTextQuery, QHash<QString, double>* out)
+bool DocumentIndex::wordMatches(const QString& fullTextQuery, QHash<QString, QList<int>>* out)
 {
-    Statement rows(m_db, "SELECT d.path, -bm25(stems) FROM stems JOIN documents d"
+    if (!addCountFunction())
+        return false;
+    Statement rows(m_db, "SELECT d.path, lectoria_counts(stems) FROM stems JOIN documents d"
                          " ON d.id = stems.rowid WHERE stems MATCH ?1;");
     if (!rows.isValid())
         return fail(Problem::Unusable);
     rows.bindText(1, fullTextQuery);
     int code = SQLITE_ROW;
-    while ((code = rows.step()) == SQLITE_ROW)
-        out->insert(pathText(rows.bytes(0)), sqlite3_column_double(rows.get(), 1));
+    while ((code = rows.step()) == SQLITE_ROW) {
+        const QByteArray packed = rows.bytes(1);
+        QList<int> counts;
+        for (qsizetype at = 0; at + 4 <= packed.size(); at += 4)
+            counts.append(qFromLittleEndian<qint32>(packed.constData() + at));
+        out->insert(pathText(rows.bytes(0)), counts);
+    }
     return code == SQLITE_DONE || fail(isDamage(code) ? Problem::Unusable : Problem::CannotOpen);
 }
 
-int DocumentIndex::documentsWithPhrase(const QStringList& stems)
+bool DocumentIndex::documentsWithPhrase(const QStringList& stems, QSet<QString>* out)
 {
-    Statement count(m_db, "SELECT count(*) FROM stems WHERE stems MATCH ?1;");
+    Statement rows(m_db, "SELECT d.path FROM stems JOIN documents d"
+                         " ON d.id = stems.rowid WHERE stems MATCH ?1;");
+    if (!rows.isValid())
+        return fail(Problem::Unusable);
     QString phrase = stems.join(u' ');
     phrase.replace(u'"', QStringLiteral("\"\""));
-    count.bindText(1, u'"' + phrase + u'"');
-    return count.isValid() && count.step() == SQLITE_ROW ? int(count.integer(0)) : -1;
+    rows.bindText(1, u'"' + phrase + u'"');
+    int code = SQLITE_ROW;
+    while ((code = rows.step()) == SQLITE_ROW)
+        out->insert(pathText(rows.bytes(0)));
+    return code == SQLITE_DONE || fail(isDamage(code) ? Problem::Unusable : Problem::CannotOpen);
 }
 
-double DocumentIndex::averageWords()
+bool DocumentIndex::addCountFunction()
 {
-    Statement average(m_db, "SELECT avg(words) FROM documents;");
-    return average.isValid() && average.step() == SQLITE_ROW
-               ? sqlite3_column_double(average.get(), 0)
-               : 0.0;
+    fts5_api* api = nullptr;
+    {
+        Statement ask(m_db, "SELECT fts5(?1);");
+        if (!ask.isValid())
+            return fail(Problem::Unusable);
+        sqlite3_bind_pointer(ask.get(), 1, static_cast<void*>(&api), "fts5_api_ptr", nullptr);
+        ask.step();
+    }
+    if (!api || api->iVersion < 2)
+        return fail(Problem::Unusable);
+    // Each phrase's instances, packed as 32-bit little-endian numbers in the phrases' order.
+    const auto counts = [](const Fts5ExtensionApi* fts, Fts5Context* context,
+                           sqlite3_context* result, int, sqlite3_value**) {
+        const int phrases = fts->xPhraseCount(context);
+        QByteArray packed(qsizetype(std::max(phrases, 0)) * 4, '\0');
+        int instances = 0;
+        if (fts->xInstCount(context, &instances) != SQLITE_OK) {
+            sqlite3_result_error(result, "lectoria_counts: no instances", -1);
+            return;
+        }
+        for (int i = 0; i < instances; ++i) {
+            int phrase = 0;
+            int column = 0;
+            int offset = 0;
+            if (fts->xInst(context, i, &phrase, &column, &offset) != SQLITE_OK || phrase < 0 ||
+                phrase >= phrases)
+                continue;
+            char* at = packed.data() + qsizetype(phrase) * 4;
+            qToLittleEndian<qint32>(qFromLittleEndian<qint32>(at) + 1, at);
+        }
+        sqlite3_result_blob(result, packed.constData(), int(packed.size()), SQLITE_TRANSIENT);
+    };
+    return api->xCreateFunction(api, "lectoria_counts", nullptr, counts, nullptr) == SQLITE_OK ||
+           fail(Problem::Unusable);
+}
+
+bool DocumentIndex::wordCounts(QHash<QString, int>* out)
+{
+    Statement rows(m_db, "SELECT path, words FROM documents;");
+    if (!rows.isValid())
+        return fail(Problem::Unusable);
+    int code = SQLITE_ROW;
+    while ((code = rows.step()) == SQLITE_ROW)
+        out->insert(pathText(rows.bytes(0)), int(rows.integer(1)));
+    return code == SQLITE_DONE || fail(isDamage(code) ? Problem::Unusable : Problem::CannotOpen);
 }
 
 int DocumentIndex::documentCount()

@@ -59,13 +59,14 @@ public:
     // bound of the candidates, found before asking for them; -1 when it cannot be told.
     int rarestTrigramCount(const QString& foldedPhrase);
     int documentCount();
-    // The word-forms search: each document holding every group of the query, with its
-    // relevance as bm25() gives it (higher is more relevant).
-    bool wordMatches(const QString& fullTextQuery, QHash<QString, double>* out);
-    // How many documents hold the phrase of stems; -1 on an error.
-    int documentsWithPhrase(const QStringList& stems);
-    // The average number of words of the documents.
-    double averageWords();
+    // The word-forms search: each document holding every group of the query (one phrase each,
+    // in order), with how often each group occurs in it (every place a group ends, as
+    // WordQuery::Tally counts).
+    bool wordMatches(const QString& fullTextQuery, QHash<QString, QList<int>>* out);
+    // The documents that hold the phrase of stems.
+    bool documentsWithPhrase(const QStringList& stems, QSet<QString>* out);
+    // Every document's number of words.
+    bool wordCounts(QHash<QString, int>* out);
     // At least the number of documents held, told at once.
     int documentCountBound();
     // The bytes of the documents' texts (UTF-8).
@@ -106,6 +107,9 @@ public:
 
 private:
     bool execute(const char* sql);
+    // Makes lectoria_counts(stems), the occurrences of each phrase of a match, known to this
+    // connection.
+    bool addCountFunction();
     bool fail(Problem problem);
     bool createSchema();
     bool checkSchema();

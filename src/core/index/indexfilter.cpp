@@ -5,6 +5,7 @@
 #include "indexlocation.h"
 #include "indexupdater.h"
 #include "wordforms.h"
+#include "wordsearch.h"
 
 QString IndexFilter::indexFileFor(const QString& folder)
 {
@@ -84,8 +85,9 @@ bool IndexFilter::open(DocumentIndex& index)
     return true;
 }
 
-IndexFilter::IndexFilter(const QString& folder, const WordQuery& query) : m_folder(folder)
+IndexFilter::IndexFilter(const QString& folder, const WordSearch& search) : m_folder(folder)
 {
+    const WordQuery& query = search.query();
     DocumentIndex index;
     if (!open(index))
         return;
@@ -94,27 +96,50 @@ IndexFilter::IndexFilter(const QString& folder, const WordQuery& query) : m_fold
         m_state = State::Unusable;
         return;
     }
-    if (!index.wordMatches(query.fullTextQuery(), &m_wordHits) || !index.stamps(&m_stamps)) {
+    bool read = index.wordMatches(query.fullTextQuery(), &m_wordHits) && index.stamps(&m_stamps) &&
+                index.wordCounts(&m_wordCounts);
+    for (const QStringList& group : query.groups()) {
+        QSet<QString> holders;
+        read = read && index.documentsWithPhrase(group, &holders);
+        m_groupHolders.append(holders);
+    }
+    for (const QString& probe : search.probes()) {
+        // The probe as text mode looks for it, in the folded text the index keeps.
+        const std::u32string phrase = DocumentText::normalizedContext(probe, false);
+        QSet<QString> holders;
+        read = read && index.candidates(QString::fromUcs4(phrase.data(), qsizetype(phrase.size())),
+                                        &holders);
+        if (m_readWhole)
+            m_readWhole->intersect(holders);
+        else
+            m_readWhole = holders;
+    }
+    if (!read) {
         m_stamps.clear();
         m_wordHits.clear();
         m_state = State::Unusable;
         return;
     }
-    QList<int> withGroup;
-    for (const QStringList& group : query.groups())
-        withGroup.append(qMax(0, index.documentsWithPhrase(group)));
-    m_relevance =
-        std::make_unique<Relevance>(index.documentCount(), withGroup, index.averageWords());
     m_state = State::Used;
 }
 
-bool IndexFilter::holdsWords(const QString& path, double* relevance) const
+IndexFilter::KnownWords IndexFilter::knownWords(const QString& path) const
 {
-    const auto hit = m_wordHits.constFind(IndexUpdater::relativePath(m_folder, path));
-    if (hit == m_wordHits.constEnd())
-        return false;
-    *relevance = *hit;
-    return true;
+    const QString relative = IndexUpdater::relativePath(m_folder, path);
+    KnownWords known;
+    const auto hit = m_wordHits.constFind(relative);
+    if (hit != m_wordHits.constEnd()) {
+        known.found = true;
+        known.counts = *hit;
+        known.length = m_wordCounts.value(relative);
+        return known;
+    }
+    if (m_readWhole && !m_readWhole->contains(relative))
+        return known;
+    known.length = m_wordCounts.value(relative);
+    for (const QSet<QString>& holders : m_groupHolders)
+        known.counts.append(holders.contains(relative) ? 1 : 0);
+    return known;
 }
 
 bool IndexFilter::mustRead(const QString& path) const

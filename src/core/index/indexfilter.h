@@ -7,10 +7,10 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class DocumentIndex;
-class Relevance;
-class WordQuery;
+class WordSearch;
 
 // What the index of a library folder tells a text-mode search: which documents cannot hold
 // the context and need not be read. A document the index does not know as it is on disk
@@ -34,7 +34,7 @@ public:
     IndexFilter(const QString& folder, const QString& context);
     ~IndexFilter();
     // The word-forms search: the index answers for every document it knows as it is.
-    IndexFilter(const QString& folder, const WordQuery& query);
+    IndexFilter(const QString& folder, const WordSearch& search);
 
     State state() const { return m_state; }
     // The index file asked (shared or the user's own).
@@ -42,10 +42,18 @@ public:
     // False only for a document the index knows as it is and whose text cannot hold the
     // context.
     bool mustRead(const QString& path) const;
-    // Word forms: whether a document the index knows as it is holds the query, and its
-    // relevance by bm25(); the relevance of a document read instead, by the index's statistics.
-    bool holdsWords(const QString& path, double* relevance) const;
-    const Relevance* relevance() const { return m_relevance.get(); }
+    // Word forms: what a reading of a document the index knows as it is would tell of it: the
+    // occurrences of each group (of a document that does not hold them all, 1 for each group
+    // it holds) and its length in words, or -2 where the reading would not read it whole
+    // (WordSearch::mayHold). The relevance of the found ones then comes from the same
+    // statistics as the scan's.
+    struct KnownWords
+    {
+        bool found = false;
+        QList<int> counts;
+        int length = -2;
+    };
+    KnownWords knownWords(const QString& path) const;
 
     // The index a search of folder would use: its shared one when there is one (the pointer
     // file itself when it names nothing usable: a damaged shared index), else the user's own;
@@ -62,6 +70,10 @@ private:
     quint64 m_device = 0; // the library folder's, as the stamps are kept relative to it
     QHash<QString, Platform::FileStamp> m_stamps;
     QSet<QString> m_candidates;
-    QHash<QString, double> m_wordHits;
-    std::unique_ptr<Relevance> m_relevance;
+    // Word forms: the documents that hold every group, those that hold each group, those a
+    // reading would read whole (every probe), and each document's words.
+    QHash<QString, QList<int>> m_wordHits;
+    QList<QSet<QString>> m_groupHolders;
+    std::optional<QSet<QString>> m_readWhole; // none: every document
+    QHash<QString, int> m_wordCounts;
 };

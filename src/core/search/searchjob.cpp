@@ -64,7 +64,7 @@ SearchResult SearchJob::run()
             unreadable = !reading.readable;
             result.found = reading.found() ? 1 : 0;
             readings.push_back(
-                {m_request.document, reading.counts, reading.length, reading.found(), -1});
+                {m_request.document, reading.counts, reading.length, reading.found()});
         } else {
             result.found = search.contains(m_request.document, &m_cancel, &unreadable) ? 1 : 0;
         }
@@ -78,7 +78,7 @@ SearchResult SearchJob::run()
             const QString& folder = m_request.folders.at(i);
             std::unique_ptr<IndexFilter> filter;
             if (m_request.useIndex && words) {
-                filter = std::make_unique<IndexFilter>(folder, words->query());
+                filter = std::make_unique<IndexFilter>(folder, *words);
                 if (filter->state() == IndexFilter::State::Used)
                     result.indexedFolders.append(folder);
                 else
@@ -114,15 +114,14 @@ SearchResult SearchJob::run()
 QHash<QString, double> SearchJob::relevanceOf(const std::vector<WordReading>& readings,
                                               qsizetype groups)
 {
-    // The documents searched are the statistics of those whose relevance is not known yet;
-    // the lengths are those of the documents read whole (the rest hold a group at most).
+    // The documents searched are the statistics; the lengths and groups are those of the
+    // documents read whole (the rest cannot hold every group). With an index the same numbers
+    // come from it, so the order is the same with and without it.
     int documents = 0;
     int measured = 0;
     qint64 words = 0;
     QList<int> withGroup(groups, 0);
     for (const WordReading& reading : readings) {
-        if (reading.relevance >= 0)
-            continue;
         ++documents;
         if (reading.length < 0)
             continue;
@@ -135,9 +134,7 @@ QHash<QString, double> SearchJob::relevanceOf(const std::vector<WordReading>& re
     QHash<QString, double> out;
     for (const WordReading& reading : readings) {
         if (reading.found)
-            out.insert(reading.path, reading.relevance >= 0
-                                         ? reading.relevance
-                                         : relevance.score(reading.counts, reading.length));
+            out.insert(reading.path, relevance.score(reading.counts, reading.length));
     }
     return out;
 }
@@ -256,10 +253,11 @@ void SearchJob::checkWords(const QString& path, const WordSearch& words, const I
 {
     reading.path = path;
     if (filter && filter->state() == IndexFilter::State::Used && !filter->mustRead(path)) {
-        // The index knows the document as it is: its answer and relevance are the index's.
-        double relevance = 0;
-        reading.found = filter->holdsWords(path, &relevance);
-        reading.relevance = reading.found ? relevance : 0;
+        // The index knows the document as it is: it tells what a reading would.
+        const IndexFilter::KnownWords known = filter->knownWords(path);
+        reading.counts = known.counts;
+        reading.length = known.length;
+        reading.found = known.found;
         return;
     }
     const WordSearch::Reading read = words.read(path, &m_cancel);
@@ -270,10 +268,6 @@ void SearchJob::checkWords(const QString& path, const WordSearch& words, const I
     reading.counts = read.counts;
     reading.length = read.length;
     reading.found = read.found();
-    // Beside documents the index answered for, it is scored by the index's statistics.
-    if (filter && filter->relevance())
-        reading.relevance =
-            reading.found ? filter->relevance()->score(read.counts, read.length) : 0;
 }
 
 QString SearchJob::trimmedContext(const QString& text)

@@ -82,7 +82,6 @@ private:
         QList<int> counts;
         int length = 0; // -1 could not be read, -2 not read whole (it cannot be found)
         bool found = false;
-        double relevance = -1; // known already (from the index or its statistics)
     };
     struct FolderResult
     {

@@ -37,6 +37,8 @@ WordSearch::WordSearch(const QString& query) : m_query(query)
                 longest = beginning;
         }
         if (longest.size() >= 3)
+            m_probeTexts.append(longest);
+        if (longest.size() >= 3)
             m_probes.push_back(
                 std::make_unique<TextSearch>(longest, MatchOptions{false, false, true, false}));
     }

@@ -40,6 +40,8 @@ public:
     // Whether the document's bytes can hold every group: each group has a part of a word that
     // every form of it begins with, looked for in the text as text mode looks.
     bool mayHold(const QByteArray& raw) const;
+    // The parts of words mayHold looks for, as contexts of text mode (none: every document may).
+    const QStringList& probes() const { return m_probeTexts; }
 
 private:
     // Reads head, then the rest of the file (when given) piece by piece, counting the words.
@@ -48,4 +50,5 @@ private:
 
     WordQuery m_query;
     std::vector<std::unique_ptr<TextSearch>> m_probes;
+    QStringList m_probeTexts;
 };

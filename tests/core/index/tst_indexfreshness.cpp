@@ -296,6 +296,49 @@ private slots:
             sameAsScan(lib, {QStringLiteral("ксилолит"), QStringLiteral("номер 17")}, "rebuilt"));
     }
 
+    // Word forms: the same relevance for every found document with and without the index,
+    // also beside documents changed since the build.
+    void relevanceIsTheScans()
+    {
+        QTemporaryDir dir;
+        const QString lib = dir.path() + QStringLiteral("/lib");
+        QVERIFY(QDir().mkpath(lib));
+        const auto page = [](int i) {
+            QString text = QStringLiteral("<p>Раздел %1.").arg(i);
+            for (int j = 0; j < i % 7; ++j)
+                text += QStringLiteral(" Сметная стоимость строительства.");
+            for (int j = 0; j < i % 5; ++j)
+                text += QStringLiteral(" Сметной нормы и цены на материалы.");
+            for (int j = 0; j < (i * 3) % 11; ++j)
+                text += QStringLiteral(" Грунт разрабатывается экскаватором.");
+            return TestFiles::cp1251(text + QStringLiteral("</p>"));
+        };
+        for (int i = 0; i < 40; ++i)
+            QVERIFY(TestFiles::write(lib + QStringLiteral("/%1.htm").arg(i), page(i)));
+        settle();
+        QVERIFY(build(lib));
+        for (int i = 0; i < 40; i += 9) // changed since: read by the search
+            QVERIFY(TestFiles::write(lib + QStringLiteral("/%1.htm").arg(i), page(i + 3)));
+        const auto relevance = [&lib](const QString& query, bool useIndex) {
+            SearchRequest request;
+            request.context = query;
+            request.folders = {lib};
+            request.options.wordForms = true;
+            request.useIndex = useIndex;
+            const SearchResult result = SearchJob(request).run();
+            if (useIndex && result.indexedFolders != QStringList{lib})
+                return QHash<QString, double>();
+            return result.relevance;
+        };
+        for (const QString& query :
+             {QStringLiteral("сметная стоимость"), QStringLiteral("\"сметная стоимость\""),
+              QStringLiteral("сметные нормы грунт"), QStringLiteral("раздел")}) {
+            const QHash<QString, double> scanned = relevance(query, false);
+            QVERIFY(!scanned.isEmpty());
+            QCOMPARE(relevance(query, true), scanned);
+        }
+    }
+
     // A shared index's pointer names a file of the index folder only; a damaged one is told as
     // a damaged index, never as no index at all.
     void sharedPointerNamesItsOwnFile()
