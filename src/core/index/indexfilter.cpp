@@ -7,6 +7,10 @@
 #include "wordforms.h"
 #include "wordsearch.h"
 
+// A document a word-forms reading takes in pieces (and so reads whole, whatever it holds) is
+// never one the index answers for: the index keeps no document that large.
+static_assert(IndexUpdater::LargestDocument <= WordSearch::WholeReadLimit);
+
 QString IndexFilter::indexFileFor(const QString& folder)
 {
     const QString shared = IndexLocation::sharedFile(folder);
