@@ -47,11 +47,15 @@ IndexFilter::IndexFilter(const QString& folder, const QString& context) : m_fold
     // its own work.
     const int limit = qMax(64, index.documentCountBound() / 4);
     const QString folded = QString::fromUcs4(phrase.data(), qsizetype(phrase.size()));
-    if (index.rarestTrigramCount(folded) > limit) {
+    const int rarest = index.rarestTrigramCount(folded);
+    if (rarest > limit) {
         m_state = State::NotApplicable;
         return;
     }
-    if (!index.candidates(folded, &m_candidates, limit) || !index.stamps(&m_stamps)) {
+    // A candidate holds every trigram of the context: more candidates than documents holding
+    // one of them is an index that contradicts itself, read as a damaged one.
+    if (!index.candidates(folded, &m_candidates, limit) || !index.stamps(&m_stamps) ||
+        (rarest >= 0 && m_candidates.size() > rarest)) {
         m_stamps.clear();
         m_candidates.clear();
         m_state = State::Unusable;
@@ -117,6 +121,12 @@ IndexFilter::IndexFilter(const QString& folder, const WordSearch& search) : m_fo
             m_readWhole->intersect(holders);
         else
             m_readWhole = holders;
+    }
+    // A document that holds every group holds each: an index that says otherwise contradicts
+    // itself and is read as a damaged one.
+    for (auto hit = m_wordHits.constBegin(); read && hit != m_wordHits.constEnd(); ++hit) {
+        for (qsizetype g = 0; read && g < m_groupHolders.size(); ++g)
+            read = m_groupHolders[g].contains(hit.key()) && hit->value(g) > 0;
     }
     if (!read) {
         m_stamps.clear();
