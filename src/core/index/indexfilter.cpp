@@ -38,11 +38,6 @@ IndexFilter::IndexFilter(const QString& folder, const QString& context) : m_fold
     DocumentIndex index;
     if (!open(index))
         return;
-    // One snapshot for the whole answer: a build committing meanwhile changes none of it.
-    if (!index.beginRead()) {
-        m_state = State::Unusable;
-        return;
-    }
     // A context most documents hold is read everywhere anyway: the index would only add
     // its own work.
     const int limit = qMax(64, index.documentCountBound() / 4);
@@ -86,7 +81,7 @@ bool IndexFilter::open(DocumentIndex& index)
     const bool shared = m_file != IndexLocation::cacheFile(m_folder);
     if (!index.open(m_file,
                     shared ? DocumentIndex::Access::ReadOnly : DocumentIndex::Access::Read) ||
-        !IndexLocation::isIndexOf(index, m_folder, m_file)) {
+        !IndexLocation::isIndexOf(index, m_folder, m_file) || !index.beginRead()) {
         m_state = State::Unusable;
         return false;
     }
@@ -99,11 +94,6 @@ IndexFilter::IndexFilter(const QString& folder, const WordSearch& search) : m_fo
     DocumentIndex index;
     if (!open(index))
         return;
-    // One snapshot for the whole answer: a build committing meanwhile changes none of it.
-    if (!index.beginRead()) {
-        m_state = State::Unusable;
-        return;
-    }
     bool read = index.wordMatches(query.fullTextQuery(), &m_wordHits) && index.stamps(&m_stamps) &&
                 index.wordCounts(&m_wordCounts);
     for (const QStringList& group : query.groups()) {

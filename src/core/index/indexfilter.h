@@ -61,7 +61,9 @@ public:
     static QString indexFileFor(const QString& folder);
 
 private:
-    // Opens the folder's index; false, with the state set, when there is none to read.
+    // Opens the folder's index and begins the one read of an answer (a snapshot that a build
+    // committing meanwhile does not change); false, with the state set, when there is none to
+    // read.
     bool open(DocumentIndex& index);
 
     QString m_folder;

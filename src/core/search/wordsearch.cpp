@@ -36,11 +36,11 @@ WordSearch::WordSearch(const QString& query) : m_query(query)
             if (beginning.size() > longest.size())
                 longest = beginning;
         }
-        if (longest.size() >= 3)
-            m_probeTexts.append(longest);
-        if (longest.size() >= 3)
-            m_probes.push_back(
-                std::make_unique<TextSearch>(longest, MatchOptions{false, false, true, false}));
+        if (longest.size() < 3)
+            continue;
+        m_probeTexts.append(longest);
+        m_probes.push_back(
+            std::make_unique<TextSearch>(longest, MatchOptions{false, false, true, false}));
     }
 }
 
