@@ -1,4 +1,5 @@
 #include "dbfwriter.h"
+#include "indexsettle.h"
 #include "testfiles.h"
 
 #include <QDir>
@@ -115,7 +116,7 @@ private slots:
             QVERIFY(TestFiles::write(page, TestFiles::cp1251(QStringLiteral("<p>ксилолит</p>"))));
         QVERIFY(QFile::setPermissions(open, QFile::ReadOwner | QFile::ReadOther));
         QVERIFY(QFile::setPermissions(closed, QFile::ReadOwner | QFile::WriteOwner));
-        QTest::qSleep(2100); // old enough for the index to trust their stamps
+        waitForStampsToSettle();
         QProcess index;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_CACHE_HOME"), cache);

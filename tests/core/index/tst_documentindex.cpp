@@ -3,6 +3,7 @@
 #include "indexbuild.h"
 #include "indexfilter.h"
 #include "indexlocation.h"
+#include "indexsettle.h"
 #include "indexupdater.h"
 #include "libraryscan.h"
 #include "pagewriter.h"
@@ -97,9 +98,6 @@ class TestDocumentIndex : public QObject
         return TestFiles::write(path, encoded(page, encoding)) ? path : QString();
     }
 
-    // Waits until documents written just now are old enough for their stamps to be trusted.
-    static void settle() { QTest::qSleep(int(IndexUpdater::SettleTime / 1000000) + 100); }
-
 private slots:
     void initTestCase()
     {
@@ -109,7 +107,7 @@ private slots:
             QVERIFY(!writePage(QStringLiteral("Раздел %1/Документ %2.htm").arg(i % 5).arg(i), i % 4,
                                500 + 300 * (i % 7))
                          .isEmpty());
-        settle();
+        waitForStampsToSettle();
         // Contexts drawn from the text: rare, common, across tags, references and line breaks.
         m_contexts = {QStringLiteral("сметная стоимость"),
                       QStringLiteral("Сметная"),
@@ -234,7 +232,7 @@ private slots:
         for (int i = 0; i < 300; ++i)
             QVERIFY(TestFiles::write(library + QStringLiteral("/more/%1.htm").arg(i),
                                      TestFiles::cp1251(QStringLiteral("<p>текст %1</p>").arg(i))));
-        settle();
+        waitForStampsToSettle();
         std::atomic<bool> stop{false};
         const IndexBuild::Report stopped = IndexBuild::updateOwn(
             library, [&stop](int done, int) { stop.store(done >= 64); }, &stop);
@@ -267,7 +265,7 @@ private slots:
         const QString library = dir.path() + QStringLiteral("/общая");
         QVERIFY(TestFiles::write(library + QStringLiteral("/a.htm"),
                                  TestFiles::cp1251(QStringLiteral("<p>ксилолит</p>"))));
-        settle();
+        waitForStampsToSettle();
         IndexBuild::Report report = IndexBuild::updateShared(library);
         QCOMPARE(report.outcome, IndexBuild::Outcome::Done);
         QCOMPARE(IndexLocation::sharedFile(library),
