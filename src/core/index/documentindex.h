@@ -102,8 +102,8 @@ public:
     static QString folded(const QString& text);
     static constexpr char32_t NoContextCharacter = 0xFFFF;
     // 5: the text as a browser shows it; 6: stamps with identity and change time, stems
-    // taken as they are.
-    static constexpr int FormatVersion = 6;
+    // taken as they are; 7: soft hyphens and stress accents left out, marks part of words.
+    static constexpr int FormatVersion = 7;
 
 private:
     bool execute(const char* sql);

@@ -109,6 +109,13 @@ bool makeFilter(const std::u32string& context, size_t from, size_t count, bool c
         made.length += length;
     }
     made.firstVariants = variantsOf(context[from], caseSensitive);
+    // The soft hyphen is 0xAD in windows-1251; in UTF-8 it and the accents begin 0xC2, 0xCC.
+    made.breakBytes = {'<', '&', 0xAD};
+    made.breakCount = 3;
+    if (encoding == Encoding::Utf8) {
+        made.breakBytes = {'<', '&', 0xC2, 0xCC};
+        made.breakCount = 4;
+    }
     *filter = made;
     return true;
 }
@@ -137,11 +144,17 @@ ByteFilter filterFor(const std::u32string& context, bool caseSensitive, Encoding
     return best;
 }
 
+bool isBreak(const ByteFilter& filter, unsigned char byte)
+{
+    return std::find(filter.breakBytes.begin(), filter.breakBytes.begin() + filter.breakCount,
+                     byte) != filter.breakBytes.begin() + filter.breakCount;
+}
+
 // Whether the filter lets a candidate start at data[at]; bytes past the end let anything by.
 bool passes(const ByteFilter& filter, const char* data, qsizetype size, qsizetype at)
 {
-    // From the last byte back: a character can also be markup or a reference, after which
-    // the rest of the filter does not count.
+    // From the last byte back: markup, a reference or a character the text leaves out can
+    // come before a character, after which the rest of the filter does not count.
     bool pass = true;
     for (int o = filter.length - 1; o >= 0; --o) {
         if (at + o >= size) {
@@ -154,7 +167,7 @@ bool passes(const ByteFilter& filter, const char* data, qsizetype size, qsizetyp
         const bool matches =
             n == 0 || std::find(values.begin(), values.begin() + n, byte) != values.begin() + n;
         pass = matches && pass;
-        if (filter.startsChar[size_t(o)] && (byte == '<' || byte == '&'))
+        if (filter.startsChar[size_t(o)] && isBreak(filter, byte))
             pass = true;
     }
     return pass;
@@ -195,15 +208,20 @@ __attribute__((target("avx2"), always_inline)) inline __m256i load(const char* d
     return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + at));
 }
 
+// The places whose byte is one that may stand before a character without being one.
+__attribute__((target("avx2"), always_inline)) inline __m256i breaking(const OffsetBytes& breaks,
+                                                                       __m256i bytes)
+{
+    return breaks.count > 0 ? matching(breaks, bytes) : _mm256_setzero_si256();
+}
+
 // The places whose byte at offset o the filter allows, markup or a reference included.
-__attribute__((target("avx2"), always_inline)) inline __m256i allowedAt(const OffsetBytes& allowed,
-                                                                        __m256i bytes)
+__attribute__((target("avx2"), always_inline)) inline __m256i
+allowedAt(const OffsetBytes& allowed, const OffsetBytes& breaks, __m256i bytes)
 {
     __m256i pass = allowed.count > 0 ? matching(allowed, bytes) : _mm256_set1_epi8(-1);
     if (allowed.startsChar)
-        pass =
-            _mm256_or_si256(pass, _mm256_or_si256(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('<')),
-                                                  _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('&'))));
+        pass = _mm256_or_si256(pass, breaking(breaks, bytes));
     return pass;
 }
 
@@ -219,8 +237,11 @@ __attribute__((target("avx2"))) qsizetype filterCandidatesAvx2(const ByteFilter&
         for (int v = 0; v < offsets[o].count; ++v)
             offsets[o].values[v] = _mm256_set1_epi8(char(filter.values[size_t(o)][size_t(v)]));
     }
-    const __m256i lt = _mm256_set1_epi8('<');
-    const __m256i amp = _mm256_set1_epi8('&');
+    OffsetBytes breaks;
+    breaks.count = filter.breakCount;
+    breaks.startsChar = false;
+    for (int v = 0; v < breaks.count; ++v)
+        breaks.values[v] = _mm256_set1_epi8(char(filter.breakBytes[size_t(v)]));
     // Whole blocks of 32 starting places whose bytes all lie in the data.
     const qsizetype last = std::min(to, size - filter.length - 31);
     qsizetype at = from;
@@ -230,7 +251,7 @@ __attribute__((target("avx2"))) qsizetype filterCandidatesAvx2(const ByteFilter&
         if (!_mm256_movemask_epi8(first))
             continue;
         if (filter.length > 1) {
-            first = _mm256_and_si256(first, allowedAt(offsets[1], load(data, at + 1)));
+            first = _mm256_and_si256(first, allowedAt(offsets[1], breaks, load(data, at + 1)));
             if (!_mm256_movemask_epi8(first))
                 continue;
         }
@@ -240,8 +261,7 @@ __attribute__((target("avx2"))) qsizetype filterCandidatesAvx2(const ByteFilter&
             if (offsets[o].count > 0)
                 pass = _mm256_and_si256(pass, matching(offsets[o], bytes));
             if (offsets[o].startsChar)
-                pass = _mm256_or_si256(pass, _mm256_or_si256(_mm256_cmpeq_epi8(bytes, lt),
-                                                             _mm256_cmpeq_epi8(bytes, amp)));
+                pass = _mm256_or_si256(pass, breaking(breaks, bytes));
         }
         pass = _mm256_and_si256(pass, first);
         for (unsigned mask = unsigned(_mm256_movemask_epi8(pass)); mask; mask &= mask - 1)
@@ -337,8 +357,49 @@ public:
 
     qsizetype work() const { return m_work; }
 
-    // The next thing of the text at at (inside or at the end of segment), moving past it.
+    // The next thing of the text at at (inside or at the end of segment), moving past it;
+    // characters the text leaves out are passed over.
     Walk next(qsizetype& at, Segment& segment, char32_t* c) const
+    {
+        Walk walk;
+        do
+            walk = nextUnit(at, segment, c);
+        while (walk == Walk::Char && CharacterRules::isIgnorable(*c));
+        return walk;
+    }
+
+    // The thing of the text that ends just before at, moving before it; back counts the
+    // segments stepped back over in the trail.
+    Walk previous(qsizetype& at, size_t& back, char32_t* c) const
+    {
+        Walk walk;
+        do
+            walk = previousUnit(at, back, c);
+        while (walk == Walk::Char && CharacterRules::isIgnorable(*c));
+        return walk;
+    }
+
+    // Whether the unit before at may belong to a character reference (which lies in one
+    // piece of text).
+    bool mayBeInReference(qsizetype at, size_t back) const
+    {
+        Segment segment;
+        if (!m_trail.get(back, &segment))
+            return true;
+        const qsizetype stop = std::max(segment.begin, at - CharacterReference::MaxLength);
+        for (qsizetype p = at - 1; p >= stop; --p) {
+            ++m_work;
+            const unsigned u = static_cast<unsigned char>(m_data[p]);
+            if (u == '&')
+                return true;
+            if (!isAsciiLetter(u) && !(u >= '0' && u <= '9') && u != '#')
+                return false;
+        }
+        return false;
+    }
+
+private:
+    Walk nextUnit(qsizetype& at, Segment& segment, char32_t* c) const
     {
         ++m_work;
         while (at >= segment.end || segment.kind != SegmentKind::Text) {
@@ -370,9 +431,7 @@ public:
         return CharacterRules::isBlank(*c) ? Walk::Blank : Walk::Char;
     }
 
-    // The thing of the text that ends just before at, moving before it; back counts the
-    // segments stepped back over in the trail.
-    Walk previous(qsizetype& at, size_t& back, char32_t* c) const
+    Walk previousUnit(qsizetype& at, size_t& back, char32_t* c) const
     {
         ++m_work;
         Segment segment;
@@ -403,26 +462,6 @@ public:
         return CharacterRules::isBlank(*c) ? Walk::Blank : Walk::Char;
     }
 
-    // Whether the unit before at may belong to a character reference (which lies in one
-    // piece of text).
-    bool mayBeInReference(qsizetype at, size_t back) const
-    {
-        Segment segment;
-        if (!m_trail.get(back, &segment))
-            return true;
-        const qsizetype stop = std::max(segment.begin, at - CharacterReference::MaxLength);
-        for (qsizetype p = at - 1; p >= stop; --p) {
-            ++m_work;
-            const unsigned u = static_cast<unsigned char>(m_data[p]);
-            if (u == '&')
-                return true;
-            if (!isAsciiLetter(u) && !(u >= '0' && u <= '9') && u != '#')
-                return false;
-        }
-        return false;
-    }
-
-private:
     const char* m_data;
     qsizetype m_size;
     qsizetype m_textBegin;

@@ -63,7 +63,11 @@ public:
         std::array<std::array<unsigned char, MaxValues>, MaxBytes> values{};
         std::array<int, MaxBytes> valueCount{};  // 0: any byte
         std::array<bool, MaxBytes> startsChar{}; // markup or a reference may come instead
-        std::vector<char32_t> firstVariants;     // the forms of the first character
+        // The first bytes of what may stand before a character without being one: markup, a
+        // reference, a character the text leaves out (a soft hyphen, a stress accent).
+        std::array<unsigned char, MaxValues> breakBytes{};
+        int breakCount = 0;
+        std::vector<char32_t> firstVariants; // the forms of the first character
     };
 
 private:

@@ -136,8 +136,10 @@ QStringList stems(const QString& text)
     std::vector<DocumentText::Char> characters;
     const QList<uint> units = text.toUcs4();
     characters.reserve(size_t(units.size()));
-    for (qsizetype i = 0; i < units.size(); ++i)
-        characters.push_back(DocumentText::Char{char32_t(units[i]), i, i + 1});
+    for (qsizetype i = 0; i < units.size(); ++i) {
+        if (!CharacterRules::isIgnorable(units[i])) // as a page's text leaves them out
+            characters.push_back(DocumentText::Char{char32_t(units[i]), i, i + 1});
+    }
     QStringList out;
     for (const Word& word : words(characters))
         out.append(word.stem);

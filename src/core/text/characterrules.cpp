@@ -11,7 +11,7 @@ bool isBlank(char32_t c)
 
 bool isWordCharacter(char32_t c)
 {
-    return QChar::isLetter(c) || QChar::isDigit(c);
+    return QChar::isLetter(c) || QChar::isDigit(c) || QChar::isMark(c);
 }
 
 char32_t folded(char32_t c, bool caseSensitive)

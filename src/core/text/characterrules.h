@@ -7,9 +7,16 @@ namespace CharacterRules {
 
 // Space, tab, CR, LF, form feed and no-break space: a run of them is one blank of the text.
 bool isBlank(char32_t c);
-// A letter or a decimal digit (Unicode categories L* and Nd): words are the maximal runs of
-// them. Other numbers ("²", "½", "Ⅻ") and marks stand between words.
+// A letter, a decimal digit or a combining mark (Unicode categories L*, Nd and M*): words are
+// the maximal runs of them. Other numbers ("²", "½", "Ⅻ") stand between words.
 bool isWordCharacter(char32_t c);
+// The soft hyphen and the stress accents (combining grave and acute): a reader does not see
+// them as characters of the word they stand in ("за&#769;мок" reads "замок"), so the text
+// leaves them out.
+constexpr bool isIgnorable(char32_t c)
+{
+    return c == U'\u00AD' || c == U'\u0300' || c == U'\u0301';
+}
 // The character as compared: its simple lower-case form unless the search is case-sensitive.
 char32_t folded(char32_t c, bool caseSensitive);
 

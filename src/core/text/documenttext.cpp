@@ -118,6 +118,8 @@ std::u32string DocumentText::normalizedContext(const QString& context, bool case
             blank = true;
             continue;
         }
+        if (CharacterRules::isIgnorable(c))
+            continue;
         if (blank && !out.empty())
             out += U' ';
         blank = false;

@@ -427,6 +427,8 @@ void TextReader::put(char32_t c, qsizetype begin, qsizetype end)
         blank(begin, end);
         return;
     }
+    if (CharacterRules::isIgnorable(c))
+        return;
     if (m_blankPending) {
         m_chars[size_t(m_count++)] = {U' ', m_blankBegin, m_blankEnd};
         m_blankPending = false;

@@ -233,11 +233,19 @@ private slots:
         QTemporaryDir dir;
         const QString lib = dir.path() + QStringLiteral("/lib");
         QVERIFY(QDir().mkpath(lib));
-        const QStringList words{QStringLiteral("5µm"),   QStringLiteral("5μm"),
-                                QStringLiteral("ϕ12"),   QStringLiteral("φ12"),
-                                QStringLiteral("ας"),    QStringLiteral("ασ"),
-                                QStringLiteral("ſtahl"), QStringLiteral("stahl"),
-                                QStringLiteral("aʹb"),   QStringLiteral("ab")};
+        const QStringList words{QStringLiteral("5µm"),
+                                QStringLiteral("5μm"),
+                                QStringLiteral("ϕ12"),
+                                QStringLiteral("φ12"),
+                                QStringLiteral("ας"),
+                                QStringLiteral("ασ"),
+                                QStringLiteral("ſtahl"),
+                                QStringLiteral("stahl"),
+                                QStringLiteral("aʹb"),
+                                QStringLiteral("ab"),
+                                QStringLiteral("за\u0301мок"),
+                                QStringLiteral("замок"),
+                                QStringLiteral("желез\u00ADобетон")};
         for (int i = 0; i < words.size(); ++i) {
             QVERIFY(TestFiles::write(
                 lib + QStringLiteral("/%1.htm").arg(i),
@@ -247,6 +255,9 @@ private slots:
         waitForStampsToSettle();
         QVERIFY(build(lib));
         QVERIFY(sameAsScan(lib, words, "word table"));
+        // Soft hyphens and stress accents are no part of the text: the pages hold one word.
+        QVERIFY(answer(lib, QStringLiteral("замок"), false, true).count(u'|') == 1);
+        QVERIFY(answer(lib, QStringLiteral("железобетоном"), true, true).contains(u'/'));
     }
 
     // Pages overwritten in the middle of the index: the update finds it damaged and makes it
