@@ -119,6 +119,13 @@ private slots:
         const QByteArray late = QByteArray("<p>\n").repeated(495) + "<meta charset=utf-8>" +
                                 QStringLiteral("Ёлка").toUtf8();
         QVERIFY(wrap(late, QStringLiteral("ёлка")).contains("<S>"));
+        // In text mode a soft hyphen or an accent inside a word is marked with it.
+        const auto copy = HighlightedCopy::highlight(
+            TestFiles::cp1251(QStringLiteral("за&#769;мок; за\u00ADмок")), QStringLiteral("замок"),
+            MatchOptions{false, true, true, false}, "<S>", "</S>");
+        QCOMPARE(copy.marked, 2);
+        QVERIFY(copy.copy.contains(TestFiles::cp1251(QStringLiteral("'>за&#769;мок</S>; "))));
+        QVERIFY(copy.copy.contains(TestFiles::cp1251(QStringLiteral("'>за\u00ADмок</S>"))));
     }
 
     // A raw occurrence inside a reference is left alone, also one that gave no character of its
