@@ -1,81 +1,20 @@
 #include "namematcher.h"
 
+#include "characterrules.h"
+#include "looseletters.h"
+
 #include <algorithm>
-
-namespace {
-
-bool isSeparator(QChar c)
-{
-    switch (c.unicode()) {
-    case u' ':
-    case u'\t':
-    case u'\u00A0':
-    case u'-':
-    case u'\u2010':
-    case u'\u2011':
-    case u'\u2012':
-    case u'\u2013':
-    case u'\u2014':
-    case u'\u2015':
-    case u'\u2212':
-    case u'.':
-    case u',':
-    case u'_':
-    case u'/':
-    case u'\\':
-        return true;
-    default:
-        return false;
-    }
-}
-
-// The Cyrillic letter a Latin one looks like, in lower case; ё as е.
-QChar cyrillicLookAlike(QChar c)
-{
-    switch (c.unicode()) {
-    case u'a':
-        return u'а';
-    case u'c':
-        return u'с';
-    case u'e':
-        return u'е';
-    case u'o':
-        return u'о';
-    case u'p':
-        return u'р';
-    case u'x':
-        return u'х';
-    case u'y':
-        return u'у';
-    case u'k':
-        return u'к';
-    case u'm':
-        return u'м';
-    case u't':
-        return u'т';
-    case u'h':
-        return u'н';
-    case u'b':
-        return u'в';
-    case u'ё': // "Емкости" finds "Ёмкости": the letter is written either way
-        return u'е';
-    default:
-        return c;
-    }
-}
-
-} // namespace
 
 QString NameMatcher::folded(const QString& text, QList<qsizetype>* at)
 {
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        // A soft hyphen is no separator and no letter: it is left out.
-        if (isSeparator(c) || c == u'\u00AD')
+        const char16_t c = text.at(i).unicode();
+        // A soft hyphen or an accent is no separator and no letter: it is left out.
+        if (LooseLetters::isSeparator(c) || CharacterRules::isIgnorable(c))
             continue;
-        out += cyrillicLookAlike(c.toLower());
+        out += QChar(char16_t(LooseLetters::folded(c)));
         if (at)
             at->append(i);
     }

@@ -7,10 +7,8 @@
 
 // Finding a document by its name or designation, loosely: the typed text is split at blanks
 // into words, and a word matches where what is left of it occurs in what is left of a caption
-// or a file name, after both are put in lower case, Latin letters that look like Cyrillic
-// ones (a c e o p x y k m t h b) are read as those, and every separator (blanks, hyphens and
-// dashes, dots, commas, underscores, slashes) is left out. "2.01.07-85", "2.01.07–85" and
-// "СНиП2.01.07-85" all find "СНиП 2.01.07-85*".
+// or a file name, both read as LooseLetters reads them and every separator left out. "2.01.07-85",
+// "2.01.07–85" and "СНиП2.01.07-85" all find "СНиП 2.01.07-85*".
 class NameMatcher
 {
 public:
