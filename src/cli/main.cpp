@@ -1,6 +1,8 @@
 // lectoria-find: the search of the viewer from a terminal, by the same rules and code.
 #include "collectionlists.h"
+#include "designationrule.h"
 #include "directorylisting.h"
+#include "documentnorms.h"
 #include "indexfilter.h"
 #include "libraryscan.h"
 #include "messagereporter.h"
@@ -16,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -24,6 +27,8 @@ const char* const usage =
     "       lectoria-find [OPTION...] --tech-parts SUITE_DIR CONTEXT\n"
     "       lectoria-find [OPTION...] --words QUERY DIR...\n"
     "       lectoria-find [-0] --names QUERY DIR...\n"
+    "       lectoria-find [-0] [--index] --cites DESIGNATION DIR...\n"
+    "       lectoria-find --designations FILE...\n"
     "options: --case-sensitive, --whole-words, --text, --words, --index, -0 (--null)\n"
     "\n"
     "Searches the documents (.htm files) below each DIR for CONTEXT, as Lectoria's find box\n"
@@ -67,7 +72,22 @@ const char* const usage =
     "Cyrillic ones and separators (blanks, hyphens and dashes, dots, commas, underscores,\n"
     "slashes) are left aside: \"2.01.07-85\" finds \"СНиП 2.01.07-85*.htm\". In scan order.\n"
     "\n"
-    "With --index (and --text or --words), each DIR's index, written by lectoria-index, tells "
+    "With --cites, the documents are found that cite DESIGNATION, a designation of a\n"
+    "normative or estimate document (\"СП 48.13330.2019\", \"СНиП 3.03.01-87*\", \"ГЭСН\n"
+    "81-02-06-2022\"), read as loosely as --names reads names. Designations are found in the\n"
+    "text of each document (as with --text); a document's own designations (those of its file\n"
+    "name, its title and its first heading) are not citations of itself. Without a year,\n"
+    "DESIGNATION stands for every edition; a citation without a year cites every edition. In\n"
+    "scan order; with --index, each DIR's index answers for the documents it knows as they are.\n"
+    "\n"
+    "With --designations, each FILE's designations are printed, one per line, tab-separated:\n"
+    "the file, what the designation is to it (own: of its names; cites: a citation, with the\n"
+    "number of mentions; replaces: named after \"взамен\" or \"актуализированная редакция\"),\n"
+    "the designation as written, its key (the document whatever its edition), its edition (the\n"
+    "year, or -) and the count; exit status 2 also when a FILE cannot be read.\n"
+    "\n"
+    "With --index (and --text, --words or --cites), each DIR's index, written by lectoria-index, "
+    "tells "
     "which\n"
     "documents can hold CONTEXT: only those, and those added or changed since the index was\n"
     "written, are read. The answer is the same as without it. A context under three characters,\n"
@@ -108,6 +128,42 @@ int usageError(const QString& message)
     return 2;
 }
 
+// --designations: each file's designations, a line each.
+int printDesignations(const QList<const char*>& files)
+{
+    if (files.isEmpty())
+        return usageError(QStringLiteral("--designations takes at least one FILE"));
+    int unreadable = 0;
+    int printed = 0;
+    for (const char* name : files) {
+        const QString path = Platform::fromNativeName(std::filesystem::path(name));
+        const std::optional<DocumentNorms> norms =
+            DocumentNorms::ofFile(path, {DocumentNorms::fileNameOf(path)});
+        if (!norms) {
+            printLine(stderr, QStringLiteral("lectoria-find: cannot read ") + path);
+            ++unreadable;
+            continue;
+        }
+        const auto print = [&](const char* role, const Designation& designation, int count) {
+            printLine(stdout,
+                      QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6")
+                          .arg(path, QLatin1String(role), designation.text(), designation.key(),
+                               designation.edition ? QString::number(designation.edition)
+                                                   : QStringLiteral("-"))
+                          .arg(count));
+            ++printed;
+        };
+        for (const Designation& own : norms->own())
+            print("own", own, 1);
+        for (const DocumentNorms::Citation& citation : norms->citations())
+            print("cites", citation.first, citation.count);
+        for (const Designation& replaced : norms->replaced())
+            print("replaces", replaced, 1);
+    }
+    std::fflush(stdout);
+    return unreadable > 0 ? 2 : printed > 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -120,6 +176,8 @@ int main(int argc, char* argv[])
     bool useIndex = false;
     bool wordForms = false;
     bool names = false;
+    bool cites = false;
+    bool designations = false;
     char pathEnd = '\n';
     // Positional arguments keep their bytes: the context is checked as it was given.
     QList<const char*> positional;
@@ -138,6 +196,10 @@ int main(int argc, char* argv[])
             textMode = true;
         else if (!optionsEnd && argument == "--names")
             names = true;
+        else if (!optionsEnd && argument == "--cites")
+            cites = true;
+        else if (!optionsEnd && argument == "--designations")
+            designations = true;
         else if (!optionsEnd && argument == "--words")
             wordForms = true;
         else if (!optionsEnd && argument == "--index")
@@ -154,6 +216,8 @@ int main(int argc, char* argv[])
             positional.append(argv[i]);
     }
 
+    if (designations)
+        return printDesignations(positional);
     const char* contextBytes = nullptr;
     QStringList roots;
     if (techParts) {
@@ -185,6 +249,8 @@ int main(int argc, char* argv[])
     context = SearchJob::trimmedContext(context);
     if (context.isEmpty())
         return usageError(QStringLiteral("the context is empty"));
+    if (cites && DesignationRule::parse(context).kind.isEmpty())
+        return usageError(QStringLiteral("\"%1\" is no designation of a document").arg(context));
     if (wordForms && !WordQuery(context).isValid())
         return usageError(QStringLiteral("the query holds no word"));
 
@@ -237,6 +303,7 @@ int main(int argc, char* argv[])
     request.options = MatchOptions{caseSensitive, wholeWords, textMode, wordForms};
     request.folders = roots;
     request.useIndex = useIndex;
+    request.citations = cites;
     const SearchResult result = SearchJob(request).run();
     for (const QString& folder : result.unindexedFolders)
         printLine(stderr, QStringLiteral("lectoria-find: the index of %1 cannot be read; it was "

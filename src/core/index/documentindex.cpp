@@ -1,5 +1,7 @@
 #include "documentindex.h"
 
+#include "documentnorms.h"
+
 #include "characterrules.h"
 #include "documenttext.h"
 #include "wordforms.h"
@@ -204,6 +206,13 @@ bool DocumentIndex::createSchema()
         // none) and folds nothing beyond ASCII (stems are in lower case already).
         "CREATE VIRTUAL TABLE stems USING fts5(body, tokenize='ascii',"
         " detail=full, content='');"
+        // The designations each document is (role 0, count its rank), cites (1, count its
+        // mentions, first the place of the first) and replaces (2).
+        "CREATE TABLE norms(doc INTEGER NOT NULL, role INTEGER NOT NULL, key TEXT NOT NULL,"
+        " edition INTEGER NOT NULL, written TEXT NOT NULL, count INTEGER NOT NULL,"
+        " first INTEGER NOT NULL);"
+        "CREATE INDEX norms_by_key ON norms(key, role);"
+        "CREATE INDEX norms_by_doc ON norms(doc);"
         "INSERT INTO meta VALUES('format', 'lectoria-" +
         QByteArray::number(FormatVersion) +
         "');"
@@ -414,12 +423,16 @@ bool DocumentIndex::dropIndexed(qint64 id)
     Statement dropStems(m_db, "INSERT INTO stems(stems, rowid, body) VALUES('delete', ?1, ?2);");
     dropStems.bindInt(1, id);
     dropStems.bindText(2, WordForms::stems(text).join(u' '));
-    return (dropText.step() == SQLITE_DONE && dropStems.step() == SQLITE_DONE) ||
+    Statement dropNorms(m_db, "DELETE FROM norms WHERE doc = ?1;");
+    dropNorms.bindInt(1, id);
+    return (dropText.step() == SQLITE_DONE && dropStems.step() == SQLITE_DONE &&
+            dropNorms.step() == SQLITE_DONE) ||
            fail(Problem::WriteFailed);
 }
 
 bool DocumentIndex::put(const QString& relativePath, const Platform::FileStamp& stamp, int encoding,
-                        const QString& foldedText, const QStringList& stems)
+                        const QString& foldedText, const QStringList& stems,
+                        const DocumentNorms& norms)
 {
     const QByteArray path = pathBytes(relativePath);
     const QByteArray utf8 = foldedText.toUtf8();
@@ -459,8 +472,64 @@ bool DocumentIndex::put(const QString& relativePath, const Platform::FileStamp& 
     Statement words(m_db, "INSERT INTO stems(rowid, body) VALUES(?1, ?2);");
     words.bindInt(1, id);
     words.bindText(2, stems.join(u' '));
-    return (text.step() == SQLITE_DONE && words.step() == SQLITE_DONE) ||
+    return (text.step() == SQLITE_DONE && words.step() == SQLITE_DONE && putNorms(id, norms)) ||
            fail(Problem::WriteFailed);
+}
+
+bool DocumentIndex::putNorms(qint64 id, const DocumentNorms& norms)
+{
+    Statement add(m_db, "INSERT INTO norms(doc, role, key, edition, written, count, first)"
+                        " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7);");
+    const auto row = [&](NormRole role, const Designation& designation, int count) {
+        sqlite3_reset(add.get());
+        add.bindInt(1, id);
+        add.bindInt(2, int(role));
+        add.bindText(3, designation.key());
+        add.bindInt(4, designation.edition);
+        add.bindText(5, designation.text());
+        add.bindInt(6, count);
+        add.bindInt(7, designation.begin);
+        return add.step() == SQLITE_DONE;
+    };
+    for (qsizetype rank = 0; rank < norms.own().size(); ++rank) {
+        if (!row(NormRole::Own, norms.own()[rank], int(rank)))
+            return false;
+    }
+    for (const DocumentNorms::Citation& citation : norms.citations()) {
+        if (!row(NormRole::Cites, citation.first, citation.count))
+            return false;
+    }
+    for (const Designation& replaced : norms.replaced()) {
+        if (!row(NormRole::Replaces, replaced, 0))
+            return false;
+    }
+    return true;
+}
+
+bool DocumentIndex::norms(NormRole role, QList<NormRow>* out, const QString& key)
+{
+    Statement rows(m_db, key.isEmpty()
+                             ? "SELECT d.path, n.key, n.edition, n.written, n.count, n.first"
+                               " FROM norms n JOIN documents d ON d.id = n.doc WHERE n.role = ?1;"
+                             : "SELECT d.path, n.key, n.edition, n.written, n.count, n.first"
+                               " FROM norms n JOIN documents d ON d.id = n.doc"
+                               " WHERE n.role = ?1 AND n.key = ?2;");
+    rows.bindInt(1, int(role));
+    if (!key.isEmpty())
+        rows.bindText(2, key);
+    int code = SQLITE_ROW;
+    while ((code = rows.step()) == SQLITE_ROW) {
+        NormRow row;
+        row.path = pathText(rows.bytes(0));
+        row.role = role;
+        row.key = QString::fromUtf8(rows.bytes(1));
+        row.edition = int(rows.integer(2));
+        row.written = QString::fromUtf8(rows.bytes(3));
+        row.count = int(rows.integer(4));
+        row.first = rows.integer(5);
+        out->append(row);
+    }
+    return code == SQLITE_DONE || fail(isDamage(code) ? Problem::Unusable : Problem::CannotOpen);
 }
 
 bool DocumentIndex::remove(const QString& relativePath)

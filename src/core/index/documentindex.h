@@ -2,6 +2,8 @@
 
 #include "platform.h"
 
+#include <QList>
+
 #include <QHash>
 #include <QSet>
 #include <QString>
@@ -16,6 +18,24 @@ struct sqlite3;
 class DocumentIndex final
 {
 public:
+    // What a designation is to a document (DocumentNorms).
+    enum class NormRole
+    {
+        Own = 0,
+        Cites = 1,
+        Replaces = 2,
+    };
+    struct NormRow
+    {
+        QString path; // below the library folder
+        NormRole role = NormRole::Own;
+        QString key;
+        int edition = 0;
+        QString written;   // as the document writes it (its first mention)
+        int count = 0;     // mentions; for its own, the rank (0: the one it is known by)
+        qint64 first = -1; // the first mention's place in the text; -1 in its names
+    };
+
     enum class Access
     {
         // The user's own index: created when missing, written by the program.
@@ -67,6 +87,8 @@ public:
     bool documentsWithPhrase(const QStringList& stems, QSet<QString>* out);
     // Every document's number of words.
     bool wordCounts(QHash<QString, int>* out);
+    // The rows of one role for every document; of a key alone when key is given.
+    bool norms(NormRole role, QList<NormRow>* out, const QString& key = QString());
     // At least the number of documents held, told at once.
     int documentCountBound();
     // The bytes of the documents' texts (UTF-8).
@@ -81,9 +103,10 @@ public:
     bool begin();
     bool commit();
     void rollback();
-    // stems: the document's words in any form (WordForms), in order.
+    // stems: the document's words in any form (WordForms), in order; norms: what it is, cites
+    // and replaces.
     bool put(const QString& relativePath, const Platform::FileStamp& stamp, int encoding,
-             const QString& foldedText, const QStringList& stems);
+             const QString& foldedText, const QStringList& stems, const class DocumentNorms& norms);
     bool remove(const QString& relativePath);
 
     // SQLite's quick_check: false when the file is damaged (pages lost or overwritten), which
@@ -102,8 +125,9 @@ public:
     static QString folded(const QString& text);
     static constexpr char32_t NoContextCharacter = 0xFFFF;
     // 5: the text as a browser shows it; 6: stamps with identity and change time, stems
-    // taken as they are; 7: soft hyphens and stress accents left out, marks part of words.
-    static constexpr int FormatVersion = 7;
+    // taken as they are; 7: soft hyphens and stress accents left out, marks part of words;
+    // 8: the designations each document is, cites and replaces.
+    static constexpr int FormatVersion = 8;
 
 private:
     bool execute(const char* sql);
@@ -113,8 +137,9 @@ private:
     bool fail(Problem problem);
     bool createSchema();
     bool checkSchema();
-    // Takes a document's rows out of the full-text tables.
+    // Takes a document's rows out of the full-text tables and the designations.
     bool dropIndexed(qint64 id);
+    bool putNorms(qint64 id, const class DocumentNorms& norms);
 
     sqlite3* m_db = nullptr;
     Problem m_problem = Problem::None;

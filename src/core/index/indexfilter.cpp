@@ -1,5 +1,6 @@
 #include "indexfilter.h"
 
+#include "designation.h"
 #include "documentindex.h"
 #include "documenttext.h"
 #include "indexlocation.h"
@@ -127,6 +128,25 @@ IndexFilter::IndexFilter(const QString& folder, const WordSearch& search) : m_fo
     m_state = State::Used;
 }
 
+IndexFilter::IndexFilter(const QString& folder, const Designation& cited) : m_folder(folder)
+{
+    DocumentIndex index;
+    if (!open(index))
+        return;
+    QList<DocumentIndex::NormRow> rows;
+    if (!index.norms(DocumentIndex::NormRole::Cites, &rows, cited.key()) ||
+        !index.stamps(&m_stamps)) {
+        m_stamps.clear();
+        m_state = State::Unusable;
+        return;
+    }
+    for (const DocumentIndex::NormRow& row : std::as_const(rows)) {
+        if (cited.edition == 0 || row.edition == 0 || row.edition == cited.edition)
+            m_candidates.insert(row.path);
+    }
+    m_state = State::Used;
+}
+
 IndexFilter::KnownWords IndexFilter::knownWords(const QString& path) const
 {
     const QString relative = IndexUpdater::relativePath(m_folder, path);
@@ -151,13 +171,23 @@ bool IndexFilter::mustRead(const QString& path) const
     if (m_state != State::Used)
         return true;
     const QString relative = IndexUpdater::relativePath(m_folder, path);
-    if (m_candidates.contains(relative))
-        return true;
+    return m_candidates.contains(relative) || !knowsAsIs(path, relative);
+}
+
+std::optional<bool> IndexFilter::knownCitation(const QString& path) const
+{
+    const QString relative = IndexUpdater::relativePath(m_folder, path);
+    if (m_state != State::Used || !knowsAsIs(path, relative))
+        return std::nullopt;
+    return m_candidates.contains(relative);
+}
+
+bool IndexFilter::knowsAsIs(const QString& path, const QString& relative) const
+{
     const auto known = m_stamps.constFind(relative);
     if (known == m_stamps.constEnd())
-        return true;
+        return false;
     // The index answers only for a document this user may read now, as it was indexed.
     Platform::FileStamp now;
-    return !Platform::fileStamp(path, &now) || !now.readable ||
-           !(now.relativeTo(m_device) == *known);
+    return Platform::fileStamp(path, &now) && now.readable && now.relativeTo(m_device) == *known;
 }

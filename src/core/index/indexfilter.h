@@ -35,6 +35,9 @@ public:
     ~IndexFilter();
     // The word-forms search: the index answers for every document it knows as it is.
     IndexFilter(const QString& folder, const WordSearch& search);
+    // The search of the documents citing a designation: the candidates are those the index
+    // knows to cite it.
+    IndexFilter(const QString& folder, const struct Designation& cited);
 
     State state() const { return m_state; }
     // The index file asked (shared or the user's own).
@@ -42,6 +45,9 @@ public:
     // False only for a document the index knows as it is and whose text cannot hold the
     // context.
     bool mustRead(const QString& path) const;
+    // Citations: whether the document cites the designation, where the index knows it as it
+    // is (the index keeps what a reading finds); none where it must be read.
+    std::optional<bool> knownCitation(const QString& path) const;
     // Word forms: what a reading of a document the index knows as it is would tell of it: the
     // occurrences of each group (of a document that does not hold them all, 1 for each group
     // it holds) and its length in words, or -2 where the reading would not read it whole
@@ -61,6 +67,8 @@ public:
     static QString indexFileFor(const QString& folder);
 
 private:
+    // Whether the index knows the document as it is on disk now and this user may read it.
+    bool knowsAsIs(const QString& path, const QString& relative) const;
     // Opens the folder's index and begins the one read of an answer (a snapshot that a build
     // committing meanwhile does not change); false, with the state set, when there is none to
     // read.

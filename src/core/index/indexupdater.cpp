@@ -1,5 +1,7 @@
 #include "indexupdater.h"
 
+#include "documentnorms.h"
+
 #include "documentindex.h"
 #include "documenttext.h"
 #include "libraryscan.h"
@@ -83,7 +85,8 @@ bool update(const QString& folder, DocumentIndex& index, Summary* summary,
         const Platform::FileStamp& stamp = stampsToRead.at(i);
         if (stamp.size > LargestDocument) {
             // The zero stamp matches no file: every search reads it.
-            if (!index.put(relative, Platform::FileStamp(), 0, QString(), QStringList())) {
+            if (!index.put(relative, Platform::FileStamp(), 0, QString(), QStringList(),
+                           DocumentNorms())) {
                 index.rollback();
                 return false;
             }
@@ -98,8 +101,10 @@ bool update(const QString& folder, DocumentIndex& index, Summary* summary,
         const DocumentText document(raw);
         const QString text = document.text();
         const bool settled = stamp.latest() + SettleTime < readAt;
+        const DocumentNorms norms =
+            DocumentNorms::ofPage(raw, {DocumentNorms::fileNameOf(toRead.at(i))}, &text);
         if (!index.put(relative, settled ? stamp : Platform::FileStamp(), int(document.encoding()),
-                       DocumentIndex::folded(text), WordForms::stems(text))) {
+                       DocumentIndex::folded(text), WordForms::stems(text), norms)) {
             index.rollback();
             return false;
         }

@@ -69,10 +69,19 @@ DocumentNorms DocumentNorms::ofText(const QStringList& names, const QString& tex
     return norms;
 }
 
-DocumentNorms DocumentNorms::ofPage(const QByteArray& raw, const QStringList& names)
+DocumentNorms DocumentNorms::ofPage(const QByteArray& raw, const QStringList& names,
+                                    const QString* text)
 {
     const DocumentHeadings headings = DocumentHeadings::read(raw);
-    return ofText(names + QStringList{headings.title, headings.heading}, DocumentText(raw).text());
+    const QStringList all = names + QStringList{headings.title, headings.heading};
+    return ofText(all, text ? *text : DocumentText(raw).text());
+}
+
+QString DocumentNorms::fileNameOf(const QString& path)
+{
+    const QString name = Platform::displayName(path.mid(path.lastIndexOf(u'/') + 1));
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot > 0 ? name.left(dot) : name;
 }
 
 std::optional<DocumentNorms> DocumentNorms::ofFile(const QString& path, const QStringList& names,

@@ -34,8 +34,13 @@ public:
     explicit DocumentNorms(const QStringList& names);
     // The norms of a text and the names of its document.
     static DocumentNorms ofText(const QStringList& names, const QString& text);
-    // The norms of a page from its bytes: its text, title and heading besides the names.
-    static DocumentNorms ofPage(const QByteArray& raw, const QStringList& names);
+    // The norms of a page from its bytes: its text, title and heading besides the names; text,
+    // when given, is the page's text already read.
+    static DocumentNorms ofPage(const QByteArray& raw, const QStringList& names,
+                                const QString* text = nullptr);
+    // The name a document is known by where no caption is given: its file name without the
+    // extension.
+    static QString fileNameOf(const QString& path);
     // The same read from a file in pieces, in memory that does not grow with it; none when it
     // cannot be read (or cancel is set meanwhile).
     static std::optional<DocumentNorms> ofFile(const QString& path, const QStringList& names,

@@ -1,5 +1,7 @@
 #include "searchjob.h"
 
+#include "citationsearch.h"
+#include "designationrule.h"
 #include "documentsearch.h"
 #include "indexfilter.h"
 #include "wordsearch.h"
@@ -54,12 +56,17 @@ SearchResult SearchJob::run()
     SearchResult result;
     const DocumentSearch search(m_request.context, m_request.options);
     std::unique_ptr<WordSearch> words;
-    if (m_request.options.wordForms)
+    std::unique_ptr<CitationSearch> citations;
+    if (m_request.citations)
+        citations = std::make_unique<CitationSearch>(DesignationRule::parse(m_request.context));
+    else if (m_request.options.wordForms)
         words = std::make_unique<WordSearch>(m_request.context);
     std::vector<WordReading> readings;
     if (!m_request.document.isEmpty()) {
         bool unreadable = false;
-        if (words) {
+        if (citations) {
+            result.found = citations->cites(m_request.document, &m_cancel, &unreadable) ? 1 : 0;
+        } else if (words) {
             const WordSearch::Reading reading = words->read(m_request.document, &m_cancel);
             unreadable = !reading.readable;
             result.found = reading.found() ? 1 : 0;
@@ -77,7 +84,13 @@ SearchResult SearchJob::run()
         for (qsizetype i = 0; i < m_request.folders.size() && !isCancelRequested(); ++i) {
             const QString& folder = m_request.folders.at(i);
             std::unique_ptr<IndexFilter> filter;
-            if (m_request.useIndex && words) {
+            if (m_request.useIndex && citations) {
+                filter = std::make_unique<IndexFilter>(folder, citations->cited());
+                if (filter->state() == IndexFilter::State::Used)
+                    result.indexedFolders.append(folder);
+                else
+                    result.unindexedFolders.append(folder);
+            } else if (m_request.useIndex && words) {
                 filter = std::make_unique<IndexFilter>(folder, *words);
                 if (filter->state() == IndexFilter::State::Used)
                     result.indexedFolders.append(folder);
@@ -90,7 +103,8 @@ SearchResult SearchJob::run()
                 else if (filter->state() != IndexFilter::State::NotApplicable)
                     result.unindexedFolders.append(folder);
             }
-            FolderResult part = searchFolder(folder, search, filter.get(), words.get());
+            FolderResult part =
+                searchFolder(folder, search, filter.get(), words.get(), citations.get());
             std::move(part.words.begin(), part.words.end(), std::back_inserter(readings));
             result.checked += part.checked;
             result.found += part.found;
@@ -140,7 +154,8 @@ QHash<QString, double> SearchJob::relevanceOf(const std::vector<WordReading>& re
 }
 
 SearchJob::FolderResult SearchJob::searchFolder(const QString& dir, const DocumentSearch& search,
-                                                const IndexFilter* filter, const WordSearch* words)
+                                                const IndexFilter* filter, const WordSearch* words,
+                                                const CitationSearch* citations)
 {
     // The folders are walked on this thread while the pool checks the documents already met;
     // the answers are kept by the document's place in scan order.
@@ -183,9 +198,18 @@ SearchJob::FolderResult SearchJob::searchFolder(const QString& dir, const Docume
                     m_found(path);
                 if (wordReading->length == -1)
                     unreadableDocuments.fetch_add(1, std::memory_order_relaxed);
+            } else if (const std::optional<bool> known =
+                           citations && filter ? filter->knownCitation(path) : std::nullopt;
+                       known && !isCancelRequested()) {
+                *answer = *known ? 1 : 0;
+                if (*answer && m_found)
+                    m_found(path);
             } else if (!isCancelRequested() && (!filter || filter->mustRead(path))) {
                 bool unreadable = false;
-                *answer = search.contains(path, &m_cancel, &unreadable) ? 1 : 0;
+                *answer = (citations ? citations->cites(path, &m_cancel, &unreadable)
+                                     : search.contains(path, &m_cancel, &unreadable))
+                              ? 1
+                              : 0;
                 if (*answer && m_found && !isCancelRequested())
                     m_found(path);
                 if (unreadable)

@@ -25,6 +25,8 @@ struct SearchRequest
     QStringList folderCaptions;
     // When set, this document is checked alone and the folders are ignored.
     QString document;
+    // The context is a designation (DesignationRule): the documents that cite it are found.
+    bool citations = false;
     // A text-mode context of three characters or more is answered from each folder's index
     // where it has one: only the documents that can hold it, and those changed since the
     // index was written, are read.
@@ -93,7 +95,8 @@ private:
     };
     // filter, when given, tells which documents need not be read.
     FolderResult searchFolder(const QString& dir, const class DocumentSearch& search,
-                              const class IndexFilter* filter, const class WordSearch* words);
+                              const class IndexFilter* filter, const class WordSearch* words,
+                              const class CitationSearch* citations);
     static QThreadPool& checkPool();
     void checkWords(const QString& path, const class WordSearch& words,
                     const class IndexFilter* filter, WordReading& reading) const;

@@ -133,7 +133,7 @@ private slots:
                              "of the old rule are then rebuilt) and pin the new text here";
         QVERIFY2(text == pinnedText, remind);
         QVERIFY2(WordForms::stems(text) == pinnedStems, remind);
-        QVERIFY2(DocumentIndex::FormatVersion == 7, remind);
+        QVERIFY2(DocumentIndex::FormatVersion == 8, remind);
     }
 };
 
