@@ -1,6 +1,7 @@
 #include "highlightedcopy.h"
 
 #include "characterreference.h"
+#include "copyoutput.h"
 #include "documentlayout.h"
 #include "documenttext.h"
 #include "filetree.h"
@@ -99,50 +100,6 @@ using SegmentKind = DocumentText::SegmentKind;
 // The bytes read at once: the work stays near the document, and so does the memory.
 constexpr qsizetype Piece = 256 * 1024;
 
-// A document's bytes written again, with tags inserted before some of its units (bytes, or
-// 16-bit units of a UTF-16 document), as the inserts come, in order.
-class CopyOutput
-{
-public:
-    CopyOutput(const QByteArray& source, Encoding encoding, bool wanted)
-        : m_source(source), m_encoding(encoding), m_wanted(wanted)
-    {
-        if (wanted)
-            m_out.reserve(source.size() + 64 * 1024);
-    }
-
-    void insert(qsizetype before, const QByteArray& tag)
-    {
-        if (!m_wanted)
-            return;
-        const bool utf16 = TextEncoding::isUtf16(m_encoding);
-        const qsizetype at = std::min(before * (utf16 ? 2 : 1), m_source.size());
-        m_out.append(m_source.constData() + m_written, at - m_written);
-        m_written = at;
-        if (!utf16) {
-            m_out += tag;
-            return;
-        }
-        const QString text = QString::fromLatin1(tag);
-        m_out += TextEncoding::utf16Bytes(reinterpret_cast<const char16_t*>(text.utf16()),
-                                          text.size(), m_encoding == Encoding::Utf16Be);
-    }
-
-    QByteArray finish()
-    {
-        if (m_wanted)
-            m_out.append(m_source.constData() + m_written, m_source.size() - m_written);
-        return std::move(m_out);
-    }
-
-private:
-    const QByteArray& m_source;
-    Encoding m_encoding;
-    bool m_wanted;
-    QByteArray m_out;
-    qsizetype m_written = 0;
-};
-
 // The open tag of a piece of the occurrence number: the attribute after the tag's name.
 QByteArray numberedTag(const QByteArray& openTag, int occurrence)
 {
@@ -151,53 +108,6 @@ QByteArray numberedTag(const QByteArray& openTag, int occurrence)
         ++nameEnd;
     return openTag.left(nameEnd) + " data-occurrence='" + QByteArray::number(occurrence) + '\'' +
            openTag.mid(nameEnd);
-}
-
-// Marks an occurrence of the text, the units [begin, end): one mark for each piece of text it
-// covers. Blanks between blocks (a table's cells, paragraphs) are left unmarked, where a mark
-// would be out of place.
-void markPieces(const TextWindow& window, const QByteArray& raw, Encoding encoding, qsizetype begin,
-                qsizetype end, const QByteArray& open, const QByteArray& close, CopyOutput& out)
-{
-    const bool utf16 = TextEncoding::isUtf16(encoding);
-    const auto isBlankUnit = [&](qsizetype at) {
-        char16_t c = char16_t(uchar(raw[at]));
-        if (utf16) {
-            const auto a = uchar(raw[2 * at]), b = uchar(raw[2 * at + 1]);
-            c = encoding == Encoding::Utf16Be ? char16_t(a << 8 | b) : char16_t(b << 8 | a);
-        }
-        return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\f';
-    };
-    const std::deque<Segment>& segments = window.segments();
-    const auto besideBlock = [&segments](size_t neighbour) {
-        return neighbour < segments.size() && segments[neighbour].kind != SegmentKind::InlineTag;
-    };
-    size_t s = size_t(
-        std::upper_bound(segments.begin(), segments.end(), begin,
-                         [](qsizetype at, const Segment& segment) { return at < segment.begin; }) -
-        segments.begin());
-    s = s > 0 ? s - 1 : 0;
-    qsizetype covered = begin;
-    for (; s < segments.size() && segments[s].begin < end; ++s) {
-        covered = std::max(covered, segments[s].end);
-        if (segments[s].kind != SegmentKind::Text || segments[s].end <= begin)
-            continue;
-        const qsizetype from = std::max(begin, segments[s].begin);
-        const qsizetype to = std::min(end, segments[s].end);
-        bool blankOnly = true;
-        for (qsizetype u = from; u < to && blankOnly; ++u)
-            blankOnly = isBlankUnit(u);
-        if (blankOnly && ((from == segments[s].begin && s > 0 && besideBlock(s - 1)) ||
-                          (to == segments[s].end && besideBlock(s + 1))))
-            continue;
-        out.insert(from, open);
-        out.insert(to, close);
-    }
-    if (covered < end) {
-        // The rest lies in the piece of text still going on.
-        out.insert(covered, open);
-        out.insert(end, close);
-    }
 }
 
 // Reads a document in pieces into a window, its characters also to a snippet keeper: from
@@ -352,8 +262,8 @@ HighlightedCopy::Highlight highlightText(const QByteArray& raw, Platform::ReadOn
             if (++result.marked == 1)
                 snippet.take(occurrence.first, occurrence.end);
             if (writeCopy)
-                markPieces(window, raw, encoding, occurrence.beginUnit, occurrence.endUnit,
-                           numberedTag(openTag, result.marked), closeTag, out);
+                out.markPieces(window, occurrence.beginUnit, occurrence.endUnit,
+                               numberedTag(openTag, result.marked), closeTag);
         }
         found.clear();
         const qsizetype pending = cursor.pendingUnit();
@@ -419,8 +329,8 @@ HighlightedCopy::Highlight highlightWords(const QByteArray& raw, Platform::ReadO
             const WordForms::Word& final = undecided[size_t(length) - 1];
             ++result.marked;
             if (writeCopy)
-                markPieces(window, raw, encoding, first.beginUnit, final.endUnit,
-                           numberedTag(openTag, result.marked), closeTag, out);
+                out.markPieces(window, first.beginUnit, final.endUnit,
+                               numberedTag(openTag, result.marked), closeTag);
             passages.push_back(WordQuery::Occurrence{first.first, final.end, group});
             undecided.erase(undecided.begin(), undecided.begin() + length);
         }

@@ -1,6 +1,10 @@
+#include "designationrule.h"
+#include "documenttext.h"
 #include "indexbuild.h"
 #include "indexsettle.h"
 #include "libraryscan.h"
+#include "linkedcopy.h"
+#include "normcatalog.h"
 #include "searchjob.h"
 #include "testfiles.h"
 
@@ -125,6 +129,81 @@ private slots:
         waitForStampsToSettle();
         QVERIFY(IndexBuild::updateOwn(m_lib).outcome == IndexBuild::Outcome::Done);
         QVERIFY(answers(changed, "updated"));
+    }
+
+    // Which document a designation names: by captions and file names, and with the index by
+    // titles and replacements too.
+    void catalog()
+    {
+        const NormCatalog catalog = NormCatalog::ofFolders({m_lib}, nullptr);
+        const auto resolved = [&](const QString& written, bool* exact = nullptr) {
+            const auto entry = catalog.resolve(DesignationRule::parse(written), exact);
+            return entry ? entry->path.mid(m_lib.size() + 1) : QString();
+        };
+        bool exact = false;
+        QCOMPARE(resolved(QStringLiteral("СП 48.13330"), &exact),
+                 QStringLiteral("СП 48.13330.2019.htm"));
+        QVERIFY(!exact);
+        QCOMPARE(resolved(QStringLiteral("сп 48.13330.2011"), &exact),
+                 QStringLiteral("СП 48.13330.2011.htm"));
+        QVERIFY(exact);
+        QCOMPARE(resolved(QStringLiteral("СП 48.13330.2016"), &exact),
+                 QStringLiteral("СП 48.13330.2019.htm"));
+        QVERIFY(!exact);
+        // Known by its file name, and by the title of the document that replaced it: the
+        // document chiefly known by it is named.
+        QCOMPARE(resolved(QStringLiteral("СНиП 12-01-2004")),
+                 QStringLiteral("СНиП 12-01-2004.htm"));
+        QCOMPARE(resolved(QStringLiteral("ГОСТ 530-2012")), QString());
+        QCOMPARE(catalog.editions(QStringLiteral("СП 48.13330")).size(), 2);
+        const QString snip = m_lib + QStringLiteral("/СНиП 12-01-2004.htm");
+        const QList<NormCatalog::Entry> replacing = catalog.replacing(catalog.ownOf(snip));
+        QCOMPARE(replacing.size(), 1);
+        QCOMPARE(replacing[0].path, m_lib + QStringLiteral("/СП 48.13330.2019.htm"));
+        QCOMPARE(catalog.replacing(catalog.ownOf(m_lib + QStringLiteral("/СП 48.13330.2011.htm")))
+                     .size(),
+                 1);
+    }
+
+    // Designations wrapped in the copy of a page, across markup and a search's marks, in
+    // every encoding: the text the reader sees stays the same.
+    void linkedCopy()
+    {
+        const QString body = QStringLiteral(
+            "<p>по <b>СП</b>&nbsp;48.<span style='color:ff0000'>13330</span>.2019, ГОСТ 1-90 и "
+            "СНиП\r\n12-01&#8211;2004</p>");
+        const QByteArray pages[] = {
+            TestFiles::cp1251(body),
+            (QStringLiteral("<meta charset=utf-8>") + body).toUtf8(),
+            QByteArray("\xFF\xFE") +
+                QByteArray(reinterpret_cast<const char*>(body.utf16()), 2 * body.size()),
+        };
+        for (const QByteArray& page : pages) {
+            QStringList seen;
+            int wrapped = 0;
+            const QByteArray copy = LinkedCopy::linked(
+                page,
+                [&seen](const Designation& designation) {
+                    seen << designation.text();
+                    if (designation.kind == u"ГОСТ")
+                        return LinkedCopy::Wrap{};
+                    return LinkedCopy::Wrap{"<a href='x'>", "</a>"};
+                },
+                &wrapped);
+            QCOMPARE(seen,
+                     QStringList({QStringLiteral("СП 48.13330.2019"), QStringLiteral("ГОСТ 1-90"),
+                                  QStringLiteral("СНиП 12-01-2004")}));
+            QCOMPARE(wrapped, 2);
+            QCOMPARE(DocumentText(copy).text(), DocumentText(page).text());
+            // Four pieces of the first designation and one of the last: five links.
+            const QByteArray link =
+                TextEncoding::isUtf16(TextEncoding::detect(copy.constData(), copy.size()))
+                    ? QByteArray("<\0a\0 \0h\0", 8)
+                    : QByteArray("<a h");
+            QCOMPARE(copy.count(link), 5);
+        }
+        QCOMPARE(LinkedCopy::attributeText(QStringLiteral("СП 'x'")),
+                 QByteArray("&#1057;&#1055; &#39;x&#39;"));
     }
 };
 

@@ -1,0 +1,140 @@
+#include "normcatalog.h"
+
+#include "designationrule.h"
+#include "documentindex.h"
+#include "documentnorms.h"
+#include "indexfilter.h"
+#include "indexlocation.h"
+#include "indexupdater.h"
+#include "libraryscan.h"
+#include "platform.h"
+
+#include <algorithm>
+
+NormCatalog NormCatalog::ofFolders(const QStringList& folders, const std::atomic<bool>* cancel)
+{
+    NormCatalog catalog;
+    for (const QString& folder : folders) {
+        QHash<QString, QString> captions; // by path
+        LibraryScan::forEachDocument(
+            LibraryScan::deep(folder, {}, cancel),
+            [&](const ScanNode& node) { captions.insert(node.path, node.caption); });
+        if (cancel && cancel->load())
+            return {};
+        // What the index knows of each document as it is: its titles, headings and
+        // replacements.
+        QHash<QString, QList<DocumentIndex::NormRow>> indexed; // by path
+        const QString file = IndexFilter::indexFileFor(folder);
+        DocumentIndex index;
+        QHash<QString, Platform::FileStamp> stamps;
+        Platform::FolderId root;
+        const quint64 device = Platform::folderId(folder, &root) ? root.device : 0;
+        if (!file.isEmpty() &&
+            index.open(file, file == IndexLocation::cacheFile(folder)
+                                 ? DocumentIndex::Access::Read
+                                 : DocumentIndex::Access::ReadOnly) &&
+            IndexLocation::isIndexOf(index, folder, file) && index.beginRead()) {
+            QList<DocumentIndex::NormRow> rows;
+            if (index.stamps(&stamps) && index.norms(DocumentIndex::NormRole::Own, &rows) &&
+                index.norms(DocumentIndex::NormRole::Replaces, &rows)) {
+                for (const DocumentIndex::NormRow& row : std::as_const(rows))
+                    indexed[row.path].append(row);
+            }
+            index.endRead();
+        }
+        for (auto document = captions.constBegin(); document != captions.constEnd(); ++document) {
+            const QString& path = document.key();
+            QList<Designation> own =
+                DocumentNorms(QStringList{document.value(), DocumentNorms::fileNameOf(path)}).own();
+            const QString relative = IndexUpdater::relativePath(folder, path);
+            const auto known = stamps.constFind(relative);
+            Platform::FileStamp now;
+            const bool asIndexed = known != stamps.constEnd() && Platform::fileStamp(path, &now) &&
+                                   now.readable && now.relativeTo(device) == *known;
+            if (asIndexed) {
+                for (const DocumentIndex::NormRow& row : indexed.value(relative)) {
+                    const Designation designation = DesignationRule::parse(row.written);
+                    if (designation.kind.isEmpty())
+                        continue;
+                    if (row.role == DocumentIndex::NormRole::Replaces)
+                        catalog.addReplacement(path, designation);
+                    else if (std::none_of(own.begin(), own.end(), [&](const Designation& d) {
+                                 return d.sameAs(designation);
+                             }))
+                        own.append(designation);
+                }
+            }
+            catalog.addDocument(path, document.value(), own);
+        }
+    }
+    return catalog;
+}
+
+void NormCatalog::addDocument(const QString& path, const QString& caption,
+                              const QList<Designation>& own)
+{
+    m_own.insert(path, own);
+    m_captions.insert(path, caption);
+    for (qsizetype rank = 0; rank < own.size(); ++rank)
+        m_byKey[own[rank].key()].append(Entry{path, caption, own[rank], int(rank)});
+}
+
+void NormCatalog::addReplacement(const QString& replacingPath, const Designation& replaced)
+{
+    m_replacedBy[replaced.key()].append({replacingPath, replaced});
+}
+
+QList<NormCatalog::Entry> NormCatalog::editions(const QString& key) const
+{
+    QList<Entry> held = m_byKey.value(key);
+    // Newest first; of one edition, the document chiefly known by it first.
+    std::stable_sort(held.begin(), held.end(), [](const Entry& a, const Entry& b) {
+        if (a.designation.edition != b.designation.edition)
+            return a.designation.edition > b.designation.edition;
+        return a.rank < b.rank;
+    });
+    return held;
+}
+
+std::optional<NormCatalog::Entry> NormCatalog::resolve(const Designation& cited, bool* exact) const
+{
+    const QList<Entry> held = editions(cited.key());
+    if (held.isEmpty())
+        return std::nullopt;
+    if (cited.edition != 0) {
+        for (const Entry& entry : held) {
+            if (entry.designation.edition == cited.edition) {
+                if (exact)
+                    *exact = true;
+                return entry;
+            }
+        }
+    }
+    if (exact)
+        *exact = false;
+    return held.front();
+}
+
+QList<NormCatalog::Entry> NormCatalog::replacing(const QList<Designation>& designations) const
+{
+    QList<Entry> out;
+    for (const Designation& designation : designations) {
+        for (const auto& [path, replaced] : m_replacedBy.value(designation.key())) {
+            const bool sameEdition = replaced.edition == 0 || designation.edition == 0 ||
+                                     replaced.edition == designation.edition;
+            const bool listed =
+                std::any_of(out.begin(), out.end(), [&](const Entry& e) { return e.path == path; });
+            if (sameEdition && !listed) {
+                const QList<Designation> own = m_own.value(path);
+                out.append(Entry{path, m_captions.value(path),
+                                 own.isEmpty() ? Designation() : own.front(), 0});
+            }
+        }
+    }
+    return out;
+}
+
+QList<Designation> NormCatalog::ownOf(const QString& path) const
+{
+    return m_own.value(path);
+}
