@@ -208,11 +208,11 @@ bool DocumentIndex::createSchema()
         " detail=full, content='');"
         // The designations each document is (role 0, count its rank), cites (1, count its
         // mentions, first the place of the first) and replaces (2).
+        // Kept in the order of the documents, found by their key.
         "CREATE TABLE norms(doc INTEGER NOT NULL, role INTEGER NOT NULL, key TEXT NOT NULL,"
         " edition INTEGER NOT NULL, written TEXT NOT NULL, count INTEGER NOT NULL,"
-        " first INTEGER NOT NULL);"
+        " first INTEGER NOT NULL, PRIMARY KEY(doc, role, key, edition)) WITHOUT ROWID;"
         "CREATE INDEX norms_by_key ON norms(key, role);"
-        "CREATE INDEX norms_by_doc ON norms(doc);"
         "INSERT INTO meta VALUES('format', 'lectoria-" +
         QByteArray::number(FormatVersion) +
         "');"
@@ -478,8 +478,9 @@ bool DocumentIndex::put(const QString& relativePath, const Platform::FileStamp& 
 
 bool DocumentIndex::putNorms(qint64 id, const DocumentNorms& norms)
 {
-    Statement add(m_db, "INSERT INTO norms(doc, role, key, edition, written, count, first)"
-                        " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7);");
+    Statement add(m_db,
+                  "INSERT OR REPLACE INTO norms(doc, role, key, edition, written, count, first)"
+                  " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7);");
     const auto row = [&](NormRole role, const Designation& designation, int count) {
         sqlite3_reset(add.get());
         add.bindInt(1, id);

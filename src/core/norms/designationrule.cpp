@@ -3,6 +3,7 @@
 #include "looseletters.h"
 
 #include <QChar>
+#include <QHash>
 
 #include <algorithm>
 #include <vector>
@@ -260,33 +261,47 @@ bool readNumber(QStringView text, qsizetype at, const Kind& kind, Designation* o
     return true;
 }
 
+// The kinds by the folded first letter of their pattern.
+const QHash<char16_t, std::vector<const FoldedKind*>>& kindsByFirstLetter()
+{
+    static const QHash<char16_t, std::vector<const FoldedKind*>> byFirst = [] {
+        QHash<char16_t, std::vector<const FoldedKind*>> out;
+        for (const FoldedKind& kind : foldedKinds())
+            out[kind.pattern.front().unicode()].push_back(&kind);
+        return out;
+    }();
+    return byFirst;
+}
+
+// Whether a kind may begin with the character: most places of a text are left at once.
+bool mayBeginKind(QChar c)
+{
+    static const std::vector<bool> first = [] {
+        std::vector<bool> out(0x10000, false);
+        for (char32_t u = 0; u < 0x10000; ++u)
+            out[u] = kindsByFirstLetter().contains(char16_t(LooseLetters::folded(u)));
+        return out;
+    }();
+    return first[c.unicode()];
+}
+
 // The designation beginning at at, if one does.
 bool readAt(QStringView text, qsizetype at, Designation* out)
 {
-    for (const FoldedKind& kind : foldedKinds()) {
-        const qsizetype end = kindEnd(text, at, kind.pattern);
+    const auto kinds =
+        kindsByFirstLetter().constFind(char16_t(LooseLetters::folded(text[at].unicode())));
+    if (kinds == kindsByFirstLetter().constEnd())
+        return false;
+    for (const FoldedKind* kind : *kinds) {
+        const qsizetype end = kindEnd(text, at, kind->pattern);
         if (end < 0 || (end < text.size() && text[end].isLetter()))
             continue;
-        if (readNumber(text, end, *kind.kind, out)) {
+        if (readNumber(text, end, *kind->kind, out)) {
             out->begin = at;
             return true;
         }
     }
     return false;
-}
-
-// The folded first letters of the kinds: most places of a text are left at once.
-bool mayBeginKind(QChar c)
-{
-    static const QString firsts = [] {
-        QString out;
-        for (const FoldedKind& kind : foldedKinds()) {
-            if (!out.contains(kind.pattern.front()))
-                out += kind.pattern.front();
-        }
-        return out;
-    }();
-    return firsts.contains(QChar(char16_t(LooseLetters::folded(c.unicode()))));
 }
 
 } // namespace
@@ -295,11 +310,24 @@ namespace DesignationRule {
 
 QList<Designation> find(QStringView text, qsizetype from)
 {
+    // A designation holds a digit within this many characters of its start ("ГОСТ Р ИСО",
+    // blanks and a Roman part before it): stretches of text far from any digit are skipped.
+    constexpr qsizetype reach = 24;
     QList<Designation> out;
+    qsizetype digit = from; // the next digit at or after at
     for (qsizetype at = from; at < text.size(); ++at) {
-        if (at > 0 && text[at - 1].isLetterOrNumber())
+        if (digit < at) {
+            digit = at;
+            while (digit < text.size() && !isDigit(text[digit]))
+                ++digit;
+        }
+        if (digit >= text.size())
+            break;
+        if (digit - at > reach) {
+            at = digit - reach - 1;
             continue;
-        if (!mayBeginKind(text[at]))
+        }
+        if (!mayBeginKind(text[at]) || (at > 0 && text[at - 1].isLetterOrNumber()))
             continue;
         Designation found;
         if (readAt(text, at, &found)) {

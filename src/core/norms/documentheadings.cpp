@@ -4,6 +4,7 @@
 #include "textencoding.h"
 
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -19,76 +20,60 @@ char16_t lowerAscii(char16_t c)
     return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
 }
 
-// Where a tag whose name is one of names begins at or after from; npos when none.
-size_t findTag(const std::u16string& units, size_t from, std::u16string_view prefix, bool endTag,
-               size_t* nameEnd)
+// Where a tag named prefix (for "h", h1 to h6) begins at or after from; npos when none.
+template <typename Unit>
+size_t findTag(std::basic_string_view<Unit> units, size_t from, std::u16string_view prefix,
+               bool endTag, size_t* nameEnd)
 {
-    const std::u16string_view open = endTag ? u"</" : u"<";
-    for (size_t at = units.find(open, from); at != std::u16string::npos;
-         at = units.find(open, at + 1)) {
-        size_t p = at + open.size();
+    const size_t openSize = endTag ? 2 : 1;
+    for (size_t at = units.find(Unit('<'), from); at != units.npos;
+         at = units.find(Unit('<'), at + 1)) {
+        if (endTag && (at + 1 >= units.size() || units[at + 1] != Unit('/')))
+            continue;
+        size_t p = at + openSize;
         size_t q = 0;
-        while (q < prefix.size() && p + q < units.size() && lowerAscii(units[p + q]) == prefix[q])
+        while (q < prefix.size() && p + q < units.size() &&
+               lowerAscii(char16_t(units[p + q])) == prefix[q])
             ++q;
         if (q < prefix.size())
             continue;
         p += q;
-        // "h" takes a digit 1 to 6 after it; the name must end there.
         if (prefix == u"h") {
-            if (p >= units.size() || units[p] < u'1' || units[p] > u'6')
+            if (p >= units.size() || units[p] < Unit('1') || units[p] > Unit('6'))
                 continue;
             ++p;
         }
-        if (p < units.size() && isAsciiLetterOrDigit(units[p]))
+        if (p < units.size() && isAsciiLetterOrDigit(char16_t(units[p])))
             continue;
         *nameEnd = p;
         return at;
     }
-    return std::u16string::npos;
+    return units.npos;
 }
 
 // The units between the start tag named prefix and its end tag, when both are in units.
-bool elementContent(const std::u16string& units, std::u16string_view prefix, size_t* begin,
+template <typename Unit>
+bool elementContent(std::basic_string_view<Unit> units, std::u16string_view prefix, size_t* begin,
                     size_t* end)
 {
     size_t nameEnd = 0;
     const size_t start = findTag(units, 0, prefix, false, &nameEnd);
-    if (start == std::u16string::npos)
+    if (start == units.npos)
         return false;
-    const size_t close = units.find(u'>', nameEnd);
-    if (close == std::u16string::npos)
+    const size_t close = units.find(Unit('>'), nameEnd);
+    if (close == units.npos)
         return false;
     const size_t finish = findTag(units, close + 1, prefix, true, &nameEnd);
-    if (finish == std::u16string::npos)
+    if (finish == units.npos)
         return false;
     *begin = close + 1;
     *end = finish;
     return true;
 }
 
-} // namespace
-
-DocumentHeadings DocumentHeadings::read(const QByteArray& raw)
+template <typename Unit, typename TextOf>
+DocumentHeadings headingsOf(std::basic_string_view<Unit> units, const TextOf& textOf)
 {
-    const Encoding encoding = TextEncoding::detect(raw.constData(), raw.size());
-    const bool wide = TextEncoding::isUtf16(encoding);
-    const qsizetype size = std::min(raw.size(), wide ? 2 * HeadWindow : HeadWindow);
-    // The units of the head: a byte each for the byte encodings, where tags are ASCII.
-    std::u16string units;
-    if (wide) {
-        units = TextEncoding::utf16Units(raw.constData(), size, encoding == Encoding::Utf16Be);
-    } else {
-        units.resize(size_t(size));
-        for (qsizetype i = 0; i < size; ++i)
-            units[size_t(i)] = static_cast<unsigned char>(raw[i]);
-    }
-    const auto textOf = [&](size_t begin, size_t end) {
-        if (wide)
-            return DocumentText(units.substr(begin, end - begin), encoding).text().trimmed();
-        return DocumentText(raw.mid(qsizetype(begin), qsizetype(end - begin)), encoding)
-            .text()
-            .trimmed();
-    };
     DocumentHeadings out;
     size_t begin = 0;
     size_t end = 0;
@@ -97,4 +82,25 @@ DocumentHeadings DocumentHeadings::read(const QByteArray& raw)
     if (elementContent(units, u"h", &begin, &end))
         out.heading = textOf(begin, end);
     return out;
+}
+
+} // namespace
+
+DocumentHeadings DocumentHeadings::read(const QByteArray& raw)
+{
+    const Encoding encoding = TextEncoding::detect(raw.constData(), raw.size());
+    if (TextEncoding::isUtf16(encoding)) {
+        const std::u16string units = TextEncoding::utf16Units(
+            raw.constData(), std::min(raw.size(), 2 * HeadWindow), encoding == Encoding::Utf16Be);
+        return headingsOf(std::u16string_view(units), [&](size_t begin, size_t end) {
+            return DocumentText(units.substr(begin, end - begin), encoding).text().trimmed();
+        });
+    }
+    // The bytes themselves: the tags are ASCII.
+    const std::string_view bytes(raw.constData(), size_t(std::min(raw.size(), HeadWindow)));
+    return headingsOf(bytes, [&](size_t begin, size_t end) {
+        return DocumentText(raw.mid(qsizetype(begin), qsizetype(end - begin)), encoding)
+            .text()
+            .trimmed();
+    });
 }

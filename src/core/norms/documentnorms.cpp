@@ -16,15 +16,11 @@ QList<qsizetype> replacementMarks(QStringView text)
 {
     static const QString markers[] = {QStringLiteral("взамен"),
                                       QStringLiteral("актуализированная редакция")};
-    QString folded;
-    folded.reserve(text.size());
-    for (const QChar c : text)
-        folded += QChar(char16_t(LooseLetters::folded(c.unicode())));
     QList<qsizetype> out;
     for (const QString& marker : markers) {
-        for (qsizetype at = folded.indexOf(marker); at >= 0;
-             at = folded.indexOf(marker, at + marker.size())) {
-            if (at == 0 || !folded[at - 1].isLetter())
+        for (qsizetype at = text.indexOf(marker, 0, Qt::CaseInsensitive); at >= 0;
+             at = text.indexOf(marker, at + marker.size(), Qt::CaseInsensitive)) {
+            if (at == 0 || !text[at - 1].isLetter())
                 out.append(at + marker.size());
         }
     }
