@@ -70,6 +70,7 @@ WindowCommands::WindowCommands(QWidget* keyScope, QWidget* window) : QObject(win
          QKeySequence(Qt::CTRL | Qt::Key_D),
          {},
          true},
+        {ShowLinks, "showLinksAction", "Связи", QKeySequence(Qt::CTRL | Qt::Key_K), {}, false},
         {FindByName,
          "findByNameAction",
          "Найти по названию",
@@ -118,7 +119,8 @@ WindowCommands::WindowCommands(QWidget* keyScope, QWidget* window) : QObject(win
             window->addAction(action);
         }
         action->setObjectName(QString::fromLatin1(command.objectName));
-        if (command.command == AddFavorite || command.command == FocusResultList) {
+        if (command.command == AddFavorite || command.command == FocusResultList ||
+            command.command == ShowLinks) {
             // From the tree and the viewer alike (the shown document, the result list).
             action->setShortcut(command.keys);
             action->setShortcutContext(Qt::WindowShortcut);

@@ -34,6 +34,7 @@ public:
         CopyPath,
         OpenFolder,
         AddFavorite,
+        ShowLinks,
         // Keys of the whole window, not in the tree's menu.
         FindByName,
         NextFoundDocument,

@@ -137,6 +137,12 @@ bool DocumentPage::acceptNavigationRequest(const QUrl& url, NavigationType type,
         return true;
     if (url.scheme() == u"about")
         return true;
+    if (url.scheme() == u"lectoria-norm") {
+        // A designation linked in the shown copy: the window finds the document it names.
+        if (type == NavigationTypeLinkClicked)
+            emit linkActivated(url);
+        return false;
+    }
     if (isMainFrame && type == NavigationTypeLinkClicked) {
         // An anchor of the page itself is moved to by the viewer; any other link is for the
         // window to follow (a document of the library is selected in the tree).

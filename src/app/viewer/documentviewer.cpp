@@ -1,11 +1,15 @@
 #include "documentviewer.h"
 
 #include "appmessagebox.h"
+#include "documentheadings.h"
 #include "documentlayout.h"
+#include "documentnorms.h"
 #include "documentpage.h"
 #include "filetree.h"
 #include "highlightedcopy.h"
 #include "keybindings.h"
+#include "linkedcopy.h"
+#include "normcatalog.h"
 #include "occurrencenavigator.h"
 #include "pagefindbar.h"
 #include "platform.h"
@@ -18,6 +22,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
@@ -145,7 +150,9 @@ void DocumentViewer::showNode(NodeKind kind, const QString& path, const QString&
     m_title = title;
     m_highlighting = highlighting;
     QString shown;
-    if (!highlighting) {
+    // A document is shown as a copy when it has occurrences to mark or designations to link.
+    const bool copied = highlighting || (m_catalog && kind == NodeKind::Document);
+    if (!copied) {
         shown = ShownFile::forNode(kind, path);
     } else if (kind == NodeKind::Document && m_showDocuments && Platform::isFile(path) &&
                QFileInfo(path).size() > LargeDocument) {
@@ -153,19 +160,20 @@ void DocumentViewer::showNode(NodeKind kind, const QString& path, const QString&
         resetViewerWorkDir();
         showBlank();
         m_occurrences->clear();
-        emit statusNote(QStringLiteral("Выделяются вхождения в большом документе…"));
+        if (highlighting)
+            emit statusNote(QStringLiteral("Выделяются вхождения в большом документе…"));
         emit shownChanged(m_title, m_shownMarks, m_shownInMarkup);
-        m_copyMaker->setFuture(QtConcurrent::run(
-            [document = path, highlighting = *highlighting, generation = m_generation] {
-                MadeCopy made = makeCopy(document, highlighting);
-                made.generation = generation;
-                return made;
-            }));
+        m_copyMaker->setFuture(QtConcurrent::run([document = path, caption, highlighting,
+                                                  catalog = m_catalog, generation = m_generation] {
+            MadeCopy made = makeCopy(document, caption, highlighting, catalog);
+            made.generation = generation;
+            return made;
+        }));
         return;
     } else {
         resetViewerWorkDir();
-        const auto copyOf = [this, &highlighting](const QString& document) {
-            const MadeCopy made = makeCopy(document, *highlighting);
+        const auto copyOf = [this, &highlighting, &caption](const QString& document) {
+            const MadeCopy made = makeCopy(document, caption, highlighting, m_catalog);
             m_shownMarks = made.marks;
             m_shownInMarkup = made.inMarkup;
             return made.file;
@@ -183,30 +191,89 @@ void DocumentViewer::showNode(NodeKind kind, const QString& path, const QString&
     emit shownChanged(m_title, m_shownMarks, m_shownInMarkup);
 }
 
-DocumentViewer::MadeCopy DocumentViewer::makeCopy(const QString& document,
-                                                  const Highlighting& highlighting)
+DocumentViewer::MadeCopy DocumentViewer::makeCopy(const QString& document, const QString& caption,
+                                                  const std::optional<Highlighting>& highlighting,
+                                                  const std::shared_ptr<const NormCatalog>& catalog)
 {
     MadeCopy made;
-    HighlightedCopy copy(document, highlighting.context);
-    copy.setOptions(highlighting.options);
-    copy.setColors(highlighting.fontColor, highlighting.backColor);
+    QByteArray linked;
+    if (!highlighting) {
+        // Only a document with designations to link is shown as a copy; any other is shown
+        // itself.
+        QFile file(document);
+        if (!catalog || !file.open(QIODevice::ReadOnly) ||
+            linkDesignations(file.readAll(), document, caption, *catalog, &linked) == 0)
+            return made;
+    }
+    HighlightedCopy copy(document, highlighting ? highlighting->context : QString());
+    if (highlighting) {
+        copy.setOptions(highlighting->options);
+        copy.setColors(highlighting->fontColor, highlighting->backColor);
+    } else {
+        copy.setOptions(MatchOptions{false, false, true, false}); // written as it is
+    }
     if (!copy.write())
         return made;
     made.file = copy.workFileName();
-    made.marks = copy.markedCount();
-    made.inMarkup = copy.inMarkupCount();
+    if (highlighting) {
+        made.marks = copy.markedCount();
+        made.inMarkup = copy.inMarkupCount();
+        QFile written(made.file);
+        if (catalog && written.open(QIODevice::ReadOnly))
+            linkDesignations(written.readAll(), document, caption, *catalog, &linked);
+    }
+    if (!linked.isEmpty()) {
+        QFile out(made.file);
+        if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            out.write(linked);
+    }
     return made;
+}
+
+int DocumentViewer::linkDesignations(const QByteArray& page, const QString& document,
+                                     const QString& caption, const NormCatalog& catalog,
+                                     QByteArray* linked)
+{
+    const DocumentHeadings headings = DocumentHeadings::read(page);
+    // The document's own designations are no links: it does not cite itself.
+    const DocumentNorms own(QStringList{caption, DocumentNorms::fileNameOf(document),
+                                        headings.title, headings.heading});
+    const QByteArray absent = "<span class='lectoria-absent' style='text-decoration:underline "
+                              "dotted' title='" +
+                              LinkedCopy::attributeText(QStringLiteral("Нет в библиотеке")) + "'>";
+    int wrapped = 0;
+    *linked = LinkedCopy::linked(
+        page,
+        [&](const Designation& designation) -> LinkedCopy::Wrap {
+            if (own.isOwn(designation))
+                return {};
+            bool exact = false;
+            const std::optional<NormCatalog::Entry> held = catalog.resolve(designation, &exact);
+            if (!held)
+                return {absent, "</span>"};
+            if (held->path == document)
+                return {};
+            QString hint = held->caption;
+            if (!exact && designation.edition != 0)
+                hint += QStringLiteral(" (редакции %1 в библиотеке нет)").arg(designation.edition);
+            return {"<a class='lectoria-norm' href='lectoria-norm:" +
+                        QUrl::toPercentEncoding(designation.text()) + "' title='" +
+                        LinkedCopy::attributeText(hint) + "'>",
+                    "</a>"};
+        },
+        &wrapped);
+    return wrapped;
 }
 
 void DocumentViewer::showMadeCopy()
 {
     const MadeCopy made = m_copyMaker->result();
-    if (made.generation != m_generation || !m_highlighting)
+    if (made.generation != m_generation)
         return; // another node is shown by now
     m_shownMarks = made.marks;
     m_shownInMarkup = made.inMarkup;
     showFile(made.file.isEmpty() ? m_shownDocument : made.file);
-    if (m_shownMarks > 0)
+    if (m_shownMarks > 0 && m_highlighting)
         m_occurrences->reset(m_page, m_shownMarks, m_highlighting->options.textMode);
     else
         m_occurrences->clear();
@@ -275,6 +342,15 @@ void DocumentViewer::pageLoaded(bool ok)
                            "document.getElementsByName(a)[0]; if (e) e.scrollIntoView(); })('%1')")
                 .arg(anchor),
             QWebEngineScript::ApplicationWorld);
+    }
+    if (ok && !m_pendingFind.isEmpty()) {
+        // A mention to show: the page's own find selects it and scrolls it into view.
+        const QString mention = m_pendingFind;
+        m_pendingFind.clear();
+        if (!m_highlighting) {
+            findInPage(mention, false);
+            return;
+        }
     }
     if (!ok || !m_highlighting)
         return;
@@ -481,6 +557,10 @@ void DocumentViewer::followLink(const QUrl& url)
             AppMessageBox::show(window(), window()->windowTitle(),
                                 QStringLiteral("Не найдена программа, чтобы открыть ссылку:\n") +
                                     url.toDisplayString());
+        return;
+    }
+    if (scheme == u"lectoria-norm") {
+        emit designationRequested(url.path(QUrl::FullyDecoded));
         return;
     }
     if (!url.isLocalFile())

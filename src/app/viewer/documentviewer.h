@@ -8,9 +8,11 @@
 #include <QString>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 
 class DocumentPage;
+class NormCatalog;
 class WindowCommands;
 class OccurrenceNavigator;
 class PageFindBar;
@@ -72,6 +74,14 @@ public:
     void setZoomFactor(double factor);
     // The element a followed link points at, scrolled to once the next page has loaded.
     void setPendingAnchor(const QString& anchor) { m_pendingAnchor = anchor; }
+    // Text selected by the page's own find once the next page has loaded (a mention).
+    void setPendingFind(const QString& text) { m_pendingFind = text; }
+    // Which documents the designations of a shown document name: with it, each designation
+    // is a link in the shown copy (one the library does not hold is marked apart).
+    void setNormCatalog(std::shared_ptr<const NormCatalog> catalog)
+    {
+        m_catalog = std::move(catalog);
+    }
 
     // Selects the first occurrence of context by the page's own find, or (text mode) the
     // copy's first numbered occurrence; inPageFindFinished answers.
@@ -113,6 +123,8 @@ signals:
     void shownChanged(const QString& title, int marks, int inMarkup);
     void backRequested();
     void forwardRequested();
+    // The user followed the link of a designation (as written).
+    void designationRequested(const QString& designation);
 
 private:
     // A highlighted copy made apart: for which showing, its file, its counts.
@@ -123,7 +135,16 @@ private:
         int marks = -1;
         int inMarkup = 0;
     };
-    static MadeCopy makeCopy(const QString& document, const Highlighting& highlighting);
+    // The copy shown of a document: its occurrences marked (with highlighting) and its
+    // designations linked (with a catalog).
+    static MadeCopy makeCopy(const QString& document, const QString& caption,
+                             const std::optional<Highlighting>& highlighting,
+                             const std::shared_ptr<const NormCatalog>& catalog);
+    // The page with the designations of its text linked (those of document itself left
+    // alone); the number of designations linked or marked apart.
+    static int linkDesignations(const QByteArray& page, const QString& document,
+                                const QString& caption, const NormCatalog& catalog,
+                                QByteArray* linked);
     void showMadeCopy();
     void installHighlightColours();
     void pageLoaded(bool ok);
@@ -151,6 +172,8 @@ private:
     QString m_caption;
     QString m_title;
     QString m_pendingAnchor;
+    QString m_pendingFind;
+    std::shared_ptr<const NormCatalog> m_catalog;
     int m_inPageFindCount = 0;
     int m_inPageFindRequests = 0;
     bool m_canGoBack = false;

@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QToolButton>
+#include <QUrl>
 
 namespace {
 
@@ -42,6 +43,15 @@ TitlePanel::TitlePanel(DocumentViewer* viewer, QWidget* parent)
     m_title->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     row->addWidget(m_title, 1);
     m_title->installEventFilter(this);
+    // What the library holds beside the shown document: a newer edition, what replaced it.
+    m_normNote = new QLabel(this);
+    m_normNote->setObjectName(QStringLiteral("normNote"));
+    m_normNote->setTextFormat(Qt::RichText);
+    m_normNote->setVisible(false);
+    connect(m_normNote, &QLabel::linkActivated, this, [this](const QString& link) {
+        emit designationRequested(QUrl::fromPercentEncoding(link.mid(5).toLatin1()));
+    });
+    row->addWidget(m_normNote);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
 
     m_previous = makeFlatButton(
@@ -122,4 +132,16 @@ void TitlePanel::updateCounter()
         m_counter->setText(m_occurrences->current() > 0
                                ? QStringLiteral("%1 из %2").arg(m_occurrences->current()).arg(count)
                                : QStringLiteral("%1").arg(count));
+}
+
+void TitlePanel::setNormNotes(const QList<NormCatalog::Note>& notes)
+{
+    QStringList parts;
+    for (const NormCatalog::Note& note : notes)
+        parts.append(note.text.toHtmlEscaped() + QStringLiteral("<a href='norm:") +
+                     QString::fromLatin1(QUrl::toPercentEncoding(note.designation)) +
+                     QStringLiteral("'>") + note.designation.toHtmlEscaped() +
+                     QStringLiteral("</a>"));
+    m_normNote->setText(parts.join(QStringLiteral("; ")));
+    m_normNote->setVisible(!parts.isEmpty());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "normcatalog.h"
+
 #include <QWidget>
 
 class DocumentViewer;
@@ -20,6 +22,9 @@ public:
     // title: the node's path of captions. marks: the copy's marked occurrences, -1 when no
     // highlighted copy is shown; inMarkup: those left in its markup.
     void setTitle(const QString& title, int marks, int inMarkup);
+    // What the library holds beside the shown document, each note with a link.
+    void setNormNotes(const QList<NormCatalog::Note>& notes);
+    QLabel* normNote() const { return m_normNote; }
     // The whole title (the panel may show it shortened).
     QString text() const;
 
@@ -31,6 +36,8 @@ public:
 signals:
     // +1 for the next occurrence, -1 for the previous one.
     void stepRequested(int direction);
+    // The user followed a note's designation (as written).
+    void designationRequested(const QString& designation);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -41,6 +48,7 @@ private:
 
     OccurrenceNavigator* m_occurrences;
     QLabel* m_title = nullptr;
+    QLabel* m_normNote = nullptr;
     QString m_fullText;
     QToolButton* m_previous = nullptr;
     QLabel* m_counter = nullptr;

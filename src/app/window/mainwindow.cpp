@@ -1,5 +1,9 @@
 #include "mainwindow.h"
 
+#include "designationrule.h"
+#include "normkeeper.h"
+#include "normlinksdock.h"
+
 #include "aboutdialog.h"
 #include "appmessagebox.h"
 #include "appsettings.h"
@@ -106,6 +110,7 @@ void MainWindow::createParts()
         [this](const QString& path) { return m_treePanel->selectPath(path); }, this);
     m_titlePanel = new TitlePanel(m_viewer, this);
     m_favorites = new FavoritesMenu(m_settings, this);
+    m_normKeeper = new NormKeeper(this);
 
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -119,6 +124,10 @@ void MainWindow::createParts()
     m_statusLine = new StatusLine(this);
     setStatusBar(m_statusLine);
     addDockWidget(Qt::BottomDockWidgetArea, m_search->resultList());
+    m_normLinks = new NormLinksDock(this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_normLinks);
+    splitDockWidget(m_search->resultList(), m_normLinks, Qt::Horizontal);
+    m_normLinks->hide();
 
     // Below this size the top row's controls would cover each other.
     setMinimumSize(minimumSizeHint().expandedTo(QSize(640, 420)));
@@ -208,6 +217,27 @@ void MainWindow::connectParts()
     connect(m_viewer, &DocumentViewer::statusMessage, this, &MainWindow::setStatusText);
     connect(m_viewer, &DocumentViewer::libraryDocumentRequested, this,
             &MainWindow::showLinkedDocument);
+    connect(m_viewer, &DocumentViewer::designationRequested, this, &MainWindow::followDesignation);
+    connect(m_titlePanel, &TitlePanel::designationRequested, this, &MainWindow::followDesignation);
+    connect(m_normLinks, &NormLinksDock::designationRequested, this,
+            &MainWindow::followDesignation);
+    connect(m_normLinks, &NormLinksDock::documentRequested, this,
+            [this](const QString& path, const QString& mention) {
+                m_viewer->setPendingFind(mention);
+                showLinkedDocument(path, QString());
+            });
+    connect(m_viewer, &DocumentViewer::shownChanged, this, &MainWindow::updateNorms);
+    connect(m_normKeeper, &NormKeeper::catalogChanged, this, [this] {
+        m_viewer->setNormCatalog(m_normKeeper->catalog());
+        m_normLinks->setCatalog(m_normKeeper->catalog());
+        updateNorms();
+    });
+    connect(m_search->indexKeeper(), &IndexKeeper::finished, this,
+            [this] { m_normKeeper->rebuild(m_treePanel->collection().folders); });
+    connect(m_commands->action(WindowCommands::ShowLinks), &QAction::triggered, this, [this] {
+        m_normLinks->show();
+        m_normLinks->raise();
+    });
     m_navigation->follow(m_viewer);
     auto* keys = new WindowKeys(this, m_viewer->view(), m_treePanel->view(),
                                 [this] { return m_viewer->occurrences()->count() > 0; });
@@ -343,6 +373,7 @@ QString MainWindow::suiteDir() const
 void MainWindow::loadTree()
 {
     m_treePanel->loadCollection();
+    m_normKeeper->rebuild(m_treePanel->collection().folders);
     rebuildTree(nullptr);
 }
 
@@ -478,6 +509,33 @@ void MainWindow::showLinkedDocument(const QString& path, const QString& anchor)
         m_viewer->setPendingAnchor(QString());
         showStatusNote(StatusTexts::notInTree(path));
     }
+}
+
+void MainWindow::followDesignation(const QString& designation)
+{
+    bool exact = false;
+    const Designation cited = DesignationRule::parse(designation);
+    const std::optional<NormCatalog::Entry> held =
+        cited.kind.isEmpty() ? std::nullopt : m_normKeeper->catalog()->resolve(cited, &exact);
+    if (!held) {
+        showStatusNote(designation + QStringLiteral(": нет в библиотеке"));
+        return;
+    }
+    showLinkedDocument(held->path, QString());
+    if (!exact && cited.edition != 0)
+        showStatusNote(QStringLiteral("Редакции %1 в библиотеке нет; показана «%2»")
+                           .arg(cited.edition)
+                           .arg(held->caption));
+}
+
+void MainWindow::updateNorms()
+{
+    const QString shown = m_viewer->shownDocument();
+    const TreeNode node = m_treePanel->selected();
+    m_titlePanel->setNormNotes(m_normKeeper->catalog()->notesFor(shown));
+    m_normLinks->setFolders(m_treePanel->collection().folders,
+                            m_search->indexKeeper()->isEnabled());
+    m_normLinks->showDocument(node.kind == NodeKind::Document ? shown : QString(), node.caption());
 }
 
 void MainWindow::showStatusNote(const QString& note)

@@ -12,6 +12,8 @@ class DocumentTreePanel;
 class DocumentViewer;
 class FavoritesMenu;
 class NodeNavigation;
+class NormKeeper;
+class NormLinksDock;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -52,6 +54,8 @@ public:
     WindowCommands* commands() const { return m_commands; }
     NodeNavigation* navigation() const { return m_navigation; }
     FavoritesMenu* favorites() const { return m_favorites; }
+    NormKeeper* norms() const { return m_normKeeper; }
+    NormLinksDock* normLinks() const { return m_normLinks; }
     TopRow* topRow() const { return m_topRow; }
     QComboBox* zoomBox() const;
     QCheckBox* showDocumentBox() const;
@@ -99,6 +103,10 @@ private:
     void loadTree();
     void applyStoredTreeWidth(int width);
     void showLinkedDocument(const QString& path, const QString& anchor);
+    // Shows the document a designation names (its edition, or the newest held).
+    void followDesignation(const QString& designation);
+    // The shown document's notes and links, by the latest catalog.
+    void updateNorms();
     void openFavorite(const QString& path);
     void showStatusNote(const QString& note);
 
@@ -115,6 +123,8 @@ private:
     WindowCommands* m_commands = nullptr;
     NodeNavigation* m_navigation = nullptr;
     FavoritesMenu* m_favorites = nullptr;
+    NormKeeper* m_normKeeper = nullptr;
+    NormLinksDock* m_normLinks = nullptr;
 
     TopRow* m_topRow = nullptr;
     QPushButton* m_openButton = nullptr;

@@ -138,3 +138,29 @@ QList<Designation> NormCatalog::ownOf(const QString& path) const
 {
     return m_own.value(path);
 }
+
+QList<NormCatalog::Note> NormCatalog::notesFor(const QString& path) const
+{
+    QList<Note> notes;
+    const QList<Designation> own = ownOf(path);
+    if (own.isEmpty())
+        return notes;
+    const Designation& primary = own.front();
+    // Only what the library holds is said: it may not hold every edition.
+    for (const Entry& entry : editions(primary.key())) {
+        if (entry.path != path && primary.edition != 0 &&
+            entry.designation.edition > primary.edition) {
+            notes.append({QStringLiteral("Есть более новая редакция: "), entry.designation.text()});
+            break;
+        }
+    }
+    for (const Entry& entry : replacing(own)) {
+        const QString replacing = entry.designation.text();
+        const bool told = std::any_of(notes.begin(), notes.end(), [&](const Note& note) {
+            return note.designation == replacing;
+        });
+        if (entry.path != path && !entry.designation.kind.isEmpty() && !told)
+            notes.append({QStringLiteral("Заменён: "), replacing});
+    }
+    return notes;
+}

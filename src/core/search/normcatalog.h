@@ -42,7 +42,16 @@ public:
     QList<Entry> replacing(const QList<Designation>& designations) const;
     // The designations a document is known by, as listed.
     QList<Designation> ownOf(const QString& path) const;
+    QString captionOf(const QString& path) const { return m_captions.value(path); }
     int documentCount() const { return int(m_own.size()); }
+    // What the library holds beside the document: "Есть более новая редакция: …" and
+    // "Заменён: …", each with the designation to follow.
+    struct Note
+    {
+        QString text;        // up to the designation
+        QString designation; // as written; what a click follows
+    };
+    QList<Note> notesFor(const QString& path) const;
 
 private:
     QHash<QString, QList<Entry>> m_byKey;

@@ -105,7 +105,9 @@ private slots:
                  QKeySequence(Qt::CTRL | Qt::Key_Delete));
         QCOMPARE(m_form->commands()->action(WindowCommands::GoToBookmark)->shortcut(),
                  QKeySequence(Qt::CTRL | Qt::Key_F2));
-        QCOMPARE(m_form->commands()->treeMenu()->actions().size(), 17 + 8); // items and separators
+        QCOMPARE(m_form->commands()->treeMenu()->actions().size(), 18 + 8); // items and separators
+        QCOMPARE(m_form->commands()->action(WindowCommands::ShowLinks)->shortcut(),
+                 QKeySequence(Qt::CTRL | Qt::Key_K));
         QCOMPARE(m_form->commands()->action(WindowCommands::CopyPath)->text(),
                  QStringLiteral("Копировать путь"));
         QCOMPARE(m_form->commands()->action(WindowCommands::OpenFolder)->text(),

@@ -1,0 +1,264 @@
+#include "normlinksdock.h"
+
+#include "designationrule.h"
+#include "documentnorms.h"
+#include "documenttext.h"
+#include "libraryscan.h"
+#include "platform.h"
+#include "russianplural.h"
+#include "searchjob.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QTreeWidget>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
+
+namespace {
+
+// Past this many documents citing one, the sentences of the rest are not looked for.
+constexpr int SentencesLooked = 200;
+// A document read for a sentence is read up to this size.
+constexpr qint64 SentenceReadLimit = 16 * 1024 * 1024;
+
+// The sentence around the first mention of the designation in a document.
+QString sentenceAround(const QString& path, const Designation& cited, QString* mention)
+{
+    const std::optional<DocumentNorms> norms =
+        DocumentNorms::ofFile(path, {DocumentNorms::fileNameOf(path)});
+    if (!norms)
+        return {};
+    const auto citation =
+        std::find_if(norms->citations().begin(), norms->citations().end(),
+                     [&](const DocumentNorms::Citation& c) { return c.first.sameAs(cited); });
+    if (citation == norms->citations().end())
+        return {};
+    *mention = citation->first.text();
+    QFile file(path);
+    if (file.size() > SentenceReadLimit || !file.open(QIODevice::ReadOnly))
+        return {};
+    const QString text = DocumentText(file.readAll()).text();
+    const qsizetype begin = citation->first.begin;
+    qsizetype from = std::max<qsizetype>(0, begin - 120);
+    for (qsizetype i = begin - 1; i > from; --i) {
+        if (text[i] == u'.' && i + 1 < text.size() && text[i + 1] == u' ') {
+            from = i + 2;
+            break;
+        }
+    }
+    qsizetype to = std::min(text.size(), citation->first.end + 120);
+    for (qsizetype i = citation->first.end; i < to; ++i) {
+        if (text[i] == u'.' && (i + 1 == text.size() || text[i + 1] == u' ')) {
+            to = i + 1;
+            break;
+        }
+    }
+    return text.mid(from, to - from).trimmed();
+}
+
+} // namespace
+
+NormLinksDock::NormLinksDock(QWidget* parent) : QDockWidget(QStringLiteral("Связи"), parent)
+{
+    setObjectName(QStringLiteral("normLinksDock"));
+    setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+    m_list = new QTreeWidget(this);
+    m_list->setObjectName(QStringLiteral("normLinks"));
+    m_list->setColumnCount(2);
+    m_list->setHeaderLabels({QStringLiteral("Документ"), QStringLiteral("Упоминание")});
+    m_list->header()->setSectionResizeMode(0, QHeaderView::Interactive);
+    m_list->setColumnWidth(0, 300);
+    m_list->setRootIsDecorated(true);
+    setWidget(m_list);
+    m_progress.setInterval(200);
+    connect(&m_progress, &QTimer::timeout, this, &NormLinksDock::updateProgress);
+    connect(&m_citing, &QFutureWatcherBase::finished, this, &NormLinksDock::showCiting);
+    connect(m_list, &QTreeWidget::itemActivated, this, &NormLinksDock::activate);
+    connect(m_list, &QTreeWidget::itemClicked, this, &NormLinksDock::activate);
+}
+
+NormLinksDock::~NormLinksDock()
+{
+    stopSearch();
+}
+
+void NormLinksDock::stopSearch()
+{
+    if (m_job)
+        m_job->cancel();
+    m_citing.waitForFinished();
+    m_progress.stop();
+}
+
+void NormLinksDock::setCatalog(std::shared_ptr<const NormCatalog> catalog)
+{
+    m_catalog = std::move(catalog);
+    m_shownPath.clear(); // what is present may have changed
+    if (isVisible())
+        refresh();
+}
+
+void NormLinksDock::setFolders(const QStringList& folders, bool useIndex)
+{
+    m_folders = folders;
+    m_useIndex = useIndex;
+}
+
+void NormLinksDock::showDocument(const QString& path, const QString& caption)
+{
+    m_path = path;
+    m_caption = caption;
+    if (isVisible())
+        refresh();
+}
+
+void NormLinksDock::showEvent(QShowEvent* event)
+{
+    QDockWidget::showEvent(event);
+    refresh();
+}
+
+void NormLinksDock::refresh()
+{
+    if (m_path == m_shownPath && m_list->topLevelItemCount() > 0)
+        return;
+    stopSearch();
+    ++m_generation;
+    m_shownPath = m_path;
+    m_list->clear();
+    if (m_path.isEmpty() || !Platform::isFile(m_path)) {
+        auto* none = new QTreeWidgetItem(m_list, {QStringLiteral("Документ не выбран")});
+        none->setDisabled(true);
+        return;
+    }
+    m_cites = new QTreeWidgetItem(m_list, {QStringLiteral("Ссылается на")});
+    m_citedBy = new QTreeWidgetItem(m_list, {QStringLiteral("На него ссылаются")});
+    m_editions = new QTreeWidgetItem(m_list, {QStringLiteral("Редакции и замены")});
+    for (QTreeWidgetItem* part : {m_cites, m_citedBy, m_editions}) {
+        QFont font = part->font(0);
+        font.setBold(true);
+        part->setFont(0, font);
+        part->setExpanded(true);
+    }
+    // The shown document is read again for its citations: it is small next to its showing.
+    const std::optional<DocumentNorms> norms =
+        DocumentNorms::ofFile(m_path, {m_caption, DocumentNorms::fileNameOf(m_path)});
+    if (!norms) {
+        m_cites->setText(1, QStringLiteral("документ не прочитан"));
+        return;
+    }
+    fillCited(*norms);
+    if (norms->own().isEmpty()) {
+        m_citedBy->setText(1, QStringLiteral("у документа нет обозначения"));
+        return;
+    }
+    // The documents citing the one it is chiefly known by.
+    SearchRequest request;
+    request.context = norms->own().front().text();
+    request.citations = true;
+    request.folders = m_folders;
+    request.useIndex = m_useIndex;
+    m_job = std::make_shared<SearchJob>(request);
+    m_citedBy->setText(1, QStringLiteral("поиск…"));
+    m_progress.start();
+    m_citing.setFuture(QtConcurrent::run(
+        [job = m_job, generation = m_generation, cited = norms->own().front(), self = m_path] {
+            Found found;
+            found.generation = generation;
+            const SearchResult result = job->run();
+            int looked = 0;
+            LibraryScan::forEachDocument(result.nodes, [&](const ScanNode& node) {
+                if (node.path == self || job->isCancelRequested())
+                    return;
+                Citing citing{node.path, QString(), QString()};
+                if (looked++ < SentencesLooked)
+                    citing.sentence = sentenceAround(node.path, cited, &citing.mention);
+                found.documents.append(citing);
+            });
+            return found;
+        }));
+}
+
+void NormLinksDock::fillCited(const DocumentNorms& norms)
+{
+    const auto addDesignation = [this](QTreeWidgetItem* part, const QString& prefix,
+                                       const Designation& designation, const QString& note) {
+        auto* item = new QTreeWidgetItem(part, {prefix + designation.text(), note});
+        item->setData(0, DesignationRole, designation.text());
+        const auto held = m_catalog ? m_catalog->resolve(designation) : std::nullopt;
+        if (held) {
+            item->setToolTip(0, held->caption);
+        } else {
+            item->setForeground(0, m_list->palette().brush(QPalette::Disabled, QPalette::Text));
+            item->setToolTip(0, QStringLiteral("Нет в библиотеке"));
+        }
+    };
+    for (const DocumentNorms::Citation& citation : norms.citations())
+        addDesignation(m_cites, QString(), citation.first,
+                       RussianPlural::counted(citation.count, QStringLiteral("упоминание"),
+                                              QStringLiteral("упоминания"),
+                                              QStringLiteral("упоминаний")));
+    m_cites->setText(1, QString::number(norms.citations().size()));
+    if (m_catalog && !norms.own().isEmpty()) {
+        for (const NormCatalog::Entry& entry : m_catalog->editions(norms.own().front().key())) {
+            if (entry.path != m_path)
+                addDesignation(m_editions, QStringLiteral("Редакция: "), entry.designation,
+                               entry.caption);
+        }
+        for (const NormCatalog::Entry& entry : m_catalog->replacing(norms.own())) {
+            if (entry.path != m_path)
+                addDesignation(m_editions, QStringLiteral("Заменён: "), entry.designation,
+                               entry.caption);
+        }
+    }
+    for (const Designation& replaced : norms.replaced())
+        addDesignation(m_editions, QStringLiteral("Заменяет: "), replaced, QString());
+    if (m_editions->childCount() == 0)
+        m_editions->setText(1, QStringLiteral("в библиотеке нет"));
+}
+
+void NormLinksDock::updateProgress()
+{
+    if (m_job && m_citing.isRunning())
+        m_citedBy->setText(1, QStringLiteral("поиск… проверено %1").arg(m_job->checkedCount()));
+}
+
+void NormLinksDock::showCiting()
+{
+    m_progress.stop();
+    const Found found = m_citing.result();
+    if (found.generation != m_generation || !m_citedBy)
+        return;
+    QList<Citing> documents = found.documents;
+    const auto captionOf = [this](const QString& path) {
+        const QString caption = m_catalog ? m_catalog->captionOf(path) : QString();
+        return caption.isEmpty() ? DocumentNorms::fileNameOf(path) : caption;
+    };
+    std::stable_sort(documents.begin(), documents.end(), [&](const Citing& a, const Citing& b) {
+        return captionOf(a.path).localeAwareCompare(captionOf(b.path)) < 0;
+    });
+    for (const Citing& citing : std::as_const(documents)) {
+        auto* item = new QTreeWidgetItem(m_citedBy, {captionOf(citing.path), citing.sentence});
+        item->setData(0, PathRole, citing.path);
+        item->setData(0, MentionRole, citing.mention);
+        item->setToolTip(0, QDir::toNativeSeparators(citing.path));
+        item->setToolTip(1, citing.sentence);
+    }
+    m_citedBy->setText(1, QString::number(documents.size()));
+}
+
+void NormLinksDock::activate(QTreeWidgetItem* item)
+{
+    if (!item)
+        return;
+    const QString path = item->data(0, PathRole).toString();
+    if (!path.isEmpty()) {
+        emit documentRequested(path, item->data(0, MentionRole).toString());
+        return;
+    }
+    const QString designation = item->data(0, DesignationRole).toString();
+    if (!designation.isEmpty())
+        emit designationRequested(designation);
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "normcatalog.h"
+
+#include <QDockWidget>
+#include <QFutureWatcher>
+#include <QStringList>
+#include <QTimer>
+
+#include <atomic>
+#include <memory>
+
+class QTreeWidget;
+class QTreeWidgetItem;
+class SearchJob;
+
+// "Связи": the links of the shown document, in a panel beside the result list. "Ссылается на"
+// lists each designation it cites with its mentions (those the library holds can be followed;
+// the others are greyed); "На него ссылаются" every document of the collection citing it, with
+// the sentence around the first mention, found apart from the window (from the index where
+// it can prove a document unchanged); "Редакции и замены" the other editions the library holds,
+// what replaces the document and what it replaces.
+class NormLinksDock final : public QDockWidget
+{
+    Q_OBJECT
+public:
+    enum Role
+    {
+        DesignationRole = Qt::UserRole + 1, // a designation to follow
+        PathRole,                           // a document to show
+        MentionRole                         // the first mention in it, as written
+    };
+
+    explicit NormLinksDock(QWidget* parent);
+    ~NormLinksDock() override;
+
+    QTreeWidget* list() const { return m_list; }
+    void setCatalog(std::shared_ptr<const NormCatalog> catalog);
+    // The collection searched for the documents citing the shown one.
+    void setFolders(const QStringList& folders, bool useIndex);
+    // The shown document; the panel follows it while it is open.
+    void showDocument(const QString& path, const QString& caption);
+    // Whether the search for the documents citing the shown one is done.
+    bool isSearching() const { return m_citing.isRunning(); }
+
+signals:
+    void designationRequested(const QString& designation);
+    void documentRequested(const QString& path, const QString& mention);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    struct Citing
+    {
+        QString path;
+        QString mention; // the first mention as written
+        QString sentence;
+    };
+    struct Found
+    {
+        quint64 generation = 0;
+        QList<Citing> documents;
+    };
+    void refresh();
+    void fillCited(const class DocumentNorms& norms);
+    void showCiting();
+    void updateProgress();
+    void activate(QTreeWidgetItem* item);
+    void stopSearch();
+
+    QTreeWidget* m_list = nullptr;
+    QTreeWidgetItem* m_cites = nullptr;
+    QTreeWidgetItem* m_citedBy = nullptr;
+    QTreeWidgetItem* m_editions = nullptr;
+    std::shared_ptr<const NormCatalog> m_catalog;
+    QStringList m_folders;
+    bool m_useIndex = false;
+    QString m_path;
+    QString m_caption;
+    QString m_shownPath; // the document the panel lists now
+    quint64 m_generation = 0;
+    QFutureWatcher<Found> m_citing;
+    std::shared_ptr<SearchJob> m_job;
+    QTimer m_progress;
+};
