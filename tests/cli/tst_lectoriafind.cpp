@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QSet>
 #include <QStandardPaths>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -92,6 +93,62 @@ private slots:
         QCOMPARE(QSet<QString>(wordsIndexed.out.begin(), wordsIndexed.out.end()),
                  QSet<QString>(words.out.begin(), words.out.end()));
         QCOMPARE(run({QStringLiteral("--words"), QStringLiteral("- … «»"), lib}).exitCode, 2);
+    }
+
+    // The documents citing a designation, by reading and from the index; the designations of
+    // files, a line each.
+    void citationsAndDesignations()
+    {
+        const QString lib = m_dir.filePath(QStringLiteral("norms"));
+        QVERIFY(TestFiles::write(
+            lib + QStringLiteral("/СП 48.13330.2019.htm"),
+            TestFiles::cp1251(QStringLiteral("<p>СП 48.13330.2019. ВЗАМЕН СП 48.13330.2011</p>"))));
+        QVERIFY(
+            TestFiles::write(lib + QStringLiteral("/Смета.htm"),
+                             TestFiles::cp1251(QStringLiteral(
+                                 "<p>По сп&nbsp;48.13330.2019 и ГОСТ 530-2012 (с изм. 1)</p>"))));
+        QVERIFY(TestFiles::write(lib + QStringLiteral("/Письмо.htm"),
+                                 TestFiles::cp1251(QStringLiteral("<p>Без ссылок.</p>"))));
+        const QStringList cites{QStringLiteral("--cites"), QStringLiteral("СП 48.13330"), lib};
+        const Run scanned = run(cites);
+        QCOMPARE(scanned.exitCode, 0);
+        QCOMPARE(QSet<QString>(scanned.out.begin(), scanned.out.end()),
+                 QSet<QString>({lib + QStringLiteral("/Смета.htm"),
+                                lib + QStringLiteral("/СП 48.13330.2019.htm")}));
+        QCOMPARE(scanned.err.last(), QStringLiteral("checked 3, found 2"));
+        QCOMPARE(run({QStringLiteral("--cites"), QStringLiteral("ГОСТ 1-90"), lib}).exitCode, 1);
+        const Run notOne = run({QStringLiteral("--cites"), QStringLiteral("п. 5.2.3"), lib});
+        QCOMPARE(notOne.exitCode, 2);
+        QVERIFY(notOne.err.first().contains(QStringLiteral("no designation")));
+
+        const QStringList indexed = QStringList{QStringLiteral("--index")} + cites;
+        QCOMPARE(run(indexed).exitCode, 2); // no index yet
+        waitForStampsToSettle();
+        QProcess index;
+        index.start(QStringLiteral(LECTORIA_INDEX), {lib});
+        QVERIFY(index.waitForFinished(60000));
+        QCOMPARE(index.exitCode(), 0);
+        const Run answered = run(indexed);
+        QCOMPARE(answered.exitCode, 0);
+        QCOMPARE(QSet<QString>(answered.out.begin(), answered.out.end()),
+                 QSet<QString>(scanned.out.begin(), scanned.out.end()));
+        QCOMPARE(answered.err.last(), scanned.err.last());
+
+        const Run designations =
+            run({QStringLiteral("--designations"), lib + QStringLiteral("/Смета.htm"),
+                 lib + QStringLiteral("/СП 48.13330.2019.htm")});
+        QCOMPARE(designations.exitCode, 0);
+        const QString smeta = lib + QStringLiteral("/Смета.htm\t");
+        const QString sp = lib + QStringLiteral("/СП 48.13330.2019.htm\t");
+        QCOMPARE(
+            designations.out,
+            QStringList({smeta + QStringLiteral("cites\tСП 48.13330.2019\tСП 48.13330\t2019\t1"),
+                         smeta + QStringLiteral("cites\tГОСТ 530-2012\tГОСТ 530\t2012\t1"),
+                         sp + QStringLiteral("own\tСП 48.13330.2019\tСП 48.13330\t2019\t1"),
+                         sp + QStringLiteral("cites\tСП 48.13330.2011\tСП 48.13330\t2011\t1"),
+                         sp + QStringLiteral("replaces\tСП 48.13330.2011\tСП 48.13330\t2011\t1")}));
+        QCOMPARE(run({QStringLiteral("--designations"), lib + QStringLiteral("/нет.htm")}).exitCode,
+                 2);
     }
 
     // A document this user may not read is answered as the scan answers it ("could not be
