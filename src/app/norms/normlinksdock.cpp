@@ -74,6 +74,7 @@ NormLinksDock::NormLinksDock(QWidget* parent) : QDockWidget(QStringLiteral("Св
     setWidget(m_list);
     m_progress.setInterval(200);
     connect(&m_progress, &QTimer::timeout, this, &NormLinksDock::updateProgress);
+    connect(&m_reading, &QFutureWatcherBase::finished, this, &NormLinksDock::showRead);
     connect(&m_citing, &QFutureWatcherBase::finished, this, &NormLinksDock::showCiting);
     connect(m_list, &QTreeWidget::itemActivated, this, &NormLinksDock::activate);
     connect(m_list, &QTreeWidget::itemClicked, this, &NormLinksDock::activate);
@@ -88,6 +89,7 @@ void NormLinksDock::stopSearch()
 {
     if (m_job)
         m_job->cancel();
+    m_reading.waitForFinished();
     m_citing.waitForFinished();
     m_progress.stop();
 }
@@ -128,6 +130,7 @@ void NormLinksDock::refresh()
     ++m_generation;
     m_shownPath = m_path;
     m_list->clear();
+    m_cites = m_citedBy = m_editions = nullptr;
     if (m_path.isEmpty() || !Platform::isFile(m_path)) {
         auto* none = new QTreeWidgetItem(m_list, {QStringLiteral("Документ не выбран")});
         none->setDisabled(true);
@@ -142,9 +145,19 @@ void NormLinksDock::refresh()
         part->setFont(0, font);
         part->setExpanded(true);
     }
-    // The shown document is read again for its citations: it is small next to its showing.
-    const std::optional<DocumentNorms> norms =
-        DocumentNorms::ofFile(m_path, {m_caption, DocumentNorms::fileNameOf(m_path)});
+    // The shown document is read again for its citations, apart from the window: it may be
+    // large.
+    m_cites->setText(1, QStringLiteral("чтение…"));
+    m_reading.setFuture(QtConcurrent::run([path = m_path, caption = m_caption] {
+        return DocumentNorms::ofFile(path, {caption, DocumentNorms::fileNameOf(path)});
+    }));
+}
+
+void NormLinksDock::showRead()
+{
+    const std::optional<DocumentNorms> norms = m_reading.result();
+    if (!m_cites || m_path != m_shownPath)
+        return;
     if (!norms) {
         m_cites->setText(1, QStringLiteral("документ не прочитан"));
         return;
@@ -163,22 +176,22 @@ void NormLinksDock::refresh()
     m_job = std::make_shared<SearchJob>(request);
     m_citedBy->setText(1, QStringLiteral("поиск…"));
     m_progress.start();
-    m_citing.setFuture(QtConcurrent::run(
-        [job = m_job, generation = m_generation, cited = norms->own().front(), self = m_path] {
-            Found found;
-            found.generation = generation;
-            const SearchResult result = job->run();
-            int looked = 0;
-            LibraryScan::forEachDocument(result.nodes, [&](const ScanNode& node) {
-                if (node.path == self || job->isCancelRequested())
-                    return;
-                Citing citing{node.path, QString(), QString()};
-                if (looked++ < SentencesLooked)
-                    citing.sentence = sentenceAround(node.path, cited, &citing.mention);
-                found.documents.append(citing);
-            });
-            return found;
-        }));
+    m_citing.setFuture(QtConcurrent::run([job = m_job, generation = m_generation,
+                                          cited = norms->own().front(), self = m_path] {
+        Found found;
+        found.generation = generation;
+        const SearchResult result = job->run();
+        int looked = 0;
+        LibraryScan::forEachDocument(result.nodes, [&](const ScanNode& node) {
+            if (node.path == self || job->isCancelRequested())
+                return;
+            Citing citing{node.path, QString(), QString()};
+            if (looked++ < SentencesLooked)
+                citing.sentence = sentenceAround(node.path, cited, &citing.mention);
+            found.documents.append(citing);
+        });
+        return found;
+    }));
 }
 
 void NormLinksDock::fillCited(const DocumentNorms& norms)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "documentnorms.h"
 #include "normcatalog.h"
 
 #include <QDockWidget>
@@ -41,7 +42,7 @@ public:
     // The shown document; the panel follows it while it is open.
     void showDocument(const QString& path, const QString& caption);
     // Whether the search for the documents citing the shown one is done.
-    bool isSearching() const { return m_citing.isRunning(); }
+    bool isSearching() const { return m_reading.isRunning() || m_citing.isRunning(); }
 
 signals:
     void designationRequested(const QString& designation);
@@ -63,7 +64,10 @@ private:
         QList<Citing> documents;
     };
     void refresh();
-    void fillCited(const class DocumentNorms& norms);
+    // The shown document has been read: its citations listed, the search for those citing it
+    // begun.
+    void showRead();
+    void fillCited(const DocumentNorms& norms);
     void showCiting();
     void updateProgress();
     void activate(QTreeWidgetItem* item);
@@ -80,6 +84,7 @@ private:
     QString m_caption;
     QString m_shownPath; // the document the panel lists now
     quint64 m_generation = 0;
+    QFutureWatcher<std::optional<DocumentNorms>> m_reading;
     QFutureWatcher<Found> m_citing;
     std::shared_ptr<SearchJob> m_job;
     QTimer m_progress;

@@ -137,3 +137,14 @@ WindowCommands::WindowCommands(QWidget* keyScope, QWidget* window) : QObject(win
     }
     m_actions[SortByDate]->setCheckable(true);
 }
+
+void WindowCommands::addKeyScope(QWidget* scope)
+{
+    for (QAction* action : m_treeMenu->actions()) {
+        if (action->shortcutContext() != Qt::WidgetWithChildrenShortcut ||
+            action->shortcut().isEmpty() ||
+            action->shortcut().matches(QKeySequence::Copy) == QKeySequence::ExactMatch)
+            continue;
+        scope->addAction(action);
+    }
+}

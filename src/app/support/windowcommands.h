@@ -47,6 +47,9 @@ public:
     // The menu's keys act while keyScope (the document tree) or a widget in it has the focus;
     // the window's own keys anywhere in window.
     WindowCommands(QWidget* keyScope, QWidget* window);
+    // The menu's keys act also while scope or a widget in it has the focus; those a page
+    // uses itself (Ctrl+C copies the page's selection) stay with it.
+    void addKeyScope(QWidget* scope);
 
     QAction* action(Command command) const { return m_actions.at(command); }
     // The tree's context menu.

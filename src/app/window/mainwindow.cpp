@@ -255,6 +255,9 @@ void MainWindow::connectParts()
     });
     connect(keys, &WindowKeys::stepRequested, m_viewer, &DocumentViewer::stepOccurrence);
     connect(keys, &WindowKeys::zoomStepRequested, m_topRow, &TopRow::stepZoom);
+    connect(keys, &WindowKeys::zoomResetRequested, m_topRow, &TopRow::resetZoom);
+    // The tree's keys act from the shown document too.
+    m_commands->addKeyScope(m_viewer);
     connect(keys, &WindowKeys::backRequested, m_navigation, &NodeNavigation::goBack);
     connect(keys, &WindowKeys::forwardRequested, m_navigation, &NodeNavigation::goForward);
 }

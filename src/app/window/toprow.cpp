@@ -142,6 +142,11 @@ void TopRow::stepZoom(int step)
     emit zoomChosen();
 }
 
+void TopRow::resetZoom()
+{
+    stepZoom(-m_zoomBox->currentIndex());
+}
+
 bool TopRow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_logo && event->type() == QEvent::MouseButtonDblClick)

@@ -26,6 +26,8 @@ public:
     void useSettings(AppSettings* settings);
     // The next (+1) or previous (-1) zoom of the box, as Ctrl+wheel over the page asks.
     void stepZoom(int step);
+    // The first zoom of the box, 100 %, as Ctrl+0 asks.
+    void resetZoom();
 
 signals:
     // The user chose a zoom.

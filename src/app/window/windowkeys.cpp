@@ -51,6 +51,25 @@ bool WindowKeys::eventFilter(QObject* watched, QEvent* event)
         emit stepRequested(keyEvent->modifiers() & Qt::ShiftModifier ? -1 : 1);
         return true;
     }
+    // The zoom keys of every reader, the page's own zoom aside.
+    const Qt::KeyboardModifiers modifiers =
+        keyEvent->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
+    // Taken where they are pressed, so that the page never sees them.
+    if (modifiers == Qt::ControlModifier && widget->window() == m_window &&
+        (widget == focus || (!focus && widget == m_window))) {
+        if (key == Qt::Key_Plus || key == Qt::Key_Equal) {
+            emit zoomStepRequested(1);
+            return true;
+        }
+        if (key == Qt::Key_Minus || key == Qt::Key_Underscore) {
+            emit zoomStepRequested(-1);
+            return true;
+        }
+        if (key == Qt::Key_0) {
+            emit zoomResetRequested();
+            return true;
+        }
+    }
     // Seen once per key: at the focused control of this window (or the window itself).
     // At the control only as the user pressed it: the browser hands a key it did not use
     // back as a new event, which would run the command a second time (help shown twice).

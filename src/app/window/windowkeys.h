@@ -29,8 +29,11 @@ signals:
     void enterPressed(QWidget* widget);
     // Enter (+1) or Shift+Enter (-1) in the viewer.
     void stepRequested(int direction);
-    // Ctrl+wheel over the viewer: the next (+1) or previous (-1) zoom.
+    // Ctrl+wheel over the viewer, Ctrl+plus and Ctrl+minus anywhere in the window: the next
+    // (+1) or previous (-1) zoom.
     void zoomStepRequested(int step);
+    // Ctrl+0: back to 100 %.
+    void zoomResetRequested();
     void backRequested();
     void forwardRequested();
 

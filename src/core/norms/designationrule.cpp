@@ -210,7 +210,8 @@ bool readNumber(QStringView text, qsizetype at, const Kind& kind, Designation* o
                 !isDigit(text[q + 1]))
                 return false;
         }
-        if (q == p || q - p > 12)
+        // Longer than any number of a document: a table of figures, not a designation.
+        if (q == p || q - p > 12 || groups.size() == 10)
             return false;
         groups.push_back({p, q});
         if (q + 1 < text.size() && isNumberSeparator(text[q]) && isDigit(text[q + 1])) {

@@ -143,6 +143,36 @@ private slots:
         QVERIFY(TestAnswers::instance().messages.isEmpty());
     }
 
+    // The shown document has the focus: the tree's keys and the zoom keys act from there,
+    // Ctrl+C stays the page's copy.
+    void keysFromTheViewer()
+    {
+        QTreeWidgetItem* section = child(root(), QStringLiteral("Раздел"));
+        section->setExpanded(true);
+        m_form->treePanel()->view()->setCurrentItem(child(root(), QStringLiteral("Акт")));
+        QTRY_COMPARE(m_form->viewer()->view()->url(),
+                     QUrl::fromLocalFile(doc(QStringLiteral("Акт.htm"))));
+        QWidget* page = m_form->viewer()->view()->focusProxy();
+        QVERIFY(page);
+        page->setFocus();
+        QTRY_VERIFY(page->hasFocus());
+
+        QTest::keyClick(page, Qt::Key_F2);
+        QCOMPARE(m_form->treePanel()->bookmark(), doc(QStringLiteral("Акт.htm")));
+        QTest::keyClick(page, Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(section->isExpanded());
+
+        QComboBox* zoom = m_form->zoomBox();
+        QCOMPARE(zoom->currentIndex(), 0);
+        QTest::keyClick(page, Qt::Key_Plus, Qt::ControlModifier);
+        QTest::keyClick(page, Qt::Key_Equal, Qt::ControlModifier);
+        QCOMPARE(zoom->currentIndex(), 2);
+        QTest::keyClick(page, Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(zoom->currentIndex(), 1);
+        QTest::keyClick(page, Qt::Key_0, Qt::ControlModifier);
+        QCOMPARE(zoom->currentIndex(), 0);
+    }
+
     void deleteAsksFirst()
     {
         m_form->treePanel()->view()->setCurrentItem(child(root(), QStringLiteral("Яма")));
