@@ -2,6 +2,7 @@
 
 #include <QCompleter>
 #include <QKeyEvent>
+#include <QAbstractItemView>
 #include <QLineEdit>
 
 FindBox::FindBox(QWidget* parent) : QComboBox(parent)
@@ -15,6 +16,8 @@ FindBox::FindBox(QWidget* parent) : QComboBox(parent)
     completer()->setCaseSensitivity(Qt::CaseInsensitive);
     installEventFilter(this);
     lineEdit()->installEventFilter(this);
+    // The list of the history open below the box takes Enter first: it must search too.
+    completer()->popup()->installEventFilter(this);
 }
 
 void FindBox::setHistory(const QStringList& history)
@@ -44,9 +47,18 @@ bool FindBox::eventFilter(QObject* watched, QEvent* event)
     const auto* keyEvent = static_cast<QKeyEvent*>(event);
     const int key = keyEvent->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (watched == completer()->popup()) {
+            // An entry chosen in the list is what is searched; else what is typed.
+            const QModelIndex chosen = completer()->popup()->currentIndex();
+            if (chosen.isValid())
+                setEditText(chosen.data().toString());
+            completer()->popup()->hide();
+        }
         emit searchRequested();
         return true;
     }
+    if (watched == completer()->popup())
+        return QComboBox::eventFilter(watched, event);
     if ((key == Qt::Key_Up || key == Qt::Key_Down) && !(keyEvent->modifiers() & Qt::AltModifier)) {
         const int index = currentIndex() + (key == Qt::Key_Down ? 1 : -1);
         if (index >= 0 && index < count())

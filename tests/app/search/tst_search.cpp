@@ -18,9 +18,11 @@
 #include "userworkdir.h"
 #include "windowcommands.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -285,6 +287,25 @@ private slots:
         QTest::keyClick(m_form->search()->findBox(), Qt::Key_Down);
         QCOMPARE(m_form->search()->findBox()->currentIndex(), 2);
         QCOMPARE(m_results.dialogs, dialogs);
+
+        // Enter while the history's list is open below the box searches what is typed.
+        const int typed = m_results.dialogs;
+        QLineEdit* edit = m_form->search()->findBox()->lineEdit();
+        edit->setFocus();
+        edit->clear();
+        // As typing opens it (the test's keys are ASCII only).
+        edit->setText(QStringLiteral("контекст"));
+        QCompleter* completer = m_form->search()->findBox()->completer();
+        completer->setCompletionPrefix(QStringLiteral("контекст"));
+        completer->complete();
+        QAbstractItemView* list = completer->popup();
+        QTRY_VERIFY(list->isVisible());
+        QTest::keyClick(list, Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(m_results.dialogs, typed + 1, 60000);
+        QCOMPARE(m_form->search()->context(), QStringLiteral("контекст"));
+        QVERIFY(!list->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!m_form->search()->isSearching(), 60000);
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
 
         // Blanks around an Enter context: stored with them, searched without.
         typeAndEnter(QStringLiteral(" линолеум "));
