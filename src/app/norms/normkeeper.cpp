@@ -4,6 +4,7 @@
 
 NormKeeper::NormKeeper(QObject* parent) : QObject(parent)
 {
+    m_pool.setMaxThreadCount(1);
     connect(&m_watcher, &QFutureWatcherBase::finished, this, [this] {
         const std::shared_ptr<const NormCatalog> made = m_watcher.result();
         if (m_pending) {
@@ -40,7 +41,7 @@ void NormKeeper::start()
     m_pending = false;
     m_cancel = std::make_shared<std::atomic<bool>>(false);
     m_watcher.setFuture(QtConcurrent::run(
-        [folders = m_folders, cancel = m_cancel]() -> std::shared_ptr<const NormCatalog> {
+        &m_pool, [folders = m_folders, cancel = m_cancel]() -> std::shared_ptr<const NormCatalog> {
             auto catalog =
                 std::make_shared<const NormCatalog>(NormCatalog::ofFolders(folders, cancel.get()));
             return cancel->load() ? nullptr : catalog;

@@ -5,6 +5,7 @@
 #include <QFutureWatcher>
 #include <QObject>
 #include <QStringList>
+#include <QThreadPool>
 
 #include <atomic>
 #include <memory>
@@ -29,6 +30,7 @@ signals:
 private:
     void start();
 
+    QThreadPool m_pool; // one thread of its own: the search's threads stay free
     std::shared_ptr<const NormCatalog> m_catalog = std::make_shared<NormCatalog>();
     QFutureWatcher<std::shared_ptr<const NormCatalog>> m_watcher;
     std::shared_ptr<std::atomic<bool>> m_cancel;

@@ -63,6 +63,7 @@ QString sentenceAround(const QString& path, const Designation& cited, QString* m
 NormLinksDock::NormLinksDock(QWidget* parent) : QDockWidget(QStringLiteral("Связи"), parent)
 {
     setObjectName(QStringLiteral("normLinksDock"));
+    m_pool.setMaxThreadCount(1);
     setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
     m_list = new QTreeWidget(this);
     m_list->setObjectName(QStringLiteral("normLinks"));
@@ -148,7 +149,7 @@ void NormLinksDock::refresh()
     // The shown document is read again for its citations, apart from the window: it may be
     // large.
     m_cites->setText(1, QStringLiteral("чтение…"));
-    m_reading.setFuture(QtConcurrent::run([path = m_path, caption = m_caption] {
+    m_reading.setFuture(QtConcurrent::run(&m_pool, [path = m_path, caption = m_caption] {
         return DocumentNorms::ofFile(path, {caption, DocumentNorms::fileNameOf(path)});
     }));
 }
@@ -176,8 +177,8 @@ void NormLinksDock::showRead()
     m_job = std::make_shared<SearchJob>(request);
     m_citedBy->setText(1, QStringLiteral("поиск…"));
     m_progress.start();
-    m_citing.setFuture(QtConcurrent::run([job = m_job, generation = m_generation,
-                                          cited = norms->own().front(), self = m_path] {
+    m_citing.setFuture(QtConcurrent::run(&m_pool, [job = m_job, generation = m_generation,
+                                                   cited = norms->own().front(), self = m_path] {
         Found found;
         found.generation = generation;
         const SearchResult result = job->run();

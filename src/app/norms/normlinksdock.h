@@ -6,6 +6,7 @@
 #include <QDockWidget>
 #include <QFutureWatcher>
 #include <QStringList>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <atomic>
@@ -84,6 +85,7 @@ private:
     QString m_caption;
     QString m_shownPath; // the document the panel lists now
     quint64 m_generation = 0;
+    QThreadPool m_pool; // its own: the window's search keeps the shared threads
     QFutureWatcher<std::optional<DocumentNorms>> m_reading;
     QFutureWatcher<Found> m_citing;
     std::shared_ptr<SearchJob> m_job;
