@@ -1,8 +1,8 @@
 #include "findbox.h"
 
+#include <QAbstractItemView>
 #include <QCompleter>
 #include <QKeyEvent>
-#include <QAbstractItemView>
 #include <QLineEdit>
 
 FindBox::FindBox(QWidget* parent) : QComboBox(parent)
