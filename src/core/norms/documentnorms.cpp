@@ -103,14 +103,8 @@ std::optional<DocumentNorms> DocumentNorms::ofFile(const QString& path, const QS
     qsizetype offset = 0; // of text[0] in the whole text
     qsizetype from = 0;
     const auto take = [&](bool last) {
-        for (const TextReader::Char& c : chars) {
-            if (QChar::requiresSurrogates(c.c)) {
-                text += QChar(QChar::highSurrogate(c.c));
-                text += QChar(QChar::lowSurrogate(c.c));
-            } else {
-                text += QChar(char16_t(c.c));
-            }
-        }
+        for (const TextReader::Char& c : chars)
+            text += QChar::fromUcs4(c.c);
         chars.clear();
         if (!last && text.size() < lookAt)
             return;

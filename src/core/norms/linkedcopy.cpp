@@ -27,15 +27,12 @@ QByteArray linked(const QByteArray& page, const std::function<Wrap(const Designa
     const auto take = [&] {
         const TextWindow::Char* chars = window.newCharacters();
         for (qsizetype i = 0; i < window.newCount(); ++i) {
-            const char32_t c = chars[i].c;
-            if (QChar::requiresSurrogates(c)) {
-                text += QChar(QChar::highSurrogate(c));
-                text += QChar(QChar::lowSurrogate(c));
+            // A unit of the text each: both halves of a surrogate pair come from the character.
+            const auto character = QChar::fromUcs4(chars[i].c);
+            const QStringView units16 = character;
+            text += units16;
+            for (qsizetype u = 0; u < units16.size(); ++u)
                 units.emplace_back(chars[i].begin, chars[i].end);
-            } else {
-                text += QChar(char16_t(c));
-            }
-            units.emplace_back(chars[i].begin, chars[i].end);
         }
     };
     const auto look = [&](bool last) {

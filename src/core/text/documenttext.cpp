@@ -97,14 +97,8 @@ QString DocumentText::text() const
 {
     QString text;
     readInPieces(m_bytes, m_units, m_encoding, nullptr, [&text](const std::vector<Char>& chars) {
-        for (const Char& c : chars) {
-            if (QChar::requiresSurrogates(c.c)) {
-                text += QChar(QChar::highSurrogate(c.c));
-                text += QChar(QChar::lowSurrogate(c.c));
-            } else {
-                text += QChar(char16_t(c.c));
-            }
-        }
+        for (const Char& c : chars)
+            text += QChar::fromUcs4(c.c);
     });
     return text;
 }
