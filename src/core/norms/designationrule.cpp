@@ -120,7 +120,7 @@ bool isDigit(QChar c)
 
 bool isRomanDigit(QChar c)
 {
-    return c == u'I' || c == u'V' || c == u'X';
+    return c == u'I' || c == u'V' || c == u'X' || c == u'i' || c == u'v' || c == u'x';
 }
 
 bool isNumberSeparator(QChar c)
@@ -252,6 +252,9 @@ bool readNumber(QStringView text, qsizetype at, const Kind& kind, Designation* o
             found.edition ? groups[groups.size() - 2].end : groups.back().end;
         found.number = normalizedSeparators(
             text.sliced(groups.front().begin, numberEnd - groups.front().begin));
+        // An old number's Roman part as it is printed: "СНиП II-23-81*" whatever the case.
+        for (qsizetype i = 0; i < found.number.size() && isRomanDigit(found.number[i]); ++i)
+            found.number[i] = found.number[i].toUpper();
         if (found.edition)
             found.writtenYear = normalizedSeparators(text.sliced(numberEnd, last.end - numberEnd));
     }
