@@ -78,6 +78,11 @@ void SearchController::attachCommands(WindowCommands* commands)
         if (m_searchMode && !m_resultList->chooseNext(step))
             emit statusNote(QStringLiteral("Список найденных документов пуст"));
     };
+    connect(m_resultList, &SearchResultsDock::wentRound, this, [this](bool forward) {
+        emit statusNote(forward ? QStringLiteral("Переход продолжен с первого найденного документа")
+                                : QStringLiteral("Переход продолжен с последнего найденного "
+                                                 "документа"));
+    });
     connect(commands->action(WindowCommands::NextFoundDocument), &QAction::triggered, this,
             [stepDocuments] { stepDocuments(1); });
     connect(commands->action(WindowCommands::PreviousFoundDocument), &QAction::triggered, this,

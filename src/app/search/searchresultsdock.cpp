@@ -16,6 +16,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <climits>
 #include <vector>
 
@@ -214,6 +215,11 @@ SearchResultsDock::SearchResultsDock(QWidget* parent)
     };
     connect(m_list, &QTreeWidget::itemClicked, this, choose);
     connect(m_list, &QTreeWidget::itemActivated, this, choose);
+    // Moving through the rows with the keys shows each document, as the tree does.
+    connect(m_list, &QTreeWidget::currentItemChanged, this, [this, choose](QTreeWidgetItem* row) {
+        if (m_list->hasFocus())
+            choose(row);
+    });
 
     // Rows come in groups: the list is sorted again once per group, not once per document.
     m_addTimer.setSingleShot(true);
@@ -286,10 +292,18 @@ void SearchResultsDock::endSearch(const QStringList& paths, const QHash<QString,
     addPending();
     m_saved.reset();
     m_list->setColumnHidden(RelevanceColumn, !m_request.options.wordForms);
+    double best = 0.0;
     for (ResultRow* row : std::as_const(m_rows)) {
         row->relevance = relevance.value(row->path, 0.0);
+        best = std::max(best, row->relevance);
+    }
+    for (ResultRow* row : std::as_const(m_rows)) {
+        // The share of the best document's score: 100 % for the first. Documents a score
+        // cannot tell apart (a single one, or all alike) are each the best.
         if (m_request.options.wordForms)
-            row->setText(RelevanceColumn, QString::number(row->relevance, 'f', 2));
+            row->setText(RelevanceColumn,
+                         QStringLiteral("%1 %").arg(
+                             best > 0.0 ? qRound(100.0 * row->relevance / best) : 100));
         row->setTextAlignment(RelevanceColumn, Qt::AlignRight | Qt::AlignVCenter);
     }
     if (m_request.options.wordForms) // most relevant first; the user may sort otherwise
@@ -359,6 +373,8 @@ bool SearchResultsDock::chooseNext(int step)
     const int current =
         m_list->selectedItems().isEmpty() ? -1 : m_list->indexOfTopLevelItem(m_list->currentItem());
     const int next = current < 0 ? (step > 0 ? 0 : count - 1) : (current + step + count) % count;
+    if (current >= 0 && count > 1 && (step > 0 ? next < current : next > current))
+        emit wentRound(step > 0);
     QTreeWidgetItem* row = m_list->topLevelItem(next);
     m_list->setCurrentItem(row);
     m_list->scrollToItem(row);

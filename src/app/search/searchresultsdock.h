@@ -75,6 +75,8 @@ public:
 signals:
     // A row chosen: clicked, or activated with a double-click or Enter.
     void documentChosen(const QString& path);
+    // A step went round an end of the list: forward from the last row to the first, or back.
+    void wentRound(bool forward);
 
 private:
     struct Saved

@@ -28,6 +28,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -456,15 +457,29 @@ private slots:
         QCOMPARE(counts, QStringList({QStringLiteral("3"), QStringLiteral("2"), QStringLiteral("1"),
                                       QStringLiteral("0")}));
 
-        // Enter on a row selects its document in the tree.
+        // The arrow keys show the document of the row they move to, as Enter does.
         list->setFocus();
         list->setCurrentItem(list->topLevelItem(1));
         QTest::keyClick(list, Qt::Key_Down);
-        QTest::keyClick(list, Qt::Key_Return);
         const QString chosen = SearchResultsDock::documentPath(list->topLevelItem(2));
+        QCOMPARE(DocumentTree::nodeData(m_form->treePanel()->selectedNode()).path, chosen);
+        QTest::keyClick(list, Qt::Key_Return);
         QCOMPARE(DocumentTree::nodeData(m_form->treePanel()->selectedNode()).path, chosen);
         QVERIFY(chosen.endsWith(QStringLiteral("Ксилолит.htm")));
         QVERIFY(list->hasFocus());
+
+        // Word forms: the relevance column tells each document's share of the best score.
+        const MatchOptions before = m_form->search()->matchOptions();
+        m_form->search()->setMatchOptions(MatchOptions{false, false, true, true});
+        m_form->treePanel()->view()->setCurrentItem(m_form->treePanel()->view()->topLevelItem(0));
+        searchFor(QStringLiteral("ксилолиты"), &request);
+        QVERIFY(request.options.wordForms);
+        QVERIFY(!list->isColumnHidden(SearchResultsDock::RelevanceColumn));
+        QCOMPARE(list->topLevelItem(0)->text(SearchResultsDock::RelevanceColumn),
+                 QStringLiteral("100 %"));
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            QVERIFY(list->topLevelItem(i)->text(SearchResultsDock::RelevanceColumn).endsWith(u'%'));
+        m_form->search()->setMatchOptions(before);
 
         // Leaving search mode hides and empties the list.
         m_form->findChild<QToolButton*>(QStringLiteral("cancelSearchButton"))->click();
@@ -497,8 +512,14 @@ private slots:
         QCOMPARE(step(Qt::Key_PageDown), order.at(0));
         QCOMPARE(step(Qt::Key_PageDown), order.at(1));
         QCOMPARE(step(Qt::Key_PageDown), order.at(2));
-        QCOMPARE(step(Qt::Key_PageDown), order.at(0)); // round the end
+        QSignalSpy notes(m_form->search(), &SearchController::statusNote);
+        QCOMPARE(step(Qt::Key_PageDown), order.at(0)); // round the end, and it is said
+        QCOMPARE(notes.size(), 1);
+        QCOMPARE(notes.last().at(0).toString(),
+                 QStringLiteral("Переход продолжен с первого найденного документа"));
         QCOMPARE(step(Qt::Key_PageUp), order.at(2));
+        QCOMPARE(notes.last().at(0).toString(),
+                 QStringLiteral("Переход продолжен с последнего найденного документа"));
         QTest::keyClick(m_form->treePanel()->view(), Qt::Key_F6);
         QTRY_COMPARE(QApplication::focusWidget(), list);
     }
