@@ -1,6 +1,7 @@
 #include "searchresultdialog.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -28,7 +29,9 @@ SearchResultDialog::SearchResultDialog(const QString& context, int checked, int 
     setWindowTitle(QStringLiteral("Результаты поиска"));
     int height = 256;
 
-    auto* done = new QLabel(QStringLiteral("Поиск завершен."), this);
+    auto* done = new QLabel(
+        found == 0 ? QStringLiteral("Ничего не найдено") : QStringLiteral("Поиск завершен."), this);
+    done->setObjectName(QStringLiteral("doneLabel"));
     QFont bold = done->font();
     bold.setBold(true);
     done->setFont(bold);
@@ -102,7 +105,20 @@ SearchResultDialog::SearchResultDialog(const QString& context, int checked, int 
         layout->addWidget(m_textModeHint);
     if (m_wordFormsHint)
         layout->addWidget(m_wordFormsHint);
-    layout->addWidget(m_cancelButton, 0, Qt::AlignRight);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    if (found == 0) {
+        // The tree shows the root alone: the way back to the whole tree is offered here.
+        m_restoreTreeButton = new QPushButton(QStringLiteral("Вернуть дерево"), this);
+        m_restoreTreeButton->setObjectName(QStringLiteral("restoreTreeButton"));
+        connect(m_restoreTreeButton, &QPushButton::clicked, this, [this] {
+            m_restoreTreeChosen = true;
+            accept();
+        });
+        buttons->addWidget(m_restoreTreeButton);
+    }
+    buttons->addWidget(m_cancelButton);
+    layout->addLayout(buttons);
     m_cancelButton->setFocus();
 }
 

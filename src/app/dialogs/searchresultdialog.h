@@ -27,6 +27,9 @@ public:
     QLabel* scopeLabel() const { return m_scopeLabel; }
     QLabel* wordFormsHint() const { return m_wordFormsHint; }
     QPushButton* cancelButton() const { return m_cancelButton; }
+    // When nothing was found: the button that leaves search mode, and whether it was chosen.
+    QPushButton* restoreTreeButton() const { return m_restoreTreeButton; }
+    bool restoreTreeChosen() const { return m_restoreTreeChosen; }
 
 private:
     QPlainTextEdit* m_contextText = nullptr;
@@ -36,5 +39,7 @@ private:
     QLabel* m_textModeHint = nullptr;    // only when the search in the text is proposed
     QLabel* m_wordFormsHint = nullptr;   // only when the search of word forms is proposed
     QPushButton* m_cancelButton = nullptr;
+    QPushButton* m_restoreTreeButton = nullptr; // only when nothing was found
+    bool m_restoreTreeChosen = false;
     QLabel* m_scopeLabel = nullptr;
 };

@@ -319,4 +319,6 @@ void SearchController::showResult()
     emit stateChanged();
     emit statusMessage(QStringLiteral(" Режим поиска. Для отмены режима поиска нажмите Ctrl+Z."));
     emit searchFinished();
+    if (dialog.restoreTreeChosen())
+        emit treeRestoreRequested();
 }

@@ -78,6 +78,8 @@ public:
     void updateScopeHint();
 
 signals:
+    // Nothing was found and the reader asked for the whole tree back (search mode ends).
+    void treeRestoreRequested();
     // The search has ended (also when it was stopped).
     void searchFinished();
     // A search below the selected node has put its findings into the tree: the node is shown

@@ -207,6 +207,7 @@ void MainWindow::connectParts()
     connect(m_search, &SearchController::collectionSearched, this,
             [this](const SearchResult* found) { rebuildTree(found); });
     connect(m_search, &SearchController::searchFinished, this, &MainWindow::searchFinished);
+    connect(m_search, &SearchController::treeRestoreRequested, this, &MainWindow::refresh);
     connect(m_search->indexKeeper(), &IndexKeeper::statusMessage, m_statusLine,
             &StatusLine::setIndexState);
     connect(m_treePanel, &DocumentTreePanel::filesChanged, m_search,

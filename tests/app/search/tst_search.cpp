@@ -53,7 +53,11 @@ class TestSearch : public QObject
         QString found;
         QString context;
         bool textModeHint = false;
+        QString done;
+        bool restoreTreeOffered = false;
     } m_results;
+    // The result dialog's answer in the next search: the whole tree back.
+    bool m_restoreTree = false;
 
     void start()
     {
@@ -66,6 +70,13 @@ class TestSearch : public QObject
                 m_results.found = result->foundLabel()->text();
                 m_results.context = result->contextText()->toPlainText();
                 m_results.textModeHint = result->textModeHint() != nullptr;
+                m_results.done = result->findChild<QLabel*>(QStringLiteral("doneLabel"))->text();
+                m_results.restoreTreeOffered = result->restoreTreeButton() != nullptr;
+                if (m_restoreTree && result->restoreTreeButton()) {
+                    m_restoreTree = false;
+                    result->restoreTreeButton()->click();
+                    return int(QDialog::Accepted);
+                }
             }
             return int(QDialog::Rejected);
         });
@@ -209,12 +220,16 @@ private slots:
         QTRY_COMPARE(m_form->viewer()->view()->url(), QUrl(QStringLiteral("about:blank")));
         QTRY_VERIFY(m_form->treePanel()->view()->hasFocus());
 
-        // A character reference is found only as written.
+        // A character reference is found only as written. Nothing found is said so, with
+        // the way back to the whole tree.
         typeAndEnter(QStringLiteral("«объекта"));
         QCOMPARE(m_results.found, QStringLiteral("0"));
+        QCOMPARE(m_results.done, QStringLiteral("Ничего не найдено"));
+        QVERIFY(m_results.restoreTreeOffered);
         QCOMPARE(shape(root()), QStringLiteral("Нормативная документация"));
         typeAndEnter(QStringLiteral("&laquo;ОБЪЕКТА"));
         QCOMPARE(m_results.found, QStringLiteral("1"));
+        QVERIFY(!m_results.restoreTreeOffered);
 
         // Showing a found document shows its highlighted copy.
         m_form->treePanel()->view()->setCurrentItem(child(root(), QStringLiteral("Общие")));
@@ -226,6 +241,14 @@ private slots:
         m_form->findChild<QToolButton*>(QStringLiteral("cancelSearchButton"))->click();
         QVERIFY(!m_form->search()->isSearchMode());
         QCOMPARE(m_form->statusText(), QString());
+        QCOMPARE(root()->childCount(), 3);
+
+        // "Вернуть дерево" after nothing was found leaves search mode.
+        m_restoreTree = true;
+        m_form->treePanel()->view()->setCurrentItem(root());
+        typeAndEnter(QStringLiteral("синхрофазотрон"));
+        QCOMPARE(m_results.found, QStringLiteral("0"));
+        QTRY_VERIFY(!m_form->search()->isSearchMode());
         QCOMPARE(root()->childCount(), 3);
     }
 
