@@ -11,6 +11,12 @@
 
 namespace {
 
+#ifdef Q_OS_WIN
+constexpr const char* OpenInEditorCaption = "Открыть в Microsoft &Word";
+#else
+constexpr const char* OpenInEditorCaption = "Открыть в &редакторе";
+#endif
+
 struct CommandText
 {
     WindowCommands::Command command;
@@ -60,8 +66,9 @@ WindowCommands::WindowCommands(QWidget* keyScope, QWidget* window) : QObject(win
         {SearchOptions, "searchOptionsAction", "Параметры по&иска...",
          QKeySequence(Qt::CTRL | Qt::Key_P), Pictures::Picture::SearchOptions, false},
         {SortByDate, "sortByDateAction", "&Сортировка по дате", QKeySequence(), {}, true},
-        {OpenInWord, "openInWordAction", "Открыть в Microsoft &Word",
-         QKeySequence(Qt::CTRL | Qt::Key_W), Pictures::Picture::OpenInWord, true},
+        // Where there is no Word, the desktop's program for the file opens it.
+        {OpenInWord, "openInWordAction", OpenInEditorCaption, QKeySequence(Qt::CTRL | Qt::Key_W),
+         Pictures::Picture::OpenInWord, true},
         {CopyPath, "copyPathAction", "Копировать путь", QKeySequence(), {}, false},
         {OpenFolder, "openFolderAction", "Открыть папку документа", QKeySequence(), {}, false},
         {AddFavorite,

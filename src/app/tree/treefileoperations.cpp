@@ -5,6 +5,7 @@
 #include "documenttree.h"
 #include "filetree.h"
 #include "folderchooser.h"
+#include "messagereporter.h"
 #include "platform.h"
 #include "progressdialog.h"
 
@@ -14,10 +15,10 @@
 
 namespace {
 
-// The caption the tree's messages have always had.
+// The tree's messages name the program.
 QString messageCaption()
 {
-    return QStringLiteral("Класс WMakeTreeviewForDir");
+    return MessageReporter::ProgramCaption;
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "messagereporter.h"
+
 #include "dbfreader.h"
 
 #include <QString>
@@ -23,7 +25,7 @@ public:
     };
 
     // The caption of the messages of table access.
-    static QString messageCaption() { return QStringLiteral("Класс WDbfFile"); }
+    static QString messageCaption() { return MessageReporter::ProgramCaption; }
 
     bool open(TableSlot& table, const QString& path, bool showMessages,
               Access access = Access::MaintainIndexes) const;

@@ -123,7 +123,7 @@ bool FileTree::makeDir(const QString& dir) const
     std::error_code error;
     if (!dir.isEmpty() && fs::create_directory(toFsPath(dir), error) && !error)
         return true;
-    MessageReporter::report(QStringLiteral("Класс WDirFile"),
+    MessageReporter::report(MessageReporter::ProgramCaption,
                             QStringLiteral("Ошибка при создании директории: ") + dir);
     return false;
 }

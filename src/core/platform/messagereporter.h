@@ -10,6 +10,9 @@ namespace MessageReporter {
 
 using Handler = std::function<void(const QString& caption, const QString& text)>;
 
+// The caption of the program's messages: its name.
+inline const QString ProgramCaption = QStringLiteral("Lectoria");
+
 void setHandler(Handler handler);
 void report(const QString& caption, const QString& text);
 

@@ -158,8 +158,7 @@ private slots:
         QVERIFY(!TreeFileOperations::copyNode(tree.currentItem(), nullptr));
         QVERIFY(!QFileInfo::exists(lib + QStringLiteral("/Сборник 1/Раздел 3/Сборник 1")));
         QCOMPARE(TestAnswers::instance().messages.size(), 1);
-        QVERIFY(TestAnswers::instance().messages.first().startsWith(
-            QStringLiteral("Класс WMakeTreeviewForDir|")));
+        QVERIFY(TestAnswers::instance().messages.first().startsWith(QStringLiteral("Lectoria|")));
 
         // A destination that cannot be made.
         TestAnswers::instance().messages.clear();
@@ -167,9 +166,8 @@ private slots:
         TestAnswers::instance().folders = {m_dir.filePath(QStringLiteral("afile"))};
         QVERIFY(!TreeFileOperations::copyNode(tree.currentItem(), nullptr));
         QCOMPARE(TestAnswers::instance().messages,
-                 QStringList{
-                     QStringLiteral("Класс WMakeTreeviewForDir|Ошибка при создании директории:\n") +
-                     m_dir.filePath(QStringLiteral("afile/Сборник 1"))});
+                 QStringList{QStringLiteral("Lectoria|Ошибка при создании директории:\n") +
+                             m_dir.filePath(QStringLiteral("afile/Сборник 1"))});
     }
 };
 

@@ -183,7 +183,7 @@ private slots:
         // Told once: the table is listed once for the tree, and the start, the search and the
         // index keeper take that listing.
         QCOMPARE(TestAnswers::instance().messages,
-                 QStringList{QStringLiteral("Класс WDbfFile|Файл:") + suite.suiteDir() +
+                 QStringList{QStringLiteral("Lectoria|Файл:") + suite.suiteDir() +
                              QStringLiteral("TQ_W/instal.dbf\nне найден!")});
         form->search()->updateIndex();
         QCOMPARE(TestAnswers::instance().messages.size(), 1);

@@ -163,13 +163,13 @@ private slots:
         QVERIFY(!CollectionLists::fillTechnicalParts(noName.chopped(15), dirs, names, true));
         QVERIFY(dirs.isEmpty());
         QCOMPARE(m_messages,
-                 QStringList{QStringLiteral("Класс WDbfFile|Ошибка при чтении файла: ") + noName});
+                 QStringList{QStringLiteral("Lectoria|Ошибка при чтении файла: ") + noName});
 
         // A missing table.
         m_messages.clear();
         const QString nowhere = m_dir.filePath(QStringLiteral("nowhere/"));
         QVERIFY(!CollectionLists::fillTechnicalParts(nowhere, dirs, names, true));
-        QCOMPARE(m_messages, QStringList{QStringLiteral("Класс WDbfFile|Файл:") + nowhere +
+        QCOMPARE(m_messages, QStringList{QStringLiteral("Lectoria|Файл:") + nowhere +
                                          QStringLiteral("TQ_W/instal.dbf\nне найден!")});
     }
 
@@ -253,7 +253,7 @@ private slots:
             !QFileInfo::exists(DbaseTableOpener::mdxName(path))); // dropped after the first failure
         QCOMPARE(flagByte(path), char(0));
         QCOMPARE(m_messages,
-                 QStringList{QStringLiteral("Класс WDbfFile|Ошибка при чтении файла: ") + path});
+                 QStringList{QStringLiteral("Lectoria|Ошибка при чтении файла: ") + path});
 
         // Missing: quiet when asked, never created.
         m_messages.clear();
@@ -330,7 +330,7 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         DbaseTableOpener::TableSlot slot;
         QVERIFY(!m_dbf.open(slot, folder, true));
-        QCOMPARE(m_messages, QStringList{QStringLiteral("Класс WDbfFile|Файл:") + folder +
+        QCOMPARE(m_messages, QStringList{QStringLiteral("Lectoria|Файл:") + folder +
                                          QStringLiteral("\nне найден!")});
         QVERIFY(QFileInfo(folder).isDir());
 

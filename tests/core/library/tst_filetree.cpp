@@ -273,8 +273,7 @@ private slots:
         const QString orphan = path(QStringLiteral("no/parent/here"));
         QVERIFY(!m_files.makeDir(orphan));
         QCOMPARE(m_messages,
-                 QStringList{QStringLiteral("Класс WDirFile|Ошибка при создании директории: ") +
-                             orphan});
+                 QStringList{QStringLiteral("Lectoria|Ошибка при создании директории: ") + orphan});
     }
 };
 
