@@ -10,6 +10,7 @@
 #include "namefilter.h"
 #include "platform.h"
 #include "progressdialog.h"
+#include "russianplural.h"
 #include "statustexts.h"
 #include "treefileoperations.h"
 #include "userinteraction.h"
@@ -372,24 +373,38 @@ void DocumentTreePanel::deleteSelected(const QString& caption)
     // The question names what goes, and a slip of Enter keeps it.
     const QTreeWidgetItem* node = selectedNode();
     const DocumentTree::NodeData record = DocumentTree::nodeData(node);
-    QString what;
-    if (record.kind == NodeKind::Folder) {
+    const auto documentsBelow = [](const QString& folder) {
         int documents = 0;
-        LibraryScan::forEachDocument(LibraryScan::deep(record.path),
+        LibraryScan::forEachDocument(LibraryScan::deep(folder),
                                      [&documents](const ScanNode&) { ++documents; });
-        what = QStringLiteral("Папка «%1», документов в ней: %2").arg(node->text(0)).arg(documents);
-    } else {
-        what = QStringLiteral("Документ «%1»").arg(node->text(0));
-    }
+        return documents;
+    };
+    const bool folder = record.kind == NodeKind::Folder;
+    const QString name = node->text(0);
+    const int documents = folder ? documentsBelow(record.path) : 1;
+    const QString what =
+        folder ? QStringLiteral("Папка «%1», документов в ней: %2").arg(name).arg(documents)
+               : QStringLiteral("Документ «%1»").arg(name);
     const auto answer = AppMessageBox::show(
         window(), caption,
-        what + QStringLiteral("\n\nУдалить документы без возможности восстановления?"),
+        what + (folder ? QStringLiteral("\n\nУдалить документы без возможности восстановления?")
+                       : QStringLiteral("\n\nУдалить документ без возможности восстановления?")),
         QMessageBox::Question, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
         QMessageBox::No);
-    if (answer == QMessageBox::Yes) {
-        TreeFileOperations::deleteNode(selectedNode());
-        emit filesChanged();
-    }
+    if (answer != QMessageBox::Yes)
+        return;
+    TreeFileOperations::deleteNode(selectedNode());
+    // What went is said; what is still there was protected from writing.
+    const int left = folder ? (Platform::isFolder(record.path) ? documentsBelow(record.path) : 0)
+                            : (Platform::isFile(record.path) ? 1 : 0);
+    QString report =
+        QStringLiteral("Удалено: ") +
+        RussianPlural::counted(documents - left, QStringLiteral("документ"),
+                               QStringLiteral("документа"), QStringLiteral("документов"));
+    if (left > 0)
+        report += QStringLiteral("; не удалено (защищены от записи): %1").arg(left);
+    emit statusMessage(report);
+    emit filesChanged();
 }
 
 void DocumentTreePanel::copySelected()

@@ -185,10 +185,19 @@ private slots:
         TestAnswers::instance().button = QMessageBox::Yes;
         m_form->treePanel()->deleteSelected(QStringLiteral("Просмотр нормативной документации"));
         QVERIFY(!QFileInfo::exists(doc(QStringLiteral("Яма.htm"))));
-        // The question names what goes.
+        // The question names what goes, in the singular for one document; what went is said.
         QCOMPARE(TestAnswers::instance().messages.first(),
                  QStringLiteral("Просмотр нормативной документации|Документ «Яма»\n\nУдалить "
-                                "документы без возможности восстановления?"));
+                                "документ без возможности восстановления?"));
+        QCOMPARE(m_form->statusText(), QStringLiteral("Удалено: 1 документ"));
+
+        // A folder: its documents counted, in the plural.
+        m_form->treePanel()->view()->setCurrentItem(child(root(), QStringLiteral("Раздел")));
+        m_form->treePanel()->deleteSelected(QStringLiteral("Просмотр нормативной документации"));
+        QCOMPARE(TestAnswers::instance().messages.last(),
+                 QStringLiteral("Просмотр нормативной документации|Папка «Раздел», документов в "
+                                "ней: 2\n\nУдалить документы без возможности восстановления?"));
+        QCOMPARE(m_form->statusText(), QStringLiteral("Удалено: 2 документа"));
     }
 
     void copyRunsInTheBackground()
