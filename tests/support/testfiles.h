@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QList>
 #include <QString>
 #include <QStringEncoder>
 #include <QStringList>
@@ -24,6 +25,19 @@ inline bool write(const QString& path, const QByteArray& bytes)
 inline QByteArray cp1251(const QString& text)
 {
     return QStringEncoder("windows-1251").encode(text);
+}
+
+// A little-endian UTF-16 page with its byte-order mark.
+inline QByteArray utf16(const QString& text)
+{
+    return QByteArray("\xFF\xFE") +
+           QByteArray(reinterpret_cast<const char*>(text.utf16()), 2 * text.size());
+}
+
+// The same page in each encoding a document may have: windows-1251, UTF-8 (declared), UTF-16.
+inline QList<QByteArray> inEveryEncoding(const QString& page)
+{
+    return {cp1251(page), (QStringLiteral("<meta charset=utf-8>") + page).toUtf8(), utf16(page)};
 }
 
 inline QByteArray read(const QString& path)

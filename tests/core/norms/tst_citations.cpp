@@ -35,9 +35,7 @@ class TestCitations : public QObject
         if (qstrcmp(encoding, "utf-8") == 0)
             return TestFiles::write(path, (QStringLiteral("<meta charset=utf-8>") + page).toUtf8());
         if (qstrcmp(encoding, "utf-16") == 0)
-            return TestFiles::write(
-                path, QByteArray("\xFF\xFE") +
-                          QByteArray(reinterpret_cast<const char*>(page.utf16()), 2 * page.size()));
+            return TestFiles::write(path, TestFiles::utf16(page));
         return TestFiles::write(path, TestFiles::cp1251(page));
     }
 
@@ -172,12 +170,7 @@ private slots:
         const QString body = QStringLiteral(
             "<p>по <b>СП</b>&nbsp;48.<span style='color:ff0000'>13330</span>.2019, ГОСТ 1-90 и "
             "СНиП\r\n12-01&#8211;2004</p>");
-        const QByteArray pages[] = {
-            TestFiles::cp1251(body),
-            (QStringLiteral("<meta charset=utf-8>") + body).toUtf8(),
-            QByteArray("\xFF\xFE") +
-                QByteArray(reinterpret_cast<const char*>(body.utf16()), 2 * body.size()),
-        };
+        const QList<QByteArray> pages = TestFiles::inEveryEncoding(body);
         for (const QByteArray& page : pages) {
             QStringList seen;
             int wrapped = 0;

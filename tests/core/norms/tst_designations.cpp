@@ -166,12 +166,7 @@ private slots:
     {
         const QString body = QStringLiteral(
             "<p>по <b>СП</b>&nbsp;48.<span>13330</span>.2019 и СНиП\r\n12-01&#8211;2004</p>");
-        const QByteArray pages[] = {
-            TestFiles::cp1251(body),
-            (QStringLiteral("<meta charset=utf-8>") + body).toUtf8(),
-            QByteArray("\xFF\xFE") +
-                QByteArray(reinterpret_cast<const char*>(body.utf16()), 2 * body.size()),
-        };
+        const QList<QByteArray> pages = TestFiles::inEveryEncoding(body);
         for (const QByteArray& page : pages) {
             const QList<Designation> found = DesignationRule::find(DocumentText(page).text());
             QCOMPARE(found.size(), 2);

@@ -16,13 +16,6 @@ class TestTextRules : public QObject
 
     QTemporaryDir m_dir;
 
-    // A little-endian UTF-16 page with its byte-order mark.
-    static QByteArray utf16(const QString& text)
-    {
-        return QByteArray("\xFF\xFE") +
-               QByteArray(reinterpret_cast<const char*>(text.utf16()), 2 * text.size());
-    }
-
 private slots:
     // Whole words (raw and text mode) and word forms split words at the same characters.
     void wordRuleAgreesAcrossModes()
@@ -83,7 +76,8 @@ private slots:
              "utf-8, the characters"},
             {(utf8Head + QStringLiteral("<p>Желез&shy;обетонный за&#768;мок.</p>")).toUtf8(),
              "utf-8, references"},
-            {utf16(QStringLiteral("<p>Желез\u00ADобетонный за\u0301мок.</p>")), "utf-16"},
+            {TestFiles::utf16(QStringLiteral("<p>Желез\u00ADобетонный за\u0301мок.</p>")),
+             "utf-16"},
         };
         const MatchOptions text{false, false, true, false};
         const MatchOptions wholeWords{false, true, true, false};
