@@ -572,7 +572,14 @@ void DocumentViewer::followLink(const QUrl& url)
     if (!m_shownDocument.isEmpty() && path.startsWith(workDir + u'/'))
         path = QDir::cleanPath(QFileInfo(m_shownDocument).path() + u'/' +
                                path.mid(workDir.size() + 1));
-    if (DocumentLayout::isDocument(QFileInfo(path).fileName()) && !Platform::isFile(path) &&
+    const QFileInfo linked(path);
+    if (DocumentLayout::isFolderPage(linked.fileName()) && Platform::isFile(path) &&
+        isAllowedFile(path) && !path.startsWith(UserWorkDir::base() + u'/')) {
+        // A folder's own page: the folder is shown, as the tree shows it.
+        emit libraryDocumentRequested(linked.path(), url.fragment());
+        return;
+    }
+    if (DocumentLayout::isDocument(linked.fileName()) && !Platform::isFile(path) &&
         isAllowedFile(path)) {
         // A document of the library the link names, but that is not there.
         AppMessageBox::show(window(), window()->windowTitle(),

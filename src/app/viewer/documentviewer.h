@@ -107,8 +107,9 @@ public:
     static constexpr qint64 LargeDocument = 4 * 1024 * 1024;
 
 signals:
-    // The user followed a link to a document of the library: its node is to be shown, and
-    // then the anchor (setPendingAnchor) scrolled to.
+    // The user followed a link to a document of the library (or to a folder's page: path is
+    // then the folder): its node is to be shown, and then the anchor (setPendingAnchor)
+    // scrolled to.
     void libraryDocumentRequested(const QString& path, const QString& anchor);
     // An in-page find has answered; found when it selected an occurrence.
     void inPageFindFinished(bool found);

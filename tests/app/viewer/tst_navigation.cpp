@@ -78,12 +78,17 @@ private slots:
                                  page(QStringLiteral("<p>Шпунт ларсен-5</p>") + filler +
                                       QStringLiteral("<p>и ЛАРСЕН, <a href='Ссылки.htm'>x</a>"
                                                      "</p>") +
-                                      filler + QStringLiteral("<p>Ларсен</p>"))));
+                                      filler + QStringLiteral("<p id=end>Ларсен</p>"))));
+        QVERIFY(TestFiles::write(m_suite.normDoc(QStringLiteral("Раздел/_index.htm")),
+                                 page(QStringLiteral("<p>Страница раздела</p>"))));
+        QVERIFY(TestFiles::write(m_suite.normDoc(QStringLiteral("Раздел/Лист.htm")),
+                                 page(QStringLiteral("<p>лист</p>"))));
         QVERIFY(TestFiles::write(
             m_suite.normDoc(QStringLiteral("Ссылки.htm")),
             page(QStringLiteral("<a id=local href='Шпунт.htm#end'>шпунт</a> <a id=web "
                                 "href='http://example.com/'>сайт</a> <a id=out "
-                                "href='../../outside.htm'>вне</a>"))));
+                                "href='../../outside.htm'>вне</a> <a id=folder "
+                                "href='Раздел/_index.htm'>раздел</a>"))));
         QVERIFY(TestFiles::write(m_suite.iniFile(), "[TreeView]\nNormDocButton=1\n"));
         m_form = startWindow(m_suite.programFile());
         QVERIFY(m_form);
@@ -172,11 +177,22 @@ private slots:
         QCOMPARE(shown(), QStringLiteral("Ссылки"));
         QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
 
-        // A link to a document of the library selects its node and goes into the history.
+        // A link to a document of the library selects its node, goes into the history and
+        // opens at the anchor it names.
         evaluate(QStringLiteral("document.getElementById('local').click()"));
         QTRY_COMPARE_WITH_TIMEOUT(shown(), QStringLiteral("Шпунт"), 20000);
         QTRY_COMPARE_WITH_TIMEOUT(m_form->viewer()->view()->url().fileName(),
                                   QStringLiteral("Шпунт.htm"), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("window.scrollY")).toDouble() > 100,
+                                 20000);
+        m_form->navigation()->goBack();
+        QTRY_COMPARE_WITH_TIMEOUT(shown(), QStringLiteral("Ссылки"), 20000);
+
+        // A link to a folder's page shows that folder.
+        QTRY_VERIFY(evaluate(QStringLiteral("document.getElementById('folder') != null")).toBool());
+        evaluate(QStringLiteral("document.getElementById('folder').click()"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_form->treePanel()->selectedPath(),
+                                  m_suite.normDoc(QStringLiteral("Раздел")), 20000);
         m_form->navigation()->goBack();
         QTRY_COMPARE_WITH_TIMEOUT(shown(), QStringLiteral("Ссылки"), 20000);
 
