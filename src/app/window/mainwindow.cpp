@@ -17,6 +17,7 @@
 #include "nodenavigation.h"
 #include "occurrencenavigator.h"
 #include "pictures.h"
+#include "platform.h"
 #include "searchcontroller.h"
 #include "searchresultsdock.h"
 #include "settingsfile.h"
@@ -107,7 +108,7 @@ void MainWindow::createParts()
     m_commands = new WindowCommands(m_treePanel->view(), this);
     m_search = new SearchController(m_treePanel, m_settings, this);
     m_navigation = new NodeNavigation(
-        [this](const QString& path) { return m_treePanel->selectPath(path); }, this);
+        [this](const QString& path) { return selectInEitherCollection(path); }, this);
     m_titlePanel = new TitlePanel(m_viewer, this);
     m_favorites = new FavoritesMenu(m_settings, this);
     m_normKeeper = new NormKeeper(this);
@@ -396,8 +397,12 @@ void MainWindow::rebuildTree(const SearchResult* found)
     const TreeNode root = m_treePanel->selected();
     m_viewer->showNode(NodeKind::None, QString(), root.caption(), root.title());
     m_viewer->setShowDocuments(m_topRow->showDocumentBox()->isChecked());
-    m_navigation->keepOnly(
-        [this](const QString& path) { return m_treePanel->tree()->hasNodeForPath(path); });
+    // The history keeps what is still on disk, in either collection: the way back may lead
+    // to the other one.
+    m_navigation->keepOnly([this](const QString& path) {
+        return m_treePanel->tree()->hasNodeForPath(path) || Platform::isFile(path) ||
+               Platform::isFolder(path);
+    });
 }
 
 void MainWindow::refresh()
@@ -492,18 +497,27 @@ void MainWindow::showAbout()
     UserInteraction::current().run(dialog);
 }
 
-void MainWindow::openFavorite(const QString& path)
+bool MainWindow::selectInEitherCollection(const QString& path)
 {
     if (m_treePanel->selectPath(path))
-        return;
-    // A favourite of the other collection: that collection is shown first.
+        return true;
+    // A node of the other collection: that collection is shown first. In search mode the
+    // found tree is left as it is.
+    if (m_search->isSearchMode() || !(Platform::isFile(path) || Platform::isFolder(path)))
+        return false;
     m_treePanel->setNormativeCollection(!m_treePanel->isNormativeCollection());
     refresh();
-    if (!m_treePanel->selectPath(path)) {
-        m_treePanel->setNormativeCollection(!m_treePanel->isNormativeCollection());
-        refresh();
+    if (m_treePanel->selectPath(path))
+        return true;
+    m_treePanel->setNormativeCollection(!m_treePanel->isNormativeCollection());
+    refresh();
+    return false;
+}
+
+void MainWindow::openFavorite(const QString& path)
+{
+    if (!selectInEitherCollection(path))
         showStatusNote(StatusTexts::notInTree(path));
-    }
 }
 
 void MainWindow::showLinkedDocument(const QString& path, const QString& anchor)

@@ -108,6 +108,9 @@ private:
     // The shown document's notes and links, by the latest catalog.
     void updateNorms();
     void openFavorite(const QString& path);
+    // Selects the node of a path, in the other collection when this one has none (that
+    // collection is then shown); false when neither has it.
+    bool selectInEitherCollection(const QString& path);
     void showStatusNote(const QString& note);
 
     QString m_programFile;

@@ -2,9 +2,11 @@
 #include "dbfwriter.h"
 #include "documenttree.h"
 #include "documenttreepanel.h"
+#include "documentviewer.h"
 #include "inifile.h"
 #include "libraryfolderdialog.h"
 #include "mainwindow.h"
+#include "nodenavigation.h"
 #include "searchcontroller.h"
 #include "startwindow.h"
 #include "suitefixture.h"
@@ -168,10 +170,24 @@ private slots:
         QVERIFY(TestAnswers::instance().messages.isEmpty());
 
         // The normative button shows the suite's folder; the open command follows.
+        const QString part = base1 + QStringLiteral("/TT/Общая часть.htm");
+        QVERIFY(form->treePanel()->selectPath(part));
         form->treePanel()->normativeButton()->click();
         QVERIFY(form->openButton()->isEnabled());
         QCOMPARE(form->treePanel()->view()->topLevelItem(0)->text(0),
                  QStringLiteral("Нормативная документация"));
+
+        // The history is kept: back leads to the document of the other collection, shown
+        // with its collection.
+        const QString norm = suite.normDoc(QStringLiteral("Норма.htm"));
+        QVERIFY(TestFiles::write(norm, "<p>норма</p>"));
+        form->refresh();
+        QVERIFY(form->treePanel()->selectPath(norm));
+        QVERIFY(form->navigation()->canGoBack());
+        form->navigation()->goBack();
+        QVERIFY(form->treePanel()->technicalButton()->isChecked());
+        QCOMPARE(form->treePanel()->selectedPath(), part);
+        QTRY_COMPARE(form->viewer()->shownDocument(), part);
     }
 
     void missingInstallationTable()
