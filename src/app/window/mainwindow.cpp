@@ -315,11 +315,18 @@ void MainWindow::firstActivation()
     m_treePanel->view()->setFocus();
 }
 
+int MainWindow::startingTreeWidth() const
+{
+    // A quarter of the window, but never so narrow that the tree cannot be read.
+    return qMin(qMax(frameGeometry().width() / 4, 240), m_splitter->width() / 2);
+}
+
 void MainWindow::applyStoredTreeWidth(int width)
 {
-    // The stored width is that of the tree, which fills its pane.
+    // The stored width is that of the tree, which fills its pane; the first start begins
+    // with the usual share of the window.
     if (width <= 0)
-        return;
+        width = startingTreeWidth();
     const int total = m_splitter->width();
     m_splitter->setSizes({width, qMax(0, total - width - m_splitter->handleWidth())});
 }
@@ -455,8 +462,7 @@ void MainWindow::applyDocumentPane()
     m_splitter->handle(1)->setVisible(show); // the splitter goes with the document pane
     m_splitter->refresh();
     if (show) {
-        // A fifth of the window, but never so narrow that the tree cannot be read.
-        const int treeWidth = qMin(qMax(frameGeometry().width() / 5, 240), m_splitter->width() / 2);
+        const int treeWidth = startingTreeWidth();
         m_splitter->setSizes({treeWidth, qMax(0, m_splitter->width() - treeWidth)});
     }
 }

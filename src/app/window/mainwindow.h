@@ -102,6 +102,8 @@ private:
     void rebuildTree(const SearchResult* found);
     void loadTree();
     void applyStoredTreeWidth(int width);
+    // The tree's width where none is stored, and when the document pane comes back.
+    int startingTreeWidth() const;
     void showLinkedDocument(const QString& path, const QString& anchor);
     // Shows the document a designation names (its edition, or the newest held).
     void followDesignation(const QString& designation);

@@ -292,8 +292,8 @@ private slots:
         QVERIFY(m_form->showDocumentBox()->isChecked());
         QVERIFY(m_form->viewer()->isVisible());
         QVERIFY(m_form->splitter()->handle(1)->isVisible());
-        // A fifth of the window, but wide enough to read.
-        QCOMPARE(m_form->treePanel()->width(), qMin(qMax(m_form->frameGeometry().width() / 5, 240),
+        // A quarter of the window, but wide enough to read.
+        QCOMPARE(m_form->treePanel()->width(), qMin(qMax(m_form->frameGeometry().width() / 4, 240),
                                                     m_form->splitter()->width() / 2));
     }
 };

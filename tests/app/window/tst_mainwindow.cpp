@@ -74,6 +74,9 @@ private slots:
         QCOMPARE(form->settingsFile(), suite.iniFile());
         QVERIFY(form->treePanel()->view()->hasFocus());
         QVERIFY(!form->findChild<QToolButton*>(QStringLiteral("cancelSearchButton"))->isEnabled());
+        // No width stored: the tree starts at about a quarter of the window.
+        QCOMPARE(form->splitter()->sizes().first(),
+                 qMin(qMax(form->frameGeometry().width() / 4, 240), form->splitter()->width() / 2));
 
         form->close();
         QCOMPARE(setting(suite, QStringLiteral("TreeView"), QStringLiteral("NormDocButton")),
