@@ -343,6 +343,12 @@ void DocumentViewer::pageLoaded(bool ok)
                 .arg(anchor),
             QWebEngineScript::ApplicationWorld);
     }
+    if (ok && m_pendingScroll > 0) {
+        // Where the page was read before: scrolled there once it is laid out.
+        m_page->runJavaScript(QStringLiteral("window.scrollTo(0, %1)").arg(m_pendingScroll),
+                              QWebEngineScript::ApplicationWorld);
+    }
+    m_pendingScroll = 0;
     if (ok && !m_pendingFind.isEmpty()) {
         // A mention to show: the page's own find selects it and scrolls it into view.
         const QString mention = m_pendingFind;
@@ -360,6 +366,13 @@ void DocumentViewer::pageLoaded(bool ok)
         selectFirstOccurrence();
     else
         findInPage(m_highlighting->context, m_highlighting->options.caseSensitive);
+}
+
+double DocumentViewer::scrollPosition() const
+{
+    // The page tells it at its zoom; the page's own measure is without it.
+    const double zoom = m_view->zoomFactor();
+    return zoom > 0 ? m_page->scrollPosition().y() / zoom : 0.0;
 }
 
 void DocumentViewer::findInPage(const QString& context, bool matchCase)

@@ -74,6 +74,10 @@ public:
     void setZoomFactor(double factor);
     // The element a followed link points at, scrolled to once the next page has loaded.
     void setPendingAnchor(const QString& anchor) { m_pendingAnchor = anchor; }
+    // The vertical scroll position of the page shown (the page's pixels, whatever the zoom),
+    // and one to go to once the next page has loaded.
+    double scrollPosition() const;
+    void setPendingScroll(int y) { m_pendingScroll = y; }
     // Text selected by the page's own find once the next page has loaded (a mention).
     void setPendingFind(const QString& text) { m_pendingFind = text; }
     // Which documents the designations of a shown document name: with it, each designation
@@ -174,6 +178,7 @@ private:
     QString m_title;
     QString m_pendingAnchor;
     QString m_pendingFind;
+    int m_pendingScroll = 0;
     std::shared_ptr<const NormCatalog> m_catalog;
     int m_inPageFindCount = 0;
     int m_inPageFindRequests = 0;

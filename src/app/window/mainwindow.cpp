@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "designationrule.h"
+#include "documentnorms.h"
 #include "normkeeper.h"
 #include "normlinksdock.h"
 
@@ -309,6 +310,13 @@ void MainWindow::firstActivation()
                                            "настройками из файла\n") +
                                 QDir::toNativeSeparators(settingsFile()));
     setStatusText(QString());
+    // The Parts' start opens no document; the way back to the last one is told.
+    const QString last = m_settings->bookmarkFile();
+    if (!last.isEmpty() && Platform::isFile(last)) {
+        m_lastDocumentNote = QStringLiteral("Последний документ: «%1» — Ctrl+F2")
+                                 .arg(DocumentNorms::fileNameOf(last));
+        setStatusText(m_lastDocumentNote);
+    }
     // The tree was built at start; now that the window is started, its index is brought up
     // to date.
     m_search->updateIndex();
@@ -353,7 +361,10 @@ void MainWindow::saveOnClose()
 {
     m_settings->setTreeWidth(m_treePanel->view()->width());
     m_settings->setNormativeCollection(m_treePanel->isNormativeCollection());
-    m_settings->setBookmarkFile(m_treePanel->selectedPath()); // the node shown at close
+    // The node shown at close, and where it was scrolled to: the way back lands there.
+    const QString shown = m_treePanel->selectedPath();
+    const bool scrolled = !shown.isEmpty() && m_viewer->shownDocument() == shown;
+    m_settings->setBookmark(shown, scrolled ? qRound(m_viewer->scrollPosition()) : 0);
     m_settings->setLastContext(m_search->context());
     // The working copies (highlighted and viewer's) go with this program's working folder.
     UserWorkDir::removeBase();
@@ -475,6 +486,10 @@ void MainWindow::beginSearch()
 
 void MainWindow::goToBookmark()
 {
+    // The first way back to the document shown at the last exit lands where it was read.
+    if (!m_lastDocumentNote.isEmpty() && m_treePanel->bookmark() == m_settings->bookmarkFile())
+        m_viewer->setPendingScroll(m_settings->bookmarkScroll());
+    m_lastDocumentNote.clear();
     m_treePanel->goToBookmark();
     m_viewer->setShowDocuments(m_topRow->showDocumentBox()->isChecked());
     showSelectedNode();

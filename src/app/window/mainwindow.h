@@ -136,6 +136,8 @@ private:
     QSplitter* m_splitter = nullptr;
     StatusLine* m_statusLine = nullptr;
 
+    // The status bar's note of the last document, until the way back is taken.
+    QString m_lastDocumentNote;
     bool m_terminateRequested = false;
     bool m_started = false;
     bool m_closed = false;

@@ -2,6 +2,8 @@
 
 #include "searchhistory.h"
 
+#include <algorithm>
+
 namespace {
 
 // The settings file's word for "no node".
@@ -93,6 +95,17 @@ QString AppSettings::bookmarkFile() const
 bool AppSettings::setBookmarkFile(const QString& path)
 {
     return write({value(TreeView, u"TekFileName", path.isEmpty() ? NoPath : path)});
+}
+
+int AppSettings::bookmarkScroll() const
+{
+    return std::max(0, integer(TreeView, u"TekScroll", 0));
+}
+
+bool AppSettings::setBookmark(const QString& path, int scroll)
+{
+    return write({value(TreeView, u"TekFileName", path.isEmpty() ? NoPath : path),
+                  value(TreeView, u"TekScroll", std::max(0, scroll))});
 }
 
 bool AppSettings::sortByDate() const

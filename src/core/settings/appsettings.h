@@ -35,6 +35,10 @@ public:
     bool setTreeWidth(int width);
     QString bookmarkFile() const;
     bool setBookmarkFile(const QString& path);
+    // Where the node shown at exit was scrolled to, in pixels from its top (0: its top).
+    int bookmarkScroll() const;
+    // The node shown at exit and its scroll position, written as one change.
+    bool setBookmark(const QString& path, int scroll);
 
     // [SortDate]: documents in directory order instead of by caption.
     bool sortByDate() const;

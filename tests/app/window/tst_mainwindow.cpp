@@ -2,10 +2,12 @@
 #include "apptestmain.h"
 #include "documenttree.h"
 #include "documenttreepanel.h"
+#include "documentviewer.h"
 #include "favoritesmenu.h"
 #include "findbox.h"
 #include "inifile.h"
 #include "mainwindow.h"
+#include "pagescript.h"
 #include "searchcontroller.h"
 #include "startwindow.h"
 #include "suitefixture.h"
@@ -22,6 +24,7 @@
 #include <QSplitter>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QWebEngineView>
 
 class TestMainWindow : public QObject
 {
@@ -132,6 +135,35 @@ private slots:
         // Keys the window does not write are kept.
         QCOMPARE(setting(suite, QStringLiteral("Search"), QStringLiteral("FindKod_3")),
                  QStringLiteral("ксилолит"));
+    }
+
+    // The way back after closing: the status bar names the last document, Ctrl+F2 goes there
+    // and lands where it was read; the next close keeps the place.
+    void lastDocumentAndItsPlace()
+    {
+        SuiteFixture suite;
+        const QString document = suite.normDoc(QStringLiteral("Длинный.htm"));
+        QVERIFY(TestFiles::write(document, QByteArray("<p>строка</p>\n").repeated(400)));
+        QVERIFY(TestFiles::write(suite.iniFile(), "[TreeView]\nNormDocButton=1\nTekFileName=" +
+                                                      document.toUtf8() + "\nTekScroll=600\n"));
+        auto form = start(suite);
+        QVERIFY(form);
+        QCOMPARE(form->statusText(), QStringLiteral("Последний документ: «Длинный» — Ctrl+F2"));
+        QCOMPARE(form->viewer()->shownDocument(), QString()); // nothing opened by itself
+        form->commands()->action(WindowCommands::GoToBookmark)->trigger();
+        QTRY_COMPARE(form->viewer()->view()->url(), QUrl::fromLocalFile(document));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            qAbs(evaluateInPage(form->viewer()->view()->page(), QStringLiteral("window.scrollY"))
+                     .toDouble() -
+                 600) < 2,
+            20000);
+        // The place is the page's own, whatever the zoom.
+        form->viewer()->setZoomFactor(2.0);
+        evaluateInPage(form->viewer()->view()->page(), QStringLiteral("window.scrollTo(0, 300)"));
+        QTRY_VERIFY(qAbs(form->viewer()->scrollPosition() - 300) < 2);
+        form->close();
+        QCOMPARE(setting(suite, QStringLiteral("TreeView"), QStringLiteral("TekScroll")),
+                 QStringLiteral("300"));
     }
 
     void everyPartSeesTheSameSettings()
