@@ -47,6 +47,7 @@ NodeNavigation::NodeNavigation(std::function<bool(const QString&)> showPath, QWi
 
 void NodeNavigation::follow(DocumentViewer* viewer)
 {
+    m_viewer = viewer;
     connect(viewer, &DocumentViewer::backRequested, this, &NodeNavigation::goBack);
     connect(viewer, &DocumentViewer::forwardRequested, this, &NodeNavigation::goForward);
     connect(this, &NodeNavigation::changed, viewer,
@@ -57,6 +58,7 @@ void NodeNavigation::recordShown(const QString& path)
 {
     if (m_navigating)
         return;
+    keepScroll();
     m_history.shown(path);
     emit changed();
 }
@@ -80,9 +82,22 @@ void NodeNavigation::goForward()
 void NodeNavigation::go(bool back)
 {
     const QScopedValueRollback navigating(m_navigating, true);
-    while (back ? m_history.canGoBack() : m_history.canGoForward()) {
-        if (m_showPath(back ? m_history.goBack() : m_history.goForward()))
-            break;
+    keepScroll();
+    bool shown = false;
+    while (!shown && (back ? m_history.canGoBack() : m_history.canGoForward())) {
+        const QString path = back ? m_history.goBack() : m_history.goForward();
+        if (m_viewer)
+            m_viewer->setPendingScroll(m_history.currentScroll());
+        shown = m_showPath(path);
     }
+    if (m_viewer && !shown)
+        m_viewer->setPendingScroll(0); // nothing shown: no place to go to
     emit changed();
+}
+
+void NodeNavigation::keepScroll()
+{
+    if (m_viewer && !m_history.current().isEmpty() &&
+        m_viewer->shownDocument() == m_history.current())
+        m_history.setCurrentScroll(qRound(m_viewer->scrollPosition()));
 }

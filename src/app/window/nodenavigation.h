@@ -24,7 +24,8 @@ public:
     QToolButton* forwardButton() const { return m_forward; }
     const NodeHistory& history() const { return m_history; }
 
-    // The viewer's menu goes back and forward here, and shows whether it can.
+    // The viewer's menu goes back and forward here, and shows whether it can; going back and
+    // forward lands where each document was scrolled to when it was left.
     void follow(DocumentViewer* viewer);
     // A node was shown; not recorded while going back or forward.
     void recordShown(const QString& path);
@@ -41,7 +42,11 @@ signals:
 private:
     void go(bool back);
 
+    // The place the viewer shows now, kept with the node it leaves.
+    void keepScroll();
+
     std::function<bool(const QString&)> m_showPath;
+    DocumentViewer* m_viewer = nullptr;
     NodeHistory m_history;
     QToolButton* m_back = nullptr;
     QToolButton* m_forward = nullptr;

@@ -5,8 +5,16 @@ void NodeHistory::shown(const QString& path)
     if (path.isEmpty() || current() == path)
         return;
     m_paths.resize(m_current + 1);
+    m_scrolls.resize(m_current + 1);
     m_paths.append(path);
+    m_scrolls.append(0);
     m_current = m_paths.size() - 1;
+}
+
+void NodeHistory::setCurrentScroll(int scroll)
+{
+    if (m_current >= 0)
+        m_scrolls[m_current] = qMax(0, scroll);
 }
 
 QString NodeHistory::goBack()
@@ -26,6 +34,7 @@ QString NodeHistory::goForward()
 void NodeHistory::keepOnly(const std::function<bool(const QString&)>& exists)
 {
     QStringList kept;
+    QList<int> keptScrolls;
     qsizetype current = -1;
     for (qsizetype i = 0; i < m_paths.size(); ++i) {
         if (!exists(m_paths.at(i)))
@@ -37,15 +46,18 @@ void NodeHistory::keepOnly(const std::function<bool(const QString&)>& exists)
             continue;
         }
         kept.append(m_paths.at(i));
+        keptScrolls.append(m_scrolls.at(i));
         if (i <= m_current)
             current = kept.size() - 1;
     }
     m_paths = kept;
+    m_scrolls = keptScrolls;
     m_current = kept.isEmpty() ? -1 : qMax<qsizetype>(current, 0);
 }
 
 void NodeHistory::clear()
 {
     m_paths.clear();
+    m_scrolls.clear();
     m_current = -1;
 }

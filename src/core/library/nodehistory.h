@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +20,10 @@ public:
     QString goBack();
     QString goForward();
     QString current() const { return m_current >= 0 ? m_paths.at(m_current) : QString(); }
+    // Where the current node was scrolled to when it was left (0 until then), so that going
+    // back to it lands there.
+    void setCurrentScroll(int scroll);
+    int currentScroll() const { return m_current >= 0 ? m_scrolls.at(m_current) : 0; }
 
     // Drops the paths whose nodes are gone; the place stays on the same node where it can.
     void keepOnly(const std::function<bool(const QString& path)>& exists);
@@ -27,5 +32,6 @@ public:
 
 private:
     QStringList m_paths;
+    QList<int> m_scrolls; // one for each path
     qsizetype m_current = -1;
 };

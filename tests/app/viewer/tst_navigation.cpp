@@ -188,6 +188,19 @@ private slots:
         m_form->navigation()->goBack();
         QTRY_COMPARE_WITH_TIMEOUT(shown(), QStringLiteral("Ссылки"), 20000);
 
+        // Back and forward land where each document was left.
+        choose(QStringLiteral("Шпунт"));
+        QTRY_VERIFY(evaluate(QStringLiteral("document.getElementById('end') != null")).toBool());
+        evaluate(QStringLiteral("window.scrollTo(0, 500)"));
+        QTRY_VERIFY(qAbs(m_form->viewer()->scrollPosition() - 500) < 2);
+        choose(QStringLiteral("Ссылки"));
+        m_form->navigation()->goBack();
+        QTRY_COMPARE_WITH_TIMEOUT(shown(), QStringLiteral("Шпунт"), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            qAbs(evaluate(QStringLiteral("window.scrollY")).toDouble() - 500) < 2, 20000);
+        m_form->navigation()->goForward();
+        QTRY_COMPARE_WITH_TIMEOUT(shown(), QStringLiteral("Ссылки"), 20000);
+
         // A link to a folder's page shows that folder.
         QTRY_VERIFY(evaluate(QStringLiteral("document.getElementById('folder') != null")).toBool());
         evaluate(QStringLiteral("document.getElementById('folder').click()"));

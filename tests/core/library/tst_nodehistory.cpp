@@ -23,11 +23,19 @@ private slots:
         QCOMPARE(history.paths(), QStringList({"a", "b", "c", "e"}));
         QVERIFY(!history.canGoForward());
 
+        // Each node keeps where it was left, also when others are dropped around it.
+        history.setCurrentScroll(70); // on "e"
         history.shown(QStringLiteral("b"));
+        QCOMPARE(history.currentScroll(), 0);
         history.goBack(); // on "e"
+        QCOMPARE(history.currentScroll(), 70);
+        history.goBack();
+        history.setCurrentScroll(30); // on "c"
+        history.goForward();
         history.keepOnly([](const QString& path) { return path != u"c" && path != u"e"; });
         QCOMPARE(history.paths(), QStringList({"a", "b"}));
         QCOMPARE(history.current(), QStringLiteral("b"));
+        QCOMPARE(history.currentScroll(), 0);
         history.keepOnly([](const QString&) { return false; });
         QVERIFY(history.current().isEmpty() && !history.canGoBack());
     }
