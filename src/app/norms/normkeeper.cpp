@@ -25,8 +25,11 @@ NormKeeper::~NormKeeper()
     m_watcher.waitForFinished();
 }
 
-void NormKeeper::rebuild(const QStringList& folders)
+void NormKeeper::rebuild(const QStringList& folders, bool evenIfSame)
 {
+    // A search left or the tree sorted again changes nothing the catalog knows.
+    if (folders == m_folders && !evenIfSame)
+        return;
     m_folders = folders;
     if (m_watcher.isRunning()) {
         m_cancel->store(true);

@@ -20,8 +20,9 @@ public:
     explicit NormKeeper(QObject* parent = nullptr);
     ~NormKeeper() override;
 
-    // Makes the catalog of the folders anew (a making for other folders stops first).
-    void rebuild(const QStringList& folders);
+    // Makes the catalog of the folders anew (a making for other folders stops first); for
+    // the folders of the latest catalog only when asked to (their files or index changed).
+    void rebuild(const QStringList& folders, bool evenIfSame = false);
     std::shared_ptr<const NormCatalog> catalog() const { return m_catalog; }
 
 signals:

@@ -1,14 +1,11 @@
 #include "mainwindow.h"
 
-#include "designationrule.h"
-#include "documentnorms.h"
-#include "normkeeper.h"
-#include "normlinksdock.h"
-
 #include "aboutdialog.h"
 #include "appmessagebox.h"
 #include "appsettings.h"
 #include "appversion.h"
+#include "designationrule.h"
+#include "documentnorms.h"
 #include "documenttreepanel.h"
 #include "documentviewer.h"
 #include "favoritesmenu.h"
@@ -16,6 +13,8 @@
 #include "helpwindow.h"
 #include "indexkeeper.h"
 #include "nodenavigation.h"
+#include "normkeeper.h"
+#include "normlinksdock.h"
 #include "occurrencenavigator.h"
 #include "pictures.h"
 #include "platform.h"
@@ -236,7 +235,9 @@ void MainWindow::connectParts()
         updateNorms();
     });
     connect(m_search->indexKeeper(), &IndexKeeper::finished, this,
-            [this] { m_normKeeper->rebuild(m_treePanel->collection().folders); });
+            [this] { m_normKeeper->rebuild(m_treePanel->collection().folders, true); });
+    connect(m_commands->action(WindowCommands::Refresh), &QAction::triggered, this,
+            [this] { m_normKeeper->rebuild(m_treePanel->collection().folders, true); });
     connect(m_commands->action(WindowCommands::ShowLinks), &QAction::triggered, this, [this] {
         m_normLinks->show();
         m_normLinks->raise();
