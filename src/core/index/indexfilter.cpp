@@ -147,6 +147,31 @@ IndexFilter::IndexFilter(const QString& folder, const Designation& cited) : m_fo
     m_state = State::Used;
 }
 
+IndexFilter::IndexFilter(const QString& folder, Norms) : m_folder(folder)
+{
+    DocumentIndex index;
+    if (!open(index))
+        return;
+    QList<DocumentIndex::NormRow> rows;
+    if (!index.stamps(&m_stamps) || !index.norms(DocumentIndex::NormRole::Own, &rows) ||
+        !index.norms(DocumentIndex::NormRole::Replaces, &rows)) {
+        m_stamps.clear();
+        m_state = State::Unusable;
+        return;
+    }
+    for (const DocumentIndex::NormRow& row : std::as_const(rows))
+        m_norms[row.path].append(row);
+    m_state = State::Used;
+}
+
+std::optional<QList<DocumentIndex::NormRow>> IndexFilter::knownNorms(const QString& path) const
+{
+    const QString relative = IndexUpdater::relativePath(m_folder, path);
+    if (m_state != State::Used || !knowsAsIs(path, relative))
+        return std::nullopt;
+    return m_norms.value(relative);
+}
+
 IndexFilter::KnownWords IndexFilter::knownWords(const QString& path) const
 {
     const QString relative = IndexUpdater::relativePath(m_folder, path);

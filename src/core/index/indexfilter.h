@@ -1,5 +1,6 @@
 #pragma once
 
+#include "documentindex.h"
 #include "platform.h"
 
 #include <QHash>
@@ -38,6 +39,13 @@ public:
     // The search of the documents citing a designation: the candidates are those the index
     // knows to cite it.
     IndexFilter(const QString& folder, const struct Designation& cited);
+    // What documents are and replace, for the catalog of norms: the index answers for every
+    // document it knows as it is.
+    enum class Norms
+    {
+        OwnAndReplaced
+    };
+    IndexFilter(const QString& folder, Norms norms);
 
     State state() const { return m_state; }
     // The index file asked (shared or the user's own).
@@ -48,6 +56,9 @@ public:
     // Citations: whether the document cites the designation, where the index knows it as it
     // is (the index keeps what a reading finds); none where it must be read.
     std::optional<bool> knownCitation(const QString& path) const;
+    // The catalog: the rows of what a document is and replaces, where the index knows it as
+    // it is; none where it must be read.
+    std::optional<QList<DocumentIndex::NormRow>> knownNorms(const QString& path) const;
     // Word forms: what a reading of a document the index knows as it is would tell of it: the
     // occurrences of each group (of a document that does not hold them all, 1 for each group
     // it holds) and its length in words, or -2 where the reading would not read it whole
@@ -86,4 +97,6 @@ private:
     QList<QSet<QString>> m_groupHolders;
     std::optional<QSet<QString>> m_readWhole; // none: every document
     QHash<QString, int> m_wordCounts;
+    // The catalog: each document's rows, by its path below the folder.
+    QHash<QString, QList<DocumentIndex::NormRow>> m_norms;
 };

@@ -1,5 +1,6 @@
 #include "designationrule.h"
 
+#include "characterrules.h"
 #include "looseletters.h"
 
 #include <QChar>
@@ -110,7 +111,7 @@ const std::vector<FoldedKind>& foldedKinds()
 
 bool isBlank(QChar c)
 {
-    return c == u' ' || c == u'\u00A0' || c == u'\t' || c == u'\n' || c == u'\r';
+    return CharacterRules::isBlank(c.unicode());
 }
 
 bool isDigit(QChar c)

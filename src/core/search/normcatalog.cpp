@@ -1,13 +1,9 @@
 #include "normcatalog.h"
 
 #include "designationrule.h"
-#include "documentindex.h"
 #include "documentnorms.h"
 #include "indexfilter.h"
-#include "indexlocation.h"
-#include "indexupdater.h"
 #include "libraryscan.h"
-#include "platform.h"
 
 #include <algorithm>
 
@@ -23,36 +19,13 @@ NormCatalog NormCatalog::ofFolders(const QStringList& folders, const std::atomic
             return {};
         // What the index knows of each document as it is: its titles, headings and
         // replacements.
-        QHash<QString, QList<DocumentIndex::NormRow>> indexed; // by path
-        const QString file = IndexFilter::indexFileFor(folder);
-        DocumentIndex index;
-        QHash<QString, Platform::FileStamp> stamps;
-        Platform::FolderId root;
-        const quint64 device = Platform::folderId(folder, &root) ? root.device : 0;
-        if (!file.isEmpty() &&
-            index.open(file, file == IndexLocation::cacheFile(folder)
-                                 ? DocumentIndex::Access::Read
-                                 : DocumentIndex::Access::ReadOnly) &&
-            IndexLocation::isIndexOf(index, folder, file) && index.beginRead()) {
-            QList<DocumentIndex::NormRow> rows;
-            if (index.stamps(&stamps) && index.norms(DocumentIndex::NormRole::Own, &rows) &&
-                index.norms(DocumentIndex::NormRole::Replaces, &rows)) {
-                for (const DocumentIndex::NormRow& row : std::as_const(rows))
-                    indexed[row.path].append(row);
-            }
-            index.endRead();
-        }
+        const IndexFilter index(folder, IndexFilter::Norms::OwnAndReplaced);
         for (auto document = captions.constBegin(); document != captions.constEnd(); ++document) {
             const QString& path = document.key();
             QList<Designation> own =
                 DocumentNorms(QStringList{document.value(), DocumentNorms::fileNameOf(path)}).own();
-            const QString relative = IndexUpdater::relativePath(folder, path);
-            const auto known = stamps.constFind(relative);
-            Platform::FileStamp now;
-            const bool asIndexed = known != stamps.constEnd() && Platform::fileStamp(path, &now) &&
-                                   now.readable && now.relativeTo(device) == *known;
-            if (asIndexed) {
-                for (const DocumentIndex::NormRow& row : indexed.value(relative)) {
+            if (const auto rows = index.knownNorms(path)) {
+                for (const DocumentIndex::NormRow& row : *rows) {
                     const Designation designation = DesignationRule::parse(row.written);
                     if (designation.kind.isEmpty())
                         continue;
