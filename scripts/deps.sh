@@ -11,6 +11,7 @@ packages=(
   xvfb xauth xdotool imagemagick
   clang-format git
   libsqlite3-dev libstemmer-dev
+  libpoppler-cpp-dev libjs-pdf
 )
 # Extra packages a caller may ask for (benchmarks, fuzzing).
 packages+=("$@")

@@ -2,6 +2,7 @@
 
 #include "documentnorms.h"
 
+#include "documentfile.h"
 #include "documentindex.h"
 #include "documenttext.h"
 #include "libraryscan.h"
@@ -94,13 +95,14 @@ bool update(const QString& folder, DocumentIndex& index, Summary* summary,
             continue;
         }
         const qint64 readAt = QDateTime::currentMSecsSinceEpoch() * 1000000;
-        Platform::ReadOnlyFile file(toRead.at(i));
+        // A PDF without text, or one that cannot be read, is left out: every search reads it.
+        DocumentFile file(toRead.at(i), stop);
         QByteArray raw;
         if (!file.isOpen() || !file.readRest(raw))
             continue;
         const DocumentText document(raw);
         const QString text = document.text();
-        const bool settled = stamp.latest() + SettleTime < readAt;
+        const bool settled = stamp.isSettledAt(readAt);
         const DocumentNorms norms =
             DocumentNorms::ofPage(raw, {DocumentNorms::fileNameOf(toRead.at(i))}, &text);
         if (!index.put(relative, settled ? stamp : Platform::FileStamp(), int(document.encoding()),

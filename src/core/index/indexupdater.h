@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform.h"
+
 #include <QString>
 
 #include <atomic>
@@ -30,7 +32,7 @@ constexpr qint64 LargestDocument = 16 * 1024 * 1024;
 // latest time of its stamp: a change within one tick of the file system's clock (whole seconds
 // on some, two on FAT) would leave the stamp as it was. Until then every search reads it,
 // and the next update reads it again.
-constexpr qint64 SettleTime = 2'000'000'000;
+constexpr qint64 SettleTime = Platform::FileStamp::SettleTime;
 
 // progress(done, total) is called now and then from the running thread.
 bool update(const QString& folder, DocumentIndex& index, Summary* summary,

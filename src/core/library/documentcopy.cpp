@@ -32,7 +32,8 @@ DocumentCopy DocumentCopy::plan(const QString& source, bool isFolder, const QStr
     const QString companion = DocumentLayout::joinPath(document.path(), companionName);
     const QString companionTarget = dest + companionName;
     // A picture folder already in place (a copy onto itself) is left as it is.
-    if (Platform::isFolder(companion) && !FileTree::isCopyIntoItself(companion, companionTarget)) {
+    if (!companionName.isEmpty() && Platform::isFolder(companion) &&
+        !FileTree::isCopyIntoItself(companion, companionTarget)) {
         copy.m_pictures = companion;
         copy.m_picturesTarget = companionTarget;
         if (!QDir().mkpath(companionTarget)) {

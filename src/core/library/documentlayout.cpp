@@ -7,7 +7,14 @@
 
 namespace {
 const QString documentExtension = QStringLiteral(".htm");
+const QString pdfExtension = QStringLiteral(".pdf");
+
+bool hasExtension(const QString& name, const QString& extension)
+{
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot >= 0 && QStringView(name).mid(dot).compare(extension, Qt::CaseInsensitive) == 0;
 }
+} // namespace
 
 bool DocumentLayout::isFolderPage(const QString& name)
 {
@@ -26,13 +33,18 @@ bool DocumentLayout::isCompanionFolder(const QString& name)
 
 bool DocumentLayout::isDocument(const QString& name)
 {
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return dot >= 0 &&
-           QStringView(name).mid(dot).compare(documentExtension, Qt::CaseInsensitive) == 0;
+    return hasExtension(name, documentExtension) || hasExtension(name, pdfExtension);
+}
+
+bool DocumentLayout::isPdfDocument(const QString& name)
+{
+    return hasExtension(name, pdfExtension);
 }
 
 QString DocumentLayout::documentCaption(const QString& name)
 {
+    if (isPdfDocument(name))
+        return Platform::displayName(name.left(name.size() - pdfExtension.size()));
     const qsizetype at = name.indexOf(documentExtension, 0, Qt::CaseInsensitive);
     return Platform::displayName(at < 0 ? name : name.left(at));
 }
@@ -56,6 +68,8 @@ QString DocumentLayout::folderPagePath(const QString& folder)
 
 QString DocumentLayout::companionFolderName(const QString& documentName)
 {
+    if (isPdfDocument(documentName))
+        return {};
     const qsizetype dot = documentName.lastIndexOf(u'.');
     return (dot < 0 ? documentName : documentName.left(dot)) + QStringLiteral(".files");
 }

@@ -1,6 +1,7 @@
 #include "documentnorms.h"
 
 #include "designationrule.h"
+#include "documentfile.h"
 #include "documentheadings.h"
 #include "documenttext.h"
 #include "looseletters.h"
@@ -83,7 +84,7 @@ QString DocumentNorms::fileNameOf(const QString& path)
 std::optional<DocumentNorms> DocumentNorms::ofFile(const QString& path, const QStringList& names,
                                                    const std::atomic<bool>* cancel)
 {
-    Platform::ReadOnlyFile file(path);
+    DocumentFile file(path, cancel);
     if (!file.isOpen())
         return std::nullopt;
     constexpr qsizetype piece = 256 * 1024;

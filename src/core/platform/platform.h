@@ -54,6 +54,11 @@ struct FileStamp
     }
     // The latest of its times.
     qint64 latest() const { return std::max({modified, changed, linkChanged}); }
+    // A file written within one tick of its file system's clock (whole seconds on some, two
+    // on FAT) of a reading may change again under the same stamp: only a stamp older than the
+    // reading by this much proves that what was read is what the stamp stands for.
+    static constexpr qint64 SettleTime = 2'000'000'000;
+    bool isSettledAt(qint64 readAt) const { return latest() + SettleTime < readAt; }
     // The stamp as an index of a library keeps it: the device as 0 when it is the library
     // folder's own, whose number differs from one machine and mount to the next.
     FileStamp relativeTo(quint64 folderDevice) const

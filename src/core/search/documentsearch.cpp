@@ -1,13 +1,13 @@
 #include "documentsearch.h"
 
-#include "platform.h"
+#include "documentfile.h"
 #include "textencoding.h"
 
 #include <algorithm>
 
 namespace {
 
-using ChunkReader = Platform::ReadOnlyFile;
+using ChunkReader = DocumentFile;
 
 // Fills buffer[from, size) as far as the file allows; the bytes held, or -1 on an error.
 qsizetype fill(ChunkReader& reader, std::vector<char>& buffer, qsizetype from)
@@ -49,16 +49,20 @@ const ContextPattern& DocumentSearch::patternFor(ContextPattern::Encoding encodi
 }
 
 bool DocumentSearch::contains(const QString& path, const std::atomic<bool>* cancel,
-                              bool* unreadable) const
+                              bool* unreadable, bool* withoutText) const
 {
     bool ignored = false;
     bool& failed = unreadable ? *unreadable : ignored;
     failed = false;
+    if (withoutText)
+        *withoutText = false;
     if (m_options.textMode ? !m_text.isValid() : m_context.isEmpty())
         return false;
-    ChunkReader reader(path);
+    ChunkReader reader(path, cancel);
     if (!reader.isOpen()) {
         failed = reader.openFailed(); // a folder named like a document is just no document
+        if (withoutText)
+            *withoutText = reader.isWithoutText();
         return false;
     }
     // A chunk holds several contexts, however long the context is.
@@ -75,8 +79,9 @@ bool DocumentSearch::contains(const QString& path, const std::atomic<bool>* canc
     }
     // The encoding is decided on the document's own first bytes, as for its highlighted copy.
     const TextEncoding::Encoding encoding = TextEncoding::detect(buffer.data(), held);
-    if (m_options.textMode)
-        return containsText(reader, buffer, held, encoding, cancel, unreadable);
+    // A PDF has no bytes of a page to match: every mode looks at its text.
+    if (m_options.textMode || reader.isPdfDocument())
+        return m_text.isValid() && containsText(reader, buffer, held, encoding, cancel, unreadable);
     if (m_options.wholeWords || TextEncoding::isUtf16(encoding))
         return containsWhole(reader, buffer, held, encoding, cancel, unreadable);
     const ContextPattern& pattern = patternFor(encoding);
@@ -102,9 +107,9 @@ bool DocumentSearch::contains(const QString& path, const std::atomic<bool>* canc
     }
 }
 
-bool DocumentSearch::containsWhole(Platform::ReadOnlyFile& reader, std::vector<char>& buffer,
-                                   qsizetype held, TextEncoding::Encoding encoding,
-                                   const std::atomic<bool>* cancel, bool* unreadable) const
+bool DocumentSearch::containsWhole(DocumentFile& reader, std::vector<char>& buffer, qsizetype held,
+                                   TextEncoding::Encoding encoding, const std::atomic<bool>* cancel,
+                                   bool* unreadable) const
 {
     if (held < qsizetype(buffer.size()) && !TextEncoding::isUtf16(encoding)) {
         // The whole document is in the buffer.
@@ -144,9 +149,9 @@ bool DocumentSearch::containsWhole(Platform::ReadOnlyFile& reader, std::vector<c
     return matcher.next(joined.constData(), joined.size()) >= 0;
 }
 
-bool DocumentSearch::containsText(Platform::ReadOnlyFile& reader, std::vector<char>& buffer,
-                                  qsizetype held, TextEncoding::Encoding encoding,
-                                  const std::atomic<bool>* cancel, bool* unreadable) const
+bool DocumentSearch::containsText(DocumentFile& reader, std::vector<char>& buffer, qsizetype held,
+                                  TextEncoding::Encoding encoding, const std::atomic<bool>* cancel,
+                                  bool* unreadable) const
 {
     const bool complete = held < qsizetype(buffer.size());
     if (complete)
@@ -203,9 +208,9 @@ bool DocumentSearch::containsText(Platform::ReadOnlyFile& reader, std::vector<ch
     }
 }
 
-bool DocumentSearch::containsJoined(Platform::ReadOnlyFile& reader, std::vector<char>& buffer,
-                                    qsizetype held, const ContextPattern& pattern,
-                                    const std::atomic<bool>* cancel, bool* unreadable)
+bool DocumentSearch::containsJoined(DocumentFile& reader, std::vector<char>& buffer, qsizetype held,
+                                    const ContextPattern& pattern, const std::atomic<bool>* cancel,
+                                    bool* unreadable)
 {
     // A context with a line break can only match the lines as joined with CR LF: the raw
     // chunks are joined as they are read, a tail kept for a match across two of them.

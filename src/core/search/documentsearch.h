@@ -2,7 +2,6 @@
 
 #include "contextpattern.h"
 #include "matchoptions.h"
-#include "platform.h"
 #include "rawmatcher.h"
 #include "textsearch.h"
 
@@ -16,6 +15,8 @@
 // document declares. Whole words and UTF-16 documents are matched on the whole document, read
 // at once; the text of a document is looked at whole up to a few megabytes, and read in
 // pieces past that.
+class DocumentFile;
+
 class DocumentSearch
 {
 public:
@@ -24,9 +25,11 @@ public:
 
     // False when the file is missing or cannot be read, and when cancel (if given) is set
     // while the file is read.
-    // unreadable, when given, is set when the document could not be opened or read.
+    // unreadable, when given, is set when the document could not be opened or read;
+    // withoutText when it is a PDF without text (a scan). A PDF is looked at by its text in
+    // every mode: it has no bytes of a page.
     bool contains(const QString& path, const std::atomic<bool>* cancel = nullptr,
-                  bool* unreadable = nullptr) const;
+                  bool* unreadable = nullptr, bool* withoutText = nullptr) const;
 
     // Text mode looks at a document up to this size whole.
     static constexpr qsizetype WholeTextLimit = 8 * 1024 * 1024;
@@ -35,15 +38,15 @@ public:
 
 private:
     const ContextPattern& patternFor(ContextPattern::Encoding encoding) const;
-    bool containsWhole(Platform::ReadOnlyFile& reader, std::vector<char>& buffer, qsizetype held,
+    bool containsWhole(DocumentFile& reader, std::vector<char>& buffer, qsizetype held,
                        TextEncoding::Encoding encoding, const std::atomic<bool>* cancel,
                        bool* unreadable) const;
-    bool containsText(Platform::ReadOnlyFile& reader, std::vector<char>& buffer, qsizetype held,
+    bool containsText(DocumentFile& reader, std::vector<char>& buffer, qsizetype held,
                       TextEncoding::Encoding encoding, const std::atomic<bool>* cancel,
                       bool* unreadable) const;
-    static bool containsJoined(Platform::ReadOnlyFile& reader, std::vector<char>& buffer,
-                               qsizetype held, const ContextPattern& pattern,
-                               const std::atomic<bool>* cancel, bool* unreadable);
+    static bool containsJoined(DocumentFile& reader, std::vector<char>& buffer, qsizetype held,
+                               const ContextPattern& pattern, const std::atomic<bool>* cancel,
+                               bool* unreadable);
 
     QString m_context;
     MatchOptions m_options;

@@ -1,5 +1,7 @@
 #include "highlightedcopy.h"
 
+#include "documentfile.h"
+
 #include "characterreference.h"
 #include "copyoutput.h"
 #include "documentlayout.h"
@@ -62,6 +64,8 @@ void HighlightedCopy::prepareWorkDir(const QString& documentPath)
     const QFileInfo document(documentPath);
     const QString filesName = DocumentLayout::companionFolderName(document.fileName());
     m_workFileName = m_workDir + QStringLiteral("/NormDoc.htm");
+    if (filesName.isEmpty())
+        return; // a PDF has no picture folder
     m_workFilesDir = m_workDir + u'/' + filesName;
     m_documentFilesDir = DocumentLayout::joinPath(document.path(), filesName);
 }
@@ -120,7 +124,7 @@ public:
     {
     }
     // The file's first bytes already read are bytes.
-    PieceReader(Platform::ReadOnlyFile& file, const QByteArray& bytes, TextWindow& window,
+    PieceReader(DocumentFile& file, const QByteArray& bytes, TextWindow& window,
                 SnippetKeeper& snippet)
         : m_bytes(bytes), m_file(&file), m_window(window), m_snippet(snippet)
     {
@@ -167,7 +171,7 @@ private:
     }
 
     const QByteArray& m_bytes;
-    Platform::ReadOnlyFile* m_file = nullptr;
+    DocumentFile* m_file = nullptr;
     QByteArray m_buffer;
     TextWindow& m_window;
     SnippetKeeper& m_snippet;
@@ -225,8 +229,10 @@ HighlightedCopy::Highlight highlightRaw(QByteArray raw, Encoding encoding, const
             }
             out.insert(begin, openTag);
             out.insert(end, closeTag);
-            if (++result.marked == 1)
+            if (++result.marked == 1) {
                 snippet.take(window.characterAt(begin), window.characterAt(end));
+                result.firstUnit = begin;
+            }
         }
     }
     // The text after the first occurrence, and whether more follows it.
@@ -238,7 +244,7 @@ HighlightedCopy::Highlight highlightRaw(QByteArray raw, Encoding encoding, const
 }
 
 // Text mode. raw is the document, or (without a copy) its first bytes, the rest in file.
-HighlightedCopy::Highlight highlightText(const QByteArray& raw, Platform::ReadOnlyFile* file,
+HighlightedCopy::Highlight highlightText(const QByteArray& raw, DocumentFile* file,
                                          Encoding encoding, const QString& context,
                                          const MatchOptions& options, const QByteArray& openTag,
                                          const QByteArray& closeTag, bool writeCopy)
@@ -259,8 +265,10 @@ HighlightedCopy::Highlight highlightText(const QByteArray& raw, Platform::ReadOn
                 cursor.finish(found);
         }
         for (const TextMatcher::Occurrence& occurrence : found) {
-            if (++result.marked == 1)
+            if (++result.marked == 1) {
                 snippet.take(occurrence.first, occurrence.end);
+                result.firstUnit = occurrence.beginUnit;
+            }
             if (writeCopy)
                 out.markPieces(window, occurrence.beginUnit, occurrence.endUnit,
                                numberedTag(openTag, result.marked), closeTag);
@@ -277,7 +285,7 @@ HighlightedCopy::Highlight highlightText(const QByteArray& raw, Platform::ReadOn
 
 // Word forms: the query's groups marked where they stand; the snippet shows the best passage,
 // where most of the groups stand close.
-HighlightedCopy::Highlight highlightWords(const QByteArray& raw, Platform::ReadOnlyFile* file,
+HighlightedCopy::Highlight highlightWords(const QByteArray& raw, DocumentFile* file,
                                           Encoding encoding, const QString& context,
                                           const QByteArray& openTag, const QByteArray& closeTag,
                                           bool writeCopy)
@@ -327,7 +335,8 @@ HighlightedCopy::Highlight highlightWords(const QByteArray& raw, Platform::ReadO
             }
             const WordForms::Word& first = undecided.front();
             const WordForms::Word& final = undecided[size_t(length) - 1];
-            ++result.marked;
+            if (++result.marked == 1)
+                result.firstUnit = first.beginUnit;
             if (writeCopy)
                 out.markPieces(window, first.beginUnit, final.endUnit,
                                numberedTag(openTag, result.marked), closeTag);
@@ -385,7 +394,7 @@ HighlightedCopy::Highlight HighlightedCopy::summary(const QString& path, const Q
 {
     Highlight none;
     none.readable = false;
-    Platform::ReadOnlyFile file(path);
+    DocumentFile file(path);
     if (!file.isOpen())
         return none;
     // The encoding is decided on the first bytes, as the search decides it.
@@ -396,10 +405,14 @@ HighlightedCopy::Highlight HighlightedCopy::summary(const QString& path, const Q
     head.resize(read);
     const Encoding encoding = TextEncoding::detect(head.constData(), head.size());
     const QByteArray noTag;
-    if (options.wordForms)
-        return highlightWords(head, &file, encoding, context, noTag, noTag, false);
-    if (options.textMode)
-        return highlightText(head, &file, encoding, context, options, noTag, noTag, false);
+    if (options.wordForms || options.textMode || file.isPdfDocument()) {
+        Highlight found =
+            options.wordForms
+                ? highlightWords(head, &file, encoding, context, noTag, noTag, false)
+                : highlightText(head, &file, encoding, context, options, noTag, noTag, false);
+        found.page = found.marked > 0 ? file.pageAt(found.firstUnit) : 0;
+        return found;
+    }
     // The raw search looks at the lines joined: the document is read whole.
     if (!file.readRest(head))
         return none;

@@ -61,6 +61,10 @@ public:
         QString snippetBefore;
         QString snippetMatch;
         QString snippetAfter;
+        // Where the first marked occurrence begins, in the document's units; -1 without one.
+        qsizetype firstUnit = -1;
+        // For a PDF (summary only), the page the first occurrence is on, from 1; else 0.
+        int page = 0;
     };
     // The highlighted copy of a document's raw bytes by the options (tags in ASCII; written
     // in the document's encoding), read in pieces: the memory needed is the document and its

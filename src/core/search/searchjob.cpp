@@ -64,21 +64,25 @@ SearchResult SearchJob::run()
     std::vector<WordReading> readings;
     if (!m_request.document.isEmpty()) {
         bool unreadable = false;
+        bool withoutText = false;
         if (citations) {
             result.found = citations->cites(m_request.document, &m_cancel, &unreadable) ? 1 : 0;
         } else if (words) {
             const WordSearch::Reading reading = words->read(m_request.document, &m_cancel);
-            unreadable = !reading.readable;
+            withoutText = reading.withoutText;
+            unreadable = !reading.readable && !withoutText;
             result.found = reading.found() ? 1 : 0;
             readings.push_back(
                 {m_request.document, reading.counts, reading.length, reading.found()});
         } else {
-            result.found = search.contains(m_request.document, &m_cancel, &unreadable) ? 1 : 0;
+            result.found =
+                search.contains(m_request.document, &m_cancel, &unreadable, &withoutText) ? 1 : 0;
         }
         if (result.found && m_found && !isCancelRequested())
             m_found(m_request.document);
         result.checked = 1;
         result.unreadable = unreadable ? 1 : 0;
+        result.withoutText = withoutText ? 1 : 0;
         m_checked.store(1, std::memory_order_relaxed);
     } else {
         for (qsizetype i = 0; i < m_request.folders.size() && !isCancelRequested(); ++i) {
@@ -109,6 +113,7 @@ SearchResult SearchJob::run()
             result.checked += part.checked;
             result.found += part.found;
             result.unreadable += part.unreadable;
+            result.withoutText += part.withoutText;
             if (i < m_request.folderCaptions.size()) {
                 ScanNode node{true, m_request.folderCaptions.at(i), folder, std::move(part.nodes)};
                 result.nodes.push_back(std::move(node));
@@ -120,8 +125,10 @@ SearchResult SearchJob::run()
     }
     if (words)
         result.relevance = relevanceOf(readings, words->query().groups().size());
-    if (isCancelRequested())
-        result = SearchResult{{}, 0, 0, 0, true, {}, {}, {}};
+    if (isCancelRequested()) {
+        result = SearchResult();
+        result.cancelled = true;
+    }
     return result;
 }
 
@@ -166,6 +173,7 @@ SearchJob::FolderResult SearchJob::searchFolder(const QString& dir, const Docume
     std::deque<char> found;               // references stay valid while the walk appends
     std::deque<WordReading> wordReadings; // of the word-forms search, by place
     std::atomic<int> unreadableDocuments{0};
+    std::atomic<int> withoutTextDocuments{0};
     bool walkDone = false;
     qsizetype next = 0;
     int waiting = 0; // workers asleep: only they need waking
@@ -196,7 +204,9 @@ SearchJob::FolderResult SearchJob::searchFolder(const QString& dir, const Docume
                 *answer = wordReading->found ? 1 : 0;
                 if (*answer && m_found && !isCancelRequested())
                     m_found(path);
-                if (wordReading->length == -1)
+                if (wordReading->withoutText)
+                    withoutTextDocuments.fetch_add(1, std::memory_order_relaxed);
+                else if (wordReading->length == -1)
                     unreadableDocuments.fetch_add(1, std::memory_order_relaxed);
             } else if (const std::optional<bool> known =
                            citations && filter ? filter->knownCitation(path) : std::nullopt;
@@ -206,14 +216,17 @@ SearchJob::FolderResult SearchJob::searchFolder(const QString& dir, const Docume
                     m_found(path);
             } else if (!isCancelRequested() && (!filter || filter->mustRead(path))) {
                 bool unreadable = false;
+                bool withoutText = false;
                 *answer = (citations ? citations->cites(path, &m_cancel, &unreadable)
-                                     : search.contains(path, &m_cancel, &unreadable))
+                                     : search.contains(path, &m_cancel, &unreadable, &withoutText))
                               ? 1
                               : 0;
                 if (*answer && m_found && !isCancelRequested())
                     m_found(path);
                 if (unreadable)
                     unreadableDocuments.fetch_add(1, std::memory_order_relaxed);
+                if (withoutText)
+                    withoutTextDocuments.fetch_add(1, std::memory_order_relaxed);
             }
             m_checked.fetch_add(1, std::memory_order_relaxed);
         }
@@ -259,6 +272,7 @@ SearchJob::FolderResult SearchJob::searchFolder(const QString& dir, const Docume
     }
 
     result.unreadable += unreadableDocuments.load();
+    result.withoutText = withoutTextDocuments.load();
     for (WordReading& reading : wordReadings) {
         if (reading.length != -1) // -1: could not be read
             result.words.push_back(std::move(reading));
@@ -286,6 +300,7 @@ void SearchJob::checkWords(const QString& path, const WordSearch& words, const I
     }
     const WordSearch::Reading read = words.read(path, &m_cancel);
     if (!read.readable) {
+        reading.withoutText = read.withoutText;
         reading.length = -1; // not read: no part of the statistics
         return;
     }

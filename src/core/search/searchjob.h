@@ -41,6 +41,7 @@ struct SearchResult
     int checked = 0;
     int found = 0;
     int unreadable = 0;     // folders and documents that could not be read
+    int withoutText = 0;    // PDF documents without text (scans): not looked through
     bool cancelled = false; // nothing of a cancelled run is kept
     // With useIndex: the folders whose index was used, and those without a usable one (read
     // whole by the scan).
@@ -84,6 +85,7 @@ private:
         QList<int> counts;
         int length = 0; // -1 could not be read, -2 not read whole (it cannot be found)
         bool found = false;
+        bool withoutText = false;
     };
     struct FolderResult
     {
@@ -91,6 +93,7 @@ private:
         int checked = 0;
         int found = 0;
         int unreadable = 0;
+        int withoutText = 0;
         std::vector<WordReading> words;
     };
     // filter, when given, tells which documents need not be read.

@@ -3,8 +3,8 @@
 #include "textreader.h"
 #include "wordforms.h"
 
+#include "documentfile.h"
 #include "documenttext.h"
-#include "platform.h"
 #include "textsearch.h"
 
 namespace {
@@ -58,9 +58,11 @@ bool WordSearch::mayHold(const QByteArray& raw) const
 WordSearch::Reading WordSearch::read(const QString& path, const std::atomic<bool>* cancel) const
 {
     Reading reading;
-    Platform::ReadOnlyFile file(path);
-    if (!file.isOpen())
+    DocumentFile file(path, cancel);
+    if (!file.isOpen()) {
+        reading.withoutText = file.isWithoutText();
         return reading;
+    }
     // A document is held whole for the quick look only up to a bound; past it, it is read in
     // pieces, so that the memory a search takes does not grow with a document.
     QByteArray raw;
@@ -89,7 +91,7 @@ WordSearch::Reading WordSearch::read(const QString& path, const std::atomic<bool
     return readInPieces(nullptr, raw, cancel);
 }
 
-WordSearch::Reading WordSearch::readInPieces(Platform::ReadOnlyFile* rest, const QByteArray& head,
+WordSearch::Reading WordSearch::readInPieces(DocumentFile* rest, const QByteArray& head,
                                              const std::atomic<bool>* cancel) const
 {
     Reading reading;

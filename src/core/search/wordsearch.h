@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+class DocumentFile;
 class TextSearch;
 
 // The word-forms check of one document: its text as text mode reads it, its words in any
@@ -27,8 +28,9 @@ public:
     struct Reading
     {
         bool readable = false;
-        QList<int> counts; // of each group
-        int length = 0;    // words of the document; -2 when it was not read whole
+        bool withoutText = false; // a PDF without text (a scan): not read, and not unreadable
+        QList<int> counts;        // of each group
+        int length = 0;           // words of the document; -2 when it was not read whole
         bool found() const { return WordQuery::allFound(counts); }
     };
     Reading read(const QString& path, const std::atomic<bool>* cancel = nullptr) const;
@@ -45,7 +47,7 @@ public:
 
 private:
     // Reads head, then the rest of the file (when given) piece by piece, counting the words.
-    Reading readInPieces(Platform::ReadOnlyFile* rest, const QByteArray& head,
+    Reading readInPieces(DocumentFile* rest, const QByteArray& head,
                          const std::atomic<bool>* cancel) const;
 
     WordQuery m_query;

@@ -1,0 +1,74 @@
+#include "pdftextcache.h"
+
+#include "pdftextreader.h"
+#include "platform.h"
+
+#include <QDateTime>
+#include <QMutexLocker>
+
+PdfTextCache& PdfTextCache::instance()
+{
+    static PdfTextCache cache(128 * 1024 * 1024);
+    return cache;
+}
+
+PdfTextCache::PdfTextCache(qsizetype capacity) : m_capacity(capacity) {}
+
+PdfTextCache::Entry PdfTextCache::text(const QString& path, const std::atomic<bool>* cancel)
+{
+    Platform::FileStamp before;
+    if (!Platform::fileStamp(path, &before))
+        return {};
+    const QByteArray stamp = before.toBytes();
+    {
+        const QMutexLocker lock(&m_mutex);
+        const auto kept = m_kept.find(path);
+        if (kept != m_kept.end() && kept->stamp == stamp) {
+            m_uses.splice(m_uses.begin(), m_uses, kept->use);
+            return kept->entry;
+        }
+    }
+    const qint64 readAt = QDateTime::currentMSecsSinceEpoch() * 1000000;
+    const PdfText text = PdfTextReader::read(path, cancel);
+    Entry entry{text.state(),
+                text.state() == PdfText::State::Text ? text.document() : QByteArray()};
+    Platform::FileStamp after;
+    // Kept only when the file provably stayed as it was read: the same stamp after the
+    // reading, and a stamp older than the reading (a file written within the time
+    // granularity of its file system may change again under the same stamp).
+    const bool cancelled = cancel && cancel->load(std::memory_order_relaxed);
+    if (!cancelled && Platform::fileStamp(path, &after) && after == before &&
+        before.isSettledAt(readAt))
+        keep(path, stamp, entry);
+    return entry;
+}
+
+void PdfTextCache::keep(const QString& path, const QByteArray& stamp, const Entry& entry)
+{
+    const QMutexLocker lock(&m_mutex);
+    const qsizetype size = entry.document.size() + path.size() * 2 + 64;
+    if (size > m_capacity / 4)
+        return;
+    if (const auto old = m_kept.find(path); old != m_kept.end()) {
+        m_held -= old->entry.document.size() + path.size() * 2 + 64;
+        m_uses.erase(old->use);
+        m_kept.erase(old);
+    }
+    while (m_held + size > m_capacity && !m_uses.empty()) {
+        const auto last = m_kept.find(m_uses.back());
+        m_held -= last->entry.document.size() + last.key().size() * 2 + 64;
+        m_kept.erase(last);
+        m_uses.pop_back();
+    }
+    m_uses.push_front(path);
+    m_kept.insert(path, Kept{stamp, entry, m_uses.begin()});
+    m_held += size;
+}
+
+void PdfTextCache::clear()
+{
+    const QMutexLocker lock(&m_mutex);
+    m_kept.clear();
+    m_uses.clear();
+    m_held = 0;
+}

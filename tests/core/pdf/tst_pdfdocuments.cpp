@@ -1,0 +1,258 @@
+#include "directorylisting.h"
+#include "documentlayout.h"
+#include "documenttext.h"
+#include "highlightedcopy.h"
+#include "indexbuild.h"
+#include "indexsettle.h"
+#include "libraryscan.h"
+#include "pdftext.h"
+#include "pdftextcache.h"
+#include "pdftextreader.h"
+#include "searchjob.h"
+#include "testfiles.h"
+#include "testpdf.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+Q_DECLARE_METATYPE(MatchOptions)
+
+// PDF documents of a library: their text read in a process of its own, searched in every
+// mode as pages are, indexed, and a damaged or locked file counted unreadable.
+class TestPdfDocuments : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_library;
+
+    QString path(const QString& name) const { return m_library + QStringLiteral("/Нормы/") + name; }
+
+    static QString found(const SearchResult& result)
+    {
+        QStringList names;
+        LibraryScan::forEachDocument(result.nodes, [&names](const ScanNode& node) {
+            names.append(node.path.section(u'/', -1));
+        });
+        return names.join(u'|');
+    }
+
+    SearchResult search(const QString& context, const MatchOptions& options, bool useIndex) const
+    {
+        SearchRequest request;
+        request.context = context;
+        request.options = options.effective();
+        request.folders = {m_library};
+        request.useIndex = useIndex;
+        return SearchJob(request).run();
+    }
+
+    // The text of a PDF as the search reads it.
+    static QString textOf(const QString& file)
+    {
+        const PdfText text = PdfTextReader::read(file);
+        return DocumentText(text.document()).text();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        qputenv("XDG_CACHE_HOME", m_dir.filePath(QStringLiteral("cache")).toUtf8());
+        m_library = m_dir.filePath(QStringLiteral("library"));
+        QVERIFY(QDir().mkpath(m_library + QStringLiteral("/Нормы")));
+        QVERIFY(TestPdf::writePages(
+            path(QStringLiteral("Бетон.pdf")),
+            {{QStringLiteral("Бетонные и железобетонные конструкции"),
+              QStringLiteral("Основные положения")},
+             {QStringLiteral("Применение ксилолитовых полов допускается при соблю-"),
+              QStringLiteral("дении требований СНиП 2.01.07-"),
+              QStringLiteral("85* «Нагрузки и воздействия»."),
+              QStringLiteral("Шпунт Ларсен-5 & <анкер>.")},
+             {QStringLiteral("Заключение"), QStringLiteral("Бетон класса B25.")}}));
+        QVERIFY(TestPdf::writePages(path(QStringLiteral("Скан.PDF")), {{}}));
+        const QByteArray whole = TestFiles::read(path(QStringLiteral("Бетон.pdf")));
+        QVERIFY(
+            TestFiles::write(path(QStringLiteral("Испорчен.pdf")), whole.left(whole.size() / 3)));
+        QVERIFY(TestPdf::writeLocked(path(QStringLiteral("Закрыт.pdf"))));
+        QVERIFY(TestFiles::write(path(QStringLiteral("Мусор.pdf")),
+                                 QByteArray("%PDF-1.7\n") + QByteArray(50000, '\x9F')));
+        QVERIFY(TestFiles::write(path(QStringLiteral("Страница.htm")),
+                                 TestFiles::cp1251(QStringLiteral(
+                                     "<html><body><p>При соблюдении правил.</p></body></html>"))));
+    }
+
+    // The text layer in reading order: a word broken at a line end is whole, a designation
+    // keeps its hyphen, markup characters of the text stay text.
+    void textOfPages()
+    {
+        const PdfText text = PdfTextReader::read(path(QStringLiteral("Бетон.pdf")));
+        QCOMPARE(text.state(), PdfText::State::Text);
+        QCOMPARE(text.pages().size(), 3);
+        const QString read = textOf(path(QStringLiteral("Бетон.pdf")));
+        QVERIFY2(read.contains(QStringLiteral("допускается при соблюдении требований СНиП "
+                                              "2.01.07-85* «Нагрузки и воздействия».")),
+                 qPrintable(read));
+        QVERIFY2(read.contains(QStringLiteral("Шпунт Ларсен-5 & <анкер>.")), qPrintable(read));
+        QVERIFY(read.contains(QStringLiteral("Бетонные и железобетонные конструкции")));
+        QVERIFY(!read.contains(QStringLiteral("соблю-")));
+        const QByteArray document = text.document();
+        QCOMPARE(PdfText::pageAt(document, document.indexOf("Ларсен")), 2);
+        QCOMPARE(PdfText::pageAt(document, document.indexOf("Заключение")), 3);
+        QCOMPARE(PdfText::pageAt(document, 0), 0);
+    }
+
+    void lineJoining_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("joined");
+        QTest::newRow("word") << QStringLiteral("бето-\nна") << QStringLiteral("бетона");
+        QTest::newRow("designation")
+            << QStringLiteral("ГОСТ 31108-\n2020") << QStringLiteral("ГОСТ 31108-2020");
+        QTest::newRow("compound") << QStringLiteral("северо-\nЗапад")
+                                  << QStringLiteral("северо-Запад");
+        QTest::newRow("dash alone")
+            << QStringLiteral("итог -\nсумма") << QStringLiteral("итог -\nсумма");
+        QTest::newRow("plain lines")
+            << QStringLiteral("одна\r\nдругая") << QStringLiteral("одна\nдругая");
+        QTest::newRow("last line") << QStringLiteral("конец-") << QStringLiteral("конец-");
+    }
+    void lineJoining()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, joined);
+        QCOMPARE(QString::fromUtf8(PdfText::joinedPage(page.toUtf8())), joined);
+    }
+
+    // A scan is told apart; a damaged, a locked and a false file are unreadable.
+    void filesWithoutText()
+    {
+        QCOMPARE(PdfTextReader::read(path(QStringLiteral("Скан.PDF"))).state(),
+                 PdfText::State::NoText);
+        for (const QString& name : {QStringLiteral("Испорчен.pdf"), QStringLiteral("Закрыт.pdf"),
+                                    QStringLiteral("Мусор.pdf"), QStringLiteral("Нет.pdf")})
+            QVERIFY2(PdfTextReader::read(path(name)).state() == PdfText::State::Unreadable,
+                     qPrintable(name));
+        // The reader still reads after those.
+        QCOMPARE(PdfTextReader::read(path(QStringLiteral("Бетон.pdf"))).state(),
+                 PdfText::State::Text);
+    }
+
+    // A reader that dies, or none at all: the file is unreadable, nothing hangs, and the next
+    // thread's reader is a good one again.
+    void readerThatDies()
+    {
+        const QByteArray kept = qgetenv("LECTORIA_PDFTEXT");
+        const QString dying = m_dir.filePath(QStringLiteral("dying.sh"));
+        QVERIFY(TestFiles::write(dying, "#!/bin/sh\nread line\nkill -SEGV $$\n"));
+        QVERIFY(QFile::setPermissions(dying, QFile::ReadOwner | QFile::ExeOwner));
+        for (const QString& program : {dying, m_dir.filePath(QStringLiteral("none"))}) {
+            qputenv("LECTORIA_PDFTEXT", program.toUtf8());
+            PdfText::State state = PdfText::State::Text;
+            QThread* thread = QThread::create(
+                [&] { state = PdfTextReader::read(path(QStringLiteral("Бетон.pdf"))).state(); });
+            thread->start();
+            QVERIFY(thread->wait(20000));
+            delete thread;
+            QCOMPARE(state, PdfText::State::Unreadable);
+        }
+        qputenv("LECTORIA_PDFTEXT", kept);
+        PdfTextCache::instance().clear();
+        PdfText::State state = PdfText::State::Unreadable;
+        QThread* thread = QThread::create(
+            [&] { state = PdfTextReader::read(path(QStringLiteral("Бетон.pdf"))).state(); });
+        thread->start();
+        QVERIFY(thread->wait(20000));
+        delete thread;
+        QCOMPARE(state, PdfText::State::Text);
+    }
+
+    // A PDF is a document of the tree; it has no picture folder.
+    void inTheLibrary()
+    {
+        const DirectoryEntries entries =
+            DirectoryListing::list(m_library + QStringLiteral("/Нормы"));
+        QVERIFY(entries.documents.contains(QStringLiteral("Бетон.pdf")));
+        QVERIFY(entries.documents.contains(QStringLiteral("Скан.PDF")));
+        QCOMPARE(DocumentLayout::documentCaption(QStringLiteral("СП 48.13330.2019.PDF")),
+                 QStringLiteral("СП 48.13330.2019"));
+        QVERIFY(DocumentLayout::companionFolderName(QStringLiteral("Бетон.pdf")).isEmpty());
+        QVERIFY(!DocumentLayout::isDocument(QStringLiteral("Бетон.pdf.bak")));
+    }
+
+    // Every mode finds in a PDF what its text holds, with the index as without it; the scan
+    // and the broken files are counted as such.
+    void searchInEveryMode_data()
+    {
+        QTest::addColumn<QString>("context");
+        QTest::addColumn<MatchOptions>("options");
+        QTest::addColumn<QString>("expected");
+        const MatchOptions text{false, false, true, false};
+        const MatchOptions raw{false, false, false, false};
+        QTest::newRow("text, broken word")
+            << QStringLiteral("при соблюдении") << text << QStringLiteral("Бетон.pdf|Страница.htm");
+        QTest::newRow("text, designation")
+            << QStringLiteral("СНиП 2.01.07-85*") << text << QStringLiteral("Бетон.pdf");
+        QTest::newRow("text, markup characters")
+            << QStringLiteral("& <анкер>") << text << QStringLiteral("Бетон.pdf");
+        QTest::newRow("raw as text")
+            << QStringLiteral("ларсен-5") << raw << QStringLiteral("Бетон.pdf");
+        QTest::newRow("raw, no markup of ours") << QStringLiteral("data-page") << raw << QString();
+        QTest::newRow("case") << QStringLiteral("ларсен-5")
+                              << MatchOptions{true, false, true, false} << QString();
+        QTest::newRow("whole words")
+            << QStringLiteral("бетон") << MatchOptions{false, true, true, false}
+            << QStringLiteral("Бетон.pdf");
+        QTest::newRow("not a whole word")
+            << QStringLiteral("ксилолит") << MatchOptions{false, true, true, false} << QString();
+        QTest::newRow("word forms")
+            << QStringLiteral("железобетонная конструкция")
+            << MatchOptions{false, false, false, true} << QStringLiteral("Бетон.pdf");
+        QTest::newRow("word forms, broken word")
+            << QStringLiteral("соблюдение") << MatchOptions{false, false, false, true}
+            << QStringLiteral("Бетон.pdf|Страница.htm");
+    }
+    void searchInEveryMode()
+    {
+        QFETCH(QString, context);
+        QFETCH(MatchOptions, options);
+        QFETCH(QString, expected);
+        for (const bool useIndex : {false, true}) {
+            if (useIndex) {
+                static bool built = false;
+                if (!built) {
+                    waitForStampsToSettle();
+                    QVERIFY(IndexBuild::updateOwn(m_library).outcome == IndexBuild::Outcome::Done);
+                    built = true;
+                }
+            }
+            const SearchResult result = search(context, options, useIndex);
+            QCOMPARE(found(result), expected);
+            QCOMPARE(result.unreadable, 3);
+            QCOMPARE(result.withoutText, 1);
+            if (useIndex && options.textMode && context.size() >= 3 && !options.wordForms)
+                QCOMPARE(result.indexedFolders, QStringList{m_library});
+        }
+    }
+
+    // The result line of a PDF tells the page of its first occurrence.
+    void pageOfTheFirstOccurrence()
+    {
+        const HighlightedCopy::Highlight line =
+            HighlightedCopy::summary(path(QStringLiteral("Бетон.pdf")), QStringLiteral("ларсен"),
+                                     MatchOptions{false, false, true, false});
+        QCOMPARE(line.marked, 1);
+        QCOMPARE(line.page, 2);
+        QCOMPARE(line.snippetMatch, QStringLiteral("Ларсен"));
+        const HighlightedCopy::Highlight page =
+            HighlightedCopy::summary(path(QStringLiteral("Страница.htm")), QStringLiteral("правил"),
+                                     MatchOptions{false, false, true, false});
+        QCOMPARE(page.page, 0);
+    }
+};
+
+QTEST_MAIN(TestPdfDocuments)
+#include "tst_pdfdocuments.moc"
