@@ -19,6 +19,7 @@ echo "package: $(basename "$deb")"
 dpkg-deb -c "$deb" | sed -E 's/^([^ ]+ +){5}//' >"$work/files"
 for path in ./opt/lectoria/Bin/lectoria ./opt/lectoria/Bin/lectoria-find \
     ./opt/lectoria/Bin/lectoria-index './usr/bin/lectoria-index -> /opt/lectoria/Bin/lectoria-index' \
+    ./opt/lectoria/Bin/lectoria-pdftext \
     ./opt/lectoria/Bin/Lectoria/lectoria.htm ./opt/lectoria/Bin/Lectoria/lectoria.files/main.png \
     ./opt/lectoria/Bin/Lectoria/Lectoria.ini ./opt/lectoria/TQ_W/instal.dbf \
     ./opt/lectoria/NormDoc/readme.txt \
@@ -38,7 +39,7 @@ if grep -v -e '^\./opt/lectoria/' -e '^\./usr/bin/' -e '^\./usr/share/applicatio
 fi
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6webenginewidgets6 libqt6widgets6 qt6-translations-l10n; do
+for package in libqt6webenginewidgets6 libqt6widgets6 qt6-translations-l10n libpoppler-cpp0v5 libjs-pdf; do
   [[ $depends == *"$package"* ]] || fail "Depends lacks $package: $depends"
 done
 

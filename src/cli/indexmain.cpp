@@ -15,7 +15,8 @@ namespace {
 const char* const usage =
     "usage: lectoria-index [--shared] FOLDER...\n"
     "\n"
-    "Builds the index of each FOLDER, or brings it up to date: every document (.htm file) below\n"
+    "Builds the index of each FOLDER, or brings it up to date: every document (.htm or .pdf file) "
+    "below\n"
     "it added or changed since is read, and those gone are dropped. The index keeps the text of\n"
     "each document as Lectoria's text mode reads it; searches in the text of the documents\n"
     "(the find box in text mode, lectoria-find --text --index) then read only the documents\n"

@@ -31,9 +31,14 @@ const char* const usage =
     "       lectoria-find --designations FILE...\n"
     "options: --case-sensitive, --whole-words, --text, --words, --index, -0 (--null)\n"
     "\n"
-    "Searches the documents (.htm files) below each DIR for CONTEXT, as Lectoria's find box\n"
-    "does: the raw text of every document, markup included, lines joined with CR LF, letters\n"
-    "of A-Z, А-Я and Ё matched without regard to case unless --case-sensitive is given.\n"
+    "Searches the documents (.htm and .pdf files) below each DIR for CONTEXT, as Lectoria's\n"
+    "find box does: the raw text of every document, markup included, lines joined with CR LF,\n"
+    "letters of A-Z, А-Я and Ё matched without regard to case unless --case-sensitive is\n"
+    "given.\n"
+    "A PDF document is searched by its text in every mode (as with --text): its pages in\n"
+    "reading order, a word broken by a hyphen at a line end read whole. A PDF without text (a\n"
+    "scan) is counted apart (\"without text\"); one that cannot be read (damaged, locked by a\n"
+    "password) is counted unreadable.\n"
     "Documents are read as UTF-16 when they start with its byte-order mark, as UTF-8 when they\n"
     "start with its byte-order mark or declare charset=utf-8, as windows-1251 otherwise. Picture\n"
     "folders (names containing \".files\") and folder pages (_index.htm) are left out; links to\n"
@@ -326,6 +331,11 @@ int main(int argc, char* argv[])
     if (result.unreadable > 0)
         printLine(stderr, QStringLiteral("lectoria-find: %1 folders or documents could not be read")
                               .arg(result.unreadable));
+    if (result.withoutText > 0)
+        printLine(stderr,
+                  QStringLiteral("lectoria-find: %1 PDF documents without text (scans) were not "
+                                 "looked through")
+                      .arg(result.withoutText));
     printLine(stderr, QStringLiteral("checked %1, found %2").arg(result.checked).arg(result.found));
     return result.found > 0 ? 0 : 1;
 }

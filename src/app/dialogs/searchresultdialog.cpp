@@ -1,5 +1,7 @@
 #include "searchresultdialog.h"
 
+#include "statustexts.h"
+
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -120,6 +122,18 @@ SearchResultDialog::SearchResultDialog(const QString& context, int checked, int 
     buttons->addWidget(m_cancelButton);
     layout->addLayout(buttons);
     m_cancelButton->setFocus();
+}
+
+void SearchResultDialog::setWithoutText(int documents)
+{
+    if (documents <= 0)
+        return;
+    m_withoutTextLabel = new QLabel(StatusTexts::pdfWithoutText(documents), this);
+    m_withoutTextLabel->setObjectName(QStringLiteral("withoutTextLabel"));
+    m_withoutTextLabel->setWordWrap(true);
+    auto* box = static_cast<QVBoxLayout*>(layout());
+    box->insertWidget(box->indexOf(m_scopeLabel) + 2, m_withoutTextLabel);
+    setFixedSize(width(), height() + 22);
 }
 
 void SearchResultDialog::setScope(const QString& scope)

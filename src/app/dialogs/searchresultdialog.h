@@ -18,6 +18,9 @@ public:
                        bool suggestWordForms = false);
 
     QPlainTextEdit* contextText() const { return m_contextText; }
+    // A line under the counts: the PDF documents without text the search did not look through.
+    void setWithoutText(int documents);
+    QLabel* withoutTextLabel() const { return m_withoutTextLabel; }
     QLabel* checkedLabel() const { return m_checkedLabel; }
     QLabel* foundLabel() const { return m_foundLabel; }
     QLabel* unreadableLabel() const { return m_unreadableLabel; }
@@ -41,5 +44,6 @@ private:
     QPushButton* m_cancelButton = nullptr;
     QPushButton* m_restoreTreeButton = nullptr; // only when nothing was found
     bool m_restoreTreeChosen = false;
+    QLabel* m_withoutTextLabel = nullptr;
     QLabel* m_scopeLabel = nullptr;
 };

@@ -315,6 +315,11 @@ void SearchController::showResult()
                                  !search->request().options.textMode && m_context.contains(u' ');
     SearchResultDialog dialog(m_context, checked, found, m_window, result.unreadable,
                               suggestTextMode);
+    if (result.withoutText > 0) {
+        dialog.setWithoutText(result.withoutText);
+        m_resultList->setHeader(m_resultList->header() + QStringLiteral("; ") +
+                                StatusTexts::pdfWithoutText(result.withoutText));
+    }
     UserInteraction::current().run(dialog);
     emit stateChanged();
     emit statusMessage(QStringLiteral(" Режим поиска. Для отмены режима поиска нажмите Ctrl+Z."));

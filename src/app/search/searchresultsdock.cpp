@@ -460,7 +460,9 @@ void SearchResultsDock::showSummary(quint64 generation, const QString& path,
         return;
     }
     // Blanks alone before an occurrence that opens the text say nothing.
-    const QString before = summary.before.trimmed().isEmpty() ? QString() : summary.before;
+    QString before = summary.before.trimmed().isEmpty() ? QString() : summary.before;
+    if (summary.page > 0)
+        before.prepend(QStringLiteral("с. %1: ").arg(summary.page)); // the page of a PDF
     row->setData(SnippetColumn, BeforeRole, before);
     row->setData(SnippetColumn, MatchRole, summary.match);
     row->setData(SnippetColumn, AfterRole, summary.after);

@@ -20,3 +20,13 @@ QString copied(int documents, const QString& targetFolder)
 }
 
 } // namespace StatusTexts
+
+QString StatusTexts::pdfWithoutText(int documents)
+{
+    return RussianPlural::counted(documents, QStringLiteral("документ PDF"),
+                                  QStringLiteral("документа PDF"),
+                                  QStringLiteral("документов PDF")) +
+           (documents % 10 == 1 && documents % 100 != 11
+                ? QStringLiteral(" без текста не просмотрен")
+                : QStringLiteral(" без текста не просмотрены"));
+}

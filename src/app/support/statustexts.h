@@ -9,5 +9,7 @@ namespace StatusTexts {
 QString notInTree(const QString& path);
 // How a copy ended.
 QString copied(int documents, const QString& targetFolder);
+// PDF documents without text (scans) that a search could not look through.
+QString pdfWithoutText(int documents);
 
 } // namespace StatusTexts

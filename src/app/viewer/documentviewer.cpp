@@ -12,6 +12,8 @@
 #include "normcatalog.h"
 #include "occurrencenavigator.h"
 #include "pagefindbar.h"
+#include "pdfmarks.h"
+#include "pdfpresenter.h"
 #include "platform.h"
 #include "shownfile.h"
 #include "userinteraction.h"
@@ -78,6 +80,8 @@ DocumentViewer::DocumentViewer(QWidget* parent) : QWidget(parent)
     layout->addWidget(m_findBar);
     layout->addWidget(m_view, 1);
     m_occurrences = new OccurrenceNavigator(this);
+    m_pdf = new PdfPresenter(m_page, this);
+    connect(m_pdf, &PdfPresenter::presented, this, &DocumentViewer::pdfPresented);
 
     connect(m_view, &QWebEngineView::loadFinished, this, &DocumentViewer::pageLoaded);
     connect(m_page, &DocumentPage::linkActivated, this, &DocumentViewer::followLink);
@@ -149,6 +153,15 @@ void DocumentViewer::showNode(NodeKind kind, const QString& path, const QString&
     m_caption = caption;
     m_title = title;
     m_highlighting = highlighting;
+    m_pdf->stop();
+    m_pendingPdf.clear();
+    if (kind == NodeKind::Document && DocumentLayout::isPdfDocument(path) && m_showDocuments &&
+        Platform::isFile(path)) {
+        m_occurrences->clear();
+        showPdf(path);
+        emit shownChanged(m_title, m_shownMarks, m_shownInMarkup);
+        return;
+    }
     QString shown;
     // A document is shown as a copy when it has occurrences to mark or designations to link.
     const bool copied = highlighting || (m_catalog && kind == NodeKind::Document);
@@ -297,8 +310,45 @@ void DocumentViewer::showFile(const QString& path)
     m_view->setUrl(Platform::fileUrl(document.absoluteFilePath()));
 }
 
+void DocumentViewer::showPdf(const QString& path)
+{
+    const QString workDir = resetViewerWorkDir();
+    const QString shell = workDir.isEmpty() ? QString() : PdfPresenter::writeShell(workDir);
+    if (shell.isEmpty()) {
+        showBlank();
+        return;
+    }
+    m_pendingPdf = path;
+    m_pdfShell = QUrl::fromLocalFile(shell);
+    m_view->setUrl(m_pdfShell);
+}
+
+bool DocumentViewer::showsPdf() const
+{
+    return DocumentLayout::isPdfDocument(m_shownDocument) && !m_pdfShell.isEmpty() &&
+           m_page->url() == m_pdfShell;
+}
+
+void DocumentViewer::pdfPresented(int marks, bool failed)
+{
+    m_shownMarks = m_highlighting ? marks : -1;
+    if (m_highlighting && marks > 0) {
+        m_occurrences->reset(m_page, marks, true);
+        selectFirstOccurrence();
+    } else {
+        m_occurrences->clear();
+        if (m_highlighting)
+            emit inPageFindFinished(false);
+    }
+    if (failed)
+        emit statusNote(QStringLiteral("Документ PDF не удалось показать"));
+    emit shownChanged(m_title, m_shownMarks, m_shownInMarkup);
+}
+
 void DocumentViewer::showBlank()
 {
+    m_pdf->stop();
+    m_pendingPdf.clear();
     m_view->setUrl(QUrl(QStringLiteral("about:blank")));
 }
 
@@ -332,6 +382,23 @@ void DocumentViewer::pageLoaded(bool ok)
     // The zoom first, then the find: the find scrolls the occurrence into view as the page is
     // laid out at its zoom (a zoom set after it moved the occurrence out of view).
     m_view->setZoomFactor(m_zoomFactor);
+    if (!m_pendingPdf.isEmpty() && m_page->url() == m_pdfShell) {
+        const QString document = m_pendingPdf;
+        m_pendingPdf.clear();
+        PdfPresenter::Marks marks;
+        if (m_highlighting) {
+            const MatchOptions options = m_highlighting->options.effective();
+            marks.texts = PdfMarks::foundTexts(document, m_highlighting->context, options);
+            marks.caseSensitive = options.caseSensitive;
+            marks.wholeWords = options.wholeWords || options.wordForms;
+            marks.backColor = u'#' + HighlightedCopy::styleColor(m_highlighting->backColor);
+        }
+        m_pdf->present(document, marks, m_pendingScroll);
+        m_pendingScroll = 0;
+        m_pendingAnchor.clear();
+        m_pendingFind.clear();
+        return;
+    }
     if (ok && !m_pendingAnchor.isEmpty()) {
         // The place a followed link points at.
         QString anchor = m_pendingAnchor;
@@ -513,6 +580,12 @@ QString DocumentViewer::fileNameCaption() const
 
 void DocumentViewer::saveAsPdf(const QString& path)
 {
+    if (showsPdf()) {
+        // A PDF is saved as it is.
+        QFile::remove(path);
+        emit pdfSaved(path, QFile::copy(m_shownDocument, path));
+        return;
+    }
     m_page->printToPdf(path);
 }
 
@@ -523,6 +596,14 @@ void DocumentViewer::printDocument()
         AppMessageBox::show(window(), window()->windowTitle(),
                             QStringLiteral("Принтер не найден: сохраните документ как PDF"));
         return;
+    }
+    if (showsPdf()) {
+        // Pages are drawn as they come into view: all of them are drawn for the printer.
+        QEventLoop wait;
+        connect(m_pdf, &PdfPresenter::allDrawn, &wait, &QEventLoop::quit);
+        QTimer::singleShot(60000, &wait, &QEventLoop::quit);
+        m_pdf->drawAll();
+        wait.exec();
     }
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(fileNameCaption());

@@ -6,6 +6,7 @@
 
 #include <QFutureWatcher>
 #include <QString>
+#include <QUrl>
 #include <QWidget>
 
 #include <memory>
@@ -16,8 +17,8 @@ class NormCatalog;
 class WindowCommands;
 class OccurrenceNavigator;
 class PageFindBar;
+class PdfPresenter;
 class QPoint;
-class QUrl;
 class QWebEngineView;
 
 // The right pane: the web view that shows the selected node (a document, a folder's page, or
@@ -154,6 +155,11 @@ private:
     void installHighlightColours();
     void pageLoaded(bool ok);
     void showFile(const QString& path);
+    // A PDF document: pdf.js shows it in a page of our own, its occurrences marked.
+    void showPdf(const QString& path);
+    void pdfPresented(int marks, bool failed);
+    // Whether the page shown is a PDF document.
+    bool showsPdf() const;
     void showMenu(const QPoint& at);
     // A link of the shown page: web addresses go to the desktop, a document of the library
     // to the window, anything else nowhere (with a note).
@@ -168,6 +174,9 @@ private:
     DocumentPage* m_page = nullptr; // owned by the view
     PageFindBar* m_findBar = nullptr;
     OccurrenceNavigator* m_occurrences = nullptr;
+    PdfPresenter* m_pdf = nullptr;
+    QString m_pendingPdf; // presented once its page has loaded
+    QUrl m_pdfShell;
     bool m_showDocuments = true;
     double m_zoomFactor = 1.0;
     std::optional<Highlighting> m_highlighting; // of the node shown, in search mode

@@ -40,5 +40,6 @@ FoundDocument::Summary FoundDocument::summarize(const QString& path, const QStri
     summary.before = found.snippetBefore;
     summary.match = found.snippetMatch;
     summary.after = found.snippetAfter;
+    summary.page = found.page;
     return summary;
 }

@@ -24,6 +24,8 @@ struct Summary
     QString before;
     QString match;
     QString after;
+    // For a PDF, the page of the first occurrence (from 1); 0 for any other document.
+    int page = 0;
 };
 // Reads the document again and counts its occurrences as its highlighted copy does.
 Summary summarize(const QString& path, const QString& context, const MatchOptions& options);

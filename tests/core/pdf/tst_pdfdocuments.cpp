@@ -5,6 +5,7 @@
 #include "indexbuild.h"
 #include "indexsettle.h"
 #include "libraryscan.h"
+#include "pdfmarks.h"
 #include "pdftext.h"
 #include "pdftextcache.h"
 #include "pdftextreader.h"
@@ -236,6 +237,25 @@ private slots:
             if (useIndex && options.textMode && context.size() >= 3 && !options.wordForms)
                 QCOMPARE(result.indexedFolders, QStringList{m_library});
         }
+    }
+
+    // The viewer marks each occurrence as written: every form and letter case, once each.
+    void whatTheViewerMarks()
+    {
+        const QString file = path(QStringLiteral("Бетон.pdf"));
+        QCOMPARE(PdfMarks::foundTexts(file, QStringLiteral("конструкция"),
+                                      MatchOptions{false, false, false, true}),
+                 QStringList{QStringLiteral("конструкции")});
+        QCOMPARE(PdfMarks::foundTexts(file, QStringLiteral("БЕТОН"), MatchOptions{}),
+                 (QStringList{QStringLiteral("Бетон"), QStringLiteral("бетон")}));
+        QCOMPARE(PdfMarks::foundTexts(file, QStringLiteral("при соблюдении"),
+                                      MatchOptions{false, false, true, false}),
+                 QStringList{QStringLiteral("при соблюдении")});
+        QCOMPARE(PdfMarks::foundTexts(file, QStringLiteral("& <анкер>"), MatchOptions{}),
+                 QStringList{QStringLiteral("& <анкер>")});
+        QVERIFY(PdfMarks::foundTexts(path(QStringLiteral("Скан.PDF")), QStringLiteral("бетон"),
+                                     MatchOptions{})
+                    .isEmpty());
     }
 
     // The result line of a PDF tells the page of its first occurrence.

@@ -1,0 +1,151 @@
+#include "pdfpresenter.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTimer>
+#include <QUrl>
+#include <QVariantMap>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+
+namespace {
+
+// Debian's pdf.js (libjs-pdf): the library and its worker, run in one thread.
+const QString pdfJsFolder = QStringLiteral("/usr/share/javascript/pdf/build/");
+
+QString readText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+const char* const shellPage = R"(<!DOCTYPE html>
+<html><head><meta charset="utf-8"><title></title>
+<style>
+html { background: #808080; }
+body { margin: 0; padding: 8px 0; }
+#pages .page { position: relative; margin: 0 auto 8px auto; background: white;
+               box-shadow: 0 1px 4px rgba(0,0,0,0.5); overflow: hidden; }
+#pages .page img.drawn { position: absolute; left: 0; top: 0; width: 100%; height: 100%; }
+.textLayer { position: absolute; left: 0; top: 0; right: 0; bottom: 0; overflow: hidden;
+             line-height: 1; }
+.textLayer span, .textLayer br { color: transparent; position: absolute; white-space: pre;
+                                 cursor: text; transform-origin: 0% 0%; }
+.textLayer span.lectoria-mark { position: static; opacity: 0.45; border-radius: 2px; }
+.textLayer ::selection { background: rgba(0, 0, 255, 0.3); }
+#pages.failed { color: white; font: 14px sans-serif; padding: 2em; }
+</style></head>
+<body><div id="pages"></div></body></html>
+)";
+
+} // namespace
+
+PdfPresenter::PdfPresenter(QWebEnginePage* page, QObject* parent)
+    : QObject(parent), m_page(page), m_poll(new QTimer(this))
+{
+    m_poll->setInterval(50);
+    connect(m_poll, &QTimer::timeout, this, &PdfPresenter::poll);
+}
+
+bool PdfPresenter::isAvailable()
+{
+    return QFile::exists(pdfJsFolder + QStringLiteral("pdf.js")) &&
+           QFile::exists(pdfJsFolder + QStringLiteral("pdf.worker.js"));
+}
+
+QString PdfPresenter::writeShell(const QString& folder)
+{
+    const QString path = folder + QStringLiteral("/pdf.htm");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(shellPage) != qint64(qstrlen(shellPage)) || !file.flush())
+        return {};
+    return path;
+}
+
+const QString& PdfPresenter::scripts()
+{
+    // pdf.js, its worker (in this thread: the page may start no worker of its own), and the
+    // viewer; read once.
+    static const QString all = readText(pdfJsFolder + QStringLiteral("pdf.js")) + u'\n' +
+                               readText(pdfJsFolder + QStringLiteral("pdf.worker.js")) + u'\n' +
+                               readText(QStringLiteral(":/viewer/pdfviewer.js"));
+    return all;
+}
+
+void PdfPresenter::present(const QString& path, const Marks& marks, int scrollY)
+{
+    ++m_generation;
+    m_drawing = false;
+    QJsonObject options;
+    options.insert(QStringLiteral("needles"),
+                   QJsonArray::fromStringList(marks.caseSensitive ? marks.texts : [&] {
+                       QStringList lower;
+                       for (const QString& text : marks.texts)
+                           lower.append(text.toLower());
+                       return lower;
+                   }()));
+    options.insert(QStringLiteral("caseSensitive"), marks.caseSensitive);
+    options.insert(QStringLiteral("wholeWords"), marks.wholeWords);
+    options.insert(QStringLiteral("colors"),
+                   QJsonObject{{QStringLiteral("back"), marks.backColor}});
+    options.insert(QStringLiteral("scrollTo"), scrollY);
+    const QJsonArray arguments{QString::fromUtf8(QUrl::fromLocalFile(path).toEncoded()), options};
+    const QString start =
+        QStringLiteral("\nlectoriaPdf.open.apply(null, %1);\n")
+            .arg(QString::fromUtf8(QJsonDocument(arguments).toJson(QJsonDocument::Compact)));
+    if (!isAvailable()) {
+        m_page->runJavaScript(
+            QStringLiteral("document.getElementById('pages').className = 'failed';"
+                           "document.getElementById('pages').textContent = 'Для показа "
+                           "документов PDF нужен пакет libjs-pdf (pdf.js).';"),
+            QWebEngineScript::ApplicationWorld);
+        emit presented(0, true);
+        return;
+    }
+    m_page->runJavaScript(scripts() + start, QWebEngineScript::ApplicationWorld);
+    m_poll->start();
+}
+
+void PdfPresenter::stop()
+{
+    ++m_generation;
+    m_drawing = false;
+    m_poll->stop();
+}
+
+void PdfPresenter::drawAll()
+{
+    ++m_generation;
+    m_drawing = true;
+    m_poll->start();
+}
+
+void PdfPresenter::poll()
+{
+    const quint64 generation = m_generation;
+    const QString script =
+        m_drawing ? QStringLiteral("window.lectoriaPdf ? lectoriaPdf.renderAll() : true")
+                  : QStringLiteral("window.lectoriaPdf ? lectoriaPdf.state() : null");
+    m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                          [this, generation, drawing = m_drawing](const QVariant& answer) {
+                              if (generation != m_generation || !m_poll->isActive())
+                                  return; // another document, or answered already
+                              if (drawing) {
+                                  if (answer.toBool()) {
+                                      m_poll->stop();
+                                      m_drawing = false;
+                                      emit allDrawn();
+                                  }
+                                  return;
+                              }
+                              const QVariantMap state = answer.toMap();
+                              if (!state.value(QStringLiteral("ready")).toBool())
+                                  return;
+                              m_poll->stop();
+                              emit presented(state.value(QStringLiteral("marks")).toInt(),
+                                             state.value(QStringLiteral("failed")).toBool());
+                          });
+}

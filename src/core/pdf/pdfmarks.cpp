@@ -1,0 +1,40 @@
+#include "pdfmarks.h"
+
+#include "documentfile.h"
+#include "highlightedcopy.h"
+
+#include <QMap>
+#include <QRegularExpression>
+
+QStringList PdfMarks::foundTexts(const QString& path, const QString& context,
+                                 const MatchOptions& options)
+{
+    DocumentFile file(path);
+    QByteArray text;
+    if (!file.isOpen() || !file.readRest(text))
+        return {};
+    MatchOptions asText = options.effective();
+    asText.textMode = true; // a PDF is searched by its text in every mode
+    const HighlightedCopy::Highlight copy =
+        HighlightedCopy::highlight(std::move(text), context, asText, "<q>", "</q>");
+    // Each occurrence's pieces (one per page it spans), by its number.
+    static const QRegularExpression mark(QStringLiteral("<q data-occurrence='(\\d+)'>(.*?)</q>"),
+                                         QRegularExpression::DotMatchesEverythingOption);
+    QMap<int, QString> occurrences;
+    for (auto it = mark.globalMatch(QString::fromUtf8(copy.copy)); it.hasNext();) {
+        const QRegularExpressionMatch found = it.next();
+        QString& written = occurrences[found.captured(1).toInt()];
+        if (!written.isEmpty())
+            written += u' ';
+        written += found.captured(2);
+    }
+    QStringList distinct;
+    for (QString written : occurrences) {
+        written.replace(QStringLiteral("&lt;"), QStringLiteral("<"))
+            .replace(QStringLiteral("&amp;"), QStringLiteral("&"))
+            .replace(u'\n', u' ');
+        if (!distinct.contains(written))
+            distinct.append(written);
+    }
+    return distinct;
+}
