@@ -79,7 +79,8 @@ SearchOptionsDialog::SearchOptionsDialog(QWidget* parent) : QDialog(parent)
         QStringLiteral("Поиск в тексте, каким его видит читатель:\n"
                        "разметка документа не учитывается,\n"
                        "ссылки на символы (&nbsp;, &#8470; и т. п.) заменяются символами,\n"
-                       "переводы строк и пробелы подряд считаются одним пробелом."));
+                       "переводы строк и пробелы подряд считаются одним пробелом.\n"
+                       "Документы PDF ищутся по тексту всегда, и без этого флажка."));
 
     m_wordFormsBox = new QCheckBox(QStringLiteral("Искать все слова в любой форме"), this);
     m_wordFormsBox->setObjectName(QStringLiteral("wordFormsBox"));

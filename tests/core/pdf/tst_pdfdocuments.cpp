@@ -14,10 +14,12 @@
 #include "testpdf.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 Q_DECLARE_METATYPE(MatchOptions)
 
@@ -142,33 +144,58 @@ private slots:
                  PdfText::State::Text);
     }
 
-    // A reader that dies, or none at all: the file is unreadable, nothing hangs, and the next
-    // thread's reader is a good one again.
-    void readerThatDies()
+    // The state of a file read on a thread of its own, which starts a reader of its own.
+    static PdfText::State readOnNewThread(const QString& file,
+                                          const std::atomic<bool>* cancel = nullptr)
+    {
+        PdfText::State state = PdfText::State::Text;
+        QThread* thread =
+            QThread::create([&] { state = PdfTextReader::read(file, cancel).state(); });
+        thread->start();
+        if (!thread->wait(20000))
+            qFatal("the reading did not end");
+        delete thread;
+        return state;
+    }
+    static QString script(const QString& path, const QByteArray& text)
+    {
+        if (!TestFiles::write(path, "#!/bin/sh\n" + text + '\n') ||
+            !QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner))
+            return {};
+        return path;
+    }
+
+    // A reader that dies, hangs, or is not there: the file is unreadable, nothing waits for
+    // long, and the next thread's reader is a good one again.
+    void readerThatFails()
     {
         const QByteArray kept = qgetenv("LECTORIA_PDFTEXT");
-        const QString dying = m_dir.filePath(QStringLiteral("dying.sh"));
-        QVERIFY(TestFiles::write(dying, "#!/bin/sh\nread line\nkill -SEGV $$\n"));
-        QVERIFY(QFile::setPermissions(dying, QFile::ReadOwner | QFile::ExeOwner));
-        for (const QString& program : {dying, m_dir.filePath(QStringLiteral("none"))}) {
+        const QString file = path(QStringLiteral("Бетон.pdf"));
+        for (const QString& program :
+             {script(m_dir.filePath(QStringLiteral("dying.sh")), "read line\nkill -SEGV $$"),
+              m_dir.filePath(QStringLiteral("none"))}) {
             qputenv("LECTORIA_PDFTEXT", program.toUtf8());
-            PdfText::State state = PdfText::State::Text;
-            QThread* thread = QThread::create(
-                [&] { state = PdfTextReader::read(path(QStringLiteral("Бетон.pdf"))).state(); });
-            thread->start();
-            QVERIFY(thread->wait(20000));
-            delete thread;
-            QCOMPARE(state, PdfText::State::Unreadable);
+            QCOMPARE(readOnNewThread(file), PdfText::State::Unreadable);
         }
+        // One that hangs is given up when the search is cancelled, within moments.
+        qputenv("LECTORIA_PDFTEXT",
+                script(m_dir.filePath(QStringLiteral("hanging.sh")), "exec sleep 600").toUtf8());
+        std::atomic<bool> cancel{false};
+        QElapsedTimer timer;
+        timer.start();
+        QTimer::singleShot(300, [&cancel] { cancel = true; });
+        PdfText::State state = PdfText::State::Text;
+        QThread* reading =
+            QThread::create([&] { state = PdfTextReader::read(file, &cancel).state(); });
+        reading->start();
+        QTRY_VERIFY_WITH_TIMEOUT(reading->isFinished(), 10000);
+        delete reading;
+        QCOMPARE(state, PdfText::State::Unreadable);
+        QVERIFY(timer.elapsed() < 5000);
+
         qputenv("LECTORIA_PDFTEXT", kept);
         PdfTextCache::instance().clear();
-        PdfText::State state = PdfText::State::Unreadable;
-        QThread* thread = QThread::create(
-            [&] { state = PdfTextReader::read(path(QStringLiteral("Бетон.pdf"))).state(); });
-        thread->start();
-        QVERIFY(thread->wait(20000));
-        delete thread;
-        QCOMPARE(state, PdfText::State::Text);
+        QCOMPARE(readOnNewThread(file), PdfText::State::Text);
     }
 
     // A PDF is a document of the tree; it has no picture folder.
