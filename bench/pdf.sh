@@ -33,7 +33,7 @@ python3 -c 'import sys;print("pdftotext (poppler-utils), a process a file: %.2f 
 echo "== indexed search, text mode: all pages beside a third PDF"
 "$build/src/cli/lectoria-index" "$lib" >/dev/null
 "$build/src/cli/lectoria-index" "$mixed" >/dev/null
-for context in "Ларсен-5" "ксилолит"; do
+for context in "Ларсен-5" "ксилолит" "коэффициент"; do
   hyperfine --style none --warmup 1 --runs 10 --export-json "$work/pdf.json" \
     "$build/src/cli/lectoria-find --text --index '$context' '$lib'" \
     "$build/src/cli/lectoria-find --text --index '$context' '$mixed'" \

@@ -1,6 +1,7 @@
 #include "pdftextcache.h"
 
 #include "pdftextreader.h"
+#include "pdftextstore.h"
 #include "platform.h"
 
 #include <QDateTime>
@@ -28,6 +29,10 @@ PdfTextCache::Entry PdfTextCache::text(const QString& path, const std::atomic<bo
             return kept->entry;
         }
     }
+    if (const std::optional<Entry> stored = PdfTextStore::load(path, stamp)) {
+        keep(path, stamp, *stored);
+        return *stored;
+    }
     const qint64 readAt = QDateTime::currentMSecsSinceEpoch() * 1000000;
     const PdfText text = PdfTextReader::read(path, cancel);
     Entry entry{text.state(),
@@ -38,8 +43,10 @@ PdfTextCache::Entry PdfTextCache::text(const QString& path, const std::atomic<bo
     // granularity of its file system may change again under the same stamp).
     const bool cancelled = cancel && cancel->load(std::memory_order_relaxed);
     if (!cancelled && Platform::fileStamp(path, &after) && after == before &&
-        before.isSettledAt(readAt))
+        before.isSettledAt(readAt)) {
         keep(path, stamp, entry);
+        PdfTextStore::save(path, stamp, entry);
+    }
     return entry;
 }
 

@@ -11,10 +11,10 @@
 #include <list>
 
 // The texts of PDF files read lately, for the next search and the next reading of the same
-// search (its result line, its relevance): a text is given again only while the file's stamp
-// is the one it had when it was read, and that stamp was older than the reading by the file
-// system's time granularity; otherwise the file is read again. Bounded in bytes; the least
-// recently used text goes first. Shared by all threads.
+// search (its result line, its relevance), in memory and on disk (PdfTextStore): a text is given
+// again only while the file's stamp is the one it had when it was read, and that stamp was older
+// than the reading by the file system's time granularity; otherwise the file is read again. Bounded
+// in bytes; the least recently used text goes first. Shared by all threads.
 class PdfTextCache
 {
 public:

@@ -452,9 +452,23 @@ private:
                 return Walk::Blank;
         }
         const char last = m_data[at - 1];
-        if (last == ';' || (m_encoding == Encoding::Utf8 && (last & 0x80)) ||
-            mayBeInReference(at, back))
-            return Walk::Unsure; // a reference may end here, or a character of several bytes
+        if (m_encoding == Encoding::Utf8 && (last & 0x80)) {
+            // A character of several bytes: back to its first byte, and decoded forward from
+            // there as the text is read; anything else than one whole character is unsure.
+            qsizetype lead = at - 1;
+            while (lead > segment.begin && lead > at - 4 &&
+                   (static_cast<unsigned char>(m_data[lead]) & 0xC0) == 0x80)
+                --lead;
+            qsizetype length = 0;
+            const char32_t decoded = m_decoder.decode(lead, at, &length);
+            if (lead + length != at)
+                return Walk::Unsure;
+            *c = decoded;
+            at = lead;
+            return CharacterRules::isBlank(*c) ? Walk::Blank : Walk::Char;
+        }
+        if (last == ';' || mayBeInReference(at, back))
+            return Walk::Unsure; // a reference may end here
         *c = TextEncoding::fromWindows1251(static_cast<unsigned char>(last));
         if (m_encoding == Encoding::Utf8)
             *c = char32_t(static_cast<unsigned char>(last));

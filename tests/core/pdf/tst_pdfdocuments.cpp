@@ -1,4 +1,5 @@
 #include "directorylisting.h"
+#include "documentfile.h"
 #include "documentlayout.h"
 #include "documenttext.h"
 #include "highlightedcopy.h"
@@ -9,6 +10,7 @@
 #include "pdftext.h"
 #include "pdftextcache.h"
 #include "pdftextreader.h"
+#include "pdftextstore.h"
 #include "searchjob.h"
 #include "testfiles.h"
 #include "testpdf.h"
@@ -283,6 +285,39 @@ private slots:
         QVERIFY(PdfMarks::foundTexts(path(QStringLiteral("Скан.PDF")), QStringLiteral("бетон"),
                                      MatchOptions{})
                     .isEmpty());
+    }
+
+    // A text kept on disk is given again only for the file as it was read; a damaged one is
+    // no text.
+    void storedTextsFollowTheFile()
+    {
+        const QString file = m_dir.filePath(QStringLiteral("kept/Письмо.pdf"));
+        QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("kept"))));
+        const auto textOf = [&file] {
+            PdfTextCache::instance().clear();
+            DocumentFile document(file);
+            QByteArray bytes;
+            return document.readRest(bytes) ? DocumentText(bytes).text() : QString();
+        };
+        QVERIFY(TestPdf::writePages(file, {{QStringLiteral("Первое письмо министерства")}}));
+        waitForStampsToSettle();
+        QVERIFY(textOf().contains(QStringLiteral("Первое письмо")));
+        const QStringList stored =
+            QDir(PdfTextStore::folder()).entryList({QStringLiteral("*.text")}, QDir::Files);
+        QVERIFY(!stored.isEmpty());
+        QVERIFY(textOf().contains(QStringLiteral("Первое письмо"))); // from the disk now
+
+        QVERIFY(TestPdf::writePages(file, {{QStringLiteral("Второе письмо министерства")}}));
+        QVERIFY(textOf().contains(QStringLiteral("Второе письмо")));
+        waitForStampsToSettle();
+        QVERIFY(textOf().contains(QStringLiteral("Второе письмо")));
+        for (const QString& name :
+             QDir(PdfTextStore::folder()).entryList({QStringLiteral("*.text")}, QDir::Files)) {
+            QFile damaged(PdfTextStore::folder() + u'/' + name);
+            QVERIFY(damaged.open(QIODevice::ReadWrite));
+            QVERIFY(damaged.resize(damaged.size() / 2));
+        }
+        QVERIFY(textOf().contains(QStringLiteral("Второе письмо")));
     }
 
     // The result line of a PDF tells the page of its first occurrence.

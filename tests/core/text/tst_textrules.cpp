@@ -3,6 +3,8 @@
 #include "documentsearch.h"
 #include "documenttext.h"
 #include "testfiles.h"
+#include "textmatcher.h"
+#include "textsearch.h"
 #include "wordforms.h"
 #include "wordsearch.h"
 
@@ -17,6 +19,44 @@ class TestTextRules : public QObject
     QTemporaryDir m_dir;
 
 private slots:
+    // The quick look around a candidate walks back over characters of several bytes in UTF-8
+    // pages (a PDF's text is one) as the reading from the start decodes them.
+    void utf8WalksBackAsItReads_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("context");
+        QTest::newRow("inside a word") << QByteArray("железобетонный") << QStringLiteral("бетон");
+        QTest::newRow("rare letter late")
+            << QByteArray("начало коэффициента") << QStringLiteral("коэффициент");
+        QTest::newRow("blank between")
+            << QByteArray("сметная&nbsp;стоимость") << QStringLiteral("сметная стоимость");
+        QTest::newRow("yo") << QByteArray("Ёлка и ёж") << QStringLiteral("ёж");
+        QTest::newRow("lone lead byte") << QByteArray("\xD0бетон") << QStringLiteral("бетон");
+        QTest::newRow("lone follower") << QByteArray("\x80бетон") << QStringLiteral("бетон");
+        QTest::newRow("overlong") << QByteArray("\xE0\x80\x80бетон") << QStringLiteral("бетон");
+        QTest::newRow("four bytes")
+            << QByteArray("\xF0\x9F\x98\x80бетон") << QStringLiteral("бетон");
+        QTest::newRow("soft hyphen")
+            << QByteArray("коэф\xC2\xADфициент") << QStringLiteral("коэффициент");
+        QTest::newRow("tag inside")
+            << QByteArray("ко<b>эфф</b>ициент") << QStringLiteral("коэффициент");
+        QTest::newRow("other word") << QByteArray("коэффицент") << QStringLiteral("коэффициент");
+    }
+    void utf8WalksBackAsItReads()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QString, context);
+        const QByteArray page = "<html><head><meta charset=\"utf-8\"></head><body><p>x " + body +
+                                " y</p></body></html>";
+        for (const bool wholeWords : {false, true}) {
+            const MatchOptions options{false, wholeWords, true, false};
+            const bool expected =
+                !TextMatcher(context, options).find(DocumentText(page).characters()).empty();
+            QCOMPARE(TextSearch(context, options).contains(page.constData(), page.size()),
+                     expected);
+        }
+    }
+
     // Whole words (raw and text mode) and word forms split words at the same characters.
     void wordRuleAgreesAcrossModes()
     {
