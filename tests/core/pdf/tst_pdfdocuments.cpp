@@ -268,6 +268,20 @@ private slots:
         }
     }
 
+    // A designation a PDF cites, broken at a line end, links it like a page's; with the index
+    // as without.
+    void citations()
+    {
+        for (const bool useIndex : {false, true}) {
+            SearchRequest request;
+            request.context = QStringLiteral("СНиП 2.01.07-85");
+            request.citations = true;
+            request.folders = {m_library};
+            request.useIndex = useIndex;
+            QCOMPARE(found(SearchJob(request).run()), QStringLiteral("Бетон.pdf"));
+        }
+    }
+
     // The viewer marks each occurrence as written: every form and letter case, once each.
     void whatTheViewerMarks()
     {
