@@ -41,6 +41,11 @@ IndexKeeper::IndexKeeper(QObject* parent) : QObject(parent)
             emit statusMessage(m_state);
         }
         emit finished();
+        if (m_again) {
+            // What changed while it ran (a copy, a delete) is read now.
+            m_again = false;
+            update(m_folders);
+        }
     });
 }
 
@@ -67,7 +72,15 @@ void IndexKeeper::setEnabled(bool enabled)
 
 void IndexKeeper::update(const QStringList& folders)
 {
+    if (m_enabled && m_watcher.isRunning() && folders == m_folders) {
+        // The same folders: the running update goes on (its count does not start over), and
+        // runs once more when it has ended, for what changed meanwhile.
+        m_again = true;
+        return;
+    }
     stop();
+    m_again = false;
+    m_folders = folders;
     if (!m_enabled || folders.isEmpty())
         return;
     m_stop = std::make_shared<std::atomic<bool>>(false);

@@ -20,7 +20,8 @@ public:
     ~IndexKeeper() override;
 
     // Updates the index of each folder, one after another (an update running for other
-    // folders stops first). Nothing while the index is switched off.
+    // folders stops first; one running for the same folders goes on, and runs once more
+    // after it has ended). Nothing while the index is switched off.
     void update(const QStringList& folders);
     void stop();
     void setEnabled(bool enabled);
@@ -53,6 +54,8 @@ private:
     QThreadPool m_pool; // one thread of its own, beside the search's
     QFutureWatcher<Outcome> m_watcher;
     std::shared_ptr<std::atomic<bool>> m_stop;
+    QStringList m_folders; // of the latest update
+    bool m_again = false;  // an update was asked for while one ran for the same folders
     bool m_enabled = true;
     bool m_problemTold = false;
     QString m_state;
