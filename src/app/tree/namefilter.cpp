@@ -155,18 +155,10 @@ bool NameFilter::filter(const QString& typed)
     // What matches, and the folders on the way to it.
     std::vector<char> shown(entries.size(), 0);
     std::vector<char> matched(entries.size(), 0);
-    QStringList words;
-    for (const QString& word : typed.split(u' ', Qt::SkipEmptyParts)) {
-        const QString kept = NameMatcher::folded(word);
-        if (!kept.isEmpty())
-            words.append(kept);
-    }
     int count = 0;
     for (size_t i = 0; i < entries.size() && count < MaxShown; ++i) {
         const Entry& entry = entries[i];
-        const bool all = std::all_of(words.begin(), words.end(), [&entry](const QString& word) {
-            return entry.foldedCaption.contains(word) || entry.foldedFileName.contains(word);
-        });
+        const bool all = matcher.matchesFolded(entry.foldedCaption, entry.foldedFileName);
         if (!all)
             continue;
         matched[i] = 1;
@@ -180,6 +172,13 @@ bool NameFilter::filter(const QString& typed)
         return false;
     }
     m_view->setUpdatesEnabled(false);
+    // How many, first: a cut list says so in a line short enough to be read whole.
+    auto* found = new QTreeWidgetItem(
+        m_view,
+        {count >= MaxShown ? QStringLiteral("Найдено больше %1: уточните название").arg(MaxShown)
+                           : QStringLiteral("Найдено: %1").arg(count)});
+    found->setFlags(Qt::NoItemFlags);
+    found->setToolTip(0, found->text(0));
     auto* top = new QTreeWidgetItem(m_view, {m_title});
     top->setIcon(0, Pictures::icon(Pictures::Picture::Folder));
     QFont bold = m_view->font();
@@ -207,10 +206,6 @@ bool NameFilter::filter(const QString& typed)
         items[i] = item;
     }
     m_view->expandAll();
-    if (count >= MaxShown)
-        new QTreeWidgetItem(m_view, {QStringLiteral("Показаны первые %1 совпадений: уточните "
-                                                    "название")
-                                         .arg(MaxShown)});
     m_view->setUpdatesEnabled(true);
     return true;
 }

@@ -64,6 +64,7 @@ private slots:
                      QStringList{m_suite.normDoc(QStringLiteral("Своды правил/Нагрузки/СНиП "
                                                                 "2.01.07-85*.htm"))});
         QVERIFY(panel->nameFilterView()->isVisible() && !panel->view()->isVisible());
+        QCOMPARE(panel->nameFilterView()->topLevelItem(0)->text(0), QStringLiteral("Найдено: 1"));
 
         // Enter shows the document in the tree and the viewer; Esc gives the tree back.
         QTest::keyClick(field, Qt::Key_Return);
@@ -77,6 +78,8 @@ private slots:
         // A near miss finds only its own; a folder's name leads to its documents' folder.
         field->setText(QStringLiteral("2.01.07-86"));
         QCOMPARE(shownDocuments().size(), 1);
+        field->setText(QStringLiteral("cybg 2.01.07-85"));
+        QCOMPARE(shownDocuments().size(), 1); // "снип" typed in the Latin layout
         field->setText(QStringLiteral("гэсн 81 02"));
         QCOMPARE(shownDocuments(),
                  QStringList{m_suite.normDoc(QStringLiteral("Сборники/ГЭСН/ГЭСН 81-02-06.htm"))});

@@ -41,6 +41,38 @@ private slots:
                  found);
     }
 
+    // Numbers match as whole groups of digits; a word typed in the Latin layout or spelled in
+    // Latin letters finds what the Russian word finds.
+    void groupsAndLayouts_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("found");
+        const QString gesn06 = QStringLiteral("ГЭСН 06-01-001 Бетонные работы");
+        const QString gesnr = QStringLiteral("ГЭСНр 34-05-106 Ремонт");
+        const QString snip = QStringLiteral("СНиП 3.05.04-85* Наружные сети");
+        QTest::newRow("group") << QStringLiteral("гэсн 06") << gesn06 << true;
+        QTest::newRow("inside a group") << QStringLiteral("гэсн 06") << gesnr << false;
+        QTest::newRow("group at the end") << QStringLiteral("106") << gesnr << true;
+        QTest::newRow("across groups") << QStringLiteral("с 48") << snip << false;
+        QTest::newRow("groups typed") << QStringLiteral("04-85") << snip << true;
+        QTest::newRow("groups run together") << QStringLiteral("0485") << snip << false;
+        QTest::newRow("wrong layout") << QStringLiteral("cybg 3.05") << snip << true;
+        QTest::newRow("wrong layout, other") << QStringLiteral("cybg 3.06") << snip << false;
+        QTest::newRow("Latin spelling") << QStringLiteral("SNIP 3.05") << snip << true;
+        QTest::newRow("Latin, э") << QStringLiteral("GESN 06") << gesn06 << true;
+        QTest::newRow("Latin, words") << QStringLiteral("betonnye") << gesn06 << true;
+        QTest::newRow("sp") << QStringLiteral("SP 48")
+                            << QStringLiteral("СП 48.13330.2019 Организация строительства") << true;
+    }
+    void groupsAndLayouts()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, caption);
+        QFETCH(bool, found);
+        QCOMPARE(NameMatcher(typed).matches(caption, QStringLiteral("x.htm")), found);
+    }
+
     // ё and е are one letter for names; a soft hyphen in a caption splits nothing.
     void lettersWrittenEitherWay()
     {
