@@ -85,7 +85,13 @@ DocumentViewer::DocumentViewer(QWidget* parent) : QWidget(parent)
 
     connect(m_view, &QWebEngineView::loadFinished, this, &DocumentViewer::pageLoaded);
     connect(m_page, &DocumentPage::linkActivated, this, &DocumentViewer::followLink);
-    connect(m_page, &QWebEnginePage::pdfPrintingFinished, this, &DocumentViewer::pdfSaved);
+    connect(m_page, &QWebEnginePage::pdfPrintingFinished, this,
+            [this](const QString& path, bool ok) {
+                showMarksInPrint(true);
+                if (ok)
+                    Platform::applyUsualPermissions(path);
+                emit pdfSaved(path, ok);
+            });
     connect(this, &DocumentViewer::pdfSaved, this, [this](const QString& path, bool ok) {
         if (ok)
             emit statusMessage(QStringLiteral(" PDF сохранён: ") + QDir::toNativeSeparators(path));
@@ -542,6 +548,12 @@ void DocumentViewer::showMenu(const QPoint& at)
     menu.addAction(QStringLiteral("Найти на странице…"), this, &DocumentViewer::openPageFind)
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
     menu.addAction(QStringLiteral("Печать…"), this, &DocumentViewer::printDocument);
+    if (m_shownMarks > 0) {
+        QAction* marks = menu.addAction(QStringLiteral("Печать и PDF с выделением найденного"));
+        marks->setCheckable(true);
+        marks->setChecked(m_printMarks);
+        connect(marks, &QAction::toggled, this, [this](bool on) { m_printMarks = on; });
+    }
     menu.addAction(QStringLiteral("Сохранить как PDF…"), this, &DocumentViewer::askForPdf);
     menu.exec(m_view->mapToGlobal(at));
 }
@@ -586,7 +598,26 @@ void DocumentViewer::saveAsPdf(const QString& path)
         emit pdfSaved(path, QFile::copy(m_shownDocument, path));
         return;
     }
-    m_page->printToPdf(path);
+    // The marks of the search go to paper only when the reader asks for them.
+    showMarksInPrint(m_printMarks, [this, path] { m_page->printToPdf(path); });
+}
+
+void DocumentViewer::showMarksInPrint(bool show, const std::function<void()>& then)
+{
+    static const QString hide = QStringLiteral(
+        "(function() { if (document.getElementById('lectoria-no-marks')) return;"
+        "  var s = document.createElement('style'); s.id = 'lectoria-no-marks';"
+        "  s.textContent = '[data-occurrence], span[data-lectoria-mark], .lectoria-mark"
+        " { background: none !important; color: inherit !important; outline: none !important; }';"
+        "  document.documentElement.appendChild(s); })()");
+    static const QString restore =
+        QStringLiteral("(function() { var s = document.getElementById('lectoria-no-marks');"
+                       "  if (s) s.remove(); })()");
+    m_page->runJavaScript(show ? restore : hide, QWebEngineScript::ApplicationWorld,
+                          [then](const QVariant&) {
+                              if (then)
+                                  then();
+                          });
 }
 
 void DocumentViewer::printDocument()
@@ -613,9 +644,11 @@ void DocumentViewer::printDocument()
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* target) {
         QEventLoop wait;
         const auto done = connect(m_view, &QWebEngineView::printFinished, &wait, &QEventLoop::quit);
-        m_view->print(target);
+        QTimer::singleShot(120000, &wait, &QEventLoop::quit); // a page that never answers
+        showMarksInPrint(m_printMarks, [this, target] { m_view->print(target); });
         wait.exec();
         disconnect(done);
+        showMarksInPrint(true);
     });
     preview.exec();
 }

@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -100,8 +101,12 @@ public:
 
     void openPageFind();
     void printDocument();
-    // Writes the shown page as PDF; the answer comes with pdfSaved.
+    // Writes the shown page as PDF, with the user's usual file permissions and without the
+    // search's marks unless printMarks; the answer comes with pdfSaved.
     void saveAsPdf(const QString& path);
+    // Whether printing and saving as PDF keep the search's marks ("с выделением найденного").
+    void setPrintMarks(bool marks) { m_printMarks = marks; }
+    bool printMarks() const { return m_printMarks; }
     // The viewer's commands: find on the page, and the keys that step through occurrences
     // anywhere in window.
     void attachCommands(WindowCommands* commands, QWidget* window);
@@ -160,6 +165,8 @@ private:
     void pdfPresented(int marks, bool failed);
     // Whether the page shown is a PDF document.
     bool showsPdf() const;
+    // Hides the search's marks from the printer (or shows them again), then calls then.
+    void showMarksInPrint(bool show, const std::function<void()>& then = {});
     void showMenu(const QPoint& at);
     // A link of the shown page: web addresses go to the desktop, a document of the library
     // to the window, anything else nowhere (with a note).
@@ -194,6 +201,7 @@ private:
     bool m_canGoBack = false;
     bool m_canGoForward = false;
     QString m_pdfFolder; // where the last PDF went
+    bool m_printMarks = false;
     QFutureWatcher<MadeCopy>* m_copyMaker = nullptr;
     quint64 m_generation = 0; // of the latest node shown
 };

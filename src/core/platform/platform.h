@@ -28,6 +28,9 @@ QUrl fileUrl(const QString& path);
 // True when path is a regular file, or a folder (links followed).
 bool isFile(const QString& path);
 bool isFolder(const QString& path);
+// Gives a file the permissions the user's new files get (a file the web engine writes is
+// private to the user, whatever the user's usual mask says); false when it cannot.
+bool applyUsualPermissions(const QString& path);
 // What tells a changed file from the one seen before: which file it is (device and inode),
 // its size, the times it was last written and last changed (the change time, which no tool
 // can set back), in nanoseconds; for a link, also the link's own inode and change time. Two

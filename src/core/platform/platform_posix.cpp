@@ -228,6 +228,15 @@ bool Platform::fileStamp(const QString& path, FileStamp* stamp)
     return true;
 }
 
+bool Platform::applyUsualPermissions(const QString& path)
+{
+    // The mask can only be read by setting it; it is set back at once (the window's thread
+    // is the one that writes files here).
+    const mode_t mask = ::umask(0077);
+    ::umask(mask);
+    return ::chmod(toNative(path).c_str(), 0666 & ~mask) == 0;
+}
+
 bool Platform::isFolder(const QString& path)
 {
     struct stat info;

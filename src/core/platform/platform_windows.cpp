@@ -30,6 +30,11 @@ bool Platform::isFile(const QString& path)
     return QFileInfo(path).isFile();
 }
 
+bool Platform::applyUsualPermissions(const QString&)
+{
+    return true; // files take their folder's permissions there
+}
+
 bool Platform::isFolder(const QString& path)
 {
     return QFileInfo(path).isDir();

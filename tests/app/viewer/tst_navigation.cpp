@@ -15,10 +15,14 @@
 #include <QLabel>
 #include <QPrinterInfo>
 #include <QSignalSpy>
+
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+#include <sys/stat.h>
+
+#include <sys/stat.h>
 
 // Catches the addresses handed to the desktop's browser.
 class UrlCatcher : public QObject
@@ -224,6 +228,13 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!saved.isEmpty(), 20000);
         QVERIFY(saved.first().at(1).toBool());
         QVERIFY(TestFiles::read(pdf).startsWith("%PDF"));
+        // Written as the user's other files are, not private to the user.
+        const mode_t mask = ::umask(0022);
+        ::umask(mask);
+        QCOMPARE(bool(QFileInfo(pdf).permissions() & QFile::ReadOther), !(mask & S_IROTH));
+        QCOMPARE(bool(QFileInfo(pdf).permissions() & QFile::ReadGroup), !(mask & S_IRGRP));
+        QVERIFY(evaluate(QStringLiteral("document.getElementById('lectoria-no-marks') == null"))
+                    .toBool()); // the page shows as before
     }
 };
 
