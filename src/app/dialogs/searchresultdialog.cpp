@@ -124,6 +124,24 @@ SearchResultDialog::SearchResultDialog(const QString& context, int checked, int 
     m_cancelButton->setFocus();
 }
 
+void SearchResultDialog::setFragmentOffer(int documents)
+{
+    auto* line = new QHBoxLayout;
+    auto* label = new QLabel(StatusTexts::asFragment(documents), this);
+    label->setObjectName(QStringLiteral("fragmentLabel"));
+    m_fragmentButton = new QPushButton(QStringLiteral("Искать как фрагмент"), this);
+    m_fragmentButton->setObjectName(QStringLiteral("fragmentButton"));
+    connect(m_fragmentButton, &QPushButton::clicked, this, [this] {
+        m_fragmentChosen = true;
+        accept();
+    });
+    line->addWidget(label, 1);
+    line->addWidget(m_fragmentButton);
+    auto* box = static_cast<QVBoxLayout*>(layout());
+    box->insertLayout(box->indexOf(m_scopeLabel) + 2, line);
+    setFixedSize(width(), height() + 34);
+}
+
 void SearchResultDialog::setWithoutText(int documents)
 {
     if (documents <= 0)

@@ -18,6 +18,11 @@ public:
                        bool suggestWordForms = false);
 
     QPlainTextEdit* contextText() const { return m_contextText; }
+    // A line under the counts with a button: the words as a fragment of text find more
+    // documents; fragmentChosen() tells whether the reader asked for that search.
+    void setFragmentOffer(int documents);
+    QPushButton* fragmentButton() const { return m_fragmentButton; }
+    bool fragmentChosen() const { return m_fragmentChosen; }
     // A line under the counts: the PDF documents without text the search did not look through.
     void setWithoutText(int documents);
     QLabel* withoutTextLabel() const { return m_withoutTextLabel; }
@@ -45,5 +50,7 @@ private:
     QPushButton* m_restoreTreeButton = nullptr; // only when nothing was found
     bool m_restoreTreeChosen = false;
     QLabel* m_withoutTextLabel = nullptr;
+    QPushButton* m_fragmentButton = nullptr;
+    bool m_fragmentChosen = false;
     QLabel* m_scopeLabel = nullptr;
 };

@@ -8,10 +8,24 @@ BackgroundSearch::BackgroundSearch(SearchRequest request, QWidget* window)
         QMetaObject::invokeMethod(
             this, [this, path] { emit documentFound(path); }, Qt::QueuedConnection);
     });
+    if (m_job.request().options.wordForms && !m_job.request().citations)
+        m_fragments = std::make_unique<SearchJob>(SearchJob::fragmentRequest(m_job.request()));
+    const auto run = [this] {
+        m_result = m_job.run();
+        if (!m_fragments || m_result.cancelled || m_job.isCancelRequested())
+            return;
+        const SearchResult fragments = m_fragments->run();
+        if (!fragments.cancelled && !m_fragments->isCancelRequested())
+            m_result.fragmentFound = fragments.found;
+    };
+    const auto cancel = [this] {
+        m_job.cancel();
+        if (m_fragments)
+            m_fragments->cancel();
+    };
     m_task = std::make_unique<BackgroundTask>(
         window, QStringLiteral("Поиск"), QStringLiteral("Идет поиск. Ждите..."),
-        BackgroundTask::Work{[this] { m_result = m_job.run(); }, [this] { m_job.cancel(); },
-                             [this] { return m_job.checkedCount(); }});
+        BackgroundTask::Work{run, cancel, [this] { return m_job.checkedCount(); }});
     connect(m_task.get(), &BackgroundTask::finished, this, &BackgroundSearch::finished);
 }
 

@@ -11,6 +11,8 @@ class QWidget;
 
 // A search running in the background behind the progress window, which counts the documents
 // checked and can stop it. finished() comes once, when the run has ended (stopped or not).
+// A word-forms search also counts what its words find as a fragment of text
+// (SearchResult::fragmentFound).
 class BackgroundSearch final : public QObject
 {
     Q_OBJECT
@@ -33,6 +35,7 @@ signals:
 
 private:
     SearchJob m_job;
+    std::unique_ptr<SearchJob> m_fragments; // of a word-forms search
     SearchResult m_result;
     std::unique_ptr<BackgroundTask> m_task; // last: it ends the run before the job goes
 };

@@ -52,6 +52,7 @@ MatchOptions SearchController::matchOptions() const
 void SearchController::setMatchOptions(const MatchOptions& options)
 {
     m_settings->setMatchOptions(options);
+    updateCommands();
 }
 
 quint32 SearchController::backColor() const
@@ -103,6 +104,8 @@ void SearchController::updateCommands()
     m_commands->action(WindowCommands::CancelSearch)->setEnabled(m_searchMode);
     // A closed result list comes back while search mode lasts.
     m_commands->action(WindowCommands::FocusResultList)->setEnabled(m_searchMode);
+    emit modeTextChanged(m_settings->matchOptions().wordForms ? QStringLiteral("в любой форме")
+                                                              : QString());
 }
 
 void SearchController::editOptions()
@@ -122,6 +125,7 @@ void SearchController::editOptions()
     m_settings->setMatchOptions(
         MatchOptions{dialog.caseSensitiveBox()->isChecked(), dialog.wholeWordsBox()->isChecked(),
                      dialog.textModeBox()->isChecked(), dialog.wordFormsBox()->isChecked()});
+    updateCommands(); // the mode beside the find box
     m_settings->setHighlightBackColor(SearchOptionsDialog::selectedColor(dialog.backColorBox()));
     m_settings->setHighlightFontColor(SearchOptionsDialog::selectedColor(dialog.fontColorBox()));
     const bool useIndex = dialog.useIndexBox()->isChecked();
@@ -315,6 +319,13 @@ void SearchController::showResult()
                                  !search->request().options.textMode && m_context.contains(u' ');
     SearchResultDialog dialog(m_context, checked, found, m_window, result.unreadable,
                               suggestTextMode);
+    const bool moreAsFragment = result.fragmentFound > found;
+    if (moreAsFragment) {
+        // The words in their forms found less than the same text as a fragment would.
+        dialog.setFragmentOffer(result.fragmentFound);
+        m_resultList->setHeader(m_resultList->header() + QStringLiteral("; ") +
+                                StatusTexts::asFragment(result.fragmentFound));
+    }
     if (result.withoutText > 0) {
         dialog.setWithoutText(result.withoutText);
         m_resultList->setHeader(m_resultList->header() + QStringLiteral("; ") +
@@ -326,4 +337,21 @@ void SearchController::showResult()
     emit searchFinished();
     if (dialog.restoreTreeChosen())
         emit treeRestoreRequested();
+    else if (moreAsFragment && dialog.fragmentChosen())
+        searchAsFragment(SearchJob::fragmentRequest(search->request()).context);
+}
+
+void SearchController::searchAsFragment(const QString& fragment)
+{
+    // The mode changes as the options dialog would change it, and says so.
+    MatchOptions options = m_settings->matchOptions();
+    options.wordForms = false;
+    options.textMode = true;
+    m_settings->setMatchOptions(options);
+    emit stateChanged();
+    m_findBox->setEditText(fragment);
+    addToHistory(fragment);
+    run();
+    emit statusNote(QStringLiteral("Поиск фрагмента текста: «Искать все слова в любой форме» "
+                                   "выключено (Ctrl+P)"));
 }

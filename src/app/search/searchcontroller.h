@@ -61,6 +61,8 @@ public:
     // Searches the find box's text below the selected node (the whole collection from the
     // root or no node); nothing while a search runs.
     void run();
+    // Searches fragment in the text of the documents, word forms switched off.
+    void searchAsFragment(const QString& fragment);
     // Enter in the find box: the text joins the history, then the search runs.
     void runFromFindBox();
     // An entry chosen from the find box's list.
@@ -78,6 +80,8 @@ public:
     void updateScopeHint();
 
 signals:
+    // The search's mode to show beside the find box; empty for the plain one.
+    void modeTextChanged(const QString& text);
     // Nothing was found and the reader asked for the whole tree back (search mode ends).
     void treeRestoreRequested();
     // The search has ended (also when it was stopped).

@@ -30,3 +30,10 @@ QString StatusTexts::pdfWithoutText(int documents)
                 ? QStringLiteral(" без текста не просмотрен")
                 : QStringLiteral(" без текста не просмотрены"));
 }
+
+QString StatusTexts::asFragment(int documents)
+{
+    return QStringLiteral("Как фрагмент: ") +
+           RussianPlural::counted(documents, QStringLiteral("документ"),
+                                  QStringLiteral("документа"), QStringLiteral("документов"));
+}

@@ -9,6 +9,9 @@ namespace StatusTexts {
 QString notInTree(const QString& path);
 // How a copy ended.
 QString copied(int documents, const QString& targetFolder);
+// What the words of a word-forms search find as a fragment of text: "Как фрагмент: 88
+// документов".
+QString asFragment(int documents);
 // PDF documents without text (scans) that a search could not look through.
 QString pdfWithoutText(int documents);
 

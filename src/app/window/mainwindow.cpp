@@ -208,6 +208,7 @@ void MainWindow::connectParts()
     connect(m_search, &SearchController::collectionSearched, this,
             [this](const SearchResult* found) { rebuildTree(found); });
     connect(m_search, &SearchController::searchFinished, this, &MainWindow::searchFinished);
+    connect(m_search, &SearchController::modeTextChanged, m_topRow, &TopRow::setSearchModeText);
     connect(m_search, &SearchController::treeRestoreRequested, this, &MainWindow::refresh);
     connect(m_search->indexKeeper(), &IndexKeeper::statusMessage, m_statusLine,
             &StatusLine::setIndexState);

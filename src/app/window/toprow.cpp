@@ -72,6 +72,12 @@ TopRow::TopRow(FindBox* findBox, const WindowCommands* commands, QWidget* parent
     layout->addWidget(findLabel);
     findBox->setParent(this);
     layout->addWidget(findBox);
+    m_modeLabel = new QLabel(this);
+    m_modeLabel->setObjectName(QStringLiteral("searchModeLabel"));
+    m_modeLabel->setStyleSheet(QStringLiteral("QLabel { color: #205080; }"));
+    m_modeLabel->setToolTip(QStringLiteral("Режим поиска: параметры поиска (Ctrl+P)"));
+    m_modeLabel->hide();
+    layout->addWidget(m_modeLabel);
 
     layout->addWidget(commandButton(this, QStringLiteral("beginSearchButton"),
                                     commands->action(WindowCommands::BeginSearch),
@@ -140,6 +146,12 @@ void TopRow::stepZoom(int step)
         return;
     m_zoomBox->setCurrentIndex(index);
     emit zoomChosen();
+}
+
+void TopRow::setSearchModeText(const QString& text)
+{
+    m_modeLabel->setText(text);
+    m_modeLabel->setVisible(!text.isEmpty());
 }
 
 void TopRow::resetZoom()

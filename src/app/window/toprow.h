@@ -18,6 +18,9 @@ public:
     TopRow(FindBox* findBox, const WindowCommands* commands, QWidget* parent);
 
     QComboBox* zoomBox() const { return m_zoomBox; }
+    // Beside the find box: the search's mode while it is not the plain one ("в любой форме").
+    void setSearchModeText(const QString& text);
+    QLabel* searchModeLabel() const { return m_modeLabel; }
     QCheckBox* showDocumentBox() const { return m_showDocumentBox; }
     // The zoom of the selected item of the zoom box (1.0 when none is selected).
     double selectedZoomFactor() const;
@@ -42,6 +45,7 @@ protected:
 
 private:
     QLabel* m_logo = nullptr;
+    QLabel* m_modeLabel = nullptr;
     QComboBox* m_zoomBox = nullptr;
     QCheckBox* m_showDocumentBox = nullptr;
 };

@@ -309,6 +309,15 @@ void SearchJob::checkWords(const QString& path, const WordSearch& words, const I
     reading.found = read.found();
 }
 
+SearchRequest SearchJob::fragmentRequest(const SearchRequest& wordForms)
+{
+    SearchRequest fragment = wordForms;
+    fragment.options = MatchOptions{false, false, true, false};
+    fragment.citations = false;
+    fragment.context = QString(wordForms.context).remove(u'"').simplified();
+    return fragment;
+}
+
 QString SearchJob::trimmedContext(const QString& text)
 {
     qsizetype start = 0;

@@ -49,6 +49,9 @@ struct SearchResult
     QStringList unindexedFolders;
     // Word forms: each found document's relevance, higher first.
     QHash<QString, double> relevance;
+    // Word forms: the documents the same words would find as a fragment of text
+    // (SearchJob::fragmentRequest), when that was searched too; -1 otherwise.
+    int fragmentFound = -1;
 };
 
 // One search run. It may run on any thread (the window runs it under QtConcurrent and follows
@@ -76,6 +79,10 @@ public:
     // The text of a context as the find box gives it: characters of code 32 or less removed
     // from both ends.
     static QString trimmedContext(const QString& text);
+    // The search of a word-forms request's words as a fragment of text (text mode, quotes
+    // left out), over the same folders or document; what a reader would try next when the
+    // words in their forms find less.
+    static SearchRequest fragmentRequest(const SearchRequest& wordForms);
 
 private:
     // A document read by the word-forms search, for its relevance.

@@ -15,6 +15,7 @@
 #include "startwindow.h"
 #include "suitefixture.h"
 #include "titlepanel.h"
+#include "toprow.h"
 #include "userworkdir.h"
 #include "windowcommands.h"
 
@@ -55,7 +56,10 @@ class TestSearch : public QObject
         bool textModeHint = false;
         QString done;
         bool restoreTreeOffered = false;
+        QString fragmentOffer;
     } m_results;
+    // The result dialog's answer in the next search: the fragment search it offers.
+    bool m_searchAsFragment = false;
     // The result dialog's answer in the next search: the whole tree back.
     bool m_restoreTree = false;
 
@@ -72,6 +76,14 @@ class TestSearch : public QObject
                 m_results.textModeHint = result->textModeHint() != nullptr;
                 m_results.done = result->findChild<QLabel*>(QStringLiteral("doneLabel"))->text();
                 m_results.restoreTreeOffered = result->restoreTreeButton() != nullptr;
+                const auto* offer = result->findChild<QLabel*>(QStringLiteral("fragmentLabel"));
+                if (offer) // kept past the dialog of the search its button runs
+                    m_results.fragmentOffer = offer->text();
+                if (m_searchAsFragment && result->fragmentButton()) {
+                    m_searchAsFragment = false;
+                    result->fragmentButton()->click();
+                    return int(QDialog::Accepted);
+                }
                 if (m_restoreTree && result->restoreTreeButton()) {
                     m_restoreTree = false;
                     result->restoreTreeButton()->click();
@@ -495,6 +507,8 @@ private slots:
         const MatchOptions before = m_form->search()->matchOptions();
         m_form->search()->setMatchOptions(MatchOptions{false, false, true, true});
         m_form->treePanel()->view()->setCurrentItem(m_form->treePanel()->view()->topLevelItem(0));
+        QVERIFY(m_form->topRow()->searchModeLabel()->isVisible()); // the mode is shown
+        QCOMPARE(m_form->topRow()->searchModeLabel()->text(), QStringLiteral("в любой форме"));
         searchFor(QStringLiteral("ксилолиты"), &request);
         QVERIFY(request.options.wordForms);
         QVERIFY(!list->isColumnHidden(SearchResultsDock::RelevanceColumn));
@@ -502,6 +516,26 @@ private slots:
                  QStringLiteral("100 %"));
         for (int i = 0; i < list->topLevelItemCount(); ++i)
             QVERIFY(list->topLevelItem(i)->text(SearchResultsDock::RelevanceColumn).endsWith(u'%'));
+        QVERIFY(m_results.fragmentOffer.isEmpty()); // the forms found no less
+
+        // Fewer by word forms than as a fragment: the dialog and the list's line say so, and
+        // the button searches the fragment.
+        QVERIFY(
+            TestFiles::write(m_suite->normDoc(QStringLiteral("Полы/Другое слово.htm")),
+                             TestFiles::cp1251(QStringLiteral("<p>ксилолитбетонные плиты</p>"))));
+        m_form->refresh();
+        m_form->treePanel()->view()->setCurrentItem(m_form->treePanel()->view()->topLevelItem(0));
+        searchFor(QStringLiteral("ксилолит"), &request);
+        QCOMPARE(m_results.fragmentOffer, QStringLiteral("Как фрагмент: 4 документа"));
+        QVERIFY(m_form->search()->resultList()->header().endsWith(m_results.fragmentOffer));
+        m_searchAsFragment = true;
+        searchFor(QStringLiteral("ксилолит"), &request);
+
+        QTRY_VERIFY_WITH_TIMEOUT(!m_form->search()->isSearching(), 60000);
+        QVERIFY(!m_form->search()->matchOptions().wordForms);
+        QVERIFY(m_form->search()->matchOptions().textMode);
+        QVERIFY(!m_form->topRow()->searchModeLabel()->isVisible());
+        QCOMPARE(m_results.found, QStringLiteral("4")); // the fragment's own search
         m_form->search()->setMatchOptions(before);
 
         // Leaving search mode hides and empties the list.
