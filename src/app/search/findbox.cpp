@@ -29,6 +29,17 @@ void FindBox::setHistory(const QStringList& history)
     setEditText(QString());
 }
 
+QSize FindBox::sizeHint() const
+{
+    return QSize(205, QComboBox::sizeHint().height());
+}
+
+QSize FindBox::minimumSizeHint() const
+{
+    // In a narrow window the box gives up some width before the window grows.
+    return QSize(150, QComboBox::minimumSizeHint().height());
+}
+
 QStringList FindBox::history() const
 {
     QStringList entries;

@@ -14,6 +14,9 @@ public:
     // The history, most recent first; the text is left empty.
     void setHistory(const QStringList& history);
     QStringList history() const;
+    // 205 pixels wide where there is room, narrower in a narrow window.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 signals:
     // Enter was pressed in the box.

@@ -1,5 +1,7 @@
 #include "searchcontroller.h"
 
+#include "scopechooser.h"
+
 #include "appsettings.h"
 #include "backgroundsearch.h"
 #include "documenttreepanel.h"
@@ -24,7 +26,9 @@ SearchController::SearchController(DocumentTreePanel* tree, AppSettings* setting
     : QObject(window), m_tree(tree), m_settings(settings), m_window(window)
 {
     m_findBox = new FindBox(window);
-    m_findBox->setFixedWidth(205);
+    m_scopeChooser = new ScopeChooser(window);
+    connect(m_scopeChooser, &QComboBox::currentIndexChanged, this,
+            &SearchController::updateScopeHint);
     m_resultList = new SearchResultsDock(window);
     m_indexKeeper = new IndexKeeper(this);
     m_indexKeeper->setEnabled(m_settings->useIndex());
@@ -182,7 +186,7 @@ void SearchController::run()
         return; // one search at a time
     // Nothing of the window changes until the search has ended: a stopped search leaves the
     // tree, the selection, the search mode and the status as they were.
-    const TreeNode node = m_tree->selected();
+    const TreeNode node = m_scopeChooser->isEverywhere() ? TreeNode() : m_scopeChooser->node();
     m_wholeCollection = !node.isBelowRoot();
     SearchRequest request;
     request.context = context;
@@ -257,12 +261,13 @@ void SearchController::addToHistory(const QString& text)
 
 QString SearchController::nextScope() const
 {
-    const TreeNode node = m_tree->selected();
-    if (!node.isBelowRoot())
-        return QStringLiteral("во всей коллекции");
-    return (node.kind == NodeKind::Folder ? QStringLiteral("в папке «%1»")
-                                          : QStringLiteral("в документе «%1»"))
-        .arg(node.caption());
+    return m_scopeChooser->description();
+}
+
+void SearchController::followSelection()
+{
+    m_scopeChooser->follow(m_tree->selected());
+    updateScopeHint();
 }
 
 void SearchController::updateScopeHint()

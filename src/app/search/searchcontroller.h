@@ -13,6 +13,7 @@ class BackgroundSearch;
 class WindowCommands;
 class DocumentTreePanel;
 class FindBox;
+class ScopeChooser;
 class IndexKeeper;
 class QWidget;
 class SearchResultsDock;
@@ -32,6 +33,7 @@ public:
     ~SearchController() override;
 
     FindBox* findBox() const { return m_findBox; }
+    ScopeChooser* scopeChooser() const { return m_scopeChooser; }
     SearchResultsDock* resultList() const { return m_resultList; }
 
     // The options and colours, as the program's settings hold them.
@@ -78,6 +80,8 @@ public:
     QString nextScope() const;
     // Updates the find box's hint with the next search's scope.
     void updateScopeHint();
+    // The tree's selection changed: the scope follows it.
+    void followSelection();
 
 signals:
     // The search's mode to show beside the find box; empty for the plain one.
@@ -105,6 +109,7 @@ private:
     QWidget* m_window;
     WindowCommands* m_commands = nullptr;
     FindBox* m_findBox = nullptr;
+    ScopeChooser* m_scopeChooser = nullptr;
     SearchResultsDock* m_resultList = nullptr;
     IndexKeeper* m_indexKeeper = nullptr;
     bool m_searchMode = false;

@@ -18,6 +18,7 @@
 #include "occurrencenavigator.h"
 #include "pictures.h"
 #include "platform.h"
+#include "scopechooser.h"
 #include "searchcontroller.h"
 #include "searchresultsdock.h"
 #include "settingsfile.h"
@@ -116,7 +117,7 @@ void MainWindow::createParts()
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    m_topRow = new TopRow(m_search->findBox(), m_commands, this);
+    m_topRow = new TopRow(m_search->findBox(), m_search->scopeChooser(), m_commands, this);
     layout->addWidget(m_topRow);
     layout->addWidget(createSecondRow());
     layout->addWidget(m_splitter, 1);
@@ -199,7 +200,7 @@ void MainWindow::connectParts()
             showSelectedNode();
         // The menu's shortcuts follow the selection, not only the last opening of the menu.
         m_treePanel->updateCommands();
-        m_search->updateScopeHint();
+        m_search->followSelection();
     });
 
     connect(m_search, &SearchController::statusMessage, this, &MainWindow::setStatusText);

@@ -40,7 +40,9 @@ QToolButton* commandButton(QWidget* parent, const QString& name, QAction* action
 
 } // namespace
 
-TopRow::TopRow(FindBox* findBox, const WindowCommands* commands, QWidget* parent) : QFrame(parent)
+TopRow::TopRow(FindBox* findBox, QComboBox* scopeChooser, const WindowCommands* commands,
+               QWidget* parent)
+    : QFrame(parent)
 {
     setObjectName(QStringLiteral("topRow"));
     setFrameShape(QFrame::StyledPanel);
@@ -72,6 +74,8 @@ TopRow::TopRow(FindBox* findBox, const WindowCommands* commands, QWidget* parent
     layout->addWidget(findLabel);
     findBox->setParent(this);
     layout->addWidget(findBox);
+    scopeChooser->setParent(this);
+    layout->addWidget(scopeChooser);
     m_modeLabel = new QLabel(this);
     m_modeLabel->setObjectName(QStringLiteral("searchModeLabel"));
     m_modeLabel->setStyleSheet(QStringLiteral("QLabel { color: #205080; }"));

@@ -15,7 +15,8 @@ class TopRow final : public QFrame
 {
     Q_OBJECT
 public:
-    TopRow(FindBox* findBox, const WindowCommands* commands, QWidget* parent);
+    TopRow(FindBox* findBox, QComboBox* scopeChooser, const WindowCommands* commands,
+           QWidget* parent);
 
     QComboBox* zoomBox() const { return m_zoomBox; }
     // Beside the find box: the search's mode while it is not the plain one ("в любой форме").

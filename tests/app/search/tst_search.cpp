@@ -7,6 +7,7 @@
 #include "inifile.h"
 #include "mainwindow.h"
 #include "progressdialog.h"
+#include "scopechooser.h"
 #include "searchcontroller.h"
 #include "searchjob.h"
 #include "searchoptionsdialog.h"
@@ -293,6 +294,24 @@ private slots:
         QCOMPARE(m_results.found, QStringLiteral("1"));
         QTRY_VERIFY(
             m_form->viewer()->view()->url().toLocalFile().endsWith(QStringLiteral("NormDoc.htm")));
+
+        // The chooser beside the find box shows the scope the selection gives, and sets
+        // another: the document selected, the search of the whole collection.
+        ScopeChooser* scope = m_form->search()->scopeChooser();
+        QCOMPARE(scope->currentText(), QStringLiteral("В документе «Общие»"));
+        SearchRequest request;
+        m_form->search()->findBox()->setEditText(QStringLiteral("ксилолит"));
+        scope->setCurrentIndex(0);
+        QCOMPARE(scope->currentText(), QStringLiteral("Везде"));
+        searchFor(QStringLiteral("ксилолит"), &request);
+        QVERIFY(request.document.isEmpty());
+        QCOMPARE(request.folders, m_form->treePanel()->collection().folders);
+        QCOMPARE(m_results.found, QStringLiteral("1"));
+        QVERIFY(
+            m_form->search()->resultList()->header().endsWith(QStringLiteral("во всей коллекции")));
+        // A new selection gives its own scope again.
+        m_form->treePanel()->view()->setCurrentItem(child(root(), QStringLiteral("Полы")));
+        QCOMPARE(scope->currentText(), QStringLiteral("В папке «Полы»"));
     }
 
     void historyOfContexts()
