@@ -4,11 +4,13 @@
 #include "pictures.h"
 #include "systeminfo.h"
 
+#include <QDate>
 #include <QDesktopServices>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -29,9 +31,11 @@ QLabel* linkLabel(QWidget* parent, const QString& name, const QString& text)
 
 QString AboutDialog::versionLine(const QString& versionText)
 {
-    const QString date = versionText.right(6); // YYMMDD
-    return QStringLiteral("Версия ") + versionText + QStringLiteral("  от ") + date.mid(4, 2) +
-           u'-' + date.mid(2, 2) + QStringLiteral("-20") + date.left(2) + QStringLiteral("г.");
+    // The build's date (the version's YYMMDD) as the Russian desktop writes dates.
+    const QDate date =
+        QDate::fromString(QStringLiteral("20") + versionText.right(6), QStringLiteral("yyyyMMdd"));
+    return QStringLiteral("Версия ") + versionText + QStringLiteral("  от ") +
+           QLocale(QLocale::Russian, QLocale::Russia).toString(date, QStringLiteral("dd.MM.yyyy"));
 }
 
 AboutDialog::AboutDialog(const QString& versionText, const QString& helpFolder,
@@ -140,7 +144,7 @@ bool AboutDialog::event(QEvent* event)
 
 void AboutDialog::fillOnActivation()
 {
-    m_userLabel->setText(QStringLiteral("Пользователь: ") + SystemInfo::computerName());
+    m_userLabel->setText(QStringLiteral("Компьютер: ") + SystemInfo::computerName());
 }
 
 void AboutDialog::openWebSite()

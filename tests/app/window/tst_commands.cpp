@@ -285,14 +285,14 @@ private slots:
     void aboutAndHelp()
     {
         QCOMPARE(AboutDialog::versionLine(QStringLiteral("1.20.240226")),
-                 QStringLiteral("Версия 1.20.240226  от 26-02-2024г."));
+                 QStringLiteral("Версия 1.20.240226  от 26.02.2024"));
         QVERIFY(AppVersion::text().startsWith(QStringLiteral("1.20.")));
         AboutDialog about(AppVersion::text(), QStringLiteral("/x"), m_form->settingsFile());
         about.show();
         QVERIFY(QTest::qWaitForWindowActive(&about));
         QCOMPARE(about.versionLabel()->text(), AboutDialog::versionLine(AppVersion::text()));
         QCOMPARE(about.userLabel()->text(),
-                 QStringLiteral("Пользователь: ") + SystemInfo::computerName());
+                 QStringLiteral("Компьютер: ") + SystemInfo::computerName());
         QCOMPARE(about.settingsLabel()->text(),
                  QStringLiteral("Файл настроек: ") + m_suite->iniFile());
         QCOMPARE(about.windowTitle(), QStringLiteral("О программе"));
