@@ -10,6 +10,8 @@
 #include "progressdialog.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QLocale>
 #include <QSet>
 #include <QTreeWidgetItem>
 
@@ -19,6 +21,18 @@ namespace {
 QString messageCaption()
 {
     return MessageReporter::ProgramCaption;
+}
+
+// A file's size and time of writing, as the question of a copy shows them.
+QString fileFacts(const QString& path)
+{
+    const QFileInfo file(path);
+    if (path.isEmpty() || !file.exists())
+        return QStringLiteral("—");
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    return russian.formattedDataSize(file.size(), 1, QLocale::DataSizeTraditionalFormat) +
+           QStringLiteral(", ") +
+           russian.toString(file.lastModified(), QStringLiteral("dd.MM.yyyy HH:mm"));
 }
 
 } // namespace
@@ -79,17 +93,25 @@ std::optional<DocumentCopy> planCopy(const QTreeWidgetItem* node, QWidget* dialo
     for (qsizetype i = 0; i < existing.size(); ++i) {
         const auto answer = AppMessageBox::show(
             dialogParent, QStringLiteral("Копирование"),
-            QStringLiteral("Файл уже есть в папке назначения:\n%1\n\nЗаменить его?\n«Да» — "
-                           "заменить, «Нет» — оставить прежний, «Да для всех» — заменить и "
+            QStringLiteral("Файл уже есть в папке назначения:\n%1\n\nПрежний: %2\nНовый: "
+                           "%3\n\nЗаменить его?\n«Да» — заменить, «Нет» — оставить прежний, «Да "
+                           "для всех» — заменить и остальные, «Нет для всех» — оставить и "
                            "остальные.")
-                .arg(QDir::toNativeSeparators(existing.at(i))),
+                .arg(QDir::toNativeSeparators(existing.at(i)), fileFacts(existing.at(i)),
+                     fileFacts(copy.sourceOf(existing.at(i)))),
             QMessageBox::Question,
-            QMessageBox::Yes | QMessageBox::No | QMessageBox::YesToAll | QMessageBox::Cancel,
+            QMessageBox::Yes | QMessageBox::No | QMessageBox::YesToAll | QMessageBox::NoToAll |
+                QMessageBox::Cancel,
             QMessageBox::No);
         if (answer == QMessageBox::Cancel)
             return std::nullopt;
         if (answer == QMessageBox::YesToAll)
             break;
+        if (answer == QMessageBox::NoToAll) {
+            for (qsizetype rest = i; rest < existing.size(); ++rest)
+                kept.insert(existing.at(rest));
+            break;
+        }
         if (answer != QMessageBox::Yes)
             kept.insert(existing.at(i));
     }

@@ -86,6 +86,20 @@ QStringList DocumentCopy::existingTargets() const
     return existing;
 }
 
+QString DocumentCopy::sourceOf(const QString& target) const
+{
+    if (target == m_target)
+        return m_source;
+    const auto below = [&target](const QString& folder) {
+        return !folder.isEmpty() && target.startsWith(folder + u'/');
+    };
+    if (m_folder && below(m_target))
+        return m_source + target.mid(m_target.size());
+    if (below(m_picturesTarget))
+        return m_pictures + target.mid(m_picturesTarget.size());
+    return {};
+}
+
 int DocumentCopy::documentCount() const
 {
     if (!m_folder)

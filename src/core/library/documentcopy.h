@@ -34,6 +34,8 @@ public:
 
     // The files already in the target folders that the copy would replace, in order.
     QStringList existingTargets() const;
+    // The file a target of the copy is copied from.
+    QString sourceOf(const QString& target) const;
     // Files of existingTargets the copy leaves as they are.
     void setKept(const QSet<QString>& kept) { m_kept = kept; }
     // The documents the copy writes (those kept left out).

@@ -128,6 +128,19 @@ private slots:
         QVERIFY(TestAnswers::instance().messages.size() >= 2); // Doc.htm, image001.png, ...
         QVERIFY(TestAnswers::instance().messages.first().startsWith(
             QStringLiteral("Копирование|Файл уже есть в папке назначения:")));
+        // The question tells both files' size and date.
+        QVERIFY2(
+            TestAnswers::instance().messages.first().contains(QStringLiteral("Прежний: 4 байт")),
+            qPrintable(TestAnswers::instance().messages.first()));
+        QVERIFY(TestAnswers::instance().messages.first().contains(QStringLiteral("Новый: 8 байт")));
+        // "Нет для всех" keeps this one and the rest, with one question.
+        TestAnswers::instance().messages.clear();
+        TestAnswers::instance().button = QMessageBox::NoToAll;
+        TestAnswers::instance().folders = {out};
+        QVERIFY(TreeFileOperations::copyNode(tree.currentItem(), nullptr));
+        QCOMPARE(TestAnswers::instance().messages.size(), 1);
+        QCOMPARE(TestFiles::read(out + QStringLiteral("/Doc.files/image001.png")),
+                 QByteArray("old"));
         TestAnswers::instance().button = QMessageBox::Cancel;
         TestAnswers::instance().folders = {out};
         QVERIFY(!TreeFileOperations::copyNode(tree.currentItem(), nullptr));
