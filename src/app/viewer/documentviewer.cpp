@@ -85,6 +85,24 @@ DocumentViewer::DocumentViewer(QWidget* parent) : QWidget(parent)
 
     connect(m_view, &QWebEngineView::loadFinished, this, &DocumentViewer::pageLoaded);
     connect(m_page, &DocumentPage::linkActivated, this, &DocumentViewer::followLink);
+    // A jump within the page (a link to one of its places) changes the address's fragment
+    // alone; the place it left is where the page rested last.
+    m_scrollSettle = new QTimer(this);
+    m_scrollSettle->setSingleShot(true);
+    m_scrollSettle->setInterval(250);
+    connect(m_scrollSettle, &QTimer::timeout, this, [this] { m_settledScroll = scrollPosition(); });
+    connect(m_page, &QWebEnginePage::scrollPositionChanged, m_scrollSettle,
+            qOverload<>(&QTimer::start));
+    connect(m_page, &QWebEnginePage::urlChanged, this, [this](const QUrl& url) {
+        const bool within =
+            url.adjusted(QUrl::RemoveFragment) == m_shownUrl.adjusted(QUrl::RemoveFragment) &&
+            url.fragment() != m_shownUrl.fragment() && !url.fragment().isEmpty();
+        m_shownUrl = url;
+        if (within)
+            emit jumpedWithin(qRound(m_settledScroll));
+        else
+            m_settledScroll = 0;
+    });
     connect(m_page, &QWebEnginePage::pdfPrintingFinished, this,
             [this](const QString& path, bool ok) {
                 showMarksInPrint(true);
@@ -446,6 +464,12 @@ double DocumentViewer::scrollPosition() const
     // The page tells it at its zoom; the page's own measure is without it.
     const double zoom = m_view->zoomFactor();
     return zoom > 0 ? m_page->scrollPosition().y() / zoom : 0.0;
+}
+
+void DocumentViewer::scrollTo(int y)
+{
+    m_page->runJavaScript(QStringLiteral("window.scrollTo(0, %1)").arg(y),
+                          QWebEngineScript::ApplicationWorld);
 }
 
 void DocumentViewer::findInPage(const QString& context, bool matchCase)

@@ -20,6 +20,7 @@ class OccurrenceNavigator;
 class PageFindBar;
 class PdfPresenter;
 class QPoint;
+class QTimer;
 class QWebEngineView;
 
 // The right pane: the web view that shows the selected node (a document, a folder's page, or
@@ -80,6 +81,8 @@ public:
     // and one to go to once the next page has loaded.
     double scrollPosition() const;
     void setPendingScroll(int y) { m_pendingScroll = y; }
+    // Scrolls the page shown to y (the page's pixels, whatever the zoom).
+    void scrollTo(int y);
     // Text selected by the page's own find once the next page has loaded (a mention).
     void setPendingFind(const QString& text) { m_pendingFind = text; }
     // Which documents the designations of a shown document name: with it, each designation
@@ -133,6 +136,9 @@ signals:
     // window, comes later with its counts) and those left in its markup.
     void shownChanged(const QString& title, int marks, int inMarkup);
     void backRequested();
+    // The user followed a link to a place of the document shown; from: where the page was
+    // scrolled to before (the page's pixels).
+    void jumpedWithin(int from);
     void forwardRequested();
     // The user followed the link of a designation (as written).
     void designationRequested(const QString& designation);
@@ -184,6 +190,9 @@ private:
     PdfPresenter* m_pdf = nullptr;
     QString m_pendingPdf; // presented once its page has loaded
     QUrl m_pdfShell;
+    QUrl m_shownUrl;            // the page's address, to tell a jump within it
+    double m_settledScroll = 0; // where the page has rested last (not while it moves)
+    QTimer* m_scrollSettle = nullptr;
     bool m_showDocuments = true;
     double m_zoomFactor = 1.0;
     std::optional<Highlighting> m_highlighting; // of the node shown, in search mode

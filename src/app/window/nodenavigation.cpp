@@ -50,6 +50,14 @@ void NodeNavigation::follow(DocumentViewer* viewer)
     m_viewer = viewer;
     connect(viewer, &DocumentViewer::backRequested, this, &NodeNavigation::goBack);
     connect(viewer, &DocumentViewer::forwardRequested, this, &NodeNavigation::goForward);
+    connect(viewer, &DocumentViewer::jumpedWithin, this, [this](int from) {
+        // The place left is kept, and the jump is a step.
+        if (m_navigating || m_viewer->shownDocument() != m_history.current())
+            return;
+        m_history.setCurrentScroll(from);
+        m_history.jumpedWithin();
+        emit changed();
+    });
     connect(this, &NodeNavigation::changed, viewer,
             [this, viewer] { viewer->setHistoryAvailable(canGoBack(), canGoForward()); });
 }
@@ -86,6 +94,12 @@ void NodeNavigation::go(bool back)
     bool shown = false;
     while (!shown && (back ? m_history.canGoBack() : m_history.canGoForward())) {
         const QString path = back ? m_history.goBack() : m_history.goForward();
+        if (m_viewer && path == m_viewer->shownDocument()) {
+            // A step within the page shown: it scrolls back or on to its place.
+            m_viewer->scrollTo(m_history.currentScroll());
+            shown = true;
+            break;
+        }
         if (m_viewer)
             m_viewer->setPendingScroll(m_history.currentScroll());
         shown = m_showPath(path);

@@ -13,6 +13,9 @@ class NodeHistory
 public:
     // A node shown by the user's choice (not by going back or forward).
     void shown(const QString& path);
+    // A jump within the current node (a link to a place of the same page): a step of its own,
+    // so that going back returns to the place left.
+    void jumpedWithin();
 
     bool canGoBack() const { return m_current > 0; }
     bool canGoForward() const { return m_current + 1 < m_paths.size(); }

@@ -93,6 +93,10 @@ private slots:
                                 "href='http://example.com/'>сайт</a> <a id=out "
                                 "href='../../outside.htm'>вне</a> <a id=folder "
                                 "href='Раздел/_index.htm'>раздел</a>"))));
+        QVERIFY(
+            TestFiles::write(m_suite.normDoc(QStringLiteral("Оглавление.htm")),
+                             page(QStringLiteral("<p><a id=toc href='#part2'>Часть 2</a></p>") +
+                                  filler + QStringLiteral("<p id=part2>Часть 2</p>") + filler)));
         QVERIFY(TestFiles::write(m_suite.iniFile(), "[TreeView]\nNormDocButton=1\n"));
         m_form = startWindow(m_suite.programFile());
         QVERIFY(m_form);
@@ -150,6 +154,26 @@ private slots:
         choose(QStringLiteral("Ссылки"));
         choose(QStringLiteral("Шпунт"));
         QCOMPARE(shown(), QStringLiteral("Шпунт"));
+    }
+
+    // A jump within a page (its table of contents) is a step of the history: back returns to
+    // the place left, forward to the jump's place again.
+    void jumpsWithinAPage()
+    {
+        m_form->search()->setSearchMode(false);
+        choose(QStringLiteral("Оглавление"));
+        QTRY_VERIFY(evaluate(QStringLiteral("document.getElementById('toc') != null")).toBool());
+        const bool couldGoBack = m_form->navigation()->canGoBack();
+        evaluate(QStringLiteral("document.getElementById('toc').click()"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_form->viewer()->scrollPosition() > 100, 20000);
+        QVERIFY(m_form->navigation()->canGoBack());
+        const double jumped = m_form->viewer()->scrollPosition();
+        m_form->navigation()->goBack();
+        QTRY_VERIFY_WITH_TIMEOUT(m_form->viewer()->scrollPosition() < 2, 20000);
+        QCOMPARE(shown(), QStringLiteral("Оглавление"));
+        QCOMPARE(m_form->navigation()->canGoBack(), couldGoBack);
+        m_form->navigation()->goForward();
+        QTRY_VERIFY_WITH_TIMEOUT(qAbs(m_form->viewer()->scrollPosition() - jumped) < 2, 20000);
     }
 
     // Back and forward through the nodes shown, links to documents and to the web, and PDF.

@@ -39,6 +39,28 @@ private slots:
         history.keepOnly([](const QString&) { return false; });
         QVERIFY(history.current().isEmpty() && !history.canGoBack());
     }
+
+    // Jumps within a page are steps of their own, each with its place; a pruning keeps them.
+    void jumpsWithinAPage()
+    {
+        NodeHistory history;
+        history.shown(QStringLiteral("a"));
+        history.shown(QStringLiteral("toc"));
+        history.setCurrentScroll(0);
+        history.jumpedWithin();
+        history.setCurrentScroll(900);
+        history.jumpedWithin();
+        history.setCurrentScroll(1500);
+        QCOMPARE(history.paths(), QStringList({"a", "toc", "toc", "toc"}));
+        QCOMPARE(history.goBack(), QStringLiteral("toc"));
+        QCOMPARE(history.currentScroll(), 900);
+        history.keepOnly([](const QString& path) { return path != u"a"; });
+        QCOMPARE(history.paths(), QStringList({"toc", "toc", "toc"}));
+        QCOMPARE(history.currentScroll(), 900);
+        history.jumpedWithin(); // drops what lay ahead, as a new node does
+        QCOMPARE(history.paths().size(), 3);
+        QVERIFY(!history.canGoForward());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestNodeHistory)
