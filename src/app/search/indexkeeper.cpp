@@ -102,8 +102,11 @@ void IndexKeeper::update(const QStringList& folders)
                     QMetaObject::invokeMethod(
                         self.data(),
                         [self, done, total] {
-                            if (self)
-                                emit self->statusMessage(progressText(done, total));
+                            if (!self)
+                                return;
+                            // The options dialog tells what the status bar tells.
+                            self->m_state = progressText(done, total);
+                            emit self->statusMessage(self->m_state);
                         },
                         Qt::QueuedConnection);
                 },

@@ -23,8 +23,12 @@ private slots:
                 TestFiles::cp1251(QStringLiteral("<p>Текст %1</p>").arg(i))));
         IndexKeeper keeper;
         QStringList progress;
+        bool agreed = true; // the options dialog's state is what the status bar says
         connect(&keeper, &IndexKeeper::statusMessage, &keeper,
-                [&progress](const QString& text) { progress.append(text); });
+                [&progress, &agreed, &keeper](const QString& text) {
+                    progress.append(text);
+                    agreed = agreed && keeper.stateText() == text;
+                });
         QSignalSpy finished(&keeper, &IndexKeeper::finished);
         keeper.update({library});
         QVERIFY(keeper.isUpdating());
@@ -42,6 +46,7 @@ private slots:
             last = done;
         }
         QCOMPARE(keeper.stateText(), QStringLiteral("Индекс: 400 документов"));
+        QVERIFY(agreed);
     }
 };
 
