@@ -155,6 +155,8 @@ bool NameFilter::filter(const QString& typed)
     // What matches, and the folders on the way to it.
     std::vector<char> shown(entries.size(), 0);
     std::vector<char> matched(entries.size(), 0);
+    std::vector<char> first(entries.size(), 0); // a caption that begins with the query, or
+                                                // a folder on the way to one
     int count = 0;
     for (size_t i = 0; i < entries.size() && count < MaxShown; ++i) {
         const Entry& entry = entries[i];
@@ -165,6 +167,10 @@ bool NameFilter::filter(const QString& typed)
         ++count;
         for (int up = int(i); up >= 0 && !shown[size_t(up)]; up = entries[size_t(up)].parent)
             shown[size_t(up)] = 1;
+        if (matcher.beginsFolded(entry.foldedCaption)) {
+            for (int up = int(i); up >= 0 && !first[size_t(up)]; up = entries[size_t(up)].parent)
+                first[size_t(up)] = 1;
+        }
     }
     if (count == 0) {
         auto* none = new QTreeWidgetItem(m_view, {QStringLiteral("Ничего не найдено")});
@@ -185,9 +191,17 @@ bool NameFilter::filter(const QString& typed)
     bold.setBold(true);
     top->setFont(0, bold);
     std::vector<QTreeWidgetItem*> items(entries.size(), nullptr);
-    for (size_t i = 0; i < entries.size(); ++i) {
-        if (!shown[i])
-            continue;
+    // Ranked: at each level what begins with the query (or leads to it) first, then the rest,
+    // each in tree order.
+    std::vector<size_t> order;
+    order.reserve(entries.size());
+    for (const char pass : {char(1), char(0)}) {
+        for (size_t i = 0; i < entries.size(); ++i) {
+            if (shown[i] && first[i] == pass)
+                order.push_back(i);
+        }
+    }
+    for (const size_t i : order) {
         const Entry& entry = entries[i];
         QTreeWidgetItem* parent = entry.parent >= 0 ? items[size_t(entry.parent)] : top;
         auto* item = new QTreeWidgetItem(parent, {entry.caption});

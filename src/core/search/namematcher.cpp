@@ -164,6 +164,27 @@ bool NameMatcher::matchesFolded(const QString& foldedCaption, const QString& fol
     });
 }
 
+bool NameMatcher::beginsFolded(const QString& foldedCaption) const
+{
+    // Each word as typed or as meant, in the order typed, from the caption's start on.
+    qsizetype at = 0;
+    for (const QStringList& forms : m_words) {
+        const auto form = std::find_if(forms.begin(), forms.end(), [&](const QString& word) {
+            if (!QStringView(foldedCaption).mid(at).startsWith(word))
+                return false;
+            const qsizetype end = at + word.size();
+            return !(isDigit(word.back()) && end < foldedCaption.size() &&
+                     isDigit(foldedCaption.at(end)));
+        });
+        if (form == forms.end())
+            return false;
+        at += form->size();
+        if (at < foldedCaption.size() && foldedCaption.at(at) == QChar(GroupEnd))
+            ++at; // "06" then "01" of "06-01"
+    }
+    return !m_words.isEmpty();
+}
+
 bool NameMatcher::matches(const QString& caption, const QString& fileName) const
 {
     return matchesFolded(folded(caption), folded(fileName));

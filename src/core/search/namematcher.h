@@ -23,6 +23,9 @@ public:
     bool matches(const QString& caption, const QString& fileName) const;
     // The same, for a caption and file name already folded.
     bool matchesFolded(const QString& foldedCaption, const QString& foldedFileName) const;
+    // Whether a folded caption begins with what is typed, its words run together (a search
+    // for a designation: "гэсн 06" begins "ГЭСН 06-01-001"): such captions come first.
+    bool beginsFolded(const QString& foldedCaption) const;
     // The parts of the caption the words cover, as [start, end) ranges of its characters,
     // left to right and joined where they touch.
     QList<QPair<qsizetype, qsizetype>> marks(const QString& caption) const;

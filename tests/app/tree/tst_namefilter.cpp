@@ -33,9 +33,11 @@ class TestNameFilter : public QObject
 private slots:
     void initTestCase()
     {
-        for (const char* name : {"Своды правил/Нагрузки/СНиП 2.01.07-85*.htm",
-                                 "Своды правил/Нагрузки/СНиП 2.01.07-86.htm",
-                                 "Сборники/ГЭСН/ГЭСН 81-02-06.htm", "Прочее/readme.htm"})
+        for (const char* name :
+             {"Своды правил/Нагрузки/СНиП 2.01.07-85*.htm",
+              "Своды правил/Нагрузки/СНиП 2.01.07-86.htm", "Сборники/ГЭСН/ГЭСН 81-02-06.htm",
+              "Прочее/readme.htm", "Прочее/Письмо о ГЭСН 06-01.htm",
+              "Сборники/ГЭСН/ГЭСН 06-01-001.htm"})
             QVERIFY(TestFiles::write(m_suite.normDoc(QString::fromUtf8(name)), "<p>x</p>"));
         // A web of folder links: every level links three times to the next.
         for (int level = 0; level < 12; ++level) {
@@ -83,6 +85,14 @@ private slots:
         field->setText(QStringLiteral("гэсн 81 02"));
         QCOMPARE(shownDocuments(),
                  QStringList{m_suite.normDoc(QStringLiteral("Сборники/ГЭСН/ГЭСН 81-02-06.htm"))});
+        // What begins with the query comes first at each level of the tree (and the folders
+        // that lead to it), the rest after it.
+        field->setText(QStringLiteral("гэсн 06"));
+        QCOMPARE(shownDocuments(),
+                 QStringList({m_suite.normDoc(QStringLiteral("Сборники/ГЭСН/ГЭСН 06-01-001.htm")),
+                              m_suite.normDoc(QStringLiteral("Сборники/ГЭСН/ГЭСН 81-02-06.htm")),
+                              m_suite.normDoc(QStringLiteral("Прочее/Письмо о ГЭСН 06-01.htm"))}));
+        QCOMPARE(panel->nameFilterView()->topLevelItem(0)->text(0), QStringLiteral("Найдено: 3"));
         field->setText(QStringLiteral("нет такого"));
         QVERIFY(shownDocuments().isEmpty());
         field->clear();

@@ -73,6 +73,20 @@ private slots:
         QCOMPARE(NameMatcher(typed).matches(caption, QStringLiteral("x.htm")), found);
     }
 
+    // A caption that begins with what is typed comes first.
+    void beginning()
+    {
+        const auto begins = [](const char16_t* typed, const char16_t* caption) {
+            return NameMatcher(QString::fromUtf16(typed))
+                .beginsFolded(NameMatcher::folded(QString::fromUtf16(caption)));
+        };
+        QVERIFY(begins(u"гэсн 06", u"ГЭСН 06-01-001 Бетонные работы"));
+        QVERIFY(begins(u"GESN 06 01", u"ГЭСН 06-01-001"));
+        QVERIFY(!begins(u"гэсн 06", u"Сборник ГЭСН 06"));
+        QVERIFY(!begins(u"гэсн 0", u"ГЭСН 06-01"));
+        QVERIFY(!begins(u"06 гэсн", u"ГЭСН 06-01"));
+    }
+
     // ё and е are one letter for names; a soft hyphen in a caption splits nothing.
     void lettersWrittenEitherWay()
     {
