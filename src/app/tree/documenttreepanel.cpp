@@ -136,6 +136,12 @@ DocumentTreePanel::DocumentTreePanel(QWidget* parent) : QWidget(parent)
     };
     connect(m_filterView, &QTreeWidget::itemClicked, this, choose);
     connect(m_filterView, &QTreeWidget::itemActivated, this, choose);
+    // Moving through the results with the keys selects as the tree does: the window's
+    // commands and keys then act on the result.
+    connect(m_filterView, &QTreeWidget::currentItemChanged, this, [choose](QTreeWidgetItem* item) {
+        if (item)
+            choose(item);
+    });
 
     connect(m_view, &QTreeWidget::currentItemChanged, this, [this] {
         if (m_tree && !m_building)
@@ -189,6 +195,17 @@ void DocumentTreePanel::attachCommands(WindowCommands* commands)
     connect(m_view, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
         m_commands->treeMenu()->popup(m_view->viewport()->mapToGlobal(position));
     });
+    // A result of the name filter has the tree's menu, for the node it names.
+    m_filterView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_filterView, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& position) {
+                QTreeWidgetItem* item = m_filterView->itemAt(position);
+                const QString path = NameFilter::pathOf(item);
+                if (path.isEmpty() || !selectPath(path))
+                    return;
+                m_filterView->setCurrentItem(item);
+                m_commands->treeMenu()->popup(m_filterView->viewport()->mapToGlobal(position));
+            });
 }
 
 void DocumentTreePanel::updateCommands()

@@ -5,8 +5,11 @@
 #include "startwindow.h"
 #include "suitefixture.h"
 #include "testfiles.h"
+#include "windowcommands.h"
 
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -93,6 +96,22 @@ private slots:
                               m_suite.normDoc(QStringLiteral("Сборники/ГЭСН/ГЭСН 81-02-06.htm")),
                               m_suite.normDoc(QStringLiteral("Прочее/Письмо о ГЭСН 06-01.htm"))}));
         QCOMPARE(panel->nameFilterView()->topLevelItem(0)->text(0), QStringLiteral("Найдено: 3"));
+        // The keys move through the results as through the tree, and the window's commands
+        // act on the result chosen.
+        QTreeWidget* results = panel->nameFilterView();
+        results->setFocus();
+        for (QTreeWidgetItemIterator it(results); *it; ++it) {
+            if (NameFilter::pathOf(*it) == shownDocuments().at(0)) {
+                results->setCurrentItem(*it);
+                break;
+            }
+        }
+        QCOMPARE(panel->selectedPath(), shownDocuments().at(0));
+        QTest::keyClick(results, Qt::Key_Down);
+        QCOMPARE(panel->selectedPath(), shownDocuments().at(1));
+        QVERIFY(results->hasFocus() && results->isVisible());
+        m_form->commands()->action(WindowCommands::CopyPath)->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), shownDocuments().at(1));
         field->setText(QStringLiteral("нет такого"));
         QVERIFY(shownDocuments().isEmpty());
         field->clear();
