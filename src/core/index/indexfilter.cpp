@@ -86,6 +86,10 @@ bool IndexFilter::open(DocumentIndex& index)
         m_state = State::Unusable;
         return false;
     }
+    if (index.note(QStringLiteral("complete")) != u"1") {
+        m_state = State::Incomplete;
+        return false;
+    }
     return true;
 }
 

@@ -28,7 +28,10 @@ public:
         // The folder has no index.
         Missing,
         // The index cannot be read (damaged, foreign, another version).
-        Unusable
+        Unusable,
+        // The index has never been brought up to date whole (its first build runs, or was
+        // stopped): the scan answers, as fast as it can, without waiting for it.
+        Incomplete
     };
 
     // context: as the find box gives it; the index is asked for its normalised, folded form.

@@ -122,6 +122,12 @@ bool update(const QString& folder, DocumentIndex& index, Summary* summary,
         if (progress && (i % 64 == 63 || i + 1 == total))
             progress(i + 1, total);
     }
+    // An index that has once been brought up to date whole is used by searches; until then
+    // (a first build still running, or stopped) they read the library as without one.
+    if (!stopped() && !index.setNote(QStringLiteral("complete"), QStringLiteral("1"))) {
+        index.rollback();
+        return false;
+    }
     if (!index.commit())
         return false;
     summary->documents = index.documentCount();

@@ -95,6 +95,36 @@ class TestIndexFreshness : public QObject
 private slots:
     void initTestCase() { qputenv("XDG_CACHE_HOME", m_cache.path().toUtf8()); }
 
+    // An index whose first build has not ended is not asked: the scan answers (a search
+    // never waits for a build); once a build has ended, the index answers.
+    void firstBuildNotEndedIsNotAsked()
+    {
+        QTemporaryDir dir;
+        const QString lib = dir.path() + QStringLiteral("/lib");
+        for (int i = 0; i < 200; ++i)
+            QVERIFY(writeWord(lib + QStringLiteral("/d%1.htm").arg(i),
+                              i == 150 ? QStringLiteral("ксилолит") : QStringLiteral("бетон")));
+        waitForStampsToSettle();
+        std::atomic<bool> stop{false};
+        const IndexBuild::Report stopped = IndexBuild::updateOwn(
+            lib, [&stop](int done, int) { stop = stop || done >= 64; }, &stop);
+        QCOMPARE(stopped.outcome, IndexBuild::Outcome::Stopped);
+        QVERIFY(stopped.summary.documents > 0 && stopped.summary.documents < 200);
+        SearchRequest request;
+        request.context = QStringLiteral("ксилолит");
+        request.folders = {lib};
+        request.options = MatchOptions{false, false, true, false};
+        request.useIndex = true;
+        SearchResult result = SearchJob(request).run();
+        QCOMPARE(result.found, 1);
+        QCOMPARE(result.unindexedFolders, QStringList{lib});
+        QVERIFY(result.indexedFolders.isEmpty());
+        QCOMPARE(IndexBuild::updateOwn(lib).outcome, IndexBuild::Outcome::Done);
+        result = SearchJob(request).run();
+        QCOMPARE(result.found, 1);
+        QCOMPARE(result.indexedFolders, QStringList{lib});
+    }
+
     // Same-size changes that keep the time of writing: each gives another stamp.
     void sameSizeChangesAreSeen()
     {
