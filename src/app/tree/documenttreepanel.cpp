@@ -437,16 +437,20 @@ void DocumentTreePanel::copySelected()
     // A large folder takes long: the copy runs in the background and can be stopped (what is
     // copied by then stays).
     auto stop = std::make_shared<std::atomic<bool>>(false);
+    // A second before the start: a file system's clock ticks coarser than ours.
+    const QDateTime started = QDateTime::currentDateTime().addSecs(-1);
     m_copy = std::make_unique<BackgroundTask>(
         window(), QStringLiteral("Копирование"), QStringLiteral("Копирование файлов. Ждите..."),
         BackgroundTask::Work{
             [copy = *copy, stop] { copy.run(stop.get()); }, [stop] { stop->store(true); }, {}});
-    connect(m_copy.get(), &BackgroundTask::finished, this, [this, report] {
+    connect(m_copy.get(), &BackgroundTask::finished, this, [this, report, copy = *copy, started] {
         const bool stopped = m_copy->isCancelled();
         m_copy.release()->deleteLater(); // let go once this handler of its signal is done
         window()->activateWindow();
-        emit statusMessage(stopped ? QStringLiteral("Копирование остановлено: скопированное "
-                                                    "осталось на месте")
+        // A stopped copy says what it copied; that stays in place.
+        emit statusMessage(stopped ? QStringLiteral("Копирование остановлено. ") +
+                                         StatusTexts::copied(copy.documentsWrittenSince(started),
+                                                             copy.targetFolder())
                                    : report);
         emit filesChanged();
     });

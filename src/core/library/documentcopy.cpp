@@ -117,6 +117,26 @@ int DocumentCopy::documentCount() const
     return documents;
 }
 
+int DocumentCopy::documentsWrittenSince(const QDateTime& start) const
+{
+    const auto written = [&start](const QString& target) {
+        const QFileInfo file(target);
+        return file.isFile() && file.metadataChangeTime() >= start;
+    };
+    if (!m_folder)
+        return written(m_target) ? 1 : 0;
+    QStringList files;
+    filesBelow(m_source, QString(), files);
+    int count = 0;
+    for (const QString& file : std::as_const(files)) {
+        const QString name = file.mid(file.lastIndexOf(u'/') + 1);
+        if (DocumentLayout::isDocument(name) && !DocumentLayout::isFolderPage(name) &&
+            !file.contains(QStringLiteral(".files/")) && written(m_target + u'/' + file))
+            ++count;
+    }
+    return count;
+}
+
 bool DocumentCopy::run(const std::atomic<bool>* stop) const
 {
     if (m_problem != Problem::None)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -43,6 +44,9 @@ public:
     // The folder the copy goes into.
     QString targetFolder() const { return m_targetFolder; }
 
+    // The documents of the copy written since start (a stopped copy tells what it copied):
+    // those whose target's change time is not older.
+    int documentsWrittenSince(const QDateTime& start) const;
     // Copies; false when something could not be copied or the stop flag was set.
     bool run(const std::atomic<bool>* stop = nullptr) const;
 

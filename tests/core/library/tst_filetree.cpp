@@ -1,3 +1,4 @@
+#include "documentcopy.h"
 #include "filetree.h"
 #include "guidefile.h"
 #include "messagereporter.h"
@@ -6,6 +7,7 @@
 #include "testfiles.h"
 #include "textconversion.h"
 
+#include <QDir>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -27,6 +29,25 @@ class TestFileTree : public QObject
     }
 
 private slots:
+    // A folder's copy tells which documents it wrote since it began (a stopped copy says what
+    // it copied): pages and PDFs, not picture folders or folder pages; a kept file is not.
+    void documentsWrittenByACopy()
+    {
+        QVERIFY(TestFiles::writeTree(path(QStringLiteral("copied")),
+                                     {QStringLiteral("src/a.htm"), QStringLiteral("src/b.pdf"),
+                                      QStringLiteral("src/a.files/image.png"),
+                                      QStringLiteral("src/_index.htm"),
+                                      QStringLiteral("src/sub/c.htm")}));
+        const QString out = path(QStringLiteral("copied/out"));
+        QVERIFY(QDir().mkpath(out));
+        const QDateTime start = QDateTime::currentDateTime().addSecs(-1);
+        const DocumentCopy copy =
+            DocumentCopy::plan(path(QStringLiteral("copied/src")), true, out + u'/');
+        QVERIFY(copy.run());
+        QCOMPARE(copy.documentsWrittenSince(start), 3);
+        QCOMPARE(copy.documentsWrittenSince(QDateTime::currentDateTime().addSecs(60)), 0);
+    }
+
     // The guide's window loads regular files of the guide's folder only, each under a limit.
     void guideLoadsOnlyItsOwnFiles()
     {
