@@ -617,9 +617,20 @@ QString DocumentViewer::fileNameCaption() const
 void DocumentViewer::saveAsPdf(const QString& path)
 {
     if (showsPdf()) {
-        // A PDF is saved as it is.
-        QFile::remove(path);
-        emit pdfSaved(path, QFile::copy(m_shownDocument, path));
+        // A PDF is saved as it is: copied beside the target first, so that a failed copy
+        // leaves a file already there as it was, and never onto itself.
+        if (QFileInfo(path).canonicalFilePath() == QFileInfo(m_shownDocument).canonicalFilePath()) {
+            emit pdfSaved(path, true);
+            return;
+        }
+        const QString part = path + QStringLiteral(".part");
+        QFile::remove(part);
+        const bool saved = QFile::copy(m_shownDocument, part) &&
+                           (!QFile::exists(path) || QFile::remove(path)) &&
+                           QFile::rename(part, path);
+        if (!saved)
+            QFile::remove(part);
+        emit pdfSaved(path, saved);
         return;
     }
     // The marks of the search go to paper only when the reader asks for them.

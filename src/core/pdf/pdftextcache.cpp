@@ -7,6 +7,16 @@
 #include <QDateTime>
 #include <QMutexLocker>
 
+namespace {
+
+// The memory a kept text takes, roughly.
+qsizetype footprint(const QString& path, const PdfTextCache::Entry& entry)
+{
+    return entry.document.size() + path.size() * 2 + 64;
+}
+
+} // namespace
+
 PdfTextCache& PdfTextCache::instance()
 {
     static PdfTextCache cache(128 * 1024 * 1024);
@@ -53,17 +63,17 @@ PdfTextCache::Entry PdfTextCache::text(const QString& path, const std::atomic<bo
 void PdfTextCache::keep(const QString& path, const QByteArray& stamp, const Entry& entry)
 {
     const QMutexLocker lock(&m_mutex);
-    const qsizetype size = entry.document.size() + path.size() * 2 + 64;
+    const qsizetype size = footprint(path, entry);
     if (size > m_capacity / 4)
         return;
     if (const auto old = m_kept.find(path); old != m_kept.end()) {
-        m_held -= old->entry.document.size() + path.size() * 2 + 64;
+        m_held -= footprint(path, old->entry);
         m_uses.erase(old->use);
         m_kept.erase(old);
     }
     while (m_held + size > m_capacity && !m_uses.empty()) {
         const auto last = m_kept.find(m_uses.back());
-        m_held -= last->entry.document.size() + last.key().size() * 2 + 64;
+        m_held -= footprint(last.key(), last->entry);
         m_kept.erase(last);
         m_uses.pop_back();
     }

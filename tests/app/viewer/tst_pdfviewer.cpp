@@ -160,6 +160,12 @@ private slots:
         QTRY_COMPARE(saved.size(), 1);
         QVERIFY(saved.at(0).at(1).toBool());
         QCOMPARE(TestFiles::read(target), TestFiles::read(path));
+        // Saved onto itself, it stays as it is.
+        const QByteArray before = TestFiles::read(path);
+        m_form->viewer()->saveAsPdf(path);
+        QTRY_COMPARE(saved.size(), 2);
+        QVERIFY(saved.at(1).at(1).toBool());
+        QCOMPARE(TestFiles::read(path), before);
     }
 };
 
