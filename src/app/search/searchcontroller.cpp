@@ -324,7 +324,9 @@ void SearchController::showResult()
                                  !search->request().options.textMode && m_context.contains(u' ');
     SearchResultDialog dialog(m_context, checked, found, m_window, result.unreadable,
                               suggestTextMode);
-    const bool moreAsFragment = result.fragmentFound > found;
+    // Offered where the search ran with the options of the settings (a folder's or a
+    // document's search runs with the tree's own).
+    const bool moreAsFragment = m_wholeCollection && result.fragmentFound > found;
     if (moreAsFragment) {
         // The words in their forms found less than the same text as a fragment would.
         dialog.setFragmentOffer(result.fragmentFound);
