@@ -10,6 +10,7 @@
     ready: false, // pages laid out and the marks made
     failed: false,
     errors: [], // what went wrong drawing pages, for the curious
+    keepAll: false,
     marks: 0,
     pages: [],
     rendered: 0,
@@ -104,6 +105,16 @@
     }
   }
 
+  function forget(page) {
+    const picture = page.picture;
+    if (!picture || !page.rendering) return;
+    page.picture = null;
+    page.rendering = false;
+    --state.rendered;
+    URL.revokeObjectURL(picture.src);
+    picture.remove();
+  }
+
   async function renderCanvas(page) {
     if (page.rendering) return;
     page.rendering = true;
@@ -122,6 +133,7 @@
       await picture.decode();
       picture.className = 'drawn';
       page.box.insertBefore(picture, page.box.firstChild);
+      page.picture = picture;
       canvas.width = canvas.height = 0;
       ++state.rendered;
     } catch (e) {
@@ -141,11 +153,15 @@
         fontExtraProperties: false,
       });
       const pdf = await task.promise;
+      // Pages are drawn as they come near the view, and let go when they are far from it, so
+      // that a long document does not hold the picture of every page read.
       const observer = new IntersectionObserver((entries) => {
         for (const entry of entries) {
-          if (entry.isIntersecting) renderCanvas(state.pages[Number(entry.target.dataset.page) - 1]);
+          const page = state.pages[Number(entry.target.dataset.page) - 1];
+          if (entry.isIntersecting) renderCanvas(page);
+          else if (!state.keepAll) forget(page);
         }
-      }, { rootMargin: '600px 0px' });
+      }, { rootMargin: '1200px 0px' });
       let number = 1;
       for (let n = 1; n <= pdf.numPages; ++n) {
         const page = await pdf.getPage(n);
@@ -189,6 +205,7 @@
 
   // Every page drawn, as printing needs them; true once they all are.
   function renderAll() {
+    state.keepAll = true; // the printer takes every page
     state.pages.forEach((page) => renderCanvas(page));
     return state.rendered >= state.pages.length;
   }
