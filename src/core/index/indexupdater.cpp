@@ -6,6 +6,7 @@
 #include "documentindex.h"
 #include "documenttext.h"
 #include "libraryscan.h"
+#include "pdftextprefetch.h"
 #include "platform.h"
 #include "wordforms.h"
 
@@ -76,6 +77,8 @@ bool update(const QString& folder, DocumentIndex& index, Summary* summary,
         }
         ++summary->removed;
     }
+    // PDFs take the most time to read: their text is read ahead on every core.
+    const PdfTextPrefetch prefetch(toRead, stop);
     QElapsedTimer sinceCommit;
     sinceCommit.start();
     qint64 pending = 0;

@@ -32,13 +32,34 @@ PdfTextCache::Entry PdfTextCache::text(const QString& path, const std::atomic<bo
         return {};
     const QByteArray stamp = before.toBytes();
     {
-        const QMutexLocker lock(&m_mutex);
+        QMutexLocker lock(&m_mutex);
+        // A file another thread reads now is waited for, not read twice (a cancel ends the
+        // wait).
+        while (m_reading.contains(path)) {
+            if (cancel && cancel->load(std::memory_order_relaxed))
+                return {};
+            m_readingEnded.wait(&m_mutex, 50);
+        }
         const auto kept = m_kept.find(path);
         if (kept != m_kept.end() && kept->stamp == stamp) {
             m_uses.splice(m_uses.begin(), m_uses, kept->use);
             return kept->entry;
         }
+        m_reading.insert(path);
     }
+    const Entry entry = read(path, stamp, before, cancel);
+    {
+        const QMutexLocker lock(&m_mutex);
+        m_reading.remove(path);
+    }
+    m_readingEnded.wakeAll();
+    return entry;
+}
+
+PdfTextCache::Entry PdfTextCache::read(const QString& path, const QByteArray& stamp,
+                                       const Platform::FileStamp& before,
+                                       const std::atomic<bool>* cancel)
+{
     if (const std::optional<Entry> stored = PdfTextStore::load(path, stamp)) {
         keep(path, stamp, *stored);
         return *stored;

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "pdftext.h"
+#include "platform.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <QMutex>
+#include <QSet>
 #include <QString>
+#include <QWaitCondition>
 
 #include <atomic>
 #include <list>
@@ -31,6 +34,10 @@ public:
     void clear();
 
 private:
+    // The text of a file no other thread reads now: from the disk, or by the reader.
+    Entry read(const QString& path, const QByteArray& stamp, const Platform::FileStamp& before,
+               const std::atomic<bool>* cancel);
+
     struct Kept
     {
         QByteArray stamp; // Platform::FileStamp::toBytes
@@ -41,6 +48,8 @@ private:
     void keep(const QString& path, const QByteArray& stamp, const Entry& entry);
 
     QMutex m_mutex;
+    QSet<QString> m_reading; // being read by a thread
+    QWaitCondition m_readingEnded;
     qsizetype m_capacity;
     qsizetype m_held = 0;
     QHash<QString, Kept> m_kept;
