@@ -12,7 +12,9 @@
 #include <poppler/cpp/poppler-global.h>
 #include <poppler/cpp/poppler-page.h>
 
+#if defined(__unix__)
 #include <sys/resource.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -27,7 +29,9 @@ namespace {
 
 // Past this much text a file is not read: a search holds one document's text at a time.
 constexpr size_t TextLimit = 64 * 1024 * 1024;
+#if defined(__unix__)
 constexpr rlim_t MemoryLimit = rlim_t(1536) * 1024 * 1024;
+#endif
 constexpr size_t PathLimit = 64 * 1024;
 
 void ignoreMessage(const std::string&, void*) {}
@@ -96,8 +100,10 @@ void readFile(const std::string& path)
 
 int main()
 {
+#if defined(__unix__)
     const rlimit memory{MemoryLimit, MemoryLimit};
     setrlimit(RLIMIT_AS, &memory);
+#endif
     poppler::set_debug_error_function(ignoreMessage, nullptr);
     std::ios::sync_with_stdio(false);
     for (;;) {

@@ -77,6 +77,7 @@ private slots:
               QStringLiteral("дении требований СНиП 2.01.07-"),
               QStringLiteral("85* «Нагрузки и воздействия»."),
               QStringLiteral("Шпунт Ларсен-5 & <анкер>.")},
+             {}, // a page of a picture alone
              {QStringLiteral("Заключение"), QStringLiteral("Бетон класса B25.")}}));
         QVERIFY(TestPdf::writePages(path(QStringLiteral("Скан.PDF")), {{}}));
         const QByteArray whole = TestFiles::read(path(QStringLiteral("Бетон.pdf")));
@@ -96,7 +97,8 @@ private slots:
     {
         const PdfText text = PdfTextReader::read(path(QStringLiteral("Бетон.pdf")));
         QCOMPARE(text.state(), PdfText::State::Text);
-        QCOMPARE(text.pages().size(), 3);
+        QCOMPARE(text.pages().size(), 4);
+        QVERIFY(text.pages().at(2).trimmed().isEmpty());
         const QString read = textOf(path(QStringLiteral("Бетон.pdf")));
         QVERIFY2(read.contains(QStringLiteral("допускается при соблюдении требований СНиП "
                                               "2.01.07-85* «Нагрузки и воздействия».")),
@@ -106,7 +108,7 @@ private slots:
         QVERIFY(!read.contains(QStringLiteral("соблю-")));
         const QByteArray document = text.document();
         QCOMPARE(PdfText::pageAt(document, document.indexOf("Ларсен")), 2);
-        QCOMPARE(PdfText::pageAt(document, document.indexOf("Заключение")), 3);
+        QCOMPARE(PdfText::pageAt(document, document.indexOf("Заключение")), 4);
         QCOMPARE(PdfText::pageAt(document, 0), 0);
     }
 
