@@ -9,7 +9,7 @@ DocumentFile::DocumentFile(const QString& path, const std::atomic<bool>* cancel)
     : m_pdf(DocumentLayout::isPdfDocument(path))
 {
     if (!m_pdf) {
-        m_file = std::make_unique<Platform::ReadOnlyFile>(path);
+        m_file.emplace(path);
         return;
     }
     const PdfTextCache::Entry entry = PdfTextCache::instance().text(path, cancel);

@@ -7,7 +7,7 @@
 #include <QString>
 
 #include <atomic>
-#include <memory>
+#include <optional>
 
 // A document of the library read as the search reads it: a page's own bytes, or for a PDF
 // its text as a page (PdfText::document). The text of a PDF is read by PdfTextReader and
@@ -35,7 +35,8 @@ public:
     int pageAt(qsizetype position) const;
 
 private:
-    std::unique_ptr<Platform::ReadOnlyFile> m_file;
+    std::optional<Platform::ReadOnlyFile> m_file; // a page's (held in place: no allocation
+                                                  // per document read)
     bool m_pdf = false;
     PdfText::State m_state = PdfText::State::Unreadable;
     QByteArray m_text;
