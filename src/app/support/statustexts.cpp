@@ -4,6 +4,18 @@
 
 #include <QDir>
 
+namespace {
+
+// "1 документ", "3 документа", "5 документов", with what follows the noun.
+QString documentsCounted(int documents, const QString& after = QString())
+{
+    return RussianPlural::counted(documents, QStringLiteral("документ") + after,
+                                  QStringLiteral("документа") + after,
+                                  QStringLiteral("документов") + after);
+}
+
+} // namespace
+
 namespace StatusTexts {
 
 QString notInTree(const QString& path)
@@ -14,26 +26,20 @@ QString notInTree(const QString& path)
 QString copied(int documents, const QString& targetFolder)
 {
     return QStringLiteral("Скопировано: %1 в %2")
-        .arg(RussianPlural::counted(documents, QStringLiteral("документ"),
-                                    QStringLiteral("документа"), QStringLiteral("документов")),
-             QDir::toNativeSeparators(targetFolder));
+        .arg(documentsCounted(documents), QDir::toNativeSeparators(targetFolder));
+}
+
+QString pdfWithoutText(int documents)
+{
+    return documentsCounted(documents, QStringLiteral(" PDF")) +
+           RussianPlural::form(documents, QStringLiteral(" без текста не просмотрен"),
+                               QStringLiteral(" без текста не просмотрены"),
+                               QStringLiteral(" без текста не просмотрены"));
+}
+
+QString asFragment(int documents)
+{
+    return QStringLiteral("Как фрагмент: ") + documentsCounted(documents);
 }
 
 } // namespace StatusTexts
-
-QString StatusTexts::pdfWithoutText(int documents)
-{
-    return RussianPlural::counted(documents, QStringLiteral("документ PDF"),
-                                  QStringLiteral("документа PDF"),
-                                  QStringLiteral("документов PDF")) +
-           (documents % 10 == 1 && documents % 100 != 11
-                ? QStringLiteral(" без текста не просмотрен")
-                : QStringLiteral(" без текста не просмотрены"));
-}
-
-QString StatusTexts::asFragment(int documents)
-{
-    return QStringLiteral("Как фрагмент: ") +
-           RussianPlural::counted(documents, QStringLiteral("документ"),
-                                  QStringLiteral("документа"), QStringLiteral("документов"));
-}
