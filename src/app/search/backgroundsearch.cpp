@@ -1,6 +1,6 @@
 #include "backgroundsearch.h"
 
-BackgroundSearch::BackgroundSearch(SearchRequest request, QWidget* window)
+BackgroundSearch::BackgroundSearch(SearchRequest request, QWidget* window, bool countFragments)
     : m_job(std::move(request))
 {
     // Posted to this object, so that what is still queued goes with it.
@@ -8,7 +8,7 @@ BackgroundSearch::BackgroundSearch(SearchRequest request, QWidget* window)
         QMetaObject::invokeMethod(
             this, [this, path] { emit documentFound(path); }, Qt::QueuedConnection);
     });
-    if (m_job.request().options.wordForms && !m_job.request().citations)
+    if (countFragments && m_job.request().options.wordForms && !m_job.request().citations)
         m_fragments = std::make_unique<SearchJob>(SearchJob::fragmentRequest(m_job.request()));
     const auto run = [this] {
         m_result = m_job.run();

@@ -11,13 +11,13 @@ class QWidget;
 
 // A search running in the background behind the progress window, which counts the documents
 // checked and can stop it. finished() comes once, when the run has ended (stopped or not).
-// A word-forms search also counts what its words find as a fragment of text
-// (SearchResult::fragmentFound).
+// With countFragments, a word-forms search also counts what its words find as a fragment of
+// text (SearchResult::fragmentFound).
 class BackgroundSearch final : public QObject
 {
     Q_OBJECT
 public:
-    BackgroundSearch(SearchRequest request, QWidget* window);
+    BackgroundSearch(SearchRequest request, QWidget* window, bool countFragments = false);
     ~BackgroundSearch() override;
 
     void cancel() { m_task->cancel(); }

@@ -221,7 +221,9 @@ void SearchController::run()
                  : request.options.textMode ? QStringLiteral("в тексте документов")
                                             : QStringLiteral("по содержимому файлов"),
                  m_scope));
-    m_search = std::make_unique<BackgroundSearch>(std::move(request), m_window);
+    // The fragment search is offered after a search of the whole collection alone (one of a
+    // folder or a document runs with the tree's options): counted only then.
+    m_search = std::make_unique<BackgroundSearch>(std::move(request), m_window, m_wholeCollection);
     connect(m_search.get(), &BackgroundSearch::documentFound, m_resultList,
             &SearchResultsDock::addFound);
     connect(m_search.get(), &BackgroundSearch::finished, this, &SearchController::showResult);
@@ -324,9 +326,7 @@ void SearchController::showResult()
                                  !search->request().options.textMode && m_context.contains(u' ');
     SearchResultDialog dialog(m_context, checked, found, m_window, result.unreadable,
                               suggestTextMode);
-    // Offered where the search ran with the options of the settings (a folder's or a
-    // document's search runs with the tree's own).
-    const bool moreAsFragment = m_wholeCollection && result.fragmentFound > found;
+    const bool moreAsFragment = result.fragmentFound > found; // counted for the collection only
     if (moreAsFragment) {
         // The words in their forms found less than the same text as a fragment would.
         dialog.setFragmentOffer(result.fragmentFound);
