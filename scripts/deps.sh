@@ -10,7 +10,7 @@ packages=(
   dpkg-dev file desktop-file-utils
   xvfb xauth xdotool imagemagick
   clang-format git
-  libsqlite3-dev libstemmer-dev
+  libsqlite3-dev libstemmer-dev libhunspell-dev hunspell-ru
   libpoppler-cpp-dev libjs-pdf
 )
 # Extra packages a caller may ask for (benchmarks, fuzzing).

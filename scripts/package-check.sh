@@ -39,7 +39,8 @@ if grep -v -e '^\./opt/lectoria/' -e '^\./usr/bin/' -e '^\./usr/share/applicatio
 fi
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6webenginewidgets6 libqt6widgets6 qt6-translations-l10n libpoppler-cpp0v5 libjs-pdf; do
+for package in libqt6webenginewidgets6 libqt6widgets6 qt6-translations-l10n libpoppler-cpp0v5 libjs-pdf \
+  libhunspell-1.7-0 hunspell-ru; do
   [[ $depends == *"$package"* ]] || fail "Depends lacks $package: $depends"
 done
 

@@ -4,6 +4,7 @@
 #include "dialogbuttons.h"
 
 #include "highlightedcopy.h"
+#include "russiandictionary.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -65,7 +66,9 @@ SearchOptionsDialog::SearchOptionsDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("searchOptionsDialog"));
     setWindowTitle(QStringLiteral("Настройка параметров поиска"));
-    setFixedSize(380, 290);
+    // Without the dictionary a line says how words are matched instead.
+    const bool withDictionary = RussianDictionary::isInstalled();
+    setFixedSize(380, withDictionary ? 290 : 320);
 
     m_caseSensitiveBox = new QCheckBox(QStringLiteral("Искать с учетом регистра"), this);
     m_caseSensitiveBox->setObjectName(QStringLiteral("caseSensitiveBox"));
@@ -88,7 +91,15 @@ SearchOptionsDialog::SearchOptionsDialog(QWidget* parent) : QDialog(parent)
         QStringLiteral("Находит документы, где есть все слова запроса в любой форме\n"
                        "(«сметная стоимость» найдёт «сметной стоимости»), самые\n"
                        "подходящие первыми. Слова в кавычках ищутся подряд.\n"
+                       "Формы слов — по словарю русского языка: глагол найдёт и свои\n"
+                       "причастия, но однокоренные слова («бетон» и «бетонный») разные.\n"
                        "Учёт регистра и поиск слов целиком при этом не действуют."));
+    m_dictionaryLabel = new QLabel(
+        QStringLiteral("Словарь русского языка не установлен:\nформы слов — по их окончаниям."),
+        this);
+    m_dictionaryLabel->setObjectName(QStringLiteral("dictionaryLabel"));
+    m_dictionaryLabel->setIndent(22);
+    m_dictionaryLabel->setVisible(!withDictionary);
     const auto greyOut = [this](bool wordForms) {
         // Case and whole words do not apply; their values are kept.
         m_caseSensitiveBox->setEnabled(!wordForms);
@@ -134,6 +145,7 @@ SearchOptionsDialog::SearchOptionsDialog(QWidget* parent) : QDialog(parent)
     layout->addWidget(m_wholeWordsBox);
     layout->addWidget(m_textModeBox);
     layout->addWidget(m_wordFormsBox);
+    layout->addWidget(m_dictionaryLabel);
     layout->addWidget(m_useIndexBox);
     layout->addWidget(m_indexStateLabel);
     layout->addLayout(colours);

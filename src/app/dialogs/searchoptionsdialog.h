@@ -41,6 +41,7 @@ private:
     QCheckBox* m_useIndexBox = nullptr;
     QCheckBox* m_wordFormsBox = nullptr;
     QLabel* m_indexStateLabel = nullptr;
+    QLabel* m_dictionaryLabel = nullptr;
     QComboBox* m_fontColorBox = nullptr;
     QPushButton* m_okButton = nullptr;
     QPushButton* m_cancelButton = nullptr;

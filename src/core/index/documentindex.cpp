@@ -4,7 +4,9 @@
 
 #include "characterrules.h"
 #include "documenttext.h"
+#include "keystokenizer.h"
 #include "wordforms.h"
+#include "wordkeys.h"
 
 #include <QUrl>
 #include <QtEndian>
@@ -140,6 +142,11 @@ bool DocumentIndex::open(const QString& file, Access access)
         return false;
     }
     sqlite3_busy_timeout(m_db, 5000);
+    if (!KeysTokenizer::addTo(m_db)) {
+        fail(Problem::Unusable);
+        close();
+        return false;
+    }
     if (access == Access::ReadWrite) {
         // Readers go on while a build writes; a build killed midway leaves its last commit.
         if (!execute("PRAGMA journal_mode=WAL;") && m_problem == Problem::Unusable) {
@@ -152,6 +159,13 @@ bool DocumentIndex::open(const QString& file, Access access)
     bool usable = checkSchema();
     if (!usable && access == Access::ReadWrite && m_problem == Problem::None)
         usable = createSchema();
+    // Words keyed otherwise (another dictionary, or none) cannot be dropped or added: such an
+    // index is made anew when written. Read, it still answers text mode.
+    if (usable && access == Access::ReadWrite && !hasOwnWordKeys()) {
+        usable = false;
+        m_problem = Problem::Unusable;
+        m_error = QStringLiteral("words keyed by another dictionary");
+    }
     if (!usable) {
         if (m_problem == Problem::None)
             m_problem = Problem::Unusable;
@@ -201,10 +215,11 @@ bool DocumentIndex::createSchema()
         // The text is folded already: the tokenizer must fold nothing itself.
         "CREATE VIRTUAL TABLE texts USING fts5(body, tokenize='trigram case_sensitive 1',"
         " detail=full, content='');"
-        // The stems of its words, one blank between them, taken exactly as they are: the ascii
-        // tokenizer splits only at ASCII characters that are no letter or digit (stems hold
-        // none) and folds nothing beyond ASCII (stems are in lower case already).
-        "CREATE VIRTUAL TABLE stems USING fts5(body, tokenize='ascii',"
+        // The keys of its words (WordForms::tokens), one blank between words; the keys of one
+        // word stand at one position (KeysTokenizer).
+        "CREATE VIRTUAL TABLE stems USING fts5(body, tokenize='" +
+        QByteArray(KeysTokenizer::Name) +
+        "',"
         " detail=full, content='');"
         // The designations each document is (role 0, count its rank), cites (1, count its
         // mentions, first the place of the first) and replaces (2).
@@ -215,6 +230,9 @@ bool DocumentIndex::createSchema()
         "CREATE INDEX norms_by_key ON norms(key, role);"
         "INSERT INTO meta VALUES('format', 'lectoria-" +
         QByteArray::number(FormatVersion) +
+        "');"
+        "INSERT INTO meta VALUES('wordkeys', '" +
+        WordKeys::identity() +
         "');"
         "COMMIT;";
     if (!execute(script.constData())) {
@@ -282,8 +300,16 @@ int DocumentIndex::rarestTrigramCount(const QString& foldedPhrase)
     return rarest;
 }
 
+bool DocumentIndex::hasOwnWordKeys()
+{
+    Statement keys(m_db, "SELECT value FROM meta WHERE key = 'wordkeys';");
+    return keys.isValid() && keys.step() == SQLITE_ROW && keys.bytes(0) == WordKeys::identity();
+}
+
 bool DocumentIndex::wordMatches(const QString& fullTextQuery, QHash<QString, QList<int>>* out)
 {
+    if (!hasOwnWordKeys())
+        return fail(Problem::Unusable);
     if (!addCountFunction())
         return false;
     Statement rows(m_db, "SELECT d.path, lectoria_counts(stems) FROM stems JOIN documents d"
@@ -302,15 +328,15 @@ bool DocumentIndex::wordMatches(const QString& fullTextQuery, QHash<QString, QLi
     return code == SQLITE_DONE || fail(isDamage(code) ? Problem::Unusable : Problem::CannotOpen);
 }
 
-bool DocumentIndex::documentsWithPhrase(const QStringList& stems, QSet<QString>* out)
+bool DocumentIndex::documentsWithPhrase(const QString& fullTextPhrase, QSet<QString>* out)
 {
+    if (!hasOwnWordKeys())
+        return fail(Problem::Unusable);
     Statement rows(m_db, "SELECT d.path FROM stems JOIN documents d"
                          " ON d.id = stems.rowid WHERE stems MATCH ?1;");
     if (!rows.isValid())
         return fail(Problem::Unusable);
-    QString phrase = stems.join(u' ');
-    phrase.replace(u'"', QStringLiteral("\"\""));
-    rows.bindText(1, u'"' + phrase + u'"');
+    rows.bindText(1, fullTextPhrase);
     int code = SQLITE_ROW;
     while ((code = rows.step()) == SQLITE_ROW)
         out->insert(pathText(rows.bytes(0)));
@@ -422,7 +448,7 @@ bool DocumentIndex::dropIndexed(qint64 id)
     dropText.bindText(2, text);
     Statement dropStems(m_db, "INSERT INTO stems(stems, rowid, body) VALUES('delete', ?1, ?2);");
     dropStems.bindInt(1, id);
-    dropStems.bindText(2, WordForms::stems(text).join(u' '));
+    dropStems.bindText(2, WordForms::tokens(text).join(u' '));
     Statement dropNorms(m_db, "DELETE FROM norms WHERE doc = ?1;");
     dropNorms.bindInt(1, id);
     return (dropText.step() == SQLITE_DONE && dropStems.step() == SQLITE_DONE &&

@@ -83,8 +83,8 @@ public:
     // in order), with how often each group occurs in it (every place a group ends, as
     // WordQuery::Tally counts).
     bool wordMatches(const QString& fullTextQuery, QHash<QString, QList<int>>* out);
-    // The documents that hold the phrase of stems.
-    bool documentsWithPhrase(const QStringList& stems, QSet<QString>* out);
+    // The documents that hold a phrase of the words table (WordQuery::fullTextPhrase).
+    bool documentsWithPhrase(const QString& fullTextPhrase, QSet<QString>* out);
     // Every document's number of words.
     bool wordCounts(QHash<QString, int>* out);
     // The rows of one role for every document; of a key alone when key is given.
@@ -103,8 +103,8 @@ public:
     bool begin();
     bool commit();
     void rollback();
-    // stems: the document's words in any form (WordForms), in order; norms: what it is, cites
-    // and replaces.
+    // stems: the document's words in any form (WordForms::tokens), in order; norms: what it is,
+    // cites and replaces.
     bool put(const QString& relativePath, const Platform::FileStamp& stamp, int encoding,
              const QString& foldedText, const QStringList& stems, const class DocumentNorms& norms);
     bool remove(const QString& relativePath);
@@ -127,13 +127,15 @@ public:
     // 5: the text as a browser shows it; 6: stamps with identity and change time, stems
     // taken as they are; 7: soft hyphens and stress accents left out, marks part of words;
     // 8: the designations each document is, cites and replaces.
-    static constexpr int FormatVersion = 8;
+    static constexpr int FormatVersion = 9;
 
 private:
     bool execute(const char* sql);
     // Makes lectoria_counts(stems), the occurrences of each phrase of a match, known to this
     // connection.
     bool addCountFunction();
+    // Whether the index's words were keyed as this program keys them (WordKeys::identity).
+    bool hasOwnWordKeys();
     bool fail(Problem problem);
     bool createSchema();
     bool checkSchema();

@@ -101,9 +101,9 @@ IndexFilter::IndexFilter(const QString& folder, const WordSearch& search) : m_fo
         return;
     bool read = index.wordMatches(query.fullTextQuery(), &m_wordHits) && index.stamps(&m_stamps) &&
                 index.wordCounts(&m_wordCounts);
-    for (const QStringList& group : query.groups()) {
+    for (const WordQuery::Group& group : query.groups()) {
         QSet<QString> holders;
-        read = read && index.documentsWithPhrase(group, &holders);
+        read = read && index.documentsWithPhrase(WordQuery::fullTextPhrase(group), &holders);
         m_groupHolders.append(holders);
     }
     for (const QString& probe : search.probes()) {

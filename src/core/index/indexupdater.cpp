@@ -109,7 +109,7 @@ bool update(const QString& folder, DocumentIndex& index, Summary* summary,
         const DocumentNorms norms =
             DocumentNorms::ofPage(raw, {DocumentNorms::fileNameOf(toRead.at(i))}, &text);
         if (!index.put(relative, settled ? stamp : Platform::FileStamp(), int(document.encoding()),
-                       DocumentIndex::folded(text), WordForms::stems(text), norms)) {
+                       DocumentIndex::folded(text), WordForms::tokens(text), norms)) {
             index.rollback();
             return false;
         }

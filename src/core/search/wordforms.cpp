@@ -1,8 +1,7 @@
 #include "wordforms.h"
 
 #include "characterrules.h"
-
-#include <libstemmer.h>
+#include "wordkeys.h"
 
 #include <cmath>
 #include <memory>
@@ -10,80 +9,10 @@
 
 namespace {
 
-// A stemmer is used by one thread at a time: each thread has its own.
-class Stemmers
-{
-public:
-    Stemmers()
-        : m_russian(sb_stemmer_new("russian", "UTF_8")),
-          m_english(sb_stemmer_new("english", "UTF_8"))
-    {
-    }
-    ~Stemmers()
-    {
-        sb_stemmer_delete(m_russian);
-        sb_stemmer_delete(m_english);
-    }
-    Stemmers(const Stemmers&) = delete;
-    Stemmers& operator=(const Stemmers&) = delete;
-
-    QString stem(const QString& word, bool cyrillic)
-    {
-        sb_stemmer* stemmer = cyrillic ? m_russian : m_english;
-        if (!stemmer)
-            return word;
-        const QByteArray utf8 = word.toUtf8();
-        const sb_symbol* stemmed = sb_stemmer_stem(
-            stemmer, reinterpret_cast<const sb_symbol*>(utf8.constData()), int(utf8.size()));
-        if (!stemmed)
-            return word;
-        return QString::fromUtf8(reinterpret_cast<const char*>(stemmed),
-                                 sb_stemmer_length(stemmer));
-    }
-
-private:
-    sb_stemmer* m_russian;
-    sb_stemmer* m_english;
-};
-
-Stemmers& stemmers()
-{
-    thread_local Stemmers own;
-    return own;
-}
-
 char32_t lowered(char32_t c)
 {
     const char32_t lower = QChar::toLower(c);
     return lower == U'ё' ? U'е' : lower;
-}
-
-// The stem of a word already lowered.
-QString stemOfLowered(const std::u32string& word)
-{
-    // Words repeat: each thread keeps the stems it has made, up to a bound in bytes.
-    thread_local std::unordered_map<std::u32string, QString> made;
-    thread_local qsizetype madeBytes = 0;
-    const auto known = made.find(word);
-    if (known != made.end())
-        return known->second;
-    bool cyrillic = true;
-    bool latin = true;
-    for (const char32_t c : word) {
-        const QChar::Script script = QChar::script(c);
-        cyrillic = cyrillic && script == QChar::Script_Cyrillic && QChar::isLetter(c);
-        latin = latin && script == QChar::Script_Latin && QChar::isLetter(c);
-    }
-    const QString text = QString::fromUcs4(word.data(), qsizetype(word.size()));
-    const QString stem = cyrillic || latin ? stemmers().stem(text, cyrillic) : text;
-    const qsizetype bytes = qsizetype(word.size()) * 4 + stem.size() * 2 + 96;
-    if (madeBytes + bytes > 16 * 1024 * 1024) {
-        made.clear();
-        madeBytes = 0;
-    }
-    made.emplace(word, stem);
-    madeBytes += bytes;
-    return stem;
 }
 
 } // namespace
@@ -116,22 +45,26 @@ void WordSplitter::read(const DocumentText::Char* chars, qsizetype count, qsizet
             continue;
         }
         if (!m_word.empty()) {
-            out.push_back(
-                Word{stemOfLowered(m_word), m_first, firstIndex + i, m_beginUnit, m_endUnit});
+            out.push_back(Word{keysOf(m_word), m_first, firstIndex + i, m_beginUnit, m_endUnit});
             m_word.clear();
         }
     }
     m_next = firstIndex + count;
 }
 
+QStringList WordSplitter::keysOf(const std::u32string& word) const
+{
+    return m_forQuery ? WordKeys::ofQuery(word) : WordKeys::ofText(word);
+}
+
 void WordSplitter::finish(std::vector<Word>& out)
 {
     if (!m_word.empty())
-        out.push_back(Word{stemOfLowered(m_word), m_first, m_next, m_beginUnit, m_endUnit});
+        out.push_back(Word{keysOf(m_word), m_first, m_next, m_beginUnit, m_endUnit});
     m_word.clear();
 }
 
-QStringList stems(const QString& text)
+std::vector<Word> words(const QString& text, bool forQuery)
 {
     std::vector<DocumentText::Char> characters;
     const QList<uint> units = text.toUcs4();
@@ -140,16 +73,25 @@ QStringList stems(const QString& text)
         if (!CharacterRules::isIgnorable(units[i])) // as a page's text leaves them out
             characters.push_back(DocumentText::Char{char32_t(units[i]), i, i + 1});
     }
-    QStringList out;
-    for (const Word& word : words(characters))
-        out.append(word.stem);
+    std::vector<Word> out;
+    WordSplitter splitter(forQuery);
+    splitter.read(characters.data(), qsizetype(characters.size()), 0, out);
+    splitter.finish(out);
     return out;
 }
 
-QString stem(const QString& word)
+QStringList tokens(const QString& text)
 {
-    const QStringList all = stems(word);
-    return all.isEmpty() ? QString() : all.first();
+    QStringList out;
+    for (const Word& word : words(text))
+        out.append(word.keys.join(WordKeys::TokenSeparator));
+    return out;
+}
+
+QStringList keys(const QString& word)
+{
+    const std::vector<Word> all = words(word);
+    return all.empty() ? QStringList() : all.front().keys;
 }
 
 } // namespace WordForms
@@ -160,9 +102,11 @@ WordQuery::WordQuery(const QString& text)
     QString group;
     bool quoted = false;
     const auto endGroup = [this, &group] {
-        const QStringList stems = WordForms::stems(group);
-        if (!stems.isEmpty())
-            m_groups.append(stems);
+        Group words;
+        for (const WordForms::Word& word : WordForms::words(group, true))
+            words.append(word.keys);
+        if (!words.isEmpty())
+            m_groups.append(words);
         group.clear();
     };
     for (const QChar c : text) {
@@ -181,27 +125,34 @@ WordQuery::WordQuery(const QString& text)
 qsizetype WordQuery::wordCount() const
 {
     qsizetype count = 0;
-    for (const QStringList& group : m_groups)
+    for (const Group& group : m_groups)
         count += group.size();
     return count;
+}
+
+QString WordQuery::fullTextPhrase(const Group& group)
+{
+    QStringList words;
+    for (const QStringList& keys : group)
+        words.append(keys.join(WordKeys::TokenSeparator));
+    QString phrase = words.join(u' ');
+    phrase.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + phrase + u'"';
 }
 
 QString WordQuery::fullTextQuery() const
 {
     QStringList phrases;
-    for (const QStringList& group : m_groups) {
-        QString phrase = group.join(u' ');
-        phrase.replace(u'"', QStringLiteral("\"\""));
-        phrases.append(u'"' + phrase + u'"');
-    }
+    for (const Group& group : m_groups)
+        phrases.append(fullTextPhrase(group));
     return phrases.join(QStringLiteral(" AND "));
 }
 
-QList<int> WordQuery::counts(const QStringList& stems) const
+QList<int> WordQuery::counts(const QList<QStringList>& words) const
 {
     Tally tally(*this);
-    for (const QString& stem : stems)
-        tally.add(stem);
+    for (const QStringList& keys : words)
+        tally.add(keys);
     return tally.counts();
 }
 
@@ -210,20 +161,20 @@ WordQuery::Tally::Tally(const WordQuery& query)
 {
 }
 
-void WordQuery::Tally::add(const QString& stem)
+void WordQuery::Tally::add(const QStringList& keys)
 {
-    // Every group is counted where it ends: at the stem just added.
-    m_recent.push_back(stem);
+    // Every group is counted where it ends: at the word just added.
+    m_recent.push_back(keys);
     if (qsizetype(m_recent.size()) > m_longest)
         m_recent.pop_front();
     for (qsizetype g = 0; g < m_query.m_groups.size(); ++g) {
-        const QStringList& group = m_query.m_groups[g];
+        const Group& group = m_query.m_groups[g];
         if (group.size() > qsizetype(m_recent.size()))
             continue;
         const size_t from = m_recent.size() - size_t(group.size());
         bool whole = true;
         for (qsizetype k = 0; k < group.size() && whole; ++k)
-            whole = m_recent[from + size_t(k)] == group[k];
+            whole = WordKeys::meet(m_recent[from + size_t(k)], group[k]);
         m_counts[g] += whole;
     }
 }
@@ -263,12 +214,12 @@ int WordQuery::groupAt(const WordForms::Word* const* words, qsizetype count,
     int best = -1;
     qsizetype bestLength = 0;
     for (qsizetype g = 0; g < m_groups.size(); ++g) {
-        const QStringList& group = m_groups[g];
+        const Group& group = m_groups[g];
         if (group.size() <= bestLength || group.size() > count)
             continue;
         bool whole = true;
         for (qsizetype k = 0; k < group.size() && whole; ++k)
-            whole = words[k]->stem == group[k];
+            whole = WordKeys::meet(words[k]->keys, group[k]);
         if (whole) {
             best = int(g);
             bestLength = group.size();
@@ -281,7 +232,7 @@ int WordQuery::groupAt(const WordForms::Word* const* words, qsizetype count,
 qsizetype WordQuery::longestGroup() const
 {
     qsizetype longest = 0;
-    for (const QStringList& group : m_groups)
+    for (const Group& group : m_groups)
         longest = std::max(longest, group.size());
     return longest;
 }

@@ -11,15 +11,13 @@
 #include <vector>
 
 // Words in any of their forms. Words are the maximal runs of letters and digits; each is put
-// in its simple lower case with ё as е, and a word of Cyrillic letters only is reduced to its
-// stem by the Snowball Russian stemmer, one of Latin letters only by the English one; any
-// other word stays as it is.
+// in its simple lower case with ё as е and compared by its keys (WordKeys).
 namespace WordForms {
 
-// A word of a text: its stem and the characters it stands on.
+// A word of a text: its keys and the characters it stands on.
 struct Word
 {
-    QString stem;
+    QStringList keys;
     qsizetype first = 0;
     qsizetype end = 0;
     qsizetype beginUnit = 0; // the units of the document it comes from
@@ -34,6 +32,8 @@ constexpr qsizetype MaxWordLength = 256;
 class WordSplitter
 {
 public:
+    // forQuery: the words are a query's, looked up both ways (WordKeys::ofQuery).
+    explicit WordSplitter(bool forQuery = false) : m_forQuery(forQuery) {}
     // The next characters, the first of them the text's character firstIndex.
     void read(const DocumentText::Char* chars, qsizetype count, qsizetype firstIndex,
               std::vector<Word>& out);
@@ -43,6 +43,9 @@ public:
     qsizetype wordBeginUnit() const { return m_word.empty() ? -1 : m_beginUnit; }
 
 private:
+    QStringList keysOf(const std::u32string& word) const;
+
+    bool m_forQuery;
     std::u32string m_word;
     qsizetype m_first = 0;
     qsizetype m_next = 0;
@@ -52,15 +55,20 @@ private:
 
 // The words of a text, in order.
 std::vector<Word> words(const std::vector<DocumentText::Char>& text);
-QStringList stems(const QString& text);
-// The stem of one word as it stands in a text.
-QString stem(const QString& word);
+// The same of a text given whole, or of a query (forQuery).
+std::vector<Word> words(const QString& text, bool forQuery = false);
+// The words of a text as the index keeps them: each word's keys, joined by
+// WordKeys::TokenSeparator.
+QStringList tokens(const QString& text);
+// The keys of one word as it stands in a text.
+QStringList keys(const QString& word);
 
 } // namespace WordForms
 
 // A query of the word-forms search: split at blanks into groups, text in double quotes one
-// group. A group of several words is a phrase, whose stems must stand one right after another;
-// a document is found when every group occurs in it.
+// group. A group of several words is a phrase, whose words must stand one right after
+// another; a document is found when every group occurs in it. A word of the query meets a
+// word of a text when they share a key (a query word's keys: WordKeys::ofQuery).
 class WordQuery
 {
 public:
@@ -73,26 +81,31 @@ public:
     // cost the square of its length.
     qsizetype wordCount() const;
     static constexpr qsizetype MaxWords = 256;
-    // The groups' stems, in the order of the query.
-    const QList<QStringList>& groups() const { return m_groups; }
-    // The query for a full-text table of stems: every group a phrase, all of them required.
+    // A group: the keys of each of its words.
+    using Group = QList<QStringList>;
+    // The groups, in the order of the query.
+    const QList<Group>& groups() const { return m_groups; }
+    // A group as a phrase of the index's full-text table of words (WordForms::tokens): each
+    // word's keys at one position, any of them found.
+    static QString fullTextPhrase(const Group& group);
+    // The query for that table: every group a phrase, all of them required.
     QString fullTextQuery() const;
 
-    // How often each group occurs in a text's stems.
-    QList<int> counts(const QStringList& stems) const;
-    // The same, the stems given one at a time as a text is read.
+    // How often each group occurs in a text's words (their keys, in order).
+    QList<int> counts(const QList<QStringList>& words) const;
+    // The same, the words' keys given one at a time as a text is read.
     class Tally
     {
     public:
         explicit Tally(const WordQuery& query);
-        void add(const QString& stem);
+        void add(const QStringList& keys);
         const QList<int>& counts() const { return m_counts; }
 
     private:
         const WordQuery& m_query;
         qsizetype m_longest;
         QList<int> m_counts;
-        std::deque<QString> m_recent; // the latest stems, as many as the longest group has
+        std::deque<QStringList> m_recent; // the latest words, as many as the longest group has
     };
     // Whether every group occurs.
     static bool allFound(const QList<int>& counts);
@@ -112,7 +125,7 @@ public:
     qsizetype longestGroup() const;
 
 private:
-    QList<QStringList> m_groups;
+    QList<Group> m_groups;
 };
 
 // The relevance of a document by BM25 over the query's groups, as SQLite's FTS5 computes

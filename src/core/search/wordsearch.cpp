@@ -2,37 +2,18 @@
 
 #include "textreader.h"
 #include "wordforms.h"
+#include "wordkeys.h"
 
 #include "documentfile.h"
 #include "documenttext.h"
 #include "textsearch.h"
 
-namespace {
-
-// The beginning every form of a word shares with its stem: a Russian stem is the beginning of
-// the word (ё read as е); an English one may change its last letters; any other word is itself.
-// The text may write е as ё: the beginning ends before the first е.
-QString sharedBeginning(const QString& stem)
-{
-    bool cyrillic = true;
-    bool latin = true;
-    for (const QChar c : stem) {
-        cyrillic = cyrillic && c.script() == QChar::Script_Cyrillic && c.isLetter();
-        latin = latin && c.script() == QChar::Script_Latin && c.isLetter();
-    }
-    QString beginning = latin && !cyrillic ? stem.left(stem.size() - 2) : stem;
-    const qsizetype e = beginning.indexOf(u'е');
-    return e < 0 ? beginning : beginning.left(e);
-}
-
-} // namespace
-
 WordSearch::WordSearch(const QString& query) : m_query(query)
 {
-    for (const QStringList& group : m_query.groups()) {
+    for (const WordQuery::Group& group : m_query.groups()) {
         QString longest;
-        for (const QString& stem : group) {
-            const QString beginning = sharedBeginning(stem);
+        for (const QStringList& keys : group) {
+            const QString beginning = WordKeys::sharedBeginning(keys);
             if (beginning.size() > longest.size())
                 longest = beginning;
         }
@@ -128,7 +109,7 @@ WordSearch::Reading WordSearch::readInPieces(DocumentFile* rest, const QByteArra
         if (last)
             splitter.finish(words);
         for (const WordForms::Word& word : words)
-            tally.add(word.stem);
+            tally.add(word.keys);
         reading.length += int(words.size());
         words.clear();
         if (last)

@@ -1,0 +1,55 @@
+// The keys the word-forms search gives words, and what the dictionary costs: its loading and
+// the lookup of a vocabulary. Usage: word_keys [--vocabulary FILE] [WORD...]
+#include "russiandictionary.h"
+#include "wordforms.h"
+#include "wordkeys.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTextStream>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList arguments = app.arguments().mid(1);
+    QElapsedTimer timer;
+    timer.start();
+    const RussianDictionary* dictionary = RussianDictionary::instance();
+    std::printf("dictionary: %s, loaded in %lld ms, %zu entries joined to another\n",
+                dictionary ? "ru_RU" : "none (Snowball)", timer.elapsed(),
+                dictionary ? dictionary->families().joinedCount() : size_t(0));
+    if (arguments.size() >= 2 && arguments[0] == QStringLiteral("--vocabulary")) {
+        QFile file(arguments[1]);
+        if (!file.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "cannot read %s\n", qPrintable(arguments[1]));
+            return 1;
+        }
+        const QStringList words =
+            QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        timer.restart();
+        qsizetype keys = 0;
+        for (const QString& word : words)
+            keys += WordForms::keys(word).size();
+        const qint64 first = timer.elapsed();
+        timer.restart();
+        for (const QString& word : words)
+            keys += WordForms::keys(word).size();
+        std::printf("%lld words: first lookup %lld ms, again (cached) %lld ms (%lld keys)\n",
+                    qlonglong(words.size()), first, timer.elapsed(), qlonglong(keys));
+        arguments = arguments.mid(2);
+    }
+    for (const QString& word : arguments) {
+        const WordQuery query(word);
+        QStringList shown;
+        for (const WordQuery::Group& group : query.groups())
+            for (const QStringList& keys : group)
+                shown.append(keys.join(u'|') + QStringLiteral(" [") +
+                             WordKeys::sharedBeginning(keys) + u']');
+        std::printf("%s: text %s; query %s\n", qPrintable(word),
+                    qPrintable(WordForms::keys(word).join(u'|')), qPrintable(shown.join(u' ')));
+    }
+    return 0;
+}

@@ -1,0 +1,104 @@
+#include "affixrules.h"
+
+#include <QList>
+#include <QString>
+
+namespace {
+
+std::u32string toUtf32(const QByteArray& bytes)
+{
+    const QList<uint> units = QString::fromUtf8(bytes).toUcs4();
+    return std::u32string(units.begin(), units.end());
+}
+
+// "0" stands for nothing in a rule's strip and add fields.
+std::u32string field(const QByteArray& bytes)
+{
+    return bytes == "0" ? std::u32string() : toUtf32(bytes);
+}
+
+} // namespace
+
+bool AffixRules::parse(const QByteArray& text)
+{
+    m_rules.clear();
+    for (const QByteArray& line : text.split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        // A header line ("SFX flag Y count") has four fields; a rule has five (a sixth and
+        // more, morphological notes, are not read).
+        if (fields.size() < 5 || fields[0] != "SFX" || fields[1].size() != 1)
+            continue;
+        Rule rule;
+        rule.strip = field(fields[2]);
+        rule.add = field(fields[3].split('/').first());
+        const std::u32string condition = toUtf32(fields[4]);
+        bool valid = true;
+        for (size_t i = 0; i < condition.size() && valid; ++i) {
+            ConditionUnit unit;
+            if (condition[i] == U'.') {
+                unit.any = true;
+            } else if (condition[i] == U'[') {
+                const size_t close = condition.find(U']', i);
+                valid = close != std::u32string::npos;
+                if (!valid)
+                    break;
+                unit.negated = i + 1 < close && condition[i + 1] == U'^';
+                unit.characters =
+                    condition.substr(i + 1 + unit.negated, close - i - 1 - unit.negated);
+                i = close;
+            } else {
+                unit.characters = condition.substr(i, 1);
+            }
+            rule.condition.push_back(unit);
+        }
+        if (valid)
+            m_rules[char32_t(fields[1][0])].push_back(std::move(rule));
+    }
+    return !m_rules.empty();
+}
+
+bool AffixRules::meets(const std::u32string& word, const std::vector<ConditionUnit>& condition)
+{
+    if (condition.size() > word.size())
+        return false;
+    const size_t from = word.size() - condition.size();
+    for (size_t i = 0; i < condition.size(); ++i) {
+        const ConditionUnit& unit = condition[i];
+        if (unit.any)
+            continue;
+        const bool listed = unit.characters.find(word[from + i]) != std::u32string::npos;
+        if (listed == unit.negated)
+            return false;
+    }
+    return true;
+}
+
+size_t AffixRules::forms(const std::u32string& word, std::u32string_view flags,
+                         std::vector<std::u32string>& out) const
+{
+    size_t count = 0;
+    const auto next = [&out, &count]() -> std::u32string& {
+        if (count == out.size())
+            out.emplace_back();
+        return out[count++];
+    };
+    next() = word;
+    for (const char32_t flag : flags) {
+        const auto rules = m_rules.find(flag);
+        if (rules == m_rules.end())
+            continue;
+        for (const Rule& rule : rules->second) {
+            if (rule.strip.size() > word.size() ||
+                word.compare(word.size() - rule.strip.size(), rule.strip.size(), rule.strip) != 0 ||
+                !meets(word, rule.condition))
+                continue;
+            // A rule that strips the whole word and adds nothing makes no word.
+            if (word.size() == rule.strip.size() && rule.add.empty())
+                continue;
+            std::u32string& form = next();
+            form.assign(word, 0, word.size() - rule.strip.size());
+            form += rule.add;
+        }
+    }
+    return count;
+}

@@ -1,0 +1,142 @@
+#include "russiandictionary.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <hunspell/hunspell.h>
+
+#include <memory>
+
+namespace {
+
+// A dictionary file larger than this is not one.
+constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
+
+QByteArray readSmallFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxFileSize)
+        return QByteArray();
+    return file.readAll();
+}
+
+} // namespace
+
+RussianDictionary::~RussianDictionary()
+{
+    if (m_hunspell)
+        Hunspell_destroy(m_hunspell);
+}
+
+QStringList RussianDictionary::folders()
+{
+    if (qEnvironmentVariableIsSet("LECTORIA_DICTIONARY_DIR")) {
+        const QString folder = qEnvironmentVariable("LECTORIA_DICTIONARY_DIR");
+        return folder.isEmpty() ? QStringList() : QStringList{folder};
+    }
+    return {QStringLiteral("/usr/share/hunspell"), QStringLiteral("/usr/share/myspell/dicts"),
+            QStringLiteral("/usr/share/myspell")};
+}
+
+bool RussianDictionary::isInstalled()
+{
+    for (const QString& folder : folders()) {
+        if (QFileInfo::exists(QDir(folder).filePath(QStringLiteral("ru_RU.aff"))) &&
+            QFileInfo::exists(QDir(folder).filePath(QStringLiteral("ru_RU.dic"))))
+            return true;
+    }
+    return false;
+}
+
+const RussianDictionary* RussianDictionary::instance()
+{
+    static const std::unique_ptr<RussianDictionary> dictionary = [] {
+        for (const QString& folder : folders()) {
+            if (auto loaded = load(folder))
+                return loaded;
+        }
+        return std::unique_ptr<RussianDictionary>();
+    }();
+    return dictionary.get();
+}
+
+std::unique_ptr<RussianDictionary> RussianDictionary::load(const QString& folder)
+{
+    const QString affixPath = QDir(folder).filePath(QStringLiteral("ru_RU.aff"));
+    const QString wordsPath = QDir(folder).filePath(QStringLiteral("ru_RU.dic"));
+    const QByteArray affix = readSmallFile(affixPath);
+    const QByteArray words = readSmallFile(wordsPath);
+    AffixRules rules;
+    // Read as UTF-8: another encoding would make other keys than the rules below expect.
+    if (affix.isEmpty() || words.isEmpty() || !affix.contains("SET UTF-8") || !rules.parse(affix))
+        return nullptr;
+    std::unique_ptr<RussianDictionary> dictionary(new RussianDictionary);
+    dictionary->m_hunspell = Hunspell_create(QFile::encodeName(affixPath).constData(),
+                                             QFile::encodeName(wordsPath).constData());
+    if (!dictionary->m_hunspell)
+        return nullptr;
+    dictionary->m_families.build(words, rules);
+    QCryptographicHash digest(QCryptographicHash::Sha1);
+    digest.addData(affix);
+    digest.addData(words);
+    dictionary->m_identity = "ru_RU " + digest.result().toHex();
+    return dictionary;
+}
+
+std::vector<std::u32string> RussianDictionary::entriesOf(const std::u32string& word) const
+{
+    std::vector<std::u32string> out;
+    // Hunspell's own limit is a hundred bytes or so; a longer word is no dictionary word.
+    if (word.empty() || word.size() > 60)
+        return out;
+    const QByteArray capitals =
+        QString::fromUcs4(word.data(), qsizetype(word.size())).toUpper().toUtf8();
+    std::vector<QByteArray> stems;
+    {
+        const std::lock_guard<std::mutex> lock(m_hunspellUse);
+        char** list = nullptr;
+        const int count = Hunspell_stem(m_hunspell, &list, capitals.constData());
+        for (int i = 0; i < count; ++i)
+            stems.emplace_back(list[i]);
+        Hunspell_free_list(m_hunspell, &list, count);
+    }
+    for (const QByteArray& stem : stems) {
+        const QList<uint> units = QString::fromUtf8(stem).toUcs4();
+        out.push_back(WordFamilies::folded(std::u32string(units.begin(), units.end())));
+    }
+    return out;
+}
+
+std::vector<std::u32string>
+RussianDictionary::keysOfEntries(const std::vector<std::u32string>& entries) const
+{
+    std::vector<std::u32string> out;
+    for (const std::u32string& entry : entries) {
+        for (std::u32string& key : m_families.keysOf(entry)) {
+            if (std::find(out.begin(), out.end(), key) == out.end())
+                out.push_back(std::move(key));
+        }
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::vector<std::u32string> RussianDictionary::keys(const std::u32string& word) const
+{
+    return keysOfEntries(entriesOf(word));
+}
+
+std::vector<std::u32string> RussianDictionary::queryKeys(const std::u32string& word) const
+{
+    const std::vector<std::u32string> entries = entriesOf(word);
+    if (std::find(entries.begin(), entries.end(), word) != entries.end())
+        return keysOfEntries({word});
+    return keysOfEntries(entries);
+}
+
+std::u32string RussianDictionary::beginningOf(const std::u32string& key) const
+{
+    return m_families.beginningOf(key);
+}

@@ -1,0 +1,189 @@
+#include "wordkeys.h"
+
+#include "russiandictionary.h"
+#include "vocabularycache.h"
+
+#include <QChar>
+
+#include <libstemmer.h>
+
+#include <algorithm>
+
+namespace {
+
+// A stemmer is used by one thread at a time: each thread has its own.
+class Stemmers
+{
+public:
+    Stemmers()
+        : m_russian(sb_stemmer_new("russian", "UTF_8")),
+          m_english(sb_stemmer_new("english", "UTF_8"))
+    {
+    }
+    ~Stemmers()
+    {
+        sb_stemmer_delete(m_russian);
+        sb_stemmer_delete(m_english);
+    }
+    Stemmers(const Stemmers&) = delete;
+    Stemmers& operator=(const Stemmers&) = delete;
+
+    QString stem(const QString& word, bool cyrillic)
+    {
+        sb_stemmer* stemmer = cyrillic ? m_russian : m_english;
+        if (!stemmer)
+            return word;
+        const QByteArray utf8 = word.toUtf8();
+        const sb_symbol* stemmed = sb_stemmer_stem(
+            stemmer, reinterpret_cast<const sb_symbol*>(utf8.constData()), int(utf8.size()));
+        if (!stemmed)
+            return word;
+        return QString::fromUtf8(reinterpret_cast<const char*>(stemmed),
+                                 sb_stemmer_length(stemmer));
+    }
+
+private:
+    sb_stemmer* m_russian;
+    sb_stemmer* m_english;
+};
+
+enum class Letters
+{
+    Cyrillic,
+    Latin,
+    Other
+};
+
+Letters lettersOf(const std::u32string& word)
+{
+    bool cyrillic = true;
+    bool latin = true;
+    for (const char32_t c : word) {
+        const QChar::Script script = QChar::script(c);
+        cyrillic = cyrillic && script == QChar::Script_Cyrillic && QChar::isLetter(c);
+        latin = latin && script == QChar::Script_Latin && QChar::isLetter(c);
+    }
+    return cyrillic ? Letters::Cyrillic : latin ? Letters::Latin : Letters::Other;
+}
+
+QString snowballStem(const std::u32string& word)
+{
+    thread_local Stemmers stemmers;
+    const QString text = QString::fromUcs4(word.data(), qsizetype(word.size()));
+    const Letters letters = lettersOf(word);
+    return letters == Letters::Other ? text : stemmers.stem(text, letters == Letters::Cyrillic);
+}
+
+QStringList toStrings(const std::vector<std::u32string>& keys)
+{
+    QStringList out;
+    for (const std::u32string& key : keys)
+        out.append(QString::fromUcs4(key.data(), qsizetype(key.size())));
+    return out;
+}
+
+VocabularyCache& vocabulary()
+{
+    // A library's vocabulary is some hundred thousand words; the bound holds a million.
+    static VocabularyCache cache(1'000'000);
+    return cache;
+}
+
+QStringList sorted(QStringList keys)
+{
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+    return keys;
+}
+
+// What every form of a Snowball stem begins with: a Russian stem is the beginning of its
+// words; an English one may change its last two letters; any other word is itself.
+QString snowballBeginning(const QString& key)
+{
+    const QString stem = key.mid(1);
+    const QList<uint> units = stem.toUcs4();
+    const bool latin = lettersOf(std::u32string(units.begin(), units.end())) == Letters::Latin;
+    return latin ? stem.left(stem.size() - 2) : stem;
+}
+
+} // namespace
+
+namespace WordKeys {
+
+QStringList ofText(const std::u32string& word)
+{
+    return vocabulary().keys(word, [](const std::u32string& unseen) {
+        const RussianDictionary* dictionary = RussianDictionary::instance();
+        QStringList keys = dictionary ? toStrings(dictionary->keys(unseen)) : QStringList();
+        const QString stem = snowballStem(unseen);
+        keys.append((keys.isEmpty() ? UnknownWordMark : KnownWordMark) + stem);
+        return sorted(keys);
+    });
+}
+
+QStringList ofQuery(const std::u32string& word)
+{
+    const RussianDictionary* dictionary = RussianDictionary::instance();
+    QStringList keys = dictionary ? toStrings(dictionary->queryKeys(word)) : QStringList();
+    const QString stem = snowballStem(word);
+    if (keys.isEmpty())
+        keys.append(KnownWordMark + stem);
+    keys.append(UnknownWordMark + stem);
+    return sorted(keys);
+}
+
+bool meet(const QStringList& a, const QStringList& b)
+{
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        const int order = a[i].compare(b[j]);
+        if (order == 0)
+            return true;
+        order < 0 ? ++i : ++j;
+    }
+    return false;
+}
+
+QString sharedBeginning(const QStringList& keys)
+{
+    const RussianDictionary* dictionary = RussianDictionary::instance();
+    QString shared;
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        const QString& key = keys[i];
+        QString beginning;
+        if (key.startsWith(UnknownWordMark) || key.startsWith(KnownWordMark)) {
+            beginning = snowballBeginning(key);
+        } else if (dictionary) {
+            const QList<uint> units = key.toUcs4();
+            const std::u32string known =
+                dictionary->beginningOf(std::u32string(units.begin(), units.end()));
+            beginning = QString::fromUcs4(known.data(), qsizetype(known.size()));
+        }
+        if (beginning.isEmpty())
+            return QString();
+        if (i == 0) {
+            shared = beginning;
+        } else {
+            qsizetype n = 0;
+            while (n < shared.size() && n < beginning.size() && shared[n] == beginning[n])
+                ++n;
+            shared.truncate(n);
+        }
+    }
+    const qsizetype e = shared.indexOf(u'е');
+    return e < 0 ? shared : shared.left(e);
+}
+
+bool usesDictionary()
+{
+    return RussianDictionary::instance() != nullptr;
+}
+
+QByteArray identity()
+{
+    const RussianDictionary* dictionary = RussianDictionary::instance();
+    return dictionary ? dictionary->identity() : QByteArrayLiteral("snowball");
+}
+
+} // namespace WordKeys
