@@ -21,7 +21,7 @@ std::u32string field(const QByteArray& bytes)
 
 bool AffixRules::parse(const QByteArray& text)
 {
-    m_rules.clear();
+    m_flags.clear();
     for (const QByteArray& line : text.split('\n')) {
         const QList<QByteArray> fields = line.simplified().split(' ');
         // A header line ("SFX flag Y count") has four fields; a rule has five (a sixth and
@@ -52,9 +52,33 @@ bool AffixRules::parse(const QByteArray& text)
             rule.condition.push_back(unit);
         }
         if (valid)
-            m_rules[char32_t(fields[1][0])].push_back(std::move(rule));
+            m_flags[char32_t(fields[1][0])].rules.push_back(std::move(rule));
     }
-    return !m_rules.empty();
+    for (auto& [flag, rules] : m_flags) {
+        // The last characters a rule takes: its strip's last, else its condition's last unit's.
+        std::vector<std::u32string> lasts(rules.rules.size());
+        std::u32string named;
+        for (size_t i = 0; i < rules.rules.size(); ++i) {
+            const Rule& rule = rules.rules[i];
+            if (!rule.strip.empty())
+                lasts[i] = rule.strip.substr(rule.strip.size() - 1);
+            else if (!rule.condition.empty() && !rule.condition.back().any &&
+                     !rule.condition.back().negated)
+                lasts[i] = rule.condition.back().characters;
+            named += lasts[i];
+        }
+        for (const char32_t last : named)
+            rules.byLast.emplace(last, std::vector<size_t>());
+        for (size_t i = 0; i < rules.rules.size(); ++i) {
+            if (lasts[i].empty())
+                rules.anyLast.push_back(i);
+            for (auto& [last, list] : rules.byLast) {
+                if (lasts[i].empty() || lasts[i].find(last) != std::u32string::npos)
+                    list.push_back(i);
+            }
+        }
+    }
+    return !m_flags.empty();
 }
 
 bool AffixRules::meets(const std::u32string& word, const std::vector<ConditionUnit>& condition)
@@ -84,10 +108,13 @@ size_t AffixRules::forms(const std::u32string& word, std::u32string_view flags,
     };
     next() = word;
     for (const char32_t flag : flags) {
-        const auto rules = m_rules.find(flag);
-        if (rules == m_rules.end())
+        const auto found = m_flags.find(flag);
+        if (found == m_flags.end() || word.empty())
             continue;
-        for (const Rule& rule : rules->second) {
+        const Flag& rules = found->second;
+        const auto byLast = rules.byLast.find(word.back());
+        for (const size_t index : byLast == rules.byLast.end() ? rules.anyLast : byLast->second) {
+            const Rule& rule = rules.rules[index];
             if (rule.strip.size() > word.size() ||
                 word.compare(word.size() - rule.strip.size(), rule.strip.size(), rule.strip) != 0 ||
                 !meets(word, rule.condition))

@@ -37,7 +37,15 @@ private:
         std::u32string add;
         std::vector<ConditionUnit> condition; // matched against the word's end
     };
+    // A flag's rules, and which of them may apply to a word by its last character (a word
+    // meets a few dozen of a flag's hundreds of rules: the rest are not tried).
+    struct Flag
+    {
+        std::vector<Rule> rules;
+        std::unordered_map<char32_t, std::vector<size_t>> byLast;
+        std::vector<size_t> anyLast; // for a last character no rule names
+    };
     static bool meets(const std::u32string& word, const std::vector<ConditionUnit>& condition);
 
-    std::unordered_map<char32_t, std::vector<Rule>> m_rules;
+    std::unordered_map<char32_t, Flag> m_flags;
 };

@@ -52,14 +52,16 @@ bool RussianDictionary::isInstalled()
 
 const RussianDictionary* RussianDictionary::instance()
 {
-    static const std::unique_ptr<RussianDictionary> dictionary = [] {
+    // Kept to the program's end and not taken apart then: its hundred thousand pieces would
+    // only cost the program's exit time.
+    static const RussianDictionary* const dictionary = [] {
         for (const QString& folder : folders()) {
             if (auto loaded = load(folder))
-                return loaded;
+                return loaded.release();
         }
-        return std::unique_ptr<RussianDictionary>();
+        return static_cast<RussianDictionary*>(nullptr);
     }();
-    return dictionary.get();
+    return dictionary;
 }
 
 std::unique_ptr<RussianDictionary> RussianDictionary::load(const QString& folder)

@@ -21,30 +21,54 @@ struct Entry
     Word flags;
 };
 
+// A line's UTF-8 as characters (a broken sequence is one replacement character per byte).
+Word decoded(const char* bytes, qsizetype size)
+{
+    Word out;
+    out.reserve(size_t(size));
+    for (qsizetype i = 0; i < size;) {
+        const auto lead = uchar(bytes[i]);
+        if (lead < 0x80) {
+            out += char32_t(lead);
+            ++i;
+        } else if ((lead & 0xE0) == 0xC0 && i + 1 < size && (uchar(bytes[i + 1]) & 0xC0) == 0x80) {
+            out += char32_t(((lead & 0x1F) << 6) | (uchar(bytes[i + 1]) & 0x3F));
+            i += 2;
+        } else {
+            // Three- and four-byte characters are no Russian letters: decoded the slow way.
+            qsizetype end = i + 1;
+            while (end < size && (uchar(bytes[end]) & 0xC0) == 0x80)
+                ++end;
+            const QList<uint> units = QString::fromUtf8(bytes + i, end - i).toUcs4();
+            out.append(units.begin(), units.end());
+            i = end;
+        }
+    }
+    return out;
+}
+
 std::vector<Entry> readEntries(const QByteArray& text)
 {
     std::vector<Entry> entries;
-    const QList<QByteArray> lines = text.split('\n');
+    const char* at = text.constData();
+    const char* const end = at + text.size();
     // The first line counts the entries.
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        QByteArray line = lines[i].trimmed();
+    at = std::find(at, end, '\n');
+    while (at < end) {
+        ++at;
+        const char* lineEnd = std::find(at, end, '\n');
         // Morphological notes after a blank or a tab are not read.
-        const qsizetype blank = line.indexOf(' ');
-        const qsizetype tab = line.indexOf('\t');
-        const qsizetype end =
-            std::min(blank < 0 ? line.size() : blank, tab < 0 ? line.size() : tab);
-        line.truncate(end);
-        if (line.isEmpty())
-            continue;
-        const qsizetype slash = line.indexOf('/');
-        const QList<uint> word =
-            QString::fromUtf8(line.left(slash < 0 ? line.size() : slash)).toUcs4();
-        const QList<uint> flags =
-            slash < 0 ? QList<uint>() : QString::fromUtf8(line.mid(slash + 1)).toUcs4();
-        Word original(word.begin(), word.end());
-        Word folded = WordFamilies::folded(original);
-        entries.push_back(
-            Entry{std::move(original), std::move(folded), Word(flags.begin(), flags.end())});
+        const char* wordEnd = at;
+        while (wordEnd < lineEnd && *wordEnd != ' ' && *wordEnd != '\t' && *wordEnd != '\r')
+            ++wordEnd;
+        const char* slash = std::find(at, wordEnd, '/');
+        if (slash > at) {
+            Word original = decoded(at, slash - at);
+            Word folded = WordFamilies::folded(original);
+            Word flags = slash < wordEnd ? decoded(slash + 1, wordEnd - slash - 1) : Word();
+            entries.push_back(Entry{std::move(original), std::move(folded), std::move(flags)});
+        }
+        at = lineEnd;
     }
     return entries;
 }
@@ -143,22 +167,24 @@ struct EndingCount
     int others = 0;
 };
 
+// Endings of up to three letters are all the rules below look at; each is packed into a number,
+// so that a million forms are counted without a string each.
+constexpr size_t MaxEnding = 3;
+
+quint64 packedEnding(std::u32string_view ending)
+{
+    quint64 packed = ending.size();
+    for (const char32_t c : ending)
+        packed = (packed << 21) | c;
+    return packed;
+}
+
 enum class EndingKind
 {
     Rare,
     Verb,
     Other,
     Both
-};
-
-// Looks up words by a view of them, without making a string.
-struct ViewHash
-{
-    using is_transparent = void;
-    size_t operator()(std::u32string_view word) const
-    {
-        return std::hash<std::u32string_view>()(word);
-    }
 };
 
 } // namespace
@@ -191,10 +217,19 @@ void WordFamilies::build(const QByteArray& dictionaryText, const AffixRules& rul
     m_beginnings.clear();
     const std::vector<Entry> entries = readEntries(dictionaryText);
     m_beginnings.reserve(entries.size());
-    std::unordered_set<Word> flagged;
-    std::unordered_set<Word> flagless;
+    // Each word: whether an entry of it has flags (1), has none (2), or both.
+    std::unordered_map<Word, int> listed;
+    listed.reserve(entries.size());
     for (const Entry& entry : entries)
-        (entry.flags.empty() ? flagless : flagged).insert(entry.word);
+        listed[entry.word] |= entry.flags.empty() ? 2 : 1;
+    const auto isFlagged = [&listed](const Word& word) {
+        const auto known = listed.find(word);
+        return known != listed.end() && (known->second & 1);
+    };
+    const auto isFlagless = [&listed](const Word& word) {
+        const auto known = listed.find(word);
+        return known != listed.end() && (known->second & 2);
+    };
 
     // Every flagged entry's forms: the beginning they share and the endings after it; a
     // verb's forms tell its participles.
@@ -204,7 +239,7 @@ void WordFamilies::build(const QByteArray& dictionaryText, const AffixRules& rul
         if (std::find(list.begin(), list.end(), key) == list.end())
             list.push_back(key);
     };
-    std::unordered_map<Word, EndingCount, ViewHash, std::equal_to<>> endings;
+    std::unordered_map<quint64, EndingCount> endings;
     std::unordered_map<Word, std::vector<size_t>> byBeginning;
     byBeginning.reserve(entries.size());
     std::vector<Word> beginnings(entries.size());
@@ -221,11 +256,11 @@ void WordFamilies::build(const QByteArray& dictionaryText, const AffixRules& rul
         }
         const bool verb = isVerb(entry.word);
         for (const Word& form : forms) {
-            const std::u32string_view ending = std::u32string_view(form).substr(shared.size());
-            auto count = endings.find(ending);
-            if (count == endings.end())
-                count = endings.emplace(Word(ending), EndingCount()).first;
-            (verb ? count->second.verbs : count->second.others) += 1;
+            if (form.size() - shared.size() > MaxEnding)
+                continue;
+            EndingCount& count =
+                endings[packedEnding(std::u32string_view(form).substr(shared.size()))];
+            (verb ? count.verbs : count.others) += 1;
         }
         byBeginning[shared].push_back(i);
         beginnings[i] = std::move(shared);
@@ -233,7 +268,7 @@ void WordFamilies::build(const QByteArray& dictionaryText, const AffixRules& rul
             continue;
         const bool reflexive = isReflexiveVerb(entry.word);
         const Word bare = reflexive ? entry.word.substr(0, entry.word.size() - 2) : entry.word;
-        const Word family = reflexive && flagged.count(bare) ? bare : entry.word;
+        const Word family = reflexive && isFlagged(bare) ? bare : entry.word;
         if (family != entry.word)
             addKey(entry.word, family);
         if (reflexive) {
@@ -242,16 +277,19 @@ void WordFamilies::build(const QByteArray& dictionaryText, const AffixRules& rul
                     form.resize(form.size() - 2);
             }
         }
-        for (const Word& candidate : participleCandidates(bare, forms)) {
+        std::vector<Word> participles = participleCandidates(bare, forms);
+        std::sort(participles.begin(), participles.end());
+        participles.erase(std::unique(participles.begin(), participles.end()), participles.end());
+        for (const Word& candidate : participles) {
             for (const Word& participle : {candidate, candidate + U"ся"}) {
-                if (flagged.count(participle) && !isVerb(participle))
+                if (isFlagged(participle) && !isVerb(participle))
                     addKey(participle, family);
             }
         }
         // Verbal adverbs are listed without flags.
         for (const Word& candidate : adverbCandidates(bare, forms)) {
             for (const Word& adverb : {candidate, candidate + U"сь"}) {
-                if (flagless.count(adverb) && !flagged.count(adverb))
+                if (isFlagless(adverb) && !isFlagged(adverb))
                     addKey(adverb, family);
             }
         }
@@ -261,7 +299,9 @@ void WordFamilies::build(const QByteArray& dictionaryText, const AffixRules& rul
         return known == keys.end() ? std::vector<Word>{entry} : known->second;
     };
     const auto kindOf = [&endings](std::u32string_view ending) {
-        const auto count = endings.find(ending);
+        if (ending.size() > MaxEnding)
+            return EndingKind::Rare;
+        const auto count = endings.find(packedEnding(ending));
         if (count == endings.end() || count->second.verbs + count->second.others < 50)
             return EndingKind::Rare;
         if (count->second.verbs >= 3 * count->second.others)
@@ -274,7 +314,7 @@ void WordFamilies::build(const QByteArray& dictionaryText, const AffixRules& rul
     // Inflected forms without flags, joined to their word.
     std::vector<Word> alone;
     for (const Entry& entry : entries) {
-        if (!entry.flags.empty() || flagged.count(entry.word))
+        if (!entry.flags.empty() || isFlagged(entry.word))
             continue;
         const Word& word = entry.word;
         std::vector<size_t> best;
@@ -362,12 +402,12 @@ void WordFamilies::build(const QByteArray& dictionaryText, const AffixRules& rul
         for (const char32_t vowel : {U'о', U'е'}) {
             Word nominative = beginning;
             nominative.insert(nominative.size() - 1, 1, vowel);
-            if (beginning.size() >= 2 && flagless.count(nominative))
+            if (beginning.size() >= 2 && isFlagless(nominative))
                 first = nominative;
         }
         if (first.empty() && endsWith(beginning, U"ен")) {
             const Word nominative = beginning.substr(0, beginning.size() - 2) + U"я";
-            if (flagless.count(nominative))
+            if (isFlagless(nominative))
                 first = nominative;
         }
         std::sort(members.begin(), members.end(), [](const Word& a, const Word& b) {
