@@ -1,6 +1,7 @@
 #include "documenttext.h"
 #include "highlightedcopy.h"
 #include "indexbuild.h"
+#include "indexlocation.h"
 #include "libraryscan.h"
 #include "pagewriter.h"
 #include "searchjob.h"
@@ -9,6 +10,8 @@
 
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -155,6 +158,9 @@ private slots:
             TestFiles::cp1251(QStringLiteral("<p>Ксилолитовые покрытия. Покрытия ксилолитовые, "
                                              "ксилолитового покрытия.</p>"))));
         QVERIFY(TestFiles::write(
+            library + QStringLiteral("/forms.htm"),
+            TestFiles::cp1251(QStringLiteral("<p>Марки стали. Швы свай учтены; изменён шаг.</p>"))));
+        QVERIFY(TestFiles::write(
             library + QStringLiteral("/apart.htm"),
             TestFiles::cp1251(QStringLiteral("<p>Ксилолит упомянут здесь.</p>") +
                               QStringLiteral("<p>Прочий текст документа. </p>").repeated(40) +
@@ -168,6 +174,11 @@ private slots:
                                      QStringLiteral("Portland 12,5"),
                                      QStringLiteral("R&D коэффициенты"),
                                      QStringLiteral("ксилолитовое покрытие"),
+                                     QStringLiteral("стали"),
+                                     QStringLiteral("\"марки стали\""),
+                                     QStringLiteral("учесть свая"),
+                                     QStringLiteral("изменить шов"),
+                                     QStringLiteral("ксилолиты"),
                                      QStringLiteral("нет таких слов")};
         for (const QString& query : queries) {
             const SearchResult read = SearchJob(wordSearch(query, library, false)).run();
@@ -178,6 +189,34 @@ private slots:
             QCOMPARE(b, a); // the tree's order: the scan's
             QCOMPARE(indexed.relevance.keys().size(), a.size());
         }
+        // The forms by the dictionary, with the index and without.
+        for (const bool useIndex : {false, true}) {
+            for (const QString& query :
+                 {QStringLiteral("сталь"), QStringLiteral("\"марка стали\""),
+                  QStringLiteral("учесть свая шов"), QStringLiteral("изменить")}) {
+                const QStringList paths =
+                    foundPaths(SearchJob(wordSearch(query, library, useIndex)).run());
+                QVERIFY2(paths.contains(library + QStringLiteral("/forms.htm")), qPrintable(query));
+            }
+        }
+
+        // An index whose words were keyed by another dictionary answers no word-forms query
+        // (the documents are read), and the next update makes it anew.
+        sqlite3* db = nullptr;
+        QVERIFY(sqlite3_open(IndexLocation::cacheFile(library).toUtf8().constData(), &db) ==
+                SQLITE_OK);
+        QVERIFY(sqlite3_exec(db, "UPDATE meta SET value = 'ru_RU 0' WHERE key = 'wordkeys';",
+                             nullptr, nullptr, nullptr) == SQLITE_OK);
+        sqlite3_close(db);
+        const SearchResult unkeyed =
+            SearchJob(wordSearch(QStringLiteral("стали"), library, true)).run();
+        QVERIFY(unkeyed.indexedFolders.isEmpty());
+        QCOMPARE(foundPaths(unkeyed),
+                 foundPaths(SearchJob(wordSearch(QStringLiteral("стали"), library, false)).run()));
+        const IndexBuild::Report rebuilt = IndexBuild::updateOwn(library);
+        QVERIFY(rebuilt.replaced);
+        QCOMPARE(SearchJob(wordSearch(QStringLiteral("стали"), library, true)).run().indexedFolders,
+                 QStringList{library});
 
         for (const bool useIndex : {false, true}) {
             const SearchResult result =
