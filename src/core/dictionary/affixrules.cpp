@@ -97,6 +97,13 @@ bool AffixRules::meets(const std::u32string& word, const std::vector<ConditionUn
     return true;
 }
 
+bool AffixRules::applies(const std::u32string& word, const Rule& rule)
+{
+    return rule.strip.size() <= word.size() &&
+           word.compare(word.size() - rule.strip.size(), rule.strip.size(), rule.strip) == 0 &&
+           meets(word, rule.condition) && !(word.size() == rule.strip.size() && rule.add.empty());
+}
+
 size_t AffixRules::forms(const std::u32string& word, std::u32string_view flags,
                          std::vector<std::u32string>& out) const
 {
@@ -107,25 +114,10 @@ size_t AffixRules::forms(const std::u32string& word, std::u32string_view flags,
         return out[count++];
     };
     next() = word;
-    for (const char32_t flag : flags) {
-        const auto found = m_flags.find(flag);
-        if (found == m_flags.end() || word.empty())
-            continue;
-        const Flag& rules = found->second;
-        const auto byLast = rules.byLast.find(word.back());
-        for (const size_t index : byLast == rules.byLast.end() ? rules.anyLast : byLast->second) {
-            const Rule& rule = rules.rules[index];
-            if (rule.strip.size() > word.size() ||
-                word.compare(word.size() - rule.strip.size(), rule.strip.size(), rule.strip) != 0 ||
-                !meets(word, rule.condition))
-                continue;
-            // A rule that strips the whole word and adds nothing makes no word.
-            if (word.size() == rule.strip.size() && rule.add.empty())
-                continue;
-            std::u32string& form = next();
-            form.assign(word, 0, word.size() - rule.strip.size());
-            form += rule.add;
-        }
-    }
+    forEachForm(word, flags, [&](size_t kept, std::u32string_view add) {
+        std::u32string& form = next();
+        form.assign(word, 0, kept);
+        form += add;
+    });
     return count;
 }

@@ -23,6 +23,26 @@ public:
     size_t forms(const std::u32string& word, std::u32string_view flags,
                  std::vector<std::u32string>& out) const;
 
+    // Each form of word by its flags but the word itself, told as the length of the word's
+    // beginning it keeps and the ending added after it: nothing is made.
+    template <typename Told>
+    void forEachForm(const std::u32string& word, std::u32string_view flags, Told&& told) const
+    {
+        for (const char32_t flag : flags) {
+            const auto found = m_flags.find(flag);
+            if (found == m_flags.end() || word.empty())
+                continue;
+            const Flag& rules = found->second;
+            const auto byLast = rules.byLast.find(word.back());
+            for (const size_t index :
+                 byLast == rules.byLast.end() ? rules.anyLast : byLast->second) {
+                const Rule& rule = rules.rules[index];
+                if (applies(word, rule))
+                    told(word.size() - rule.strip.size(), std::u32string_view(rule.add));
+            }
+        }
+    }
+
 private:
     // One character of a condition: a set of characters it is or is not.
     struct ConditionUnit
@@ -46,6 +66,9 @@ private:
         std::vector<size_t> anyLast; // for a last character no rule names
     };
     static bool meets(const std::u32string& word, const std::vector<ConditionUnit>& condition);
+    // Whether a rule makes a form of the word: its strip ends the word, its condition holds,
+    // and it leaves a form of at least one letter.
+    static bool applies(const std::u32string& word, const Rule& rule);
 
     std::unordered_map<char32_t, Flag> m_flags;
 };

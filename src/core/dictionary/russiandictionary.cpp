@@ -1,9 +1,12 @@
 #include "russiandictionary.h"
 
+#include "indexlocation.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <hunspell/hunspell.h>
 
@@ -79,11 +82,22 @@ std::unique_ptr<RussianDictionary> RussianDictionary::load(const QString& folder
                                              QFile::encodeName(wordsPath).constData());
     if (!dictionary->m_hunspell)
         return nullptr;
-    dictionary->m_families.build(words, rules);
     QCryptographicHash digest(QCryptographicHash::Sha1);
     digest.addData(affix);
     digest.addData(words);
-    dictionary->m_identity = "ru_RU " + digest.result().toHex();
+    const QByteArray files = digest.result().toHex();
+    dictionary->m_identity = "ru_RU " + files + " " + QByteArray::number(WordFamilies::Version);
+    // The families are kept in the cache folder: built once per dictionary and rules.
+    const QString kept = IndexLocation::cacheFolder() + QStringLiteral("/dictionary/") +
+                         QString::fromLatin1(files) + u'-' +
+                         QString::number(WordFamilies::Version) + QStringLiteral(".families");
+    if (!dictionary->m_families.restore(readSmallFile(kept))) {
+        dictionary->m_families.build(words, rules);
+        QSaveFile file(kept);
+        if (QDir().mkpath(QFileInfo(kept).path()) && file.open(QIODevice::WriteOnly) &&
+            file.write(dictionary->m_families.saved()) >= 0)
+            file.commit(); // not kept: built again next time
+    }
     return dictionary;
 }
 

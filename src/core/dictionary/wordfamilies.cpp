@@ -179,6 +179,18 @@ quint64 packedEnding(std::u32string_view ending)
     return packed;
 }
 
+// A character as words are folded (lower case, ё as е).
+char32_t foldedChar(char32_t c)
+{
+    if (c >= U'а' && c <= U'я')
+        return c;
+    if (c >= U'А' && c <= U'Я')
+        return c + (U'а' - U'А');
+    if (c == U'ё' || c == U'Ё')
+        return U'е';
+    return QChar::toLower(c);
+}
+
 enum class EndingKind
 {
     Rare,
@@ -198,25 +210,16 @@ std::u32string WordFamilies::folded(const std::u32string& word)
 
 void WordFamilies::fold(std::u32string& word)
 {
-    for (char32_t& c : word) {
-        // Russian letters at once; any other by Unicode's rule.
-        if (c >= U'а' && c <= U'я')
-            continue;
-        if (c >= U'А' && c <= U'Я')
-            c += U'а' - U'А';
-        else if (c == U'ё' || c == U'Ё')
-            c = U'е';
-        else
-            c = QChar::toLower(c);
-    }
+    for (char32_t& c : word)
+        c = foldedChar(c);
 }
 
 void WordFamilies::build(const QByteArray& dictionaryText, const AffixRules& rules)
 {
     m_keys.clear();
     m_beginnings.clear();
+    m_joinedInto.clear();
     const std::vector<Entry> entries = readEntries(dictionaryText);
-    m_beginnings.reserve(entries.size());
     // Each word: whether an entry of it has flags (1), has none (2), or both.
     std::unordered_map<Word, int> listed;
     listed.reserve(entries.size());
@@ -242,30 +245,56 @@ void WordFamilies::build(const QByteArray& dictionaryText, const AffixRules& rul
     std::unordered_map<quint64, EndingCount> endings;
     std::unordered_map<Word, std::vector<size_t>> byBeginning;
     byBeginning.reserve(entries.size());
-    std::vector<Word> beginnings(entries.size());
+    std::vector<size_t> beginnings(entries.size());
     std::vector<Word> forms;
+    struct Cut
+    {
+        size_t kept;
+        std::u32string_view add;
+    };
+    std::vector<Cut> cuts;
     for (size_t i = 0; i < entries.size(); ++i) {
         const Entry& entry = entries[i];
+        beginnings[i] = entry.word.size();
         if (entry.flags.empty())
             continue;
-        forms.resize(rules.forms(entry.original, entry.flags, forms));
-        Word shared = entry.word;
-        for (Word& form : forms) {
-            fold(form);
-            shared.resize(commonLength(shared, form));
-        }
-        const bool verb = isVerb(entry.word);
-        for (const Word& form : forms) {
-            if (form.size() - shared.size() > MaxEnding)
-                continue;
-            EndingCount& count =
-                endings[packedEnding(std::u32string_view(form).substr(shared.size()))];
-            (verb ? count.verbs : count.others) += 1;
-        }
-        byBeginning[shared].push_back(i);
-        beginnings[i] = std::move(shared);
+        // Told by the rules without making the forms: a form is the word's first letters and
+        // an ending; what it shares with the word is those letters and as much of the ending
+        // as the word goes on with.
+        const Word& word = entry.word;
+        size_t shared = word.size();
+        cuts.clear();
+        rules.forEachForm(entry.original, entry.flags, [&](size_t kept, std::u32string_view add) {
+            cuts.push_back(Cut{kept, add});
+            size_t same = kept;
+            while (same < word.size() && same - kept < add.size() &&
+                   foldedChar(add[same - kept]) == word[same])
+                ++same;
+            shared = std::min(shared, same);
+        });
+        const bool verb = isVerb(word);
+        const auto count = [&](std::u32string_view head, std::u32string_view add) {
+            if (head.size() + add.size() > MaxEnding)
+                return;
+            char32_t ending[MaxEnding];
+            size_t length = 0;
+            for (const char32_t c : head)
+                ending[length++] = c;
+            for (const char32_t c : add)
+                ending[length++] = foldedChar(c);
+            EndingCount& counted = endings[packedEnding(std::u32string_view(ending, length))];
+            (verb ? counted.verbs : counted.others) += 1;
+        };
+        count(std::u32string_view(word).substr(shared), std::u32string_view());
+        for (const Cut& cut : cuts)
+            count(std::u32string_view(word).substr(shared, cut.kept - shared), cut.add);
+        byBeginning[word.substr(0, shared)].push_back(i);
+        beginnings[i] = shared;
         if (!verb)
             continue;
+        forms.resize(rules.forms(entry.original, entry.flags, forms));
+        for (Word& form : forms)
+            fold(form);
         const bool reflexive = isReflexiveVerb(entry.word);
         const Word bare = reflexive ? entry.word.substr(0, entry.word.size() - 2) : entry.word;
         const Word family = reflexive && isFlagged(bare) ? bare : entry.word;
@@ -421,28 +450,95 @@ void WordFamilies::build(const QByteArray& dictionaryText, const AffixRules& rul
             keys[member] = {first};
     }
 
-    // The beginning each key's forms share.
-    const auto share = [this](const Word& key, const Word& beginning) {
-        const auto known = m_beginnings.find(key);
-        if (known == m_beginnings.end())
-            m_beginnings.emplace(key, beginning);
-        else
-            known->second.resize(commonLength(known->second, beginning));
-    };
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const Word& own = entries[i].flags.empty() ? entries[i].word : beginnings[i];
-        const auto joined = keys.find(entries[i].word);
-        if (joined == keys.end()) {
-            share(entries[i].word, own);
-            continue;
-        }
-        for (const Word& key : joined->second)
-            share(key, own);
-    }
+    // What each entry's forms share, looked up when a key's beginning is asked for.
+    m_beginnings.reserve(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i)
+        m_beginnings.emplace_back(entries[i].word, beginnings[i]);
+    std::sort(m_beginnings.begin(), m_beginnings.end());
     for (auto& [entry, list] : keys) {
+        for (const Word& key : list) {
+            if (key != entry)
+                m_joinedInto[key].push_back(entry);
+        }
         if (list.size() != 1 || list.front() != entry)
             m_keys.emplace(entry, std::move(list));
     }
+}
+
+namespace {
+
+QByteArray utf8(const std::u32string& word)
+{
+    return QString::fromUcs4(word.data(), qsizetype(word.size())).toUtf8();
+}
+
+QByteArray header()
+{
+    return "lectoria-families " + QByteArray::number(WordFamilies::Version) + '\n';
+}
+
+} // namespace
+
+QByteArray WordFamilies::saved() const
+{
+    QByteArray out = header();
+    for (const auto& [entry, keys] : m_keys) {
+        out += "K\t" + utf8(entry);
+        for (const std::u32string& key : keys)
+            out += '\t' + utf8(key);
+        out += '\n';
+    }
+    for (const auto& [entry, length] : m_beginnings)
+        out += "B\t" + utf8(entry) + '\t' + QByteArray::number(qulonglong(length)) + '\n';
+    return out + "end\n"; // a record cut short lacks it
+}
+
+bool WordFamilies::restore(const QByteArray& bytes)
+{
+    m_keys.clear();
+    m_joinedInto.clear();
+    m_beginnings.clear();
+    if (!bytes.startsWith(header()) || !bytes.endsWith("\nend\n"))
+        return false;
+    const char* at = bytes.constData() + header().size();
+    const char* const end = bytes.constData() + bytes.size() - 4;
+    bool sound = true;
+    while (at < end && sound) {
+        const char* lineEnd = std::find(at, end, '\n');
+        std::vector<Word> fields;
+        for (const char* field = at; field <= lineEnd;) {
+            const char* fieldEnd = std::find(field, lineEnd, '\t');
+            fields.push_back(decoded(field, fieldEnd - field));
+            field = fieldEnd + 1;
+        }
+        if (fields.size() >= 3 && fields[0] == U"K") {
+            std::vector<Word> keys(fields.begin() + 2, fields.end());
+            for (const Word& key : keys) {
+                if (key != fields[1])
+                    m_joinedInto[key].push_back(fields[1]);
+            }
+            m_keys.emplace(std::move(fields[1]), std::move(keys));
+        } else if (fields.size() == 3 && fields[0] == U"B") {
+            size_t length = 0;
+            for (const char32_t digit : fields[2]) {
+                sound = sound && digit >= U'0' && digit <= U'9';
+                length = length * 10 + (digit - U'0');
+            }
+            sound = sound && !fields[2].empty() && length <= fields[1].size() &&
+                    (m_beginnings.empty() || m_beginnings.back().first <= fields[1]);
+            m_beginnings.emplace_back(std::move(fields[1]), length);
+        } else {
+            sound = false;
+        }
+        at = lineEnd + 1;
+    }
+    if (!sound || m_beginnings.empty()) {
+        m_keys.clear();
+        m_joinedInto.clear();
+        m_beginnings.clear();
+        return false;
+    }
+    return true;
 }
 
 std::vector<std::u32string> WordFamilies::keysOf(const std::u32string& entry) const
@@ -453,6 +549,28 @@ std::vector<std::u32string> WordFamilies::keysOf(const std::u32string& entry) co
 
 std::u32string WordFamilies::beginningOf(const std::u32string& key) const
 {
-    const auto known = m_beginnings.find(key);
-    return known == m_beginnings.end() ? std::u32string() : known->second;
+    std::u32string shared;
+    bool any = false;
+    const auto share = [&](const std::u32string& entry) {
+        auto at = std::lower_bound(m_beginnings.begin(), m_beginnings.end(),
+                                   std::make_pair(entry, size_t(0)));
+        for (; at != m_beginnings.end() && at->first == entry; ++at) {
+            const std::u32string_view beginning = std::u32string_view(entry).substr(0, at->second);
+            if (!any)
+                shared = beginning;
+            else
+                shared.resize(commonLength(shared, Word(beginning)));
+            any = true;
+        }
+    };
+    // The key's own entry, when it is a key of itself, and the entries joined into it.
+    const std::vector<std::u32string> own = keysOf(key);
+    if (std::find(own.begin(), own.end(), key) != own.end())
+        share(key);
+    const auto joined = m_joinedInto.find(key);
+    if (joined != m_joinedInto.end()) {
+        for (const std::u32string& entry : joined->second)
+            share(entry);
+    }
+    return shared;
 }

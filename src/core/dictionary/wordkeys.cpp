@@ -8,6 +8,7 @@
 #include <libstemmer.h>
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
 
@@ -110,7 +111,26 @@ QString snowballBeginning(const QString& key)
 
 namespace WordKeys {
 
+QStringList sharedKeys(const std::u32string& word);
+
 QStringList ofText(const std::u32string& word)
+{
+    // Each thread keeps its own copies of the keys it met last, so that the threads of a
+    // search neither wait for the shared cache's locks nor share the copies' counts.
+    thread_local std::unordered_map<std::u32string, QStringList> recent;
+    const auto seen = recent.find(word);
+    if (seen != recent.end())
+        return seen->second;
+    if (recent.size() >= 100'000)
+        recent.clear();
+    QStringList own;
+    for (const QString& key : sharedKeys(word))
+        own.append(QString(key.constData(), key.size()));
+    recent.emplace(word, own);
+    return own;
+}
+
+QStringList sharedKeys(const std::u32string& word)
 {
     return vocabulary().keys(word, [](const std::u32string& unseen) {
         const RussianDictionary* dictionary = RussianDictionary::instance();
@@ -134,13 +154,12 @@ QStringList ofQuery(const std::u32string& word)
 
 bool meet(const QStringList& a, const QStringList& b)
 {
-    qsizetype i = 0;
-    qsizetype j = 0;
-    while (i < a.size() && j < b.size()) {
-        const int order = a[i].compare(b[j]);
-        if (order == 0)
-            return true;
-        order < 0 ? ++i : ++j;
+    // A word has a few keys: each pair is tried, most of them told apart by their lengths.
+    for (const QString& key : a) {
+        for (const QString& other : b) {
+            if (key == other)
+                return true;
+        }
     }
     return false;
 }

@@ -28,7 +28,7 @@ constexpr QChar TokenSeparator = u'|';
 QStringList ofText(const std::u32string& word);
 QStringList ofQuery(const std::u32string& word);
 
-// Whether two sorted key lists share a key.
+// Whether two key lists share a key.
 bool meet(const QStringList& a, const QStringList& b);
 
 // The beginning that every word meeting these keys (of a query word) begins with in a text,

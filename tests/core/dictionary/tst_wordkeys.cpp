@@ -223,6 +223,20 @@ private slots:
         QCOMPARE(families.keysOf(U"дело"), Keys{U"дело"});
         QCOMPARE(text(families.beginningOf(U"делать")), QStringLiteral("дела"));
         QCOMPARE(families.keysOf(U"досок"), Keys{U"доска"});
+
+        // Kept and read back they are the same; damaged bytes are no families.
+        WordFamilies kept;
+        QVERIFY(kept.restore(families.saved()));
+        for (const std::u32string word : {U"делаться", U"делающий", U"дело", U"досок", U"доска"})
+            QCOMPARE(kept.keysOf(word), families.keysOf(word));
+        QCOMPARE(kept.beginningOf(U"делать"), families.beginningOf(U"делать"));
+        QCOMPARE(kept.beginningOf(U"доска"), families.beginningOf(U"доска"));
+        const QByteArray saved = families.saved();
+        QVERIFY(!kept.restore(saved.left(saved.size() / 2)));
+        QVERIFY(!kept.restore(QByteArray(saved).replace("families", "familiez")));
+        QVERIFY(!kept.restore("lectoria-families 1\nB\tдело\t9\nend\n"));       // past the word
+        QVERIFY(!kept.restore("lectoria-families 1\nB\tя\t0\nB\tа\t0\nend\n")); // unordered
+        QCOMPARE(kept.keysOf(U"делаться"), Keys{U"делаться"}); // nothing kept of them
     }
 
     // The program's dictionary is Debian's: its families are built from its own flags.
