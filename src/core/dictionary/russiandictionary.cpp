@@ -152,7 +152,7 @@ std::vector<std::u32string> RussianDictionary::queryKeys(const std::u32string& w
     return keysOfEntries(entries);
 }
 
-std::u32string RussianDictionary::beginningOf(const std::u32string& key) const
+std::vector<std::u32string> RussianDictionary::beginningsOf(const std::u32string& key) const
 {
-    return m_families.beginningOf(key);
+    return m_families.beginningsOf(key);
 }

@@ -94,14 +94,6 @@ bool isReflexiveVerb(const Word& verb)
     return endsWith(verb, U"ся") || endsWith(verb, U"сь");
 }
 
-size_t commonLength(const Word& a, const Word& b)
-{
-    size_t n = 0;
-    while (n < a.size() && n < b.size() && a[n] == b[n])
-        ++n;
-    return n;
-}
-
 // The participles a verb's forms (without -ся) may have, by the rules of their making.
 std::vector<Word> participleCandidates(const Word& infinitive, const std::vector<Word>& forms)
 {
@@ -547,30 +539,25 @@ std::vector<std::u32string> WordFamilies::keysOf(const std::u32string& entry) co
     return known == m_keys.end() ? std::vector<std::u32string>{entry} : known->second;
 }
 
-std::u32string WordFamilies::beginningOf(const std::u32string& key) const
+std::vector<std::u32string> WordFamilies::beginningsOf(const std::u32string& key) const
 {
-    std::u32string shared;
-    bool any = false;
-    const auto share = [&](const std::u32string& entry) {
+    std::vector<std::u32string> out;
+    const auto add = [&](const std::u32string& entry) {
         auto at = std::lower_bound(m_beginnings.begin(), m_beginnings.end(),
                                    std::make_pair(entry, size_t(0)));
-        for (; at != m_beginnings.end() && at->first == entry; ++at) {
-            const std::u32string_view beginning = std::u32string_view(entry).substr(0, at->second);
-            if (!any)
-                shared = beginning;
-            else
-                shared.resize(commonLength(shared, Word(beginning)));
-            any = true;
-        }
+        for (; at != m_beginnings.end() && at->first == entry; ++at)
+            out.push_back(entry.substr(0, at->second));
     };
     // The key's own entry, when it is a key of itself, and the entries joined into it.
     const std::vector<std::u32string> own = keysOf(key);
     if (std::find(own.begin(), own.end(), key) != own.end())
-        share(key);
+        add(key);
     const auto joined = m_joinedInto.find(key);
     if (joined != m_joinedInto.end()) {
         for (const std::u32string& entry : joined->second)
-            share(entry);
+            add(entry);
     }
-    return shared;
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
 }

@@ -31,9 +31,10 @@ public:
 
     // The keys of an entry (folded); the entry itself when it joins no other.
     std::vector<std::u32string> keysOf(const std::u32string& entry) const;
-    // The beginning every form of every entry with this key shares; empty when the key is not
-    // one of the dictionary's.
-    std::u32string beginningOf(const std::u32string& key) const;
+    // The beginnings the forms of the entries with this key begin with: one per entry (the
+    // beginning all its forms share), in order; none when the key is not one of the
+    // dictionary's.
+    std::vector<std::u32string> beginningsOf(const std::u32string& key) const;
 
     // How many entries take the key of another (for the tests and benchmarks).
     size_t joinedCount() const { return m_keys.size(); }

@@ -164,34 +164,45 @@ bool meet(const QStringList& a, const QStringList& b)
     return false;
 }
 
-QString sharedBeginning(const QStringList& keys)
+QStringList beginnings(const QStringList& keys)
 {
     const RussianDictionary* dictionary = RussianDictionary::instance();
-    QString shared;
-    for (qsizetype i = 0; i < keys.size(); ++i) {
-        const QString& key = keys[i];
-        QString beginning;
+    QStringList all;
+    for (const QString& key : keys) {
         if (key.startsWith(UnknownWordMark) || key.startsWith(KnownWordMark)) {
-            beginning = snowballBeginning(key);
-        } else if (dictionary) {
-            const QList<uint> units = key.toUcs4();
-            const std::u32string known =
-                dictionary->beginningOf(std::u32string(units.begin(), units.end()));
-            beginning = QString::fromUcs4(known.data(), qsizetype(known.size()));
+            all.append(snowballBeginning(key));
+            continue;
         }
-        if (beginning.isEmpty())
-            return QString();
-        if (i == 0) {
-            shared = beginning;
-        } else {
+        const QList<uint> units = key.toUcs4();
+        const std::vector<std::u32string> known =
+            dictionary ? dictionary->beginningsOf(std::u32string(units.begin(), units.end()))
+                       : std::vector<std::u32string>();
+        if (known.empty())
+            return QStringList();
+        for (const std::u32string& beginning : known)
+            all.append(QString::fromUcs4(beginning.data(), qsizetype(beginning.size())));
+    }
+    // Up to the first е; then those with the same first three letters share one beginning.
+    for (QString& beginning : all) {
+        const qsizetype e = beginning.indexOf(u'е');
+        if (e >= 0)
+            beginning.truncate(e);
+        if (beginning.size() < 3)
+            return QStringList();
+    }
+    std::sort(all.begin(), all.end());
+    QStringList out;
+    for (const QString& beginning : std::as_const(all)) {
+        if (!out.isEmpty() && out.last().left(3) == beginning.left(3)) {
             qsizetype n = 0;
-            while (n < shared.size() && n < beginning.size() && shared[n] == beginning[n])
+            while (n < out.last().size() && n < beginning.size() && out.last()[n] == beginning[n])
                 ++n;
-            shared.truncate(n);
+            out.last().truncate(n);
+        } else {
+            out.append(beginning);
         }
     }
-    const qsizetype e = shared.indexOf(u'е');
-    return e < 0 ? shared : shared.left(e);
+    return out.size() <= MaxBeginnings ? out : QStringList();
 }
 
 bool usesDictionary()

@@ -31,9 +31,12 @@ QStringList ofQuery(const std::u32string& word);
 // Whether two key lists share a key.
 bool meet(const QStringList& a, const QStringList& b);
 
-// The beginning that every word meeting these keys (of a query word) begins with in a text,
-// up to its first е (a text may write ё); empty when none is known.
-QString sharedBeginning(const QStringList& keys);
+// What every word meeting these keys (of a query word) begins with in a text: a few
+// beginnings of three letters or more, each up to its first е (a text may write ё), and every
+// such word begins with one of them; none when that cannot be told so briefly.
+QStringList beginnings(const QStringList& keys);
+// The most beginnings told.
+constexpr qsizetype MaxBeginnings = 8;
 
 // Whether the dictionary is in use; else every word keeps its Snowball stem.
 bool usesDictionary();

@@ -106,12 +106,16 @@ IndexFilter::IndexFilter(const QString& folder, const WordSearch& search) : m_fo
         read = read && index.documentsWithPhrase(WordQuery::fullTextPhrase(group), &holders);
         m_groupHolders.append(holders);
     }
-    for (const QString& probe : search.probes()) {
-        // The probe as text mode looks for it, in the folded text the index keeps.
-        const std::u32string phrase = DocumentText::normalizedContext(probe, false);
+    for (const QStringList& probes : search.probes()) {
+        // Each probe as text mode looks for it, in the folded text the index keeps: a
+        // document with any of them may hold the group.
         QSet<QString> holders;
-        read = read && index.candidates(QString::fromUcs4(phrase.data(), qsizetype(phrase.size())),
-                                        &holders);
+        for (const QString& probe : probes) {
+            const std::u32string phrase = DocumentText::normalizedContext(probe, false);
+            read =
+                read && index.candidates(QString::fromUcs4(phrase.data(), qsizetype(phrase.size())),
+                                         &holders);
+        }
         if (m_readWhole)
             m_readWhole->intersect(holders);
         else

@@ -8,20 +8,34 @@
 #include "documenttext.h"
 #include "textsearch.h"
 
+#include <algorithm>
+#include <limits>
+
 WordSearch::WordSearch(const QString& query) : m_query(query)
 {
     for (const WordQuery::Group& group : m_query.groups()) {
-        QString longest;
+        // The word of the group told by the fewest beginnings, the longest on a tie.
+        QStringList best;
+        const auto shortest = [](const QStringList& list) {
+            qsizetype length = std::numeric_limits<qsizetype>::max();
+            for (const QString& beginning : list)
+                length = std::min(length, beginning.size());
+            return length;
+        };
         for (const QStringList& keys : group) {
-            const QString beginning = WordKeys::sharedBeginning(keys);
-            if (beginning.size() > longest.size())
-                longest = beginning;
+            const QStringList beginnings = WordKeys::beginnings(keys);
+            if (!beginnings.isEmpty() &&
+                (best.isEmpty() || beginnings.size() < best.size() ||
+                 (beginnings.size() == best.size() && shortest(beginnings) > shortest(best))))
+                best = beginnings;
         }
-        if (longest.size() < 3)
+        if (best.isEmpty())
             continue;
-        m_probeTexts.append(longest);
-        m_probes.push_back(
-            std::make_unique<TextSearch>(longest, MatchOptions{false, false, true, false}));
+        m_probeTexts.append(best);
+        auto& searches = m_probes.emplace_back();
+        for (const QString& beginning : best)
+            searches.push_back(
+                std::make_unique<TextSearch>(beginning, MatchOptions{false, false, true, false}));
     }
 }
 
@@ -29,8 +43,11 @@ WordSearch::~WordSearch() = default;
 
 bool WordSearch::mayHold(const QByteArray& raw) const
 {
-    for (const auto& probe : m_probes) {
-        if (!probe->contains(raw.constData(), raw.size()))
+    for (const auto& group : m_probes) {
+        const bool any = std::any_of(group.begin(), group.end(), [&raw](const auto& probe) {
+            return probe->contains(raw.constData(), raw.size());
+        });
+        if (!any)
             return false;
     }
     return true;

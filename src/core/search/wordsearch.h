@@ -39,11 +39,13 @@ public:
     // read in pieces.
     static constexpr qsizetype WholeReadLimit = 32 * 1024 * 1024;
 
-    // Whether the document's bytes can hold every group: each group has a part of a word that
-    // every form of it begins with, looked for in the text as text mode looks.
+    // Whether the document's bytes can hold every group: each group has a few beginnings of a
+    // word one of which every form of it begins with, looked for in the text as text mode
+    // looks.
     bool mayHold(const QByteArray& raw) const;
-    // The parts of words mayHold looks for, as contexts of text mode (none: every document may).
-    const QStringList& probes() const { return m_probeTexts; }
+    // The beginnings mayHold looks for, a list for each group that has them, as contexts of
+    // text mode (none: every document may hold the query).
+    const QList<QStringList>& probes() const { return m_probeTexts; }
 
 private:
     // Reads head, then the rest of the file (when given) piece by piece, counting the words.
@@ -51,6 +53,6 @@ private:
                          const std::atomic<bool>* cancel) const;
 
     WordQuery m_query;
-    std::vector<std::unique_ptr<TextSearch>> m_probes;
-    QStringList m_probeTexts;
+    std::vector<std::vector<std::unique_ptr<TextSearch>>> m_probes;
+    QList<QStringList> m_probeTexts;
 };
