@@ -1,6 +1,9 @@
-// The keys the word-forms search gives words, and what the dictionary costs: its loading and
-// the lookup of a vocabulary. Usage: word_keys [--vocabulary FILE] [WORD...]
+// The keys the word-forms search gives words, and what the dictionary costs: its loading, the
+// lookup of a vocabulary, and an indexed word-forms search in a program that has the
+// dictionary loaded already (as the window has after its first search).
+// Usage: word_keys [--vocabulary FILE] [--indexed LIBRARY QUERY...] [WORD...]
 #include "russiandictionary.h"
+#include "searchjob.h"
 #include "wordforms.h"
 #include "wordkeys.h"
 
@@ -58,6 +61,31 @@ int main(int argc, char** argv)
         }
         std::printf("words a key's beginnings miss: %lld\n", qlonglong(missed));
         arguments = arguments.mid(2);
+    }
+    if (arguments.size() >= 3 && arguments[0] == QStringLiteral("--indexed")) {
+        const QString library = arguments[1];
+        for (const QString& query : arguments.mid(2)) {
+            SearchRequest request;
+            request.context = query;
+            request.folders = {library};
+            request.options.textMode = true;
+            request.options.wordForms = true;
+            request.useIndex = true;
+            qint64 best = -1;
+            int found = 0;
+            bool indexed = false;
+            for (int run = 0; run < 5; ++run) {
+                timer.restart();
+                const SearchResult result = SearchJob(request).run();
+                const qint64 took = timer.elapsed();
+                best = best < 0 ? took : std::min(best, took);
+                found = result.found;
+                indexed = !result.indexedFolders.isEmpty();
+            }
+            std::printf("indexed \"%s\": %d found, best of 5 %lld ms%s\n", qPrintable(query), found,
+                        best, indexed ? "" : " (the index was not used)");
+        }
+        return 0;
     }
     for (const QString& word : arguments) {
         const WordQuery query(word);

@@ -157,9 +157,9 @@ private slots:
             library + QStringLiteral("/close.htm"),
             TestFiles::cp1251(QStringLiteral("<p>Ксилолитовые покрытия. Покрытия ксилолитовые, "
                                              "ксилолитового покрытия.</p>"))));
-        QVERIFY(TestFiles::write(
-            library + QStringLiteral("/forms.htm"),
-            TestFiles::cp1251(QStringLiteral("<p>Марки стали. Швы свай учтены; изменён шаг.</p>"))));
+        QVERIFY(TestFiles::write(library + QStringLiteral("/forms.htm"),
+                                 TestFiles::cp1251(QStringLiteral(
+                                     "<p>Марки стали. Швы свай учтены; изменён шаг.</p>"))));
         QVERIFY(TestFiles::write(
             library + QStringLiteral("/apart.htm"),
             TestFiles::cp1251(QStringLiteral("<p>Ксилолит упомянут здесь.</p>") +
