@@ -182,14 +182,30 @@ QStringList beginnings(const QStringList& keys)
         for (const std::u32string& beginning : known)
             all.append(QString::fromUcs4(beginning.data(), qsizetype(beginning.size())));
     }
-    // Up to the first е; then those with the same first three letters share one beginning.
-    for (QString& beginning : all) {
+    // A text may write ё for е: a beginning ends before its first е, unless that leaves
+    // fewer than three letters; then it is looked for with е and with ё there, up to its
+    // next е ("время": "время" or "врёмя").
+    QStringList spelt;
+    for (QString beginning : std::as_const(all)) {
         const qsizetype e = beginning.indexOf(u'е');
-        if (e >= 0)
-            beginning.truncate(e);
+        if (e >= 3) {
+            spelt.append(beginning.left(e));
+            continue;
+        }
+        if (e >= 0) {
+            const qsizetype next = beginning.indexOf(u'е', e + 1);
+            if (next >= 0)
+                beginning.truncate(next);
+        }
         if (beginning.size() < 3)
             return QStringList();
+        spelt.append(beginning);
+        if (e >= 0) {
+            beginning[e] = u'ё';
+            spelt.append(beginning);
+        }
     }
+    all = spelt;
     std::sort(all.begin(), all.end());
     QStringList out;
     for (const QString& beginning : std::as_const(all)) {

@@ -32,8 +32,8 @@ QStringList ofQuery(const std::u32string& word);
 bool meet(const QStringList& a, const QStringList& b);
 
 // What every word meeting these keys (of a query word) begins with in a text: a few
-// beginnings of three letters or more, each up to its first е (a text may write ё), and every
-// such word begins with one of them; none when that cannot be told so briefly.
+// beginnings of three letters or more (an е of them also written ё, as a text may write it),
+// and every such word begins with one of them; none when that cannot be told so briefly.
 QStringList beginnings(const QStringList& keys);
 // The most beginnings told.
 constexpr qsizetype MaxBeginnings = 8;

@@ -199,6 +199,10 @@ private slots:
         // A word whose forms change their beginning: each beginning is looked for.
         QVERIFY(beginningsOf(QStringLiteral("шов")).contains(QStringLiteral("шов")));
         QVERIFY(beginningsOf(QStringLiteral("шов")).contains(QStringLiteral("шва")));
+        // An е among the first letters is looked for as е and as ё.
+        QCOMPARE(beginningsOf(QStringLiteral("время")),
+                 QStringList({QStringLiteral("врем"), QStringLiteral("врём")}));
+        QVERIFY(startsWithAny(QStringLiteral("врёмени"), beginningsOf(QStringLiteral("время"))));
         // Too short a beginning tells nothing: every document is read.
         QVERIFY(beginningsOf(QStringLiteral("уч")).isEmpty());
     }
