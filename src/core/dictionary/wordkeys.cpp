@@ -107,11 +107,21 @@ QString snowballBeginning(const QString& key)
     return latin ? stem.left(stem.size() - 2) : stem;
 }
 
+// A text word's keys, from the cache all threads share.
+QStringList sharedKeys(const std::u32string& word)
+{
+    return vocabulary().keys(word, [](const std::u32string& unseen) {
+        const RussianDictionary* dictionary = RussianDictionary::instance();
+        QStringList keys = dictionary ? toStrings(dictionary->keys(unseen)) : QStringList();
+        const QString stem = snowballStem(unseen);
+        keys.append((keys.isEmpty() ? WordKeys::UnknownWordMark : WordKeys::KnownWordMark) + stem);
+        return sorted(keys);
+    });
+}
+
 } // namespace
 
 namespace WordKeys {
-
-QStringList sharedKeys(const std::u32string& word);
 
 QStringList ofText(const std::u32string& word)
 {
@@ -128,17 +138,6 @@ QStringList ofText(const std::u32string& word)
         own.append(QString(key.constData(), key.size()));
     recent.emplace(word, own);
     return own;
-}
-
-QStringList sharedKeys(const std::u32string& word)
-{
-    return vocabulary().keys(word, [](const std::u32string& unseen) {
-        const RussianDictionary* dictionary = RussianDictionary::instance();
-        QStringList keys = dictionary ? toStrings(dictionary->keys(unseen)) : QStringList();
-        const QString stem = snowballStem(unseen);
-        keys.append((keys.isEmpty() ? UnknownWordMark : KnownWordMark) + stem);
-        return sorted(keys);
-    });
 }
 
 QStringList ofQuery(const std::u32string& word)

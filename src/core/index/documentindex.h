@@ -126,7 +126,8 @@ public:
     static constexpr char32_t NoContextCharacter = 0xFFFF;
     // 5: the text as a browser shows it; 6: stamps with identity and change time, stems
     // taken as they are; 7: soft hyphens and stress accents left out, marks part of words;
-    // 8: the designations each document is, cites and replaces.
+    // 8: the designations each document is, cites and replaces; 9: words keyed by the Russian
+    // dictionary, a word's keys at one position.
     static constexpr int FormatVersion = 9;
 
 private:
