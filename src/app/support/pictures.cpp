@@ -1,5 +1,7 @@
 #include "pictures.h"
 
+#include <QHash>
+
 #include <QApplication>
 #include <QPainter>
 #include <QStyle>
@@ -50,6 +52,12 @@ QPixmap Pictures::splash()
 
 QIcon Pictures::icon(Picture picture)
 {
+    // One icon of each picture for the whole program: a copy shares its pixmaps, where a
+    // style's new icon would decode its images again for every tree item painted.
+    static QHash<int, QIcon> made;
+    const auto known = made.constFind(int(picture));
+    if (known != made.constEnd())
+        return *known;
     QStyle::StandardPixmap standard = QStyle::SP_FileIcon;
     switch (picture) {
     case Picture::Folder:
@@ -89,5 +97,7 @@ QIcon Pictures::icon(Picture picture)
         standard = QStyle::SP_DialogSaveButton;
         break;
     }
-    return QApplication::style()->standardIcon(standard);
+    const QIcon icon = QApplication::style()->standardIcon(standard);
+    made.insert(int(picture), icon);
+    return icon;
 }
