@@ -332,10 +332,10 @@ void WordFamilies::build(const QByteArray& dictionaryText, const AffixRules& rul
         return EndingKind::Both;
     };
 
-    // Inflected forms without flags, joined to their word.
+    // Inflected forms without flags, joined to their word (verbal adverbs are joined above).
     std::vector<Word> alone;
     for (const Entry& entry : entries) {
-        if (!entry.flags.empty() || isFlagged(entry.word))
+        if (!entry.flags.empty() || isFlagged(entry.word) || keys.count(entry.word))
             continue;
         const Word& word = entry.word;
         std::vector<size_t> best;

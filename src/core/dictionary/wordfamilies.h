@@ -44,7 +44,7 @@ public:
     QByteArray saved() const;
     bool restore(const QByteArray& bytes);
     // Raised whenever the rules above change, so that families kept before are built anew.
-    static constexpr int Version = 1;
+    static constexpr int Version = 2;
 
     static std::u32string folded(const std::u32string& word);
     static void fold(std::u32string& word);
