@@ -17,10 +17,10 @@ namespace {
 // A dictionary file larger than this is not one.
 constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
 
-QByteArray readSmallFile(const QString& path)
+QByteArray readSmallFile(const QString& path, qint64 limit = MaxFileSize)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxFileSize)
+    if (!file.open(QIODevice::ReadOnly) || file.size() > limit)
         return QByteArray();
     return file.readAll();
 }
@@ -91,7 +91,9 @@ std::unique_ptr<RussianDictionary> RussianDictionary::load(const QString& folder
     const QString kept = IndexLocation::cacheFolder() + QStringLiteral("/dictionary/") +
                          QString::fromLatin1(files) + u'-' +
                          QString::number(WordFamilies::Version) + QStringLiteral(".families");
-    if (!dictionary->m_families.restore(readSmallFile(kept))) {
+    // The families of a dictionary take less than twice its words' bytes: a larger file is no
+    // record of them, and is not read.
+    if (!dictionary->m_families.restore(readSmallFile(kept, 4 * words.size()))) {
         dictionary->m_families.build(words, rules);
         QSaveFile file(kept);
         if (QDir().mkpath(QFileInfo(kept).path()) && file.open(QIODevice::WriteOnly) &&
