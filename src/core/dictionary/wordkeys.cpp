@@ -85,8 +85,9 @@ QStringList toStrings(const std::vector<std::u32string>& keys)
 
 VocabularyCache& vocabulary()
 {
-    // A library's vocabulary is some hundred thousand words; the bound holds a million.
-    static VocabularyCache cache(1'000'000);
+    // A library's vocabulary is some hundred thousand words; the bound holds half a million
+    // (about 120 MB), so that a page of endless made-up words cannot take more.
+    static VocabularyCache cache(500'000);
     return cache;
 }
 
