@@ -1,8 +1,7 @@
 #include "pictures.h"
 
-#include <QHash>
-
 #include <QApplication>
+#include <QHash>
 #include <QPainter>
 #include <QStyle>
 

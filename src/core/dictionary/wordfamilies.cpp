@@ -79,19 +79,26 @@ bool endsWith(const Word& word, std::u32string_view end)
            word.compare(word.size() - end.size(), end.size(), end) == 0;
 }
 
-// A verb's infinitive, with or without -ся.
-bool isVerb(const Word& word)
+// A word (an infinitive, or a form of one) that ends in -ся or -сь.
+bool isReflexive(std::u32string_view word)
 {
-    Word bare = word;
-    if (endsWith(bare, U"ся") || endsWith(bare, U"сь"))
-        bare.resize(bare.size() - 2);
-    return bare.size() > 2 &&
-           (endsWith(bare, U"ть") || endsWith(bare, U"ти") || endsWith(bare, U"чь"));
+    return word.ends_with(U"ся") || word.ends_with(U"сь");
 }
 
-bool isReflexiveVerb(const Word& verb)
+// A verb's infinitive, with or without -ся.
+bool isVerb(std::u32string_view word)
 {
-    return endsWith(verb, U"ся") || endsWith(verb, U"сь");
+    if (isReflexive(word))
+        word.remove_suffix(2);
+    return word.size() > 2 &&
+           (word.ends_with(U"ть") || word.ends_with(U"ти") || word.ends_with(U"чь"));
+}
+
+// A form of the third person plural: изменяют, строят.
+bool isThirdPersonPlural(const Word& form)
+{
+    return form.size() >= 3 && form.back() == U'т' &&
+           std::u32string_view(U"уюая").find(form[form.size() - 2]) != std::u32string_view::npos;
 }
 
 // The participles a verb's forms (without -ся) may have, by the rules of their making.
@@ -104,10 +111,8 @@ std::vector<Word> participleCandidates(const Word& infinitive, const std::vector
             continue;
         const Word stem = form.substr(0, form.size() - 1);
         // Third person plural: изменяют - изменяющий, строят - строящий.
-        if (last(form) == U'т' &&
-            std::u32string_view(U"уюая").find(form[form.size() - 2]) != std::u32string_view::npos) {
+        if (isThirdPersonPlural(form))
             out.push_back(stem + U"щий");
-        }
         // Past: изменил - изменивший; нес - несший.
         if (last(form) == U'л')
             out.push_back(stem + U"вший");
@@ -138,8 +143,7 @@ std::vector<Word> adverbCandidates(const Word& infinitive, const std::vector<Wor
 {
     std::vector<Word> out;
     for (const Word& form : forms) {
-        if (form.size() >= 4 && form.back() == U'т' &&
-            std::u32string_view(U"уюая").find(form[form.size() - 2]) != std::u32string_view::npos) {
+        if (form.size() >= 4 && isThirdPersonPlural(form)) {
             const Word present = form.substr(0, form.size() - 2);
             out.push_back(present + U"я");
             out.push_back(present + U"а");
@@ -171,18 +175,6 @@ quint64 packedEnding(std::u32string_view ending)
     return packed;
 }
 
-// A character as words are folded (lower case, ё as е).
-char32_t foldedChar(char32_t c)
-{
-    if (c >= U'а' && c <= U'я')
-        return c;
-    if (c >= U'А' && c <= U'Я')
-        return c + (U'а' - U'А');
-    if (c == U'ё' || c == U'Ё')
-        return U'е';
-    return QChar::toLower(c);
-}
-
 enum class EndingKind
 {
     Rare,
@@ -192,6 +184,18 @@ enum class EndingKind
 };
 
 } // namespace
+
+char32_t WordFamilies::foldedCharacter(char32_t c)
+{
+    // Russian letters at once; any other by Unicode's rule.
+    if (c >= U'а' && c <= U'я')
+        return c;
+    if (c >= U'А' && c <= U'Я')
+        return c + (U'а' - U'А');
+    if (c == U'ё' || c == U'Ё')
+        return U'е';
+    return QChar::toLower(c);
+}
 
 std::u32string WordFamilies::folded(const std::u32string& word)
 {
@@ -203,14 +207,13 @@ std::u32string WordFamilies::folded(const std::u32string& word)
 void WordFamilies::fold(std::u32string& word)
 {
     for (char32_t& c : word)
-        c = foldedChar(c);
+        c = foldedCharacter(c);
 }
 
 void WordFamilies::build(const QByteArray& dictionaryText, const AffixRules& rules)
 {
     m_keys.clear();
     m_beginnings.clear();
-    m_joinedInto.clear();
     const std::vector<Entry> entries = readEntries(dictionaryText);
     // Each word: whether an entry of it has flags (1), has none (2), or both.
     std::unordered_map<Word, int> listed;
@@ -260,7 +263,7 @@ void WordFamilies::build(const QByteArray& dictionaryText, const AffixRules& rul
             cuts.push_back(Cut{kept, add});
             size_t same = kept;
             while (same < word.size() && same - kept < add.size() &&
-                   foldedChar(add[same - kept]) == word[same])
+                   foldedCharacter(add[same - kept]) == word[same])
                 ++same;
             shared = std::min(shared, same);
         });
@@ -273,7 +276,7 @@ void WordFamilies::build(const QByteArray& dictionaryText, const AffixRules& rul
             for (const char32_t c : head)
                 ending[length++] = c;
             for (const char32_t c : add)
-                ending[length++] = foldedChar(c);
+                ending[length++] = foldedCharacter(c);
             EndingCount& counted = endings[packedEnding(std::u32string_view(ending, length))];
             (verb ? counted.verbs : counted.others) += 1;
         };
@@ -284,17 +287,21 @@ void WordFamilies::build(const QByteArray& dictionaryText, const AffixRules& rul
         beginnings[i] = shared;
         if (!verb)
             continue;
-        forms.resize(rules.forms(entry.original, entry.flags, forms));
-        for (Word& form : forms)
-            fold(form);
-        const bool reflexive = isReflexiveVerb(entry.word);
+        // The verb's forms themselves, from the rules' cuts above.
+        forms.assign(1, word);
+        for (const Cut& cut : cuts) {
+            Word& form = forms.emplace_back(word, 0, cut.kept);
+            for (const char32_t c : cut.add)
+                form += foldedCharacter(c);
+        }
+        const bool reflexive = isReflexive(entry.word);
         const Word bare = reflexive ? entry.word.substr(0, entry.word.size() - 2) : entry.word;
         const Word family = reflexive && isFlagged(bare) ? bare : entry.word;
         if (family != entry.word)
             addKey(entry.word, family);
         if (reflexive) {
             for (Word& form : forms) {
-                if (endsWith(form, U"ся") || endsWith(form, U"сь"))
+                if (isReflexive(form))
                     form.resize(form.size() - 2);
             }
         }
@@ -448,12 +455,20 @@ void WordFamilies::build(const QByteArray& dictionaryText, const AffixRules& rul
         m_beginnings.emplace_back(entries[i].word, beginnings[i]);
     std::sort(m_beginnings.begin(), m_beginnings.end());
     for (auto& [entry, list] : keys) {
+        if (list.size() != 1 || list.front() != entry)
+            m_keys.emplace(entry, std::move(list));
+    }
+    joinKeys();
+}
+
+void WordFamilies::joinKeys()
+{
+    m_joinedInto.clear();
+    for (const auto& [entry, list] : m_keys) {
         for (const Word& key : list) {
             if (key != entry)
                 m_joinedInto[key].push_back(entry);
         }
-        if (list.size() != 1 || list.front() != entry)
-            m_keys.emplace(entry, std::move(list));
     }
 }
 
@@ -504,12 +519,8 @@ bool WordFamilies::restore(const QByteArray& bytes)
             field = fieldEnd + 1;
         }
         if (fields.size() >= 3 && fields[0] == U"K") {
-            std::vector<Word> keys(fields.begin() + 2, fields.end());
-            for (const Word& key : keys) {
-                if (key != fields[1])
-                    m_joinedInto[key].push_back(fields[1]);
-            }
-            m_keys.emplace(std::move(fields[1]), std::move(keys));
+            m_keys.emplace(std::move(fields[1]),
+                           std::vector<Word>(fields.begin() + 2, fields.end()));
         } else if (fields.size() == 3 && fields[0] == U"B") {
             size_t length = 0;
             for (const char32_t digit : fields[2]) {
@@ -526,10 +537,10 @@ bool WordFamilies::restore(const QByteArray& bytes)
     }
     if (!sound || m_beginnings.empty()) {
         m_keys.clear();
-        m_joinedInto.clear();
         m_beginnings.clear();
         return false;
     }
+    joinKeys();
     return true;
 }
 

@@ -46,10 +46,14 @@ public:
     // Raised whenever the rules above change, so that families kept before are built anew.
     static constexpr int Version = 2;
 
+    static char32_t foldedCharacter(char32_t c);
     static std::u32string folded(const std::u32string& word);
     static void fold(std::u32string& word);
 
 private:
+    // m_joinedInto from m_keys.
+    void joinKeys();
+
     std::unordered_map<std::u32string, std::vector<std::u32string>> m_keys;
     // The other way: the entries that take a key other than their own.
     std::unordered_map<std::u32string, std::vector<std::u32string>> m_joinedInto;

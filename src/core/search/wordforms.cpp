@@ -1,21 +1,12 @@
 #include "wordforms.h"
 
 #include "characterrules.h"
+#include "wordfamilies.h"
 #include "wordkeys.h"
 
 #include <cmath>
 #include <memory>
 #include <unordered_map>
-
-namespace {
-
-char32_t lowered(char32_t c)
-{
-    const char32_t lower = QChar::toLower(c);
-    return lower == U'ё' ? U'е' : lower;
-}
-
-} // namespace
 
 namespace WordForms {
 
@@ -40,7 +31,7 @@ void WordSplitter::read(const DocumentText::Char* chars, qsizetype count, qsizet
             }
             // A run of letters longer than a word can be is cut: its beginning is the word.
             if (m_word.size() < size_t(MaxWordLength))
-                m_word += lowered(c.c);
+                m_word += WordFamilies::foldedCharacter(c.c);
             m_endUnit = c.end;
             continue;
         }
