@@ -153,8 +153,3 @@ std::vector<std::u32string> RussianDictionary::queryKeys(const std::u32string& w
         return keysOfEntries({word});
     return keysOfEntries(entries);
 }
-
-std::vector<std::u32string> RussianDictionary::beginningsOf(const std::u32string& key) const
-{
-    return m_families.beginningsOf(key);
-}

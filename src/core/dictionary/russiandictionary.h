@@ -42,8 +42,6 @@ public:
     // alone ("поле" is the field, though it is a form of "пол" too); any other word for every
     // entry it is a form of ("стали": "сталь" and "стать").
     std::vector<std::u32string> queryKeys(const std::u32string& word) const;
-    // The beginnings the forms of a key's words begin with (WordFamilies).
-    std::vector<std::u32string> beginningsOf(const std::u32string& key) const;
 
     // What sets these keys apart from another dictionary's: a digest of its files.
     const QByteArray& identity() const { return m_identity; }

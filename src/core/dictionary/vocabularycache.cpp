@@ -22,13 +22,3 @@ QStringList VocabularyCache::keys(const std::u32string& word, const Maker& make)
     part.words.emplace(word, made);
     return made;
 }
-
-size_t VocabularyCache::size() const
-{
-    size_t total = 0;
-    for (const Part& part : m_parts) {
-        const std::lock_guard<std::mutex> lock(part.use);
-        total += part.words.size();
-    }
-    return total;
-}

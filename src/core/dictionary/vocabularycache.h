@@ -21,8 +21,6 @@ public:
     // The keys of word, made by make when the cache does not hold them yet.
     QStringList keys(const std::u32string& word, const Maker& make);
 
-    size_t size() const;
-
 private:
     struct Part
     {

@@ -175,8 +175,9 @@ QStringList beginnings(const QStringList& keys)
         }
         const QList<uint> units = key.toUcs4();
         const std::vector<std::u32string> known =
-            dictionary ? dictionary->beginningsOf(std::u32string(units.begin(), units.end()))
-                       : std::vector<std::u32string>();
+            dictionary
+                ? dictionary->families().beginningsOf(std::u32string(units.begin(), units.end()))
+                : std::vector<std::u32string>();
         if (known.empty())
             return QStringList();
         for (const std::u32string& beginning : known)
