@@ -5,6 +5,7 @@
 #include "characterrules.h"
 #include "documenttext.h"
 #include "keystokenizer.h"
+#include "stamptable.h"
 #include "wordforms.h"
 #include "wordkeys.h"
 
@@ -14,6 +15,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 
 namespace {
@@ -55,6 +57,12 @@ public:
         const auto* data = static_cast<const char*>(sqlite3_column_blob(m_statement, column));
         return QByteArray(data, sqlite3_column_bytes(m_statement, column));
     }
+    // Valid until the next step.
+    QByteArrayView view(int column) const
+    {
+        const auto* data = static_cast<const char*>(sqlite3_column_blob(m_statement, column));
+        return QByteArrayView(data, sqlite3_column_bytes(m_statement, column));
+    }
     qint64 integer(int column) const { return sqlite3_column_int64(m_statement, column); }
 
 private:
@@ -67,13 +75,6 @@ private:
     sqlite3_stmt* m_statement = nullptr;
     int m_bindError = SQLITE_OK;
 };
-
-// Paths are kept as the bytes the file system knows them by.
-QByteArray pathBytes(const QString& relativePath)
-{
-    const std::string native = Platform::toNative(relativePath).string();
-    return QByteArray(native.data(), qsizetype(native.size()));
-}
 
 QString pathText(const QByteArray& bytes)
 {
@@ -242,15 +243,36 @@ bool DocumentIndex::createSchema()
     return true;
 }
 
-bool DocumentIndex::stamps(QHash<QString, Platform::FileStamp>* out)
+namespace {
+std::atomic<quint64> stampReadCount{0};
+}
+
+quint64 DocumentIndex::stampReads()
 {
+    return stampReadCount.load(std::memory_order_relaxed);
+}
+
+bool DocumentIndex::stamps(StampTable* out)
+{
+    stampReadCount.fetch_add(1, std::memory_order_relaxed);
+    out->clear();
     Statement rows(m_db, "SELECT path, stamp FROM documents;");
     if (!rows.isValid())
         return fail(Problem::Unusable);
+    out->reserve(documentCountBound());
     int code = SQLITE_ROW;
     while ((code = rows.step()) == SQLITE_ROW)
-        out->insert(pathText(rows.bytes(0)), Platform::FileStamp::fromBytes(rows.bytes(1)));
-    return code == SQLITE_DONE || fail(isDamage(code) ? Problem::Unusable : Problem::CannotOpen);
+        out->add(rows.view(0), Platform::FileStamp::fromBytes(rows.view(1)));
+    if (code != SQLITE_DONE)
+        return fail(isDamage(code) ? Problem::Unusable : Problem::CannotOpen);
+    return out->finish() || fail(Problem::Unusable);
+}
+
+QByteArray DocumentIndex::pathBytes(const QString& relativePath)
+{
+    // Paths are kept as the bytes the file system knows them by.
+    const std::string native = Platform::toNative(relativePath).string();
+    return QByteArray(native.data(), qsizetype(native.size()));
 }
 
 bool DocumentIndex::candidates(const QString& foldedPhrase, QSet<QString>* out, int limit)

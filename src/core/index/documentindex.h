@@ -69,8 +69,13 @@ public:
     Problem problem() const { return m_problem; }
     QString errorText() const { return m_error; }
 
-    // Every indexed document, by its path below the library folder.
-    bool stamps(QHash<QString, Platform::FileStamp>* out);
+    // Every indexed document's stamp, by its path below the library folder (finished: ready
+    // to be asked).
+    bool stamps(class StampTable* out);
+    // How many times this process has read the stamps of an index: once per answer.
+    static quint64 stampReads();
+    // A path below the library folder as the index keeps it: the file system's bytes.
+    static QByteArray pathBytes(const QString& relativePath);
     // The documents whose folded text holds the folded text phrase (three characters or
     // more): every document that can hold it, and perhaps a few more. At most limit + 1 of
     // them when limit is given.

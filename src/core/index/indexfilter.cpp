@@ -50,20 +50,31 @@ IndexFilter::IndexFilter(const QString& folder, const QString& context) : m_fold
     }
     // A candidate holds every trigram of the context: more candidates than documents holding
     // one of them is an index that contradicts itself, read as a damaged one.
-    if (!index.candidates(folded, &m_candidates, limit) || !index.stamps(&m_stamps) ||
-        (rarest >= 0 && m_candidates.size() > rarest)) {
+    const bool read = index.candidates(folded, &m_candidates, limit);
+    if (read && m_candidates.size() > limit && (rarest < 0 || m_candidates.size() <= rarest)) {
+        m_candidates.clear();
+        m_state = State::NotApplicable;
+        return;
+    }
+    if (!read || (rarest >= 0 && m_candidates.size() > rarest) || !index.stamps(&m_stamps) ||
+        !markCandidates()) {
         m_stamps.clear();
         m_candidates.clear();
         m_state = State::Unusable;
         return;
     }
-    if (m_candidates.size() > limit) {
-        m_candidates.clear();
-        m_stamps.clear();
-        m_state = State::NotApplicable;
-        return;
-    }
     m_state = State::Used;
+}
+
+bool IndexFilter::markCandidates()
+{
+    for (const QString& candidate : std::as_const(m_candidates)) {
+        const qsizetype entry = m_stamps.find(DocumentIndex::pathBytes(candidate));
+        if (entry < 0)
+            return false;
+        m_stamps.mark(entry);
+    }
+    return true;
 }
 
 IndexFilter::~IndexFilter() = default;
@@ -142,15 +153,16 @@ IndexFilter::IndexFilter(const QString& folder, const Designation& cited) : m_fo
     if (!open(index))
         return;
     QList<DocumentIndex::NormRow> rows;
-    if (!index.norms(DocumentIndex::NormRole::Cites, &rows, cited.key()) ||
-        !index.stamps(&m_stamps)) {
-        m_stamps.clear();
-        m_state = State::Unusable;
-        return;
-    }
+    const bool read = index.norms(DocumentIndex::NormRole::Cites, &rows, cited.key());
     for (const DocumentIndex::NormRow& row : std::as_const(rows)) {
         if (cited.edition == 0 || row.edition == 0 || row.edition == cited.edition)
             m_candidates.insert(row.path);
+    }
+    if (!read || !index.stamps(&m_stamps) || !markCandidates()) {
+        m_stamps.clear();
+        m_candidates.clear();
+        m_state = State::Unusable;
+        return;
     }
     m_state = State::Used;
 }
@@ -175,7 +187,8 @@ IndexFilter::IndexFilter(const QString& folder, Norms) : m_folder(folder)
 std::optional<QList<DocumentIndex::NormRow>> IndexFilter::knownNorms(const QString& path) const
 {
     const QString relative = IndexUpdater::relativePath(m_folder, path);
-    if (m_state != State::Used || !knowsAsIs(path, relative))
+    const QByteArray native = DocumentIndex::pathBytes(relative);
+    if (m_state != State::Used || entryAsIs(ScannedDocument(path, native, false, nullptr)) < 0)
         return std::nullopt;
     return m_norms.value(relative);
 }
@@ -199,28 +212,41 @@ IndexFilter::KnownWords IndexFilter::knownWords(const QString& path) const
     return known;
 }
 
-bool IndexFilter::mustRead(const QString& path) const
+bool IndexFilter::mustRead(const ScannedDocument& document) const
 {
     if (m_state != State::Used)
         return true;
-    const QString relative = IndexUpdater::relativePath(m_folder, path);
-    return m_candidates.contains(relative) || !knowsAsIs(path, relative);
+    const qsizetype entry = entryAsIs(document);
+    return entry < 0 || m_stamps.isMarked(entry);
 }
 
-std::optional<bool> IndexFilter::knownCitation(const QString& path) const
+bool IndexFilter::mustRead(const QString& path) const
 {
-    const QString relative = IndexUpdater::relativePath(m_folder, path);
-    if (m_state != State::Used || !knowsAsIs(path, relative))
+    const QByteArray native = DocumentIndex::pathBytes(IndexUpdater::relativePath(m_folder, path));
+    return mustRead(ScannedDocument(path, native, false, nullptr));
+}
+
+bool IndexFilter::knowsAsIs(const ScannedDocument& document) const
+{
+    return m_state == State::Used && entryAsIs(document) >= 0;
+}
+
+std::optional<bool> IndexFilter::knownCitation(const QString& path, bool knownAsIs) const
+{
+    if (m_state != State::Used || !knownAsIs)
         return std::nullopt;
-    return m_candidates.contains(relative);
+    return m_candidates.contains(IndexUpdater::relativePath(m_folder, path));
 }
 
-bool IndexFilter::knowsAsIs(const QString& path, const QString& relative) const
+qsizetype IndexFilter::entryAsIs(const ScannedDocument& document) const
 {
-    const auto known = m_stamps.constFind(relative);
-    if (known == m_stamps.constEnd())
-        return false;
+    const qsizetype entry = m_stamps.find(document.nativeBelowRoot());
+    if (entry < 0)
+        return -1;
     // The index answers only for a document this user may read now, as it was indexed.
-    Platform::FileStamp now;
-    return Platform::fileStamp(path, &now) && now.readable && now.relativeTo(m_device) == *known;
+    Platform::FileStamp taken;
+    const Platform::FileStamp* now = document.stamp();
+    if (!document.isStampTaken())
+        now = Platform::fileStamp(document.path(), &taken) ? &taken : nullptr;
+    return now && now->readable && now->relativeTo(m_device) == m_stamps.stamp(entry) ? entry : -1;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "documentindex.h"
+#include "libraryscan.h"
 #include "platform.h"
+#include "stamptable.h"
 
 #include <QHash>
 #include <QSet>
@@ -54,11 +56,16 @@ public:
     // The index file asked (shared or the user's own).
     QString file() const { return m_file; }
     // False only for a document the index knows as it is and whose text cannot hold the
-    // context.
+    // context. A document met by a walk that took stamps is proved by its stamp, found by
+    // its bytes; one given by its path is looked at again.
+    bool mustRead(const ScannedDocument& document) const;
     bool mustRead(const QString& path) const;
+    // Whether the index knows the document as it is on disk now and this user may read it.
+    bool knowsAsIs(const ScannedDocument& document) const;
     // Citations: whether the document cites the designation, where the index knows it as it
-    // is (the index keeps what a reading finds); none where it must be read.
-    std::optional<bool> knownCitation(const QString& path) const;
+    // is (the index keeps what a reading finds); none where it must be read. knownAsIs: what
+    // knowsAsIs told of it.
+    std::optional<bool> knownCitation(const QString& path, bool knownAsIs) const;
     // The catalog: the rows of what a document is and replaces, where the index knows it as
     // it is; none where it must be read.
     std::optional<QList<DocumentIndex::NormRow>> knownNorms(const QString& path) const;
@@ -73,6 +80,7 @@ public:
         QList<int> counts;
         int length = -2;
     };
+    // Of a document the index knows as it is (knowsAsIs).
     KnownWords knownWords(const QString& path) const;
 
     // The index a search of folder would use: its shared one when there is one (the pointer
@@ -81,8 +89,10 @@ public:
     static QString indexFileFor(const QString& folder);
 
 private:
-    // Whether the index knows the document as it is on disk now and this user may read it.
-    bool knowsAsIs(const QString& path, const QString& relative) const;
+    // The entry of a document the index knows as it is, or -1.
+    qsizetype entryAsIs(const ScannedDocument& document) const;
+    // Marks the candidates in the stamps (read after them); false when one is not there.
+    bool markCandidates();
     // Opens the folder's index and begins the one read of an answer (a snapshot that a build
     // committing meanwhile does not change); false, with the state set, when there is none to
     // read.
@@ -91,9 +101,9 @@ private:
     QString m_folder;
     QString m_file;
     State m_state = State::Missing;
-    quint64 m_device = 0; // the library folder's, as the stamps are kept relative to it
-    QHash<QString, Platform::FileStamp> m_stamps;
-    QSet<QString> m_candidates;
+    quint64 m_device = 0;       // the library folder's, as the stamps are kept relative to it
+    StampTable m_stamps;        // the candidates marked
+    QSet<QString> m_candidates; // by their paths below the folder
     // Word forms: the documents that hold every group, those that hold each group, those a
     // reading would read whole (every probe), and each document's words.
     QHash<QString, QList<int>> m_wordHits;

@@ -1,5 +1,7 @@
 #include "indexupdater.h"
 
+#include "stamptable.h"
+
 #include "documentnorms.h"
 
 #include "documentfile.h"
@@ -31,38 +33,37 @@ bool update(const QString& folder, DocumentIndex& index, Summary* summary,
 {
     *summary = Summary{};
     const auto stopped = [stop] { return stop && stop->load(std::memory_order_relaxed); };
-    QHash<QString, Platform::FileStamp> known;
+    StampTable known;
     if (!index.stamps(&known))
         return false;
-    QStringList paths;
-    LibraryScan::deep(
-        folder, [&paths](const QString& path) { paths.append(path); }, stop);
-    if (stopped())
-        return true;
-
     Platform::FolderId root;
     const quint64 device = Platform::folderId(folder, &root) ? root.device : 0;
-    // What is in the index as it is on disk stays; the rest is read.
+    // What is in the index as it is on disk stays; the rest is read. Each document's stamp is
+    // taken as the walk lists its folder; the documents met are marked.
     QStringList toRead;
     QList<Platform::FileStamp> stampsToRead;
-    QHash<QString, bool> present;
-    for (const QString& path : std::as_const(paths)) {
-        const QString relative = relativePath(folder, path);
-        present.insert(relative, true);
-        Platform::FileStamp stamp;
-        if (!Platform::fileStamp(path, &stamp))
-            continue; // not readable now: the scan reads it at every search
-        stamp = stamp.relativeTo(device);
-        const auto it = known.constFind(relative);
-        if (it != known.constEnd() && *it == stamp)
-            continue;
-        toRead.append(path);
-        stampsToRead.append(stamp);
-    }
+    const std::atomic<bool> takeStamps{true};
+    LibraryScan::deep(
+        folder,
+        [&](const ScannedDocument& document) {
+            const qsizetype entry = known.find(document.nativeBelowRoot());
+            if (entry >= 0)
+                known.mark(entry);
+            if (!document.stamp())
+                return; // not readable now: the scan reads it at every search
+            const Platform::FileStamp stamp = document.stamp()->relativeTo(device);
+            if (entry >= 0 && known.stamp(entry) == stamp)
+                return;
+            toRead.append(document.path());
+            stampsToRead.append(stamp);
+        },
+        stop, nullptr, &takeStamps);
+    if (stopped())
+        return true;
     QStringList gone;
-    for (auto it = known.constBegin(); it != known.constEnd(); ++it) {
-        if (!present.contains(it.key()))
-            gone.append(it.key());
+    for (qsizetype entry = 0; entry < known.size(); ++entry) {
+        if (!known.isMarked(entry))
+            gone.append(Platform::fromNativeName(known.path(entry).toByteArray().toStdString()));
     }
 
     const int total = int(toRead.size());

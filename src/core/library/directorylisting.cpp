@@ -4,19 +4,29 @@
 
 #include "platform.h"
 
-DirectoryEntries DirectoryListing::list(const QString& dir)
+DirectoryEntries DirectoryListing::list(const QString& dir, bool withStamps)
 {
     DirectoryEntries entries;
     if (dir.isEmpty())
         return entries;
-    entries.complete = Platform::forEachEntry(dir, [&](const QString& name, bool isFolder) {
+    entries.complete = Platform::forEachFolderEntry(dir, [&](const Platform::FolderEntry& entry) {
+        const QString& name = entry.name();
+        const bool isFolder = entry.isFolder();
         if (DocumentLayout::isFolderPage(name) || (isFolder && DocumentLayout::isIndexFolder(name)))
             return true;
         if (isFolder && !DocumentLayout::isCompanionFolder(name))
             entries.folders.append(name);
         // A folder named like a document is listed as a document as well.
-        if (DocumentLayout::isDocument(name))
+        if (DocumentLayout::isDocument(name)) {
             entries.documents.append(name);
+            if (withStamps) {
+                DirectoryEntries::Stamp& stamp = entries.documentStamps.emplace_back();
+                stamp.stamped = !isFolder && entry.stamp(&stamp.stamp);
+                stamp.nativeBegin = entries.nativeNames.size();
+                entries.nativeNames += entry.nativeName();
+                stamp.nativeEnd = entries.nativeNames.size();
+            }
+        }
         return true;
     });
     return entries;

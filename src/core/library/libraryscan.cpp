@@ -2,6 +2,7 @@
 
 #include "directorylisting.h"
 #include "documentlayout.h"
+#include "listingprefetch.h"
 
 #include "platform.h"
 
@@ -13,7 +14,7 @@
 
 namespace {
 
-using DocumentCallback = std::function<void(const QString&)>;
+using DocumentCallback = std::function<void(const ScannedDocument&)>;
 
 struct FolderIdHash
 {
@@ -30,42 +31,72 @@ struct ScanState
     std::unordered_set<FolderId, FolderIdHash> visited;
     const DocumentCallback& onDocument;
     const std::atomic<bool>* stop;
+    bool withNativePaths = false;
     int unreadable = 0;
+    ListingPrefetch* listings = nullptr;
+    QByteArray nativePath; // of the document met, below the root
     bool stopped() const { return stop && stop->load(std::memory_order_relaxed); }
 };
 
 // False when dir is not entered: already met by this walk, or on a pseudo file system.
+// nativeBelow: dir below the scan's root in the file system's bytes (with stamps only).
 bool scanInto(const QString& dir, quint64 parentDevice, ScanState& state,
-              std::vector<ScanNode>& out)
+              std::vector<ScanNode>& out, const QByteArray& nativeBelow)
 {
-    FolderId id;
-    if (!DirectoryListing::folderId(dir, &id)) {
+    if (state.stopped())
+        return true;
+    FolderListing listing = state.listings->take(dir, parentDevice);
+    if (!listing.identified) {
         ++state.unreadable; // entered, nothing in it
         return true;
     }
-    if (!state.visited.insert(id).second)
+    if (!state.visited.insert(listing.id).second || listing.pseudo)
         return false;
-    // Only a mount point can lead onto another file system.
-    if (id.device != parentDevice && Platform::isPseudoFileSystem(dir))
-        return false;
-    const DirectoryEntries entries = DirectoryListing::list(dir);
-    if (!entries.complete)
+    if (!listing.entries.complete)
         ++state.unreadable;
-    out.reserve(size_t(entries.folders.size() + entries.documents.size()));
-    for (const QString& name : entries.folders) {
-        if (state.stopped())
+    state.listings->request(listing.folderPaths, listing.id.device);
+    const DirectoryEntries& entries = listing.entries;
+    const auto below = [&nativeBelow](QByteArray& into, QByteArrayView name) {
+        into = nativeBelow;
+        if (!into.isEmpty())
+            into += '/';
+        into += name;
+    };
+    out = std::move(listing.nodes);
+    const size_t folders = size_t(entries.folders.size());
+    for (size_t i = 0; i < out.size(); ++i) {
+        if (state.stopped()) {
+            out.resize(i);
             break;
-        ScanNode folder{true, Platform::displayName(name), DocumentLayout::joinPath(dir, name), {}};
-        folder.revisited = !scanInto(folder.path, id.device, state, folder.children);
-        out.push_back(std::move(folder));
-    }
-    for (const QString& name : entries.documents) {
-        if (state.stopped())
-            break;
-        out.push_back(ScanNode{
-            false, DocumentLayout::documentCaption(name), DocumentLayout::joinPath(dir, name), {}});
-        if (state.onDocument)
-            state.onDocument(out.back().path);
+        }
+        ScanNode& node = out[i];
+        if (i < folders) {
+            QByteArray folderBelow;
+            if (state.withNativePaths)
+                below(folderBelow,
+                      QByteArray::fromStdString(
+                          Platform::toNative(entries.folders.at(qsizetype(i))).native()));
+            node.revisited =
+                !scanInto(node.path, listing.id.device, state, node.children, folderBelow);
+            continue;
+        }
+        if (!state.onDocument)
+            continue;
+        if (!state.withNativePaths) {
+            state.onDocument(ScannedDocument(node.path, {}, false, nullptr));
+            continue;
+        }
+        if (entries.documentStamps.isEmpty()) {
+            below(state.nativePath,
+                  QByteArray::fromStdString(
+                      Platform::toNative(entries.documents.at(qsizetype(i - folders))).native()));
+            state.onDocument(ScannedDocument(node.path, state.nativePath, false, nullptr));
+            continue;
+        }
+        const DirectoryEntries::Stamp& stamp = entries.documentStamps.at(qsizetype(i - folders));
+        below(state.nativePath, entries.nativeName(stamp));
+        state.onDocument(ScannedDocument(node.path, state.nativePath, true,
+                                         stamp.stamped ? &stamp.stamp : nullptr));
     }
     return true;
 }
@@ -73,7 +104,8 @@ bool scanInto(const QString& dir, quint64 parentDevice, ScanState& state,
 } // namespace
 
 std::vector<ScanNode> LibraryScan::deep(const QString& dir, const DocumentCallback& onDocument,
-                                        const std::atomic<bool>* stop, int* unreadable)
+                                        const std::atomic<bool>* stop, int* unreadable,
+                                        const std::atomic<bool>* takeStamps)
 {
     std::vector<ScanNode> nodes;
     if (dir.isEmpty())
@@ -81,7 +113,9 @@ std::vector<ScanNode> LibraryScan::deep(const QString& dir, const DocumentCallba
     // The folders that dir lies in count as met: a link back up is not entered. Those are the
     // folders of its path as given and of its real path; a folder of the given path that lies
     // inside the real one (a root that is a link up to a folder it lies in) is walked.
-    ScanState state{{}, onDocument, stop, 0};
+    const bool withNativePaths = takeStamps && onDocument;
+    ListingPrefetch listings(withNativePaths ? takeStamps : nullptr, stop);
+    ScanState state{{}, onDocument, stop, withNativePaths, 0, &listings, {}};
     const QString cleanDir = QDir::cleanPath(QFileInfo(dir).absoluteFilePath());
     std::error_code error;
     const std::filesystem::path realRoot =
@@ -121,7 +155,7 @@ std::vector<ScanNode> LibraryScan::deep(const QString& dir, const DocumentCallba
     FolderId rootId;
     if (DirectoryListing::folderId(dir, &rootId))
         state.visited.erase(rootId);
-    scanInto(dir, parentDevice, state, nodes);
+    scanInto(dir, parentDevice, state, nodes, QByteArray());
     if (unreadable)
         *unreadable += state.unreadable;
     return nodes;

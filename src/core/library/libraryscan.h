@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform.h"
+
+#include <QByteArrayView>
 #include <QString>
 
 #include <atomic>
@@ -16,18 +19,47 @@ struct ScanNode
     bool revisited = false; // met before by the same walk, or a pseudo file system: not entered
 };
 
+// A document as a scan meets it.
+class ScannedDocument
+{
+public:
+    ScannedDocument(const QString& path, QByteArrayView nativeBelowRoot, bool stampTaken,
+                    const Platform::FileStamp* stamp)
+        : m_path(path), m_nativeBelowRoot(nativeBelowRoot), m_stampTaken(stampTaken), m_stamp(stamp)
+    {
+    }
+    const QString& path() const { return m_path; }
+    // Its path below the scanned folder in the file system's bytes, as an index keeps it
+    // (given only when the scan may take stamps).
+    QByteArrayView nativeBelowRoot() const { return m_nativeBelowRoot; }
+    // Whether the scan took the stamps of the documents as it listed their folders; stamp()
+    // is then the document's, or null when it is no regular file one can look at now.
+    bool isStampTaken() const { return m_stampTaken; }
+    const Platform::FileStamp* stamp() const { return m_stamp; }
+
+private:
+    const QString& m_path;
+    QByteArrayView m_nativeBelowRoot;
+    bool m_stampTaken;
+    const Platform::FileStamp* m_stamp;
+};
+
 namespace LibraryScan {
 
 // Everything below dir, to full depth. Links to folders are followed, but each real folder
 // (same device and inode) is entered once per scan, at the first place the scan meets it; the
 // folders dir lies in count as met. A folder met again, or on a pseudo file system (/proc,
 // /sys, /dev), is listed as a folder node that is not entered (revisited).
-// onDocument, when given, is called with each document's path as soon as it is met, in the
-// order of forEachDocument. When stop (if given) is set, the scan ends at the next entry.
-// unreadable, when given, counts the folders that could not be read (wholly or in part).
+// onDocument, when given, is called with each document as soon as it is met, in the order of
+// forEachDocument. When stop (if given) is set, the scan ends at the next entry. unreadable,
+// when given, counts the folders that could not be read (wholly or in part). takeStamps, when
+// given: while it is set, the documents' stamps are taken as their folders are listed, and
+// each document is given with its path below dir (a search sets it once it knows whether an
+// index will ask for them).
 std::vector<ScanNode> deep(const QString& dir,
-                           const std::function<void(const QString&)>& onDocument = {},
-                           const std::atomic<bool>* stop = nullptr, int* unreadable = nullptr);
+                           const std::function<void(const ScannedDocument&)>& onDocument = {},
+                           const std::atomic<bool>* stop = nullptr, int* unreadable = nullptr,
+                           const std::atomic<bool>* takeStamps = nullptr);
 
 // Removes the folders that hold no document, at any depth (a search keeps only the folders
 // that lead to a found document).

@@ -77,6 +77,9 @@ struct FileStamp
 };
 // False when path is no regular file (links followed) or cannot be looked at.
 bool fileStamp(const QString& path, FileStamp* stamp);
+// How many stamps this process has taken (by path or in a folder's listing): the work a
+// freshness proof does, for tests and benchmarks.
+quint64 stampsTaken();
 // True when path ends with a separator of this system's paths (on POSIX only "/": a
 // backslash is an ordinary character of a name there).
 bool endsWithSeparator(const QString& path);
@@ -97,9 +100,39 @@ bool folderId(const QString& dir, FolderId* id);
 // objects): never documents, and walking them would take long or never end.
 bool isPseudoFileSystem(const QString& dir);
 
-// Calls visit(name, isFolder) for every entry of dir in the order the file system lists them
-// (links to folders count as folders); visit returns false to stop. False when dir, or an
-// entry of it, could not be read (a path too long, no permission, ...).
+// One entry of a folder being listed. Its stamp is taken relative to the open folder: no
+// path is made or looked up again.
+class FolderEntry
+{
+public:
+    // nativeName: ends with a zero byte (not counted).
+    FolderEntry(const QString& name, QByteArrayView nativeName, bool isFolder, int folderHandle,
+                const QString& folder)
+        : m_name(name), m_nativeName(nativeName), m_isFolder(isFolder),
+          m_folderHandle(folderHandle), m_folder(folder)
+    {
+    }
+    const QString& name() const { return m_name; }
+    // The name in the file system's own bytes.
+    QByteArrayView nativeName() const { return m_nativeName; }
+    // Links to folders count as folders.
+    bool isFolder() const { return m_isFolder; }
+    // What fileStamp gives for the entry's path.
+    bool stamp(FileStamp* stamp) const;
+
+private:
+    const QString& m_name;
+    QByteArrayView m_nativeName;
+    bool m_isFolder;
+    int m_folderHandle;
+    const QString& m_folder;
+};
+
+// Calls visit for every entry of dir in the order the file system lists them; visit returns
+// false to stop. False when dir, or an entry of it, could not be read (a path too long, no
+// permission, ...).
+bool forEachFolderEntry(const QString& dir, const std::function<bool(const FolderEntry&)>& visit);
+// The same, with each entry's name and whether it is a folder.
 bool forEachEntry(const QString& dir, const std::function<bool(const QString&, bool)>& visit);
 
 // A regular file opened for reading. Only regular files are opened, and opening never

@@ -6,6 +6,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -22,6 +23,10 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+
+namespace {
+QString nameFromBytes(QByteArrayView native);
+}
 
 namespace {
 
@@ -204,28 +209,68 @@ bool Platform::isFile(const QString& path)
     return statAnyLength(toNative(path).native(), &info) && S_ISREG(info.st_mode);
 }
 
-bool Platform::fileStamp(const QString& path, FileStamp* stamp)
+namespace {
+
+std::atomic<quint64> stampCount{0};
+
+qint64 nanoseconds(const struct timespec& time)
 {
-    const std::string native = toNative(path).native();
-    struct stat info;
-    if (!statAnyLength(native, &info) || !S_ISREG(info.st_mode))
+    return qint64(time.tv_sec) * 1000000000 + qint64(time.tv_nsec);
+}
+
+// The stamp of a file from its own status and, for a link, its target's; false when the
+// target is no regular file.
+bool stampOf(const struct stat& own, const struct stat* target, Platform::FileStamp* stamp)
+{
+    const struct stat& file = target ? *target : own;
+    if (!S_ISREG(file.st_mode))
         return false;
-    const auto nanoseconds = [](const struct timespec& time) {
-        return qint64(time.tv_sec) * 1000000000 + qint64(time.tv_nsec);
-    };
-    *stamp = FileStamp{};
-    stamp->device = quint64(info.st_dev);
-    stamp->inode = quint64(info.st_ino);
-    stamp->size = qint64(info.st_size);
-    stamp->modified = nanoseconds(info.st_mtim);
-    stamp->changed = nanoseconds(info.st_ctim);
-    stamp->readable = mayRead(info);
-    struct stat own;
-    if (lstatAnyLength(native, &own) && S_ISLNK(own.st_mode)) {
+    *stamp = Platform::FileStamp{};
+    stamp->device = quint64(file.st_dev);
+    stamp->inode = quint64(file.st_ino);
+    stamp->size = qint64(file.st_size);
+    stamp->modified = nanoseconds(file.st_mtim);
+    stamp->changed = nanoseconds(file.st_ctim);
+    stamp->readable = mayRead(file);
+    if (target) {
         stamp->linkInode = quint64(own.st_ino);
         stamp->linkChanged = nanoseconds(own.st_ctim);
     }
     return true;
+}
+
+} // namespace
+
+bool Platform::fileStamp(const QString& path, FileStamp* stamp)
+{
+    stampCount.fetch_add(1, std::memory_order_relaxed);
+    // The file's own status first: the target is looked at only for a link.
+    const std::string native = toNative(path).native();
+    struct stat own;
+    if (!lstatAnyLength(native, &own))
+        return false;
+    if (!S_ISLNK(own.st_mode))
+        return stampOf(own, nullptr, stamp);
+    struct stat target;
+    return statAnyLength(native, &target) && stampOf(own, &target, stamp);
+}
+
+bool Platform::FolderEntry::stamp(FileStamp* stamp) const
+{
+    stampCount.fetch_add(1, std::memory_order_relaxed);
+    const char* name = m_nativeName.data(); // the entry's own, ending with a zero
+    struct stat own;
+    if (::fstatat(m_folderHandle, name, &own, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    if (!S_ISLNK(own.st_mode))
+        return stampOf(own, nullptr, stamp);
+    struct stat target;
+    return ::fstatat(m_folderHandle, name, &target, 0) == 0 && stampOf(own, &target, stamp);
+}
+
+quint64 Platform::stampsTaken()
+{
+    return stampCount.load(std::memory_order_relaxed);
 }
 
 bool Platform::applyUsualPermissions(const QString& path)
@@ -251,7 +296,17 @@ bool Platform::endsWithSeparator(const QString& path)
 QString Platform::fromNativeName(const std::filesystem::path& name)
 {
     const std::string& native = name.native();
-    const QByteArray bytes(native.data(), qsizetype(native.size()));
+    return nameFromBytes(QByteArrayView(native.data(), qsizetype(native.size())));
+}
+
+namespace {
+
+QString nameFromBytes(QByteArrayView native)
+{
+    // Names are UTF-8 almost always: told apart at once, converted once.
+    if (native.isValidUtf8())
+        return QString::fromUtf8(native);
+    const QByteArray bytes = native.toByteArray();
     const QString text = QFile::decodeName(bytes);
     if (QFile::encodeName(text) == bytes)
         return text;
@@ -268,6 +323,8 @@ QString Platform::fromNativeName(const std::filesystem::path& name)
     }
     return kept;
 }
+
+} // namespace
 
 bool Platform::folderId(const QString& dir, FolderId* id)
 {
@@ -315,8 +372,8 @@ bool Platform::isPseudoFileSystem(const QString& dir)
            folder.st_dev == devices.st_dev;
 }
 
-bool Platform::forEachEntry(const QString& dir,
-                            const std::function<bool(const QString&, bool)>& visit)
+bool Platform::forEachFolderEntry(const QString& dir,
+                                  const std::function<bool(const FolderEntry&)>& visit)
 {
     // Listed through the folder's descriptor: the path's length does not matter.
     const int fd = openAnyLength(toNative(dir).native(), O_RDONLY | O_DIRECTORY);
@@ -332,7 +389,7 @@ bool Platform::forEachEntry(const QString& dir,
         const char* raw = entry->d_name;
         if (std::strcmp(raw, ".") == 0 || std::strcmp(raw, "..") == 0)
             continue;
-        const QString name = fromNativeName(fs::path(raw));
+        const QString name = nameFromBytes(QByteArrayView(raw));
         if (name.isEmpty()) {
             complete = false;
             continue;
@@ -342,7 +399,7 @@ bool Platform::forEachEntry(const QString& dir,
             struct stat info; // links to folders count
             isFolder = ::fstatat(::dirfd(folder), raw, &info, 0) == 0 && S_ISDIR(info.st_mode);
         }
-        if (!visit(name, isFolder)) {
+        if (!visit(FolderEntry(name, QByteArrayView(raw), isFolder, ::dirfd(folder), dir))) {
             ::closedir(folder);
             return complete;
         }
@@ -351,6 +408,13 @@ bool Platform::forEachEntry(const QString& dir,
     complete = complete && errno == 0;
     ::closedir(folder);
     return complete;
+}
+
+bool Platform::forEachEntry(const QString& dir,
+                            const std::function<bool(const QString&, bool)>& visit)
+{
+    return forEachFolderEntry(
+        dir, [&visit](const FolderEntry& entry) { return visit(entry.name(), entry.isFolder()); });
 }
 
 struct Platform::ReadOnlyFile::Handle

@@ -6,6 +6,7 @@
 #include <QRandomGenerator>
 #include <QStandardPaths>
 
+#include <atomic>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -66,8 +67,8 @@ bool Platform::isPseudoFileSystem(const QString&)
     return false;
 }
 
-bool Platform::forEachEntry(const QString& dir,
-                            const std::function<bool(const QString&, bool)>& visit)
+bool Platform::forEachFolderEntry(const QString& dir,
+                                  const std::function<bool(const FolderEntry&)>& visit)
 {
     std::error_code error;
     fs::directory_iterator it(toNative(dir), error);
@@ -75,13 +76,27 @@ bool Platform::forEachEntry(const QString& dir,
     const bool opened = !error;
     while (!error && it != end) {
         const QString name = fromNativeName(it->path().filename());
+        const QByteArray native = name.toUtf8(); // ends with a zero, as a QByteArray does
         std::error_code typeError;
         const bool isFolder = it->is_directory(typeError);
-        if (!name.isEmpty() && !visit(name, isFolder && !typeError))
+        if (!name.isEmpty() && !visit(FolderEntry(name, native, isFolder && !typeError, -1, dir)))
             return true;
         it.increment(error);
     }
     return opened && !error;
+}
+
+bool Platform::forEachEntry(const QString& dir,
+                            const std::function<bool(const QString&, bool)>& visit)
+{
+    return forEachFolderEntry(
+        dir, [&visit](const FolderEntry& entry) { return visit(entry.name(), entry.isFolder()); });
+}
+
+bool Platform::FolderEntry::stamp(FileStamp* stamp) const
+{
+    // No descriptors of folders here: the entry is looked at by its path.
+    return fileStamp(m_folder + u'/' + m_name, stamp);
 }
 
 struct Platform::ReadOnlyFile::Handle
@@ -189,8 +204,18 @@ QStringList Platform::editorCommand(const QString& document)
     return {QStringLiteral("winword"), QDir::toNativeSeparators(document)};
 }
 
+namespace {
+std::atomic<quint64> stampCount{0};
+}
+
+quint64 Platform::stampsTaken()
+{
+    return stampCount.load(std::memory_order_relaxed);
+}
+
 bool Platform::fileStamp(const QString& path, FileStamp* stamp)
 {
+    stampCount.fetch_add(1, std::memory_order_relaxed);
     std::error_code error;
     const auto native = toNative(path);
     if (!std::filesystem::is_regular_file(native, error))

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
+#include <future>
 #include <memory>
 #include <mutex>
 
@@ -87,28 +88,24 @@ SearchResult SearchJob::run()
     } else {
         for (qsizetype i = 0; i < m_request.folders.size() && !isCancelRequested(); ++i) {
             const QString& folder = m_request.folders.at(i);
-            std::unique_ptr<IndexFilter> filter;
-            if (m_request.useIndex && citations) {
-                filter = std::make_unique<IndexFilter>(folder, citations->cited());
-                if (filter->state() == IndexFilter::State::Used)
-                    result.indexedFolders.append(folder);
-                else
-                    result.unindexedFolders.append(folder);
-            } else if (m_request.useIndex && words) {
-                filter = std::make_unique<IndexFilter>(folder, *words);
-                if (filter->state() == IndexFilter::State::Used)
-                    result.indexedFolders.append(folder);
-                else
-                    result.unindexedFolders.append(folder);
-            } else if (m_request.useIndex && m_request.options.textMode) {
-                filter = std::make_unique<IndexFilter>(folder, m_request.context);
-                if (filter->state() == IndexFilter::State::Used)
-                    result.indexedFolders.append(folder);
-                else if (filter->state() != IndexFilter::State::NotApplicable)
-                    result.unindexedFolders.append(folder);
+            // The folder's index is read while the walk lists its first folders.
+            std::future<std::unique_ptr<IndexFilter>> filter;
+            if (m_request.useIndex && (citations || words || m_request.options.textMode)) {
+                filter = std::async(std::launch::async, [&, folder] {
+                    if (citations)
+                        return std::make_unique<IndexFilter>(folder, citations->cited());
+                    if (words)
+                        return std::make_unique<IndexFilter>(folder, *words);
+                    return std::make_unique<IndexFilter>(folder, m_request.context);
+                });
             }
             FolderResult part =
-                searchFolder(folder, search, filter.get(), words.get(), citations.get());
+                searchFolder(folder, search, std::move(filter), words.get(), citations.get());
+            if (part.filter && part.filter->state() == IndexFilter::State::Used)
+                result.indexedFolders.append(folder);
+            else if (part.filter && (citations || words ||
+                                     part.filter->state() != IndexFilter::State::NotApplicable))
+                result.unindexedFolders.append(folder);
             std::move(part.words.begin(), part.words.end(), std::back_inserter(readings));
             result.checked += part.checked;
             result.found += part.found;
@@ -160,47 +157,70 @@ QHash<QString, double> SearchJob::relevanceOf(const std::vector<WordReading>& re
     return out;
 }
 
-SearchJob::FolderResult SearchJob::searchFolder(const QString& dir, const DocumentSearch& search,
-                                                const IndexFilter* filter, const WordSearch* words,
-                                                const CitationSearch* citations)
+SearchJob::FolderResult
+SearchJob::searchFolder(const QString& dir, const DocumentSearch& search,
+                        std::future<std::unique_ptr<IndexFilter>> filterMade,
+                        const WordSearch* words, const CitationSearch* citations)
 {
     // The folders are walked on this thread while the pool checks the documents already met;
-    // the answers are kept by the document's place in scan order.
+    // the answers are kept by the document's place in scan order. With an index, the walk
+    // takes each document's stamp as it lists its folder and settles at once those the index
+    // answers for; only the rest go to the pool.
+    FolderResult result;
+    bool indexed = false;
+    std::atomic<bool> takeStamps{filterMade.valid()};
+    const IndexFilter* filter = nullptr;
+    // Once the index is read (before the first document is decided): whether it is used, and
+    // so whether the walk goes on taking stamps.
+    const auto knowFilter = [&] {
+        if (!filterMade.valid())
+            return;
+        result.filter = filterMade.get();
+        filter = result.filter.get();
+        indexed = filter->state() == IndexFilter::State::Used;
+        takeStamps.store(indexed, std::memory_order_relaxed);
+    };
+    struct Pending
+    {
+        qsizetype place = 0;
+        QString path;
+        bool knownAsIs = false; // the index knows it as it is
+    };
     std::mutex mutex;
     std::condition_variable wake;
     std::condition_variable workerEnded;
-    QStringList paths;
-    std::deque<char> found;               // references stay valid while the walk appends
+    std::deque<Pending> pending;
+    std::deque<char> found;               // by place; references stay valid while the walk appends
     std::deque<WordReading> wordReadings; // of the word-forms search, by place
     std::atomic<int> unreadableDocuments{0};
     std::atomic<int> withoutTextDocuments{0};
     bool walkDone = false;
-    qsizetype next = 0;
     int waiting = 0; // workers asleep: only they need waking
     int started = 0;
     int ended = 0;
 
     const auto work = [&] {
         for (;;) {
-            QString path;
+            Pending next;
             char* answer = nullptr;
             WordReading* wordReading = nullptr;
             {
                 std::unique_lock lock(mutex);
                 ++waiting;
-                wake.wait(lock, [&] { return next < paths.size() || walkDone; });
+                wake.wait(lock, [&] { return !pending.empty() || walkDone; });
                 --waiting;
-                if (next >= paths.size())
+                if (pending.empty())
                     return;
-                path = paths.at(next);
-                answer = &found[size_t(next)];
+                next = std::move(pending.front());
+                pending.pop_front();
+                answer = &found[size_t(next.place)];
                 if (words)
-                    wordReading = &wordReadings[size_t(next)];
-                ++next;
+                    wordReading = &wordReadings[size_t(next.place)];
             }
+            const QString& path = next.path;
             // A cancelled run only drains what the walk has met.
             if (words && !isCancelRequested()) {
-                checkWords(path, *words, filter, *wordReading);
+                checkWords(path, *words, next.knownAsIs ? filter : nullptr, *wordReading);
                 *answer = wordReading->found ? 1 : 0;
                 if (*answer && m_found && !isCancelRequested())
                     m_found(path);
@@ -208,13 +228,7 @@ SearchJob::FolderResult SearchJob::searchFolder(const QString& dir, const Docume
                     withoutTextDocuments.fetch_add(1, std::memory_order_relaxed);
                 else if (wordReading->length == -1)
                     unreadableDocuments.fetch_add(1, std::memory_order_relaxed);
-            } else if (const std::optional<bool> known =
-                           citations && filter ? filter->knownCitation(path) : std::nullopt;
-                       known && !isCancelRequested()) {
-                *answer = *known ? 1 : 0;
-                if (*answer && m_found)
-                    m_found(path);
-            } else if (!isCancelRequested() && (!filter || filter->mustRead(path))) {
+            } else if (!isCancelRequested()) {
                 bool unreadable = false;
                 bool withoutText = false;
                 *answer = (citations ? citations->cites(path, &m_cancel, &unreadable)
@@ -242,23 +256,74 @@ SearchJob::FolderResult SearchJob::searchFolder(const QString& dir, const Docume
         });
     }
 
-    FolderResult result;
-    result.nodes = LibraryScan::deep(
-        dir,
-        [&](const QString& path) {
-            bool sleeper = false;
-            {
-                const std::lock_guard lock(mutex);
-                paths.append(path);
-                found.push_back(0);
-                if (words)
-                    wordReadings.push_back(WordReading{});
+    qsizetype places = 0;
+    const auto meet = [&](const ScannedDocument& document) {
+        const qsizetype place = places++;
+        Pending next{place, document.path(), false};
+        std::optional<char> settled;
+        if (indexed && words) {
+            next.knownAsIs = filter->knowsAsIs(document);
+        } else if (indexed && citations) {
+            if (const std::optional<bool> known =
+                    filter->knownCitation(document.path(), filter->knowsAsIs(document)))
+                settled = *known ? 1 : 0;
+        } else if (indexed && !filter->mustRead(document)) {
+            settled = 0;
+        }
+        bool sleeper = false;
+        {
+            const std::lock_guard lock(mutex);
+            found.push_back(settled.value_or(0));
+            if (words)
+                wordReadings.push_back(WordReading{});
+            if (!settled) {
+                pending.push_back(std::move(next));
                 sleeper = waiting > 0;
             }
-            if (sleeper)
-                wake.notify_one();
+        }
+        if (settled) {
+            if (*settled && m_found)
+                m_found(document.path());
+            m_checked.fetch_add(1, std::memory_order_relaxed);
+        }
+        if (sleeper)
+            wake.notify_one();
+    };
+    // The documents met before the index is read wait, with what the walk told of them: the
+    // walk goes on meanwhile.
+    struct Held
+    {
+        QString path;
+        QByteArray nativeBelowRoot;
+        bool stampTaken = false;
+        std::optional<Platform::FileStamp> stamp;
+    };
+    std::vector<Held> held;
+    const auto meetHeld = [&] {
+        for (const Held& document : held) {
+            meet(ScannedDocument(document.path, document.nativeBelowRoot, document.stampTaken,
+                                 document.stamp ? &*document.stamp : nullptr));
+        }
+        held.clear();
+    };
+    result.nodes = LibraryScan::deep(
+        dir,
+        [&](const ScannedDocument& document) {
+            if (filterMade.valid() &&
+                filterMade.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+                held.push_back(
+                    Held{document.path(), document.nativeBelowRoot().toByteArray(),
+                         document.isStampTaken(),
+                         document.stamp() ? std::optional(*document.stamp()) : std::nullopt});
+                return;
+            }
+            knowFilter();
+            meetHeld();
+            meet(document);
         },
-        &m_cancel, &result.unreadable);
+        &m_cancel, &result.unreadable, &takeStamps);
+    knowFilter();
+    meetHeld();
     {
         const std::lock_guard lock(mutex);
         walkDone = true;
@@ -290,7 +355,7 @@ void SearchJob::checkWords(const QString& path, const WordSearch& words, const I
                            WordReading& reading) const
 {
     reading.path = path;
-    if (filter && filter->state() == IndexFilter::State::Used && !filter->mustRead(path)) {
+    if (filter) {
         // The index knows the document as it is: it tells what a reading would.
         const IndexFilter::KnownWords known = filter->knownWords(path);
         reading.counts = known.counts;

@@ -9,6 +9,8 @@
 
 #include <atomic>
 #include <functional>
+#include <future>
+#include <memory>
 
 class QThreadPool;
 
@@ -102,12 +104,16 @@ private:
         int unreadable = 0;
         int withoutText = 0;
         std::vector<WordReading> words;
+        std::unique_ptr<class IndexFilter> filter; // the folder's index, when one was asked
     };
-    // filter, when given, tells which documents need not be read.
+    // filterMade, when valid, gives the folder's index, which tells which documents need not
+    // be read.
     FolderResult searchFolder(const QString& dir, const class DocumentSearch& search,
-                              const class IndexFilter* filter, const class WordSearch* words,
-                              const class CitationSearch* citations);
+                              std::future<std::unique_ptr<class IndexFilter>> filterMade,
+                              const class WordSearch* words, const class CitationSearch* citations);
     static QThreadPool& checkPool();
+    // filter: given when the index knows the document as it is (it then tells what a reading
+    // would).
     void checkWords(const QString& path, const class WordSearch& words,
                     const class IndexFilter* filter, WordReading& reading) const;
     static QHash<QString, double> relevanceOf(const std::vector<WordReading>& readings,

@@ -202,6 +202,65 @@ private slots:
         QVERIFY(sameAsScan(lib, {QStringLiteral("альфа"), QStringLiteral("омега")}, "settled"));
     }
 
+    // The proof that the index knows each document as it is takes one stamp of each, as the
+    // walk lists its folder, and reads the index's stamps once: for an answer, with a
+    // document changed, and for an update that finds nothing to do.
+    void proofTakesOneStampPerDocument()
+    {
+        QTemporaryDir dir;
+        const QString lib = dir.path() + QStringLiteral("/lib");
+        int documents = 0;
+        for (const QString& folder : {QStringLiteral("/СНиП"), QStringLiteral("/СНиП/Том 2"),
+                                      QStringLiteral("/ГЭСН"), QString()}) {
+            for (int i = 0; i < 12; ++i, ++documents) {
+                const QString page = lib + folder + QStringLiteral("/d%1.htm").arg(i);
+                QVERIFY(
+                    writeWord(page, i == 5 ? QStringLiteral("ксилолит") : QStringLiteral("бетон")));
+                QVERIFY(TestFiles::write(lib + folder +
+                                             QStringLiteral("/d%1.files/image001.png").arg(i),
+                                         QByteArray("picture")));
+            }
+        }
+        QVERIFY(
+            QFile::link(lib + QStringLiteral("/ГЭСН/d1.htm"), lib + QStringLiteral("/link.htm")));
+        ++documents;
+        waitForStampsToSettle();
+        QVERIFY(build(lib));
+
+        const auto work = [&](const QString& context, bool words, int* found) {
+            const quint64 stamps = Platform::stampsTaken();
+            const quint64 reads = DocumentIndex::stampReads();
+            SearchRequest request;
+            request.context = context;
+            request.folders = {lib};
+            request.options = MatchOptions{false, false, true, words};
+            request.useIndex = true;
+            const SearchResult result = SearchJob(request).run();
+            *found = result.found;
+            return std::make_pair(Platform::stampsTaken() - stamps,
+                                  DocumentIndex::stampReads() - reads);
+        };
+        int found = 0;
+        for (const bool words : {false, true}) {
+            QCOMPARE(work(QStringLiteral("ксилолит"), words, &found),
+                     std::make_pair(quint64(documents), quint64(1)));
+            QCOMPARE(found, 4);
+        }
+        QVERIFY(writeWord(lib + QStringLiteral("/ГЭСН/d7.htm"), QStringLiteral("ксилолит")));
+        QCOMPARE(work(QStringLiteral("ксилолит"), false, &found),
+                 std::make_pair(quint64(documents), quint64(1)));
+        QCOMPARE(found, 5);
+
+        waitForStampsToSettle();
+        QVERIFY(build(lib));
+        const quint64 stamps = Platform::stampsTaken();
+        const quint64 reads = DocumentIndex::stampReads();
+        const IndexBuild::Report report = IndexBuild::updateOwn(lib);
+        QCOMPARE(report.summary.read, 0);
+        QCOMPARE(Platform::stampsTaken() - stamps, quint64(documents));
+        QCOMPARE(DocumentIndex::stampReads() - reads, quint64(1));
+    }
+
     // Code 0 in a text, and a document too large to keep: found as the scan finds them.
     void nulAndLargeDocuments()
     {

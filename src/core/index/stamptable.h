@@ -1,0 +1,52 @@
+#pragma once
+
+#include "platform.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QHash>
+
+#include <vector>
+
+// The stamps of an index, read once for an answer: each document's path below the library
+// folder in the file system's bytes, kept in one block and hashed, so that a document the
+// walk meets is found by its bytes without a string made per document. An entry can be marked
+// (the candidates of an answer).
+class StampTable final
+{
+public:
+    void reserve(qsizetype documents);
+    void add(QByteArrayView nativePath, const Platform::FileStamp& stamp);
+    // Makes what was added findable; find() works only after it. False when a path came
+    // twice (an index that contradicts itself).
+    bool finish();
+    void clear();
+    qsizetype size() const { return qsizetype(m_entries.size()); }
+
+    // The entry of a path, or -1.
+    qsizetype find(QByteArrayView nativePath) const;
+    QByteArrayView path(qsizetype entry) const { return pathOf(m_entries[size_t(entry)]); }
+    const Platform::FileStamp& stamp(qsizetype entry) const
+    {
+        return m_entries[size_t(entry)].stamp;
+    }
+    void mark(qsizetype entry) { m_entries[size_t(entry)].marked = true; }
+    bool isMarked(qsizetype entry) const { return m_entries[size_t(entry)].marked; }
+
+private:
+    struct Entry
+    {
+        qsizetype offset = 0;
+        qsizetype length = 0;
+        Platform::FileStamp stamp;
+        bool marked = false;
+    };
+    QByteArrayView pathOf(const Entry& entry) const
+    {
+        return QByteArrayView(m_paths.constData() + entry.offset, entry.length);
+    }
+
+    QByteArray m_paths; // not grown once finished: the views below stay valid
+    std::vector<Entry> m_entries;
+    QHash<QByteArrayView, qsizetype> m_byPath;
+};

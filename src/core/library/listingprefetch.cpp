@@ -1,0 +1,119 @@
+#include "listingprefetch.h"
+
+#include "documentlayout.h"
+
+ListingPrefetch::ListingPrefetch(const std::atomic<bool>* takeStamps, const std::atomic<bool>* stop,
+                                 int threads)
+    : m_takeStamps(takeStamps), m_stop(stop)
+{
+    for (int i = 0; i < threads; ++i)
+        m_threads.emplace_back([this] { serve(); });
+}
+
+ListingPrefetch::~ListingPrefetch()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_quit = true;
+    }
+    m_work.notify_all();
+    for (std::thread& thread : m_threads)
+        thread.join();
+}
+
+void ListingPrefetch::request(const QStringList& folders, quint64 parentDevice)
+{
+    // Threads are woken only when they sleep: every wake-up costs a switch of tasks.
+    int idle = 0;
+    {
+        const std::lock_guard lock(m_mutex);
+        for (auto folder = folders.crbegin(); folder != folders.crend(); ++folder) {
+            if (m_entries.try_emplace(*folder, Entry{parentDevice, false, false, {}}).second)
+                m_queue.push_front(*folder);
+        }
+        idle = m_idle;
+    }
+    if (idle > 1 && folders.size() > 1)
+        m_work.notify_all();
+    else if (idle > 0 && !folders.isEmpty())
+        m_work.notify_one();
+}
+
+FolderListing ListingPrefetch::take(const QString& folder, quint64 parentDevice)
+{
+    {
+        std::unique_lock lock(m_mutex);
+        const auto entry = m_entries.find(folder);
+        if (entry != m_entries.end() && entry->second.begun) {
+            m_awaited = &entry->second;
+            m_done.wait(lock, [&] { return entry->second.done; });
+            m_awaited = nullptr;
+            FolderListing listing = std::move(entry->second.listing);
+            m_entries.erase(entry);
+            return listing;
+        }
+        if (entry != m_entries.end()) {
+            // Not begun: made here (it stays queued, and is passed over when its turn comes).
+            m_entries.erase(entry);
+        }
+    }
+    return list(folder, parentDevice);
+}
+
+FolderListing ListingPrefetch::list(const QString& folder, quint64 parentDevice) const
+{
+    FolderListing listing;
+    if (m_stop && m_stop->load(std::memory_order_relaxed))
+        return listing;
+    listing.identified = DirectoryListing::folderId(folder, &listing.id);
+    if (!listing.identified)
+        return listing;
+    // Only a mount point can lead onto another file system.
+    listing.pseudo = listing.id.device != parentDevice && Platform::isPseudoFileSystem(folder);
+    if (listing.pseudo)
+        return listing;
+    listing.entries = DirectoryListing::list(
+        folder, m_takeStamps && m_takeStamps->load(std::memory_order_relaxed));
+    const DirectoryEntries& entries = listing.entries;
+    listing.nodes.reserve(size_t(entries.folders.size() + entries.documents.size()));
+    for (const QString& name : entries.folders) {
+        listing.folderPaths.append(DocumentLayout::joinPath(folder, name));
+        listing.nodes.push_back(
+            ScanNode{true, Platform::displayName(name), listing.folderPaths.back(), {}});
+    }
+    for (const QString& name : entries.documents) {
+        listing.nodes.push_back(ScanNode{false,
+                                         DocumentLayout::documentCaption(name),
+                                         DocumentLayout::joinPath(folder, name),
+                                         {}});
+    }
+    return listing;
+}
+
+void ListingPrefetch::serve()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        ++m_idle;
+        m_work.wait(lock, [this] { return m_quit || !m_queue.empty(); });
+        --m_idle;
+        if (m_quit)
+            return;
+        const QString folder = std::move(m_queue.front());
+        m_queue.pop_front();
+        const auto found = m_entries.find(folder);
+        if (found == m_entries.end() || found->second.begun)
+            continue; // taken by the walk already
+        // Elements stay where they are while others are added: the entry is kept by address,
+        // and only the walk erases a begun one, once it is done.
+        Entry& entry = found->second;
+        entry.begun = true;
+        lock.unlock();
+        FolderListing listing = list(folder, entry.parentDevice);
+        lock.lock();
+        entry.listing = std::move(listing);
+        entry.done = true;
+        if (m_awaited == &entry)
+            m_done.notify_one();
+    }
+}
