@@ -14,8 +14,10 @@ DirectoryEntries DirectoryListing::list(const QString& dir, bool withStamps)
         const bool isFolder = entry.isFolder();
         if (DocumentLayout::isFolderPage(name) || (isFolder && DocumentLayout::isIndexFolder(name)))
             return true;
-        if (isFolder && !DocumentLayout::isCompanionFolder(name))
+        if (isFolder && !DocumentLayout::isCompanionFolder(name)) {
             entries.folders.append(name);
+            entries.folderLinks = entries.folderLinks || entry.isLink();
+        }
         // A folder named like a document is listed as a document as well.
         if (DocumentLayout::isDocument(name)) {
             entries.documents.append(name);

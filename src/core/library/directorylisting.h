@@ -16,7 +16,8 @@ struct DirectoryEntries
 {
     QStringList folders;
     QStringList documents;
-    bool complete = true; // false when the folder, or an entry of it, could not be read
+    bool complete = true;     // false when the folder, or an entry of it, could not be read
+    bool folderLinks = false; // a folder of it is a link
     // Listed with stamps: each document's name in the file system's bytes (one block for
     // the folder) and its stamp, taken as the folder is read (stamped false: no regular file
     // one can look at now).

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -48,6 +49,9 @@ struct FileStamp
     // Whether this user may read the file now, as its permission bits tell; not part of what
     // is compared.
     bool readable = false;
+    // The file's names (hard links); not part of what is compared. A file of several names
+    // may be written through a name in another folder.
+    quint64 names = 1;
 
     bool operator==(const FileStamp& other) const
     {
@@ -106,9 +110,9 @@ class FolderEntry
 {
 public:
     // nativeName: ends with a zero byte (not counted).
-    FolderEntry(const QString& name, QByteArrayView nativeName, bool isFolder, int folderHandle,
-                const QString& folder)
-        : m_name(name), m_nativeName(nativeName), m_isFolder(isFolder),
+    FolderEntry(const QString& name, QByteArrayView nativeName, bool isFolder, bool isLink,
+                int folderHandle, const QString& folder)
+        : m_name(name), m_nativeName(nativeName), m_isFolder(isFolder), m_isLink(isLink),
           m_folderHandle(folderHandle), m_folder(folder)
     {
     }
@@ -117,6 +121,8 @@ public:
     QByteArrayView nativeName() const { return m_nativeName; }
     // Links to folders count as folders.
     bool isFolder() const { return m_isFolder; }
+    // A symbolic link (to whatever it points to).
+    bool isLink() const { return m_isLink; }
     // What fileStamp gives for the entry's path.
     bool stamp(FileStamp* stamp) const;
 
@@ -124,6 +130,7 @@ private:
     const QString& m_name;
     QByteArrayView m_nativeName;
     bool m_isFolder;
+    bool m_isLink;
     int m_folderHandle;
     const QString& m_folder;
 };
@@ -134,6 +141,38 @@ private:
 bool forEachFolderEntry(const QString& dir, const std::function<bool(const FolderEntry&)>& visit);
 // The same, with each entry's name and whether it is a folder.
 bool forEachEntry(const QString& dir, const std::function<bool(const QString&, bool)>& visit);
+
+// Tells which watched folders changed: an entry added to them, removed or renamed, a file in
+// them written or its attributes changed (inotify on Linux). A folder on a network file
+// system is not watched: changes other machines make there are not reported.
+class FolderWatch
+{
+public:
+    FolderWatch();
+    ~FolderWatch();
+    FolderWatch(const FolderWatch&) = delete;
+    FolderWatch& operator=(const FolderWatch&) = delete;
+
+    // False when the folder cannot be watched (a network or pseudo file system, a path too
+    // long, no watch left, no watching on this system).
+    bool add(const QString& folder);
+    struct Changes
+    {
+        // Folders in which a file changed (added, removed, renamed, written, its attributes).
+        QStringList folders;
+        // A folder added, removed, renamed or its attributes changed, a watched folder gone,
+        // or changes lost: anything may have changed.
+        bool structure = false;
+    };
+    // What was reported since the last call, read without waiting.
+    Changes take();
+    // Readable when a change was reported; -1 when nothing is watched.
+    int descriptor() const { return m_descriptor; }
+
+private:
+    int m_descriptor = -1;
+    QHash<int, QString> m_folders;
+};
 
 // A regular file opened for reading. Only regular files are opened, and opening never
 // waits: a pipe or a device named like a document would otherwise block its reader forever.

@@ -17,6 +17,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
@@ -232,6 +233,7 @@ bool stampOf(const struct stat& own, const struct stat* target, Platform::FileSt
     stamp->modified = nanoseconds(file.st_mtim);
     stamp->changed = nanoseconds(file.st_ctim);
     stamp->readable = mayRead(file);
+    stamp->names = quint64(file.st_nlink);
     if (target) {
         stamp->linkInode = quint64(own.st_ino);
         stamp->linkChanged = nanoseconds(own.st_ctim);
@@ -395,11 +397,18 @@ bool Platform::forEachFolderEntry(const QString& dir,
             continue;
         }
         bool isFolder = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+        bool isLink = entry->d_type == DT_LNK;
+        if (entry->d_type == DT_UNKNOWN) {
+            struct stat own;
+            isLink = ::fstatat(::dirfd(folder), raw, &own, AT_SYMLINK_NOFOLLOW) == 0 &&
+                     S_ISLNK(own.st_mode);
+        }
+        if (isLink || entry->d_type == DT_UNKNOWN) {
             struct stat info; // links to folders count
             isFolder = ::fstatat(::dirfd(folder), raw, &info, 0) == 0 && S_ISDIR(info.st_mode);
         }
-        if (!visit(FolderEntry(name, QByteArrayView(raw), isFolder, ::dirfd(folder), dir))) {
+        if (!visit(
+                FolderEntry(name, QByteArrayView(raw), isFolder, isLink, ::dirfd(folder), dir))) {
             ::closedir(folder);
             return complete;
         }
@@ -415,6 +424,75 @@ bool Platform::forEachEntry(const QString& dir,
 {
     return forEachFolderEntry(
         dir, [&visit](const FolderEntry& entry) { return visit(entry.name(), entry.isFolder()); });
+}
+
+Platform::FolderWatch::FolderWatch() : m_descriptor(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
+
+Platform::FolderWatch::~FolderWatch()
+{
+    if (m_descriptor >= 0)
+        ::close(m_descriptor);
+}
+
+bool Platform::FolderWatch::add(const QString& folder)
+{
+    if (m_descriptor < 0 || isPseudoFileSystem(folder))
+        return false;
+    const std::string native = toNative(folder).native();
+    struct statfs system;
+    if (::statfs(native.c_str(), &system) != 0)
+        return false;
+    switch (static_cast<unsigned long>(system.f_type)) {
+    case 0x6969:     // NFS
+    case 0x517b:     // SMB
+    case 0xff534d42: // CIFS
+    case 0xfe534d42: // SMB2
+    case 0x65735546: // FUSE (sshfs and the like)
+    case 0x5346414f: // AFS
+    case 0x00c36400: // Ceph
+    case 0x01021997: // 9P
+    case 0x564c:     // NCP
+    case 0x73757245: // Coda
+        return false;
+    default:
+        break;
+    }
+    const int watch = ::inotify_add_watch(
+        m_descriptor, native.c_str(),
+        IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE | IN_MOVED_FROM |
+            IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR | IN_DONT_FOLLOW);
+    if (watch < 0)
+        return false;
+    m_folders.insert(watch, folder);
+    return true;
+}
+
+Platform::FolderWatch::Changes Platform::FolderWatch::take()
+{
+    Changes changes;
+    if (m_descriptor < 0)
+        return changes;
+    alignas(struct inotify_event) char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t got = ::read(m_descriptor, buffer, sizeof buffer);
+        if (got <= 0)
+            break;
+        for (ssize_t at = 0; at + ssize_t(sizeof(struct inotify_event)) <= got;) {
+            const auto* event = reinterpret_cast<const struct inotify_event*>(buffer + at);
+            at += ssize_t(sizeof(struct inotify_event)) + ssize_t(event->len);
+            const uint32_t mask = event->mask;
+            if ((mask & (IN_Q_OVERFLOW | IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT |
+                         IN_ISDIR)) != 0 ||
+                !m_folders.contains(event->wd)) {
+                changes.structure = true;
+                continue;
+            }
+            const QString& folder = m_folders[event->wd];
+            if (!changes.folders.contains(folder))
+                changes.folders.append(folder);
+        }
+    }
+    return changes;
 }
 
 struct Platform::ReadOnlyFile::Handle

@@ -79,7 +79,10 @@ bool Platform::forEachFolderEntry(const QString& dir,
         const QByteArray native = name.toUtf8(); // ends with a zero, as a QByteArray does
         std::error_code typeError;
         const bool isFolder = it->is_directory(typeError);
-        if (!name.isEmpty() && !visit(FolderEntry(name, native, isFolder && !typeError, -1, dir)))
+        std::error_code linkError;
+        const bool isLink = it->is_symlink(linkError);
+        if (!name.isEmpty() && !visit(FolderEntry(name, native, isFolder && !typeError,
+                                                  isLink && !linkError, -1, dir)))
             return true;
         it.increment(error);
     }
@@ -97,6 +100,20 @@ bool Platform::FolderEntry::stamp(FileStamp* stamp) const
 {
     // No descriptors of folders here: the entry is looked at by its path.
     return fileStamp(m_folder + u'/' + m_name, stamp);
+}
+
+// No watching here: every search walks the library.
+Platform::FolderWatch::FolderWatch() = default;
+Platform::FolderWatch::~FolderWatch() = default;
+
+bool Platform::FolderWatch::add(const QString&)
+{
+    return false;
+}
+
+Platform::FolderWatch::Changes Platform::FolderWatch::take()
+{
+    return Changes();
 }
 
 struct Platform::ReadOnlyFile::Handle

@@ -306,22 +306,32 @@ SearchJob::searchFolder(const QString& dir, const DocumentSearch& search,
         }
         held.clear();
     };
-    result.nodes = LibraryScan::deep(
-        dir,
-        [&](const ScannedDocument& document) {
-            if (filterMade.valid() &&
-                filterMade.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
-                held.push_back(
-                    Held{document.path(), document.nativeBelowRoot().toByteArray(),
-                         document.isStampTaken(),
-                         document.stamp() ? std::optional(*document.stamp()) : std::nullopt});
-                return;
-            }
-            knowFilter();
-            meetHeld();
-            meet(document);
-        },
-        &m_cancel, &result.unreadable, &takeStamps);
+    const auto known = m_request.knownLibraries.constFind(dir);
+    bool replayed = false;
+    if (known != m_request.knownLibraries.constEnd() && known->snapshot) {
+        // Nothing to walk meanwhile: the index is read first.
+        knowFilter();
+        replayed = known->snapshot->replay(known->changedFolders, meet, &result.nodes,
+                                           &result.unreadable, &m_cancel);
+    }
+    if (!replayed) {
+        result.nodes = LibraryScan::deep(
+            dir,
+            [&](const ScannedDocument& document) {
+                if (filterMade.valid() &&
+                    filterMade.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+                    held.push_back(
+                        Held{document.path(), document.nativeBelowRoot().toByteArray(),
+                             document.isStampTaken(),
+                             document.stamp() ? std::optional(*document.stamp()) : std::nullopt});
+                    return;
+                }
+                knowFilter();
+                meetHeld();
+                meet(document);
+            },
+            &m_cancel, &result.unreadable, &takeStamps);
+    }
     knowFilter();
     meetHeld();
     {

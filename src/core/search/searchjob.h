@@ -1,6 +1,7 @@
 #pragma once
 
 #include "libraryscan.h"
+#include "librarysnapshot.h"
 #include "matchoptions.h"
 
 #include <QHash>
@@ -13,6 +14,14 @@
 #include <memory>
 
 class QThreadPool;
+
+// A library folder whose walk the caller keeps while a watch follows it: a search replays
+// the walk, with the folders reported changed since listed anew.
+struct KnownLibrary
+{
+    std::shared_ptr<const LibrarySnapshot> snapshot;
+    QStringList changedFolders;
+};
 
 // What a search looks through: folders to full depth, or one document alone.
 struct SearchRequest
@@ -33,6 +42,8 @@ struct SearchRequest
     // where it has one: only the documents that can hold it, and those changed since the
     // index was written, are read.
     bool useIndex = false;
+    // Folders of the request whose walk is kept (by folder): replayed instead of walked.
+    QHash<QString, KnownLibrary> knownLibraries = {};
 };
 
 // The findings: folders left without a found document are pruned, the rest is exactly what

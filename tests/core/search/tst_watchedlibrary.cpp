@@ -1,0 +1,183 @@
+#include "indexbuild.h"
+#include "indexsettle.h"
+#include "libraryscan.h"
+#include "librarysnapshot.h"
+#include "platform.h"
+#include "searchjob.h"
+#include "testfiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+// A library the window follows with a watch: a search replays the walk kept, lists anew only
+// the folders reported changed, and answers as a walk of the library would.
+class TestWatchedLibrary : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_cache;
+    QTemporaryDir m_dir;
+    QString m_lib;
+    int m_documents = 0;
+
+    static bool writeWord(const QString& path, const QString& word)
+    {
+        return TestFiles::write(
+            path, TestFiles::cp1251(QStringLiteral("<p>Слово: ") + word + QStringLiteral(".</p>")));
+    }
+
+    static QString shape(const std::vector<ScanNode>& nodes)
+    {
+        QString text;
+        for (const ScanNode& node : nodes) {
+            text += (node.isFolder ? QStringLiteral("[") : QStringLiteral("(")) + node.caption +
+                    u'|' + node.path;
+            if (node.isFolder)
+                text += u'{' + shape(node.children) + QStringLiteral("}]");
+            else
+                text += u')';
+        }
+        return text;
+    }
+
+    struct Answer
+    {
+        QString found;
+        int checked = 0;
+        quint64 stamps = 0; // taken by the search
+        bool operator==(const Answer&) const = default;
+    };
+    Answer answer(const QString& context, bool useIndex,
+                  const std::shared_ptr<const LibrarySnapshot>& snapshot = {},
+                  const QStringList& changed = {}) const
+    {
+        SearchRequest request;
+        request.context = context;
+        request.folders = {m_lib};
+        request.options = MatchOptions{false, false, true, false};
+        request.useIndex = useIndex;
+        if (snapshot)
+            request.knownLibraries.insert(m_lib, KnownLibrary{snapshot, changed});
+        const quint64 before = Platform::stampsTaken();
+        const SearchResult result = SearchJob(request).run();
+        Answer out;
+        out.stamps = Platform::stampsTaken() - before;
+        out.checked = result.checked;
+        QStringList paths;
+        LibraryScan::forEachDocument(result.nodes,
+                                     [&paths](const ScanNode& node) { paths.append(node.path); });
+        out.found = paths.join(u'|') + QStringLiteral(" unreadable %1").arg(result.unreadable);
+        return out;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("XDG_CACHE_HOME", m_cache.path().toUtf8());
+        m_lib = m_dir.path() + QStringLiteral("/lib");
+        for (const QString& folder : {QStringLiteral("/СНиП"), QStringLiteral("/СНиП/Том 2"),
+                                      QStringLiteral("/ГЭСН"), QString()}) {
+            for (int i = 0; i < 6; ++i, ++m_documents) {
+                QVERIFY(writeWord(m_lib + folder + QStringLiteral("/d%1.htm").arg(i),
+                                  i == 2 ? QStringLiteral("ксилолит") : QStringLiteral("бетон")));
+                QVERIFY(TestFiles::write(
+                    m_lib + folder + QStringLiteral("/d%1.files/image001.png").arg(i), "png"));
+            }
+        }
+        // A link to a document, a document of two names (one outside the library), and a
+        // folder named like a document: each as a walk gives it.
+        QVERIFY(QFile::link(m_lib + QStringLiteral("/ГЭСН/d1.htm"),
+                            m_lib + QStringLiteral("/link.htm")));
+        QVERIFY(writeWord(m_dir.path() + QStringLiteral("/outside.htm"), QStringLiteral("бетон")));
+        QCOMPARE(
+            ::link(QFile::encodeName(m_dir.path() + QStringLiteral("/outside.htm")).constData(),
+                   QFile::encodeName(m_lib + QStringLiteral("/ГЭСН/twice.htm")).constData()),
+            0);
+        QVERIFY(QDir().mkpath(m_lib + QStringLiteral("/Папка.htm")));
+        m_documents += 3;
+        waitForStampsToSettle();
+        QCOMPARE(IndexBuild::updateOwn(m_lib).outcome, IndexBuild::Outcome::Done);
+    }
+
+    // The walk kept gives what a walk gives: the same nodes, documents in the same order.
+    void replayIsTheWalk()
+    {
+        const auto snapshot = LibrarySnapshot::take(m_lib);
+        QVERIFY(snapshot);
+        QCOMPARE(snapshot->documentCount(), m_documents);
+        QStringList walked;
+        QStringList replayed;
+        int walkUnreadable = 0;
+        int replayUnreadable = 0;
+        const std::vector<ScanNode> walk = LibraryScan::deep(
+            m_lib, [&](const ScannedDocument& document) { walked.append(document.path()); },
+            nullptr, &walkUnreadable);
+        std::vector<ScanNode> nodes;
+        QVERIFY(snapshot->replay(
+            {}, [&](const ScannedDocument& document) { replayed.append(document.path()); }, &nodes,
+            &replayUnreadable));
+        QCOMPARE(replayed, walked);
+        QCOMPARE(shape(nodes), shape(walk));
+        QCOMPARE(replayUnreadable, walkUnreadable);
+    }
+
+    // A search of the library kept looks again only at what a change elsewhere could reach;
+    // after a change it was told of, only at the documents of the folders reported changed.
+    // Its answer is the walk's, with the index and without it.
+    void searchesLookOnlyAtWhatChanged()
+    {
+        std::shared_ptr<LibrarySnapshot> snapshot = LibrarySnapshot::take(m_lib);
+        QVERIFY(snapshot);
+        const QString context = QStringLiteral("ксилолит");
+        const Answer walked = answer(context, true);
+        QCOMPARE(walked.stamps, quint64(m_documents - 1)); // none of the folder
+        Answer kept = answer(context, true, snapshot);
+        QCOMPARE(kept.found, walked.found);
+        QCOMPARE(kept.checked, walked.checked);
+        QCOMPARE(kept.stamps, quint64(2)); // the link and the document of two names
+
+        // A document written, one added, one removed: in one folder.
+        const QString folder = m_lib + QStringLiteral("/СНиП/Том 2");
+        QVERIFY(writeWord(folder + QStringLiteral("/d4.htm"), context));
+        QVERIFY(writeWord(folder + QStringLiteral("/new.htm"), context));
+        QVERIFY(QFile::remove(folder + QStringLiteral("/d0.htm")));
+        const Platform::FolderWatch::Changes changes = snapshot->takeChanges();
+        QVERIFY(!changes.structure);
+        QCOMPARE(changes.folders, QStringList{folder});
+        kept = answer(context, true, snapshot, changes.folders);
+        QCOMPARE(kept.found, answer(context, false).found);
+        QCOMPARE(kept.found, answer(context, true).found);
+        QVERIFY(kept.found.contains(QStringLiteral("new.htm")));
+        QCOMPARE(kept.stamps, quint64(6 + 2));
+
+        // A folder added: the walk kept no longer tells the library's folders.
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("/Приложения")));
+        QVERIFY(snapshot->takeChanges().structure);
+        std::vector<ScanNode> nodes;
+        QVERIFY(!snapshot->replay({folder}, {}, &nodes, nullptr));
+        QVERIFY(nodes.empty());
+        QVERIFY(QDir(folder + QStringLiteral("/Приложения")).removeRecursively());
+        QVERIFY(writeWord(folder + QStringLiteral("/d0.htm"), QStringLiteral("бетон")));
+        QVERIFY(QFile::remove(folder + QStringLiteral("/new.htm")));
+    }
+
+    // A library the watch cannot follow whole (a folder reached through a link) is not kept:
+    // its searches walk.
+    void folderLinksAreNotFollowed()
+    {
+        QTemporaryDir dir;
+        const QString lib = dir.path() + QStringLiteral("/lib");
+        QVERIFY(writeWord(lib + QStringLiteral("/a/d.htm"), QStringLiteral("бетон")));
+        QVERIFY(LibrarySnapshot::take(lib));
+        QVERIFY(QFile::link(lib + QStringLiteral("/a"), lib + QStringLiteral("/b")));
+        QVERIFY(!LibrarySnapshot::take(lib));
+        QVERIFY(!LibrarySnapshot::take(dir.path() + QStringLiteral("/none")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWatchedLibrary)
+#include "tst_watchedlibrary.moc"
