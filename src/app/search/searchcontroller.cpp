@@ -7,6 +7,7 @@
 #include "documenttreepanel.h"
 #include "findbox.h"
 #include "indexkeeper.h"
+#include "librarywatcher.h"
 #include "searchhistory.h"
 #include "searchoptionsdialog.h"
 #include "searchresultdialog.h"
@@ -32,6 +33,7 @@ SearchController::SearchController(DocumentTreePanel* tree, AppSettings* setting
     m_resultList = new SearchResultsDock(window);
     m_indexKeeper = new IndexKeeper(this);
     m_indexKeeper->setEnabled(m_settings->useIndex());
+    m_libraryWatcher = new LibraryWatcher(this);
     m_findBox->setHistory(m_settings->searchHistory());
     m_resultList->hide();
     connect(m_findBox, &QComboBox::editTextChanged, this, &SearchController::stateChanged);
@@ -72,6 +74,9 @@ quint32 SearchController::fontColor() const
 void SearchController::updateIndex()
 {
     m_indexKeeper->update(m_tree->collection().folders);
+    // With the index, the walk a search makes is the most of its time: it is kept and
+    // followed.
+    m_libraryWatcher->follow(m_settings->useIndex() ? m_tree->collection().folders : QStringList());
 }
 
 void SearchController::attachCommands(WindowCommands* commands)
@@ -138,6 +143,8 @@ void SearchController::editOptions()
         m_indexKeeper->setEnabled(useIndex);
         if (useIndex)
             updateIndex();
+        else
+            m_libraryWatcher->follow({});
     }
 }
 
@@ -211,6 +218,8 @@ void SearchController::run()
         return;
     }
     request.useIndex = m_settings->useIndex();
+    if (request.useIndex)
+        request.knownLibraries = m_libraryWatcher->knownLibraries(request.folders);
     m_scope = nextScope();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_resultList->beginSearch(request, place);

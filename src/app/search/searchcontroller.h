@@ -15,6 +15,7 @@ class DocumentTreePanel;
 class FindBox;
 class ScopeChooser;
 class IndexKeeper;
+class LibraryWatcher;
 class QWidget;
 class SearchResultsDock;
 struct SearchRequest;
@@ -43,6 +44,8 @@ public:
     quint32 fontColor() const;
     // Keeps the index of the collection's folders up to date in the background.
     IndexKeeper* indexKeeper() const { return m_indexKeeper; }
+    // Keeps the walk of the collection's folders while the index is used.
+    LibraryWatcher* libraryWatcher() const { return m_libraryWatcher; }
     // The index of the shown collection is brought up to date.
     void updateIndex();
     // Asks for the options in their dialog and keeps them in the settings file.
@@ -112,6 +115,7 @@ private:
     ScopeChooser* m_scopeChooser = nullptr;
     SearchResultsDock* m_resultList = nullptr;
     IndexKeeper* m_indexKeeper = nullptr;
+    LibraryWatcher* m_libraryWatcher = nullptr;
     bool m_searchMode = false;
     QString m_context;
     std::unique_ptr<BackgroundSearch> m_search;
