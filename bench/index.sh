@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # The index: build time and peak memory, its size beside the library's, and an indexed
 # text-mode search beside the scan and ripgrep, warm and (as root) cold, on the benchmark
-# libraries of 10,000 and 40,000 documents.
+# libraries of 10,000 and 40,000 documents; the phases of the indexed answer beside a bare
+# walk of the library (its floor), the window's indexed search with the walk kept, and
+# Recoll's answer where Debian's recollcmd is installed (not installed here by this script).
+# The simulated network share: bench/share.sh.
 # Usage: bench/index.sh [WORK_DIR] [DOCS...]   (libraries are kept in WORK_DIR between runs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,7 +15,7 @@ sizes=("$@")
 build=${LECTORIA_BUILD_DIR:-build}
 make_library=${MAKE_LIBRARY:-../shared/bench/make-library}
 scripts/deps.sh ripgrep hyperfine python3 time >/dev/null
-cmake --build "$build" --target lectoria-find lectoria-index >/dev/null
+cmake --build "$build" --target lectoria-find lectoria-index freshness_bench window_bench >/dev/null
 find_bin="$build/src/cli/lectoria-find"
 index_bin="$build/src/cli/lectoria-index"
 export XDG_CACHE_HOME="$work/cache"
@@ -64,6 +67,30 @@ for docs in "${sizes[@]}"; do
     fi
     echo
   done
+  echo "phases of an indexed answer (in one process, warm; ms):"
+  for context in 'Ларсен-5' 'ксилолит'; do
+    echo "-- $context"
+    "$build/bench/freshness_bench" "$lib" "$context" 5 | sed 's/^/   /'
+  done
+  echo "the window, text mode with the index, the walk kept and watched:"
+  (cd "$build/bench" && QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 \
+    ./window_bench "$lib" 'Ларсен-5' --indexed 2>/dev/null | grep -E 'indexed|kept' | sed 's/^/   /')
+  if command -v recollindex >/dev/null && command -v recollq >/dev/null; then
+    recoll_dir="$work/recoll-$docs"
+    if [[ ! -f "$recoll_dir/done" ]]; then
+      mkdir -p "$recoll_dir"
+      printf 'topdirs = %s\nindexedmimetypes = text/html\n' "$lib" >"$recoll_dir/recoll.conf"
+      /usr/bin/time -f 'Recoll index built in %e s, peak %M KB' recollindex -c "$recoll_dir" >/dev/null 2>&1 &&
+        touch "$recoll_dir/done"
+    fi
+    for context in 'Ларсен-5' 'ксилолит' 'коэффициент'; do
+      printf 'Recoll %-14s %8s s   lectoria --text --index %8s s\n' "$context" \
+        "$(mean "recollq -c '$recoll_dir' -b '\"$context\"' >/dev/null 2>&1")" \
+        "$(mean "$find_bin --text --index '$context' '$lib' >/dev/null 2>&1")"
+    done
+  else
+    echo "(Recoll not installed: apt-get install recollcmd to measure it beside)"
+  fi
   echo "word forms (--words): index, reading, text-mode scan of the first word"
   for query in 'ксилолитовые покрытия' 'шпунт Ларсена' 'сметная стоимость строительства'; do
     found=$( { "$find_bin" --words --index "$query" "$lib" 2>/dev/null || true; } | wc -l)

@@ -50,25 +50,24 @@ IndexFilter::IndexFilter(const QString& folder, const QString& context) : m_fold
     }
     // A candidate holds every trigram of the context: more candidates than documents holding
     // one of them is an index that contradicts itself, read as a damaged one.
-    const bool read = index.candidates(folded, &m_candidates, limit);
-    if (read && m_candidates.size() > limit && (rarest < 0 || m_candidates.size() <= rarest)) {
-        m_candidates.clear();
+    QSet<QString> candidates;
+    const bool read = index.candidates(folded, &candidates, limit);
+    if (read && candidates.size() > limit && (rarest < 0 || candidates.size() <= rarest)) {
         m_state = State::NotApplicable;
         return;
     }
-    if (!read || (rarest >= 0 && m_candidates.size() > rarest) || !index.stamps(&m_stamps) ||
-        !markCandidates()) {
+    if (!read || (rarest >= 0 && candidates.size() > rarest) || !index.stamps(&m_stamps) ||
+        !markCandidates(candidates)) {
         m_stamps.clear();
-        m_candidates.clear();
         m_state = State::Unusable;
         return;
     }
     m_state = State::Used;
 }
 
-bool IndexFilter::markCandidates()
+bool IndexFilter::markCandidates(const QSet<QString>& candidates)
 {
-    for (const QString& candidate : std::as_const(m_candidates)) {
+    for (const QString& candidate : candidates) {
         const qsizetype entry = m_stamps.find(DocumentIndex::pathBytes(candidate));
         if (entry < 0)
             return false;
@@ -154,13 +153,13 @@ IndexFilter::IndexFilter(const QString& folder, const Designation& cited) : m_fo
         return;
     QList<DocumentIndex::NormRow> rows;
     const bool read = index.norms(DocumentIndex::NormRole::Cites, &rows, cited.key());
+    QSet<QString> citing;
     for (const DocumentIndex::NormRow& row : std::as_const(rows)) {
         if (cited.edition == 0 || row.edition == 0 || row.edition == cited.edition)
-            m_candidates.insert(row.path);
+            citing.insert(row.path);
     }
-    if (!read || !index.stamps(&m_stamps) || !markCandidates()) {
+    if (!read || !index.stamps(&m_stamps) || !markCandidates(citing)) {
         m_stamps.clear();
-        m_candidates.clear();
         m_state = State::Unusable;
         return;
     }
@@ -231,11 +230,12 @@ bool IndexFilter::knowsAsIs(const ScannedDocument& document) const
     return m_state == State::Used && entryAsIs(document) >= 0;
 }
 
-std::optional<bool> IndexFilter::knownCitation(const QString& path, bool knownAsIs) const
+std::optional<bool> IndexFilter::knownCitation(const ScannedDocument& document) const
 {
-    if (m_state != State::Used || !knownAsIs)
+    const qsizetype entry = m_state == State::Used ? entryAsIs(document) : -1;
+    if (entry < 0)
         return std::nullopt;
-    return m_candidates.contains(IndexUpdater::relativePath(m_folder, path));
+    return m_stamps.isMarked(entry);
 }
 
 qsizetype IndexFilter::entryAsIs(const ScannedDocument& document) const

@@ -63,9 +63,8 @@ public:
     // Whether the index knows the document as it is on disk now and this user may read it.
     bool knowsAsIs(const ScannedDocument& document) const;
     // Citations: whether the document cites the designation, where the index knows it as it
-    // is (the index keeps what a reading finds); none where it must be read. knownAsIs: what
-    // knowsAsIs told of it.
-    std::optional<bool> knownCitation(const QString& path, bool knownAsIs) const;
+    // is (the index keeps what a reading finds); none where it must be read.
+    std::optional<bool> knownCitation(const ScannedDocument& document) const;
     // The catalog: the rows of what a document is and replaces, where the index knows it as
     // it is; none where it must be read.
     std::optional<QList<DocumentIndex::NormRow>> knownNorms(const QString& path) const;
@@ -91,8 +90,9 @@ public:
 private:
     // The entry of a document the index knows as it is, or -1.
     qsizetype entryAsIs(const ScannedDocument& document) const;
-    // Marks the candidates in the stamps (read after them); false when one is not there.
-    bool markCandidates();
+    // Marks the candidates (paths below the folder) in the stamps; false when one is not
+    // there.
+    bool markCandidates(const QSet<QString>& candidates);
     // Opens the folder's index and begins the one read of an answer (a snapshot that a build
     // committing meanwhile does not change); false, with the state set, when there is none to
     // read.
@@ -101,9 +101,8 @@ private:
     QString m_folder;
     QString m_file;
     State m_state = State::Missing;
-    quint64 m_device = 0;       // the library folder's, as the stamps are kept relative to it
-    StampTable m_stamps;        // the candidates marked
-    QSet<QString> m_candidates; // by their paths below the folder
+    quint64 m_device = 0; // the library folder's, as the stamps are kept relative to it
+    StampTable m_stamps;  // the candidates marked
     // Word forms: the documents that hold every group, those that hold each group, those a
     // reading would read whole (every probe), and each document's words.
     QHash<QString, QList<int>> m_wordHits;

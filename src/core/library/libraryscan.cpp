@@ -114,7 +114,9 @@ std::vector<ScanNode> LibraryScan::deep(const QString& dir, const DocumentCallba
     // folders of its path as given and of its real path; a folder of the given path that lies
     // inside the real one (a root that is a link up to a folder it lies in) is walked.
     const bool withNativePaths = takeStamps && onDocument;
-    ListingPrefetch listings(withNativePaths ? takeStamps : nullptr, stop);
+    // Listed ahead only for a walk that proves an index's answer: there the walk is most of
+    // the time; a scan's threads are busy reading the documents.
+    ListingPrefetch listings(withNativePaths ? takeStamps : nullptr, stop, withNativePaths ? 2 : 0);
     ScanState state{{}, onDocument, stop, withNativePaths, 0, &listings, {}};
     const QString cleanDir = QDir::cleanPath(QFileInfo(dir).absoluteFilePath());
     std::error_code error;

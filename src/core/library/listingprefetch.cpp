@@ -23,6 +23,8 @@ ListingPrefetch::~ListingPrefetch()
 
 void ListingPrefetch::request(const QStringList& folders, quint64 parentDevice)
 {
+    if (m_threads.empty())
+        return; // the walk lists each folder itself
     // Threads are woken only when they sleep: every wake-up costs a switch of tasks.
     int idle = 0;
     {

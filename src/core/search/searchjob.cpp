@@ -264,8 +264,7 @@ SearchJob::searchFolder(const QString& dir, const DocumentSearch& search,
         if (indexed && words) {
             next.knownAsIs = filter->knowsAsIs(document);
         } else if (indexed && citations) {
-            if (const std::optional<bool> known =
-                    filter->knownCitation(document.path(), filter->knowsAsIs(document)))
+            if (const std::optional<bool> known = filter->knownCitation(document))
                 settled = *known ? 1 : 0;
         } else if (indexed && !filter->mustRead(document)) {
             settled = 0;
@@ -330,7 +329,7 @@ SearchJob::searchFolder(const QString& dir, const DocumentSearch& search,
                 meetHeld();
                 meet(document);
             },
-            &m_cancel, &result.unreadable, &takeStamps);
+            &m_cancel, &result.unreadable, filterMade.valid() ? &takeStamps : nullptr);
     }
     knowFilter();
     meetHeld();
