@@ -45,6 +45,12 @@ void WordSplitter::read(const DocumentText::Char* chars, qsizetype count, qsizet
 
 QStringList WordSplitter::keysOf(const std::u32string& word) const
 {
+    if (m_keyedBeginnings && std::none_of(m_keyedBeginnings->begin(), m_keyedBeginnings->end(),
+                                          [&word](const std::u32string& beginning) {
+                                              return word.compare(0, beginning.size(), beginning) ==
+                                                     0;
+                                          }))
+        return QStringList();
     return m_forQuery ? WordKeys::ofQuery(word) : WordKeys::ofText(word);
 }
 

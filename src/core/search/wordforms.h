@@ -34,6 +34,14 @@ class WordSplitter
 public:
     // forQuery: the words are a query's, looked up both ways (WordKeys::ofQuery).
     explicit WordSplitter(bool forQuery = false) : m_forQuery(forQuery) {}
+    // Only the words that begin with one of beginnings (folded, as the words are) get their
+    // keys; the others get none. A search gives the beginnings every form of its words begins
+    // with (WordSearch): no other word can meet them, and looking up its keys is most of the
+    // cost of reading. Null: every word gets its keys.
+    void setKeyedBeginnings(const std::vector<std::u32string>* beginnings)
+    {
+        m_keyedBeginnings = beginnings;
+    }
     // The next characters, the first of them the text's character firstIndex.
     void read(const DocumentText::Char* chars, qsizetype count, qsizetype firstIndex,
               std::vector<Word>& out);
@@ -46,6 +54,7 @@ private:
     QStringList keysOf(const std::u32string& word) const;
 
     bool m_forQuery;
+    const std::vector<std::u32string>* m_keyedBeginnings = nullptr;
     std::u32string m_word;
     qsizetype m_first = 0;
     qsizetype m_next = 0;

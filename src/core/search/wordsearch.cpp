@@ -1,6 +1,7 @@
 #include "wordsearch.h"
 
 #include "textreader.h"
+#include "wordfamilies.h"
 #include "wordforms.h"
 #include "wordkeys.h"
 
@@ -24,6 +25,7 @@ WordSearch::WordSearch(const QString& query) : m_query(query)
         };
         for (const QStringList& keys : group) {
             const QStringList beginnings = WordKeys::beginnings(keys);
+            keepKeyedBeginnings(beginnings);
             if (!beginnings.isEmpty() &&
                 (best.isEmpty() || beginnings.size() < best.size() ||
                  (beginnings.size() == best.size() && shortest(beginnings) > shortest(best))))
@@ -40,6 +42,20 @@ WordSearch::WordSearch(const QString& query) : m_query(query)
 }
 
 WordSearch::~WordSearch() = default;
+
+void WordSearch::keepKeyedBeginnings(const QStringList& beginnings)
+{
+    m_everyWordKeyed = m_everyWordKeyed || beginnings.isEmpty();
+    for (const QString& beginning : beginnings) {
+        const QList<uint> units = beginning.toUcs4();
+        std::u32string folded(units.begin(), units.end());
+        for (char32_t& c : folded)
+            c = WordFamilies::foldedCharacter(c);
+        if (std::find(m_keyedBeginnings.begin(), m_keyedBeginnings.end(), folded) ==
+            m_keyedBeginnings.end())
+            m_keyedBeginnings.push_back(std::move(folded));
+    }
+}
 
 bool WordSearch::mayHold(const QByteArray& raw) const
 {
@@ -97,6 +113,8 @@ WordSearch::Reading WordSearch::readInPieces(DocumentFile* rest, const QByteArra
     WordQuery::Tally tally(m_query);
     TextReader reader(TextEncoding::detect(head.constData(), head.size()));
     WordForms::WordSplitter splitter;
+    if (!m_everyWordKeyed)
+        splitter.setKeyedBeginnings(&m_keyedBeginnings);
     std::vector<WordForms::Word> words;
     constexpr qsizetype piece = 256 * 1024;
     QByteArray buffer;

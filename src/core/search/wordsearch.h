@@ -48,6 +48,8 @@ public:
     const QList<QStringList>& probes() const { return m_probeTexts; }
 
 private:
+    // Adds the beginnings of a word of the query to those a reading looks up keys for.
+    void keepKeyedBeginnings(const QStringList& beginnings);
     // Reads head, then the rest of the file (when given) piece by piece, counting the words.
     Reading readInPieces(DocumentFile* rest, const QByteArray& head,
                          const std::atomic<bool>* cancel) const;
@@ -55,4 +57,8 @@ private:
     WordQuery m_query;
     std::vector<std::vector<std::unique_ptr<TextSearch>>> m_probes;
     QList<QStringList> m_probeTexts;
+    // What every form of every word of the query begins with, folded; none known when one of
+    // its words has no such beginnings (every word of a text is then looked up).
+    std::vector<std::u32string> m_keyedBeginnings;
+    bool m_everyWordKeyed = false;
 };

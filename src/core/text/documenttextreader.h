@@ -107,6 +107,9 @@ private:
     template <typename End> qsizetype pastEnd(qsizetype from, End end) const
     {
         for (qsizetype i = from; i < m_size; ++i) {
+            i += qsizetype(end.quiet(m_data, i, m_size));
+            if (i >= m_size)
+                break;
             if (end.step(code(m_data[i])))
                 return i + 1;
         }

@@ -3,7 +3,27 @@
 // Where a piece of markup ends, told unit by unit: the same rules for the reader that reads a
 // page in one pass (TextReader) and for the scanner that looks at it from any place
 // (DocumentTextReader::MarkupScanner).
+#include <cstring>
+
 namespace MarkupEnd {
+
+// The first unit from at on (before end) that is one of stops; end when none is.
+template <typename Unit, typename... Stops>
+long long findAny(const Unit* data, long long at, long long end, Stops... stops)
+{
+    if constexpr (sizeof(Unit) == 1 && sizeof...(Stops) == 1) {
+        const void* hit =
+            at < end ? std::memchr(data + at, int(stops...), size_t(end - at)) : nullptr;
+        return hit ? static_cast<const Unit*>(hit) - data : end;
+    } else {
+        for (; at < end; ++at) {
+            const unsigned u = static_cast<unsigned>(data[at]) & (sizeof(Unit) == 1 ? 0xFFu : ~0u);
+            if (((u == unsigned(stops)) || ...))
+                return at;
+        }
+        return end;
+    }
+}
 
 inline bool isTagBlank(unsigned c)
 {
@@ -14,6 +34,16 @@ inline bool isTagBlank(unsigned c)
 class Tag
 {
 public:
+    // How many units from at on (before end) would leave the tag where it is, stepped one by
+    // one: the rest of a quoted value up to its quote. The long values of styles are passed
+    // over at once.
+    template <typename Unit> long long quiet(const Unit* data, long long at, long long end) const
+    {
+        if (m_state != State::Quoted)
+            return 0;
+        return findAny(data, at, end, m_quote) - at;
+    }
+
     // Whether u (the next unit) is the ">" that ends the tag.
     bool step(unsigned u)
     {
@@ -85,6 +115,15 @@ private:
 class Comment
 {
 public:
+    // How many units from at on (before end) would leave the comment where it is: once its
+    // first units are read, a run without "-", "!" or ">" changes nothing.
+    template <typename Unit> long long quiet(const Unit* data, long long at, long long end) const
+    {
+        if (m_dashes != 0 || m_bang || m_length < 2)
+            return 0;
+        return findAny(data, at, end, '-', '!', '>') - at;
+    }
+
     // Whether u (the next unit) is the ">" that ends the comment.
     bool step(unsigned u)
     {

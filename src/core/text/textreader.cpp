@@ -155,6 +155,20 @@ template <typename Unit> void TextReader::readAll(const Unit* units, qsizetype s
                 continue;
             }
         }
+        // Runs of markup no unit of which changes the reading are passed over at once: the
+        // rest of a quoted attribute value, of a comment, of a style or script up to a "<".
+        const qsizetype quiet =
+            m_raw                          ? (m_rawMatched == 0
+                                                  ? qsizetype(MarkupEnd::findAny(units, i, size, unsigned('<'))) - i
+                                                  : 0)
+            : m_state == State::Attributes ? qsizetype(m_tagEnd.quiet(units, i, size))
+            : m_state == State::Comment    ? qsizetype(m_commentEnd.quiet(units, i, size))
+                                           : 0;
+        if (quiet > 0) {
+            i += quiet - 1;
+            m_at += quiet;
+            continue;
+        }
         unit(u);
         ++m_at;
     }
