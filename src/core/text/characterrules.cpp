@@ -9,7 +9,7 @@ bool isBlank(char32_t c)
     return c == U' ' || c == U'\t' || c == U'\r' || c == U'\n' || c == U'\f' || c == U'\u00A0';
 }
 
-bool isWordCharacter(char32_t c)
+bool isWordCharacterElsewhere(char32_t c)
 {
     return QChar::isLetter(c) || QChar::isDigit(c) || QChar::isMark(c);
 }

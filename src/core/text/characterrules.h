@@ -7,9 +7,20 @@ namespace CharacterRules {
 
 // Space, tab, CR, LF, form feed and no-break space: a run of them is one blank of the text.
 bool isBlank(char32_t c);
+// isWordCharacter beyond Latin and Cyrillic, by Unicode's tables.
+bool isWordCharacterElsewhere(char32_t c);
 // A letter, a decimal digit or a combining mark (Unicode categories L*, Nd and M*): words are
 // the maximal runs of them. Other numbers ("²", "½", "Ⅻ") stand between words.
-bool isWordCharacter(char32_t c);
+inline bool isWordCharacter(char32_t c)
+{
+    // Latin and Cyrillic letters and digits, the bulk of a text, without asking Unicode's
+    // tables.
+    if (c < 0x80)
+        return (c | 0x20u) - U'a' < 26u || c - U'0' < 10u;
+    if (c >= 0x400 && c <= 0x45F)
+        return true;
+    return isWordCharacterElsewhere(c);
+}
 // The soft hyphen and the stress accents (combining grave and acute): a reader does not see
 // them as characters of the word they stand in ("за&#769;мок" reads "замок"), so the text
 // leaves them out.
