@@ -14,13 +14,20 @@ void StampTable::add(QByteArrayView nativePath, const Platform::FileStamp& stamp
 
 bool StampTable::finish()
 {
-    m_byPath.clear();
-    m_byPath.reserve(qsizetype(m_entries.size()));
+    size_t count = 16;
+    while (count < 2 * m_entries.size())
+        count *= 2;
+    m_slots.assign(count, 0);
     for (size_t i = 0; i < m_entries.size(); ++i) {
         const QByteArrayView path = pathOf(m_entries[i]);
-        if (m_byPath.contains(path))
-            return false;
-        m_byPath.insert(path, qsizetype(i));
+        for (size_t slot = hashOf(path) & (count - 1);; slot = (slot + 1) & (count - 1)) {
+            if (m_slots[slot] == 0) {
+                m_slots[slot] = qsizetype(i) + 1;
+                break;
+            }
+            if (pathOf(m_entries[size_t(m_slots[slot] - 1)]) == path)
+                return false;
+        }
     }
     return true;
 }
@@ -29,10 +36,17 @@ void StampTable::clear()
 {
     m_paths.clear();
     m_entries.clear();
-    m_byPath.clear();
+    m_slots.clear();
 }
 
 qsizetype StampTable::find(QByteArrayView nativePath) const
 {
-    return m_byPath.value(nativePath, -1);
+    if (m_slots.empty())
+        return -1;
+    const size_t mask = m_slots.size() - 1;
+    for (size_t slot = hashOf(nativePath) & mask;; slot = (slot + 1) & mask) {
+        const qsizetype entry = m_slots[slot] - 1;
+        if (entry < 0 || pathOf(m_entries[size_t(entry)]) == nativePath)
+            return entry;
+    }
 }

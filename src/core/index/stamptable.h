@@ -4,8 +4,8 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QHash>
 
+#include <string_view>
 #include <vector>
 
 // The stamps of an index, read once for an answer: each document's path below the library
@@ -48,5 +48,11 @@ private:
 
     QByteArray m_paths; // not grown once finished: the views below stay valid
     std::vector<Entry> m_entries;
-    QHash<QByteArrayView, qsizetype> m_byPath;
+    // Open addressing: each slot the entry + 1 of a path hashed there, or 0; at least twice as
+    // many slots as entries, a power of two.
+    std::vector<qsizetype> m_slots;
+    static size_t hashOf(QByteArrayView path)
+    {
+        return std::hash<std::string_view>{}(std::string_view(path.data(), size_t(path.size())));
+    }
 };
