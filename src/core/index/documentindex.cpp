@@ -271,8 +271,7 @@ bool DocumentIndex::stamps(StampTable* out)
 QByteArray DocumentIndex::pathBytes(const QString& relativePath)
 {
     // Paths are kept as the bytes the file system knows them by.
-    const std::string native = Platform::toNative(relativePath).string();
-    return QByteArray(native.data(), qsizetype(native.size()));
+    return Platform::toNativeBytes(relativePath);
 }
 
 bool DocumentIndex::candidates(const QString& foldedPhrase, QSet<QString>* out, int limit)

@@ -56,12 +56,6 @@ bool scanInto(const QString& dir, quint64 parentDevice, ScanState& state,
         ++state.unreadable;
     state.listings->request(listing.folderPaths, listing.id.device);
     const DirectoryEntries& entries = listing.entries;
-    const auto below = [&nativeBelow](QByteArray& into, QByteArrayView name) {
-        into = nativeBelow;
-        if (!into.isEmpty())
-            into += '/';
-        into += name;
-    };
     out = std::move(listing.nodes);
     const size_t folders = size_t(entries.folders.size());
     for (size_t i = 0; i < out.size(); ++i) {
@@ -73,9 +67,8 @@ bool scanInto(const QString& dir, quint64 parentDevice, ScanState& state,
         if (i < folders) {
             QByteArray folderBelow;
             if (state.withNativePaths)
-                below(folderBelow,
-                      QByteArray::fromStdString(
-                          Platform::toNative(entries.folders.at(qsizetype(i))).native()));
+                Platform::joinNative(folderBelow, nativeBelow,
+                                     Platform::toNativeBytes(entries.folders.at(qsizetype(i))));
             node.revisited =
                 !scanInto(node.path, listing.id.device, state, node.children, folderBelow);
             continue;
@@ -87,14 +80,14 @@ bool scanInto(const QString& dir, quint64 parentDevice, ScanState& state,
             continue;
         }
         if (entries.documentStamps.isEmpty()) {
-            below(state.nativePath,
-                  QByteArray::fromStdString(
-                      Platform::toNative(entries.documents.at(qsizetype(i - folders))).native()));
+            Platform::joinNative(
+                state.nativePath, nativeBelow,
+                Platform::toNativeBytes(entries.documents.at(qsizetype(i - folders))));
             state.onDocument(ScannedDocument(node.path, state.nativePath, false, nullptr));
             continue;
         }
         const DirectoryEntries::Stamp& stamp = entries.documentStamps.at(qsizetype(i - folders));
-        below(state.nativePath, entries.nativeName(stamp));
+        Platform::joinNative(state.nativePath, nativeBelow, entries.nativeName(stamp));
         state.onDocument(ScannedDocument(node.path, state.nativePath, true,
                                          stamp.stamped ? &stamp.stamp : nullptr));
     }

@@ -9,11 +9,8 @@ namespace {
 
 QByteArray below(const QByteArray& folder, QByteArrayView name)
 {
-    if (folder.isEmpty())
-        return name.toByteArray();
-    QByteArray path = folder;
-    path += '/';
-    path += name;
+    QByteArray path;
+    Platform::joinNative(path, folder, name);
     return path;
 }
 
@@ -79,14 +76,13 @@ bool LibrarySnapshot::walk(size_t folder, QSet<QByteArray>& visited, const std::
     m_documents += int(m_folders[folder].documents.size());
     for (const QString& name : std::as_const(names)) {
         const size_t child = m_folders.size();
-        m_folders.push_back(
-            Folder{name,
-                   Platform::displayName(name),
-                   DocumentLayout::joinPath(path, name),
-                   below(native, QByteArray::fromStdString(Platform::toNative(name).native())),
-                   true,
-                   {},
-                   {}});
+        m_folders.push_back(Folder{name,
+                                   Platform::displayName(name),
+                                   DocumentLayout::joinPath(path, name),
+                                   below(native, Platform::toNativeBytes(name)),
+                                   true,
+                                   {},
+                                   {}});
         m_folders[folder].folders.push_back(child);
         if (!walk(child, visited, stop))
             return false;

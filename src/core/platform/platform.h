@@ -22,6 +22,11 @@ namespace Platform {
 // kept in the text as the characters U+DC80..U+DCFF, one per byte, and given back as the
 // same bytes here.
 std::filesystem::path toNative(const QString& path);
+// The same as bytes (what an index keeps of a path).
+QByteArray toNativeBytes(const QString& path);
+// A path in such bytes joined of a folder's (empty: none) and a name's, into into (whose room
+// is kept for the next).
+void joinNative(QByteArray& into, const QByteArray& folder, QByteArrayView name);
 // A name as the user reads it: bytes kept as above are shown as windows-1251 text.
 QString displayName(const QString& name);
 // The address of a local file for the viewer (bytes kept as above stay the same bytes).

@@ -175,6 +175,19 @@ std::filesystem::path Platform::toNative(const QString& path)
     return fs::path(nativeBytes(path).toStdString());
 }
 
+QByteArray Platform::toNativeBytes(const QString& path)
+{
+    return nativeBytes(path);
+}
+
+void Platform::joinNative(QByteArray& into, const QByteArray& folder, QByteArrayView name)
+{
+    into = folder;
+    if (!into.isEmpty())
+        into += '/';
+    into += name;
+}
+
 QString Platform::displayName(const QString& name)
 {
     if (!hasKeptBytes(name))

@@ -16,6 +16,19 @@ std::filesystem::path Platform::toNative(const QString& path)
     return fs::path(path.toStdWString());
 }
 
+QByteArray Platform::toNativeBytes(const QString& path)
+{
+    return QByteArray::fromStdString(toNative(path).string());
+}
+
+void Platform::joinNative(QByteArray& into, const QByteArray& folder, QByteArrayView name)
+{
+    into = folder;
+    if (!into.isEmpty())
+        into += '/';
+    into += name;
+}
+
 QString Platform::displayName(const QString& name)
 {
     return name;
@@ -76,7 +89,7 @@ bool Platform::forEachFolderEntry(const QString& dir,
     const bool opened = !error;
     while (!error && it != end) {
         const QString name = fromNativeName(it->path().filename());
-        const QByteArray native = name.toUtf8(); // ends with a zero, as a QByteArray does
+        const QByteArray native = toNativeBytes(name); // ends with a zero, as a QByteArray does
         std::error_code typeError;
         const bool isFolder = it->is_directory(typeError);
         std::error_code linkError;

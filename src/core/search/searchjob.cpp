@@ -168,7 +168,8 @@ SearchJob::searchFolder(const QString& dir, const DocumentSearch& search,
     // answers for; only the rest go to the pool.
     FolderResult result;
     bool indexed = false;
-    std::atomic<bool> takeStamps{filterMade.valid()};
+    const bool indexAsked = filterMade.valid();
+    std::atomic<bool> takeStamps{indexAsked};
     const IndexFilter* filter = nullptr;
     // Once the index is read (before the first document is decided): whether it is used, and
     // so whether the walk goes on taking stamps.
@@ -329,7 +330,7 @@ SearchJob::searchFolder(const QString& dir, const DocumentSearch& search,
                 meetHeld();
                 meet(document);
             },
-            &m_cancel, &result.unreadable, filterMade.valid() ? &takeStamps : nullptr);
+            &m_cancel, &result.unreadable, indexAsked ? &takeStamps : nullptr);
     }
     knowFilter();
     meetHeld();
