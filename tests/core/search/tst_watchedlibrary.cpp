@@ -160,6 +160,12 @@ private slots:
         std::vector<ScanNode> nodes;
         QVERIFY(!snapshot->replay({folder}, {}, &nodes, nullptr));
         QVERIFY(nodes.empty());
+        // A search given it walks, and proves the index's answer as a walk does.
+        kept = answer(context, true, snapshot, {folder});
+        QCOMPARE(kept.found, answer(context, false).found);
+        // The folder listed anew before the new folder is seen, then the walk (one document
+        // added, one removed; none stamped of the folder named like a document).
+        QCOMPARE(kept.stamps, quint64(6 + m_documents - 1));
         QVERIFY(QDir(folder + QStringLiteral("/Приложения")).removeRecursively());
         QVERIFY(writeWord(folder + QStringLiteral("/d0.htm"), QStringLiteral("бетон")));
         QVERIFY(QFile::remove(folder + QStringLiteral("/new.htm")));
