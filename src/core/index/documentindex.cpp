@@ -291,28 +291,31 @@ bool DocumentIndex::candidates(const QString& foldedPhrase, QSet<QString>* out, 
     return code == SQLITE_DONE || fail(isDamage(code) ? Problem::Unusable : Problem::CannotOpen);
 }
 
-int DocumentIndex::rarestTrigramCount(const QString& foldedPhrase)
+int DocumentIndex::rarestTrigramCount(const QString& foldedPhrase, int cap)
 {
-    if (!execute("CREATE VIRTUAL TABLE IF NOT EXISTS temp.vocabulary"
-                 " USING fts5vocab(main, texts, row);"))
-        return -1;
-    Statement row(m_db, "SELECT doc FROM temp.vocabulary WHERE term = ?1;");
+    Statement row(m_db, "SELECT count(*) FROM (SELECT rowid FROM texts WHERE texts MATCH ?1"
+                        " LIMIT ?2);");
     if (!row.isValid())
         return -1;
     const QList<uint> characters = foldedPhrase.toUcs4();
     const qsizetype trigrams = characters.size() - 2;
     if (trigrams <= 0)
         return -1;
-    // Counting a trigram's documents reads its whole list: the first, middle and last
-    // trigrams stand for the rest (a rare one missed only costs the reading of more
-    // documents, never an answer).
+    // Counting a trigram's documents reads its list: the first, middle and last trigrams stand
+    // for the rest (a rare one missed only costs the reading of more documents, never an
+    // answer), each read only as far as cap.
     QList<qsizetype> sampled{0, trigrams / 2, trigrams - 1};
     sampled.erase(std::unique(sampled.begin(), sampled.end()), sampled.end());
     int rarest = -1;
     for (const qsizetype i : std::as_const(sampled)) {
         sqlite3_reset(row.get());
-        row.bindText(1, QString::fromUcs4(reinterpret_cast<const char32_t*>(&characters[i]), 3));
-        const int count = row.step() == SQLITE_ROW ? int(row.integer(0)) : 0;
+        QString trigram = QString::fromUcs4(reinterpret_cast<const char32_t*>(&characters[i]), 3);
+        trigram.replace(u'"', QStringLiteral("\"\""));
+        row.bindText(1, u'"' + trigram + u'"');
+        row.bindInt(2, cap);
+        if (row.step() != SQLITE_ROW)
+            return -1;
+        const int count = int(row.integer(0));
         if (rarest < 0 || count < rarest)
             rarest = count;
         if (rarest == 0)

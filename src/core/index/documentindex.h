@@ -82,7 +82,8 @@ public:
     bool candidates(const QString& foldedPhrase, QSet<QString>* out, int limit = -1);
     // How many documents hold the rarest of some trigrams of the folded phrase: an upper
     // bound of the candidates, found before asking for them; -1 when it cannot be told.
-    int rarestTrigramCount(const QString& foldedPhrase);
+    // Counted up to cap at most (a common trigram's list is not read to its end).
+    int rarestTrigramCount(const QString& foldedPhrase, int cap);
     int documentCount();
     // The word-forms search: each document holding every group of the query (one phrase each,
     // in order), with how often each group occurs in it (every place a group ends, as

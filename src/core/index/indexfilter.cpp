@@ -43,7 +43,7 @@ IndexFilter::IndexFilter(const QString& folder, const QString& context) : m_fold
     // its own work.
     const int limit = qMax(64, index.documentCountBound() / 4);
     const QString folded = QString::fromUcs4(phrase.data(), qsizetype(phrase.size()));
-    const int rarest = index.rarestTrigramCount(folded);
+    const int rarest = index.rarestTrigramCount(folded, limit + 1);
     if (rarest > limit) {
         m_state = State::NotApplicable;
         return;

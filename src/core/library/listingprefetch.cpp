@@ -21,9 +21,14 @@ ListingPrefetch::~ListingPrefetch()
         thread.join();
 }
 
+bool ListingPrefetch::isWanted() const
+{
+    return !m_threads.empty() && m_takeStamps && m_takeStamps->load(std::memory_order_relaxed);
+}
+
 void ListingPrefetch::request(const QStringList& folders, quint64 parentDevice)
 {
-    if (m_threads.empty())
+    if (!isWanted())
         return; // the walk lists each folder itself
     // Threads are woken only when they sleep: every wake-up costs a switch of tasks.
     int idle = 0;
@@ -99,7 +104,9 @@ void ListingPrefetch::serve()
         ++m_idle;
         m_work.wait(lock, [this] { return m_quit || !m_queue.empty(); });
         --m_idle;
-        if (m_quit)
+        // Once no stamps are wanted (the index is not asked after all), the walk is a scan's:
+        // it lists each folder itself while the other threads read.
+        if (m_quit || !isWanted())
             return;
         const QString folder = std::move(m_queue.front());
         m_queue.pop_front();

@@ -35,7 +35,8 @@ struct FolderListing
 class ListingPrefetch final
 {
 public:
-    // takeStamps: while it is set, the documents' stamps are taken.
+    // takeStamps: while it is set, the documents' stamps are taken and folders listed ahead;
+    // once it is not, no more (it is not set again).
     ListingPrefetch(const std::atomic<bool>* takeStamps, const std::atomic<bool>* stop,
                     int threads = 2);
     ~ListingPrefetch();
@@ -55,6 +56,7 @@ private:
         FolderListing listing;
     };
     FolderListing list(const QString& folder, quint64 parentDevice) const;
+    bool isWanted() const;
     void serve();
 
     const std::atomic<bool>* m_takeStamps;
