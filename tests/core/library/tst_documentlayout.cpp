@@ -10,6 +10,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
 #include <unistd.h>
 
 class TestDocumentLayout : public QObject
@@ -171,6 +176,50 @@ private slots:
         QCOMPARE(fromUp.filter(QStringLiteral("/a.htm")).size(), 1);
         QCOMPARE(fromUp.filter(QStringLiteral("/b.htm")).size(), 1);
         QCOMPARE(fromUp.size(), 23);
+
+        // Taking stamps (and listing folders ahead) walks the same: the same nodes and
+        // documents in the same order, each given with its stamp as a look at its path takes
+        // it and its path below the root as the file system's bytes; a name that is no UTF-8
+        // too.
+        const QByteArray oddName = QFile::encodeName(dir) + "/W/D3/\xcf\xee\xeb.htm";
+        std::ofstream(oddName.toStdString()) << "d";
+        QVERIFY(std::filesystem::exists(std::filesystem::path(oddName.toStdString())));
+        const auto shape = [](const std::vector<ScanNode>& nodes) {
+            QStringList out;
+            const std::function<void(const std::vector<ScanNode>&, int)> walk =
+                [&](const std::vector<ScanNode>& level, int depth) {
+                    for (const ScanNode& node : level) {
+                        out.append(QString(depth, u' ') + node.caption + u'|' + node.path +
+                                   (node.revisited ? QStringLiteral(" again") : QString()));
+                        walk(node.children, depth + 1);
+                    }
+                };
+            walk(nodes, 0);
+            return out;
+        };
+        QStringList plainOrder;
+        const std::vector<ScanNode> plain = LibraryScan::deep(
+            dir, [&](const ScannedDocument& document) { plainOrder.append(document.path()); });
+        QStringList stampedOrder;
+        bool sameStamps = true;
+        const std::atomic<bool> takeStamps{true};
+        const std::vector<ScanNode> stamped = LibraryScan::deep(
+            dir,
+            [&](const ScannedDocument& document) {
+                stampedOrder.append(document.path());
+                Platform::FileStamp byPath;
+                const bool looked = Platform::fileStamp(document.path(), &byPath);
+                const QString below = document.path().mid(dir.size() + 1);
+                sameStamps = sameStamps && document.isStampTaken() &&
+                             looked == (document.stamp() != nullptr) &&
+                             (!looked || *document.stamp() == byPath) &&
+                             document.nativeBelowRoot() == Platform::toNativeBytes(below);
+            },
+            nullptr, nullptr, &takeStamps);
+        QCOMPARE(stampedOrder, plainOrder);
+        QCOMPARE(shape(stamped), shape(plain));
+        QVERIFY(sameStamps);
+        QCOMPARE(plainOrder.size(), 24);
     }
 
     void backslashIsPartOfAName()
