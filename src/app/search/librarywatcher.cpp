@@ -21,10 +21,10 @@ LibraryWatcher::LibraryWatcher(QObject* parent) : QObject(parent)
     m_staleTimer.setSingleShot(true);
     m_staleTimer.setInterval(SettleMilliseconds);
     connect(&m_staleTimer, &QTimer::timeout, this, [this] { makeAnew(m_stale); });
-    connect(&m_making, &QFutureWatcher<Made>::finished, this, [this] {
-        if (m_making.isCanceled() || m_making.future().resultCount() == 0)
-            return;
-        const Made made = m_making.result();
+    connect(&m_making, &QFutureWatcher<void>::finished, this, [this] {
+        // Taken out: nothing of it stays alive once kept or dropped.
+        const Made made = m_made ? std::move(*m_made) : Made();
+        m_made.reset();
         for (auto it = made.constBegin(); it != made.constEnd(); ++it) {
             if (m_folders.contains(it.key()))
                 keep(it.key(), it.value());
@@ -40,6 +40,8 @@ LibraryWatcher::~LibraryWatcher()
     if (m_stop)
         m_stop->store(true);
     m_making.waitForFinished();
+    for (const QString& folder : m_followed.keys())
+        drop(folder);
 }
 
 void LibraryWatcher::follow(const QStringList& folders)
@@ -48,6 +50,9 @@ void LibraryWatcher::follow(const QStringList& folders)
         return;
     for (const QString& folder : m_followed.keys())
         drop(folder);
+    // A walk still made for the folders before is of no use now.
+    if (m_stop)
+        m_stop->store(true);
     m_folders = folders;
     m_stale.clear();
     m_staleTimer.stop();
@@ -69,17 +74,17 @@ void LibraryWatcher::makeAnew(QStringList folders)
     m_stale.clear();
     m_stop = std::make_shared<std::atomic<bool>>(false);
     const auto stop = m_stop;
-    m_making.setFuture(QtConcurrent::run(&m_pool, [folders, stop] {
+    m_made = std::make_shared<Made>();
+    const auto made = m_made;
+    m_making.setFuture(QtConcurrent::run(&m_pool, [folders, stop, made] {
         // Browsing comes first: the walk takes what the machine has left over.
         QThread::currentThread()->setPriority(QThread::LowestPriority);
-        Made made;
         for (const QString& folder : folders) {
             if (stop->load())
                 break;
-            made.insert(folder, std::shared_ptr<LibrarySnapshot>(
-                                    LibrarySnapshot::take(folder, stop.get()).release()));
+            made->insert(folder, std::shared_ptr<LibrarySnapshot>(
+                                     LibrarySnapshot::take(folder, stop.get()).release()));
         }
-        return made;
     }));
 }
 
@@ -101,7 +106,9 @@ void LibraryWatcher::drop(const QString& folder)
     const auto followed = m_followed.find(folder);
     if (followed == m_followed.end())
         return;
-    delete followed->notifier;
+    // Perhaps in its own signal: it goes once that has returned.
+    followed->notifier->setEnabled(false);
+    followed->notifier->deleteLater();
     m_followed.erase(followed);
 }
 
@@ -146,4 +153,16 @@ QHash<QString, KnownLibrary> LibraryWatcher::knownLibraries(const QStringList& f
 bool LibraryWatcher::isFollowing(const QString& folder) const
 {
     return m_followed.contains(folder);
+}
+
+void LibraryWatcher::renew(const QStringList& folders)
+{
+    QStringList followed;
+    for (const QString& folder : folders) {
+        if (m_followed.contains(folder)) {
+            drop(folder);
+            followed.append(folder);
+        }
+    }
+    makeAnew(followed);
 }

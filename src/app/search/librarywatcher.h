@@ -33,6 +33,9 @@ public:
     QHash<QString, KnownLibrary> knownLibraries(const QStringList& folders);
     // Whether the walk of folder is kept (and followed) now.
     bool isFollowing(const QString& folder) const;
+    // A search could not replay the walk kept of these folders (a folder replaced or mounted
+    // over, which no watch tells): they are walked anew.
+    void renew(const QStringList& folders);
 
 signals:
     // The walks asked for have been made (kept or not).
@@ -58,6 +61,7 @@ private:
     QStringList m_stale; // to be walked anew
     QTimer m_staleTimer;
     QThreadPool m_pool; // one thread of its own
-    QFutureWatcher<Made> m_making;
+    QFutureWatcher<void> m_making;
+    std::shared_ptr<Made> m_made; // what the running walk makes
     std::shared_ptr<std::atomic<bool>> m_stop;
 };

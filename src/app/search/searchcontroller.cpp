@@ -311,6 +311,7 @@ void SearchController::showResult()
     search->deleteLater();
     QApplication::restoreOverrideCursor();
     const SearchResult& result = search->result();
+    m_libraryWatcher->renew(result.unreplayedFolders);
     if (result.cancelled || search->isCancelled()) {
         m_resultList->cancelSearch();
         m_window->activateWindow(); // back from the progress window

@@ -78,7 +78,7 @@ private:
 
 QString pathText(const QByteArray& bytes)
 {
-    return Platform::fromNativeName(std::filesystem::path(bytes.toStdString()));
+    return Platform::fromNativeBytes(bytes);
 }
 
 bool isDamage(int code)

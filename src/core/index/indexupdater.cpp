@@ -63,7 +63,7 @@ bool update(const QString& folder, DocumentIndex& index, Summary* summary,
     QStringList gone;
     for (qsizetype entry = 0; entry < known.size(); ++entry) {
         if (!known.isMarked(entry))
-            gone.append(Platform::fromNativeName(known.path(entry).toByteArray().toStdString()));
+            gone.append(Platform::fromNativeBytes(known.path(entry)));
     }
 
     const int total = int(toRead.size());

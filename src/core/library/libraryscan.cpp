@@ -109,7 +109,8 @@ std::vector<ScanNode> LibraryScan::deep(const QString& dir, const DocumentCallba
     const bool withNativePaths = takeStamps && onDocument;
     // Listed ahead only for a walk that proves an index's answer: there the walk is most of
     // the time; a scan's threads are busy reading the documents.
-    ListingPrefetch listings(withNativePaths ? takeStamps : nullptr, stop, withNativePaths ? 2 : 0);
+    const bool ahead = withNativePaths && takeStamps->load(std::memory_order_relaxed);
+    ListingPrefetch listings(withNativePaths ? takeStamps : nullptr, stop, ahead ? 2 : 0);
     ScanState state{{}, onDocument, stop, withNativePaths, 0, &listings, {}};
     const QString cleanDir = QDir::cleanPath(QFileInfo(dir).absoluteFilePath());
     std::error_code error;

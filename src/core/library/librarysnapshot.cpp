@@ -4,6 +4,7 @@
 #include "documentlayout.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace {
 
@@ -30,9 +31,14 @@ std::unique_ptr<LibrarySnapshot> LibrarySnapshot::take(const QString& folder,
     snapshot->m_root = folder;
     if (folder.isEmpty() || !Platform::folderId(folder, &snapshot->m_rootId))
         return nullptr;
-    snapshot->m_folders.push_back(Folder{QString(), QString(), folder, QByteArray(), true, {}, {}});
+    snapshot->m_folders.push_back(
+        Folder{QString(), QString(), folder, QByteArray(), snapshot->m_rootId, true, {}, {}});
     QSet<QByteArray> visited;
     if (!snapshot->walk(0, visited, stop) || (stop && stop->load(std::memory_order_relaxed)))
+        return nullptr;
+    // The folder the watch was set on is the one kept (not one that replaced it meanwhile).
+    Platform::FolderId now;
+    if (!Platform::folderId(folder, &now) || !(now == snapshot->m_rootId))
         return nullptr;
     return snapshot;
 }
@@ -51,7 +57,8 @@ bool LibrarySnapshot::listInto(const QString& path, const QByteArray& native, Fo
         const DirectoryEntries::Stamp& stamp = entries.documentStamps.at(i);
         record->documents.push_back(
             Document{DocumentLayout::documentCaption(name), DocumentLayout::joinPath(path, name),
-                     below(native, entries.nativeName(stamp)), stamp.stamp, stamp.stamped});
+                     below(native, entries.nativeName(stamp)),
+                     entries.nativeName(stamp).toByteArray(), stamp.stamp, stamp.stamped});
     }
     *folderNames = entries.folders;
     return true;
@@ -69,6 +76,7 @@ bool LibrarySnapshot::walk(size_t folder, QSet<QByteArray>& visited, const std::
         visited.contains(idBytes(id)) || !m_watch.add(path))
         return false;
     visited.insert(idBytes(id));
+    m_folders[folder].id = id;
     m_byPath.insert(path, folder);
     QStringList names;
     if (!listInto(path, native, &m_folders[folder], &names))
@@ -80,6 +88,7 @@ bool LibrarySnapshot::walk(size_t folder, QSet<QByteArray>& visited, const std::
                                    Platform::displayName(name),
                                    DocumentLayout::joinPath(path, name),
                                    below(native, Platform::toNativeBytes(name)),
+                                   {},
                                    true,
                                    {},
                                    {}});
@@ -107,9 +116,11 @@ bool LibrarySnapshot::replay(const QStringList& changedFolders,
         if (kept == m_byPath.constEnd())
             return false;
         const Folder& old = m_folders[*kept];
-        Folder fresh{old.name, old.caption, old.path, old.native, true, {}, {}};
+        Folder fresh{old.name, old.caption, old.path, old.native, old.id, true, {}, {}};
         QStringList names;
-        if (!listInto(path, old.native, &fresh, &names) ||
+        Platform::FolderId id;
+        if (!Platform::folderId(path, &id) || !(id == old.id) ||
+            !listInto(path, old.native, &fresh, &names) ||
             size_t(names.size()) != old.folders.size())
             return false;
         for (const QString& name : std::as_const(names)) {
@@ -122,18 +133,49 @@ bool LibrarySnapshot::replay(const QStringList& changedFolders,
         changed.insert(path, relisted.size());
         relisted.push_back(std::move(fresh));
     }
+    std::vector<std::vector<std::optional<Platform::FileStamp>>> stamps;
+    if (!stampAnew(changed, &stamps))
+        return false;
     int notRead = 0;
-    replayFolder(0, changed, relisted, onDocument, nodes, &notRead, stop);
+    replayFolder(0, changed, relisted, stamps, onDocument, nodes, &notRead, stop);
     if (unreadable)
         *unreadable += notRead;
     return true;
 }
 
-void LibrarySnapshot::replayFolder(size_t folder, const QHash<QString, size_t>& changed,
-                                   const std::vector<Folder>& relisted,
-                                   const std::function<void(const ScannedDocument&)>& onDocument,
-                                   std::vector<ScanNode>* nodes, int* unreadable,
-                                   const std::atomic<bool>* stop) const
+bool LibrarySnapshot::stampAnew(
+    const QHash<QString, size_t>& changed,
+    std::vector<std::vector<std::optional<Platform::FileStamp>>>* stamps) const
+{
+    stamps->assign(m_folders.size(), {});
+    std::atomic<size_t> next{0};
+    std::atomic<bool> same{true};
+    const auto work = [&] {
+        for (size_t folder = next++; folder < m_folders.size() && same; folder = next++) {
+            const Folder& record = m_folders[folder];
+            if (changed.contains(record.path))
+                continue; // listed anew
+            QList<QByteArray> names;
+            names.reserve(qsizetype(record.documents.size()));
+            // One that was no file one could look at (a folder named like a document, a link
+            // to nothing) stays without a stamp: it is read.
+            for (const Document& document : record.documents)
+                names.append(document.stamped ? document.name : QByteArray());
+            if (!Platform::stampEntries(record.path, record.id, names, &(*stamps)[folder]))
+                same = false;
+        }
+    };
+    std::thread helper(work);
+    work();
+    helper.join();
+    return same;
+}
+
+void LibrarySnapshot::replayFolder(
+    size_t folder, const QHash<QString, size_t>& changed, const std::vector<Folder>& relisted,
+    const std::vector<std::vector<std::optional<Platform::FileStamp>>>& stamps,
+    const std::function<void(const ScannedDocument&)>& onDocument, std::vector<ScanNode>* nodes,
+    int* unreadable, const std::atomic<bool>* stop) const
 {
     const auto fresh = changed.constFind(m_folders[folder].path);
     const Folder& record = fresh == changed.constEnd() ? m_folders[folder] : relisted[*fresh];
@@ -145,22 +187,22 @@ void LibrarySnapshot::replayFolder(size_t folder, const QHash<QString, size_t>& 
         if (stopped())
             return;
         ScanNode node{true, m_folders[child].caption, m_folders[child].path, {}};
-        replayFolder(child, changed, relisted, onDocument, &node.children, unreadable, stop);
+        replayFolder(child, changed, relisted, stamps, onDocument, &node.children, unreadable,
+                     stop);
         nodes->push_back(std::move(node));
     }
-    for (const Document& document : record.documents) {
+    const bool listedAnew = fresh != changed.constEnd();
+    for (size_t i = 0; i < record.documents.size(); ++i) {
         if (stopped())
             return;
+        const Document& document = record.documents[i];
         nodes->push_back(ScanNode{false, document.caption, document.path, {}});
         if (!onDocument)
             continue;
-        // A link, or a file of several names, may be written through a name the watch does
-        // not follow: its stamp is taken anew.
-        const bool followed = document.stamp.linkInode == 0 && document.stamp.names == 1;
-        if (document.stamped && !followed)
-            onDocument(ScannedDocument(document.path, document.native, false, nullptr));
-        else
-            onDocument(ScannedDocument(document.path, document.native, true,
-                                       document.stamped ? &document.stamp : nullptr));
+        // Listed anew: stamped by the listing; otherwise stamped anew just now.
+        const Platform::FileStamp* stamp =
+            listedAnew ? (document.stamped ? &document.stamp : nullptr)
+                       : (stamps[folder][i] ? &*stamps[folder][i] : nullptr);
+        onDocument(ScannedDocument(document.path, document.native, true, stamp));
     }
 }

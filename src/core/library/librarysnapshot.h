@@ -12,14 +12,18 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
-// A library folder as a whole walk with stamps found it, kept while a watch reports what
-// changes in it. A search replays it instead of walking: only the folders whose files were
-// reported changed are listed anew, and only the documents a change elsewhere could reach
-// (links, files of several names) are looked at again. It is made only for a library the
-// watch can follow whole: every folder watched, all on the library's own file system, none
-// reached through a link or met twice. Otherwise there is none, and searches walk.
+// A library folder as a whole walk found it, kept while a watch reports what changes in its
+// folders. A search replays it instead of walking: only the folders whose entries were
+// reported changed are listed anew; every document's stamp is still taken anew, relative to
+// its folder opened once (a watch cannot prove a file unchanged: a file of several names may
+// be written through a name elsewhere, a shared mapping is written unseen), and a folder that
+// is no longer the one kept (replaced, or mounted over) means a walk. It is made only for a
+// library the watch can follow whole: every folder watched, all on the library's own file
+// system, none reached through a link or met twice. Otherwise there is none, and searches
+// walk.
 class LibrarySnapshot final
 {
 public:
@@ -51,6 +55,7 @@ private:
         QString caption;
         QString path;
         QByteArray native; // below the library folder
+        QByteArray name;   // in its folder
         Platform::FileStamp stamp;
         bool stamped = false;
     };
@@ -60,6 +65,7 @@ private:
         QString caption;
         QString path;
         QByteArray native;
+        Platform::FolderId id;
         bool complete = true;
         std::vector<size_t> folders; // in listing order
         std::vector<Document> documents;
@@ -69,8 +75,13 @@ private:
     static bool listInto(const QString& path, const QByteArray& native, Folder* record,
                          QStringList* folderNames);
     bool walk(size_t folder, QSet<QByteArray>& visited, const std::atomic<bool>* stop);
+    // The stamps of the documents of every folder not listed anew, taken anew on two
+    // threads; false when a folder is no longer the one kept.
+    bool stampAnew(const QHash<QString, size_t>& changed,
+                   std::vector<std::vector<std::optional<Platform::FileStamp>>>* stamps) const;
     void replayFolder(size_t folder, const QHash<QString, size_t>& changed,
                       const std::vector<Folder>& relisted,
+                      const std::vector<std::vector<std::optional<Platform::FileStamp>>>& stamps,
                       const std::function<void(const ScannedDocument&)>& onDocument,
                       std::vector<ScanNode>* nodes, int* unreadable,
                       const std::atomic<bool>* stop) const;

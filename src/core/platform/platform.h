@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <vector>
 
 // What differs between the operating systems, in one place; CMake builds the module of the
 // system at hand (platform_posix.cpp or platform_windows.cpp). Everything above it is the
@@ -22,8 +24,9 @@ namespace Platform {
 // kept in the text as the characters U+DC80..U+DCFF, one per byte, and given back as the
 // same bytes here.
 std::filesystem::path toNative(const QString& path);
-// The same as bytes (what an index keeps of a path).
+// The same as bytes (what an index keeps of a path), and back.
 QByteArray toNativeBytes(const QString& path);
+QString fromNativeBytes(QByteArrayView path);
 // A path in such bytes joined of a folder's (empty: none) and a name's, into into (whose room
 // is kept for the next).
 void joinNative(QByteArray& into, const QByteArray& folder, QByteArrayView name);
@@ -54,9 +57,6 @@ struct FileStamp
     // Whether this user may read the file now, as its permission bits tell; not part of what
     // is compared.
     bool readable = false;
-    // The file's names (hard links); not part of what is compared. A file of several names
-    // may be written through a name in another folder.
-    quint64 names = 1;
 
     bool operator==(const FileStamp& other) const
     {
@@ -89,6 +89,8 @@ bool fileStamp(const QString& path, FileStamp* stamp);
 // How many stamps this process has taken (by path or in a folder's listing): the work a
 // freshness proof does, for tests and benchmarks.
 quint64 stampsTaken();
+// How many folders this process has listed, for the same.
+quint64 folderListings();
 // True when path ends with a separator of this system's paths (on POSIX only "/": a
 // backslash is an ordinary character of a name there).
 bool endsWithSeparator(const QString& path);
@@ -139,6 +141,13 @@ private:
     int m_folderHandle;
     const QString& m_folder;
 };
+
+// Takes anew the stamps of entries of a folder by their names (the file system's bytes),
+// relative to the folder opened once: (*stamps)[i] is what fileStamp gives for names[i] (none
+// where it gives false, or the name is empty). False when the folder cannot be opened or is
+// no longer the one of id (replaced, or another file system mounted over it).
+bool stampEntries(const QString& folder, const FolderId& id, const QList<QByteArray>& names,
+                  std::vector<std::optional<FileStamp>>* stamps);
 
 // Calls visit for every entry of dir in the order the file system lists them; visit returns
 // false to stop. False when dir, or an entry of it, could not be read (a path too long, no

@@ -180,10 +180,16 @@ QByteArray Platform::toNativeBytes(const QString& path)
     return nativeBytes(path);
 }
 
+QString Platform::fromNativeBytes(QByteArrayView path)
+{
+    return nameFromBytes(path);
+}
+
 void Platform::joinNative(QByteArray& into, const QByteArray& folder, QByteArrayView name)
 {
-    into = folder;
-    if (!into.isEmpty())
+    into.resize(0); // its room is kept
+    into += folder;
+    if (!folder.isEmpty())
         into += '/';
     into += name;
 }
@@ -246,7 +252,6 @@ bool stampOf(const struct stat& own, const struct stat* target, Platform::FileSt
     stamp->modified = nanoseconds(file.st_mtim);
     stamp->changed = nanoseconds(file.st_ctim);
     stamp->readable = mayRead(file);
-    stamp->names = quint64(file.st_nlink);
     if (target) {
         stamp->linkInode = quint64(own.st_ino);
         stamp->linkChanged = nanoseconds(own.st_ctim);
@@ -270,17 +275,55 @@ bool Platform::fileStamp(const QString& path, FileStamp* stamp)
     return statAnyLength(native, &target) && stampOf(own, &target, stamp);
 }
 
-bool Platform::FolderEntry::stamp(FileStamp* stamp) const
+namespace {
+
+std::atomic<quint64> listingCount{0};
+
+// The stamp of an entry of an open folder by its name.
+bool stampAt(int folder, const char* name, Platform::FileStamp* stamp)
 {
     stampCount.fetch_add(1, std::memory_order_relaxed);
-    const char* name = m_nativeName.data(); // the entry's own, ending with a zero
     struct stat own;
-    if (::fstatat(m_folderHandle, name, &own, AT_SYMLINK_NOFOLLOW) != 0)
+    if (::fstatat(folder, name, &own, AT_SYMLINK_NOFOLLOW) != 0)
         return false;
     if (!S_ISLNK(own.st_mode))
         return stampOf(own, nullptr, stamp);
     struct stat target;
-    return ::fstatat(m_folderHandle, name, &target, 0) == 0 && stampOf(own, &target, stamp);
+    return ::fstatat(folder, name, &target, 0) == 0 && stampOf(own, &target, stamp);
+}
+
+} // namespace
+
+bool Platform::FolderEntry::stamp(FileStamp* stamp) const
+{
+    // The entry's own name, ending with a zero.
+    return stampAt(m_folderHandle, m_nativeName.data(), stamp);
+}
+
+bool Platform::stampEntries(const QString& folder, const FolderId& id,
+                            const QList<QByteArray>& names,
+                            std::vector<std::optional<FileStamp>>* stamps)
+{
+    const int fd = openAnyLength(toNative(folder).native(), O_RDONLY | O_DIRECTORY);
+    struct stat info;
+    const bool same = fd >= 0 && ::fstat(fd, &info) == 0 && quint64(info.st_dev) == id.device &&
+                      quint64(info.st_ino) == id.inode;
+    if (same) {
+        stamps->assign(size_t(names.size()), std::nullopt);
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            FileStamp stamp;
+            if (!names.at(i).isEmpty() && stampAt(fd, names.at(i).constData(), &stamp))
+                (*stamps)[size_t(i)] = stamp;
+        }
+    }
+    if (fd >= 0)
+        ::close(fd);
+    return same;
+}
+
+quint64 Platform::folderListings()
+{
+    return listingCount.load(std::memory_order_relaxed);
 }
 
 quint64 Platform::stampsTaken()
@@ -390,6 +433,7 @@ bool Platform::isPseudoFileSystem(const QString& dir)
 bool Platform::forEachFolderEntry(const QString& dir,
                                   const std::function<bool(const FolderEntry&)>& visit)
 {
+    listingCount.fetch_add(1, std::memory_order_relaxed);
     // Listed through the folder's descriptor: the path's length does not matter.
     const int fd = openAnyLength(toNative(dir).native(), O_RDONLY | O_DIRECTORY);
     DIR* folder = fd >= 0 ? ::fdopendir(fd) : nullptr;

@@ -18,13 +18,20 @@ std::filesystem::path Platform::toNative(const QString& path)
 
 QByteArray Platform::toNativeBytes(const QString& path)
 {
-    return QByteArray::fromStdString(toNative(path).string());
+    // UTF-8: every name has it (the system's code page would not hold every name).
+    return path.toUtf8();
+}
+
+QString Platform::fromNativeBytes(QByteArrayView path)
+{
+    return QString::fromUtf8(path);
 }
 
 void Platform::joinNative(QByteArray& into, const QByteArray& folder, QByteArrayView name)
 {
-    into = folder;
-    if (!into.isEmpty())
+    into.resize(0); // its room is kept
+    into += folder;
+    if (!folder.isEmpty())
         into += '/';
     into += name;
 }
@@ -113,6 +120,28 @@ bool Platform::FolderEntry::stamp(FileStamp* stamp) const
 {
     // No descriptors of folders here: the entry is looked at by its path.
     return fileStamp(m_folder + u'/' + m_name, stamp);
+}
+
+bool Platform::stampEntries(const QString& folder, const FolderId& id,
+                            const QList<QByteArray>& names,
+                            std::vector<std::optional<FileStamp>>* stamps)
+{
+    FolderId now;
+    if (!folderId(folder, &now) || !(now == id))
+        return false;
+    stamps->assign(size_t(names.size()), std::nullopt);
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        FileStamp stamp;
+        if (!names.at(i).isEmpty() &&
+            fileStamp(folder + u'/' + QString::fromUtf8(names.at(i)), &stamp))
+            (*stamps)[size_t(i)] = stamp;
+    }
+    return true;
+}
+
+quint64 Platform::folderListings()
+{
+    return 0; // not counted here
 }
 
 // No watching here: every search walks the library.

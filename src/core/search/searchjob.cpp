@@ -101,6 +101,8 @@ SearchResult SearchJob::run()
             }
             FolderResult part =
                 searchFolder(folder, search, std::move(filter), words.get(), citations.get());
+            if (part.unreplayed)
+                result.unreplayedFolders.append(folder);
             if (part.filter && part.filter->state() == IndexFilter::State::Used)
                 result.indexedFolders.append(folder);
             else if (part.filter && (citations || words ||
@@ -242,6 +244,8 @@ SearchJob::searchFolder(const QString& dir, const DocumentSearch& search,
                     unreadableDocuments.fetch_add(1, std::memory_order_relaxed);
                 if (withoutText)
                     withoutTextDocuments.fetch_add(1, std::memory_order_relaxed);
+            } else {
+                continue; // drained, not checked: the count stops with the run
             }
             m_checked.fetch_add(1, std::memory_order_relaxed);
         }
@@ -306,31 +310,30 @@ SearchJob::searchFolder(const QString& dir, const DocumentSearch& search,
         }
         held.clear();
     };
+    // A document met before the index is read waits; the walk (or the stamps of a kept one)
+    // goes on meanwhile.
+    const auto onDocument = [&](const ScannedDocument& document) {
+        if (filterMade.valid() &&
+            filterMade.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+            held.push_back(Held{
+                document.path(), document.nativeBelowRoot().toByteArray(), document.isStampTaken(),
+                document.stamp() ? std::optional(*document.stamp()) : std::nullopt});
+            return;
+        }
+        knowFilter();
+        meetHeld();
+        meet(document);
+    };
     const auto known = m_request.knownLibraries.constFind(dir);
     bool replayed = false;
     if (known != m_request.knownLibraries.constEnd() && known->snapshot) {
-        // Nothing to walk meanwhile: the index is read first.
-        knowFilter();
-        replayed = known->snapshot->replay(known->changedFolders, meet, &result.nodes,
+        replayed = known->snapshot->replay(known->changedFolders, onDocument, &result.nodes,
                                            &result.unreadable, &m_cancel);
+        result.unreplayed = !replayed;
     }
     if (!replayed) {
-        result.nodes = LibraryScan::deep(
-            dir,
-            [&](const ScannedDocument& document) {
-                if (filterMade.valid() &&
-                    filterMade.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
-                    held.push_back(
-                        Held{document.path(), document.nativeBelowRoot().toByteArray(),
-                             document.isStampTaken(),
-                             document.stamp() ? std::optional(*document.stamp()) : std::nullopt});
-                    return;
-                }
-                knowFilter();
-                meetHeld();
-                meet(document);
-            },
-            &m_cancel, &result.unreadable, indexAsked ? &takeStamps : nullptr);
+        result.nodes = LibraryScan::deep(dir, onDocument, &m_cancel, &result.unreadable,
+                                         indexAsked ? &takeStamps : nullptr);
     }
     knowFilter();
     meetHeld();

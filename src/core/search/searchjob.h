@@ -60,6 +60,9 @@ struct SearchResult
     // whole by the scan).
     QStringList indexedFolders;
     QStringList unindexedFolders;
+    // Folders whose kept walk could not be replayed (SearchRequest::knownLibraries): they were
+    // walked.
+    QStringList unreplayedFolders;
     // Word forms: each found document's relevance, higher first.
     QHash<QString, double> relevance;
     // Word forms: the documents the same words would find as a fragment of text
@@ -116,6 +119,7 @@ private:
         int withoutText = 0;
         std::vector<WordReading> words;
         std::unique_ptr<class IndexFilter> filter; // the folder's index, when one was asked
+        bool unreplayed = false;                   // its kept walk could not be replayed
     };
     // filterMade, when valid, gives the folder's index, which tells which documents need not
     // be read.

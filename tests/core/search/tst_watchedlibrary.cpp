@@ -30,6 +30,15 @@ class TestWatchedLibrary : public QObject
             path, TestFiles::cp1251(QStringLiteral("<p>Слово: ") + word + QStringLiteral(".</p>")));
     }
 
+    // Writes into the file as it is (the same inode): what an editor saving in place does.
+    static bool writeWordInPlace(const QString& path, const QString& word)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadWrite | QIODevice::Truncate) &&
+               file.write(TestFiles::cp1251(QStringLiteral("<p>Слово: ") + word +
+                                            QStringLiteral(".</p>"))) > 0;
+    }
+
     static QString shape(const std::vector<ScanNode>& nodes)
     {
         QString text;
@@ -48,7 +57,8 @@ class TestWatchedLibrary : public QObject
     {
         QString found;
         int checked = 0;
-        quint64 stamps = 0; // taken by the search
+        quint64 stamps = 0;   // taken by the search
+        quint64 listings = 0; // folders it listed
         bool operator==(const Answer&) const = default;
     };
     Answer answer(const QString& context, bool useIndex,
@@ -63,9 +73,11 @@ class TestWatchedLibrary : public QObject
         if (snapshot)
             request.knownLibraries.insert(m_lib, KnownLibrary{snapshot, changed});
         const quint64 before = Platform::stampsTaken();
+        const quint64 listedBefore = Platform::folderListings();
         const SearchResult result = SearchJob(request).run();
         Answer out;
         out.stamps = Platform::stampsTaken() - before;
+        out.listings = Platform::folderListings() - listedBefore;
         out.checked = result.checked;
         QStringList paths;
         LibraryScan::forEachDocument(result.nodes,
@@ -125,9 +137,9 @@ private slots:
         QCOMPARE(replayUnreadable, walkUnreadable);
     }
 
-    // A search of the library kept looks again only at what a change elsewhere could reach;
-    // after a change it was told of, only at the documents of the folders reported changed.
-    // Its answer is the walk's, with the index and without it.
+    // A search of the library kept lists no folder, only those reported changed after a
+    // change it was told of; it still takes every document's stamp. Its answer is the walk's,
+    // with the index and without it.
     void searchesLookOnlyAtWhatChanged()
     {
         std::shared_ptr<LibrarySnapshot> snapshot = LibrarySnapshot::take(m_lib);
@@ -135,10 +147,12 @@ private slots:
         const QString context = QStringLiteral("ксилолит");
         const Answer walked = answer(context, true);
         QCOMPARE(walked.stamps, quint64(m_documents - 1)); // none of the folder
+        QCOMPARE(walked.listings, quint64(5));
         Answer kept = answer(context, true, snapshot);
         QCOMPARE(kept.found, walked.found);
         QCOMPARE(kept.checked, walked.checked);
-        QCOMPARE(kept.stamps, quint64(2)); // the link and the document of two names
+        QCOMPARE(kept.stamps, walked.stamps);
+        QCOMPARE(kept.listings, quint64(0));
 
         // A document written, one added, one removed: in one folder.
         const QString folder = m_lib + QStringLiteral("/СНиП/Том 2");
@@ -152,7 +166,24 @@ private slots:
         QCOMPARE(kept.found, answer(context, false).found);
         QCOMPARE(kept.found, answer(context, true).found);
         QVERIFY(kept.found.contains(QStringLiteral("new.htm")));
-        QCOMPARE(kept.stamps, quint64(6 + 2));
+        QCOMPARE(kept.stamps, walked.stamps);
+        QCOMPARE(kept.listings, quint64(1));
+
+        // A document given another name outside the library after the walk was kept, and
+        // written through it: no folder of the library is told (nor was the new name), and the
+        // stamp taken anew still sees it.
+        snapshot = LibrarySnapshot::take(m_lib);
+        QVERIFY(snapshot);
+        const QString other = m_dir.path() + QStringLiteral("/other.htm");
+        QCOMPARE(::link(QFile::encodeName(folder + QStringLiteral("/d3.htm")).constData(),
+                        QFile::encodeName(other).constData()),
+                 0);
+        QVERIFY(writeWordInPlace(other, context));
+        const Platform::FolderWatch::Changes unseen = snapshot->takeChanges();
+        kept = answer(context, true, snapshot, unseen.folders);
+        QVERIFY(kept.found.contains(QStringLiteral("/d3.htm")));
+        QCOMPARE(kept.found, answer(context, false).found);
+        QVERIFY(QFile::remove(other));
 
         // A folder added: the walk kept no longer tells the library's folders.
         QVERIFY(QDir().mkpath(folder + QStringLiteral("/Приложения")));
@@ -166,6 +197,7 @@ private slots:
         // The folder listed anew before the new folder is seen, then the walk (one document
         // added, one removed; none stamped of the folder named like a document).
         QCOMPARE(kept.stamps, quint64(6 + m_documents - 1));
+        QCOMPARE(kept.listings, quint64(1 + 6));
         QVERIFY(QDir(folder + QStringLiteral("/Приложения")).removeRecursively());
         QVERIFY(writeWord(folder + QStringLiteral("/d0.htm"), QStringLiteral("бетон")));
         QVERIFY(QFile::remove(folder + QStringLiteral("/new.htm")));
