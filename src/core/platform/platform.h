@@ -157,8 +157,9 @@ bool forEachFolderEntry(const QString& dir, const std::function<bool(const Folde
 bool forEachEntry(const QString& dir, const std::function<bool(const QString&, bool)>& visit);
 
 // Tells which watched folders changed: an entry added to them, removed or renamed, a file in
-// them written or its attributes changed (inotify on Linux). A folder on a network file
-// system is not watched: changes other machines make there are not reported.
+// them written or its attributes changed (inotify on Linux). Only folders on the file systems
+// of this machine's own disks are watched: changes other machines make on a network file
+// system are not reported.
 class FolderWatch
 {
 public:

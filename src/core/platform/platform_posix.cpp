@@ -499,20 +499,29 @@ bool Platform::FolderWatch::add(const QString& folder)
     struct statfs system;
     if (::statfs(native.c_str(), &system) != 0)
         return false;
+    // Only file systems of this machine's own disks and memory, where every change passes
+    // through this kernel and is told: not network or cluster file systems (other machines
+    // write there), FUSE, or an overlay (whose lower layers change unseen).
     switch (static_cast<unsigned long>(system.f_type)) {
-    case 0x6969:     // NFS
-    case 0x517b:     // SMB
-    case 0xff534d42: // CIFS
-    case 0xfe534d42: // SMB2
-    case 0x65735546: // FUSE (sshfs and the like)
-    case 0x5346414f: // AFS
-    case 0x00c36400: // Ceph
-    case 0x01021997: // 9P
-    case 0x564c:     // NCP
-    case 0x73757245: // Coda
-        return false;
-    default:
+    case 0xef53:     // ext2, ext3, ext4
+    case 0x58465342: // XFS
+    case 0x9123683e: // Btrfs
+    case 0x01021994: // tmpfs
+    case 0xf2f52010: // F2FS
+    case 0x2fc12fc1: // ZFS
+    case 0xca451a4e: // bcachefs
+    case 0x3153464a: // JFS
+    case 0x52654973: // ReiserFS
+    case 0x4d44:     // FAT
+    case 0x2011bab0: // exFAT
+    case 0x7366746e: // NTFS (ntfs3)
+    case 0x482b:     // HFS+
+    case 0x73717368: // SquashFS
+    case 0x9660:     // ISO 9660
+    case 0x15013346: // UDF
         break;
+    default:
+        return false;
     }
     const int watch = ::inotify_add_watch(
         m_descriptor, native.c_str(),

@@ -4,6 +4,7 @@
 #include "platform.h"
 #include "searchjob.h"
 #include "testfiles.h"
+#include "watchabledir.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,7 +46,9 @@ class TestLibraryWatcher : public QObject
 private slots:
     void searchesAfterChanges()
     {
-        QTemporaryDir dir;
+        if (watchableTemplate().isEmpty())
+            QSKIP("no folder here can be watched");
+        QTemporaryDir dir(watchableTemplate());
         qputenv("XDG_CACHE_HOME", dir.filePath(QStringLiteral("cache")).toUtf8());
         const QString library = dir.filePath(QStringLiteral("library"));
         for (int i = 0; i < 40; ++i)
