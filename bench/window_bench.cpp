@@ -81,7 +81,10 @@ int main(int argc, char* argv[])
             form.search()->run();
             if (!QTest::qWaitFor([&] { return !form.search()->isSearching(); }, 600000))
                 return 1;
-            std::printf("indexed window_search %.1f ms\n", timer.nsecsElapsed() / 1e6);
+            std::printf("indexed window_search %.1f ms%s\n", timer.nsecsElapsed() / 1e6,
+                        form.search()->libraryWatcher()->isFollowing(library)
+                            ? ""
+                            : " (the walk was not kept: it is being made anew)");
             form.search()->setSearchMode(false);
         }
         return 0;
