@@ -14,7 +14,6 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
-#include <QHash>
 
 namespace IndexUpdater {
 
