@@ -29,7 +29,14 @@ QByteArray toNativeBytes(const QString& path);
 QString fromNativeBytes(QByteArrayView path);
 // A path in such bytes joined of a folder's (empty: none) and a name's, into into (whose room
 // is kept for the next).
-void joinNative(QByteArray& into, const QByteArray& folder, QByteArrayView name);
+inline void joinNative(QByteArray& into, const QByteArray& folder, QByteArrayView name)
+{
+    into.resize(0);
+    into += folder;
+    if (!folder.isEmpty())
+        into += '/';
+    into += name;
+}
 // A name as the user reads it: bytes kept as above are shown as windows-1251 text.
 QString displayName(const QString& name);
 // The address of a local file for the viewer (bytes kept as above stay the same bytes).

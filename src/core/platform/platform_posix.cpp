@@ -185,15 +185,6 @@ QString Platform::fromNativeBytes(QByteArrayView path)
     return nameFromBytes(path);
 }
 
-void Platform::joinNative(QByteArray& into, const QByteArray& folder, QByteArrayView name)
-{
-    into.resize(0); // its room is kept
-    into += folder;
-    if (!folder.isEmpty())
-        into += '/';
-    into += name;
-}
-
 QString Platform::displayName(const QString& name)
 {
     if (!hasKeptBytes(name))

@@ -27,15 +27,6 @@ QString Platform::fromNativeBytes(QByteArrayView path)
     return QString::fromUtf8(path);
 }
 
-void Platform::joinNative(QByteArray& into, const QByteArray& folder, QByteArrayView name)
-{
-    into.resize(0); // its room is kept
-    into += folder;
-    if (!folder.isEmpty())
-        into += '/';
-    into += name;
-}
-
 QString Platform::displayName(const QString& name)
 {
     return name;
