@@ -4,7 +4,7 @@
 
 ListingPrefetch::ListingPrefetch(const std::atomic<bool>* takeStamps, const std::atomic<bool>* stop,
                                  int threads)
-    : m_takeStamps(takeStamps), m_stop(stop)
+    : m_takeStamps(takeStamps), m_stop(stop), m_ahead(threads > 0)
 {
     for (int i = 0; i < threads; ++i)
         m_threads.emplace_back([this] { serve(); });
@@ -23,7 +23,7 @@ ListingPrefetch::~ListingPrefetch()
 
 bool ListingPrefetch::isWanted() const
 {
-    return !m_threads.empty() && m_takeStamps && m_takeStamps->load(std::memory_order_relaxed);
+    return m_ahead && m_takeStamps && m_takeStamps->load(std::memory_order_relaxed);
 }
 
 void ListingPrefetch::request(const QStringList& folders, quint64 parentDevice)

@@ -61,6 +61,7 @@ private:
 
     const std::atomic<bool>* m_takeStamps;
     const std::atomic<bool>* m_stop;
+    const bool m_ahead; // threads list ahead (set before they start)
     std::mutex m_mutex;
     std::condition_variable m_work;
     std::condition_variable m_done;
