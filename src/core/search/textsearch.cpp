@@ -184,19 +184,24 @@ void filterCandidatesScalar(const ByteFilter& filter, const char* data, qsizetyp
 }
 
 #if defined(__x86_64__) && defined(__GNUC__)
-// The places of a block whose byte at offset o is one the filter allows there.
-// The bytes a filter allows at one offset, each repeated over a vector; unused ones never match
-// a byte the filter does not allow (they repeat the first).
+// The bytes a filter allows at one offset, each repeated over a vector. Two that differ in one
+// bit (the cases of a Latin letter, of most Cyrillic ones in windows-1251) are told by one
+// comparison with that bit set.
 struct OffsetBytes
 {
     __m256i values[ByteFilter::MaxValues];
     int count;
     bool startsChar;
+    bool byBit;
+    __m256i bit;
 };
 
+// The places of a block whose byte is one of allowed.
 __attribute__((target("avx2"), always_inline)) inline __m256i matching(const OffsetBytes& allowed,
                                                                        __m256i bytes)
 {
+    if (allowed.byBit)
+        return _mm256_cmpeq_epi8(_mm256_or_si256(bytes, allowed.bit), allowed.values[0]);
     __m256i matches = _mm256_cmpeq_epi8(bytes, allowed.values[0]);
     for (int v = 1; v < allowed.count; ++v)
         matches = _mm256_or_si256(matches, _mm256_cmpeq_epi8(bytes, allowed.values[v]));
@@ -225,47 +230,89 @@ allowedAt(const OffsetBytes& allowed, const OffsetBytes& breaks, __m256i bytes)
     return pass;
 }
 
+// A filter's bytes over vectors.
+struct VectorFilter
+{
+    OffsetBytes offsets[ByteFilter::MaxBytes];
+    OffsetBytes breaks;
+    int length;
+};
+
+// The places of the block at at whose first two bytes the filter allows.
+__attribute__((target("avx2"), always_inline)) inline __m256i
+firstTwoAllowed(const VectorFilter& filter, const char* data, qsizetype at)
+{
+    const __m256i first = matching(filter.offsets[0], load(data, at));
+    if (filter.length == 1)
+        return first;
+    return _mm256_and_si256(first, allowedAt(filter.offsets[1], filter.breaks, load(data, at + 1)));
+}
+
+// Adds the places of the block at at, of those its first two bytes allow, that the filter
+// lets by.
+__attribute__((target("avx2"), always_inline)) inline void addPassing(const VectorFilter& filter,
+                                                                      const char* data,
+                                                                      qsizetype at, __m256i allowed,
+                                                                      std::vector<qsizetype>& out)
+{
+    // From the last byte back: a break before a character lets every byte after it by.
+    __m256i pass = _mm256_set1_epi8(-1);
+    for (int o = filter.length - 1; o >= 1; --o) {
+        const __m256i bytes = load(data, at + o);
+        if (filter.offsets[o].count > 0)
+            pass = _mm256_and_si256(pass, matching(filter.offsets[o], bytes));
+        if (filter.offsets[o].startsChar)
+            pass = _mm256_or_si256(pass, breaking(filter.breaks, bytes));
+    }
+    pass = _mm256_and_si256(pass, allowed);
+    for (unsigned mask = unsigned(_mm256_movemask_epi8(pass)); mask; mask &= mask - 1)
+        out.push_back(at + __builtin_ctz(mask));
+}
+
 __attribute__((target("avx2"))) qsizetype filterCandidatesAvx2(const ByteFilter& filter,
                                                                const char* data, qsizetype size,
                                                                qsizetype from, qsizetype to,
                                                                std::vector<qsizetype>& out)
 {
-    OffsetBytes offsets[ByteFilter::MaxBytes];
+    VectorFilter vectors;
+    vectors.length = filter.length;
     for (int o = 0; o < filter.length; ++o) {
-        offsets[o].count = filter.valueCount[size_t(o)];
-        offsets[o].startsChar = filter.startsChar[size_t(o)];
-        for (int v = 0; v < offsets[o].count; ++v)
-            offsets[o].values[v] = _mm256_set1_epi8(char(filter.values[size_t(o)][size_t(v)]));
+        OffsetBytes& offset = vectors.offsets[o];
+        offset.count = filter.valueCount[size_t(o)];
+        offset.startsChar = filter.startsChar[size_t(o)];
+        for (int v = 0; v < offset.count; ++v)
+            offset.values[v] = _mm256_set1_epi8(char(filter.values[size_t(o)][size_t(v)]));
+        const unsigned differing =
+            offset.count == 2 ? filter.values[size_t(o)][0] ^ filter.values[size_t(o)][1] : 0;
+        offset.byBit = differing != 0 && (differing & (differing - 1)) == 0;
+        if (offset.byBit) {
+            offset.bit = _mm256_set1_epi8(char(differing));
+            offset.values[0] = _mm256_set1_epi8(char(filter.values[size_t(o)][0] | differing));
+        }
     }
-    OffsetBytes breaks;
-    breaks.count = filter.breakCount;
-    breaks.startsChar = false;
-    for (int v = 0; v < breaks.count; ++v)
-        breaks.values[v] = _mm256_set1_epi8(char(filter.breakBytes[size_t(v)]));
-    // Whole blocks of 32 starting places whose bytes all lie in the data.
+    vectors.breaks.count = filter.breakCount;
+    vectors.breaks.startsChar = false;
+    vectors.breaks.byBit = false;
+    for (int v = 0; v < filter.breakCount; ++v)
+        vectors.breaks.values[v] = _mm256_set1_epi8(char(filter.breakBytes[size_t(v)]));
+    // Whole blocks of 32 starting places whose bytes all lie in the data, two at a time: the
+    // first two bytes rule out nearly every place, even where the first is common.
     const qsizetype last = std::min(to, size - filter.length - 31);
     qsizetype at = from;
-    for (; at < last; at += 32) {
-        // The first byte is always needed and the second nearly: most blocks end there.
-        __m256i first = matching(offsets[0], load(data, at));
-        if (!_mm256_movemask_epi8(first))
+    for (; at + 32 < last; at += 64) {
+        const __m256i low = firstTwoAllowed(vectors, data, at);
+        const __m256i high = firstTwoAllowed(vectors, data, at + 32);
+        if (!_mm256_movemask_epi8(_mm256_or_si256(low, high)))
             continue;
-        if (filter.length > 1) {
-            first = _mm256_and_si256(first, allowedAt(offsets[1], breaks, load(data, at + 1)));
-            if (!_mm256_movemask_epi8(first))
-                continue;
-        }
-        __m256i pass = _mm256_set1_epi8(-1);
-        for (int o = filter.length - 1; o >= 1; --o) {
-            const __m256i bytes = load(data, at + o);
-            if (offsets[o].count > 0)
-                pass = _mm256_and_si256(pass, matching(offsets[o], bytes));
-            if (offsets[o].startsChar)
-                pass = _mm256_or_si256(pass, breaking(breaks, bytes));
-        }
-        pass = _mm256_and_si256(pass, first);
-        for (unsigned mask = unsigned(_mm256_movemask_epi8(pass)); mask; mask &= mask - 1)
-            out.push_back(at + __builtin_ctz(mask));
+        if (_mm256_movemask_epi8(low))
+            addPassing(vectors, data, at, low, out);
+        if (_mm256_movemask_epi8(high))
+            addPassing(vectors, data, at + 32, high, out);
+    }
+    for (; at < last; at += 32) {
+        const __m256i allowed = firstTwoAllowed(vectors, data, at);
+        if (_mm256_movemask_epi8(allowed))
+            addPassing(vectors, data, at, allowed, out);
     }
     return at;
 }
@@ -334,6 +381,21 @@ private:
     size_t m_count = 0;
 };
 
+// A place in the text reached going forward: where, in which segment (a place is taken back
+// whole).
+struct Ahead
+{
+    qsizetype at;
+    DocumentText::Segment segment;
+};
+
+// A place in the text reached going back: where, and how many segments back in the trail.
+struct Behind
+{
+    qsizetype at;
+    size_t back;
+};
+
 enum class Walk
 {
     Char,
@@ -356,6 +418,12 @@ public:
     }
 
     qsizetype work() const { return m_work; }
+
+    // A step forward from an Ahead place (see next).
+    auto forward() const
+    {
+        return [this](Ahead& place, char32_t* c) { return next(place.at, place.segment, c); };
+    }
 
     // The next thing of the text at at (inside or at the end of segment), moving past it;
     // characters the text leaves out are passed over.
@@ -488,6 +556,8 @@ private:
 
 } // namespace TextSearchDetail
 
+using TextSearchDetail::Ahead;
+using TextSearchDetail::Behind;
 using TextSearchDetail::NearText;
 using TextSearchDetail::SegmentTrail;
 using TextSearchDetail::Walk;
@@ -523,6 +593,13 @@ TextSearch::Check TextSearch::walkContext(Place& place, const Step& step, qsizet
     return Check::Yes;
 }
 
+TextSearch::Check TextSearch::continuesAfter(const NearText& near, const Segment& segment,
+                                             const ByteFilter& filter, qsizetype at) const
+{
+    Ahead ahead{at, segment};
+    return walkContext(ahead, near.forward(), filter.contextIndex, 1);
+}
+
 TextSearch::Check TextSearch::checkNearText(const NearText& near, const Segment& segment,
                                             const ByteFilter& filter, qsizetype at) const
 {
@@ -530,20 +607,8 @@ TextSearch::Check TextSearch::checkNearText(const NearText& near, const Segment&
         return Check::Unsure;
     // Forward from the candidate over the rest of the context, then back from it over the
     // beginning of the context.
-    struct Ahead
-    {
-        qsizetype at;
-        Segment segment;
-    };
-    struct Behind
-    {
-        qsizetype at;
-        size_t back;
-    };
     Ahead ahead{at, segment};
-    const Check forward = walkContext(
-        ahead, [&near](Ahead& place, char32_t* c) { return near.next(place.at, place.segment, c); },
-        filter.contextIndex, 1);
+    const Check forward = walkContext(ahead, near.forward(), filter.contextIndex, 1);
     if (forward != Check::Yes)
         return forward;
     Behind behind{at, 0};
@@ -609,6 +674,7 @@ TextSearch::Check TextSearch::containsAround(const char* data, qsizetype size, E
                                                                                              : 0;
     const MarkupScanner<char> scanner(data, size);
     Segment segment{SegmentKind::Hidden, textBegin, textBegin};
+    Segment supposed = segment; // the text a candidate lies in, were it text
     SegmentTrail trail;
     const NearText near(data, size, textBegin, encoding, scanner, trail);
     // Past this much looking around, reading the text once from the start costs less.
@@ -626,6 +692,22 @@ TextSearch::Check TextSearch::containsAround(const char* data, qsizetype size, E
         referenceCandidates(filter, data, size, from, to, candidates);
         std::sort(candidates.begin(), candidates.end());
         for (const qsizetype candidate : candidates) {
+            if (segment.end <= candidate) {
+                // Whether the candidate lies in the text is known only from the markup before
+                // it, scanned from where the last candidate lay. The text after it tells first
+                // whether the context could go on there were it text: most candidates (a
+                // letter before a tag) end there, and the markup before them is never scanned.
+                // Text that goes on at an earlier candidate ends where it ends for this one.
+                supposed = candidate > supposed.begin && candidate < supposed.end
+                               ? Segment{SegmentKind::Text, candidate, supposed.end}
+                               : scanner.segmentAt(candidate);
+                const bool rulesOut =
+                    continuesAfter(near, supposed, filter, candidate) == Check::No;
+                if (near.work() > budget)
+                    return Check::Unsure;
+                if (rulesOut)
+                    continue;
+            }
             while (segment.end <= candidate) {
                 segment = scanner.segmentAt(segment.end);
                 trail.add(segment);

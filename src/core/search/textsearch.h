@@ -82,6 +82,11 @@ private:
     // context; a blank of the context takes a whole run of blanks.
     template <typename Place, typename Step>
     Check walkContext(Place& place, const Step& step, qsizetype first, int direction) const;
+    // Whether the context goes on from a candidate at at, were it in the text segment given:
+    // No rules the candidate out wherever it lies.
+    Check continuesAfter(const TextSearchDetail::NearText& near,
+                         const DocumentText::Segment& segment, const ByteFilter& filter,
+                         qsizetype at) const;
     Check checkNearText(const TextSearchDetail::NearText& near,
                         const DocumentText::Segment& segment, const ByteFilter& filter,
                         qsizetype at) const;
