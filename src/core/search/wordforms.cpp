@@ -164,6 +164,8 @@ void WordQuery::Tally::add(const QStringList& keys)
     m_recent.push_back(keys);
     if (qsizetype(m_recent.size()) > m_longest)
         m_recent.pop_front();
+    if (keys.isEmpty())
+        return; // a word without keys meets no word of a group: no group ends here
     for (qsizetype g = 0; g < m_query.m_groups.size(); ++g) {
         const Group& group = m_query.m_groups[g];
         if (group.size() > qsizetype(m_recent.size()))

@@ -7,6 +7,7 @@
 
 #include "documentfile.h"
 #include "documenttext.h"
+#include "pagewords.h"
 #include "textsearch.h"
 
 #include <algorithm>
@@ -100,6 +101,15 @@ WordSearch::Reading WordSearch::read(const QString& path, const std::atomic<bool
         reading.readable = true;
         reading.counts = QList<int>(m_query.groups().size(), 0);
         reading.length = -2;
+        return reading;
+    }
+    const TextEncoding::Encoding encoding = TextEncoding::detect(raw.constData(), raw.size());
+    if (PageWords::reads(encoding)) {
+        WordQuery::Tally tally(m_query);
+        const PageWords words(m_everyWordKeyed ? nullptr : &m_keyedBeginnings);
+        reading.length = int(words.count(raw.constData(), raw.size(), encoding, tally));
+        reading.readable = true;
+        reading.counts = tally.counts();
         return reading;
     }
     return readInPieces(nullptr, raw, cancel);

@@ -7,6 +7,7 @@
 #include "searchjob.h"
 #include "testfiles.h"
 #include "wordforms.h"
+#include "wordsearch.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -54,6 +55,77 @@ class TestWordForms : public QObject
 
 private slots:
     void initTestCase() { qputenv("XDG_CACHE_HOME", m_cache.path().toUtf8()); }
+
+    // A search reads a page's words past its markup, not character by character: it counts
+    // the words and the groups the reader and the splitter give, on pages made to trip it
+    // (words split by tags, comments, references and left-out characters; broken markup,
+    // broken UTF-8, a head left open, words longer than a word can be), in both encodings.
+    void wordsPastTheMarkupAreTheReadersWords()
+    {
+        QTemporaryDir dir;
+        PageWriter writer(20261210);
+        const QStringList queries = {QStringLiteral("стоимость"),
+                                     QStringLiteral("сметная коэффициент"),
+                                     QStringLiteral("\"сметная стоимость\""),
+                                     QStringLiteral("МРОТ елка"), QStringLiteral("portland 12")};
+        const QStringList tricks = {QStringLiteral("сто&shy;имость"),
+                                    QStringLiteral("сто\u00ADимость"),
+                                    QStringLiteral("сто&#769;имость"),
+                                    QStringLiteral("смет<br>ная"),
+                                    QStringLiteral("смет<i>ная</i>"),
+                                    QStringLiteral("ст<!-- x -->оимость"),
+                                    QStringLiteral("&#1089;тоимость"),
+                                    QStringLiteral("&NotEqualTilde;стоимость"),
+                                    QStringLiteral("R&amp D&ampстоимость"),
+                                    QStringLiteral("<title>стоимость</title>"),
+                                    QStringLiteral("<head><p>стоимость"),
+                                    QStringLiteral("a <b стоимость"),
+                                    QStringLiteral("<script>стоимость</script >стоимость"),
+                                    QString(300, u'я'),
+                                    QStringLiteral("стоимость\u2153стоимость"),
+                                    QStringLiteral("<!--> стоимость"),
+                                    QStringLiteral("< стоимость </ >"),
+                                    QStringLiteral("Стоимостью&")};
+        int found = 0;
+        int pages = 0;
+        for (int n = 0; n < 60; ++n) {
+            QString page = writer.page(2000 + 300 * (n % 7));
+            for (int t = 0; t < 6; ++t) {
+                const qsizetype at = writer.random().bounded(int(page.size()));
+                page.insert(at, writer.pick(tricks));
+            }
+            if (n % 5 == 4)
+                page.chop(writer.random().bounded(40)); // ends in the middle of anything
+            QByteArray raw = encoded(page, n % 2);
+            if (n % 6 == 1) {
+                // Bytes that are no UTF-8: a lone lead, a lead cut by markup, an overlong form.
+                for (const char* bad : {"\xD1", "\xD1<b>\x82", "\xE0\x80\x80", "\xC0\xAF"})
+                    raw.insert(writer.random().bounded(int(raw.size())), bad);
+            }
+            const QString path = dir.filePath(QStringLiteral("%1.htm").arg(n));
+            QVERIFY(TestFiles::write(path, raw));
+            const std::vector<WordForms::Word> words =
+                WordForms::words(DocumentText(raw).characters());
+            QList<QStringList> keys;
+            for (const WordForms::Word& word : words)
+                keys.append(word.keys);
+            for (const QString& query : queries) {
+                const QList<int> expected = WordQuery(query).counts(keys);
+                const WordSearch::Reading reading = WordSearch(query).read(path);
+                const QByteArray what = path.toUtf8() + ": " + query.toUtf8();
+                QVERIFY2(reading.readable, what.constData());
+                if (WordQuery::allFound(expected)) {
+                    QCOMPARE(reading.counts, expected);
+                    QCOMPARE(reading.length, int(words.size()));
+                    ++found;
+                } else {
+                    QVERIFY2(!reading.found(), what.constData());
+                }
+                ++pages;
+            }
+        }
+        QVERIFY(found > pages / 4);
+    }
 
     // Each step of the rule on crafted pages.
     void theRule_data()

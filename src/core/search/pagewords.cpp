@@ -1,0 +1,201 @@
+#include "pagewords.h"
+
+#include "characterrules.h"
+#include "documenttextreader.h"
+#include "wordfamilies.h"
+#include "wordkeys.h"
+
+#include <array>
+#include <cstring>
+
+namespace {
+
+using Encoding = TextEncoding::Encoding;
+
+// The word being read: its length, and its folded characters as long as it may still begin
+// as a keyed word.
+class WordInProgress
+{
+public:
+    WordInProgress(const std::vector<std::u32string>* keyedBeginnings, WordQuery::Tally& tally)
+        : m_beginnings(keyedBeginnings), m_tally(tally)
+    {
+        m_folded.reserve(size_t(WordForms::MaxWordLength));
+        if (m_beginnings) {
+            for (const std::u32string& beginning : *m_beginnings) {
+                // An empty beginning would key every word: its first character is any.
+                if (beginning.empty())
+                    m_beginnings = nullptr;
+                else if (m_firsts.find(beginning[0]) == std::u32string::npos)
+                    m_firsts += beginning[0];
+            }
+        }
+    }
+
+    // The next character of the word, folded (WordFamilies::foldedCharacter).
+    void add(char32_t folded)
+    {
+        if (m_length++ == 0) {
+            // Most words are told by their first character: no beginning starts with it.
+            m_keyed = !m_beginnings;
+            m_decided = m_keyed || m_firsts.find(folded) == std::u32string::npos;
+        }
+        if (m_decided && !m_keyed)
+            return;
+        // A run of letters longer than a word can be is cut: its beginning is the word.
+        if (m_folded.size() < size_t(WordForms::MaxWordLength))
+            m_folded += folded;
+        if (!m_decided)
+            decide(false);
+    }
+
+    void end()
+    {
+        if (m_length == 0)
+            return;
+        if (!m_decided)
+            decide(true);
+        m_tally.add(m_keyed ? WordKeys::ofText(m_folded) : QStringList());
+        ++m_words;
+        m_length = 0;
+        m_folded.clear();
+    }
+
+    qsizetype words() const { return m_words; }
+
+private:
+    // Whether the word is keyed, once its characters so far tell (or it ended): it is when
+    // it begins with a beginning, not when none of them can still be its beginning.
+    void decide(bool ended)
+    {
+        bool open = false;
+        for (const std::u32string& beginning : *m_beginnings) {
+            if (m_folded.size() >= beginning.size()) {
+                if (m_folded.compare(0, beginning.size(), beginning) == 0) {
+                    m_keyed = m_decided = true;
+                    return;
+                }
+            } else if (beginning.compare(0, m_folded.size(), m_folded) == 0) {
+                open = true;
+            }
+        }
+        if (!open || ended) {
+            m_keyed = false;
+            m_decided = true;
+        }
+    }
+
+    const std::vector<std::u32string>* m_beginnings;
+    std::u32string m_firsts; // the first characters of the beginnings
+    WordQuery::Tally& m_tally;
+    std::u32string m_folded;
+    qsizetype m_length = 0;
+    qsizetype m_words = 0;
+    bool m_keyed = false;
+    bool m_decided = false;
+};
+
+// The characters of a piece of text given to the word in progress.
+class TextWords
+{
+public:
+    TextWords(const char* data, Encoding encoding, WordInProgress& word)
+        : m_data(data), m_decoder(data, encoding), m_word(word)
+    {
+        // What each byte is in the text, folded; a byte of several in UTF-8 is decoded.
+        for (unsigned byte = 0; byte < 256; ++byte) {
+            const char32_t c =
+                byte < 0x80 ? char32_t(byte)
+                : encoding == Encoding::Windows1251
+                    ? char32_t(TextEncoding::fromWindows1251(static_cast<unsigned char>(byte)))
+                    : U'\0';
+            m_folded[byte] = CharacterRules::isIgnorable(c)       ? Ignorable
+                             : c == U'\0' && byte >= 0x80         ? Decoded
+                             : CharacterRules::isWordCharacter(c) ? WordFamilies::foldedCharacter(c)
+                                                                  : NotWord;
+        }
+        m_folded['&'] = Decoded;
+    }
+
+    void read(qsizetype begin, qsizetype end) const
+    {
+        for (qsizetype at = begin; at < end;) {
+            const auto byte = static_cast<unsigned char>(m_data[at]);
+            const char32_t folded = m_folded[byte];
+            if (folded != Decoded) {
+                // Letters and digits go on a word; anything else ends it.
+                if (folded == NotWord)
+                    m_word.end();
+                else if (folded != Ignorable)
+                    m_word.add(folded);
+                ++at;
+                continue;
+            }
+            if (byte == '&') {
+                const DocumentTextReader::Reference reference = m_decoder.reference(at, end);
+                if (reference.first) {
+                    character(reference.first);
+                    if (reference.second)
+                        character(reference.second);
+                    at = reference.end;
+                    continue;
+                }
+            }
+            qsizetype length = 1;
+            character(m_decoder.decode(at, end, &length));
+            at += length;
+        }
+    }
+
+private:
+    // What a byte is besides a folded letter or digit.
+    static constexpr char32_t NotWord = 0;
+    static constexpr char32_t Ignorable = 0xFFFFFFFE; // left out of the text: the word goes on
+    static constexpr char32_t Decoded = 0xFFFFFFFF;   // a reference, or a character of UTF-8
+
+    void character(char32_t c) const
+    {
+        if (CharacterRules::isIgnorable(c))
+            return;
+        if (CharacterRules::isWordCharacter(c))
+            m_word.add(WordFamilies::foldedCharacter(c));
+        else
+            m_word.end();
+    }
+
+    std::array<char32_t, 256> m_folded;
+    const char* m_data;
+    const DocumentTextReader::TextDecoder<char> m_decoder;
+    WordInProgress& m_word;
+};
+
+} // namespace
+
+bool PageWords::reads(TextEncoding::Encoding encoding)
+{
+    return encoding == Encoding::Windows1251 || encoding == Encoding::Utf8;
+}
+
+qsizetype PageWords::count(const char* data, qsizetype size, TextEncoding::Encoding encoding,
+                           WordQuery::Tally& tally) const
+{
+    using namespace DocumentTextReader;
+    WordInProgress word(m_keyedBeginnings, tally);
+    const TextWords text(data, encoding, word);
+    const qsizetype textBegin =
+        encoding == Encoding::Utf8 && size >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0 ? 3
+                                                                                             : 0;
+    const MarkupScanner<char> scanner(data, size);
+    for (qsizetype at = textBegin; at < size;) {
+        const Segment segment = scanner.segmentAt(at);
+        at = segment.end;
+        // Inline tags and hidden markup (comments, the head, styles, scripts) go inside a word;
+        // a block tag stands between words.
+        if (segment.kind == SegmentKind::BlockTag)
+            word.end();
+        else if (segment.kind == SegmentKind::Text)
+            text.read(segment.begin, segment.end);
+    }
+    word.end();
+    return word.words();
+}
