@@ -55,13 +55,18 @@ public:
             return;
         if (!m_decided)
             decide(true);
-        m_tally.add(m_keyed ? WordKeys::ofText(m_folded) : QStringList());
+        if (m_keyed)
+            m_tally.add(WordKeys::ofText(m_folded));
+        else
+            m_tally.addWithoutKeys();
         ++m_words;
         m_length = 0;
         m_folded.clear();
     }
 
     qsizetype words() const { return m_words; }
+    // Whether the rest of the word can be passed over: it gets no keys.
+    bool isPassedOver() const { return m_length > 0 && m_decided && !m_keyed; }
 
 private:
     // Whether the word is keyed, once its characters so far tell (or it ended): it is when
@@ -100,7 +105,7 @@ class TextWords
 {
 public:
     TextWords(const char* data, Encoding encoding, WordInProgress& word)
-        : m_data(data), m_decoder(data, encoding), m_word(word)
+        : m_data(data), m_utf8(encoding == Encoding::Utf8), m_decoder(data, encoding), m_word(word)
     {
         // What each byte is in the text, folded; a byte of several in UTF-8 is decoded.
         for (unsigned byte = 0; byte < 256; ++byte) {
@@ -124,11 +129,14 @@ public:
             const char32_t folded = m_folded[byte];
             if (folded != Decoded) {
                 // Letters and digits go on a word; anything else ends it.
-                if (folded == NotWord)
-                    m_word.end();
-                else if (folded != Ignorable)
-                    m_word.add(folded);
                 ++at;
+                if (folded == NotWord) {
+                    m_word.end();
+                } else if (folded != Ignorable) {
+                    m_word.add(folded);
+                    if (m_word.isPassedOver())
+                        at = pastWordCharacters(at, end);
+                }
                 continue;
             }
             if (byte == '&') {
@@ -144,10 +152,35 @@ public:
             qsizetype length = 1;
             character(m_decoder.decode(at, end, &length));
             at += length;
+            if (m_word.isPassedOver())
+                at = pastWordCharacters(at, end);
         }
     }
 
 private:
+    // Past the letters and digits from at on (and the characters the text leaves out), told
+    // by their bytes alone: the rest of a word that gets no keys. A reference, or a character
+    // of UTF-8 other than a Cyrillic letter, is left to be decoded.
+    qsizetype pastWordCharacters(qsizetype at, qsizetype end) const
+    {
+        while (at < end) {
+            const auto byte = static_cast<unsigned char>(m_data[at]);
+            const char32_t folded = m_folded[byte];
+            if (folded == NotWord)
+                break;
+            if (folded != Decoded) {
+                ++at;
+                continue;
+            }
+            // U+0400 to U+047F, letters all: 0xD0 or 0xD1 and a continuation byte.
+            if (!m_utf8 || (byte | 1u) != 0xD1 || at + 1 >= end ||
+                (static_cast<unsigned char>(m_data[at + 1]) & 0xC0u) != 0x80)
+                break;
+            at += 2;
+        }
+        return at;
+    }
+
     // What a byte is besides a folded letter or digit.
     static constexpr char32_t NotWord = 0;
     static constexpr char32_t Ignorable = 0xFFFFFFFE; // left out of the text: the word goes on
@@ -165,6 +198,7 @@ private:
 
     std::array<char32_t, 256> m_folded;
     const char* m_data;
+    bool m_utf8;
     const DocumentTextReader::TextDecoder<char> m_decoder;
     WordInProgress& m_word;
 };

@@ -164,8 +164,11 @@ void WordQuery::Tally::add(const QStringList& keys)
     m_recent.push_back(keys);
     if (qsizetype(m_recent.size()) > m_longest)
         m_recent.pop_front();
-    if (keys.isEmpty())
+    if (keys.isEmpty()) {
+        ++m_sinceKeyed;
         return; // a word without keys meets no word of a group: no group ends here
+    }
+    m_sinceKeyed = 0;
     for (qsizetype g = 0; g < m_query.m_groups.size(); ++g) {
         const Group& group = m_query.m_groups[g];
         if (group.size() > qsizetype(m_recent.size()))

@@ -108,6 +108,13 @@ public:
     public:
         explicit Tally(const WordQuery& query);
         void add(const QStringList& keys);
+        // A word without keys: it meets no word of a group. Once the latest words all are
+        // such, another changes nothing.
+        void addWithoutKeys()
+        {
+            if (m_sinceKeyed < m_longest)
+                add(QStringList());
+        }
         const QList<int>& counts() const { return m_counts; }
 
     private:
@@ -115,6 +122,7 @@ public:
         qsizetype m_longest;
         QList<int> m_counts;
         std::deque<QStringList> m_recent; // the latest words, as many as the longest group has
+        qsizetype m_sinceKeyed = 0;       // words added since the latest with keys
     };
     // Whether every group occurs.
     static bool allFound(const QList<int>& counts);

@@ -98,13 +98,23 @@ private:
 
     // Just past the ">" that ends a tag whose name ends at from: the first outside a quoted
     // attribute value.
-    qsizetype pastTagEnd(qsizetype from) const { return pastEnd(from, MarkupEnd::Tag()); }
+    qsizetype pastTagEnd(qsizetype from) const
+    {
+        MarkupEnd::Tag end;
+        return pastEnd(from, end);
+    }
 
     // Just past the end of a comment whose "<!--" ends at from.
-    qsizetype pastCommentEnd(qsizetype from) const { return pastEnd(from, MarkupEnd::Comment()); }
+    qsizetype pastCommentEnd(qsizetype from) const
+    {
+        MarkupEnd::Comment end;
+        return pastEnd(from, end);
+    }
 
     // Just past the unit that ends markup by the rule of end; the end of the document without.
-    template <typename End> qsizetype pastEnd(qsizetype from, End end) const
+    // (The rule is taken by reference: a small object handed over whole in registers, just
+    // written field by field, stalls the processor.)
+    template <typename End> qsizetype pastEnd(qsizetype from, End& end) const
     {
         for (qsizetype i = from; i < m_size; ++i) {
             i += qsizetype(end.quiet(m_data, i, m_size));

@@ -39,9 +39,19 @@ public:
     // over at once.
     template <typename Unit> long long quiet(const Unit* data, long long at, long long end) const
     {
-        if (m_state != State::Quoted)
+        if (m_state == State::Quoted)
+            return findAny(data, at, end, m_quote) - at;
+        // The rest of an attribute's name, or of a value without quotes.
+        const bool inName = m_state == State::Attributes && m_attribute == Name;
+        if (!inName && m_state != State::Unquoted)
             return 0;
-        return findAny(data, at, end, m_quote) - at;
+        long long i = at;
+        for (; i < end; ++i) {
+            const unsigned u = static_cast<unsigned>(data[i]) & (sizeof(Unit) == 1 ? 0xFFu : ~0u);
+            if (u <= ' ' || u == '>' || (inName && (u == '/' || u == '=')))
+                break;
+        }
+        return i - at;
     }
 
     // Whether u (the next unit) is the ">" that ends the tag.
