@@ -49,10 +49,20 @@ public:
             decide(false);
     }
 
+    // The end of the word, if one is being read (most characters that end a word end none).
     void end()
     {
-        if (m_length == 0)
-            return;
+        if (m_length != 0)
+            count();
+    }
+
+    qsizetype words() const { return m_words; }
+    // Whether the rest of the word can be passed over: it gets no keys.
+    bool isPassedOver() const { return m_length > 0 && m_decided && !m_keyed; }
+
+private:
+    void count()
+    {
         if (!m_decided)
             decide(true);
         if (m_keyed)
@@ -64,11 +74,6 @@ public:
         m_folded.clear();
     }
 
-    qsizetype words() const { return m_words; }
-    // Whether the rest of the word can be passed over: it gets no keys.
-    bool isPassedOver() const { return m_length > 0 && m_decided && !m_keyed; }
-
-private:
     // Whether the word is keyed, once its characters so far tell (or it ended): it is when
     // it begins with a beginning, not when none of them can still be its beginning.
     void decide(bool ended)

@@ -42,13 +42,29 @@ public:
     MarkupScanner(const Unit* data, qsizetype size) : m_data(data), m_size(size) {}
 
     // The segment that begins at at (at < size).
-    Segment segmentAt(qsizetype at) const { return tagAt(at, false).segment; }
+    Segment segmentAt(qsizetype at) const
+    {
+        const Tag tag = tagAt(at, false);
+        return {tag.kind, at, tag.end};
+    }
 
 private:
+    // What a tag's name means here.
+    enum class Meaning : unsigned char
+    {
+        Other,
+        Title,
+        Block, // any block but the title
+        Head,
+        Body,
+    };
+    // The segment that begins at a place: small enough to come back in registers (one
+    // written to memory field by field and read back whole stalls the processor).
     struct Tag
     {
-        Segment segment;
-        std::string_view name; // "block", "head", "body", "title", or empty
+        qsizetype end;
+        SegmentKind kind;
+        Meaning meaning = Meaning::Other;
         bool endTag = false;
     };
 
@@ -129,17 +145,17 @@ private:
     Tag tagAt(qsizetype at, bool inHead) const
     {
         if (!startsMarkup(at))
-            return {{SegmentKind::Text, at, textEnd(at + 1)}, {}, false};
+            return {textEnd(at + 1), SegmentKind::Text};
         const auto unitIs = [this](qsizetype i, char c) {
             return i < m_size && code(m_data[i]) == unsigned(c);
         };
         const unsigned second = code(m_data[at + 1]);
         if (second == '!' && unitIs(at + 2, '-') && unitIs(at + 3, '-'))
-            return {{SegmentKind::Hidden, at, pastCommentEnd(at + 4)}, {}, false};
+            return {pastCommentEnd(at + 4), SegmentKind::Hidden};
         const bool endTag = second == '/';
         if (second == '!' || second == '?' || (endTag && !isAsciiLetter(code(m_data[at + 2])))) {
             // "</>" is nothing; the others end at the next ">".
-            return {{SegmentKind::InlineTag, at, pastNext(at + (endTag ? 2 : 1), '>')}, {}, false};
+            return {pastNext(at + (endTag ? 2 : 1), '>'), SegmentKind::InlineTag};
         }
         const qsizetype nameBegin = at + (endTag ? 2 : 1);
         qsizetype nameEnd = nameBegin;
@@ -158,17 +174,17 @@ private:
                                           : std::string_view();
         const qsizetype tagEnd = pastTagEnd(nameEnd);
         const bool block = MarkupNames::isBlock(name);
-        Tag tag{{block ? SegmentKind::BlockTag : SegmentKind::InlineTag, at, tagEnd}, {}, endTag};
+        Tag tag{tagEnd, block ? SegmentKind::BlockTag : SegmentKind::InlineTag, Meaning::Other,
+                endTag};
         if (!endTag && MarkupNames::isHiddenWhole(name))
-            tag.segment = {SegmentKind::Hidden, at, hiddenEnd(tagEnd, name)};
+            tag = {hiddenEnd(tagEnd, name), SegmentKind::Hidden, Meaning::Other, endTag};
         else if (!endTag && name == "head" && !inHead)
-            tag.segment = {SegmentKind::Hidden, at, headEnd(tagEnd)};
-        // The name is told by what it means (its letters are this call's own).
-        tag.name = name == "title"  ? std::string_view("title")
-                   : block          ? std::string_view("block")
-                   : name == "head" ? std::string_view("head")
-                   : name == "body" ? std::string_view("body")
-                                    : std::string_view();
+            tag = {headEnd(tagEnd), SegmentKind::Hidden, Meaning::Other, endTag};
+        tag.meaning = name == "title"  ? Meaning::Title
+                      : block          ? Meaning::Block
+                      : name == "head" ? Meaning::Head
+                      : name == "body" ? Meaning::Body
+                                       : Meaning::Other;
         return tag;
     }
 
@@ -177,11 +193,11 @@ private:
     {
         for (qsizetype at = from; at < m_size;) {
             const Tag tag = tagAt(at, true);
-            if (tag.endTag && tag.name == "head")
-                return tag.segment.end;
-            if (!tag.endTag && (tag.name == "body" || tag.name == "block"))
+            if (tag.endTag && tag.meaning == Meaning::Head)
+                return tag.end;
+            if (!tag.endTag && (tag.meaning == Meaning::Body || tag.meaning == Meaning::Block))
                 return at;
-            at = tag.segment.end;
+            at = tag.end;
         }
         return m_size;
     }
