@@ -439,6 +439,12 @@ bool DocumentIndex::beginRead()
     return execute("BEGIN DEFERRED;") && execute("SELECT count(*) FROM meta;");
 }
 
+qint64 DocumentIndex::dataVersion()
+{
+    Statement version(m_db, "PRAGMA data_version;");
+    return version.isValid() && version.step() == SQLITE_ROW ? version.integer(0) : -1;
+}
+
 void DocumentIndex::endRead()
 {
     sqlite3_exec(m_db, "COMMIT;", nullptr, nullptr, nullptr);

@@ -104,6 +104,9 @@ public:
     // a build committing meanwhile does not change.
     bool beginRead();
     void endRead();
+    // Inside a read: a number that changes whenever another connection has written the index
+    // since this one last asked (SQLite's data version); -1 when it cannot be told.
+    qint64 dataVersion();
 
     // Writing, in transactions: what a killed build wrote before its last commit stays.
     bool begin();

@@ -1,5 +1,7 @@
 #include "indexfilter.h"
 
+#include "keptindex.h"
+
 #include "designation.h"
 #include "documentindex.h"
 #include "documenttext.h"
@@ -36,14 +38,14 @@ IndexFilter::IndexFilter(const QString& folder, const QString& context) : m_fold
         m_state = State::NotApplicable;
         return;
     }
-    DocumentIndex index;
+    KeptIndex index;
     if (!open(index))
         return;
     // A context most documents hold is read everywhere anyway: the index would only add
     // its own work.
-    const int limit = qMax(64, index.documentCountBound() / 4);
+    const int limit = qMax(64, index->documentCountBound() / 4);
     const QString folded = QString::fromUcs4(phrase.data(), qsizetype(phrase.size()));
-    const int rarest = index.rarestTrigramCount(folded, limit + 1);
+    const int rarest = index->rarestTrigramCount(folded, limit + 1);
     if (rarest > limit) {
         m_state = State::NotApplicable;
         return;
@@ -51,7 +53,7 @@ IndexFilter::IndexFilter(const QString& folder, const QString& context) : m_fold
     // A candidate holds every trigram of the context: more candidates than documents holding
     // one of them is an index that contradicts itself, read as a damaged one.
     QSet<QString> candidates;
-    const bool read = index.candidates(folded, &candidates, limit);
+    const bool read = index->candidates(folded, &candidates, limit);
     if (read && candidates.size() > limit && (rarest < 0 || candidates.size() <= rarest)) {
         m_state = State::NotApplicable;
         return;
@@ -78,7 +80,7 @@ bool IndexFilter::markCandidates(const QSet<QString>& candidates)
 
 IndexFilter::~IndexFilter() = default;
 
-bool IndexFilter::open(DocumentIndex& index)
+bool IndexFilter::open(KeptIndex& index)
 {
     Platform::FolderId root;
     m_device = Platform::folderId(m_folder, &root) ? root.device : 0;
@@ -92,11 +94,11 @@ bool IndexFilter::open(DocumentIndex& index)
     const bool shared = m_file != IndexLocation::cacheFile(m_folder);
     if (!index.open(m_file,
                     shared ? DocumentIndex::Access::ReadOnly : DocumentIndex::Access::Read) ||
-        !IndexLocation::isIndexOf(index, m_folder, m_file) || !index.beginRead()) {
+        !IndexLocation::isIndexOf(index.index(), m_folder, m_file) || !index->beginRead()) {
         m_state = State::Unusable;
         return false;
     }
-    if (index.note(QStringLiteral("complete")) != u"1") {
+    if (index->note(QStringLiteral("complete")) != u"1") {
         m_state = State::Incomplete;
         return false;
     }
@@ -106,14 +108,14 @@ bool IndexFilter::open(DocumentIndex& index)
 IndexFilter::IndexFilter(const QString& folder, const WordSearch& search) : m_folder(folder)
 {
     const WordQuery& query = search.query();
-    DocumentIndex index;
+    KeptIndex index;
     if (!open(index))
         return;
-    bool read = index.wordMatches(query.fullTextQuery(), &m_wordHits) && index.stamps(&m_stamps) &&
-                index.wordCounts(&m_wordCounts);
+    bool read = index->wordMatches(query.fullTextQuery(), &m_wordHits) && index.stamps(&m_stamps) &&
+                index->wordCounts(&m_wordCounts);
     for (const WordQuery::Group& group : query.groups()) {
         QSet<QString> holders;
-        read = read && index.documentsWithPhrase(WordQuery::fullTextPhrase(group), &holders);
+        read = read && index->documentsWithPhrase(WordQuery::fullTextPhrase(group), &holders);
         m_groupHolders.append(holders);
     }
     for (const QStringList& probes : search.probes()) {
@@ -122,9 +124,9 @@ IndexFilter::IndexFilter(const QString& folder, const WordSearch& search) : m_fo
         QSet<QString> holders;
         for (const QString& probe : probes) {
             const std::u32string phrase = DocumentText::normalizedContext(probe, false);
-            read =
-                read && index.candidates(QString::fromUcs4(phrase.data(), qsizetype(phrase.size())),
-                                         &holders);
+            read = read &&
+                   index->candidates(QString::fromUcs4(phrase.data(), qsizetype(phrase.size())),
+                                     &holders);
         }
         if (m_readWhole)
             m_readWhole->intersect(holders);
@@ -148,11 +150,11 @@ IndexFilter::IndexFilter(const QString& folder, const WordSearch& search) : m_fo
 
 IndexFilter::IndexFilter(const QString& folder, const Designation& cited) : m_folder(folder)
 {
-    DocumentIndex index;
+    KeptIndex index;
     if (!open(index))
         return;
     QList<DocumentIndex::NormRow> rows;
-    const bool read = index.norms(DocumentIndex::NormRole::Cites, &rows, cited.key());
+    const bool read = index->norms(DocumentIndex::NormRole::Cites, &rows, cited.key());
     QSet<QString> citing;
     for (const DocumentIndex::NormRow& row : std::as_const(rows)) {
         if (cited.edition == 0 || row.edition == 0 || row.edition == cited.edition)
@@ -168,12 +170,12 @@ IndexFilter::IndexFilter(const QString& folder, const Designation& cited) : m_fo
 
 IndexFilter::IndexFilter(const QString& folder, Norms) : m_folder(folder)
 {
-    DocumentIndex index;
+    KeptIndex index;
     if (!open(index))
         return;
     QList<DocumentIndex::NormRow> rows;
-    if (!index.stamps(&m_stamps) || !index.norms(DocumentIndex::NormRole::Own, &rows) ||
-        !index.norms(DocumentIndex::NormRole::Replaces, &rows)) {
+    if (!index.stamps(&m_stamps) || !index->norms(DocumentIndex::NormRole::Own, &rows) ||
+        !index->norms(DocumentIndex::NormRole::Replaces, &rows)) {
         m_stamps.clear();
         m_state = State::Unusable;
         return;

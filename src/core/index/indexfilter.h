@@ -12,7 +12,7 @@
 #include <memory>
 #include <optional>
 
-class DocumentIndex;
+class KeptIndex;
 class WordSearch;
 
 // What the index of a library folder tells a text-mode search: which documents cannot hold
@@ -96,7 +96,7 @@ private:
     // Opens the folder's index and begins the one read of an answer (a snapshot that a build
     // committing meanwhile does not change); false, with the state set, when there is none to
     // read.
-    bool open(DocumentIndex& index);
+    bool open(KeptIndex& index);
 
     QString m_folder;
     QString m_file;

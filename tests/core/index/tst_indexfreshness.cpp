@@ -4,6 +4,7 @@
 #include "indexlocation.h"
 #include "indexsettle.h"
 #include "indexupdater.h"
+#include "keptindex.h"
 #include "libraryscan.h"
 #include "platform.h"
 #include "searchjob.h"
@@ -203,8 +204,10 @@ private slots:
     }
 
     // The proof that the index knows each document as it is takes one stamp of each, as the
-    // walk lists its folder, and reads the index's stamps once: for an answer, with a
-    // document changed, and for an update that finds nothing to do.
+    // walk lists its folder (and one of the index's own file), and reads the index's stamps
+    // at most once: for an answer, with a document changed, and for an update that finds
+    // nothing to do. A later search of an index nobody has written since uses the stamps the
+    // last one read; once the index is written, they are read again.
     void proofTakesOneStampPerDocument()
     {
         QTemporaryDir dir;
@@ -241,24 +244,83 @@ private slots:
                                   DocumentIndex::stampReads() - reads);
         };
         int found = 0;
+        const quint64 stampsOfAnAnswer = quint64(documents) + 1;
         for (const bool words : {false, true}) {
             QCOMPARE(work(QStringLiteral("ксилолит"), words, &found),
-                     std::make_pair(quint64(documents), quint64(1)));
+                     std::make_pair(stampsOfAnAnswer, quint64(words ? 0 : 1)));
             QCOMPARE(found, 4);
         }
         QVERIFY(writeWord(lib + QStringLiteral("/ГЭСН/d7.htm"), QStringLiteral("ксилолит")));
         QCOMPARE(work(QStringLiteral("ксилолит"), false, &found),
-                 std::make_pair(quint64(documents), quint64(1)));
+                 std::make_pair(stampsOfAnAnswer, quint64(0)));
         QCOMPARE(found, 5);
 
         waitForStampsToSettle();
         QVERIFY(build(lib));
+        QCOMPARE(work(QStringLiteral("ксилолит"), false, &found),
+                 std::make_pair(stampsOfAnAnswer, quint64(1)));
+        QCOMPARE(found, 5);
         const quint64 stamps = Platform::stampsTaken();
         const quint64 reads = DocumentIndex::stampReads();
         const IndexBuild::Report report = IndexBuild::updateOwn(lib);
         QCOMPARE(report.summary.read, 0);
         QCOMPARE(Platform::stampsTaken() - stamps, quint64(documents));
         QCOMPARE(DocumentIndex::stampReads() - reads, quint64(1));
+    }
+
+    // The stamps a search read are used by the next only while nobody has written the index:
+    // a write by another connection that leaves the file itself as it was (the write-ahead
+    // log), or an index made anew in the file's place, makes the next search read them.
+    void keptStampsFollowEveryWrite()
+    {
+        QTemporaryDir dir;
+        const QString lib = dir.path() + QStringLiteral("/lib");
+        for (int i = 0; i < 6; ++i)
+            QVERIFY(writeWord(lib + QStringLiteral("/d%1.htm").arg(i),
+                              i == 2 ? QStringLiteral("ксилолит") : QStringLiteral("бетон")));
+        waitForStampsToSettle();
+        QVERIFY(build(lib));
+        const QString file = IndexLocation::cacheFile(lib);
+        const auto readStamps = [&](StampTable* table) {
+            const quint64 reads = DocumentIndex::stampReads();
+            KeptIndex index;
+            const bool read = index.open(file, DocumentIndex::Access::Read) && index->beginRead() &&
+                              index.stamps(table);
+            return read ? DocumentIndex::stampReads() - reads : quint64(99);
+        };
+        StampTable stamps;
+        QCOMPARE(readStamps(&stamps), quint64(1));
+        QCOMPARE(readStamps(&stamps), quint64(0));
+        QCOMPARE(stamps.size(), qsizetype(6));
+        QVERIFY(stamps.find("d0.htm") >= 0);
+
+        // Another connection writes and stays open: its commit is in the log, not the file.
+        DocumentIndex writer;
+        QVERIFY(writer.open(file, DocumentIndex::Access::ReadWrite));
+        QVERIFY(writer.begin() && writer.setNote(QStringLiteral("probe"), QStringLiteral("1")) &&
+                writer.commit());
+        QCOMPARE(readStamps(&stamps), quint64(1)); // the file was written
+        QCOMPARE(readStamps(&stamps), quint64(0));
+        Platform::FileStamp before;
+        QVERIFY(Platform::fileStamp(file, &before));
+        QVERIFY(writer.begin() && writer.remove(QStringLiteral("d0.htm")) && writer.commit());
+        Platform::FileStamp after;
+        QVERIFY(Platform::fileStamp(file, &after));
+        QVERIFY(after == before);
+        QCOMPARE(readStamps(&stamps), quint64(1));
+        QCOMPARE(stamps.find("d0.htm"), qsizetype(-1));
+        QCOMPARE(readStamps(&stamps), quint64(0));
+        writer.close();
+        QVERIFY(sameAsScan(lib, {QStringLiteral("ксилолит"), QStringLiteral("бетон")}, "written"));
+
+        // The index made anew in another file put in its place.
+        QVERIFY(QFile::remove(file));
+        QFile::remove(file + QStringLiteral("-wal"));
+        QFile::remove(file + QStringLiteral("-shm"));
+        QVERIFY(build(lib));
+        QCOMPARE(readStamps(&stamps), quint64(1));
+        QVERIFY(stamps.find("d0.htm") >= 0);
+        QVERIFY(sameAsScan(lib, {QStringLiteral("ксилолит"), QStringLiteral("бетон")}, "anew"));
     }
 
     // Code 0 in a text, and a document too large to keep: found as the scan finds them.

@@ -1,0 +1,85 @@
+#include "keptindex.h"
+
+#include <map>
+#include <mutex>
+
+// The connections given back, by file: one each.
+class KeptIndexes
+{
+public:
+    static KeptIndexes& instance()
+    {
+        static KeptIndexes kept;
+        return kept;
+    }
+
+    std::unique_ptr<KeptIndex::Kept> take(const QString& file)
+    {
+        const std::lock_guard lock(m_mutex);
+        const auto found = m_kept.find(file);
+        if (found == m_kept.end())
+            return nullptr;
+        std::unique_ptr<KeptIndex::Kept> kept = std::move(found->second);
+        m_kept.erase(found);
+        return kept;
+    }
+
+    void giveBack(std::unique_ptr<KeptIndex::Kept> kept)
+    {
+        const std::lock_guard lock(m_mutex);
+        const QString file = kept->file;
+        m_kept[file] = std::move(kept); // a later one replaces one given back meanwhile
+    }
+
+private:
+    std::mutex m_mutex;
+    std::map<QString, std::unique_ptr<KeptIndex::Kept>> m_kept;
+};
+
+KeptIndex::~KeptIndex()
+{
+    if (!m_kept)
+        return;
+    m_kept->index.endRead();
+    if (m_keepable && m_kept->index.isOpen() &&
+        m_kept->index.problem() == DocumentIndex::Problem::None)
+        KeptIndexes::instance().giveBack(std::move(m_kept));
+}
+
+bool KeptIndex::open(const QString& file, DocumentIndex::Access access)
+{
+    m_keepable = access == DocumentIndex::Access::Read;
+    Platform::FileStamp now;
+    const bool stamped = Platform::fileStamp(file, &now);
+    if (m_keepable && stamped) {
+        std::unique_ptr<Kept> kept = KeptIndexes::instance().take(file);
+        // The file the path names now, as it was when the connection opened it.
+        if (kept && kept->fileStamp == now) {
+            m_kept = std::move(kept);
+            return true;
+        }
+    }
+    m_kept = std::make_unique<Kept>();
+    m_kept->file = file;
+    m_kept->fileStamp = now;
+    m_keepable = m_keepable && stamped;
+    return m_kept->index.open(file, access);
+}
+
+bool KeptIndex::stamps(StampTable* out)
+{
+    const qint64 version = m_kept->index.dataVersion();
+    if (m_kept->stampsKept && version >= 0 && version == m_kept->version) {
+        *out = m_kept->stamps;
+        return true;
+    }
+    m_kept->stampsKept = false;
+    if (!m_kept->index.stamps(out))
+        return false;
+    if (m_keepable && version >= 0) {
+        m_kept->stamps = *out;
+        m_kept->version = version;
+        m_kept->stampsKept = true;
+    }
+    return true;
+}
