@@ -13,7 +13,7 @@ build=${LECTORIA_BUILD_DIR:-build}
 base=${BASE_BUILD:-}
 make_library=${MAKE_LIBRARY:-../shared/bench/make-library}
 scripts/deps.sh hyperfine python3 time >/dev/null
-cmake --build "$build" --target lectoria-find lectoria-index word_keys >/dev/null
+cmake --build "$build" --target lectoria-find lectoria-index word_keys reading_bench >/dev/null
 lib="$work/lib-$docs"
 [[ -f "$lib/MANIFEST.json" ]] || "$make_library" "$lib" --docs "$docs" --quiet
 
@@ -69,4 +69,11 @@ for query in 'сметная стоимость' 'материал' 'шов' 'с
     printf ' %9s' "$(mean "$base/src/cli/lectoria-find --words --index '$query' '$lib' >/dev/null 2>&1")"
   fi
   echo
+done
+
+echo
+echo "== reading on one thread, the file system left out (seconds; ratio to memmem)"
+for query in 'коэффициент' 'ксилолит'; do
+  echo "-- $query"
+  "$build/bench/reading_bench" "$lib" "$query" | tail -n +2
 done
