@@ -257,6 +257,18 @@ private slots:
         qputenv("XDG_CACHE_HOME", before);
     }
 
+    // Whether this process holds the file open.
+    static bool isOpenHere(const QString& file)
+    {
+        const QString target = QFileInfo(file).canonicalFilePath();
+        const QDir descriptors(QStringLiteral("/proc/self/fd"));
+        for (const QFileInfo& descriptor : descriptors.entryInfoList(QDir::Files | QDir::System)) {
+            if (descriptor.symLinkTarget() == target)
+                return true;
+        }
+        return false;
+    }
+
     // A shared index: new generations named by the pointer, read-only readers, and its
     // folder never listed nor searched.
     void sharedIndex()
@@ -284,6 +296,9 @@ private slots:
         QCOMPARE(found(result), QStringList({library + QStringLiteral("/a.htm"),
                                              library + QStringLiteral("/b.htm")}));
         QCOMPARE(result.checked, 2);
+        // A search keeps no connection to a shared index: its file stays free for the one who
+        // puts a new generation in place.
+        QVERIFY(!isOpenHere(IndexLocation::sharedFile(library)));
 
         report = IndexBuild::updateShared(library);
         QCOMPARE(report.outcome, IndexBuild::Outcome::Done);
