@@ -127,9 +127,17 @@ public:
         m_folded['&'] = Decoded;
     }
 
-    void read(qsizetype begin, qsizetype end) const
+    // The text of [begin, end), a look at cancel (if given) every piece units: a search stops
+    // soon even in one endless text.
+    void read(qsizetype begin, qsizetype end, qsizetype piece,
+              const std::atomic<bool>* cancel) const
     {
-        for (qsizetype at = begin; at < end;) {
+        for (qsizetype at = begin, nextLook = begin + piece; at < end;) {
+            if (at >= nextLook) {
+                if (cancel && cancel->load(std::memory_order_relaxed))
+                    return;
+                nextLook = at + piece;
+            }
             const auto byte = static_cast<unsigned char>(m_data[at]);
             const char32_t folded = m_folded[byte];
             if (folded != Decoded) {
@@ -216,7 +224,7 @@ bool PageWords::reads(TextEncoding::Encoding encoding)
 }
 
 qsizetype PageWords::count(const char* data, qsizetype size, TextEncoding::Encoding encoding,
-                           WordQuery::Tally& tally) const
+                           WordQuery::Tally& tally, const std::atomic<bool>* cancel) const
 {
     using namespace DocumentTextReader;
     WordInProgress word(m_keyedBeginnings, tally);
@@ -225,7 +233,14 @@ qsizetype PageWords::count(const char* data, qsizetype size, TextEncoding::Encod
         encoding == Encoding::Utf8 && size >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0 ? 3
                                                                                              : 0;
     const MarkupScanner<char> scanner(data, size);
+    constexpr qsizetype piece = 256 * 1024; // read between looks at cancel
+    qsizetype nextLook = textBegin + piece;
     for (qsizetype at = textBegin; at < size;) {
+        if (at >= nextLook) {
+            if (cancel && cancel->load(std::memory_order_relaxed))
+                return -1;
+            nextLook = at + piece;
+        }
         const Segment segment = scanner.segmentAt(at);
         at = segment.end;
         // Inline tags and hidden markup (comments, the head, styles, scripts) go inside a word;
@@ -233,8 +248,10 @@ qsizetype PageWords::count(const char* data, qsizetype size, TextEncoding::Encod
         if (segment.kind == SegmentKind::BlockTag)
             word.end();
         else if (segment.kind == SegmentKind::Text)
-            text.read(segment.begin, segment.end);
+            text.read(segment.begin, segment.end, piece, cancel);
     }
+    if (cancel && cancel->load(std::memory_order_relaxed))
+        return -1;
     word.end();
     return word.words();
 }

@@ -3,6 +3,7 @@
 #include "textencoding.h"
 #include "wordforms.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -24,9 +25,10 @@ public:
     static bool reads(TextEncoding::Encoding encoding);
 
     // Adds each word of the page to tally, in order, with its keys (none unless keyed), as
-    // the text reader and the word splitter give them; returns how many words there were.
+    // the text reader and the word splitter give them; returns how many words there were, or
+    // -1 when cancel (if given) was set meanwhile.
     qsizetype count(const char* data, qsizetype size, TextEncoding::Encoding encoding,
-                    WordQuery::Tally& tally) const;
+                    WordQuery::Tally& tally, const std::atomic<bool>* cancel = nullptr) const;
 
 private:
     const std::vector<std::u32string>* m_keyedBeginnings;

@@ -107,7 +107,10 @@ WordSearch::Reading WordSearch::read(const QString& path, const std::atomic<bool
     if (PageWords::reads(encoding)) {
         WordQuery::Tally tally(m_query);
         const PageWords words(m_everyWordKeyed ? nullptr : &m_keyedBeginnings);
-        reading.length = int(words.count(raw.constData(), raw.size(), encoding, tally));
+        const qsizetype length = words.count(raw.constData(), raw.size(), encoding, tally, cancel);
+        if (length < 0)
+            return Reading();
+        reading.length = int(length);
         reading.readable = true;
         reading.counts = tally.counts();
         return reading;

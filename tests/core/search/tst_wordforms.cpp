@@ -12,6 +12,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include <sqlite3.h>
 
 namespace {
@@ -55,6 +59,28 @@ class TestWordForms : public QObject
 
 private slots:
     void initTestCase() { qputenv("XDG_CACHE_HOME", m_cache.path().toUtf8()); }
+
+    // A page held whole is counted with an eye on cancel: a search stopped while it reads
+    // one long page of words that all get keys gives no answer for it, and soon.
+    void countingStopsWhenCancelled()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("long.htm"));
+        QVERIFY(TestFiles::write(
+            path, TestFiles::cp1251(QStringLiteral("<p>") +
+                                    QStringLiteral("стоимостью стоимости ").repeated(1200000))));
+        const WordSearch search(QStringLiteral("стоимость"));
+        std::atomic<bool> cancel{false};
+        std::thread stopper([&cancel] {
+            // Once the page is read into memory, while its words are counted.
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            cancel = true;
+        });
+        const WordSearch::Reading reading = search.read(path, &cancel);
+        stopper.join();
+        QVERIFY(!reading.readable);
+        QVERIFY(!reading.found());
+    }
 
     // A search reads a page's words past its markup, not character by character: it counts
     // the words and the groups the reader and the splitter give, on pages made to trip it
