@@ -445,6 +445,13 @@ qint64 DocumentIndex::dataVersion()
     return version.isValid() && version.step() == SQLITE_ROW ? version.integer(0) : -1;
 }
 
+bool DocumentIndex::hasWriteAheadLog()
+{
+    Statement mode(m_db, "PRAGMA journal_mode;");
+    return !mode.isValid() || mode.step() != SQLITE_ROW ||
+           mode.bytes(0).compare("wal", Qt::CaseInsensitive) == 0;
+}
+
 void DocumentIndex::endRead()
 {
     sqlite3_exec(m_db, "COMMIT;", nullptr, nullptr, nullptr);

@@ -107,6 +107,8 @@ public:
     // Inside a read: a number that changes whenever another connection has written the index
     // since this one last asked (SQLite's data version); -1 when it cannot be told.
     qint64 dataVersion();
+    // Whether the index is in write-ahead-log mode (as while a build writes it).
+    bool hasWriteAheadLog();
 
     // Writing, in transactions: what a killed build wrote before its last commit stays.
     bool begin();

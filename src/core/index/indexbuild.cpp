@@ -2,6 +2,7 @@
 
 #include "documentindex.h"
 #include "indexlocation.h"
+#include "keptindex.h"
 #include "platform.h"
 
 #include <QDir>
@@ -17,6 +18,7 @@ namespace {
 
 void removeIndexFile(const QString& file)
 {
+    KeptIndex::forget(file); // no connection of a search holds it
     for (const char* suffix : {"", "-wal", "-shm", "-journal"})
         QFile::remove(file + QString::fromLatin1(suffix));
 }

@@ -31,6 +31,8 @@ public:
         m_kept[file] = std::move(kept); // a later one replaces one given back meanwhile
     }
 
+    void forget(const QString& file) { std::unique_ptr<KeptIndex::Kept> kept = take(file); }
+
 private:
     std::mutex m_mutex;
     std::map<QString, std::unique_ptr<KeptIndex::Kept>> m_kept;
@@ -41,7 +43,7 @@ KeptIndex::~KeptIndex()
     if (!m_kept)
         return;
     m_kept->index.endRead();
-    if (m_keepable && m_kept->index.isOpen() &&
+    if (m_keepable && m_kept->stampsKept && m_kept->index.isOpen() &&
         m_kept->index.problem() == DocumentIndex::Problem::None)
         KeptIndexes::instance().giveBack(std::move(m_kept));
 }
@@ -62,8 +64,11 @@ bool KeptIndex::open(const QString& file, DocumentIndex::Access access)
     m_kept = std::make_unique<Kept>();
     m_kept->file = file;
     m_kept->fileStamp = now;
-    m_keepable = m_keepable && stamped;
-    return m_kept->index.open(file, access);
+    if (!m_kept->index.open(file, access))
+        return false;
+    // A connection to an index with a write-ahead log holds a lock while it is open.
+    m_keepable = m_keepable && stamped && !m_kept->index.hasWriteAheadLog();
+    return true;
 }
 
 bool KeptIndex::stamps(StampTable* out)
@@ -82,4 +87,9 @@ bool KeptIndex::stamps(StampTable* out)
         m_kept->stampsKept = true;
     }
     return true;
+}
+
+void KeptIndex::forget(const QString& file)
+{
+    KeptIndexes::instance().forget(file);
 }

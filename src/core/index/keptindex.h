@@ -13,7 +13,9 @@
 // index is most of what the index costs a search. The stamps kept are used only while the
 // index file is the one the connection opened, unchanged, and no one has written the index
 // since they were read (its data version, asked in the search's own read); else they are read.
-// Only the user's own index is kept open: a shared one stays free for the one who replaces it.
+// Only the user's own index is kept open, and only while it has no write-ahead log (as its
+// builder leaves it): an idle connection then holds no lock, and the builder can switch the
+// journal back when it is done. A shared one stays free for the one who replaces it.
 class KeptIndex final
 {
 public:
@@ -29,8 +31,12 @@ public:
     DocumentIndex* operator->() { return &m_kept->index; }
     DocumentIndex& index() { return m_kept->index; }
 
-    // Inside the read: the index's stamps, those kept when nothing has changed.
+    // Inside the read: the index's stamps, those kept when nothing has changed. A connection
+    // is kept for the next search only once it has given them.
     bool stamps(StampTable* out);
+
+    // Closes the connection kept to file, if any (the file is about to be removed).
+    static void forget(const QString& file);
 
 private:
     struct Kept
