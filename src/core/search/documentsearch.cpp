@@ -156,6 +156,10 @@ bool DocumentSearch::containsText(DocumentFile& reader, std::vector<char>& buffe
     const bool complete = held < qsizetype(buffer.size());
     if (complete)
         return m_text.contains(buffer.data(), held, cancel);
+    // A context found in the first chunk, where the rest cannot change it, ends the reading.
+    TextSearch::Beginning beginning;
+    if (m_text.foundInBeginning(buffer.data(), held, encoding, &beginning))
+        return true;
     // Up to a few megabytes are looked at whole, around the places the context may be at.
     thread_local QByteArray whole;
     whole.resize(0);
@@ -174,7 +178,8 @@ bool DocumentSearch::containsText(DocumentFile& reader, std::vector<char>& buffe
             }
             whole.resize(at + read);
             if (read < qsizetype(buffer.size())) {
-                const bool found = m_text.contains(whole.constData(), whole.size(), cancel);
+                const bool found =
+                    m_text.contains(whole.constData(), whole.size(), cancel, &beginning);
                 release(whole);
                 return found;
             }

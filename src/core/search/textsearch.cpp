@@ -635,14 +635,15 @@ TextSearch::Check TextSearch::checkNearText(const NearText& near, const Segment&
     return Check::Yes;
 }
 
-bool TextSearch::contains(const char* document, qsizetype size,
-                          const std::atomic<bool>* cancel) const
+bool TextSearch::contains(const char* document, qsizetype size, const std::atomic<bool>* cancel,
+                          const Beginning* beginning) const
 {
     if (!isValid())
         return false;
     const Encoding encoding = TextEncoding::detect(document, size);
     if (const ByteFilter* filter = quickFilter(encoding)) {
-        const Check quick = containsAround(document, size, encoding, *filter, cancel);
+        const Check quick = containsAround(document, size, encoding, *filter, cancel,
+                                           {nullptr, beginning, nullptr});
         if (quick != Check::Unsure)
             return quick == Check::Yes;
     }
@@ -664,9 +665,24 @@ const TextSearch::ByteFilter* TextSearch::quickFilter(TextEncoding::Encoding enc
     return filter && filter->length > 0 ? filter : nullptr;
 }
 
+bool TextSearch::foundInBeginning(const char* data, qsizetype size, Encoding encoding,
+                                  Beginning* beginning) const
+{
+    const ByteFilter* filter = isValid() ? quickFilter(encoding) : nullptr;
+    *beginning = Beginning();
+    beginning->m_encoding = encoding;
+    qsizetype reach = size;
+    // A unit is looked at up to two past the reach (where markup may begin).
+    return filter &&
+           containsAround(data, size, encoding, *filter, nullptr, {beginning, nullptr, &reach}) ==
+               Check::Yes &&
+           reach + 2 < size;
+}
+
 TextSearch::Check TextSearch::containsAround(const char* data, qsizetype size, Encoding encoding,
                                              const ByteFilter& filter,
-                                             const std::atomic<bool>* cancel) const
+                                             const std::atomic<bool>* cancel,
+                                             const Around& around) const
 {
     using namespace DocumentTextReader;
     const qsizetype textBegin =
@@ -688,9 +704,26 @@ TextSearch::Check TextSearch::containsAround(const char* data, qsizetype size, E
             return Check::No;
         const qsizetype to = std::min(size, from + block);
         candidates.clear();
-        filterCandidates(filter, data, size, from, to, candidates);
-        referenceCandidates(filter, data, size, from, to, candidates);
-        std::sort(candidates.begin(), candidates.end());
+        const Beginning* known = around.known;
+        if (known && known->m_encoding == encoding && to <= known->m_upTo) {
+            const auto first =
+                std::lower_bound(known->m_candidates.begin(), known->m_candidates.end(), from);
+            candidates.assign(first, std::lower_bound(first, known->m_candidates.end(), to));
+        } else {
+            filterCandidates(filter, data, size, from, to, candidates);
+            referenceCandidates(filter, data, size, from, to, candidates);
+            std::sort(candidates.begin(), candidates.end());
+            // A block whose places and the bytes they look at all lie well before the end
+            // has the same candidates in a longer document.
+            constexpr qsizetype lookedPast = 64; // a filter's bytes, a vector, a reference
+            static_assert(lookedPast >= ByteFilter::MaxBytes + 32 &&
+                          lookedPast >= CharacterReference::MaxLength);
+            if (around.record && to + lookedPast <= size && around.record->m_upTo == from) {
+                around.record->m_candidates.insert(around.record->m_candidates.end(),
+                                                   candidates.begin(), candidates.end());
+                around.record->m_upTo = to;
+            }
+        }
         for (const qsizetype candidate : candidates) {
             if (segment.end <= candidate) {
                 // Whether the candidate lies in the text is known only from the markup before
@@ -715,8 +748,11 @@ TextSearch::Check TextSearch::containsAround(const char* data, qsizetype size, E
             if (segment.kind != SegmentKind::Text)
                 continue;
             const Check check = checkNearText(near, segment, filter, candidate);
-            if (check == Check::Yes)
+            if (check == Check::Yes) {
+                if (around.reach)
+                    *around.reach = scanner.reach();
                 return Check::Yes;
+            }
             if (check == Check::Unsure) {
                 // Read whole, from the start, unless a later candidate is found for certain.
                 unsure = true;

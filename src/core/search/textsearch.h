@@ -28,10 +28,27 @@ public:
     TextSearch(const QString& context, const MatchOptions& options);
 
     bool isValid() const { return m_matcher.isValid(); }
+    // What a look at the first bytes of a document found that holds for the whole document:
+    // the places the context may begin at in its first blocks, which need not be sought again.
+    class Beginning
+    {
+    private:
+        friend class TextSearch;
+        TextEncoding::Encoding m_encoding = TextEncoding::Encoding::Windows1251;
+        std::vector<qsizetype> m_candidates; // sorted within each block, the blocks in order
+        qsizetype m_upTo = 0;                // the blocks before it are told
+    };
+
     // The document's whole bytes; false when cancel is set meanwhile (it is looked at every
-    // 64 KB or sooner).
-    bool contains(const char* document, qsizetype size,
-                  const std::atomic<bool>* cancel = nullptr) const;
+    // 64 KB or sooner). beginning: what foundInBeginning told of the same document.
+    bool contains(const char* document, qsizetype size, const std::atomic<bool>* cancel = nullptr,
+                  const Beginning* beginning = nullptr) const;
+    // Whether the first size bytes of a longer document already hold the context, told by
+    // the look around candidates: true only when the occurrence and all that decides it lie
+    // before the bytes that follow could change it. False tells nothing; what it found on the
+    // way is kept in beginning for the look at the whole document.
+    bool foundInBeginning(const char* data, qsizetype size, TextEncoding::Encoding encoding,
+                          Beginning* beginning) const;
     // Whether a document in this encoding can be looked at around candidates, its whole
     // bytes in memory; otherwise it is read in pieces.
     bool looksAround(TextEncoding::Encoding encoding) const { return quickFilter(encoding); }
@@ -91,8 +108,18 @@ private:
                         const DocumentText::Segment& segment, const ByteFilter& filter,
                         qsizetype at) const;
     // Yes or No, or Unsure when the text has to be read whole.
+    // How a look around candidates goes on: what it keeps of the beginning of a document it
+    // is given, what it takes from an earlier look at it, how far the markup was looked at
+    // (MarkupScanner::reach), when wanted.
+    struct Around
+    {
+        Beginning* record = nullptr;
+        const Beginning* known = nullptr;
+        qsizetype* reach = nullptr;
+    };
     Check containsAround(const char* data, qsizetype size, TextEncoding::Encoding encoding,
-                         const ByteFilter& filter, const std::atomic<bool>* cancel) const;
+                         const ByteFilter& filter, const std::atomic<bool>* cancel,
+                         const Around& around) const;
     const ByteFilter* quickFilter(TextEncoding::Encoding encoding) const;
 
     std::u32string m_context;

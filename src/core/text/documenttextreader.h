@@ -48,6 +48,10 @@ public:
         return {tag.kind, at, tag.end};
     }
 
+    // The furthest end of a segment or tag told so far: no unit past the two after it was
+    // looked at, so that what follows it in a longer document changes nothing told.
+    qsizetype reach() const { return m_reach; }
+
 private:
     // What a tag's name means here.
     enum class Meaning : unsigned char
@@ -144,6 +148,13 @@ private:
 
     Tag tagAt(qsizetype at, bool inHead) const
     {
+        const Tag tag = readTag(at, inHead);
+        m_reach = std::max(m_reach, tag.end);
+        return tag;
+    }
+
+    Tag readTag(qsizetype at, bool inHead) const
+    {
         if (!startsMarkup(at))
             return {textEnd(at + 1), SegmentKind::Text};
         const auto unitIs = [this](qsizetype i, char c) {
@@ -221,6 +232,7 @@ private:
 
     const Unit* m_data;
     qsizetype m_size;
+    mutable qsizetype m_reach = 0;
 };
 
 // A character reference read from its "&" (see CharacterReference): its characters and the

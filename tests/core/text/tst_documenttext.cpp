@@ -162,6 +162,59 @@ private slots:
         QVERIFY(found > checks / 5 && found < checks);
     }
 
+    // A document longer than its first read is answered from the first bytes only when what
+    // follows cannot change the answer: markup, a comment or a word cut where the read ends
+    // is read on.
+    void firstReadAnswersOnlyWhatTheRestCannotChange()
+    {
+        QTemporaryDir dir;
+        const qsizetype chunk = DocumentSearch::ChunkSize;
+        struct Case
+        {
+            QByteArray atEnd; // ends the first read (its last byte the chunk's)
+            QByteArray after;
+            QString context;
+            bool wholeWords;
+            bool found;
+        };
+        const QList<Case> cases = {
+            // "<" the last byte: a tag, so the word goes on ("ксилолиты").
+            {"ksilolit<", "b>y</b> end", QStringLiteral("ксилолит"), true, false},
+            {"ksilolit<", "b>y</b> end", QStringLiteral("ксилолит"), false, true},
+            // A word cut by the end of the read.
+            {"ksilo", "lit end", QStringLiteral("ксилолит"), false, true},
+            {"ksilolit", "y end", QStringLiteral("ксилолит"), true, false},
+            // A comment begun before the context and ended after the read.
+            {"<!-- ksilolit", " --> end", QStringLiteral("ксилолит"), false, false},
+            // A tag whose quoted value holds the context, closed after the read.
+            {"<span title='ksilolit", "'>x</span>", QStringLiteral("ксилолит"), false, false},
+            // Found well inside the first read: the rest is not read.
+            {"ksilolit, <p>more", " text", QStringLiteral("ксилолит"), true, true},
+        };
+        int n = 0;
+        for (const Case& c : cases) {
+            // Latin letters stand for Cyrillic ones in the table: ksilolit, y.
+            QByteArray end = c.atEnd;
+            end.replace("ksilolit", TestFiles::cp1251(QStringLiteral("ксилолит")));
+            end.replace("ksilo", TestFiles::cp1251(QStringLiteral("ксило")));
+            QByteArray after = c.after;
+            after.replace("lit", TestFiles::cp1251(QStringLiteral("лит")));
+            after.replace("y", TestFiles::cp1251(QStringLiteral("ы")));
+            QByteArray page = QByteArray("<p>") + QByteArray("filler text ").repeated(chunk / 12);
+            page.truncate(chunk - end.size() - 1);
+            page += ' ' + end + after + QByteArray(3 * chunk, ' ');
+            const QString path = dir.filePath(QStringLiteral("%1.htm").arg(n++));
+            QVERIFY(TestFiles::write(path, page));
+            const MatchOptions options{false, c.wholeWords, true, false};
+            const QByteArray what = c.atEnd + " | " + c.after;
+            QVERIFY2(DocumentSearch(c.context, options).contains(path) == c.found,
+                     what.constData());
+            QVERIFY2(TextSearch(c.context, options).contains(page.constData(), page.size()) ==
+                         c.found,
+                     what.constData());
+        }
+    }
+
     // The text of generated pages equals the plain step-by-step text, and text mode finds
     // exactly what a plain search of that text finds, in every encoding, whole words or not.
     void textModeMatchesThePlainRule()
