@@ -109,6 +109,11 @@ bool makeFilter(const std::u32string& context, size_t from, size_t count, bool c
         made.length += length;
     }
     made.firstVariants = variantsOf(context[from], caseSensitive);
+    made.referenceStarts['#'] = true;
+    for (const char32_t variant : made.firstVariants) {
+        for (const std::string& name : HtmlEntities::namesOf(variant))
+            made.referenceStarts[static_cast<unsigned char>(name.front())] = true;
+    }
     // The soft hyphen is 0xAD in windows-1251; in UTF-8 it and the accents begin 0xC2, 0xCC.
     made.breakBytes = {'<', '&', 0xAD};
     made.breakCount = 3;
@@ -336,6 +341,14 @@ void referenceCandidates(const ByteFilter& filter, const char* data, qsizetype s
     for (const char* at =
              static_cast<const char*>(std::memchr(data + from, '&', size_t(to - from)));
          at; at = static_cast<const char*>(std::memchr(at + 1, '&', size_t(data + to - at - 1)))) {
+        // Most references ("&nbsp;") are told by their first letter to stand for another.
+        const bool mayStandFor =
+            at + 1 < data + size && filter.referenceStarts[static_cast<unsigned char>(at[1])];
+        if (!mayStandFor) {
+            if (at + 1 >= data + to)
+                break;
+            continue;
+        }
         const CharacterReference::Reference reference =
             CharacterReference::readAt(data, at - data, size);
         const bool standsFor = reference.first && !reference.second &&

@@ -85,6 +85,9 @@ public:
         std::array<unsigned char, MaxValues> breakBytes{};
         int breakCount = 0;
         std::vector<char32_t> firstVariants; // the forms of the first character
+        // The bytes after an "&" that may begin a reference to one of them: "#", and the
+        // first letters of their names.
+        std::array<bool, 256> referenceStarts{};
     };
 
 private:

@@ -108,12 +108,17 @@ private slots:
             QStringLiteral("&#150;"),
             QStringLiteral("–"),
             QStringLiteral("<script>r&d</script>"),
+            QStringLiteral("л"),
+            QStringLiteral("а"),
+            QStringLiteral("&lcy;"),
+            QStringLiteral("&Lcy;"),
+            QStringLiteral("&lt;"),
         };
         static const QStringList contexts = {
             QStringLiteral("r&d"), QStringLiteral("r&ds"), QStringLiteral("rd"),
             QStringLiteral("d s"), QStringLiteral("ёр"),   QStringLiteral("amp"),
             QStringLiteral("r"),   QStringLiteral("&d"),   QStringLiteral("d–ё"),
-            QStringLiteral("1 r"),
+            QStringLiteral("1 r"), QStringLiteral("лар"),  QStringLiteral("ла"),
         };
         QRandomGenerator random(8);
         int found = 0;
@@ -131,8 +136,10 @@ private slots:
                 for (const QChar c : context) {
                     if (random.bounded(4) == 0)
                         page += pieces[random.bounded(int(pieces.size()))];
-                    page +=
-                        c == u'&' && random.bounded(2) == 0 ? QStringLiteral("&amp;") : QString(c);
+                    const bool asReference = random.bounded(2) == 0;
+                    page += c == u'&' && asReference   ? QStringLiteral("&amp;")
+                            : c == u'л' && asReference ? QStringLiteral("&lcy;")
+                                                       : QString(c);
                 }
             }
             const QByteArray raw = encoded(page, n % 4);
