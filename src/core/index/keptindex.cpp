@@ -43,8 +43,11 @@ KeptIndex::~KeptIndex()
     if (!m_kept)
         return;
     m_kept->index.endRead();
+    // A builder may have switched the index to its write-ahead log meanwhile: a connection
+    // that has read it since holds a lock even idle.
     if (m_keepable && m_kept->stampsKept && m_kept->index.isOpen() &&
-        m_kept->index.problem() == DocumentIndex::Problem::None)
+        m_kept->index.problem() == DocumentIndex::Problem::None &&
+        !m_kept->index.hasWriteAheadLog())
         KeptIndexes::instance().giveBack(std::move(m_kept));
 }
 

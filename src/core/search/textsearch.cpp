@@ -711,6 +711,8 @@ TextSearch::Check TextSearch::containsAround(const char* data, qsizetype size, E
 
     thread_local std::vector<qsizetype> candidates;
     constexpr qsizetype block = 16 * 1024;
+    if (around.record && around.record->m_upTo < textBegin)
+        around.record->m_upTo = textBegin; // the blocks begin after a byte-order mark
     bool unsure = false;
     for (qsizetype from = textBegin; from < size; from += block) {
         if (cancel && cancel->load(std::memory_order_relaxed))

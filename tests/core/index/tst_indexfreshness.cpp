@@ -313,6 +313,19 @@ private slots:
         QCOMPARE(readStamps(&stamps), quint64(0));
         QCOMPARE(stamps.find("d0.htm"), qsizetype(-1));
 
+        // A builder switches the index to its log while a search has it open: the search's
+        // connection, which has read it since, is not kept, and the builder switches back.
+        DocumentIndex builder;
+        {
+            KeptIndex search;
+            QVERIFY(search.open(file, DocumentIndex::Access::Read));
+            QVERIFY(builder.open(file, DocumentIndex::Access::ReadWrite));
+            QVERIFY(search->beginRead() && search.stamps(&stamps));
+        }
+        QVERIFY(builder.finishForSharing());
+        builder.close();
+        QVERIFY(!QFileInfo::exists(file + QStringLiteral("-wal")));
+
         // The index made anew in another file put in its place.
         QVERIFY(QFile::remove(file));
         QFile::remove(file + QStringLiteral("-wal"));
