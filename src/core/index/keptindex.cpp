@@ -31,7 +31,7 @@ public:
         m_kept[file] = std::move(kept); // a later one replaces one given back meanwhile
     }
 
-    void forget(const QString& file) { std::unique_ptr<KeptIndex::Kept> kept = take(file); }
+    void forget(const QString& file) { take(file); } // closed as it goes
 
 private:
     std::mutex m_mutex;

@@ -110,7 +110,6 @@ private:
     Check checkNearText(const TextSearchDetail::NearText& near,
                         const DocumentText::Segment& segment, const ByteFilter& filter,
                         qsizetype at) const;
-    // Yes or No, or Unsure when the text has to be read whole.
     // How a look around candidates goes on: what it keeps of the beginning of a document it
     // is given, what it takes from an earlier look at it, how far the markup was looked at
     // (MarkupScanner::reach), when wanted.
@@ -120,6 +119,7 @@ private:
         const Beginning* known = nullptr;
         qsizetype* reach = nullptr;
     };
+    // Yes or No, or Unsure when the text has to be read whole.
     Check containsAround(const char* data, qsizetype size, TextEncoding::Encoding encoding,
                          const ByteFilter& filter, const std::atomic<bool>* cancel,
                          const Around& around) const;
