@@ -68,12 +68,12 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("long.htm"));
         QVERIFY(TestFiles::write(
             path, TestFiles::cp1251(QStringLiteral("<p>") +
-                                    QStringLiteral("стоимостью стоимости ").repeated(1200000))));
+                                    QStringLiteral("стоимостью стоимости ").repeated(1400000))));
         const WordSearch search(QStringLiteral("стоимость"));
         std::atomic<bool> cancel{false};
         std::thread stopper([&cancel] {
             // Once the page is read into memory, while its words are counted.
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
             cancel = true;
         });
         const WordSearch::Reading reading = search.read(path, &cancel);
