@@ -66,6 +66,13 @@ QByteArray nativeBytes(const QString& path)
     return bytes;
 }
 
+// The path as the system takes it, without making a std::filesystem::path of it (which splits
+// it into its parts): a document is opened or stamped by it.
+std::string nativeString(const QString& path)
+{
+    return nativeBytes(path).toStdString();
+}
+
 // The length of the valid UTF-8 sequence at data[i], or 0.
 int utf8SequenceAt(const QByteArray& data, qsizetype i)
 {
@@ -217,7 +224,7 @@ QUrl Platform::fileUrl(const QString& path)
 bool Platform::isFile(const QString& path)
 {
     struct stat info;
-    return statAnyLength(toNative(path).native(), &info) && S_ISREG(info.st_mode);
+    return statAnyLength(nativeString(path), &info) && S_ISREG(info.st_mode);
 }
 
 namespace {
@@ -256,7 +263,7 @@ bool Platform::fileStamp(const QString& path, FileStamp* stamp)
 {
     stampCount.fetch_add(1, std::memory_order_relaxed);
     // The file's own status first: the target is looked at only for a link.
-    const std::string native = toNative(path).native();
+    const std::string native = nativeString(path);
     struct stat own;
     if (!lstatAnyLength(native, &own))
         return false;
@@ -295,7 +302,7 @@ bool Platform::stampEntries(const QString& folder, const FolderId& id,
                             const QList<QByteArray>& names,
                             std::vector<std::optional<FileStamp>>* stamps)
 {
-    const int fd = openAnyLength(toNative(folder).native(), O_RDONLY | O_DIRECTORY);
+    const int fd = openAnyLength(nativeString(folder), O_RDONLY | O_DIRECTORY);
     struct stat info;
     const bool same = fd >= 0 && ::fstat(fd, &info) == 0 && quint64(info.st_dev) == id.device &&
                       quint64(info.st_ino) == id.inode;
@@ -328,13 +335,13 @@ bool Platform::applyUsualPermissions(const QString& path)
     // is the one that writes files here).
     const mode_t mask = ::umask(0077);
     ::umask(mask);
-    return ::chmod(toNative(path).c_str(), 0666 & ~mask) == 0;
+    return ::chmod(nativeString(path).c_str(), 0666 & ~mask) == 0;
 }
 
 bool Platform::isFolder(const QString& path)
 {
     struct stat info;
-    return statAnyLength(toNative(path).native(), &info) && S_ISDIR(info.st_mode);
+    return statAnyLength(nativeString(path), &info) && S_ISDIR(info.st_mode);
 }
 
 bool Platform::endsWithSeparator(const QString& path)
@@ -378,7 +385,7 @@ QString nameFromBytes(QByteArrayView native)
 bool Platform::folderId(const QString& dir, FolderId* id)
 {
     struct stat info;
-    if (!statAnyLength(toNative(dir).native(), &info) || !S_ISDIR(info.st_mode))
+    if (!statAnyLength(nativeString(dir), &info) || !S_ISDIR(info.st_mode))
         return false;
     *id = FolderId{quint64(info.st_dev), quint64(info.st_ino)};
     return true;
@@ -386,7 +393,7 @@ bool Platform::folderId(const QString& dir, FolderId* id)
 
 bool Platform::isPseudoFileSystem(const QString& dir)
 {
-    const int fd = openAnyLength(toNative(dir).native(), O_PATH);
+    const int fd = openAnyLength(nativeString(dir), O_PATH);
     struct statfs info;
     const bool known = fd >= 0 && ::fstatfs(fd, &info) == 0;
     if (fd >= 0)
@@ -416,7 +423,7 @@ bool Platform::isPseudoFileSystem(const QString& dir)
     struct stat folder;
     struct stat devices;
     struct stat root;
-    return statAnyLength(toNative(dir).native(), &folder) && ::stat("/dev", &devices) == 0 &&
+    return statAnyLength(nativeString(dir), &folder) && ::stat("/dev", &devices) == 0 &&
            ::stat("/", &root) == 0 && devices.st_dev != root.st_dev &&
            folder.st_dev == devices.st_dev;
 }
@@ -426,7 +433,7 @@ bool Platform::forEachFolderEntry(const QString& dir,
 {
     listingCount.fetch_add(1, std::memory_order_relaxed);
     // Listed through the folder's descriptor: the path's length does not matter.
-    const int fd = openAnyLength(toNative(dir).native(), O_RDONLY | O_DIRECTORY);
+    const int fd = openAnyLength(nativeString(dir), O_RDONLY | O_DIRECTORY);
     DIR* folder = fd >= 0 ? ::fdopendir(fd) : nullptr;
     if (!folder) {
         if (fd >= 0)
@@ -486,7 +493,7 @@ bool Platform::FolderWatch::add(const QString& folder)
 {
     if (m_descriptor < 0 || isPseudoFileSystem(folder))
         return false;
-    const std::string native = toNative(folder).native();
+    const std::string native = nativeString(folder);
     struct statfs system;
     if (::statfs(native.c_str(), &system) != 0)
         return false;
@@ -560,7 +567,7 @@ struct Platform::ReadOnlyFile::Handle
 
 Platform::ReadOnlyFile::ReadOnlyFile(const QString& path) : m_handle(new Handle)
 {
-    m_handle->fd = openAnyLength(toNative(path).native(), O_RDONLY | O_NONBLOCK);
+    m_handle->fd = openAnyLength(nativeString(path), O_RDONLY | O_NONBLOCK);
     m_handle->openFailed = m_handle->fd < 0 && errno != EISDIR;
     struct stat info;
     if (m_handle->fd >= 0 && (::fstat(m_handle->fd, &info) != 0 || !S_ISREG(info.st_mode))) {
@@ -608,13 +615,13 @@ bool Platform::isAdministrator()
 
 bool Platform::makePrivateFolder(const QString& path)
 {
-    ::mkdir(toNative(path).c_str(), 0700); // fails harmlessly when it exists
+    ::mkdir(nativeString(path).c_str(), 0700); // fails harmlessly when it exists
     return isPrivateFolder(path);
 }
 
 bool Platform::isPrivateFolder(const QString& path)
 {
-    const std::string native = toNative(path).native();
+    const std::string native = nativeString(path);
     struct stat info;
     if (::lstat(native.c_str(), &info) != 0)
         return false;
@@ -627,7 +634,7 @@ bool Platform::isPrivateFolder(const QString& path)
 
 QString Platform::makeUniqueFolder(const QString& prefix)
 {
-    std::string name = toNative(prefix).native() + "XXXXXX";
+    std::string name = nativeString(prefix) + "XXXXXX";
     if (!::mkdtemp(name.data())) // created with mode 0700
         return QString();
     return QFile::decodeName(QByteArray(name.data(), qsizetype(name.size())));
@@ -684,7 +691,7 @@ bool removeContents(int fd)
 
 bool Platform::removeTree(const QString& path)
 {
-    const std::string native = toNative(path).native();
+    const std::string native = nativeString(path);
     struct stat info;
     if (::lstat(native.c_str(), &info) != 0)
         return errno == ENOENT;
