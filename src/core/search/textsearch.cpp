@@ -710,14 +710,19 @@ TextSearch::Check TextSearch::containsAround(const char* data, qsizetype size, E
     const qsizetype budget = 2 * size + 4096;
 
     thread_local std::vector<qsizetype> candidates;
-    constexpr qsizetype block = 16 * 1024;
+    // Small blocks first: a context many pages hold is met early, past the head, and the
+    // rest of the first block need not be looked through.
+    constexpr qsizetype firstBlocks = 16 * 1024;
+    const auto blockAt = [textBegin](qsizetype from) -> qsizetype {
+        return from - textBegin < firstBlocks ? 4 * 1024 : 16 * 1024;
+    };
     if (around.record && around.record->m_upTo < textBegin)
         around.record->m_upTo = textBegin; // the blocks begin after a byte-order mark
     bool unsure = false;
-    for (qsizetype from = textBegin; from < size; from += block) {
+    for (qsizetype from = textBegin, to = 0; from < size; from = to) {
         if (cancel && cancel->load(std::memory_order_relaxed))
             return Check::No;
-        const qsizetype to = std::min(size, from + block);
+        to = std::min(size, from + blockAt(from));
         candidates.clear();
         const Beginning* known = around.known;
         if (known && known->m_encoding == encoding && to <= known->m_upTo) {
