@@ -17,19 +17,12 @@ using Encoding = TextEncoding::Encoding;
 class WordInProgress
 {
 public:
-    WordInProgress(const std::vector<std::u32string>* keyedBeginnings, WordQuery::Tally& tally)
-        : m_beginnings(keyedBeginnings), m_tally(tally)
+    // keyedBeginnings: null when every word is keyed; firsts: their first characters.
+    WordInProgress(const std::vector<std::u32string>* keyedBeginnings, const std::u32string& firsts,
+                   WordQuery::Tally& tally)
+        : m_beginnings(keyedBeginnings), m_firsts(firsts), m_tally(tally)
     {
         m_folded.reserve(size_t(WordForms::MaxWordLength));
-        if (m_beginnings) {
-            for (const std::u32string& beginning : *m_beginnings) {
-                // An empty beginning would key every word: its first character is any.
-                if (beginning.empty())
-                    m_beginnings = nullptr;
-                else if (m_firsts.find(beginning[0]) == std::u32string::npos)
-                    m_firsts += beginning[0];
-            }
-        }
     }
 
     // The next character of the word, folded (WordFamilies::foldedCharacter).
@@ -96,7 +89,7 @@ private:
     }
 
     const std::vector<std::u32string>* m_beginnings;
-    std::u32string m_firsts; // the first characters of the beginnings
+    const std::u32string& m_firsts; // the first characters of the beginnings
     WordQuery::Tally& m_tally;
     std::u32string m_folded;
     qsizetype m_length = 0;
@@ -110,21 +103,9 @@ class TextWords
 {
 public:
     TextWords(const char* data, Encoding encoding, WordInProgress& word)
-        : m_data(data), m_utf8(encoding == Encoding::Utf8), m_decoder(data, encoding), m_word(word)
+        : m_folded(bytesOf(encoding)), m_data(data), m_utf8(encoding == Encoding::Utf8),
+          m_decoder(data, encoding), m_word(word)
     {
-        // What each byte is in the text, folded; a byte of several in UTF-8 is decoded.
-        for (unsigned byte = 0; byte < 256; ++byte) {
-            const char32_t c =
-                byte < 0x80 ? char32_t(byte)
-                : encoding == Encoding::Windows1251
-                    ? char32_t(TextEncoding::fromWindows1251(static_cast<unsigned char>(byte)))
-                    : U'\0';
-            m_folded[byte] = CharacterRules::isIgnorable(c)       ? Ignorable
-                             : c == U'\0' && byte >= 0x80         ? Decoded
-                             : CharacterRules::isWordCharacter(c) ? WordFamilies::foldedCharacter(c)
-                                                                  : NotWord;
-        }
-        m_folded['&'] = Decoded;
     }
 
     // The text of [begin, end), a look at cancel (if given) every piece units: a search stops
@@ -198,6 +179,33 @@ private:
     static constexpr char32_t NotWord = 0;
     static constexpr char32_t Ignorable = 0xFFFFFFFE; // left out of the text: the word goes on
     static constexpr char32_t Decoded = 0xFFFFFFFF;   // a reference, or a character of UTF-8
+    using ByteTable = std::array<char32_t, 256>;
+
+    // What each byte is in the text of an encoding, folded (a byte of several in UTF-8 is
+    // decoded); made once.
+    static const ByteTable& bytesOf(Encoding encoding)
+    {
+        const auto make = [](Encoding of) {
+            ByteTable table;
+            for (unsigned byte = 0; byte < 256; ++byte) {
+                const char32_t c =
+                    byte < 0x80 ? char32_t(byte)
+                    : of == Encoding::Windows1251
+                        ? char32_t(TextEncoding::fromWindows1251(static_cast<unsigned char>(byte)))
+                        : U'\0';
+                table[byte] = CharacterRules::isIgnorable(c) ? Ignorable
+                              : c == U'\0' && byte >= 0x80   ? Decoded
+                              : CharacterRules::isWordCharacter(c)
+                                  ? WordFamilies::foldedCharacter(c)
+                                  : NotWord;
+            }
+            table['&'] = Decoded;
+            return table;
+        };
+        static const ByteTable windows1251 = make(Encoding::Windows1251);
+        static const ByteTable utf8 = make(Encoding::Utf8);
+        return encoding == Encoding::Utf8 ? utf8 : windows1251;
+    }
 
     void character(char32_t c) const
     {
@@ -209,7 +217,7 @@ private:
             m_word.end();
     }
 
-    std::array<char32_t, 256> m_folded;
+    const ByteTable& m_folded;
     const char* m_data;
     bool m_utf8;
     const DocumentTextReader::TextDecoder<char> m_decoder;
@@ -217,6 +225,20 @@ private:
 };
 
 } // namespace
+
+PageWords::PageWords(const std::vector<std::u32string>* keyedBeginnings)
+    : m_keyedBeginnings(keyedBeginnings)
+{
+    if (!m_keyedBeginnings)
+        return;
+    for (const std::u32string& beginning : *m_keyedBeginnings) {
+        // An empty beginning would key every word: its first character is any.
+        if (beginning.empty())
+            m_keyedBeginnings = nullptr;
+        else if (m_firsts.find(beginning[0]) == std::u32string::npos)
+            m_firsts += beginning[0];
+    }
+}
 
 bool PageWords::reads(TextEncoding::Encoding encoding)
 {
@@ -227,7 +249,7 @@ qsizetype PageWords::count(const char* data, qsizetype size, TextEncoding::Encod
                            WordQuery::Tally& tally, const std::atomic<bool>* cancel) const
 {
     using namespace DocumentTextReader;
-    WordInProgress word(m_keyedBeginnings, tally);
+    WordInProgress word(m_keyedBeginnings, m_firsts, tally);
     const TextWords text(data, encoding, word);
     const qsizetype textBegin =
         encoding == Encoding::Utf8 && size >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0 ? 3

@@ -16,10 +16,8 @@ class PageWords
 public:
     // keyedBeginnings: what a word begins with to get its keys (see
     // WordForms::WordSplitter::setKeyedBeginnings); null: every word gets its keys.
-    explicit PageWords(const std::vector<std::u32string>* keyedBeginnings)
-        : m_keyedBeginnings(keyedBeginnings)
-    {
-    }
+    // (Made once for a search: the beginnings are looked at here.)
+    explicit PageWords(const std::vector<std::u32string>* keyedBeginnings);
 
     // Whether pages of this encoding are read here.
     static bool reads(TextEncoding::Encoding encoding);
@@ -32,4 +30,5 @@ public:
 
 private:
     const std::vector<std::u32string>* m_keyedBeginnings;
+    std::u32string m_firsts; // the first characters of the beginnings
 };

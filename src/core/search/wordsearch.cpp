@@ -40,6 +40,7 @@ WordSearch::WordSearch(const QString& query) : m_query(query)
             searches.push_back(
                 std::make_unique<TextSearch>(beginning, MatchOptions{false, false, true, false}));
     }
+    m_pageWords = std::make_unique<PageWords>(m_everyWordKeyed ? nullptr : &m_keyedBeginnings);
 }
 
 WordSearch::~WordSearch() = default;
@@ -106,8 +107,8 @@ WordSearch::Reading WordSearch::read(const QString& path, const std::atomic<bool
     const TextEncoding::Encoding encoding = TextEncoding::detect(raw.constData(), raw.size());
     if (PageWords::reads(encoding)) {
         WordQuery::Tally tally(m_query);
-        const PageWords words(m_everyWordKeyed ? nullptr : &m_keyedBeginnings);
-        const qsizetype length = words.count(raw.constData(), raw.size(), encoding, tally, cancel);
+        const qsizetype length =
+            m_pageWords->count(raw.constData(), raw.size(), encoding, tally, cancel);
         if (length < 0)
             return Reading();
         reading.length = int(length);

@@ -61,4 +61,5 @@ private:
     // its words has no such beginnings (every word of a text is then looked up).
     std::vector<std::u32string> m_keyedBeginnings;
     bool m_everyWordKeyed = false;
+    std::unique_ptr<class PageWords> m_pageWords; // a held page's words, by those beginnings
 };
