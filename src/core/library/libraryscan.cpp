@@ -14,7 +14,7 @@
 
 namespace {
 
-using DocumentCallback = std::function<void(const ScannedDocument&)>;
+using DocumentCallback = std::function<void(ScannedDocument&)>;
 
 struct FolderIdHash
 {
@@ -56,45 +56,62 @@ bool scanInto(const QString& dir, quint64 parentDevice, ScanState& state,
         ++state.unreadable;
     state.listings->request(listing.folderPaths, listing.id.device);
     const DirectoryEntries& entries = listing.entries;
-    out = std::move(listing.nodes);
-    const size_t folders = size_t(entries.folders.size());
+    out = std::move(listing.nodes); // the folders'
     for (size_t i = 0; i < out.size(); ++i) {
         if (state.stopped()) {
             out.resize(i);
-            break;
+            return true;
         }
         ScanNode& node = out[i];
-        if (i < folders) {
-            QByteArray folderBelow;
+        QByteArray folderBelow;
+        if (state.withNativePaths)
+            Platform::joinNative(folderBelow, nativeBelow,
+                                 Platform::toNativeBytes(entries.folders.at(qsizetype(i))));
+        node.revisited = !scanInto(node.path, listing.id.device, state, node.children, folderBelow);
+    }
+    // A document's node is made once its reader keeps it.
+    const auto keep = [&out](const QString& name, const QString& path) {
+        out.push_back(ScanNode{false, DocumentLayout::documentCaption(name), path, {}});
+    };
+    for (qsizetype i = 0; i < entries.documents.size() && !state.stopped(); ++i) {
+        const QString& name = entries.documents.at(i);
+        if (!state.onDocument) {
+            keep(name, DocumentLayout::joinPath(dir, name));
+            continue;
+        }
+        if (!state.withNativePaths || entries.documentStamps.isEmpty()) {
+            const QString path = DocumentLayout::joinPath(dir, name);
             if (state.withNativePaths)
-                Platform::joinNative(folderBelow, nativeBelow,
-                                     Platform::toNativeBytes(entries.folders.at(qsizetype(i))));
-            node.revisited =
-                !scanInto(node.path, listing.id.device, state, node.children, folderBelow);
+                Platform::joinNative(state.nativePath, nativeBelow, Platform::toNativeBytes(name));
+            ScannedDocument document(
+                path, state.withNativePaths ? QByteArrayView(state.nativePath) : QByteArrayView(),
+                false, nullptr);
+            state.onDocument(document);
+            if (document.isInTree())
+                keep(name, path);
             continue;
         }
-        if (!state.onDocument)
-            continue;
-        if (!state.withNativePaths) {
-            state.onDocument(ScannedDocument(node.path, {}, false, nullptr));
-            continue;
-        }
-        if (entries.documentStamps.isEmpty()) {
-            Platform::joinNative(
-                state.nativePath, nativeBelow,
-                Platform::toNativeBytes(entries.documents.at(qsizetype(i - folders))));
-            state.onDocument(ScannedDocument(node.path, state.nativePath, false, nullptr));
-            continue;
-        }
-        const DirectoryEntries::Stamp& stamp = entries.documentStamps.at(qsizetype(i - folders));
+        const DirectoryEntries::Stamp& stamp = entries.documentStamps.at(i);
         Platform::joinNative(state.nativePath, nativeBelow, entries.nativeName(stamp));
-        state.onDocument(ScannedDocument(node.path, state.nativePath, true,
-                                         stamp.stamped ? &stamp.stamp : nullptr));
+        ScannedDocument document(dir, name, state.nativePath, true,
+                                 stamp.stamped ? &stamp.stamp : nullptr);
+        state.onDocument(document);
+        if (document.isInTree())
+            keep(name, document.path());
     }
     return true;
 }
 
 } // namespace
+
+const QString& ScannedDocument::path() const
+{
+    if (m_path)
+        return *m_path;
+    if (m_madePath.isNull())
+        m_madePath = DocumentLayout::joinPath(*m_folder, *m_name);
+    return m_madePath;
+}
 
 std::vector<ScanNode> LibraryScan::deep(const QString& dir, const DocumentCallback& onDocument,
                                         const std::atomic<bool>* stop, int* unreadable,

@@ -100,7 +100,7 @@ bool LibrarySnapshot::walk(size_t folder, QSet<QByteArray>& visited, const std::
 }
 
 bool LibrarySnapshot::replay(const QStringList& changedFolders,
-                             const std::function<void(const ScannedDocument&)>& onDocument,
+                             const std::function<void(ScannedDocument&)>& onDocument,
                              std::vector<ScanNode>* nodes, int* unreadable,
                              const std::atomic<bool>* stop) const
 {
@@ -174,7 +174,7 @@ bool LibrarySnapshot::stampAnew(
 void LibrarySnapshot::replayFolder(
     size_t folder, const QHash<QString, size_t>& changed, const std::vector<Folder>& relisted,
     const std::vector<std::vector<std::optional<Platform::FileStamp>>>& stamps,
-    const std::function<void(const ScannedDocument&)>& onDocument, std::vector<ScanNode>* nodes,
+    const std::function<void(ScannedDocument&)>& onDocument, std::vector<ScanNode>* nodes,
     int* unreadable, const std::atomic<bool>* stop) const
 {
     const auto fresh = changed.constFind(m_folders[folder].path);
@@ -182,7 +182,8 @@ void LibrarySnapshot::replayFolder(
     if (!record.complete)
         ++*unreadable;
     const auto stopped = [stop] { return stop && stop->load(std::memory_order_relaxed); };
-    nodes->reserve(record.folders.size() + record.documents.size());
+    // Documents a search leaves out get no node: room is made for the folders alone then.
+    nodes->reserve(record.folders.size() + (onDocument ? 0 : record.documents.size()));
     for (const size_t child : record.folders) {
         if (stopped())
             return;
@@ -196,13 +197,16 @@ void LibrarySnapshot::replayFolder(
         if (stopped())
             return;
         const Document& document = record.documents[i];
+        if (onDocument) {
+            // Listed anew: stamped by the listing; otherwise stamped anew just now.
+            const Platform::FileStamp* stamp =
+                listedAnew ? (document.stamped ? &document.stamp : nullptr)
+                           : (stamps[folder][i] ? &*stamps[folder][i] : nullptr);
+            ScannedDocument scanned(document.path, document.native, true, stamp);
+            onDocument(scanned);
+            if (!scanned.isInTree())
+                continue;
+        }
         nodes->push_back(ScanNode{false, document.caption, document.path, {}});
-        if (!onDocument)
-            continue;
-        // Listed anew: stamped by the listing; otherwise stamped anew just now.
-        const Platform::FileStamp* stamp =
-            listedAnew ? (document.stamped ? &document.stamp : nullptr)
-                       : (stamps[folder][i] ? &*stamps[folder][i] : nullptr);
-        onDocument(ScannedDocument(document.path, document.native, true, stamp));
     }
 }

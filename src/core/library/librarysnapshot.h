@@ -45,7 +45,7 @@ public:
     // changedFolders listed anew. False, with nothing called, when the library must be walked
     // after all (a folder added or removed there, the library folder itself replaced).
     bool replay(const QStringList& changedFolders,
-                const std::function<void(const ScannedDocument&)>& onDocument,
+                const std::function<void(ScannedDocument&)>& onDocument,
                 std::vector<ScanNode>* nodes, int* unreadable,
                 const std::atomic<bool>* stop = nullptr) const;
 
@@ -82,7 +82,7 @@ private:
     void replayFolder(size_t folder, const QHash<QString, size_t>& changed,
                       const std::vector<Folder>& relisted,
                       const std::vector<std::vector<std::optional<Platform::FileStamp>>>& stamps,
-                      const std::function<void(const ScannedDocument&)>& onDocument,
+                      const std::function<void(ScannedDocument&)>& onDocument,
                       std::vector<ScanNode>* nodes, int* unreadable,
                       const std::atomic<bool>* stop) const;
 

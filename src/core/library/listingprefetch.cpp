@@ -26,23 +26,33 @@ bool ListingPrefetch::isWanted() const
     return m_ahead && m_takeStamps && m_takeStamps->load(std::memory_order_relaxed);
 }
 
+int ListingPrefetch::queue(const QStringList& folders, quint64 parentDevice)
+{
+    int queued = 0;
+    for (auto folder = folders.crbegin(); folder != folders.crend(); ++folder) {
+        if (m_entries.try_emplace(*folder, Entry{parentDevice, false, false, {}}).second) {
+            m_queue.push_front(*folder);
+            ++queued;
+        }
+    }
+    return queued;
+}
+
 void ListingPrefetch::request(const QStringList& folders, quint64 parentDevice)
 {
     if (!isWanted())
         return; // the walk lists each folder itself
     // Threads are woken only when they sleep: every wake-up costs a switch of tasks.
     int idle = 0;
+    int queued = 0;
     {
         const std::lock_guard lock(m_mutex);
-        for (auto folder = folders.crbegin(); folder != folders.crend(); ++folder) {
-            if (m_entries.try_emplace(*folder, Entry{parentDevice, false, false, {}}).second)
-                m_queue.push_front(*folder);
-        }
+        queued = queue(folders, parentDevice);
         idle = m_idle;
     }
-    if (idle > 1 && folders.size() > 1)
+    if (idle > 1 && queued > 1)
         m_work.notify_all();
-    else if (idle > 0 && !folders.isEmpty())
+    else if (idle > 0 && queued > 0)
         m_work.notify_one();
 }
 
@@ -50,21 +60,66 @@ FolderListing ListingPrefetch::take(const QString& folder, quint64 parentDevice)
 {
     {
         std::unique_lock lock(m_mutex);
-        const auto entry = m_entries.find(folder);
-        if (entry != m_entries.end() && entry->second.begun) {
+        for (;;) {
+            const auto entry = m_entries.find(folder);
+            if (entry == m_entries.end())
+                break;
+            if (!entry->second.begun) {
+                // Made here (it stays queued, and is passed over when its turn comes).
+                m_entries.erase(entry);
+                break;
+            }
+            if (entry->second.done) {
+                FolderListing listing = std::move(entry->second.listing);
+                m_entries.erase(entry);
+                --m_ready;
+                return listing;
+            }
+            // Begun elsewhere: rather than sleep (a switch of tasks each time), the walk makes
+            // the next listing; it waits only when there is none.
+            if (makeNext(lock))
+                continue;
             m_awaited = &entry->second;
             m_done.wait(lock, [&] { return entry->second.done; });
             m_awaited = nullptr;
-            FolderListing listing = std::move(entry->second.listing);
-            m_entries.erase(entry);
-            return listing;
-        }
-        if (entry != m_entries.end()) {
-            // Not begun: made here (it stays queued, and is passed over when its turn comes).
-            m_entries.erase(entry);
         }
     }
     return list(folder, parentDevice);
+}
+
+bool ListingPrefetch::makeNext(std::unique_lock<std::mutex>& lock)
+{
+    // Ahead of the walk by a bounded number of listings: what is made waits in memory.
+    constexpr int mostReady = 256;
+    while (!m_queue.empty()) {
+        const QString folder = std::move(m_queue.front());
+        m_queue.pop_front();
+        const auto found = m_entries.find(folder);
+        if (found == m_entries.end() || found->second.begun)
+            continue; // taken by the walk already
+        // Elements stay where they are while others are added: the entry is kept by address,
+        // and only the walk erases a begun one, once it is done.
+        Entry& entry = found->second;
+        entry.begun = true;
+        lock.unlock();
+        FolderListing listing = list(folder, entry.parentDevice);
+        lock.lock();
+        // Its folders are queued at once, unless it was met before or leads through a link:
+        // those are entered only as the walk asks.
+        int queued = 0;
+        if (listing.identified && !listing.pseudo && !listing.entries.folderLinks &&
+            m_ready < mostReady && isWanted() && m_runAhead.insert(listing.id).second)
+            queued = queue(listing.folderPaths, listing.id.device);
+        entry.listing = std::move(listing);
+        entry.done = true;
+        ++m_ready;
+        if (m_awaited == &entry)
+            m_done.notify_one();
+        if (queued > 1 && m_idle > 0)
+            m_work.notify_one();
+        return true;
+    }
+    return false;
 }
 
 FolderListing ListingPrefetch::list(const QString& folder, quint64 parentDevice) const
@@ -82,17 +137,11 @@ FolderListing ListingPrefetch::list(const QString& folder, quint64 parentDevice)
     listing.entries = DirectoryListing::list(
         folder, m_takeStamps && m_takeStamps->load(std::memory_order_relaxed));
     const DirectoryEntries& entries = listing.entries;
-    listing.nodes.reserve(size_t(entries.folders.size() + entries.documents.size()));
+    listing.nodes.reserve(size_t(entries.folders.size()));
     for (const QString& name : entries.folders) {
         listing.folderPaths.append(DocumentLayout::joinPath(folder, name));
         listing.nodes.push_back(
             ScanNode{true, Platform::displayName(name), listing.folderPaths.back(), {}});
-    }
-    for (const QString& name : entries.documents) {
-        listing.nodes.push_back(ScanNode{false,
-                                         DocumentLayout::documentCaption(name),
-                                         DocumentLayout::joinPath(folder, name),
-                                         {}});
     }
     return listing;
 }
@@ -108,21 +157,6 @@ void ListingPrefetch::serve()
         // it lists each folder itself while the other threads read.
         if (m_quit || !isWanted())
             return;
-        const QString folder = std::move(m_queue.front());
-        m_queue.pop_front();
-        const auto found = m_entries.find(folder);
-        if (found == m_entries.end() || found->second.begun)
-            continue; // taken by the walk already
-        // Elements stay where they are while others are added: the entry is kept by address,
-        // and only the walk erases a begun one, once it is done.
-        Entry& entry = found->second;
-        entry.begun = true;
-        lock.unlock();
-        FolderListing listing = list(folder, entry.parentDevice);
-        lock.lock();
-        entry.listing = std::move(listing);
-        entry.done = true;
-        if (m_awaited == &entry)
-            m_done.notify_one();
+        makeNext(lock);
     }
 }

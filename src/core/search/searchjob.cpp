@@ -18,15 +18,17 @@
 
 namespace {
 
-void keepFound(std::vector<ScanNode>& nodes, const std::vector<char>& found, size_t& next)
+// nodePlaces: the place in scan order of each document that has a node, in the same order.
+void keepFound(std::vector<ScanNode>& nodes, const std::vector<char>& found,
+               const std::vector<qsizetype>& nodePlaces, size_t& next)
 {
     std::vector<ScanNode> kept;
     kept.reserve(nodes.size());
     for (ScanNode& node : nodes) {
         if (node.isFolder) {
-            keepFound(node.children, found, next);
+            keepFound(node.children, found, nodePlaces, next);
             kept.push_back(std::move(node));
-        } else if (found[next++]) {
+        } else if (next < nodePlaces.size() && found[size_t(nodePlaces[next++])]) {
             kept.push_back(std::move(node));
         }
     }
@@ -262,18 +264,26 @@ SearchJob::searchFolder(const QString& dir, const DocumentSearch& search,
     }
 
     qsizetype places = 0;
-    const auto meet = [&](const ScannedDocument& document) {
+    std::vector<qsizetype> nodePlaces; // of the documents the walk makes nodes for
+    // Gives the document's place in scan order; one settled as not found is left out of the
+    // walk's tree (most of them, with an index).
+    const auto meet = [&](ScannedDocument& document) {
         const qsizetype place = places++;
-        Pending next{place, document.path(), false};
+        bool knownAsIs = false;
         std::optional<char> settled;
         if (indexed && words) {
-            next.knownAsIs = filter->knowsAsIs(document);
+            knownAsIs = filter->knowsAsIs(document);
         } else if (indexed && citations) {
             if (const std::optional<bool> known = filter->knownCitation(document))
                 settled = *known ? 1 : 0;
         } else if (indexed && !filter->mustRead(document)) {
             settled = 0;
         }
+        if (settled == 0)
+            document.leaveOutOfTree();
+        Pending next;
+        if (!settled)
+            next = Pending{place, document.path(), knownAsIs};
         bool sleeper = false;
         {
             const std::lock_guard lock(mutex);
@@ -292,6 +302,7 @@ SearchJob::searchFolder(const QString& dir, const DocumentSearch& search,
         }
         if (sleeper)
             wake.notify_one();
+        return place;
     };
     // The documents met before the index is read wait, with what the walk told of them: the
     // walk goes on meanwhile.
@@ -305,14 +316,15 @@ SearchJob::searchFolder(const QString& dir, const DocumentSearch& search,
     std::vector<Held> held;
     const auto meetHeld = [&] {
         for (const Held& document : held) {
-            meet(ScannedDocument(document.path, document.nativeBelowRoot, document.stampTaken,
-                                 document.stamp ? &*document.stamp : nullptr));
+            ScannedDocument scanned(document.path, document.nativeBelowRoot, document.stampTaken,
+                                    document.stamp ? &*document.stamp : nullptr);
+            nodePlaces.push_back(meet(scanned)); // its node was made when it was held
         }
         held.clear();
     };
-    // A document met before the index is read waits; the walk (or the stamps of a kept one)
-    // goes on meanwhile.
-    const auto onDocument = [&](const ScannedDocument& document) {
+    // A document met before the index is read waits (and keeps its node); the walk (or the
+    // stamps of a kept one) goes on meanwhile.
+    const auto onDocument = [&](ScannedDocument& document) {
         if (filterMade.valid() &&
             filterMade.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
             held.push_back(Held{
@@ -322,7 +334,9 @@ SearchJob::searchFolder(const QString& dir, const DocumentSearch& search,
         }
         knowFilter();
         meetHeld();
-        meet(document);
+        const qsizetype place = meet(document);
+        if (document.isInTree())
+            nodePlaces.push_back(place);
     };
     const auto known = m_request.knownLibraries.constFind(dir);
     bool replayed = false;
@@ -360,7 +374,7 @@ SearchJob::searchFolder(const QString& dir, const DocumentSearch& search,
     for (const char hit : answers)
         result.found += hit ? 1 : 0;
     size_t position = 0;
-    keepFound(result.nodes, answers, position);
+    keepFound(result.nodes, answers, nodePlaces, position);
     return result;
 }
 

@@ -220,6 +220,27 @@ private slots:
         QCOMPARE(shape(stamped), shape(plain));
         QVERIFY(sameStamps);
         QCOMPARE(plainOrder.size(), 24);
+
+        // Documents their reader leaves out get no node, with stamps or without; the rest of
+        // the tree stays as it is, folders included.
+        for (const bool withStamps : {false, true}) {
+            QStringList leftOut;
+            int met = 0;
+            const std::vector<ScanNode> lean = LibraryScan::deep(
+                dir,
+                [&](ScannedDocument& document) {
+                    if (met++ % 3 == 0)
+                        return;
+                    leftOut.append(document.path());
+                    document.leaveOutOfTree();
+                },
+                nullptr, nullptr, withStamps ? &takeStamps : nullptr);
+            QStringList expected = shape(plain);
+            expected.removeIf(
+                [&](const QString& line) { return leftOut.contains(line.section(u'|', 1, 1)); });
+            QCOMPARE(leftOut.size(), 16);
+            QCOMPARE(shape(lean), expected);
+        }
     }
 
     void backslashIsPartOfAName()

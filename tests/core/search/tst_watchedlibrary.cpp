@@ -138,6 +138,22 @@ private slots:
         QCOMPARE(replayed, walked);
         QCOMPARE(shape(nodes), shape(walk));
         QCOMPARE(replayUnreadable, walkUnreadable);
+
+        // Documents a search leaves out get no node there either.
+        const auto leaveOutEvery = [](int* met) {
+            return [met](ScannedDocument& document) {
+                if ((*met)++ % 2)
+                    document.leaveOutOfTree();
+            };
+        };
+        int walkMet = 0;
+        int replayMet = 0;
+        const std::vector<ScanNode> leanWalk =
+            LibraryScan::deep(m_lib, leaveOutEvery(&walkMet), nullptr, nullptr);
+        std::vector<ScanNode> leanNodes;
+        QVERIFY(snapshot->replay({}, leaveOutEvery(&replayMet), &leanNodes, nullptr));
+        QCOMPARE(shape(leanNodes), shape(leanWalk));
+        QVERIFY(shape(leanNodes).size() < shape(nodes).size());
     }
 
     // A search of the library kept lists no folder, only those reported changed after a
