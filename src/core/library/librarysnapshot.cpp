@@ -22,6 +22,77 @@ QByteArray idBytes(const Platform::FolderId& id)
 
 } // namespace
 
+// The documents' stamps of every folder not listed anew, taken anew relative to the folder
+// opened once. Each folder's are taken by whoever comes first: the thread that goes through
+// them in order, or the replay that needs them. A folder that is no longer the one kept by
+// the time its stamps are taken (replaced after it was looked at) gives none: its documents
+// are read, as a walk that listed it just before would read them.
+class LibrarySnapshot::FreshStamps
+{
+public:
+    FreshStamps(const LibrarySnapshot& snapshot, const QHash<QString, size_t>& changed,
+                const std::atomic<bool>* cancel)
+        : m_snapshot(snapshot), m_changed(changed), m_cancel(cancel),
+          m_states(snapshot.m_folders.size()), m_stamps(snapshot.m_folders.size())
+    {
+    }
+    void takeAll()
+    {
+        for (size_t folder = 0; folder < m_states.size() && !isStopped(); ++folder)
+            claimAndTake(folder);
+    }
+    void stop() { m_stopped.store(true, std::memory_order_relaxed); }
+    // The stamps of a folder not listed anew, by document: none where a document gave none.
+    const std::vector<std::optional<Platform::FileStamp>>& of(size_t folder)
+    {
+        if (!claimAndTake(folder)) {
+            while (m_states[folder].load(std::memory_order_acquire) != Taken)
+                std::this_thread::yield(); // the other thread is at it: a folder's worth
+        }
+        return m_stamps[folder];
+    }
+
+private:
+    enum State : char
+    {
+        Free,
+        Taking,
+        Taken
+    };
+    bool isStopped() const
+    {
+        return m_stopped.load(std::memory_order_relaxed) ||
+               (m_cancel && m_cancel->load(std::memory_order_relaxed));
+    }
+    // False when another has claimed it.
+    bool claimAndTake(size_t folder)
+    {
+        char free = Free;
+        if (!m_states[folder].compare_exchange_strong(free, Taking, std::memory_order_acq_rel))
+            return false;
+        const Folder& record = m_snapshot.m_folders[folder];
+        if (!m_changed.contains(record.path)) {
+            QList<QByteArray> names;
+            names.reserve(qsizetype(record.documents.size()));
+            // One that was no file one could look at (a folder named like a document, a link
+            // to nothing) stays without a stamp: it is read.
+            for (const Document& document : record.documents)
+                names.append(document.stamped ? document.name : QByteArray());
+            if (!Platform::stampEntries(record.path, record.id, names, &m_stamps[folder]))
+                m_stamps[folder].assign(record.documents.size(), std::nullopt);
+        }
+        m_states[folder].store(Taken, std::memory_order_release);
+        return true;
+    }
+
+    const LibrarySnapshot& m_snapshot;
+    const QHash<QString, size_t>& m_changed;
+    const std::atomic<bool>* m_cancel;
+    std::atomic<bool> m_stopped{false};
+    std::vector<std::atomic<char>> m_states;
+    std::vector<std::vector<std::optional<Platform::FileStamp>>> m_stamps;
+};
+
 LibrarySnapshot::~LibrarySnapshot() = default;
 
 std::unique_ptr<LibrarySnapshot> LibrarySnapshot::take(const QString& folder,
@@ -133,49 +204,40 @@ bool LibrarySnapshot::replay(const QStringList& changedFolders,
         changed.insert(path, relisted.size());
         relisted.push_back(std::move(fresh));
     }
-    std::vector<std::vector<std::optional<Platform::FileStamp>>> stamps;
-    if (!stampAnew(changed, &stamps))
-        return false;
-    int notRead = 0;
-    replayFolder(0, changed, relisted, stamps, onDocument, nodes, &notRead, stop);
-    if (unreadable)
-        *unreadable += notRead;
+    // The stamps are taken on a thread of their own as the replay goes on; the replay takes
+    // those of a folder itself when the thread has not begun them.
+    FreshStamps stamps(*this, changed, stop);
+    std::thread ahead([&stamps] { stamps.takeAll(); });
+    // Nothing is given before every folder kept is known to be the one the watch follows.
+    const bool kept = foldersAreKept(changed);
+    if (!kept) {
+        stamps.stop();
+    } else {
+        int notRead = 0;
+        replayFolder(0, changed, relisted, stamps, onDocument, nodes, &notRead, stop);
+        if (unreadable)
+            *unreadable += notRead;
+    }
+    ahead.join();
+    return kept;
+}
+
+bool LibrarySnapshot::foldersAreKept(const QHash<QString, size_t>& changed) const
+{
+    for (const Folder& record : m_folders) {
+        Platform::FolderId id;
+        if (!changed.contains(record.path) &&
+            !(Platform::folderId(record.path, &id) && id == record.id))
+            return false;
+    }
     return true;
 }
 
-bool LibrarySnapshot::stampAnew(
-    const QHash<QString, size_t>& changed,
-    std::vector<std::vector<std::optional<Platform::FileStamp>>>* stamps) const
-{
-    stamps->assign(m_folders.size(), {});
-    std::atomic<size_t> next{0};
-    std::atomic<bool> same{true};
-    const auto work = [&] {
-        for (size_t folder = next++; folder < m_folders.size() && same; folder = next++) {
-            const Folder& record = m_folders[folder];
-            if (changed.contains(record.path))
-                continue; // listed anew
-            QList<QByteArray> names;
-            names.reserve(qsizetype(record.documents.size()));
-            // One that was no file one could look at (a folder named like a document, a link
-            // to nothing) stays without a stamp: it is read.
-            for (const Document& document : record.documents)
-                names.append(document.stamped ? document.name : QByteArray());
-            if (!Platform::stampEntries(record.path, record.id, names, &(*stamps)[folder]))
-                same = false;
-        }
-    };
-    std::thread helper(work);
-    work();
-    helper.join();
-    return same;
-}
-
-void LibrarySnapshot::replayFolder(
-    size_t folder, const QHash<QString, size_t>& changed, const std::vector<Folder>& relisted,
-    const std::vector<std::vector<std::optional<Platform::FileStamp>>>& stamps,
-    const std::function<void(ScannedDocument&)>& onDocument, std::vector<ScanNode>* nodes,
-    int* unreadable, const std::atomic<bool>* stop) const
+void LibrarySnapshot::replayFolder(size_t folder, const QHash<QString, size_t>& changed,
+                                   const std::vector<Folder>& relisted, FreshStamps& stamps,
+                                   const std::function<void(ScannedDocument&)>& onDocument,
+                                   std::vector<ScanNode>* nodes, int* unreadable,
+                                   const std::atomic<bool>* stop) const
 {
     const auto fresh = changed.constFind(m_folders[folder].path);
     const Folder& record = fresh == changed.constEnd() ? m_folders[folder] : relisted[*fresh];
@@ -193,15 +255,18 @@ void LibrarySnapshot::replayFolder(
         nodes->push_back(std::move(node));
     }
     const bool listedAnew = fresh != changed.constEnd();
+    static const std::vector<std::optional<Platform::FileStamp>> none;
+    const std::vector<std::optional<Platform::FileStamp>>& anew =
+        listedAnew || !onDocument || record.documents.empty() ? none : stamps.of(folder);
     for (size_t i = 0; i < record.documents.size(); ++i) {
         if (stopped())
             return;
         const Document& document = record.documents[i];
         if (onDocument) {
             // Listed anew: stamped by the listing; otherwise stamped anew just now.
-            const Platform::FileStamp* stamp =
-                listedAnew ? (document.stamped ? &document.stamp : nullptr)
-                           : (stamps[folder][i] ? &*stamps[folder][i] : nullptr);
+            const Platform::FileStamp* stamp = listedAnew
+                                                   ? (document.stamped ? &document.stamp : nullptr)
+                                                   : (anew[i] ? &*anew[i] : nullptr);
             ScannedDocument scanned(document.path, document.native, true, stamp);
             onDocument(scanned);
             if (!scanned.isInTree())

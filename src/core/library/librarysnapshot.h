@@ -75,13 +75,11 @@ private:
     static bool listInto(const QString& path, const QByteArray& native, Folder* record,
                          QStringList* folderNames);
     bool walk(size_t folder, QSet<QByteArray>& visited, const std::atomic<bool>* stop);
-    // The stamps of the documents of every folder not listed anew, taken anew on two
-    // threads; false when a folder is no longer the one kept.
-    bool stampAnew(const QHash<QString, size_t>& changed,
-                   std::vector<std::vector<std::optional<Platform::FileStamp>>>* stamps) const;
+    class FreshStamps;
+    // False when a folder not listed anew is no longer the one kept.
+    bool foldersAreKept(const QHash<QString, size_t>& changed) const;
     void replayFolder(size_t folder, const QHash<QString, size_t>& changed,
-                      const std::vector<Folder>& relisted,
-                      const std::vector<std::vector<std::optional<Platform::FileStamp>>>& stamps,
+                      const std::vector<Folder>& relisted, FreshStamps& stamps,
                       const std::function<void(ScannedDocument&)>& onDocument,
                       std::vector<ScanNode>* nodes, int* unreadable,
                       const std::atomic<bool>* stop) const;

@@ -224,6 +224,31 @@ private slots:
         QVERIFY(QFile::remove(folder + QStringLiteral("/new.htm")));
     }
 
+    // A folder replaced where the watch is not told of it (as a file system mounted over it
+    // would be) means a walk: the walk kept gives nothing, wherever the folder lies.
+    void aFolderReplacedUnseenMeansAWalk()
+    {
+        QTemporaryDir dir(watchableTemplate());
+        const QString lib = dir.path() + QStringLiteral("/lib");
+        for (int i = 0; i < 40; ++i)
+            QVERIFY(
+                writeWord(lib + QStringLiteral("/f%1/g/d.htm").arg(i), QStringLiteral("бетон")));
+        for (const int replaced : {0, 20, 39}) {
+            const auto snapshot = LibrarySnapshot::take(lib);
+            QVERIFY(snapshot);
+            const QString folder = lib + QStringLiteral("/f%1/g").arg(replaced);
+            QVERIFY(QDir().rename(folder, dir.path() + QStringLiteral("/away")));
+            QVERIFY(writeWord(folder + QStringLiteral("/d.htm"), QStringLiteral("бетон")));
+            int given = 0;
+            std::vector<ScanNode> nodes;
+            QVERIFY(!snapshot->replay(
+                {}, [&given](const ScannedDocument&) { ++given; }, &nodes, nullptr));
+            QCOMPARE(given, 0);
+            QVERIFY(nodes.empty());
+            QVERIFY(QDir(dir.path() + QStringLiteral("/away")).removeRecursively());
+        }
+    }
+
     // A library the watch cannot follow whole (a folder reached through a link) is not kept:
     // its searches walk.
     void folderLinksAreNotFollowed()
