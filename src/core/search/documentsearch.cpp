@@ -9,10 +9,12 @@ namespace {
 
 using ChunkReader = DocumentFile;
 
-// Fills buffer[from, size) as far as the file allows; the bytes held, or -1 on an error.
-qsizetype fill(ChunkReader& reader, std::vector<char>& buffer, qsizetype from)
+// Fills buffer[from, to) as far as the file allows (to the buffer's end when to is
+// negative); the bytes held, or -1 on an error.
+qsizetype fill(ChunkReader& reader, std::vector<char>& buffer, qsizetype from, qsizetype to = -1)
 {
-    const qsizetype read = reader.readFull(buffer.data() + from, qsizetype(buffer.size()) - from);
+    const qsizetype end = to < 0 ? qsizetype(buffer.size()) : to;
+    const qsizetype read = reader.readFull(buffer.data() + from, end - from);
     return read < 0 ? -1 : from + read;
 }
 
@@ -72,13 +74,30 @@ bool DocumentSearch::contains(const QString& path, const std::atomic<bool>* canc
     if (buffer.size() != size_t(chunk))
         buffer.assign(size_t(chunk), '\0');
 
-    qsizetype held = fill(reader, buffer, 0);
+    const bool looksFirst =
+        m_options.textMode && !reader.isPdfDocument() && m_text.isValid() && m_firstLook.isWanted();
+    qsizetype held = fill(reader, buffer, 0, looksFirst ? FirstLook::Size : -1);
     if (held <= 0) {
         failed = held < 0;
         return false;
     }
     // The encoding is decided on the document's own first bytes, as for its highlighted copy.
     const TextEncoding::Encoding encoding = TextEncoding::detect(buffer.data(), held);
+    if (looksFirst && held == FirstLook::Size) {
+        // The first bytes of a longer document, looked at alone; the rest of the chunk follows
+        // unless they answer, and what the look found is not sought again.
+        TextSearch::Beginning first;
+        const bool answered = m_text.foundInBeginning(buffer.data(), held, encoding, &first);
+        m_firstLook.noteLook(answered);
+        if (answered)
+            return true;
+        held = fill(reader, buffer, held);
+        if (held < 0) {
+            failed = true;
+            return false;
+        }
+        return containsText(reader, buffer, held, encoding, cancel, unreadable, &first);
+    }
     // A PDF has no bytes of a page to match: every mode looks at its text.
     if (m_options.textMode || reader.isPdfDocument())
         return m_text.isValid() && containsText(reader, buffer, held, encoding, cancel, unreadable);
@@ -151,14 +170,14 @@ bool DocumentSearch::containsWhole(DocumentFile& reader, std::vector<char>& buff
 
 bool DocumentSearch::containsText(DocumentFile& reader, std::vector<char>& buffer, qsizetype held,
                                   TextEncoding::Encoding encoding, const std::atomic<bool>* cancel,
-                                  bool* unreadable) const
+                                  bool* unreadable, const TextSearch::Beginning* known) const
 {
     const bool complete = held < qsizetype(buffer.size());
     if (complete)
-        return m_text.contains(buffer.data(), held, cancel);
+        return m_text.contains(buffer.data(), held, cancel, known);
     // A context found in the first chunk, where the rest cannot change it, ends the reading.
     TextSearch::Beginning beginning;
-    if (m_text.foundInBeginning(buffer.data(), held, encoding, &beginning))
+    if (m_text.foundInBeginning(buffer.data(), held, encoding, &beginning, known))
         return true;
     // Up to a few megabytes are looked at whole, around the places the context may be at.
     thread_local QByteArray whole;

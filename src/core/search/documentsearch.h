@@ -1,6 +1,7 @@
 #pragma once
 
 #include "contextpattern.h"
+#include "firstlook.h"
 #include "matchoptions.h"
 #include "rawmatcher.h"
 #include "textsearch.h"
@@ -41,9 +42,10 @@ private:
     bool containsWhole(DocumentFile& reader, std::vector<char>& buffer, qsizetype held,
                        TextEncoding::Encoding encoding, const std::atomic<bool>* cancel,
                        bool* unreadable) const;
+    // known: what a look at the first bytes found (none when there was none).
     bool containsText(DocumentFile& reader, std::vector<char>& buffer, qsizetype held,
                       TextEncoding::Encoding encoding, const std::atomic<bool>* cancel,
-                      bool* unreadable) const;
+                      bool* unreadable, const TextSearch::Beginning* known = nullptr) const;
     static bool containsJoined(DocumentFile& reader, std::vector<char>& buffer, qsizetype held,
                                const ContextPattern& pattern, const std::atomic<bool>* cancel,
                                bool* unreadable);
@@ -54,4 +56,5 @@ private:
     ContextPattern m_utf8;
     TextSearch m_text;
     std::vector<RawMatcher> m_raw; // by encoding
+    mutable FirstLook m_firstLook;
 };

@@ -679,7 +679,7 @@ const TextSearch::ByteFilter* TextSearch::quickFilter(TextEncoding::Encoding enc
 }
 
 bool TextSearch::foundInBeginning(const char* data, qsizetype size, Encoding encoding,
-                                  Beginning* beginning) const
+                                  Beginning* beginning, const Beginning* known) const
 {
     const ByteFilter* filter = isValid() ? quickFilter(encoding) : nullptr;
     *beginning = Beginning();
@@ -687,7 +687,7 @@ bool TextSearch::foundInBeginning(const char* data, qsizetype size, Encoding enc
     qsizetype reach = size;
     // A unit is looked at up to two past the reach (where markup may begin).
     return filter &&
-           containsAround(data, size, encoding, *filter, nullptr, {beginning, nullptr, &reach}) ==
+           containsAround(data, size, encoding, *filter, nullptr, {beginning, known, &reach}) ==
                Check::Yes &&
            reach + 2 < size;
 }
@@ -729,6 +729,12 @@ TextSearch::Check TextSearch::containsAround(const char* data, qsizetype size, E
             const auto first =
                 std::lower_bound(known->m_candidates.begin(), known->m_candidates.end(), from);
             candidates.assign(first, std::lower_bound(first, known->m_candidates.end(), to));
+            // Told already, and so for the whole document.
+            if (around.record && around.record->m_upTo == from) {
+                around.record->m_candidates.insert(around.record->m_candidates.end(),
+                                                   candidates.begin(), candidates.end());
+                around.record->m_upTo = to;
+            }
         } else {
             filterCandidates(filter, data, size, from, to, candidates);
             referenceCandidates(filter, data, size, from, to, candidates);

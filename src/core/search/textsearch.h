@@ -47,8 +47,9 @@ public:
     // the look around candidates: true only when the occurrence and all that decides it lie
     // before the bytes that follow could change it. False tells nothing; what it found on the
     // way is kept in beginning for the look at the whole document.
+    // known: what a look at fewer of the same first bytes told, not sought again.
     bool foundInBeginning(const char* data, qsizetype size, TextEncoding::Encoding encoding,
-                          Beginning* beginning) const;
+                          Beginning* beginning, const Beginning* known = nullptr) const;
     // Whether a document in this encoding can be looked at around candidates, its whole
     // bytes in memory; otherwise it is read in pieces.
     bool looksAround(TextEncoding::Encoding encoding) const { return quickFilter(encoding); }

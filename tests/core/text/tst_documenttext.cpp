@@ -199,26 +199,33 @@ private slots:
             {"ksilolit, <p>more", " text", QStringLiteral("ксилолит"), true, true},
         };
         int n = 0;
-        for (const Case& c : cases) {
-            // Latin letters stand for Cyrillic ones in the table: ksilolit, y.
-            QByteArray end = c.atEnd;
-            end.replace("ksilolit", TestFiles::cp1251(QStringLiteral("ксилолит")));
-            end.replace("ksilo", TestFiles::cp1251(QStringLiteral("ксило")));
-            QByteArray after = c.after;
-            after.replace("lit", TestFiles::cp1251(QStringLiteral("лит")));
-            after.replace("y", TestFiles::cp1251(QStringLiteral("ы")));
-            QByteArray page = QByteArray("<p>") + QByteArray("filler text ").repeated(chunk / 12);
-            page.truncate(chunk - end.size() - 1);
-            page += ' ' + end + after + QByteArray(3 * chunk, ' ');
-            const QString path = dir.filePath(QStringLiteral("%1.htm").arg(n++));
-            QVERIFY(TestFiles::write(path, page));
-            const MatchOptions options{false, c.wholeWords, true, false};
-            const QByteArray what = c.atEnd + " | " + c.after;
-            QVERIFY2(DocumentSearch(c.context, options).contains(path) == c.found,
-                     what.constData());
-            QVERIFY2(TextSearch(c.context, options).contains(page.constData(), page.size()) ==
-                         c.found,
-                     what.constData());
+        // The end of a first look at a document's first bytes alone, and of the first chunk.
+        for (const qsizetype read : {FirstLook::Size, chunk}) {
+            for (const Case& c : cases) {
+                // Latin letters stand for Cyrillic ones in the table: ksilolit, y.
+                QByteArray end = c.atEnd;
+                end.replace("ksilolit", TestFiles::cp1251(QStringLiteral("ксилолит")));
+                end.replace("ksilo", TestFiles::cp1251(QStringLiteral("ксило")));
+                QByteArray after = c.after;
+                after.replace("lit", TestFiles::cp1251(QStringLiteral("лит")));
+                after.replace("y", TestFiles::cp1251(QStringLiteral("ы")));
+                QByteArray page =
+                    QByteArray("<p>") + QByteArray("filler text ").repeated(chunk / 12);
+                page.truncate(read - end.size() - 1);
+                page += ' ' + end + after + QByteArray(3 * chunk, ' ');
+                const QString path = dir.filePath(QStringLiteral("%1.htm").arg(n++));
+                QVERIFY(TestFiles::write(path, page));
+                const MatchOptions options{false, c.wholeWords, true, false};
+                const QByteArray what =
+                    c.atEnd + " | " + c.after + " at " + QByteArray::number(read);
+                // A search's first document is looked at first; the next is not, yet.
+                const DocumentSearch search(c.context, options);
+                QVERIFY2(search.contains(path) == c.found, what.constData());
+                QVERIFY2(search.contains(path) == c.found, what.constData());
+                QVERIFY2(TextSearch(c.context, options).contains(page.constData(), page.size()) ==
+                             c.found,
+                         what.constData());
+            }
         }
     }
 
@@ -233,7 +240,9 @@ private slots:
         for (int n = 0; n < 24; ++n) {
             const int encoding = n % 4;
             // Some pages are longer than the search's reading chunk.
-            const qsizetype length = n % 6 == 5 ? 3 * DocumentSearch::ChunkSize / 2 : 3000;
+            const qsizetype length = n % 6 == 5   ? 3 * DocumentSearch::ChunkSize / 2
+                                     : n % 6 == 2 ? 2 * FirstLook::Size
+                                                  : 3000;
             const QByteArray raw = encoded(writer.page(length), encoding);
             const QString plain = PlainText::text(raw);
             const QString text = DocumentText(raw).text();
@@ -254,7 +263,10 @@ private slots:
                 const bool expected = !PlainText::occurrences(plain, context, options.caseSensitive,
                                                               options.wholeWords)
                                            .empty();
-                QCOMPARE(DocumentSearch(context, options).contains(path), expected);
+                // Looked at first, and not (a search's first and second document).
+                const DocumentSearch search(context, options);
+                QCOMPARE(search.contains(path), expected);
+                QCOMPARE(search.contains(path), expected);
                 found += expected;
                 ++checks;
             }
