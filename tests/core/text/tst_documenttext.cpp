@@ -229,6 +229,30 @@ private slots:
         }
     }
 
+    // A search looks at documents' first bytes alone while they answer for most of them: a
+    // sample of the documents always does, the rest once enough looks answered.
+    void firstLookFollowsWhatAnswers()
+    {
+        const auto wantedOf = [](FirstLook& look, int documents) {
+            int wanted = 0;
+            for (int i = 0; i < documents; ++i)
+                wanted += look.isWanted() ? 1 : 0;
+            return wanted;
+        };
+        FirstLook rare;
+        for (int i = 0; i < 10; ++i)
+            rare.noteLook(i == 0);
+        QCOMPARE(wantedOf(rare, 160), 10); // the sample alone
+        FirstLook common;
+        QCOMPARE(wantedOf(common, 16), 1); // nothing learnt yet: the first alone
+        for (int i = 0; i < 10; ++i)
+            common.noteLook(i != 0);
+        QCOMPARE(wantedOf(common, 160), 160);
+        for (int i = 0; i < 20; ++i)
+            common.noteLook(false); // the share of answers falls below half
+        QCOMPARE(wantedOf(common, 32), 2);
+    }
+
     // The text of generated pages equals the plain step-by-step text, and text mode finds
     // exactly what a plain search of that text finds, in every encoding, whole words or not.
     void textModeMatchesThePlainRule()
