@@ -89,8 +89,9 @@ FolderListing ListingPrefetch::take(const QString& folder, quint64 parentDevice)
 
 bool ListingPrefetch::makeNext(std::unique_lock<std::mutex>& lock)
 {
-    // Ahead of the walk by a bounded number of listings: what is made waits in memory.
-    constexpr int mostReady = 256;
+    // Ahead of the walk by a bounded number of listings (a few kilobytes each): what is made
+    // waits in memory, while the walk waits for an index to be read.
+    constexpr int mostReady = 1024;
     while (!m_queue.empty()) {
         const QString folder = std::move(m_queue.front());
         m_queue.pop_front();

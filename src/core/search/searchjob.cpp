@@ -304,36 +304,11 @@ SearchJob::searchFolder(const QString& dir, const DocumentSearch& search,
             wake.notify_one();
         return place;
     };
-    // The documents met before the index is read wait, with what the walk told of them: the
-    // walk goes on meanwhile.
-    struct Held
-    {
-        QString path;
-        QByteArray nativeBelowRoot;
-        bool stampTaken = false;
-        std::optional<Platform::FileStamp> stamp;
-    };
-    std::vector<Held> held;
-    const auto meetHeld = [&] {
-        for (const Held& document : held) {
-            ScannedDocument scanned(document.path, document.nativeBelowRoot, document.stampTaken,
-                                    document.stamp ? &*document.stamp : nullptr);
-            nodePlaces.push_back(meet(scanned)); // its node was made when it was held
-        }
-        held.clear();
-    };
-    // A document met before the index is read waits (and keeps its node); the walk (or the
-    // stamps of a kept one) goes on meanwhile.
+    // The first document waits for the index to be read: what it tells decides how each
+    // document is met. The walk's listing threads (or the thread that takes a kept walk's
+    // stamps) go on ahead meanwhile.
     const auto onDocument = [&](ScannedDocument& document) {
-        if (filterMade.valid() &&
-            filterMade.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
-            held.push_back(Held{
-                document.path(), document.nativeBelowRoot().toByteArray(), document.isStampTaken(),
-                document.stamp() ? std::optional(*document.stamp()) : std::nullopt});
-            return;
-        }
         knowFilter();
-        meetHeld();
         const qsizetype place = meet(document);
         if (document.isInTree())
             nodePlaces.push_back(place);
@@ -350,7 +325,6 @@ SearchJob::searchFolder(const QString& dir, const DocumentSearch& search,
                                          indexAsked ? &takeStamps : nullptr);
     }
     knowFilter();
-    meetHeld();
     {
         const std::lock_guard lock(mutex);
         walkDone = true;
