@@ -43,10 +43,18 @@ qsizetype StampTable::find(QByteArrayView nativePath) const
 {
     if (m_slots.empty())
         return -1;
+    const qsizetype guess = m_next.load();
+    if (guess >= 0 && guess < size() && pathOf(m_entries[size_t(guess)]) == nativePath) {
+        m_next.store(guess + 1);
+        return guess;
+    }
     const size_t mask = m_slots.size() - 1;
     for (size_t slot = hashOf(nativePath) & mask;; slot = (slot + 1) & mask) {
         const qsizetype entry = m_slots[slot] - 1;
-        if (entry < 0 || pathOf(m_entries[size_t(entry)]) == nativePath)
+        if (entry < 0 || pathOf(m_entries[size_t(entry)]) == nativePath) {
+            if (entry >= 0)
+                m_next.store(entry + 1);
             return entry;
+        }
     }
 }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+#include <atomic>
 #include <string_view>
 #include <vector>
 
@@ -46,11 +47,28 @@ private:
         return QByteArrayView(m_paths.constData() + entry.offset, entry.length);
     }
 
+    // Where the next look begins: a walk meets documents mostly in the order they were
+    // indexed, so the entry after the last one found is tried before any hashing. Only a
+    // guess (each look checks it), so a copy starts afresh and threads may race on it.
+    class NextGuess
+    {
+    public:
+        NextGuess() = default;
+        NextGuess(const NextGuess&) {}
+        NextGuess& operator=(const NextGuess&) { return *this; }
+        qsizetype load() const { return m_entry.load(std::memory_order_relaxed); }
+        void store(qsizetype entry) const { m_entry.store(entry, std::memory_order_relaxed); }
+
+    private:
+        mutable std::atomic<qsizetype> m_entry{0};
+    };
+
     QByteArray m_paths; // not grown once finished: the views below stay valid
     std::vector<Entry> m_entries;
     // Open addressing: each slot the entry + 1 of a path hashed there, or 0; at least twice as
     // many slots as entries, a power of two.
     std::vector<qsizetype> m_slots;
+    NextGuess m_next;
     static size_t hashOf(QByteArrayView path)
     {
         return std::hash<std::string_view>{}(std::string_view(path.data(), size_t(path.size())));

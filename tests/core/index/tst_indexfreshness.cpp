@@ -8,6 +8,7 @@
 #include "libraryscan.h"
 #include "platform.h"
 #include "searchjob.h"
+#include "stamptable.h"
 #include "testfiles.h"
 #include "wordsearch.h"
 
@@ -345,6 +346,44 @@ private slots:
     }
 
     // Code 0 in a text, and a document too large to keep: found as the scan finds them.
+    // The table finds every path whatever order it is asked in: in the order given, shuffled,
+    // again, one asked twice, and from a copy; a path it does not hold (a prefix of one) is
+    // not found.
+    void stampTableFindsInAnyOrder()
+    {
+        StampTable table;
+        QList<QByteArray> paths;
+        for (int i = 0; i < 300; ++i) {
+            paths.append("folder " + QByteArray::number(i % 7) + "/d" + QByteArray::number(i) +
+                         ".htm");
+            Platform::FileStamp stamp;
+            stamp.size = i;
+            table.add(paths.back(), stamp);
+        }
+        QVERIFY(table.finish());
+        const auto findsAll = [&paths](const StampTable& in, const QList<int>& order) {
+            for (const int i : order) {
+                const qsizetype entry = in.find(paths.at(i));
+                if (entry < 0 || in.path(entry) != paths.at(i) || in.stamp(entry).size != i)
+                    return false;
+            }
+            return true;
+        };
+        QList<int> order;
+        for (int i = 0; i < 300; ++i)
+            order.append(i);
+        QVERIFY(findsAll(table, order));
+        QList<int> shuffled;
+        for (int i = 0; i < 300; ++i)
+            shuffled.append((i * 97) % 300);
+        QVERIFY(findsAll(table, shuffled));
+        QVERIFY(findsAll(table, {5, 5, 6, 4, 299, 0, 1}));
+        const StampTable copy = table;
+        QVERIFY(findsAll(copy, order));
+        QCOMPARE(table.find("folder 1/d1"), qsizetype(-1));
+        QCOMPARE(table.find("folder 1/d1.htm "), qsizetype(-1));
+    }
+
     void nulAndLargeDocuments()
     {
         QTemporaryDir dir;
