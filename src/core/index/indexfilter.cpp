@@ -60,20 +60,27 @@ IndexFilter::IndexFilter(const QString& folder, const QString& context) : m_fold
     }
     if (!read || (rarest >= 0 && candidates.size() > rarest) || !index.stamps(&m_stamps) ||
         !markCandidates(candidates)) {
-        m_stamps.clear();
+        forgetStamps();
         m_state = State::Unusable;
         return;
     }
     m_state = State::Used;
 }
 
+void IndexFilter::forgetStamps()
+{
+    m_stamps.reset();
+    m_marked.clear();
+}
+
 bool IndexFilter::markCandidates(const QSet<QString>& candidates)
 {
+    m_marked.assign(size_t(m_stamps->size()), 0);
     for (const QString& candidate : candidates) {
-        const qsizetype entry = m_stamps.find(DocumentIndex::pathBytes(candidate));
+        const qsizetype entry = m_stamps->find(DocumentIndex::pathBytes(candidate));
         if (entry < 0)
             return false;
-        m_stamps.mark(entry);
+        m_marked[size_t(entry)] = 1;
     }
     return true;
 }
@@ -140,7 +147,7 @@ IndexFilter::IndexFilter(const QString& folder, const WordSearch& search) : m_fo
             read = m_groupHolders[g].contains(hit.key()) && hit->value(g) > 0;
     }
     if (!read) {
-        m_stamps.clear();
+        forgetStamps();
         m_wordHits.clear();
         m_state = State::Unusable;
         return;
@@ -161,7 +168,7 @@ IndexFilter::IndexFilter(const QString& folder, const Designation& cited) : m_fo
             citing.insert(row.path);
     }
     if (!read || !index.stamps(&m_stamps) || !markCandidates(citing)) {
-        m_stamps.clear();
+        forgetStamps();
         m_state = State::Unusable;
         return;
     }
@@ -176,7 +183,7 @@ IndexFilter::IndexFilter(const QString& folder, Norms) : m_folder(folder)
     QList<DocumentIndex::NormRow> rows;
     if (!index.stamps(&m_stamps) || !index->norms(DocumentIndex::NormRole::Own, &rows) ||
         !index->norms(DocumentIndex::NormRole::Replaces, &rows)) {
-        m_stamps.clear();
+        forgetStamps();
         m_state = State::Unusable;
         return;
     }
@@ -218,7 +225,7 @@ bool IndexFilter::mustRead(const ScannedDocument& document) const
     if (m_state != State::Used)
         return true;
     const qsizetype entry = entryAsIs(document);
-    return entry < 0 || m_stamps.isMarked(entry);
+    return entry < 0 || size_t(entry) >= m_marked.size() || m_marked[size_t(entry)] != 0;
 }
 
 bool IndexFilter::mustRead(const QString& path) const
@@ -237,12 +244,14 @@ std::optional<bool> IndexFilter::knownCitation(const ScannedDocument& document) 
     const qsizetype entry = m_state == State::Used ? entryAsIs(document) : -1;
     if (entry < 0)
         return std::nullopt;
-    return m_stamps.isMarked(entry);
+    if (size_t(entry) >= m_marked.size())
+        return std::nullopt;
+    return m_marked[size_t(entry)] != 0;
 }
 
 qsizetype IndexFilter::entryAsIs(const ScannedDocument& document) const
 {
-    const qsizetype entry = m_stamps.find(document.nativeBelowRoot());
+    const qsizetype entry = m_stamps ? m_stamps->find(document.nativeBelowRoot()) : -1;
     if (entry < 0)
         return -1;
     // The index answers only for a document this user may read now, as it was indexed.
@@ -250,5 +259,5 @@ qsizetype IndexFilter::entryAsIs(const ScannedDocument& document) const
     const Platform::FileStamp* now = document.stamp();
     if (!document.isStampTaken())
         now = Platform::fileStamp(document.path(), &taken) ? &taken : nullptr;
-    return now && now->readable && now->relativeTo(m_device) == m_stamps.stamp(entry) ? entry : -1;
+    return now && now->readable && now->relativeTo(m_device) == m_stamps->stamp(entry) ? entry : -1;
 }

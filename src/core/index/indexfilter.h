@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 class KeptIndex;
 class WordSearch;
@@ -93,6 +94,7 @@ private:
     // Marks the candidates (paths below the folder) in the stamps; false when one is not
     // there.
     bool markCandidates(const QSet<QString>& candidates);
+    void forgetStamps();
     // Opens the folder's index and begins the one read of an answer (a snapshot that a build
     // committing meanwhile does not change); false, with the state set, when there is none to
     // read.
@@ -102,7 +104,8 @@ private:
     QString m_file;
     State m_state = State::Missing;
     quint64 m_device = 0; // the library folder's, as the stamps are kept relative to it
-    StampTable m_stamps;  // the candidates marked
+    std::shared_ptr<const StampTable> m_stamps;
+    std::vector<char> m_marked; // by entry of the stamps: the candidates
     // Word forms: the documents that hold every group, those that hold each group, those a
     // reading would read whole (every probe), and each document's words.
     QHash<QString, QList<int>> m_wordHits;

@@ -15,6 +15,8 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 
+#include <vector>
+
 namespace IndexUpdater {
 
 QString relativePath(const QString& folder, const QString& path)
@@ -38,16 +40,18 @@ bool update(const QString& folder, DocumentIndex& index, Summary* summary,
     Platform::FolderId root;
     const quint64 device = Platform::folderId(folder, &root) ? root.device : 0;
     // What is in the index as it is on disk stays; the rest is read. Each document's stamp is
-    // taken as the walk lists its folder; the documents met are marked.
+    // taken as the walk lists its folder; the documents met are marked. No tree is wanted.
     QStringList toRead;
     QList<Platform::FileStamp> stampsToRead;
+    std::vector<char> met(size_t(known.size()), 0);
     const std::atomic<bool> takeStamps{true};
     LibraryScan::deep(
         folder,
-        [&](const ScannedDocument& document) {
+        [&](ScannedDocument& document) {
+            document.leaveOutOfTree();
             const qsizetype entry = known.find(document.nativeBelowRoot());
             if (entry >= 0)
-                known.mark(entry);
+                met[size_t(entry)] = 1;
             if (!document.stamp())
                 return; // not readable now: the scan reads it at every search
             const Platform::FileStamp stamp = document.stamp()->relativeTo(device);
@@ -61,7 +65,7 @@ bool update(const QString& folder, DocumentIndex& index, Summary* summary,
         return true;
     QStringList gone;
     for (qsizetype entry = 0; entry < known.size(); ++entry) {
-        if (!known.isMarked(entry))
+        if (!met[size_t(entry)])
             gone.append(Platform::fromNativeBytes(known.path(entry)));
     }
 

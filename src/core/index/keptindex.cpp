@@ -74,7 +74,7 @@ bool KeptIndex::open(const QString& file, DocumentIndex::Access access)
     return true;
 }
 
-bool KeptIndex::stamps(StampTable* out)
+bool KeptIndex::stamps(std::shared_ptr<const StampTable>* out)
 {
     const qint64 version = m_kept->index.dataVersion();
     if (m_kept->stampsKept && version >= 0 && version == m_kept->version) {
@@ -82,8 +82,11 @@ bool KeptIndex::stamps(StampTable* out)
         return true;
     }
     m_kept->stampsKept = false;
-    if (!m_kept->index.stamps(out))
+    m_kept->stamps.reset();
+    auto read = std::make_shared<StampTable>();
+    if (!m_kept->index.stamps(read.get()))
         return false;
+    *out = std::move(read);
     if (m_keepable && version >= 0) {
         m_kept->stamps = *out;
         m_kept->version = version;

@@ -31,9 +31,9 @@ public:
     DocumentIndex* operator->() { return &m_kept->index; }
     DocumentIndex& index() { return m_kept->index; }
 
-    // Inside the read: the index's stamps, those kept when nothing has changed. A connection
-    // is kept for the next search only once it has given them.
-    bool stamps(StampTable* out);
+    // Inside the read: the index's stamps, the table kept when nothing has changed (shared,
+    // not copied). A connection is kept for the next search only once it has given them.
+    bool stamps(std::shared_ptr<const StampTable>* out);
 
     // Closes the connection kept to file, if any (the file is about to be removed).
     static void forget(const QString& file);
@@ -46,7 +46,7 @@ private:
         Platform::FileStamp fileStamp; // of the file when opened
         qint64 version = -1;           // of the index when the stamps were read
         bool stampsKept = false;
-        StampTable stamps; // unmarked
+        std::shared_ptr<const StampTable> stamps;
     };
     friend class KeptIndexes;
 

@@ -3,12 +3,14 @@
 void StampTable::reserve(qsizetype documents)
 {
     m_entries.reserve(size_t(documents));
-    m_paths.reserve(documents * 64);
+    // Room for long paths at once: the block is not copied as it grows, and what is not used
+    // is never touched.
+    m_paths.reserve(documents * 256);
 }
 
 void StampTable::add(QByteArrayView nativePath, const Platform::FileStamp& stamp)
 {
-    m_entries.push_back(Entry{m_paths.size(), nativePath.size(), stamp, false});
+    m_entries.push_back(Entry{m_paths.size(), nativePath.size(), stamp});
     m_paths.append(nativePath);
 }
 

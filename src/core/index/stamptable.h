@@ -11,8 +11,8 @@
 
 // The stamps of an index, read once for an answer: each document's path below the library
 // folder in the file system's bytes, kept in one block and hashed, so that a document the
-// walk meets is found by its bytes without a string made per document. An entry can be marked
-// (the candidates of an answer).
+// walk meets is found by its bytes without a string made per document. Once finished it is
+// only read: one table serves the searches while nobody writes the index.
 class StampTable final
 {
 public:
@@ -31,8 +31,6 @@ public:
     {
         return m_entries[size_t(entry)].stamp;
     }
-    void mark(qsizetype entry) { m_entries[size_t(entry)].marked = true; }
-    bool isMarked(qsizetype entry) const { return m_entries[size_t(entry)].marked; }
 
 private:
     struct Entry
@@ -40,7 +38,6 @@ private:
         qsizetype offset = 0;
         qsizetype length = 0;
         Platform::FileStamp stamp;
-        bool marked = false;
     };
     QByteArrayView pathOf(const Entry& entry) const
     {
