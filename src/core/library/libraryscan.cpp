@@ -54,7 +54,7 @@ bool scanInto(const QString& dir, quint64 parentDevice, ScanState& state,
         return false;
     if (!listing.entries.complete)
         ++state.unreadable;
-    state.listings->request(listing.folderPaths, listing.id.device);
+    state.listings->request(listing.folderPaths, listing.id.device, listing.entries.folderLinks);
     const DirectoryEntries& entries = listing.entries;
     out = std::move(listing.nodes); // the folders'
     for (size_t i = 0; i < out.size(); ++i) {

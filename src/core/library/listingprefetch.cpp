@@ -26,11 +26,12 @@ bool ListingPrefetch::isWanted() const
     return m_ahead && m_takeStamps && m_takeStamps->load(std::memory_order_relaxed);
 }
 
-int ListingPrefetch::queue(const QStringList& folders, quint64 parentDevice)
+int ListingPrefetch::queue(const QStringList& folders, quint64 parentDevice, bool mayRunAhead)
 {
     int queued = 0;
     for (auto folder = folders.crbegin(); folder != folders.crend(); ++folder) {
-        if (m_entries.try_emplace(*folder, Entry{parentDevice, false, false, {}}).second) {
+        if (m_entries.try_emplace(*folder, Entry{parentDevice, mayRunAhead, false, false, {}})
+                .second) {
             m_queue.push_front(*folder);
             ++queued;
         }
@@ -38,7 +39,7 @@ int ListingPrefetch::queue(const QStringList& folders, quint64 parentDevice)
     return queued;
 }
 
-void ListingPrefetch::request(const QStringList& folders, quint64 parentDevice)
+void ListingPrefetch::request(const QStringList& folders, quint64 parentDevice, bool throughLinks)
 {
     if (!isWanted())
         return; // the walk lists each folder itself
@@ -47,7 +48,7 @@ void ListingPrefetch::request(const QStringList& folders, quint64 parentDevice)
     int queued = 0;
     {
         const std::lock_guard lock(m_mutex);
-        queued = queue(folders, parentDevice);
+        queued = queue(folders, parentDevice, !throughLinks);
         idle = m_idle;
     }
     if (idle > 1 && queued > 1)
@@ -72,26 +73,33 @@ FolderListing ListingPrefetch::take(const QString& folder, quint64 parentDevice)
             if (entry->second.done) {
                 FolderListing listing = std::move(entry->second.listing);
                 m_entries.erase(entry);
-                --m_ready;
+                // A thread held back by the bound may go on.
+                if (m_ready-- == MostReady && m_idle > 0 && !m_queue.empty())
+                    m_work.notify_one();
                 return listing;
             }
             // Begun elsewhere: rather than sleep (a switch of tasks each time), the walk makes
             // the next listing; it waits only when there is none.
             if (makeNext(lock))
                 continue;
-            m_awaited = &entry->second;
-            m_done.wait(lock, [&] { return entry->second.done; });
+            // By reference: other entries may be added meanwhile, which moves no element.
+            Entry& awaited = entry->second;
+            m_awaited = &awaited;
+            m_done.wait(lock, [&awaited] { return awaited.done; });
             m_awaited = nullptr;
         }
     }
-    return list(folder, parentDevice);
+    FolderListing listing = list(folder, parentDevice);
+    if (listing.identified && isWanted()) {
+        // Listed by the walk: no thread runs ahead into it again.
+        const std::lock_guard lock(m_mutex);
+        m_runAhead.insert(listing.id);
+    }
+    return listing;
 }
 
 bool ListingPrefetch::makeNext(std::unique_lock<std::mutex>& lock)
 {
-    // Ahead of the walk by a bounded number of listings (a few kilobytes each): what is made
-    // waits in memory, while the walk waits for an index to be read.
-    constexpr int mostReady = 1024;
     while (!m_queue.empty()) {
         const QString folder = std::move(m_queue.front());
         m_queue.pop_front();
@@ -105,12 +113,13 @@ bool ListingPrefetch::makeNext(std::unique_lock<std::mutex>& lock)
         lock.unlock();
         FolderListing listing = list(folder, entry.parentDevice);
         lock.lock();
-        // Its folders are queued at once, unless it was met before or leads through a link:
-        // those are entered only as the walk asks.
+        // Its folders are queued at once, unless it was met before or is reached through a
+        // link, or leads through one: those are entered only as the walk asks.
         int queued = 0;
-        if (listing.identified && !listing.pseudo && !listing.entries.folderLinks &&
-            m_ready < mostReady && isWanted() && m_runAhead.insert(listing.id).second)
-            queued = queue(listing.folderPaths, listing.id.device);
+        if (entry.mayRunAhead && listing.identified && !listing.pseudo &&
+            !listing.entries.folderLinks && m_ready < MostReady && isWanted() &&
+            m_runAhead.insert(listing.id).second)
+            queued = queue(listing.folderPaths, listing.id.device, true);
         entry.listing = std::move(listing);
         entry.done = true;
         ++m_ready;
@@ -152,7 +161,8 @@ void ListingPrefetch::serve()
     std::unique_lock lock(m_mutex);
     for (;;) {
         ++m_idle;
-        m_work.wait(lock, [this] { return m_quit || !m_queue.empty(); });
+        // Held back while the walk has many listings made ahead still to take.
+        m_work.wait(lock, [this] { return m_quit || (!m_queue.empty() && m_ready < MostReady); });
         --m_idle;
         // Once no stamps are wanted (the index is not asked after all), the walk is a scan's:
         // it lists each folder itself while the other threads read.

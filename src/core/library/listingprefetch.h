@@ -32,11 +32,11 @@ struct FolderListing
 // the file system is asked for the next folders while the walk makes the nodes of the last.
 // The walk asks for the folders of each folder it enters, and takes each listing when it
 // enters that folder; the last asked are made first (they are entered first). A thread that
-// has listed a folder goes on with its folders in the walk's order, up to a bounded number of
-// listings ahead, without waiting to be asked; through a link it goes only where the walk
-// asks. A listing nobody has begun is made by the walk itself, and a walk that would wait for
-// a listing begun elsewhere makes the next one asked for instead. A web of links is never
-// followed here: a folder met twice is not run ahead into again.
+// has listed a folder goes on with its folders in the walk's order without waiting to be
+// asked; through a link it goes only where the walk asks. The threads make at most MostReady
+// listings the walk has not taken yet. A listing nobody has begun is made by the walk itself,
+// and a walk that would wait for a listing begun elsewhere makes the next one asked for
+// instead. A web of links is never followed here: a folder met twice is not run ahead into.
 class ListingPrefetch final
 {
 public:
@@ -48,14 +48,20 @@ public:
     ListingPrefetch(const ListingPrefetch&) = delete;
     ListingPrefetch& operator=(const ListingPrefetch&) = delete;
 
-    // folders: of one folder on device parentDevice, in the order the walk enters them.
-    void request(const QStringList& folders, quint64 parentDevice);
+    // Listings made ahead and not taken yet, at most (a few kilobytes each; they wait while
+    // the walk waits for an index to be read).
+    static constexpr int MostReady = 1024;
+
+    // folders: of one folder on device parentDevice, in the order the walk enters them;
+    // throughLinks: some of them are links.
+    void request(const QStringList& folders, quint64 parentDevice, bool throughLinks);
     FolderListing take(const QString& folder, quint64 parentDevice);
 
 private:
     struct Entry
     {
         quint64 parentDevice = 0;
+        bool mayRunAhead = false; // a real folder, reached through none
         bool begun = false;
         bool done = false;
         FolderListing listing;
@@ -70,7 +76,7 @@ private:
     FolderListing list(const QString& folder, quint64 parentDevice) const;
     bool isWanted() const;
     // Puts folders at the front of the queue, in order; the number put.
-    int queue(const QStringList& folders, quint64 parentDevice);
+    int queue(const QStringList& folders, quint64 parentDevice, bool mayRunAhead);
     // Makes the next listing queued (lock held on entry and on return); false when none is.
     bool makeNext(std::unique_lock<std::mutex>& lock);
     void serve();

@@ -257,7 +257,9 @@ private slots:
             QCOMPARE(work(QStringLiteral("ксилолит"), words, &found),
                      std::make_pair(stampsOfAnAnswer, quint64(words ? 0 : 1)));
             QCOMPARE(found, 5);
+#ifndef Q_OS_WIN // listings are not counted there
             QCOMPARE(listings, quint64(folders.size()));
+#endif
         }
         QVERIFY(writeWord(lib + QStringLiteral("/ГЭСН/d7.htm"), QStringLiteral("ксилолит")));
         QCOMPARE(work(QStringLiteral("ксилолит"), false, &found),
@@ -269,7 +271,9 @@ private slots:
         QCOMPARE(work(QStringLiteral("ксилолит"), false, &found),
                  std::make_pair(stampsOfAnAnswer, quint64(1)));
         QCOMPARE(found, 6);
+#ifndef Q_OS_WIN
         QCOMPARE(listings, quint64(folders.size()));
+#endif
         const quint64 stamps = Platform::stampsTaken();
         const quint64 reads = DocumentIndex::stampReads();
         const IndexBuild::Report report = IndexBuild::updateOwn(lib);

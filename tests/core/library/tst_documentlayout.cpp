@@ -243,6 +243,38 @@ private slots:
         }
     }
 
+    // A walk that takes stamps lists each folder it enters once, whoever lists it: the
+    // threads that run ahead of it never follow a link the walk does not enter (here one back
+    // up to a folder the library lies in, which holds the library again).
+    void stampedWalkListsEachFolderOnce()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("listings are not counted on this system");
+#endif
+        const QString dir = path(QStringLiteral("ahead"));
+        const QString lib = dir + QStringLiteral("/lib");
+        int folders = 1;
+        for (int a = 0; a < 6; ++a) {
+            for (int b = 0; b < 4; ++b) {
+                QVERIFY(
+                    TestFiles::write(lib + QStringLiteral("/a%1/b%2/c/d.htm").arg(a).arg(b), "d"));
+                folders += 2;
+            }
+            ++folders;
+        }
+        QVERIFY(QFile::link(dir, lib + QStringLiteral("/a2/b1/up")));
+        const std::atomic<bool> takeStamps{true};
+        for (int run = 0; run < 10; ++run) {
+            const quint64 before = Platform::folderListings();
+            int documents = 0;
+            LibraryScan::deep(
+                lib, [&](const ScannedDocument&) { ++documents; }, nullptr, nullptr, &takeStamps);
+            QCOMPARE(documents, 24);
+            // The link is listed once too, as the walk meets it and finds its folder met.
+            QCOMPARE(Platform::folderListings() - before, quint64(folders + 1));
+        }
+    }
+
     void backslashIsPartOfAName()
     {
         const QString dir = path(QStringLiteral("backslash"));
