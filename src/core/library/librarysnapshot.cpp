@@ -24,32 +24,64 @@ QByteArray idBytes(const Platform::FolderId& id)
 
 // The documents' stamps of every folder not listed anew, taken anew relative to the folder
 // opened once. Each folder's are taken by whoever comes first: the thread that goes through
-// them in order, or the replay that needs them. A folder that is no longer the one kept by
-// the time its stamps are taken (replaced after it was looked at) gives none: its documents
-// are read, as a walk that listed it just before would read them.
+// them in order, or the replay that needs them. A folder that is still the one kept but
+// cannot be opened is unreadable, as a walk finds it. One replaced after it was looked at
+// gives no stamps: its documents are read, as a walk that listed it just before would.
 class LibrarySnapshot::FreshStamps
 {
 public:
     FreshStamps(const LibrarySnapshot& snapshot, const QHash<QString, size_t>& changed,
                 const std::atomic<bool>* cancel)
         : m_snapshot(snapshot), m_changed(changed), m_cancel(cancel),
-          m_states(snapshot.m_folders.size()), m_stamps(snapshot.m_folders.size())
+          m_states(snapshot.m_folders.size()), m_taken(snapshot.m_folders.size())
     {
     }
+    // Whether every folder not listed anew is still the one kept, looked at by the threads
+    // that call it together; true only once all are looked at.
+    bool foldersAreKept()
+    {
+        const size_t count = m_snapshot.m_folders.size();
+        for (size_t folder = m_nextCheck++; folder < count && m_kept; folder = m_nextCheck++) {
+            const Folder& record = m_snapshot.m_folders[folder];
+            Platform::FolderId now;
+            if (!m_changed.contains(record.path) &&
+                !(Platform::folderId(record.path, &now) && now == record.id))
+                m_kept = false;
+            // The other thread may wait for the last one, or for a folder not kept.
+            if (m_checked.fetch_add(1) + 1 == count || !m_kept)
+                m_checked.notify_all();
+        }
+        for (size_t checked = m_checked.load(); checked < count && m_kept;
+             checked = m_checked.load())
+            m_checked.wait(checked);
+        return m_kept;
+    }
+    // The folders looked at first, then the stamps of each, from the last: the replay takes
+    // them from the first, so the two meet only once.
     void takeAll()
     {
-        for (size_t folder = 0; folder < m_states.size() && !isStopped(); ++folder)
+        if (!foldersAreKept())
+            return;
+        for (size_t folder = m_states.size(); folder-- > 0 && !isStopped();)
             claimAndTake(folder);
     }
     void stop() { m_stopped.store(true, std::memory_order_relaxed); }
-    // The stamps of a folder not listed anew, by document: none where a document gave none.
-    const std::vector<std::optional<Platform::FileStamp>>& of(size_t folder)
+    struct Taken
+    {
+        bool listable = true;
+        // By document: none where a document gave none.
+        std::vector<std::optional<Platform::FileStamp>> stamps;
+    };
+    // What was found of a folder not listed anew.
+    const Taken& of(size_t folder)
     {
         if (!claimAndTake(folder)) {
-            while (m_states[folder].load(std::memory_order_acquire) != Taken)
-                std::this_thread::yield(); // the other thread is at it: a folder's worth
+            // The other thread is at it: a folder's worth.
+            for (char state = m_states[folder].load(std::memory_order_acquire); state != Done;
+                 state = m_states[folder].load(std::memory_order_acquire))
+                m_states[folder].wait(state, std::memory_order_acquire);
         }
-        return m_stamps[folder];
+        return m_taken[folder];
     }
 
 private:
@@ -57,7 +89,7 @@ private:
     {
         Free,
         Taking,
-        Taken
+        Done
     };
     bool isStopped() const
     {
@@ -78,10 +110,15 @@ private:
             // to nothing) stays without a stamp: it is read.
             for (const Document& document : record.documents)
                 names.append(document.stamped ? document.name : QByteArray());
-            if (!Platform::stampEntries(record.path, record.id, names, &m_stamps[folder]))
-                m_stamps[folder].assign(record.documents.size(), std::nullopt);
+            Taken& taken = m_taken[folder];
+            if (!Platform::stampEntries(record.path, record.id, names, &taken.stamps)) {
+                taken.stamps.assign(record.documents.size(), std::nullopt);
+                Platform::FolderId now;
+                taken.listable = !(Platform::folderId(record.path, &now) && now == record.id);
+            }
         }
-        m_states[folder].store(Taken, std::memory_order_release);
+        m_states[folder].store(Done, std::memory_order_release);
+        m_states[folder].notify_all();
         return true;
     }
 
@@ -89,8 +126,11 @@ private:
     const QHash<QString, size_t>& m_changed;
     const std::atomic<bool>* m_cancel;
     std::atomic<bool> m_stopped{false};
+    std::atomic<size_t> m_nextCheck{0};
+    std::atomic<size_t> m_checked{0};
+    std::atomic<bool> m_kept{true};
     std::vector<std::atomic<char>> m_states;
-    std::vector<std::vector<std::optional<Platform::FileStamp>>> m_stamps;
+    std::vector<Taken> m_taken;
 };
 
 LibrarySnapshot::~LibrarySnapshot() = default;
@@ -207,29 +247,26 @@ bool LibrarySnapshot::replay(const QStringList& changedFolders,
     // The stamps are taken on a thread of their own as the replay goes on; the replay takes
     // those of a folder itself when the thread has not begun them.
     FreshStamps stamps(*this, changed, stop);
-    std::thread ahead([&stamps] { stamps.takeAll(); });
-    // Nothing is given before every folder kept is known to be the one the watch follows.
-    const bool kept = foldersAreKept(changed);
-    if (!kept) {
-        stamps.stop();
-    } else {
-        int notRead = 0;
-        replayFolder(0, changed, relisted, stamps, onDocument, nodes, &notRead, stop);
-        if (unreadable)
-            *unreadable += notRead;
-    }
-    ahead.join();
-    return kept;
-}
-
-bool LibrarySnapshot::foldersAreKept(const QHash<QString, size_t>& changed) const
-{
-    for (const Folder& record : m_folders) {
-        Platform::FolderId id;
-        if (!changed.contains(record.path) &&
-            !(Platform::folderId(record.path, &id) && id == record.id))
-            return false;
-    }
+    // Stopped and joined however the replay ends (what the search does with a document may
+    // throw): what is not needed then is not stamped.
+    struct Ahead
+    {
+        FreshStamps& stamps;
+        std::thread thread;
+        ~Ahead()
+        {
+            stamps.stop();
+            thread.join();
+        }
+    } ahead{stamps, std::thread([&stamps] { stamps.takeAll(); })};
+    // Nothing is given before every folder kept is known to be the one the watch follows,
+    // and one that can be listed (as a walk would find it).
+    if (!stamps.foldersAreKept())
+        return false;
+    int notRead = 0;
+    replayFolder(0, changed, relisted, stamps, onDocument, nodes, &notRead, stop);
+    if (unreadable)
+        *unreadable += notRead;
     return true;
 }
 
@@ -240,7 +277,15 @@ void LibrarySnapshot::replayFolder(size_t folder, const QHash<QString, size_t>& 
                                    const std::atomic<bool>* stop) const
 {
     const auto fresh = changed.constFind(m_folders[folder].path);
-    const Folder& record = fresh == changed.constEnd() ? m_folders[folder] : relisted[*fresh];
+    const bool listedAnew = fresh != changed.constEnd();
+    const Folder& record = listedAnew ? relisted[*fresh] : m_folders[folder];
+    // Stamped anew before anything of it is given: a folder that cannot be listed now is
+    // unreadable, with nothing in it, as a walk finds it.
+    const FreshStamps::Taken* anew = listedAnew || !onDocument ? nullptr : &stamps.of(folder);
+    if (anew && !anew->listable) {
+        ++*unreadable;
+        return;
+    }
     if (!record.complete)
         ++*unreadable;
     const auto stopped = [stop] { return stop && stop->load(std::memory_order_relaxed); };
@@ -254,19 +299,15 @@ void LibrarySnapshot::replayFolder(size_t folder, const QHash<QString, size_t>& 
                      stop);
         nodes->push_back(std::move(node));
     }
-    const bool listedAnew = fresh != changed.constEnd();
-    static const std::vector<std::optional<Platform::FileStamp>> none;
-    const std::vector<std::optional<Platform::FileStamp>>& anew =
-        listedAnew || !onDocument || record.documents.empty() ? none : stamps.of(folder);
     for (size_t i = 0; i < record.documents.size(); ++i) {
         if (stopped())
             return;
         const Document& document = record.documents[i];
         if (onDocument) {
             // Listed anew: stamped by the listing; otherwise stamped anew just now.
-            const Platform::FileStamp* stamp = listedAnew
-                                                   ? (document.stamped ? &document.stamp : nullptr)
-                                                   : (anew[i] ? &*anew[i] : nullptr);
+            const Platform::FileStamp* stamp =
+                listedAnew ? (document.stamped ? &document.stamp : nullptr)
+                           : (anew->stamps[i] ? &*anew->stamps[i] : nullptr);
             ScannedDocument scanned(document.path, document.native, true, stamp);
             onDocument(scanned);
             if (!scanned.isInTree())

@@ -76,8 +76,6 @@ private:
                          QStringList* folderNames);
     bool walk(size_t folder, QSet<QByteArray>& visited, const std::atomic<bool>* stop);
     class FreshStamps;
-    // False when a folder not listed anew is no longer the one kept.
-    bool foldersAreKept(const QHash<QString, size_t>& changed) const;
     void replayFolder(size_t folder, const QHash<QString, size_t>& changed,
                       const std::vector<Folder>& relisted, FreshStamps& stamps,
                       const std::function<void(ScannedDocument&)>& onDocument,

@@ -225,7 +225,8 @@ private slots:
     }
 
     // A folder replaced where the watch is not told of it (as a file system mounted over it
-    // would be) means a walk: the walk kept gives nothing, wherever the folder lies.
+    // would be) means a walk: the walk kept gives nothing, wherever the folder lies. One that
+    // can no longer be listed is unreadable, as a walk finds it.
     void aFolderReplacedUnseenMeansAWalk()
     {
         QTemporaryDir dir(watchableTemplate());
@@ -247,6 +248,33 @@ private slots:
             QVERIFY(nodes.empty());
             QVERIFY(QDir(dir.path() + QStringLiteral("/away")).removeRecursively());
         }
+        // A folder that can no longer be listed (its rights taken away) is unreadable, with
+        // nothing in it, as a walk finds it.
+        if (Platform::isAdministrator())
+            return; // the administrator lists it still
+        const auto snapshot = LibrarySnapshot::take(lib);
+        QVERIFY(snapshot);
+        const QString shut = lib + QStringLiteral("/f7/g");
+        QVERIFY(QFile::setPermissions(shut, QFileDevice::Permissions()));
+        QStringList replayed;
+        int replayUnreadable = 0;
+        std::vector<ScanNode> nodes;
+        const bool kept = snapshot->replay(
+            {}, [&replayed](const ScannedDocument& document) { replayed.append(document.path()); },
+            &nodes, &replayUnreadable);
+        QStringList walked;
+        int walkUnreadable = 0;
+        const std::vector<ScanNode> walk = LibraryScan::deep(
+            lib, [&walked](const ScannedDocument& document) { walked.append(document.path()); },
+            nullptr, &walkUnreadable);
+        QVERIFY(QFile::setPermissions(shut, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                QFileDevice::ExeOwner));
+        QVERIFY(kept);
+        QCOMPARE(replayed, walked);
+        QCOMPARE(replayed.size(), 39);
+        QCOMPARE(replayUnreadable, walkUnreadable);
+        QCOMPARE(replayUnreadable, 1);
+        QCOMPARE(shape(nodes), shape(walk));
     }
 
     // A library the watch cannot follow whole (a folder reached through a link) is not kept:
