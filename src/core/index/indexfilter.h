@@ -91,8 +91,8 @@ public:
 private:
     // The entry of a document the index knows as it is, or -1.
     qsizetype entryAsIs(const ScannedDocument& document) const;
-    // Marks the candidates (paths below the folder) in the stamps; false when one is not
-    // there.
+    // Marks the candidates (paths below the folder) beside the stamps; false when one is not
+    // among them.
     bool markCandidates(const QSet<QString>& candidates);
     void forgetStamps();
     // Opens the folder's index and begins the one read of an answer (a snapshot that a build

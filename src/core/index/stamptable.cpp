@@ -3,9 +3,8 @@
 void StampTable::reserve(qsizetype documents)
 {
     m_entries.reserve(size_t(documents));
-    // Room for long paths at once: the block is not copied as it grows, and what is not used
-    // is never touched.
-    m_paths.reserve(documents * 256);
+    // Room for the usual long paths at once: the block is seldom copied as it grows.
+    m_paths.reserve(documents * 160);
 }
 
 void StampTable::add(QByteArrayView nativePath, const Platform::FileStamp& stamp)

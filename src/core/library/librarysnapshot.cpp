@@ -24,7 +24,7 @@ QByteArray idBytes(const Platform::FolderId& id)
 
 // The documents' stamps of every folder not listed anew, taken anew relative to the folder
 // opened once. Each folder's are taken by whoever comes first: the thread that goes through
-// them in order, or the replay that needs them. A folder that is still the one kept but
+// them from the last, or the replay that needs them. A folder that is still the one kept but
 // cannot be opened is unreadable, as a walk finds it. One replaced after it was looked at
 // gives no stamps: its documents are read, as a walk that listed it just before would.
 class LibrarySnapshot::FreshStamps
@@ -259,8 +259,8 @@ bool LibrarySnapshot::replay(const QStringList& changedFolders,
             thread.join();
         }
     } ahead{stamps, std::thread([&stamps] { stamps.takeAll(); })};
-    // Nothing is given before every folder kept is known to be the one the watch follows,
-    // and one that can be listed (as a walk would find it).
+    // Nothing is given before every folder kept is known to be the one the watch follows
+    // (whether each can still be listed is told with its stamps, before anything of it).
     if (!stamps.foldersAreKept())
         return false;
     int notRead = 0;

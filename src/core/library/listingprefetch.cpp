@@ -113,8 +113,9 @@ bool ListingPrefetch::makeNext(std::unique_lock<std::mutex>& lock)
         lock.unlock();
         FolderListing listing = list(folder, entry.parentDevice);
         lock.lock();
-        // Its folders are queued at once, unless it was met before or is reached through a
-        // link, or leads through one: those are entered only as the walk asks.
+        // Its folders are queued at once, unless it was met before (listed ahead or by the
+        // walk itself) or is reached through a link, or leads through one: those are entered
+        // only as the walk asks.
         int queued = 0;
         if (entry.mayRunAhead && listing.identified && !listing.pseudo &&
             !listing.entries.folderLinks && m_ready < MostReady && isWanted() &&

@@ -28,15 +28,15 @@ struct FolderListing
     std::vector<ScanNode> nodes;
 };
 
-// The listings of the folders a walk is about to enter, made ahead on threads of their own:
-// the file system is asked for the next folders while the walk makes the nodes of the last.
-// The walk asks for the folders of each folder it enters, and takes each listing when it
-// enters that folder; the last asked are made first (they are entered first). A thread that
-// has listed a folder goes on with its folders in the walk's order without waiting to be
-// asked; through a link it goes only where the walk asks. The threads make at most MostReady
-// listings the walk has not taken yet. A listing nobody has begun is made by the walk itself,
-// and a walk that would wait for a listing begun elsewhere makes the next one asked for
-// instead. A web of links is never followed here: a folder met twice is not run ahead into.
+// The listings of the folders a walk is about to enter, made ahead on threads of their own: the
+// file system is asked for the next folders while the walk makes the nodes of the last. The walk
+// asks for the folders of each folder it enters, and takes each listing when it enters that folder;
+// the last asked are made first (they are entered first). A thread that has listed a folder goes on
+// with its folders in the walk's order without waiting to be asked; through a link it goes only
+// where the walk asks. Listings made and not taken yet stay within MostReady (and one more for each
+// thread and for the walk). A listing nobody has begun is made by the walk itself, and a walk that
+// would wait for a listing begun elsewhere makes the next one asked for instead. A web of links is
+// never followed here: a folder met twice is not run ahead into.
 class ListingPrefetch final
 {
 public:
