@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 // One directory as the tree shows it: its folders, then its documents, each in the order
@@ -42,8 +43,9 @@ using FolderId = Platform::FolderId;
 namespace DirectoryListing {
 
 // A directory that cannot be read gives no entries. withStamps: the documents' stamps are
-// taken as well, relative to the open folder.
-DirectoryEntries list(const QString& dir, bool withStamps = false);
+// taken as well, relative to the open folder. opened: as Platform::forEachFolderEntry.
+DirectoryEntries list(const QString& dir, bool withStamps = false,
+                      const std::function<bool(const FolderId&)>& opened = {});
 // True when dir holds any entry but its folder page (any file or folder counts).
 bool hasVisibleEntry(const QString& dir);
 // The identity of a folder (links followed); false when it cannot be read.

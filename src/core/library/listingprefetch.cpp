@@ -138,18 +138,29 @@ FolderListing ListingPrefetch::list(const QString& folder, quint64 parentDevice)
     FolderListing listing;
     if (m_stop && m_stop->load(std::memory_order_relaxed))
         return listing;
-    listing.identified = DirectoryListing::folderId(folder, &listing.id);
-    if (!listing.identified)
-        return listing;
-    // Only a mount point can lead onto another file system.
-    listing.pseudo = listing.id.device != parentDevice && Platform::isPseudoFileSystem(folder);
+    // The folder's identity is taken from the folder as it is opened to be listed (one look
+    // up its path, not two); only a mount point can lead onto another file system.
+    const auto identify = [&](const FolderId& id) {
+        listing.identified = true;
+        listing.id = id;
+        listing.pseudo = id.device != parentDevice && Platform::isPseudoFileSystem(folder);
+        return !listing.pseudo;
+    };
+    DirectoryEntries entries = DirectoryListing::list(
+        folder, m_takeStamps && m_takeStamps->load(std::memory_order_relaxed), identify);
+    if (!listing.identified) {
+        // Not opened (no right to list it, say): known by its path, with nothing in it.
+        FolderId id;
+        if (!DirectoryListing::folderId(folder, &id) || !identify(id))
+            return listing;
+        entries = DirectoryEntries();
+        entries.complete = false;
+    }
     if (listing.pseudo)
         return listing;
-    listing.entries = DirectoryListing::list(
-        folder, m_takeStamps && m_takeStamps->load(std::memory_order_relaxed));
-    const DirectoryEntries& entries = listing.entries;
-    listing.nodes.reserve(size_t(entries.folders.size()));
-    for (const QString& name : entries.folders) {
+    listing.entries = std::move(entries);
+    listing.nodes.reserve(size_t(listing.entries.folders.size()));
+    for (const QString& name : std::as_const(listing.entries.folders)) {
         listing.folderPaths.append(DocumentLayout::joinPath(folder, name));
         listing.nodes.push_back(
             ScanNode{true, Platform::displayName(name), listing.folderPaths.back(), {}});

@@ -158,8 +158,11 @@ bool stampEntries(const QString& folder, const FolderId& id, const QList<QByteAr
 
 // Calls visit for every entry of dir in the order the file system lists them; visit returns
 // false to stop. False when dir, or an entry of it, could not be read (a path too long, no
-// permission, ...).
-bool forEachFolderEntry(const QString& dir, const std::function<bool(const FolderEntry&)>& visit);
+// permission, ...). opened, when given, is first called with the folder's identity, taken
+// from the folder as opened (links followed): its entries are listed only when it returns
+// true. It is not called when the folder cannot be opened or looked at.
+bool forEachFolderEntry(const QString& dir, const std::function<bool(const FolderEntry&)>& visit,
+                        const std::function<bool(const FolderId&)>& opened = {});
 // The same, with each entry's name and whether it is a folder.
 bool forEachEntry(const QString& dir, const std::function<bool(const QString&, bool)>& visit);
 

@@ -429,11 +429,18 @@ bool Platform::isPseudoFileSystem(const QString& dir)
 }
 
 bool Platform::forEachFolderEntry(const QString& dir,
-                                  const std::function<bool(const FolderEntry&)>& visit)
+                                  const std::function<bool(const FolderEntry&)>& visit,
+                                  const std::function<bool(const FolderId&)>& opened)
 {
     listingCount.fetch_add(1, std::memory_order_relaxed);
     // Listed through the folder's descriptor: the path's length does not matter.
     const int fd = openAnyLength(nativeString(dir), O_RDONLY | O_DIRECTORY);
+    struct stat info;
+    if (fd >= 0 && opened && ::fstat(fd, &info) == 0 &&
+        !opened(FolderId{quint64(info.st_dev), quint64(info.st_ino)})) {
+        ::close(fd);
+        return true; // not to be listed
+    }
     DIR* folder = fd >= 0 ? ::fdopendir(fd) : nullptr;
     if (!folder) {
         if (fd >= 0)

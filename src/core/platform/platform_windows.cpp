@@ -79,8 +79,12 @@ bool Platform::isPseudoFileSystem(const QString&)
 }
 
 bool Platform::forEachFolderEntry(const QString& dir,
-                                  const std::function<bool(const FolderEntry&)>& visit)
+                                  const std::function<bool(const FolderEntry&)>& visit,
+                                  const std::function<bool(const FolderId&)>& opened)
 {
+    FolderId id;
+    if (opened && folderId(dir, &id) && !opened(id))
+        return true; // not to be listed
     std::error_code error;
     fs::directory_iterator it(toNative(dir), error);
     const fs::directory_iterator end;
