@@ -68,7 +68,7 @@ public:
     void stop() { m_stopped.store(true, std::memory_order_relaxed); }
     struct Taken
     {
-        bool listable = true;
+        bool listable = true; // false: still the folder kept, but it cannot be opened now
         // By document: none where a document gave none.
         std::vector<std::optional<Platform::FileStamp>> stamps;
     };

@@ -15,7 +15,7 @@
 // (overlapping by the context's length less one) until the first match, in the encoding the
 // document declares. Whole words and UTF-16 documents are matched on the whole document, read
 // at once; the text of a document is looked at whole up to a few megabytes, and read in
-// pieces past that.
+// pieces past that. Text mode may read a document's first bytes alone first (FirstLook).
 class DocumentFile;
 
 class DocumentSearch
