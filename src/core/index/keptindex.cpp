@@ -45,7 +45,7 @@ KeptIndex::~KeptIndex()
     m_kept->index.endRead();
     // A builder may have switched the index to its write-ahead log meanwhile: a connection
     // that has read it since holds a lock even idle.
-    if (m_keepable && m_kept->stampsKept && m_kept->index.isOpen() &&
+    if (m_keepable && m_kept->stamps && m_kept->index.isOpen() &&
         m_kept->index.problem() == DocumentIndex::Problem::None &&
         !m_kept->index.hasWriteAheadLog())
         KeptIndexes::instance().giveBack(std::move(m_kept));
@@ -77,11 +77,10 @@ bool KeptIndex::open(const QString& file, DocumentIndex::Access access)
 bool KeptIndex::stamps(std::shared_ptr<const StampTable>* out)
 {
     const qint64 version = m_kept->index.dataVersion();
-    if (m_kept->stampsKept && version >= 0 && version == m_kept->version) {
+    if (m_kept->stamps && version >= 0 && version == m_kept->version) {
         *out = m_kept->stamps;
         return true;
     }
-    m_kept->stampsKept = false;
     m_kept->stamps.reset();
     auto read = std::make_shared<StampTable>();
     if (!m_kept->index.stamps(read.get()))
@@ -90,7 +89,6 @@ bool KeptIndex::stamps(std::shared_ptr<const StampTable>* out)
     if (m_keepable && version >= 0) {
         m_kept->stamps = *out;
         m_kept->version = version;
-        m_kept->stampsKept = true;
     }
     return true;
 }

@@ -43,10 +43,9 @@ private:
     {
         DocumentIndex index;
         QString file;
-        Platform::FileStamp fileStamp; // of the file when opened
-        qint64 version = -1;           // of the index when the stamps were read
-        bool stampsKept = false;
-        std::shared_ptr<const StampTable> stamps;
+        Platform::FileStamp fileStamp;            // of the file when opened
+        qint64 version = -1;                      // of the index when the stamps were read
+        std::shared_ptr<const StampTable> stamps; // none until read and kept
     };
     friend class KeptIndexes;
 

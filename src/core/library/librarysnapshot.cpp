@@ -15,6 +15,13 @@ QByteArray below(const QByteArray& folder, QByteArrayView name)
     return path;
 }
 
+// Whether path still names the folder of id (not replaced, nothing mounted over it).
+bool isStill(const QString& path, const Platform::FolderId& id)
+{
+    Platform::FolderId now;
+    return Platform::folderId(path, &now) && now == id;
+}
+
 QByteArray idBytes(const Platform::FolderId& id)
 {
     return QByteArray::number(id.device) + ':' + QByteArray::number(id.inode);
@@ -43,9 +50,7 @@ public:
         const size_t count = m_snapshot.m_folders.size();
         for (size_t folder = m_nextCheck++; folder < count && m_kept; folder = m_nextCheck++) {
             const Folder& record = m_snapshot.m_folders[folder];
-            Platform::FolderId now;
-            if (!m_changed.contains(record.path) &&
-                !(Platform::folderId(record.path, &now) && now == record.id))
+            if (!m_changed.contains(record.path) && !isStill(record.path, record.id))
                 m_kept = false;
             // The other thread may wait for the last one, or for a folder not kept.
             if (m_checked.fetch_add(1) + 1 == count || !m_kept)
@@ -113,8 +118,7 @@ private:
             Taken& taken = m_taken[folder];
             if (!Platform::stampEntries(record.path, record.id, names, &taken.stamps)) {
                 taken.stamps.assign(record.documents.size(), std::nullopt);
-                Platform::FolderId now;
-                taken.listable = !(Platform::folderId(record.path, &now) && now == record.id);
+                taken.listable = !isStill(record.path, record.id);
             }
         }
         m_states[folder].store(Done, std::memory_order_release);
@@ -148,8 +152,7 @@ std::unique_ptr<LibrarySnapshot> LibrarySnapshot::take(const QString& folder,
     if (!snapshot->walk(0, visited, stop) || (stop && stop->load(std::memory_order_relaxed)))
         return nullptr;
     // The folder the watch was set on is the one kept (not one that replaced it meanwhile).
-    Platform::FolderId now;
-    if (!Platform::folderId(folder, &now) || !(now == snapshot->m_rootId))
+    if (!isStill(folder, snapshot->m_rootId))
         return nullptr;
     return snapshot;
 }
@@ -215,8 +218,7 @@ bool LibrarySnapshot::replay(const QStringList& changedFolders,
                              std::vector<ScanNode>* nodes, int* unreadable,
                              const std::atomic<bool>* stop) const
 {
-    Platform::FolderId now;
-    if (!Platform::folderId(m_root, &now) || !(now == m_rootId))
+    if (!isStill(m_root, m_rootId))
         return false;
     // The folders reported changed, listed anew: their documents as they are now, their
     // folders those kept (perhaps listed in another order).
@@ -229,9 +231,7 @@ bool LibrarySnapshot::replay(const QStringList& changedFolders,
         const Folder& old = m_folders[*kept];
         Folder fresh{old.name, old.caption, old.path, old.native, old.id, true, {}, {}};
         QStringList names;
-        Platform::FolderId id;
-        if (!Platform::folderId(path, &id) || !(id == old.id) ||
-            !listInto(path, old.native, &fresh, &names) ||
+        if (!isStill(path, old.id) || !listInto(path, old.native, &fresh, &names) ||
             size_t(names.size()) != old.folders.size())
             return false;
         for (const QString& name : std::as_const(names)) {

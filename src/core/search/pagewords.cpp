@@ -98,6 +98,33 @@ private:
     bool m_decided = false;
 };
 
+// Looks at cancel (if given) once in every piece of a page read: a search stops soon even in
+// one endless text.
+class CancelLooks
+{
+public:
+    CancelLooks(const std::atomic<bool>* cancel, qsizetype from)
+        : m_cancel(cancel), m_next(from + Piece)
+    {
+    }
+    // Whether the reading, at at, is to stop (once it is, it stays so).
+    bool stopsAt(qsizetype at)
+    {
+        if (m_stopped || at < m_next)
+            return m_stopped;
+        m_next = at + Piece;
+        m_stopped = isCancelled();
+        return m_stopped;
+    }
+    bool isCancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
+
+private:
+    static constexpr qsizetype Piece = 256 * 1024;
+    const std::atomic<bool>* m_cancel;
+    qsizetype m_next;
+    bool m_stopped = false;
+};
+
 // The characters of a piece of text given to the word in progress.
 class TextWords
 {
@@ -108,17 +135,12 @@ public:
     {
     }
 
-    // The text of [begin, end), a look at cancel (if given) every piece units: a search stops
-    // soon even in one endless text.
-    void read(qsizetype begin, qsizetype end, qsizetype piece,
-              const std::atomic<bool>* cancel) const
+    // The text of [begin, end), unless cancel stops it.
+    void read(qsizetype begin, qsizetype end, CancelLooks& cancel) const
     {
-        for (qsizetype at = begin, nextLook = begin + piece; at < end;) {
-            if (at >= nextLook) {
-                if (cancel && cancel->load(std::memory_order_relaxed))
-                    return;
-                nextLook = at + piece;
-            }
+        for (qsizetype at = begin; at < end;) {
+            if (cancel.stopsAt(at))
+                return;
             const auto byte = static_cast<unsigned char>(m_data[at]);
             const char32_t folded = m_folded[byte];
             if (folded != Decoded) {
@@ -255,14 +277,10 @@ qsizetype PageWords::count(const char* data, qsizetype size, TextEncoding::Encod
         encoding == Encoding::Utf8 && size >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0 ? 3
                                                                                              : 0;
     const MarkupScanner<char> scanner(data, size);
-    constexpr qsizetype piece = 256 * 1024; // read between looks at cancel
-    qsizetype nextLook = textBegin + piece;
+    CancelLooks looks(cancel, textBegin);
     for (qsizetype at = textBegin; at < size;) {
-        if (at >= nextLook) {
-            if (cancel && cancel->load(std::memory_order_relaxed))
-                return -1;
-            nextLook = at + piece;
-        }
+        if (looks.stopsAt(at))
+            return -1;
         const Segment segment = scanner.segmentAt(at);
         at = segment.end;
         // Inline tags and hidden markup (comments, the head, styles, scripts) go inside a word;
@@ -270,9 +288,9 @@ qsizetype PageWords::count(const char* data, qsizetype size, TextEncoding::Encod
         if (segment.kind == SegmentKind::BlockTag)
             word.end();
         else if (segment.kind == SegmentKind::Text)
-            text.read(segment.begin, segment.end, piece, cancel);
+            text.read(segment.begin, segment.end, looks);
     }
-    if (cancel && cancel->load(std::memory_order_relaxed))
+    if (looks.isCancelled())
         return -1;
     word.end();
     return word.words();

@@ -725,30 +725,25 @@ TextSearch::Check TextSearch::containsAround(const char* data, qsizetype size, E
         to = std::min(size, from + blockAt(from));
         candidates.clear();
         const Beginning* known = around.known;
-        if (known && known->m_encoding == encoding && to <= known->m_upTo) {
+        const bool told = known && known->m_encoding == encoding && to <= known->m_upTo;
+        if (told) {
             const auto first =
                 std::lower_bound(known->m_candidates.begin(), known->m_candidates.end(), from);
             candidates.assign(first, std::lower_bound(first, known->m_candidates.end(), to));
-            // Told already, and so for the whole document.
-            if (around.record && around.record->m_upTo == from) {
-                around.record->m_candidates.insert(around.record->m_candidates.end(),
-                                                   candidates.begin(), candidates.end());
-                around.record->m_upTo = to;
-            }
         } else {
             filterCandidates(filter, data, size, from, to, candidates);
             referenceCandidates(filter, data, size, from, to, candidates);
             std::sort(candidates.begin(), candidates.end());
-            // A block whose places and the bytes they look at all lie well before the end
-            // has the same candidates in a longer document.
-            constexpr qsizetype lookedPast = 64; // a filter's bytes, a vector, a reference
-            static_assert(lookedPast >= ByteFilter::MaxBytes + 32 &&
-                          lookedPast >= CharacterReference::MaxLength);
-            if (around.record && to + lookedPast <= size && around.record->m_upTo == from) {
-                around.record->m_candidates.insert(around.record->m_candidates.end(),
-                                                   candidates.begin(), candidates.end());
-                around.record->m_upTo = to;
-            }
+        }
+        // A block told already, or whose places and the bytes they look at all lie well
+        // before the end, has the same candidates in a longer document.
+        constexpr qsizetype lookedPast = 64; // a filter's bytes, a vector, a reference
+        static_assert(lookedPast >= ByteFilter::MaxBytes + 32 &&
+                      lookedPast >= CharacterReference::MaxLength);
+        if (around.record && around.record->m_upTo == from && (told || to + lookedPast <= size)) {
+            around.record->m_candidates.insert(around.record->m_candidates.end(),
+                                               candidates.begin(), candidates.end());
+            around.record->m_upTo = to;
         }
         for (const qsizetype candidate : candidates) {
             if (segment.end <= candidate) {
