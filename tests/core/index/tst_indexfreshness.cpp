@@ -77,6 +77,18 @@ class TestIndexFreshness : public QObject
             path, TestFiles::cp1251(QStringLiteral("<p>Слово: ") + word + QStringLiteral(".</p>")));
     }
 
+    // documents pages d0.htm, d1.htm, ... in library: the one numbered holder holds
+    // "ксилолит", the rest "бетон".
+    static bool writeLibrary(const QString& library, int documents, int holder)
+    {
+        for (int i = 0; i < documents; ++i) {
+            if (!writeWord(library + QStringLiteral("/d%1.htm").arg(i),
+                           i == holder ? QStringLiteral("ксилолит") : QStringLiteral("бетон")))
+                return false;
+        }
+        return true;
+    }
+
     // The access and write times of a file to the nanosecond, as touch -r and cp -p keep them.
     using Times = std::array<struct timespec, 2>;
     static Times timesOf(const QString& path)
@@ -104,9 +116,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString lib = dir.path() + QStringLiteral("/lib");
-        for (int i = 0; i < 200; ++i)
-            QVERIFY(writeWord(lib + QStringLiteral("/d%1.htm").arg(i),
-                              i == 150 ? QStringLiteral("ксилолит") : QStringLiteral("бетон")));
+        QVERIFY(writeLibrary(lib, 200, 150));
         waitForStampsToSettle();
         std::atomic<bool> stop{false};
         const IndexBuild::Report stopped = IndexBuild::updateOwn(
@@ -289,9 +299,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString lib = dir.path() + QStringLiteral("/lib");
-        for (int i = 0; i < 6; ++i)
-            QVERIFY(writeWord(lib + QStringLiteral("/d%1.htm").arg(i),
-                              i == 2 ? QStringLiteral("ксилолит") : QStringLiteral("бетон")));
+        QVERIFY(writeLibrary(lib, 6, 2));
         waitForStampsToSettle();
         QVERIFY(build(lib));
         const QString file = IndexLocation::cacheFile(lib);
