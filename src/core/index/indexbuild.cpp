@@ -4,6 +4,7 @@
 #include "indexlocation.h"
 #include "keptindex.h"
 #include "platform.h"
+#include "soundnessrecord.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,6 +20,7 @@ namespace {
 void removeIndexFile(const QString& file)
 {
     KeptIndex::forget(file); // no connection of a search holds it
+    SoundnessRecord(file).forget();
     for (const char* suffix : {"", "-wal", "-shm", "-journal"})
         QFile::remove(file + QString::fromLatin1(suffix));
 }
@@ -28,9 +30,21 @@ void update(const QString& folder, const QString& file, Report& report,
             const std::function<void(int, int)>& progress, const std::atomic<bool>* stop)
 {
     report.file = file;
+    const SoundnessRecord record(file);
+    // Read through to check only when nothing proves it whole (see SoundnessRecord).
+    const bool proven = record.provesSound();
     DocumentIndex index;
     const bool opened = index.open(file, DocumentIndex::Access::ReadWrite);
-    if (opened && (!IndexLocation::isIndexOf(index, folder, file) || !index.isSound())) {
+    const auto isSound = [&] {
+        report.readThrough = !proven;
+        return proven || index.isSound();
+    };
+    // The record vouches for the file as it is now, not as this update leaves it.
+    if (!record.forget()) {
+        report.errorText = QStringLiteral("cannot write beside ") + file;
+        return;
+    }
+    if (opened && (!IndexLocation::isIndexOf(index, folder, file) || !isSound())) {
         index.close(); // another folder's index under this name, or a damaged one: made anew
     } else if (!opened && index.problem() != DocumentIndex::Problem::Unusable) {
         report.errorText = index.errorText();
@@ -58,8 +72,11 @@ void update(const QString& folder, const QString& file, Report& report,
     }
     report.textBytes = index.textBytes();
     // Left whole, without the journal files beside it: a search then reads it read-only and
-    // writes nothing.
-    index.finishForSharing();
+    // writes nothing. Left so, it is whole as this update wrote it.
+    if (index.finishForSharing()) {
+        index.close();
+        record.keep();
+    }
     report.outcome = report.summary.complete ? Outcome::Done : Outcome::Stopped;
 }
 
@@ -133,6 +150,8 @@ Report updateShared(const QString& folder, const std::function<void(int, int)>& 
         if (index.open(next, DocumentIndex::Access::ReadWrite))
             index.finishForSharing();
     }
+    // A generation is never brought up to date in place: nothing beside it on the share.
+    SoundnessRecord(next).forget();
     QSaveFile pointer(IndexLocation::sharedPointer(folder));
     if (!pointer.open(QIODevice::WriteOnly) || pointer.write(name.toUtf8() + '\n') < 0 ||
         !pointer.commit()) {

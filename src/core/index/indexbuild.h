@@ -33,6 +33,8 @@ struct Report
     QString errorText;
     // A damaged or foreign index was found and replaced.
     bool replaced = false;
+    // The index was read through to check it whole: nothing proved it so.
+    bool readThrough = false;
 };
 
 // The user's own index of folder, in the cache.
