@@ -12,7 +12,7 @@ docs=${2:-10000}
 build=${LECTORIA_BUILD_DIR:-build}
 make_library=${MAKE_LIBRARY:-../shared/bench/make-library}
 scripts/deps.sh ripgrep python3 time e2fsprogs util-linux >/dev/null
-cmake --build "$build" --target lectoria-find lectoria-index >/dev/null
+cmake --build "$build" --target lectoria-find lectoria-index window_bench >/dev/null
 find_bin="$build/src/cli/lectoria-find"
 export XDG_CACHE_HOME="$work/cache"
 
@@ -64,3 +64,10 @@ for context in 'Ларсен-5' 'ксилолит' 'коэффициент'; do
     "$(throttled "$find_bin --text '$context' '$mnt/lib'")" \
     "$(throttled "rg -l -uuu -E none --iglob '*.htm' '$(bytes_regex "$context")' '$mnt/lib'")"
 done
+
+# The window: the index brought up to date and the walk kept, then a rare context searched with
+# the page cache dropped before each search.
+echo "== the window, text mode with the index, cold, reads throttled"
+(echo $BASHPID >"$group/cgroup.procs" && cd "$build/bench" &&
+  WINDOW_BENCH_COLD=1 QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 \
+    ./window_bench "$mnt/lib" 'Ларсен-5' --indexed 2>/dev/null | grep -E 'indexed|kept' | sed 's/^/   /')

@@ -1,7 +1,9 @@
 // Times a whole search in the window: from the command (progress window shown) to the
 // filled tree, on a library given as the external documentation directory. With --indexed,
 // a text-mode search with the index, once the window has brought the index up to date and
-// keeps the library's walk, several times (WINDOW_BENCH_RUNS, at least 5).
+// keeps the library's walk, several times (WINDOW_BENCH_RUNS, at least 5); with
+// WINDOW_BENCH_COLD=1 (root only) the page cache is dropped before each of them, as on a share
+// whose pages another machine may have changed.
 #include "documenttreepanel.h"
 #include "findbox.h"
 #include "indexkeeper.h"
@@ -24,7 +26,20 @@
 #include <cstdio>
 #include <cstring>
 
+#include <unistd.h>
+
 namespace {
+
+// Drops the page cache (root only); false when it cannot.
+bool dropPageCache()
+{
+    ::sync();
+    std::FILE* control = std::fopen("/proc/sys/vm/drop_caches", "w");
+    if (!control)
+        return false;
+    const bool written = std::fputs("3\n", control) >= 0;
+    return std::fclose(control) == 0 && written;
+}
 
 // The result dialog is closed at once.
 class NoDialogs final : public UserInteraction
@@ -76,6 +91,7 @@ int main(int argc, char* argv[])
             return 1;
         }
         std::printf("index up to date and walk kept after %.2f s\n", ready.nsecsElapsed() / 1e9);
+        const bool cold = qEnvironmentVariableIntValue("WINDOW_BENCH_COLD") == 1;
         for (int run = 0; run < std::max(5, qEnvironmentVariableIntValue("WINDOW_BENCH_RUNS"));
              ++run) {
             form.treePanel()->view()->setCurrentItem(form.treePanel()->view()->topLevelItem(0));
@@ -84,12 +100,17 @@ int main(int argc, char* argv[])
             QEventLoop loop;
             QObject::connect(form.search(), &SearchController::searchFinished, &loop,
                              &QEventLoop::quit);
+            if (cold && !dropPageCache()) {
+                std::fprintf(stderr, "the page cache cannot be dropped (root only)\n");
+                return 1;
+            }
             QElapsedTimer timer;
             timer.start();
             form.search()->run();
             if (form.search()->isSearching())
                 loop.exec();
-            std::printf("indexed window_search %.1f ms%s\n", timer.nsecsElapsed() / 1e6,
+            std::printf("indexed window_search%s %.1f ms%s\n", cold ? " cold" : "",
+                        timer.nsecsElapsed() / 1e6,
                         form.search()->libraryWatcher()->isFollowing(library)
                             ? ""
                             : " (the walk was not kept: it is being made anew)");
