@@ -33,6 +33,7 @@ void update(const QString& folder, const QString& file, Report& report,
     const SoundnessRecord record(file);
     // Read through to check only when nothing proves it whole (see SoundnessRecord).
     const bool proven = record.provesSound();
+    const bool existed = QFileInfo::exists(file); // else made now: nothing in it is replaced
     DocumentIndex index;
     const bool opened = index.open(file, DocumentIndex::Access::ReadWrite);
     const auto isSound = [&] {
@@ -44,7 +45,7 @@ void update(const QString& folder, const QString& file, Report& report,
         report.errorText = QStringLiteral("cannot write beside ") + file;
         return;
     }
-    if (opened && (!IndexLocation::isIndexOf(index, folder, file) || !isSound())) {
+    if (opened && existed && (!IndexLocation::isIndexOf(index, folder, file) || !isSound())) {
         index.close(); // another folder's index under this name, or a damaged one: made anew
     } else if (!opened && index.problem() != DocumentIndex::Problem::Unusable) {
         report.errorText = index.errorText();
