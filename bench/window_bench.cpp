@@ -3,7 +3,8 @@
 // a text-mode search with the index, once the window has brought the index up to date and
 // keeps the library's walk, several times (WINDOW_BENCH_RUNS, at least 5); with
 // WINDOW_BENCH_COLD=1 (root only) the page cache is dropped before each of them, as on a share
-// whose pages another machine may have changed.
+// whose pages another machine may have changed; with WINDOW_BENCH_PAUSE=<ms> the first search
+// waits that long after the window is ready (what the window starts still runs then).
 #include "documenttreepanel.h"
 #include "findbox.h"
 #include "indexkeeper.h"
@@ -92,6 +93,7 @@ int main(int argc, char* argv[])
         }
         std::printf("index up to date and walk kept after %.2f s\n", ready.nsecsElapsed() / 1e9);
         const bool cold = qEnvironmentVariableIntValue("WINDOW_BENCH_COLD") == 1;
+        QTest::qWait(qEnvironmentVariableIntValue("WINDOW_BENCH_PAUSE"));
         for (int run = 0; run < std::max(5, qEnvironmentVariableIntValue("WINDOW_BENCH_RUNS"));
              ++run) {
             form.treePanel()->view()->setCurrentItem(form.treePanel()->view()->topLevelItem(0));
