@@ -187,7 +187,9 @@ inline QString withoutMarkup(const QString& text)
 inline QString text(const QByteArray& raw)
 {
     static const QRegularExpression blanks(QStringLiteral("[ \\t\\r\\n\\f\\x{00A0}]+"));
-    return withoutMarkup(decoded(raw)).replace(blanks, QStringLiteral(" "));
+    // A soft hyphen and the stress accents are no characters of the text a reader sees.
+    static const QRegularExpression leftOut(QStringLiteral("[\\x{00AD}\\x{0300}\\x{0301}]"));
+    return withoutMarkup(decoded(raw)).remove(leftOut).replace(blanks, QStringLiteral(" "));
 }
 
 // Where the context occurs in a text: indexes of code points, leftmost and not overlapping.
