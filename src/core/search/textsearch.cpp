@@ -243,15 +243,87 @@ struct VectorFilter
     int length;
 };
 
-// The places of the block at at whose first two bytes the filter allows.
-__attribute__((target("avx2"), always_inline)) inline __m256i
-firstTwoAllowed(const VectorFilter& filter, const char* data, qsizetype at)
+// The places of a block whose first two bytes the filter allows, told by its offsets.
+struct FirstTwoByOffsets
 {
-    const __m256i first = matching(filter.offsets[0], load(data, at));
-    if (filter.length == 1)
-        return first;
-    return _mm256_and_si256(first, allowedAt(filter.offsets[1], filter.breaks, load(data, at + 1)));
-}
+    const VectorFilter& filter;
+
+    __attribute__((target("avx2"), always_inline)) __m256i operator()(const char* data,
+                                                                      qsizetype at) const
+    {
+        const __m256i first = matching(filter.offsets[0], load(data, at));
+        if (filter.length == 1)
+            return first;
+        return _mm256_and_si256(first,
+                                allowedAt(filter.offsets[1], filter.breaks, load(data, at + 1)));
+    }
+};
+
+// The same without a branch, for the usual filters: each of the first two bytes one byte, one
+// of two that differ in one bit, or any (told by that bit set and one comparison), and the
+// breaks before the second byte told apart by their low halves (one look-up of the low half
+// gives the break it may be; one no byte of that low half is, where there is none or the
+// second byte begins no character).
+struct FirstTwoByBits
+{
+    __m256i firstBit;
+    __m256i firstValue;
+    __m256i secondBit;
+    __m256i secondValue;
+    __m256i breaks;
+
+    // False, leaving the rest unset, when the filter's first two bytes are not so.
+    __attribute__((target("avx2"))) bool make(const ByteFilter& filter)
+    {
+        if (filter.length < 2 || !bitAndValue(filter, 0, &firstBit, &firstValue) ||
+            !bitAndValue(filter, 1, &secondBit, &secondValue))
+            return false;
+        alignas(32) std::array<unsigned char, 32> table{};
+        table[0] = table[16] = 0x01; // no break: a byte of another low half
+        if (filter.startsChar[1]) {
+            std::array<bool, 16> taken{};
+            for (int v = 0; v < filter.breakCount; ++v) {
+                const unsigned char byte = filter.breakBytes[size_t(v)];
+                if (taken[byte & 0x0Fu])
+                    return false;
+                taken[byte & 0x0Fu] = true;
+                table[byte & 0x0Fu] = table[16 + (byte & 0x0Fu)] = byte;
+            }
+        }
+        breaks = _mm256_load_si256(reinterpret_cast<const __m256i*>(table.data()));
+        return true;
+    }
+
+    // The bit and the value that tell the bytes the filter allows at offset o; false when
+    // they cannot.
+    __attribute__((target("avx2"))) static bool bitAndValue(const ByteFilter& filter, int o,
+                                                            __m256i* bit, __m256i* value)
+    {
+        const auto& values = filter.values[size_t(o)];
+        const int count = filter.valueCount[size_t(o)];
+        const unsigned differing = count == 2 ? unsigned(values[0] ^ values[1]) : 0u;
+        if (count > 2 || (count == 2 && (differing & (differing - 1)) != 0))
+            return false;
+        const unsigned char set = count == 0 ? 0xFF : static_cast<unsigned char>(differing);
+        *bit = _mm256_set1_epi8(char(set));
+        *value = _mm256_set1_epi8(char(count == 0 ? 0xFF : values[0] | set));
+        return true;
+    }
+
+    __attribute__((target("avx2"), always_inline)) __m256i operator()(const char* data,
+                                                                      qsizetype at) const
+    {
+        const __m256i first = load(data, at);
+        const __m256i second = load(data, at + 1);
+        const __m256i firstAllowed =
+            _mm256_cmpeq_epi8(_mm256_or_si256(first, firstBit), firstValue);
+        const __m256i secondAllowed =
+            _mm256_cmpeq_epi8(_mm256_or_si256(second, secondBit), secondValue);
+        const __m256i lowHalf = _mm256_and_si256(second, _mm256_set1_epi8(0x0F));
+        const __m256i broken = _mm256_cmpeq_epi8(second, _mm256_shuffle_epi8(breaks, lowHalf));
+        return _mm256_and_si256(firstAllowed, _mm256_or_si256(secondAllowed, broken));
+    }
+};
 
 // Adds the places of the block at at, of those its first two bytes allow, that the filter
 // lets by.
@@ -272,6 +344,33 @@ __attribute__((target("avx2"), always_inline)) inline void addPassing(const Vect
     pass = _mm256_and_si256(pass, allowed);
     for (unsigned mask = unsigned(_mm256_movemask_epi8(pass)); mask; mask &= mask - 1)
         out.push_back(at + __builtin_ctz(mask));
+}
+
+// Adds the candidates of the whole blocks of 32 starting places from from whose bytes all lie
+// before last, two blocks at a time: the first two bytes (firstTwo) rule out nearly every
+// place, even where the first is common. Returns where the blocks end.
+template <typename FirstTwo>
+__attribute__((target("avx2"))) qsizetype
+filterBlocks(const VectorFilter& vectors, const FirstTwo& firstTwo, const char* data,
+             qsizetype from, qsizetype last, std::vector<qsizetype>& out)
+{
+    qsizetype at = from;
+    for (; at + 64 <= last; at += 64) {
+        const __m256i low = firstTwo(data, at);
+        const __m256i high = firstTwo(data, at + 32);
+        if (!_mm256_movemask_epi8(_mm256_or_si256(low, high)))
+            continue;
+        if (_mm256_movemask_epi8(low))
+            addPassing(vectors, data, at, low, out);
+        if (_mm256_movemask_epi8(high))
+            addPassing(vectors, data, at + 32, high, out);
+    }
+    for (; at + 32 <= last; at += 32) {
+        const __m256i allowed = firstTwo(data, at);
+        if (_mm256_movemask_epi8(allowed))
+            addPassing(vectors, data, at, allowed, out);
+    }
+    return at;
 }
 
 __attribute__((target("avx2"))) qsizetype filterCandidatesAvx2(const ByteFilter& filter,
@@ -300,26 +399,11 @@ __attribute__((target("avx2"))) qsizetype filterCandidatesAvx2(const ByteFilter&
     vectors.breaks.byBit = false;
     for (int v = 0; v < filter.breakCount; ++v)
         vectors.breaks.values[v] = _mm256_set1_epi8(char(filter.breakBytes[size_t(v)]));
-    // Whole blocks of 32 starting places whose bytes all lie in the data, two at a time: the
-    // first two bytes rule out nearly every place, even where the first is common.
     const qsizetype last = std::min(to, size - filter.length - 31);
-    qsizetype at = from;
-    for (; at + 32 < last; at += 64) {
-        const __m256i low = firstTwoAllowed(vectors, data, at);
-        const __m256i high = firstTwoAllowed(vectors, data, at + 32);
-        if (!_mm256_movemask_epi8(_mm256_or_si256(low, high)))
-            continue;
-        if (_mm256_movemask_epi8(low))
-            addPassing(vectors, data, at, low, out);
-        if (_mm256_movemask_epi8(high))
-            addPassing(vectors, data, at + 32, high, out);
-    }
-    for (; at < last; at += 32) {
-        const __m256i allowed = firstTwoAllowed(vectors, data, at);
-        if (_mm256_movemask_epi8(allowed))
-            addPassing(vectors, data, at, allowed, out);
-    }
-    return at;
+    FirstTwoByBits byBits;
+    if (byBits.make(filter))
+        return filterBlocks(vectors, byBits, data, from, last, out);
+    return filterBlocks(vectors, FirstTwoByOffsets{vectors}, data, from, last, out);
 }
 #endif
 

@@ -113,6 +113,7 @@ private slots:
             QStringLiteral("&lcy;"),
             QStringLiteral("&Lcy;"),
             QStringLiteral("&lt;"),
+            QStringLiteral("\u00AD"), // a soft hyphen, left out of the text
         };
         static const QStringList contexts = {
             QStringLiteral("r&d"), QStringLiteral("r&ds"), QStringLiteral("rd"),
@@ -165,8 +166,70 @@ private slots:
             QVERIFY2(streamed == expected, what.constData());
             found += expected;
             ++checks;
+            // Moved to any place of the blocks a page is looked through in at once.
+            const QString padded =
+                QString(random.bounded(140), u' ') + page + QString(random.bounded(140), u'x');
+            const QByteArray paddedRaw = encoded(padded, n % 4);
+            const bool paddedExpected =
+                !PlainText::occurrences(PlainText::text(paddedRaw), context, options.caseSensitive,
+                                        options.wholeWords)
+                     .empty();
+            QVERIFY2(search.contains(paddedRaw.constData(), paddedRaw.size()) == paddedExpected,
+                     (paddedRaw.toHex() + ' ' + what).constData());
         }
         QVERIFY(found > checks / 5 && found < checks);
+    }
+
+    // What may stand between two characters of a context without being one (markup, a
+    // reference, a soft hyphen, a stress accent) is let by wherever the occurrence lies in the
+    // blocks the bytes are looked through in, in each encoding, in either case.
+    void breaksInsideAContextAnywhereInABlock()
+    {
+        static const QStringList breaks = {
+            QStringLiteral("<b>"),     QStringLiteral("</span>"),
+            QStringLiteral("&amp;"),   QStringLiteral("\u00AD"),
+            QStringLiteral("&shy;"),   QStringLiteral("&#769;"),
+            QStringLiteral("<!---->"), QString(),
+        };
+        // The context written with each of breaks after its first character (and a stress
+        // accent where the encoding has it), and with its second character as a reference.
+        const auto writings = [](const QString& context, int encoding) {
+            QStringList out;
+            for (const QString& between : breaks)
+                out.append(context.at(0) + between + context.mid(1));
+            if (encoding == 1)
+                out.append(context.at(0) + QStringLiteral("\u0301") + context.mid(1));
+            out.append(context.at(0) + QStringLiteral("&#%1;").arg(context.at(1).unicode()) +
+                       context.mid(2));
+            return out;
+        };
+        // The first two characters are what the bytes are looked through for.
+        static const QStringList contexts = {QStringLiteral("жарко"), QStringLiteral("ЁЖ"),
+                                             QStringLiteral("Pq"), QStringLiteral("7z")};
+        int checks = 0;
+        for (const int encoding : {0, 1}) {
+            for (const QString& context : contexts) {
+                for (const QString& occurrence : writings(context, encoding)) {
+                    for (int at = 0; at < 140; ++at) {
+                        const QString page =
+                            QString(at, u' ') + occurrence.toLower() + QString(160 - at, u' ');
+                        const QByteArray raw = encoded(page, encoding);
+                        // "&amp;" stands for a character of its own.
+                        const bool expected = !occurrence.contains(u"&amp;");
+                        const QByteArray what = raw.toHex() + ' ' + context.toUtf8();
+                        QVERIFY2(
+                            !PlainText::occurrences(PlainText::text(raw), context, false, false)
+                                    .empty() == expected,
+                            what.constData());
+                        QVERIFY2(TextSearch(context, MatchOptions{false, false, true})
+                                         .contains(raw.constData(), raw.size()) == expected,
+                                 what.constData());
+                        ++checks;
+                    }
+                }
+            }
+        }
+        QCOMPARE(checks, 4 * (9 + 10) * 140);
     }
 
     // A document longer than its first read is answered from the first bytes only when what
