@@ -33,6 +33,12 @@ void update(const QString& folder, const QString& file, Report& report,
     const SoundnessRecord record(file);
     // Read through to check only when nothing proves it whole (see SoundnessRecord).
     const bool proven = record.provesSound();
+    // The record vouches for the file as it is now, not as this update leaves it: it goes
+    // before anything is written (opening it to write already writes its header).
+    if (!record.forget()) {
+        report.errorText = QStringLiteral("cannot write beside ") + file;
+        return;
+    }
     const bool existed = QFileInfo::exists(file); // else made now: nothing in it is replaced
     DocumentIndex index;
     const bool opened = index.open(file, DocumentIndex::Access::ReadWrite);
@@ -40,11 +46,6 @@ void update(const QString& folder, const QString& file, Report& report,
         report.readThrough = !proven;
         return proven || index.isSound();
     };
-    // The record vouches for the file as it is now, not as this update leaves it.
-    if (!record.forget()) {
-        report.errorText = QStringLiteral("cannot write beside ") + file;
-        return;
-    }
     if (opened && existed && (!IndexLocation::isIndexOf(index, folder, file) || !isSound())) {
         index.close(); // another folder's index under this name, or a damaged one: made anew
     } else if (!opened && index.problem() != DocumentIndex::Problem::Unusable) {
@@ -76,7 +77,7 @@ void update(const QString& folder, const QString& file, Report& report,
     // writes nothing. Left so, it is whole as this update wrote it.
     if (index.finishForSharing()) {
         index.close();
-        record.keep();
+        record.keep(); // without a record, the next update only reads the file through
     }
     report.outcome = report.summary.complete ? Outcome::Done : Outcome::Stopped;
 }

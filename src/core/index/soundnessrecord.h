@@ -5,9 +5,13 @@
 // What proves an index file whole without reading it through: the stamp the file had when an
 // update of ours last left it whole, kept beside it. Reading a large index through to check it
 // costs as much as the index's size read from the disk at every update; a file whose stamp is
-// still the one kept was written by nobody since (its change time is one no tool sets back).
-// The record is dropped before the file is written, so that an update cut off midway never
-// leaves a record that vouches for what it wrote.
+// still the one kept was not written since (its change time is one no tool sets back), but for
+// a write of the same size within the same tick of the file system's clock as the update's
+// last: the check stands guard against damage (a crash, a fault of the disk), not against a
+// program that writes the index on purpose, which it would not catch either. The record is
+// dropped before the file is written, so that an update cut off midway never leaves a record
+// that vouches for what it wrote. Where stamps carry no change time (Windows), nothing is
+// proven.
 class SoundnessRecord
 {
 public:

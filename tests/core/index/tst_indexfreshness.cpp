@@ -502,16 +502,31 @@ private slots:
         QVERIFY(!first.replaced); // made, not replaced
         const QString file = IndexLocation::cacheFile(lib);
         const QString record = SoundnessRecord::recordFile(file);
-        const auto update = [&lib](bool readThrough) {
-            const IndexBuild::Report report = IndexBuild::updateOwn(lib);
+#ifdef Q_OS_WIN
+        constexpr bool provable = false; // stamps there carry no change time
+#else
+        constexpr bool provable = true;
+#endif
+        // Whether the record is there whenever the update writes: never.
+        bool recordWhileWriting = false;
+        const auto update = [&](bool readThrough) {
+            const IndexBuild::Report report = IndexBuild::updateOwn(lib, [&](int, int) {
+                recordWhileWriting = recordWhileWriting || QFile::exists(record);
+            });
             return report.outcome == IndexBuild::Outcome::Done && !report.replaced &&
-                   report.readThrough == readThrough && report.summary.documents == 200;
+                   report.readThrough == (readThrough || !provable) &&
+                   report.summary.documents == 200 && !recordWhileWriting;
         };
         QVERIFY(update(false));
+        QVERIFY(writeWord(lib + QStringLiteral("/7.htm"), QStringLiteral("ксилолит номер 7")));
+        waitForStampsToSettle();
+        QVERIFY(update(false)); // the document read anew
         QVERIFY(update(false));
-        // Written by another program (the same bytes, the stamp changes), a record of another
-        // kind, a journal left beside it by an update cut off: each is checked again.
+        // Written by another program (the same bytes, the stamp changes; past a tick of the
+        // file system's clock, which a write within the same tick would not move), a record
+        // of another kind, a journal left beside it by an update cut off: each is checked.
         const auto rewriteFirstPage = [&file] {
+            QTest::qSleep(50);
             QFile index(file);
             if (!index.open(QIODevice::ReadWrite))
                 return false;
@@ -542,7 +557,7 @@ private slots:
         QVERIFY(
             sameAsScan(lib, {QStringLiteral("ксилолит"), QStringLiteral("номер 17")}, "rebuilt"));
         QVERIFY(update(false));
-        QVERIFY(QFile::exists(record));
+        QCOMPARE(QFile::exists(record), provable);
     }
 
     // Word forms: the same relevance for every found document with and without the index,
