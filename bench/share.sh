@@ -68,6 +68,10 @@ done
 # The window: the index brought up to date and the walk kept, then a rare context searched with
 # the page cache dropped before each search.
 echo "== the window, text mode with the index, cold, reads throttled"
-(echo $BASHPID >"$group/cgroup.procs" && cd "$build/bench" &&
+if (echo $BASHPID >"$group/cgroup.procs" && cd "$build/bench" &&
   WINDOW_BENCH_COLD=1 QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 \
-    ./window_bench "$mnt/lib" 'Ларсен-5' --indexed 2>/dev/null | grep -E 'indexed|kept' | sed 's/^/   /')
+    ./window_bench "$mnt/lib" 'Ларсен-5' --indexed >"$work/window-share.out" 2>"$work/window-share.err"); then
+  grep -E 'indexed|kept' "$work/window-share.out" | sed 's/^/   /'
+else
+  echo "   window_bench failed: see $work/window-share.err"
+fi

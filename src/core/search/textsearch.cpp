@@ -346,9 +346,9 @@ __attribute__((target("avx2"), always_inline)) inline void addPassing(const Vect
         out.push_back(at + __builtin_ctz(mask));
 }
 
-// Adds the candidates of the whole blocks of 32 starting places from from whose bytes all lie
-// before last, two blocks at a time: the first two bytes (firstTwo) rule out nearly every
-// place, even where the first is common. Returns where the blocks end.
+// Adds the candidates of the whole blocks of 32 starting places from from up to last, two
+// blocks at a time: the first two bytes (firstTwo) rule out nearly every place, even where the
+// first is common. Returns where the blocks end.
 template <typename FirstTwo>
 __attribute__((target("avx2"))) qsizetype
 filterBlocks(const VectorFilter& vectors, const FirstTwo& firstTwo, const char* data,
@@ -399,7 +399,9 @@ __attribute__((target("avx2"))) qsizetype filterCandidatesAvx2(const ByteFilter&
     vectors.breaks.byBit = false;
     for (int v = 0; v < filter.breakCount; ++v)
         vectors.breaks.values[v] = _mm256_set1_epi8(char(filter.breakBytes[size_t(v)]));
-    const qsizetype last = std::min(to, size - filter.length - 31);
+    // The places asked for whose filter's bytes lie in the data: a block of 32 places from at
+    // looks at the bytes up to at + length + 30.
+    const qsizetype last = std::min(to, size - filter.length + 1);
     FirstTwoByBits byBits;
     if (byBits.make(filter))
         return filterBlocks(vectors, byBits, data, from, last, out);
