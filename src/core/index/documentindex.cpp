@@ -167,6 +167,12 @@ bool DocumentIndex::open(const QString& file, Access access)
         m_problem = Problem::Unusable;
         m_error = QStringLiteral("words keyed by another dictionary");
     }
+    // What the documents are and replace, asked for the catalog, are a few rows among the
+    // citations: found by their role, not by reading every row (an index made before this
+    // gains it once; read without it, the rows are still found, more slowly).
+    if (usable && access == Access::ReadWrite &&
+        !execute("CREATE INDEX IF NOT EXISTS norms_by_role ON norms(role, doc);"))
+        usable = false;
     if (!usable) {
         if (m_problem == Problem::None)
             m_problem = Problem::Unusable;
@@ -229,6 +235,7 @@ bool DocumentIndex::createSchema()
         " edition INTEGER NOT NULL, written TEXT NOT NULL, count INTEGER NOT NULL,"
         " first INTEGER NOT NULL, PRIMARY KEY(doc, role, key, edition)) WITHOUT ROWID;"
         "CREATE INDEX norms_by_key ON norms(key, role);"
+        "CREATE INDEX norms_by_role ON norms(role, doc);"
         "INSERT INTO meta VALUES('format', 'lectoria-" +
         QByteArray::number(FormatVersion) +
         "');"
