@@ -192,13 +192,12 @@ IndexFilter::IndexFilter(const QString& folder, Norms) : m_folder(folder)
     m_state = State::Used;
 }
 
-std::optional<QList<DocumentIndex::NormRow>> IndexFilter::knownNorms(const QString& path) const
+std::optional<QList<DocumentIndex::NormRow>>
+IndexFilter::knownNorms(const ScannedDocument& document) const
 {
-    const QString relative = IndexUpdater::relativePath(m_folder, path);
-    const QByteArray native = DocumentIndex::pathBytes(relative);
-    if (m_state != State::Used || entryAsIs(ScannedDocument(path, native, false, nullptr)) < 0)
+    if (m_state != State::Used || entryAsIs(document) < 0)
         return std::nullopt;
-    return m_norms.value(relative);
+    return m_norms.value(IndexUpdater::relativePath(m_folder, document.path()));
 }
 
 IndexFilter::KnownWords IndexFilter::knownWords(const QString& path) const

@@ -68,7 +68,7 @@ public:
     std::optional<bool> knownCitation(const ScannedDocument& document) const;
     // The catalog: the rows of what a document is and replaces, where the index knows it as
     // it is; none where it must be read.
-    std::optional<QList<DocumentIndex::NormRow>> knownNorms(const QString& path) const;
+    std::optional<QList<DocumentIndex::NormRow>> knownNorms(const ScannedDocument& document) const;
     // Word forms: what a reading of a document the index knows as it is would tell of it: the
     // occurrences of each group (of a document that does not hold them all, 1 for each group
     // it holds) and its length in words, or -2 where the reading would not read it whole

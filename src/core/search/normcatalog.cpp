@@ -1,6 +1,7 @@
 #include "normcatalog.h"
 
 #include "designationrule.h"
+#include "documentlayout.h"
 #include "documentnorms.h"
 #include "indexfilter.h"
 #include "libraryscan.h"
@@ -11,34 +12,37 @@ NormCatalog NormCatalog::ofFolders(const QStringList& folders, const std::atomic
 {
     NormCatalog catalog;
     for (const QString& folder : folders) {
-        QHash<QString, QString> captions; // by path
-        LibraryScan::forEachDocument(
-            LibraryScan::deep(folder, {}, cancel),
-            [&](const ScanNode& node) { captions.insert(node.path, node.caption); });
+        // What the index knows of each document as it is: its titles, headings and
+        // replacements. The walk takes each document's stamp as it lists its folder.
+        const IndexFilter index(folder, IndexFilter::Norms::OwnAndReplaced);
+        const std::atomic<bool> takeStamps{index.state() == IndexFilter::State::Used};
+        LibraryScan::deep(
+            folder,
+            [&](ScannedDocument& document) {
+                document.leaveOutOfTree(); // the catalog keeps what it needs of it
+                const QString& path = document.path();
+                const QString caption =
+                    DocumentLayout::documentCaption(path.mid(path.lastIndexOf(u'/') + 1));
+                QList<Designation> own =
+                    DocumentNorms(QStringList{caption, DocumentNorms::fileNameOf(path)}).own();
+                if (const auto rows = index.knownNorms(document)) {
+                    for (const DocumentIndex::NormRow& row : *rows) {
+                        const Designation designation = DesignationRule::parse(row.written);
+                        if (designation.kind.isEmpty())
+                            continue;
+                        if (row.role == DocumentIndex::NormRole::Replaces)
+                            catalog.addReplacement(path, designation);
+                        else if (std::none_of(own.begin(), own.end(), [&](const Designation& d) {
+                                     return d.sameAs(designation);
+                                 }))
+                            own.append(designation);
+                    }
+                }
+                catalog.addDocument(path, caption, own);
+            },
+            cancel, nullptr, &takeStamps);
         if (cancel && cancel->load())
             return {};
-        // What the index knows of each document as it is: its titles, headings and
-        // replacements.
-        const IndexFilter index(folder, IndexFilter::Norms::OwnAndReplaced);
-        for (auto document = captions.constBegin(); document != captions.constEnd(); ++document) {
-            const QString& path = document.key();
-            QList<Designation> own =
-                DocumentNorms(QStringList{document.value(), DocumentNorms::fileNameOf(path)}).own();
-            if (const auto rows = index.knownNorms(path)) {
-                for (const DocumentIndex::NormRow& row : *rows) {
-                    const Designation designation = DesignationRule::parse(row.written);
-                    if (designation.kind.isEmpty())
-                        continue;
-                    if (row.role == DocumentIndex::NormRole::Replaces)
-                        catalog.addReplacement(path, designation);
-                    else if (std::none_of(own.begin(), own.end(), [&](const Designation& d) {
-                                 return d.sameAs(designation);
-                             }))
-                        own.append(designation);
-                }
-            }
-            catalog.addDocument(path, document.value(), own);
-        }
     }
     return catalog;
 }
