@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <future>
+
 #include <hunspell/hunspell.h>
 
 #include <memory>
@@ -78,10 +80,12 @@ std::unique_ptr<RussianDictionary> RussianDictionary::load(const QString& folder
     if (affix.isEmpty() || words.isEmpty() || !affix.contains("SET UTF-8") || !rules.parse(affix))
         return nullptr;
     std::unique_ptr<RussianDictionary> dictionary(new RussianDictionary);
-    dictionary->m_hunspell = Hunspell_create(QFile::encodeName(affixPath).constData(),
-                                             QFile::encodeName(wordsPath).constData());
-    if (!dictionary->m_hunspell)
-        return nullptr;
+    // Hunspell reads its files on a thread of its own while the families are read here: the
+    // two take about the same time, and a word-forms search waits for both before it begins.
+    std::future<Hunhandle*> hunspell = std::async(std::launch::async, [&affixPath, &wordsPath] {
+        return Hunspell_create(QFile::encodeName(affixPath).constData(),
+                               QFile::encodeName(wordsPath).constData());
+    });
     QCryptographicHash digest(QCryptographicHash::Sha1);
     digest.addData(affix);
     digest.addData(words);
@@ -100,6 +104,9 @@ std::unique_ptr<RussianDictionary> RussianDictionary::load(const QString& folder
             file.write(dictionary->m_families.saved()) >= 0)
             file.commit(); // not kept: built again next time
     }
+    dictionary->m_hunspell = hunspell.get();
+    if (!dictionary->m_hunspell)
+        return nullptr;
     return dictionary;
 }
 
