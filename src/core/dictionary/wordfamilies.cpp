@@ -464,6 +464,7 @@ void WordFamilies::build(const QByteArray& dictionaryText, const AffixRules& rul
 void WordFamilies::joinKeys()
 {
     m_joinedInto.clear();
+    m_joinedInto.reserve(m_keys.size());
     for (const auto& [entry, list] : m_keys) {
         for (const Word& key : list) {
             if (key != entry)
@@ -509,10 +510,15 @@ bool WordFamilies::restore(const QByteArray& bytes)
         return false;
     const char* at = bytes.constData() + header().size();
     const char* const end = bytes.constData() + bytes.size() - 4;
+    // Room for every line at once: the tables are not grown and rehashed line by line.
+    const auto lines = size_t(std::count(at, end, '\n'));
+    m_keys.reserve(lines / 4);
+    m_beginnings.reserve(lines);
     bool sound = true;
+    std::vector<Word> fields;
     while (at < end && sound) {
         const char* lineEnd = std::find(at, end, '\n');
-        std::vector<Word> fields;
+        fields.clear();
         for (const char* field = at; field <= lineEnd;) {
             const char* fieldEnd = std::find(field, lineEnd, '\t');
             fields.push_back(decoded(field, fieldEnd - field));
