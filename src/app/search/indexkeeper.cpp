@@ -40,7 +40,7 @@ IndexKeeper::IndexKeeper(QObject* parent) : QObject(parent)
             m_state = readyText(outcome.documents);
             emit statusMessage(m_state);
         }
-        emit finished(outcome.changed);
+        emit finished();
         if (m_again) {
             // What changed while it ran (a copy, a delete) is read now.
             m_again = false;
@@ -112,8 +112,6 @@ void IndexKeeper::update(const QStringList& folders)
                 },
                 stopFlag.get());
             outcome.documents += report.summary.documents;
-            outcome.changed = outcome.changed || report.replaced || report.summary.read > 0 ||
-                              report.summary.removed > 0 || report.summary.tooLarge > 0;
             if (report.outcome == IndexBuild::Outcome::Failed)
                 outcome.problem = report.errorText;
             if (report.outcome != IndexBuild::Outcome::Done)

@@ -42,16 +42,13 @@ signals:
     // A line for the status bar.
     void statusMessage(const QString& text);
     void progressChanged(int done, int total);
-    // changed: what the index holds changed (documents read or removed, or the index made
-    // anew); an update that found the library as indexed changes nothing.
-    void finished(bool changed);
+    void finished();
 
 private:
     struct Outcome
     {
         int documents = 0;
         bool complete = true;
-        bool changed = false;
         QString problem; // said once
     };
     QThreadPool m_pool; // one thread of its own, beside the search's

@@ -236,12 +236,8 @@ void MainWindow::connectParts()
         m_normLinks->setCatalog(m_normKeeper->catalog());
         updateNorms();
     });
-    // The catalog knows what the index knew when it was made: made again when that changed
-    // (an update that finds the library as indexed leaves the catalog being made as it is).
-    connect(m_search->indexKeeper(), &IndexKeeper::finished, this, [this](bool changed) {
-        if (changed)
-            m_normKeeper->rebuild(m_treePanel->collection().folders, true);
-    });
+    connect(m_search->indexKeeper(), &IndexKeeper::finished, this,
+            [this] { m_normKeeper->rebuild(m_treePanel->collection().folders, true); });
     connect(m_commands->action(WindowCommands::Refresh), &QAction::triggered, this,
             [this] { m_normKeeper->rebuild(m_treePanel->collection().folders, true); });
     connect(m_commands->action(WindowCommands::ShowLinks), &QAction::triggered, this, [this] {
