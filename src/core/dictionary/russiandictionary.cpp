@@ -8,11 +8,13 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <chrono>
 #include <future>
 
 #include <hunspell/hunspell.h>
 
 #include <memory>
+#include <system_error>
 
 namespace {
 
@@ -26,6 +28,19 @@ QByteArray readSmallFile(const QString& path, qint64 limit = MaxFileSize)
         return QByteArray();
     return file.readAll();
 }
+
+// Hunspell being made on another thread: let go of if the load ends before it is taken.
+struct PendingHunspell
+{
+    std::future<Hunhandle*> made;
+    ~PendingHunspell()
+    {
+        if (!made.valid() || made.wait_for(std::chrono::seconds(0)) == std::future_status::deferred)
+            return; // taken, or never begun
+        if (Hunhandle* handle = made.get())
+            Hunspell_destroy(handle);
+    }
+};
 
 } // namespace
 
@@ -82,10 +97,17 @@ std::unique_ptr<RussianDictionary> RussianDictionary::load(const QString& folder
     std::unique_ptr<RussianDictionary> dictionary(new RussianDictionary);
     // Hunspell reads its files on a thread of its own while the families are read here: the
     // two take about the same time, and a word-forms search waits for both before it begins.
-    std::future<Hunhandle*> hunspell = std::async(std::launch::async, [&affixPath, &wordsPath] {
+    // (Without a thread to spare it is made here, after them.)
+    const auto create = [&affixPath, &wordsPath] {
         return Hunspell_create(QFile::encodeName(affixPath).constData(),
                                QFile::encodeName(wordsPath).constData());
-    });
+    };
+    PendingHunspell hunspell;
+    try {
+        hunspell.made = std::async(std::launch::async, create);
+    } catch (const std::system_error&) {
+        hunspell.made = std::async(std::launch::deferred, create);
+    }
     QCryptographicHash digest(QCryptographicHash::Sha1);
     digest.addData(affix);
     digest.addData(words);
@@ -104,7 +126,7 @@ std::unique_ptr<RussianDictionary> RussianDictionary::load(const QString& folder
             file.write(dictionary->m_families.saved()) >= 0)
             file.commit(); // not kept: built again next time
     }
-    dictionary->m_hunspell = hunspell.get();
+    dictionary->m_hunspell = hunspell.made.get();
     if (!dictionary->m_hunspell)
         return nullptr;
     return dictionary;

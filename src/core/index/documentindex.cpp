@@ -167,12 +167,6 @@ bool DocumentIndex::open(const QString& file, Access access)
         m_problem = Problem::Unusable;
         m_error = QStringLiteral("words keyed by another dictionary");
     }
-    // What the documents are and replace, asked for the catalog, are a few rows among the
-    // citations: found by their role, not by reading every row (an index made before this
-    // gains it once; read without it, the rows are still found, more slowly).
-    if (usable && access == Access::ReadWrite &&
-        !execute("CREATE INDEX IF NOT EXISTS norms_by_role ON norms(role, doc);"))
-        usable = false;
     if (!usable) {
         if (m_problem == Problem::None)
             m_problem = Problem::Unusable;
@@ -205,6 +199,14 @@ bool DocumentIndex::checkSchema()
         return false;
     }
     return true;
+}
+
+bool DocumentIndex::completeSchema()
+{
+    // What the documents are and replace, asked for the catalog, are a few rows among the
+    // citations: found by their role, not by reading every row (read without it, the rows
+    // are still found, more slowly).
+    return execute("CREATE INDEX IF NOT EXISTS norms_by_role ON norms(role, doc);");
 }
 
 bool DocumentIndex::createSchema()

@@ -120,6 +120,10 @@ public:
              const QString& foldedText, const QStringList& stems, const class DocumentNorms& norms);
     bool remove(const QString& relativePath);
 
+    // Adds what this version keeps beside an index made by an earlier one; false when it
+    // cannot be written.
+    bool completeSchema();
+
     // SQLite's quick_check: false when the file is damaged (pages lost or overwritten), which
     // would only give fewer candidates.
     bool isSound();

@@ -62,7 +62,8 @@ void update(const QString& folder, const QString& file, Report& report,
         }
     }
     // The folder is recorded first: an index that does not name its folder is made anew.
-    if (!index.setNote(QStringLiteral("folder"), IndexLocation::realPath(folder)) ||
+    if (!index.completeSchema() ||
+        !index.setNote(QStringLiteral("folder"), IndexLocation::realPath(folder)) ||
         !IndexUpdater::update(folder, index, &report.summary, progress, stop)) {
         report.errorText = index.errorText();
         if (index.problem() == DocumentIndex::Problem::Unusable) {

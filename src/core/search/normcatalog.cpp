@@ -15,7 +15,8 @@ NormCatalog NormCatalog::ofFolders(const QStringList& folders, const std::atomic
         // What the index knows of each document as it is: its titles, headings and
         // replacements. The walk takes each document's stamp as it lists its folder.
         const IndexFilter index(folder, IndexFilter::Norms::OwnAndReplaced);
-        const std::atomic<bool> takeStamps{index.state() == IndexFilter::State::Used};
+        const std::atomic<bool> takeStamps{true};
+        const bool indexed = index.state() == IndexFilter::State::Used;
         LibraryScan::deep(
             folder,
             [&](ScannedDocument& document) {
@@ -40,7 +41,7 @@ NormCatalog NormCatalog::ofFolders(const QStringList& folders, const std::atomic
                 }
                 catalog.addDocument(path, caption, own);
             },
-            cancel, nullptr, &takeStamps);
+            cancel, nullptr, indexed ? &takeStamps : nullptr);
         if (cancel && cancel->load())
             return {};
     }
