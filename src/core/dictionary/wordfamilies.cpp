@@ -510,7 +510,8 @@ bool WordFamilies::restore(const QByteArray& bytes)
         return false;
     const char* at = bytes.constData() + header().size();
     const char* const end = bytes.constData() + bytes.size() - 4;
-    // Room for every line at once: the tables are not grown and rehashed line by line.
+    // Room made at once (about a quarter of the lines are keys): the tables are not grown and
+    // rehashed line by line.
     const auto lines = size_t(std::count(at, end, '\n'));
     m_keys.reserve(lines / 4);
     m_beginnings.reserve(lines);
