@@ -88,7 +88,8 @@ void IndexKeeper::update(const QStringList& folders)
     const auto stopFlag = m_stop;
     QPointer<IndexKeeper> self(this);
     m_watcher.setFuture(QtConcurrent::run(&m_pool, [folders, stopFlag, self] {
-        // Browsing comes first: the update takes what the machine has left over.
+        // Browsing comes first where the system honours a thread's priority (Windows); on
+        // Linux Qt changes nothing but for the idle class, which would starve the update.
         QThread::currentThread()->setPriority(QThread::LowestPriority);
         Outcome outcome;
         for (const QString& folder : folders) {

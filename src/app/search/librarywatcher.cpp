@@ -77,7 +77,8 @@ void LibraryWatcher::makeAnew(QStringList folders)
     m_made = std::make_shared<Made>();
     const auto made = m_made;
     m_making.setFuture(QtConcurrent::run(&m_pool, [folders, stop, made] {
-        // Browsing comes first: the walk takes what the machine has left over.
+        // Browsing comes first where the system honours a thread's priority (Windows); on
+        // Linux Qt changes nothing but for the idle class, which would starve the walk.
         QThread::currentThread()->setPriority(QThread::LowestPriority);
         for (const QString& folder : folders) {
             if (stop->load())
