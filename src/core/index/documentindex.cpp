@@ -237,7 +237,6 @@ bool DocumentIndex::createSchema()
         " edition INTEGER NOT NULL, written TEXT NOT NULL, count INTEGER NOT NULL,"
         " first INTEGER NOT NULL, PRIMARY KEY(doc, role, key, edition)) WITHOUT ROWID;"
         "CREATE INDEX norms_by_key ON norms(key, role);"
-        "CREATE INDEX norms_by_role ON norms(role, doc);"
         "INSERT INTO meta VALUES('format', 'lectoria-" +
         QByteArray::number(FormatVersion) +
         "');"
@@ -249,7 +248,7 @@ bool DocumentIndex::createSchema()
         execute("ROLLBACK;");
         return false;
     }
-    return true;
+    return completeSchema();
 }
 
 namespace {

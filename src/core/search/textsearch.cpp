@@ -272,11 +272,12 @@ struct FirstTwoByBits
     __m256i secondValue;
     __m256i breaks;
 
-    // False, leaving the rest unset, when the filter's first two bytes are not so.
-    __attribute__((target("avx2"))) bool make(const ByteFilter& filter)
+    // False, leaving the rest unset, when the filter's first two bytes (its offsets over
+    // vectors) are not so.
+    __attribute__((target("avx2"))) bool make(const ByteFilter& filter, const VectorFilter& vectors)
     {
-        if (filter.length < 2 || !bitAndValue(filter, 0, &firstBit, &firstValue) ||
-            !bitAndValue(filter, 1, &secondBit, &secondValue))
+        if (vectors.length < 2 || !bitAndValue(vectors.offsets[0], &firstBit, &firstValue) ||
+            !bitAndValue(vectors.offsets[1], &secondBit, &secondValue))
             return false;
         alignas(32) std::array<unsigned char, 32> table{};
         table[0] = table[16] = 0x01; // no break: a byte of another low half
@@ -294,19 +295,21 @@ struct FirstTwoByBits
         return true;
     }
 
-    // The bit and the value that tell the bytes the filter allows at offset o; false when
-    // they cannot.
-    __attribute__((target("avx2"))) static bool bitAndValue(const ByteFilter& filter, int o,
-                                                            __m256i* bit, __m256i* value)
+    // The bit and the value that tell the bytes an offset allows; false when they cannot.
+    __attribute__((target("avx2"))) static bool bitAndValue(const OffsetBytes& offset, __m256i* bit,
+                                                            __m256i* value)
     {
-        const auto& values = filter.values[size_t(o)];
-        const int count = filter.valueCount[size_t(o)];
-        const unsigned differing = count == 2 ? unsigned(values[0] ^ values[1]) : 0u;
-        if (count > 2 || (count == 2 && (differing & (differing - 1)) != 0))
+        if (offset.count == 0) { // any byte
+            *bit = *value = _mm256_set1_epi8(char(0xFF));
+        } else if (offset.byBit) {
+            *bit = offset.bit;
+            *value = offset.values[0];
+        } else if (offset.count == 1) {
+            *bit = _mm256_setzero_si256();
+            *value = offset.values[0];
+        } else {
             return false;
-        const unsigned char set = count == 0 ? 0xFF : static_cast<unsigned char>(differing);
-        *bit = _mm256_set1_epi8(char(set));
-        *value = _mm256_set1_epi8(char(count == 0 ? 0xFF : values[0] | set));
+        }
         return true;
     }
 
@@ -403,7 +406,7 @@ __attribute__((target("avx2"))) qsizetype filterCandidatesAvx2(const ByteFilter&
     // looks at the bytes up to at + length + 30.
     const qsizetype last = std::min(to, size - filter.length + 1);
     FirstTwoByBits byBits;
-    if (byBits.make(filter))
+    if (byBits.make(filter, vectors))
         return filterBlocks(vectors, byBits, data, from, last, out);
     return filterBlocks(vectors, FirstTwoByOffsets{vectors}, data, from, last, out);
 }
