@@ -1,14 +1,11 @@
 #include "documentviewer.h"
 
 #include "appmessagebox.h"
-#include "documentheadings.h"
 #include "documentlayout.h"
-#include "documentnorms.h"
 #include "documentpage.h"
 #include "filetree.h"
 #include "highlightedcopy.h"
 #include "keybindings.h"
-#include "linkedcopy.h"
 #include "normcatalog.h"
 #include "occurrencenavigator.h"
 #include "pagefindbar.h"
@@ -202,15 +199,15 @@ void DocumentViewer::showNode(NodeKind kind, const QString& path, const QString&
         emit shownChanged(m_title, m_shownMarks, m_shownInMarkup);
         m_copyMaker->setFuture(QtConcurrent::run([document = path, caption, highlighting,
                                                   catalog = m_catalog, generation = m_generation] {
-            MadeCopy made = makeCopy(document, caption, highlighting, catalog);
-            made.generation = generation;
-            return made;
+            return MadeCopy{generation,
+                            ShownCopy::make(document, caption, highlighting, catalog.get())};
         }));
         return;
     } else {
         resetViewerWorkDir();
         const auto copyOf = [this, &highlighting, &caption](const QString& document) {
-            const MadeCopy made = makeCopy(document, caption, highlighting, m_catalog);
+            const ShownCopy::Made made =
+                ShownCopy::make(document, caption, highlighting, m_catalog.get());
             m_shownMarks = made.marks;
             m_shownInMarkup = made.inMarkup;
             return made.file;
@@ -228,85 +225,12 @@ void DocumentViewer::showNode(NodeKind kind, const QString& path, const QString&
     emit shownChanged(m_title, m_shownMarks, m_shownInMarkup);
 }
 
-DocumentViewer::MadeCopy DocumentViewer::makeCopy(const QString& document, const QString& caption,
-                                                  const std::optional<Highlighting>& highlighting,
-                                                  const std::shared_ptr<const NormCatalog>& catalog)
-{
-    MadeCopy made;
-    QByteArray linked;
-    if (!highlighting) {
-        // Only a document with designations to link is shown as a copy; any other is shown
-        // itself.
-        QFile file(document);
-        if (!catalog || !file.open(QIODevice::ReadOnly) ||
-            linkDesignations(file.readAll(), document, caption, *catalog, &linked) == 0)
-            return made;
-    }
-    HighlightedCopy copy(document, highlighting ? highlighting->context : QString());
-    if (highlighting) {
-        copy.setOptions(highlighting->options);
-        copy.setColors(highlighting->fontColor, highlighting->backColor);
-    } else {
-        copy.setOptions(MatchOptions{false, false, true, false}); // written as it is
-    }
-    if (!copy.write())
-        return made;
-    made.file = copy.workFileName();
-    if (highlighting) {
-        made.marks = copy.markedCount();
-        made.inMarkup = copy.inMarkupCount();
-        QFile written(made.file);
-        if (catalog && written.open(QIODevice::ReadOnly))
-            linkDesignations(written.readAll(), document, caption, *catalog, &linked);
-    }
-    if (!linked.isEmpty()) {
-        QFile out(made.file);
-        if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            out.write(linked);
-    }
-    return made;
-}
-
-int DocumentViewer::linkDesignations(const QByteArray& page, const QString& document,
-                                     const QString& caption, const NormCatalog& catalog,
-                                     QByteArray* linked)
-{
-    const DocumentHeadings headings = DocumentHeadings::read(page);
-    // The document's own designations are no links: it does not cite itself.
-    const DocumentNorms own(QStringList{caption, DocumentNorms::fileNameOf(document),
-                                        headings.title, headings.heading});
-    const QByteArray absent = "<span class='lectoria-absent' style='text-decoration:underline "
-                              "dotted' title='" +
-                              LinkedCopy::attributeText(QStringLiteral("Нет в библиотеке")) + "'>";
-    int wrapped = 0;
-    *linked = LinkedCopy::linked(
-        page,
-        [&](const Designation& designation) -> LinkedCopy::Wrap {
-            if (own.isOwn(designation))
-                return {};
-            bool exact = false;
-            const std::optional<NormCatalog::Entry> held = catalog.resolve(designation, &exact);
-            if (!held)
-                return {absent, "</span>"};
-            if (held->path == document)
-                return {};
-            QString hint = held->caption;
-            if (!exact && designation.edition != 0)
-                hint += QStringLiteral(" (редакции %1 в библиотеке нет)").arg(designation.edition);
-            return {"<a class='lectoria-norm' href='lectoria-norm:" +
-                        QUrl::toPercentEncoding(designation.text()) + "' title='" +
-                        LinkedCopy::attributeText(hint) + "'>",
-                    "</a>"};
-        },
-        &wrapped);
-    return wrapped;
-}
-
 void DocumentViewer::showMadeCopy()
 {
-    const MadeCopy made = m_copyMaker->result();
-    if (made.generation != m_generation)
+    const MadeCopy result = m_copyMaker->result();
+    if (result.generation != m_generation)
         return; // another node is shown by now
+    const ShownCopy::Made& made = result.copy;
     m_shownMarks = made.marks;
     m_shownInMarkup = made.inMarkup;
     showFile(made.file.isEmpty() ? m_shownDocument : made.file);
@@ -411,10 +335,8 @@ void DocumentViewer::pageLoaded(bool ok)
         m_pendingPdf.clear();
         PdfPresenter::Marks marks;
         if (m_highlighting) {
-            const MatchOptions options = m_highlighting->options.effective();
-            marks.texts = PdfMarks::foundTexts(document, m_highlighting->context, options);
-            marks.caseSensitive = options.caseSensitive;
-            marks.wholeWords = options.wholeWords || options.wordForms;
+            marks.found =
+                PdfMarks::find(document, m_highlighting->context, m_highlighting->options);
             marks.backColor = u'#' + HighlightedCopy::styleColor(m_highlighting->backColor);
         }
         m_pdf->present(document, marks, m_pendingScroll);

@@ -3,6 +3,7 @@
 #include "appsettings.h"
 #include "matchoptions.h"
 #include "nodekind.h"
+#include "showncopy.h"
 
 #include <QFutureWatcher>
 #include <QString>
@@ -33,13 +34,7 @@ class DocumentViewer final : public QWidget
     Q_OBJECT
 public:
     // How the shown document's occurrences are marked: the search's context and options.
-    struct Highlighting
-    {
-        QString context;
-        MatchOptions options;
-        quint32 fontColor = AppSettings::DefaultFontColor;
-        quint32 backColor = AppSettings::DefaultBackColor;
-    };
+    using Highlighting = ShownCopy::Marking;
 
     explicit DocumentViewer(QWidget* parent);
     ~DocumentViewer() override;
@@ -148,20 +143,8 @@ private:
     struct MadeCopy
     {
         quint64 generation = 0;
-        QString file;
-        int marks = -1;
-        int inMarkup = 0;
+        ShownCopy::Made copy;
     };
-    // The copy shown of a document: its occurrences marked (with highlighting) and its
-    // designations linked (with a catalog).
-    static MadeCopy makeCopy(const QString& document, const QString& caption,
-                             const std::optional<Highlighting>& highlighting,
-                             const std::shared_ptr<const NormCatalog>& catalog);
-    // The page with the designations of its text linked (those of document itself left
-    // alone); the number of designations linked or marked apart.
-    static int linkDesignations(const QByteArray& page, const QString& document,
-                                const QString& caption, const NormCatalog& catalog,
-                                QByteArray* linked);
     void showMadeCopy();
     void installHighlightColours();
     void pageLoaded(bool ok);

@@ -81,14 +81,14 @@ void PdfPresenter::present(const QString& path, const Marks& marks, int scrollY)
     m_drawing = false;
     QJsonObject options;
     options.insert(QStringLiteral("needles"),
-                   QJsonArray::fromStringList(marks.caseSensitive ? marks.texts : [&] {
+                   QJsonArray::fromStringList(marks.found.caseSensitive ? marks.found.texts : [&] {
                        QStringList lower;
-                       for (const QString& text : marks.texts)
+                       for (const QString& text : marks.found.texts)
                            lower.append(text.toLower());
                        return lower;
                    }()));
-    options.insert(QStringLiteral("caseSensitive"), marks.caseSensitive);
-    options.insert(QStringLiteral("wholeWords"), marks.wholeWords);
+    options.insert(QStringLiteral("caseSensitive"), marks.found.caseSensitive);
+    options.insert(QStringLiteral("wholeWords"), marks.found.wholeWords);
     options.insert(QStringLiteral("colors"),
                    QJsonObject{{QStringLiteral("back"), marks.backColor}});
     options.insert(QStringLiteral("scrollTo"), scrollY);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pdfmarks.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -17,9 +19,7 @@ class PdfPresenter final : public QObject
 public:
     struct Marks
     {
-        QStringList texts; // as written in the document (PdfMarks)
-        bool caseSensitive = true;
-        bool wholeWords = false;
+        PdfMarks::Found found;
         QString backColor; // "#rrggbb"
     };
 

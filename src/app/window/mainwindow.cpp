@@ -57,18 +57,12 @@ const QString windowTitleText = QStringLiteral("Просмотр нормати�
 } // namespace
 
 MainWindow::MainWindow(const QString& programFile, SplashScreen* splash, QWidget* parent)
-    : QMainWindow(parent), m_splash(splash)
+    : QMainWindow(parent),
+      m_suite(programFile.isEmpty() ? QCoreApplication::applicationFilePath() : programFile),
+      m_splash(splash)
 {
     setObjectName(QStringLiteral("mainWindow"));
-    m_programFile =
-        QFileInfo(programFile.isEmpty() ? QCoreApplication::applicationFilePath() : programFile)
-            .absoluteFilePath();
-    const QFileInfo program(m_programFile);
-    const QString programFolder = program.absolutePath() + u'/';
-    m_settings = new AppSettings(
-        SettingsFile::choose(programFolder + QStringLiteral("Lectoria/Lectoria.ini")), this);
-    m_helpFile = programFolder + QStringLiteral("Lectoria/") + program.completeBaseName() +
-                 QStringLiteral(".htm");
+    m_settings = new AppSettings(SettingsFile::choose(m_suite.shippedSettingsFile()), this);
     // Only the window's own title: a display name of the application would be appended to
     // every dialog's caption.
     setWindowTitle(windowTitleText);
@@ -97,7 +91,7 @@ void MainWindow::createParts()
     m_splitter->setHandleWidth(3);
     m_splitter->setChildrenCollapsible(false);
     m_treePanel = new DocumentTreePanel(m_splitter);
-    m_treePanel->setSuiteDir(suiteDir());
+    m_treePanel->setSuiteDir(m_suite.suiteDir());
     m_treePanel->setSettings(m_settings);
     m_viewer = new DocumentViewer(m_splitter);
     m_splitter->addWidget(m_treePanel);
@@ -271,7 +265,7 @@ void MainWindow::connectParts()
 void MainWindow::start()
 {
     m_singleInstance = new SingleInstance(this);
-    if (!m_singleInstance->claim(m_programFile)) {
+    if (!m_singleInstance->claim(m_suite.programFile())) {
         m_terminateRequested = true;
         return;
     }
@@ -388,14 +382,6 @@ QCheckBox* MainWindow::showDocumentBox() const
     return m_topRow->showDocumentBox();
 }
 
-QString MainWindow::suiteDir() const
-{
-    const QString folder = QFileInfo(m_programFile).absolutePath() + u'/';
-    const qsizetype cut = folder.lastIndexOf(u'/', folder.size() - 2);
-    // A program in the file system's root has no parent: the suite is the root itself.
-    return cut < 0 ? folder : folder.left(cut + 1);
-}
-
 void MainWindow::loadTree()
 {
     m_treePanel->loadCollection();
@@ -509,15 +495,15 @@ void MainWindow::toggleSortByDate()
 
 void MainWindow::showHelp()
 {
-    if (!HelpWindow::open(this, m_helpFile))
+    if (!HelpWindow::open(this, m_suite.helpFile()))
         AppMessageBox::show(this, windowTitle(),
-                            QStringLiteral("Файл справки не найден:\n") + m_helpFile);
+                            QStringLiteral("Файл справки не найден:\n") + m_suite.helpFile());
 }
 
 void MainWindow::showAbout()
 {
-    AboutDialog dialog(AppVersion::text(), QFileInfo(m_helpFile).absolutePath(), settingsFile(),
-                       this);
+    AboutDialog dialog(AppVersion::text(), QFileInfo(m_suite.helpFile()).absolutePath(),
+                       settingsFile(), this);
     UserInteraction::current().run(dialog);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "suitelayout.h"
+
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
@@ -65,9 +67,9 @@ public:
     // The program's settings, read once at start; every part reads and changes them here.
     AppSettings* settings() const { return m_settings; }
     QString settingsFile() const;
-    QString helpFile() const { return m_helpFile; }
+    QString helpFile() const { return m_suite.helpFile(); }
     // The suite folder: the parent of the program's folder.
-    QString suiteDir() const;
+    QString suiteDir() const { return m_suite.suiteDir(); }
 
     QString statusText() const;
     void setStatusText(const QString& text);
@@ -115,9 +117,8 @@ private:
     bool selectInEitherCollection(const QString& path);
     void showStatusNote(const QString& note);
 
-    QString m_programFile;
+    const SuiteLayout m_suite;
     AppSettings* m_settings = nullptr;
-    QString m_helpFile;
     std::unique_ptr<SplashScreen> m_splash;
     SingleInstance* m_singleInstance = nullptr;
 

@@ -1,6 +1,6 @@
 #include "russiandictionary.h"
 
-#include "indexlocation.h"
+#include "userfolders.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -114,7 +114,7 @@ std::unique_ptr<RussianDictionary> RussianDictionary::load(const QString& folder
     const QByteArray files = digest.result().toHex();
     dictionary->m_identity = "ru_RU " + files + " " + QByteArray::number(WordFamilies::Version);
     // The families are kept in the cache folder: built once per dictionary and rules.
-    const QString kept = IndexLocation::cacheFolder() + QStringLiteral("/dictionary/") +
+    const QString kept = UserFolders::cache() + QStringLiteral("/dictionary/") +
                          QString::fromLatin1(files) + u'-' +
                          QString::number(WordFamilies::Version) + QStringLiteral(".families");
     // The families of a dictionary take less than twice its words' bytes: a larger file is no

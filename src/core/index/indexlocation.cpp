@@ -3,6 +3,7 @@
 #include "documentindex.h"
 #include "documentlayout.h"
 #include "platform.h"
+#include "userfolders.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -14,10 +15,7 @@ namespace IndexLocation {
 
 QString cacheFolder()
 {
-    QString base = qEnvironmentVariable("XDG_CACHE_HOME");
-    if (base.isEmpty() || QDir::isRelativePath(base))
-        base = QDir::homePath() + QStringLiteral("/.cache");
-    return base + QStringLiteral("/lectoria");
+    return UserFolders::cache();
 }
 
 QString realPath(const QString& folder)

@@ -9,7 +9,7 @@ class DocumentIndex;
 // the folder itself (.lectoria/, numbered generations named by a pointer file).
 namespace IndexLocation {
 
-// The user's index folder; a relative XDG_CACHE_HOME is ignored, as the XDG rules say.
+// The user's index folder: the user's cache folder of the program.
 QString cacheFolder();
 // The user's index file of a library folder.
 QString cacheFile(const QString& folder);

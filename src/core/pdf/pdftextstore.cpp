@@ -1,6 +1,6 @@
 #include "pdftextstore.h"
 
-#include "indexlocation.h"
+#include "userfolders.h"
 
 #include <QCryptographicHash>
 #include <QDataStream>
@@ -24,7 +24,7 @@ QString fileFor(const QString& path)
 
 QString PdfTextStore::folder()
 {
-    return IndexLocation::cacheFolder() + QStringLiteral("/pdftext");
+    return UserFolders::cache() + QStringLiteral("/pdftext");
 }
 
 std::optional<PdfTextCache::Entry> PdfTextStore::load(const QString& path, const QByteArray& stamp)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "favorites.h"
+#include "highlightedcopy.h"
 #include "inidocument.h"
 #include "inifile.h"
 #include "matchoptions.h"
@@ -24,8 +25,8 @@ public:
     const QString& fileName() const { return m_fileName; }
 
     // The highlight colours (0x00BBGGRR) while the file holds none: white letters on red.
-    static constexpr quint32 DefaultBackColor = 0x0000FF;
-    static constexpr quint32 DefaultFontColor = 0xFFFFFF;
+    static constexpr quint32 DefaultBackColor = HighlightedCopy::DefaultBackColor;
+    static constexpr quint32 DefaultFontColor = HighlightedCopy::DefaultFontColor;
 
     // [TreeView]: the collection shown, the tree's width, the node shown at exit (empty for
     // none: the file's "0").

@@ -1,5 +1,7 @@
 #include "settingsfile.h"
 
+#include "userfolders.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -28,12 +30,7 @@ bool& cannotKeep()
 
 QString SettingsFile::userFile()
 {
-    // A relative XDG_CONFIG_HOME is ignored, as the XDG rules say: settings would land below
-    // whatever folder the program was started from.
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (base.isEmpty() || QDir::isRelativePath(base))
-        base = QDir::homePath() + QStringLiteral("/.config");
-    return base + QStringLiteral("/lectoria/Lectoria.ini");
+    return UserFolders::config() + QStringLiteral("/Lectoria.ini");
 }
 
 bool SettingsFile::cannotBeKept()

@@ -5,8 +5,10 @@
 #include "libraryscan.h"
 #include "platform.h"
 #include "shownfile.h"
+#include "suitelayout.h"
 #include "testfiles.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,6 +27,24 @@ class TestDocumentLayout : public QObject
     QString path(const QString& relative) const { return m_dir.filePath(relative); }
 
 private slots:
+    // The parts of a suite, from its program's file wherever it was started from.
+    void suiteLayout()
+    {
+        const SuiteLayout suite(QStringLiteral("/opt/lectoria/Bin/lectoria"));
+        QCOMPARE(suite.programFolder(), QStringLiteral("/opt/lectoria/Bin/"));
+        QCOMPARE(suite.shippedSettingsFile(),
+                 QStringLiteral("/opt/lectoria/Bin/Lectoria/Lectoria.ini"));
+        QCOMPARE(suite.helpFile(), QStringLiteral("/opt/lectoria/Bin/Lectoria/lectoria.htm"));
+        QCOMPARE(suite.suiteDir(), QStringLiteral("/opt/lectoria/"));
+        // A relative program file is the working folder's; a program in the root has the root
+        // as its suite.
+        QCOMPARE(SuiteLayout(QStringLiteral("Bin/lectoria.exe")).helpFile(),
+                 QDir::currentPath() + QStringLiteral("/Bin/Lectoria/lectoria.htm"));
+        QCOMPARE(SuiteLayout(QStringLiteral("/lectoria")).suiteDir(), QStringLiteral("/"));
+        QCOMPARE(SuiteLayout(QStringLiteral("/lectoria")).helpFile(),
+                 QStringLiteral("/Lectoria/lectoria.htm"));
+    }
+
     void names_data()
     {
         QTest::addColumn<QString>("name");

@@ -5,14 +5,17 @@
 #include "indexsettle.h"
 #include "libraryscan.h"
 #include "linkedcopy.h"
+#include "mentionsentence.h"
 #include "normcatalog.h"
 #include "searchjob.h"
+#include "showncopy.h"
 #include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <sqlite3.h>
 
@@ -236,6 +239,90 @@ private slots:
         }
         QCOMPARE(LinkedCopy::attributeText(QStringLiteral("СП 'x'")),
                  QByteArray("&#1057;&#1055; &#39;x&#39;"));
+    }
+
+    // The copy the viewer shows links what a page cites to the document that holds it (and
+    // says which edition is missing), marks what the library lacks, leaves the page's own
+    // designations alone and its text as it was; a page with nothing to link or mark is
+    // shown itself.
+    void shownCopy()
+    {
+        NormCatalog catalog;
+        const QString held = m_lib + QStringLiteral("/held/СП 48.13330.2019.htm");
+        catalog.addDocument(held, QStringLiteral("СП 48.13330.2019"),
+                            {DesignationRule::parse(QStringLiteral("СП 48.13330.2019"))});
+        const QString document = m_lib + QStringLiteral("/own/ГОСТ 1-90.htm");
+        const QByteArray page = TestFiles::cp1251(QStringLiteral(
+            "<html><head><title>ГОСТ 1-90</title></head><body><p>ГОСТ 1-90 составлен по "
+            "СП 48.13330.2016 и СНиП 3.03.01-87.</p></body></html>"));
+        QByteArray linked;
+        QCOMPARE(ShownCopy::linkDesignations(page, document, QStringLiteral("ГОСТ 1-90"), catalog,
+                                             &linked),
+                 2);
+        QCOMPARE(DocumentText(linked).text(), DocumentText(page).text());
+        QCOMPARE(linked.count("<a class='lectoria-norm'"), 1);
+        QVERIFY(linked.contains("href='lectoria-norm:" +
+                                QUrl::toPercentEncoding(QStringLiteral("СП 48.13330.2016")) + "'"));
+        QVERIFY(linked.contains(LinkedCopy::attributeText(
+            QStringLiteral("СП 48.13330.2019 (редакции 2016 в библиотеке нет)"))));
+        QCOMPARE(linked.count("class='lectoria-absent'"), 1);
+        // The document that holds a designation does not link to itself.
+        QCOMPARE(ShownCopy::linkDesignations(page, held, QStringLiteral("СП 48.13330.2019"),
+                                             catalog, &linked),
+                 2); // its own edition is no link, the others are
+        QCOMPARE(linked.count("<a class='lectoria-norm'"), 1);
+
+        QVERIFY(writePage(QStringLiteral("own/ГОСТ 1-90.htm"), QStringLiteral("ГОСТ 1-90"),
+                          QStringLiteral("<p>Бетон по СП 48.13330.2016.</p>")));
+        QVERIFY(writePage(QStringLiteral("own/Письмо.htm"), QStringLiteral("Письмо"),
+                          QStringLiteral("<p>Бетон.</p>")));
+        const ShownCopy::Made withLinks =
+            ShownCopy::make(document, QStringLiteral("ГОСТ 1-90"), std::nullopt, &catalog);
+        QVERIFY(!withLinks.file.isEmpty());
+        QVERIFY(TestFiles::read(withLinks.file).contains("<a class='lectoria-norm'"));
+        QVERIFY(ShownCopy::make(m_lib + QStringLiteral("/own/Письмо.htm"), QStringLiteral("Письмо"),
+                                std::nullopt, &catalog)
+                    .file.isEmpty());
+        const ShownCopy::Made marked =
+            ShownCopy::make(m_lib + QStringLiteral("/own/Письмо.htm"), QStringLiteral("Письмо"),
+                            ShownCopy::Marking{QStringLiteral("бетон"), MatchOptions{}}, &catalog);
+        QCOMPARE(marked.marks, 1);
+        QVERIFY(!marked.file.isEmpty());
+    }
+
+    // The sentence around a mention: from the end of the sentence before to its own end,
+    // within reach of the mention; of a page, in its text as the reader sees it.
+    void sentenceOfMention()
+    {
+        const QString text = QStringLiteral("Общие положения. Работы ведут по СП 48.13330.2019 "
+                                            "с изменениями. Далее.");
+        const qsizetype begin = text.indexOf(QStringLiteral("СП 48"));
+        QCOMPARE(MentionSentence::around(text, begin, begin + 16),
+                 QStringLiteral("Работы ведут по СП 48.13330.2019 с изменениями."));
+        QCOMPARE(MentionSentence::around(text, 0, 7), QStringLiteral("Общие положения."));
+        const QString longer =
+            QString(300, u'а') + QStringLiteral(" ГОСТ 1-90 ") + QString(300, u'б');
+        const QString cut = MentionSentence::around(longer, 301, 310);
+        QCOMPARE(cut.size(), MentionSentence::Reach * 2 + 9);
+        QCOMPARE(MentionSentence::around(text, text.size() + 5, text.size() + 9), QString());
+
+        for (const char* encoding : {"windows-1251", "utf-8", "utf-16"}) {
+            QVERIFY(writePage(QStringLiteral("sentence/Письмо.htm"), QStringLiteral("Письмо"),
+                              QStringLiteral("<p>Общие <b>положения</b>.</p><p>Работы ведут "
+                                             "по&nbsp;СП 48.13330.2019 с изменениями.</p>"),
+                              encoding));
+            const std::optional<MentionSentence> mention =
+                MentionSentence::find(m_lib + QStringLiteral("/sentence/Письмо.htm"),
+                                      DesignationRule::parse(QStringLiteral("СП 48.13330.2019")));
+            QVERIFY2(mention, encoding);
+            QCOMPARE(mention->mention(), QStringLiteral("СП 48.13330.2019"));
+            QCOMPARE(mention->sentence(),
+                     QStringLiteral("Работы ведут по СП 48.13330.2019 с изменениями."));
+        }
+        QVERIFY(!MentionSentence::find(m_lib + QStringLiteral("/sentence/Письмо.htm"),
+                                       DesignationRule::parse(QStringLiteral("ГОСТ 1-90"))));
+        QVERIFY(!MentionSentence::find(m_lib + QStringLiteral("/sentence/нет.htm"),
+                                       DesignationRule::parse(QStringLiteral("ГОСТ 1-90"))));
     }
 };
 

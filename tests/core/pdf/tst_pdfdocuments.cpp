@@ -1,3 +1,4 @@
+#include "designationrule.h"
 #include "directorylisting.h"
 #include "documentfile.h"
 #include "documentlayout.h"
@@ -6,6 +7,7 @@
 #include "indexbuild.h"
 #include "indexsettle.h"
 #include "libraryscan.h"
+#include "mentionsentence.h"
 #include "pdfmarks.h"
 #include "pdftext.h"
 #include "pdftextcache.h"
@@ -301,6 +303,44 @@ private slots:
         QVERIFY(PdfMarks::foundTexts(path(QStringLiteral("Скан.PDF")), QStringLiteral("бетон"),
                                      MatchOptions{})
                     .isEmpty());
+        // How the viewer finds them in its pages: word forms are whole words in any case (each
+        // form found is a whole word), a fragment is found inside words, as the user set it.
+        const PdfMarks::Found forms = PdfMarks::find(file, QStringLiteral("конструкция"),
+                                                     MatchOptions{true, false, false, true});
+        QCOMPARE(forms.texts, QStringList{QStringLiteral("конструкции")});
+        QVERIFY(forms.wholeWords);
+        QVERIFY(!forms.caseSensitive);
+        const PdfMarks::Found fragment =
+            PdfMarks::find(file, QStringLiteral("Бетон"), MatchOptions{true, false, true, false});
+        QCOMPARE(fragment.texts, QStringList{QStringLiteral("Бетон")});
+        QVERIFY(!fragment.wholeWords);
+        QVERIFY(fragment.caseSensitive);
+        QVERIFY(
+            PdfMarks::find(file, QStringLiteral("бетон"), MatchOptions{false, true, false, false})
+                .wholeWords);
+    }
+
+    // The sentence around a mention in a PDF is cut from its text as the search reads it, not
+    // from the file's bytes: searched as a context, it finds the document, with the index and
+    // without.
+    void sentenceOfMention()
+    {
+        const QString file = path(QStringLiteral("Бетон.pdf"));
+        const Designation cited = DesignationRule::parse(QStringLiteral("СНиП 2.01.07-85"));
+        const std::optional<MentionSentence> mention = MentionSentence::find(file, cited);
+        QVERIFY(mention);
+        QVERIFY2(mention->mention().startsWith(QStringLiteral("СНиП 2.01.07")),
+                 qPrintable(mention->mention()));
+        const QString sentence = mention->sentence();
+        QVERIFY2(sentence.contains(QStringLiteral("при соблюдении требований СНиП 2.01.07")),
+                 qPrintable(sentence));
+        QVERIFY(textOf(file).contains(sentence));
+        for (const bool useIndex : {false, true})
+            QCOMPARE(found(search(sentence, MatchOptions{false, false, true, false}, useIndex)),
+                     QStringLiteral("Бетон.pdf"));
+        // A document that does not cite it, a scan, a damaged file: no sentence.
+        for (const char* other : {"Страница.htm", "Скан.PDF", "Испорчен.pdf", "Мусор.pdf"})
+            QVERIFY2(!MentionSentence::find(path(QString::fromUtf8(other)), cited), other);
     }
 
     // A text kept on disk is given again only for the file as it was read; a damaged one is

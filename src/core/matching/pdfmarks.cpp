@@ -38,3 +38,14 @@ QStringList PdfMarks::foundTexts(const QString& path, const QString& context,
     }
     return distinct;
 }
+
+PdfMarks::Found PdfMarks::find(const QString& path, const QString& context,
+                               const MatchOptions& options)
+{
+    const MatchOptions effective = options.effective();
+    Found found;
+    found.texts = foundTexts(path, context, effective);
+    found.caseSensitive = effective.caseSensitive;
+    found.wholeWords = effective.wholeWords || effective.wordForms;
+    return found;
+}

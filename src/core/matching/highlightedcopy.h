@@ -16,6 +16,10 @@
 class HighlightedCopy
 {
 public:
+    // The colours of a mark unless the user chose others (0x00BBGGRR): white letters on red.
+    static constexpr quint32 DefaultBackColor = 0x0000FF;
+    static constexpr quint32 DefaultFontColor = 0xFFFFFF;
+
     // Prepares (empties) the working directory and the paths.
     HighlightedCopy(const QString& documentPath, const QString& context);
     ~HighlightedCopy();

@@ -2,14 +2,13 @@
 
 #include "designationrule.h"
 #include "documentnorms.h"
-#include "documenttext.h"
 #include "libraryscan.h"
+#include "mentionsentence.h"
 #include "platform.h"
 #include "russianplural.h"
 #include "searchjob.h"
 
 #include <QDir>
-#include <QFile>
 #include <QHeaderView>
 #include <QTreeWidget>
 #include <QtConcurrent/QtConcurrentRun>
@@ -20,42 +19,14 @@ namespace {
 
 // Past this many documents citing one, the sentences of the rest are not looked for.
 constexpr int SentencesLooked = 200;
-// A document read for a sentence is read up to this size.
-constexpr qint64 SentenceReadLimit = 16 * 1024 * 1024;
-
-// The sentence around the first mention of the designation in a document.
+// The sentence around the first mention of the designation in a document; none found: empty.
 QString sentenceAround(const QString& path, const Designation& cited, QString* mention)
 {
-    const std::optional<DocumentNorms> norms =
-        DocumentNorms::ofFile(path, {DocumentNorms::fileNameOf(path)});
-    if (!norms)
+    const std::optional<MentionSentence> found = MentionSentence::find(path, cited);
+    if (!found)
         return {};
-    const auto citation =
-        std::find_if(norms->citations().begin(), norms->citations().end(),
-                     [&](const DocumentNorms::Citation& c) { return c.first.sameAs(cited); });
-    if (citation == norms->citations().end())
-        return {};
-    *mention = citation->first.text();
-    QFile file(path);
-    if (file.size() > SentenceReadLimit || !file.open(QIODevice::ReadOnly))
-        return {};
-    const QString text = DocumentText(file.readAll()).text();
-    const qsizetype begin = citation->first.begin;
-    qsizetype from = std::max<qsizetype>(0, begin - 120);
-    for (qsizetype i = begin - 1; i > from; --i) {
-        if (text[i] == u'.' && i + 1 < text.size() && text[i + 1] == u' ') {
-            from = i + 2;
-            break;
-        }
-    }
-    qsizetype to = std::min(text.size(), citation->first.end + 120);
-    for (qsizetype i = citation->first.end; i < to; ++i) {
-        if (text[i] == u'.' && (i + 1 == text.size() || text[i + 1] == u' ')) {
-            to = i + 1;
-            break;
-        }
-    }
-    return text.mid(from, to - from).trimmed();
+    *mention = found->mention();
+    return found->sentence();
 }
 
 } // namespace

@@ -10,6 +10,19 @@
 // context), told once each. The viewer finds them in the pages it shows.
 namespace PdfMarks {
 
+// What to mark and how the viewer finds it in a page's text.
+struct Found
+{
+    QStringList texts; // as written in the document
+    bool caseSensitive = true;
+    // Only where a word begins and ends: whole words, and every word form (each form found
+    // is a whole word).
+    bool wholeWords = false;
+};
+
+// The marks of a search (context and options, as the user set them) in the PDF at path.
+Found find(const QString& path, const QString& context, const MatchOptions& options);
+
 // The distinct occurrences of context in the text of the PDF at path, in their order of
 // first appearance; empty when it has none or cannot be read.
 QStringList foundTexts(const QString& path, const QString& context, const MatchOptions& options);

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "highlightedcopy.h"
+#include "matchoptions.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+class NormCatalog;
+
+// The copy of a page the viewer shows in its place: the occurrences of a search marked
+// (HighlightedCopy) and the designations it cites made links to the documents of the catalog
+// that hold them, or marked as absent from the library (LinkedCopy). A page with nothing to
+// mark and nothing to link has no copy: the page itself is shown.
+class ShownCopy
+{
+public:
+    // What a search marks in the page.
+    struct Marking
+    {
+        QString context;
+        MatchOptions options;
+        quint32 fontColor = HighlightedCopy::DefaultFontColor;
+        quint32 backColor = HighlightedCopy::DefaultBackColor;
+    };
+    struct Made
+    {
+        QString file;     // the copy; empty: the page itself is shown
+        int marks = -1;   // the occurrences marked; -1 when none were looked for
+        int inMarkup = 0; // those left alone in the markup
+    };
+
+    // The copy of document (its tree caption given) in the highlighting working folder.
+    static Made make(const QString& document, const QString& caption,
+                     const std::optional<Marking>& marking, const NormCatalog* catalog);
+    // The page with the designations it cites linked, the document's own left as they are;
+    // returns how many were wrapped (linked or marked absent).
+    static int linkDesignations(const QByteArray& page, const QString& document,
+                                const QString& caption, const NormCatalog& catalog,
+                                QByteArray* linked);
+};
