@@ -1,7 +1,7 @@
 // How soon a search stops after it is cancelled: a search of the library is started on the
 // thread pool, cancelled after a delay, and the time from the cancel to the end of the run is
 // measured, for several delays.
-#include "searchjob.h"
+#include "search/searchjob.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

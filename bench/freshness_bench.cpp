@@ -3,14 +3,14 @@
 // walk that reads every folder's entries and stats each document relative to its folder
 // (picture folders skipped). Then the whole indexed answer, the answer from a walk kept while a
 // watch follows the library (as the window has it), and the scan's, in this process.
-#include "documentindex.h"
-#include "documentlayout.h"
-#include "indexfilter.h"
-#include "libraryscan.h"
-#include "librarysnapshot.h"
-#include "platform.h"
-#include "searchjob.h"
-#include "stamptable.h"
+#include "index/documentindex.h"
+#include "index/indexfilter.h"
+#include "index/stamptable.h"
+#include "library/documentlayout.h"
+#include "library/libraryscan.h"
+#include "library/librarysnapshot.h"
+#include "platform/platform.h"
+#include "search/searchjob.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,5 +1,5 @@
 // The highlighted copy of a large document beside a plain read and write of the same file.
-#include "highlightedcopy.h"
+#include "matching/highlightedcopy.h"
 
 #include <QCoreApplication>
 #include <QDir>

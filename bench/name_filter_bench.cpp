@@ -1,7 +1,7 @@
 // "Найти по названию" on a library: the names read once, then the time each keystroke of a
 // few typed queries takes to filter and show them, as the window does it (offscreen).
 // Usage: name_filter_bench LIBRARY
-#include "namefilter.h"
+#include "tree/namefilter.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,15 +1,15 @@
 // The costs of the library's norms: what the designations add to reading a document for the
 // index, the link marks of a shown document, and the documents citing one asked of the index.
 // usage: norms_bench LIBRARY [DESIGNATION]   (the library's index built by lectoria-index)
-#include "citationsearch.h"
-#include "designationrule.h"
-#include "documentnorms.h"
-#include "documenttext.h"
-#include "libraryscan.h"
-#include "linkedcopy.h"
-#include "normcatalog.h"
-#include "searchjob.h"
-#include "wordforms.h"
+#include "library/libraryscan.h"
+#include "matching/wordforms.h"
+#include "norms/citationsearch.h"
+#include "norms/designationrule.h"
+#include "norms/documentnorms.h"
+#include "norms/linkedcopy.h"
+#include "search/normcatalog.h"
+#include "search/searchjob.h"
+#include "text/documenttext.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -3,9 +3,9 @@
 //                                     the same text (Qt's PDF writer, A4), its page removed;
 //   pdf_library --read LIB            reads the text of every PDF below LIB on one thread, as
 //                                     the search does, and tells pages and pages per second.
-#include "documenttext.h"
-#include "pdftext.h"
-#include "pdftextreader.h"
+#include "pdf/pdftext.h"
+#include "pdf/pdftextreader.h"
+#include "text/documenttext.h"
 
 #include <QDirIterator>
 #include <QElapsedTimer>

@@ -2,10 +2,10 @@
 // library held in memory, looked through for a context by the bytes (memmem, the floor any
 // byte search meets), by text mode, and read for word forms; each as seconds and a ratio.
 // Usage: reading_bench LIBRARY CONTEXT [--limit N] [--words-only|--text-only]
-#include "documentsearch.h"
-#include "textencoding.h"
-#include "textsearch.h"
-#include "wordsearch.h"
+#include "matching/documentsearch.h"
+#include "matching/textsearch.h"
+#include "matching/wordsearch.h"
+#include "text/textencoding.h"
 
 #include <QCoreApplication>
 #include <QDirIterator>

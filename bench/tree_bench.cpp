@@ -1,9 +1,9 @@
 // Times the document tree on a library: the browsing build, opening every folder, the
 // bookmark lookup of the deepest document, and a search-state build whose context is found
 // nowhere.
-#include "documenttree.h"
-#include "libraryscan.h"
-#include "searchjob.h"
+#include "library/libraryscan.h"
+#include "search/searchjob.h"
+#include "tree/documenttree.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -5,14 +5,14 @@
 // WINDOW_BENCH_COLD=1 (root only) the page cache is dropped before each of them, as on a share
 // whose pages another machine may have changed; with WINDOW_BENCH_PAUSE=<ms> the first search
 // waits that long after the window is ready (what the window starts still runs then).
-#include "documenttreepanel.h"
-#include "findbox.h"
-#include "indexkeeper.h"
-#include "inifile.h"
-#include "librarywatcher.h"
-#include "mainwindow.h"
-#include "searchcontroller.h"
-#include "userinteraction.h"
+#include "dialogs/userinteraction.h"
+#include "find/findbox.h"
+#include "find/indexkeeper.h"
+#include "find/librarywatcher.h"
+#include "find/searchcontroller.h"
+#include "settings/inifile.h"
+#include "tree/documenttreepanel.h"
+#include "window/mainwindow.h"
 
 #include <QApplication>
 #include <QComboBox>

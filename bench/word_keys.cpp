@@ -2,10 +2,10 @@
 // lookup of a vocabulary, and an indexed word-forms search in a program that has the
 // dictionary loaded already (as the window has after its first search).
 // Usage: word_keys [--vocabulary FILE] [--indexed LIBRARY QUERY...] [WORD...]
-#include "russiandictionary.h"
-#include "searchjob.h"
-#include "wordforms.h"
-#include "wordkeys.h"
+#include "dictionary/russiandictionary.h"
+#include "dictionary/wordkeys.h"
+#include "matching/wordforms.h"
+#include "search/searchjob.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

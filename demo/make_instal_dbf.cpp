@@ -1,7 +1,7 @@
 // Writes the suite's installation table TQ_W/instal.dbf from the demo's list of bases:
 // absolute DIR paths under the suite folder, names in code page 866. A staged installation
 // names the folder under which the suite is staged.
-#include "dbfwriter.h"
+#include "dbase/dbfwriter.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 // Writes the program's icon as the menu entry wants it: OUTPUT_DIR/<size>x<size>/apps/lectoria.png
 // for each size given, drawn by the same code as the window's logo.
-#include "pictures.h"
+#include "support/pictures.h"
 
 #include <QApplication>
 #include <QDir>

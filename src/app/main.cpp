@@ -1,10 +1,10 @@
-#include "application.h"
-#include "appmessagebox.h"
-#include "environment.h"
-#include "mainwindow.h"
-#include "platform.h"
-#include "splashscreen.h"
-#include "tableerrordialog.h"
+#include "dialogs/appmessagebox.h"
+#include "dialogs/splashscreen.h"
+#include "dialogs/tableerrordialog.h"
+#include "platform/platform.h"
+#include "support/environment.h"
+#include "window/application.h"
+#include "window/mainwindow.h"
 
 #include <QApplication>
 #include <QLoggingCategory>

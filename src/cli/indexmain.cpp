@@ -1,7 +1,7 @@
 // lectoria-index: builds or brings up to date the index of library folders, so that text-mode
 // searches read only the documents that can hold their context.
-#include "indexbuild.h"
-#include "platform.h"
+#include "index/indexbuild.h"
+#include "platform/platform.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

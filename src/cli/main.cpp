@@ -1,15 +1,15 @@
 // lectoria-find: the search of the viewer from a terminal, by the same rules and code.
-#include "collectionlists.h"
-#include "designationrule.h"
-#include "directorylisting.h"
-#include "documentnorms.h"
-#include "indexfilter.h"
-#include "libraryscan.h"
-#include "messagereporter.h"
-#include "namematcher.h"
-#include "platform.h"
-#include "searchjob.h"
-#include "wordforms.h"
+#include "index/indexfilter.h"
+#include "library/collectionlists.h"
+#include "library/directorylisting.h"
+#include "library/libraryscan.h"
+#include "matching/namematcher.h"
+#include "matching/wordforms.h"
+#include "norms/designationrule.h"
+#include "norms/documentnorms.h"
+#include "platform/messagereporter.h"
+#include "platform/platform.h"
+#include "search/searchjob.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "dbfwriter.h"
-#include "indexsettle.h"
-#include "testfiles.h"
+#include "dbase/dbfwriter.h"
+#include "testsupport/indexsettle.h"
+#include "testsupport/testfiles.h"
 
 #include <QDir>
 #include <QProcess>

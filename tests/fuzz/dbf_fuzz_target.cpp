@@ -1,6 +1,6 @@
 // The table reader on arbitrary bytes: it must never crash, hang or read outside the input,
 // and reading a block at a time must give what reading the whole table gives.
-#include "dbftable.h"
+#include "dbase/dbftable.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "appmessagebox.h"
-#include "userinteraction.h"
+#include "dialogs/appmessagebox.h"
+#include "dialogs/userinteraction.h"
 
 #include <QApplication>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "testfiles.h"
-#include "textencoding.h"
+#include "testsupport/testfiles.h"
+#include "text/textencoding.h"
 
 #include <QRandomGenerator>
 #include <QString>

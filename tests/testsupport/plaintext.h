@@ -1,7 +1,7 @@
 #pragma once
 
-#include "htmlentities.h"
-#include "textencoding.h"
+#include "text/htmlentities.h"
+#include "text/textencoding.h"
 
 #include <QRegularExpression>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwindow.h"
+#include "window/mainwindow.h"
 
 #include <QTest>
 

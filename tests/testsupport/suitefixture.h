@@ -1,6 +1,6 @@
 #pragma once
 
-#include "testfiles.h"
+#include "testsupport/testfiles.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
-#include "aboutdialog.h"
+#include "dialogs/aboutdialog.h"
 
-#include "appversion.h"
-#include "pictures.h"
-#include "systeminfo.h"
+#include "platform/systeminfo.h"
+#include "support/appversion.h"
+#include "support/pictures.h"
 
 #include <QDate>
 #include <QDesktopServices>

@@ -1,7 +1,7 @@
-#include "appmessagebox.h"
+#include "dialogs/appmessagebox.h"
 
-#include "messagereporter.h"
-#include "userinteraction.h"
+#include "dialogs/userinteraction.h"
+#include "platform/messagereporter.h"
 
 #include <QApplication>
 #include <QSplashScreen>

@@ -1,4 +1,4 @@
-#include "favoritesdialog.h"
+#include "dialogs/favoritesdialog.h"
 
 #include <QDir>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
-#include "folderchooser.h"
+#include "dialogs/folderchooser.h"
 
-#include "userinteraction.h"
+#include "dialogs/userinteraction.h"
 
 QString FolderChooser::choose(QWidget* parent, const QString& caption, const QString& startFolder)
 {

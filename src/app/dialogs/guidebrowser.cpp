@@ -1,6 +1,6 @@
-#include "guidebrowser.h"
+#include "dialogs/guidebrowser.h"
 
-#include "guidefile.h"
+#include "library/guidefile.h"
 
 #include <QImage>
 #include <QTextDocument>

@@ -1,7 +1,7 @@
-#include "helpwindow.h"
+#include "dialogs/helpwindow.h"
 
-#include "guidebrowser.h"
-#include "windowfront.h"
+#include "dialogs/guidebrowser.h"
+#include "support/windowfront.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>

@@ -1,10 +1,10 @@
-#include "libraryfolderdialog.h"
+#include "dialogs/libraryfolderdialog.h"
 
-#include "dialogbuttons.h"
+#include "dialogs/dialogbuttons.h"
 
-#include "folderchooser.h"
-#include "pictures.h"
-#include "platform.h"
+#include "dialogs/folderchooser.h"
+#include "platform/platform.h"
+#include "support/pictures.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "progressdialog.h"
+#include "dialogs/progressdialog.h"
 
 #include <QApplication>
 #include <QLabel>

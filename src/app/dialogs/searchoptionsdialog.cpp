@@ -1,10 +1,10 @@
-#include "searchoptionsdialog.h"
+#include "dialogs/searchoptionsdialog.h"
 
-#include "appsettings.h"
-#include "dialogbuttons.h"
+#include "dialogs/dialogbuttons.h"
+#include "settings/appsettings.h"
 
-#include "highlightedcopy.h"
-#include "russiandictionary.h"
+#include "dictionary/russiandictionary.h"
+#include "matching/highlightedcopy.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,6 +1,6 @@
-#include "searchresultdialog.h"
+#include "dialogs/searchresultdialog.h"
 
-#include "statustexts.h"
+#include "support/statustexts.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

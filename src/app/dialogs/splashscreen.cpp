@@ -1,6 +1,6 @@
-#include "splashscreen.h"
+#include "dialogs/splashscreen.h"
 
-#include "pictures.h"
+#include "support/pictures.h"
 
 #include <QApplication>
 #include <QScreen>

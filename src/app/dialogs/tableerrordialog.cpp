@@ -1,4 +1,4 @@
-#include "tableerrordialog.h"
+#include "dialogs/tableerrordialog.h"
 
 #include <QAction>
 #include <QApplication>

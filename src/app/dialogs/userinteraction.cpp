@@ -1,4 +1,4 @@
-#include "userinteraction.h"
+#include "dialogs/userinteraction.h"
 
 #include <QDialog>
 #include <QFileDialog>

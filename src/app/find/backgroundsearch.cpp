@@ -1,4 +1,4 @@
-#include "backgroundsearch.h"
+#include "find/backgroundsearch.h"
 
 BackgroundSearch::BackgroundSearch(SearchRequest request, QWidget* window, bool countFragments)
     : m_job(std::move(request))

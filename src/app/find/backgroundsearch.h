@@ -1,7 +1,7 @@
 #pragma once
 
-#include "backgroundtask.h"
-#include "searchjob.h"
+#include "search/searchjob.h"
+#include "support/backgroundtask.h"
 
 #include <QObject>
 

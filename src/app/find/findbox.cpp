@@ -1,4 +1,4 @@
-#include "findbox.h"
+#include "find/findbox.h"
 
 #include <QAbstractItemView>
 #include <QCompleter>

@@ -1,7 +1,7 @@
-#include "indexkeeper.h"
+#include "find/indexkeeper.h"
 
-#include "indexbuild.h"
-#include "russianplural.h"
+#include "index/indexbuild.h"
+#include "text/russianplural.h"
 
 #include <QMetaObject>
 #include <QThread>

@@ -1,6 +1,6 @@
-#include "librarywatcher.h"
+#include "find/librarywatcher.h"
 
-#include "librarysnapshot.h"
+#include "library/librarysnapshot.h"
 
 #include <QSocketNotifier>
 #include <QThread>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "searchjob.h"
+#include "search/searchjob.h"
 
 #include <QFutureWatcher>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "scopechooser.h"
+#include "find/scopechooser.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "treenode.h"
+#include "tree/treenode.h"
 
 #include <QComboBox>
 

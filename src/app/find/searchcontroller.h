@@ -1,7 +1,7 @@
 #pragma once
 
-#include "documentviewer.h"
-#include "matchoptions.h"
+#include "matching/matchoptions.h"
+#include "viewer/documentviewer.h"
 
 #include <QObject>
 #include <QStringList>

@@ -1,7 +1,7 @@
-#include "searchresultsdock.h"
+#include "find/searchresultsdock.h"
 
-#include "captionorder.h"
-#include "flatbutton.h"
+#include "library/captionorder.h"
+#include "support/flatbutton.h"
 
 #include <QApplication>
 #include <QCollator>

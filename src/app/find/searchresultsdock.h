@@ -1,7 +1,7 @@
 #pragma once
 
-#include "founddocument.h"
-#include "searchjob.h"
+#include "search/founddocument.h"
+#include "search/searchjob.h"
 
 #include <QDockWidget>
 #include <QHash>

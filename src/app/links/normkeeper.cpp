@@ -1,4 +1,4 @@
-#include "normkeeper.h"
+#include "links/normkeeper.h"
 
 #include <QtConcurrent/QtConcurrentRun>
 

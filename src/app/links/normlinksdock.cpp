@@ -1,12 +1,12 @@
-#include "normlinksdock.h"
+#include "links/normlinksdock.h"
 
-#include "designationrule.h"
-#include "documentnorms.h"
-#include "libraryscan.h"
-#include "mentionsentence.h"
-#include "platform.h"
-#include "russianplural.h"
-#include "searchjob.h"
+#include "library/libraryscan.h"
+#include "norms/designationrule.h"
+#include "norms/documentnorms.h"
+#include "norms/mentionsentence.h"
+#include "platform/platform.h"
+#include "search/searchjob.h"
+#include "text/russianplural.h"
 
 #include <QDir>
 #include <QHeaderView>

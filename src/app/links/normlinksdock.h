@@ -1,7 +1,7 @@
 #pragma once
 
-#include "documentnorms.h"
-#include "normcatalog.h"
+#include "norms/documentnorms.h"
+#include "search/normcatalog.h"
 
 #include <QDockWidget>
 #include <QFutureWatcher>

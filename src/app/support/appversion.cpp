@@ -1,4 +1,4 @@
-#include "appversion.h"
+#include "support/appversion.h"
 
 #include "appversion_config.h"
 

@@ -1,6 +1,6 @@
-#include "backgroundtask.h"
+#include "support/backgroundtask.h"
 
-#include "progressdialog.h"
+#include "dialogs/progressdialog.h"
 
 #include <QtConcurrent>
 

@@ -1,4 +1,4 @@
-#include "elidedtoolbutton.h"
+#include "support/elidedtoolbutton.h"
 
 #include <QFontMetrics>
 #include <QResizeEvent>

@@ -1,6 +1,6 @@
-#include "environment.h"
+#include "support/environment.h"
 
-#include "platform.h"
+#include "platform/platform.h"
 
 #include <QtGlobal>
 

@@ -1,4 +1,4 @@
-#include "pictures.h"
+#include "support/pictures.h"
 
 #include <QApplication>
 #include <QHash>

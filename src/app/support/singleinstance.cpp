@@ -1,6 +1,6 @@
-#include "singleinstance.h"
+#include "support/singleinstance.h"
 
-#include "platform.h"
+#include "platform/platform.h"
 
 #include <QCryptographicHash>
 #include <QDir>

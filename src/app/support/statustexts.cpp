@@ -1,6 +1,6 @@
-#include "statustexts.h"
+#include "support/statustexts.h"
 
-#include "russianplural.h"
+#include "text/russianplural.h"
 
 #include <QDir>
 

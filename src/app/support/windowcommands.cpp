@@ -1,6 +1,6 @@
-#include "windowcommands.h"
+#include "support/windowcommands.h"
 
-#include "pictures.h"
+#include "support/pictures.h"
 
 #include <QAction>
 #include <QKeySequence>

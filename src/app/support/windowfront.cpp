@@ -1,4 +1,4 @@
-#include "windowfront.h"
+#include "support/windowfront.h"
 
 #include <QGuiApplication>
 #include <QRegion>

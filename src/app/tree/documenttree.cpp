@@ -1,13 +1,13 @@
-#include "documenttree.h"
+#include "tree/documenttree.h"
 
-#include "directorylisting.h"
-#include "documentlayout.h"
-#include "filetree.h"
-#include "libraryscan.h"
-#include "pictures.h"
-#include "platform.h"
-#include "searchjob.h"
-#include "waitcursor.h"
+#include "library/directorylisting.h"
+#include "library/documentlayout.h"
+#include "library/filetree.h"
+#include "library/libraryscan.h"
+#include "platform/platform.h"
+#include "search/searchjob.h"
+#include "support/pictures.h"
+#include "support/waitcursor.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "captionorder.h"
-#include "matchoptions.h"
-#include "treenode.h"
+#include "library/captionorder.h"
+#include "matching/matchoptions.h"
+#include "tree/treenode.h"
 
 #include <QFont>
 #include <QList>

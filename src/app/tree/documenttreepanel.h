@@ -1,7 +1,7 @@
 #pragma once
 
-#include "collectionlists.h"
-#include "documenttree.h"
+#include "library/collectionlists.h"
+#include "tree/documenttree.h"
 
 #include <QIcon>
 #include <QList>
@@ -14,7 +14,7 @@ class BackgroundTask;
 class WindowCommands;
 class NameFilter;
 class QLineEdit;
-#include "elidedtoolbutton.h"
+#include "support/elidedtoolbutton.h"
 class QTreeWidget;
 class QTreeWidgetItem;
 struct SearchResult;

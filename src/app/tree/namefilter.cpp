@@ -1,9 +1,9 @@
-#include "namefilter.h"
+#include "tree/namefilter.h"
 
-#include "libraryscan.h"
-#include "namematcher.h"
-#include "pictures.h"
-#include "platform.h"
+#include "library/libraryscan.h"
+#include "matching/namematcher.h"
+#include "platform/platform.h"
+#include "support/pictures.h"
 
 #include <QApplication>
 #include <QFont>

@@ -1,13 +1,13 @@
-#include "treefileoperations.h"
+#include "tree/treefileoperations.h"
 
-#include "appmessagebox.h"
-#include "directorylisting.h"
-#include "documenttree.h"
-#include "filetree.h"
-#include "folderchooser.h"
-#include "messagereporter.h"
-#include "platform.h"
-#include "progressdialog.h"
+#include "dialogs/appmessagebox.h"
+#include "dialogs/folderchooser.h"
+#include "dialogs/progressdialog.h"
+#include "library/directorylisting.h"
+#include "library/filetree.h"
+#include "platform/messagereporter.h"
+#include "platform/platform.h"
+#include "tree/documenttree.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "documentcopy.h"
+#include "library/documentcopy.h"
 
 #include <optional>
 

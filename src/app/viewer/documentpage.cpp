@@ -1,4 +1,4 @@
-#include "documentpage.h"
+#include "viewer/documentpage.h"
 
 #include <QDir>
 #include <QMutex>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "appsettings.h"
-#include "matchoptions.h"
-#include "nodekind.h"
-#include "showncopy.h"
+#include "library/nodekind.h"
+#include "matching/matchoptions.h"
+#include "search/showncopy.h"
+#include "settings/appsettings.h"
 
 #include <QFutureWatcher>
 #include <QString>

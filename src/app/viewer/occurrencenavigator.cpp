@@ -1,4 +1,4 @@
-#include "occurrencenavigator.h"
+#include "viewer/occurrencenavigator.h"
 
 #include <QPointer>
 #include <QUrl>

@@ -1,6 +1,6 @@
-#include "pagefindbar.h"
+#include "viewer/pagefindbar.h"
 
-#include "flatbutton.h"
+#include "support/flatbutton.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

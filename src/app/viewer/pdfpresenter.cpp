@@ -1,4 +1,4 @@
-#include "pdfpresenter.h"
+#include "viewer/pdfpresenter.h"
 
 #include <QFile>
 #include <QJsonArray>

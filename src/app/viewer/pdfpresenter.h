@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pdfmarks.h"
+#include "matching/pdfmarks.h"
 
 #include <QObject>
 #include <QString>

@@ -1,10 +1,10 @@
-#include "titlepanel.h"
+#include "viewer/titlepanel.h"
 
-#include "documentviewer.h"
-#include "flatbutton.h"
-#include "keybindings.h"
-#include "occurrencenavigator.h"
-#include "russianplural.h"
+#include "support/flatbutton.h"
+#include "support/keybindings.h"
+#include "text/russianplural.h"
+#include "viewer/documentviewer.h"
+#include "viewer/occurrencenavigator.h"
 
 #include <QEvent>
 #include <QFontMetrics>

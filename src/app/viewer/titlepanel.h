@@ -1,6 +1,6 @@
 #pragma once
 
-#include "normcatalog.h"
+#include "search/normcatalog.h"
 
 #include <QWidget>
 

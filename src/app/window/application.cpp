@@ -1,7 +1,7 @@
-#include "application.h"
+#include "window/application.h"
 
-#include "appmessagebox.h"
-#include "pictures.h"
+#include "dialogs/appmessagebox.h"
+#include "support/pictures.h"
 
 #include <QLibraryInfo>
 #include <QLocale>

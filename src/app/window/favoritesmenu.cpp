@@ -1,8 +1,8 @@
-#include "favoritesmenu.h"
+#include "window/favoritesmenu.h"
 
-#include "appsettings.h"
-#include "favoritesdialog.h"
-#include "userinteraction.h"
+#include "dialogs/favoritesdialog.h"
+#include "dialogs/userinteraction.h"
+#include "settings/appsettings.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "favorites.h"
+#include "library/favorites.h"
 
 #include <QObject>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "suitelayout.h"
+#include "library/suitelayout.h"
 
 #include <QIcon>
 #include <QList>

@@ -1,8 +1,8 @@
-#include "nodenavigation.h"
+#include "window/nodenavigation.h"
 
-#include "documentviewer.h"
+#include "viewer/documentviewer.h"
 
-#include "flatbutton.h"
+#include "support/flatbutton.h"
 
 #include <QAction>
 #include <QKeySequence>

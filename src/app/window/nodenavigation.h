@@ -1,6 +1,6 @@
 #pragma once
 
-#include "nodehistory.h"
+#include "library/nodehistory.h"
 
 #include <QObject>
 

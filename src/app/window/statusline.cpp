@@ -1,4 +1,4 @@
-#include "statusline.h"
+#include "window/statusline.h"
 
 #include <QLabel>
 #include <QTimer>

@@ -1,11 +1,11 @@
-#include "toprow.h"
+#include "window/toprow.h"
 
-#include "appsettings.h"
+#include "settings/appsettings.h"
 
-#include "findbox.h"
-#include "flatbutton.h"
-#include "pictures.h"
-#include "windowcommands.h"
+#include "find/findbox.h"
+#include "support/flatbutton.h"
+#include "support/pictures.h"
+#include "support/windowcommands.h"
 
 #include <QAction>
 #include <QCheckBox>

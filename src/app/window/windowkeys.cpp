@@ -1,4 +1,4 @@
-#include "windowkeys.h"
+#include "window/windowkeys.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
-#include "dbasetableopener.h"
+#include "dbase/dbasetableopener.h"
 
-#include "fileguard.h"
-#include "messagereporter.h"
+#include "platform/fileguard.h"
+#include "platform/messagereporter.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "messagereporter.h"
+#include "platform/messagereporter.h"
 
-#include "dbfreader.h"
+#include "dbase/dbfreader.h"
 
 #include <QString>
 

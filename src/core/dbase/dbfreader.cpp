@@ -1,6 +1,6 @@
-#include "dbfreader.h"
+#include "dbase/dbfreader.h"
 
-#include "platform.h"
+#include "platform/platform.h"
 
 #include <memory>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "dbftable.h"
+#include "dbase/dbftable.h"
 
 #include <QFileInfo>
 

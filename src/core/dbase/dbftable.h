@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dbfreader.h"
+#include "dbase/dbfreader.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "dbfwriter.h"
+#include "dbase/dbfwriter.h"
 
 #include <QDate>
 #include <QSaveFile>

@@ -1,4 +1,4 @@
-#include "affixrules.h"
+#include "dictionary/affixrules.h"
 
 #include <QList>
 #include <QString>

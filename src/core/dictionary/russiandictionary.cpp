@@ -1,6 +1,6 @@
-#include "russiandictionary.h"
+#include "dictionary/russiandictionary.h"
 
-#include "userfolders.h"
+#include "platform/userfolders.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "affixrules.h"
-#include "wordfamilies.h"
+#include "dictionary/affixrules.h"
+#include "dictionary/wordfamilies.h"
 
 #include <QByteArray>
 #include <QString>

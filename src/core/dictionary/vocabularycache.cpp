@@ -1,4 +1,4 @@
-#include "vocabularycache.h"
+#include "dictionary/vocabularycache.h"
 
 VocabularyCache::VocabularyCache(size_t capacity)
     : m_partCapacity(std::max<size_t>(1, capacity / PartCount))

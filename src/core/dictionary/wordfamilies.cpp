@@ -1,6 +1,6 @@
-#include "wordfamilies.h"
+#include "dictionary/wordfamilies.h"
 
-#include "affixrules.h"
+#include "dictionary/affixrules.h"
 
 #include <QChar>
 #include <QList>

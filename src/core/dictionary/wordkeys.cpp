@@ -1,7 +1,7 @@
-#include "wordkeys.h"
+#include "dictionary/wordkeys.h"
 
-#include "russiandictionary.h"
-#include "vocabularycache.h"
+#include "dictionary/russiandictionary.h"
+#include "dictionary/vocabularycache.h"
 
 #include <QChar>
 

@@ -1,13 +1,13 @@
-#include "documentindex.h"
+#include "index/documentindex.h"
 
-#include "documentnorms.h"
+#include "norms/documentnorms.h"
 
-#include "characterrules.h"
-#include "documenttext.h"
-#include "keystokenizer.h"
-#include "stamptable.h"
-#include "wordforms.h"
-#include "wordkeys.h"
+#include "dictionary/wordkeys.h"
+#include "index/keystokenizer.h"
+#include "index/stamptable.h"
+#include "matching/wordforms.h"
+#include "text/characterrules.h"
+#include "text/documenttext.h"
 
 #include <QUrl>
 #include <QtEndian>

@@ -1,10 +1,10 @@
-#include "indexbuild.h"
+#include "index/indexbuild.h"
 
-#include "documentindex.h"
-#include "indexlocation.h"
-#include "keptindex.h"
-#include "platform.h"
-#include "soundnessrecord.h"
+#include "index/documentindex.h"
+#include "index/indexlocation.h"
+#include "index/keptindex.h"
+#include "index/soundnessrecord.h"
+#include "platform/platform.h"
 
 #include <QDir>
 #include <QFile>

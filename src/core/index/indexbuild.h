@@ -1,6 +1,6 @@
 #pragma once
 
-#include "indexupdater.h"
+#include "index/indexupdater.h"
 
 #include <QString>
 

@@ -1,14 +1,14 @@
-#include "indexfilter.h"
+#include "index/indexfilter.h"
 
-#include "keptindex.h"
+#include "index/keptindex.h"
 
-#include "designation.h"
-#include "documentindex.h"
-#include "documenttext.h"
-#include "indexlocation.h"
-#include "indexupdater.h"
-#include "wordforms.h"
-#include "wordsearch.h"
+#include "index/documentindex.h"
+#include "index/indexlocation.h"
+#include "index/indexupdater.h"
+#include "matching/wordforms.h"
+#include "matching/wordsearch.h"
+#include "norms/designation.h"
+#include "text/documenttext.h"
 
 // A document a word-forms reading takes in pieces (and so reads whole, whatever it holds) is
 // never one the index answers for: the index keeps no document that large.

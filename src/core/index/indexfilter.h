@@ -1,9 +1,9 @@
 #pragma once
 
-#include "documentindex.h"
-#include "libraryscan.h"
-#include "platform.h"
-#include "stamptable.h"
+#include "index/documentindex.h"
+#include "index/stamptable.h"
+#include "library/libraryscan.h"
+#include "platform/platform.h"
 
 #include <QHash>
 #include <QSet>

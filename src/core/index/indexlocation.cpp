@@ -1,9 +1,9 @@
-#include "indexlocation.h"
+#include "index/indexlocation.h"
 
-#include "documentindex.h"
-#include "documentlayout.h"
-#include "platform.h"
-#include "userfolders.h"
+#include "index/documentindex.h"
+#include "library/documentlayout.h"
+#include "platform/platform.h"
+#include "platform/userfolders.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,16 +1,16 @@
-#include "indexupdater.h"
+#include "index/indexupdater.h"
 
-#include "stamptable.h"
+#include "index/stamptable.h"
 
-#include "documentnorms.h"
+#include "norms/documentnorms.h"
 
-#include "documentfile.h"
-#include "documentindex.h"
-#include "documenttext.h"
-#include "libraryscan.h"
-#include "pdftextprefetch.h"
-#include "platform.h"
-#include "wordforms.h"
+#include "index/documentindex.h"
+#include "library/libraryscan.h"
+#include "matching/wordforms.h"
+#include "pdf/documentfile.h"
+#include "pdf/pdftextprefetch.h"
+#include "platform/platform.h"
+#include "text/documenttext.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>

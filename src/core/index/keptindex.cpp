@@ -1,4 +1,4 @@
-#include "keptindex.h"
+#include "index/keptindex.h"
 
 #include <map>
 #include <mutex>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "documentindex.h"
-#include "platform.h"
-#include "stamptable.h"
+#include "index/documentindex.h"
+#include "index/stamptable.h"
+#include "platform/platform.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "keystokenizer.h"
+#include "index/keystokenizer.h"
 
 #include <sqlite3.h>
 

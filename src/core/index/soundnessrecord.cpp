@@ -1,6 +1,6 @@
-#include "soundnessrecord.h"
+#include "index/soundnessrecord.h"
 
-#include "platform.h"
+#include "platform/platform.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,4 +1,4 @@
-#include "stamptable.h"
+#include "index/stamptable.h"
 
 void StampTable::reserve(qsizetype documents)
 {

@@ -1,4 +1,4 @@
-#include "captionorder.h"
+#include "library/captionorder.h"
 
 #include <QLocale>
 

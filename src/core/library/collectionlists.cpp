@@ -1,7 +1,7 @@
-#include "collectionlists.h"
+#include "library/collectionlists.h"
 
-#include "messagereporter.h"
-#include "textconversion.h"
+#include "platform/messagereporter.h"
+#include "text/textconversion.h"
 
 #include <QDir>
 #include <QStringDecoder>

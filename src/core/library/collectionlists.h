@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dbasetableopener.h"
+#include "dbase/dbasetableopener.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,8 +1,8 @@
-#include "directorylisting.h"
+#include "library/directorylisting.h"
 
-#include "documentlayout.h"
+#include "library/documentlayout.h"
 
-#include "platform.h"
+#include "platform/platform.h"
 
 DirectoryEntries DirectoryListing::list(const QString& dir, bool withStamps,
                                         const std::function<bool(const FolderId&)>& opened)

@@ -1,9 +1,9 @@
-#include "documentcopy.h"
+#include "library/documentcopy.h"
 
-#include "documentlayout.h"
-#include "filetree.h"
-#include "platform.h"
-#include "textconversion.h"
+#include "library/documentlayout.h"
+#include "library/filetree.h"
+#include "platform/platform.h"
+#include "text/textconversion.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "documentlayout.h"
+#include "library/documentlayout.h"
 
-#include "platform.h"
+#include "platform/platform.h"
 
 #include <QDirIterator>
 #include <QFileInfo>

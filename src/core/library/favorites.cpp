@@ -1,6 +1,6 @@
-#include "favorites.h"
+#include "library/favorites.h"
 
-#include "platform.h"
+#include "platform/platform.h"
 #include <algorithm>
 
 bool Favorites::add(const QString& path, const QString& label)

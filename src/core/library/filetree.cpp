@@ -1,7 +1,7 @@
-#include "filetree.h"
+#include "library/filetree.h"
 
-#include "messagereporter.h"
-#include "platform.h"
+#include "platform/messagereporter.h"
+#include "platform/platform.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "textconversion.h"
+#include "text/textconversion.h"
 
 #include <QSet>
 #include <QString>

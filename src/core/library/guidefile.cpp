@@ -1,6 +1,6 @@
-#include "guidefile.h"
+#include "library/guidefile.h"
 
-#include "platform.h"
+#include "platform/platform.h"
 
 #include <QFileInfo>
 

@@ -1,10 +1,10 @@
-#include "libraryscan.h"
+#include "library/libraryscan.h"
 
-#include "directorylisting.h"
-#include "documentlayout.h"
-#include "listingprefetch.h"
+#include "library/directorylisting.h"
+#include "library/documentlayout.h"
+#include "library/listingprefetch.h"
 
-#include "platform.h"
+#include "platform/platform.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "librarysnapshot.h"
+#include "library/librarysnapshot.h"
 
-#include "directorylisting.h"
-#include "documentlayout.h"
+#include "library/directorylisting.h"
+#include "library/documentlayout.h"
 
 #include <algorithm>
 #include <thread>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "libraryscan.h"
-#include "platform.h"
+#include "library/libraryscan.h"
+#include "platform/platform.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -1,6 +1,6 @@
-#include "listingprefetch.h"
+#include "library/listingprefetch.h"
 
-#include "documentlayout.h"
+#include "library/documentlayout.h"
 
 ListingPrefetch::ListingPrefetch(const std::atomic<bool>* takeStamps, const std::atomic<bool>* stop,
                                  int threads)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "directorylisting.h"
-#include "libraryscan.h"
+#include "library/directorylisting.h"
+#include "library/libraryscan.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "nodehistory.h"
+#include "library/nodehistory.h"
 
 void NodeHistory::shown(const QString& path)
 {

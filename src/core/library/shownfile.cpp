@@ -1,7 +1,7 @@
-#include "shownfile.h"
+#include "library/shownfile.h"
 
-#include "documentlayout.h"
-#include "platform.h"
+#include "library/documentlayout.h"
+#include "platform/platform.h"
 
 QString ShownFile::forNode(NodeKind kind, const QString& path, bool searchMode,
                            const CopyMaker& makeCopy)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "nodekind.h"
+#include "library/nodekind.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "suitelayout.h"
+#include "library/suitelayout.h"
 
 #include <QFileInfo>
 

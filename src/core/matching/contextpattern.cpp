@@ -1,6 +1,6 @@
-#include "contextpattern.h"
+#include "matching/contextpattern.h"
 
-#include "textencoding.h"
+#include "text/textencoding.h"
 
 #include <QList>
 

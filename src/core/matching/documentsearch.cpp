@@ -1,7 +1,7 @@
-#include "documentsearch.h"
+#include "matching/documentsearch.h"
 
-#include "documentfile.h"
-#include "textencoding.h"
+#include "pdf/documentfile.h"
+#include "text/textencoding.h"
 
 #include <algorithm>
 

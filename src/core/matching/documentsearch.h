@@ -1,10 +1,10 @@
 #pragma once
 
-#include "contextpattern.h"
-#include "firstlook.h"
-#include "matchoptions.h"
-#include "rawmatcher.h"
-#include "textsearch.h"
+#include "matching/contextpattern.h"
+#include "matching/firstlook.h"
+#include "matching/matchoptions.h"
+#include "matching/rawmatcher.h"
+#include "matching/textsearch.h"
 
 #include <QString>
 

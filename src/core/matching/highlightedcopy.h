@@ -1,6 +1,6 @@
 #pragma once
 
-#include "matchoptions.h"
+#include "matching/matchoptions.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "matchingrule.h"
+#include "matching/matchingrule.h"
 
-#include "documentsearch.h"
+#include "matching/documentsearch.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "namematcher.h"
+#include "matching/namematcher.h"
 
-#include "characterrules.h"
-#include "looseletters.h"
+#include "text/characterrules.h"
+#include "text/looseletters.h"
 
 #include <QHash>
 

@@ -1,9 +1,9 @@
-#include "pagewords.h"
+#include "matching/pagewords.h"
 
-#include "characterrules.h"
-#include "documenttextreader.h"
-#include "wordfamilies.h"
-#include "wordkeys.h"
+#include "dictionary/wordfamilies.h"
+#include "dictionary/wordkeys.h"
+#include "text/characterrules.h"
+#include "text/documenttextreader.h"
 
 #include <array>
 #include <cstring>

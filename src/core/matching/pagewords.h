@@ -1,7 +1,7 @@
 #pragma once
 
-#include "textencoding.h"
-#include "wordforms.h"
+#include "matching/wordforms.h"
+#include "text/textencoding.h"
 
 #include <atomic>
 #include <string>

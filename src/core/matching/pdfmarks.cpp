@@ -1,7 +1,7 @@
-#include "pdfmarks.h"
+#include "matching/pdfmarks.h"
 
-#include "documentfile.h"
-#include "highlightedcopy.h"
+#include "matching/highlightedcopy.h"
+#include "pdf/documentfile.h"
 
 #include <QMap>
 #include <QRegularExpression>

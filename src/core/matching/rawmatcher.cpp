@@ -1,7 +1,7 @@
-#include "rawmatcher.h"
+#include "matching/rawmatcher.h"
 
-#include "characterrules.h"
-#include "documenttext.h"
+#include "text/characterrules.h"
+#include "text/documenttext.h"
 
 #include <QList>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "contextpattern.h"
-#include "matchoptions.h"
+#include "matching/contextpattern.h"
+#include "matching/matchoptions.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "snippetkeeper.h"
+#include "matching/snippetkeeper.h"
 
-#include "characterrules.h"
+#include "text/characterrules.h"
 
 #include <algorithm>
 

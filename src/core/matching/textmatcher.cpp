@@ -1,6 +1,6 @@
-#include "textmatcher.h"
+#include "matching/textmatcher.h"
 
-#include "characterrules.h"
+#include "text/characterrules.h"
 
 TextMatcher::TextMatcher(const QString& context, const MatchOptions& options)
     : m_context(DocumentText::normalizedContext(context, options.caseSensitive)), m_options(options)

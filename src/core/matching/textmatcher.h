@@ -1,7 +1,7 @@
 #pragma once
 
-#include "documenttext.h"
-#include "matchoptions.h"
+#include "matching/matchoptions.h"
+#include "text/documenttext.h"
 
 #include <QString>
 

@@ -1,10 +1,10 @@
-#include "textsearch.h"
+#include "matching/textsearch.h"
 
-#include "characterreference.h"
-#include "characterrules.h"
-#include "documenttextreader.h"
-#include "htmlentities.h"
-#include "textreader.h"
+#include "text/characterreference.h"
+#include "text/characterrules.h"
+#include "text/documenttextreader.h"
+#include "text/htmlentities.h"
+#include "text/textreader.h"
 
 #include <QChar>
 #include <QList>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "documenttext.h"
-#include "matchoptions.h"
-#include "textmatcher.h"
-#include "textreader.h"
+#include "matching/matchoptions.h"
+#include "matching/textmatcher.h"
+#include "text/documenttext.h"
+#include "text/textreader.h"
 
 #include <QByteArray>
 #include <QString>

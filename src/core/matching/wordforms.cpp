@@ -1,8 +1,8 @@
-#include "wordforms.h"
+#include "matching/wordforms.h"
 
-#include "characterrules.h"
-#include "wordfamilies.h"
-#include "wordkeys.h"
+#include "dictionary/wordfamilies.h"
+#include "dictionary/wordkeys.h"
+#include "text/characterrules.h"
 
 #include <cmath>
 #include <memory>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "documenttext.h"
+#include "text/documenttext.h"
 
 #include <QList>
 #include <QString>

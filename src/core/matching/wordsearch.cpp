@@ -1,14 +1,14 @@
-#include "wordsearch.h"
+#include "matching/wordsearch.h"
 
-#include "textreader.h"
-#include "wordfamilies.h"
-#include "wordforms.h"
-#include "wordkeys.h"
+#include "dictionary/wordfamilies.h"
+#include "dictionary/wordkeys.h"
+#include "matching/wordforms.h"
+#include "text/textreader.h"
 
-#include "documentfile.h"
-#include "documenttext.h"
-#include "pagewords.h"
-#include "textsearch.h"
+#include "matching/pagewords.h"
+#include "matching/textsearch.h"
+#include "pdf/documentfile.h"
+#include "text/documenttext.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform.h"
-#include "wordforms.h"
+#include "matching/wordforms.h"
+#include "platform/platform.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "citationsearch.h"
+#include "norms/citationsearch.h"
 
-#include "documentnorms.h"
+#include "norms/documentnorms.h"
 
 bool CitationSearch::cites(const QString& path, const std::atomic<bool>* cancel,
                            bool* unreadable) const

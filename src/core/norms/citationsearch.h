@@ -1,6 +1,6 @@
 #pragma once
 
-#include "designation.h"
+#include "norms/designation.h"
 
 #include <QString>
 

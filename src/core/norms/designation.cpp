@@ -1,4 +1,4 @@
-#include "designation.h"
+#include "norms/designation.h"
 
 QString Designation::key() const
 {

@@ -1,7 +1,7 @@
-#include "designationrule.h"
+#include "norms/designationrule.h"
 
-#include "characterrules.h"
-#include "looseletters.h"
+#include "text/characterrules.h"
+#include "text/looseletters.h"
 
 #include <QChar>
 #include <QHash>

@@ -1,7 +1,7 @@
-#include "documentheadings.h"
+#include "norms/documentheadings.h"
 
-#include "documenttext.h"
-#include "textencoding.h"
+#include "text/documenttext.h"
+#include "text/textencoding.h"
 
 #include <string>
 #include <string_view>

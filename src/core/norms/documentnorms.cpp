@@ -1,12 +1,12 @@
-#include "documentnorms.h"
+#include "norms/documentnorms.h"
 
-#include "designationrule.h"
-#include "documentfile.h"
-#include "documentheadings.h"
-#include "documenttext.h"
-#include "looseletters.h"
-#include "platform.h"
-#include "textreader.h"
+#include "norms/designationrule.h"
+#include "norms/documentheadings.h"
+#include "pdf/documentfile.h"
+#include "platform/platform.h"
+#include "text/documenttext.h"
+#include "text/looseletters.h"
+#include "text/textreader.h"
 
 #include <QHash>
 

@@ -1,8 +1,8 @@
-#include "linkedcopy.h"
+#include "norms/linkedcopy.h"
 
-#include "copyoutput.h"
-#include "designationrule.h"
-#include "textwindow.h"
+#include "norms/designationrule.h"
+#include "text/copyoutput.h"
+#include "text/textwindow.h"
 
 #include <QString>
 

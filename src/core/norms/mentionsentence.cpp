@@ -1,8 +1,8 @@
-#include "mentionsentence.h"
+#include "norms/mentionsentence.h"
 
-#include "documentfile.h"
-#include "documentnorms.h"
-#include "documenttext.h"
+#include "norms/documentnorms.h"
+#include "pdf/documentfile.h"
+#include "text/documenttext.h"
 
 #include <algorithm>
 

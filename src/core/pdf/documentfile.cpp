@@ -1,7 +1,7 @@
-#include "documentfile.h"
+#include "pdf/documentfile.h"
 
-#include "documentlayout.h"
-#include "pdftextcache.h"
+#include "library/documentlayout.h"
+#include "pdf/pdftextcache.h"
 
 #include <cstring>
 

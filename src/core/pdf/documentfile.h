@@ -1,7 +1,7 @@
 #pragma once
 
-#include "pdftext.h"
-#include "platform.h"
+#include "pdf/pdftext.h"
+#include "platform/platform.h"
 
 #include <QByteArray>
 #include <QString>

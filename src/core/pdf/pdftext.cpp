@@ -1,4 +1,4 @@
-#include "pdftext.h"
+#include "pdf/pdftext.h"
 
 #include <QString>
 

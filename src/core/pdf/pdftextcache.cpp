@@ -1,8 +1,8 @@
-#include "pdftextcache.h"
+#include "pdf/pdftextcache.h"
 
-#include "pdftextreader.h"
-#include "pdftextstore.h"
-#include "platform.h"
+#include "pdf/pdftextreader.h"
+#include "pdf/pdftextstore.h"
+#include "platform/platform.h"
 
 #include <QDateTime>
 #include <QMutexLocker>

@@ -1,7 +1,7 @@
-#include "pdftextprefetch.h"
+#include "pdf/pdftextprefetch.h"
 
-#include "documentlayout.h"
-#include "pdftextcache.h"
+#include "library/documentlayout.h"
+#include "pdf/pdftextcache.h"
 
 #include <QThread>
 

@@ -1,6 +1,6 @@
-#include "pdftextreader.h"
+#include "pdf/pdftextreader.h"
 
-#include "platform.h"
+#include "platform/platform.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pdftext.h"
+#include "pdf/pdftext.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "pdftextstore.h"
+#include "pdf/pdftextstore.h"
 
-#include "userfolders.h"
+#include "platform/userfolders.h"
 
 #include <QCryptographicHash>
 #include <QDataStream>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pdftextcache.h"
+#include "pdf/pdftextcache.h"
 
 #include <QByteArray>
 #include <QString>

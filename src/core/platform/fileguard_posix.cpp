@@ -1,6 +1,6 @@
-#include "fileguard.h"
+#include "platform/fileguard.h"
 
-#include "platform.h"
+#include "platform/platform.h"
 
 #include <cerrno>
 

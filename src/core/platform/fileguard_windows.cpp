@@ -1,4 +1,4 @@
-#include "fileguard.h"
+#include "platform/fileguard.h"
 
 #include <QFile>
 #include <QFileInfo>

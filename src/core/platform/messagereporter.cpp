@@ -1,4 +1,4 @@
-#include "messagereporter.h"
+#include "platform/messagereporter.h"
 
 #include <QCoreApplication>
 #include <QThread>

@@ -1,4 +1,4 @@
-#include "userfolders.h"
+#include "platform/userfolders.h"
 
 #include <QDir>
 

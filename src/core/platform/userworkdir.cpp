@@ -1,6 +1,6 @@
-#include "userworkdir.h"
+#include "platform/userworkdir.h"
 
-#include "platform.h"
+#include "platform/platform.h"
 
 #include <QDateTime>
 #include <QDir>

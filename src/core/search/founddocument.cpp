@@ -1,9 +1,9 @@
-#include "founddocument.h"
+#include "search/founddocument.h"
 
-#include "documentlayout.h"
-#include "highlightedcopy.h"
-#include "platform.h"
-#include "searchjob.h"
+#include "library/documentlayout.h"
+#include "matching/highlightedcopy.h"
+#include "platform/platform.h"
+#include "search/searchjob.h"
 
 #include <QByteArray>
 

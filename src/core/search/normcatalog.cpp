@@ -1,10 +1,10 @@
-#include "normcatalog.h"
+#include "search/normcatalog.h"
 
-#include "designationrule.h"
-#include "documentlayout.h"
-#include "documentnorms.h"
-#include "indexfilter.h"
-#include "libraryscan.h"
+#include "index/indexfilter.h"
+#include "library/documentlayout.h"
+#include "library/libraryscan.h"
+#include "norms/designationrule.h"
+#include "norms/documentnorms.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "searchhistory.h"
+#include "search/searchhistory.h"
 
 QStringList SearchHistory::added(const QStringList& history, const QString& text)
 {

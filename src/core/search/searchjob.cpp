@@ -1,10 +1,10 @@
-#include "searchjob.h"
+#include "search/searchjob.h"
 
-#include "citationsearch.h"
-#include "designationrule.h"
-#include "documentsearch.h"
-#include "indexfilter.h"
-#include "wordsearch.h"
+#include "index/indexfilter.h"
+#include "matching/documentsearch.h"
+#include "matching/wordsearch.h"
+#include "norms/citationsearch.h"
+#include "norms/designationrule.h"
 
 #include <QThread>
 #include <QThreadPool>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "libraryscan.h"
-#include "librarysnapshot.h"
-#include "matchoptions.h"
+#include "library/libraryscan.h"
+#include "library/librarysnapshot.h"
+#include "matching/matchoptions.h"
 
 #include <QHash>
 #include <QString>

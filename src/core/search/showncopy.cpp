@@ -1,10 +1,10 @@
-#include "showncopy.h"
+#include "search/showncopy.h"
 
-#include "documentfile.h"
-#include "documentheadings.h"
-#include "documentnorms.h"
-#include "linkedcopy.h"
-#include "normcatalog.h"
+#include "norms/documentheadings.h"
+#include "norms/documentnorms.h"
+#include "norms/linkedcopy.h"
+#include "pdf/documentfile.h"
+#include "search/normcatalog.h"
 
 #include <QFile>
 #include <QUrl>

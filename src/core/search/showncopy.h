@@ -1,7 +1,7 @@
 #pragma once
 
-#include "highlightedcopy.h"
-#include "matchoptions.h"
+#include "matching/highlightedcopy.h"
+#include "matching/matchoptions.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "appsettings.h"
+#include "settings/appsettings.h"
 
-#include "searchhistory.h"
+#include "search/searchhistory.h"
 
 #include <algorithm>
 

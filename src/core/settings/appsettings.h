@@ -1,10 +1,10 @@
 #pragma once
 
-#include "favorites.h"
-#include "highlightedcopy.h"
-#include "inidocument.h"
-#include "inifile.h"
-#include "matchoptions.h"
+#include "library/favorites.h"
+#include "matching/highlightedcopy.h"
+#include "matching/matchoptions.h"
+#include "settings/inidocument.h"
+#include "settings/inifile.h"
 
 #include <QObject>
 #include <QString>

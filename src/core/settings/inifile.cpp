@@ -1,8 +1,8 @@
-#include "inifile.h"
+#include "settings/inifile.h"
 
-#include "fileguard.h"
-#include "inidocument.h"
-#include "messagereporter.h"
+#include "platform/fileguard.h"
+#include "platform/messagereporter.h"
+#include "settings/inidocument.h"
 
 #include <QFileInfo>
 #include <QLockFile>

@@ -1,6 +1,6 @@
-#include "settingsfile.h"
+#include "settings/settingsfile.h"
 
-#include "userfolders.h"
+#include "platform/userfolders.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "characterreference.h"
+#include "text/characterreference.h"
 
-#include "htmlentities.h"
+#include "text/htmlentities.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "characterrules.h"
+#include "text/characterrules.h"
 
 #include <QChar>
 

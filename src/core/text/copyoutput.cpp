@@ -1,6 +1,6 @@
-#include "copyoutput.h"
+#include "text/copyoutput.h"
 
-#include "textwindow.h"
+#include "text/textwindow.h"
 
 #include <QString>
 

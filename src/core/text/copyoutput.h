@@ -1,6 +1,6 @@
 #pragma once
 
-#include "textencoding.h"
+#include "text/textencoding.h"
 
 #include <QByteArray>
 

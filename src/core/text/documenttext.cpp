@@ -1,7 +1,7 @@
-#include "documenttext.h"
+#include "text/documenttext.h"
 
-#include "characterrules.h"
-#include "textreader.h"
+#include "text/characterrules.h"
+#include "text/textreader.h"
 
 #include <QChar>
 #include <QList>

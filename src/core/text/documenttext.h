@@ -1,7 +1,7 @@
 #pragma once
 
-#include "textencoding.h"
-#include "textunits.h"
+#include "text/textencoding.h"
+#include "text/textunits.h"
 
 #include <QByteArray>
 #include <QString>

@@ -2,11 +2,11 @@
 
 // How the text of a document is read (see DocumentText), for the core's own use: the markup
 // scanner and the character decoder work on bytes or on 16-bit units alike.
-#include "characterreference.h"
-#include "documenttext.h"
-#include "htmlentities.h"
-#include "markupend.h"
-#include "markupnames.h"
+#include "text/characterreference.h"
+#include "text/documenttext.h"
+#include "text/htmlentities.h"
+#include "text/markupend.h"
+#include "text/markupnames.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "looseletters.h"
+#include "text/looseletters.h"
 
 #include <QChar>
 

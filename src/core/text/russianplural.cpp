@@ -1,4 +1,4 @@
-#include "russianplural.h"
+#include "text/russianplural.h"
 
 namespace RussianPlural {
 

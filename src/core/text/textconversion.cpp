@@ -1,6 +1,6 @@
-#include "textconversion.h"
+#include "text/textconversion.h"
 
-#include "platform.h"
+#include "platform/platform.h"
 
 #include <QStringDecoder>
 

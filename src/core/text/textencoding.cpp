@@ -1,4 +1,4 @@
-#include "textencoding.h"
+#include "text/textencoding.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

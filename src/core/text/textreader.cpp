@@ -1,8 +1,8 @@
-#include "textreader.h"
+#include "text/textreader.h"
 
-#include "characterreference.h"
-#include "characterrules.h"
-#include "markupnames.h"
+#include "text/characterreference.h"
+#include "text/characterrules.h"
+#include "text/markupnames.h"
 
 #include <algorithm>
 

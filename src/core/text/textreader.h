@@ -1,8 +1,8 @@
 #pragma once
 
-#include "markupend.h"
-#include "textencoding.h"
-#include "textunits.h"
+#include "text/markupend.h"
+#include "text/textencoding.h"
+#include "text/textunits.h"
 
 #include <array>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "textwindow.h"
+#include "text/textwindow.h"
 
 #include <algorithm>
 

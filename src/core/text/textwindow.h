@@ -1,7 +1,7 @@
 #pragma once
 
-#include "documenttext.h"
-#include "textreader.h"
+#include "text/documenttext.h"
+#include "text/textreader.h"
 
 #include <deque>
 #include <vector>

@@ -1,5 +1,5 @@
-#include "indexkeeper.h"
-#include "testfiles.h"
+#include "find/indexkeeper.h"
+#include "testsupport/testfiles.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

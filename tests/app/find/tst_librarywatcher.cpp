@@ -1,10 +1,10 @@
-#include "indexbuild.h"
-#include "indexsettle.h"
-#include "librarywatcher.h"
-#include "platform.h"
-#include "searchjob.h"
-#include "testfiles.h"
-#include "watchabledir.h"
+#include "find/librarywatcher.h"
+#include "index/indexbuild.h"
+#include "platform/platform.h"
+#include "search/searchjob.h"
+#include "testsupport/indexsettle.h"
+#include "testsupport/testfiles.h"
+#include "testsupport/watchabledir.h"
 
 #include <QDir>
 #include <QFile>

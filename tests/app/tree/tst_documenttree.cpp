@@ -1,7 +1,7 @@
-#include "captionorder.h"
-#include "documenttree.h"
-#include "searchjob.h"
-#include "testfiles.h"
+#include "library/captionorder.h"
+#include "search/searchjob.h"
+#include "testsupport/testfiles.h"
+#include "tree/documenttree.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,11 +1,11 @@
-#include "apptestmain.h"
-#include "documenttreepanel.h"
-#include "mainwindow.h"
-#include "namefilter.h"
-#include "startwindow.h"
-#include "suitefixture.h"
-#include "testfiles.h"
-#include "windowcommands.h"
+#include "support/windowcommands.h"
+#include "testsupport/apptestmain.h"
+#include "testsupport/startwindow.h"
+#include "testsupport/suitefixture.h"
+#include "testsupport/testfiles.h"
+#include "tree/documenttreepanel.h"
+#include "tree/namefilter.h"
+#include "window/mainwindow.h"
 
 #include <QClipboard>
 #include <QFile>

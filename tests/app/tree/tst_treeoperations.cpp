@@ -1,8 +1,8 @@
-#include "apptestmain.h"
-#include "documenttree.h"
-#include "pictures.h"
-#include "testfiles.h"
-#include "treefileoperations.h"
+#include "support/pictures.h"
+#include "testsupport/apptestmain.h"
+#include "testsupport/testfiles.h"
+#include "tree/documenttree.h"
+#include "tree/treefileoperations.h"
 
 #include <QTemporaryDir>
 #include <QTreeWidget>

@@ -1,6 +1,6 @@
-#include "apptestmain.h"
-#include "singleinstance.h"
-#include "suitefixture.h"
+#include "support/singleinstance.h"
+#include "testsupport/apptestmain.h"
+#include "testsupport/suitefixture.h"
 
 #include <QLocalSocket>
 #include <QProcess>

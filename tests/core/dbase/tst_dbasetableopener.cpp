@@ -1,10 +1,10 @@
-#include "collectionlists.h"
-#include "dbasetableopener.h"
-#include "dbftable.h"
-#include "dbfwriter.h"
-#include "messagereporter.h"
-#include "testfiles.h"
-#include "textconversion.h"
+#include "dbase/dbasetableopener.h"
+#include "dbase/dbftable.h"
+#include "dbase/dbfwriter.h"
+#include "library/collectionlists.h"
+#include "platform/messagereporter.h"
+#include "testsupport/testfiles.h"
+#include "text/textconversion.h"
 
 #include <QStringEncoder>
 #include <QTemporaryDir>

@@ -1,9 +1,9 @@
-#include "indexbuild.h"
-#include "russiandictionary.h"
-#include "searchjob.h"
-#include "testfiles.h"
-#include "wordforms.h"
-#include "wordkeys.h"
+#include "dictionary/russiandictionary.h"
+#include "dictionary/wordkeys.h"
+#include "index/indexbuild.h"
+#include "matching/wordforms.h"
+#include "search/searchjob.h"
+#include "testsupport/testfiles.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,8 +1,8 @@
-#include "affixrules.h"
-#include "russiandictionary.h"
-#include "wordfamilies.h"
-#include "wordforms.h"
-#include "wordkeys.h"
+#include "dictionary/affixrules.h"
+#include "dictionary/russiandictionary.h"
+#include "dictionary/wordfamilies.h"
+#include "dictionary/wordkeys.h"
+#include "matching/wordforms.h"
 
 #include <QFile>
 #include <QTest>

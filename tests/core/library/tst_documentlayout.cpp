@@ -1,12 +1,12 @@
-#include "captionorder.h"
-#include "directorylisting.h"
-#include "documentlayout.h"
-#include "documentsearch.h"
-#include "libraryscan.h"
-#include "platform.h"
-#include "shownfile.h"
-#include "suitelayout.h"
-#include "testfiles.h"
+#include "library/captionorder.h"
+#include "library/directorylisting.h"
+#include "library/documentlayout.h"
+#include "library/libraryscan.h"
+#include "library/shownfile.h"
+#include "library/suitelayout.h"
+#include "matching/documentsearch.h"
+#include "platform/platform.h"
+#include "testsupport/testfiles.h"
 
 #include <QDir>
 #include <QTemporaryDir>

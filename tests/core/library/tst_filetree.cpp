@@ -1,11 +1,11 @@
-#include "documentcopy.h"
-#include "filetree.h"
-#include "guidefile.h"
-#include "messagereporter.h"
-#include "platform.h"
-#include "systeminfo.h"
-#include "testfiles.h"
-#include "textconversion.h"
+#include "library/documentcopy.h"
+#include "library/filetree.h"
+#include "library/guidefile.h"
+#include "platform/messagereporter.h"
+#include "platform/platform.h"
+#include "platform/systeminfo.h"
+#include "testsupport/testfiles.h"
+#include "text/textconversion.h"
 
 #include <QDir>
 #include <QStringEncoder>

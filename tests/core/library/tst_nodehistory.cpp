@@ -1,4 +1,4 @@
-#include "nodehistory.h"
+#include "library/nodehistory.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
-#include "highlightedcopy.h"
-#include "messagereporter.h"
-#include "testfiles.h"
-#include "userworkdir.h"
+#include "matching/highlightedcopy.h"
+#include "platform/messagereporter.h"
+#include "platform/userworkdir.h"
+#include "testsupport/testfiles.h"
 
 #include <QLockFile>
 #include <QSysInfo>

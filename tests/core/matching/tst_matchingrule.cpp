@@ -1,6 +1,6 @@
-#include "matchingrule.h"
-#include "testfiles.h"
-#include "textencoding.h"
+#include "matching/matchingrule.h"
+#include "testsupport/testfiles.h"
+#include "text/textencoding.h"
 
 #include <QTemporaryDir>
 #include <QTest>

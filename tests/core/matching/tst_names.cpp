@@ -1,7 +1,7 @@
-#include "appsettings.h"
-#include "favorites.h"
-#include "namematcher.h"
-#include "testfiles.h"
+#include "library/favorites.h"
+#include "matching/namematcher.h"
+#include "settings/appsettings.h"
+#include "testsupport/testfiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>

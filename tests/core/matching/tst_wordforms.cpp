@@ -1,13 +1,13 @@
-#include "documenttext.h"
-#include "highlightedcopy.h"
-#include "indexbuild.h"
-#include "indexlocation.h"
-#include "libraryscan.h"
-#include "pagewriter.h"
-#include "searchjob.h"
-#include "testfiles.h"
-#include "wordforms.h"
-#include "wordsearch.h"
+#include "index/indexbuild.h"
+#include "index/indexlocation.h"
+#include "library/libraryscan.h"
+#include "matching/highlightedcopy.h"
+#include "matching/wordforms.h"
+#include "matching/wordsearch.h"
+#include "search/searchjob.h"
+#include "testsupport/pagewriter.h"
+#include "testsupport/testfiles.h"
+#include "text/documenttext.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,7 +1,7 @@
-#include "designationrule.h"
-#include "documentnorms.h"
-#include "documenttext.h"
-#include "testfiles.h"
+#include "norms/designationrule.h"
+#include "norms/documentnorms.h"
+#include "testsupport/testfiles.h"
+#include "text/documenttext.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,11 +1,11 @@
-#include "appsettings.h"
-#include "contextpattern.h"
-#include "documentsearch.h"
-#include "highlightedcopy.h"
-#include "plainsearch.h"
-#include "searchhistory.h"
-#include "searchjob.h"
-#include "testfiles.h"
+#include "matching/contextpattern.h"
+#include "matching/documentsearch.h"
+#include "matching/highlightedcopy.h"
+#include "search/searchhistory.h"
+#include "search/searchjob.h"
+#include "settings/appsettings.h"
+#include "testsupport/plainsearch.h"
+#include "testsupport/testfiles.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>

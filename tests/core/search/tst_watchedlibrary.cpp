@@ -1,11 +1,11 @@
-#include "indexbuild.h"
-#include "indexsettle.h"
-#include "libraryscan.h"
-#include "librarysnapshot.h"
-#include "platform.h"
-#include "searchjob.h"
-#include "testfiles.h"
-#include "watchabledir.h"
+#include "index/indexbuild.h"
+#include "library/libraryscan.h"
+#include "library/librarysnapshot.h"
+#include "platform/platform.h"
+#include "search/searchjob.h"
+#include "testsupport/indexsettle.h"
+#include "testsupport/testfiles.h"
+#include "testsupport/watchabledir.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "appsettings.h"
-#include "inifile.h"
-#include "messagereporter.h"
-#include "settingsfile.h"
-#include "testfiles.h"
+#include "platform/messagereporter.h"
+#include "settings/appsettings.h"
+#include "settings/inifile.h"
+#include "settings/settingsfile.h"
+#include "testsupport/testfiles.h"
 
 #include <QProcess>
 #include <QSignalSpy>

@@ -1,11 +1,11 @@
-#include "documentsearch.h"
-#include "documenttext.h"
-#include "highlightedcopy.h"
-#include "pagewriter.h"
-#include "plaintext.h"
-#include "testfiles.h"
-#include "textencoding.h"
-#include "textsearch.h"
+#include "matching/documentsearch.h"
+#include "matching/highlightedcopy.h"
+#include "matching/textsearch.h"
+#include "testsupport/pagewriter.h"
+#include "testsupport/plaintext.h"
+#include "testsupport/testfiles.h"
+#include "text/documenttext.h"
+#include "text/textencoding.h"
 
 #include <QRandomGenerator>
 #include <QRegularExpression>

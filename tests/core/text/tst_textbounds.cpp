@@ -1,8 +1,8 @@
-#include "documentsearch.h"
-#include "highlightedcopy.h"
-#include "pagewriter.h"
-#include "testfiles.h"
-#include "wordforms.h"
+#include "matching/documentsearch.h"
+#include "matching/highlightedcopy.h"
+#include "matching/wordforms.h"
+#include "testsupport/pagewriter.h"
+#include "testsupport/testfiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>

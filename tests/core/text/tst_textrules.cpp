@@ -1,12 +1,12 @@
-#include "characterrules.h"
-#include "documentindex.h"
-#include "documentsearch.h"
-#include "documenttext.h"
-#include "testfiles.h"
-#include "textmatcher.h"
-#include "textsearch.h"
-#include "wordforms.h"
-#include "wordsearch.h"
+#include "index/documentindex.h"
+#include "matching/documentsearch.h"
+#include "matching/textmatcher.h"
+#include "matching/textsearch.h"
+#include "matching/wordforms.h"
+#include "matching/wordsearch.h"
+#include "testsupport/testfiles.h"
+#include "text/characterrules.h"
+#include "text/documenttext.h"
 
 #include <QTemporaryDir>
 #include <QTest>
