@@ -266,11 +266,12 @@ private slots:
         QVERIFY(linked.contains(LinkedCopy::attributeText(
             QStringLiteral("СП 48.13330.2019 (редакции 2016 в библиотеке нет)"))));
         QCOMPARE(linked.count("class='lectoria-absent'"), 1);
-        // The document that holds a designation does not link to itself.
+        // The document that holds a designation does not link to itself, in any edition.
         QCOMPARE(ShownCopy::linkDesignations(page, held, QStringLiteral("СП 48.13330.2019"),
                                              catalog, &linked),
-                 2); // its own edition is no link, the others are
-        QCOMPARE(linked.count("<a class='lectoria-norm'"), 1);
+                 1);
+        QCOMPARE(linked.count("<a class='lectoria-norm'"), 0);
+        QCOMPARE(linked.count("class='lectoria-absent'"), 1);
 
         QVERIFY(writePage(QStringLiteral("own/ГОСТ 1-90.htm"), QStringLiteral("ГОСТ 1-90"),
                           QStringLiteral("<p>Бетон по СП 48.13330.2016.</p>")));
@@ -304,7 +305,9 @@ private slots:
             QString(300, u'а') + QStringLiteral(" ГОСТ 1-90 ") + QString(300, u'б');
         const QString cut = MentionSentence::around(longer, 301, 310);
         QCOMPARE(cut.size(), MentionSentence::Reach * 2 + 9);
-        QCOMPARE(MentionSentence::around(text, text.size() + 5, text.size() + 9), QString());
+        // A place past the end is the end.
+        QCOMPARE(MentionSentence::around(text, text.size() + 5, text.size() + 9),
+                 QStringLiteral("Далее."));
 
         for (const char* encoding : {"windows-1251", "utf-8", "utf-16"}) {
             QVERIFY(writePage(QStringLiteral("sentence/Письмо.htm"), QStringLiteral("Письмо"),
