@@ -17,6 +17,7 @@ const QString pdfJsFolder = QStringLiteral("/usr/share/javascript/pdf/build/");
 
 QString readText(const QString& path)
 {
+    // not a library document: the program's own scripts and pdf.js.
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
@@ -58,6 +59,7 @@ bool PdfPresenter::isAvailable()
 QString PdfPresenter::writeShell(const QString& folder)
 {
     const QString path = folder + QStringLiteral("/pdf.htm");
+    // not a library document: the page of our own that shows one.
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         file.write(shellPage) != qint64(qstrlen(shellPage)) || !file.flush())
