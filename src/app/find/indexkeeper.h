@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QFutureWatcher>
+#include "support/latestwork.h"
+
 #include <QObject>
 #include <QStringList>
-#include <QThreadPool>
 
 #include <atomic>
 #include <memory>
@@ -17,7 +17,6 @@ class IndexKeeper final : public QObject
     Q_OBJECT
 public:
     explicit IndexKeeper(QObject* parent = nullptr);
-    ~IndexKeeper() override;
 
     // Updates the index of each folder, one after another (an update running for other
     // folders stops first; one running for the same folders goes on, and runs once more
@@ -26,7 +25,7 @@ public:
     void stop();
     void setEnabled(bool enabled);
     bool isEnabled() const { return m_enabled; }
-    bool isUpdating() const { return m_watcher.isRunning(); }
+    bool isUpdating() const { return m_updating.isRunning(); }
     // What the index of the last folders holds, for the search options: "Индекс: 10 000
     // документов", "Индекс строится", ...
     QString stateText() const { return m_state; }
@@ -51,12 +50,12 @@ private:
         bool complete = true;
         QString problem; // said once
     };
-    QThreadPool m_pool; // one thread of its own, beside the search's
-    QFutureWatcher<Outcome> m_watcher;
-    std::shared_ptr<std::atomic<bool>> m_stop;
+    void finish(const Outcome& outcome);
     QStringList m_folders; // of the latest update
     bool m_again = false;  // an update was asked for while one ran for the same folders
     bool m_enabled = true;
     bool m_problemTold = false;
     QString m_state;
+    // A thread of its own, beside the search's. Last: it ends before the rest goes.
+    LatestWork<Outcome> m_updating{this, QThread::LowestPriority};
 };

@@ -3,8 +3,6 @@
 #include "library/librarysnapshot.h"
 
 #include <QSocketNotifier>
-#include <QThread>
-#include <QtConcurrent>
 
 namespace {
 
@@ -17,29 +15,14 @@ constexpr qsizetype ManyChangedFolders = 64;
 
 LibraryWatcher::LibraryWatcher(QObject* parent) : QObject(parent)
 {
-    m_pool.setMaxThreadCount(1);
     m_staleTimer.setSingleShot(true);
     m_staleTimer.setInterval(SettleMilliseconds);
     connect(&m_staleTimer, &QTimer::timeout, this, [this] { makeAnew(m_stale); });
-    connect(&m_making, &QFutureWatcher<void>::finished, this, [this] {
-        // Taken out: nothing of it stays alive once kept or dropped.
-        const Made made = m_made ? std::move(*m_made) : Made();
-        m_made.reset();
-        for (auto it = made.constBegin(); it != made.constEnd(); ++it) {
-            if (m_folders.contains(it.key()))
-                keep(it.key(), it.value());
-        }
-        emit ready();
-        if (!m_stale.isEmpty() && !m_staleTimer.isActive())
-            m_staleTimer.start();
-    });
 }
 
 LibraryWatcher::~LibraryWatcher()
 {
-    if (m_stop)
-        m_stop->store(true);
-    m_making.waitForFinished();
+    m_making.cancelAndWait();
     for (const QString& folder : m_followed.keys())
         drop(folder);
 }
@@ -50,13 +33,13 @@ void LibraryWatcher::follow(const QStringList& folders)
         return;
     for (const QString& folder : m_followed.keys())
         drop(folder);
-    // A walk still made for the folders before is of no use now.
-    if (m_stop)
-        m_stop->store(true);
+    // A walk still made for the folders before is of no use now: it gives way to theirs.
+    m_making.cancel();
     m_folders = folders;
     m_stale.clear();
     m_staleTimer.stop();
-    makeAnew(folders);
+    if (!folders.isEmpty())
+        walk(folders);
 }
 
 void LibraryWatcher::makeAnew(QStringList folders)
@@ -71,22 +54,35 @@ void LibraryWatcher::makeAnew(QStringList folders)
         }
         return;
     }
+    walk(folders);
+}
+
+void LibraryWatcher::walk(const QStringList& folders)
+{
     m_stale.clear();
-    m_stop = std::make_shared<std::atomic<bool>>(false);
-    const auto stop = m_stop;
-    m_made = std::make_shared<Made>();
-    const auto made = m_made;
-    m_making.setFuture(QtConcurrent::run(&m_pool, [folders, stop, made] {
-        // Browsing comes first where the system honours a thread's priority (Windows); on
-        // Linux Qt changes nothing but for the idle class, which would starve the walk.
-        QThread::currentThread()->setPriority(QThread::LowestPriority);
-        for (const QString& folder : folders) {
-            if (stop->load())
-                break;
-            made->insert(folder, std::shared_ptr<LibrarySnapshot>(
-                                     LibrarySnapshot::take(folder, stop.get()).release()));
-        }
-    }));
+    m_making.start(
+        [folders](const auto& run) {
+            Made made;
+            for (const QString& folder : folders) {
+                if (run.isStopped())
+                    break;
+                made.insert(folder, std::shared_ptr<LibrarySnapshot>(
+                                        LibrarySnapshot::take(folder, run.stopFlag()).release()));
+            }
+            return made;
+        },
+        [this](const Made& made) { keepWalked(made); });
+}
+
+void LibraryWatcher::keepWalked(const Made& made)
+{
+    for (auto it = made.constBegin(); it != made.constEnd(); ++it) {
+        if (m_folders.contains(it.key()))
+            keep(it.key(), it.value());
+    }
+    emit ready();
+    if (!m_stale.isEmpty() && !m_staleTimer.isActive())
+        m_staleTimer.start();
 }
 
 void LibraryWatcher::keep(const QString& folder, std::shared_ptr<LibrarySnapshot> snapshot)

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "search/searchjob.h"
+#include "support/latestwork.h"
 
-#include <QFutureWatcher>
 #include <QHash>
 #include <QObject>
 #include <QStringList>
-#include <QThreadPool>
 #include <QTimer>
 
 #include <atomic>
@@ -55,13 +54,13 @@ private:
     void drop(const QString& folder);
     // folders by value: the list of those waiting (m_stale) is emptied here.
     void makeAnew(QStringList folders);
+    void walk(const QStringList& folders);
+    void keepWalked(const Made& made);
 
     QStringList m_folders;
     QHash<QString, Followed> m_followed;
     QStringList m_stale; // to be walked anew
     QTimer m_staleTimer;
-    QThreadPool m_pool; // one thread of its own
-    QFutureWatcher<void> m_making;
-    std::shared_ptr<Made> m_made; // what the running walk makes
-    std::shared_ptr<std::atomic<bool>> m_stop;
+    // A thread of its own. Last: it ends before the rest goes.
+    LatestWork<Made> m_making{this, QThread::LowestPriority};
 };

@@ -152,8 +152,7 @@ private:
 };
 
 SearchResultsDock::SearchResultsDock(QWidget* parent)
-    : QDockWidget(QStringLiteral("Результаты поиска"), parent),
-      m_stop(std::make_shared<std::atomic<bool>>(false))
+    : QDockWidget(QStringLiteral("Результаты поиска"), parent)
 {
     setObjectName(QStringLiteral("searchResultsDock"));
     // Docked only: a choice in a window of its own would not be this window's selection.
@@ -225,14 +224,9 @@ SearchResultsDock::SearchResultsDock(QWidget* parent)
     m_addTimer.setSingleShot(true);
     m_addTimer.setInterval(100);
     connect(&m_addTimer, &QTimer::timeout, this, &SearchResultsDock::addPending);
-    m_reader.setMaxThreadCount(1); // one read at a time beside the search
 }
 
-SearchResultsDock::~SearchResultsDock()
-{
-    stopReading();
-    m_reader.waitForDone();
-}
+SearchResultsDock::~SearchResultsDock() = default;
 
 SearchResultsDock::Saved::~Saved()
 {
@@ -410,39 +404,42 @@ void SearchResultsDock::deleteRows()
 
 void SearchResultsDock::stopReading()
 {
-    m_stop->store(true);
-    m_stop = std::make_shared<std::atomic<bool>>(false);
-    m_reader.clear();
-    ++m_generation;
+    m_reader.cancel();
+    m_unread.clear();
+    m_unreadOrder.clear();
 }
 
 void SearchResultsDock::read(const QList<ResultRow*>& rows)
 {
-    QStringList paths;
+    const qsizetype before = m_unread.size();
     for (const ResultRow* row : rows) {
-        if (!row->read)
-            paths.append(row->path);
-    }
-    if (paths.isEmpty())
-        return;
-    const MatchOptions options = m_request.options;
-    m_reader.start([this, paths, options, context = m_request.context, stop = m_stop,
-                    generation = m_generation] {
-        for (const QString& path : paths) {
-            if (stop->load())
-                return;
-            const FoundDocument::Summary summary = FoundDocument::summarize(path, context, options);
-            QMetaObject::invokeMethod(
-                this, [this, generation, path, summary] { showSummary(generation, path, summary); },
-                Qt::QueuedConnection);
+        if (!row->read && !m_unread.contains(row->path)) {
+            m_unread.insert(row->path);
+            m_unreadOrder.append(row->path);
         }
-    });
+    }
+    if (m_unread.size() == before)
+        return;
+    // The reading goes on from the rows still unread, these after them.
+    m_unreadOrder.removeIf([this](const QString& path) { return !m_unread.contains(path); });
+    m_reader.start(
+        [this, paths = m_unreadOrder, options = m_request.options,
+         context = m_request.context](const auto& run) {
+            for (const QString& path : paths) {
+                if (run.isStopped())
+                    return;
+                const FoundDocument::Summary summary =
+                    FoundDocument::summarize(path, context, options);
+                run.handOver([this, path, summary] { showSummary(path, summary); });
+            }
+        },
+        [] {});
 }
 
-void SearchResultsDock::showSummary(quint64 generation, const QString& path,
-                                    const FoundDocument::Summary& summary)
+void SearchResultsDock::showSummary(const QString& path, const FoundDocument::Summary& summary)
 {
-    ResultRow* row = generation == m_generation ? m_rows.value(path) : nullptr;
+    m_unread.remove(path);
+    ResultRow* row = m_rows.value(path);
     if (!row)
         return;
     row->read = true;

@@ -2,12 +2,13 @@
 
 #include "search/founddocument.h"
 #include "search/searchjob.h"
+#include "support/latestwork.h"
 
 #include <QDockWidget>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QStringList>
-#include <QThreadPool>
 #include <QTimer>
 
 #include <atomic>
@@ -91,8 +92,7 @@ private:
     void addPending();
     void stopReading();
     void read(const QList<ResultRow*>& rows);
-    void showSummary(quint64 generation, const QString& path,
-                     const FoundDocument::Summary& summary);
+    void showSummary(const QString& path, const FoundDocument::Summary& summary);
     void deleteRows();
     void sortChanged(int column, Qt::SortOrder order);
 
@@ -105,9 +105,10 @@ private:
     QStringList m_incoming; // found, not yet a row
     QTimer m_addTimer;
     int m_sortColumn = DocumentColumn;
-    // Each change of what is listed starts a new generation: what the reading thread sends
-    // for an older one is dropped.
-    quint64 m_generation = 0;
-    std::shared_ptr<std::atomic<bool>> m_stop;
-    QThreadPool m_reader;
+    // The rows asked to be read and not read yet, in the order asked; a change of what is
+    // listed lets go of them and of what the reading sends for them.
+    QStringList m_unreadOrder;
+    QSet<QString> m_unread;
+    // One read at a time beside the search. Last: it ends before the rest goes.
+    LatestWork<void> m_reader{this};
 };

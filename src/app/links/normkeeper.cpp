@@ -1,29 +1,6 @@
 #include "links/normkeeper.h"
 
-#include <QtConcurrent/QtConcurrentRun>
-
-NormKeeper::NormKeeper(QObject* parent) : QObject(parent)
-{
-    m_pool.setMaxThreadCount(1);
-    connect(&m_watcher, &QFutureWatcherBase::finished, this, [this] {
-        const std::shared_ptr<const NormCatalog> made = m_watcher.result();
-        if (m_pending) {
-            start(); // the folders changed meanwhile
-            return;
-        }
-        if (made) {
-            m_catalog = made;
-            emit catalogChanged();
-        }
-    });
-}
-
-NormKeeper::~NormKeeper()
-{
-    if (m_cancel)
-        m_cancel->store(true);
-    m_watcher.waitForFinished();
-}
+NormKeeper::NormKeeper(QObject* parent) : QObject(parent) {}
 
 void NormKeeper::rebuild(const QStringList& folders, bool evenIfSame)
 {
@@ -31,22 +8,13 @@ void NormKeeper::rebuild(const QStringList& folders, bool evenIfSame)
     if (folders == m_folders && !evenIfSame)
         return;
     m_folders = folders;
-    if (m_watcher.isRunning()) {
-        m_cancel->store(true);
-        m_pending = true;
-        return;
-    }
-    start();
-}
-
-void NormKeeper::start()
-{
-    m_pending = false;
-    m_cancel = std::make_shared<std::atomic<bool>>(false);
-    m_watcher.setFuture(QtConcurrent::run(
-        &m_pool, [folders = m_folders, cancel = m_cancel]() -> std::shared_ptr<const NormCatalog> {
-            auto catalog =
-                std::make_shared<const NormCatalog>(NormCatalog::ofFolders(folders, cancel.get()));
-            return cancel->load() ? nullptr : catalog;
-        }));
+    m_making.start(
+        [folders](const auto& run) {
+            return std::make_shared<const NormCatalog>(
+                NormCatalog::ofFolders(folders, run.stopFlag()));
+        },
+        [this](std::shared_ptr<const NormCatalog> made) {
+            m_catalog = std::move(made);
+            emit catalogChanged();
+        });
 }

@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QTreeWidget>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 
@@ -19,22 +18,12 @@ namespace {
 
 // Past this many documents citing one, the sentences of the rest are not looked for.
 constexpr int SentencesLooked = 200;
-// The sentence around the first mention of the designation in a document; none found: empty.
-QString sentenceAround(const QString& path, const Designation& cited, QString* mention)
-{
-    const std::optional<MentionSentence> found = MentionSentence::find(path, cited);
-    if (!found)
-        return {};
-    *mention = found->mention();
-    return found->sentence();
-}
 
 } // namespace
 
 NormLinksDock::NormLinksDock(QWidget* parent) : QDockWidget(QStringLiteral("Связи"), parent)
 {
     setObjectName(QStringLiteral("normLinksDock"));
-    m_pool.setMaxThreadCount(1);
     setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
     m_list = new QTreeWidget(this);
     m_list->setObjectName(QStringLiteral("normLinks"));
@@ -46,8 +35,6 @@ NormLinksDock::NormLinksDock(QWidget* parent) : QDockWidget(QStringLiteral("Св
     setWidget(m_list);
     m_progress.setInterval(200);
     connect(&m_progress, &QTimer::timeout, this, &NormLinksDock::updateProgress);
-    connect(&m_reading, &QFutureWatcherBase::finished, this, &NormLinksDock::showRead);
-    connect(&m_citing, &QFutureWatcherBase::finished, this, &NormLinksDock::showCiting);
     connect(m_list, &QTreeWidget::itemActivated, this, &NormLinksDock::activate);
     connect(m_list, &QTreeWidget::itemClicked, this, &NormLinksDock::activate);
 }
@@ -61,8 +48,8 @@ void NormLinksDock::stopSearch()
 {
     if (m_job)
         m_job->cancel();
-    m_reading.waitForFinished();
-    m_citing.waitForFinished();
+    m_reading.cancelAndWait();
+    m_citing.cancelAndWait();
     m_progress.stop();
 }
 
@@ -99,7 +86,6 @@ void NormLinksDock::refresh()
     if (m_path == m_shownPath && m_list->topLevelItemCount() > 0)
         return;
     stopSearch();
-    ++m_generation;
     m_shownPath = m_path;
     m_list->clear();
     m_cites = m_citedBy = m_editions = nullptr;
@@ -120,14 +106,16 @@ void NormLinksDock::refresh()
     // The shown document is read again for its citations, apart from the window: it may be
     // large.
     m_cites->setText(1, QStringLiteral("чтение…"));
-    m_reading.setFuture(QtConcurrent::run(&m_pool, [path = m_path, caption = m_caption] {
-        return DocumentNorms::ofFile(path, {caption, DocumentNorms::fileNameOf(path)});
-    }));
+    m_reading.start(
+        [path = m_path, caption = m_caption](const auto& run) {
+            return DocumentNorms::ofFile(path, {caption, DocumentNorms::fileNameOf(path)},
+                                         run.stopFlag());
+        },
+        [this](const std::optional<DocumentNorms>& norms) { showRead(norms); });
 }
 
-void NormLinksDock::showRead()
+void NormLinksDock::showRead(const std::optional<DocumentNorms>& norms)
 {
-    const std::optional<DocumentNorms> norms = m_reading.result();
     if (!m_cites || m_path != m_shownPath)
         return;
     if (!norms) {
@@ -148,22 +136,27 @@ void NormLinksDock::showRead()
     m_job = std::make_shared<SearchJob>(request);
     m_citedBy->setText(1, QStringLiteral("поиск…"));
     m_progress.start();
-    m_citing.setFuture(QtConcurrent::run(&m_pool, [job = m_job, generation = m_generation,
-                                                   cited = norms->own().front(), self = m_path] {
-        Found found;
-        found.generation = generation;
-        const SearchResult result = job->run();
-        int looked = 0;
-        LibraryScan::forEachDocument(result.nodes, [&](const ScanNode& node) {
-            if (node.path == self || job->isCancelRequested())
-                return;
-            Citing citing{node.path, QString(), QString()};
-            if (looked++ < SentencesLooked)
-                citing.sentence = sentenceAround(node.path, cited, &citing.mention);
-            found.documents.append(citing);
-        });
-        return found;
-    }));
+    m_citing.start(
+        [job = m_job, cited = norms->own().front(), self = m_path](const auto& run) {
+            const SearchResult result = job->run();
+            QList<Citing> documents;
+            int looked = 0;
+            LibraryScan::forEachDocument(result.nodes, [&](const ScanNode& node) {
+                if (node.path == self || job->isCancelRequested() || run.isStopped())
+                    return;
+                Citing citing{node.path, QString(), QString()};
+                if (looked++ < SentencesLooked) {
+                    if (const auto found =
+                            MentionSentence::find(node.path, cited, run.stopFlag())) {
+                        citing.mention = found->mention();
+                        citing.sentence = found->sentence();
+                    }
+                }
+                documents.append(citing);
+            });
+            return documents;
+        },
+        [this](QList<Citing> documents) { showCiting(std::move(documents)); });
 }
 
 void NormLinksDock::fillCited(const DocumentNorms& norms)
@@ -210,13 +203,11 @@ void NormLinksDock::updateProgress()
         m_citedBy->setText(1, QStringLiteral("поиск… проверено %1").arg(m_job->checkedCount()));
 }
 
-void NormLinksDock::showCiting()
+void NormLinksDock::showCiting(QList<Citing> documents)
 {
     m_progress.stop();
-    const Found found = m_citing.result();
-    if (found.generation != m_generation || !m_citedBy)
+    if (!m_citedBy)
         return;
-    QList<Citing> documents = found.documents;
     const auto captionOf = [this](const QString& path) {
         const QString caption = m_catalog ? m_catalog->captionOf(path) : QString();
         return caption.isEmpty() ? DocumentNorms::fileNameOf(path) : caption;

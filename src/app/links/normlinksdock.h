@@ -2,11 +2,10 @@
 
 #include "norms/documentnorms.h"
 #include "search/normcatalog.h"
+#include "support/latestwork.h"
 
 #include <QDockWidget>
-#include <QFutureWatcher>
 #include <QStringList>
-#include <QThreadPool>
 #include <QTimer>
 
 #include <atomic>
@@ -59,17 +58,12 @@ private:
         QString mention; // the first mention as written
         QString sentence;
     };
-    struct Found
-    {
-        quint64 generation = 0;
-        QList<Citing> documents;
-    };
     void refresh();
     // The shown document has been read: its citations listed, the search for those citing it
     // begun.
-    void showRead();
+    void showRead(const std::optional<DocumentNorms>& norms);
     void fillCited(const DocumentNorms& norms);
-    void showCiting();
+    void showCiting(QList<Citing> documents);
     void updateProgress();
     void activate(QTreeWidgetItem* item);
     void stopSearch();
@@ -84,10 +78,10 @@ private:
     QString m_path;
     QString m_caption;
     QString m_shownPath; // the document the panel lists now
-    quint64 m_generation = 0;
-    QThreadPool m_pool; // its own: the window's search keeps the shared threads
-    QFutureWatcher<std::optional<DocumentNorms>> m_reading;
-    QFutureWatcher<Found> m_citing;
     std::shared_ptr<SearchJob> m_job;
     QTimer m_progress;
+    // Threads of their own: the window's search keeps the shared threads. Last: they end
+    // before the rest goes.
+    LatestWork<std::optional<DocumentNorms>> m_reading{this};
+    LatestWork<QList<Citing>> m_citing{this};
 };

@@ -10,7 +10,6 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
-#include <QtConcurrent>
 
 namespace {
 
@@ -71,20 +70,6 @@ public:
 NameFilter::NameFilter(QTreeWidget* view, QObject* parent) : QObject(parent), m_view(view)
 {
     m_view->setItemDelegate(new MarkedCaptionDelegate(m_view));
-    connect(&m_watcher, &QFutureWatcher<std::shared_ptr<const Entries>>::finished, this, [this] {
-        if (m_watcher.isCanceled() || m_watcher.future().resultCount() == 0)
-            return;
-        m_entries = m_watcher.result();
-        m_ready = true;
-        emit ready();
-        if (!m_pending.isEmpty())
-            filter(QString(m_pending)); // a copy: the filtering forgets what was pending
-    });
-}
-
-NameFilter::~NameFilter()
-{
-    m_watcher.waitForFinished();
 }
 
 void NameFilter::setCollection(const QStringList& roots, const QStringList& rootCaptions,
@@ -100,41 +85,51 @@ void NameFilter::setCollection(const QStringList& roots, const QStringList& root
 
 void NameFilter::invalidate()
 {
+    m_reading.cancel(); // names still read are of the collection before
     m_ready = false;
     m_entries.reset();
 }
 
 void NameFilter::read()
 {
-    if (m_watcher.isRunning())
+    if (m_reading.isRunning())
         return;
     const QStringList roots = m_roots;
     const QStringList captions = m_rootCaptions;
-    m_watcher.setFuture(QtConcurrent::run([roots, captions] {
-        auto entries = std::make_shared<Entries>();
-        const auto add = [&entries](const QString& caption, const QString& path, bool folder,
-                                    int parent) {
-            const QString fileName = Platform::displayName(path.mid(path.lastIndexOf(u'/') + 1));
-            entries->push_back(Entry{caption, NameMatcher::folded(caption),
-                                     NameMatcher::folded(fileName), path, parent, folder});
-            return int(entries->size()) - 1;
-        };
-        std::function<void(const std::vector<ScanNode>&, int)> walk;
-        walk = [&](const std::vector<ScanNode>& nodes, int parent) {
-            for (const ScanNode& node : nodes) {
-                const int at = add(node.caption, node.path, node.isFolder, parent);
-                if (node.isFolder)
-                    walk(node.children, at);
+    m_reading.start(
+        [roots, captions](const auto&) {
+            auto entries = std::make_shared<Entries>();
+            const auto add = [&entries](const QString& caption, const QString& path, bool folder,
+                                        int parent) {
+                const QString fileName =
+                    Platform::displayName(path.mid(path.lastIndexOf(u'/') + 1));
+                entries->push_back(Entry{caption, NameMatcher::folded(caption),
+                                         NameMatcher::folded(fileName), path, parent, folder});
+                return int(entries->size()) - 1;
+            };
+            std::function<void(const std::vector<ScanNode>&, int)> walk;
+            walk = [&](const std::vector<ScanNode>& nodes, int parent) {
+                for (const ScanNode& node : nodes) {
+                    const int at = add(node.caption, node.path, node.isFolder, parent);
+                    if (node.isFolder)
+                        walk(node.children, at);
+                }
+            };
+            for (qsizetype i = 0; i < roots.size(); ++i) {
+                int parent = -1;
+                if (i < captions.size() && !captions.at(i).isEmpty())
+                    parent = add(captions.at(i), roots.at(i), true, -1);
+                walk(LibraryScan::deep(roots.at(i)), parent);
             }
-        };
-        for (qsizetype i = 0; i < roots.size(); ++i) {
-            int parent = -1;
-            if (i < captions.size() && !captions.at(i).isEmpty())
-                parent = add(captions.at(i), roots.at(i), true, -1);
-            walk(LibraryScan::deep(roots.at(i)), parent);
-        }
-        return std::shared_ptr<const Entries>(std::move(entries));
-    }));
+            return std::shared_ptr<const Entries>(std::move(entries));
+        },
+        [this](std::shared_ptr<const Entries> entries) {
+            m_entries = std::move(entries);
+            m_ready = true;
+            emit ready();
+            if (!m_pending.isEmpty())
+                filter(QString(m_pending)); // a copy: the filtering forgets what was pending
+        });
 }
 
 bool NameFilter::filter(const QString& typed)

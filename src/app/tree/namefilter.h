@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QFutureWatcher>
+#include "support/latestwork.h"
+
 #include <QIcon>
 #include <QList>
 #include <QObject>
@@ -22,7 +23,6 @@ class NameFilter final : public QObject
 public:
     // view: the tree the matches are shown in.
     NameFilter(QTreeWidget* view, QObject* parent);
-    ~NameFilter() override;
 
     // The collection: its roots (folders to full depth), the captions of the roots' own
     // nodes when they have them (one per root), and the caption of the whole.
@@ -61,7 +61,8 @@ private:
     QStringList m_rootCaptions;
     QString m_title;
     std::shared_ptr<const Entries> m_entries;
-    QFutureWatcher<std::shared_ptr<const Entries>> m_watcher;
     bool m_ready = false;
     QString m_pending; // typed while the names are read
+    // Last: it ends before the rest goes.
+    LatestWork<std::shared_ptr<const Entries>> m_reading{this};
 };

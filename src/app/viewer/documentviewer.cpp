@@ -35,7 +35,6 @@
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineView>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <cstdio>
 
@@ -63,8 +62,6 @@ void reportFailedCheck(const char* check, int line)
 DocumentViewer::DocumentViewer(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("viewerPane"));
-    m_copyMaker = new QFutureWatcher<MadeCopy>(this);
-    connect(m_copyMaker, &QFutureWatcherBase::finished, this, &DocumentViewer::showMadeCopy);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     m_view = new QWebEngineView(this);
@@ -166,8 +163,7 @@ void DocumentViewer::showNode(NodeKind kind, const QString& path, const QString&
                               const QString& title, const std::optional<Highlighting>& highlighting)
 {
     // The work folder is one: a copy still being made apart is let finish first.
-    ++m_generation;
-    m_copyMaker->waitForFinished();
+    m_copyMaker.cancelAndWait();
     m_shownMarks = -1;
     m_shownInMarkup = 0;
     m_shownDocument = path;
@@ -197,11 +193,11 @@ void DocumentViewer::showNode(NodeKind kind, const QString& path, const QString&
         if (highlighting)
             emit statusNote(QStringLiteral("Выделяются вхождения в большом документе…"));
         emit shownChanged(m_title, m_shownMarks, m_shownInMarkup);
-        m_copyMaker->setFuture(QtConcurrent::run([document = path, caption, highlighting,
-                                                  catalog = m_catalog, generation = m_generation] {
-            return MadeCopy{generation,
-                            ShownCopy::make(document, caption, highlighting, catalog.get())};
-        }));
+        m_copyMaker.start(
+            [document = path, caption, highlighting, catalog = m_catalog](const auto&) {
+                return ShownCopy::make(document, caption, highlighting, catalog.get());
+            },
+            [this](const ShownCopy::Made& made) { showMadeCopy(made); });
         return;
     } else {
         resetViewerWorkDir();
@@ -225,12 +221,8 @@ void DocumentViewer::showNode(NodeKind kind, const QString& path, const QString&
     emit shownChanged(m_title, m_shownMarks, m_shownInMarkup);
 }
 
-void DocumentViewer::showMadeCopy()
+void DocumentViewer::showMadeCopy(const ShownCopy::Made& made)
 {
-    const MadeCopy result = m_copyMaker->result();
-    if (result.generation != m_generation)
-        return; // another node is shown by now
-    const ShownCopy::Made& made = result.copy;
     m_shownMarks = made.marks;
     m_shownInMarkup = made.inMarkup;
     showFile(made.file.isEmpty() ? m_shownDocument : made.file);
@@ -300,14 +292,11 @@ void DocumentViewer::showBlank()
     m_view->setUrl(QUrl(QStringLiteral("about:blank")));
 }
 
-DocumentViewer::~DocumentViewer()
-{
-    m_copyMaker->waitForFinished();
-}
+DocumentViewer::~DocumentViewer() = default;
 
 void DocumentViewer::clear()
 {
-    ++m_generation;
+    m_copyMaker.cancel(); // a copy still made is of the node before
     m_shownMarks = -1;
     m_shownInMarkup = 0;
     m_shownDocument.clear();

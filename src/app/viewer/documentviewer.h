@@ -4,8 +4,8 @@
 #include "matching/matchoptions.h"
 #include "search/showncopy.h"
 #include "settings/appsettings.h"
+#include "support/latestwork.h"
 
-#include <QFutureWatcher>
 #include <QString>
 #include <QUrl>
 #include <QWidget>
@@ -139,13 +139,8 @@ signals:
     void designationRequested(const QString& designation);
 
 private:
-    // A highlighted copy made apart: for which showing, its file, its counts.
-    struct MadeCopy
-    {
-        quint64 generation = 0;
-        ShownCopy::Made copy;
-    };
-    void showMadeCopy();
+    // A large document's copy, made apart, is shown when it is ready.
+    void showMadeCopy(const ShownCopy::Made& made);
     void installHighlightColours();
     void pageLoaded(bool ok);
     void showFile(const QString& path);
@@ -194,6 +189,7 @@ private:
     bool m_canGoForward = false;
     QString m_pdfFolder; // where the last PDF went
     bool m_printMarks = false;
-    QFutureWatcher<MadeCopy>* m_copyMaker = nullptr;
-    quint64 m_generation = 0; // of the latest node shown
+    // Large documents' copies, made apart; only the latest node's is shown. Last: it ends
+    // before the rest goes.
+    LatestWork<ShownCopy::Made> m_copyMaker{this};
 };
