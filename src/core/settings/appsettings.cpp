@@ -6,30 +6,88 @@
 
 namespace {
 
+// A key of the settings file: its section, its name and its value while the file holds none.
+// Its type is the type of that value: a flag (written 0 or 1), a number or a text.
+template <typename Value> struct Key
+{
+    const char16_t* section;
+    const char16_t* name;
+    Value fallback;
+};
+using Text = const char16_t*;
+
+// Every key the program keeps, declared once; the getters and setters below read them here.
+constexpr Key<bool> NormativeCollection{u"TreeView", u"NormDocButton", false};
+constexpr Key<qint32> TreeWidth{u"TreeView", u"Width", 0};
+constexpr Key<Text> BookmarkFile{u"TreeView", u"TekFileName", u""};
+constexpr Key<qint32> BookmarkScroll{u"TreeView", u"TekScroll", 0};
+constexpr Key<bool> SortByDate{u"SortDate", u"Checked", false};
+constexpr Key<qint32> ZoomIndex{u"CppWebBrowser", u"Scale", 0};
+constexpr Key<bool> CaseSensitive{u"Search", u"Register", false};
+constexpr Key<bool> WholeWords{u"Search", u"WholeWords", false};
+constexpr Key<bool> TextMode{u"Search", u"TextMode", false};
+constexpr Key<bool> WordForms{u"Search", u"WordForms", false};
+constexpr Key<bool> UseIndex{u"Search", u"UseIndex", true};
+constexpr Key<qint32> BackColor{u"Search", u"BackColor", qint32(AppSettings::DefaultBackColor)};
+constexpr Key<qint32> FontColor{u"Search", u"FontColor", qint32(AppSettings::DefaultFontColor)};
+constexpr Key<Text> LastContext{u"Search", u"Context", u""};
+constexpr Key<Text> CopyFolder{u"Copy", u"LastFolder", u""};
+constexpr Key<Text> ExternalDirectory{u"File", u"ExternalDirectory", u""};
+// Keys numbered from 1: the find box's history, FindKod_1 the newest.
+constexpr Key<Text> SearchHistoryEntry{u"Search", u"FindKod_", u""};
+// The favourites: Count, then Path1, Label1, Path2, ...
+constexpr Key<qint32> FavoriteCount{u"Favorites", u"Count", 0};
+constexpr Key<Text> FavoritePath{u"Favorites", u"Path", u""};
+constexpr Key<Text> FavoriteLabel{u"Favorites", u"Label", u""};
+
 // The settings file's word for "no node".
 const QString NoPath = QStringLiteral("0");
 
-const char16_t* const TreeView = u"TreeView";
-const char16_t* const Search = u"Search";
-
-IniFile::Value value(const char16_t* section, const char16_t* key, const QString& text)
+template <typename Value> QString nameOf(const Key<Value>& key, int number)
 {
-    return IniFile::Value{QString::fromUtf16(section), QString::fromUtf16(key), text};
+    const QString name = QString::fromUtf16(key.name);
+    return number > 0 ? name + QString::number(number) : name;
 }
 
-IniFile::Value value(const char16_t* section, const char16_t* key, qint32 number)
+template <typename Value>
+std::optional<QString> stored(const IniDocument& document, const Key<Value>& key, int number)
 {
-    return value(section, key, QString::number(number));
+    return document.value(QString::fromUtf16(key.section), nameOf(key, number));
 }
 
-IniFile::Value flag(const char16_t* section, const char16_t* key, bool on)
+// A value that is present but no number reads as the file's integers are read (its leading
+// digits, or 0), not as the fallback: the window has always taken it so.
+qint32 read(const IniDocument& document, const Key<qint32>& key, int number = 0)
 {
-    return value(section, key, IniFile::textOf(on));
+    const std::optional<QString> text = stored(document, key, number);
+    return text ? IniFile::integerOf(*text) : key.fallback;
 }
 
-QString historyKey(int number)
+bool read(const IniDocument& document, const Key<bool>& key)
 {
-    return QStringLiteral("FindKod_") + QString::number(number);
+    const std::optional<QString> text = stored(document, key, 0);
+    return text ? IniFile::integerOf(*text) != 0 : key.fallback;
+}
+
+QString read(const IniDocument& document, const Key<Text>& key, int number = 0)
+{
+    return stored(document, key, number).value_or(QString::fromUtf16(key.fallback));
+}
+
+IniFile::Value entry(const Key<Text>& key, const QString& text, int number = 0)
+{
+    return IniFile::Value{QString::fromUtf16(key.section), nameOf(key, number), text};
+}
+
+IniFile::Value entry(const Key<qint32>& key, qint32 value, int number = 0)
+{
+    return IniFile::Value{QString::fromUtf16(key.section), nameOf(key, number),
+                          QString::number(value)};
+}
+
+IniFile::Value entry(const Key<bool>& key, bool on)
+{
+    return IniFile::Value{QString::fromUtf16(key.section), nameOf(key, 0), IniFile::textOf(on)};
 }
 
 } // namespace
@@ -40,21 +98,6 @@ AppSettings::AppSettings(const QString& iniFileName, QObject* parent)
     // A file that cannot be read gives every value its default, as a missing one does.
     if (m_document.load(m_fileName) == IniDocument::LoadResult::Failed)
         m_document = IniDocument();
-}
-
-QString AppSettings::text(const char16_t* section, const char16_t* key,
-                          const QString& fallback) const
-{
-    return m_document.value(QString::fromUtf16(section), QString::fromUtf16(key))
-        .value_or(fallback);
-}
-
-// A value that is present but no number reads as the file's integers are read (its leading
-// digits, or 0), not as the fallback: the window has always taken it so.
-qint32 AppSettings::integer(const char16_t* section, const char16_t* key, qint32 fallback) const
-{
-    const auto stored = m_document.value(QString::fromUtf16(section), QString::fromUtf16(key));
-    return stored ? IniFile::integerOf(*stored) : fallback;
 }
 
 bool AppSettings::write(const QList<IniFile::Value>& values)
@@ -68,132 +111,130 @@ bool AppSettings::write(const QList<IniFile::Value>& values)
 
 bool AppSettings::normativeCollection() const
 {
-    return integer(TreeView, u"NormDocButton", 0) != 0;
+    return read(m_document, NormativeCollection);
 }
 
 bool AppSettings::setNormativeCollection(bool normative)
 {
-    return write({flag(TreeView, u"NormDocButton", normative)});
+    return write({entry(NormativeCollection, normative)});
 }
 
 int AppSettings::treeWidth() const
 {
-    return integer(TreeView, u"Width", 0);
+    return read(m_document, TreeWidth);
 }
 
 bool AppSettings::setTreeWidth(int width)
 {
-    return write({value(TreeView, u"Width", width)});
+    return write({entry(TreeWidth, width)});
 }
 
 QString AppSettings::bookmarkFile() const
 {
-    const QString path = text(TreeView, u"TekFileName", QString());
+    const QString path = read(m_document, BookmarkFile);
     return path == NoPath ? QString() : path;
 }
 
 bool AppSettings::setBookmarkFile(const QString& path)
 {
-    return write({value(TreeView, u"TekFileName", path.isEmpty() ? NoPath : path)});
+    return write({entry(BookmarkFile, path.isEmpty() ? NoPath : path)});
 }
 
 int AppSettings::bookmarkScroll() const
 {
-    return std::max(0, integer(TreeView, u"TekScroll", 0));
+    return std::max(0, read(m_document, BookmarkScroll));
 }
 
 bool AppSettings::setBookmark(const QString& path, int scroll)
 {
-    return write({value(TreeView, u"TekFileName", path.isEmpty() ? NoPath : path),
-                  value(TreeView, u"TekScroll", std::max(0, scroll))});
+    return write({entry(BookmarkFile, path.isEmpty() ? NoPath : path),
+                  entry(BookmarkScroll, std::max(0, scroll))});
 }
 
 bool AppSettings::sortByDate() const
 {
-    return integer(u"SortDate", u"Checked", 0) != 0;
+    return read(m_document, SortByDate);
 }
 
 bool AppSettings::setSortByDate(bool byDate)
 {
-    return write({flag(u"SortDate", u"Checked", byDate)});
+    return write({entry(SortByDate, byDate)});
 }
 
 int AppSettings::zoomIndex() const
 {
-    return integer(u"CppWebBrowser", u"Scale", 0);
+    return read(m_document, ZoomIndex);
 }
 
 bool AppSettings::setZoomIndex(int index)
 {
-    return write({value(u"CppWebBrowser", u"Scale", index)});
+    return write({entry(ZoomIndex, index)});
 }
 
 MatchOptions AppSettings::matchOptions() const
 {
     MatchOptions options;
-    options.caseSensitive = integer(Search, u"Register", 0) != 0;
-    options.wholeWords = integer(Search, u"WholeWords", 0) != 0;
-    options.textMode = integer(Search, u"TextMode", 0) != 0;
-    options.wordForms = integer(Search, u"WordForms", 0) != 0;
+    options.caseSensitive = read(m_document, CaseSensitive);
+    options.wholeWords = read(m_document, WholeWords);
+    options.textMode = read(m_document, TextMode);
+    options.wordForms = read(m_document, WordForms);
     return options;
 }
 
 bool AppSettings::setMatchOptions(const MatchOptions& options)
 {
-    return write({flag(Search, u"Register", options.caseSensitive),
-                  flag(Search, u"WholeWords", options.wholeWords),
-                  flag(Search, u"TextMode", options.textMode),
-                  flag(Search, u"WordForms", options.wordForms)});
+    return write({entry(CaseSensitive, options.caseSensitive),
+                  entry(WholeWords, options.wholeWords), entry(TextMode, options.textMode),
+                  entry(WordForms, options.wordForms)});
 }
 
 bool AppSettings::useIndex() const
 {
-    return integer(Search, u"UseIndex", 1) != 0;
+    return read(m_document, UseIndex);
 }
 
 bool AppSettings::setUseIndex(bool useIndex)
 {
-    return write({flag(Search, u"UseIndex", useIndex)});
+    return write({entry(UseIndex, useIndex)});
 }
 
 quint32 AppSettings::highlightBackColor() const
 {
-    return quint32(integer(Search, u"BackColor", qint32(DefaultBackColor)));
+    return quint32(read(m_document, BackColor));
 }
 
 bool AppSettings::setHighlightBackColor(quint32 color)
 {
-    return write({value(Search, u"BackColor", qint32(color))});
+    return write({entry(BackColor, qint32(color))});
 }
 
 quint32 AppSettings::highlightFontColor() const
 {
-    return quint32(integer(Search, u"FontColor", qint32(DefaultFontColor)));
+    return quint32(read(m_document, FontColor));
 }
 
 bool AppSettings::setHighlightFontColor(quint32 color)
 {
-    return write({value(Search, u"FontColor", qint32(color))});
+    return write({entry(FontColor, qint32(color))});
 }
 
 QString AppSettings::lastContext() const
 {
-    return text(Search, u"Context", QString());
+    return read(m_document, LastContext);
 }
 
 bool AppSettings::setLastContext(const QString& context)
 {
-    return write({value(Search, u"Context", context)});
+    return write({entry(LastContext, context)});
 }
 
 QStringList AppSettings::searchHistory() const
 {
     QStringList history;
     for (int n = 1; n <= SearchHistory::Size; ++n) {
-        const QString entry =
-            m_document.value(QString::fromUtf16(Search), historyKey(n)).value_or(QString());
-        if (!entry.isEmpty())
-            history.append(entry.trimmed());
+        const QString item = read(m_document, SearchHistoryEntry, n);
+        if (!item.isEmpty())
+            history.append(item.trimmed());
     }
     return history;
 }
@@ -202,56 +243,49 @@ bool AppSettings::setSearchHistory(const QStringList& history)
 {
     QList<IniFile::Value> values;
     for (int n = 1; n <= SearchHistory::Size; ++n)
-        values.append(
-            IniFile::Value{QString::fromUtf16(Search), historyKey(n), history.value(n - 1)});
+        values.append(entry(SearchHistoryEntry, history.value(n - 1), n));
     return write(values);
 }
 
 QString AppSettings::copyFolder() const
 {
-    return text(u"Copy", u"LastFolder", QString());
+    return read(m_document, CopyFolder);
 }
 
 bool AppSettings::setCopyFolder(const QString& folder)
 {
-    return write({value(u"Copy", u"LastFolder", folder)});
+    return write({entry(CopyFolder, folder)});
 }
 
 QString AppSettings::externalDirectory() const
 {
-    return text(u"File", u"ExternalDirectory", QString());
+    return read(m_document, ExternalDirectory);
 }
 
 bool AppSettings::setExternalDirectory(const QString& directory)
 {
-    return write({value(u"File", u"ExternalDirectory", directory)});
+    return write({entry(ExternalDirectory, directory)});
 }
 
 Favorites AppSettings::favorites() const
 {
-    const QString section = QStringLiteral("Favorites");
-    const auto entry = [&](const QString& key) {
-        return m_document.value(section, key).value_or(QString());
-    };
     Favorites favorites;
-    const int count = IniFile::integerOf(entry(QStringLiteral("Count")));
+    const int count = read(m_document, FavoriteCount);
     for (int i = 1; i <= count && i <= 10000; ++i) {
-        const QString path = entry(QStringLiteral("Path%1").arg(i));
+        const QString path = read(m_document, FavoritePath, i);
         if (!path.isEmpty())
-            favorites.add(path, entry(QStringLiteral("Label%1").arg(i)));
+            favorites.add(path, read(m_document, FavoriteLabel, i));
     }
     return favorites;
 }
 
 bool AppSettings::setFavorites(const Favorites& favorites)
 {
-    const QString section = QStringLiteral("Favorites");
-    QList<IniFile::Value> values{
-        IniFile::Value{section, QStringLiteral("Count"), QString::number(favorites.size())}};
+    QList<IniFile::Value> values{entry(FavoriteCount, qint32(favorites.size()))};
     for (int i = 0; i < favorites.size(); ++i) {
         const Favorites::Item& item = favorites.items().at(i);
-        values.append(IniFile::Value{section, QStringLiteral("Path%1").arg(i + 1), item.path});
-        values.append(IniFile::Value{section, QStringLiteral("Label%1").arg(i + 1), item.label});
+        values.append(entry(FavoritePath, item.path, i + 1));
+        values.append(entry(FavoriteLabel, item.label, i + 1));
     }
     return write(values);
 }

@@ -84,8 +84,6 @@ signals:
     void changed();
 
 private:
-    QString text(const char16_t* section, const char16_t* key, const QString& fallback) const;
-    qint32 integer(const char16_t* section, const char16_t* key, qint32 fallback) const;
     // Keeps the values and writes them to the file as one change.
     bool write(const QList<IniFile::Value>& values);
 
