@@ -23,6 +23,13 @@ QString notInTree(const QString& path)
     return QStringLiteral("Документа нет в дереве: ") + QDir::toNativeSeparators(path);
 }
 
+QString settingsNotKept(const QString& file)
+{
+    return QStringLiteral("Настройки не удастся сохранить: папка настроек недоступна для записи. "
+                          "Программа работает с настройками из файла\n") +
+           QDir::toNativeSeparators(file);
+}
+
 QString copied(int documents, const QString& targetFolder)
 {
     return QStringLiteral("Скопировано: %1 в %2")

@@ -7,6 +7,8 @@ namespace StatusTexts {
 
 // A document or folder the tree has no node for.
 QString notInTree(const QString& path);
+// The settings folder cannot be written: the file the program works with.
+QString settingsNotKept(const QString& file);
 // How a copy ended.
 QString copied(int documents, const QString& targetFolder);
 // What the words of a word-forms search find as a fragment of text: "Как фрагмент: 88

@@ -10,16 +10,11 @@
 #include "find/scopechooser.h"
 #include "find/searchcontroller.h"
 #include "find/searchresultsdock.h"
-#include "links/normkeeper.h"
-#include "links/normlinksdock.h"
-#include "norms/designationrule.h"
-#include "norms/documentnorms.h"
 #include "platform/platform.h"
 #include "platform/userworkdir.h"
 #include "settings/appsettings.h"
 #include "settings/settingsfile.h"
 #include "support/appversion.h"
-#include "support/pictures.h"
 #include "support/singleinstance.h"
 #include "support/statustexts.h"
 #include "support/waitcursor.h"
@@ -29,23 +24,20 @@
 #include "viewer/documentviewer.h"
 #include "viewer/occurrencenavigator.h"
 #include "viewer/titlepanel.h"
+#include "window/documentopener.h"
 #include "window/favoritesmenu.h"
 #include "window/nodenavigation.h"
 #include "window/statusline.h"
-#include "window/toprow.h"
 #include "window/windowkeys.h"
+#include "window/windowsession.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QHBoxLayout>
 #include <QPushButton>
-#include <QSplitter>
-#include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QWebEngineView>
@@ -86,67 +78,43 @@ void MainWindow::createParts()
     setFont(windowFont);
 
     auto* central = new QWidget(this);
-    m_splitter = new QSplitter(Qt::Horizontal, central);
-    m_splitter->setObjectName(QStringLiteral("splitter"));
-    m_splitter->setHandleWidth(3);
-    m_splitter->setChildrenCollapsible(false);
+    m_splitter = new PaneSplitter(central);
     m_treePanel = new DocumentTreePanel(m_splitter);
     m_treePanel->setSuiteDir(m_suite.suiteDir());
     m_treePanel->setSettings(m_settings);
     m_viewer = new DocumentViewer(m_splitter);
-    m_splitter->addWidget(m_treePanel);
-    m_splitter->addWidget(m_viewer);
-    m_splitter->setStretchFactor(0, 0);
-    m_splitter->setStretchFactor(1, 1);
-    m_splitter->setSizes({252, 800});
+    m_splitter->setPanes(m_treePanel, m_viewer);
 
     m_commands = new WindowCommands(m_treePanel->view(), this);
     m_search = new SearchController(m_treePanel, m_settings, this);
-    m_navigation = new NodeNavigation(
-        [this](const QString& path) { return selectInEitherCollection(path); }, this);
+    m_opener = new DocumentOpener(
+        m_treePanel, m_viewer, m_search, [this] { refresh(); }, this);
+    m_navigation =
+        new NodeNavigation([this](const QString& path) { return m_opener->select(path); }, this);
     m_titlePanel = new TitlePanel(m_viewer, this);
     m_favorites = new FavoritesMenu(m_settings, this);
-    m_normKeeper = new NormKeeper(this);
 
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     m_topRow = new TopRow(m_search->findBox(), m_search->scopeChooser(), m_commands, this);
     layout->addWidget(m_topRow);
-    layout->addWidget(createSecondRow());
+    m_secondRow = new SecondRow(
+        {m_navigation->backButton(), m_navigation->forwardButton(), m_favorites->button()},
+        m_titlePanel, this);
+    layout->addWidget(m_secondRow);
     layout->addWidget(m_splitter, 1);
     setCentralWidget(central);
 
     m_statusLine = new StatusLine(this);
     setStatusBar(m_statusLine);
     addDockWidget(Qt::BottomDockWidgetArea, m_search->resultList());
-    m_normLinks = new NormLinksDock(this);
-    addDockWidget(Qt::BottomDockWidgetArea, m_normLinks);
-    splitDockWidget(m_search->resultList(), m_normLinks, Qt::Horizontal);
-    m_normLinks->hide();
+    m_norms = new WindowNorms(this, m_search->resultList(), m_viewer, m_titlePanel);
+    m_session =
+        std::make_unique<WindowSession>(m_settings, m_treePanel, m_viewer, m_search, m_splitter);
 
     // Below this size the top row's controls would cover each other.
     setMinimumSize(minimumSizeHint().expandedTo(QSize(640, 420)));
-}
-
-QWidget* MainWindow::createSecondRow()
-{
-    auto* row = new QWidget(this);
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(2, 2, 2, 2);
-    m_openButton =
-        new QPushButton(Pictures::icon(Pictures::Picture::Open), QStringLiteral("Открыть"), row);
-    m_openButton->setObjectName(QStringLiteral("openButton"));
-    m_openButton->setToolTip(QStringLiteral("Выбор директории с документацией (Ctrl+O)"));
-    layout->addWidget(m_openButton);
-    for (QToolButton* button :
-         {m_navigation->backButton(), m_navigation->forwardButton(), m_favorites->button()}) {
-        button->setParent(row);
-        layout->addWidget(button);
-    }
-    m_titlePanel->setParent(row);
-    layout->addWidget(m_titlePanel, 1);
-    return row;
 }
 
 void MainWindow::connectParts()
@@ -168,30 +136,23 @@ void MainWindow::connectParts()
     m_treePanel->attachCommands(m_commands);
     m_search->attachCommands(m_commands);
     m_viewer->attachCommands(m_commands, this);
-    connect(m_favorites, &FavoritesMenu::openRequested, this, &MainWindow::openFavorite);
+    connect(m_favorites, &FavoritesMenu::openRequested, m_opener, &DocumentOpener::open);
+    connect(m_opener, &DocumentOpener::statusNote, this, &MainWindow::showStatusNote);
     connect(m_favorites, &FavoritesMenu::statusNote, this, &MainWindow::showStatusNote);
 
     connect(m_topRow, &TopRow::exitRequested, this, &QWidget::close);
-    connect(m_openButton, &QPushButton::clicked, this, &MainWindow::chooseLibraryFolder);
+    connect(m_secondRow->openButton(), &QPushButton::clicked, this,
+            &MainWindow::chooseLibraryFolder);
     connect(m_topRow, &TopRow::helpRequested, this, &MainWindow::showHelp);
     connect(m_topRow, &TopRow::aboutRequested, this, &MainWindow::showAbout);
     connect(m_topRow->showDocumentBox(), &QCheckBox::clicked, this, &MainWindow::applyDocumentPane);
     connect(m_topRow->zoomBox(), &QComboBox::currentIndexChanged, this,
             [this] { m_viewer->setZoomFactor(m_topRow->selectedZoomFactor()); });
-    connect(m_topRow, &TopRow::zoomChosen, this, [this] {
-        const QWidget* active = QApplication::activeWindow();
-        if (!active || active == this)
-            showSelectedNode();
-    });
+    connect(m_topRow, &TopRow::zoomChosen, this, &MainWindow::showSelectedNodeIfActive);
 
     connect(m_treePanel, &DocumentTreePanel::collectionChosen, this, &MainWindow::refresh);
     connect(m_treePanel, &DocumentTreePanel::selectionChanged, this, [this] {
-        // Only a selection the user makes in the main window is shown: none while another
-        // window of the program (the splash, a progress window) is the active one. Without a
-        // window manager no window may count as active; the user is then still in this one.
-        const QWidget* active = QApplication::activeWindow();
-        if (!active || active == this)
-            showSelectedNode();
+        showSelectedNodeIfActive();
         // The menu's shortcuts follow the selection, not only the last opening of the menu.
         m_treePanel->updateCommands();
         m_search->followSelection();
@@ -213,31 +174,20 @@ void MainWindow::connectParts()
 
     connect(m_viewer, &DocumentViewer::statusNote, this, &MainWindow::showStatusNote);
     connect(m_viewer, &DocumentViewer::statusMessage, this, &MainWindow::setStatusText);
-    connect(m_viewer, &DocumentViewer::libraryDocumentRequested, this,
-            &MainWindow::showLinkedDocument);
-    connect(m_viewer, &DocumentViewer::designationRequested, this, &MainWindow::followDesignation);
-    connect(m_titlePanel, &TitlePanel::designationRequested, this, &MainWindow::followDesignation);
-    connect(m_normLinks, &NormLinksDock::designationRequested, this,
-            &MainWindow::followDesignation);
-    connect(m_normLinks, &NormLinksDock::documentRequested, this,
-            [this](const QString& path, const QString& mention) {
-                m_viewer->setPendingFind(mention);
-                showLinkedDocument(path, QString());
-            });
-    connect(m_viewer, &DocumentViewer::shownChanged, this, &MainWindow::updateNorms);
-    connect(m_normKeeper, &NormKeeper::catalogChanged, this, [this] {
-        m_viewer->setNormCatalog(m_normKeeper->catalog());
-        m_normLinks->setCatalog(m_normKeeper->catalog());
-        updateNorms();
+    connect(m_viewer, &DocumentViewer::libraryDocumentRequested, m_opener,
+            &DocumentOpener::openLinked);
+    connect(m_norms, &WindowNorms::followed, m_opener, &DocumentOpener::openFollowed);
+    connect(m_norms, &WindowNorms::citingRequested, this,
+            [this](const QString& path) { m_opener->openLinked(path, QString()); });
+    connect(m_viewer, &DocumentViewer::shownChanged, this, [this] {
+        m_norms->show(m_viewer->shownDocument(), m_treePanel->selected(),
+                      m_treePanel->collection().folders, m_search->indexKeeper()->isEnabled());
     });
-    connect(m_search->indexKeeper(), &IndexKeeper::finished, this,
-            [this] { m_normKeeper->rebuild(m_treePanel->collection().folders, true); });
-    connect(m_commands->action(WindowCommands::Refresh), &QAction::triggered, this,
-            [this] { m_normKeeper->rebuild(m_treePanel->collection().folders, true); });
-    connect(m_commands->action(WindowCommands::ShowLinks), &QAction::triggered, this, [this] {
-        m_normLinks->show();
-        m_normLinks->raise();
-    });
+    const auto rebuildNorms = [this] { m_norms->rebuild(m_treePanel->collection().folders, true); };
+    connect(m_search->indexKeeper(), &IndexKeeper::finished, this, rebuildNorms);
+    connect(m_commands->action(WindowCommands::Refresh), &QAction::triggered, this, rebuildNorms);
+    connect(m_commands->action(WindowCommands::ShowLinks), &QAction::triggered, m_norms,
+            &WindowNorms::showLinks);
     m_navigation->follow(m_viewer);
     auto* keys = new WindowKeys(this, m_viewer->view(), m_treePanel->view(),
                                 [this] { return m_viewer->occurrences()->count() > 0; });
@@ -273,13 +223,8 @@ void MainWindow::start()
             [this] { WindowFront::bringBack(this); });
     UserWorkDir::removeLeftovers(); // of programs that did not close (a crash, a power cut)
 
-    m_treePanel->setNormativeCollection(m_settings->normativeCollection());
-    m_commands->action(WindowCommands::SortByDate)->setChecked(m_settings->sortByDate());
-    m_treePanel->setSortByDate(m_settings->sortByDate());
-    m_treePanel->setBookmark(m_settings->bookmarkFile());
-    m_treePanel->setExternalDirectory(m_settings->externalDirectory());
-    m_openButton->setEnabled(m_treePanel->isNormativeCollection());
-    m_commands->action(WindowCommands::Open)->setEnabled(m_treePanel->isNormativeCollection());
+    m_session->restore(m_commands->action(WindowCommands::SortByDate));
+    enableOpen();
     loadTree();
     m_topRow->useSettings(m_settings);
 }
@@ -296,44 +241,17 @@ void MainWindow::firstActivation()
     if (m_started || m_terminateRequested)
         return;
     m_started = true;
-    applyStoredTreeWidth(m_settings->treeWidth());
+    const QString lastDocument = m_session->restoreLayout();
     m_search->updateCommands();
     if (m_splash)
         m_splash->hide();
     if (SettingsFile::cannotBeKept())
-        AppMessageBox::show(this, windowTitle(),
-                            QStringLiteral("Настройки не удастся сохранить: папка настроек "
-                                           "недоступна для записи. Программа работает с "
-                                           "настройками из файла\n") +
-                                QDir::toNativeSeparators(settingsFile()));
-    setStatusText(QString());
-    // The Parts' start opens no document; the way back to the last one is told.
-    const QString last = m_settings->bookmarkFile();
-    if (!last.isEmpty() && Platform::isFile(last)) {
-        m_lastDocumentNote = QStringLiteral("Последний документ: «%1» — Ctrl+F2")
-                                 .arg(DocumentNorms::fileNameOf(last));
-        setStatusText(m_lastDocumentNote);
-    }
+        AppMessageBox::show(this, windowTitle(), StatusTexts::settingsNotKept(settingsFile()));
+    setStatusText(lastDocument);
     // The tree was built at start; now that the window is started, its index is brought up
     // to date.
     m_search->updateIndex();
     m_treePanel->view()->setFocus();
-}
-
-int MainWindow::startingTreeWidth() const
-{
-    // A quarter of the window, but never so narrow that the tree cannot be read.
-    return qMin(qMax(frameGeometry().width() / 4, 240), m_splitter->width() / 2);
-}
-
-void MainWindow::applyStoredTreeWidth(int width)
-{
-    // The stored width is that of the tree, which fills its pane; the first start begins
-    // with the usual share of the window.
-    if (width <= 0)
-        width = startingTreeWidth();
-    const int total = m_splitter->width();
-    m_splitter->setSizes({width, qMax(0, total - width - m_splitter->handleWidth())});
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -349,22 +267,11 @@ void MainWindow::closeEvent(QCloseEvent* event)
     }
     if (!m_closed && !m_terminateRequested) {
         m_closed = true;
-        saveOnClose();
+        m_session->save();
+        // The working copies (highlighted and viewer's) go with this program's working folder.
+        UserWorkDir::removeBase();
     }
     event->accept();
-}
-
-void MainWindow::saveOnClose()
-{
-    m_settings->setTreeWidth(m_treePanel->view()->width());
-    m_settings->setNormativeCollection(m_treePanel->isNormativeCollection());
-    // The node shown at close, and where it was scrolled to: the way back lands there.
-    const QString shown = m_treePanel->selectedPath();
-    const bool scrolled = !shown.isEmpty() && m_viewer->shownDocument() == shown;
-    m_settings->setBookmark(shown, scrolled ? qRound(m_viewer->scrollPosition()) : 0);
-    m_settings->setLastContext(m_search->context());
-    // The working copies (highlighted and viewer's) go with this program's working folder.
-    UserWorkDir::removeBase();
 }
 
 QString MainWindow::settingsFile() const
@@ -372,20 +279,10 @@ QString MainWindow::settingsFile() const
     return m_settings->fileName();
 }
 
-QComboBox* MainWindow::zoomBox() const
-{
-    return m_topRow->zoomBox();
-}
-
-QCheckBox* MainWindow::showDocumentBox() const
-{
-    return m_topRow->showDocumentBox();
-}
-
 void MainWindow::loadTree()
 {
     m_treePanel->loadCollection();
-    m_normKeeper->rebuild(m_treePanel->collection().folders);
+    m_norms->rebuild(m_treePanel->collection().folders);
     rebuildTree(nullptr);
 }
 
@@ -404,20 +301,14 @@ void MainWindow::rebuildTree(const SearchResult* found)
     const TreeNode root = m_treePanel->selected();
     m_viewer->showNode(NodeKind::None, QString(), root.caption(), root.title());
     m_viewer->setShowDocuments(m_topRow->showDocumentBox()->isChecked());
-    // The history keeps what is still on disk, in either collection: the way back may lead
-    // to the other one.
-    m_navigation->keepOnly([this](const QString& path) {
-        return m_treePanel->tree()->hasNodeForPath(path) || Platform::isFile(path) ||
-               Platform::isFolder(path);
-    });
+    m_navigation->keepExisting(m_treePanel->tree());
 }
 
 void MainWindow::refresh()
 {
     if (m_splash)
         m_splash->showNow();
-    m_openButton->setEnabled(m_treePanel->isNormativeCollection());
-    m_commands->action(WindowCommands::Open)->setEnabled(m_treePanel->isNormativeCollection());
+    enableOpen();
     m_search->setSearchMode(false);
     // The reader keeps the place: the node shown before is shown again when it is still there.
     const QString shown = m_treePanel->selectedPath();
@@ -429,6 +320,13 @@ void MainWindow::refresh()
         m_search->updateIndex();
     if (m_splash)
         m_splash->hide();
+}
+
+void MainWindow::enableOpen()
+{
+    // Another folder can be chosen for the normative documents only.
+    m_secondRow->openButton()->setEnabled(m_treePanel->isNormativeCollection());
+    m_commands->action(WindowCommands::Open)->setEnabled(m_treePanel->isNormativeCollection());
 }
 
 void MainWindow::chooseLibraryFolder()
@@ -451,6 +349,16 @@ void MainWindow::showSelectedNode()
     m_treePanel->view()->setSortingEnabled(false);
 }
 
+void MainWindow::showSelectedNodeIfActive()
+{
+    // Only a choice the user makes in the main window is shown: none while another window of
+    // the program (the splash, a progress window) is the active one. Without a window manager
+    // no window may count as active; the user is then still in this one.
+    const QWidget* active = QApplication::activeWindow();
+    if (!active || active == this)
+        showSelectedNode();
+}
+
 void MainWindow::applyDocumentPane()
 {
     if (!m_treePanel->tree())
@@ -458,13 +366,7 @@ void MainWindow::applyDocumentPane()
     const bool show = m_topRow->showDocumentBox()->isChecked();
     m_viewer->setShowDocuments(show);
     showSelectedNode();
-    m_viewer->setVisible(show);
-    m_splitter->handle(1)->setVisible(show); // the splitter goes with the document pane
-    m_splitter->refresh();
-    if (show) {
-        const int treeWidth = startingTreeWidth();
-        m_splitter->setSizes({treeWidth, qMax(0, m_splitter->width() - treeWidth)});
-    }
+    m_splitter->setDocumentPaneShown(show);
 }
 
 void MainWindow::beginSearch()
@@ -475,10 +377,7 @@ void MainWindow::beginSearch()
 
 void MainWindow::goToBookmark()
 {
-    // The first way back to the document shown at the last exit lands where it was read.
-    if (!m_lastDocumentNote.isEmpty() && m_treePanel->bookmark() == m_settings->bookmarkFile())
-        m_viewer->setPendingScroll(m_settings->bookmarkScroll());
-    m_lastDocumentNote.clear();
+    m_session->takeBookmark();
     m_treePanel->goToBookmark();
     m_viewer->setShowDocuments(m_topRow->showDocumentBox()->isChecked());
     showSelectedNode();
@@ -505,65 +404,6 @@ void MainWindow::showAbout()
     AboutDialog dialog(AppVersion::text(), QFileInfo(m_suite.helpFile()).absolutePath(),
                        settingsFile(), this);
     UserInteraction::current().run(dialog);
-}
-
-bool MainWindow::selectInEitherCollection(const QString& path)
-{
-    if (m_treePanel->selectPath(path))
-        return true;
-    // A node of the other collection: that collection is shown first. In search mode the
-    // found tree is left as it is.
-    if (m_search->isSearchMode() || !(Platform::isFile(path) || Platform::isFolder(path)))
-        return false;
-    m_treePanel->setNormativeCollection(!m_treePanel->isNormativeCollection());
-    refresh();
-    if (m_treePanel->selectPath(path))
-        return true;
-    m_treePanel->setNormativeCollection(!m_treePanel->isNormativeCollection());
-    refresh();
-    return false;
-}
-
-void MainWindow::openFavorite(const QString& path)
-{
-    if (!selectInEitherCollection(path))
-        showStatusNote(StatusTexts::notInTree(path));
-}
-
-void MainWindow::showLinkedDocument(const QString& path, const QString& anchor)
-{
-    m_viewer->setPendingAnchor(anchor);
-    if (!m_treePanel->selectPath(path)) {
-        m_viewer->setPendingAnchor(QString());
-        showStatusNote(StatusTexts::notInTree(path));
-    }
-}
-
-void MainWindow::followDesignation(const QString& designation)
-{
-    bool exact = false;
-    const Designation cited = DesignationRule::parse(designation);
-    const std::optional<NormCatalog::Entry> held =
-        cited.kind.isEmpty() ? std::nullopt : m_normKeeper->catalog()->resolve(cited, &exact);
-    if (!held) {
-        showStatusNote(designation + QStringLiteral(": нет в библиотеке"));
-        return;
-    }
-    showLinkedDocument(held->path, QString());
-    if (!exact && cited.edition != 0)
-        showStatusNote(QStringLiteral("Редакции %1 в библиотеке нет; показана «%2»")
-                           .arg(cited.edition)
-                           .arg(held->caption));
-}
-
-void MainWindow::updateNorms()
-{
-    const QString shown = m_viewer->shownDocument();
-    const TreeNode node = m_treePanel->selected();
-    m_titlePanel->setNormNotes(m_normKeeper->catalog()->notesFor(shown));
-    m_normLinks->setFolders(m_treePanel->collection().folders,
-                            m_search->indexKeeper()->isEnabled());
-    m_normLinks->showDocument(node.kind == NodeKind::Document ? shown : QString(), node.caption());
 }
 
 void MainWindow::showStatusNote(const QString& note)

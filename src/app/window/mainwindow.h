@@ -1,15 +1,18 @@
 #pragma once
 
 #include "library/suitelayout.h"
+#include "links/windownorms.h"
+#include "window/panesplitter.h"
+#include "window/secondrow.h"
+#include "window/toprow.h"
 
-#include <QIcon>
-#include <QList>
 #include <QMainWindow>
 #include <QString>
 
 #include <memory>
 
 class AppSettings;
+class DocumentOpener;
 class DocumentTreePanel;
 class DocumentViewer;
 class FavoritesMenu;
@@ -18,16 +21,14 @@ class NormKeeper;
 class NormLinksDock;
 class QCheckBox;
 class QComboBox;
-class QLabel;
 class QPushButton;
 class QSplitter;
-class QToolButton;
 class SearchController;
 class SingleInstance;
 class SplashScreen;
 class StatusLine;
 class TitlePanel;
-class TopRow;
+class WindowSession;
 class WindowCommands;
 struct SearchResult;
 
@@ -56,12 +57,12 @@ public:
     WindowCommands* commands() const { return m_commands; }
     NodeNavigation* navigation() const { return m_navigation; }
     FavoritesMenu* favorites() const { return m_favorites; }
-    NormKeeper* norms() const { return m_normKeeper; }
-    NormLinksDock* normLinks() const { return m_normLinks; }
+    NormKeeper* norms() const { return m_norms->keeper(); }
+    NormLinksDock* normLinks() const { return m_norms->links(); }
     TopRow* topRow() const { return m_topRow; }
-    QComboBox* zoomBox() const;
-    QCheckBox* showDocumentBox() const;
-    QPushButton* openButton() const { return m_openButton; }
+    QComboBox* zoomBox() const { return m_topRow->zoomBox(); }
+    QCheckBox* showDocumentBox() const { return m_topRow->showDocumentBox(); }
+    QPushButton* openButton() const { return m_secondRow->openButton(); }
     QSplitter* splitter() const { return m_splitter; }
 
     // The program's settings, read once at start; every part reads and changes them here.
@@ -95,26 +96,14 @@ protected:
 
 private:
     void createParts();
-    QWidget* createSecondRow();
     void connectParts();
     void start();
     void firstActivation();
-    void saveOnClose();
     // The tree of the listed collection: browsing, or the findings of its search.
     void rebuildTree(const SearchResult* found);
     void loadTree();
-    void applyStoredTreeWidth(int width);
-    // The tree's width where none is stored, and when the document pane comes back.
-    int startingTreeWidth() const;
-    void showLinkedDocument(const QString& path, const QString& anchor);
-    // Shows the document a designation names (its edition, or the newest held).
-    void followDesignation(const QString& designation);
-    // The shown document's notes and links, by the latest catalog.
-    void updateNorms();
-    void openFavorite(const QString& path);
-    // Selects the node of a path, in the other collection when this one has none (that
-    // collection is then shown); false when neither has it.
-    bool selectInEitherCollection(const QString& path);
+    void showSelectedNodeIfActive();
+    void enableOpen();
     void showStatusNote(const QString& note);
 
     const SuiteLayout m_suite;
@@ -128,17 +117,16 @@ private:
     SearchController* m_search = nullptr;
     WindowCommands* m_commands = nullptr;
     NodeNavigation* m_navigation = nullptr;
+    DocumentOpener* m_opener = nullptr;
     FavoritesMenu* m_favorites = nullptr;
-    NormKeeper* m_normKeeper = nullptr;
-    NormLinksDock* m_normLinks = nullptr;
+    WindowNorms* m_norms = nullptr;
 
     TopRow* m_topRow = nullptr;
-    QPushButton* m_openButton = nullptr;
-    QSplitter* m_splitter = nullptr;
+    SecondRow* m_secondRow = nullptr;
+    PaneSplitter* m_splitter = nullptr;
     StatusLine* m_statusLine = nullptr;
 
-    // The status bar's note of the last document, until the way back is taken.
-    QString m_lastDocumentNote;
+    std::unique_ptr<WindowSession> m_session;
     bool m_terminateRequested = false;
     bool m_started = false;
     bool m_closed = false;

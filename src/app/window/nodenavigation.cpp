@@ -1,5 +1,7 @@
 #include "window/nodenavigation.h"
 
+#include "platform/platform.h"
+#include "tree/documenttree.h"
 #include "viewer/documentviewer.h"
 
 #include "support/flatbutton.h"
@@ -71,9 +73,11 @@ void NodeNavigation::recordShown(const QString& path)
     emit changed();
 }
 
-void NodeNavigation::keepOnly(const std::function<bool(const QString&)>& stillThere)
+void NodeNavigation::keepExisting(const DocumentTree* tree)
 {
-    m_history.keepOnly(stillThere);
+    m_history.keepOnly([tree](const QString& path) {
+        return tree->hasNodeForPath(path) || Platform::isFile(path) || Platform::isFolder(path);
+    });
     emit changed();
 }
 

@@ -7,6 +7,7 @@
 #include <functional>
 
 class DocumentViewer;
+class DocumentTree;
 class QToolButton;
 class QWidget;
 
@@ -29,8 +30,9 @@ public:
     void follow(DocumentViewer* viewer);
     // A node was shown; not recorded while going back or forward.
     void recordShown(const QString& path);
-    // Keeps only the paths the tree has after a rebuild.
-    void keepOnly(const std::function<bool(const QString&)>& stillThere);
+    // After a rebuild, keeps what is still on disk, in either collection (the way back may
+    // lead to the other one), and what the tree has.
+    void keepExisting(const DocumentTree* tree);
     void goBack();
     void goForward();
     bool canGoBack() const { return m_history.canGoBack(); }

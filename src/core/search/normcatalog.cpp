@@ -93,6 +93,20 @@ std::optional<NormCatalog::Entry> NormCatalog::resolve(const Designation& cited,
     return held.front();
 }
 
+NormCatalog::Followed NormCatalog::follow(const QString& written) const
+{
+    bool exact = false;
+    const Designation cited = DesignationRule::parse(written);
+    const std::optional<Entry> held = cited.kind.isEmpty() ? std::nullopt : resolve(cited, &exact);
+    if (!held)
+        return {QString(), written + QStringLiteral(": нет в библиотеке")};
+    if (!exact && cited.edition != 0)
+        return {held->path, QStringLiteral("Редакции %1 в библиотеке нет; показана «%2»")
+                                .arg(cited.edition)
+                                .arg(held->caption)};
+    return {held->path, QString()};
+}
+
 QList<NormCatalog::Entry> NormCatalog::replacing(const QList<Designation>& designations) const
 {
     QList<Entry> out;
@@ -100,8 +114,8 @@ QList<NormCatalog::Entry> NormCatalog::replacing(const QList<Designation>& desig
         for (const auto& [path, replaced] : m_replacedBy.value(designation.key())) {
             const bool sameEdition = replaced.edition == 0 || designation.edition == 0 ||
                                      replaced.edition == designation.edition;
-            const bool listed =
-                std::any_of(out.begin(), out.end(), [&](const Entry& e) { return e.path == path; });
+            const bool listed = std::any_of(out.begin(), out.end(),
+                                            [&p = path](const Entry& e) { return e.path == p; });
             if (sameEdition && !listed) {
                 const QList<Designation> own = m_own.value(path);
                 out.append(Entry{path, m_captions.value(path),

@@ -36,6 +36,15 @@ public:
     // or when that edition is not held, the newest held (exact tells which). None when the
     // library holds no edition of it.
     std::optional<Entry> resolve(const Designation& cited, bool* exact = nullptr) const;
+    // Where following a designation as written leads: the document it names (its edition,
+    // or the newest held) and what the status bar says of it ("…: нет в библиотеке", or
+    // that the edition asked for is not held); no path when the library holds none.
+    struct Followed
+    {
+        QString path;
+        QString note;
+    };
+    Followed follow(const QString& written) const;
     // Every held edition of the document a key names, newest first.
     QList<Entry> editions(const QString& key) const;
     // The documents that say they replace one of the designations.

@@ -119,6 +119,20 @@ class TestCitations : public QObject
                  QStringLiteral("СНиП 12-01-2004.htm"));
         QCOMPARE(resolved(QStringLiteral("ГОСТ 530-2012")), QString());
         QCOMPARE(catalog.editions(QStringLiteral("СП 48.13330")).size(), 2);
+        // Where following a designation leads, and what the status bar says of it.
+        const NormCatalog::Followed newer = catalog.follow(QStringLiteral("СП 48.13330.2016"));
+        QCOMPARE(newer.path.mid(m_lib.size() + 1), QStringLiteral("СП 48.13330.2019.htm"));
+        QVERIFY2(
+            newer.note.startsWith(QStringLiteral("Редакции 2016 в библиотеке нет; показана «")),
+            qPrintable(newer.note));
+        const NormCatalog::Followed held = catalog.follow(QStringLiteral("сп 48.13330.2011"));
+        QCOMPARE(held.path.mid(m_lib.size() + 1), QStringLiteral("СП 48.13330.2011.htm"));
+        QCOMPARE(held.note, QString());
+        for (const QString& absent : {QStringLiteral("ГОСТ 530-2012"), QStringLiteral("бетон")}) {
+            const NormCatalog::Followed none = catalog.follow(absent);
+            QCOMPARE(none.path, QString());
+            QCOMPARE(none.note, absent + QStringLiteral(": нет в библиотеке"));
+        }
         const QString snip = m_lib + QStringLiteral("/СНиП 12-01-2004.htm");
         const QList<NormCatalog::Entry> replacing = catalog.replacing(catalog.ownOf(snip));
         QCOMPARE(replacing.size(), 1);

@@ -1,0 +1,66 @@
+#include "links/windownorms.h"
+
+#include "links/normkeeper.h"
+#include "links/normlinksdock.h"
+#include "viewer/documentviewer.h"
+#include "viewer/titlepanel.h"
+
+#include <QMainWindow>
+
+WindowNorms::WindowNorms(QMainWindow* window, QDockWidget* resultList, DocumentViewer* viewer,
+                         TitlePanel* titlePanel)
+    : QObject(window), m_viewer(viewer), m_titlePanel(titlePanel), m_keeper(new NormKeeper(this)),
+      m_links(new NormLinksDock(window))
+{
+    window->addDockWidget(Qt::BottomDockWidgetArea, m_links);
+    window->splitDockWidget(resultList, m_links, Qt::Horizontal);
+    m_links->hide();
+    connect(m_viewer, &DocumentViewer::designationRequested, this, &WindowNorms::follow);
+    connect(m_titlePanel, &TitlePanel::designationRequested, this, &WindowNorms::follow);
+    connect(m_links, &NormLinksDock::designationRequested, this, &WindowNorms::follow);
+    connect(m_links, &NormLinksDock::documentRequested, this,
+            [this](const QString& path, const QString& mention) {
+                m_viewer->setPendingFind(mention);
+                emit citingRequested(path);
+            });
+    connect(m_keeper, &NormKeeper::catalogChanged, this, [this] {
+        m_viewer->setNormCatalog(m_keeper->catalog());
+        m_links->setCatalog(m_keeper->catalog());
+        update();
+    });
+}
+
+void WindowNorms::rebuild(const QStringList& folders, bool evenIfSame)
+{
+    m_keeper->rebuild(folders, evenIfSame);
+}
+
+void WindowNorms::show(const QString& shown, const TreeNode& node, const QStringList& folders,
+                       bool useIndex)
+{
+    m_shown = shown;
+    m_node = node;
+    m_folders = folders;
+    m_useIndex = useIndex;
+    update();
+}
+
+void WindowNorms::showLinks()
+{
+    m_links->show();
+    m_links->raise();
+}
+
+void WindowNorms::follow(const QString& designation)
+{
+    const NormCatalog::Followed followed = m_keeper->catalog()->follow(designation);
+    emit this->followed(followed.path, followed.note);
+}
+
+void WindowNorms::update()
+{
+    m_titlePanel->setNormNotes(m_keeper->catalog()->notesFor(m_shown));
+    m_links->setFolders(m_folders, m_useIndex);
+    m_links->showDocument(m_node.kind == NodeKind::Document ? m_shown : QString(),
+                          m_node.caption());
+}
