@@ -9,7 +9,7 @@ packages=(
   qt6-translations-l10n libgl-dev fonts-dejavu-core
   dpkg-dev file desktop-file-utils
   xvfb xauth xdotool imagemagick
-  clang-format git python3
+  clang-format clang-tidy git python3
   libsqlite3-dev libstemmer-dev libhunspell-dev hunspell-ru
   libpoppler-cpp-dev libjs-pdf
 )

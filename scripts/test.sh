@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds Lectoria and runs all tests (no display needed). The build lets no compiler warning
-# pass, and every tracked source file must already be formatted by the repository's
-# .clang-format.
+# pass and checks the layers, every tracked source file must already be formatted by the
+# repository's .clang-format, and the core keeps to the checks of .clang-tidy.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${LECTORIA_BUILD_DIR:-build}
@@ -19,5 +19,7 @@ fi
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLECTORIA_WERROR=ON >/dev/null
 cmake --build "$build"
+# The checks of .clang-tidy on the core and the terminal tools.
+scripts/tidy.sh "$build"
 cd "$build"
 ctest --output-on-failure --timeout 600 "$@"

@@ -195,6 +195,7 @@ WordQuery::occurrences(const std::vector<WordForms::Word>& words) const
 {
     std::vector<Occurrence> out;
     std::vector<const WordForms::Word*> at;
+    at.reserve(words.size());
     for (const WordForms::Word& word : words)
         at.push_back(&word);
     for (size_t i = 0; i < words.size();) {

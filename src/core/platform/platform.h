@@ -146,7 +146,7 @@ private:
     bool m_isFolder;
     bool m_isLink;
     int m_folderHandle;
-    const QString& m_folder;
+    [[maybe_unused]] const QString& m_folder; // read by the Windows module only
 };
 
 // Takes anew the stamps of entries of a folder by their names (the file system's bytes),

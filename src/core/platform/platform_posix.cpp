@@ -751,12 +751,13 @@ void Platform::onTerminationRequest(QObject* context, std::function<void()> hand
     if (terminationPipe[0] < 0 && ::pipe2(terminationPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
     auto* notifier = new QSocketNotifier(terminationPipe[0], QSocketNotifier::Read, context);
-    QObject::connect(notifier, &QSocketNotifier::activated, context, [handler] {
-        char signalled[16];
-        while (::read(terminationPipe[0], signalled, sizeof(signalled)) > 0) {
-        }
-        handler();
-    });
+    QObject::connect(notifier, &QSocketNotifier::activated, context,
+                     [handler = std::move(handler)] {
+                         char signalled[16];
+                         while (::read(terminationPipe[0], signalled, sizeof(signalled)) > 0) {
+                         }
+                         handler();
+                     });
     struct sigaction action = {};
     action.sa_handler = noteTermination;
     sigemptyset(&action.sa_mask);
