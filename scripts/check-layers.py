@@ -18,7 +18,8 @@ import os
 import re
 import sys
 
-INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
+# Quoted includes, and bracketed ones (which the include roots also answer).
+INCLUDE = re.compile(r'^\s*#\s*include\s+(?:"([^"]+)"|<([^>]+)>)', re.M)
 GENERATED = {'appversion_config.h'}  # written by the build, as the moc files are
 READS_DOCUMENTS = re.compile(
     r'\bDocumentText\b|\bDocumentFile\b|\bReadOnlyFile\b|\bQFile\s+\w+\s*[({]|'
@@ -116,13 +117,20 @@ def main():
         with open(os.path.join(root, rel), encoding='utf-8') as source:
             text = source.read()
         for match in INCLUDE.finditer(text):
-            name = match.group(1)
+            quoted = match.group(1) is not None
+            name = match.group(1) if quoted else match.group(2)
             line = text.count('\n', 0, match.start()) + 1
             if name in GENERATED or name.endswith('.moc'):
                 continue
             found = [r for r in include_roots if os.path.isfile(os.path.join(root, r, name))]
+            if not quoted and not found:
+                continue  # a system or library header
             if '/' not in name or not found:
                 faults.append(f'{rel}:{line}: "{name}" does not name its file by its layer')
+                continue
+            if len(found) > 1:
+                faults.append(f'{rel}:{line}: "{name}" names a file under more than one '
+                              f'include root ({", ".join(found)})')
                 continue
             target = layer_of(found[0] + '/' + name)
             if layer is None or target is None or target == layer:

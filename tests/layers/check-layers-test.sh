@@ -34,6 +34,11 @@ fault() {
 
 fault "a layer reaches up" "core/text includes \"index/documentindex.h\" of core/index" \
   'echo "#include \"index/documentindex.h\"" >>src/core/text/textwindow.cpp'
+fault "a layer reaches up in brackets" "core/dbase includes \"search/searchjob.h\" of core/search" \
+  'echo "#include <search/searchjob.h>" >>src/core/dbase/dbfreader.cpp'
+fault "a name two include roots answer" "names a file under more than one include root" \
+  'cp src/core/text/textreader.h src/app/text_reader_twin.h && mkdir -p src/app/text &&
+   mv src/app/text_reader_twin.h src/app/text/textreader.h'
 fault "a bare include" "\"textreader.h\" does not name its file by its layer" \
   'echo "#include \"textreader.h\"" >>src/core/text/textwindow.cpp'
 fault "an include of a file that is not there" "\"text/nothing.h\" does not name its file" \

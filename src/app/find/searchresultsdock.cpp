@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QMutex>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QToolButton>
@@ -18,6 +19,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -151,8 +153,38 @@ private:
     }
 };
 
+// The rows to read, shared with the reading thread, which takes them in the order asked until
+// none is left.
+struct SearchResultsDock::ReadQueue
+{
+    QMutex mutex;
+    QStringList paths;
+    bool taking = false; // a reading takes from it; once it has found it empty, it ends
+
+    // The next path; none: the reading ends (and the next rows asked start another).
+    std::optional<QString> take()
+    {
+        const QMutexLocker lock(&mutex);
+        if (paths.isEmpty()) {
+            taking = false;
+            return std::nullopt;
+        }
+        return paths.takeFirst();
+    }
+    // Whether a reading still takes what is added.
+    bool add(const QStringList& more)
+    {
+        const QMutexLocker lock(&mutex);
+        paths += more;
+        const bool wasTaking = taking;
+        taking = true;
+        return wasTaking;
+    }
+};
+
 SearchResultsDock::SearchResultsDock(QWidget* parent)
-    : QDockWidget(QStringLiteral("Результаты поиска"), parent)
+    : QDockWidget(QStringLiteral("Результаты поиска"), parent),
+      m_queue(std::make_shared<ReadQueue>())
 {
     setObjectName(QStringLiteral("searchResultsDock"));
     // Docked only: a choice in a window of its own would not be this window's selection.
@@ -404,33 +436,30 @@ void SearchResultsDock::deleteRows()
 
 void SearchResultsDock::stopReading()
 {
+    // What the reading sends for these rows is let go, and it takes no more of them.
     m_reader.cancel();
-    m_unread.clear();
-    m_unreadOrder.clear();
+    m_queue = std::make_shared<ReadQueue>();
 }
 
 void SearchResultsDock::read(const QList<ResultRow*>& rows)
 {
-    const qsizetype before = m_unread.size();
+    QStringList paths;
     for (const ResultRow* row : rows) {
-        if (!row->read && !m_unread.contains(row->path)) {
-            m_unread.insert(row->path);
-            m_unreadOrder.append(row->path);
-        }
+        if (!row->read)
+            paths.append(row->path);
     }
-    if (m_unread.size() == before)
+    if (paths.isEmpty() || m_queue->add(paths))
         return;
-    // The reading goes on from the rows still unread, these after them.
-    m_unreadOrder.removeIf([this](const QString& path) { return !m_unread.contains(path); });
     m_reader.start(
-        [this, paths = m_unreadOrder, options = m_request.options,
+        [this, queue = m_queue, options = m_request.options,
          context = m_request.context](const auto& run) {
-            for (const QString& path : paths) {
-                if (run.isStopped())
+            while (!run.isStopped()) {
+                const std::optional<QString> path = queue->take();
+                if (!path)
                     return;
                 const FoundDocument::Summary summary =
-                    FoundDocument::summarize(path, context, options);
-                run.handOver([this, path, summary] { showSummary(path, summary); });
+                    FoundDocument::summarize(*path, context, options);
+                run.handOver([this, path = *path, summary] { showSummary(path, summary); });
             }
         },
         [] {});
@@ -438,7 +467,6 @@ void SearchResultsDock::read(const QList<ResultRow*>& rows)
 
 void SearchResultsDock::showSummary(const QString& path, const FoundDocument::Summary& summary)
 {
-    m_unread.remove(path);
     ResultRow* row = m_rows.value(path);
     if (!row)
         return;

@@ -7,7 +7,6 @@
 #include <QDockWidget>
 #include <QHash>
 #include <QList>
-#include <QSet>
 #include <QStringList>
 #include <QTimer>
 
@@ -105,10 +104,8 @@ private:
     QStringList m_incoming; // found, not yet a row
     QTimer m_addTimer;
     int m_sortColumn = DocumentColumn;
-    // The rows asked to be read and not read yet, in the order asked; a change of what is
-    // listed lets go of them and of what the reading sends for them.
-    QStringList m_unreadOrder;
-    QSet<QString> m_unread;
+    struct ReadQueue;
+    std::shared_ptr<ReadQueue> m_queue; // of the rows listed now
     // One read at a time beside the search. Last: it ends before the rest goes.
     LatestWork<void> m_reader{this};
 };

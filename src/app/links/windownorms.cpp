@@ -8,9 +8,9 @@
 #include <QMainWindow>
 
 WindowNorms::WindowNorms(QMainWindow* window, QDockWidget* resultList, DocumentViewer* viewer,
-                         TitlePanel* titlePanel)
+                         TitlePanel* titlePanel, Collection collection)
     : QObject(window), m_viewer(viewer), m_titlePanel(titlePanel), m_keeper(new NormKeeper(this)),
-      m_links(new NormLinksDock(window))
+      m_links(new NormLinksDock(window)), m_collection(std::move(collection))
 {
     window->addDockWidget(Qt::BottomDockWidgetArea, m_links);
     window->splitDockWidget(resultList, m_links, Qt::Horizontal);
@@ -35,13 +35,10 @@ void WindowNorms::rebuild(const QStringList& folders, bool evenIfSame)
     m_keeper->rebuild(folders, evenIfSame);
 }
 
-void WindowNorms::show(const QString& shown, const TreeNode& node, const QStringList& folders,
-                       bool useIndex)
+void WindowNorms::show(const QString& shown, const TreeNode& node)
 {
     m_shown = shown;
     m_node = node;
-    m_folders = folders;
-    m_useIndex = useIndex;
     update();
 }
 
@@ -60,7 +57,7 @@ void WindowNorms::follow(const QString& designation)
 void WindowNorms::update()
 {
     m_titlePanel->setNormNotes(m_keeper->catalog()->notesFor(m_shown));
-    m_links->setFolders(m_folders, m_useIndex);
+    m_links->setFolders(m_collection.folders(), m_collection.usesIndex());
     m_links->showDocument(m_node.kind == NodeKind::Document ? m_shown : QString(),
                           m_node.caption());
 }

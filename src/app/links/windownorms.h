@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
+
 class DocumentViewer;
 class NormKeeper;
 class NormLinksDock;
@@ -20,8 +22,14 @@ class WindowNorms final : public QObject
 {
     Q_OBJECT
 public:
+    // The collection's folders and whether its index is used are asked when needed.
+    struct Collection
+    {
+        std::function<QStringList()> folders;
+        std::function<bool()> usesIndex;
+    };
     WindowNorms(QMainWindow* window, QDockWidget* resultList, DocumentViewer* viewer,
-                TitlePanel* titlePanel);
+                TitlePanel* titlePanel, Collection collection);
 
     NormKeeper* keeper() const { return m_keeper; }
     NormLinksDock* links() const { return m_links; }
@@ -29,9 +37,8 @@ public:
     // their files or index may have changed).
     void rebuild(const QStringList& folders, bool evenIfSame = false);
     // The document the viewer shows (shown) at the tree's node: its notes and links, by the
-    // latest catalog; the documents citing it are looked for in the folders.
-    void show(const QString& shown, const TreeNode& node, const QStringList& folders,
-              bool useIndex);
+    // latest catalog; the documents citing it are looked for in the collection.
+    void show(const QString& shown, const TreeNode& node);
     void showLinks();
 
 signals:
@@ -49,8 +56,7 @@ private:
     TitlePanel* m_titlePanel;
     NormKeeper* m_keeper;
     NormLinksDock* m_links;
+    Collection m_collection;
     QString m_shown;
     TreeNode m_node;
-    QStringList m_folders;
-    bool m_useIndex = false;
 };

@@ -86,18 +86,25 @@ public:
         cancel();
         auto stop = std::make_shared<std::atomic<bool>>(false);
         m_stop = stop;
-        ++m_state->running;
-        m_pool.start([work = std::move(work), done = std::move(done), stop, state = m_state,
+        const quint64 id = ++m_state->latest;
+        m_state->latestRunning = true;
+        m_pool.start([work = std::move(work), done = std::move(done), stop, id, state = m_state,
                       owner = m_owner, priority = m_priority] {
-            if (priority != QThread::InheritPriority)
-                QThread::currentThread()->setPriority(priority);
-            const Run run(owner, stop, state);
-            const auto finish = [stop, state](auto handOver) {
-                --state->running;
+            const auto finish = [stop, id, state](auto handOver) {
+                if (id == state->latest)
+                    state->latestRunning = false;
                 if (state->alive && !stop->load())
                     handOver();
             };
             // The owner outlives the work: its LatestWork waits for the work as it goes.
+            if (stop->load()) { // stale before it began
+                QMetaObject::invokeMethod(
+                    owner, [finish] { finish([] {}); }, Qt::QueuedConnection);
+                return;
+            }
+            if (priority != QThread::InheritPriority)
+                QThread::currentThread()->setPriority(priority);
+            const Run run(owner, stop, state);
             if constexpr (std::is_void_v<Result>) {
                 work(run);
                 QMetaObject::invokeMethod(
@@ -116,6 +123,7 @@ public:
         if (m_stop)
             m_stop->store(true);
         m_stop.reset();
+        m_state->latestRunning = false;
     }
     // Waits until no work runs (what it handed over is still on its way).
     void wait() { m_pool.waitForDone(); }
@@ -124,14 +132,16 @@ public:
         cancel();
         wait();
     }
-    // Whether work was started whose end has not reached the owner's thread yet.
-    bool isRunning() const { return m_state->running > 0; }
+    // Whether the latest work, not cancelled, has not handed its result over yet (work made
+    // stale does not count: it only ends).
+    bool isRunning() const { return m_state->latestRunning; }
 
 private:
     struct State
     {
         bool alive = true;
-        int running = 0;
+        quint64 latest = 0; // the number of the latest start
+        bool latestRunning = false;
     };
 
     QObject* m_owner;

@@ -109,7 +109,9 @@ void MainWindow::createParts()
     m_statusLine = new StatusLine(this);
     setStatusBar(m_statusLine);
     addDockWidget(Qt::BottomDockWidgetArea, m_search->resultList());
-    m_norms = new WindowNorms(this, m_search->resultList(), m_viewer, m_titlePanel);
+    m_norms = new WindowNorms(this, m_search->resultList(), m_viewer, m_titlePanel,
+                              {[this] { return m_treePanel->collection().folders; },
+                               [this] { return m_search->indexKeeper()->isEnabled(); }});
     m_session =
         std::make_unique<WindowSession>(m_settings, m_treePanel, m_viewer, m_search, m_splitter);
 
@@ -179,10 +181,8 @@ void MainWindow::connectParts()
     connect(m_norms, &WindowNorms::followed, m_opener, &DocumentOpener::openFollowed);
     connect(m_norms, &WindowNorms::citingRequested, this,
             [this](const QString& path) { m_opener->openLinked(path, QString()); });
-    connect(m_viewer, &DocumentViewer::shownChanged, this, [this] {
-        m_norms->show(m_viewer->shownDocument(), m_treePanel->selected(),
-                      m_treePanel->collection().folders, m_search->indexKeeper()->isEnabled());
-    });
+    connect(m_viewer, &DocumentViewer::shownChanged, this,
+            [this] { m_norms->show(m_viewer->shownDocument(), m_treePanel->selected()); });
     const auto rebuildNorms = [this] { m_norms->rebuild(m_treePanel->collection().folders, true); };
     connect(m_search->indexKeeper(), &IndexKeeper::finished, this, rebuildNorms);
     connect(m_commands->action(WindowCommands::Refresh), &QAction::triggered, this, rebuildNorms);

@@ -23,10 +23,11 @@ std::optional<MentionSentence> MentionSentence::find(const QString& path, const 
                      [&](const DocumentNorms::Citation& c) { return c.first.sameAs(cited); });
     if (citation == norms->citations().end())
         return std::nullopt;
+    const QString mention = citation->first.text();
     // The text is the one the citations were found in: the document as DocumentFile reads it.
     DocumentFile file(path, cancel);
     if (!file.isOpen())
-        return std::nullopt;
+        return MentionSentence(mention, QString());
     // Read in pieces: a document past the limit is given up on before it fills the memory.
     constexpr qsizetype piece = 256 * 1024;
     QByteArray bytes;
@@ -35,16 +36,15 @@ std::optional<MentionSentence> MentionSentence::find(const QString& path, const 
         bytes.resize(at + piece);
         const qsizetype got = file.readFull(bytes.data() + at, piece);
         if (got < 0)
-            return std::nullopt;
+            return MentionSentence(mention, QString());
         bytes.resize(at + got);
         if (bytes.size() > ReadLimit)
-            return std::nullopt;
+            return MentionSentence(mention, QString());
         if (got < piece)
             break;
     }
     const QString text = DocumentText(bytes).text();
-    return MentionSentence(citation->first.text(),
-                           around(text, citation->first.begin, citation->first.end));
+    return MentionSentence(mention, around(text, citation->first.begin, citation->first.end));
 }
 
 QString MentionSentence::around(QStringView text, qsizetype begin, qsizetype end)

@@ -19,8 +19,9 @@ public:
     // At most this many characters on either side of the mention.
     static constexpr qsizetype Reach = 120;
 
-    // The sentence around the first mention of cited in the document at path; none when the
-    // document does not cite it, cannot be read, or is larger than ReadLimit.
+    // The first mention of cited in the document at path and the sentence around it (empty
+    // when the document is larger than ReadLimit); none when the document does not cite it or
+    // cannot be read.
     static std::optional<MentionSentence> find(const QString& path, const Designation& cited,
                                                const std::atomic<bool>* cancel = nullptr);
     // The sentence of text around the mention [begin, end): from the end of the sentence

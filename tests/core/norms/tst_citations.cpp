@@ -336,6 +336,17 @@ private slots:
             QCOMPARE(mention->sentence(),
                      QStringLiteral("Работы ведут по СП 48.13330.2019 с изменениями."));
         }
+        // Past the size a document is read for its sentence, the mention still counts.
+        const QString large = m_lib + QStringLiteral("/sentence/Большой.htm");
+        QVERIFY(TestFiles::write(
+            large, TestFiles::cp1251(QStringLiteral("<p>Работы ведут по СП 48.13330.2019.</p>")) +
+                       QByteArray(MentionSentence::ReadLimit, ' ')));
+        const std::optional<MentionSentence> far = MentionSentence::find(
+            large, DesignationRule::parse(QStringLiteral("СП 48.13330.2019")));
+        QVERIFY(far);
+        QCOMPARE(far->mention(), QStringLiteral("СП 48.13330.2019"));
+        QCOMPARE(far->sentence(), QString());
+        QVERIFY(QFile::remove(large));
         QVERIFY(!MentionSentence::find(m_lib + QStringLiteral("/sentence/Письмо.htm"),
                                        DesignationRule::parse(QStringLiteral("ГОСТ 1-90"))));
         QVERIFY(!MentionSentence::find(m_lib + QStringLiteral("/sentence/нет.htm"),
