@@ -315,6 +315,8 @@ void MainWindow::refresh()
     loadTree();
     if (m_started && !shown.isEmpty())
         m_treePanel->selectPath(shown);
+    // The scope is the node selected now: in another library or collection, "Везде".
+    m_search->followSelection();
     setStatusText(QString());
     if (m_started)
         m_search->updateIndex();

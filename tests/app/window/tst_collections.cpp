@@ -1,5 +1,6 @@
 #include "dbase/dbfwriter.h"
 #include "dialogs/libraryfolderdialog.h"
+#include "find/scopechooser.h"
 #include "find/searchcontroller.h"
 #include "settings/inifile.h"
 #include "support/windowcommands.h"
@@ -116,7 +117,13 @@ private slots:
                               QStringLiteral("ExternalDirectory")),
                  QString());
 
-        // An external directory: stored at once, the tree rebuilt from it.
+        // A document of the suite chosen as the scope of the next search.
+        ScopeChooser* scope = form->search()->scopeChooser();
+        QVERIFY(form->treePanel()->selectPath(suite.normDoc(QStringLiteral("Свой.htm"))));
+        QCOMPARE(scope->currentText(), QStringLiteral("В документе «Свой»"));
+
+        // An external directory: stored at once, the tree rebuilt from it, the next search
+        // looking everywhere in it.
         TestAnswers::instance().folders = {external + u'/'};
         TestAnswers::runDialogsWith([&](QDialog& dialog) {
             auto& select = static_cast<LibraryFolderDialog&>(dialog);
@@ -131,6 +138,8 @@ private slots:
                               QStringLiteral("ExternalDirectory")),
                  external);
         QCOMPARE(rootCaptions(*form), QStringList{QStringLiteral("Чужой")});
+        QCOMPARE(scope->currentText(), QStringLiteral("Везде"));
+        QVERIFY(scope->isEverywhere());
 
         // Cancelled: nothing changes.
         const QByteArray settings = TestFiles::read(suite.iniFile());
