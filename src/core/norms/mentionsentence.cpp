@@ -11,24 +11,20 @@ MentionSentence::MentionSentence(QString mention, QString sentence)
 {
 }
 
-std::optional<MentionSentence> MentionSentence::find(const QString& path, const Designation& cited,
-                                                     const std::atomic<bool>* cancel)
+namespace {
+
+const DocumentNorms::Citation* firstCitation(const DocumentNorms& norms, const Designation& cited)
 {
-    const std::optional<DocumentNorms> norms =
-        DocumentNorms::ofFile(path, {DocumentNorms::fileNameOf(path)}, cancel);
-    if (!norms)
-        return std::nullopt;
-    const auto citation =
-        std::find_if(norms->citations().begin(), norms->citations().end(),
+    const auto found =
+        std::find_if(norms.citations().begin(), norms.citations().end(),
                      [&](const DocumentNorms::Citation& c) { return c.first.sameAs(cited); });
-    if (citation == norms->citations().end())
-        return std::nullopt;
-    const QString mention = citation->first.text();
-    // The text is the one the citations were found in: the document as DocumentFile reads it.
-    DocumentFile file(path, cancel);
-    if (!file.isOpen())
-        return MentionSentence(mention, QString());
-    // Read in pieces: a document past the limit is given up on before it fills the memory.
+    return found == norms.citations().end() ? nullptr : &*found;
+}
+
+// The whole document, read in pieces so that one past the limit is given up on before it
+// fills the memory; none when it is larger or cannot be read.
+std::optional<QByteArray> readUpTo(DocumentFile& file, qint64 limit)
+{
     constexpr qsizetype piece = 256 * 1024;
     QByteArray bytes;
     for (;;) {
@@ -36,15 +32,44 @@ std::optional<MentionSentence> MentionSentence::find(const QString& path, const 
         bytes.resize(at + piece);
         const qsizetype got = file.readFull(bytes.data() + at, piece);
         if (got < 0)
-            return MentionSentence(mention, QString());
+            return std::nullopt;
         bytes.resize(at + got);
-        if (bytes.size() > ReadLimit)
-            return MentionSentence(mention, QString());
+        if (bytes.size() > limit)
+            return std::nullopt;
         if (got < piece)
-            break;
+            return bytes;
     }
-    const QString text = DocumentText(bytes).text();
-    return MentionSentence(mention, around(text, citation->first.begin, citation->first.end));
+}
+
+} // namespace
+
+std::optional<MentionSentence> MentionSentence::find(const QString& path, const Designation& cited,
+                                                     const std::atomic<bool>* cancel)
+{
+    const QStringList names{DocumentNorms::fileNameOf(path)};
+    std::optional<QByteArray> bytes;
+    {
+        DocumentFile file(path, cancel);
+        if (!file.isOpen())
+            return std::nullopt;
+        bytes = readUpTo(file, ReadLimit);
+    }
+    if (!bytes) {
+        // Too large to keep (or unreadable whole): the mention alone, read in pieces.
+        const std::optional<DocumentNorms> norms = DocumentNorms::ofFile(path, names, cancel);
+        const DocumentNorms::Citation* citation = norms ? firstCitation(*norms, cited) : nullptr;
+        if (!citation)
+            return std::nullopt;
+        return MentionSentence(citation->first.text(), QString());
+    }
+    // One reading: the citations are found in the very text the sentence is cut from.
+    const QString text = DocumentText(*bytes).text();
+    const DocumentNorms norms = DocumentNorms::ofPage(*bytes, names, &text);
+    const DocumentNorms::Citation* citation = firstCitation(norms, cited);
+    if (!citation)
+        return std::nullopt;
+    return MentionSentence(citation->first.text(),
+                           around(text, citation->first.begin, citation->first.end));
 }
 
 QString MentionSentence::around(QStringView text, qsizetype begin, qsizetype end)
