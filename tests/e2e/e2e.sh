@@ -17,18 +17,30 @@ focused() {
   return 1
 }
 
+# Waits until a window with a title matching $1 exists. Asked again and again rather than
+# with "search --sync": a window that goes while xdotool reads its properties (the splash)
+# ends xdotool with an X error.
+appears() {
+  for _ in $(seq 120); do
+    xdotool search --name "$1" >/dev/null 2>&1 && return 0
+    sleep 0.5
+  done
+  echo "no window '$1' appeared"
+  return 1
+}
+
 if [[ ${1:-} == --drive ]]; then
   # Inside the virtual display.
   [[ -n ${E2E_TRACE:-} ]] && set -x
   "$work/suite/Bin/lectoria" >"$work/program.log" 2>&1 &
   program=$!
-  xdotool search --sync --name '^Просмотр нормативной документации$' >/dev/null
+  appears '^Просмотр нормативной документации$'
   focused '^Просмотр нормативной документации$'
   sleep 2 # the first activation rebuilds the tree
   xdotool key F3
   xdotool type --delay 30 "$context" # Latin letters: typing Cyrillic needs a keyboard map
   xdotool key Return
-  xdotool search --sync --name '^Результаты поиска$' >/dev/null
+  appears '^Результаты поиска$'
   focused '^Результаты поиска$'
   xdotool key Escape
   focused '^Просмотр нормативной документации$'
