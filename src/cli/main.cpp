@@ -7,6 +7,7 @@
 #include "matching/wordforms.h"
 #include "norms/designationrule.h"
 #include "norms/documentnorms.h"
+#include "norms/documentstructure.h"
 #include "platform/messagereporter.h"
 #include "platform/platform.h"
 #include "search/searchjob.h"
@@ -29,6 +30,7 @@ const char* const usage =
     "       lectoria-find [-0] --names QUERY DIR...\n"
     "       lectoria-find [-0] [--index] --cites DESIGNATION DIR...\n"
     "       lectoria-find --designations FILE...\n"
+    "       lectoria-find --outline FILE...\n"
     "options: --case-sensitive, --whole-words, --text, --words, --index, -0 (--null)\n"
     "\n"
     "Searches the documents (.htm and .pdf files) below each DIR for CONTEXT, as Lectoria's\n"
@@ -94,6 +96,17 @@ const char* const usage =
     "number of mentions; replaces: named after \"взамен\" or \"актуализированная редакция\"),\n"
     "the designation as written, its key (the document whatever its edition), its edition (the\n"
     "year, or -) and the count; exit status 2 also when a FILE cannot be read.\n"
+    "\n"
+    "With --outline, each FILE's parts are printed, one per line, tab-separated: the part's\n"
+    "kind (title, heading, section, clause, appendix, table, figure, item), its key as a part\n"
+    "is looked for (\"5.2.3\", \"Б\", \"5.1\", \"06-01-001\"; - for a heading), its title, its\n"
+    "depth (1 at the top) and where it starts in the document's text (as with --text; for a\n"
+    "PDF, in the text of its pages one after another). With several FILEs each line begins\n"
+    "with the file. Parts are clauses numbered at the start of a paragraph whose numbers\n"
+    "follow on from those before, appendices, captions of tables and figures, and headings;\n"
+    "a number in a sentence or a table's cell, a list item, a date, an amount, a line of the\n"
+    "table of contents, a PDF's page numbers and running heads are none. Exit status 2 also\n"
+    "when a FILE cannot be read.\n"
     "\n"
     "With --index (and --text, --words or --cites), each DIR's index, written by lectoria-index, "
     "tells "
@@ -173,6 +186,36 @@ int printDesignations(const QList<const char*>& files)
     return unreadable > 0 ? 2 : printed > 0 ? 0 : 1;
 }
 
+// --outline: each file's parts, a line each.
+int printOutlines(const QList<const char*>& files)
+{
+    if (files.isEmpty())
+        return usageError(QStringLiteral("--outline takes at least one FILE"));
+    int unreadable = 0;
+    int printed = 0;
+    for (const char* name : files) {
+        const QString path = Platform::fromNativeName(std::filesystem::path(name));
+        const std::optional<DocumentStructure> structure = DocumentStructure::ofFile(path);
+        if (!structure) {
+            printLine(stderr, QStringLiteral("lectoria-find: cannot read ") + path);
+            ++unreadable;
+            continue;
+        }
+        for (const DocumentPart& part : structure->parts()) {
+            const QString line = QStringLiteral("%1\t%2\t%3\t%4\t%5")
+                                     .arg(DocumentPart::kindName(part.kind),
+                                          part.key.isEmpty() ? QStringLiteral("-") : part.key,
+                                          QString(part.title).replace(u'\t', u' '))
+                                     .arg(part.depth)
+                                     .arg(part.start);
+            printLine(stdout, files.size() > 1 ? path + u'\t' + line : line);
+            ++printed;
+        }
+    }
+    std::fflush(stdout);
+    return unreadable > 0 ? 2 : printed > 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -187,6 +230,7 @@ int main(int argc, char* argv[])
     bool names = false;
     bool cites = false;
     bool designations = false;
+    bool outline = false;
     char pathEnd = '\n';
     // Positional arguments keep their bytes: the context is checked as it was given.
     QList<const char*> positional;
@@ -209,6 +253,8 @@ int main(int argc, char* argv[])
             cites = true;
         else if (!optionsEnd && argument == "--designations")
             designations = true;
+        else if (!optionsEnd && argument == "--outline")
+            outline = true;
         else if (!optionsEnd && argument == "--words")
             wordForms = true;
         else if (!optionsEnd && argument == "--index")
@@ -227,6 +273,8 @@ int main(int argc, char* argv[])
 
     if (designations)
         return printDesignations(positional);
+    if (outline)
+        return printOutlines(positional);
     const char* contextBytes = nullptr;
     QStringList roots;
     if (techParts) {

@@ -151,6 +151,33 @@ private slots:
                  2);
     }
 
+    // A document's parts, a line each; several files name the file first.
+    void printsOutlines()
+    {
+        const QString page = m_dir.filePath(QStringLiteral("outline/СП.htm"));
+        QVERIFY(TestFiles::write(
+            page, TestFiles::cp1251(QStringLiteral(
+                      "<html><body><h1>Введение</h1><h1>5 Бетонные работы</h1>"
+                      "<p>5.1 Бетонную смесь укладывают.</p><p>Таблица 5.1 — Марки</p>"
+                      "<table><tr><td>5.2</td></tr></table>"
+                      "<p>ПРИЛОЖЕНИЕ Б (обязательное) Методика</p></body></html>"))));
+        const Run one = run({QStringLiteral("--outline"), page});
+        QCOMPARE(one.exitCode, 0);
+        QCOMPARE(one.out,
+                 QStringList({QStringLiteral("heading\t-\tВведение\t1\t1"),
+                              QStringLiteral("section\t5\tБетонные работы\t1\t10"),
+                              QStringLiteral("clause\t5.1\tБетонную смесь укладывают.\t2\t28"),
+                              QStringLiteral("table\t5.1\tМарки\t3\t59"),
+                              QStringLiteral("appendix\tБ\tМетодика\t1\t83")}));
+        const Run two = run({QStringLiteral("--outline"), page, page});
+        QCOMPARE(two.out.size(), 10);
+        QVERIFY(two.out.first().startsWith(page + QStringLiteral("\theading\t")));
+        QCOMPARE(
+            run({QStringLiteral("--outline"), m_dir.filePath(QStringLiteral("нет.htm"))}).exitCode,
+            2);
+        QCOMPARE(run({QStringLiteral("--outline")}).exitCode, 2);
+    }
+
     // A document this user may not read is answered as the scan answers it ("could not be
     // read"), never from the index. The index is shared, as readers other than its builder
     // use one; the search runs as another user when the test runs as root.

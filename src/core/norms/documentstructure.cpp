@@ -1,7 +1,9 @@
 #include "norms/documentstructure.h"
 
 #include "norms/designationrule.h"
+#include "pdf/documentfile.h"
 #include "pdf/pdftext.h"
+#include "pdf/pdftextreader.h"
 
 #include <QRegularExpression>
 
@@ -103,8 +105,22 @@ const QRegularExpression& appendixNote()
 // A line of a table of contents written out: the part's name and its page ("5.2 Бетон .... 12").
 bool looksLikeContentsLine(const QString& text)
 {
-    static const QRegularExpression leader(QStringLiteral(R"((?:\.{3,}|…+|_{3,})\s*\d{1,4}$)"));
-    return leader.match(text).hasMatch();
+    qsizetype at = text.size();
+    while (at > 0 && text.at(at - 1).isDigit())
+        --at;
+    if (at == text.size() || text.size() - at > 4)
+        return false;
+    while (at > 0 && text.at(at - 1) == u' ')
+        --at;
+    const auto leaderOf = [&](char16_t c, int least) {
+        int count = 0;
+        while (at > 0 && text.at(at - 1) == c) {
+            --at;
+            ++count;
+        }
+        return count >= least;
+    };
+    return leaderOf(u'.', 3) || leaderOf(u'…', 1) || leaderOf(u'_', 3);
 }
 
 bool endsWithPageNumber(const QString& text)
@@ -124,6 +140,8 @@ enum class TopWord
 
 TopWord topWord(const QString& text)
 {
+    if (text.size() > 40)
+        return TopWord::None;
     QString word = folded(text);
     while (word.endsWith(QLatin1Char('.')) || word.endsWith(QLatin1Char(':')))
         word.chop(1);
@@ -317,9 +335,11 @@ bool StructureReader::readNumbered(const TextBlock& block)
     if (match.captured(2).startsWith(QLatin1Char('0')) || !beginsClause(rest, heading, &lower))
         return false;
     // On a PDF's line a small letter begins a clause only as a term does: "3.1 бетон: ...".
-    const qsizetype termEnd = rest.indexOf(QRegularExpression(QStringLiteral("[:—]")));
-    if (lower && block.page > 0 && (termEnd < 0 || termEnd > 60))
-        return false;
+    if (lower && block.page > 0) {
+        const QStringView head = QStringView(rest).left(60);
+        if (!head.contains(u':') && !head.contains(u'—'))
+            return false;
+    }
     if (!m_scope.counts) {
         // A preface numbers its paragraphs by the word in capitals that begins each ("1
         // РАЗРАБОТАН", "2 ВНЕСЕН"); the first clause of the body ends it.
@@ -629,6 +649,21 @@ DocumentStructure DocumentStructure::ofPage(const QByteArray& raw)
 DocumentStructure DocumentStructure::ofPdf(const PdfText& text)
 {
     return DocumentStructure(TextBlocks::ofPdf(text));
+}
+
+std::optional<DocumentStructure> DocumentStructure::ofFile(const QString& path)
+{
+    if (path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
+        const PdfText text = PdfTextReader::read(path);
+        if (text.state() == PdfText::State::Unreadable)
+            return std::nullopt;
+        return ofPdf(text);
+    }
+    DocumentFile file(path);
+    QByteArray bytes;
+    if (!file.isOpen() || !file.readRest(bytes))
+        return std::nullopt;
+    return ofPage(bytes);
 }
 
 int DocumentStructure::partAt(qsizetype position) const

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 class PdfText;
@@ -54,6 +55,9 @@ public:
 
     static DocumentStructure ofPage(const QByteArray& raw);
     static DocumentStructure ofPdf(const PdfText& text);
+    // The structure of a document of the library, a page or a PDF (read by its text layer);
+    // none when it cannot be read.
+    static std::optional<DocumentStructure> ofFile(const QString& path);
 
     const std::vector<DocumentPart>& parts() const { return m_parts; }
     bool isEmpty() const { return m_parts.empty(); }

@@ -97,17 +97,12 @@ std::vector<TextBlock> blocksOf(const Unit* units, qsizetype size, TextReader& r
     std::vector<TextCharacter> chars;
     std::vector<TextSegment> segments;
     reader.setSegments(&segments);
-    if constexpr (sizeof(Unit) == 1)
-        reader.read(reinterpret_cast<const char*>(units), size, chars);
-    else
-        reader.readUnits(reinterpret_cast<const char16_t*>(units), size, chars);
-    reader.finish(chars);
-
     std::vector<TextBlock> blocks;
     TextBlock open;
     TextBlock style; // what the latest start tag said, for the paragraphs it goes on to
     int tables = 0;
     bool started = false;
+    qsizetype index = 0; // of the next character in the text
     const auto close = [&] {
         open.text = open.text.trimmed();
         if (!open.text.isEmpty())
@@ -132,21 +127,45 @@ std::vector<TextBlock> blocksOf(const Unit* units, qsizetype size, TextReader& r
                 styleFrom(tag, style);
         }
     };
-    for (size_t i = 0; i < chars.size(); ++i) {
-        passMarkup(chars[i].begin + 1);
-        if (!started) {
-            if (chars[i].c == U' ')
-                continue;
-            open.headingLevel = style.headingLevel;
-            open.title = style.title;
-            open.tocEntry = style.tocEntry;
-            open.inTable = tables > 0;
-            open.start = qsizetype(i);
-            open.unit = chars[i].begin;
-            started = true;
+    // The characters read so far, and the markup before them.
+    const auto take = [&] {
+        for (const TextCharacter& c : chars) {
+            passMarkup(c.begin + 1);
+            const qsizetype at = index++;
+            if (!started) {
+                if (c.c == U' ')
+                    continue;
+                open.headingLevel = style.headingLevel;
+                open.title = style.title;
+                open.tocEntry = style.tocEntry;
+                open.inTable = tables > 0;
+                open.start = at;
+                open.unit = c.begin;
+                started = true;
+            }
+            if (c.c < 0x10000) {
+                open.text += QChar(char16_t(c.c));
+            } else {
+                const char32_t wide[] = {c.c};
+                open.text += QString::fromUcs4(wide, 1);
+            }
         }
-        open.text += QStringView(QChar::fromUcs4(chars[i].c));
+        chars.clear();
+        segments.erase(segments.begin(), segments.begin() + qsizetype(segment));
+        segment = 0;
+    };
+    constexpr qsizetype piece = 64 * 1024;
+    for (qsizetype at = 0; at < size; at += piece) {
+        if constexpr (sizeof(Unit) == 1)
+            reader.read(reinterpret_cast<const char*>(units + at), std::min(piece, size - at),
+                        chars);
+        else
+            reader.readUnits(reinterpret_cast<const char16_t*>(units + at),
+                             std::min(piece, size - at), chars);
+        take();
     }
+    reader.finish(chars);
+    take();
     close();
     return blocks;
 }
