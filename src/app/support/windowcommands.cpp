@@ -78,6 +78,18 @@ WindowCommands::WindowCommands(QWidget* keyScope, QWidget* window) : QObject(win
          {},
          true},
         {ShowLinks, "showLinksAction", "Связи", QKeySequence(Qt::CTRL | Qt::Key_K), {}, false},
+        {ShowOutline,
+         "showOutlineAction",
+         "Содержание",
+         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
+         {},
+         false},
+        {GoToPart,
+         "goToPartAction",
+         "Перейти к пункту...",
+         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G),
+         {},
+         false},
         {FindByName,
          "findByNameAction",
          "Найти по названию",
@@ -127,7 +139,8 @@ WindowCommands::WindowCommands(QWidget* keyScope, QWidget* window) : QObject(win
         }
         action->setObjectName(QString::fromLatin1(command.objectName));
         if (command.command == AddFavorite || command.command == FocusResultList ||
-            command.command == ShowLinks) {
+            command.command == ShowLinks || command.command == ShowOutline ||
+            command.command == GoToPart) {
             // From the tree and the viewer alike (the shown document, the result list).
             action->setShortcut(command.keys);
             action->setShortcutContext(Qt::WindowShortcut);
@@ -143,6 +156,7 @@ WindowCommands::WindowCommands(QWidget* keyScope, QWidget* window) : QObject(win
         m_actions[command.command] = action;
     }
     m_actions[SortByDate]->setCheckable(true);
+    m_actions[ShowOutline]->setCheckable(true);
 }
 
 void WindowCommands::addKeyScope(QWidget* scope)

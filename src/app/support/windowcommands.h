@@ -35,6 +35,8 @@ public:
         OpenFolder,
         AddFavorite,
         ShowLinks,
+        ShowOutline,
+        GoToPart,
         // Keys of the whole window, not in the tree's menu.
         FindByName,
         NextFoundDocument,

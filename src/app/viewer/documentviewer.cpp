@@ -7,6 +7,7 @@
 #include "library/shownfile.h"
 #include "matching/highlightedcopy.h"
 #include "matching/pdfmarks.h"
+#include "norms/partanchors.h"
 #include "platform/platform.h"
 #include "platform/userworkdir.h"
 #include "search/normcatalog.h"
@@ -87,6 +88,15 @@ DocumentViewer::DocumentViewer(QWidget* parent) : QWidget(parent)
     connect(m_scrollSettle, &QTimer::timeout, this, [this] { m_settledScroll = scrollPosition(); });
     connect(m_page, &QWebEnginePage::scrollPositionChanged, m_scrollSettle,
             qOverload<>(&QTimer::start));
+    // The part being read is asked for while the page moves, not at every step of it.
+    m_readingCheck = new QTimer(this);
+    m_readingCheck->setSingleShot(true);
+    m_readingCheck->setInterval(120);
+    connect(m_readingCheck, &QTimer::timeout, this, &DocumentViewer::updateReadingPart);
+    connect(m_page, &QWebEnginePage::scrollPositionChanged, this, [this] {
+        if (m_structure && !m_structure->isEmpty() && !m_readingCheck->isActive())
+            m_readingCheck->start();
+    });
     connect(m_page, &QWebEnginePage::urlChanged, this, [this](const QUrl& url) {
         const bool within =
             url.adjusted(QUrl::RemoveFragment) == m_shownUrl.adjusted(QUrl::RemoveFragment) &&
@@ -172,6 +182,7 @@ void DocumentViewer::showNode(NodeKind kind, const QString& path, const QString&
     m_highlighting = highlighting;
     m_pdf->stop();
     m_pendingPdf.clear();
+    setStructure(nullptr);
     if (kind == NodeKind::Document && DocumentLayout::isPdfDocument(path) && m_showDocuments &&
         Platform::isFile(path)) {
         m_occurrences->clear();
@@ -180,8 +191,9 @@ void DocumentViewer::showNode(NodeKind kind, const QString& path, const QString&
         return;
     }
     QString shown;
-    // A document is shown as a copy when it has occurrences to mark or designations to link.
-    const bool copied = highlighting || (m_catalog && kind == NodeKind::Document);
+    // A document is shown as a copy when it has occurrences to mark, designations to link or
+    // parts to show.
+    const bool copied = highlighting || kind == NodeKind::Document;
     if (!copied) {
         shown = ShownFile::forNode(kind, path);
     } else if (kind == NodeKind::Document && m_showDocuments && Platform::isFile(path) &&
@@ -206,6 +218,7 @@ void DocumentViewer::showNode(NodeKind kind, const QString& path, const QString&
                 ShownCopy::make(document, caption, highlighting, m_catalog.get());
             m_shownMarks = made.marks;
             m_shownInMarkup = made.inMarkup;
+            setStructure(made.structure);
             return made.file;
         };
         shown = ShownFile::forNode(kind, path, true, copyOf);
@@ -225,6 +238,7 @@ void DocumentViewer::showMadeCopy(const ShownCopy::Made& made)
 {
     m_shownMarks = made.marks;
     m_shownInMarkup = made.inMarkup;
+    setStructure(made.structure);
     showFile(made.file.isEmpty() ? m_shownDocument : made.file);
     if (m_shownMarks > 0 && m_highlighting)
         m_occurrences->reset(m_page, m_shownMarks, m_highlighting->options.textMode);
@@ -247,6 +261,7 @@ void DocumentViewer::showFile(const QString& path)
                            workDir + filesName, QStringLiteral("*.*"));
     }
     // The address is made from the path, so blanks, "#", "%" and "?" stay part of the name.
+    m_loading = true;
     m_view->setUrl(Platform::fileUrl(document.absoluteFilePath()));
 }
 
@@ -260,6 +275,7 @@ void DocumentViewer::showPdf(const QString& path)
     }
     m_pendingPdf = path;
     m_pdfShell = QUrl::fromLocalFile(shell);
+    m_loading = true;
     m_view->setUrl(m_pdfShell);
 }
 
@@ -289,6 +305,7 @@ void DocumentViewer::showBlank()
 {
     m_pdf->stop();
     m_pendingPdf.clear();
+    m_loading = true;
     m_view->setUrl(QUrl(QStringLiteral("about:blank")));
 }
 
@@ -305,7 +322,67 @@ void DocumentViewer::clear()
     m_highlighting.reset();
     m_pendingAnchor.clear();
     m_occurrences->clear();
+    setStructure(nullptr);
     showBlank();
+}
+
+void DocumentViewer::setStructure(std::shared_ptr<const DocumentStructure> structure)
+{
+    if (!structure && !m_structure)
+        return;
+    m_structure = std::move(structure);
+    m_readingPart = -1;
+    emit structureChanged();
+}
+
+void DocumentViewer::showPart(int part)
+{
+    if (!m_structure || part < 0 || part >= int(m_structure->parts().size()))
+        return;
+    if (m_loading) {
+        // Asked for before the page is there: shown once it is.
+        m_pendingAnchor = PartAnchors::idOf(part);
+        m_pendingScroll = 0;
+    } else {
+        m_page->runJavaScript(
+            QStringLiteral("(function () { var e = document.getElementById('%1'); "
+                           "if (e) e.scrollIntoView({block: 'start'}); })()")
+                .arg(PartAnchors::idOf(part)),
+            QWebEngineScript::ApplicationWorld);
+    }
+    if (part != m_readingPart) {
+        m_readingPart = part;
+        emit readingPartChanged(part);
+    }
+}
+
+void DocumentViewer::updateReadingPart()
+{
+    if (!m_structure || m_structure->isEmpty())
+        return;
+    // The anchors stand in the order of the page: the last above the top is found by halves.
+    static const QString script = QStringLiteral(R"(
+(function () {
+  var anchors = document.querySelectorAll('a[id^="lectoria-part-"]');
+  var low = 0, high = anchors.length - 1, last = -1;
+  while (low <= high) {
+    var middle = (low + high) >> 1;
+    if (anchors[middle].getBoundingClientRect().top <= 12) { last = middle; low = middle + 1; }
+    else high = middle - 1;
+  }
+  return last < 0 ? '' : anchors[last].id;
+})())");
+    const std::shared_ptr<const DocumentStructure> asked = m_structure;
+    m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                          [this, asked](const QVariant& id) {
+                              if (asked != m_structure)
+                                  return; // another page is shown meanwhile
+                              const int part = PartAnchors::partOf(id.toString());
+                              if (part != m_readingPart) {
+                                  m_readingPart = part;
+                                  emit readingPartChanged(part);
+                              }
+                          });
 }
 
 void DocumentViewer::setZoomFactor(double factor)
@@ -319,6 +396,7 @@ void DocumentViewer::pageLoaded(bool ok)
     // The zoom first, then the find: the find scrolls the occurrence into view as the page is
     // laid out at its zoom (a zoom set after it moved the occurrence out of view).
     m_view->setZoomFactor(m_zoomFactor);
+    m_loading = false;
     if (!m_pendingPdf.isEmpty() && m_page->url() == m_pdfShell) {
         const QString document = m_pendingPdf;
         m_pendingPdf.clear();
@@ -351,6 +429,8 @@ void DocumentViewer::pageLoaded(bool ok)
                               QWebEngineScript::ApplicationWorld);
     }
     m_pendingScroll = 0;
+    if (ok && m_structure && !m_structure->isEmpty())
+        m_readingCheck->start();
     if (ok && !m_pendingFind.isEmpty()) {
         // A mention to show: the page's own find selects it and scrolls it into view.
         const QString mention = m_pendingFind;

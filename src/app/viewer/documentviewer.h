@@ -15,6 +15,7 @@
 #include <optional>
 
 class DocumentPage;
+class DocumentStructure;
 class NormCatalog;
 class WindowCommands;
 class OccurrenceNavigator;
@@ -67,6 +68,13 @@ public:
     int shownInMarkup() const { return m_shownInMarkup; }
     // The document (not its copy) shown; empty when none.
     QString shownDocument() const { return m_shownDocument; }
+    // The parts of the page shown (none for a PDF, a folder's page, or nothing shown).
+    std::shared_ptr<const DocumentStructure> shownStructure() const { return m_structure; }
+    // The part of the page shown being read: the last whose start is scrolled past the top
+    // (-1 above the first, or without parts).
+    int readingPart() const { return m_readingPart; }
+    // Scrolls the page shown to its part (an index of shownStructure()).
+    void showPart(int part);
 
     // The zoom applied to every page as it loads; applied to the shown one at once.
     void setZoomFactor(double factor);
@@ -137,6 +145,10 @@ signals:
     void forwardRequested();
     // The user followed the link of a designation (as written).
     void designationRequested(const QString& designation);
+    // The page shown has other parts (shownStructure), or none.
+    void structureChanged();
+    // Another part is being read (readingPart).
+    void readingPartChanged(int part);
 
 private:
     // A large document's copy, made apart, is shown when it is ready.
@@ -160,6 +172,9 @@ private:
     void askForPdf();
     // The caption of the shown node, made fit for a file name.
     QString fileNameCaption() const;
+    void setStructure(std::shared_ptr<const DocumentStructure> structure);
+    // Asks the page which part is being read, and tells it on when it changed.
+    void updateReadingPart();
 
     QWebEngineView* m_view = nullptr;
     DocumentPage* m_page = nullptr; // owned by the view
@@ -171,6 +186,9 @@ private:
     QUrl m_shownUrl;            // the page's address, to tell a jump within it
     double m_settledScroll = 0; // where the page has rested last (not while it moves)
     QTimer* m_scrollSettle = nullptr;
+    QTimer* m_readingCheck = nullptr;
+    std::shared_ptr<const DocumentStructure> m_structure;
+    int m_readingPart = -1;
     bool m_showDocuments = true;
     double m_zoomFactor = 1.0;
     std::optional<Highlighting> m_highlighting; // of the node shown, in search mode
@@ -186,6 +204,7 @@ private:
     int m_inPageFindCount = 0;
     int m_inPageFindRequests = 0;
     bool m_canGoBack = false;
+    bool m_loading = false; // a page asked for and not yet loaded
     bool m_canGoForward = false;
     QString m_pdfFolder; // where the last PDF went
     bool m_printMarks = false;

@@ -29,6 +29,7 @@
 #include "window/nodenavigation.h"
 #include "window/statusline.h"
 #include "window/windowkeys.h"
+#include "window/windowoutline.h"
 #include "window/windowsession.h"
 
 #include <QAction>
@@ -112,6 +113,13 @@ void MainWindow::createParts()
     m_norms = new WindowNorms(this, m_search->resultList(), m_viewer, m_titlePanel,
                               {[this] { return m_treePanel->collection().folders; },
                                [this] { return m_search->indexKeeper()->isEnabled(); }});
+    m_outline = new WindowOutline(this, m_viewer, m_settings,
+                                  m_commands->action(WindowCommands::ShowOutline),
+                                  m_commands->action(WindowCommands::GoToPart));
+    connect(m_outline, &WindowOutline::settingsNotKept, this, [this] {
+        showStatusNote(
+            QStringLiteral("Настройка не сохранена: файл настроек недоступен для записи"));
+    });
     m_session =
         std::make_unique<WindowSession>(m_settings, m_treePanel, m_viewer, m_search, m_splitter);
 

@@ -28,6 +28,8 @@ class SingleInstance;
 class SplashScreen;
 class StatusLine;
 class TitlePanel;
+class WindowNorms;
+class WindowOutline;
 class WindowSession;
 class WindowCommands;
 struct SearchResult;
@@ -59,6 +61,7 @@ public:
     FavoritesMenu* favorites() const { return m_favorites; }
     NormKeeper* norms() const { return m_norms->keeper(); }
     NormLinksDock* normLinks() const { return m_norms->links(); }
+    WindowOutline* outline() const { return m_outline; }
     TopRow* topRow() const { return m_topRow; }
     QComboBox* zoomBox() const { return m_topRow->zoomBox(); }
     QCheckBox* showDocumentBox() const { return m_topRow->showDocumentBox(); }
@@ -120,6 +123,7 @@ private:
     DocumentOpener* m_opener = nullptr;
     FavoritesMenu* m_favorites = nullptr;
     WindowNorms* m_norms = nullptr;
+    WindowOutline* m_outline = nullptr;
 
     TopRow* m_topRow = nullptr;
     SecondRow* m_secondRow = nullptr;

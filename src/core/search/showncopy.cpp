@@ -3,6 +3,7 @@
 #include "norms/documentheadings.h"
 #include "norms/documentnorms.h"
 #include "norms/linkedcopy.h"
+#include "norms/partanchors.h"
 #include "pdf/documentfile.h"
 #include "search/normcatalog.h"
 
@@ -28,12 +29,20 @@ ShownCopy::Made ShownCopy::make(const QString& document, const QString& caption,
 {
     Made made;
     QByteArray linked;
+    std::shared_ptr<DocumentStructure> structure;
     if (!marking) {
-        // Only a document with designations to link is shown as a copy; any other is shown
-        // itself.
-        const std::optional<QByteArray> page = catalog ? pageBytes(document) : std::nullopt;
-        if (!page || linkDesignations(*page, document, caption, *catalog, &linked) == 0)
+        // Only a document with designations to link or parts to mark is shown as a copy; any
+        // other is shown itself.
+        const std::optional<QByteArray> page = pageBytes(document);
+        if (!page)
             return made;
+        if (!catalog || linkDesignations(*page, document, caption, *catalog, &linked) == 0) {
+            structure = std::make_shared<DocumentStructure>(DocumentStructure::ofPage(*page));
+            made.structure = structure;
+            if (structure->isEmpty())
+                return made;
+            linked = *page;
+        }
     }
     HighlightedCopy copy(document, marking ? marking->context : QString());
     if (marking) {
@@ -43,21 +52,27 @@ ShownCopy::Made ShownCopy::make(const QString& document, const QString& caption,
         copy.setOptions(MatchOptions{false, false, true, false}); // written as it is
     }
     if (!copy.write())
-        return made;
+        return Made{};
     made.file = copy.workFileName();
     if (marking) {
         made.marks = copy.markedCount();
         made.inMarkup = copy.inMarkupCount();
         // The copy just written is our own file, not a library document.
         QFile written(made.file);
-        if (catalog && written.open(QIODevice::ReadOnly))
-            linkDesignations(written.readAll(), document, caption, *catalog, &linked);
+        if (!written.open(QIODevice::ReadOnly))
+            return Made{};
+        const QByteArray marked = written.readAll();
+        if (!catalog || linkDesignations(marked, document, caption, *catalog, &linked) == 0)
+            linked = marked;
     }
-    if (!linked.isEmpty()) {
-        QFile out(made.file);
-        if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            out.write(linked);
-    }
+    // The parts are those of the copy: its anchors are placed by its own units.
+    if (!structure)
+        structure = std::make_shared<DocumentStructure>(DocumentStructure::ofPage(linked));
+    made.structure = structure;
+    QFile out(made.file);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        out.write(PartAnchors::anchored(linked, *structure)) < 0)
+        made.structure = std::make_shared<DocumentStructure>(); // no anchors to show them by
     return made;
 }
 

@@ -2,10 +2,12 @@
 
 #include "matching/highlightedcopy.h"
 #include "matching/matchoptions.h"
+#include "norms/documentstructure.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 class NormCatalog;
@@ -13,7 +15,8 @@ class NormCatalog;
 // The copy of a page the viewer shows in its place: the occurrences of a search marked
 // (HighlightedCopy) and the designations it cites made links to the documents of the catalog
 // that hold them, or marked as absent from the library (LinkedCopy). A page with nothing to
-// mark and nothing to link has no copy: the page itself is shown.
+// mark, nothing to link and no parts has no copy: the page itself is shown. The copy marks the
+// place of each of the page's parts (PartAnchors).
 class ShownCopy
 {
 public:
@@ -30,6 +33,9 @@ public:
         QString file;     // the copy; empty: the page itself is shown
         int marks = -1;   // the occurrences marked; -1 when none were looked for
         int inMarkup = 0; // those left alone in the markup
+        // The page's parts; in the copy, each part's place is marked (PartAnchors). Empty
+        // when the page cannot be read.
+        std::shared_ptr<const DocumentStructure> structure;
     };
 
     // The copy of document (its tree caption given) in the highlighting working folder.

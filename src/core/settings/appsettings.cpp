@@ -28,6 +28,7 @@ constexpr Key<bool> WholeWords{u"Search", u"WholeWords", false};
 constexpr Key<bool> TextMode{u"Search", u"TextMode", false};
 constexpr Key<bool> WordForms{u"Search", u"WordForms", false};
 constexpr Key<bool> UseIndex{u"Search", u"UseIndex", true};
+constexpr Key<bool> ShowOutline{u"Outline", u"Show", false};
 constexpr Key<qint32> BackColor{u"Search", u"BackColor", qint32(AppSettings::DefaultBackColor)};
 constexpr Key<qint32> FontColor{u"Search", u"FontColor", qint32(AppSettings::DefaultFontColor)};
 constexpr Key<Text> LastContext{u"Search", u"Context", u""};
@@ -186,6 +187,16 @@ bool AppSettings::setMatchOptions(const MatchOptions& options)
     return write({entry(CaseSensitive, options.caseSensitive),
                   entry(WholeWords, options.wholeWords), entry(TextMode, options.textMode),
                   entry(WordForms, options.wordForms)});
+}
+
+bool AppSettings::showOutline() const
+{
+    return read(m_document, ShowOutline);
+}
+
+bool AppSettings::setShowOutline(bool show)
+{
+    return write({entry(ShowOutline, show)});
 }
 
 bool AppSettings::useIndex() const

@@ -67,6 +67,10 @@ public:
     // Rewrites all the history's keys; keys beyond the list hold the empty text.
     bool setSearchHistory(const QStringList& history);
 
+    // [Outline] Show: whether the panel "Содержание" is shown (hidden by default).
+    bool showOutline() const;
+    bool setShowOutline(bool show);
+
     // [Copy] LastFolder: where the last copy went; the folder chooser starts there.
     QString copyFolder() const;
     bool setCopyFolder(const QString& folder);

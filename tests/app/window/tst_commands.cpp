@@ -105,7 +105,11 @@ private slots:
                  QKeySequence(Qt::CTRL | Qt::Key_Delete));
         QCOMPARE(m_form->commands()->action(WindowCommands::GoToBookmark)->shortcut(),
                  QKeySequence(Qt::CTRL | Qt::Key_F2));
-        QCOMPARE(m_form->commands()->treeMenu()->actions().size(), 18 + 8); // items and separators
+        QCOMPARE(m_form->commands()->treeMenu()->actions().size(), 20 + 8); // items and separators
+        QCOMPARE(m_form->commands()->action(WindowCommands::ShowOutline)->shortcut(),
+                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+        QCOMPARE(m_form->commands()->action(WindowCommands::GoToPart)->text(),
+                 QStringLiteral("Перейти к пункту..."));
         QCOMPARE(m_form->commands()->action(WindowCommands::ShowLinks)->shortcut(),
                  QKeySequence(Qt::CTRL | Qt::Key_K));
         QCOMPARE(m_form->commands()->action(WindowCommands::CopyPath)->text(),

@@ -1,0 +1,215 @@
+#include "norms/documentstructure.h"
+#include "settings/appsettings.h"
+#include "support/windowcommands.h"
+#include "testsupport/apptestmain.h"
+#include "testsupport/pagescript.h"
+#include "testsupport/startwindow.h"
+#include "testsupport/suitefixture.h"
+#include "tree/documenttreepanel.h"
+#include "viewer/documentviewer.h"
+#include "viewer/outlinepanel.h"
+#include "window/mainwindow.h"
+#include "window/windowoutline.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTreeWidget>
+#include <QWebEngineView>
+
+// "Содержание" beside the viewer: the outline of the shown norm, the part being read, and
+// going to a part by its name, in the real window.
+class TestOutline : public QObject
+{
+    Q_OBJECT
+
+    SuiteFixture m_suite;
+    std::unique_ptr<MainWindow> m_form;
+
+    OutlinePanel* panel() const { return m_form->outline()->panel(); }
+    QVariant evaluate(const QString& script)
+    {
+        return evaluateInPage(m_form->viewer()->view()->page(), script);
+    }
+    // Where the heading of a part stands from the top of the view, in pixels.
+    int topOf(const QString& text)
+    {
+        return evaluate(QStringLiteral("(function () { var all = document.querySelectorAll('p');"
+                                       " for (var i = 0; i < all.length; ++i)"
+                                       "   if (all[i].textContent.indexOf('%1') === 0)"
+                                       "     return Math.round(all[i].getBoundingClientRect().top);"
+                                       " return -100000; })()")
+                            .arg(text))
+            .toInt();
+    }
+    bool show(const QString& name)
+    {
+        const QString path = m_suite.normDoc(name);
+        if (!m_form->treePanel()->selectPath(path)) {
+            qWarning() << "not in the tree:" << path;
+            return false;
+        }
+        return QTest::qWaitFor(
+            [&] {
+                return m_form->viewer()->shownDocument() == path &&
+                       !m_form->viewer()->view()->url().isEmpty() &&
+                       evaluate(QStringLiteral("document.readyState")).toString() == u"complete";
+            },
+            20000);
+    }
+    QTreeWidgetItem* itemOf(const QString& line) const
+    {
+        const QList<QTreeWidgetItem*> found =
+            panel()->tree()->findItems(line, Qt::MatchStartsWith | Qt::MatchRecursive);
+        return found.isEmpty() ? nullptr : found.front();
+    }
+    static QString filler()
+    {
+        QString text;
+        for (int i = 0; i < 12; ++i)
+            text += QStringLiteral("<p>Работы выполняют по проекту производства работ, "
+                                   "утвержденному в установленном порядке.</p>");
+        return text;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("TMPDIR", m_suite.scratch(QStringLiteral("tmp")).toLocal8Bit());
+        QString body = QStringLiteral("<h1>Свод правил</h1>");
+        for (int section = 1; section <= 6; ++section) {
+            body += QStringLiteral("<h2>%1 Раздел номер %1</h2>").arg(section);
+            for (int clause = 1; clause <= 3; ++clause) {
+                body += QStringLiteral("<p>%1.%2 Требования к работам вида %2.</p>")
+                            .arg(section)
+                            .arg(clause) +
+                        filler();
+                if (section == 5 && clause == 2)
+                    for (int item = 1; item <= 3; ++item)
+                        body += QStringLiteral("<p>5.2.%1 Подпункт о бетоне %1.</p>").arg(item) +
+                                filler();
+            }
+            if (section == 5)
+                body += QStringLiteral("<p>Таблица 5.1 — Марки бетона</p>"
+                                       "<table><tr><td><p>5.2</p></td><td><p>10</p></td></tr>"
+                                       "</table>") +
+                        filler();
+        }
+        body += QStringLiteral("<p>ПРИЛОЖЕНИЕ Б</p><p>(обязательное)</p><p>Методика испытаний</p>"
+                               "<p>Б.1 Образцы отбирают от каждой партии.</p>") +
+                filler();
+        QVERIFY(TestFiles::write(m_suite.normDoc(QStringLiteral("СП 70.htm")),
+                                 TestFiles::cp1251(QStringLiteral("<html><head><title>СП 70"
+                                                                  "</title></head><body>") +
+                                                   body + QStringLiteral("</body></html>"))));
+        QVERIFY(
+            TestFiles::write(m_suite.normDoc(QStringLiteral("Записка.htm")),
+                             TestFiles::cp1251(QStringLiteral(
+                                 "<html><body><p>Просто текст без пунктов.</p></body></html>"))));
+        QVERIFY(TestFiles::write(m_suite.iniFile(), "[TreeView]\nNormDocButton=1\n"));
+        m_form = startWindow(m_suite.programFile());
+        QVERIFY(m_form);
+    }
+    void cleanupTestCase() { m_form.reset(); }
+
+    // Hidden at first; the command shows it and the choice is kept in the settings.
+    void shownByItsCommand()
+    {
+        QVERIFY(panel()->isHidden());
+        QAction* toggle = m_form->commands()->action(WindowCommands::ShowOutline);
+        QVERIFY(toggle->isCheckable() && !toggle->isChecked());
+        toggle->trigger();
+        QVERIFY(panel()->isVisible());
+        QVERIFY(AppSettings(m_suite.iniFile()).showOutline());
+        // Closed by its own button: the command follows.
+        panel()->close();
+        QVERIFY(!toggle->isChecked());
+        QVERIFY(!AppSettings(m_suite.iniFile()).showOutline());
+        toggle->trigger();
+        QVERIFY(panel()->isVisible());
+    }
+
+    // The outline of the shown norm as a tree: clauses under their sections, tables and the
+    // appendix with their names; a document without parts leaves it empty.
+    void outlineOfTheShownDocument()
+    {
+        QVERIFY(show(QStringLiteral("СП 70.htm")));
+        QTRY_VERIFY_WITH_TIMEOUT(itemOf(QStringLiteral("5.2.3")) != nullptr, 20000);
+        QTreeWidgetItem* section = itemOf(QStringLiteral("5 Раздел номер 5"));
+        QVERIFY(section);
+        QCOMPARE(itemOf(QStringLiteral("5.2.3"))->parent()->text(0),
+                 QStringLiteral("5.2 Требования к работам вида 2."));
+        QCOMPARE(itemOf(QStringLiteral("5.2"))->parent(), section);
+        QVERIFY(itemOf(QStringLiteral("Таблица 5.1 Марки бетона")));
+        QVERIFY(itemOf(QStringLiteral("Приложение Б Методика испытаний")));
+        QVERIFY(itemOf(QStringLiteral("Б.1")));
+        QVERIFY(!itemOf(QStringLiteral("10"))); // a cell with a number is not a part
+        // The file shown is not changed.
+        QVERIFY(!TestFiles::read(m_suite.normDoc(QStringLiteral("СП 70.htm")))
+                     .contains("lectoria-part"));
+
+        QVERIFY(show(QStringLiteral("Записка.htm")));
+        QTRY_COMPARE(panel()->tree()->topLevelItemCount(), 0);
+        QVERIFY(!panel()->goToField()->isEnabled());
+    }
+
+    // A click on a part shows it at the top of the view; scrolling marks the part being read.
+    void clickAndReadingPosition()
+    {
+        QVERIFY(show(QStringLiteral("СП 70.htm")));
+        QTRY_VERIFY_WITH_TIMEOUT(itemOf(QStringLiteral("5.2.3")) != nullptr, 20000);
+        QTreeWidgetItem* clause = itemOf(QStringLiteral("5.2.3"));
+        emit panel()->tree()->itemClicked(clause, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(qAbs(topOf(QStringLiteral("5.2.3 "))) <= 2, 10000);
+        QCOMPARE(panel()->tree()->currentItem(), clause);
+
+        // Read on: the page scrolled by the reader marks the part reached.
+        const int below = topOf(QStringLiteral("6.1 "));
+        QVERIFY(below > 0);
+        evaluate(QStringLiteral("window.scrollBy(0, %1)").arg(below + 5));
+        QTRY_VERIFY_WITH_TIMEOUT(panel()->tree()->currentItem() &&
+                                     panel()->tree()->currentItem()->text(0).startsWith(u"6.1"),
+                                 10000);
+        evaluate(QStringLiteral("window.scrollTo(0, 0)"));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            panel()->tree()->currentItem() == nullptr ||
+                panel()->tree()->currentItem()->text(0).startsWith(u"Свод правил"),
+            10000);
+    }
+
+    // "Перейти к пункту" takes a part as a reader names it; a part the norm lacks is said so
+    // with the nearest offered, and the link to it shows it.
+    void goToAPart()
+    {
+        QVERIFY(show(QStringLiteral("СП 70.htm")));
+        QTRY_VERIFY_WITH_TIMEOUT(panel()->goToField()->isEnabled(), 20000);
+        m_form->commands()->action(WindowCommands::GoToPart)->trigger();
+        QTRY_VERIFY(panel()->goToField()->hasFocus());
+
+        panel()->goToField()->setText(QStringLiteral("табл. 5.1"));
+        QTest::keyClick(panel()->goToField(), Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(qAbs(topOf(QStringLiteral("Таблица 5.1"))) <= 2, 10000);
+        QVERIFY(panel()->noteLabel()->isHidden());
+
+        panel()->goToField()->setText(QStringLiteral("прил. Б"));
+        QTest::keyClick(panel()->goToField(), Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(qAbs(topOf(QStringLiteral("ПРИЛОЖЕНИЕ Б"))) <= 2, 10000);
+
+        panel()->goToField()->setText(QStringLiteral("5.2.9"));
+        QTest::keyClick(panel()->goToField(), Qt::Key_Return);
+        QVERIFY(panel()->noteLabel()->isVisible());
+        const QString note = panel()->noteLabel()->text();
+        QVERIFY2(note.startsWith(QStringLiteral("Пункта 5.2.9 в документе нет")), qPrintable(note));
+        QVERIFY2(note.contains(QStringLiteral("5.2.3")), qPrintable(note));
+        const int nearest = note.section(u'"', 1, 1).toInt();
+        emit panel()->noteLabel()->linkActivated(QString::number(nearest));
+        QTRY_VERIFY_WITH_TIMEOUT(qAbs(topOf(QStringLiteral("5.2.3 "))) <= 2, 10000);
+
+        panel()->goToField()->setText(QStringLiteral("что-то"));
+        QTest::keyClick(panel()->goToField(), Qt::Key_Return);
+        QVERIFY(panel()->noteLabel()->text().startsWith(QStringLiteral("Пункт не понят")));
+    }
+};
+
+LECTORIA_APP_TEST_MAIN(TestOutline)
+#include "tst_outline.moc"
