@@ -16,6 +16,7 @@ WindowNorms::WindowNorms(QMainWindow* window, QDockWidget* resultList, DocumentV
     window->splitDockWidget(resultList, m_links, Qt::Horizontal);
     m_links->hide();
     connect(m_viewer, &DocumentViewer::designationRequested, this, &WindowNorms::follow);
+    connect(m_viewer, &DocumentViewer::partOfNormRequested, this, &WindowNorms::followPart);
     connect(m_titlePanel, &TitlePanel::designationRequested, this, &WindowNorms::follow);
     connect(m_links, &NormLinksDock::designationRequested, this, &WindowNorms::follow);
     connect(m_links, &NormLinksDock::documentRequested, this,
@@ -51,6 +52,19 @@ void WindowNorms::showLinks()
 void WindowNorms::follow(const QString& designation)
 {
     const NormCatalog::Followed followed = m_keeper->catalog()->follow(designation);
+    emit this->followed(followed.path, followed.note);
+}
+
+void WindowNorms::followPart(const QString& designation, const QString& part)
+{
+    const NormCatalog::Followed followed = m_keeper->catalog()->follow(designation);
+    if (!followed.path.isEmpty() && followed.path == m_viewer->shownDocument()) {
+        m_viewer->showPartNamed(part); // the document shown: no new page
+        emit this->followed(QString(), followed.note);
+        return;
+    }
+    if (!followed.path.isEmpty())
+        m_viewer->setPendingPart(followed.path, part);
     emit this->followed(followed.path, followed.note);
 }
 

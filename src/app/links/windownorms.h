@@ -50,6 +50,7 @@ signals:
 
 private:
     void follow(const QString& designation);
+    void followPart(const QString& designation, const QString& part);
     void update();
 
     DocumentViewer* m_viewer;

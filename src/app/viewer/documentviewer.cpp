@@ -7,6 +7,7 @@
 #include "library/shownfile.h"
 #include "matching/highlightedcopy.h"
 #include "matching/pdfmarks.h"
+#include "norms/partaddress.h"
 #include "norms/partanchors.h"
 #include "platform/platform.h"
 #include "platform/userworkdir.h"
@@ -183,8 +184,13 @@ void DocumentViewer::showNode(NodeKind kind, const QString& path, const QString&
     m_pdf->stop();
     m_pendingPdf.clear();
     setStructure(nullptr);
+    m_partToShow = m_pendingPart.first == path ? m_pendingPart.second : QString();
+    m_pendingPart = {};
     if (kind == NodeKind::Document && DocumentLayout::isPdfDocument(path) && m_showDocuments &&
         Platform::isFile(path)) {
+        if (!m_partToShow.isEmpty())
+            emit statusNote(QStringLiteral("Части документа PDF не найдены: он показан с начала"));
+        m_partToShow.clear();
         m_occurrences->clear();
         showPdf(path);
         emit shownChanged(m_title, m_shownMarks, m_shownInMarkup);
@@ -332,7 +338,32 @@ void DocumentViewer::setStructure(std::shared_ptr<const DocumentStructure> struc
         return;
     m_structure = std::move(structure);
     m_readingPart = -1;
+    if (m_structure && !m_partToShow.isEmpty()) {
+        // The part a followed link names, once the document's parts are known; the page is
+        // loaded after this.
+        const std::optional<PartAddress> address = PartAddress::parse(m_partToShow);
+        m_partToShow.clear();
+        const int part = address ? address->find(*m_structure) : -1;
+        if (part >= 0) {
+            m_pendingAnchor = PartAnchors::idOf(part);
+            m_pendingScroll = 0;
+        } else if (address) {
+            emit statusNote(address->missingText() + QStringLiteral(": документ показан с начала"));
+        }
+    }
     emit structureChanged();
+}
+
+void DocumentViewer::showPartNamed(const QString& part)
+{
+    const std::optional<PartAddress> address = PartAddress::parse(part);
+    if (!address)
+        return;
+    const int found = m_structure ? address->find(*m_structure) : -1;
+    if (found >= 0)
+        showPart(found);
+    else
+        emit statusNote(address->missingText());
 }
 
 void DocumentViewer::showPart(int part)
@@ -713,7 +744,11 @@ void DocumentViewer::followLink(const QUrl& url)
         return;
     }
     if (scheme == u"lectoria-norm") {
-        emit designationRequested(url.path(QUrl::FullyDecoded));
+        if (url.hasFragment())
+            emit partOfNormRequested(url.path(QUrl::FullyDecoded),
+                                     url.fragment(QUrl::FullyDecoded));
+        else
+            emit designationRequested(url.path(QUrl::FullyDecoded));
         return;
     }
     if (!url.isLocalFile())

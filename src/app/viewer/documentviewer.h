@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 class DocumentPage;
 class DocumentStructure;
@@ -88,6 +89,11 @@ public:
     void scrollTo(int y);
     // Text selected by the page's own find once the next page has loaded (a mention).
     void setPendingFind(const QString& text) { m_pendingFind = text; }
+    // The part (as a reader names it: "п. 5.2.3") shown when the document at path is shown
+    // next; where it has no such part, it is shown at its top and the status bar says so.
+    void setPendingPart(const QString& path, const QString& part) { m_pendingPart = {path, part}; }
+    // Shows the part of the document shown named so, or says it has none.
+    void showPartNamed(const QString& part);
     // Which documents the designations of a shown document name: with it, each designation
     // is a link in the shown copy (one the library does not hold is marked apart).
     void setNormCatalog(std::shared_ptr<const NormCatalog> catalog)
@@ -145,6 +151,8 @@ signals:
     void forwardRequested();
     // The user followed the link of a designation (as written).
     void designationRequested(const QString& designation);
+    // The user followed the link of a part of another document ("п. 5.2.3 СП 48.13330.2019").
+    void partOfNormRequested(const QString& designation, const QString& part);
     // The page shown has other parts (shownStructure), or none.
     void structureChanged();
     // Another part is being read (readingPart).
@@ -199,6 +207,8 @@ private:
     QString m_title;
     QString m_pendingAnchor;
     QString m_pendingFind;
+    std::pair<QString, QString> m_pendingPart; // the document and its part asked for
+    QString m_partToShow; // of the document being shown, until its parts are known
     int m_pendingScroll = 0;
     std::shared_ptr<const NormCatalog> m_catalog;
     int m_inPageFindCount = 0;

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace LinkedCopy {
@@ -13,9 +14,16 @@ namespace LinkedCopy {
 QByteArray linked(const QByteArray& page, const std::function<Wrap(const Designation&)>& wrap,
                   int* wrapped)
 {
+    return linked(page, Wrappers{wrap, {}}, wrapped);
+}
+
+QByteArray linked(const QByteArray& page, const Wrappers& wrappers, int* wrapped)
+{
     constexpr qsizetype piece = 256 * 1024;
     constexpr qsizetype lookAt = 64 * 1024; // characters gathered before they are looked at
-    constexpr qsizetype tail = 256;         // longer than any designation
+    // Longer than any designation, and than the reach of a reference to the designation after
+    // it in its sentence.
+    constexpr qsizetype tail = 256;
     const TextEncoding::Encoding encoding = TextEncoding::detect(page.constData(), page.size());
     CopyOutput out(page, encoding, true);
     TextWindow window(encoding);
@@ -24,6 +32,8 @@ QByteArray linked(const QByteArray& page, const std::function<Wrap(const Designa
     std::vector<std::pair<qsizetype, qsizetype>> units;
     qsizetype from = 0;
     int count = 0;
+    // The latest designation looked at: a reference just after it may name its document.
+    std::optional<Designation> previous;
     const auto take = [&] {
         const TextWindow::Char* chars = window.newCharacters();
         for (qsizetype i = 0; i < window.newCount(); ++i) {
@@ -38,21 +48,59 @@ QByteArray linked(const QByteArray& page, const std::function<Wrap(const Designa
     const auto look = [&](bool last) {
         const qsizetype limit = last ? text.size() : text.size() - tail;
         qsizetype next = std::max(limit, from);
-        for (const Designation& designation : DesignationRule::find(text, from)) {
+        QList<Designation> designations = DesignationRule::find(text, from);
+        std::vector<PartReference> references;
+        if (wrappers.part) {
+            if (previous)
+                designations.prepend(*previous);
+            references = PartReferences::find(text, from, designations);
+            if (previous) {
+                designations.removeFirst();
+                // Bound to the one kept from before: -2; to one of this look: its index here.
+                for (PartReference& reference : references)
+                    if (reference.designation >= 0)
+                        reference.designation -= reference.designation == 0 ? 2 : 1;
+            }
+        }
+        const auto mark = [&](qsizetype begin, qsizetype end, const Wrap& tags) {
+            if (tags.open.isEmpty())
+                return;
+            out.markPieces(window, units[size_t(begin)].first, units[size_t(end - 1)].second,
+                           tags.open, tags.close);
+            ++count;
+        };
+        // Both in the order of the text: the pieces are marked from the start on.
+        auto reference = references.cbegin();
+        const auto markReferencesBefore = [&](qsizetype place) {
+            for (; reference != references.cend() && reference->begin < place &&
+                   reference->begin < limit;
+                 ++reference) {
+                const Designation* named = reference->designation >= 0
+                                               ? &designations[reference->designation]
+                                           : reference->designation == -2 && previous ? &*previous
+                                                                                      : nullptr;
+                if (reference->designation == -1 || named)
+                    mark(reference->begin, reference->end, wrappers.part(*reference, named));
+                next = std::max(next, reference->end);
+            }
+        };
+        for (const Designation& designation : designations) {
             if (designation.begin >= limit)
                 break;
+            markReferencesBefore(designation.begin);
             next = std::max(next, designation.end);
-            const Wrap tags = wrap(designation);
-            if (tags.open.isEmpty())
-                continue;
-            out.markPieces(window, units[size_t(designation.begin)].first,
-                           units[size_t(designation.end - 1)].second, tags.open, tags.close);
-            ++count;
+            mark(designation.begin, designation.end, wrappers.designation(designation));
+            previous = designation;
         }
+        markReferencesBefore(limit);
         // One character before the next place is kept: it tells whether a word goes on.
         const qsizetype keep = std::max<qsizetype>(0, next - 1);
         text.remove(0, keep);
         units.erase(units.begin(), units.begin() + keep);
+        if (previous) {
+            previous->begin -= keep;
+            previous->end -= keep;
+        }
         from = next - keep;
         window.forgetBefore(units.empty() ? window.textEnd() : units.front().first);
     };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "norms/designation.h"
+#include "norms/partreferences.h"
 
 #include <QByteArray>
 
@@ -22,6 +23,16 @@ struct Wrap
 // wrapped, when given, receives the number of designations wrapped.
 QByteArray linked(const QByteArray& page, const std::function<Wrap(const Designation&)>& wrap,
                   int* wrapped = nullptr);
+
+// How each designation and each reference to a part (PartReferences) is wrapped; a reference
+// is given the designation of the document it names, or none for the page's own.
+struct Wrappers
+{
+    std::function<Wrap(const Designation&)> designation;
+    std::function<Wrap(const PartReference&, const Designation*)> part;
+};
+// wrapped, when given, receives the number of designations and references wrapped.
+QByteArray linked(const QByteArray& page, const Wrappers& wrappers, int* wrapped = nullptr);
 
 // Text as ASCII for an attribute value: every character past ASCII, and the quotes, as a
 // numeric character reference.

@@ -46,4 +46,11 @@ public:
     static int linkDesignations(const QByteArray& page, const QString& document,
                                 const QString& caption, const NormCatalog& catalog,
                                 QByteArray* linked);
+    // The same, and the references to parts made links too: to a part of the page where
+    // structure (the page's, its anchors placed) has it, to a part of a document the catalog
+    // holds; estimate items ("ГЭСН 06-01-001-01") link to the table or collection that holds
+    // them. Without a catalog only the page's own parts are linked.
+    static int linkDesignations(const QByteArray& page, const QString& document,
+                                const QString& caption, const NormCatalog* catalog,
+                                const DocumentStructure* structure, QByteArray* linked);
 };

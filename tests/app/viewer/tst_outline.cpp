@@ -1,3 +1,4 @@
+#include "links/normkeeper.h"
 #include "norms/documentstructure.h"
 #include "settings/appsettings.h"
 #include "support/windowcommands.h"
@@ -9,11 +10,13 @@
 #include "viewer/documentviewer.h"
 #include "viewer/outlinepanel.h"
 #include "window/mainwindow.h"
+#include "window/nodenavigation.h"
 #include "window/windowoutline.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTreeWidget>
 #include <QWebEngineView>
 
@@ -31,6 +34,27 @@ class TestOutline : public QObject
     {
         return evaluateInPage(m_form->viewer()->view()->page(), script);
     }
+    // Clicks the link the selector finds as the user clicks it: a page's script may not follow
+    // such a link.
+    bool click(const QString& selector)
+    {
+        const QStringList box =
+            evaluate(QStringLiteral("(function(e) { if (!e) return ''; e.scrollIntoView();"
+                                    " var r = e.getBoundingClientRect();"
+                                    " return [r.left + 3, r.top + r.height / 2].join(','); })"
+                                    "(document.querySelector(\"%1\"))")
+                         .arg(selector))
+                .toString()
+                .split(u',');
+        if (box.size() != 2)
+            return false;
+        QWidget* surface = m_form->viewer()->view()->focusProxy();
+        if (!surface)
+            return false;
+        QTest::mouseClick(surface, Qt::LeftButton, {},
+                          QPoint(int(box[0].toDouble()), int(box[1].toDouble())));
+        return true;
+    }
     // Where the heading of a part stands from the top of the view, in pixels.
     int topOf(const QString& text)
     {
@@ -45,10 +69,9 @@ class TestOutline : public QObject
     bool show(const QString& name)
     {
         const QString path = m_suite.normDoc(name);
-        if (!m_form->treePanel()->selectPath(path)) {
-            qWarning() << "not in the tree:" << path;
+        // The tree may be built again meanwhile (the library is watched).
+        if (!QTest::qWaitFor([&] { return m_form->treePanel()->selectPath(path); }, 20000))
             return false;
-        }
         return QTest::qWaitFor(
             [&] {
                 return m_form->viewer()->shownDocument() == path &&
@@ -89,6 +112,8 @@ private slots:
                         body += QStringLiteral("<p>5.2.%1 Подпункт о бетоне %1.</p>").arg(item) +
                                 filler();
             }
+            if (section == 6)
+                body += QStringLiteral("<p>Бетон укладывают, как сказано выше, см. п. 5.2.1.</p>");
             if (section == 5)
                 body += QStringLiteral("<p>Таблица 5.1 — Марки бетона</p>"
                                        "<table><tr><td><p>5.2</p></td><td><p>10</p></td></tr>"
@@ -98,10 +123,16 @@ private slots:
         body += QStringLiteral("<p>ПРИЛОЖЕНИЕ Б</p><p>(обязательное)</p><p>Методика испытаний</p>"
                                "<p>Б.1 Образцы отбирают от каждой партии.</p>") +
                 filler();
-        QVERIFY(TestFiles::write(m_suite.normDoc(QStringLiteral("СП 70.htm")),
+        QVERIFY(TestFiles::write(m_suite.normDoc(QStringLiteral("СП 70.13330.2012.htm")),
                                  TestFiles::cp1251(QStringLiteral("<html><head><title>СП 70"
                                                                   "</title></head><body>") +
                                                    body + QStringLiteral("</body></html>"))));
+        QVERIFY(TestFiles::write(
+            m_suite.normDoc(QStringLiteral("Смета.htm")),
+            TestFiles::cp1251(QStringLiteral(
+                "<html><body><p>Работы ведут по п. 5.2.3 СП 70.13330.2012; испытания по "
+                "приложению Б СП 70.13330.2012, а уход по п. 9.9 СП 70.13330.2012.</p>"
+                "</body></html>"))));
         QVERIFY(
             TestFiles::write(m_suite.normDoc(QStringLiteral("Записка.htm")),
                              TestFiles::cp1251(QStringLiteral(
@@ -109,6 +140,7 @@ private slots:
         QVERIFY(TestFiles::write(m_suite.iniFile(), "[TreeView]\nNormDocButton=1\n"));
         m_form = startWindow(m_suite.programFile());
         QVERIFY(m_form);
+        QTRY_VERIFY_WITH_TIMEOUT(m_form->norms()->catalog()->documentCount() > 0, 20000);
     }
     void cleanupTestCase() { m_form.reset(); }
 
@@ -133,7 +165,7 @@ private slots:
     // appendix with their names; a document without parts leaves it empty.
     void outlineOfTheShownDocument()
     {
-        QVERIFY(show(QStringLiteral("СП 70.htm")));
+        QVERIFY(show(QStringLiteral("СП 70.13330.2012.htm")));
         QTRY_VERIFY_WITH_TIMEOUT(itemOf(QStringLiteral("5.2.3")) != nullptr, 20000);
         QTreeWidgetItem* section = itemOf(QStringLiteral("5 Раздел номер 5"));
         QVERIFY(section);
@@ -145,7 +177,7 @@ private slots:
         QVERIFY(itemOf(QStringLiteral("Б.1")));
         QVERIFY(!itemOf(QStringLiteral("10"))); // a cell with a number is not a part
         // The file shown is not changed.
-        QVERIFY(!TestFiles::read(m_suite.normDoc(QStringLiteral("СП 70.htm")))
+        QVERIFY(!TestFiles::read(m_suite.normDoc(QStringLiteral("СП 70.13330.2012.htm")))
                      .contains("lectoria-part"));
 
         QVERIFY(show(QStringLiteral("Записка.htm")));
@@ -156,7 +188,7 @@ private slots:
     // A click on a part shows it at the top of the view; scrolling marks the part being read.
     void clickAndReadingPosition()
     {
-        QVERIFY(show(QStringLiteral("СП 70.htm")));
+        QVERIFY(show(QStringLiteral("СП 70.13330.2012.htm")));
         QTRY_VERIFY_WITH_TIMEOUT(itemOf(QStringLiteral("5.2.3")) != nullptr, 20000);
         QTreeWidgetItem* clause = itemOf(QStringLiteral("5.2.3"));
         emit panel()->tree()->itemClicked(clause, 0);
@@ -181,7 +213,7 @@ private slots:
     // with the nearest offered, and the link to it shows it.
     void goToAPart()
     {
-        QVERIFY(show(QStringLiteral("СП 70.htm")));
+        QVERIFY(show(QStringLiteral("СП 70.13330.2012.htm")));
         QTRY_VERIFY_WITH_TIMEOUT(panel()->goToField()->isEnabled(), 20000);
         m_form->commands()->action(WindowCommands::GoToPart)->trigger();
         QTRY_VERIFY(panel()->goToField()->hasFocus());
@@ -208,6 +240,50 @@ private slots:
         panel()->goToField()->setText(QStringLiteral("что-то"));
         QTest::keyClick(panel()->goToField(), Qt::Key_Return);
         QVERIFY(panel()->noteLabel()->text().startsWith(QStringLiteral("Пункт не понят")));
+    }
+
+    // A reference to a part of another norm shows that norm at the part; back returns; a part
+    // the norm lacks shows it at its top and says so; a reference within the page moves to it.
+    void linksToAPart()
+    {
+        const QString norm = m_suite.normDoc(QStringLiteral("СП 70.13330.2012.htm"));
+        QVERIFY(show(QStringLiteral("Смета.htm")));
+        QTRY_COMPARE_WITH_TIMEOUT(
+            evaluate(QStringLiteral("document.querySelectorAll('a[href*=\"#\"]').length")).toInt(),
+            3, 20000);
+        QSignalSpy notes(m_form->viewer(), &DocumentViewer::statusNote);
+        QVERIFY(click(QStringLiteral("a[href*='#']")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_form->viewer()->shownDocument(), norm, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(qAbs(topOf(QStringLiteral("5.2.3 "))) <= 2, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(panel()->tree()->currentItem() &&
+                                     panel()->tree()->currentItem()->text(0).startsWith(u"5.2.3"),
+                                 10000);
+
+        m_form->navigation()->goBack();
+        QTRY_COMPARE_WITH_TIMEOUT(m_form->viewer()->shownDocument(),
+                                  m_suite.normDoc(QStringLiteral("Смета.htm")), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            evaluate(QStringLiteral("document.querySelectorAll('a[href*=\"#\"]').length"))
+                    .toInt() == 3,
+            20000);
+        QVERIFY(click(QStringLiteral("a[href*='#'][href$='9.9']")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_form->viewer()->shownDocument(), norm, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!notes.isEmpty(), 20000);
+        QVERIFY2(
+            notes.last().at(0).toString().startsWith(QStringLiteral("Пункта 9.9 в документе нет")),
+            qPrintable(notes.last().at(0).toString()));
+        // The norm's page, not the one before it.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            evaluate(QStringLiteral("document.readyState === 'complete' && "
+                                    "document.querySelector('a.lectoria-part') !== null"))
+                .toBool(),
+            20000);
+        QCOMPARE(evaluate(QStringLiteral("Math.round(window.scrollY)")).toInt(), 0);
+
+        // Within the page: "см. п. 5.2.1".
+        QVERIFY(click(QStringLiteral("a.lectoria-part")));
+        QTRY_VERIFY_WITH_TIMEOUT(qAbs(topOf(QStringLiteral("5.2.1 "))) <= 2, 10000);
+        QCOMPARE(m_form->viewer()->shownDocument(), norm);
     }
 };
 
