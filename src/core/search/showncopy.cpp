@@ -1,15 +1,14 @@
 #include "search/showncopy.h"
 
-#include "norms/designationrule.h"
 #include "norms/documentheadings.h"
 #include "norms/documentnorms.h"
 #include "norms/linkedcopy.h"
 #include "norms/partanchors.h"
 #include "pdf/documentfile.h"
 #include "search/normcatalog.h"
+#include "search/referencelinks.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QUrl>
 
 namespace {
@@ -83,109 +82,40 @@ int ShownCopy::linkDesignations(const QByteArray& page, const QString& document,
     return linkDesignations(page, document, caption, &catalog, nullptr, linked);
 }
 
-namespace {
-
-// "ГЭСН 06-01-001-01", "ФЕР 06-01-001-01": the item 01 of the table 06-01-001.
-bool isEstimateItem(const Designation& designation)
-{
-    static const QRegularExpression item(QStringLiteral(R"(^\d{2}-\d{2}-\d{3}-\d{2}$)"));
-    return (designation.kind.startsWith(u"ГЭСН") || designation.kind.startsWith(u"ФЕР")) &&
-           item.match(QString(designation.text()).section(u' ', -1)).hasMatch();
-}
-
-// Where the library holds an estimate item: its table ("ГЭСН 06-01-001"), else the collection
-// that holds the table ("ГЭСН 81-02-06").
-std::optional<NormCatalog::Entry> holderOfItem(const Designation& designation,
-                                               const NormCatalog& catalog, QString* item)
-{
-    *item = designation.text().section(u' ', -1);
-    const QString table = item->left(9);
-    for (const QString& holder : {designation.kind + u' ' + table,
-                                  designation.kind + QStringLiteral(" 81-02-") + table.left(2)}) {
-        const QList<Designation> named = DesignationRule::find(holder);
-        if (named.size() == 1)
-            if (std::optional<NormCatalog::Entry> held = catalog.resolve(named.front()))
-                return held;
-    }
-    return std::nullopt;
-}
-
-QByteArray partHint(const PartAddress& address)
-{
-    QString text = address.text();
-    if (!text.isEmpty())
-        text[0] = text[0].toUpper();
-    return LinkedCopy::attributeText(text);
-}
-
-} // namespace
-
 int ShownCopy::linkDesignations(const QByteArray& page, const QString& document,
                                 const QString& caption, const NormCatalog* catalog,
                                 const DocumentStructure* structure, QByteArray* linked)
 {
     const DocumentHeadings headings = DocumentHeadings::read(page);
-    // The document's own designations are no links: it does not cite itself.
-    const DocumentNorms own(QStringList{caption, DocumentNorms::fileNameOf(document),
-                                        headings.title, headings.heading});
-    const QByteArray absent = "<span class='lectoria-absent' style='text-decoration:underline "
-                              "dotted' title='" +
-                              LinkedCopy::attributeText(QStringLiteral("Нет в библиотеке")) + "'>";
-    const auto normLink = [](const QString& target, const QString& part, const QString& hint) {
-        QByteArray href = "lectoria-norm:" + QUrl::toPercentEncoding(target);
-        if (!part.isEmpty())
-            href += '#' + QUrl::toPercentEncoding(part);
-        return LinkedCopy::Wrap{"<a class='lectoria-norm' href='" + href + "' title='" +
-                                    LinkedCopy::attributeText(hint) + "'>",
-                                "</a>"};
-    };
-    // A part of this page: a link within it, where the page has the part.
-    const auto ownPart = [&](const PartAddress& address) -> LinkedCopy::Wrap {
-        const int part = structure ? address.find(*structure) : -1;
-        if (part < 0)
+    const ReferenceLinks links(
+        document, {caption, DocumentNorms::fileNameOf(document), headings.title, headings.heading},
+        catalog, structure);
+    const auto wrap = [](const std::optional<ReferenceLinks::Link>& link) -> LinkedCopy::Wrap {
+        if (!link)
             return {};
-        return {"<a class='lectoria-part' href='#" + PartAnchors::idOf(part).toLatin1() +
-                    "' title='" + partHint(address) + "'>",
+        const QByteArray hint = LinkedCopy::attributeText(link->hint);
+        switch (link->kind) {
+        case ReferenceLinks::Link::Kind::Absent:
+            return {"<span class='lectoria-absent' style='text-decoration:underline dotted' "
+                    "title='" +
+                        hint + "'>",
+                    "</span>"};
+        case ReferenceLinks::Link::Kind::OwnPart:
+            return {"<a class='lectoria-part' href='#" +
+                        PartAnchors::idOf(link->ownPart).toLatin1() + "' title='" + hint + "'>",
+                    "</a>"};
+        case ReferenceLinks::Link::Kind::Norm:
+            break;
+        }
+        return {"<a class='lectoria-norm' href='" + link->normUrl() + "' title='" + hint + "'>",
                 "</a>"};
     };
     LinkedCopy::Wrappers wrappers;
-    wrappers.designation = [&](const Designation& designation) -> LinkedCopy::Wrap {
-        if (!catalog || own.isOwn(designation))
-            return {};
-        if (isEstimateItem(designation)) {
-            QString item;
-            if (const std::optional<NormCatalog::Entry> holder =
-                    holderOfItem(designation, *catalog, &item)) {
-                if (holder->path == document)
-                    return ownPart(PartAddress(PartAddress::Kind::Item, item));
-                return normLink(holder->caption, item,
-                                holder->caption + QStringLiteral(", расценка ") + item);
-            }
-        }
-        bool exact = false;
-        const std::optional<NormCatalog::Entry> held = catalog->resolve(designation, &exact);
-        if (!held)
-            return {absent, "</span>"};
-        if (held->path == document)
-            return {};
-        QString hint = held->caption;
-        if (!exact && designation.edition != 0)
-            hint += QStringLiteral(" (редакции %1 в библиотеке нет)").arg(designation.edition);
-        return normLink(designation.text(), QString(), hint);
+    wrappers.designation = [&](const Designation& designation) {
+        return wrap(links.forDesignation(designation));
     };
-    wrappers.part = [&](const PartReference& reference,
-                        const Designation* named) -> LinkedCopy::Wrap {
-        if (!named || own.isOwn(*named))
-            return ownPart(reference.address);
-        if (!catalog)
-            return {};
-        const std::optional<NormCatalog::Entry> held = catalog->resolve(*named);
-        if (!held)
-            return {};
-        if (held->path == document)
-            return ownPart(reference.address);
-        return normLink(named->text(), reference.address.text(),
-                        held->caption + QStringLiteral(", ") + reference.address.text());
+    wrappers.part = [&](const PartReference& reference, const Designation* named) {
+        return wrap(links.forPart(reference, named));
     };
     int wrapped = 0;
     *linked = LinkedCopy::linked(page, wrappers, &wrapped);
