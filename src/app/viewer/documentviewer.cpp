@@ -17,6 +17,7 @@
 #include "viewer/documentpage.h"
 #include "viewer/occurrencenavigator.h"
 #include "viewer/pagefindbar.h"
+#include "viewer/pdfparts.h"
 #include "viewer/pdfpresenter.h"
 
 #include <QAction>
@@ -78,6 +79,10 @@ DocumentViewer::DocumentViewer(QWidget* parent) : QWidget(parent)
     m_occurrences = new OccurrenceNavigator(this);
     m_pdf = new PdfPresenter(m_page, this);
     connect(m_pdf, &PdfPresenter::presented, this, &DocumentViewer::pdfPresented);
+    m_pdfParts = new PdfParts(m_pdf, this);
+    connect(m_pdfParts, &PdfParts::structureChanged, this,
+            [this] { setStructure(m_pdfParts->structure()); });
+    connect(m_pdfParts, &PdfParts::statusNote, this, &DocumentViewer::statusNote);
 
     connect(m_view, &QWebEngineView::loadFinished, this, &DocumentViewer::pageLoaded);
     connect(m_page, &DocumentPage::linkActivated, this, &DocumentViewer::followLink);
@@ -182,15 +187,14 @@ void DocumentViewer::showNode(NodeKind kind, const QString& path, const QString&
     m_title = title;
     m_highlighting = highlighting;
     m_pdf->stop();
+    m_pdfParts->stop();
     m_pendingPdf.clear();
     setStructure(nullptr);
     m_partToShow = m_pendingPart.first == path ? m_pendingPart.second : QString();
     m_pendingPart = {};
     if (kind == NodeKind::Document && DocumentLayout::isPdfDocument(path) && m_showDocuments &&
         Platform::isFile(path)) {
-        if (!m_partToShow.isEmpty())
-            emit statusNote(QStringLiteral("Части документа PDF не найдены: он показан с начала"));
-        m_partToShow.clear();
+        m_pdfParts->start(path, caption, m_catalog, std::exchange(m_partToShow, QString()));
         m_occurrences->clear();
         showPdf(path);
         emit shownChanged(m_title, m_shownMarks, m_shownInMarkup);
@@ -304,6 +308,8 @@ void DocumentViewer::pdfPresented(int marks, bool failed)
     }
     if (failed)
         emit statusNote(QStringLiteral("Документ PDF не удалось показать"));
+    else
+        m_pdfParts->presented();
     emit shownChanged(m_title, m_shownMarks, m_shownInMarkup);
 }
 
@@ -328,6 +334,7 @@ void DocumentViewer::clear()
     m_highlighting.reset();
     m_pendingAnchor.clear();
     m_occurrences->clear();
+    m_pdfParts->stop();
     setStructure(nullptr);
     showBlank();
 }
@@ -356,6 +363,10 @@ void DocumentViewer::setStructure(std::shared_ptr<const DocumentStructure> struc
 
 void DocumentViewer::showPartNamed(const QString& part)
 {
+    if (showsPdf()) {
+        m_pdfParts->showNamedPart(part);
+        return;
+    }
     const std::optional<PartAddress> address = PartAddress::parse(part);
     if (!address)
         return;
@@ -370,7 +381,9 @@ void DocumentViewer::showPart(int part)
 {
     if (!m_structure || part < 0 || part >= int(m_structure->parts().size()))
         return;
-    if (m_loading) {
+    if (showsPdf()) {
+        m_pdfParts->showPart(part);
+    } else if (m_loading) {
         // Asked for before the page is there: shown once it is.
         m_pendingAnchor = PartAnchors::idOf(part);
         m_pendingScroll = 0;
@@ -391,6 +404,15 @@ void DocumentViewer::updateReadingPart()
 {
     if (!m_structure || m_structure->isEmpty())
         return;
+    if (showsPdf()) {
+        m_pdfParts->askReadingPart([this](int part) {
+            if (part != m_readingPart) {
+                m_readingPart = part;
+                emit readingPartChanged(part);
+            }
+        });
+        return;
+    }
     // The anchors stand in the order of the page: the last above the top is found by halves.
     static const QString script = QStringLiteral(R"(
 (function () {
@@ -436,6 +458,8 @@ void DocumentViewer::pageLoaded(bool ok)
             marks.found =
                 PdfMarks::find(document, m_highlighting->context, m_highlighting->options);
             marks.backColor = u'#' + HighlightedCopy::styleColor(m_highlighting->backColor);
+        } else {
+            marks.first = m_pendingFind; // a mention: shown where it first stands
         }
         m_pdf->present(document, marks, m_pendingScroll);
         m_pendingScroll = 0;

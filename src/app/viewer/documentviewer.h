@@ -21,6 +21,7 @@ class NormCatalog;
 class WindowCommands;
 class OccurrenceNavigator;
 class PageFindBar;
+class PdfParts;
 class PdfPresenter;
 class QPoint;
 class QTimer;
@@ -189,6 +190,7 @@ private:
     PageFindBar* m_findBar = nullptr;
     OccurrenceNavigator* m_occurrences = nullptr;
     PdfPresenter* m_pdf = nullptr;
+    PdfParts* m_pdfParts = nullptr;
     QString m_pendingPdf; // presented once its page has loaded
     QUrl m_pdfShell;
     QUrl m_shownUrl;            // the page's address, to tell a jump within it

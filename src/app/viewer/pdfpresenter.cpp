@@ -37,6 +37,11 @@ body { margin: 0; padding: 8px 0; }
 .textLayer span.lectoria-mark { position: static; opacity: 0.45; border-radius: 2px; }
 .textLayer ::selection { background: rgba(0, 0, 255, 0.3); }
 #pages.failed { color: white; font: 14px sans-serif; padding: 2em; }
+.linkLayer { position: absolute; left: 0; top: 0; right: 0; bottom: 0; pointer-events: none; }
+.linkLayer .lectoria-link { position: absolute; pointer-events: auto; }
+.linkLayer a.lectoria-norm, .linkLayer a.lectoria-part {
+  border-bottom: 1px solid rgba(0, 0, 238, 0.75); background: rgba(0, 0, 238, 0.06); }
+.linkLayer .lectoria-absent { border-bottom: 1px dotted rgba(128, 0, 0, 0.8); }
 </style></head>
 <body><div id="pages"></div></body></html>
 )";
@@ -94,6 +99,7 @@ void PdfPresenter::present(const QString& path, const Marks& marks, int scrollY)
     options.insert(QStringLiteral("colors"),
                    QJsonObject{{QStringLiteral("back"), marks.backColor}});
     options.insert(QStringLiteral("scrollTo"), scrollY);
+    options.insert(QStringLiteral("first"), marks.first);
     const QJsonArray arguments{QString::fromUtf8(QUrl::fromLocalFile(path).toEncoded()), options};
     const QString start =
         QStringLiteral("\nlectoriaPdf.open.apply(null, %1);\n")
@@ -150,4 +156,44 @@ void PdfPresenter::poll()
                               emit presented(state.value(QStringLiteral("marks")).toInt(),
                                              state.value(QStringLiteral("failed")).toBool());
                           });
+}
+
+void PdfPresenter::addLinks(const QByteArray& links)
+{
+    m_page->runJavaScript(QStringLiteral("window.lectoriaPdf && lectoriaPdf.addLinks(%1)")
+                              .arg(QString::fromUtf8(links)),
+                          QWebEngineScript::ApplicationWorld);
+}
+
+void PdfPresenter::askOutline(std::function<void(const QVariantList&)> answer)
+{
+    const quint64 generation = m_generation;
+    m_page->runJavaScript(QStringLiteral("window.lectoriaPdf ? lectoriaPdf.outline() : []"),
+                          QWebEngineScript::ApplicationWorld,
+                          [this, generation, answer = std::move(answer)](const QVariant& outline) {
+                              if (generation == m_generation)
+                                  answer(outline.toList());
+                          });
+}
+
+void PdfPresenter::askPageAtTop(std::function<void(int)> answer)
+{
+    const quint64 generation = m_generation;
+    m_page->runJavaScript(QStringLiteral("window.lectoriaPdf ? lectoriaPdf.pageAtTop() : 0"),
+                          QWebEngineScript::ApplicationWorld,
+                          [this, generation, answer = std::move(answer)](const QVariant& page) {
+                              if (generation == m_generation)
+                                  answer(page.toInt());
+                          });
+}
+
+void PdfPresenter::showPart(int page, const QString& number)
+{
+    m_page->runJavaScript(
+        QStringLiteral("window.lectoriaPdf && lectoriaPdf.showPart(%1, %2, 0)")
+            .arg(page)
+            .arg(QString::fromUtf8(QJsonDocument(QJsonArray{number}).toJson(QJsonDocument::Compact))
+                     .mid(1)
+                     .chopped(1)),
+        QWebEngineScript::ApplicationWorld);
 }

@@ -5,6 +5,9 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
+
+#include <functional>
 
 class QTimer;
 class QWebEnginePage;
@@ -21,6 +24,7 @@ public:
     {
         PdfMarks::Found found;
         QString backColor; // "#rrggbb"
+        QString first;     // with nothing to mark: text whose first place is shown (a mention)
     };
 
     PdfPresenter(QWebEnginePage* page, QObject* parent);
@@ -37,6 +41,16 @@ public:
     // Draws every page of the document shown (for printing); allDrawn answers once they all
     // are.
     void drawAll();
+
+    // Once presented: places links over the text layer, each {page, text, href, title, kind}
+    // found on its page after the one before (a JSON array).
+    void addLinks(const QByteArray& links);
+    // The file's own bookmarks, each {title, page, top, depth}, in order.
+    void askOutline(std::function<void(const QVariantList&)> answer);
+    // The page at the top of the view, from 1.
+    void askPageAtTop(std::function<void(int)> answer);
+    // Shows the line of page that begins with number, else the page's top.
+    void showPart(int page, const QString& number);
 
 signals:
     // The document is laid out and marked: its marked occurrences; failed when pdf.js could

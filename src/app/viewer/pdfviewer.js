@@ -14,6 +14,7 @@
     marks: 0,
     pages: [],
     rendered: 0,
+    outline: [], // the file's own bookmarks: { title, page, depth }
   };
 
   const isWordChar = (c) => /[\p{L}\p{N}]/u.test(c);
@@ -105,6 +106,200 @@
     }
   }
 
+  // The text node and offset where a piece's character offset falls (marks split the piece).
+  function locate(div, offset) {
+    const walker = document.createTreeWalker(div, NodeFilter.SHOW_TEXT);
+    let passed = 0;
+    for (let node = walker.nextNode(); node; node = walker.nextNode()) {
+      if (offset <= passed + node.length) return { node, offset: offset - passed };
+      passed += node.length;
+    }
+    return null;
+  }
+
+  // The boxes that [begin, end) of a page's text covers, in the page's own pixels.
+  function boxesOf(entry, begin, end) {
+    const boxes = [];
+    const frame = entry.box.getBoundingClientRect();
+    const ratio = frame.width > 0 ? entry.box.offsetWidth / frame.width : 1;
+    for (let i = begin; i < end;) {
+      const piece = entry.at[i][0];
+      let j = i;
+      while (j + 1 < end && entry.at[j + 1][0] === piece) ++j;
+      const div = entry.divs[piece];
+      const length = entry.items[piece].str.length;
+      const first = div && locate(div, Math.min(entry.at[i][1], length));
+      const last = div && locate(div, Math.min(entry.at[j][1] + 1, length));
+      if (first && last) {
+        const range = document.createRange();
+        range.setStart(first.node, first.offset);
+        range.setEnd(last.node, last.offset);
+        for (const r of range.getClientRects()) {
+          if (r.width <= 0 || r.height <= 0) continue;
+          boxes.push({ left: (r.left - frame.left) * ratio, top: (r.top - frame.top) * ratio,
+                       width: r.width * ratio, height: r.height * ratio });
+        }
+      }
+      i = j + 1;
+    }
+    return boxes;
+  }
+
+  function linkLayerOf(entry) {
+    if (!entry.linkLayer) {
+      entry.linkLayer = document.createElement('div');
+      entry.linkLayer.className = 'linkLayer';
+      entry.box.appendChild(entry.linkLayer);
+    }
+    return entry.linkLayer;
+  }
+
+  function placeLink(entry, box, href, title, kind) {
+    const link = document.createElement(href ? 'a' : 'span');
+    link.className = 'lectoria-link ' + kind;
+    if (href) link.href = href;
+    if (title) link.title = title;
+    link.style.left = box.left + 'px';
+    link.style.top = box.top + 'px';
+    link.style.width = box.width + 'px';
+    link.style.height = box.height + 'px';
+    linkLayerOf(entry).appendChild(link);
+  }
+
+  const normalized = (text) => text.replace(/\s+/g, ' ').trim();
+
+  // The designations and part references the program found, each found in its page's text
+  // after the one before it there; returns how many were placed.
+  function addLinks(links) {
+    const after = new Map();
+    let placed = 0;
+    for (const link of links) {
+      const entry = state.pages[link.page - 1];
+      const needle = normalized(link.text || '');
+      if (!entry || !entry.text || !needle) continue;
+      const key = link.page + '\n' + needle;
+      const at = entry.text.indexOf(needle, after.get(key) || 0);
+      if (at < 0) continue;
+      after.set(key, at + needle.length);
+      for (const box of boxesOf(entry, at, at + needle.length))
+        placeLink(entry, box, link.href, link.title, link.kind);
+      ++placed;
+    }
+    return placed;
+  }
+
+  // The page of a destination of the file (a name or an explicit one), and the place on it
+  // from its top in the page's pixels; null when it has none.
+  async function destinationOf(pdf, dest) {
+    try {
+      const explicit = typeof dest === 'string' ? await pdf.getDestination(dest) : dest;
+      if (!Array.isArray(explicit) || !explicit.length) return null;
+      const ref = explicit[0];
+      const index = ref && typeof ref === 'object' ? await pdf.getPageIndex(ref)
+                                                   : Number.isInteger(ref) ? ref : -1;
+      if (index < 0 || index >= pdf.numPages) return null;
+      let top = 0;
+      const entry = state.pages[index];
+      if (entry && explicit[1] && explicit[1].name === 'XYZ' && typeof explicit[3] === 'number') {
+        const viewport = entry.pdf.getViewport({ scale });
+        top = Math.max(0, viewport.convertToViewportPoint(0, explicit[3])[1]);
+      }
+      return { page: index + 1, top };
+    } catch (e) {
+      return null;
+    }
+  }
+
+  // The file's own links to its pages (its table of contents, "см. п. 5"); links out of the
+  // file are left as text.
+  async function addInternalLinks(pdf) {
+    for (const entry of state.pages) {
+      let annotations = [];
+      try {
+        annotations = await entry.pdf.getAnnotations({ intent: 'display' });
+      } catch (e) {
+        continue;
+      }
+      const viewport = entry.pdf.getViewport({ scale });
+      for (const annotation of annotations.slice(0, 2000)) {
+        if (annotation.subtype !== 'Link' || !annotation.dest) continue;
+        const target = await destinationOf(pdf, annotation.dest);
+        if (!target) continue;
+        const [x1, y1, x2, y2] = pdfjsLib.Util.normalizeRect(
+          viewport.convertToViewportRectangle(annotation.rect));
+        placeLink(entry, { left: x1, top: y1, width: x2 - x1, height: y2 - y1 },
+                  '#page' + target.page, '', 'lectoria-internal');
+      }
+    }
+  }
+
+  async function readOutline(pdf) {
+    const out = [];
+    const walk = async (items, depth) => {
+      for (const item of items || []) {
+        if (out.length >= 5000 || depth > 12) return;
+        const target = item.dest ? await destinationOf(pdf, item.dest) : null;
+        out.push({ title: normalized(String(item.title || '')), page: target ? target.page : 0,
+                   top: target ? target.top : 0, depth });
+        await walk(item.items, depth + 1);
+      }
+    };
+    try {
+      await walk(await pdf.getOutline(), 1);
+    } catch (e) {
+      state.errors.push('outline: ' + String(e && e.message ? e.message : e));
+    }
+    return out;
+  }
+
+  // The page at the top of the view, from 1.
+  function pageAtTop() {
+    let low = 0, high = state.pages.length - 1, found = 1;
+    while (low <= high) {
+      const middle = (low + high) >> 1;
+      if (state.pages[middle].box.getBoundingClientRect().bottom > 12) {
+        found = middle + 1;
+        high = middle - 1;
+      } else {
+        low = middle + 1;
+      }
+    }
+    return found;
+  }
+
+  // Shows a part: on its page, the line that begins with its number, else the place given
+  // from the page's top.
+  function showPart(page, number, top) {
+    const entry = state.pages[page - 1];
+    if (!entry) return false;
+    if (number) {
+      for (const div of entry.divs) {
+        const text = div.textContent.trim();
+        if (text.startsWith(number) && !/[\d.]/.test(text.charAt(number.length) || ' ')) {
+          div.scrollIntoView({ block: 'start' });
+          return true;
+        }
+      }
+    }
+    entry.box.scrollIntoView({ block: 'start' });
+    if (top > 0) window.scrollBy(0, top);
+    return true;
+  }
+
+  // Scrolls the first place that holds text into view (a mention to show).
+  function showFirst(text) {
+    const needle = normalized(text).toLowerCase();
+    if (!needle) return false;
+    for (const entry of state.pages) {
+      const at = entry.text.toLowerCase().indexOf(needle);
+      if (at < 0) continue;
+      const div = entry.divs[entry.at[at][0]];
+      (div || entry.box).scrollIntoView({ block: 'center' });
+      return true;
+    }
+    return false;
+  }
+
   function forget(page) {
     const picture = page.picture;
     if (!picture || !page.rendering) return;
@@ -176,7 +371,7 @@
         layer.className = 'textLayer';
         box.appendChild(layer);
         body.appendChild(box);
-        const entry = { pdf: page, box, rendering: false };
+        const entry = { pdf: page, box, rendering: false, items: [], divs: [], text: '', at: [] };
         state.pages.push(entry);
         observer.observe(box);
         const content = await page.getTextContent();
@@ -184,8 +379,9 @@
         const divs = [];
         await pdfjsLib.renderTextLayer({ textContent: content, container: layer, viewport,
                                          textDivs: divs }).promise;
+        const { text, at } = pageText(items);
+        Object.assign(entry, { items, divs, text, at });
         if (options.needles.length) {
-          const { text, at } = pageText(items);
           const haystack = options.caseSensitive ? text : text.toLowerCase();
           const occurrences = occurrencesIn(haystack, options.needles, options.wholeWords);
           markPieces(divs, items, at, occurrences, number, options.colors);
@@ -195,6 +391,9 @@
       }
       state.marks = number - 1;
       if (options.scrollTo > 0) window.scrollTo(0, options.scrollTo);
+      else if (!state.marks && options.first) showFirst(options.first);
+      state.outline = await readOutline(pdf);
+      await addInternalLinks(pdf);
     } catch (e) {
       state.failed = true;
       body.textContent = 'Документ PDF не удалось показать: ' + (e && e.message ? e.message : e);
@@ -213,6 +412,10 @@
   window.lectoriaPdf = {
     open,
     renderAll,
+    addLinks,
+    pageAtTop,
+    showPart,
+    outline: () => state.outline,
     state: () => ({ ready: state.ready, failed: state.failed, marks: state.marks,
                     pages: state.pages.length, drawn: state.rendered,
                     errors: state.errors.join('; ') }),

@@ -651,6 +651,13 @@ DocumentStructure DocumentStructure::ofPdf(const PdfText& text)
     return DocumentStructure(TextBlocks::ofPdf(text));
 }
 
+DocumentStructure DocumentStructure::ofParts(std::vector<DocumentPart> parts)
+{
+    DocumentStructure structure;
+    structure.m_parts = std::move(parts);
+    return structure;
+}
+
 std::optional<DocumentStructure> DocumentStructure::ofFile(const QString& path)
 {
     if (path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {

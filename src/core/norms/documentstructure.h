@@ -55,6 +55,8 @@ public:
 
     static DocumentStructure ofPage(const QByteArray& raw);
     static DocumentStructure ofPdf(const PdfText& text);
+    // Parts found elsewhere (a PDF's own bookmarks), each parent before its own.
+    static DocumentStructure ofParts(std::vector<DocumentPart> parts);
     // The structure of a document of the library, a page or a PDF (read by its text layer);
     // none when it cannot be read.
     static std::optional<DocumentStructure> ofFile(const QString& path);

@@ -6,6 +6,7 @@
 #include "testsupport/pagescript.h"
 #include "testsupport/startwindow.h"
 #include "testsupport/suitefixture.h"
+#include "testsupport/testpdf.h"
 #include "tree/documenttreepanel.h"
 #include "viewer/documentviewer.h"
 #include "viewer/outlinepanel.h"
@@ -80,6 +81,20 @@ class TestOutline : public QObject
             },
             20000);
     }
+    int pageAtTop() { return evaluate(QStringLiteral("lectoriaPdf.pageAtTop()")).toInt(); }
+    bool showPdf(const QString& path)
+    {
+        if (!QTest::qWaitFor([&] { return m_form->treePanel()->selectPath(path); }, 20000))
+            return false;
+        return QTest::qWaitFor(
+            [&] {
+                return m_form->viewer()->shownDocument() == path &&
+                       evaluate(QStringLiteral("window.lectoriaPdf ? lectoriaPdf.state().ready "
+                                               ": false"))
+                           .toBool();
+            },
+            30000);
+    }
     QTreeWidgetItem* itemOf(const QString& line) const
     {
         const QList<QTreeWidgetItem*> found =
@@ -132,11 +147,25 @@ private slots:
             TestFiles::cp1251(QStringLiteral(
                 "<html><body><p>Работы ведут по п. 5.2.3 СП 70.13330.2012; испытания по "
                 "приложению Б СП 70.13330.2012, а уход по п. 9.9 СП 70.13330.2012.</p>"
+                "<p>Приемка по п. 3.1 СП 71.13330.2017.</p>"
                 "</body></html>"))));
         QVERIFY(
             TestFiles::write(m_suite.normDoc(QStringLiteral("Записка.htm")),
                              TestFiles::cp1251(QStringLiteral(
                                  "<html><body><p>Просто текст без пунктов.</p></body></html>"))));
+        QList<QStringList> pages(2);
+        pages[0] << QStringLiteral("1 Область применения")
+                 << QStringLiteral("1.1 Настоящий свод правил распространяется на работы.")
+                 << QStringLiteral("2 Нормативные ссылки")
+                 << QStringLiteral("2.1 Работы ведут по п. 5.2.3 СП 70.13330.2012.");
+        pages[1] << QStringLiteral("3 Общие требования")
+                 << QStringLiteral("3.1 Требования см. в п. 1.1 настоящего свода.");
+        for (QStringList& page : pages)
+            for (int line = 0; line < 30; ++line)
+                page << QStringLiteral("Работы выполняют по проекту производства работ.");
+        QVERIFY(
+            TestPdf::writePages(m_suite.normDoc(QStringLiteral("СП 71.13330.2017.pdf")), pages));
+        QVERIFY(TestPdf::writeWithBookmarks(m_suite.normDoc(QStringLiteral("Правила.pdf"))));
         QVERIFY(TestFiles::write(m_suite.iniFile(), "[TreeView]\nNormDocButton=1\n"));
         m_form = startWindow(m_suite.programFile());
         QVERIFY(m_form);
@@ -250,7 +279,7 @@ private slots:
         QVERIFY(show(QStringLiteral("Смета.htm")));
         QTRY_COMPARE_WITH_TIMEOUT(
             evaluate(QStringLiteral("document.querySelectorAll('a[href*=\"#\"]').length")).toInt(),
-            3, 20000);
+            4, 20000);
         QSignalSpy notes(m_form->viewer(), &DocumentViewer::statusNote);
         QVERIFY(click(QStringLiteral("a[href*='#']")));
         QTRY_COMPARE_WITH_TIMEOUT(m_form->viewer()->shownDocument(), norm, 20000);
@@ -264,7 +293,7 @@ private slots:
                                   m_suite.normDoc(QStringLiteral("Смета.htm")), 20000);
         QTRY_VERIFY_WITH_TIMEOUT(
             evaluate(QStringLiteral("document.querySelectorAll('a[href*=\"#\"]').length"))
-                    .toInt() == 3,
+                    .toInt() == 4,
             20000);
         QVERIFY(click(QStringLiteral("a[href*='#'][href$='9.9']")));
         QTRY_COMPARE_WITH_TIMEOUT(m_form->viewer()->shownDocument(), norm, 20000);
@@ -284,6 +313,71 @@ private slots:
         QVERIFY(click(QStringLiteral("a.lectoria-part")));
         QTRY_VERIFY_WITH_TIMEOUT(qAbs(topOf(QStringLiteral("5.2.1 "))) <= 2, 10000);
         QCOMPARE(m_form->viewer()->shownDocument(), norm);
+    }
+
+    // A PDF: the rule's parts by page in the outline, its designations and part references
+    // as links over its text, a part shown on its page, the part read followed.
+    void partsOfAPdf()
+    {
+        const QString pdf = m_suite.normDoc(QStringLiteral("СП 71.13330.2017.pdf"));
+        QVERIFY(showPdf(pdf));
+        QTRY_VERIFY_WITH_TIMEOUT(itemOf(QStringLiteral("3 Общие требования")) != nullptr, 20000);
+        QCOMPARE(itemOf(QStringLiteral("3.1"))->parent(), itemOf(QStringLiteral("3 Общие")));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            evaluate(QStringLiteral("document.querySelectorAll('.linkLayer a.lectoria-norm')"
+                                    ".length + '/' + document.querySelectorAll("
+                                    "'.linkLayer a.lectoria-part[href=\"#page1\"]').length"))
+                    .toString() == u"2/1",
+            20000); // "п. 5.2.3" and "СП 70.13330.2012"; "п. 1.1" of its own
+        emit panel()->tree()->itemClicked(itemOf(QStringLiteral("3 Общие")), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(pageAtTop(), 2, 10000);
+        evaluate(QStringLiteral("window.scrollTo(0, 0)"));
+        QTRY_VERIFY_WITH_TIMEOUT(panel()->tree()->currentItem() &&
+                                     panel()->tree()->currentItem()->text(0).startsWith(u"2.1"),
+                                 10000); // the last part of page 1
+
+        // The norm cited, at the part.
+        QVERIFY(click(QStringLiteral(".linkLayer a.lectoria-norm[href*='#']")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_form->viewer()->shownDocument(),
+                                  m_suite.normDoc(QStringLiteral("СП 70.13330.2012.htm")), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(qAbs(topOf(QStringLiteral("5.2.3 "))) <= 2, 20000);
+    }
+
+    // A part of a PDF cited by a page: the PDF is shown at it.
+    void linkIntoAPdf()
+    {
+        QVERIFY(show(QStringLiteral("Смета.htm")));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            evaluate(QStringLiteral("document.querySelector('a[href$=\"3.1\"]') !== null"))
+                .toBool(),
+            20000);
+        QVERIFY(click(QStringLiteral("a[href$='3.1']")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_form->viewer()->shownDocument(),
+                                  m_suite.normDoc(QStringLiteral("СП 71.13330.2017.pdf")), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(pageAtTop(), 2, 20000);
+    }
+
+    // A PDF with bookmarks: they are its outline; its own links go to their pages.
+    void bookmarksOfAPdf()
+    {
+        QVERIFY(showPdf(m_suite.normDoc(QStringLiteral("Правила.pdf"))));
+        QTRY_VERIFY_WITH_TIMEOUT(itemOf(QStringLiteral("Second part")) != nullptr, 20000);
+        QCOMPARE(panel()->tree()->topLevelItemCount(), 2);
+        QCOMPARE(panel()->tree()->topLevelItem(0)->text(0), QStringLiteral("Introduction"));
+        emit panel()->tree()->itemClicked(itemOf(QStringLiteral("Second part")), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(pageAtTop(), 2, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(panel()->tree()->currentItem(),
+                                  itemOf(QStringLiteral("Second part")), 10000);
+
+        evaluate(QStringLiteral("window.scrollTo(0, 0)"));
+        QTRY_COMPARE_WITH_TIMEOUT(pageAtTop(), 1, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            evaluate(QStringLiteral("document.querySelectorAll('a.lectoria-internal"
+                                    "[href=\"#page2\"]').length"))
+                    .toInt() == 1,
+            20000);
+        QVERIFY(click(QStringLiteral("a.lectoria-internal")));
+        QTRY_COMPARE_WITH_TIMEOUT(pageAtTop(), 2, 10000);
     }
 };
 
