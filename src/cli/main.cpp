@@ -5,6 +5,7 @@
 #include "library/libraryscan.h"
 #include "matching/namematcher.h"
 #include "matching/wordforms.h"
+#include "norms/citationsearch.h"
 #include "norms/designationrule.h"
 #include "norms/documentnorms.h"
 #include "norms/documentstructure.h"
@@ -90,6 +91,10 @@ const char* const usage =
     "name, its title and its first heading) are not citations of itself. Without a year,\n"
     "DESIGNATION stands for every edition; a citation without a year cites every edition. In\n"
     "scan order; with --index, each DIR's index answers for the documents it knows as they are.\n"
+    "DESIGNATION may name a part of the document (\"п. 5.2 СП 48.13330.2019\", \"СП\n"
+    "48.13330.2019, табл. 3\", \"раздел 6 СП 70.13330.2012\", \"прил. Б ГОСТ 10178-85\"): then\n"
+    "the documents are found that cite that part beside the document (\"п. 5.2.3 СП ...\"); a\n"
+    "citation of a part within it (\"п. 5.2.3\") cites it too.\n"
     "\n"
     "With --designations, each FILE's designations are printed, one per line, tab-separated:\n"
     "the file, what the designation is to it (own: of its names; cites: a citation, with the\n"
@@ -306,8 +311,10 @@ int main(int argc, char* argv[])
     context = SearchJob::trimmedContext(context);
     if (context.isEmpty())
         return usageError(QStringLiteral("the context is empty"));
-    if (cites && DesignationRule::parse(context).kind.isEmpty())
-        return usageError(QStringLiteral("\"%1\" is no designation of a document").arg(context));
+    if (cites && !CitationSearch::parse(context))
+        return usageError(
+            QStringLiteral("\"%1\" is no designation of a document, nor a part of one")
+                .arg(context));
     if (wordForms && !WordQuery(context).isValid())
         return usageError(QStringLiteral("the query holds no word"));
 

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSet>
 #include <QStandardPaths>
 #include <QStringEncoder>
@@ -149,6 +150,123 @@ private slots:
                          sp + QStringLiteral("replaces\tСП 48.13330.2011\tСП 48.13330\t2011\t1")}));
         QCOMPARE(run({QStringLiteral("--designations"), lib + QStringLiteral("/нет.htm")}).exitCode,
                  2);
+    }
+
+    // A library with a known graph of part citations in their written variants: the documents
+    // citing a part (or a part within it) are exactly those, with and without the index, and
+    // after documents change behind the index's back.
+    void partCitations()
+    {
+        const QString lib = m_dir.filePath(QStringLiteral("parts"));
+        struct Cited
+        {
+            QString norm;
+            QString part; // as PartAddress keys it, with its kind
+        };
+        const QStringList norms{QStringLiteral("СП 48.13330.2019"),
+                                QStringLiteral("СНиП 12-01-2004"), QStringLiteral("ГОСТ 10178-85")};
+        QRandomGenerator random(48);
+        QHash<QString, QList<Cited>> truth; // by document
+        const auto write = [&](int number) {
+            QString body;
+            QList<Cited> cited;
+            for (int i = 0; i < 4; ++i) {
+                const QString norm = norms[random.bounded(3)];
+                const QString clause = QStringLiteral("%1.%2.%3")
+                                           .arg(random.bounded(4, 7))
+                                           .arg(random.bounded(1, 4))
+                                           .arg(random.bounded(1, 3));
+                const QString table = QString::number(random.bounded(1, 4));
+                switch (random.bounded(7)) {
+                case 0:
+                    body +=
+                        QStringLiteral("<p>Согласно п. %1 %2 работы ведут.</p>").arg(clause, norm);
+                    cited.append({norm, QStringLiteral("c:") + clause});
+                    break;
+                case 1:
+                    body +=
+                        QStringLiteral("<p>В соответствии с пунктом %1 %2.</p>").arg(clause, norm);
+                    cited.append({norm, QStringLiteral("c:") + clause});
+                    break;
+                case 2:
+                    body +=
+                        QStringLiteral("<p>Требования %2, п. %1 соблюдены.</p>").arg(clause, norm);
+                    cited.append({norm, QStringLiteral("c:") + clause});
+                    break;
+                case 3:
+                    body += QStringLiteral("<p>Марки по табл. %1 %2.</p>").arg(table, norm);
+                    cited.append({norm, QStringLiteral("t:") + table});
+                    break;
+                case 4:
+                    body += QStringLiteral("<p>Порядок по пп. %1–%2 %3.</p>")
+                                .arg(clause, clause.left(4) + u'9', norm);
+                    cited.append({norm, QStringLiteral("c:") + clause});
+                    cited.append({norm, QStringLiteral("c:") + clause.left(4) + u'9'});
+                    break;
+                case 5: // the document's own clause, then a norm in another sentence
+                    body += QStringLiteral("<p>См. п. %1. Материалы по %2.</p>").arg(clause, norm);
+                    break;
+                default: // an amount is not a part
+                    body += QStringLiteral("<p>По %1 слой 5.2 м, уклон 2,5 %.</p>").arg(norm);
+                    break;
+                }
+            }
+            truth.insert(QStringLiteral("%1/Док %2.htm").arg(lib).arg(number), cited);
+            return TestFiles::write(QStringLiteral("%1/Док %2.htm").arg(lib).arg(number),
+                                    TestFiles::cp1251(body));
+        };
+        for (int number = 0; number < 40; ++number)
+            QVERIFY(write(number));
+        struct Query
+        {
+            QString text;
+            QString norm; // the norm's key
+            QString part;
+        };
+        const QList<Query> queries{
+            {QStringLiteral("п. 5.2 СП 48.13330.2019"), QStringLiteral("СП 48.13330"),
+             QStringLiteral("c:5.2")},
+            {QStringLiteral("п. 4.1.1 СП 48.13330"), QStringLiteral("СП 48.13330"),
+             QStringLiteral("c:4.1.1")},
+            {QStringLiteral("СНиП 12-01-2004, раздел 6"), QStringLiteral("СНиП 12-01"),
+             QStringLiteral("c:6")},
+            {QStringLiteral("табл. 2 ГОСТ 10178-85"), QStringLiteral("ГОСТ 10178"),
+             QStringLiteral("t:2")},
+        };
+        const auto expected = [&](const Query& query) {
+            QSet<QString> out;
+            for (auto it = truth.cbegin(); it != truth.cend(); ++it)
+                for (const Cited& cited : it.value())
+                    if (cited.norm.startsWith(query.norm) &&
+                        (cited.part == query.part || (query.part.startsWith(u"c:") &&
+                                                      cited.part.startsWith(query.part + u'.'))))
+                        out.insert(it.key());
+            return out;
+        };
+        const auto check = [&](bool indexed) {
+            for (const Query& query : queries) {
+                QStringList arguments{QStringLiteral("--cites"), query.text, lib};
+                if (indexed)
+                    arguments.prepend(QStringLiteral("--index"));
+                const Run found = run(arguments);
+                const QSet<QString> wanted = expected(query);
+                QCOMPARE(found.exitCode, wanted.isEmpty() ? 1 : 0);
+                QCOMPARE(QSet<QString>(found.out.begin(), found.out.end()), wanted);
+            }
+        };
+        check(false);
+        QVERIFY(!expected(queries[0]).isEmpty() && !expected(queries[3]).isEmpty());
+        waitForStampsToSettle();
+        QProcess index;
+        index.start(QStringLiteral(LECTORIA_INDEX), {lib});
+        QVERIFY(index.waitForFinished(60000));
+        QCOMPARE(index.exitCode(), 0);
+        check(true);
+        // Changed behind the index's back: the changed ones are read.
+        for (int number = 0; number < 40; number += 3)
+            QVERIFY(write(number));
+        check(true);
+        check(false);
     }
 
     // A document's parts, a line each; several files name the file first.

@@ -9,6 +9,7 @@
 #include "text/characterrules.h"
 #include "text/documenttext.h"
 
+#include <QSet>
 #include <QUrl>
 #include <QtEndian>
 
@@ -552,11 +553,12 @@ bool DocumentIndex::putNorms(qint64 id, const DocumentNorms& norms)
     Statement add(m_db,
                   "INSERT OR REPLACE INTO norms(doc, role, key, edition, written, count, first)"
                   " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7);");
-    const auto row = [&](NormRole role, const Designation& designation, int count) {
+    const auto row = [&](NormRole role, const Designation& designation, int count,
+                         const QString& part = QString()) {
         sqlite3_reset(add.get());
         add.bindInt(1, id);
         add.bindInt(2, int(role));
-        add.bindText(3, designation.key());
+        add.bindText(3, part.isEmpty() ? designation.key() : partKey(designation, part));
         add.bindInt(4, designation.edition);
         add.bindText(5, designation.text());
         add.bindInt(6, count);
@@ -575,7 +577,25 @@ bool DocumentIndex::putNorms(qint64 id, const DocumentNorms& norms)
         if (!row(NormRole::Replaces, replaced, 0))
             return false;
     }
+    // A part cited twice, or in two of its own parts, is one row with the count of the first.
+    QSet<QString> keyed;
+    for (const DocumentNorms::PartCitation& citation : norms.partCitations()) {
+        for (const QString& part : citation.part.coveringIndexKeys()) {
+            const QString key =
+                partKey(citation.first, part) + u'|' + QString::number(citation.first.edition);
+            if (keyed.contains(key))
+                continue;
+            keyed.insert(key);
+            if (!row(NormRole::CitesPart, citation.first, citation.count, part))
+                return false;
+        }
+    }
     return true;
+}
+
+QString DocumentIndex::partKey(const Designation& document, const QString& part)
+{
+    return document.key() + u'#' + part;
 }
 
 bool DocumentIndex::norms(NormRole role, QList<NormRow>* out, const QString& key)

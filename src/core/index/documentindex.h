@@ -24,6 +24,9 @@ public:
         Own = 0,
         Cites = 1,
         Replaces = 2,
+        // A part of a cited document: the key is the document's and the part's
+        // ("СП 48.13330#c:5.2"), one row for the part and each part that holds it.
+        CitesPart = 3,
     };
     struct NormRow
     {
@@ -94,6 +97,8 @@ public:
     // Every document's number of words.
     bool wordCounts(QHash<QString, int>* out);
     // The rows of one role for every document; of a key alone when key is given.
+    // The key of a part citation's rows: the document's key and the part's (indexKey).
+    static QString partKey(const struct Designation& document, const QString& part);
     bool norms(NormRole role, QList<NormRow>* out, const QString& key = QString());
     // At least the number of documents held, told at once.
     int documentCountBound();
@@ -143,7 +148,7 @@ public:
     // taken as they are; 7: soft hyphens and stress accents left out, marks part of words;
     // 8: the designations each document is, cites and replaces; 9: words keyed by the Russian
     // dictionary, a word's keys at one position.
-    static constexpr int FormatVersion = 9;
+    static constexpr int FormatVersion = 10;
 
 private:
     bool execute(const char* sql);

@@ -8,6 +8,7 @@
 #include "matching/wordforms.h"
 #include "matching/wordsearch.h"
 #include "norms/designation.h"
+#include "norms/partaddress.h"
 #include "text/documenttext.h"
 
 // A document a word-forms reading takes in pieces (and so reads whole, whatever it holds) is
@@ -157,11 +158,24 @@ IndexFilter::IndexFilter(const QString& folder, const WordSearch& search) : m_fo
 
 IndexFilter::IndexFilter(const QString& folder, const Designation& cited) : m_folder(folder)
 {
+    useCitations(DocumentIndex::NormRole::Cites, cited, cited.key());
+}
+
+IndexFilter::IndexFilter(const QString& folder, const Designation& cited, const PartAddress& part)
+    : m_folder(folder)
+{
+    useCitations(DocumentIndex::NormRole::CitesPart, cited,
+                 DocumentIndex::partKey(cited, part.indexKey()));
+}
+
+void IndexFilter::useCitations(DocumentIndex::NormRole role, const Designation& cited,
+                               const QString& key)
+{
     KeptIndex index;
     if (!open(index))
         return;
     QList<DocumentIndex::NormRow> rows;
-    const bool read = index->norms(DocumentIndex::NormRole::Cites, &rows, cited.key());
+    const bool read = index->norms(role, &rows, key);
     QSet<QString> citing;
     for (const DocumentIndex::NormRow& row : std::as_const(rows)) {
         if (cited.edition == 0 || row.edition == 0 || row.edition == cited.edition)

@@ -14,6 +14,7 @@
 #include <vector>
 
 class KeptIndex;
+class PartAddress;
 class WordSearch;
 
 // What the index of a library folder tells a text-mode search: which documents cannot hold
@@ -45,6 +46,8 @@ public:
     // The search of the documents citing a designation: the candidates are those the index
     // knows to cite it.
     IndexFilter(const QString& folder, const struct Designation& cited);
+    // ... and of the documents citing a part of it, or a part within that part.
+    IndexFilter(const QString& folder, const struct Designation& cited, const PartAddress& part);
     // What documents are and replace, for the catalog of norms: the index answers for every
     // document it knows as it is.
     enum class Norms
@@ -89,6 +92,9 @@ public:
     static QString indexFileFor(const QString& folder);
 
 private:
+    // The candidates are the documents with rows of role and key, of the edition cited.
+    void useCitations(DocumentIndex::NormRole role, const struct Designation& cited,
+                      const QString& key);
     // The entry of a document the index knows as it is, or -1.
     qsizetype entryAsIs(const ScannedDocument& document) const;
     // Marks the candidates (paths below the folder) beside the stamps; false when one is not

@@ -2,6 +2,7 @@
 
 #include "norms/designationrule.h"
 #include "norms/documentheadings.h"
+#include "norms/partreferences.h"
 #include "pdf/documentfile.h"
 #include "platform/platform.h"
 #include "text/documenttext.h"
@@ -140,7 +141,8 @@ qsizetype DocumentNorms::addText(QStringView text, qsizetype offset, qsizetype f
 {
     qsizetype next = beginLimit;
     QList<Designation> early; // in the first pages
-    for (Designation designation : DesignationRule::find(text, from)) {
+    const QList<Designation> found = DesignationRule::find(text, from);
+    for (Designation designation : found) {
         if (designation.begin >= beginLimit)
             break;
         next = std::max(next, designation.end);
@@ -157,6 +159,28 @@ qsizetype DocumentNorms::addText(QStringView text, qsizetype offset, qsizetype f
         }
         m_citationAt.insert(id, m_citations.size());
         m_citations.append(Citation{designation, 1});
+    }
+    // The parts of other documents named with them. (A reference just after a designation of
+    // the piece before is not seen: the pieces are a megabyte long.)
+    for (const PartReference& reference : PartReferences::find(text, from, found)) {
+        if (reference.begin >= beginLimit)
+            break;
+        next = std::max(next, reference.end);
+        if (reference.designation < 0 || isOwn(found[reference.designation]))
+            continue;
+        Designation cited = found[reference.designation];
+        cited.begin += offset;
+        cited.end += offset;
+        const QString id = cited.key() + u'|' + QString::number(cited.edition) + u'|' +
+                           QString::number(int(reference.address.kind())) + u'|' +
+                           reference.address.key();
+        if (const auto known = m_partCitationAt.constFind(id);
+            known != m_partCitationAt.constEnd()) {
+            ++m_partCitations[*known].count;
+            continue;
+        }
+        m_partCitationAt.insert(id, m_partCitations.size());
+        m_partCitations.append(PartCitation{cited, reference.address, 1});
     }
     if (offset < FirstPages)
         addReplaced(text.left(FirstPages - offset), early);
@@ -194,4 +218,12 @@ bool DocumentNorms::cites(const Designation& designation) const
     return std::any_of(m_citations.begin(), m_citations.end(), [&](const Citation& citation) {
         return citation.first.sameAs(designation);
     });
+}
+
+bool DocumentNorms::citesPart(const Designation& designation, const PartAddress& part) const
+{
+    return std::any_of(m_partCitations.begin(), m_partCitations.end(),
+                       [&](const PartCitation& citation) {
+                           return citation.first.sameAs(designation) && part.covers(citation.part);
+                       });
 }

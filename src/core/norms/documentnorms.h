@@ -1,6 +1,7 @@
 #pragma once
 
 #include "norms/designation.h"
+#include "norms/partaddress.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -23,6 +24,13 @@ public:
     struct Citation
     {
         Designation first; // the first mention, its place in the text
+        int count = 0;
+    };
+    // A part of a cited document named with it ("п. 5.2.3 СП 48.13330.2019").
+    struct PartCitation
+    {
+        Designation first; // the designation of the first mention, its place in the text
+        PartAddress part;
         int count = 0;
     };
 
@@ -48,10 +56,14 @@ public:
 
     const QList<Designation>& own() const { return m_own; }
     const QList<Citation>& citations() const { return m_citations; }
+    const QList<PartCitation>& partCitations() const { return m_partCitations; }
     const QList<Designation>& replaced() const { return m_replaced; }
     bool isOwn(const Designation& designation) const;
     // Whether it cites the designation (an edition not written fits any).
     bool cites(const Designation& designation) const;
+    // Whether it cites the part of the document, or a part within it ("п. 5.2.3" cites
+    // "п. 5.2").
+    bool citesPart(const Designation& designation, const PartAddress& part) const;
 
 private:
     // The designations of a piece of the text that begin at from or later and before
@@ -63,5 +75,7 @@ private:
     QList<Designation> m_own;
     QList<Citation> m_citations;
     QHash<QString, qsizetype> m_citationAt; // by key and edition
+    QList<PartCitation> m_partCitations;
+    QHash<QString, qsizetype> m_partCitationAt; // by key, edition and part
     QList<Designation> m_replaced;
 };

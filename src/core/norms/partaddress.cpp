@@ -93,6 +93,26 @@ bool PartAddress::covers(const PartAddress& other) const
     return other.m_key == m_key || (numbered && other.m_key.startsWith(m_key + QLatin1Char('.')));
 }
 
+QString PartAddress::indexKey() const
+{
+    // Clauses and sections are one numbering ("разд. 6" is "п. 6").
+    static constexpr char16_t letters[] = {u'c', u'c', u't', u'f', u'a', u'i'};
+    return QChar(letters[int(m_kind)]) + QLatin1Char(':') + m_key;
+}
+
+QStringList PartAddress::coveringIndexKeys() const
+{
+    QStringList keys{indexKey()};
+    if (m_kind == Kind::Clause || m_kind == Kind::Section) {
+        for (qsizetype dot = m_key.lastIndexOf(u'.'); dot > 0;
+             dot = m_key.lastIndexOf(u'.', dot - 1))
+            keys.append(PartAddress(Kind::Clause, m_key.left(dot)).indexKey());
+    } else if (m_kind == Kind::Item) {
+        keys.append(PartAddress(Kind::Table, m_key.section(u'-', 0, 2)).indexKey());
+    }
+    return keys;
+}
+
 int PartAddress::find(const DocumentStructure& structure) const
 {
     const std::vector<DocumentPart>& parts = structure.parts();

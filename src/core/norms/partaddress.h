@@ -3,6 +3,7 @@
 #include "norms/documentstructure.h"
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <optional>
@@ -41,6 +42,11 @@ public:
     // The part of structure nearest to the one named, of its kind: the one that shares most
     // of its numbers, then the closest; -1 when it has none of the kind.
     int nearest(const DocumentStructure& structure) const;
+
+    // The address as an index keeps it ("c:5.2.3"), and the addresses of every part that
+    // holds it, itself first ("c:5.2.3", "c:5.2", "c:5"): a citation of a part cites those.
+    QString indexKey() const;
+    QStringList coveringIndexKeys() const;
 
     // As written in a sentence: "пункт 5.2.3", "таблица 5.1", "приложение Б".
     QString text() const;

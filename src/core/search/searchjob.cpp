@@ -4,7 +4,6 @@
 #include "matching/documentsearch.h"
 #include "matching/wordsearch.h"
 #include "norms/citationsearch.h"
-#include "norms/designationrule.h"
 
 #include <QThread>
 #include <QThreadPool>
@@ -61,7 +60,8 @@ SearchResult SearchJob::run()
     std::unique_ptr<WordSearch> words;
     std::unique_ptr<CitationSearch> citations;
     if (m_request.citations)
-        citations = std::make_unique<CitationSearch>(DesignationRule::parse(m_request.context));
+        citations = std::make_unique<CitationSearch>(
+            CitationSearch::parse(m_request.context).value_or(CitationSearch(Designation())));
     else if (m_request.options.wordForms)
         words = std::make_unique<WordSearch>(m_request.context);
     std::vector<WordReading> readings;
@@ -94,6 +94,9 @@ SearchResult SearchJob::run()
             std::future<std::unique_ptr<IndexFilter>> filter;
             if (m_request.useIndex && (citations || words || m_request.options.textMode)) {
                 filter = std::async(std::launch::async, [&, folder] {
+                    if (citations && citations->part())
+                        return std::make_unique<IndexFilter>(folder, citations->cited(),
+                                                             *citations->part());
                     if (citations)
                         return std::make_unique<IndexFilter>(folder, citations->cited());
                     if (words)

@@ -168,7 +168,7 @@ private slots:
                              "of the old rule are then rebuilt) and pin the new text here";
         QVERIFY2(text == pinnedText, remind);
         QVERIFY2(WordForms::tokens(text) == pinnedStems, remind);
-        QVERIFY2(DocumentIndex::FormatVersion == 9, remind);
+        QVERIFY2(DocumentIndex::FormatVersion == 10, remind);
     }
 };
 
