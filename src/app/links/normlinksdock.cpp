@@ -1,6 +1,7 @@
 #include "links/normlinksdock.h"
 
 #include "library/libraryscan.h"
+#include "norms/citationsearch.h"
 #include "norms/designationrule.h"
 #include "norms/documentnorms.h"
 #include "norms/mentionsentence.h"
@@ -37,6 +38,9 @@ NormLinksDock::NormLinksDock(QWidget* parent) : QDockWidget(QStringLiteral("Св
     connect(&m_progress, &QTimer::timeout, this, &NormLinksDock::updateProgress);
     connect(m_list, &QTreeWidget::itemActivated, this, &NormLinksDock::activate);
     connect(m_list, &QTreeWidget::itemClicked, this, &NormLinksDock::activate);
+    m_partSettle.setSingleShot(true);
+    m_partSettle.setInterval(400);
+    connect(&m_partSettle, &QTimer::timeout, this, &NormLinksDock::searchPart);
 }
 
 NormLinksDock::~NormLinksDock()
@@ -48,9 +52,13 @@ void NormLinksDock::stopSearch()
 {
     if (m_job)
         m_job->cancel();
+    if (m_partJob)
+        m_partJob->cancel();
     m_reading.cancelAndWait();
     m_citing.cancelAndWait();
+    m_partCiting.cancelAndWait();
     m_progress.stop();
+    m_partSettle.stop();
 }
 
 void NormLinksDock::setCatalog(std::shared_ptr<const NormCatalog> catalog)
@@ -88,16 +96,19 @@ void NormLinksDock::refresh()
     stopSearch();
     m_shownPath = m_path;
     m_list->clear();
-    m_cites = m_citedBy = m_editions = nullptr;
+    m_cites = m_citedBy = m_citedPart = m_editions = nullptr;
+    m_own.reset();
+    m_partSearched.reset();
     if (m_path.isEmpty() || !Platform::isFile(m_path)) {
         auto* none = new QTreeWidgetItem(m_list, {QStringLiteral("Документ не выбран")});
         none->setDisabled(true);
         return;
     }
     m_cites = new QTreeWidgetItem(m_list, {QStringLiteral("Ссылается на")});
-    m_citedBy = new QTreeWidgetItem(m_list, {QStringLiteral("На него ссылаются")});
+    m_citedBy = new QTreeWidgetItem(m_list, {QStringLiteral("На документ ссылаются")});
+    m_citedPart = new QTreeWidgetItem(m_list, {QStringLiteral("На этот пункт ссылаются")});
     m_editions = new QTreeWidgetItem(m_list, {QStringLiteral("Редакции и замены")});
-    for (QTreeWidgetItem* part : {m_cites, m_citedBy, m_editions}) {
+    for (QTreeWidgetItem* part : {m_cites, m_citedBy, m_citedPart, m_editions}) {
         QFont font = part->font(0);
         font.setBold(true);
         part->setFont(0, font);
@@ -127,17 +138,28 @@ void NormLinksDock::showRead(const std::optional<DocumentNorms>& norms)
         m_citedBy->setText(1, QStringLiteral("у документа нет обозначения"));
         return;
     }
-    // The documents citing the one it is chiefly known by.
+    // The documents citing the one it is chiefly known by, and its part being read.
+    m_own = norms->own().front();
+    startCiting(m_citing, m_job, m_own->text(), *m_own, std::nullopt, m_citedBy);
+    searchPart();
+}
+
+void NormLinksDock::startCiting(LatestWork<QList<Citing>>& work, std::shared_ptr<SearchJob>& job,
+                                const QString& context, const Designation& cited,
+                                const std::optional<PartAddress>& part, QTreeWidgetItem* group)
+{
     SearchRequest request;
-    request.context = norms->own().front().text();
+    request.context = context;
     request.citations = true;
     request.folders = m_folders;
     request.useIndex = m_useIndex;
-    m_job = std::make_shared<SearchJob>(request);
-    m_citedBy->setText(1, QStringLiteral("поиск…"));
+    if (job)
+        job->cancel();
+    job = std::make_shared<SearchJob>(request);
+    group->setText(1, QStringLiteral("поиск…"));
     m_progress.start();
-    m_citing.start(
-        [job = m_job, cited = norms->own().front(), self = m_path](const auto& run) {
+    work.start(
+        [job, cited, part, self = m_path](const auto& run) {
             const SearchResult result = job->run();
             QList<Citing> documents;
             int looked = 0;
@@ -147,7 +169,7 @@ void NormLinksDock::showRead(const std::optional<DocumentNorms>& norms)
                 Citing citing{node.path, QString(), QString()};
                 if (looked++ < SentencesLooked) {
                     if (const auto found =
-                            MentionSentence::find(node.path, cited, run.stopFlag())) {
+                            MentionSentence::find(node.path, cited, part, run.stopFlag())) {
                         citing.mention = found->mention();
                         citing.sentence = found->sentence();
                     }
@@ -156,7 +178,39 @@ void NormLinksDock::showRead(const std::optional<DocumentNorms>& norms)
             });
             return documents;
         },
-        [this](QList<Citing> documents) { showCiting(std::move(documents)); });
+        [this, group](QList<Citing> documents) { showCiting(group, std::move(documents)); });
+}
+
+void NormLinksDock::setReadingPart(const std::optional<PartAddress>& part)
+{
+    if (part == m_part)
+        return;
+    m_part = part;
+    if (isVisible() && m_citedPart)
+        m_partSettle.start();
+}
+
+void NormLinksDock::searchPart()
+{
+    if (!m_citedPart || !m_own)
+        return;
+    const QString context = m_part ? m_part->text() + u' ' + m_own->text() : QString();
+    if (context == m_partSearched)
+        return;
+    m_partSearched = context;
+    if (m_partJob)
+        m_partJob->cancel();
+    m_partCiting.cancel();
+    qDeleteAll(m_citedPart->takeChildren());
+    const std::optional<CitationSearch> asked =
+        m_part ? CitationSearch::parse(context) : std::nullopt;
+    if (!asked || !asked->part()) {
+        m_citedPart->setText(0, QStringLiteral("На этот пункт ссылаются"));
+        m_citedPart->setText(1, QStringLiteral("читаемая часть без номера"));
+        return;
+    }
+    m_citedPart->setText(0, QStringLiteral("На этот пункт ссылаются (%1)").arg(m_part->text()));
+    startCiting(m_partCiting, m_partJob, context, *m_own, m_part, m_citedPart);
 }
 
 void NormLinksDock::fillCited(const DocumentNorms& norms)
@@ -199,15 +253,19 @@ void NormLinksDock::fillCited(const DocumentNorms& norms)
 
 void NormLinksDock::updateProgress()
 {
-    if (m_job && m_citing.isRunning())
+    if (m_job && m_citing.isRunning() && m_citedBy)
         m_citedBy->setText(1, QStringLiteral("поиск… проверено %1").arg(m_job->checkedCount()));
+    if (m_partJob && m_partCiting.isRunning() && m_citedPart)
+        m_citedPart->setText(1,
+                             QStringLiteral("поиск… проверено %1").arg(m_partJob->checkedCount()));
+    if (!m_citing.isRunning() && !m_partCiting.isRunning())
+        m_progress.stop();
 }
 
-void NormLinksDock::showCiting(QList<Citing> documents)
+void NormLinksDock::showCiting(QTreeWidgetItem* group, QList<Citing> documents)
 {
-    m_progress.stop();
-    if (!m_citedBy)
-        return;
+    if (group != m_citedBy && group != m_citedPart)
+        return; // of a list cleared since
     const auto captionOf = [this](const QString& path) {
         const QString caption = m_catalog ? m_catalog->captionOf(path) : QString();
         return caption.isEmpty() ? DocumentNorms::fileNameOf(path) : caption;
@@ -216,13 +274,13 @@ void NormLinksDock::showCiting(QList<Citing> documents)
         return captionOf(a.path).localeAwareCompare(captionOf(b.path)) < 0;
     });
     for (const Citing& citing : std::as_const(documents)) {
-        auto* item = new QTreeWidgetItem(m_citedBy, {captionOf(citing.path), citing.sentence});
+        auto* item = new QTreeWidgetItem(group, {captionOf(citing.path), citing.sentence});
         item->setData(0, PathRole, citing.path);
         item->setData(0, MentionRole, citing.mention);
         item->setToolTip(0, QDir::toNativeSeparators(citing.path));
         item->setToolTip(1, citing.sentence);
     }
-    m_citedBy->setText(1, QString::number(documents.size()));
+    group->setText(1, QString::number(documents.size()));
 }
 
 void NormLinksDock::activate(QTreeWidgetItem* item)

@@ -2,6 +2,8 @@
 
 #include "links/normkeeper.h"
 #include "links/normlinksdock.h"
+#include "norms/documentstructure.h"
+#include "norms/partaddress.h"
 #include "viewer/documentviewer.h"
 #include "viewer/titlepanel.h"
 
@@ -17,6 +19,15 @@ WindowNorms::WindowNorms(QMainWindow* window, QDockWidget* resultList, DocumentV
     m_links->hide();
     connect(m_viewer, &DocumentViewer::designationRequested, this, &WindowNorms::follow);
     connect(m_viewer, &DocumentViewer::partOfNormRequested, this, &WindowNorms::followPart);
+    // "На этот пункт ссылаются" follows the part being read.
+    connect(m_viewer, &DocumentViewer::structureChanged, this,
+            [this] { m_links->setReadingPart(std::nullopt); });
+    connect(m_viewer, &DocumentViewer::readingPartChanged, this, [this](int part) {
+        const std::shared_ptr<const DocumentStructure> structure = m_viewer->shownStructure();
+        m_links->setReadingPart(structure && part >= 0 && part < int(structure->parts().size())
+                                    ? PartAddress::of(structure->parts()[size_t(part)])
+                                    : std::nullopt);
+    });
     connect(m_titlePanel, &TitlePanel::designationRequested, this, &WindowNorms::follow);
     connect(m_links, &NormLinksDock::designationRequested, this, &WindowNorms::follow);
     connect(m_links, &NormLinksDock::documentRequested, this,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "norms/designation.h"
+#include "norms/partaddress.h"
 
 #include <QString>
 #include <QStringView>
@@ -24,9 +25,13 @@ public:
     // cannot be read.
     static std::optional<MentionSentence> find(const QString& path, const Designation& cited,
                                                const std::atomic<bool>* cancel = nullptr);
+    // The same for the first mention of a part of cited, or of a part within it.
+    static std::optional<MentionSentence> find(const QString& path, const Designation& cited,
+                                               const std::optional<PartAddress>& part,
+                                               const std::atomic<bool>* cancel = nullptr);
     // The sentence of text around the mention [begin, end): from the end of the sentence
-    // before (". "), at most Reach characters before it, to its own final dot, at most Reach
-    // characters after it.
+    // before (". " and a capital: "п. 5" goes on), at most Reach characters before it, to its
+    // own final dot, at most Reach characters after it.
     static QString around(QStringView text, qsizetype begin, qsizetype end);
 
     // The mention as written in the document.

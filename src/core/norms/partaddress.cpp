@@ -63,6 +63,30 @@ std::optional<PartAddress> PartAddress::parse(QStringView text)
     return PartAddress(Kind::Clause, key);
 }
 
+std::optional<PartAddress> PartAddress::of(const DocumentPart& part)
+{
+    if (part.key.isEmpty())
+        return std::nullopt;
+    switch (part.kind) {
+    case PartKind::Section:
+        return PartAddress(Kind::Section, part.key);
+    case PartKind::Clause:
+        return PartAddress(Kind::Clause, part.key);
+    case PartKind::Table:
+        return PartAddress(Kind::Table, part.key);
+    case PartKind::Figure:
+        return PartAddress(Kind::Figure, part.key);
+    case PartKind::Appendix:
+        return PartAddress(Kind::Appendix, part.key);
+    case PartKind::Item:
+        return PartAddress(Kind::Item, part.key);
+    case PartKind::Title:
+    case PartKind::Heading:
+        break;
+    }
+    return std::nullopt;
+}
+
 bool PartAddress::names(const DocumentPart& part) const
 {
     if (part.key != m_key)

@@ -28,6 +28,8 @@ public:
 
     // The address text is, blanks and a final dot aside; none when it names no part.
     static std::optional<PartAddress> parse(QStringView text);
+    // The address of a part found in a document; none for a heading without a number.
+    static std::optional<PartAddress> of(const DocumentPart& part);
 
     Kind kind() const { return m_kind; }
     QString key() const { return m_key; }

@@ -161,11 +161,15 @@ private slots:
         QVERIFY(show(QStringLiteral("СП 48.13330.2019.htm")));
         NormLinksDock* dock = m_form->normLinks();
         QVERIFY(dock->isVisible());
-        QTRY_VERIFY_WITH_TIMEOUT(!dock->isSearching() && dock->list()->topLevelItemCount() == 3,
+        QTRY_VERIFY_WITH_TIMEOUT(!dock->isSearching() && dock->list()->topLevelItemCount() == 4,
                                  20000);
         QTreeWidgetItem* cites = dock->list()->topLevelItem(0);
         QTreeWidgetItem* citedBy = dock->list()->topLevelItem(1);
-        QTreeWidgetItem* editions = dock->list()->topLevelItem(2);
+        QTreeWidgetItem* citedPart = dock->list()->topLevelItem(2);
+        QTreeWidgetItem* editions = dock->list()->topLevelItem(3);
+        QCOMPARE(citedBy->text(0), QStringLiteral("На документ ссылаются"));
+        // A page without numbered parts.
+        QCOMPARE(citedPart->text(1), QStringLiteral("читаемая часть без номера"));
         QCOMPARE(cites->childCount(), 1);
         QCOMPARE(cites->child(0)->text(0), QStringLiteral("СП 48.13330.2011"));
         QTRY_COMPARE_WITH_TIMEOUT(citedBy->childCount(), 1, 20000);

@@ -1,4 +1,5 @@
 #include "links/normkeeper.h"
+#include "links/normlinksdock.h"
 #include "norms/documentstructure.h"
 #include "settings/appsettings.h"
 #include "support/windowcommands.h"
@@ -313,6 +314,39 @@ private slots:
         QVERIFY(click(QStringLiteral("a.lectoria-part")));
         QTRY_VERIFY_WITH_TIMEOUT(qAbs(topOf(QStringLiteral("5.2.1 "))) <= 2, 10000);
         QCOMPARE(m_form->viewer()->shownDocument(), norm);
+    }
+
+    // "Связи" lists, for the part being read, the documents citing it (or a part within it),
+    // with the sentence.
+    void citedPart()
+    {
+        m_form->commands()->action(WindowCommands::ShowLinks)->trigger();
+        QVERIFY(show(QStringLiteral("СП 70.13330.2012.htm")));
+        QTRY_VERIFY_WITH_TIMEOUT(itemOf(QStringLiteral("5.2.3")) != nullptr, 20000);
+        NormLinksDock* dock = m_form->normLinks();
+        QTRY_VERIFY_WITH_TIMEOUT(dock->list()->topLevelItemCount() == 4, 20000);
+        emit panel()->tree()->itemClicked(itemOf(QStringLiteral("5.2.3")), 0);
+        QTreeWidgetItem* citedPart = dock->list()->topLevelItem(2);
+        QTRY_COMPARE_WITH_TIMEOUT(citedPart->text(0),
+                                  QStringLiteral("На этот пункт ссылаются (пункт 5.2.3)"), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!dock->isSearching(), 20000);
+        QCOMPARE(citedPart->childCount(), 2); // the page and the PDF
+        QCOMPARE(citedPart->child(0)->text(0), QStringLiteral("СП 71.13330.2017"));
+        QCOMPARE(citedPart->child(1)->text(0), QStringLiteral("Смета"));
+        QVERIFY2(
+            citedPart->child(1)->text(1).contains(QStringLiteral("по п. 5.2.3 СП 70.13330.2012")),
+            qPrintable(citedPart->child(1)->text(1)));
+        // A part of it is cited there, not the section 6.
+        emit panel()->tree()->itemClicked(itemOf(QStringLiteral("6 Раздел")), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(citedPart->text(0),
+                                  QStringLiteral("На этот пункт ссылаются (раздел 6)"), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!dock->isSearching(), 20000);
+        QCOMPARE(citedPart->childCount(), 0);
+        emit panel()->tree()->itemClicked(itemOf(QStringLiteral("5 Раздел")), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(citedPart->text(0),
+                                  QStringLiteral("На этот пункт ссылаются (раздел 5)"), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!dock->isSearching() && citedPart->childCount() == 2, 20000);
+        dock->hide();
     }
 
     // A PDF: the rule's parts by page in the outline, its designations and part references
