@@ -6,9 +6,13 @@
 #include "norms/citationsearch.h"
 #include "norms/designationrule.h"
 #include "norms/documentnorms.h"
+#include "norms/documentstructure.h"
 #include "norms/linkedcopy.h"
+#include "norms/partanchors.h"
+#include "norms/partreferences.h"
 #include "search/normcatalog.h"
 #include "search/searchjob.h"
+#include "search/showncopy.h"
 #include "text/documenttext.h"
 
 #include <QCoreApplication>
@@ -59,6 +63,22 @@ int main(int argc, char* argv[])
                 .citations()
                 .size();
     const double normsTime = timer.nsecsElapsed() / 1e9;
+    // What the part references add to it: the designations found alone, then with the
+    // references bound to them.
+    timer.restart();
+    qint64 found = 0;
+    for (const QString& text : std::as_const(texts))
+        found += DesignationRule::find(text).size();
+    const double designationsTime = timer.nsecsElapsed() / 1e9;
+    timer.restart();
+    qint64 references = 0;
+    for (const QString& text : std::as_const(texts))
+        references += qint64(PartReferences::find(text, 0, DesignationRule::find(text)).size());
+    const double referencesTime = timer.nsecsElapsed() / 1e9 - designationsTime;
+    std::printf("part references: %.2f s (%lld references beside %lld designations): +%.1f %% "
+                "of text and words\n",
+                referencesTime, static_cast<long long>(references), static_cast<long long>(found),
+                100.0 * referencesTime / (textTime + stemsTime));
     std::printf("text %.2f s, words %.2f s (%lld), designations %.2f s (%lld citations): "
                 "+%.1f %% of text and words\n",
                 textTime, stemsTime, static_cast<long long>(words), normsTime,
@@ -83,19 +103,32 @@ int main(int argc, char* argv[])
         &links);
     std::printf("link marks of a %.2f MB document: %.1f ms (%d designations)\n",
                 pages[largest].size() / 1048576.0, timer.nsecsElapsed() / 1e6, links);
+    // ... and with its parts found, their anchors placed and the part references linked, as
+    // the viewer's copy has them.
+    timer.restart();
+    const DocumentStructure structure = DocumentStructure::ofPage(pages[largest]);
+    const QByteArray anchored = PartAnchors::anchored(pages[largest], structure);
+    QByteArray withParts;
+    const int partLinks = ShownCopy::linkDesignations(anchored, paths[largest], QString(), &catalog,
+                                                      &structure, &withParts);
+    std::printf("parts, anchors and link marks with part references: %.1f ms (%zu parts, %d "
+                "links)\n",
+                timer.nsecsElapsed() / 1e6, structure.parts().size(), partLinks);
 
-    // The documents citing one, with the index and its freshness proof.
-    for (const bool useIndex : {true, false}) {
-        SearchRequest request;
-        request.context = designation;
-        request.citations = true;
-        request.folders = {library};
-        request.useIndex = useIndex;
-        timer.restart();
-        const SearchResult result = SearchJob(request).run();
-        std::printf("documents citing %s %s: %d in %.1f ms\n", qPrintable(designation),
-                    useIndex ? "with the index" : "by reading", result.found,
-                    timer.nsecsElapsed() / 1e6);
-    }
+    // The documents citing one, and citing a part of it, with the index and its freshness
+    // proof.
+    for (const QString& asked : {designation, QStringLiteral("п. 5.2 ") + designation})
+        for (const bool useIndex : {true, false}) {
+            SearchRequest request;
+            request.context = asked;
+            request.citations = true;
+            request.folders = {library};
+            request.useIndex = useIndex;
+            timer.restart();
+            const SearchResult result = SearchJob(request).run();
+            std::printf("documents citing %s %s: %d in %.1f ms\n", qPrintable(asked),
+                        useIndex ? "with the index" : "by reading", result.found,
+                        timer.nsecsElapsed() / 1e6);
+        }
     return 0;
 }
