@@ -34,13 +34,6 @@ struct Tally
     {
         const QList<NormWriter::Expected>& wanted = norm.expected();
         const std::vector<DocumentPart>& parts = structure.parts();
-        if (qEnvironmentVariableIsSet("LECTORIA_DUMP")) {
-            for (const NormWriter::Expected& w : wanted)
-                qInfo().noquote() << "want" << DocumentPart::kindName(w.kind) << w.key << w.title
-                                  << w.parent;
-            for (const DocumentPart& p : parts)
-                qInfo().noquote() << "found" << describe(p) << p.parent << p.title;
-        }
         expected += int(wanted.size());
         found += int(parts.size());
         std::vector<int> matchOf(wanted.size(), -1);
@@ -155,7 +148,6 @@ private slots:
         if (PdfTextReader::program().isEmpty())
             QSKIP("the PDF reader is not built");
         QTemporaryDir dir;
-        dir.setAutoRemove(!qEnvironmentVariableIsSet("LECTORIA_DUMP"));
         Tally tally;
         int documents = 0;
         for (const Style style : {Style::Rules, Style::Standard, Style::OldCode}) {
@@ -167,9 +159,6 @@ private slots:
                 const PdfText text = PdfTextReader::read(path);
                 QCOMPARE(text.state(), PdfText::State::Text);
                 const DocumentStructure structure = DocumentStructure::ofPdf(text);
-                if (qEnvironmentVariableIsSet("LECTORIA_DUMP"))
-                    for (const TextBlock& b : TextBlocks::ofPdf(text))
-                        qInfo().noquote() << "line" << b.page << b.runningLine << b.text;
                 tally.add(norm, structure,
                           QStringLiteral("PDF %1 seed %2").arg(int(style)).arg(seed));
                 for (const DocumentPart& part : structure.parts())
