@@ -388,16 +388,27 @@ void DocumentViewer::showPart(int part)
         m_pendingAnchor = PartAnchors::idOf(part);
         m_pendingScroll = 0;
     } else {
-        m_page->runJavaScript(
-            QStringLiteral("(function () { var e = document.getElementById('%1'); "
-                           "if (e) e.scrollIntoView({block: 'start'}); })()")
-                .arg(PartAnchors::idOf(part)),
-            QWebEngineScript::ApplicationWorld);
+        scrollToAnchor(PartAnchors::idOf(part));
     }
+    markReadingPart(part);
+}
+
+void DocumentViewer::markReadingPart(int part)
+{
     if (part != m_readingPart) {
         m_readingPart = part;
         emit readingPartChanged(part);
     }
+}
+
+void DocumentViewer::scrollToAnchor(QString anchor)
+{
+    anchor.replace(u'\\', QStringLiteral("\\\\")).replace(u'\'', QStringLiteral("\\'"));
+    m_page->runJavaScript(
+        QStringLiteral("(function(a) { var e = document.getElementById(a) || "
+                       "document.getElementsByName(a)[0]; if (e) e.scrollIntoView(); })('%1')")
+            .arg(anchor),
+        QWebEngineScript::ApplicationWorld);
 }
 
 void DocumentViewer::updateReadingPart()
@@ -405,12 +416,7 @@ void DocumentViewer::updateReadingPart()
     if (!m_structure || m_structure->isEmpty())
         return;
     if (showsPdf()) {
-        m_pdfParts->askReadingPart([this](int part) {
-            if (part != m_readingPart) {
-                m_readingPart = part;
-                emit readingPartChanged(part);
-            }
-        });
+        m_pdfParts->askReadingPart([this](int part) { markReadingPart(part); });
         return;
     }
     // The anchors stand in the order of the page: the last above the top is found by halves.
@@ -428,13 +434,8 @@ void DocumentViewer::updateReadingPart()
     const std::shared_ptr<const DocumentStructure> asked = m_structure;
     m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld,
                           [this, asked](const QVariant& id) {
-                              if (asked != m_structure)
-                                  return; // another page is shown meanwhile
-                              const int part = PartAnchors::partOf(id.toString());
-                              if (part != m_readingPart) {
-                                  m_readingPart = part;
-                                  emit readingPartChanged(part);
-                              }
+                              if (asked == m_structure) // not another page shown meanwhile
+                                  markReadingPart(PartAnchors::partOf(id.toString()));
                           });
 }
 
@@ -469,14 +470,7 @@ void DocumentViewer::pageLoaded(bool ok)
     }
     if (ok && !m_pendingAnchor.isEmpty()) {
         // The place a followed link points at.
-        QString anchor = m_pendingAnchor;
-        m_pendingAnchor.clear();
-        anchor.replace(u'\\', QStringLiteral("\\\\")).replace(u'\'', QStringLiteral("\\'"));
-        m_page->runJavaScript(
-            QStringLiteral("(function(a) { var e = document.getElementById(a) || "
-                           "document.getElementsByName(a)[0]; if (e) e.scrollIntoView(); })('%1')")
-                .arg(anchor),
-            QWebEngineScript::ApplicationWorld);
+        scrollToAnchor(std::exchange(m_pendingAnchor, QString()));
     }
     if (ok && m_pendingScroll > 0) {
         // Where the page was read before: scrolled there once it is laid out.

@@ -184,6 +184,9 @@ private:
     void setStructure(std::shared_ptr<const DocumentStructure> structure);
     // Asks the page which part is being read, and tells it on when it changed.
     void updateReadingPart();
+    void markReadingPart(int part);
+    // Scrolls the element of the page shown with that id (or name) into view.
+    void scrollToAnchor(QString anchor);
 
     QWebEngineView* m_view = nullptr;
     DocumentPage* m_page = nullptr; // owned by the view

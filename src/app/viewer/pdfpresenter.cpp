@@ -165,26 +165,26 @@ void PdfPresenter::addLinks(const QByteArray& links)
                           QWebEngineScript::ApplicationWorld);
 }
 
-void PdfPresenter::askOutline(std::function<void(const QVariantList&)> answer)
+void PdfPresenter::ask(const QString& script, std::function<void(const QVariant&)> answer)
 {
     const quint64 generation = m_generation;
-    m_page->runJavaScript(QStringLiteral("window.lectoriaPdf ? lectoriaPdf.outline() : []"),
-                          QWebEngineScript::ApplicationWorld,
-                          [this, generation, answer = std::move(answer)](const QVariant& outline) {
-                              if (generation == m_generation)
-                                  answer(outline.toList());
+    m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                          [this, generation, answer = std::move(answer)](const QVariant& value) {
+                              if (generation == m_generation) // not of a document shown before
+                                  answer(value);
                           });
+}
+
+void PdfPresenter::askOutline(std::function<void(const QVariantList&)> answer)
+{
+    ask(QStringLiteral("window.lectoriaPdf ? lectoriaPdf.outline() : []"),
+        [answer = std::move(answer)](const QVariant& outline) { answer(outline.toList()); });
 }
 
 void PdfPresenter::askPageAtTop(std::function<void(int)> answer)
 {
-    const quint64 generation = m_generation;
-    m_page->runJavaScript(QStringLiteral("window.lectoriaPdf ? lectoriaPdf.pageAtTop() : 0"),
-                          QWebEngineScript::ApplicationWorld,
-                          [this, generation, answer = std::move(answer)](const QVariant& page) {
-                              if (generation == m_generation)
-                                  answer(page.toInt());
-                          });
+    ask(QStringLiteral("window.lectoriaPdf ? lectoriaPdf.pageAtTop() : 0"),
+        [answer = std::move(answer)](const QVariant& page) { answer(page.toInt()); });
 }
 
 void PdfPresenter::showPart(int page, const QString& number)

@@ -60,6 +60,9 @@ signals:
 
 private:
     static const QString& scripts();
+    // Runs script in the page; answer is given its value unless another document is asked
+    // for meanwhile.
+    void ask(const QString& script, std::function<void(const QVariant&)> answer);
     void poll();
 
     QWebEnginePage* m_page;

@@ -96,9 +96,9 @@ public:
     bool documentsWithPhrase(const QString& fullTextPhrase, QSet<QString>* out);
     // Every document's number of words.
     bool wordCounts(QHash<QString, int>* out);
-    // The rows of one role for every document; of a key alone when key is given.
     // The key of a part citation's rows: the document's key and the part's (indexKey).
     static QString partKey(const struct Designation& document, const QString& part);
+    // The rows of one role for every document; of a key alone when key is given.
     bool norms(NormRole role, QList<NormRow>* out, const QString& key = QString());
     // At least the number of documents held, told at once.
     int documentCountBound();
