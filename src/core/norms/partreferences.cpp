@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -53,6 +54,37 @@ bool endsSentence(QStringView text, qsizetype begin, qsizetype end)
     return false;
 }
 
+// Whether a reference's word may begin at at: no letter, digit or dot before it, and its first
+// letters looked at before the expression is asked, as most places of a text begin no such
+// word. Never false where the expression would match.
+bool mayBeginWord(QStringView text, qsizetype at)
+{
+    const char16_t first = text[at].unicode();
+    if (first != u'п' && first != u'т' && first != u'р' && first != u'П' && first != u'Т' &&
+        first != u'Р')
+        return false;
+    if (at > 0) {
+        const QChar before = text[at - 1];
+        if (before.isLetter() || before.isDigit() || before == u'.')
+            return false;
+    }
+    const auto lower = [&](qsizetype i) { return i < text.size() ? text[i].toLower() : QChar(); };
+    switch (lower(at).unicode()) {
+    case u'п': { // "п.", "пп.", "пункт", "прил."
+        const QChar second = lower(at + 1);
+        return second == u'.' || second == u'п' || second == u'у' ||
+               (second == u'р' && lower(at + 2) == u'и' && lower(at + 3) == u'л');
+    }
+    case u'т': // "табл.", "таблица"
+        return lower(at + 1) == u'а' && lower(at + 2) == u'б';
+    case u'р': // "разд.", "раздел", "рис.", "рисунок"
+        return (lower(at + 1) == u'а' && lower(at + 2) == u'з') ||
+               (lower(at + 1) == u'и' && lower(at + 2) == u'с');
+    default:
+        return false;
+    }
+}
+
 bool sameDocumentSaid(QStringView gap)
 {
     return gap.contains(u"настоящ", Qt::CaseInsensitive) ||
@@ -77,7 +109,7 @@ std::vector<PartReference> find(QStringView text, qsizetype from,
                                 const QList<Designation>& designations)
 {
     static const QRegularExpression word(
-        QStringLiteral(R"((?<![\p{L}\d.])(пп?\.|пункт(?:а|у|ом|е|ы|ов|ам|ами|ах)?|табл\.|)"
+        QStringLiteral(R"((пп?\.|пункт(?:а|у|ом|е|ы|ов|ам|ами|ах)?|табл\.|)"
                        R"(таблиц(?:а|ы|е|у|ей|ею|ам|ами|ах)|разд\.|)"
                        R"(раздел(?:а|у|ом|е|ы|ов|ам|ами|ах)?|прил\.|)"
                        R"(приложени(?:е|я|ю|ем|и|й|ям|ями|ях)|рис\.|)"
@@ -92,17 +124,34 @@ std::vector<PartReference> find(QStringView text, qsizetype from,
     static const QRegularExpression joiner(QStringLiteral(R"(\G\.?\s*(?:,|и|или|–|—|-|\.\.\.)\s*)"),
                                            Option::UseUnicodePropertiesOption);
 
-    std::vector<PartReference> found;
-    const auto inDesignation = [&](qsizetype at) {
-        for (const Designation& designation : designations)
-            if (at >= designation.begin && at < designation.end)
-                return true;
-        return false;
+    // Each expression is asked at one place, of a short piece of the text: asked of the whole
+    // text, a match checks all of it for sound UTF-16 first (and, unanchored, looks through
+    // it). No word or number of a reference is longer than the piece.
+    const auto matchAt = [&](const QRegularExpression& expression, qsizetype at) {
+        constexpr qsizetype piece = 64;
+        return expression.match(text.sliced(at, std::min(piece, text.size() - at)), 0,
+                                QRegularExpression::NormalMatch,
+                                QRegularExpression::AnchorAtOffsetMatchOption);
     };
-    QRegularExpressionMatchIterator words = word.globalMatch(text, from);
-    while (words.hasNext()) {
-        const QRegularExpressionMatch match = words.next();
-        const qsizetype wordBegin = match.capturedStart();
+    std::vector<PartReference> found;
+    // The designations are in the order of the text, none within another.
+    const auto firstFrom = [&](qsizetype at) {
+        return std::partition_point(designations.begin(), designations.end(),
+                                    [at](const Designation& d) { return d.begin < at; }) -
+               designations.begin();
+    };
+    const auto inDesignation = [&](qsizetype at) {
+        const qsizetype before = firstFrom(at + 1) - 1;
+        return before >= 0 && at < designations[before].end;
+    };
+    for (qsizetype at = from; at < text.size(); ++at) {
+        if (!mayBeginWord(text, at))
+            continue;
+        const QRegularExpressionMatch match = matchAt(word, at);
+        if (!match.hasMatch())
+            continue;
+        const qsizetype wordBegin = at;
+        at += match.capturedEnd() - 1; // looked at again after the word, as a global match does
         if (inDesignation(wordBegin))
             continue;
         const std::optional<Word> meant = wordOf(match.capturedView(1));
@@ -110,10 +159,10 @@ std::vector<PartReference> find(QStringView text, qsizetype from,
             continue;
         // The numbers the word governs: "п. 5.2", "пп. 5.2, 5.3 и 5.4", "пп. 5.2–5.4".
         std::vector<PartReference> numbers;
-        qsizetype at = match.capturedEnd();
+        qsizetype next = wordBegin + match.capturedEnd();
         while (true) {
-            const QRegularExpressionMatch written = number.match(text, at);
-            if (!written.hasMatch() || inDesignation(written.capturedStart()))
+            const QRegularExpressionMatch written = matchAt(number, next);
+            if (!written.hasMatch() || inDesignation(next))
                 break;
             const std::optional<PartAddress> address =
                 PartAddress::parse(meant->addressPrefix + written.captured());
@@ -123,41 +172,33 @@ std::vector<PartReference> find(QStringView text, qsizetype from,
                 written.capturedLength() == 1 && written.captured().front().isLetter();
             if (letterAlone && address->kind() != PartAddress::Kind::Appendix)
                 break;
-            numbers.push_back(PartReference{*address,
-                                            numbers.empty() ? wordBegin : written.capturedStart(),
-                                            written.capturedEnd(), -1});
-            at = written.capturedEnd();
-            const QRegularExpressionMatch joined = joiner.match(text, at);
+            numbers.push_back(PartReference{*address, numbers.empty() ? wordBegin : next,
+                                            next + written.capturedEnd(), -1});
+            next += written.capturedEnd();
+            const QRegularExpressionMatch joined = matchAt(joiner, next);
             if (!joined.hasMatch())
                 break;
-            at = joined.capturedEnd();
+            next += joined.capturedEnd();
         }
         if (numbers.empty() || (meant->caption && numbers.size() == 1))
             continue;
         // The document they belong to.
         const qsizetype end = numbers.back().end;
         int bound = -1;
-        for (qsizetype i = 0; i < designations.size(); ++i) {
-            const Designation& designation = designations[i];
-            if (designation.begin >= end) {
-                const QStringView gap = text.sliced(end, designation.begin - end);
-                if (onlyJoining(gap, 2) ||
-                    (gap.size() <= sentenceReach && !endsSentence(text, end, designation.begin) &&
-                     !sameDocumentSaid(gap)))
-                    bound = int(i);
-                break;
-            }
+        if (const qsizetype after = firstFrom(end); after < designations.size()) {
+            const QStringView gap = text.sliced(end, designations[after].begin - end);
+            if (onlyJoining(gap, 2) ||
+                (gap.size() <= sentenceReach &&
+                 !endsSentence(text, end, designations[after].begin) && !sameDocumentSaid(gap)))
+                bound = int(after);
         }
         if (bound < 0 || !onlyJoining(text.sliced(end, designations[bound].begin - end), 2)) {
             // One just before it, joined by a comma or a bracket, holds first.
-            for (qsizetype i = designations.size(); i-- > 0;) {
-                const Designation& designation = designations[i];
-                if (designation.end <= wordBegin && designation.end >= 0) {
-                    if (onlyJoining(text.sliced(designation.end, wordBegin - designation.end), 4))
-                        bound = int(i);
-                    break;
-                }
-            }
+            const qsizetype before = firstFrom(wordBegin) - 1;
+            if (before >= 0 && designations[before].end >= 0 &&
+                onlyJoining(
+                    text.sliced(designations[before].end, wordBegin - designations[before].end), 4))
+                bound = int(before);
         }
         for (PartReference& reference : numbers) {
             reference.designation = bound;
