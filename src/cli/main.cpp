@@ -1,4 +1,5 @@
 // lectoria-find: the search of the viewer from a terminal, by the same rules and code.
+#include "compare/editioncomparison.h"
 #include "index/indexfilter.h"
 #include "library/collectionlists.h"
 #include "library/directorylisting.h"
@@ -32,6 +33,7 @@ const char* const usage =
     "       lectoria-find [-0] [--index] --cites DESIGNATION DIR...\n"
     "       lectoria-find --designations FILE...\n"
     "       lectoria-find --outline FILE...\n"
+    "       lectoria-find --compare OLD NEW\n"
     "options: --case-sensitive, --whole-words, --text, --words, --index, -0 (--null)\n"
     "\n"
     "Searches the documents (.htm and .pdf files) below each DIR for CONTEXT, as Lectoria's\n"
@@ -112,6 +114,15 @@ const char* const usage =
     "a number in a sentence or a table's cell, a list item, a date, an amount, a line of the\n"
     "table of contents, a PDF's page numbers and running heads are none. Exit status 2 also\n"
     "when a FILE cannot be read.\n"
+    "\n"
+    "With --compare, two editions of a document (pages or PDFs, in any mix) are compared\n"
+    "part by part: parts are paired by their numbers where their texts are alike, else by\n"
+    "likeness of their texts (a renumbered or moved part), and the words of each pair are\n"
+    "compared. Each part that is not unchanged is printed, one per line, tab-separated: its\n"
+    "kind (as with --outline), its key in NEW (- when removed; a heading's text), its key in\n"
+    "OLD (- when added), what became of it (added, removed, changed, moved) and the counts of\n"
+    "words inserted and deleted. Exit status: 0 something changed, 1 nothing did, 2 when a\n"
+    "file cannot be read.\n"
     "\n"
     "With --index (and --text, --words or --cites), each DIR's index, written by lectoria-index, "
     "tells "
@@ -221,6 +232,46 @@ int printOutlines(const QList<const char*>& files)
     return unreadable > 0 ? 2 : printed > 0 ? 0 : 1;
 }
 
+// --compare: the parts of NEW that changed from OLD, a line each.
+int printComparison(const QList<const char*>& files)
+{
+    if (files.size() != 2)
+        return usageError(QStringLiteral("--compare takes OLD and NEW"));
+    std::optional<Edition> editions[2];
+    for (int i = 0; i < 2; ++i) {
+        const QString path = Platform::fromNativeName(std::filesystem::path(files[i]));
+        editions[i] = Edition::ofFile(path);
+        if (!editions[i]) {
+            printLine(stderr, QStringLiteral("lectoria-find: cannot read ") + path);
+            return 2;
+        }
+    }
+    const EditionComparison comparison(*editions[0], *editions[1]);
+    const auto keyOf = [](const std::optional<Edition>& edition, int part) {
+        if (part < 0)
+            return QStringLiteral("-");
+        const DocumentPart& found = edition->parts()[std::size_t(part)].part;
+        const QString key = found.key.isEmpty() ? found.title : found.key;
+        return key.isEmpty() ? QStringLiteral("-") : QString(key).replace(u'\t', u' ');
+    };
+    for (const PartChange& change : comparison.changes()) {
+        if (change.what == PartChange::What::Unchanged)
+            continue;
+        const EditionPart& part = change.newPart >= 0
+                                      ? editions[1]->parts()[std::size_t(change.newPart)]
+                                      : editions[0]->parts()[std::size_t(change.oldPart)];
+        printLine(stdout,
+                  QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6")
+                      .arg(DocumentPart::kindName(part.part.kind),
+                           keyOf(editions[1], change.newPart), keyOf(editions[0], change.oldPart),
+                           PartChange::whatName(change.what))
+                      .arg(change.inserted)
+                      .arg(change.deleted));
+    }
+    std::fflush(stdout);
+    return comparison.hasChanges() ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -236,6 +287,7 @@ int main(int argc, char* argv[])
     bool cites = false;
     bool designations = false;
     bool outline = false;
+    bool compare = false;
     char pathEnd = '\n';
     // Positional arguments keep their bytes: the context is checked as it was given.
     QList<const char*> positional;
@@ -260,6 +312,8 @@ int main(int argc, char* argv[])
             designations = true;
         else if (!optionsEnd && argument == "--outline")
             outline = true;
+        else if (!optionsEnd && argument == "--compare")
+            compare = true;
         else if (!optionsEnd && argument == "--words")
             wordForms = true;
         else if (!optionsEnd && argument == "--index")
@@ -280,6 +334,8 @@ int main(int argc, char* argv[])
         return printDesignations(positional);
     if (outline)
         return printOutlines(positional);
+    if (compare)
+        return printComparison(positional);
     const char* contextBytes = nullptr;
     QStringList roots;
     if (techParts) {
