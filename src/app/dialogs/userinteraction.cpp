@@ -64,6 +64,17 @@ QString UserInteraction::chooseSaveFile(QWidget* parent, const QString& caption,
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
+QString UserInteraction::chooseOpenFile(QWidget* parent, const QString& caption,
+                                        const QString& startFolder, const QString& filter)
+{
+    QFileDialog dialog(parent, caption, startFolder, filter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setProxyModel(new RussianDates(&dialog));
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
 int UserInteraction::run(QDialog& dialog)
 {
     const int result = dialog.exec();

@@ -37,6 +37,9 @@ public:
     virtual QString chooseSaveFile(QWidget* parent, const QString& caption,
                                    const QString& suggested, const QString& filter,
                                    const QString& suffix);
+    // The existing file the user picked (a document to compare with); empty when cancelled.
+    virtual QString chooseOpenFile(QWidget* parent, const QString& caption,
+                                   const QString& startFolder, const QString& filter);
     // Runs a modal dialog; its result code.
     virtual int run(QDialog& dialog);
 

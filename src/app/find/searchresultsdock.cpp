@@ -3,6 +3,7 @@
 #include "library/captionorder.h"
 #include "support/flatbutton.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCollator>
 #include <QDir>
@@ -10,6 +11,8 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QMutex>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -245,6 +248,21 @@ SearchResultsDock::SearchResultsDock(QWidget* parent)
             emit documentChosen(documentPath(row));
     };
     connect(m_list, &QTreeWidget::itemClicked, this, choose);
+    m_list->viewport()->installEventFilter(this);
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_list, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QTreeWidgetItem* row = m_list->itemAt(at);
+        if (!row)
+            return;
+        QMenu menu(this);
+        QAction* open = menu.addAction(QStringLiteral("Открыть"));
+        QAction* inNewTab = menu.addAction(QStringLiteral("Открыть в новой вкладке"));
+        QAction* chosen = menu.exec(m_list->viewport()->mapToGlobal(at));
+        if (chosen == open)
+            emit documentChosen(documentPath(row));
+        else if (chosen == inNewTab)
+            emit documentChosenInNewTab(documentPath(row));
+    });
     connect(m_list, &QTreeWidget::itemActivated, this, choose);
     // Moving through the rows with the keys shows each document, as the tree does.
     connect(m_list, &QTreeWidget::currentItemChanged, this, [this, choose](QTreeWidgetItem* row) {
@@ -263,6 +281,22 @@ SearchResultsDock::~SearchResultsDock() = default;
 SearchResultsDock::Saved::~Saved()
 {
     qDeleteAll(rows);
+}
+
+bool SearchResultsDock::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonPress) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const bool newTab =
+            mouse->button() == Qt::MiddleButton ||
+            (mouse->button() == Qt::LeftButton && mouse->modifiers().testFlag(Qt::ControlModifier));
+        QTreeWidgetItem* row = m_list->itemAt(mouse->position().toPoint());
+        if (newTab && row) {
+            emit documentChosenInNewTab(documentPath(row));
+            return true;
+        }
+    }
+    return QDockWidget::eventFilter(watched, event);
 }
 
 QString SearchResultsDock::documentPath(const QTreeWidgetItem* row)

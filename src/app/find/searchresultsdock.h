@@ -75,8 +75,13 @@ public:
 signals:
     // A row chosen: clicked, or activated with a double-click or Enter.
     void documentChosen(const QString& path);
+    // A row asked for in a new tab (a middle click, Ctrl+click, the row's menu).
+    void documentChosenInNewTab(const QString& path);
     // A step went round an end of the list: forward from the last row to the first, or back.
     void wentRound(bool forward);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Saved

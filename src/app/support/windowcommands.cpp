@@ -90,6 +90,10 @@ WindowCommands::WindowCommands(QWidget* keyScope, QWidget* window) : QObject(win
          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G),
          {},
          false},
+        {OpenInNewTab, "openInNewTabAction", "Открыть в новой вкладке", QKeySequence(), {}, true},
+        {SideBySide, "sideBySideAction", "Рядом", QKeySequence(), {}, false},
+        {CompareEditions, "compareEditionsAction", "Сравнить редакции", QKeySequence(), {}, false},
+        {CompareWith, "compareWithAction", "Сравнить с…", QKeySequence(), {}, false},
         {FindByName,
          "findByNameAction",
          "Найти по названию",
@@ -121,6 +125,27 @@ WindowCommands::WindowCommands(QWidget* keyScope, QWidget* window) : QObject(win
          "findInPageAction",
          "Найти на странице",
          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F),
+         {},
+         false,
+         false},
+        {NextTab,
+         "nextTabAction",
+         "Следующая вкладка",
+         QKeySequence(Qt::CTRL | Qt::Key_Tab),
+         {},
+         false,
+         false},
+        {PreviousTab,
+         "previousTabAction",
+         "Предыдущая вкладка",
+         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+         {},
+         false,
+         false},
+        {CloseTab,
+         "closeTabAction",
+         "Закрыть вкладку",
+         QKeySequence(Qt::CTRL | Qt::Key_F4),
          {},
          false,
          false},
@@ -157,6 +182,7 @@ WindowCommands::WindowCommands(QWidget* keyScope, QWidget* window) : QObject(win
     }
     m_actions[SortByDate]->setCheckable(true);
     m_actions[ShowOutline]->setCheckable(true);
+    m_actions[SideBySide]->setCheckable(true);
 }
 
 void WindowCommands::addKeyScope(QWidget* scope)

@@ -37,12 +37,19 @@ public:
         ShowLinks,
         ShowOutline,
         GoToPart,
+        OpenInNewTab,
+        SideBySide,
+        CompareEditions,
+        CompareWith,
         // Keys of the whole window, not in the tree's menu.
         FindByName,
         NextFoundDocument,
         PreviousFoundDocument,
         FocusResultList,
         FindInPage,
+        NextTab,
+        PreviousTab,
+        CloseTab,
         CommandCount
     };
 

@@ -28,6 +28,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QRadioButton>
 #include <QScopedValueRollback>
@@ -83,6 +84,7 @@ DocumentTreePanel::DocumentTreePanel(QWidget* parent) : QWidget(parent)
     m_view = new QTreeWidget(this);
     m_view->setObjectName(QStringLiteral("documentTree"));
     m_view->installEventFilter(this);
+    m_view->viewport()->installEventFilter(this);
     m_view->setHeaderHidden(true);
     m_view->setColumnCount(1);
     m_view->setIndentation(19);
@@ -216,7 +218,7 @@ void DocumentTreePanel::updateCommands()
     const bool belowRoot = selected().isBelowRoot();
     for (const auto which :
          {WindowCommands::Delete, WindowCommands::CopyPath, WindowCommands::OpenFolder,
-          WindowCommands::AddFavorite, WindowCommands::CopyTo})
+          WindowCommands::AddFavorite, WindowCommands::CopyTo, WindowCommands::OpenInNewTab})
         m_commands->action(which)->setEnabled(belowRoot);
     m_commands->action(WindowCommands::OpenInWord)->setEnabled(Platform::isFile(selectedPath()));
 }
@@ -475,6 +477,21 @@ void DocumentTreePanel::clearNameFilter()
 
 bool DocumentTreePanel::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_view->viewport() && event->type() == QEvent::MouseButtonPress) {
+        // A middle click or Ctrl+click asks for the node in a new tab; the selection follows
+        // there, not here.
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const bool newTab =
+            mouse->button() == Qt::MiddleButton ||
+            (mouse->button() == Qt::LeftButton && mouse->modifiers().testFlag(Qt::ControlModifier));
+        QTreeWidgetItem* item = m_view->itemAt(mouse->position().toPoint());
+        if (newTab && item) {
+            const DocumentTree::NodeData node = DocumentTree::nodeData(item);
+            if (!node.path.isEmpty())
+                emit newTabRequested(node.path);
+            return true;
+        }
+    }
     if (watched == m_view && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Asterisk) {
         // "*" opens the folders below as "Открыть все папки" does: each real folder once,

@@ -124,6 +124,8 @@ signals:
     void collectionChosen();
     // The selected node changed by the user's hand or a command (not by a build).
     void selectionChanged();
+    // A node was asked for in a new tab (a middle click, Ctrl+click): its path.
+    void newTabRequested(const QString& path);
     // The window deleted or copied files of the library.
     void filesChanged();
     // A line for the status bar: how a copy ended.

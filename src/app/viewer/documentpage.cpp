@@ -5,6 +5,8 @@
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInterceptor>
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -129,6 +131,42 @@ bool DocumentPage::isLocalScheme(const QString& scheme)
            scheme == u"about";
 }
 
+namespace {
+
+// The page a link asked to open apart is loaded into: it loads nothing, and hands the
+// address on once.
+class LinkCatcher final : public QWebEnginePage
+{
+public:
+    LinkCatcher(QWebEngineProfile* profile, std::function<void(const QUrl&)> caught,
+                QObject* parent)
+        : QWebEnginePage(profile, parent), m_caught(std::move(caught))
+    {
+    }
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override
+    {
+        if (m_caught && url.scheme() != u"about")
+            std::exchange(m_caught, {})(url);
+        deleteLater();
+        return false;
+    }
+
+private:
+    std::function<void(const QUrl&)> m_caught;
+};
+
+} // namespace
+
+QWebEnginePage* DocumentPage::createWindow(WebWindowType type)
+{
+    if (type != WebBrowserTab && type != WebBrowserBackgroundTab)
+        return nullptr;
+    return new LinkCatcher(
+        profile(), [this](const QUrl& url) { emit linkActivatedInNewTab(url); }, this);
+}
+
 bool DocumentPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame)
 {
     // The program's own loads into the viewer (the document, the highlighted copy, a blank
@@ -137,7 +175,7 @@ bool DocumentPage::acceptNavigationRequest(const QUrl& url, NavigationType type,
         return true;
     if (url.scheme() == u"about")
         return true;
-    if (url.scheme() == u"lectoria-norm") {
+    if (url.scheme() == u"lectoria-norm" || url.scheme() == u"lectoria-part") {
         // A designation linked in the shown copy: the window finds the document it names.
         if (type == NavigationTypeLinkClicked)
             emit linkActivated(url);

@@ -26,9 +26,13 @@ signals:
     void navigationRefused(const QUrl& url);
     // The user followed a link to another page: not loaded, the window decides.
     void linkActivated(const QUrl& url);
+    // The user followed a link into a new tab (a middle click, Ctrl+click): not loaded.
+    void linkActivatedInNewTab(const QUrl& url);
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
+    // A link opened in a tab or window of its own: a page that only catches its address.
+    QWebEnginePage* createWindow(WebWindowType type) override;
 
 private:
     class RequestFilter;

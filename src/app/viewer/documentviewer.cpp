@@ -31,6 +31,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QScopedValueRollback>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -44,9 +45,9 @@
 namespace {
 
 // Emptied and made again for every page shown; its path, or empty when there is none.
-QString resetViewerWorkDir()
+QString resetViewerWorkDir(int slot)
 {
-    const QString workDir = UserWorkDir::viewerWorkDir();
+    const QString workDir = UserWorkDir::viewerWorkDir(slot);
     if (!workDir.isEmpty()) {
         Platform::removeTree(workDir);
         QDir().mkpath(workDir);
@@ -62,7 +63,8 @@ void reportFailedCheck(const char* check, int line)
 
 } // namespace
 
-DocumentViewer::DocumentViewer(QWidget* parent) : QWidget(parent)
+DocumentViewer::DocumentViewer(QWidget* parent, int workSlot)
+    : QWidget(parent), m_workSlot(workSlot)
 {
     setObjectName(QStringLiteral("viewerPane"));
     auto* layout = new QVBoxLayout(this);
@@ -86,6 +88,10 @@ DocumentViewer::DocumentViewer(QWidget* parent) : QWidget(parent)
 
     connect(m_view, &QWebEngineView::loadFinished, this, &DocumentViewer::pageLoaded);
     connect(m_page, &DocumentPage::linkActivated, this, &DocumentViewer::followLink);
+    connect(m_page, &DocumentPage::linkActivatedInNewTab, this, [this](const QUrl& url) {
+        const QScopedValueRollback inNewTab(m_followingInNewTab, true);
+        followLink(url);
+    });
     // A jump within the page (a link to one of its places) changes the address's fragment
     // alone; the place it left is where the page rested last.
     m_scrollSettle = new QTimer(this);
@@ -209,23 +215,24 @@ void DocumentViewer::showNode(NodeKind kind, const QString& path, const QString&
     } else if (kind == NodeKind::Document && m_showDocuments && Platform::isFile(path) &&
                QFileInfo(path).size() > LargeDocument) {
         // A large document is marked apart, the window going on meanwhile.
-        resetViewerWorkDir();
+        resetViewerWorkDir(m_workSlot);
         showBlank();
         m_occurrences->clear();
         if (highlighting)
             emit statusNote(QStringLiteral("Выделяются вхождения в большом документе…"));
         emit shownChanged(m_title, m_shownMarks, m_shownInMarkup);
         m_copyMaker.start(
-            [document = path, caption, highlighting, catalog = m_catalog](const auto&) {
-                return ShownCopy::make(document, caption, highlighting, catalog.get());
+            [document = path, caption, highlighting, catalog = m_catalog,
+             slot = m_workSlot](const auto&) {
+                return ShownCopy::make(document, caption, highlighting, catalog.get(), slot);
             },
             [this](const ShownCopy::Made& made) { showMadeCopy(made); });
         return;
     } else {
-        resetViewerWorkDir();
+        resetViewerWorkDir(m_workSlot);
         const auto copyOf = [this, &highlighting, &caption](const QString& document) {
             const ShownCopy::Made made =
-                ShownCopy::make(document, caption, highlighting, m_catalog.get());
+                ShownCopy::make(document, caption, highlighting, m_catalog.get(), m_workSlot);
             m_shownMarks = made.marks;
             m_shownInMarkup = made.inMarkup;
             setStructure(made.structure);
@@ -259,7 +266,7 @@ void DocumentViewer::showMadeCopy(const ShownCopy::Made& made)
 
 void DocumentViewer::showFile(const QString& path)
 {
-    const QString workDir = resetViewerWorkDir();
+    const QString workDir = resetViewerWorkDir(m_workSlot);
     const QFileInfo document(path);
     if (!Platform::isFile(path)) {
         showBlank();
@@ -277,7 +284,7 @@ void DocumentViewer::showFile(const QString& path)
 
 void DocumentViewer::showPdf(const QString& path)
 {
-    const QString workDir = resetViewerWorkDir();
+    const QString workDir = resetViewerWorkDir(m_workSlot);
     const QString shell = workDir.isEmpty() ? QString() : PdfPresenter::writeShell(workDir);
     if (shell.isEmpty()) {
         showBlank();
@@ -761,7 +768,15 @@ void DocumentViewer::followLink(const QUrl& url)
                                     url.toDisplayString());
         return;
     }
+    if (scheme == u"lectoria-part") {
+        if (m_followingInNewTab)
+            emit newTabWanted();
+        emit documentPartRequested(url.path(QUrl::FullyDecoded), url.fragment(QUrl::FullyDecoded));
+        return;
+    }
     if (scheme == u"lectoria-norm") {
+        if (m_followingInNewTab)
+            emit newTabWanted();
         if (url.hasFragment())
             emit partOfNormRequested(url.path(QUrl::FullyDecoded),
                                      url.fragment(QUrl::FullyDecoded));
@@ -774,7 +789,7 @@ void DocumentViewer::followLink(const QUrl& url)
     QString path = QDir::cleanPath(url.toLocalFile());
     // A link of the highlighted copy resolves in the working folder: it means the same place
     // beside the document itself.
-    const QString workDir = QDir::cleanPath(UserWorkDir::highlightWorkDir());
+    const QString workDir = QDir::cleanPath(UserWorkDir::highlightWorkDir(m_workSlot));
     if (!m_shownDocument.isEmpty() && path.startsWith(workDir + u'/'))
         path = QDir::cleanPath(QFileInfo(m_shownDocument).path() + u'/' +
                                path.mid(workDir.size() + 1));
@@ -782,6 +797,8 @@ void DocumentViewer::followLink(const QUrl& url)
     if (DocumentLayout::isFolderPage(linked.fileName()) && Platform::isFile(path) &&
         isAllowedFile(path) && !path.startsWith(UserWorkDir::base() + u'/')) {
         // A folder's own page: the folder is shown, as the tree shows it.
+        if (m_followingInNewTab)
+            emit newTabWanted();
         emit libraryDocumentRequested(linked.path(), url.fragment());
         return;
     }
@@ -798,5 +815,7 @@ void DocumentViewer::followLink(const QUrl& url)
                         QDir::toNativeSeparators(path));
         return;
     }
+    if (m_followingInNewTab)
+        emit newTabWanted();
     emit libraryDocumentRequested(path, url.fragment());
 }

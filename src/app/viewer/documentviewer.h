@@ -39,7 +39,8 @@ public:
     // How the shown document's occurrences are marked: the search's context and options.
     using Highlighting = ShownCopy::Marking;
 
-    explicit DocumentViewer(QWidget* parent);
+    // workSlot: which working folders its copies go to; a viewer beside the first has its own.
+    explicit DocumentViewer(QWidget* parent, int workSlot = 0);
     ~DocumentViewer() override;
 
     QWebEngineView* view() const { return m_view; }
@@ -154,6 +155,12 @@ signals:
     void designationRequested(const QString& designation);
     // The user followed the link of a part of another document ("п. 5.2.3 СП 48.13330.2019").
     void partOfNormRequested(const QString& designation, const QString& part);
+    // The user followed the link of a part of a document ("lectoria-part:", a comparison's
+    // page): the document at path, at its part (empty: its top).
+    void documentPartRequested(const QString& path, const QString& part);
+    // The link followed now is to open in a new tab (a middle click or Ctrl+click): told
+    // before the signal of the link itself.
+    void newTabWanted();
     // The page shown has other parts (shownStructure), or none.
     void structureChanged();
     // Another part is being read (readingPart).
@@ -188,6 +195,7 @@ private:
     // Scrolls the element of the page shown with that id (or name) into view.
     void scrollToAnchor(QString anchor);
 
+    const int m_workSlot;
     QWebEngineView* m_view = nullptr;
     DocumentPage* m_page = nullptr; // owned by the view
     PageFindBar* m_findBar = nullptr;
@@ -223,6 +231,7 @@ private:
     bool m_canGoForward = false;
     QString m_pdfFolder; // where the last PDF went
     bool m_printMarks = false;
+    bool m_followingInNewTab = false;
     // Large documents' copies, made apart; only the latest node's is shown. Last: it ends
     // before the rest goes.
     LatestWork<ShownCopy::Made> m_copyMaker{this};

@@ -27,10 +27,13 @@
 #include "window/documentopener.h"
 #include "window/favoritesmenu.h"
 #include "window/nodenavigation.h"
+#include "links/normkeeper.h"
+#include "window/sidepane.h"
 #include "window/statusline.h"
 #include "window/windowkeys.h"
 #include "window/windowoutline.h"
 #include "window/windowsession.h"
+#include "window/windowtabs.h"
 
 #include <QAction>
 #include <QApplication>
@@ -83,8 +86,10 @@ void MainWindow::createParts()
     m_treePanel = new DocumentTreePanel(m_splitter);
     m_treePanel->setSuiteDir(m_suite.suiteDir());
     m_treePanel->setSettings(m_settings);
-    m_viewer = new DocumentViewer(m_splitter);
-    m_splitter->setPanes(m_treePanel, m_viewer);
+    // The document's pane: the tabs' bar above the viewer (and the document beside it).
+    auto* documentPane = new QWidget(m_splitter);
+    m_viewer = new DocumentViewer(documentPane);
+    m_splitter->setPanes(m_treePanel, documentPane);
 
     m_commands = new WindowCommands(m_treePanel->view(), this);
     m_search = new SearchController(m_treePanel, m_settings, this);
@@ -120,6 +125,11 @@ void MainWindow::createParts()
         showStatusNote(
             QStringLiteral("Настройка не сохранена: файл настроек недоступен для записи"));
     });
+    m_tabs = new WindowTabs({m_treePanel, m_viewer, m_navigation, m_opener, m_search,
+                             m_topRow->zoomBox(), m_settings, m_commands,
+                             [this] { return m_norms->keeper()->catalog(); },
+                             [this] { showSelectedNode(); }},
+                            documentPane, this);
     m_session =
         std::make_unique<WindowSession>(m_settings, m_treePanel, m_viewer, m_search, m_splitter);
 
@@ -162,6 +172,9 @@ void MainWindow::connectParts()
 
     connect(m_treePanel, &DocumentTreePanel::collectionChosen, this, &MainWindow::refresh);
     connect(m_treePanel, &DocumentTreePanel::selectionChanged, this, [this] {
+        // A tab being shown shows its own document, with its own marks.
+        if (m_tabs->isShowingTab())
+            return;
         showSelectedNodeIfActive();
         // The menu's shortcuts follow the selection, not only the last opening of the menu.
         m_treePanel->updateCommands();
@@ -189,8 +202,29 @@ void MainWindow::connectParts()
     connect(m_norms, &WindowNorms::followed, m_opener, &DocumentOpener::openFollowed);
     connect(m_norms, &WindowNorms::citingRequested, this,
             [this](const QString& path) { m_opener->openLinked(path, QString()); });
-    connect(m_viewer, &DocumentViewer::shownChanged, this,
-            [this] { m_norms->show(m_viewer->shownDocument(), m_treePanel->selected()); });
+    connect(m_viewer, &DocumentViewer::shownChanged, this, [this] {
+        m_norms->show(m_viewer->shownDocument(), m_treePanel->selected());
+        if (m_tabs->isShowingTab())
+            return;
+        const TreeNode node = m_treePanel->selected();
+        if (node.path == m_viewer->shownDocument())
+            m_tabs->recordShown(node.caption(), node.title());
+        else
+            m_tabs->recordShown(QFileInfo(m_viewer->shownDocument()).completeBaseName(),
+                                QDir::toNativeSeparators(m_viewer->shownDocument()));
+    });
+    connect(m_tabs, &WindowTabs::statusNote, this, &MainWindow::showStatusNote);
+    connect(m_treePanel, &DocumentTreePanel::newTabRequested, this, [this](const QString& path) {
+        m_tabs->openInNewTab(path, [this](const QString& p) { return m_treePanel->selectPath(p); });
+    });
+    connect(m_search->resultList(), &SearchResultsDock::documentChosenInNewTab, this,
+            [this](const QString& path) {
+                m_tabs->openInNewTab(
+                    path, [this](const QString& p) { return m_treePanel->selectFoundDocument(p); });
+            });
+    connect(m_viewer, &DocumentViewer::newTabWanted, m_tabs, &WindowTabs::prepareNewTab);
+    connect(m_viewer, &DocumentViewer::documentPartRequested, m_tabs,
+            &WindowTabs::showDocumentPart);
     const auto rebuildNorms = [this] { m_norms->rebuild(m_treePanel->collection().folders, true); };
     connect(m_search->indexKeeper(), &IndexKeeper::finished, this, rebuildNorms);
     connect(m_commands->action(WindowCommands::Refresh), &QAction::triggered, this, rebuildNorms);
@@ -250,12 +284,15 @@ void MainWindow::firstActivation()
         return;
     m_started = true;
     const QString lastDocument = m_session->restoreLayout();
+    const WindowTabs::Restored tabs = m_tabs->restore();
     m_search->updateCommands();
     if (m_splash)
         m_splash->hide();
     if (SettingsFile::cannotBeKept())
         AppMessageBox::show(this, windowTitle(), StatusTexts::settingsNotKept(settingsFile()));
-    setStatusText(lastDocument);
+    setStatusText(tabs.shown ? QString() : lastDocument);
+    if (!tabs.note.isEmpty())
+        showStatusNote(tabs.note);
     // The tree was built at start; now that the window is started, its index is brought up
     // to date.
     m_search->updateIndex();
@@ -275,6 +312,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     }
     if (!m_closed && !m_terminateRequested) {
         m_closed = true;
+        m_tabs->save();
         m_session->save();
         // The working copies (highlighted and viewer's) go with this program's working folder.
         UserWorkDir::removeBase();
@@ -304,6 +342,8 @@ void MainWindow::rebuildTree(const SearchResult* found)
     // Links and redirects in documents may show the collection's files and working copies.
     m_viewer->setAllowedFolders(m_treePanel->collection().folders +
                                 QStringList{UserWorkDir::base()});
+    m_tabs->sidePane()->viewer()->setAllowedFolders(m_treePanel->collection().folders +
+                                                    QStringList{UserWorkDir::base()});
     m_treePanel->rebuild(m_search->matchOptions(), found);
     // The viewer stays blank; the title panel names the root.
     const TreeNode root = m_treePanel->selected();

@@ -30,6 +30,7 @@ class StatusLine;
 class TitlePanel;
 class WindowNorms;
 class WindowOutline;
+class WindowTabs;
 class WindowSession;
 class WindowCommands;
 struct SearchResult;
@@ -62,6 +63,7 @@ public:
     NormKeeper* norms() const { return m_norms->keeper(); }
     NormLinksDock* normLinks() const { return m_norms->links(); }
     WindowOutline* outline() const { return m_outline; }
+    WindowTabs* tabs() const { return m_tabs; }
     TopRow* topRow() const { return m_topRow; }
     QComboBox* zoomBox() const { return m_topRow->zoomBox(); }
     QCheckBox* showDocumentBox() const { return m_topRow->showDocumentBox(); }
@@ -124,6 +126,7 @@ private:
     FavoritesMenu* m_favorites = nullptr;
     WindowNorms* m_norms = nullptr;
     WindowOutline* m_outline = nullptr;
+    WindowTabs* m_tabs = nullptr;
 
     TopRow* m_topRow = nullptr;
     SecondRow* m_secondRow = nullptr;

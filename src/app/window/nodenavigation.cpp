@@ -73,6 +73,18 @@ void NodeNavigation::recordShown(const QString& path)
     emit changed();
 }
 
+NodeHistory NodeNavigation::keptHistory()
+{
+    keepScroll();
+    return m_history;
+}
+
+void NodeNavigation::setHistory(const NodeHistory& history)
+{
+    m_history = history;
+    emit changed();
+}
+
 void NodeNavigation::keepExisting(const DocumentTree* tree)
 {
     m_history.keepOnly([tree](const QString& path) {

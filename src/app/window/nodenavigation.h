@@ -24,6 +24,10 @@ public:
     QToolButton* backButton() const { return m_back; }
     QToolButton* forwardButton() const { return m_forward; }
     const NodeHistory& history() const { return m_history; }
+    // The way back and forward with the place shown now kept in it (a tab is left), and one to
+    // go on with (a tab is shown).
+    NodeHistory keptHistory();
+    void setHistory(const NodeHistory& history);
 
     // The viewer's menu goes back and forward here, and shows whether it can; going back and
     // forward lands where each document was scrolled to when it was left.

@@ -136,10 +136,10 @@ Edition Edition::ofPdf(const PdfText& text)
     return Edition(TextBlocks::ofPdf(text));
 }
 
-std::optional<Edition> Edition::ofFile(const QString& path)
+std::optional<Edition> Edition::ofFile(const QString& path, const std::atomic<bool>* cancel)
 {
     if (path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
-        const PdfText text = PdfTextReader::read(path);
+        const PdfText text = PdfTextReader::read(path, cancel);
         if (text.state() != PdfText::State::Text)
             return std::nullopt;
         return ofPdf(text);

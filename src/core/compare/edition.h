@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
 #include <optional>
 #include <vector>
 
@@ -43,7 +44,9 @@ public:
     static Edition ofPdf(const PdfText& text);
     // A page or a PDF of the library; none when it cannot be read (a PDF without text
     // included: there is nothing to compare).
-    static std::optional<Edition> ofFile(const QString& path);
+    // cancel, when set, ends the reading of a PDF (none then).
+    static std::optional<Edition> ofFile(const QString& path,
+                                         const std::atomic<bool>* cancel = nullptr);
 
     const std::vector<EditionPart>& parts() const { return m_parts; }
 

@@ -38,11 +38,11 @@ constexpr quint32 systemColors[] = {
 
 } // namespace
 
-HighlightedCopy::HighlightedCopy(const QString& documentPath, const QString& context)
+HighlightedCopy::HighlightedCopy(const QString& documentPath, const QString& context, int slot)
     : m_context(context)
 {
     setColors(0xFFFFFF, 255);
-    prepareWorkDir(documentPath);
+    prepareWorkDir(documentPath, slot);
 }
 
 HighlightedCopy::~HighlightedCopy()
@@ -51,9 +51,9 @@ HighlightedCopy::~HighlightedCopy()
         deleteWorkFiles();
 }
 
-void HighlightedCopy::prepareWorkDir(const QString& documentPath)
+void HighlightedCopy::prepareWorkDir(const QString& documentPath, int slot)
 {
-    m_workDir = UserWorkDir::highlightWorkDir();
+    m_workDir = UserWorkDir::highlightWorkDir(slot);
     if (!m_workDir.isEmpty()) {
         Platform::removeTree(m_workDir);
         QDir().mkpath(m_workDir);

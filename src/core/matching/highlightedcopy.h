@@ -20,8 +20,9 @@ public:
     static constexpr quint32 DefaultBackColor = 0x0000FF;
     static constexpr quint32 DefaultFontColor = 0xFFFFFF;
 
-    // Prepares (empties) the working directory and the paths.
-    HighlightedCopy(const QString& documentPath, const QString& context);
+    // Prepares (empties) the working directory and the paths; slot: the viewer's
+    // (UserWorkDir::highlightWorkDir).
+    HighlightedCopy(const QString& documentPath, const QString& context, int slot = 0);
     ~HighlightedCopy();
     HighlightedCopy(const HighlightedCopy&) = delete;
     HighlightedCopy& operator=(const HighlightedCopy&) = delete;
@@ -82,7 +83,7 @@ public:
                              const MatchOptions& options);
 
 private:
-    void prepareWorkDir(const QString& documentPath);
+    void prepareWorkDir(const QString& documentPath, int slot);
 
     QString m_documentPath;
     QString m_documentFilesDir;

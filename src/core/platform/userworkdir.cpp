@@ -53,16 +53,22 @@ QString UserWorkDir::base()
     return own.path;
 }
 
-QString UserWorkDir::viewerWorkDir()
+QString UserWorkDir::viewerWorkDir(int slot)
 {
     const QString root = base();
-    return root.isEmpty() ? QString() : root + QStringLiteral("/Q.temp/");
+    if (root.isEmpty())
+        return QString();
+    return slot > 0 ? root + QStringLiteral("/Q%1.temp/").arg(slot + 1)
+                    : root + QStringLiteral("/Q.temp/");
 }
 
-QString UserWorkDir::highlightWorkDir()
+QString UserWorkDir::highlightWorkDir(int slot)
 {
     const QString root = base();
-    return root.isEmpty() ? QString() : root + QStringLiteral("/Temp/NormDoc");
+    if (root.isEmpty())
+        return QString();
+    return slot > 0 ? root + QStringLiteral("/Temp/NormDoc%1").arg(slot + 1)
+                    : root + QStringLiteral("/Temp/NormDoc");
 }
 
 void UserWorkDir::removeBase()

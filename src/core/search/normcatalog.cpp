@@ -126,6 +126,36 @@ QList<NormCatalog::Entry> NormCatalog::replacing(const QList<Designation>& desig
     return out;
 }
 
+std::optional<NormCatalog::EditionPair> NormCatalog::comparedEditions(const QString& path) const
+{
+    const QList<Designation> own = ownOf(path);
+    for (const Designation& designation : own) {
+        QStringList held; // newest first, each document once; only those chiefly known so
+        for (const Entry& entry : editions(designation.key()))
+            if (entry.rank == 0 && !held.contains(entry.path))
+                held << entry.path;
+        const qsizetype at = held.indexOf(path);
+        if (held.size() < 2 || at < 0)
+            continue;
+        if (at == 0)
+            return EditionPair{held.at(1), path};
+        return EditionPair{path, held.at(at - 1)};
+    }
+    for (const Entry& entry : replacing(own))
+        if (entry.path != path)
+            return EditionPair{path, entry.path};
+    for (const auto& replacements : m_replacedBy) {
+        for (const auto& [replacingPath, replaced] : replacements) {
+            if (replacingPath != path)
+                continue;
+            const std::optional<Entry> older = resolve(replaced);
+            if (older && older->path != path)
+                return EditionPair{older->path, path};
+        }
+    }
+    return std::nullopt;
+}
+
 QList<Designation> NormCatalog::ownOf(const QString& path) const
 {
     return m_own.value(path);

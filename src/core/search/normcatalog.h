@@ -47,6 +47,16 @@ public:
     Followed follow(const QString& written) const;
     // Every held edition of the document a key names, newest first.
     QList<Entry> editions(const QString& key) const;
+    // The two editions to compare for the document at path, older first: the edition held
+    // before it and itself when it is the newest, else itself and the edition held after it;
+    // without another edition of its designation, itself and a document that replaces it, or
+    // one it replaces and itself. None when the library holds no other edition.
+    struct EditionPair
+    {
+        QString older;
+        QString newer;
+    };
+    std::optional<EditionPair> comparedEditions(const QString& path) const;
     // The documents that say they replace one of the designations.
     QList<Entry> replacing(const QList<Designation>& designations) const;
     // The designations a document is known by, as listed.

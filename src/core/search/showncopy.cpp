@@ -26,10 +26,11 @@ std::optional<QByteArray> pageBytes(const QString& path)
 } // namespace
 
 ShownCopy::Made ShownCopy::make(const QString& document, const QString& caption,
-                                const std::optional<Marking>& marking, const NormCatalog* catalog)
+                                const std::optional<Marking>& marking, const NormCatalog* catalog,
+                                int slot)
 {
     Made made;
-    HighlightedCopy copy(document, marking ? marking->context : QString());
+    HighlightedCopy copy(document, marking ? marking->context : QString(), slot);
     QByteArray page;
     if (marking) {
         copy.setOptions(marking->options);

@@ -38,9 +38,11 @@ public:
         std::shared_ptr<const DocumentStructure> structure;
     };
 
-    // The copy of document (its tree caption given) in the highlighting working folder.
+    // The copy of document (its tree caption given) in the highlighting working folder (of the
+    // viewer in slot: UserWorkDir::highlightWorkDir).
     static Made make(const QString& document, const QString& caption,
-                     const std::optional<Marking>& marking, const NormCatalog* catalog);
+                     const std::optional<Marking>& marking, const NormCatalog* catalog,
+                     int slot = 0);
     // The page with the designations it cites linked, the document's own left as they are;
     // returns how many were wrapped (linked or marked absent).
     static int linkDesignations(const QByteArray& page, const QString& document,

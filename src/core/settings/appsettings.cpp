@@ -40,6 +40,13 @@ constexpr Key<Text> SearchHistoryEntry{u"Search", u"FindKod_", u""};
 constexpr Key<qint32> FavoriteCount{u"Favorites", u"Count", 0};
 constexpr Key<Text> FavoritePath{u"Favorites", u"Path", u""};
 constexpr Key<Text> FavoriteLabel{u"Favorites", u"Label", u""};
+// The viewer's tabs: Count and Current (from 1), then Path1, Scroll1, Zoom1, Compared1, ...
+constexpr Key<qint32> TabCount{u"Tabs", u"Count", 0};
+constexpr Key<qint32> CurrentTab{u"Tabs", u"Current", 1};
+constexpr Key<Text> TabPath{u"Tabs", u"Path", u""};
+constexpr Key<qint32> TabScroll{u"Tabs", u"Scroll", 0};
+constexpr Key<qint32> TabZoom{u"Tabs", u"Zoom", 0};
+constexpr Key<Text> TabCompared{u"Tabs", u"Compared", u""};
 
 // The settings file's word for "no node".
 const QString NoPath = QStringLiteral("0");
@@ -297,6 +304,41 @@ bool AppSettings::setFavorites(const Favorites& favorites)
         const Favorites::Item& item = favorites.items().at(i);
         values.append(entry(FavoritePath, item.path, i + 1));
         values.append(entry(FavoriteLabel, item.label, i + 1));
+    }
+    return write(values);
+}
+
+QList<AppSettings::KeptTab> AppSettings::keptTabs() const
+{
+    QList<KeptTab> tabs;
+    const int count = std::min(read(m_document, TabCount), qint32(MaxKeptTabs));
+    for (int i = 1; i <= count; ++i) {
+        const QString path = read(m_document, TabPath, i);
+        if (path.isEmpty())
+            continue;
+        tabs.append({path, std::max(0, read(m_document, TabScroll, i)),
+                     std::max(0, read(m_document, TabZoom, i)), read(m_document, TabCompared, i)});
+    }
+    return tabs;
+}
+
+int AppSettings::keptCurrentTab() const
+{
+    return std::max(0, read(m_document, CurrentTab) - 1);
+}
+
+bool AppSettings::setKeptTabs(const QList<KeptTab>& tabs, int current)
+{
+    const int count = int(std::min<qsizetype>(tabs.size(), MaxKeptTabs));
+    const int before = std::min(read(m_document, TabCount), qint32(MaxKeptTabs));
+    QList<IniFile::Value> values{entry(TabCount, qint32(count)), entry(CurrentTab, current + 1)};
+    for (int i = 0; i < std::max(count, before); ++i) {
+        // Keys of tabs closed since are emptied, not left to be read again.
+        const KeptTab tab = i < count ? tabs.at(i) : KeptTab{};
+        values.append(entry(TabPath, tab.path, i + 1));
+        values.append(entry(TabScroll, tab.scroll, i + 1));
+        values.append(entry(TabZoom, tab.zoomIndex, i + 1));
+        values.append(entry(TabCompared, tab.comparedWith, i + 1));
     }
     return write(values);
 }

@@ -83,6 +83,21 @@ public:
     Favorites favorites() const;
     bool setFavorites(const Favorites& favorites);
 
+    // [Tabs]: the viewer's tabs at exit, in order, and the current one (from 0). A tab shows a
+    // document or folder at a scroll position and zoom (an index of the zoom list); a
+    // comparison's tab shows path (the newer edition) compared with comparedWith.
+    struct KeptTab
+    {
+        QString path;
+        int scroll = 0;
+        int zoomIndex = 0;
+        QString comparedWith;
+    };
+    static constexpr int MaxKeptTabs = 30;
+    QList<KeptTab> keptTabs() const;
+    int keptCurrentTab() const;
+    bool setKeptTabs(const QList<KeptTab>& tabs, int current);
+
 signals:
     // A value was changed through this object.
     void changed();

@@ -105,7 +105,16 @@ private slots:
                  QKeySequence(Qt::CTRL | Qt::Key_Delete));
         QCOMPARE(m_form->commands()->action(WindowCommands::GoToBookmark)->shortcut(),
                  QKeySequence(Qt::CTRL | Qt::Key_F2));
-        QCOMPARE(m_form->commands()->treeMenu()->actions().size(), 20 + 8); // items and separators
+        QCOMPARE(m_form->commands()->treeMenu()->actions().size(), 24 + 9); // items and separators
+        QCOMPARE(m_form->commands()->action(WindowCommands::OpenInNewTab)->text(),
+                 QStringLiteral("Открыть в новой вкладке"));
+        QVERIFY(m_form->commands()->action(WindowCommands::SideBySide)->isCheckable());
+        QCOMPARE(m_form->commands()->action(WindowCommands::CompareEditions)->text(),
+                 QStringLiteral("Сравнить редакции"));
+        QCOMPARE(m_form->commands()->action(WindowCommands::CloseTab)->shortcut(),
+                 QKeySequence(Qt::CTRL | Qt::Key_F4));
+        QCOMPARE(m_form->commands()->action(WindowCommands::NextTab)->shortcut(),
+                 QKeySequence(Qt::CTRL | Qt::Key_Tab));
         QCOMPARE(m_form->commands()->action(WindowCommands::ShowOutline)->shortcut(),
                  QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
         QCOMPARE(m_form->commands()->action(WindowCommands::GoToPart)->text(),

@@ -140,6 +140,21 @@ class TestCitations : public QObject
         QCOMPARE(catalog.replacing(catalog.ownOf(m_lib + QStringLiteral("/СП 48.13330.2011.htm")))
                      .size(),
                  1);
+        // The editions compared for a document: the one before the newest, the one after an
+        // older edition, and a replaced document with the one that replaces it.
+        const auto compared = [&](const QString& name) {
+            const auto pair = catalog.comparedEditions(m_lib + u'/' + name);
+            return pair ? pair->older.mid(m_lib.size() + 1) + u'>' +
+                              pair->newer.mid(m_lib.size() + 1)
+                        : QString();
+        };
+        QCOMPARE(compared(QStringLiteral("СП 48.13330.2019.htm")),
+                 QStringLiteral("СП 48.13330.2011.htm>СП 48.13330.2019.htm"));
+        QCOMPARE(compared(QStringLiteral("СП 48.13330.2011.htm")),
+                 QStringLiteral("СП 48.13330.2011.htm>СП 48.13330.2019.htm"));
+        QCOMPARE(compared(QStringLiteral("СНиП 12-01-2004.htm")),
+                 QStringLiteral("СНиП 12-01-2004.htm>СП 48.13330.2019.htm"));
+        QCOMPARE(compared(QStringLiteral("нет такого.htm")), QString());
     }
 
 private slots:
