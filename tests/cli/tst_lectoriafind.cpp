@@ -296,6 +296,40 @@ private slots:
         QCOMPARE(run({QStringLiteral("--outline")}).exitCode, 2);
     }
 
+    // Two editions compared: a line per part that changed, the exit status telling whether
+    // any did; a page against a PDF as well.
+    void comparesEditions()
+    {
+        const QString body = QStringLiteral(
+            "<h1>5 Бетонные работы</h1><p>5.1 Смесь марки М200 укладывают слоями.</p>"
+            "<p>5.2 Уход за бетоном ведут семь суток.</p><p>5.3 Прочность проверяют.</p>");
+        const QString older = m_dir.filePath(QStringLiteral("compare/СП 2012.htm"));
+        const QString newer = m_dir.filePath(QStringLiteral("compare/СП 2024.htm"));
+        QVERIFY(TestFiles::write(older, TestFiles::cp1251(QStringLiteral("<html><body>") + body +
+                                                          QStringLiteral("</body></html>"))));
+        QString changed = body;
+        changed.replace(QStringLiteral("М200"), QStringLiteral("М300"));
+        changed.replace(QStringLiteral("<p>5.2 "), QStringLiteral("<p>5.2 Основание очищают от "
+                                                                  "снега и наледи.</p><p>5.3 "));
+        changed.replace(QStringLiteral("<p>5.3 Прочность"), QStringLiteral("<p>5.4 Прочность"));
+        QVERIFY(TestFiles::write(newer, TestFiles::cp1251(QStringLiteral("<html><body>") + changed +
+                                                          QStringLiteral("</body></html>"))));
+        const Run run1 = run({QStringLiteral("--compare"), older, newer});
+        QCOMPARE(run1.exitCode, 0);
+        QCOMPARE(run1.out, QStringList({QStringLiteral("clause\t5.1\t5.1\tchanged\t1\t1"),
+                                        QStringLiteral("clause\t5.2\t-\tadded\t6\t0"),
+                                        QStringLiteral("clause\t5.3\t5.2\tmoved\t0\t0"),
+                                        QStringLiteral("clause\t5.4\t5.3\tmoved\t0\t0")}));
+        const Run same = run({QStringLiteral("--compare"), older, older});
+        QCOMPARE(same.exitCode, 1);
+        QVERIFY(same.out.isEmpty());
+        QCOMPARE(
+            run({QStringLiteral("--compare"), older, m_dir.filePath(QStringLiteral("нет.htm"))})
+                .exitCode,
+            2);
+        QCOMPARE(run({QStringLiteral("--compare"), older}).exitCode, 2);
+    }
+
     // A document this user may not read is answered as the scan answers it ("could not be
     // read"), never from the index. The index is shared, as readers other than its builder
     // use one; the search runs as another user when the test runs as root.

@@ -475,12 +475,14 @@ void DocumentViewer::pageLoaded(bool ok)
         m_pendingFind.clear();
         return;
     }
-    if (ok && !m_pendingAnchor.isEmpty()) {
+    const bool anchored = !m_pendingAnchor.isEmpty();
+    if (ok && anchored) {
         // The place a followed link points at.
         scrollToAnchor(std::exchange(m_pendingAnchor, QString()));
     }
-    if (ok && m_pendingScroll > 0) {
-        // Where the page was read before: scrolled there once it is laid out.
+    if (ok && !anchored && (m_pendingScroll > 0 || m_pendingFind.isEmpty())) {
+        // Where the page was read before (or its top: the browser would keep the place of
+        // the copy shown before under the same name), once it is laid out.
         m_page->runJavaScript(QStringLiteral("window.scrollTo(0, %1)").arg(m_pendingScroll),
                               QWebEngineScript::ApplicationWorld);
     }

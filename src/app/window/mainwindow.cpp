@@ -10,6 +10,7 @@
 #include "find/scopechooser.h"
 #include "find/searchcontroller.h"
 #include "find/searchresultsdock.h"
+#include "links/normkeeper.h"
 #include "platform/platform.h"
 #include "platform/userworkdir.h"
 #include "settings/appsettings.h"
@@ -27,7 +28,6 @@
 #include "window/documentopener.h"
 #include "window/favoritesmenu.h"
 #include "window/nodenavigation.h"
-#include "links/normkeeper.h"
 #include "window/sidepane.h"
 #include "window/statusline.h"
 #include "window/windowkeys.h"
@@ -173,9 +173,8 @@ void MainWindow::connectParts()
     connect(m_treePanel, &DocumentTreePanel::collectionChosen, this, &MainWindow::refresh);
     connect(m_treePanel, &DocumentTreePanel::selectionChanged, this, [this] {
         // A tab being shown shows its own document, with its own marks.
-        if (m_tabs->isShowingTab())
-            return;
-        showSelectedNodeIfActive();
+        if (!m_tabs->isShowingTab())
+            showSelectedNodeIfActive();
         // The menu's shortcuts follow the selection, not only the last opening of the menu.
         m_treePanel->updateCommands();
         m_search->followSelection();
@@ -214,6 +213,7 @@ void MainWindow::connectParts()
                                 QDir::toNativeSeparators(m_viewer->shownDocument()));
     });
     connect(m_tabs, &WindowTabs::statusNote, this, &MainWindow::showStatusNote);
+    connect(m_tabs, &WindowTabs::statusMessage, this, &MainWindow::setStatusText);
     connect(m_treePanel, &DocumentTreePanel::newTabRequested, this, [this](const QString& path) {
         m_tabs->openInNewTab(path, [this](const QString& p) { return m_treePanel->selectPath(p); });
     });

@@ -212,7 +212,7 @@ void WindowTabs::showComparison(ViewerTabs::Tab& tab)
     }
     // Its page went with the last run's working folder: it is made again.
     m_parts.viewer->showNode(NodeKind::None, QString(), tab.caption, tab.title);
-    emit statusNote(QStringLiteral("Сравниваются редакции…"));
+    emit statusMessage(QStringLiteral("Сравниваются редакции…"));
     const quint64 id = tab.id;
     const ComparisonPage::Source older{tab.comparedWith, captionOf(tab.comparedWith)};
     const ComparisonPage::Source newer{tab.path, captionOf(tab.path)};
@@ -223,6 +223,7 @@ void WindowTabs::showComparison(ViewerTabs::Tab& tab)
             return ComparisonFile::make(older, newer, page, run.stopFlag());
         },
         [this, id](const ComparisonFile::Made& made) {
+            emit statusMessage(QString());
             const int index = m_tabs->indexOf(id);
             if (index < 0)
                 return;
@@ -250,7 +251,7 @@ void WindowTabs::compare(const QString& olderPath, const QString& newerPath)
         emit statusNote(QStringLiteral("Нет рабочей папки для страницы сравнения"));
         return;
     }
-    emit statusNote(QStringLiteral("Сравниваются редакции…"));
+    emit statusMessage(QStringLiteral("Сравниваются редакции…"));
     const ComparisonPage::Source older{olderPath, captionOf(olderPath)};
     const ComparisonPage::Source newer{newerPath, captionOf(newerPath)};
     m_making.start(
@@ -258,6 +259,7 @@ void WindowTabs::compare(const QString& olderPath, const QString& newerPath)
             return ComparisonFile::make(older, newer, page, run.stopFlag());
         },
         [this, older, newer](const ComparisonFile::Made& made) {
+            emit statusMessage(QString());
             if (made.page.isEmpty()) {
                 if (!made.error.isEmpty())
                     AppMessageBox::show(m_parts.viewer->window(),
@@ -274,8 +276,8 @@ void WindowTabs::compare(const QString& olderPath, const QString& newerPath)
             tab.zoomIndex = m_parts.zoomBox->currentIndex();
             m_tabs->add(std::move(tab));
             showCurrent();
-            emit statusNote(made.changed ? QStringLiteral("Редакции сравнены")
-                                         : QStringLiteral("Редакции не различаются"));
+            if (!made.changed)
+                emit statusNote(QStringLiteral("Редакции не различаются"));
         });
 }
 

@@ -80,6 +80,8 @@ public:
 
 signals:
     void statusNote(const QString& note);
+    // A line for the status bar while a comparison is made (empty: done).
+    void statusMessage(const QString& text);
 
 private:
     void keepPlace();
