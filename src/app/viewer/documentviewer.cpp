@@ -105,6 +105,8 @@ DocumentViewer::DocumentViewer(QWidget* parent, int workSlot)
     m_readingCheck->setSingleShot(true);
     m_readingCheck->setInterval(120);
     connect(m_readingCheck, &QTimer::timeout, this, &DocumentViewer::updateReadingPart);
+    connect(m_page, &QWebEnginePage::scrollPositionChanged, this,
+            [this] { m_scrollReported = true; });
     connect(m_page, &QWebEnginePage::scrollPositionChanged, this, [this] {
         if (m_structure && !m_structure->isEmpty() && !m_readingCheck->isActive())
             m_readingCheck->start();
@@ -279,6 +281,8 @@ void DocumentViewer::showFile(const QString& path)
     }
     // The address is made from the path, so blanks, "#", "%" and "?" stay part of the name.
     m_loading = true;
+    m_trackedScroll = m_pendingScroll;
+    m_scrollReported = false;
     m_view->setUrl(Platform::fileUrl(document.absoluteFilePath()));
 }
 
@@ -293,6 +297,8 @@ void DocumentViewer::showPdf(const QString& path)
     m_pendingPdf = path;
     m_pdfShell = QUrl::fromLocalFile(shell);
     m_loading = true;
+    m_trackedScroll = m_pendingScroll;
+    m_scrollReported = false;
     m_view->setUrl(m_pdfShell);
 }
 
@@ -325,6 +331,8 @@ void DocumentViewer::showBlank()
     m_pdf->stop();
     m_pendingPdf.clear();
     m_loading = true;
+    m_trackedScroll = m_pendingScroll;
+    m_scrollReported = false;
     m_view->setUrl(QUrl(QStringLiteral("about:blank")));
 }
 
@@ -486,6 +494,15 @@ void DocumentViewer::pageLoaded(bool ok)
         m_page->runJavaScript(QStringLiteral("window.scrollTo(0, %1)").arg(m_pendingScroll),
                               QWebEngineScript::ApplicationWorld);
     }
+    if (ok) {
+        // The browser tells no move when a page loads at the place of the one before it
+        // (the copies share a name): the place is asked once it has been scrolled to.
+        m_page->runJavaScript(QStringLiteral("window.scrollY"), QWebEngineScript::ApplicationWorld,
+                              [this](const QVariant& y) {
+                                  if (!m_loading && y.isValid())
+                                      m_trackedScroll = y.toDouble();
+                              });
+    }
     m_pendingScroll = 0;
     if (ok && m_structure && !m_structure->isEmpty())
         m_readingCheck->start();
@@ -510,6 +527,9 @@ void DocumentViewer::pageLoaded(bool ok)
 
 double DocumentViewer::scrollPosition() const
 {
+    // Until the page reports a move after a load, what it reports is the page's before.
+    if (!m_scrollReported)
+        return m_trackedScroll;
     // The page tells it at its zoom; the page's own measure is without it.
     const double zoom = m_view->zoomFactor();
     return zoom > 0 ? m_page->scrollPosition().y() / zoom : 0.0;

@@ -206,6 +206,9 @@ private:
     QUrl m_pdfShell;
     QUrl m_shownUrl;            // the page's address, to tell a jump within it
     double m_settledScroll = 0; // where the page has rested last (not while it moves)
+    // Where a page just loaded is scrolled to (the page's pixels), until it reports a move.
+    double m_trackedScroll = 0;
+    bool m_scrollReported = true;
     QTimer* m_scrollSettle = nullptr;
     QTimer* m_readingCheck = nullptr;
     std::shared_ptr<const DocumentStructure> m_structure;
