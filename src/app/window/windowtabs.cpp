@@ -231,7 +231,10 @@ void WindowTabs::showComparison(ViewerTabs::Tab& tab)
                 emit statusNote(made.error.section(u'\n', 0, 0));
                 return;
             }
-            m_tabs->at(index).page = made.page;
+            ViewerTabs::Tab& remade = m_tabs->at(index);
+            remade.page = made.page;
+            remade.history = NodeHistory();
+            remade.history.shown(made.page);
             if (index == m_tabs->currentIndex())
                 showCurrent();
         });
@@ -270,6 +273,7 @@ void WindowTabs::compare(const QString& olderPath, const QString& newerPath)
             tab.path = newer.path;
             tab.comparedWith = older.path;
             tab.page = made.page;
+            tab.history.shown(made.page); // a jump within the page is a step back
             tab.caption = comparisonCaption(newer.name);
             tab.title =
                 QStringLiteral("Сравнение редакций: «%1» и «%2»").arg(older.name, newer.name);
