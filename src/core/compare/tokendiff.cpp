@@ -73,8 +73,8 @@ private:
         const int limit = int(std::min<qsizetype>(DifferenceBudget, n + m));
         // rounds[d][k + d]: the furthest x on diagonal k after d differences.
         std::vector<std::vector<qsizetype>> rounds;
-        std::vector<qsizetype> reach(std::size_t(2 * limit + 3), 0);
-        const auto at = [limit](int k) { return std::size_t(k + limit + 1); };
+        std::vector<qsizetype> reach(std::size_t(limit) * 2 + 3, 0);
+        const auto at = [limit](int k) { return std::size_t(k) + std::size_t(limit) + 1; };
         int found = -1;
         for (int d = 0; d <= limit && found < 0; ++d) {
             for (int k = -d; k <= d; k += 2) {
