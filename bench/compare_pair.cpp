@@ -17,7 +17,7 @@ namespace {
 
 QStringList vocabulary(quint32 seed)
 {
-    static const QStringList syllables = {"ба", "ве", "ти", "ро", "мон", "ка", "лу", "зе",
+    static const QStringList syllables = {"ба",   "ве", "ти",  "ро", "мон", "ка", "лу",  "зе",
                                           "прот", "ни", "ста", "фу", "гер", "до", "шин", "ар"};
     QRandomGenerator random(seed);
     QStringList words;
