@@ -12,6 +12,7 @@
 #include "norms/documentstructure.h"
 #include "platform/messagereporter.h"
 #include "platform/platform.h"
+#include "query/querysearch.h"
 #include "search/searchjob.h"
 
 #include <QCoreApplication>
@@ -34,6 +35,7 @@ const char* const usage =
     "       lectoria-find --designations FILE...\n"
     "       lectoria-find --outline FILE...\n"
     "       lectoria-find --compare OLD NEW\n"
+    "       lectoria-find [OPTION...] --query QUERY DIR...\n"
     "options: --case-sensitive, --whole-words, --text, --words, --index, -0 (--null)\n"
     "\n"
     "Searches the documents (.htm and .pdf files) below each DIR for CONTEXT, as Lectoria's\n"
@@ -114,6 +116,16 @@ const char* const usage =
     "a number in a sentence or a table's cell, a list item, a date, an amount, a line of the\n"
     "table of contents, a PDF's page numbers and running heads are none. Exit status 2 also\n"
     "when a FILE cannot be read.\n"
+    "\n"
+    "With --query, CONTEXT is a query: terms (fragments; words with --words) joined by\n"
+    "И/AND/&, ИЛИ/OR/|, НЕ/NOT or a minus before a letter (\"смесь -асфальт\"), grouped by\n"
+    "parentheses; \"...\" holds operator signs (a phrase with --words); \"...\"~N and A /N B:\n"
+    "the terms with at most N (up to 100) words between them; word* with --words: a word\n"
+    "beginning so (3 letters at least); название:, обозначение:, папка: (title:,\n"
+    "designation:, folder:): the caption, file name, title and first heading; a designation\n"
+    "of any edition; a folder's name. Operator words count only in capitals. A query\n"
+    "without operators is one context; a malformed one is a usage error that names the\n"
+    "place. The documents found hold what the query says, with and without --index.\n"
     "\n"
     "With --compare, two editions of a document (pages or PDFs, in any mix) are compared\n"
     "part by part: parts are paired by their numbers where their texts are alike, else by\n"
@@ -272,6 +284,32 @@ int printComparison(const QList<const char*>& files)
     return comparison.hasChanges() ? 0 : 1;
 }
 
+// --query: the documents a query with operators finds.
+int printQuery(const SearchQuery& query, const MatchOptions& options, const QStringList& roots,
+               bool useIndex, char pathEnd)
+{
+    for (const QString& root : roots) {
+        if (useIndex && IndexFilter::indexFileFor(root).isEmpty() && Platform::isFolder(root)) {
+            printLine(stderr, QStringLiteral("lectoria-find: %1 has no index; build it with "
+                                             "lectoria-index %1")
+                                  .arg(root));
+            return 2;
+        }
+    }
+    printLine(stderr, QStringLiteral("lectoria-find: read as ") + query.reading());
+    const QuerySearch::Result result = QuerySearch::run({query, options, roots, useIndex});
+    for (const QString& document : result.found) {
+        const std::string path = Platform::toNative(document).native();
+        std::fwrite(path.data(), 1, path.size(), stdout);
+        std::fputc(pathEnd, stdout);
+    }
+    std::fflush(stdout);
+    printLine(
+        stderr,
+        QStringLiteral("checked %1, found %2").arg(result.documents).arg(result.found.size()));
+    return result.found.isEmpty() ? 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -288,6 +326,7 @@ int main(int argc, char* argv[])
     bool designations = false;
     bool outline = false;
     bool compare = false;
+    bool query = false;
     char pathEnd = '\n';
     // Positional arguments keep their bytes: the context is checked as it was given.
     QList<const char*> positional;
@@ -314,6 +353,8 @@ int main(int argc, char* argv[])
             outline = true;
         else if (!optionsEnd && argument == "--compare")
             compare = true;
+        else if (!optionsEnd && argument == "--query")
+            query = true;
         else if (!optionsEnd && argument == "--words")
             wordForms = true;
         else if (!optionsEnd && argument == "--index")
@@ -371,6 +412,13 @@ int main(int argc, char* argv[])
         return usageError(
             QStringLiteral("\"%1\" is no designation of a document, nor a part of one")
                 .arg(context));
+    const SearchQuery parsedQuery =
+        query ? SearchQuery::parse(context, wordForms) : SearchQuery::parse(QString(), wordForms);
+    if (!parsedQuery.isValid())
+        return usageError(parsedQuery.error());
+    if (query && !parsedQuery.isPlain())
+        return printQuery(parsedQuery, MatchOptions{caseSensitive, wholeWords, textMode, wordForms},
+                          roots, useIndex, pathEnd);
     if (wordForms && !WordQuery(context).isValid())
         return usageError(QStringLiteral("the query holds no word"));
 

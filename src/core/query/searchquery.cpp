@@ -83,8 +83,7 @@ public:
             fail(stray.kind == Token::Kind::Close
                      ? QStringLiteral("Лишняя закрывающая скобка после %1")
                            .arg(quoted(m_text.left(stray.end)))
-                     : QStringLiteral("Не понятно, к чему относится %1")
-                           .arg(quoted(stray.text)));
+                     : QStringLiteral("Не понятно, к чему относится %1").arg(quoted(stray.text)));
         }
         if (root && m_error.isEmpty() && !hasPositive(*root))
             fail(QStringLiteral("Запрос должен содержать хотя бы одно слово, которое нужно найти"));
@@ -193,8 +192,8 @@ private:
             while (digits < word.size() && word[digits].isDigit())
                 ++digits;
             if (digits == 1 || digits < word.size()) {
-                m_error = QStringLiteral("После «/» нужно число слов: %1")
-                              .arg(quoted(m_text.left(end)));
+                m_error =
+                    QStringLiteral("После «/» нужно число слов: %1").arg(quoted(m_text.left(end)));
                 return;
             }
             Token token{Token::Kind::Near, word, end};
@@ -217,8 +216,7 @@ private:
         if (!inner.isEmpty())
             addTerm(inner, at + opens, termStart || opens > 0);
         for (qsizetype p = 0; p < closes; ++p)
-            m_tokens.push_back(
-                {Token::Kind::Close, QStringLiteral(")"), end - closes + p + 1});
+            m_tokens.push_back({Token::Kind::Close, QStringLiteral(")"), end - closes + p + 1});
     }
 
     void addTerm(QString word, qsizetype at, bool termStart)
@@ -248,10 +246,7 @@ private:
     {
         return m_at < m_tokens.size() && m_tokens[m_at].kind == kind;
     }
-    QString before() const
-    {
-        return m_at == 0 ? QString() : m_text.left(m_tokens[m_at - 1].end);
-    }
+    QString before() const { return m_at == 0 ? QString() : m_text.left(m_tokens[m_at - 1].end); }
 
     std::optional<QueryNode> orExpression()
     {
@@ -330,7 +325,8 @@ private:
     {
         if (m_at < m_tokens.size() && m_tokens[m_at].kind == Token::Kind::Close && m_at > 0 &&
             m_tokens[m_at - 1].kind == Token::Kind::Open)
-            fail(QStringLiteral("В скобках нет слова: %1").arg(quoted(m_text.left(m_tokens[m_at].end))));
+            fail(QStringLiteral("В скобках нет слова: %1")
+                     .arg(quoted(m_text.left(m_tokens[m_at].end))));
         else
             fail(QStringLiteral("После %1 нет слова").arg(quoted(before())));
     }
@@ -408,9 +404,8 @@ private:
             if (!atKind(Token::Kind::Close)) {
                 const qsizetype from = m_tokens[open].end - 1;
                 fail(QStringLiteral("Нет закрывающей скобки после %1")
-                         .arg(quoted(m_text.mid(from, (m_at > 0 ? m_tokens[m_at - 1].end
-                                                                 : m_text.size()) -
-                                                              from))));
+                         .arg(quoted(m_text.mid(
+                             from, (m_at > 0 ? m_tokens[m_at - 1].end : m_text.size()) - from))));
                 return std::nullopt;
             }
             ++m_at;
@@ -543,8 +538,8 @@ QString readingOf(const QueryNode& node, bool nested)
         QStringList parts;
         for (const QueryNode& child : node.children)
             parts << readingOf(child, true);
-        const QString text = parts.join(node.kind == QueryNode::Kind::And ? QStringLiteral(" И ")
-                                                                          : QStringLiteral(" ИЛИ "));
+        const QString text = parts.join(
+            node.kind == QueryNode::Kind::And ? QStringLiteral(" И ") : QStringLiteral(" ИЛИ "));
         return nested && node.kind == QueryNode::Kind::Or ? u'(' + text + u')' : text;
     }
     }

@@ -26,8 +26,7 @@ private slots:
         QTest::newRow("words: quoted phrase") << "\"бетонная смесь\"" << true << QString();
 
         // Operators, in the fragment modes: a term is a fragment, blanks included.
-        QTest::newRow("or") << "сваи ИЛИ шпунт Ларсена" << false
-                            << "«сваи» ИЛИ «шпунт Ларсена»";
+        QTest::newRow("or") << "сваи ИЛИ шпунт Ларсена" << false << "«сваи» ИЛИ «шпунт Ларсена»";
         QTest::newRow("or signs") << "сваи | шпунт OR забивка" << false
                                   << "«сваи» ИЛИ «шпунт» ИЛИ «забивка»";
         QTest::newRow("and") << "бетон И смесь & раствор AND вода" << false
@@ -38,50 +37,49 @@ private slots:
         QTest::newRow("groups") << "бетон И (смесь ИЛИ раствор) -асфальт" << false
                                 << "«бетон» И («смесь» ИЛИ «раствор») И БЕЗ «асфальт»";
         QTest::newRow("precedence") << "а ИЛИ б И в" << false << "«а» ИЛИ «б» И «в»";
-        QTest::newRow("operators quoted") << "\"ИЛИ\" ИЛИ \"a|b\"" << false
-                                          << "«ИЛИ» ИЛИ «a|b»";
-        QTest::newRow("ЗДАНИЯ И СООРУЖЕНИЯ") << "ЗДАНИЯ И СООРУЖЕНИЯ" << false
-                                             << "«ЗДАНИЯ» И «СООРУЖЕНИЯ»";
-        QTest::newRow("minus inside stays") << "СНиП 3.03.01-87 ИЛИ от -5 до +5" << false
-                                            << "«СНиП 3.03.01-87» ИЛИ «от -5 до +5»";
+        QTest::newRow("operators quoted") << "\"ИЛИ\" ИЛИ \"a|b\"" << false << "«ИЛИ» ИЛИ «a|b»";
+        QTest::newRow("ЗДАНИЯ И СООРУЖЕНИЯ")
+            << "ЗДАНИЯ И СООРУЖЕНИЯ" << false << "«ЗДАНИЯ» И «СООРУЖЕНИЯ»";
+        QTest::newRow("minus inside stays")
+            << "СНиП 3.03.01-87 ИЛИ от -5 до +5" << false << "«СНиП 3.03.01-87» ИЛИ «от -5 до +5»";
         QTest::newRow("near quoted") << "\"бетонная смесь\"~5" << false
                                      << "«бетонная», «смесь» не дальше 5 слов друг от друга";
-        QTest::newRow("near slash") << "уход /3 бетон" << false
-                                    << "«уход», «бетон» не дальше 3 слов друг от друга";
+        QTest::newRow("near slash")
+            << "уход /3 бетон" << false << "«уход», «бетон» не дальше 3 слов друг от друга";
         QTest::newRow("fields") << "название:фундамент ИЛИ обозначение:СП 48.13330 папка:Своды"
                                 << false
                                 << "название: «фундамент» ИЛИ обозначение: «СП 48.13330» И "
                                    "папка: «Своды»";
-        QTest::newRow("field other colon") << "Примечание: ИЛИ title:свод" << false
-                                           << "«Примечание:» ИЛИ название: «свод»";
+        QTest::newRow("field other colon")
+            << "Примечание: ИЛИ title:свод" << false << "«Примечание:» ИЛИ название: «свод»";
         QTest::newRow("field quoted") << "обозначение:\"СП 48.13330\" -бетон" << false
                                       << "обозначение: «СП 48.13330» И БЕЗ «бетон»";
 
         // Word forms: blanks say "and", a star a prefix.
-        QTest::newRow("words: or") << "бетонная смесь ИЛИ раствор" << true
-                                   << "«бетонная» И «смесь» ИЛИ «раствор»";
-        QTest::newRow("words: prefix") << "арматур* -сталь" << true
-                                       << "«арматур…» И БЕЗ «сталь»";
-        QTest::newRow("words: phrase") << "\"бетонная смесь\" ИЛИ раствор" << true
-                                       << "«бетонная смесь» ИЛИ «раствор»";
+        QTest::newRow("words: or")
+            << "бетонная смесь ИЛИ раствор" << true << "«бетонная» И «смесь» ИЛИ «раствор»";
+        QTest::newRow("words: prefix") << "арматур* -сталь" << true << "«арматур…» И БЕЗ «сталь»";
+        QTest::newRow("words: phrase")
+            << "\"бетонная смесь\" ИЛИ раствор" << true << "«бетонная смесь» ИЛИ «раствор»";
 
         // Refused, naming the place.
-        QTest::newRow("open quote") << "бетон ИЛИ \"смесь" << false
-                                    << "!Нет закрывающей кавычки после «\"смесь»";
+        QTest::newRow("open quote")
+            << "бетон ИЛИ \"смесь" << false << "!Нет закрывающей кавычки после «\"смесь»";
         QTest::newRow("open parenthesis") << "бетон И (смесь ИЛИ раствор" << false
                                           << "!Нет закрывающей скобки после «(смесь ИЛИ раствор»";
-        QTest::newRow("extra parenthesis") << "бетон ИЛИ смесь)" << false
-                                           << "!Лишняя закрывающая скобка после «бетон ИЛИ смесь)»";
+        QTest::newRow("extra parenthesis")
+            << "бетон ИЛИ смесь)" << false << "!Лишняя закрывающая скобка после «бетон ИЛИ смесь)»";
         QTest::newRow("nothing after") << "бетон ИЛИ" << false << "!После «бетон ИЛИ» нет слова";
         QTest::newRow("nothing before") << "ИЛИ бетон" << false << "!Перед «ИЛИ» нет слова";
         QTest::newRow("not at end") << "бетон НЕ" << false << "!После «бетон НЕ» нет слова";
-        QTest::newRow("empty group") << "бетон И ()" << false << "!В скобках нет слова: «бетон И ()»";
-        QTest::newRow("short prefix") << "ар* ИЛИ бетон" << true
-                                      << "!Перед «*» нужно не меньше 3 букв: «ар*»";
-        QTest::newRow("slash without number") << "уход / бетон" << false
-                                              << "!После «/» нужно число слов: «уход /»";
-        QTest::newRow("distance too far") << "\"бетон смесь\"~150" << false
-                                          << "!Расстояние больше 100 слов: «150»";
+        QTest::newRow("empty group")
+            << "бетон И ()" << false << "!В скобках нет слова: «бетон И ()»";
+        QTest::newRow("short prefix")
+            << "ар* ИЛИ бетон" << true << "!Перед «*» нужно не меньше 3 букв: «ар*»";
+        QTest::newRow("slash without number")
+            << "уход / бетон" << false << "!После «/» нужно число слов: «уход /»";
+        QTest::newRow("distance too far")
+            << "\"бетон смесь\"~150" << false << "!Расстояние больше 100 слов: «150»";
         QTest::newRow("only exclusions") << "-асфальт НЕ гудрон" << false
                                          << "!Запрос должен содержать хотя бы одно слово, "
                                             "которое нужно найти";

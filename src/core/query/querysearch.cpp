@@ -1,0 +1,369 @@
+#include "query/querysearch.h"
+
+#include "library/libraryscan.h"
+#include "matching/wordforms.h"
+#include "norms/designationrule.h"
+#include "norms/documentheadings.h"
+#include "norms/documentnorms.h"
+#include "pdf/documentfile.h"
+#include "search/searchjob.h"
+#include "text/documenttext.h"
+
+#include <algorithm>
+
+namespace {
+
+using Set = QSet<QString>;
+
+QString folded(QString text)
+{
+    text = text.toLower();
+    text.replace(u'ё', u'е');
+    return text;
+}
+
+class Evaluator
+{
+public:
+    explicit Evaluator(const QuerySearch::Request& request) : m_request(request)
+    {
+        for (const QString& folder : request.folders) {
+            LibraryScan::forEachDocument(LibraryScan::deep(folder, {}, request.cancel),
+                                         [this, &folder](const ScanNode& node) {
+                                             m_order << node.path;
+                                             m_all.insert(node.path);
+                                             m_captions.insert(node.path, node.caption);
+                                             m_roots.insert(node.path, folder);
+                                         });
+        }
+    }
+
+    QuerySearch::Result run()
+    {
+        QuerySearch::Result result;
+        const Set found = evaluate(m_request.query.root(), nullptr);
+        result.documents = int(m_order.size());
+        result.unreadable = m_unreadable;
+        result.cancelled = cancelled();
+        if (result.cancelled)
+            return result;
+        for (const QString& path : std::as_const(m_order))
+            if (found.contains(path))
+                result.found << path;
+        return result;
+    }
+
+private:
+    bool cancelled() const { return m_request.cancel && m_request.cancel->load(); }
+
+    // The documents of node, among within when it is given.
+    Set evaluate(const QueryNode& node, const Set* within)
+    {
+        if (cancelled())
+            return {};
+        switch (node.kind) {
+        case QueryNode::Kind::Term:
+            return term(node, within);
+        case QueryNode::Kind::Not: {
+            Set all = within ? *within : m_all;
+            all.subtract(evaluate(node.children.front(), &all));
+            return all;
+        }
+        case QueryNode::Kind::Or: {
+            Set any;
+            for (const QueryNode& child : node.children)
+                any.unite(evaluate(child, within));
+            return any;
+        }
+        case QueryNode::Kind::And:
+            return allOf(node.children, within);
+        case QueryNode::Kind::Near: {
+            Set candidates = allOf(node.children, within);
+            Set near;
+            for (const QString& path : std::as_const(candidates))
+                if (isNear(node, path))
+                    near.insert(path);
+            return near;
+        }
+        }
+        return {};
+    }
+
+    // Terms the sets decide first, then what is checked by reading, each on fewer documents.
+    Set allOf(const std::vector<QueryNode>& children, const Set* within)
+    {
+        std::vector<const QueryNode*> order;
+        for (const QueryNode& child : children)
+            order.push_back(&child);
+        const auto rank = [](const QueryNode* node) {
+            if (node->kind == QueryNode::Kind::Term && node->field == QueryNode::Field::Text &&
+                !node->prefix)
+                return 0;
+            if (node->kind == QueryNode::Kind::Not)
+                return 3;
+            return node->kind == QueryNode::Kind::Term ? 1 : 2;
+        };
+        std::stable_sort(
+            order.begin(), order.end(),
+            [&rank](const QueryNode* a, const QueryNode* b) { return rank(a) < rank(b); });
+        std::optional<Set> left;
+        if (within)
+            left = *within;
+        for (const QueryNode* child : order) {
+            left = evaluate(*child, left ? &*left : nullptr);
+            if (left->isEmpty())
+                break;
+        }
+        return left.value_or(Set());
+    }
+
+    Set term(const QueryNode& node, const Set* within)
+    {
+        if (node.field != QueryNode::Field::Text || node.prefix) {
+            // Checked on each document by reading it; the prefix's candidates come from its
+            // letters as a fragment of text.
+            Set candidates = within ? *within : m_all;
+            if (node.prefix)
+                candidates = searched(node.text, textOptions(), within);
+            Set kept;
+            for (const QString& path : std::as_const(candidates))
+                if (holds(node, path))
+                    kept.insert(path);
+            return kept;
+        }
+        QString context = node.text;
+        if (node.quoted && m_request.options.wordForms)
+            context = u'"' + context + u'"';
+        return searched(context, m_request.options, within);
+    }
+
+    MatchOptions textOptions() const
+    {
+        MatchOptions options = m_request.options;
+        options.wordForms = false;
+        options.textMode = true;
+        options.wholeWords = false;
+        return options;
+    }
+
+    // The documents a context's search finds, as the search finds them.
+    Set searched(const QString& context, const MatchOptions& options, const Set* within)
+    {
+        const QString key = context + QChar(0) + QString::number(options.wordForms) +
+                            QString::number(options.textMode) +
+                            QString::number(options.caseSensitive) +
+                            QString::number(options.wholeWords);
+        auto found = m_searched.find(key);
+        if (found == m_searched.end()) {
+            SearchRequest request;
+            request.context = context;
+            request.options = options;
+            request.folders = m_request.folders;
+            request.useIndex = m_request.useIndex;
+            SearchJob job(request);
+            const SearchResult result = job.run();
+            Set paths;
+            LibraryScan::forEachDocument(
+                result.nodes, [&paths](const ScanNode& node) { paths.insert(node.path); });
+            m_unreadable = std::max(m_unreadable, result.unreadable);
+            found = m_searched.insert(key, paths);
+        }
+        if (!within)
+            return *found;
+        Set kept = *found;
+        kept.intersect(*within);
+        return kept;
+    }
+
+    // The text of a document as the reader sees it; empty when it cannot be read.
+    QString textOf(const QString& path)
+    {
+        const auto kept = m_texts.constFind(path);
+        if (kept != m_texts.constEnd())
+            return *kept;
+        DocumentFile file(path, m_request.cancel);
+        QByteArray bytes;
+        QString text;
+        if (file.isOpen() && file.readRest(bytes))
+            text = DocumentText(bytes).text();
+        // Only the latest few are kept: a query reads each document for a few checks.
+        if (m_texts.size() > 64)
+            m_texts.clear();
+        m_texts.insert(path, text);
+        return text;
+    }
+
+    QByteArray headOf(const QString& path)
+    {
+        DocumentFile file(path, m_request.cancel);
+        QByteArray bytes(DocumentHeadings::HeadWindow, Qt::Uninitialized);
+        const qsizetype read = file.isOpen() ? file.readFull(bytes.data(), bytes.size()) : -1;
+        bytes.resize(std::max<qsizetype>(0, read));
+        return bytes;
+    }
+
+    bool holds(const QueryNode& node, const QString& path)
+    {
+        const QString value = folded(node.text.simplified());
+        switch (node.field) {
+        case QueryNode::Field::Text: {
+            // A word beginning so.
+            const QString text = folded(textOf(path));
+            for (qsizetype at = text.indexOf(value); at >= 0; at = text.indexOf(value, at + 1))
+                if (at == 0 || !text[at - 1].isLetterOrNumber())
+                    return true;
+            return false;
+        }
+        case QueryNode::Field::Folder: {
+            const QString root = m_roots.value(path);
+            const QStringList folders = path.mid(root.size()).split(u'/', Qt::SkipEmptyParts);
+            for (qsizetype i = 0; i + 1 < folders.size(); ++i)
+                if (folded(folders[i]).contains(value))
+                    return true;
+            return false;
+        }
+        case QueryNode::Field::Title: {
+            const QString fileName = path.mid(path.lastIndexOf(u'/') + 1);
+            if (folded(m_captions.value(path)).contains(value) || folded(fileName).contains(value))
+                return true;
+            const DocumentHeadings headings = DocumentHeadings::read(headOf(path));
+            return folded(headings.title.simplified()).contains(value) ||
+                   folded(headings.heading.simplified()).contains(value);
+        }
+        case QueryNode::Field::Designation: {
+            const Designation asked = DesignationRule::parse(node.text);
+            const std::optional<DocumentNorms> norms =
+                DocumentNorms::ofFile(path, {DocumentNorms::fileNameOf(path)}, m_request.cancel);
+            if (!norms)
+                return false;
+            for (const Designation& own : norms->own()) {
+                if (!asked.kind.isEmpty() ? own.key() == asked.key() &&
+                                                (asked.edition == 0 || own.edition == asked.edition)
+                                          : folded(own.text()).contains(value))
+                    return true;
+            }
+            return false;
+        }
+        }
+        return false;
+    }
+
+    // Where each term stands in the text, as words: [first, last] of each occurrence.
+    using Places = std::vector<std::pair<int, int>>;
+
+    Places placesOf(const QueryNode& term, const QString& text,
+                    const std::vector<qsizetype>& starts, const std::vector<WordForms::Word>& words)
+    {
+        Places places;
+        if (m_request.options.wordForms) {
+            const std::vector<WordForms::Word> asked = WordForms::words(term.text, true);
+            if (asked.empty())
+                return places;
+            for (int w = 0; w + int(asked.size()) <= int(words.size()); ++w) {
+                bool all = true;
+                for (std::size_t a = 0; a < asked.size() && all; ++a) {
+                    const QStringList& keys = words[std::size_t(w) + a].keys;
+                    all = std::any_of(asked[a].keys.begin(), asked[a].keys.end(),
+                                      [&keys](const QString& key) { return keys.contains(key); });
+                }
+                if (all)
+                    places.emplace_back(w, w + int(asked.size()) - 1);
+            }
+            return places;
+        }
+        const Qt::CaseSensitivity cs =
+            m_request.options.caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
+        const QString asked = term.text.simplified();
+        if (asked.isEmpty())
+            return places;
+        const auto wordAt = [&starts](qsizetype at) {
+            return int(std::upper_bound(starts.begin(), starts.end(), at) - starts.begin()) - 1;
+        };
+        for (qsizetype at = text.indexOf(asked, 0, cs); at >= 0;
+             at = text.indexOf(asked, at + 1, cs))
+            places.emplace_back(std::max(0, wordAt(at)),
+                                std::max(0, wordAt(at + asked.size() - 1)));
+        return places;
+    }
+
+    // Whether one occurrence of each term stands within the distance of the others: at most
+    // distance words between each two in the row, in any order.
+    bool isNear(const QueryNode& node, const QString& path)
+    {
+        const QString text = textOf(path).simplified();
+        std::vector<qsizetype> starts;
+        for (qsizetype i = 0; i < text.size(); ++i)
+            if (text[i].isLetterOrNumber() && (i == 0 || !text[i - 1].isLetterOrNumber()))
+                starts.push_back(i);
+        const std::vector<WordForms::Word> words =
+            m_request.options.wordForms ? WordForms::words(text) : std::vector<WordForms::Word>();
+        struct Place
+        {
+            int first;
+            int last;
+            int term;
+        };
+        std::vector<Place> all;
+        const int terms = int(node.children.size());
+        for (int t = 0; t < terms; ++t) {
+            const QueryNode& child = node.children[std::size_t(t)];
+            // A phrase of several words (an And of words in word forms) stands as its words.
+            QueryNode term = child;
+            if (child.kind == QueryNode::Kind::And) {
+                QStringList parts;
+                for (const QueryNode& word : child.children)
+                    parts << word.text;
+                term.kind = QueryNode::Kind::Term;
+                term.text = parts.join(u' ');
+            }
+            const Places places = placesOf(term, text, starts, words);
+            if (places.empty())
+                return false;
+            for (const auto& [first, last] : places)
+                all.push_back({first, last, t});
+        }
+        std::sort(all.begin(), all.end(),
+                  [](const Place& a, const Place& b) { return a.first < b.first; });
+        // The shortest run of places that holds every term; the words in it not of its terms.
+        std::vector<int> counts(std::size_t(terms), 0);
+        int held = 0;
+        std::size_t from = 0;
+        for (std::size_t to = 0; to < all.size(); ++to) {
+            if (counts[std::size_t(all[to].term)]++ == 0)
+                ++held;
+            while (held == terms) {
+                int covered = 0;
+                int end = all[from].first - 1;
+                int last = all[from].last;
+                for (std::size_t p = from; p <= to; ++p) {
+                    covered += std::max(0, all[p].last - std::max(all[p].first - 1, end));
+                    end = std::max(end, all[p].last);
+                    last = std::max(last, all[p].last);
+                }
+                const int between = (last - all[from].first + 1) - covered;
+                if (between <= node.distance * (terms - 1))
+                    return true;
+                if (--counts[std::size_t(all[from].term)] == 0)
+                    --held;
+                ++from;
+            }
+        }
+        return false;
+    }
+
+    const QuerySearch::Request& m_request;
+    QStringList m_order;
+    Set m_all;
+    QHash<QString, QString> m_captions;
+    QHash<QString, QString> m_roots;
+    QHash<QString, Set> m_searched;
+    QHash<QString, QString> m_texts;
+    int m_unreadable = 0;
+};
+
+} // namespace
+
+QuerySearch::Result QuerySearch::run(const Request& request)
+{
+    return Evaluator(request).run();
+}

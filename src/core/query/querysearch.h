@@ -1,0 +1,38 @@
+#pragma once
+
+#include "matching/matchoptions.h"
+#include "query/searchquery.h"
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <optional>
+
+// A query answered over library folders, exactly: each term's documents are found as the
+// context's search finds them (with the index where asked: it narrows, the reading decides),
+// AND, OR and NOT join those sets, and what the sets cannot tell (a prefix, words near each
+// other, the fields) is checked on the documents left by reading them.
+class QuerySearch
+{
+public:
+    struct Request
+    {
+        SearchQuery query; // valid, not plain
+        MatchOptions options;
+        QStringList folders;
+        bool useIndex = false;
+        const std::atomic<bool>* cancel = nullptr;
+    };
+    struct Result
+    {
+        QStringList found; // in scan order
+        int documents = 0; // below the folders
+        int unreadable = 0;
+        bool cancelled = false;
+    };
+
+    static Result run(const Request& request);
+};
