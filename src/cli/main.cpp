@@ -297,7 +297,8 @@ int printQuery(const SearchQuery& query, const MatchOptions& options, const QStr
         }
     }
     printLine(stderr, QStringLiteral("lectoria-find: read as ") + query.reading());
-    const QuerySearch::Result result = QuerySearch::run({query, options, roots, useIndex});
+    const QuerySearch::Result result =
+        QuerySearch::run({query, options, roots, QString(), useIndex});
     for (const QString& document : result.found) {
         const std::string path = Platform::toNative(document).native();
         std::fwrite(path.data(), 1, path.size(), stdout);

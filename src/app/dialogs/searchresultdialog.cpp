@@ -142,6 +142,26 @@ void SearchResultDialog::setFragmentOffer(int documents)
     setFixedSize(width(), height() + 34);
 }
 
+void SearchResultDialog::setQueryReading(const QString& reading)
+{
+    auto* line = new QHBoxLayout;
+    m_readingLabel = new QLabel(QStringLiteral("Прочитано как: ") + reading, this);
+    m_readingLabel->setObjectName(QStringLiteral("readingLabel"));
+    m_readingLabel->setWordWrap(true);
+    m_readingLabel->setTextFormat(Qt::PlainText);
+    m_literalButton = new QPushButton(QStringLiteral("Искать как написано"), this);
+    m_literalButton->setObjectName(QStringLiteral("literalButton"));
+    connect(m_literalButton, &QPushButton::clicked, this, [this] {
+        m_literalChosen = true;
+        accept();
+    });
+    line->addWidget(m_readingLabel, 1);
+    line->addWidget(m_literalButton);
+    auto* box = static_cast<QVBoxLayout*>(layout());
+    box->insertLayout(box->indexOf(m_scopeLabel) + 1, line);
+    setFixedSize(width(), height() + 48);
+}
+
 void SearchResultDialog::setWithoutText(int documents)
 {
     if (documents <= 0)

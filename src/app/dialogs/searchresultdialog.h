@@ -23,6 +23,13 @@ public:
     void setFragmentOffer(int documents);
     QPushButton* fragmentButton() const { return m_fragmentButton; }
     bool fragmentChosen() const { return m_fragmentChosen; }
+    // A line under the counts: how a query with operators was read ("Прочитано как: …"),
+    // with a button that searches the whole text as one context; literalChosen() tells
+    // whether the reader asked for that.
+    void setQueryReading(const QString& reading);
+    QLabel* readingLabel() const { return m_readingLabel; }
+    QPushButton* literalButton() const { return m_literalButton; }
+    bool literalChosen() const { return m_literalChosen; }
     // A line under the counts: the PDF documents without text the search did not look through.
     void setWithoutText(int documents);
     QLabel* withoutTextLabel() const { return m_withoutTextLabel; }
@@ -53,4 +60,7 @@ private:
     QPushButton* m_fragmentButton = nullptr;
     bool m_fragmentChosen = false;
     QLabel* m_scopeLabel = nullptr;
+    QLabel* m_readingLabel = nullptr;
+    QPushButton* m_literalButton = nullptr;
+    bool m_literalChosen = false;
 };

@@ -1,8 +1,32 @@
 #include "find/backgroundsearch.h"
 
-BackgroundSearch::BackgroundSearch(SearchRequest request, QWidget* window, bool countFragments)
-    : m_job(std::move(request))
+#include "query/querysearch.h"
+
+BackgroundSearch::BackgroundSearch(SearchRequest request, QWidget* window, bool countFragments,
+                                   SearchQuery query)
+    : m_job(std::move(request)), m_query(std::move(query))
 {
+    if (!m_query.isPlain() && m_query.isValid()) {
+        const auto run = [this] {
+            const SearchRequest& asked = m_job.request();
+            QuerySearch::Result answer =
+                QuerySearch::run({m_query, asked.options, asked.folders, asked.document,
+                                  asked.useIndex, &m_queryCancel});
+            m_result.cancelled = answer.cancelled || m_queryCancel.load();
+            m_result.nodes = std::move(answer.nodes);
+            m_result.checked = answer.documents;
+            m_result.found = int(answer.found.size());
+            m_result.unreadable = answer.unreadable;
+            for (const QString& path : std::as_const(answer.found))
+                QMetaObject::invokeMethod(
+                    this, [this, path] { emit documentFound(path); }, Qt::QueuedConnection);
+        };
+        m_task = std::make_unique<BackgroundTask>(
+            window, QStringLiteral("Поиск"), QStringLiteral("Идет поиск. Ждите..."),
+            BackgroundTask::Work{run, [this] { m_queryCancel.store(true); }, [] { return 0; }});
+        connect(m_task.get(), &BackgroundTask::finished, this, &BackgroundSearch::finished);
+        return;
+    }
     // Posted to this object, so that what is still queued goes with it.
     m_job.setFoundCallback([this](const QString& path) {
         QMetaObject::invokeMethod(

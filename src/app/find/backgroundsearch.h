@@ -1,10 +1,12 @@
 #pragma once
 
+#include "query/searchquery.h"
 #include "search/searchjob.h"
 #include "support/backgroundtask.h"
 
 #include <QObject>
 
+#include <atomic>
 #include <memory>
 
 class QWidget;
@@ -17,13 +19,17 @@ class BackgroundSearch final : public QObject
 {
     Q_OBJECT
 public:
-    BackgroundSearch(SearchRequest request, QWidget* window, bool countFragments = false);
+    // query: a query with operators, answered in the request's folders or document with its
+    // options (its context is the query's text); a plain one searches the context.
+    BackgroundSearch(SearchRequest request, QWidget* window, bool countFragments = false,
+                     SearchQuery query = {});
     ~BackgroundSearch() override;
 
     void cancel() { m_task->cancel(); }
     // True once a stop was asked for: the findings, even if complete, are not to be shown.
     bool isCancelled() const { return m_task->isCancelled(); }
     const SearchRequest& request() const { return m_job.request(); }
+    const SearchQuery& query() const { return m_query; }
     // The findings, once finished() has come.
     const SearchResult& result() const { return m_result; }
 
@@ -35,6 +41,8 @@ signals:
 
 private:
     SearchJob m_job;
+    SearchQuery m_query;
+    std::atomic<bool> m_queryCancel{false};
     std::unique_ptr<SearchJob> m_fragments; // of a word-forms search
     SearchResult m_result;
     std::unique_ptr<BackgroundTask> m_task; // last: it ends the run before the job goes

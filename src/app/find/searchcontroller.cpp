@@ -11,6 +11,7 @@
 #include "find/librarywatcher.h"
 #include "find/searchresultsdock.h"
 #include "matching/wordforms.h"
+#include "query/searchquery.h"
 #include "search/searchhistory.h"
 #include "settings/appsettings.h"
 #include "support/statustexts.h"
@@ -21,6 +22,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QToolTip>
 #include <QTreeWidget>
 
 SearchController::SearchController(DocumentTreePanel* tree, AppSettings* settings, QWidget* window)
@@ -172,12 +174,22 @@ std::optional<DocumentViewer::Highlighting> SearchController::highlighting() con
 void SearchController::run()
 {
     const QString context = SearchJob::trimmedContext(m_findBox->currentText());
-    if (!context.isEmpty() && m_settings->matchOptions().wordForms &&
+    const bool literal = std::exchange(m_literalNext, false);
+    const SearchQuery query =
+        literal ? SearchQuery() : SearchQuery::parse(context, m_settings->matchOptions().wordForms);
+    if (!context.isEmpty() && !query.isValid()) {
+        // Refused, never searched as something else: said under the find box.
+        emit statusMessage(u' ' + query.error());
+        QToolTip::showText(m_findBox->mapToGlobal(QPoint(0, m_findBox->height())), query.error(),
+                           m_findBox);
+        return;
+    }
+    if (!context.isEmpty() && query.isPlain() && m_settings->matchOptions().wordForms &&
         !WordQuery(context).isValid()) {
         emit statusMessage(QStringLiteral(" В запросе нет ни одного слова: искать нечего."));
         return;
     }
-    if (m_settings->matchOptions().wordForms &&
+    if (query.isPlain() && m_settings->matchOptions().wordForms &&
         WordQuery(context).wordCount() > WordQuery::MaxWords) {
         emit statusMessage(
             QStringLiteral(" В запросе больше %1 слов: сократите его.").arg(WordQuery::MaxWords));
@@ -224,15 +236,17 @@ void SearchController::run()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_resultList->beginSearch(request, place);
     m_resultList->setHeader(
-        QStringLiteral("«%1» — %2, %3")
-            .arg(context,
+        QStringLiteral("%1 — %2, %3")
+            .arg(query.isPlain() ? QStringLiteral("«%1»").arg(context)
+                                 : QStringLiteral("Прочитано как: ") + query.reading(),
                  request.options.wordForms  ? QStringLiteral("слова в любой форме")
                  : request.options.textMode ? QStringLiteral("в тексте документов")
                                             : QStringLiteral("по содержимому файлов"),
                  m_scope));
     // The fragment search is offered after a search of the whole collection alone (one of a
     // folder or a document runs with the tree's options): counted only then.
-    m_search = std::make_unique<BackgroundSearch>(std::move(request), m_window, m_wholeCollection);
+    m_search = std::make_unique<BackgroundSearch>(std::move(request), m_window,
+                                                  m_wholeCollection && query.isPlain(), query);
     connect(m_search.get(), &BackgroundSearch::documentFound, m_resultList,
             &SearchResultsDock::addFound);
     connect(m_search.get(), &BackgroundSearch::finished, this, &SearchController::showResult);
@@ -318,7 +332,14 @@ void SearchController::showResult()
         emit searchFinished();
         return;
     }
+    const SearchQuery& query = search->query();
     m_context = search->request().context;
+    if (!query.isPlain()) {
+        // The marks: in word forms every word to be found; in the text one fragment can be
+        // marked, the first to be found.
+        const QStringList terms = query.positiveTerms();
+        m_context = search->request().options.wordForms ? terms.join(u' ') : terms.value(0);
+    }
     m_searchMode = true;
     const int found = result.found;
     const int checked = result.checked;
@@ -334,8 +355,10 @@ void SearchController::showResult()
     // bytes; the search in the text of the documents finds it.
     const bool suggestTextMode = m_wholeCollection && found == 0 &&
                                  !search->request().options.textMode && m_context.contains(u' ');
-    SearchResultDialog dialog(m_context, checked, found, m_window, result.unreadable,
-                              suggestTextMode);
+    SearchResultDialog dialog(search->request().context, checked, found, m_window,
+                              result.unreadable, suggestTextMode && query.isPlain());
+    if (!query.isPlain())
+        dialog.setQueryReading(query.reading());
     const bool moreAsFragment = result.fragmentFound > found; // counted for the collection only
     if (moreAsFragment) {
         // The words in their forms found less than the same text as a fragment would.
@@ -352,7 +375,10 @@ void SearchController::showResult()
     emit stateChanged();
     emit statusMessage(QStringLiteral(" Режим поиска. Для отмены режима поиска нажмите Ctrl+Z."));
     emit searchFinished();
-    if (dialog.restoreTreeChosen())
+    if (dialog.literalChosen()) {
+        m_literalNext = true;
+        run();
+    } else if (dialog.restoreTreeChosen())
         emit treeRestoreRequested();
     else if (moreAsFragment && dialog.fragmentChosen())
         searchAsFragment(SearchJob::fragmentRequest(search->request()).context);

@@ -118,6 +118,8 @@ private:
     LibraryWatcher* m_libraryWatcher = nullptr;
     bool m_searchMode = false;
     QString m_context;
+    // The next search takes the find box's text as one context, operators and all.
+    bool m_literalNext = false;
     std::unique_ptr<BackgroundSearch> m_search;
     bool m_wholeCollection = false;
     QString m_scope; // of the running search

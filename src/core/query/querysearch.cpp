@@ -9,7 +9,10 @@
 #include "search/searchjob.h"
 #include "text/documenttext.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -27,14 +30,26 @@ class Evaluator
 public:
     explicit Evaluator(const QuerySearch::Request& request) : m_request(request)
     {
+        if (!request.document.isEmpty()) {
+            ScanNode node;
+            node.path = request.document;
+            node.caption = QFileInfo(request.document).completeBaseName();
+            m_nodes.push_back(node);
+            m_order << node.path;
+            m_all.insert(node.path);
+            m_captions.insert(node.path, node.caption);
+            m_roots.insert(node.path, QFileInfo(request.document).path());
+            return;
+        }
         for (const QString& folder : request.folders) {
-            LibraryScan::forEachDocument(LibraryScan::deep(folder, {}, request.cancel),
-                                         [this, &folder](const ScanNode& node) {
-                                             m_order << node.path;
-                                             m_all.insert(node.path);
-                                             m_captions.insert(node.path, node.caption);
-                                             m_roots.insert(node.path, folder);
-                                         });
+            std::vector<ScanNode> nodes = LibraryScan::deep(folder, {}, request.cancel);
+            LibraryScan::forEachDocument(nodes, [this, &folder](const ScanNode& node) {
+                m_order << node.path;
+                m_all.insert(node.path);
+                m_captions.insert(node.path, node.caption);
+                m_roots.insert(node.path, folder);
+            });
+            std::move(nodes.begin(), nodes.end(), std::back_inserter(m_nodes));
         }
     }
 
@@ -50,10 +65,26 @@ public:
         for (const QString& path : std::as_const(m_order))
             if (found.contains(path))
                 result.found << path;
+        keepFound(m_nodes, found);
+        LibraryScan::pruneEmptyFolders(m_nodes);
+        result.nodes = std::move(m_nodes);
         return result;
     }
 
 private:
+    static void keepFound(std::vector<ScanNode>& nodes, const Set& found)
+    {
+        nodes.erase(std::remove_if(nodes.begin(), nodes.end(),
+                                   [&found](ScanNode& node) {
+                                       if (node.isFolder) {
+                                           keepFound(node.children, found);
+                                           return false;
+                                       }
+                                       return !found.contains(node.path);
+                                   }),
+                    nodes.end());
+    }
+
     bool cancelled() const { return m_request.cancel && m_request.cancel->load(); }
 
     // The documents of node, among within when it is given.
@@ -159,6 +190,7 @@ private:
             request.context = context;
             request.options = options;
             request.folders = m_request.folders;
+            request.document = m_request.document;
             request.useIndex = m_request.useIndex;
             SearchJob job(request);
             const SearchResult result = job.run();
@@ -352,6 +384,7 @@ private:
     }
 
     const QuerySearch::Request& m_request;
+    std::vector<ScanNode> m_nodes;
     QStringList m_order;
     Set m_all;
     QHash<QString, QString> m_captions;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "library/libraryscan.h"
 #include "matching/matchoptions.h"
 #include "query/searchquery.h"
 
@@ -23,12 +24,16 @@ public:
         SearchQuery query; // valid, not plain
         MatchOptions options;
         QStringList folders;
+        // When set, this document is checked alone and the folders are ignored.
+        QString document;
         bool useIndex = false;
         const std::atomic<bool>* cancel = nullptr;
     };
     struct Result
     {
         QStringList found; // in scan order
+        // The folders' tree, only the found documents and the folders that lead to them left.
+        std::vector<ScanNode> nodes;
         int documents = 0; // below the folders
         int unreadable = 0;
         bool cancelled = false;

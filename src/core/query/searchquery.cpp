@@ -1,5 +1,6 @@
 #include "query/searchquery.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -85,6 +86,8 @@ public:
                            .arg(quoted(m_text.left(stray.end)))
                      : QStringLiteral("Не понятно, к чему относится %1").arg(quoted(stray.text)));
         }
+        if (root)
+            hoistExclusions(*root);
         if (root && m_error.isEmpty() && !hasPositive(*root))
             fail(QStringLiteral("Запрос должен содержать хотя бы одно слово, которое нужно найти"));
         if (m_error.isEmpty() && root)
@@ -123,6 +126,9 @@ private:
                     return false;
                 }
                 Token token{Token::Kind::Quoted, m_text.mid(i + 1, close - i - 1), close + 1};
+                // Quotes around operators say the operators are text: a query of that text.
+                if (holdsOperator(token.text))
+                    m_operators = true;
                 i = close + 1;
                 if (i < size && m_text[i] == u'~') {
                     qsizetype digits = i + 1;
@@ -154,6 +160,17 @@ private:
             termStart = false;
         }
         return true;
+    }
+
+    static bool holdsOperator(const QString& text)
+    {
+        static const QStringList operators{QStringLiteral("И"),  QStringLiteral("AND"),
+                                           QStringLiteral("&"),  QStringLiteral("ИЛИ"),
+                                           QStringLiteral("OR"), QStringLiteral("|"),
+                                           QStringLiteral("НЕ"), QStringLiteral("NOT")};
+        const QStringList words = text.split(u' ', Qt::SkipEmptyParts);
+        return std::any_of(words.begin(), words.end(),
+                           [](const QString& word) { return operators.contains(word); });
     }
 
     bool setDistance(Token& token, const QString& digits)
@@ -381,12 +398,58 @@ private:
         return primary();
     }
 
-    static QueryNode negated(QueryNode inner)
+    static QueryNode negated(QueryNode inner, bool wholeGroup = false)
     {
         QueryNode node;
         node.kind = QueryNode::Kind::Not;
+        node.wholeGroup = wholeGroup;
         node.children.push_back(std::move(inner));
         return node;
+    }
+
+    // A minus's exclusion taken out of the terms an ИЛИ joins to apply to them all.
+    static void hoistExclusions(QueryNode& node)
+    {
+        for (QueryNode& child : node.children)
+            hoistExclusions(child);
+        if (node.kind != QueryNode::Kind::Or)
+            return;
+        std::vector<QueryNode> excluded;
+        std::vector<QueryNode> kept;
+        for (QueryNode& child : node.children) {
+            if (child.kind == QueryNode::Kind::Not && child.wholeGroup) {
+                excluded.push_back(std::move(child));
+                continue;
+            }
+            if (child.kind == QueryNode::Kind::And) {
+                std::vector<QueryNode> terms;
+                for (QueryNode& term : child.children)
+                    (term.kind == QueryNode::Kind::Not && term.wholeGroup ? excluded : terms)
+                        .push_back(std::move(term));
+                child.children = std::move(terms);
+                if (child.children.size() == 1) {
+                    QueryNode only = std::move(child.children.front());
+                    child = std::move(only);
+                }
+            }
+            kept.push_back(std::move(child));
+        }
+        if (excluded.empty()) {
+            node.children = std::move(kept);
+            return;
+        }
+        QueryNode either;
+        either.kind = QueryNode::Kind::Or;
+        either.children = std::move(kept);
+        QueryNode all;
+        all.kind = QueryNode::Kind::And;
+        if (either.children.size() == 1)
+            all.children.push_back(std::move(either.children.front()));
+        else if (!either.children.empty())
+            all.children.push_back(std::move(either));
+        for (QueryNode& exclusion : excluded)
+            all.children.push_back(std::move(exclusion));
+        node = std::move(all);
     }
 
     std::optional<QueryNode> primary()
@@ -439,7 +502,7 @@ private:
             }
             result = near.children.size() > 1 ? near : near.children.front();
         }
-        return token.excluded ? negated(std::move(result)) : result;
+        return token.excluded ? negated(std::move(result), true) : result;
     }
 
     // Words in a row: one fragment (the fragment modes, and a field's value), or each a word
@@ -479,7 +542,7 @@ private:
             term.text = stem;
             term.prefix = true;
         }
-        return first.excluded ? negated(std::move(term)) : term;
+        return first.excluded ? negated(std::move(term), true) : term;
     }
 
     static bool hasPositive(const QueryNode& node)

@@ -30,6 +30,9 @@ struct QueryNode
     bool quoted = false; // "…": a phrase (word forms), a fragment with operator signs
     bool prefix = false; // word forms: "арматур*", any word beginning so
     int distance = 0;    // Near
+    // A Not of a minus ("-асфальт"): it excludes from its whole group, whatever joins the
+    // group's other terms ("сваи ИЛИ шпунт -асфальт" is "(сваи ИЛИ шпунт) БЕЗ асфальт").
+    bool wholeGroup = false;
     std::vector<QueryNode> children;
 };
 
@@ -37,7 +40,8 @@ struct QueryNode
 // И/AND/&, ИЛИ/OR/|, НЕ/NOT or a minus before a letter, "…", "…"~N and term /N term, word*,
 // parentheses and the fields название:, обозначение:, папка: (and title:, designation:,
 // folder:). Operator words count only in capitals and whole; a minus only before a letter at
-// a term's start; only those field names before a colon make a field. A text with no
+// a term's start, and it excludes from the whole group it stands in (НЕ binds to the term
+// beside it); only those field names before a colon make a field. A text with no
 // operator at all is one context, read exactly as it always was (isPlain).
 class SearchQuery
 {

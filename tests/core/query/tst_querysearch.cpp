@@ -180,7 +180,7 @@ class TestQuerySearch : public QObject
         MatchOptions options;
         options.textMode = true;
         options.wordForms = wordForms;
-        QStringList found = QuerySearch::run({query, options, {m_lib}, useIndex}).found;
+        QStringList found = QuerySearch::run({query, options, {m_lib}, QString(), useIndex}).found;
         found.sort();
         return found;
     }

@@ -38,6 +38,8 @@ private slots:
                                 << "«бетон» И («смесь» ИЛИ «раствор») И БЕЗ «асфальт»";
         QTest::newRow("precedence") << "а ИЛИ б И в" << false << "«а» ИЛИ «б» И «в»";
         QTest::newRow("operators quoted") << "\"ИЛИ\" ИЛИ \"a|b\"" << false << "«ИЛИ» ИЛИ «a|b»";
+        QTest::newRow("quoted operators")
+            << "\"ЗДАНИЯ И СООРУЖЕНИЯ\"" << false << "«ЗДАНИЯ И СООРУЖЕНИЯ»";
         QTest::newRow("ЗДАНИЯ И СООРУЖЕНИЯ")
             << "ЗДАНИЯ И СООРУЖЕНИЯ" << false << "«ЗДАНИЯ» И «СООРУЖЕНИЯ»";
         QTest::newRow("minus inside stays")
@@ -83,9 +85,14 @@ private slots:
         QTest::newRow("only exclusions") << "-асфальт НЕ гудрон" << false
                                          << "!Запрос должен содержать хотя бы одно слово, "
                                             "которое нужно найти";
-        QTest::newRow("only exclusions, or") << "бетон ИЛИ -асфальт" << false
-                                             << "!Запрос должен содержать хотя бы одно слово, "
-                                                "которое нужно найти";
+        QTest::newRow("minus excludes from the group")
+            << "бетон ИЛИ -асфальт" << false << "«бетон» И БЕЗ «асфальт»";
+        QTest::newRow("minus after or") << "сваи ИЛИ шпунт Ларсена -асфальт" << false
+                                        << "(«сваи» ИЛИ «шпунт Ларсена») И БЕЗ «асфальт»";
+        QTest::newRow("not binds to its term")
+            << "сваи ИЛИ шпунт НЕ асфальт" << false << "«сваи» ИЛИ «шпунт» И БЕЗ «асфальт»";
+        QTest::newRow("minus inside a group") << "бетон И (смесь ИЛИ раствор -вода)" << false
+                                              << "«бетон» И («смесь» ИЛИ «раствор») И БЕЗ «вода»";
     }
     void readAs()
     {

@@ -1,0 +1,139 @@
+#include "dialogs/searchresultdialog.h"
+#include "find/findbox.h"
+#include "find/searchcontroller.h"
+#include "find/searchresultsdock.h"
+#include "testsupport/apptestmain.h"
+#include "testsupport/startwindow.h"
+#include "testsupport/suitefixture.h"
+#include "tree/documenttreepanel.h"
+#include "viewer/documentviewer.h"
+#include "window/mainwindow.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTreeWidget>
+
+// A query with operators typed in the find box: the tree shows exactly what it finds, the
+// result says how it was read and offers the text as written; a malformed one is refused.
+class TestQuery : public QObject
+{
+    Q_OBJECT
+
+    SuiteFixture m_suite;
+    std::unique_ptr<MainWindow> m_form;
+    QString m_reading;        // of the last result dialog
+    bool m_asWritten = false; // the next dialog's answer: "Искать как написано"
+    int m_dialogs = 0;
+
+    QStringList foundDocuments() const { return m_form->treePanel()->documentsInTreeOrder(); }
+    bool search(const QString& text)
+    {
+        // Everywhere: the root selected.
+        QTreeWidget* tree = m_form->treePanel()->view();
+        tree->setCurrentItem(tree->topLevelItem(0));
+        m_form->search()->findBox()->setEditText(text);
+        QSignalSpy finished(m_form.get(), &MainWindow::searchFinished);
+        m_form->beginSearch();
+        return finished.wait(30000);
+    }
+    QStringList names() const
+    {
+        QStringList found;
+        for (const QString& path : foundDocuments())
+            found << QFileInfo(path).completeBaseName();
+        found.sort();
+        return found;
+    }
+    bool write(const QString& name, const QString& text)
+    {
+        return TestFiles::write(m_suite.normDoc(name + QStringLiteral(".htm")),
+                                TestFiles::cp1251(QStringLiteral("<html><body><p>%1</p></body>"
+                                                                 "</html>")
+                                                      .arg(text)));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("TMPDIR", m_suite.scratch(QStringLiteral("tmp")).toLocal8Bit());
+        QVERIFY(write(QStringLiteral("Сваи"), QStringLiteral("Сваи забивают копром.")));
+        QVERIFY(write(QStringLiteral("Шпунт"),
+                      QStringLiteral("Шпунт Ларсена погружают вибропогружателем.")));
+        QVERIFY(write(QStringLiteral("Асфальт"), QStringLiteral("Сваи и асфальт.")));
+        QVERIFY(write(QStringLiteral("Здания"),
+                      QStringLiteral("ЗДАНИЯ И СООРУЖЕНИЯ. Общие положения.")));
+        QVERIFY(write(QStringLiteral("Бетон"), QStringLiteral("Бетонная смесь.")));
+        QVERIFY(TestFiles::write(m_suite.iniFile(),
+                                 "[TreeView]\nNormDocButton=1\n[Search]\nTextMode=1\n"));
+        m_form = startWindow(m_suite.programFile());
+        QVERIFY(m_form);
+        TestAnswers::runDialogsWith([this](QDialog& dialog) {
+            auto* result = qobject_cast<SearchResultDialog*>(&dialog);
+            if (!result)
+                return int(QDialog::Rejected);
+            ++m_dialogs;
+            m_reading = result->readingLabel() ? result->readingLabel()->text() : QString();
+            if (m_asWritten && result->literalButton()) {
+                m_asWritten = false;
+                result->literalButton()->click();
+                return int(QDialog::Accepted);
+            }
+            return int(QDialog::Rejected);
+        });
+    }
+    void cleanupTestCase() { m_form.reset(); }
+
+    void operatorsPruneTheTree()
+    {
+        QVERIFY(search(QStringLiteral("сваи ИЛИ шпунт Ларсена -асфальт")));
+        QCOMPARE(names().join(u','), QStringLiteral("Сваи,Шпунт"));
+        QCOMPARE(m_reading,
+                 QStringLiteral("Прочитано как: («сваи» ИЛИ «шпунт Ларсена») И БЕЗ «асфальт»"));
+        QVERIFY(
+            m_form->search()->resultList()->header().startsWith(QStringLiteral("Прочитано как: ")));
+        // The marks of the document shown: the term to be found.
+        QVERIFY(m_form->treePanel()->selectPath(m_suite.normDoc(QStringLiteral("Сваи.htm"))));
+        QTRY_VERIFY_WITH_TIMEOUT(m_form->viewer()->shownMarks() > 0, 20000);
+    }
+
+    // A context without operators is searched as always: the plain fragment.
+    void plainContextsStayAsTheyWere()
+    {
+        QVERIFY(search(QStringLiteral("Бетонная смесь")));
+        QCOMPARE(names(), QStringList{QStringLiteral("Бетон")});
+        QCOMPARE(m_reading, QString());
+    }
+
+    // The capitals of a norm read as an operator; one click searches the text as written.
+    void searchedAsWritten()
+    {
+        const int before = m_dialogs;
+        m_asWritten = true;
+        QVERIFY(search(QStringLiteral("ЗДАНИЯ И СООРУЖЕНИЯ")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_dialogs, before + 2, 30000);
+        QCOMPARE(m_reading, QString()); // the second search: one context
+        QCOMPARE(names(), QStringList{QStringLiteral("Здания")});
+    }
+
+    // A malformed query is refused, naming the place, and nothing is searched.
+    void malformedQueriesAreRefused()
+    {
+        const QStringList before = foundDocuments();
+        const int dialogs = m_dialogs;
+        m_form->search()->findBox()->setEditText(QStringLiteral("сваи ИЛИ (шпунт"));
+        m_form->beginSearch();
+        QCOMPARE(m_dialogs, dialogs);
+        QVERIFY2(
+            m_form->statusText().contains(QStringLiteral("Нет закрывающей скобки после «(шпунт»")),
+            qPrintable(m_form->statusText()));
+        QCOMPARE(foundDocuments(), before);
+        m_form->search()->findBox()->setEditText(QStringLiteral("-асфальт"));
+        m_form->beginSearch();
+        QVERIFY(m_form->statusText().contains(
+            QStringLiteral("Запрос должен содержать хотя бы одно слово, которое нужно найти")));
+    }
+};
+
+LECTORIA_APP_TEST_MAIN(TestQuery)
+#include "tst_query.moc"
