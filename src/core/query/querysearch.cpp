@@ -124,6 +124,7 @@ private:
     Set allOf(const std::vector<QueryNode>& children, const Set* within)
     {
         std::vector<const QueryNode*> order;
+        order.reserve(children.size());
         for (const QueryNode& child : children)
             order.push_back(&child);
         const auto rank = [](const QueryNode* node) {
