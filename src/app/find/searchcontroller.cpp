@@ -171,6 +171,17 @@ std::optional<DocumentViewer::Highlighting> SearchController::highlighting() con
                                         m_settings->highlightBackColor()};
 }
 
+QString SearchController::markedContext(const SearchQuery& query, bool wordForms,
+                                        const QString& context)
+{
+    if (query.isPlain())
+        return context;
+    // In word forms every word to be found is marked; in the text one fragment can be, the
+    // first to be found.
+    const QStringList terms = query.positiveTerms();
+    return wordForms ? terms.join(u' ') : terms.value(0);
+}
+
 void SearchController::run()
 {
     const QString context = SearchJob::trimmedContext(m_findBox->currentText());
@@ -234,7 +245,10 @@ void SearchController::run()
         request.knownLibraries = m_libraryWatcher->knownLibraries(request.folders);
     m_scope = nextScope();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_resultList->beginSearch(request, place);
+    // The list counts and cuts out what the documents are marked with.
+    SearchRequest listed = request;
+    listed.context = markedContext(query, request.options.wordForms, context);
+    m_resultList->beginSearch(listed, place);
     m_resultList->setHeader(
         QStringLiteral("%1 — %2, %3")
             .arg(query.isPlain() ? QStringLiteral("«%1»").arg(context)
@@ -333,13 +347,8 @@ void SearchController::showResult()
         return;
     }
     const SearchQuery& query = search->query();
-    m_context = search->request().context;
-    if (!query.isPlain()) {
-        // The marks: in word forms every word to be found; in the text one fragment can be
-        // marked, the first to be found.
-        const QStringList terms = query.positiveTerms();
-        m_context = search->request().options.wordForms ? terms.join(u' ') : terms.value(0);
-    }
+    m_context =
+        markedContext(query, search->request().options.wordForms, search->request().context);
     m_searchMode = true;
     const int found = result.found;
     const int checked = result.checked;

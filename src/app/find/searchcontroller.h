@@ -17,6 +17,7 @@ class ScopeChooser;
 class IndexKeeper;
 class LibraryWatcher;
 class QWidget;
+class SearchQuery;
 class SearchResultsDock;
 struct SearchRequest;
 struct SearchResult;
@@ -117,6 +118,9 @@ private:
     IndexKeeper* m_indexKeeper = nullptr;
     LibraryWatcher* m_libraryWatcher = nullptr;
     bool m_searchMode = false;
+    // What the documents found by a query are marked with (a plain one: its context).
+    static QString markedContext(const SearchQuery& query, bool wordForms, const QString& context);
+
     QString m_context;
     // The next search takes the find box's text as one context, operators and all.
     bool m_literalNext = false;
