@@ -2,6 +2,7 @@
 
 #include "library/captionorder.h"
 #include "support/flatbutton.h"
+#include "support/newtabclick.h"
 
 #include <QAction>
 #include <QApplication>
@@ -12,7 +13,6 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QMutex>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -285,16 +285,9 @@ SearchResultsDock::Saved::~Saved()
 
 bool SearchResultsDock::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonPress) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        const bool newTab =
-            mouse->button() == Qt::MiddleButton ||
-            (mouse->button() == Qt::LeftButton && mouse->modifiers().testFlag(Qt::ControlModifier));
-        QTreeWidgetItem* row = m_list->itemAt(mouse->position().toPoint());
-        if (newTab && row) {
-            emit documentChosenInNewTab(documentPath(row));
-            return true;
-        }
+    if (QTreeWidgetItem* row = newTabClickRow(m_list, watched, event)) {
+        emit documentChosenInNewTab(documentPath(row));
+        return true;
     }
     return QDockWidget::eventFilter(watched, event);
 }

@@ -10,6 +10,7 @@
 #include "settings/appsettings.h"
 #include "support/backgroundtask.h"
 #include "support/elidedtoolbutton.h"
+#include "support/newtabclick.h"
 #include "support/statustexts.h"
 #include "support/windowcommands.h"
 #include "text/russianplural.h"
@@ -28,7 +29,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QProcess>
 #include <QRadioButton>
 #include <QScopedValueRollback>
@@ -477,20 +477,13 @@ void DocumentTreePanel::clearNameFilter()
 
 bool DocumentTreePanel::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_view->viewport() && event->type() == QEvent::MouseButtonPress) {
-        // A middle click or Ctrl+click asks for the node in a new tab; the selection follows
-        // there, not here.
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        const bool newTab =
-            mouse->button() == Qt::MiddleButton ||
-            (mouse->button() == Qt::LeftButton && mouse->modifiers().testFlag(Qt::ControlModifier));
-        QTreeWidgetItem* item = m_view->itemAt(mouse->position().toPoint());
-        if (newTab && item) {
-            const DocumentTree::NodeData node = DocumentTree::nodeData(item);
-            if (!node.path.isEmpty())
-                emit newTabRequested(node.path);
-            return true;
-        }
+    // A middle click or Ctrl+click asks for the node in a new tab; the selection follows
+    // there, not here.
+    if (QTreeWidgetItem* item = newTabClickRow(m_view, watched, event)) {
+        const DocumentTree::NodeData node = DocumentTree::nodeData(item);
+        if (!node.path.isEmpty())
+            emit newTabRequested(node.path);
+        return true;
     }
     if (watched == m_view && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Asterisk) {

@@ -280,10 +280,16 @@ void DocumentViewer::showFile(const QString& path)
                            workDir + filesName, QStringLiteral("*.*"));
     }
     // The address is made from the path, so blanks, "#", "%" and "?" stay part of the name.
+    startLoading();
+    m_view->setUrl(Platform::fileUrl(document.absoluteFilePath()));
+}
+
+void DocumentViewer::startLoading()
+{
     m_loading = true;
+    // Until the page reports a move, it is where it was asked to go (its top at first).
     m_trackedScroll = m_pendingScroll;
     m_scrollReported = false;
-    m_view->setUrl(Platform::fileUrl(document.absoluteFilePath()));
 }
 
 void DocumentViewer::showPdf(const QString& path)
@@ -296,9 +302,7 @@ void DocumentViewer::showPdf(const QString& path)
     }
     m_pendingPdf = path;
     m_pdfShell = QUrl::fromLocalFile(shell);
-    m_loading = true;
-    m_trackedScroll = m_pendingScroll;
-    m_scrollReported = false;
+    startLoading();
     m_view->setUrl(m_pdfShell);
 }
 
@@ -330,9 +334,7 @@ void DocumentViewer::showBlank()
 {
     m_pdf->stop();
     m_pendingPdf.clear();
-    m_loading = true;
-    m_trackedScroll = m_pendingScroll;
-    m_scrollReported = false;
+    startLoading();
     m_view->setUrl(QUrl(QStringLiteral("about:blank")));
 }
 

@@ -172,6 +172,8 @@ private:
     void installHighlightColours();
     void pageLoaded(bool ok);
     void showFile(const QString& path);
+    // A page is asked for: it is loading, and its place is not yet reported.
+    void startLoading();
     // A PDF document: pdf.js shows it in a page of our own, its occurrences marked.
     void showPdf(const QString& path);
     void pdfPresented(int marks, bool failed);

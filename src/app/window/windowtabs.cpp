@@ -203,6 +203,32 @@ void WindowTabs::showCurrent()
         showPartner();
 }
 
+bool WindowTabs::makeComparison(
+    const QString& olderPath, const QString& newerPath,
+    std::function<void(const ComparisonPage::Source&, const ComparisonPage::Source&,
+                       const ComparisonFile::Made&)>
+        done)
+{
+    if (UserWorkDir::base().isEmpty()) {
+        emit statusNote(QStringLiteral("Нет рабочей папки для страницы сравнения"));
+        return false;
+    }
+    const QString page =
+        UserWorkDir::base() + QStringLiteral("/Compare/%1.htm").arg(++m_comparisons);
+    emit statusMessage(QStringLiteral("Сравниваются редакции…"));
+    const ComparisonPage::Source older{olderPath, captionOf(olderPath)};
+    const ComparisonPage::Source newer{newerPath, captionOf(newerPath)};
+    m_making.start(
+        [older, newer, page](const auto& run) {
+            return ComparisonFile::make(older, newer, page, run.stopFlag());
+        },
+        [this, older, newer, done = std::move(done)](const ComparisonFile::Made& made) {
+            emit statusMessage(QString());
+            done(older, newer, made);
+        });
+    return true;
+}
+
 void WindowTabs::showComparison(ViewerTabs::Tab& tab)
 {
     if (!tab.page.isEmpty() && Platform::isFile(tab.page)) {
@@ -212,32 +238,24 @@ void WindowTabs::showComparison(ViewerTabs::Tab& tab)
     }
     // Its page went with the last run's working folder: it is made again.
     m_parts.viewer->showNode(NodeKind::None, QString(), tab.caption, tab.title);
-    emit statusMessage(QStringLiteral("Сравниваются редакции…"));
     const quint64 id = tab.id;
-    const ComparisonPage::Source older{tab.comparedWith, captionOf(tab.comparedWith)};
-    const ComparisonPage::Source newer{tab.path, captionOf(tab.path)};
-    const QString page =
-        UserWorkDir::base() + QStringLiteral("/Compare/%1.htm").arg(++m_comparisons);
-    m_making.start(
-        [older, newer, page](const auto& run) {
-            return ComparisonFile::make(older, newer, page, run.stopFlag());
-        },
-        [this, id](const ComparisonFile::Made& made) {
-            emit statusMessage(QString());
-            const int index = m_tabs->indexOf(id);
-            if (index < 0)
-                return;
-            if (made.page.isEmpty()) {
-                emit statusNote(made.error.section(u'\n', 0, 0));
-                return;
-            }
-            ViewerTabs::Tab& remade = m_tabs->at(index);
-            remade.page = made.page;
-            remade.history = NodeHistory();
-            remade.history.shown(made.page);
-            if (index == m_tabs->currentIndex())
-                showCurrent();
-        });
+    makeComparison(tab.comparedWith, tab.path,
+                   [this, id](const ComparisonPage::Source&, const ComparisonPage::Source&,
+                              const ComparisonFile::Made& made) {
+                       const int index = m_tabs->indexOf(id);
+                       if (index < 0)
+                           return;
+                       if (made.page.isEmpty()) {
+                           emit statusNote(made.error.section(u'\n', 0, 0));
+                           return;
+                       }
+                       ViewerTabs::Tab& remade = m_tabs->at(index);
+                       remade.page = made.page;
+                       remade.history = NodeHistory();
+                       remade.history.shown(made.page);
+                       if (index == m_tabs->currentIndex())
+                           showCurrent();
+                   });
 }
 
 void WindowTabs::compare(const QString& olderPath, const QString& newerPath)
@@ -246,23 +264,10 @@ void WindowTabs::compare(const QString& olderPath, const QString& newerPath)
         emit statusNote(QStringLiteral("Документ нельзя сравнить с самим собой"));
         return;
     }
-    const QString page =
-        UserWorkDir::base().isEmpty()
-            ? QString()
-            : UserWorkDir::base() + QStringLiteral("/Compare/%1.htm").arg(++m_comparisons);
-    if (page.isEmpty()) {
-        emit statusNote(QStringLiteral("Нет рабочей папки для страницы сравнения"));
-        return;
-    }
-    emit statusMessage(QStringLiteral("Сравниваются редакции…"));
-    const ComparisonPage::Source older{olderPath, captionOf(olderPath)};
-    const ComparisonPage::Source newer{newerPath, captionOf(newerPath)};
-    m_making.start(
-        [older, newer, page](const auto& run) {
-            return ComparisonFile::make(older, newer, page, run.stopFlag());
-        },
-        [this, older, newer](const ComparisonFile::Made& made) {
-            emit statusMessage(QString());
+    makeComparison(
+        olderPath, newerPath,
+        [this](const ComparisonPage::Source& older, const ComparisonPage::Source& newer,
+               const ComparisonFile::Made& made) {
             if (made.page.isEmpty()) {
                 if (!made.error.isEmpty())
                     AppMessageBox::show(m_parts.viewer->window(),

@@ -87,6 +87,13 @@ private:
     void keepPlace();
     void showCurrent();
     void showComparison(ViewerTabs::Tab& tab);
+    // Makes the page of two documents compared apart from the window, the status bar saying
+    // so meanwhile, and hands it to done; false (said) when there is no working folder.
+    bool
+    makeComparison(const QString& olderPath, const QString& newerPath,
+                   std::function<void(const ComparisonPage::Source&, const ComparisonPage::Source&,
+                                      const ComparisonFile::Made&)>
+                       done);
     void compareShown();
     void compareWith();
     void setSideBySide(bool on);

@@ -1,7 +1,6 @@
 #include "compare/edition.h"
 
-#include "pdf/documentfile.h"
-#include "pdf/pdftextreader.h"
+#include <QStringList>
 
 namespace {
 
@@ -138,15 +137,10 @@ Edition Edition::ofPdf(const PdfText& text)
 
 std::optional<Edition> Edition::ofFile(const QString& path, const std::atomic<bool>* cancel)
 {
-    if (path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
-        const PdfText text = PdfTextReader::read(path, cancel);
-        if (text.state() != PdfText::State::Text)
-            return std::nullopt;
-        return ofPdf(text);
-    }
-    DocumentFile file(path);
-    QByteArray bytes;
-    if (!file.isOpen() || !file.readRest(bytes))
+    bool withoutText = false;
+    const std::optional<std::vector<TextBlock>> blocks =
+        TextBlocks::ofFile(path, &withoutText, cancel);
+    if (!blocks || withoutText)
         return std::nullopt;
-    return ofPage(bytes);
+    return Edition(*blocks);
 }

@@ -1,9 +1,7 @@
 #include "norms/documentstructure.h"
 
 #include "norms/designationrule.h"
-#include "pdf/documentfile.h"
 #include "pdf/pdftext.h"
-#include "pdf/pdftextreader.h"
 
 #include <QRegularExpression>
 
@@ -660,17 +658,10 @@ DocumentStructure DocumentStructure::ofParts(std::vector<DocumentPart> parts)
 
 std::optional<DocumentStructure> DocumentStructure::ofFile(const QString& path)
 {
-    if (path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
-        const PdfText text = PdfTextReader::read(path);
-        if (text.state() == PdfText::State::Unreadable)
-            return std::nullopt;
-        return ofPdf(text);
-    }
-    DocumentFile file(path);
-    QByteArray bytes;
-    if (!file.isOpen() || !file.readRest(bytes))
+    const std::optional<std::vector<TextBlock>> blocks = TextBlocks::ofFile(path);
+    if (!blocks)
         return std::nullopt;
-    return ofPage(bytes);
+    return DocumentStructure(*blocks);
 }
 
 int DocumentStructure::partAt(qsizetype position) const

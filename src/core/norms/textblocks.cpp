@@ -1,6 +1,8 @@
 #include "norms/textblocks.h"
 
+#include "pdf/documentfile.h"
 #include "pdf/pdftext.h"
+#include "pdf/pdftextreader.h"
 #include "text/documenttext.h"
 #include "text/textreader.h"
 
@@ -249,4 +251,24 @@ std::vector<TextBlock> TextBlocks::ofPdf(const PdfText& pdf)
         }
     }
     return blocks;
+}
+
+std::optional<std::vector<TextBlock>> TextBlocks::ofFile(const QString& path, bool* withoutText,
+                                                         const std::atomic<bool>* cancel)
+{
+    if (withoutText)
+        *withoutText = false;
+    if (path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
+        const PdfText text = PdfTextReader::read(path, cancel);
+        if (text.state() == PdfText::State::Unreadable)
+            return std::nullopt;
+        if (withoutText)
+            *withoutText = text.state() == PdfText::State::NoText;
+        return ofPdf(text);
+    }
+    DocumentFile file(path);
+    QByteArray bytes;
+    if (!file.isOpen() || !file.readRest(bytes))
+        return std::nullopt;
+    return ofPage(bytes);
 }

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
+#include <optional>
 #include <vector>
 
 class PdfText;
@@ -33,5 +35,10 @@ namespace TextBlocks {
 std::vector<TextBlock> ofPage(const QByteArray& raw);
 // The lines of a PDF's text layer, page by page; starts as PdfText::document() places them.
 std::vector<TextBlock> ofPdf(const PdfText& text);
+// The blocks of a document of the library, a page or a PDF (read by its text layer; a scan
+// has none); none when it cannot be read. withoutText, when given, tells a PDF without text.
+// cancel, when set, ends the reading of a PDF (none then).
+std::optional<std::vector<TextBlock>> ofFile(const QString& path, bool* withoutText = nullptr,
+                                             const std::atomic<bool>* cancel = nullptr);
 
 } // namespace TextBlocks
