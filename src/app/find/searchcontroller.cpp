@@ -153,8 +153,10 @@ void SearchController::editOptions()
 void SearchController::setSearchMode(bool on, const QString& context)
 {
     m_searchMode = on;
-    if (on && !context.isEmpty())
+    if (on && !context.isEmpty()) {
         m_context = context;
+        m_marked = QStringList{context};
+    }
     // The result list belongs to search mode (a search that runs fills it already).
     if (!m_searchMode && !m_search)
         m_resultList->leaveSearch();
@@ -166,20 +168,19 @@ std::optional<DocumentViewer::Highlighting> SearchController::highlighting() con
     if (!m_searchMode)
         return std::nullopt;
     // Word forms are marked in the text, so their marks are numbered as text mode's are.
-    return DocumentViewer::Highlighting{m_context, m_settings->matchOptions().effective(),
+    return DocumentViewer::Highlighting{m_marked, m_settings->matchOptions().effective(),
                                         m_settings->highlightFontColor(),
                                         m_settings->highlightBackColor()};
 }
 
-QString SearchController::markedContext(const SearchQuery& query, bool wordForms,
-                                        const QString& context)
+QStringList SearchController::markedContexts(const SearchQuery& query, bool wordForms,
+                                             const QString& context)
 {
     if (query.isPlain())
-        return context;
-    // In word forms every word to be found is marked; in the text one fragment can be, the
-    // first to be found.
+        return {context};
+    // Word forms read their words as one query, its groups marked together.
     const QStringList terms = query.positiveTerms();
-    return wordForms ? terms.join(u' ') : terms.value(0);
+    return wordForms ? QStringList{terms.join(u' ')} : terms;
 }
 
 void SearchController::run()
@@ -246,9 +247,8 @@ void SearchController::run()
     m_scope = nextScope();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     // The list counts and cuts out what the documents are marked with.
-    SearchRequest listed = request;
-    listed.context = markedContext(query, request.options.wordForms, context);
-    m_resultList->beginSearch(listed, place);
+    m_resultList->beginSearch(request, markedContexts(query, request.options.wordForms, context),
+                              place);
     m_resultList->setHeader(
         QStringLiteral("%1 — %2, %3")
             .arg(query.isPlain() ? QStringLiteral("«%1»").arg(context)
@@ -347,8 +347,9 @@ void SearchController::showResult()
         return;
     }
     const SearchQuery& query = search->query();
-    m_context =
-        markedContext(query, search->request().options.wordForms, search->request().context);
+    m_context = search->request().context;
+    m_marked =
+        markedContexts(query, search->request().options.wordForms, search->request().context);
     m_searchMode = true;
     const int found = result.found;
     const int checked = result.checked;

@@ -118,10 +118,13 @@ private:
     IndexKeeper* m_indexKeeper = nullptr;
     LibraryWatcher* m_libraryWatcher = nullptr;
     bool m_searchMode = false;
-    // What the documents found by a query are marked with (a plain one: its context).
-    static QString markedContext(const SearchQuery& query, bool wordForms, const QString& context);
+    // What the documents found by a query are marked with: every fragment it looks for, or in
+    // word forms every word (a plain query: its context).
+    static QStringList markedContexts(const SearchQuery& query, bool wordForms,
+                                      const QString& context);
 
-    QString m_context;
+    QString m_context;    // as typed
+    QStringList m_marked; // what its documents are marked with
     // The next search takes the find box's text as one context, operators and all.
     bool m_literalNext = false;
     std::unique_ptr<BackgroundSearch> m_search;

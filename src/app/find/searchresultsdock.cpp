@@ -297,7 +297,8 @@ QString SearchResultsDock::documentPath(const QTreeWidgetItem* row)
     return row ? row->data(DocumentColumn, PathRole).toString() : QString();
 }
 
-void SearchResultsDock::beginSearch(const SearchRequest& request, const QStringList& prefix)
+void SearchResultsDock::beginSearch(const SearchRequest& request, const QStringList& marked,
+                                    const QStringList& prefix)
 {
     stopReading();
     m_addTimer.stop();
@@ -305,12 +306,14 @@ void SearchResultsDock::beginSearch(const SearchRequest& request, const QStringL
     auto saved = std::make_unique<Saved>();
     saved->rows = m_list->invisibleRootItem()->takeChildren();
     saved->request = m_request;
+    saved->marked = m_marked;
     saved->prefix = m_prefix;
     saved->header = m_header->text();
     saved->visible = !isHidden();
     m_saved = std::move(saved);
     m_rows.clear();
     m_request = request;
+    m_marked = marked;
     m_prefix = prefix;
     show();
 }
@@ -392,6 +395,7 @@ void SearchResultsDock::cancelSearch()
     }
     const std::unique_ptr<Saved> saved = std::move(m_saved);
     m_request = saved->request;
+    m_marked = saved->marked;
     m_prefix = saved->prefix;
     m_header->setText(saved->header); // the list and its header are those of that search
     QList<ResultRow*> rows;
@@ -478,14 +482,13 @@ void SearchResultsDock::read(const QList<ResultRow*>& rows)
     if (paths.isEmpty() || m_queue->add(paths))
         return;
     m_reader.start(
-        [this, queue = m_queue, options = m_request.options,
-         context = m_request.context](const auto& run) {
+        [this, queue = m_queue, options = m_request.options, marked = m_marked](const auto& run) {
             while (!run.isStopped()) {
                 const std::optional<QString> path = queue->take();
                 if (!path)
                     return;
                 const FoundDocument::Summary summary =
-                    FoundDocument::summarize(*path, context, options);
+                    FoundDocument::summarize(*path, marked, options);
                 run.handOver([this, path = *path, summary] { showSummary(path, summary); });
             }
         },

@@ -51,8 +51,11 @@ public:
     static QString documentPath(const QTreeWidgetItem* row);
 
     // A search begins: the panel shows and empties, and the rows of the search before are
-    // kept aside. prefix: the captions of the place searched (none for a whole collection).
-    void beginSearch(const SearchRequest& request, const QStringList& prefix);
+    // kept aside. marked: what the rows count and cut their lines around (the fragments of
+    // a query; in word forms, one query). prefix: the captions of the place searched (none
+    // for a whole collection).
+    void beginSearch(const SearchRequest& request, const QStringList& marked,
+                     const QStringList& prefix);
     // A document the running search found.
     void addFound(const QString& path);
     // The search has ended and its findings are in the tree: paths, the tree's documents in
@@ -89,6 +92,7 @@ private:
         ~Saved();
         QList<QTreeWidgetItem*> rows; // owned
         SearchRequest request;
+        QStringList marked;
         QStringList prefix;
         QString header;
         bool visible = false;
@@ -103,6 +107,7 @@ private:
     QTreeWidget* m_list = nullptr;
     QLabel* m_header = nullptr;
     SearchRequest m_request;
+    QStringList m_marked;
     QStringList m_prefix;
     std::unique_ptr<Saved> m_saved; // the rows before the running search
     QHash<QString, ResultRow*> m_rows;

@@ -474,7 +474,7 @@ void DocumentViewer::pageLoaded(bool ok)
         PdfPresenter::Marks marks;
         if (m_highlighting) {
             marks.found =
-                PdfMarks::find(document, m_highlighting->context, m_highlighting->options);
+                PdfMarks::find(document, m_highlighting->contexts, m_highlighting->options);
             marks.backColor = u'#' + HighlightedCopy::styleColor(m_highlighting->backColor);
         } else {
             marks.first = m_pendingFind; // a mention: shown where it first stands
@@ -524,7 +524,7 @@ void DocumentViewer::pageLoaded(bool ok)
     else if (m_highlighting->options.textMode && m_shownMarks > 0)
         selectFirstOccurrence();
     else
-        findInPage(m_highlighting->context, m_highlighting->options.caseSensitive);
+        findInPage(m_highlighting->contexts.value(0), m_highlighting->options.caseSensitive);
 }
 
 double DocumentViewer::scrollPosition() const

@@ -38,8 +38,8 @@ constexpr quint32 systemColors[] = {
 
 } // namespace
 
-HighlightedCopy::HighlightedCopy(const QString& documentPath, const QString& context, int slot)
-    : m_context(context)
+HighlightedCopy::HighlightedCopy(const QString& documentPath, const QStringList& contexts, int slot)
+    : m_contexts(contexts)
 {
     setColors(0xFFFFFF, 255);
     prepareWorkDir(documentPath, slot);
@@ -189,9 +189,58 @@ void setSnippet(HighlightedCopy::Highlight& result, const SnippetKeeper& snippet
     result.snippetAfter = snippet.after();
 }
 
-HighlightedCopy::Highlight highlightRaw(QByteArray raw, Encoding encoding, const QString& context,
-                                        const MatchOptions& options, const QByteArray& openTag,
-                                        const QByteArray& closeTag, bool writeCopy)
+// The next occurrence of any of several contexts in a joined text: the one that begins first
+// (the longest of those beginning there), none overlapping the one taken before it.
+class RawOccurrences
+{
+public:
+    RawOccurrences(const QStringList& contexts, const MatchOptions& options, Encoding encoding,
+                   const QByteArray& text)
+        : m_text(text)
+    {
+        for (const QString& context : contexts) {
+            RawMatcher matcher(context, options, encoding);
+            if (!matcher.isValid())
+                continue;
+            m_next.push_back(matcher.next(m_text.constData(), m_text.size()));
+            m_matchers.push_back(std::move(matcher));
+        }
+    }
+
+    // The next occurrence's first byte and its length; false when there is none.
+    bool next(qsizetype* at, qsizetype* length)
+    {
+        qsizetype best = -1;
+        for (size_t i = 0; i < m_matchers.size(); ++i) {
+            if (m_next[i] < 0)
+                continue;
+            if (best < 0 || m_next[i] < m_next[size_t(best)] ||
+                (m_next[i] == m_next[size_t(best)] &&
+                 m_matchers[i].length() > m_matchers[size_t(best)].length()))
+                best = qsizetype(i);
+        }
+        if (best < 0)
+            return false;
+        *at = m_next[size_t(best)];
+        *length = m_matchers[size_t(best)].length();
+        const qsizetype end = *at + *length;
+        for (size_t i = 0; i < m_matchers.size(); ++i) {
+            if (m_next[i] >= 0 && m_next[i] < end)
+                m_next[i] = m_matchers[i].next(m_text.constData(), m_text.size(), end);
+        }
+        return true;
+    }
+
+private:
+    const QByteArray& m_text;
+    std::vector<RawMatcher> m_matchers;
+    std::vector<qsizetype> m_next; // each matcher's next occurrence, -1 past its last
+};
+
+HighlightedCopy::Highlight highlightRaw(QByteArray raw, Encoding encoding,
+                                        const QStringList& contexts, const MatchOptions& options,
+                                        const QByteArray& openTag, const QByteArray& closeTag,
+                                        bool writeCopy)
 {
     HighlightedCopy::Highlight result;
     const bool utf16 = TextEncoding::isUtf16(encoding);
@@ -210,29 +259,28 @@ HighlightedCopy::Highlight highlightRaw(QByteArray raw, Encoding encoding, const
         joined = TextEncoding::joinLines(raw);
         raw = QByteArray();
     }
-    const RawMatcher matcher(context, options, encoding);
+    RawOccurrences occurrences(contexts, options, encoding, joined);
     const qsizetype unit = utf16 ? 2 : 1;
     CopyOutput out(joined, encoding, writeCopy);
     TextWindow window(encoding);
     SnippetKeeper snippet(4096);
     PieceReader reader(joined, window, snippet);
-    if (matcher.isValid()) {
-        for (qsizetype at = matcher.next(joined.constData(), joined.size()); at >= 0;
-             at = matcher.next(joined.constData(), joined.size(), at + matcher.length())) {
-            const qsizetype begin = at / unit;
-            const qsizetype end = (at + matcher.length()) / unit;
-            // Far enough for the characters around the occurrence to be known.
-            reader.readTo(end + CharacterReference::MaxLength + 8, begin);
-            if (!window.whollyInText(begin, end)) {
-                ++result.inMarkup;
-                continue;
-            }
-            out.insert(begin, openTag);
-            out.insert(end, closeTag);
-            if (++result.marked == 1) {
-                snippet.take(window.characterAt(begin), window.characterAt(end));
-                result.firstUnit = begin;
-            }
+    qsizetype at = 0;
+    qsizetype length = 0;
+    while (occurrences.next(&at, &length)) {
+        const qsizetype begin = at / unit;
+        const qsizetype end = (at + length) / unit;
+        // Far enough for the characters around the occurrence to be known.
+        reader.readTo(end + CharacterReference::MaxLength + 8, begin);
+        if (!window.whollyInText(begin, end)) {
+            ++result.inMarkup;
+            continue;
+        }
+        out.insert(begin, openTag);
+        out.insert(end, closeTag);
+        if (++result.marked == 1) {
+            snippet.take(window.characterAt(begin), window.characterAt(end));
+            result.firstUnit = begin;
         }
     }
     // The text after the first occurrence, and whether more follows it.
@@ -243,28 +291,56 @@ HighlightedCopy::Highlight highlightRaw(QByteArray raw, Encoding encoding, const
     return result;
 }
 
-// Text mode. raw is the document, or (without a copy) its first bytes, the rest in file.
+// Text mode. raw is the document, or (without a copy) its first bytes, the rest in file. Each
+// context has its own cursor; an occurrence is marked once none still to come can begin before
+// it, so the marks stand left to right and none overlaps the one before.
 HighlightedCopy::Highlight highlightText(const QByteArray& raw, DocumentFile* file,
-                                         Encoding encoding, const QString& context,
+                                         Encoding encoding, const QStringList& contexts,
                                          const MatchOptions& options, const QByteArray& openTag,
                                          const QByteArray& closeTag, bool writeCopy)
 {
+    using Occurrence = TextMatcher::Occurrence;
     HighlightedCopy::Highlight result;
     CopyOutput out(raw, encoding, writeCopy);
     TextWindow window(encoding);
-    const TextMatcher matcher(context, options);
-    TextMatcher::Cursor cursor(matcher);
-    SnippetKeeper snippet(matcher.length());
+    std::deque<TextMatcher> matchers; // the cursors hold them where they stand
+    std::vector<TextMatcher::Cursor> cursors;
+    qsizetype longest = 0;
+    for (const QString& context : contexts) {
+        const TextMatcher& matcher = matchers.emplace_back(context, options);
+        if (!matcher.isValid())
+            continue;
+        cursors.emplace_back(matcher);
+        longest = std::max(longest, matcher.length());
+    }
+    SnippetKeeper snippet(longest);
     PieceReader reader =
         file ? PieceReader(*file, raw, window, snippet) : PieceReader(raw, window, snippet);
-    std::vector<TextMatcher::Occurrence> found;
+    std::vector<Occurrence> found;
+    std::vector<Occurrence> waiting; // found, not yet marked, in order of their beginning
+    qsizetype markedEnd = 0;         // past the last character marked
+    const auto byPlace = [](const Occurrence& a, const Occurrence& b) {
+        return a.beginUnit != b.beginUnit ? a.beginUnit < b.beginUnit : a.endUnit > b.endUnit;
+    };
     while (reader.next()) {
-        if (matcher.isValid()) {
+        qsizetype horizon =
+            reader.atEnd() ? std::numeric_limits<qsizetype>::max() : window.textEnd();
+        for (TextMatcher::Cursor& cursor : cursors) {
             cursor.read(window.newCharacters(), window.newCount(), found);
             if (reader.atEnd())
                 cursor.finish(found);
+            if (const qsizetype pending = cursor.pendingUnit(); pending >= 0)
+                horizon = std::min(horizon, pending);
         }
-        for (const TextMatcher::Occurrence& occurrence : found) {
+        waiting.insert(waiting.end(), found.begin(), found.end());
+        found.clear();
+        std::stable_sort(waiting.begin(), waiting.end(), byPlace);
+        size_t settled = 0;
+        for (; settled < waiting.size() && waiting[settled].beginUnit < horizon; ++settled) {
+            const Occurrence& occurrence = waiting[settled];
+            if (occurrence.first < markedEnd)
+                continue; // within the one marked before it
+            markedEnd = occurrence.end;
             if (++result.marked == 1) {
                 snippet.take(occurrence.first, occurrence.end);
                 result.firstUnit = occurrence.beginUnit;
@@ -273,9 +349,11 @@ HighlightedCopy::Highlight highlightText(const QByteArray& raw, DocumentFile* fi
                 out.markPieces(window, occurrence.beginUnit, occurrence.endUnit,
                                numberedTag(openTag, result.marked), closeTag);
         }
-        found.clear();
-        const qsizetype pending = cursor.pendingUnit();
-        window.forgetBefore(pending >= 0 ? pending : window.textEnd());
+        waiting.erase(waiting.begin(), waiting.begin() + qsizetype(settled));
+        qsizetype keepFrom = std::min(horizon, window.textEnd());
+        if (!waiting.empty())
+            keepFrom = std::min(keepFrom, waiting.front().beginUnit);
+        window.forgetBefore(keepFrom);
     }
     result.readable = !reader.failed();
     setSnippet(result, snippet);
@@ -373,7 +451,8 @@ HighlightedCopy::Highlight highlightWords(const QByteArray& raw, DocumentFile* f
 
 } // namespace
 
-HighlightedCopy::Highlight HighlightedCopy::highlight(QByteArray rawText, const QString& context,
+HighlightedCopy::Highlight HighlightedCopy::highlight(QByteArray rawText,
+                                                      const QStringList& contexts,
                                                       const MatchOptions& options,
                                                       const QByteArray& openTag,
                                                       const QByteArray& closeTag, bool writeCopy)
@@ -381,15 +460,17 @@ HighlightedCopy::Highlight HighlightedCopy::highlight(QByteArray rawText, const 
     // The encoding is decided on the document's own bytes, as the search decides it.
     const Encoding encoding = TextEncoding::detect(rawText.constData(), rawText.size());
     if (options.wordForms)
-        return highlightWords(rawText, nullptr, encoding, context, openTag, closeTag, writeCopy);
+        return highlightWords(rawText, nullptr, encoding, contexts.join(u' '), openTag, closeTag,
+                              writeCopy);
     if (options.textMode)
-        return highlightText(rawText, nullptr, encoding, context, options, openTag, closeTag,
+        return highlightText(rawText, nullptr, encoding, contexts, options, openTag, closeTag,
                              writeCopy);
-    return highlightRaw(std::move(rawText), encoding, context, options, openTag, closeTag,
+    return highlightRaw(std::move(rawText), encoding, contexts, options, openTag, closeTag,
                         writeCopy);
 }
 
-HighlightedCopy::Highlight HighlightedCopy::summary(const QString& path, const QString& context,
+HighlightedCopy::Highlight HighlightedCopy::summary(const QString& path,
+                                                    const QStringList& contexts,
                                                     const MatchOptions& options)
 {
     Highlight none;
@@ -408,15 +489,15 @@ HighlightedCopy::Highlight HighlightedCopy::summary(const QString& path, const Q
     if (options.wordForms || options.textMode || file.isPdfDocument()) {
         Highlight found =
             options.wordForms
-                ? highlightWords(head, &file, encoding, context, noTag, noTag, false)
-                : highlightText(head, &file, encoding, context, options, noTag, noTag, false);
+                ? highlightWords(head, &file, encoding, contexts.join(u' '), noTag, noTag, false)
+                : highlightText(head, &file, encoding, contexts, options, noTag, noTag, false);
         found.page = found.marked > 0 ? file.pageAt(found.firstUnit) : 0;
         return found;
     }
     // The raw search looks at the lines joined: the document is read whole.
     if (!file.readRest(head))
         return none;
-    return highlight(std::move(head), context, options, noTag, noTag, false);
+    return highlight(std::move(head), contexts, options, noTag, noTag, false);
 }
 
 QByteArray HighlightedCopy::highlighted(const QByteArray& rawText, const QString& context,
@@ -441,7 +522,7 @@ bool HighlightedCopy::write()
     bool written = false;
     QFile copy(m_workFileName);
     if (!m_workFileName.isEmpty() && copy.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        const Highlight result = highlight(std::move(raw), m_context, m_options,
+        const Highlight result = highlight(std::move(raw), m_contexts, m_options,
                                            m_openTag.toLatin1(), m_closeTag.toLatin1());
         m_markedCount = result.marked;
         m_inMarkupCount = result.inMarkup;

@@ -4,6 +4,9 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
+
+#include <utility>
 
 // The highlighted copy of a document: every occurrence of the context wrapped in a coloured
 // span, written as NormDoc.htm into the highlighting working directory with the document's
@@ -12,7 +15,9 @@
 // document declares; only those that lie wholly in the document's text are marked, so the
 // copy never breaks a tag, a comment, a style sheet or a character reference. In text mode
 // every piece of text an occurrence covers gets its own mark, numbered by the occurrence
-// (data-occurrence), and the copy keeps the document's line ends.
+// (data-occurrence), and the copy keeps the document's line ends. Several contexts may be
+// marked at once (the fragments a query looks for): each occurrence of any of them, left to
+// right, none overlapping the one marked before it.
 class HighlightedCopy
 {
 public:
@@ -22,7 +27,11 @@ public:
 
     // Prepares (empties) the working directory and the paths; slot: the viewer's
     // (UserWorkDir::highlightWorkDir).
-    HighlightedCopy(const QString& documentPath, const QString& context, int slot = 0);
+    HighlightedCopy(const QString& documentPath, const QStringList& contexts, int slot = 0);
+    HighlightedCopy(const QString& documentPath, const QString& context, int slot = 0)
+        : HighlightedCopy(documentPath, QStringList{context}, slot)
+    {
+    }
     ~HighlightedCopy();
     HighlightedCopy(const HighlightedCopy&) = delete;
     HighlightedCopy& operator=(const HighlightedCopy&) = delete;
@@ -74,13 +83,26 @@ public:
     // The highlighted copy of a document's raw bytes by the options (tags in ASCII; written
     // in the document's encoding), read in pieces: the memory needed is the document and its
     // copy (the copy is left empty unless writeCopy), not the document many times over.
-    static Highlight highlight(QByteArray rawText, const QString& context,
+    // In word forms the contexts are read as one query, their words all looked for.
+    static Highlight highlight(QByteArray rawText, const QStringList& contexts,
                                const MatchOptions& options, const QByteArray& openTag,
                                const QByteArray& closeTag, bool writeCopy = true);
+    static Highlight highlight(QByteArray rawText, const QString& context,
+                               const MatchOptions& options, const QByteArray& openTag,
+                               const QByteArray& closeTag, bool writeCopy = true)
+    {
+        return highlight(std::move(rawText), QStringList{context}, options, openTag, closeTag,
+                         writeCopy);
+    }
     // What the highlighted copy of a document would count and show as its line, without the
     // copy; the text of a document is read in pieces, the raw text whole.
-    static Highlight summary(const QString& path, const QString& context,
+    static Highlight summary(const QString& path, const QStringList& contexts,
                              const MatchOptions& options);
+    static Highlight summary(const QString& path, const QString& context,
+                             const MatchOptions& options)
+    {
+        return summary(path, QStringList{context}, options);
+    }
 
 private:
     void prepareWorkDir(const QString& documentPath, int slot);
@@ -90,7 +112,7 @@ private:
     QString m_workFileName;
     QString m_workDir;
     QString m_workFilesDir;
-    QString m_context;
+    QStringList m_contexts;
     QString m_openTag;
     QString m_closeTag;
     bool m_deleteOnDestroy = false;

@@ -6,7 +6,7 @@
 #include <QMap>
 #include <QRegularExpression>
 
-QStringList PdfMarks::foundTexts(const QString& path, const QString& context,
+QStringList PdfMarks::foundTexts(const QString& path, const QStringList& contexts,
                                  const MatchOptions& options)
 {
     DocumentFile file(path);
@@ -16,7 +16,7 @@ QStringList PdfMarks::foundTexts(const QString& path, const QString& context,
     MatchOptions asText = options.effective();
     asText.textMode = true; // a PDF is searched by its text in every mode
     const HighlightedCopy::Highlight copy =
-        HighlightedCopy::highlight(std::move(text), context, asText, "<q>", "</q>");
+        HighlightedCopy::highlight(std::move(text), contexts, asText, "<q>", "</q>");
     // Each occurrence's pieces (one per page it spans), by its number.
     static const QRegularExpression mark(QStringLiteral("<q data-occurrence='(\\d+)'>(.*?)</q>"),
                                          QRegularExpression::DotMatchesEverythingOption);
@@ -39,12 +39,12 @@ QStringList PdfMarks::foundTexts(const QString& path, const QString& context,
     return distinct;
 }
 
-PdfMarks::Found PdfMarks::find(const QString& path, const QString& context,
+PdfMarks::Found PdfMarks::find(const QString& path, const QStringList& contexts,
                                const MatchOptions& options)
 {
     const MatchOptions effective = options.effective();
     Found found;
-    found.texts = foundTexts(path, context, effective);
+    found.texts = foundTexts(path, contexts, effective);
     found.caseSensitive = effective.caseSensitive;
     found.wholeWords = effective.wholeWords || effective.wordForms;
     return found;

@@ -21,10 +21,12 @@ struct Found
 };
 
 // The marks of a search (context and options, as the user set them) in the PDF at path.
-Found find(const QString& path, const QString& context, const MatchOptions& options);
+// (contexts: the fragments a query marks; in word forms, one query).
+Found find(const QString& path, const QStringList& contexts, const MatchOptions& options);
 
 // The distinct occurrences of context in the text of the PDF at path, in their order of
 // first appearance; empty when it has none or cannot be read.
-QStringList foundTexts(const QString& path, const QString& context, const MatchOptions& options);
+QStringList foundTexts(const QString& path, const QStringList& contexts,
+                       const MatchOptions& options);
 
 } // namespace PdfMarks

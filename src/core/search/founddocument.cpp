@@ -29,11 +29,11 @@ QStringList FoundDocument::captionsBelow(const SearchRequest& request, const QSt
     return {DocumentLayout::documentCaption(path.mid(path.lastIndexOf(u'/') + 1))};
 }
 
-FoundDocument::Summary FoundDocument::summarize(const QString& path, const QString& context,
+FoundDocument::Summary FoundDocument::summarize(const QString& path, const QStringList& marked,
                                                 const MatchOptions& options)
 {
     Summary summary;
-    const HighlightedCopy::Highlight found = HighlightedCopy::summary(path, context, options);
+    const HighlightedCopy::Highlight found = HighlightedCopy::summary(path, marked, options);
     summary.readable = found.readable;
     summary.marked = found.marked;
     summary.inMarkup = found.inMarkup;

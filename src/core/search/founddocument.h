@@ -28,6 +28,7 @@ struct Summary
     int page = 0;
 };
 // Reads the document again and counts its occurrences as its highlighted copy does.
-Summary summarize(const QString& path, const QString& context, const MatchOptions& options);
+// (marked: the contexts a search marks; in word forms, one query).
+Summary summarize(const QString& path, const QStringList& marked, const MatchOptions& options);
 
 } // namespace FoundDocument

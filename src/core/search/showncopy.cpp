@@ -30,7 +30,7 @@ ShownCopy::Made ShownCopy::make(const QString& document, const QString& caption,
                                 int slot)
 {
     Made made;
-    HighlightedCopy copy(document, marking ? marking->context : QString(), slot);
+    HighlightedCopy copy(document, marking ? marking->contexts : QStringList(), slot);
     QByteArray page;
     if (marking) {
         copy.setOptions(marking->options);

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -23,7 +24,7 @@ public:
     // What a search marks in the page.
     struct Marking
     {
-        QString context;
+        QStringList contexts; // in word forms, one query
         MatchOptions options;
         quint32 fontColor = HighlightedCopy::DefaultFontColor;
         quint32 backColor = HighlightedCopy::DefaultBackColor;

@@ -61,6 +61,7 @@ private slots:
         QVERIFY(write(QStringLiteral("Шпунт"),
                       QStringLiteral("Шпунт Ларсена погружают вибропогружателем.")));
         QVERIFY(write(QStringLiteral("Асфальт"), QStringLiteral("Сваи и асфальт.")));
+        QVERIFY(write(QStringLiteral("Оба"), QStringLiteral("Шпунт Ларсена, затем сваи; сваи.")));
         QVERIFY(write(QStringLiteral("Здания"),
                       QStringLiteral("ЗДАНИЯ И СООРУЖЕНИЯ. Общие положения.")));
         QVERIFY(write(QStringLiteral("Бетон"), QStringLiteral("Бетонная смесь.")));
@@ -87,14 +88,25 @@ private slots:
     void operatorsPruneTheTree()
     {
         QVERIFY(search(QStringLiteral("сваи ИЛИ шпунт Ларсена -асфальт")));
-        QCOMPARE(names().join(u','), QStringLiteral("Сваи,Шпунт"));
+        QCOMPARE(names().join(u','), QStringLiteral("Оба,Сваи,Шпунт"));
         QCOMPARE(m_reading,
                  QStringLiteral("Прочитано как: («сваи» ИЛИ «шпунт Ларсена») И БЕЗ «асфальт»"));
         QVERIFY(
             m_form->search()->resultList()->header().startsWith(QStringLiteral("Прочитано как: ")));
-        // The marks of the document shown: the term to be found.
-        QVERIFY(m_form->treePanel()->selectPath(m_suite.normDoc(QStringLiteral("Сваи.htm"))));
-        QTRY_VERIFY_WITH_TIMEOUT(m_form->viewer()->shownMarks() > 0, 20000);
+        // Every term to be found is marked and counted, in the page and in the result list.
+        QVERIFY(m_form->treePanel()->selectPath(m_suite.normDoc(QStringLiteral("Оба.htm"))));
+        QTRY_COMPARE_WITH_TIMEOUT(m_form->viewer()->shownMarks(), 3, 20000);
+        QTreeWidget* list = m_form->search()->resultList()->list();
+        const auto countOf = [list](const QString& name) {
+            for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                const QTreeWidgetItem* row = list->topLevelItem(i);
+                if (QFileInfo(SearchResultsDock::documentPath(row)).completeBaseName() == name)
+                    return row->text(SearchResultsDock::CountColumn);
+            }
+            return QString();
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(countOf(QStringLiteral("Оба")), QStringLiteral("3"), 20000);
+        QCOMPARE(countOf(QStringLiteral("Шпунт")), QStringLiteral("1"));
     }
 
     // A context without operators is searched as always: the plain fragment.

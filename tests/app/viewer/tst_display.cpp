@@ -113,7 +113,7 @@ private slots:
         QVERIFY(TestFiles::write(large, line.repeated(lines)));
         DocumentViewer* viewer = m_form->viewer();
         QSignalSpy counted(viewer, &DocumentViewer::shownChanged);
-        const DocumentViewer::Highlighting highlighting{QStringLiteral("portland"),
+        const DocumentViewer::Highlighting highlighting{{QStringLiteral("portland")},
                                                         MatchOptions{false, false, true, false}};
         // The title panel hears of the node at once, and of its counts when the copy is made.
         const QString title = QStringLiteral("Нормативная документация->Большой");

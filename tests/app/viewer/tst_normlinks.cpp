@@ -128,7 +128,7 @@ private slots:
         const QString path = m_suite.normDoc(QStringLiteral("Смета.htm"));
         m_form->viewer()->showNode(
             NodeKind::Document, path, QStringLiteral("Смета"), QStringLiteral("Смета"),
-            DocumentViewer::Highlighting{QStringLiteral("48.13330"),
+            DocumentViewer::Highlighting{{QStringLiteral("48.13330")},
                                          MatchOptions{false, false, true, false}});
         QCOMPARE(m_form->viewer()->shownMarks(), 2);
         QTRY_VERIFY_WITH_TIMEOUT(

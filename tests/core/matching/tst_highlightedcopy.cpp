@@ -128,6 +128,53 @@ private slots:
         QVERIFY(copy.copy.contains(TestFiles::cp1251(QStringLiteral("'>за\u00ADмок</S>"))));
     }
 
+    // The fragments of a query, marked together: left to right, the longer of two that begin
+    // at one place, none within the one marked before it; numbered in their order in the text.
+    void severalContexts()
+    {
+        const QStringList fragments{QStringLiteral("бетон"), QStringLiteral("бетонная смесь"),
+                                    QStringLiteral("смесь"), QStringLiteral("раствор")};
+        const QByteArray text =
+            TestFiles::cp1251(QStringLiteral("<p>Раствор, бетонная смесь; смесь и бетон</p>"));
+        const QByteArray expected = TestFiles::cp1251(
+            QStringLiteral("<p><S>Раствор</S>, <S>бетонная смесь</S>; <S>смесь</S> и "
+                           "<S>бетон</S></p>\r\n"));
+        const MatchOptions raw{false, false, false, false};
+        const auto rawCopy = HighlightedCopy::highlight(text, fragments, raw, "<S>", "</S>");
+        QCOMPARE(rawCopy.marked, 4);
+        QCOMPARE(rawCopy.copy, expected);
+        QCOMPARE(rawCopy.firstUnit, 3);
+
+        const MatchOptions inText{false, false, true, false};
+        const auto textCopy = HighlightedCopy::highlight(text, fragments, inText, "<S>", "</S>");
+        QCOMPARE(textCopy.marked, 4);
+        QCOMPARE(textCopy.copy.count("<S data-occurrence="), 4);
+        QVERIFY(textCopy.copy.contains(
+            TestFiles::cp1251(QStringLiteral("<S data-occurrence='2'>бетонная смесь</S>"))));
+        QVERIFY(textCopy.copy.contains(
+            TestFiles::cp1251(QStringLiteral("<S data-occurrence='4'>бетон</S></p>"))));
+        QCOMPARE(textCopy.snippetMatch, QStringLiteral("Раствор"));
+
+        // A long fragment still open at the end of a piece of reading (256 KiB) holds back a
+        // short one within it, found in that piece: the long one is marked, the short not.
+        const QByteArray filler = QByteArray("x ").repeated(128 * 1024 - 6);
+        const QByteArray across = filler + "long short phrase end" + filler;
+        const QStringList longAndShort{QStringLiteral("short"),
+                                       QStringLiteral("long short phrase end")};
+        for (const MatchOptions& options : {inText, raw}) {
+            const auto copy =
+                HighlightedCopy::highlight(across, longAndShort, options, "<S>", "</S>");
+            QCOMPARE(copy.marked, 1);
+            QVERIFY(copy.copy.contains(">long short phrase end</S>"));
+        }
+        // Contexts of nothing but blanks are no marks; a list of them marks nothing.
+        QCOMPARE(HighlightedCopy::highlight(text, {QStringLiteral(" "), QStringLiteral("смесь")},
+                                            inText, "<S>", "</S>")
+                     .marked,
+                 2);
+        QCOMPARE(HighlightedCopy::highlight(text, QStringList{}, raw, "<S>", "</S>").marked, 0);
+    }
+
     // A raw occurrence inside a reference is left alone, also one that gave no character of its
     // own (a blank joined to the blank before it), also at the end of a piece of reading.
     void rawOccurrenceInsideAReference()

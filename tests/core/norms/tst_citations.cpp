@@ -315,7 +315,7 @@ private slots:
                     .file.isEmpty());
         const ShownCopy::Made marked =
             ShownCopy::make(m_lib + QStringLiteral("/own/Письмо.htm"), QStringLiteral("Письмо"),
-                            ShownCopy::Marking{QStringLiteral("бетон"), MatchOptions{}}, &catalog);
+                            ShownCopy::Marking{{QStringLiteral("бетон")}, MatchOptions{}}, &catalog);
         QCOMPARE(marked.marks, 1);
         QVERIFY(!marked.file.isEmpty());
     }

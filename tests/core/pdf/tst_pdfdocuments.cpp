@@ -290,33 +290,33 @@ private slots:
     void whatTheViewerMarks()
     {
         const QString file = path(QStringLiteral("Бетон.pdf"));
-        QCOMPARE(PdfMarks::foundTexts(file, QStringLiteral("конструкция"),
+        QCOMPARE(PdfMarks::foundTexts(file, {QStringLiteral("конструкция")},
                                       MatchOptions{false, false, false, true}),
                  QStringList{QStringLiteral("конструкции")});
-        QCOMPARE(PdfMarks::foundTexts(file, QStringLiteral("БЕТОН"), MatchOptions{}),
+        QCOMPARE(PdfMarks::foundTexts(file, {QStringLiteral("БЕТОН")}, MatchOptions{}),
                  (QStringList{QStringLiteral("Бетон"), QStringLiteral("бетон")}));
-        QCOMPARE(PdfMarks::foundTexts(file, QStringLiteral("при соблюдении"),
+        QCOMPARE(PdfMarks::foundTexts(file, {QStringLiteral("при соблюдении")},
                                       MatchOptions{false, false, true, false}),
                  QStringList{QStringLiteral("при соблюдении")});
-        QCOMPARE(PdfMarks::foundTexts(file, QStringLiteral("& <анкер>"), MatchOptions{}),
+        QCOMPARE(PdfMarks::foundTexts(file, {QStringLiteral("& <анкер>")}, MatchOptions{}),
                  QStringList{QStringLiteral("& <анкер>")});
-        QVERIFY(PdfMarks::foundTexts(path(QStringLiteral("Скан.PDF")), QStringLiteral("бетон"),
+        QVERIFY(PdfMarks::foundTexts(path(QStringLiteral("Скан.PDF")), {QStringLiteral("бетон")},
                                      MatchOptions{})
                     .isEmpty());
         // How the viewer finds them in its pages: word forms are whole words in any case (each
         // form found is a whole word), a fragment is found inside words, as the user set it.
-        const PdfMarks::Found forms = PdfMarks::find(file, QStringLiteral("конструкция"),
+        const PdfMarks::Found forms = PdfMarks::find(file, {QStringLiteral("конструкция")},
                                                      MatchOptions{true, false, false, true});
         QCOMPARE(forms.texts, QStringList{QStringLiteral("конструкции")});
         QVERIFY(forms.wholeWords);
         QVERIFY(!forms.caseSensitive);
         const PdfMarks::Found fragment =
-            PdfMarks::find(file, QStringLiteral("Бетон"), MatchOptions{true, false, true, false});
+            PdfMarks::find(file, {QStringLiteral("Бетон")}, MatchOptions{true, false, true, false});
         QCOMPARE(fragment.texts, QStringList{QStringLiteral("Бетон")});
         QVERIFY(!fragment.wholeWords);
         QVERIFY(fragment.caseSensitive);
         QVERIFY(
-            PdfMarks::find(file, QStringLiteral("бетон"), MatchOptions{false, true, false, false})
+            PdfMarks::find(file, {QStringLiteral("бетон")}, MatchOptions{false, true, false, false})
                 .wholeWords);
     }
 
