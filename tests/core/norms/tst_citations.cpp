@@ -313,9 +313,9 @@ private slots:
         QVERIFY(ShownCopy::make(m_lib + QStringLiteral("/own/Письмо.htm"), QStringLiteral("Письмо"),
                                 std::nullopt, &catalog)
                     .file.isEmpty());
-        const ShownCopy::Made marked =
-            ShownCopy::make(m_lib + QStringLiteral("/own/Письмо.htm"), QStringLiteral("Письмо"),
-                            ShownCopy::Marking{{QStringLiteral("бетон")}, MatchOptions{}}, &catalog);
+        const ShownCopy::Made marked = ShownCopy::make(
+            m_lib + QStringLiteral("/own/Письмо.htm"), QStringLiteral("Письмо"),
+            ShownCopy::Marking{{QStringLiteral("бетон")}, MatchOptions{}}, &catalog);
         QCOMPARE(marked.marks, 1);
         QVERIFY(!marked.file.isEmpty());
     }
