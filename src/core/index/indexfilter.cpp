@@ -65,6 +65,7 @@ IndexFilter::IndexFilter(const QString& folder, const QString& context) : m_fold
         m_state = State::Unusable;
         return;
     }
+    m_candidateCount = int(candidates.size());
     m_state = State::Used;
 }
 

@@ -57,6 +57,9 @@ public:
     IndexFilter(const QString& folder, Norms norms);
 
     State state() const { return m_state; }
+    // How many documents the index names as able to hold the context (used with a context);
+    // -1 when it is not used.
+    int candidateCount() const { return m_state == State::Used ? m_candidateCount : -1; }
     // The index file asked (shared or the user's own).
     QString file() const { return m_file; }
     // False only for a document the index knows as it is and whose text cannot hold the
@@ -112,6 +115,7 @@ private:
     quint64 m_device = 0; // the library folder's, as the stamps are kept relative to it
     std::shared_ptr<const StampTable> m_stamps;
     std::vector<char> m_marked; // by entry of the stamps: the candidates
+    int m_candidateCount = 0;
     // Word forms: the documents that hold every group, those that hold each group, those a
     // reading would read whole (every probe), and each document's words.
     QHash<QString, QList<int>> m_wordHits;

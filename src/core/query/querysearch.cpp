@@ -1,7 +1,10 @@
 #include "query/querysearch.h"
 
+#include "index/indexfilter.h"
 #include "library/libraryscan.h"
+#include "matching/documentsearch.h"
 #include "matching/wordforms.h"
+#include "matching/wordsearch.h"
 #include "norms/designationrule.h"
 #include "norms/documentheadings.h"
 #include "norms/documentnorms.h"
@@ -10,9 +13,12 @@
 #include "text/documenttext.h"
 
 #include <QFileInfo>
+#include <QThread>
 
 #include <algorithm>
+#include <future>
 #include <iterator>
+#include <memory>
 
 namespace {
 
@@ -135,9 +141,19 @@ private:
                 return 3;
             return node->kind == QueryNode::Kind::Term ? 1 : 2;
         };
-        std::stable_sort(
-            order.begin(), order.end(),
-            [&rank](const QueryNode* a, const QueryNode* b) { return rank(a) < rank(b); });
+        // Of the terms the sets decide, the rarest first: the others are then looked for only
+        // in the documents it leaves.
+        QHash<const QueryNode*, qsizetype> likely;
+        if (!within)
+            for (const QueryNode* child : order)
+                if (rank(child) == 0)
+                    likely.insert(child, likelyCount(*child));
+        std::stable_sort(order.begin(), order.end(),
+                         [&rank, &likely](const QueryNode* a, const QueryNode* b) {
+                             if (rank(a) != rank(b))
+                                 return rank(a) < rank(b);
+                             return likely.value(a) < likely.value(b);
+                         });
         std::optional<Set> left;
         if (within)
             left = *within;
@@ -178,7 +194,86 @@ private:
         return options;
     }
 
-    // The documents a context's search finds, as the search finds them.
+    // How many documents may hold a term, as the index tells it before any is read (every
+    // document where it cannot tell).
+    qsizetype likelyCount(const QueryNode& term)
+    {
+        const MatchOptions options = m_request.options.effective();
+        if (!m_request.useIndex || !options.textMode || options.wordForms)
+            return m_all.size();
+        qsizetype count = 0;
+        for (const QString& folder : m_request.folders) {
+            const IndexFilter* filter = filterOf(folder, term.text);
+            count += filter->candidateCount() >= 0 ? filter->candidateCount() : m_all.size();
+        }
+        return count;
+    }
+
+    const IndexFilter* filterOf(const QString& folder, const QString& context)
+    {
+        const QString key = folder + QChar(0) + context;
+        auto kept = m_filters.find(key);
+        if (kept == m_filters.end())
+            kept = m_filters.insert(key, std::make_shared<IndexFilter>(folder, context));
+        return kept->get();
+    }
+
+    // The documents of within that hold a context, each read as the search reads it (where
+    // the index knows one as it is and it cannot hold the context, it is not read). The
+    // documents are read on several threads.
+    Set searchedAmong(const QString& context, const MatchOptions& asked, const Set& within)
+    {
+        const MatchOptions options = asked.effective();
+        const bool indexed = m_request.useIndex && options.textMode && !options.wordForms;
+        std::vector<QString> toRead;
+        toRead.reserve(std::size_t(within.size()));
+        for (const QString& path : within) {
+            if (indexed && m_request.document.isEmpty()) {
+                const IndexFilter* filter = filterOf(m_roots.value(path), context);
+                if (!filter->mustRead(path))
+                    continue;
+            }
+            toRead.push_back(path);
+        }
+        const DocumentSearch search(context, options);
+        std::unique_ptr<WordSearch> words;
+        if (options.wordForms)
+            words = std::make_unique<WordSearch>(context);
+        std::vector<char> holds(toRead.size(), 0);
+        std::atomic<std::size_t> next{0};
+        std::atomic<int> unreadable{0};
+        const auto read = [&] {
+            for (std::size_t i = next++; i < toRead.size() && !cancelled(); i = next++) {
+                bool failed = false;
+                if (words) {
+                    const WordSearch::Reading reading = words->read(toRead[i], m_request.cancel);
+                    holds[i] = reading.found();
+                    failed = !reading.readable && !reading.withoutText;
+                } else {
+                    bool withoutText = false;
+                    holds[i] = search.contains(toRead[i], m_request.cancel, &failed, &withoutText);
+                }
+                if (failed)
+                    ++unreadable;
+            }
+        };
+        const int threads = std::clamp(QThread::idealThreadCount(), 1, 8);
+        std::vector<std::future<void>> helpers;
+        for (int t = 1; t < threads && std::size_t(t) < toRead.size(); ++t)
+            helpers.push_back(std::async(std::launch::async, read));
+        read();
+        for (std::future<void>& helper : helpers)
+            helper.get();
+        m_unreadable = std::max(m_unreadable, unreadable.load());
+        Set found;
+        for (std::size_t i = 0; i < toRead.size(); ++i)
+            if (holds[i])
+                found.insert(toRead[i]);
+        return found;
+    }
+
+    // The documents a context's search finds, as the search finds them: in the whole scope
+    // by the search itself, among within by reading those.
     Set searched(const QString& context, const MatchOptions& options, const Set* within)
     {
         const QString key = context + QChar(0) + QString::number(options.wordForms) +
@@ -186,6 +281,8 @@ private:
                             QString::number(options.caseSensitive) +
                             QString::number(options.wholeWords);
         auto found = m_searched.find(key);
+        if (found == m_searched.end() && within)
+            return searchedAmong(context, options, *within);
         if (found == m_searched.end()) {
             SearchRequest request;
             request.context = context;
@@ -390,7 +487,8 @@ private:
     Set m_all;
     QHash<QString, QString> m_captions;
     QHash<QString, QString> m_roots;
-    QHash<QString, Set> m_searched;
+    QHash<QString, Set> m_searched;                         // of the whole scope
+    QHash<QString, std::shared_ptr<IndexFilter>> m_filters; // by folder and context
     QHash<QString, QString> m_texts;
     int m_unreadable = 0;
 };
