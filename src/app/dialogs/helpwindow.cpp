@@ -76,7 +76,7 @@ HelpWindow::HelpWindow(QWidget* owner) : QWidget(owner, Qt::Window)
     }
 }
 
-HelpWindow* HelpWindow::open(QWidget* owner, const QString& file)
+HelpWindow* HelpWindow::open(QWidget* owner, const QString& file, const QString& section)
 {
     if (!QFileInfo(file).isFile())
         return nullptr;
@@ -87,6 +87,11 @@ HelpWindow* HelpWindow::open(QWidget* owner, const QString& file)
         const QFileInfo guide(file);
         help->m_browser->setGuideFolder(guide.absolutePath());
         help->m_browser->setSource(QUrl::fromLocalFile(guide.absoluteFilePath()));
+    }
+    if (!section.isEmpty()) {
+        QUrl at = QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath());
+        at.setFragment(section);
+        help->m_browser->setSource(at);
     }
     WindowFront::bringBack(help);
     return help;

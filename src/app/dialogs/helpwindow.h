@@ -11,9 +11,10 @@ class HelpWindow final : public QWidget
 {
     Q_OBJECT
 public:
-    // Shows the guide file in owner's help window, made at the first call; null, with nothing
-    // shown, when the file does not exist.
-    static HelpWindow* open(QWidget* owner, const QString& file);
+    // Shows the guide file in owner's help window, made at the first call (at its section
+    // named so when one is given); null, with nothing shown, when the file does not exist.
+    static HelpWindow* open(QWidget* owner, const QString& file,
+                            const QString& section = QString());
 
     GuideBrowser* browser() const { return m_browser; }
 

@@ -1,6 +1,7 @@
 #include "dialogs/searchoptionsdialog.h"
 
 #include "dialogs/dialogbuttons.h"
+#include "dialogs/helpwindow.h"
 #include "settings/appsettings.h"
 
 #include "dictionary/russiandictionary.h"
@@ -68,7 +69,7 @@ SearchOptionsDialog::SearchOptionsDialog(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Настройка параметров поиска"));
     // Without the dictionary a line says how words are matched instead.
     const bool withDictionary = RussianDictionary::isInstalled();
-    setFixedSize(380, withDictionary ? 290 : 320);
+    setFixedSize(380, withDictionary ? 370 : 400);
 
     m_caseSensitiveBox = new QCheckBox(QStringLiteral("Искать с учетом регистра"), this);
     m_caseSensitiveBox->setObjectName(QStringLiteral("caseSensitiveBox"));
@@ -149,8 +150,25 @@ SearchOptionsDialog::SearchOptionsDialog(QWidget* parent) : QDialog(parent)
     layout->addWidget(m_useIndexBox);
     layout->addWidget(m_indexStateLabel);
     layout->addLayout(colours);
+    auto* syntax = new QLabel(
+        QStringLiteral("Запрос: <b>И</b> (&amp;), <b>ИЛИ</b> (|), <b>НЕ</b> или -слово, (скобки); "
+                       "\"фраза\"~5 или слово /5 слово — рядом; арматур* — начало слова; "
+                       "поля название:, обозначение:, папка:. Подробнее — F1."),
+        this);
+    syntax->setWordWrap(true);
+    syntax->setObjectName(QStringLiteral("querySyntaxLabel"));
+    syntax->setTextFormat(Qt::RichText);
+    syntax->setToolTip(QStringLiteral("Слова операций — только заглавными и отдельно.\n"
+                                      "Как прочитан запрос, показывает окно результата."));
+    layout->addWidget(syntax);
     layout->addStretch();
     layout->addLayout(buttonRow.row());
+}
+
+void SearchOptionsDialog::showHelp()
+{
+    if (!m_guideFile.isEmpty())
+        HelpWindow::open(this, m_guideFile, QStringLiteral("query"));
 }
 
 void SearchOptionsDialog::setIndexState(const QString& text)

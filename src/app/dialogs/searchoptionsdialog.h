@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
 class QCheckBox;
 class QComboBox;
@@ -28,12 +29,16 @@ public:
     // Colours as 0x00BBGGRR values.
     static quint32 selectedColor(const QComboBox* box);
     static void selectColor(QComboBox* box, quint32 color);
-    void showHelp() {}
+    // The guide "Справка" and F1 open, at its section on queries; without one they do
+    // nothing.
+    void setGuideFile(const QString& file) { m_guideFile = file; }
+    void showHelp();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    QString m_guideFile;
     QCheckBox* m_caseSensitiveBox = nullptr;
     QCheckBox* m_wholeWordsBox = nullptr;
     QCheckBox* m_textModeBox = nullptr;

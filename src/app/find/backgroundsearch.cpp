@@ -11,7 +11,7 @@ BackgroundSearch::BackgroundSearch(SearchRequest request, QWidget* window, bool 
             const SearchRequest& asked = m_job.request();
             QuerySearch::Result answer =
                 QuerySearch::run({m_query, asked.options, asked.folders, asked.document,
-                                  asked.useIndex, &m_queryCancel});
+                                  asked.useIndex, &m_queryCancel, asked.within});
             m_result.cancelled = answer.cancelled || m_queryCancel.load();
             m_result.nodes = std::move(answer.nodes);
             m_result.checked = answer.documents;

@@ -4,6 +4,9 @@
 #include <QCompleter>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+
+#include <memory>
 
 FindBox::FindBox(QWidget* parent) : QComboBox(parent)
 {
@@ -18,6 +21,18 @@ FindBox::FindBox(QWidget* parent) : QComboBox(parent)
     lineEdit()->installEventFilter(this);
     // The list of the history open below the box takes Enter first: it must search too.
     completer()->popup()->installEventFilter(this);
+    lineEdit()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(lineEdit(), &QWidget::customContextMenuRequested, this, &FindBox::showMenu);
+}
+
+void FindBox::showMenu(const QPoint& at)
+{
+    const std::unique_ptr<QMenu> menu(lineEdit()->createStandardContextMenu());
+    if (!m_menuActions.isEmpty()) {
+        menu->addSeparator();
+        menu->addActions(m_menuActions);
+    }
+    menu->exec(lineEdit()->mapToGlobal(at));
 }
 
 void FindBox::setHistory(const QStringList& history)
@@ -70,6 +85,8 @@ bool FindBox::eventFilter(QObject* watched, QEvent* event)
     }
     if (watched == completer()->popup())
         return QComboBox::eventFilter(watched, event);
+    if (key == Qt::Key_Escape && watched == lineEdit())
+        emit escapePressed();
     if ((key == Qt::Key_Up || key == Qt::Key_Down) && !(keyEvent->modifiers() & Qt::AltModifier)) {
         const int index = currentIndex() + (key == Qt::Key_Down ? 1 : -1);
         if (index >= 0 && index < count())

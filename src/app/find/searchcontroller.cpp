@@ -10,12 +10,14 @@
 #include "find/indexkeeper.h"
 #include "find/librarywatcher.h"
 #include "find/searchresultsdock.h"
+#include "library/libraryscan.h"
 #include "matching/wordforms.h"
 #include "query/searchquery.h"
 #include "search/searchhistory.h"
 #include "settings/appsettings.h"
 #include "support/statustexts.h"
 #include "support/windowcommands.h"
+#include "text/russianplural.h"
 #include "tree/documenttreepanel.h"
 
 #include <QAction>
@@ -104,6 +106,45 @@ void SearchController::attachCommands(WindowCommands* commands)
             m_resultList->focusList();
     });
     connect(this, &SearchController::stateChanged, this, &SearchController::updateCommands);
+    QAction* within = commands->action(WindowCommands::SearchWithinFound);
+    connect(within, &QAction::triggered, this, [this](bool on) {
+        if (on)
+            searchWithinFound();
+        else
+            leaveWithinFound();
+    });
+    m_findBox->addMenuAction(within);
+    connect(m_findBox, &FindBox::escapePressed, this, &SearchController::leaveWithinFound);
+    m_resultList->setWithinFoundAction(within);
+    connect(m_resultList, &SearchResultsDock::treeRestoreRequested, this,
+            &SearchController::treeRestoreRequested);
+}
+
+bool SearchController::searchWithinFound()
+{
+    if (!m_searchMode || m_search || m_lastFound.isEmpty()) {
+        emit statusNote(QStringLiteral("Нет найденных документов: искать в найденном нечего"));
+        emit stateChanged();
+        return false;
+    }
+    m_within = std::make_shared<const QSet<QString>>(m_lastFound);
+    m_withinScope = m_lastScope;
+    m_withinWhole = m_lastWhole;
+    emit statusNote(QStringLiteral("Следующий поиск — в найденном: %1 (Esc — выйти)")
+                        .arg(RussianPlural::counted(m_within->size(), QStringLiteral("документ"),
+                                                    QStringLiteral("документа"),
+                                                    QStringLiteral("документов"))));
+    emit stateChanged();
+    return true;
+}
+
+void SearchController::leaveWithinFound()
+{
+    if (!m_within)
+        return;
+    m_within.reset();
+    emit statusNote(QStringLiteral("Поиск снова там, где выбрано в дереве"));
+    emit stateChanged();
 }
 
 void SearchController::updateCommands()
@@ -115,6 +156,9 @@ void SearchController::updateCommands()
     m_commands->action(WindowCommands::CancelSearch)->setEnabled(m_searchMode);
     // A closed result list comes back while search mode lasts.
     m_commands->action(WindowCommands::FocusResultList)->setEnabled(m_searchMode);
+    QAction* within = m_commands->action(WindowCommands::SearchWithinFound);
+    within->setEnabled(!m_search && (m_within || m_searchMode));
+    within->setChecked(m_within != nullptr);
     emit modeTextChanged(m_settings->matchOptions().wordForms ? QStringLiteral("в любой форме")
                                                               : QString());
 }
@@ -122,6 +166,7 @@ void SearchController::updateCommands()
 void SearchController::editOptions()
 {
     SearchOptionsDialog dialog(m_window);
+    dialog.setGuideFile(m_guideFile);
     const MatchOptions options = m_settings->matchOptions();
     dialog.wholeWordsBox()->setChecked(options.wholeWords);
     dialog.textModeBox()->setChecked(options.textMode);
@@ -153,6 +198,8 @@ void SearchController::editOptions()
 void SearchController::setSearchMode(bool on, const QString& context)
 {
     m_searchMode = on;
+    if (!on)
+        leaveWithinFound();
     if (on && !context.isEmpty()) {
         m_context = context;
         m_marked = QStringList{context};
@@ -218,11 +265,19 @@ void SearchController::run()
     // Nothing of the window changes until the search has ended: a stopped search leaves the
     // tree, the selection, the search mode and the status as they were.
     const TreeNode node = m_scopeChooser->isEverywhere() ? TreeNode() : m_scopeChooser->node();
-    m_wholeCollection = !node.isBelowRoot();
+    m_wholeCollection = m_within ? m_withinWhole : !node.isBelowRoot();
     SearchRequest request;
     request.context = context;
     QStringList place; // the captions of the node searched, below the root
-    if (m_wholeCollection) {
+    if (m_within) {
+        // Where the documents were found, only they.
+        request.folders = m_withinScope.folders;
+        request.folderCaptions = m_withinScope.folderCaptions;
+        request.document = m_withinScope.document;
+        request.options = m_wholeCollection || !m_tree->tree() ? m_settings->matchOptions()
+                                                               : m_tree->tree()->options();
+        request.within = m_within;
+    } else if (m_wholeCollection) {
         // Each folder of the collection in turn; each base of the technical parts a folder of
         // its own, captioned with its name.
         const Collection& collection = m_tree->collection();
@@ -244,7 +299,11 @@ void SearchController::run()
     request.useIndex = m_settings->useIndex();
     if (request.useIndex)
         request.knownLibraries = m_libraryWatcher->knownLibraries(request.folders);
-    m_scope = nextScope();
+    m_scope = m_within ? QStringLiteral("в найденном: ") +
+                             RussianPlural::counted(m_within->size(), QStringLiteral("документ"),
+                                                    QStringLiteral("документа"),
+                                                    QStringLiteral("документов"))
+                       : nextScope();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     // The list counts and cuts out what the documents are marked with.
     m_resultList->beginSearch(request, markedContexts(query, request.options.wordForms, context),
@@ -351,6 +410,12 @@ void SearchController::showResult()
     m_marked =
         markedContexts(query, search->request().options.wordForms, search->request().context);
     m_searchMode = true;
+    m_lastScope = search->request();
+    m_lastScope.knownLibraries.clear(); // taken anew by the next search
+    m_lastWhole = m_wholeCollection;
+    m_lastFound.clear();
+    LibraryScan::forEachDocument(result.nodes,
+                                 [this](const ScanNode& node) { m_lastFound.insert(node.path); });
     const int found = result.found;
     const int checked = result.checked;
     if (m_wholeCollection) {

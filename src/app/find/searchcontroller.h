@@ -1,9 +1,11 @@
 #pragma once
 
 #include "matching/matchoptions.h"
+#include "search/searchjob.h"
 #include "viewer/documentviewer.h"
 
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 
 #include <memory>
@@ -87,6 +89,15 @@ public:
     // The tree's selection changed: the scope follows it.
     void followSelection();
 
+    // "Искать в найденном": the searches that follow look only in the documents the last one
+    // found, where it looked, until it is left (Esc) or the tree comes back. False, with a
+    // note, when there is nothing found to search in.
+    bool searchWithinFound();
+    void leaveWithinFound();
+    bool isSearchingWithinFound() const { return m_within != nullptr; }
+    // The user guide, which the options dialog opens at its section on queries.
+    void setGuideFile(const QString& file) { m_guideFile = file; }
+
 signals:
     // The search's mode to show beside the find box; empty for the plain one.
     void modeTextChanged(const QString& text);
@@ -130,4 +141,13 @@ private:
     std::unique_ptr<BackgroundSearch> m_search;
     bool m_wholeCollection = false;
     QString m_scope; // of the running search
+    QString m_guideFile;
+    // Where the last search that ended looked, and whether that was the whole collection.
+    SearchRequest m_lastScope;
+    bool m_lastWhole = false;
+    QSet<QString> m_lastFound;
+    // Searching within found documents: those documents, where they were searched.
+    std::shared_ptr<const QSet<QString>> m_within;
+    SearchRequest m_withinScope;
+    bool m_withinWhole = false;
 };

@@ -235,6 +235,18 @@ SearchResultsDock::SearchResultsDock(QWidget* parent)
         stepButton(QStringLiteral("nextDocumentButton"), QStringLiteral("Следующий документ ▶"),
                    QStringLiteral("Следующий найденный документ (Alt+PgDown)"));
     row->addWidget(m_header, 1);
+    m_withinFoundButton = new QToolButton(panel);
+    m_withinFoundButton->setObjectName(QStringLiteral("searchWithinFoundButton"));
+    m_withinFoundButton->setAutoRaise(true);
+    m_withinFoundButton->hide(); // until the command is given
+    row->addWidget(m_withinFoundButton);
+    m_restoreTreeButton =
+        makeFlatButton(panel, QStringLiteral("restoreTreeButton"), QStringLiteral("Вернуть дерево"),
+                       QStringLiteral("Все документы коллекции снова в дереве"));
+    m_restoreTreeButton->hide();
+    row->addWidget(m_restoreTreeButton);
+    connect(m_restoreTreeButton, &QToolButton::clicked, this,
+            &SearchResultsDock::treeRestoreRequested);
     layout->addLayout(row);
     layout->addWidget(m_list, 1);
     setWidget(panel);
@@ -437,6 +449,17 @@ bool SearchResultsDock::chooseNext(int step)
     m_list->scrollToItem(row);
     emit documentChosen(documentPath(row));
     return true;
+}
+
+void SearchResultsDock::setWithinFoundAction(QAction* action)
+{
+    m_withinFoundButton->setDefaultAction(action);
+    m_withinFoundButton->setToolTip(
+        QStringLiteral("Следующий поиск — только среди найденных документов (Esc — выйти)"));
+    m_withinFoundButton->show();
+    const auto follow = [this, action] { m_restoreTreeButton->setVisible(action->isChecked()); };
+    connect(action, &QAction::toggled, this, follow);
+    follow();
 }
 
 void SearchResultsDock::setHeader(const QString& text)

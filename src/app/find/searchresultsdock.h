@@ -13,7 +13,9 @@
 #include <atomic>
 #include <memory>
 
+class QAction;
 class QLabel;
+class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class ResultRow;
@@ -73,6 +75,9 @@ public:
     void focusList();
     // The line above the list: what was searched for, how and where.
     void setHeader(const QString& text);
+    // The command that makes the next search look only in the documents found, shown beside
+    // the list with "Вернуть дерево" while it is on.
+    void setWithinFoundAction(QAction* action);
     QString header() const;
 
 signals:
@@ -82,6 +87,8 @@ signals:
     void documentChosenInNewTab(const QString& path);
     // A step went round an end of the list: forward from the last row to the first, or back.
     void wentRound(bool forward);
+    // "Вернуть дерево": the whole tree back, search mode left.
+    void treeRestoreRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -106,6 +113,8 @@ private:
 
     QTreeWidget* m_list = nullptr;
     QLabel* m_header = nullptr;
+    QToolButton* m_withinFoundButton = nullptr;
+    QToolButton* m_restoreTreeButton = nullptr;
     SearchRequest m_request;
     QStringList m_marked;
     QStringList m_prefix;

@@ -149,6 +149,13 @@ WindowCommands::WindowCommands(QWidget* keyScope, QWidget* window) : QObject(win
          {},
          false,
          false},
+        {SearchWithinFound,
+         "searchWithinFoundAction",
+         "Искать в найденном",
+         QKeySequence(),
+         {},
+         false,
+         false},
     };
     for (const CommandText& command : commands) {
         if (command.separatorBefore)
@@ -183,6 +190,7 @@ WindowCommands::WindowCommands(QWidget* keyScope, QWidget* window) : QObject(win
     m_actions[SortByDate]->setCheckable(true);
     m_actions[ShowOutline]->setCheckable(true);
     m_actions[SideBySide]->setCheckable(true);
+    m_actions[SearchWithinFound]->setCheckable(true);
 }
 
 void WindowCommands::addKeyScope(QWidget* scope)

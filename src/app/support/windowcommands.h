@@ -50,6 +50,8 @@ public:
         NextTab,
         PreviousTab,
         CloseTab,
+        // In the find box's menu and beside the result list.
+        SearchWithinFound,
         CommandCount
     };
 

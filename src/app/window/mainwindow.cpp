@@ -155,6 +155,7 @@ void MainWindow::connectParts()
     });
     m_treePanel->attachCommands(m_commands);
     m_search->attachCommands(m_commands);
+    m_search->setGuideFile(m_suite.helpFile());
     m_viewer->attachCommands(m_commands, this);
     connect(m_favorites, &FavoritesMenu::openRequested, m_opener, &DocumentOpener::open);
     connect(m_opener, &DocumentOpener::statusNote, this, &MainWindow::showStatusNote);
@@ -233,7 +234,13 @@ void MainWindow::connectParts()
     m_navigation->follow(m_viewer);
     auto* keys = new WindowKeys(this, m_viewer->view(), m_treePanel->view(),
                                 [this] { return m_viewer->occurrences()->count() > 0; });
-    connect(keys, &WindowKeys::closeRequested, this, &QWidget::close);
+    connect(keys, &WindowKeys::closeRequested, this, [this] {
+        // Esc first leaves a search within the documents found.
+        if (m_search->isSearchingWithinFound())
+            m_search->leaveWithinFound();
+        else
+            close();
+    });
     connect(keys, &WindowKeys::helpRequested, this, &MainWindow::showHelp);
     connect(keys, &WindowKeys::findBoxRequested, this, [this] { m_search->findBox()->setFocus(); });
     connect(keys, &WindowKeys::documentPaneToggled, this, [this] {
@@ -444,7 +451,12 @@ void MainWindow::toggleSortByDate()
 
 void MainWindow::showHelp()
 {
-    if (!HelpWindow::open(this, m_suite.helpFile()))
+    // From the find box, the section on queries.
+    const QWidget* focus = focusWidget();
+    const bool inFindBox =
+        focus && (focus == m_search->findBox() || m_search->findBox()->isAncestorOf(focus));
+    if (!HelpWindow::open(this, m_suite.helpFile(),
+                          inFindBox ? QStringLiteral("query") : QString()))
         AppMessageBox::show(this, windowTitle(),
                             QStringLiteral("Файл справки не найден:\n") + m_suite.helpFile());
 }

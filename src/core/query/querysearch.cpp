@@ -50,6 +50,8 @@ public:
         for (const QString& folder : request.folders) {
             std::vector<ScanNode> nodes = LibraryScan::deep(folder, {}, request.cancel);
             LibraryScan::forEachDocument(nodes, [this, &folder](const ScanNode& node) {
+                if (m_request.within && !m_request.within->contains(node.path))
+                    return;
                 m_order << node.path;
                 m_all.insert(node.path);
                 m_captions.insert(node.path, node.caption);
@@ -290,6 +292,7 @@ private:
             request.folders = m_request.folders;
             request.document = m_request.document;
             request.useIndex = m_request.useIndex;
+            request.within = m_request.within;
             SearchJob job(request);
             const SearchResult result = job.run();
             Set paths;

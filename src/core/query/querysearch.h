@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <memory>
 #include <optional>
 
 // A query answered over library folders, exactly: each term's documents are found as the
@@ -28,6 +29,8 @@ public:
         QString document;
         bool useIndex = false;
         const std::atomic<bool>* cancel = nullptr;
+        // When set, only these documents of the folders are looked through.
+        std::shared_ptr<const QSet<QString>> within = {};
     };
     struct Result
     {

@@ -202,6 +202,7 @@ SearchJob::searchFolder(const QString& dir, const DocumentSearch& search,
     std::deque<WordReading> wordReadings; // of the word-forms search, by place
     std::atomic<int> unreadableDocuments{0};
     std::atomic<int> withoutTextDocuments{0};
+    std::atomic<int> outsideDocuments{0}; // not among those asked (SearchRequest::within)
     bool walkDone = false;
     int waiting = 0; // workers asleep: only they need waking
     int started = 0;
@@ -274,7 +275,10 @@ SearchJob::searchFolder(const QString& dir, const DocumentSearch& search,
         const qsizetype place = places++;
         bool knownAsIs = false;
         std::optional<char> settled;
-        if (indexed && words) {
+        const bool outside = m_request.within && !m_request.within->contains(document.path());
+        if (outside) {
+            settled = 0;
+        } else if (indexed && words) {
             knownAsIs = filter->knowsAsIs(document);
         } else if (indexed && citations) {
             if (const std::optional<bool> known = filter->knownCitation(document))
@@ -291,14 +295,19 @@ SearchJob::searchFolder(const QString& dir, const DocumentSearch& search,
         {
             const std::lock_guard lock(mutex);
             found.push_back(settled.value_or(0));
-            if (words)
+            if (words) {
                 wordReadings.push_back(WordReading{});
+                if (outside)
+                    wordReadings.back().length = -1; // not among the statistics either
+            }
             if (!settled) {
                 pending.push_back(std::move(next));
                 sleeper = waiting > 0;
             }
         }
-        if (settled) {
+        if (outside) {
+            outsideDocuments.fetch_add(1, std::memory_order_relaxed);
+        } else if (settled) {
             if (*settled && m_found)
                 m_found(document.path());
             m_checked.fetch_add(1, std::memory_order_relaxed);
@@ -347,7 +356,7 @@ SearchJob::searchFolder(const QString& dir, const DocumentSearch& search,
             result.words.push_back(std::move(reading));
     }
     const std::vector<char> answers(found.begin(), found.end());
-    result.checked = int(answers.size());
+    result.checked = int(answers.size()) - outsideDocuments.load();
     for (const char hit : answers)
         result.found += hit ? 1 : 0;
     size_t position = 0;

@@ -5,6 +5,7 @@
 #include "matching/matchoptions.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -44,6 +45,9 @@ struct SearchRequest
     bool useIndex = false;
     // Folders of the request whose walk is kept (by folder): replayed instead of walked.
     QHash<QString, KnownLibrary> knownLibraries = {};
+    // When set, only these documents of the folders are looked through (a search within the
+    // documents another search found); the others are neither checked nor found.
+    std::shared_ptr<const QSet<QString>> within = {};
 };
 
 // The findings: folders left without a found document are pruned, the rest is exactly what

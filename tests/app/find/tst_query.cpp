@@ -1,7 +1,11 @@
+#include "dialogs/guidebrowser.h"
+#include "dialogs/helpwindow.h"
+#include "dialogs/searchoptionsdialog.h"
 #include "dialogs/searchresultdialog.h"
 #include "find/findbox.h"
 #include "find/searchcontroller.h"
 #include "find/searchresultsdock.h"
+#include "support/windowcommands.h"
 #include "testsupport/apptestmain.h"
 #include "testsupport/startwindow.h"
 #include "testsupport/suitefixture.h"
@@ -9,9 +13,12 @@
 #include "viewer/documentviewer.h"
 #include "window/mainwindow.h"
 
+#include <QAction>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QToolButton>
 #include <QTreeWidget>
 
 // A query with operators typed in the find box: the tree shows exactly what it finds, the
@@ -25,6 +32,7 @@ class TestQuery : public QObject
     QString m_reading;        // of the last result dialog
     bool m_asWritten = false; // the next dialog's answer: "Искать как написано"
     int m_dialogs = 0;
+    QString m_optionsHelp; // the section of the guide F1 opened in the options dialog
 
     QStringList foundDocuments() const { return m_form->treePanel()->documentsInTreeOrder(); }
     bool search(const QString& text)
@@ -70,6 +78,13 @@ private slots:
         m_form = startWindow(m_suite.programFile());
         QVERIFY(m_form);
         TestAnswers::runDialogsWith([this](QDialog& dialog) {
+            if (auto* options = qobject_cast<SearchOptionsDialog*>(&dialog)) {
+                QTest::keyClick(options, Qt::Key_F1);
+                const auto* help =
+                    options->findChild<HelpWindow*>(QString(), Qt::FindDirectChildrenOnly);
+                m_optionsHelp = help ? help->browser()->source().fragment() : QString();
+                return int(QDialog::Rejected);
+            }
             auto* result = qobject_cast<SearchResultDialog*>(&dialog);
             if (!result)
                 return int(QDialog::Rejected);
@@ -126,6 +141,59 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m_dialogs, before + 2, 30000);
         QCOMPARE(m_reading, QString()); // the second search: one context
         QCOMPARE(names(), QStringList{QStringLiteral("Здания")});
+    }
+
+    // The searches after "Искать в найденном" look only in the documents found then, also
+    // where a document added since holds what they look for; Esc leaves it, "Вернуть дерево"
+    // brings every document back.
+    void searchWithinFound()
+    {
+        QAction* within = m_form->commands()->action(WindowCommands::SearchWithinFound);
+        QVERIFY(search(QStringLiteral("сваи ИЛИ шпунт")));
+        QCOMPARE(names().join(u','), QStringLiteral("Асфальт,Оба,Сваи,Шпунт"));
+        QVERIFY(write(QStringLiteral("Новый"), QStringLiteral("Шпунт, новый.")));
+        QVERIFY(within->isEnabled());
+        within->trigger();
+        QVERIFY(within->isChecked());
+        QVERIFY(m_form->search()->isSearchingWithinFound());
+        QVERIFY(m_form->search()
+                    ->resultList()
+                    ->findChild<QToolButton*>(QStringLiteral("restoreTreeButton"))
+                    ->isVisibleTo(m_form->search()->resultList()));
+        QVERIFY(search(QStringLiteral("шпунт")));
+        QCOMPARE(names().join(u','), QStringLiteral("Оба,Шпунт"));
+        QVERIFY2(m_form->search()->resultList()->header().contains(
+                     QStringLiteral("в найденном: 4 документа")),
+                 qPrintable(m_form->search()->resultList()->header()));
+        // Still among the four: a query too.
+        QVERIFY(search(QStringLiteral("асфальт ИЛИ копром")));
+        QCOMPARE(names().join(u','), QStringLiteral("Асфальт,Сваи"));
+        // Esc in the find box leaves it; the next search looks everywhere again.
+        QTest::keyClick(m_form->search()->findBox()->lineEdit(), Qt::Key_Escape);
+        QVERIFY(!within->isChecked());
+        QVERIFY(search(QStringLiteral("шпунт")));
+        QCOMPARE(names().join(u','), QStringLiteral("Новый,Оба,Шпунт"));
+        // "Вернуть дерево": search mode ends with the whole tree.
+        within->trigger();
+        QVERIFY(within->isChecked());
+        m_form->search()
+            ->resultList()
+            ->findChild<QToolButton*>(QStringLiteral("restoreTreeButton"))
+            ->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!within->isChecked(), 10000);
+        QVERIFY(!m_form->search()->isSearchMode());
+        QTRY_COMPARE_WITH_TIMEOUT(foundDocuments().size(), 7, 10000);
+        QVERIFY(QFile::remove(m_suite.normDoc(QStringLiteral("Новый.htm"))));
+    }
+
+    // The options dialog tells the syntax in a few lines; F1 there opens the guide's section.
+    void syntaxInTheOptions()
+    {
+        QVERIFY(TestFiles::write(m_form->helpFile(),
+                                 "<html><body><h1>Справка</h1><p>Начало</p><a name=\"query\"></a>"
+                                 "<h2>Запросы</h2></body></html>"));
+        m_form->commands()->action(WindowCommands::SearchOptions)->trigger();
+        QCOMPARE(m_optionsHelp, QStringLiteral("query"));
     }
 
     // A malformed query is refused, naming the place, and nothing is searched.

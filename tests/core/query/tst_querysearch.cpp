@@ -1,5 +1,6 @@
 #include "index/indexbuild.h"
 #include "query/querysearch.h"
+#include "search/searchjob.h"
 #include "testsupport/indexsettle.h"
 #include "testsupport/testfiles.h"
 
@@ -314,6 +315,57 @@ private slots:
             }
         }
         QVERIFY(checked >= 600);
+    }
+
+    // Within the documents of an earlier result: a query's answer and a plain search's are
+    // those of the whole library among them, and only they are checked.
+    void withinFound()
+    {
+        auto within = std::make_shared<QSet<QString>>();
+        for (qsizetype i = 0; i < m_documents.size(); i += 2)
+            within->insert(m_documents[i].path);
+        for (const Mode mode : {Mode::Text, Mode::WordForms}) {
+            const bool wordForms = mode == Mode::WordForms;
+            MatchOptions options;
+            options.textMode = true;
+            options.wordForms = wordForms;
+            for (const bool useIndex : {false, true}) {
+                for (const QString& text :
+                     {QStringLiteral("бетон ИЛИ шпунт"), QStringLiteral("смесь -асфальт"),
+                      QStringLiteral("папка:Сметы И свая")}) {
+                    const SearchQuery query = SearchQuery::parse(text, wordForms);
+                    QStringList want;
+                    for (const QString& path : expected(query, wordForms))
+                        if (within->contains(path))
+                            want << path;
+                    QuerySearch::Request request{query, options, {m_lib}, QString(), useIndex};
+                    request.within = within;
+                    QStringList got = QuerySearch::run(request).found;
+                    got.sort();
+                    QCOMPARE(got, want);
+                }
+                SearchRequest plain;
+                plain.context = QStringLiteral("бетон");
+                plain.options = options;
+                plain.folders = {m_lib};
+                plain.useIndex = useIndex;
+                SearchRequest among = plain;
+                among.within = within;
+                QSet<QString> all;
+                LibraryScan::forEachDocument(
+                    SearchJob(plain).run().nodes,
+                    [&all](const ScanNode& node) { all.insert(node.path); });
+                const SearchResult result = SearchJob(among).run();
+                QSet<QString> found;
+                LibraryScan::forEachDocument(
+                    result.nodes, [&found](const ScanNode& node) { found.insert(node.path); });
+                QCOMPARE(found, all & *within);
+                QCOMPARE(result.found, int(found.size()));
+                QCOMPARE(result.checked, int(within->size()));
+                if (wordForms)
+                    QCOMPARE(result.relevance.size(), found.size());
+            }
+        }
     }
 };
 
