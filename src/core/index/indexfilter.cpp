@@ -114,6 +114,20 @@ bool IndexFilter::open(KeptIndex& index)
     return true;
 }
 
+IndexFilter::IndexFilter(const QString& folder, Stamps) : m_folder(folder)
+{
+    KeptIndex index;
+    if (!open(index))
+        return;
+    if (!index.stamps(&m_stamps)) {
+        forgetStamps();
+        m_state = State::Unusable;
+        return;
+    }
+    m_marked.assign(std::size_t(m_stamps->size()), 0);
+    m_state = State::Used;
+}
+
 IndexFilter::IndexFilter(const QString& folder, const WordSearch& search) : m_folder(folder)
 {
     const WordQuery& query = search.query();

@@ -9,6 +9,7 @@
 #include <QSet>
 #include <QString>
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -55,11 +56,34 @@ public:
         OwnAndReplaced
     };
     IndexFilter(const QString& folder, Norms norms);
+    // Only which documents the index knows as they are (knownEntry), for a caller that asks
+    // about several contexts of the same documents: their stamps are compared once.
+    enum class Stamps
+    {
+        Only
+    };
+    IndexFilter(const QString& folder, Stamps stamps);
 
     State state() const { return m_state; }
     // How many documents the index names as able to hold the context (used with a context);
     // -1 when it is not used.
     int candidateCount() const { return m_state == State::Used ? m_candidateCount : -1; }
+    // The document's entry in the index when the index knows it as it is now; else -1.
+    qsizetype knownEntry(const ScannedDocument& document) const
+    {
+        return m_state == State::Used ? entryAsIs(document) : -1;
+    }
+    // Whether another filter's entries are this one's: both read the same stamps.
+    bool sharesEntriesWith(const IndexFilter& other) const
+    {
+        return m_state == State::Used && m_stamps && m_stamps == other.m_stamps &&
+               m_device == other.m_device;
+    }
+    // Whether the document of a known entry may hold the context (used with a context).
+    bool isCandidateEntry(qsizetype entry) const
+    {
+        return entry >= 0 && std::size_t(entry) < m_marked.size() && m_marked[std::size_t(entry)];
+    }
     // The index file asked (shared or the user's own).
     QString file() const { return m_file; }
     // False only for a document the index knows as it is and whose text cannot hold the

@@ -1,6 +1,7 @@
 #include "query/querysearch.h"
 
 #include "index/indexfilter.h"
+#include "library/documentlayout.h"
 #include "library/libraryscan.h"
 #include "matching/documentsearch.h"
 #include "matching/wordforms.h"
@@ -16,9 +17,13 @@
 #include <QThread>
 
 #include <algorithm>
+#include <chrono>
 #include <future>
 #include <iterator>
+#include <limits>
 #include <memory>
+#include <optional>
+#include <thread>
 
 namespace {
 
@@ -31,51 +36,87 @@ QString folded(QString text)
     return text;
 }
 
+// Every document of a query's scope, as the walk lists them. With the index, each document
+// the walk met with what the index knows of it as it is now (its entry), asked once for every
+// term.
+struct Walk
+{
+    struct Met
+    {
+        QString path;
+        qsizetype folder = 0; // of the request
+        qsizetype entry = -1;
+    };
+    std::vector<ScanNode> nodes;
+    QStringList order; // of the documents asked about (all, or those within)
+    std::vector<Met> met;
+    int unreadable = 0;
+};
+
+// known: by folder of the request, the index's stamps (none without the index).
+Walk walkOf(const QuerySearch::Request& request,
+            const std::vector<std::shared_ptr<IndexFilter>>& known)
+{
+    Walk walk;
+    if (!request.document.isEmpty()) {
+        ScanNode node;
+        node.path = request.document;
+        node.caption = QFileInfo(request.document).completeBaseName();
+        walk.nodes.push_back(node);
+        walk.order << node.path;
+        return walk;
+    }
+    const std::atomic<bool> takeStamps{true};
+    for (qsizetype f = 0; f < request.folders.size(); ++f) {
+        const QString& folder = request.folders.at(f);
+        const IndexFilter* stamps =
+            std::size_t(f) < known.size() ? known[std::size_t(f)].get() : nullptr;
+        const auto meet = [&walk, stamps, f](ScannedDocument& document) {
+            walk.met.push_back({document.path(), f, stamps->knownEntry(document)});
+        };
+        std::vector<ScanNode> nodes =
+            stamps ? LibraryScan::deep(folder, meet, request.cancel, &walk.unreadable, &takeStamps)
+                   : LibraryScan::deep(folder, {}, request.cancel, &walk.unreadable);
+        LibraryScan::forEachDocument(nodes, [&walk, &request](const ScanNode& node) {
+            if (!request.within || request.within->contains(node.path))
+                walk.order << node.path;
+        });
+        std::move(nodes.begin(), nodes.end(), std::back_inserter(walk.nodes));
+    }
+    return walk;
+}
+
 class Evaluator
 {
 public:
+    // The walk of the scope runs beside the terms' searches: most queries need it only for
+    // the order and the tree of what they found.
     explicit Evaluator(const QuerySearch::Request& request) : m_request(request)
     {
-        if (!request.document.isEmpty()) {
-            ScanNode node;
-            node.path = request.document;
-            node.caption = QFileInfo(request.document).completeBaseName();
-            m_nodes.push_back(node);
-            m_order << node.path;
-            m_all.insert(node.path);
-            m_captions.insert(node.path, node.caption);
-            m_roots.insert(node.path, QFileInfo(request.document).path());
-            return;
+        // Text-mode terms and the candidates of a prefix are asked of the index.
+        if (request.useIndex && request.document.isEmpty()) {
+            for (const QString& folder : request.folders)
+                m_known.push_back(std::make_shared<IndexFilter>(folder, IndexFilter::Stamps::Only));
         }
-        for (const QString& folder : request.folders) {
-            std::vector<ScanNode> nodes = LibraryScan::deep(folder, {}, request.cancel);
-            LibraryScan::forEachDocument(nodes, [this, &folder](const ScanNode& node) {
-                if (m_request.within && !m_request.within->contains(node.path))
-                    return;
-                m_order << node.path;
-                m_all.insert(node.path);
-                m_captions.insert(node.path, node.caption);
-                m_roots.insert(node.path, folder);
-            });
-            std::move(nodes.begin(), nodes.end(), std::back_inserter(m_nodes));
-        }
+        m_walking = std::async(std::launch::async, [this] { return walkOf(m_request, m_known); });
     }
 
     QuerySearch::Result run()
     {
         QuerySearch::Result result;
         const Set found = evaluate(m_request.query.root(), nullptr);
-        result.documents = int(m_order.size());
-        result.unreadable = m_unreadable;
+        Walk& walked = walk();
+        result.documents = int(walked.order.size());
+        result.unreadable = std::max(m_unreadable, walked.unreadable);
         result.cancelled = cancelled();
         if (result.cancelled)
             return result;
-        for (const QString& path : std::as_const(m_order))
+        for (const QString& path : std::as_const(walked.order))
             if (found.contains(path))
                 result.found << path;
-        keepFound(m_nodes, found);
-        LibraryScan::pruneEmptyFolders(m_nodes);
-        result.nodes = std::move(m_nodes);
+        keepFound(walked.nodes, found);
+        LibraryScan::pruneEmptyFolders(walked.nodes);
+        result.nodes = std::move(walked.nodes);
         return result;
     }
 
@@ -95,6 +136,48 @@ private:
 
     bool cancelled() const { return m_request.cancel && m_request.cancel->load(); }
 
+    Walk& walk()
+    {
+        if (!m_walk)
+            m_walk = m_walking.get();
+        return *m_walk;
+    }
+
+    const Set& all()
+    {
+        if (!m_all)
+            m_all = Set(walk().order.begin(), walk().order.end());
+        return *m_all;
+    }
+
+    QString captionOf(const QString& path)
+    {
+        if (!m_captions) {
+            m_captions.emplace();
+            LibraryScan::forEachDocument(walk().nodes, [this](const ScanNode& node) {
+                m_captions->insert(node.path, node.caption);
+            });
+        }
+        return m_captions->value(path);
+    }
+
+    // Whether the index is asked for a search by these options (in a text-mode search).
+    bool isIndexed(const MatchOptions& asked) const
+    {
+        const MatchOptions options = asked.effective();
+        return m_request.useIndex && m_request.document.isEmpty() && options.textMode &&
+               !options.wordForms;
+    }
+
+    // The folder of the request a document lies in.
+    QString rootOf(const QString& path) const
+    {
+        for (const QString& folder : m_request.folders)
+            if (path.startsWith(DocumentLayout::joinPath(folder, QString())))
+                return folder;
+        return QFileInfo(path).path();
+    }
+
     // The documents of node, among within when it is given.
     Set evaluate(const QueryNode& node, const Set* within)
     {
@@ -104,11 +187,13 @@ private:
         case QueryNode::Kind::Term:
             return term(node, within);
         case QueryNode::Kind::Not: {
-            Set all = within ? *within : m_all;
+            Set all = within ? *within : this->all();
             all.subtract(evaluate(node.children.front(), &all));
             return all;
         }
         case QueryNode::Kind::Or: {
+            if (!within)
+                searchAtOnce(node.children);
             Set any;
             for (const QueryNode& child : node.children)
                 any.unite(evaluate(child, within));
@@ -172,7 +257,7 @@ private:
         if (node.field != QueryNode::Field::Text || node.prefix) {
             // Checked on each document by reading it; the prefix's candidates come from its
             // letters as a fragment of text.
-            Set candidates = within ? *within : m_all;
+            Set candidates = within ? *within : all();
             if (node.prefix)
                 candidates = searched(node.text, textOptions(), within);
             Set kept;
@@ -181,10 +266,7 @@ private:
                     kept.insert(path);
             return kept;
         }
-        QString context = node.text;
-        if (node.quoted && m_request.options.wordForms)
-            context = u'"' + context + u'"';
-        return searched(context, m_request.options, within);
+        return searched(contextOf(node), m_request.options, within);
     }
 
     MatchOptions textOptions() const
@@ -202,11 +284,13 @@ private:
     {
         const MatchOptions options = m_request.options.effective();
         if (!m_request.useIndex || !options.textMode || options.wordForms)
-            return m_all.size();
+            return std::numeric_limits<qsizetype>::max();
         qsizetype count = 0;
         for (const QString& folder : m_request.folders) {
             const IndexFilter* filter = filterOf(folder, term.text);
-            count += filter->candidateCount() >= 0 ? filter->candidateCount() : m_all.size();
+            if (filter->candidateCount() < 0)
+                return std::numeric_limits<qsizetype>::max();
+            count += filter->candidateCount();
         }
         return count;
     }
@@ -223,19 +307,34 @@ private:
     // The documents of within that hold a context, each read as the search reads it (where
     // the index knows one as it is and it cannot hold the context, it is not read). The
     // documents are read on several threads.
-    Set searchedAmong(const QString& context, const MatchOptions& asked, const Set& within)
+    Set searchedAmong(const QString& context, const MatchOptions& asked, const Set* within)
     {
         const MatchOptions options = asked.effective();
-        const bool indexed = m_request.useIndex && options.textMode && !options.wordForms;
         std::vector<QString> toRead;
-        toRead.reserve(std::size_t(within.size()));
-        for (const QString& path : within) {
-            if (indexed && m_request.document.isEmpty()) {
-                const IndexFilter* filter = filterOf(m_roots.value(path), context);
-                if (!filter->mustRead(path))
-                    continue;
+        if (isIndexed(options) && !m_known.empty()) {
+            // Each document the walk met: the index, where it knows the document as it is,
+            // says whether it may hold the context.
+            std::vector<const IndexFilter*> filters;
+            std::vector<char> shared;
+            for (std::size_t f = 0; f < m_known.size(); ++f) {
+                filters.push_back(filterOf(m_request.folders.at(qsizetype(f)), context));
+                shared.push_back(filters.back()->sharesEntriesWith(*m_known[f]));
             }
-            toRead.push_back(path);
+            for (const Walk::Met& met : walk().met) {
+                if (within ? !within->contains(met.path)
+                           : m_request.within && !m_request.within->contains(met.path))
+                    continue;
+                const IndexFilter* filter = filters[std::size_t(met.folder)];
+                const bool mustRead = filter->state() != IndexFilter::State::Used ||
+                                      (shared[std::size_t(met.folder)]
+                                           ? met.entry < 0 || filter->isCandidateEntry(met.entry)
+                                           : filter->mustRead(met.path));
+                if (mustRead)
+                    toRead.push_back(met.path);
+            }
+        } else {
+            const Set& among = within ? *within : all();
+            toRead.assign(among.begin(), among.end());
         }
         const DocumentSearch search(context, options);
         std::unique_ptr<WordSearch> words;
@@ -278,34 +377,106 @@ private:
     // by the search itself, among within by reading those.
     Set searched(const QString& context, const MatchOptions& options, const Set* within)
     {
-        const QString key = context + QChar(0) + QString::number(options.wordForms) +
-                            QString::number(options.textMode) +
-                            QString::number(options.caseSensitive) +
-                            QString::number(options.wholeWords);
+        const QString key = keyOf(context, options);
         auto found = m_searched.find(key);
         if (found == m_searched.end() && within)
-            return searchedAmong(context, options, *within);
+            return searchedAmong(context, options, within);
         if (found == m_searched.end()) {
-            SearchRequest request;
-            request.context = context;
-            request.options = options;
-            request.folders = m_request.folders;
-            request.document = m_request.document;
-            request.useIndex = m_request.useIndex;
-            request.within = m_request.within;
-            SearchJob job(request);
-            const SearchResult result = job.run();
-            Set paths;
-            LibraryScan::forEachDocument(
-                result.nodes, [&paths](const ScanNode& node) { paths.insert(node.path); });
-            m_unreadable = std::max(m_unreadable, result.unreadable);
-            found = m_searched.insert(key, paths);
+            // With the index, every term is asked about the documents of one walk; without
+            // it, each term's search reads them all anyway.
+            Searched answer = isIndexed(options)
+                                  ? Searched{searchedAmong(context, options, nullptr), 0}
+                                  : searchedWhole(context, options);
+            m_unreadable = std::max(m_unreadable, answer.unreadable);
+            found = m_searched.insert(key, answer.found);
         }
         if (!within)
             return *found;
         Set kept = *found;
         kept.intersect(*within);
         return kept;
+    }
+
+    static QString keyOf(const QString& context, const MatchOptions& options)
+    {
+        return context + QChar(0) + QString::number(options.wordForms) +
+               QString::number(options.textMode) + QString::number(options.caseSensitive) +
+               QString::number(options.wholeWords);
+    }
+
+    struct Searched
+    {
+        Set found;
+        int unreadable = 0;
+    };
+    // A context searched in the whole scope by the search itself; a cancelled query stops it.
+    Searched searchedWhole(const QString& context, const MatchOptions& options) const
+    {
+        SearchRequest request;
+        request.context = context;
+        request.options = options;
+        request.folders = m_request.folders;
+        request.document = m_request.document;
+        request.useIndex = m_request.useIndex;
+        request.within = m_request.within;
+        SearchJob job(request);
+        std::atomic<bool> done{false};
+        std::future<void> watch;
+        if (m_request.cancel) {
+            watch = std::async(std::launch::async, [&] {
+                while (!done.load()) {
+                    if (cancelled()) {
+                        job.cancel();
+                        return;
+                    }
+                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                }
+            });
+        }
+        const SearchResult result = job.run();
+        done = true;
+        if (watch.valid())
+            watch.get();
+        Searched answer;
+        LibraryScan::forEachDocument(
+            result.nodes, [&answer](const ScanNode& node) { answer.found.insert(node.path); });
+        answer.unreadable = result.unreadable;
+        return answer;
+    }
+
+    // The terms of an OR that its sets decide are searched at the same time: each search
+    // waits on its reading and its walk much of its time.
+    void searchAtOnce(const std::vector<QueryNode>& terms)
+    {
+        if (isIndexed(m_request.options))
+            return;
+        std::vector<std::pair<QString, std::future<Searched>>> running;
+        for (const QueryNode& term : terms) {
+            if (term.kind != QueryNode::Kind::Term || term.field != QueryNode::Field::Text ||
+                term.prefix)
+                continue;
+            const QString context = contextOf(term);
+            const QString key = keyOf(context, m_request.options);
+            if (m_searched.contains(key) ||
+                std::any_of(running.begin(), running.end(),
+                            [&key](const auto& run) { return run.first == key; }))
+                continue;
+            running.emplace_back(key, std::async(std::launch::async, [this, context] {
+                                     return searchedWhole(context, m_request.options);
+                                 }));
+        }
+        for (auto& [key, answer] : running) {
+            Searched searched = answer.get();
+            m_unreadable = std::max(m_unreadable, searched.unreadable);
+            m_searched.insert(key, searched.found);
+        }
+    }
+
+    QString contextOf(const QueryNode& term) const
+    {
+        if (term.quoted && m_request.options.wordForms)
+            return u'"' + term.text + u'"';
+        return term.text;
     }
 
     // The text of a document as the reader sees it; empty when it cannot be read.
@@ -348,7 +519,7 @@ private:
             return false;
         }
         case QueryNode::Field::Folder: {
-            const QString root = m_roots.value(path);
+            const QString root = rootOf(path);
             const QStringList folders = path.mid(root.size()).split(u'/', Qt::SkipEmptyParts);
             for (qsizetype i = 0; i + 1 < folders.size(); ++i)
                 if (folded(folders[i]).contains(value))
@@ -357,7 +528,7 @@ private:
         }
         case QueryNode::Field::Title: {
             const QString fileName = path.mid(path.lastIndexOf(u'/') + 1);
-            if (folded(m_captions.value(path)).contains(value) || folded(fileName).contains(value))
+            if (folded(captionOf(path)).contains(value) || folded(fileName).contains(value))
                 return true;
             const DocumentHeadings headings = DocumentHeadings::read(headOf(path));
             return folded(headings.title.simplified()).contains(value) ||
@@ -485,11 +656,11 @@ private:
     }
 
     const QuerySearch::Request& m_request;
-    std::vector<ScanNode> m_nodes;
-    QStringList m_order;
-    Set m_all;
-    QHash<QString, QString> m_captions;
-    QHash<QString, QString> m_roots;
+    std::vector<std::shared_ptr<IndexFilter>> m_known; // by folder: the index's stamps
+    std::future<Walk> m_walking;
+    std::optional<Walk> m_walk;
+    std::optional<Set> m_all;
+    std::optional<QHash<QString, QString>> m_captions;
     QHash<QString, Set> m_searched;                         // of the whole scope
     QHash<QString, std::shared_ptr<IndexFilter>> m_filters; // by folder and context
     QHash<QString, QString> m_texts;
