@@ -108,6 +108,7 @@ SearchResultDialog::SearchResultDialog(const QString& context, int checked, int 
     if (m_wordFormsHint)
         layout->addWidget(m_wordFormsHint);
     auto* buttons = new QHBoxLayout;
+    m_buttons = buttons;
     buttons->addStretch(1);
     if (found == 0) {
         // The tree shows the root alone: the way back to the whole tree is offered here.
@@ -140,6 +141,20 @@ void SearchResultDialog::setFragmentOffer(int documents)
     auto* box = static_cast<QVBoxLayout*>(layout());
     box->insertLayout(box->indexOf(m_scopeLabel) + 2, line);
     setFixedSize(width(), height() + 34);
+}
+
+void SearchResultDialog::setEverywhereOffer()
+{
+    if (m_everywhereButton)
+        return;
+    m_everywhereButton = new QPushButton(QStringLiteral("Искать везде"), this);
+    m_everywhereButton->setObjectName(QStringLiteral("everywhereButton"));
+    m_everywhereButton->setToolTip(QStringLiteral("Тот же поиск во всей коллекции"));
+    connect(m_everywhereButton, &QPushButton::clicked, this, [this] {
+        m_everywhereChosen = true;
+        accept();
+    });
+    m_buttons->insertWidget(1, m_everywhereButton);
 }
 
 void SearchResultDialog::setQueryReading(const QString& reading)

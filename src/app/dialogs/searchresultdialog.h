@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class QHBoxLayout;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -45,6 +46,11 @@ public:
     // When nothing was found: the button that leaves search mode, and whether it was chosen.
     QPushButton* restoreTreeButton() const { return m_restoreTreeButton; }
     bool restoreTreeChosen() const { return m_restoreTreeChosen; }
+    // A search of a folder or a document that found nothing: the button that searches the
+    // whole collection with the same query, and whether it was chosen.
+    void setEverywhereOffer();
+    QPushButton* everywhereButton() const { return m_everywhereButton; }
+    bool everywhereChosen() const { return m_everywhereChosen; }
 
 private:
     QPlainTextEdit* m_contextText = nullptr;
@@ -56,6 +62,9 @@ private:
     QPushButton* m_cancelButton = nullptr;
     QPushButton* m_restoreTreeButton = nullptr; // only when nothing was found
     bool m_restoreTreeChosen = false;
+    QHBoxLayout* m_buttons = nullptr;
+    QPushButton* m_everywhereButton = nullptr;
+    bool m_everywhereChosen = false;
     QLabel* m_withoutTextLabel = nullptr;
     QPushButton* m_fragmentButton = nullptr;
     bool m_fragmentChosen = false;

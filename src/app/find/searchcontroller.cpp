@@ -118,6 +118,8 @@ void SearchController::attachCommands(WindowCommands* commands)
     m_resultList->setWithinFoundAction(within);
     connect(m_resultList, &SearchResultsDock::treeRestoreRequested, this,
             &SearchController::treeRestoreRequested);
+    connect(m_resultList, &SearchResultsDock::everywhereRequested, this,
+            &SearchController::searchEverywhere);
 }
 
 bool SearchController::searchWithinFound()
@@ -136,6 +138,19 @@ bool SearchController::searchWithinFound()
                                                     QStringLiteral("документов"))));
     emit stateChanged();
     return true;
+}
+
+void SearchController::searchEverywhere()
+{
+    if (m_search || m_context.isEmpty())
+        return;
+    leaveWithinFound();
+    m_scopeChooser->setCurrentIndex(0); // "Везде"
+    updateScopeHint();
+    m_findBox->setEditText(m_context);
+    // A text searched as written is searched so again.
+    m_literalNext = m_lastLiteral;
+    run();
 }
 
 void SearchController::leaveWithinFound()
@@ -234,6 +249,7 @@ void SearchController::run()
 {
     const QString context = SearchJob::trimmedContext(m_findBox->currentText());
     const bool literal = std::exchange(m_literalNext, false);
+    m_runLiteral = literal;
     const SearchQuery query =
         literal ? SearchQuery() : SearchQuery::parse(context, m_settings->matchOptions().wordForms);
     if (!context.isEmpty() && !query.isValid()) {
@@ -413,6 +429,7 @@ void SearchController::showResult()
     m_lastScope = search->request();
     m_lastScope.knownLibraries.clear(); // taken anew by the next search
     m_lastWhole = m_wholeCollection;
+    m_lastLiteral = m_runLiteral;
     m_lastFound.clear();
     LibraryScan::forEachDocument(result.nodes,
                                  [this](const ScanNode& node) { m_lastFound.insert(node.path); });
@@ -434,6 +451,14 @@ void SearchController::showResult()
                               result.unreadable, suggestTextMode && query.isPlain());
     if (!query.isPlain())
         dialog.setQueryReading(query.reading());
+    dialog.setScope(m_scope);
+    // Nothing where it looked: the same search everywhere is one click away.
+    const bool narrowed = !m_wholeCollection || search->request().within;
+    if (found == 0 && narrowed) {
+        dialog.setEverywhereOffer();
+        m_resultList->offerEverywhere();
+        m_resultList->setHeader(m_resultList->header() + QStringLiteral("; ничего не найдено"));
+    }
     const bool moreAsFragment = result.fragmentFound > found; // counted for the collection only
     if (moreAsFragment) {
         // The words in their forms found less than the same text as a fragment would.
@@ -453,6 +478,8 @@ void SearchController::showResult()
     if (dialog.literalChosen()) {
         m_literalNext = true;
         run();
+    } else if (dialog.everywhereChosen()) {
+        searchEverywhere();
     } else if (dialog.restoreTreeChosen())
         emit treeRestoreRequested();
     else if (moreAsFragment && dialog.fragmentChosen())

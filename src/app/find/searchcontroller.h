@@ -94,6 +94,8 @@ public:
     // note, when there is nothing found to search in.
     bool searchWithinFound();
     void leaveWithinFound();
+    // The last search again, in the whole collection ("Искать везде").
+    void searchEverywhere();
     bool isSearchingWithinFound() const { return m_within != nullptr; }
     // The user guide, which the options dialog opens at its section on queries.
     void setGuideFile(const QString& file) { m_guideFile = file; }
@@ -146,6 +148,8 @@ private:
     SearchRequest m_lastScope;
     bool m_lastWhole = false;
     QSet<QString> m_lastFound;
+    bool m_runLiteral = false;  // the running search takes its text as one context
+    bool m_lastLiteral = false; // and the last that ended did
     // Searching within found documents: those documents, where they were searched.
     std::shared_ptr<const QSet<QString>> m_within;
     SearchRequest m_withinScope;

@@ -235,6 +235,13 @@ SearchResultsDock::SearchResultsDock(QWidget* parent)
         stepButton(QStringLiteral("nextDocumentButton"), QStringLiteral("Следующий документ ▶"),
                    QStringLiteral("Следующий найденный документ (Alt+PgDown)"));
     row->addWidget(m_header, 1);
+    m_everywhereButton =
+        makeFlatButton(panel, QStringLiteral("everywhereButton"), QStringLiteral("Искать везде"),
+                       QStringLiteral("Тот же поиск во всей коллекции"));
+    m_everywhereButton->hide();
+    row->addWidget(m_everywhereButton);
+    connect(m_everywhereButton, &QToolButton::clicked, this,
+            &SearchResultsDock::everywhereRequested);
     m_withinFoundButton = new QToolButton(panel);
     m_withinFoundButton->setObjectName(QStringLiteral("searchWithinFoundButton"));
     m_withinFoundButton->setAutoRaise(true);
@@ -327,6 +334,7 @@ void SearchResultsDock::beginSearch(const SearchRequest& request, const QStringL
     m_request = request;
     m_marked = marked;
     m_prefix = prefix;
+    m_everywhereButton->hide();
     show();
 }
 
@@ -460,6 +468,11 @@ void SearchResultsDock::setWithinFoundAction(QAction* action)
     const auto follow = [this, action] { m_restoreTreeButton->setVisible(action->isChecked()); };
     connect(action, &QAction::toggled, this, follow);
     follow();
+}
+
+void SearchResultsDock::offerEverywhere()
+{
+    m_everywhereButton->show();
 }
 
 void SearchResultsDock::setHeader(const QString& text)

@@ -78,6 +78,9 @@ public:
     // The command that makes the next search look only in the documents found, shown beside
     // the list with "Вернуть дерево" while it is on.
     void setWithinFoundAction(QAction* action);
+    // "Искать везде" beside the line, after a search of a folder or a document that found
+    // nothing (until the next search begins).
+    void offerEverywhere();
     QString header() const;
 
 signals:
@@ -89,6 +92,8 @@ signals:
     void wentRound(bool forward);
     // "Вернуть дерево": the whole tree back, search mode left.
     void treeRestoreRequested();
+    // "Искать везде": the last search again, in the whole collection.
+    void everywhereRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -115,6 +120,7 @@ private:
     QLabel* m_header = nullptr;
     QToolButton* m_withinFoundButton = nullptr;
     QToolButton* m_restoreTreeButton = nullptr;
+    QToolButton* m_everywhereButton = nullptr;
     SearchRequest m_request;
     QStringList m_marked;
     QStringList m_prefix;

@@ -32,7 +32,9 @@ class TestQuery : public QObject
     QString m_reading;        // of the last result dialog
     bool m_asWritten = false; // the next dialog's answer: "Искать как написано"
     int m_dialogs = 0;
-    QString m_optionsHelp; // the section of the guide F1 opened in the options dialog
+    QString m_optionsHelp;     // the section of the guide F1 opened in the options dialog
+    bool m_everywhere = false; // the next dialog's answer: "Искать везде", when offered
+    QString m_scope;           // where the last dialog said it looked
 
     QStringList foundDocuments() const { return m_form->treePanel()->documentsInTreeOrder(); }
     bool search(const QString& text)
@@ -90,6 +92,12 @@ private slots:
                 return int(QDialog::Rejected);
             ++m_dialogs;
             m_reading = result->readingLabel() ? result->readingLabel()->text() : QString();
+            m_scope = result->scopeLabel()->isVisibleTo(result) ? result->scopeLabel()->text()
+                                                                : QString();
+            if (std::exchange(m_everywhere, false) && result->everywhereButton()) {
+                result->everywhereButton()->click();
+                return int(QDialog::Accepted);
+            }
             if (m_asWritten && result->literalButton()) {
                 m_asWritten = false;
                 result->literalButton()->click();
@@ -184,6 +192,35 @@ private slots:
         QVERIFY(!m_form->search()->isSearchMode());
         QTRY_COMPARE_WITH_TIMEOUT(foundDocuments().size(), 7, 10000);
         QVERIFY(QFile::remove(m_suite.normDoc(QStringLiteral("Новый.htm"))));
+    }
+
+    // A search of one document that finds nothing says where it looked and offers the same
+    // search everywhere, in the dialog and beside the result list.
+    void nothingFoundOffersEverywhere()
+    {
+        QVERIFY(m_form->treePanel()->selectPath(m_suite.normDoc(QStringLiteral("Сваи.htm"))));
+        m_form->search()->findBox()->setEditText(QStringLiteral("шпунт ИЛИ асфальт"));
+        const int before = m_dialogs;
+        m_everywhere = false;
+        QSignalSpy finished(m_form.get(), &MainWindow::searchFinished);
+        m_form->beginSearch();
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(m_dialogs, before + 1);
+        QCOMPARE(m_scope, QStringLiteral("Где искали: в документе «Сваи»"));
+        auto* offer = m_form->search()->resultList()->findChild<QToolButton*>(
+            QStringLiteral("everywhereButton"));
+        QVERIFY(offer && offer->isVisibleTo(m_form->search()->resultList()));
+        QVERIFY(
+            m_form->search()->resultList()->header().contains(QStringLiteral("ничего не найдено")));
+        // From the dialog: the same query in the whole collection.
+        QVERIFY(m_form->treePanel()->selectPath(m_suite.normDoc(QStringLiteral("Сваи.htm"))));
+        m_form->beginSearch();
+        m_everywhere = true;
+        QVERIFY(finished.wait(30000));
+        QTRY_COMPARE_WITH_TIMEOUT(m_dialogs, before + 3, 30000);
+        QCOMPARE(m_scope, QStringLiteral("Где искали: во всей коллекции"));
+        QCOMPARE(names().join(u','), QStringLiteral("Асфальт,Оба,Шпунт"));
+        QVERIFY(!offer->isVisibleTo(m_form->search()->resultList()));
     }
 
     // The options dialog tells the syntax in a few lines; F1 there opens the guide's section.
