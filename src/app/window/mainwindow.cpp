@@ -28,6 +28,7 @@
 #include "window/documentopener.h"
 #include "window/favoritesmenu.h"
 #include "window/nodenavigation.h"
+#include "window/recentmenu.h"
 #include "window/sidepane.h"
 #include "window/statusline.h"
 #include "window/windowkeys.h"
@@ -99,15 +100,16 @@ void MainWindow::createParts()
         new NodeNavigation([this](const QString& path) { return m_opener->select(path); }, this);
     m_titlePanel = new TitlePanel(m_viewer, this);
     m_favorites = new FavoritesMenu(m_settings, this);
+    m_recent = new RecentMenu(m_settings, this);
 
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     m_topRow = new TopRow(m_search->findBox(), m_search->scopeChooser(), m_commands, this);
     layout->addWidget(m_topRow);
-    m_secondRow = new SecondRow(
-        {m_navigation->backButton(), m_navigation->forwardButton(), m_favorites->button()},
-        m_titlePanel, this);
+    m_secondRow = new SecondRow({m_navigation->backButton(), m_navigation->forwardButton(),
+                                 m_favorites->button(), m_recent->button()},
+                                m_titlePanel, this);
     layout->addWidget(m_secondRow);
     layout->addWidget(m_splitter, 1);
     setCentralWidget(central);
@@ -158,6 +160,8 @@ void MainWindow::connectParts()
     m_search->setGuideFile(m_suite.helpFile());
     m_viewer->attachCommands(m_commands, this);
     connect(m_favorites, &FavoritesMenu::openRequested, m_opener, &DocumentOpener::open);
+    connect(m_recent, &RecentMenu::openRequested, m_opener, &DocumentOpener::open);
+    connect(m_recent, &RecentMenu::statusNote, this, &MainWindow::showStatusNote);
     connect(m_opener, &DocumentOpener::statusNote, this, &MainWindow::showStatusNote);
     connect(m_favorites, &FavoritesMenu::statusNote, this, &MainWindow::showStatusNote);
 
@@ -204,6 +208,15 @@ void MainWindow::connectParts()
             [this](const QString& path) { m_opener->openLinked(path, QString()); });
     connect(m_viewer, &DocumentViewer::shownChanged, this, [this] {
         m_norms->show(m_viewer->shownDocument(), m_treePanel->selected());
+        const QString shown = m_viewer->shownDocument();
+        const QString ownPages = UserWorkDir::base();
+        // A library document, not a page of the program's own (a comparison).
+        if (!shown.isEmpty() && (ownPages.isEmpty() || !shown.startsWith(ownPages + u'/'))) {
+            const TreeNode selected = m_treePanel->selected();
+            m_recent->recordShown(shown, selected.path == shown
+                                             ? selected.caption()
+                                             : QFileInfo(shown).completeBaseName());
+        }
         if (m_tabs->isShowingTab())
             return;
         const TreeNode node = m_treePanel->selected();

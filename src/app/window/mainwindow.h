@@ -16,6 +16,7 @@ class DocumentOpener;
 class DocumentTreePanel;
 class DocumentViewer;
 class FavoritesMenu;
+class RecentMenu;
 class NodeNavigation;
 class NormKeeper;
 class NormLinksDock;
@@ -60,6 +61,7 @@ public:
     WindowCommands* commands() const { return m_commands; }
     NodeNavigation* navigation() const { return m_navigation; }
     FavoritesMenu* favorites() const { return m_favorites; }
+    RecentMenu* recent() const { return m_recent; }
     NormKeeper* norms() const { return m_norms->keeper(); }
     NormLinksDock* normLinks() const { return m_norms->links(); }
     WindowOutline* outline() const { return m_outline; }
@@ -124,6 +126,7 @@ private:
     NodeNavigation* m_navigation = nullptr;
     DocumentOpener* m_opener = nullptr;
     FavoritesMenu* m_favorites = nullptr;
+    RecentMenu* m_recent = nullptr;
     WindowNorms* m_norms = nullptr;
     WindowOutline* m_outline = nullptr;
     WindowTabs* m_tabs = nullptr;

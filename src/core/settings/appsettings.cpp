@@ -41,6 +41,9 @@ constexpr Key<qint32> FavoriteCount{u"Favorites", u"Count", 0};
 constexpr Key<Text> FavoritePath{u"Favorites", u"Path", u""};
 constexpr Key<Text> FavoriteLabel{u"Favorites", u"Label", u""};
 // The viewer's tabs: Count and Current (from 1), then Path1, Scroll1, Zoom1, Compared1, ...
+constexpr Key<qint32> RecentCount{u"Recent", u"Count", 0};
+constexpr Key<Text> RecentPath{u"Recent", u"Path", u""};
+constexpr Key<Text> RecentLabel{u"Recent", u"Label", u""};
 constexpr Key<qint32> TabCount{u"Tabs", u"Count", 0};
 constexpr Key<qint32> CurrentTab{u"Tabs", u"Current", 1};
 constexpr Key<Text> TabPath{u"Tabs", u"Path", u""};
@@ -304,6 +307,25 @@ bool AppSettings::setFavorites(const Favorites& favorites)
         const Favorites::Item& item = favorites.items().at(i);
         values.append(entry(FavoritePath, item.path, i + 1));
         values.append(entry(FavoriteLabel, item.label, i + 1));
+    }
+    return write(values);
+}
+
+RecentDocuments AppSettings::recentDocuments() const
+{
+    RecentDocuments recent;
+    const int count = std::min(read(m_document, RecentCount), qint32(RecentDocuments::MaxCount));
+    for (int i = 1; i <= count; ++i)
+        recent.append(read(m_document, RecentPath, i), read(m_document, RecentLabel, i));
+    return recent;
+}
+
+bool AppSettings::setRecentDocuments(const RecentDocuments& recent)
+{
+    QList<IniFile::Value> values{entry(RecentCount, qint32(recent.size()))};
+    for (int i = 0; i < recent.size(); ++i) {
+        values.append(entry(RecentPath, recent.items().at(i).path, i + 1));
+        values.append(entry(RecentLabel, recent.items().at(i).label, i + 1));
     }
     return write(values);
 }

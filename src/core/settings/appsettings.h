@@ -1,6 +1,7 @@
 #pragma once
 
 #include "library/favorites.h"
+#include "library/recentdocuments.h"
 #include "matching/highlightedcopy.h"
 #include "matching/matchoptions.h"
 #include "settings/inidocument.h"
@@ -82,6 +83,9 @@ public:
     // [Favorites]: Count, then Path1, Label1, Path2, ... in the reader's order.
     Favorites favorites() const;
     bool setFavorites(const Favorites& favorites);
+    // [Recent]: Count, then Path1, Label1, ... newest first.
+    RecentDocuments recentDocuments() const;
+    bool setRecentDocuments(const RecentDocuments& recent);
 
     // [Tabs]: the viewer's tabs at exit, in order, and the current one (from 0). A tab shows a
     // document or folder at a scroll position and zoom (an index of the zoom list); a

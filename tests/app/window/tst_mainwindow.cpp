@@ -13,6 +13,7 @@
 #include "viewer/documentviewer.h"
 #include "viewer/titlepanel.h"
 #include "window/favoritesmenu.h"
+#include "window/recentmenu.h"
 #include "window/mainwindow.h"
 
 #include <QAction>
@@ -201,6 +202,41 @@ private slots:
         QCOMPARE(form->settings()->searchHistory().value(0), QStringLiteral("ксилолит"));
         QCOMPARE(setting(suite, QStringLiteral("Search"), QStringLiteral("FindKod_1")),
                  QStringLiteral("ксилолит"));
+    }
+
+    // "Недавние": the documents shown, newest first, kept in the settings; one that is gone
+    // is greyed; a click shows one again.
+    void recentDocuments()
+    {
+        SuiteFixture suite;
+        QVERIFY(TestFiles::write(suite.iniFile(), "[TreeView]\nNormDocButton=1\n"));
+        const QString first = suite.normDoc(QStringLiteral("Первый.htm"));
+        const QString second = suite.normDoc(QStringLiteral("Второй.htm"));
+        QVERIFY(TestFiles::write(first, "<p>1</p>"));
+        QVERIFY(TestFiles::write(second, "<p>2</p>"));
+        auto form = start(suite);
+        QVERIFY(form);
+        for (const QString& document : {first, second}) {
+            QVERIFY(form->treePanel()->selectPath(document));
+            form->showSelectedNode();
+            QTRY_COMPARE_WITH_TIMEOUT(form->viewer()->shownDocument(), document, 20000);
+        }
+        QTRY_COMPARE(form->settings()->recentDocuments().size(), 2);
+        QCOMPARE(form->settings()->recentDocuments().items().at(0).path, second);
+        QCOMPARE(form->settings()->recentDocuments().items().at(0).label, QStringLiteral("Второй"));
+        QCOMPARE(setting(suite, QStringLiteral("Recent"), QStringLiteral("Path2")), first);
+        QVERIFY(QFile::remove(second));
+        QMenu* menu = form->recent()->menu();
+        menu->popup(QPoint());
+        QTRY_VERIFY(menu->isVisible());
+        QCOMPARE(menu->actions().at(0)->text(), QStringLiteral("Второй — нет на месте"));
+        QVERIFY(!menu->actions().at(0)->isEnabled());
+        QCOMPARE(menu->actions().at(1)->text(), QStringLiteral("Первый"));
+        QAction* again = menu->actions().at(1);
+        menu->hide();
+        again->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(form->viewer()->shownDocument(), first, 20000);
+        QTRY_COMPARE(form->settings()->recentDocuments().items().at(0).path, first);
     }
 
     void storedScaleOutsideListSelectsNothing()
