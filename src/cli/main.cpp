@@ -13,6 +13,8 @@
 #include "platform/messagereporter.h"
 #include "platform/platform.h"
 #include "query/querysearch.h"
+#include "search/founddocument.h"
+#include "search/resultexport.h"
 #include "search/searchjob.h"
 
 #include <QCoreApplication>
@@ -36,7 +38,8 @@ const char* const usage =
     "       lectoria-find --outline FILE...\n"
     "       lectoria-find --compare OLD NEW\n"
     "       lectoria-find [OPTION...] --query QUERY DIR...\n"
-    "options: --case-sensitive, --whole-words, --text, --words, --index, -0 (--null)\n"
+    "options: --case-sensitive, --whole-words, --text, --words, --index, -0 (--null),\n"
+    "         --format csv|json\n"
     "\n"
     "Searches the documents (.htm and .pdf files) below each DIR for CONTEXT, as Lectoria's\n"
     "find box does: the raw text of every document, markup included, lines joined with CR LF,\n"
@@ -151,9 +154,12 @@ const char* const usage =
     "\n"
     "Prints each found document's path, one per line, in scan order (in every folder its\n"
     "sub-folders first, then its documents, in directory order). With -0 (--null) each path\n"
-    "ends with a NUL byte instead of a line break, for names that hold line breaks. The last\n"
-    "line on stderr is \"checked N, found M\". Exit status: 0 something found, 1 nothing found,\n"
-    "2 usage error.\n";
+    "ends with a NUL byte instead of a line break, for names that hold line breaks. With\n"
+    "--format csv the found documents are a table instead (UTF-8 with a byte-order mark, \";\"\n"
+    "between fields: document, designation, folder, file, occurrences, relevance in per cent\n"
+    "with --words, the line around the first occurrence), with --format json an object per\n"
+    "document and line, with the same fields. The last line on stderr is \"checked N, found M\".\n"
+    "Exit status: 0 something found, 1 nothing found, 2 usage error.\n";
 
 void printLine(FILE* stream, const QString& text, char end = '\n')
 {
@@ -284,9 +290,57 @@ int printComparison(const QList<const char*>& files)
     return comparison.hasChanges() ? 0 : 1;
 }
 
+// How the found documents are printed: their paths, or --format csv|json.
+enum class Format
+{
+    Paths,
+    Csv,
+    Json
+};
+
+// The found documents, in their order: each path, or a row of the table (its caption,
+// designation, occurrences or relevance, the line around the first occurrence) read as the
+// window's result list reads it. marked: what the documents are marked with.
+void printFound(const QStringList& found, Format format, char pathEnd, const SearchRequest& request,
+                const QStringList& marked, const QHash<QString, double>& relevance = {})
+{
+    if (format == Format::Paths) {
+        for (const QString& document : found) {
+            // The path's own bytes, also where they are no UTF-8.
+            const std::string path = Platform::toNative(document).native();
+            std::fwrite(path.data(), 1, path.size(), stdout);
+            std::fputc(pathEnd, stdout);
+        }
+        std::fflush(stdout);
+        return;
+    }
+    double best = 0;
+    for (const QString& document : found)
+        best = std::max(best, relevance.value(document));
+    QList<ResultExport::Row> rows;
+    for (const QString& document : found) {
+        ResultExport::Row row;
+        row.caption = FoundDocument::captionsBelow(request, document).join(QStringLiteral("->"));
+        row.path = document;
+        row.designation = ResultExport::designationOf(row.caption);
+        const FoundDocument::Summary summary =
+            FoundDocument::summarize(document, marked, request.options);
+        row.occurrences = summary.readable ? summary.marked : -1;
+        row.page = summary.page;
+        row.snippet = (summary.before + summary.match + summary.after).trimmed();
+        if (request.options.wordForms)
+            row.relevance = best > 0 ? 100.0 * relevance.value(document) / best : 100.0;
+        rows.append(row);
+    }
+    const QByteArray bytes =
+        format == Format::Csv ? ResultExport::csv(rows) : ResultExport::json(rows);
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
 // --query: the documents a query with operators finds.
 int printQuery(const SearchQuery& query, const MatchOptions& options, const QStringList& roots,
-               bool useIndex, char pathEnd)
+               bool useIndex, char pathEnd, Format format)
 {
     for (const QString& root : roots) {
         if (useIndex && IndexFilter::indexFileFor(root).isEmpty() && Platform::isFolder(root)) {
@@ -299,12 +353,12 @@ int printQuery(const SearchQuery& query, const MatchOptions& options, const QStr
     printLine(stderr, QStringLiteral("lectoria-find: read as ") + query.reading());
     const QuerySearch::Result result =
         QuerySearch::run({query, options, roots, QString(), useIndex});
-    for (const QString& document : result.found) {
-        const std::string path = Platform::toNative(document).native();
-        std::fwrite(path.data(), 1, path.size(), stdout);
-        std::fputc(pathEnd, stdout);
-    }
-    std::fflush(stdout);
+    SearchRequest request;
+    request.options = options.effective();
+    request.folders = roots;
+    const QStringList terms = query.positiveTerms();
+    printFound(result.found, format, pathEnd, request,
+               options.wordForms ? QStringList{terms.join(u' ')} : terms);
     printLine(
         stderr,
         QStringLiteral("checked %1, found %2").arg(result.documents).arg(result.found.size()));
@@ -329,6 +383,7 @@ int main(int argc, char* argv[])
     bool compare = false;
     bool query = false;
     char pathEnd = '\n';
+    Format format = Format::Paths;
     // Positional arguments keep their bytes: the context is checked as it was given.
     QList<const char*> positional;
     bool optionsEnd = false;
@@ -364,7 +419,20 @@ int main(int argc, char* argv[])
             techParts = true;
         else if (!optionsEnd && (argument == "-0" || argument == "--null"))
             pathEnd = '\0';
-        else if (!optionsEnd && argument == "--")
+        else if (!optionsEnd && (argument == "--format" || argument.startsWith("--format="))) {
+            QByteArray value = argument.mid(9);
+            if (argument == "--format") {
+                if (i + 1 >= argc)
+                    return usageError(QStringLiteral("--format takes csv or json"));
+                value = argv[++i];
+            }
+            if (value == "csv")
+                format = Format::Csv;
+            else if (value == "json")
+                format = Format::Json;
+            else
+                return usageError(QStringLiteral("--format takes csv or json"));
+        } else if (!optionsEnd && argument == "--")
             optionsEnd = true;
         else if (!optionsEnd && argument.startsWith("--"))
             return usageError(QStringLiteral("unknown option ") + QString::fromLocal8Bit(argument));
@@ -419,7 +487,7 @@ int main(int argc, char* argv[])
         return usageError(parsedQuery.error());
     if (query && !parsedQuery.isPlain())
         return printQuery(parsedQuery, MatchOptions{caseSensitive, wholeWords, textMode, wordForms},
-                          roots, useIndex, pathEnd);
+                          roots, useIndex, pathEnd, format);
     if (wordForms && !WordQuery(context).isValid())
         return usageError(QStringLiteral("the query holds no word"));
 
@@ -485,13 +553,7 @@ int main(int argc, char* argv[])
         std::stable_sort(found.begin(), found.end(), [&result](const QString& a, const QString& b) {
             return result.relevance.value(a) > result.relevance.value(b);
         });
-    for (const QString& document : std::as_const(found)) {
-        // The path's own bytes, also where they are no UTF-8.
-        const std::string path = Platform::toNative(document).native();
-        std::fwrite(path.data(), 1, path.size(), stdout);
-        std::fputc(pathEnd, stdout);
-    }
-    std::fflush(stdout);
+    printFound(found, format, pathEnd, request, {context}, result.relevance);
     if (result.unreadable > 0)
         printLine(stderr, QStringLiteral("lectoria-find: %1 folders or documents could not be read")
                               .arg(result.unreadable));

@@ -3,6 +3,8 @@
 #include "testsupport/testfiles.h"
 
 #include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSet>
@@ -298,6 +300,40 @@ private slots:
 
     // Two editions compared: a line per part that changed, the exit status telling whether
     // any did; a page against a PDF as well.
+    // --format csv|json: the found documents with their fields, read back.
+    void printsTablesAndObjects()
+    {
+        const QString lib = m_dir.filePath(QStringLiteral("formats"));
+        QVERIFY(
+            TestFiles::write(lib + QStringLiteral("/Своды/СП 48.13330.2019 Организация.htm"),
+                             TestFiles::cp1251(QStringLiteral("<p>Бетон; \"М200\" и бетон.</p>"))));
+        QVERIFY(TestFiles::write(lib + QStringLiteral("/Прочее.htm"),
+                                 TestFiles::cp1251(QStringLiteral("<p>Раствор.</p>"))));
+        const Run csv = run({QStringLiteral("--text"), QStringLiteral("--format"),
+                             QStringLiteral("csv"), QStringLiteral("бетон"), lib});
+        QCOMPARE(csv.exitCode, 0);
+        QVERIFY(csv.rawOut.startsWith("\xEF\xBB\xBF"));
+        QCOMPARE(csv.out.size(), 2);
+        QCOMPARE(csv.out[1].trimmed(),
+                 QStringLiteral("СП 48.13330.2019 Организация;СП 48.13330.2019;Своды;%1;2;;"
+                                "\"Бетон; \"\"М200\"\" и бетон.\"")
+                     .arg(lib + QStringLiteral("/Своды/СП 48.13330.2019 Организация.htm")));
+        const Run json = run({QStringLiteral("--format=json"), QStringLiteral("--words"),
+                              QStringLiteral("--query"), QStringLiteral("бетон ИЛИ раствор"), lib});
+        QCOMPARE(json.exitCode, 0);
+        QCOMPARE(json.out.size(), 2);
+        for (const QString& line : json.out) {
+            QJsonParseError error;
+            const QJsonObject object = QJsonDocument::fromJson(line.toUtf8(), &error).object();
+            QCOMPARE(error.error, QJsonParseError::NoError);
+            QVERIFY(object.value(QStringLiteral("occurrences")).toInt() >= 1);
+            QVERIFY(object.contains(QStringLiteral("relevance")));
+        }
+        QCOMPARE(run({QStringLiteral("--format"), QStringLiteral("xml"), QStringLiteral("a"), lib})
+                     .exitCode,
+                 2);
+    }
+
     void comparesEditions()
     {
         const QString body = QStringLiteral(

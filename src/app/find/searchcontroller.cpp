@@ -120,6 +120,7 @@ void SearchController::attachCommands(WindowCommands* commands)
             &SearchController::treeRestoreRequested);
     connect(m_resultList, &SearchResultsDock::everywhereRequested, this,
             &SearchController::searchEverywhere);
+    connect(m_resultList, &SearchResultsDock::statusNote, this, &SearchController::statusNote);
 }
 
 bool SearchController::searchWithinFound()
@@ -452,6 +453,12 @@ void SearchController::showResult()
     if (!query.isPlain())
         dialog.setQueryReading(query.reading());
     dialog.setScope(m_scope);
+    m_resultList->setSearchFacts(
+        query.isPlain() ? QString() : query.reading(), m_scope,
+        (result.indexedFolders.isEmpty() ? QStringLiteral("проверено ")
+                                         : QStringLiteral("по индексу, проверено ")) +
+            RussianPlural::counted(checked, QStringLiteral("документ"), QStringLiteral("документа"),
+                                   QStringLiteral("документов")));
     // Nothing where it looked: the same search everywhere is one click away.
     const bool narrowed = !m_wholeCollection || search->request().within;
     if (found == 0 && narrowed) {

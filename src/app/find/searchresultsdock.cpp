@@ -1,13 +1,18 @@
 #include "find/searchresultsdock.h"
 
+#include "dialogs/userinteraction.h"
 #include "library/captionorder.h"
 #include "support/flatbutton.h"
 #include "support/newtabclick.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCollator>
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -15,6 +20,9 @@
 #include <QMenu>
 #include <QMutex>
 #include <QPainter>
+#include <QSaveFile>
+#include <QShortcut>
+#include <QStandardPaths>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -235,6 +243,12 @@ SearchResultsDock::SearchResultsDock(QWidget* parent)
         stepButton(QStringLiteral("nextDocumentButton"), QStringLiteral("Следующий документ ▶"),
                    QStringLiteral("Следующий найденный документ (Alt+PgDown)"));
     row->addWidget(m_header, 1);
+    QToolButton* save =
+        makeFlatButton(panel, QStringLiteral("saveResultsButton"), QStringLiteral("Сохранить…"),
+                       QStringLiteral("Сохранить результаты в таблицу CSV или "
+                                      "отчёт HTML"));
+    row->addWidget(save);
+    connect(save, &QToolButton::clicked, this, qOverload<>(&SearchResultsDock::saveResults));
     m_everywhereButton =
         makeFlatButton(panel, QStringLiteral("everywhereButton"), QStringLiteral("Искать везде"),
                        QStringLiteral("Тот же поиск во всей коллекции"));
@@ -276,13 +290,23 @@ SearchResultsDock::SearchResultsDock(QWidget* parent)
         QMenu menu(this);
         QAction* open = menu.addAction(QStringLiteral("Открыть"));
         QAction* inNewTab = menu.addAction(QStringLiteral("Открыть в новой вкладке"));
+        menu.addSeparator();
+        QAction* copy = menu.addAction(QStringLiteral("Копировать"));
+        copy->setShortcut(QKeySequence::Copy);
+        QAction* save = menu.addAction(QStringLiteral("Сохранить результаты…"));
         QAction* chosen = menu.exec(m_list->viewport()->mapToGlobal(at));
         if (chosen == open)
             emit documentChosen(documentPath(row));
         else if (chosen == inNewTab)
             emit documentChosenInNewTab(documentPath(row));
+        else if (chosen == copy)
+            copySelectedRows();
+        else if (chosen == save)
+            saveResults();
     });
     connect(m_list, &QTreeWidget::itemActivated, this, choose);
+    auto* copy = new QShortcut(QKeySequence::Copy, m_list, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(copy, &QShortcut::activated, this, &SearchResultsDock::copySelectedRows);
     // Moving through the rows with the keys shows each document, as the tree does.
     connect(m_list, &QTreeWidget::currentItemChanged, this, [this, choose](QTreeWidgetItem* row) {
         if (m_list->hasFocus())
@@ -468,6 +492,90 @@ void SearchResultsDock::setWithinFoundAction(QAction* action)
     const auto follow = [this, action] { m_restoreTreeButton->setVisible(action->isChecked()); };
     connect(action, &QAction::toggled, this, follow);
     follow();
+}
+
+void SearchResultsDock::setSearchFacts(const QString& reading, const QString& scope,
+                                       const QString& freshness)
+{
+    m_reading = reading;
+    m_scope = scope;
+    m_freshness = freshness;
+}
+
+QList<ResultExport::Row> SearchResultsDock::exportRows(bool selectedOnly) const
+{
+    QList<ResultExport::Row> rows;
+    for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
+        const auto* row = static_cast<const ResultRow*>(m_list->topLevelItem(i));
+        if (selectedOnly && !row->isSelected())
+            continue;
+        ResultExport::Row out;
+        out.caption = row->text(DocumentColumn);
+        out.path = row->path;
+        out.designation = ResultExport::designationOf(out.caption);
+        out.occurrences = row->count;
+        if (m_request.options.wordForms) {
+            const QString shown = row->text(RelevanceColumn);
+            out.relevance = shown.isEmpty() ? -1 : shown.chopped(2).toDouble();
+        }
+        out.snippet = row->text(SnippetColumn);
+        rows.append(out);
+    }
+    return rows;
+}
+
+void SearchResultsDock::copySelectedRows() const
+{
+    QList<ResultExport::Row> rows = exportRows(true);
+    if (rows.isEmpty() && m_list->currentItem())
+        rows = exportRows(false).mid(m_list->indexOfTopLevelItem(m_list->currentItem()), 1);
+    if (!rows.isEmpty())
+        QGuiApplication::clipboard()->setText(ResultExport::tabSeparated(rows));
+}
+
+void SearchResultsDock::saveResults()
+{
+    if (m_list->topLevelItemCount() == 0) {
+        emit statusNote(QStringLiteral("Список результатов пуст: сохранять нечего"));
+        return;
+    }
+    const QString folder = m_saveFolder.isEmpty()
+                               ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                               : m_saveFolder;
+    const QString path = UserInteraction::current().chooseSaveFile(
+        window(), QStringLiteral("Сохранить результаты"),
+        QDir(folder).filePath(QStringLiteral("Результаты поиска.csv")),
+        QStringLiteral("Таблица CSV (*.csv);;Отчёт HTML (*.html *.htm)"), QStringLiteral("csv"));
+    if (path.isEmpty())
+        return;
+    m_saveFolder = QFileInfo(path).absolutePath();
+    emit statusNote(saveResults(path)
+                        ? QStringLiteral("Результаты сохранены: ") + QDir::toNativeSeparators(path)
+                        : QStringLiteral("Не удалось записать файл ") +
+                              QDir::toNativeSeparators(path));
+}
+
+bool SearchResultsDock::saveResults(const QString& path) const
+{
+    const QList<ResultExport::Row> rows = exportRows(false);
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    QByteArray bytes;
+    if (suffix == u"html" || suffix == u"htm") {
+        ResultExport::Search search;
+        search.query = m_request.context;
+        search.reading = m_reading;
+        search.mode = m_request.options.wordForms ? QStringLiteral("слова в любой форме")
+                      : m_request.options.textMode ? QStringLiteral("в тексте документов")
+                                                   : QStringLiteral("по содержимому файлов");
+        search.scope = m_scope;
+        search.freshness = m_freshness;
+        search.when = QDateTime::currentDateTime();
+        bytes = ResultExport::html(search, rows);
+    } else {
+        bytes = ResultExport::csv(rows);
+    }
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 
 void SearchResultsDock::offerEverywhere()

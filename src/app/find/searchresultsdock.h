@@ -1,6 +1,7 @@
 #pragma once
 
 #include "search/founddocument.h"
+#include "search/resultexport.h"
 #include "search/searchjob.h"
 #include "support/latestwork.h"
 
@@ -81,6 +82,18 @@ public:
     // "Искать везде" beside the line, after a search of a folder or a document that found
     // nothing (until the next search begins).
     void offerEverywhere();
+    // What a saved report says of the search: how a query was read, where it looked, how
+    // fresh the answer is.
+    void setSearchFacts(const QString& reading, const QString& scope, const QString& freshness);
+    // The rows as they stand (the selected ones only, when asked), to be taken away.
+    QList<ResultExport::Row> exportRows(bool selectedOnly) const;
+    // "Сохранить результаты…": a CSV table or an HTML report (by the name's suffix).
+    void saveResults();
+    // Writes the rows to path (.htm/.html: the report; else the table); false when the file
+    // cannot be written.
+    bool saveResults(const QString& path) const;
+    // Ctrl+C: the selected rows as tab-separated text.
+    void copySelectedRows() const;
     QString header() const;
 
 signals:
@@ -94,6 +107,7 @@ signals:
     void treeRestoreRequested();
     // "Искать везде": the last search again, in the whole collection.
     void everywhereRequested();
+    void statusNote(const QString& note);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -121,6 +135,10 @@ private:
     QToolButton* m_withinFoundButton = nullptr;
     QToolButton* m_restoreTreeButton = nullptr;
     QToolButton* m_everywhereButton = nullptr;
+    QString m_reading;
+    QString m_scope;
+    QString m_freshness;
+    QString m_saveFolder; // where results were saved last
     SearchRequest m_request;
     QStringList m_marked;
     QStringList m_prefix;

@@ -14,10 +14,13 @@
 #include "window/mainwindow.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -221,6 +224,47 @@ private slots:
         QCOMPARE(m_scope, QStringLiteral("Где искали: во всей коллекции"));
         QCOMPARE(names().join(u','), QStringLiteral("Асфальт,Оба,Шпунт"));
         QVERIFY(!offer->isVisibleTo(m_form->search()->resultList()));
+    }
+
+    // The results taken away: a CSV table and an HTML report written from the list, the
+    // selected rows copied as text.
+    void resultsTakenAway()
+    {
+        QVERIFY(search(QStringLiteral("шпунт ИЛИ копром")));
+        SearchResultsDock* results = m_form->search()->resultList();
+        QTreeWidget* list = results->list();
+        QTRY_COMPARE_WITH_TIMEOUT(list->topLevelItemCount(), 3, 20000);
+        for (int i = 0; i < 3; ++i)
+            QTRY_VERIFY_WITH_TIMEOUT(
+                list->topLevelItem(i)->text(SearchResultsDock::CountColumn) != u"…", 20000);
+        const QString saved = m_suite.scratch(QStringLiteral("saved"));
+        const QString csv = saved + QStringLiteral("/Результаты.csv");
+        QVERIFY(results->saveResults(csv));
+        QFile table(csv);
+        QVERIFY(table.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(table.readAll().mid(3))
+                                      .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 4);
+        QVERIFY2(lines[1].startsWith(QStringLiteral("Оба;")), qPrintable(lines[1]));
+        const QString html = saved + QStringLiteral("/Результаты.html");
+        QVERIFY(results->saveResults(html));
+        QFile report(html);
+        QVERIFY(report.open(QIODevice::ReadOnly));
+        QTextDocument parsed;
+        parsed.setHtml(QString::fromUtf8(report.readAll()));
+        const QString text = parsed.toPlainText();
+        QVERIFY(text.contains(QStringLiteral("Прочитано как: «шпунт» ИЛИ «копром»")));
+        QVERIFY(text.contains(QStringLiteral("во всей коллекции")));
+        QVERIFY(text.contains(QStringLiteral("Сваи забивают")));
+        QVERIFY(!results->saveResults(saved + QStringLiteral("/нет такой папки/р.csv")));
+        list->clearSelection();
+        list->topLevelItem(1)->setSelected(true);
+        list->topLevelItem(2)->setSelected(true);
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+        const QStringList copied = QGuiApplication::clipboard()->text().split(u'\n');
+        QCOMPARE(copied.size(), 2);
+        QCOMPARE(copied[0].split(u'\t').size(), 5);
     }
 
     // The options dialog tells the syntax in a few lines; F1 there opens the guide's section.
