@@ -13,8 +13,8 @@
 #include "viewer/documentviewer.h"
 #include "viewer/titlepanel.h"
 #include "window/favoritesmenu.h"
-#include "window/recentmenu.h"
 #include "window/mainwindow.h"
+#include "window/recentmenu.h"
 
 #include <QAction>
 #include <QCheckBox>
