@@ -69,7 +69,7 @@ SearchOptionsDialog::SearchOptionsDialog(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Настройка параметров поиска"));
     // Without the dictionary a line says how words are matched instead.
     const bool withDictionary = RussianDictionary::isInstalled();
-    setFixedSize(380, withDictionary ? 370 : 400);
+    setFixedSize(380, withDictionary ? 396 : 426);
 
     m_caseSensitiveBox = new QCheckBox(QStringLiteral("Искать с учетом регистра"), this);
     m_caseSensitiveBox->setObjectName(QStringLiteral("caseSensitiveBox"));
@@ -115,6 +115,12 @@ SearchOptionsDialog::SearchOptionsDialog(QWidget* parent) : QDialog(parent)
         QStringLiteral("Поиск в тексте читает только документы, которые по индексу могут\n"
                        "содержать искомое, и изменённые после его обновления.\n"
                        "Ответ тот же, что и без индекса."));
+    m_resultDialogBox =
+        new QCheckBox(QStringLiteral("Показывать окно «Результаты поиска» после поиска"), this);
+    m_resultDialogBox->setObjectName(QStringLiteral("resultDialogBox"));
+    m_resultDialogBox->setToolTip(
+        QStringLiteral("Без окна итог поиска и его предложения — в строке над списком "
+                       "результатов."));
     m_indexStateLabel = new QLabel(this);
     m_indexStateLabel->setObjectName(QStringLiteral("indexStateLabel"));
     m_indexStateLabel->setIndent(22);
@@ -149,6 +155,7 @@ SearchOptionsDialog::SearchOptionsDialog(QWidget* parent) : QDialog(parent)
     layout->addWidget(m_dictionaryLabel);
     layout->addWidget(m_useIndexBox);
     layout->addWidget(m_indexStateLabel);
+    layout->addWidget(m_resultDialogBox);
     layout->addLayout(colours);
     auto* syntax = new QLabel(
         QStringLiteral("Запрос: <b>И</b> (&amp;), <b>ИЛИ</b> (|), <b>НЕ</b> или -слово, (скобки); "

@@ -22,6 +22,7 @@ public:
     QComboBox* backColorBox() const { return m_backColorBox; }
     QCheckBox* useIndexBox() const { return m_useIndexBox; }
     QCheckBox* wordFormsBox() const { return m_wordFormsBox; }
+    QCheckBox* resultDialogBox() const { return m_resultDialogBox; }
     // What the index holds now, under its switch.
     void setIndexState(const QString& text);
     QComboBox* fontColorBox() const { return m_fontColorBox; }
@@ -40,6 +41,7 @@ protected:
 private:
     QString m_guideFile;
     QCheckBox* m_caseSensitiveBox = nullptr;
+    QCheckBox* m_resultDialogBox = nullptr;
     QCheckBox* m_wholeWordsBox = nullptr;
     QCheckBox* m_textModeBox = nullptr;
     QComboBox* m_backColorBox = nullptr;

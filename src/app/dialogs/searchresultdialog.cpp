@@ -2,6 +2,7 @@
 
 #include "support/statustexts.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -86,7 +87,7 @@ SearchResultDialog::SearchResultDialog(const QString& context, int checked, int 
         m_wordFormsHint->setWordWrap(true);
         height += 40;
     }
-    setFixedSize(362, height);
+    setFixedSize(362, height + 24); // and the line "Больше не показывать"
 
     m_cancelButton = new QPushButton(QStringLiteral("Закрыть"), this);
     m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
@@ -109,6 +110,11 @@ SearchResultDialog::SearchResultDialog(const QString& context, int checked, int 
         layout->addWidget(m_wordFormsHint);
     auto* buttons = new QHBoxLayout;
     m_buttons = buttons;
+    m_dontShowAgainBox = new QCheckBox(QStringLiteral("Больше не показывать"), this);
+    m_dontShowAgainBox->setObjectName(QStringLiteral("dontShowAgainBox"));
+    m_dontShowAgainBox->setToolTip(
+        QStringLiteral("Итог поиска будет в строке над списком результатов; вернуть окно — в "
+                       "параметрах поиска (Ctrl+P)"));
     buttons->addStretch(1);
     if (found == 0) {
         // The tree shows the root alone: the way back to the whole tree is offered here.
@@ -121,6 +127,7 @@ SearchResultDialog::SearchResultDialog(const QString& context, int checked, int 
         buttons->addWidget(m_restoreTreeButton);
     }
     buttons->addWidget(m_cancelButton);
+    layout->addWidget(m_dontShowAgainBox);
     layout->addLayout(buttons);
     m_cancelButton->setFocus();
 }

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QHBoxLayout;
 class QLabel;
 class QPlainTextEdit;
@@ -43,6 +44,8 @@ public:
     QLabel* scopeLabel() const { return m_scopeLabel; }
     QLabel* wordFormsHint() const { return m_wordFormsHint; }
     QPushButton* cancelButton() const { return m_cancelButton; }
+    // "Больше не показывать": the counts and offers go to the result list's line instead.
+    QCheckBox* dontShowAgainBox() const { return m_dontShowAgainBox; }
     // When nothing was found: the button that leaves search mode, and whether it was chosen.
     QPushButton* restoreTreeButton() const { return m_restoreTreeButton; }
     bool restoreTreeChosen() const { return m_restoreTreeChosen; }
@@ -60,6 +63,7 @@ private:
     QLabel* m_textModeHint = nullptr;    // only when the search in the text is proposed
     QLabel* m_wordFormsHint = nullptr;   // only when the search of word forms is proposed
     QPushButton* m_cancelButton = nullptr;
+    QCheckBox* m_dontShowAgainBox = nullptr;
     QPushButton* m_restoreTreeButton = nullptr; // only when nothing was found
     bool m_restoreTreeChosen = false;
     QHBoxLayout* m_buttons = nullptr;

@@ -191,6 +191,7 @@ void SearchController::editOptions()
     SearchOptionsDialog::selectColor(dialog.backColorBox(), m_settings->highlightBackColor());
     SearchOptionsDialog::selectColor(dialog.fontColorBox(), m_settings->highlightFontColor());
     dialog.useIndexBox()->setChecked(m_settings->useIndex());
+    dialog.resultDialogBox()->setChecked(m_settings->showsResultDialog());
     dialog.setIndexState(m_indexKeeper->stateText());
     if (UserInteraction::current().run(dialog) != QDialog::Accepted)
         return;
@@ -198,6 +199,7 @@ void SearchController::editOptions()
         MatchOptions{dialog.caseSensitiveBox()->isChecked(), dialog.wholeWordsBox()->isChecked(),
                      dialog.textModeBox()->isChecked(), dialog.wordFormsBox()->isChecked()});
     updateCommands(); // the mode beside the find box
+    m_settings->setShowsResultDialog(dialog.resultDialogBox()->isChecked());
     m_settings->setHighlightBackColor(SearchOptionsDialog::selectedColor(dialog.backColorBox()));
     m_settings->setHighlightFontColor(SearchOptionsDialog::selectedColor(dialog.fontColorBox()));
     const bool useIndex = dialog.useIndexBox()->isChecked();
@@ -478,7 +480,15 @@ void SearchController::showResult()
         m_resultList->setHeader(m_resultList->header() + QStringLiteral("; ") +
                                 StatusTexts::pdfWithoutText(result.withoutText));
     }
-    UserInteraction::current().run(dialog);
+    if (m_settings->showsResultDialog()) {
+        UserInteraction::current().run(dialog);
+        if (dialog.dontShowAgainBox()->isChecked())
+            m_settings->setShowsResultDialog(false);
+    } else {
+        offerOnTheLine(query, found, checked, result.unreadable,
+                       moreAsFragment ? SearchJob::fragmentRequest(search->request()).context
+                                      : QString());
+    }
     emit stateChanged();
     emit statusMessage(QStringLiteral(" Режим поиска. Для отмены режима поиска нажмите Ctrl+Z."));
     emit searchFinished();
@@ -491,6 +501,32 @@ void SearchController::showResult()
         emit treeRestoreRequested();
     else if (moreAsFragment && dialog.fragmentChosen())
         searchAsFragment(SearchJob::fragmentRequest(search->request()).context);
+}
+
+void SearchController::offerOnTheLine(const SearchQuery& query, int found, int checked,
+                                      int unreadable, const QString& fragment)
+{
+    QString counts = QStringLiteral("; проверено %1, найдено %2").arg(checked).arg(found);
+    if (unreadable > 0)
+        counts += QStringLiteral(", не удалось прочитать %1").arg(unreadable);
+    m_resultList->setHeader(m_resultList->header() + counts);
+    if (!query.isPlain())
+        m_resultList->addOffer(
+            QStringLiteral("literalOfferButton"), QStringLiteral("Искать как написано"),
+            QStringLiteral("Весь текст поля «Поиск» — одним фрагментом"), [this] {
+                m_literalNext = true;
+                run();
+            });
+    if (!fragment.isEmpty())
+        m_resultList->addOffer(QStringLiteral("fragmentOfferButton"),
+                               QStringLiteral("Искать как фрагмент"),
+                               QStringLiteral("Те же слова — фрагментом текста"),
+                               [this, fragment] { searchAsFragment(fragment); });
+    if (found == 0)
+        m_resultList->addOffer(QStringLiteral("restoreTreeOfferButton"),
+                               QStringLiteral("Вернуть дерево"),
+                               QStringLiteral("Все документы коллекции снова в дереве"),
+                               [this] { emit treeRestoreRequested(); });
 }
 
 void SearchController::searchAsFragment(const QString& fragment)

@@ -120,6 +120,9 @@ signals:
 
 private:
     void showResult();
+    // Without the result dialog: its counts and offers on the result list's line.
+    void offerOnTheLine(const SearchQuery& query, int found, int checked, int unreadable,
+                        const QString& fragment);
 
     DocumentTreePanel* m_tree;
     AppSettings* m_settings;

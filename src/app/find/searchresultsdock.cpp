@@ -243,6 +243,7 @@ SearchResultsDock::SearchResultsDock(QWidget* parent)
         stepButton(QStringLiteral("nextDocumentButton"), QStringLiteral("Следующий документ ▶"),
                    QStringLiteral("Следующий найденный документ (Alt+PgDown)"));
     row->addWidget(m_header, 1);
+    m_line = row;
     QToolButton* save =
         makeFlatButton(panel, QStringLiteral("saveResultsButton"), QStringLiteral("Сохранить…"),
                        QStringLiteral("Сохранить результаты в таблицу CSV или "
@@ -359,6 +360,11 @@ void SearchResultsDock::beginSearch(const SearchRequest& request, const QStringL
     m_marked = marked;
     m_prefix = prefix;
     m_everywhereButton->hide();
+    // An offer may be what began this search: let go once its click is handled.
+    for (QToolButton* offer : std::exchange(m_offers, {})) {
+        offer->hide();
+        offer->deleteLater();
+    }
     show();
 }
 
@@ -576,6 +582,17 @@ bool SearchResultsDock::saveResults(const QString& path) const
     }
     QSaveFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+}
+
+void SearchResultsDock::addOffer(const QString& name, const QString& text, const QString& hint,
+                                 const std::function<void()>& chosen)
+{
+    QToolButton* button = makeFlatButton(this, name, text, hint);
+    // Before the buttons of the line's own.
+    m_line->insertWidget(m_line->indexOf(m_header) + 1, button);
+    button->show();
+    connect(button, &QToolButton::clicked, this, chosen);
+    m_offers.append(button);
 }
 
 void SearchResultsDock::offerEverywhere()

@@ -12,9 +12,11 @@
 #include <QTimer>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 class QAction;
+class QHBoxLayout;
 class QLabel;
 class QToolButton;
 class QTreeWidget;
@@ -82,6 +84,9 @@ public:
     // "Искать везде" beside the line, after a search of a folder or a document that found
     // nothing (until the next search begins).
     void offerEverywhere();
+    // A button on the line that offers a next step, until the next search begins.
+    void addOffer(const QString& name, const QString& text, const QString& hint,
+                  const std::function<void()>& chosen);
     // What a saved report says of the search: how a query was read, where it looked, how
     // fresh the answer is.
     void setSearchFacts(const QString& reading, const QString& scope, const QString& freshness);
@@ -135,6 +140,8 @@ private:
     QToolButton* m_withinFoundButton = nullptr;
     QToolButton* m_restoreTreeButton = nullptr;
     QToolButton* m_everywhereButton = nullptr;
+    QHBoxLayout* m_line = nullptr;
+    QList<QToolButton*> m_offers; // until the next search
     QString m_reading;
     QString m_scope;
     QString m_freshness;

@@ -28,6 +28,7 @@ constexpr Key<bool> WholeWords{u"Search", u"WholeWords", false};
 constexpr Key<bool> TextMode{u"Search", u"TextMode", false};
 constexpr Key<bool> WordForms{u"Search", u"WordForms", false};
 constexpr Key<bool> UseIndex{u"Search", u"UseIndex", true};
+constexpr Key<bool> ResultDialog{u"Search", u"ResultDialog", true};
 constexpr Key<bool> ShowOutline{u"Outline", u"Show", false};
 constexpr Key<qint32> BackColor{u"Search", u"BackColor", qint32(AppSettings::DefaultBackColor)};
 constexpr Key<qint32> FontColor{u"Search", u"FontColor", qint32(AppSettings::DefaultFontColor)};
@@ -217,6 +218,16 @@ bool AppSettings::useIndex() const
 bool AppSettings::setUseIndex(bool useIndex)
 {
     return write({entry(UseIndex, useIndex)});
+}
+
+bool AppSettings::showsResultDialog() const
+{
+    return read(m_document, ResultDialog);
+}
+
+bool AppSettings::setShowsResultDialog(bool shown)
+{
+    return write({entry(ResultDialog, shown)});
 }
 
 quint32 AppSettings::highlightBackColor() const

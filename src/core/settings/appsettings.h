@@ -56,6 +56,10 @@ public:
     // [Search] UseIndex: text-mode searches answered from the library's index (on by default).
     bool useIndex() const;
     bool setUseIndex(bool useIndex);
+    // [Search] ResultDialog: the window "Результаты поиска" after every search (on by
+    // default); off, the result list's line carries its counts and offers.
+    bool showsResultDialog() const;
+    bool setShowsResultDialog(bool shown);
     quint32 highlightBackColor() const;
     bool setHighlightBackColor(quint32 color);
     quint32 highlightFontColor() const;

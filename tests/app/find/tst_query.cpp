@@ -14,6 +14,7 @@
 #include "window/mainwindow.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
@@ -37,7 +38,8 @@ class TestQuery : public QObject
     int m_dialogs = 0;
     QString m_optionsHelp;     // the section of the guide F1 opened in the options dialog
     bool m_everywhere = false; // the next dialog's answer: "Искать везде", when offered
-    QString m_scope;           // where the last dialog said it looked
+    bool m_dontShowAgain = false; // the next dialog's "Больше не показывать"
+    QString m_scope;              // where the last dialog said it looked
 
     QStringList foundDocuments() const { return m_form->treePanel()->documentsInTreeOrder(); }
     bool search(const QString& text)
@@ -97,6 +99,8 @@ private slots:
             m_reading = result->readingLabel() ? result->readingLabel()->text() : QString();
             m_scope = result->scopeLabel()->isVisibleTo(result) ? result->scopeLabel()->text()
                                                                 : QString();
+            if (std::exchange(m_dontShowAgain, false))
+                result->dontShowAgainBox()->setChecked(true);
             if (std::exchange(m_everywhere, false) && result->everywhereButton()) {
                 result->everywhereButton()->click();
                 return int(QDialog::Accepted);
@@ -293,6 +297,33 @@ private slots:
         m_form->beginSearch();
         QVERIFY(m_form->statusText().contains(
             QStringLiteral("Запрос должен содержать хотя бы одно слово, которое нужно найти")));
+    }
+
+    // "Больше не показывать": the searches after it show no dialog, the list's line carries
+    // the counts and the offers; the options dialog brings the window back.
+    void resultDialogCanStayAway()
+    {
+        m_dontShowAgain = true;
+        QVERIFY(search(QStringLiteral("сваи ИЛИ шпунт")));
+        QVERIFY(!m_form->settings()->showsResultDialog());
+        const int dialogs = m_dialogs;
+        QVERIFY(search(QStringLiteral("нет такого ИЛИ и этого")));
+        QCOMPARE(m_dialogs, dialogs);
+        SearchResultsDock* results = m_form->search()->resultList();
+        QVERIFY2(results->header().contains(QStringLiteral("проверено ")) &&
+                     results->header().contains(QStringLiteral("найдено 0")),
+                 qPrintable(results->header()));
+        for (const char* offer : {"literalOfferButton", "restoreTreeOfferButton"}) {
+            auto* button = results->findChild<QToolButton*>(QString::fromLatin1(offer));
+            QVERIFY2(button && button->isVisibleTo(results), offer);
+        }
+        // An offer taken: the literal search runs, and the offers give way to its own.
+        QSignalSpy finished(m_form.get(), &MainWindow::searchFinished);
+        results->findChild<QToolButton*>(QStringLiteral("literalOfferButton"))->click();
+        QVERIFY(finished.wait(30000));
+        QTRY_VERIFY(!results->findChild<QToolButton*>(QStringLiteral("literalOfferButton")));
+        QCOMPARE(m_dialogs, dialogs);
+        QVERIFY(m_form->settings()->setShowsResultDialog(true));
     }
 };
 
