@@ -17,7 +17,6 @@
 #include "settings/appsettings.h"
 #include "support/statustexts.h"
 #include "support/windowcommands.h"
-#include "text/russianplural.h"
 #include "tree/documenttreepanel.h"
 
 #include <QAction>
@@ -134,9 +133,7 @@ bool SearchController::searchWithinFound()
     m_withinScope = m_lastScope;
     m_withinWhole = m_lastWhole;
     emit statusNote(QStringLiteral("Следующий поиск — в найденном: %1 (Esc — выйти)")
-                        .arg(RussianPlural::counted(m_within->size(), QStringLiteral("документ"),
-                                                    QStringLiteral("документа"),
-                                                    QStringLiteral("документов"))));
+                        .arg(StatusTexts::documentsCounted(m_within->size())));
     emit stateChanged();
     return true;
 }
@@ -318,11 +315,9 @@ void SearchController::run()
     request.useIndex = m_settings->useIndex();
     if (request.useIndex)
         request.knownLibraries = m_libraryWatcher->knownLibraries(request.folders);
-    m_scope = m_within ? QStringLiteral("в найденном: ") +
-                             RussianPlural::counted(m_within->size(), QStringLiteral("документ"),
-                                                    QStringLiteral("документа"),
-                                                    QStringLiteral("документов"))
-                       : nextScope();
+    m_scope =
+        m_within ? QStringLiteral("в найденном: ") + StatusTexts::documentsCounted(m_within->size())
+                 : nextScope();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     // The list counts and cuts out what the documents are marked with.
     m_resultList->beginSearch(request, markedContexts(query, request.options.wordForms, context),
@@ -455,12 +450,11 @@ void SearchController::showResult()
     if (!query.isPlain())
         dialog.setQueryReading(query.reading());
     dialog.setScope(m_scope);
-    m_resultList->setSearchFacts(
-        query.isPlain() ? QString() : query.reading(), m_scope,
-        (result.indexedFolders.isEmpty() ? QStringLiteral("проверено ")
-                                         : QStringLiteral("по индексу, проверено ")) +
-            RussianPlural::counted(checked, QStringLiteral("документ"), QStringLiteral("документа"),
-                                   QStringLiteral("документов")));
+    m_resultList->setSearchFacts(query.isPlain() ? QString() : query.reading(), m_scope,
+                                 (result.indexedFolders.isEmpty()
+                                      ? QStringLiteral("проверено ")
+                                      : QStringLiteral("по индексу, проверено ")) +
+                                     StatusTexts::documentsCounted(checked));
     // Nothing where it looked: the same search everywhere is one click away.
     const bool narrowed = !m_wholeCollection || search->request().within;
     if (found == 0 && narrowed) {

@@ -4,19 +4,14 @@
 
 #include <QDir>
 
-namespace {
+namespace StatusTexts {
 
-// "1 документ", "3 документа", "5 документов", with what follows the noun.
-QString documentsCounted(int documents, const QString& after = QString())
+QString documentsCounted(qint64 documents, const QString& after)
 {
     return RussianPlural::counted(documents, QStringLiteral("документ") + after,
                                   QStringLiteral("документа") + after,
                                   QStringLiteral("документов") + after);
 }
-
-} // namespace
-
-namespace StatusTexts {
 
 QString notInTree(const QString& path)
 {

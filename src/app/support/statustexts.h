@@ -5,6 +5,9 @@
 // The status bar's words that several parts of the window say, worded in one place.
 namespace StatusTexts {
 
+// "1 документ", "3 документа", "5 документов", with what follows the noun.
+QString documentsCounted(qint64 documents, const QString& after = QString());
+
 // A document or folder the tree has no node for.
 QString notInTree(const QString& path);
 // The settings folder cannot be written: the file the program works with.

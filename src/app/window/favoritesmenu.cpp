@@ -3,9 +3,9 @@
 #include "dialogs/favoritesdialog.h"
 #include "dialogs/userinteraction.h"
 #include "settings/appsettings.h"
+#include "support/placeaction.h"
 
 #include <QAction>
-#include <QDir>
 #include <QMenu>
 #include <QToolButton>
 
@@ -29,11 +29,7 @@ void FavoritesMenu::fillMenu()
     m_menu->clear();
     const Favorites favorites = m_settings->favorites();
     for (const Favorites::Item& item : favorites.items()) {
-        const bool there = Favorites::exists(item);
-        QAction* action =
-            m_menu->addAction(there ? item.label : item.label + QStringLiteral(" — нет на месте"));
-        action->setToolTip(QDir::toNativeSeparators(item.path));
-        action->setEnabled(there);
+        QAction* action = addPlaceAction(m_menu, item.label, item.path, Favorites::exists(item));
         const QString path = item.path;
         connect(action, &QAction::triggered, this, [this, path] { emit openRequested(path); });
     }

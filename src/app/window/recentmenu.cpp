@@ -2,9 +2,9 @@
 
 #include "platform/platform.h"
 #include "settings/appsettings.h"
+#include "support/placeaction.h"
 
 #include <QAction>
-#include <QDir>
 #include <QMenu>
 #include <QToolButton>
 
@@ -38,11 +38,8 @@ void RecentMenu::fillMenu()
     m_menu->clear();
     const RecentDocuments recent = m_settings->recentDocuments();
     for (const RecentDocuments::Item& item : recent.items()) {
-        const bool there = Platform::isFile(item.path);
         QAction* action =
-            m_menu->addAction(there ? item.label : item.label + QStringLiteral(" — нет на месте"));
-        action->setToolTip(QDir::toNativeSeparators(item.path));
-        action->setEnabled(there);
+            addPlaceAction(m_menu, item.label, item.path, Platform::isFile(item.path));
         const QString path = item.path;
         connect(action, &QAction::triggered, this, [this, path] { emit openRequested(path); });
     }
